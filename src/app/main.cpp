@@ -1,0 +1,58 @@
+#include "FMed.h"
+#include "Host.h"
+#include "HostPaths.h"
+#include "Prefisso.h"
+#include "ServiziReali.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cstdio>
+
+using namespace hn;
+
+namespace {
+
+[[noreturn]] void fallisci(QtMessageBox& box, const QString& testo) {
+    std::fprintf(stderr, "hnemar: %s\n", qUtf8Printable(testo));
+    box.show(testo, Stile::OK | Stile::Critico, {});
+    std::exit(1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("hnemar"));
+    QApplication::setApplicationDisplayName(QStringLiteral("HNemar"));
+
+    QtMessageBox messageBox;
+    const Prefisso prefisso = scegliPrefisso();
+    if (!QFileInfo(prefisso.cartella).isDir()) {
+        if (prefisso.daAmbiente)
+            fallisci(messageBox, QStringLiteral("Folder instalacji %1 (HNEMAR_PREFIX) nie istnieje.")
+                                     .arg(prefisso.cartella));
+        QString errore;
+        if (!completaDaDemo(cartellaDemo(), prefisso.cartella, &errore))
+            fallisci(messageBox, QStringLiteral("Nie można przygotować instalacji demonstracyjnej w %1 "
+                                                "(problem z: %2).")
+                                     .arg(prefisso.cartella, errore));
+    }
+
+    HostPaths paths(prefisso.cartella);
+    ExitProgramEnd programEnd;
+    QtScreen screen;
+    QString cartellaRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (cartellaRuntime.isEmpty())
+        cartellaRuntime = QDir::tempPath();
+    FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
+    QtClipboard clipboard;
+    QtPrinter printer;
+    setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer});
+
+    FMed fmed;
+    fmed.Form_Load();
+    fmed.showFullScreen();
+    return QApplication::exec();
+}

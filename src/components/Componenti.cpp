@@ -1,0 +1,1 @@
+// Hosted components: the rich-text, image display and blob reader controls.

@@ -1,0 +1,170 @@
+#include "Messaggi.h"
+
+#include "Cp1250.h"
+#include "Host.h"
+#include "HostPaths.h"
+#include "Percorsi.h"
+
+#include <QFile>
+
+namespace hn::Mod_Comuni {
+
+QString TestoMessaggio;
+QString TitoloMessaggio;
+
+namespace {
+
+// Columns of a line, 1-based as the file's layout gives them.
+constexpr int ColonnaNumero = 0, LarghezzaNumero = 6;
+constexpr int ColonnaTitolo = 73, LarghezzaTitolo = 30;
+constexpr int ColonnaTesto = 103, LarghezzaTesto = 350;
+
+QString campo(const QByteArray& riga, int colonna, int larghezza) {
+    if (riga.size() <= colonna)
+        return {};
+    return decodeCp1250(QByteArrayView(riga).sliced(colonna, qMin<qsizetype>(larghezza, riga.size() - colonna)))
+        .trimmed();
+}
+
+} // namespace
+
+const QString& marcatoreACapo() {
+    static const QString m = QStringLiteral("\" & vbCrLf & \"");
+    return m;
+}
+
+QByteArray componiRecordMessaggio(int numero, const QString& titolo, const QString& testo) {
+    QByteArray riga(LunghezzaRecordMessaggio - 2, ' ');
+    auto metti = [&riga](int colonna, int larghezza, const QString& valore) {
+        const QByteArray b = encodeCp1250(valore).left(larghezza);
+        riga.replace(colonna, b.size(), b);
+    };
+    metti(ColonnaNumero, LarghezzaNumero, QString::number(numero).rightJustified(LarghezzaNumero));
+    metti(ColonnaTitolo, LarghezzaTitolo, titolo);
+    metti(ColonnaTesto, LarghezzaTesto, testo);
+    return riga + "\r\n";
+}
+
+QByteArray componiFileMessaggi(const QMap<int, std::pair<QString, QString>>& messaggi) {
+    QByteArray file;
+    const int ultimo = messaggi.isEmpty() ? 0 : qMin(messaggi.lastKey(), 999);
+    for (int k = 1; k <= ultimo; ++k) {
+        const auto it = messaggi.find(k);
+        file += it == messaggi.end() ? componiRecordMessaggio(k, {}, {})
+                                     : componiRecordMessaggio(k, it->first, it->second);
+    }
+    for (auto it = messaggi.lowerBound(1000); it != messaggi.end(); ++it)
+        file += componiRecordMessaggio(it.key(), it->first, it->second);
+    return file;
+}
+
+QString leggiRecordMessaggio(QIODevice& file, int numero, QString& titolo) {
+    titolo.clear();
+    QByteArray riga;
+    if (numero < 1000) {
+        if (numero < 1)
+            return {};
+        const qint64 inizio = qint64(numero - 1) * LunghezzaRecordMessaggio;
+        if (!file.seek(inizio))
+            return {};
+        riga = file.read(LunghezzaRecordMessaggio);
+    } else {
+        bool trovato = false;
+        while (!file.atEnd()) {
+            riga = file.readLine(64 * 1024);
+            while (riga.endsWith('\n') || riga.endsWith('\r'))
+                riga.chop(1);
+            bool numerico = false;
+            const int n = campo(riga, ColonnaNumero, LarghezzaNumero).toInt(&numerico);
+            if (numerico && n == numero) {
+                trovato = true;
+                break;
+            }
+        }
+        if (!trovato)
+            return {};
+    }
+    titolo = campo(riga, ColonnaTitolo, LarghezzaTitolo);
+    return campo(riga, ColonnaTesto, LarghezzaTesto);
+}
+
+QString SostituisciParametri(const QString& testo, const QString& parametro) {
+    QString t = testo;
+    t.replace(marcatoreACapo(), QStringLiteral("\r\n"));
+    QString risultato;
+    risultato.reserve(t.size());
+    for (QChar c : t) {
+        if (c == u'&')
+            risultato += parametro;
+        else
+            risultato += c;
+    }
+    return risultato;
+}
+
+QString LeggiMessaggio(int numero, const QString& ignorato, const QString& parametro, QString* titolo) {
+    Q_UNUSED(ignorato);
+    QString titoloLetto;
+    const QString cartella = host().paths ? host().paths->programFolder() : QString();
+    QString nome = cartella + QStringLiteral("\\help.bin");
+    if (!EsisteFile(nome))
+        nome = cartella + QStringLiteral("\\..\\help.bin");
+    QString testo;
+    if (EsisteFile(nome)) {
+        QFile file(host().paths->toHost(nome).value_or(QString()));
+        if (!file.open(QIODevice::ReadOnly))
+            throw ErroreVB(Errore::AccessoPercorso);
+        testo = leggiRecordMessaggio(file, numero, titoloLetto);
+        if (!testo.isEmpty() || numero < 1000)
+            testo = SostituisciParametri(testo, parametro.trimmed());
+    }
+    if (titolo)
+        *titolo = titoloLetto;
+    return testo;
+}
+
+int SegnalaErrore(const ErroreVB& errore, const QString& contesto) {
+    const QString ctx = contesto; // callers may pass TestoMessaggio itself
+    const int n = errore.numero();
+    if (n < 0) // errors reported by controls: let the caller go on
+        return Risposta::Ignora;
+
+    TestoMessaggio = LeggiMessaggio(63, {}, QString::number(n), &TitoloMessaggio);
+    const QString apertura = TestoMessaggio + u' ';
+    QString rapporto;
+    int stile = Stile::OK | Stile::Critico;
+    auto conMessaggio = [&](int numero, const QString& parametro) {
+        TestoMessaggio = LeggiMessaggio(numero, {}, parametro, &TitoloMessaggio);
+        rapporto = apertura + TestoMessaggio;
+    };
+    switch (n) {
+    case 53:
+    case 76: conMessaggio(64, ctx); break;
+    case 57: conMessaggio(65, ctx); break;
+    case 65534: conMessaggio(66, ctx); break;
+    case 3024:
+    case 3051: conMessaggio(67, ctx); break;
+    case 3279: conMessaggio(68, ctx); break;
+    case 3021: conMessaggio(69, ctx); break;
+    case 482:
+        TestoMessaggio = LeggiMessaggio(70, {}, {}, &TitoloMessaggio);
+        rapporto = TestoMessaggio;
+        stile = Stile::RiprovaAnnulla | Stile::Critico;
+        break;
+    case 65532: conMessaggio(71, {}); break;
+    case 14:
+        conMessaggio(72, {});
+        stile = Stile::OK | Stile::Informazione;
+        break;
+    case 65533:
+        conMessaggio(73, {});
+        stile = Stile::OK;
+        break;
+    default:
+        rapporto = errore.descrizione() + u' ' + QString::number(n) + QStringLiteral(" w ") + ctx;
+        break;
+    }
+    return MsgBox(rapporto, stile);
+}
+
+} // namespace hn::Mod_Comuni

@@ -1,0 +1,61 @@
+#include "HostDiProva.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace hn::prova {
+
+int ScriptedMessageBox::show(const QString& text, int style, const QString& title) {
+    mostrati.append({text, style, title});
+    if (!risposte.isEmpty())
+        return risposte.takeFirst();
+    return pulsantiDelloStile(style).front();
+}
+
+void RecordingProgramEnd::endNow(int exitCode) {
+    terminato = true;
+    codice = exitCode;
+    throw ProgrammaTerminato(exitCode);
+}
+
+HostDiProva::HostDiProva(int larghezza, int altezza)
+    : schermo(larghezza, altezza)
+    , precedente_(host()) {
+    const QString radice = cartella.path() + QStringLiteral("/prefix");
+    QDir().mkpath(radice + QStringLiteral("/drive_c/WINDOWS"));
+    QDir().mkpath(radice + QStringLiteral("/drive_c/VELTO/HNEMAR"));
+    QDir().mkpath(radice + QStringLiteral("/drive_d"));
+    paths = std::make_unique<HostPaths>(radice);
+    istanza = std::make_unique<FileInstanceLock>(cartella.path() + QStringLiteral("/hnemar.lock"));
+    filePdf = cartella.path() + QStringLiteral("/stampa.pdf");
+    stampante = std::make_unique<QtPrinter>(filePdf);
+    setHost({&box, &fine, &schermo, paths.get(), istanza.get(), &appunti, stampante.get()});
+}
+
+HostDiProva::~HostDiProva() { setHost(precedente_); }
+
+QString HostDiProva::percorsoHost(const QString& windowsPath) const {
+    const QString p = paths->toHost(windowsPath).value_or(QString());
+    if (!p.isEmpty())
+        QDir().mkpath(QFileInfo(p).path());
+    return p;
+}
+
+void HostDiProva::scriviFile(const QString& windowsPath, const QByteArray& contenuto) const {
+    QFile f(percorsoHost(windowsPath));
+    if (!f.open(QIODevice::WriteOnly) || f.write(contenuto) != contenuto.size())
+        qFatal("cannot write fixture %s", qPrintable(windowsPath));
+}
+
+QByteArray HostDiProva::leggiFile(const QString& windowsPath) const {
+    QFile f(paths->toHost(windowsPath).value_or(QString()));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool HostDiProva::esiste(const QString& windowsPath) const {
+    const auto p = paths->toHost(windowsPath);
+    return p && QFileInfo(*p).isFile();
+}
+
+} // namespace hn::prova
