@@ -123,8 +123,6 @@ std::optional<QString> HostPaths::resolve(const QString& windowsPath, QString* l
     }
     if (host.isEmpty())
         host = QStringLiteral("/");
-    if (!lastComponent && !parti.isEmpty() && windowsPath.endsWith(u'\\'))
-        host += u'/';
     return host;
 }
 

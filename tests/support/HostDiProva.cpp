@@ -8,6 +8,8 @@ namespace hn::prova {
 
 int ScriptedMessageBox::show(const QString& text, int style, const QString& title) {
     mostrati.append({text, style, title});
+    if (primaDiRispondere)
+        primaDiRispondere(mostrati.back());
     if (!risposte.isEmpty())
         return risposte.takeFirst();
     return pulsantiDelloStile(style).front();

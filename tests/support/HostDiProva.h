@@ -7,6 +7,7 @@
 #include "ServiziReali.h"
 
 #include <QList>
+#include <functional>
 #include <QTemporaryDir>
 #include <memory>
 #include <stdexcept>
@@ -33,6 +34,9 @@ public:
     int show(const QString& text, int style, const QString& title) override;
     QList<BoxMostrato> mostrati;
     QList<int> risposte;
+    // Runs before each answer, so a test can change the world the way a user would (insert
+    // the disc, free the printer) before choosing Retry.
+    std::function<void(const BoxMostrato&)> primaDiRispondere;
 };
 
 class RecordingProgramEnd : public ProgramEnd {

@@ -1,0 +1,180 @@
+#include "Messaggi.h"
+
+#include "Cp1250.h"
+#include "Installazione.h"
+
+#include <QBuffer>
+#include <QTest>
+
+using namespace hn;
+using namespace hn::Mod_Comuni;
+
+namespace {
+
+QString leggi(const QByteArray& file, int numero, QString& titolo) {
+    QBuffer b;
+    b.setData(file);
+    b.open(QIODevice::ReadOnly);
+    return leggiRecordMessaggio(b, numero, titolo);
+}
+
+} // namespace
+
+class TestMessaggi : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void recordsHaveTheFixedLayout() {
+        const QByteArray r = componiRecordMessaggio(486, QStringLiteral("Płyta"), QStringLiteral("Włóż płytę"));
+        QCOMPARE(r.size(), 455);
+        QVERIFY(r.endsWith("\r\n"));
+        QCOMPARE(r.left(6), QByteArray("   486"));
+        QCOMPARE(r.mid(73, 6), encodeCp1250(QStringLiteral("Płyta ")));
+        QCOMPARE(r.mid(103, 11), encodeCp1250(QStringLiteral("Włóż płytę ")));
+        // Too long texts are cut to their columns, never shifting the next line.
+        QCOMPARE(componiRecordMessaggio(1, QString(40, u'T'), QString(400, u'x')).size(), 455);
+    }
+
+    void numbersBelow1000AreRecords() {
+        QMap<int, std::pair<QString, QString>> m;
+        m[3] = {QStringLiteral("Tytuł"), QStringLiteral("Zażółć gęślą jaźń")};
+        m[486] = {QStringLiteral("Płyta"), QStringLiteral("Włóż płytę")};
+        QByteArray file = componiFileMessaggi(m);
+        // The number column is not compared: line 486 is message 486 whatever it says.
+        file.replace(485 * 455, 6, "   999");
+        QString titolo;
+        QCOMPARE(leggi(file, 486, titolo), QStringLiteral("Włóż płytę"));
+        QCOMPARE(titolo, QStringLiteral("Płyta"));
+        QCOMPARE(leggi(file, 3, titolo), QStringLiteral("Zażółć gęślą jaźń"));
+        QCOMPARE(leggi(file, 2, titolo), QString());
+        QCOMPARE(leggi(file, 487, titolo), QString()); // beyond the last line
+        QCOMPARE(titolo, QString());
+        QCOMPARE(leggi(file, 0, titolo), QString());
+    }
+
+    void aShortLineShiftsEveryLaterRecord() {
+        QMap<int, std::pair<QString, QString>> m;
+        m[1] = {{}, QStringLiteral("uno")};
+        m[2] = {{}, QStringLiteral("due")};
+        m[3] = {{}, QStringLiteral("tre")};
+        QByteArray file = componiFileMessaggi(m);
+        file.remove(200, 5); // line 1 is now five bytes short
+        QString titolo;
+        QCOMPARE(leggi(file, 1, titolo), QStringLiteral("uno"));
+        QVERIFY(leggi(file, 2, titolo) != QStringLiteral("due"));
+    }
+
+    void numbersFrom1000AreSearched() {
+        QMap<int, std::pair<QString, QString>> m;
+        m[2] = {QStringLiteral("a"), QStringLiteral("due")};
+        m[1200] = {QStringLiteral("Tytuł"), QStringLiteral("mille e duecento")};
+        QByteArray file = componiFileMessaggi(m);
+        file.prepend("  x   not a number line\r\n");
+        QString titolo;
+        QCOMPARE(leggi(file, 1200, titolo), QStringLiteral("mille e duecento"));
+        QCOMPARE(titolo, QStringLiteral("Tytuł"));
+        QCOMPARE(leggi(file, 1300, titolo), QString());
+        QCOMPARE(titolo, QString());
+        // A short line holding only the number gives empty texts, not a crash.
+        QCOMPARE(leggi("  1500\r\n", 1500, titolo), QString());
+    }
+
+    void parametersAndLineBreaks_data() {
+        QTest::addColumn<QString>("testo");
+        QTest::addColumn<QString>("parametro");
+        QTest::addColumn<QString>("atteso");
+        QTest::newRow("one parameter") << "Plik & nie istnieje" << "a.txt" << "Plik a.txt nie istnieje";
+        QTest::newRow("two parameters") << "& i &" << "P" << "P i P";
+        QTest::newRow("parameter with & is not rescanned") << "<&>" << "a&b" << "<a&b>";
+        QTest::newRow("line break marker") << "Jeden.\" & vbCrLf & \"Dwa." << "" << "Jeden.\r\nDwa.";
+        QTest::newRow("two markers") << "a\" & vbCrLf & \"b\" & vbCrLf & \"c" << "" << "a\r\nb\r\nc";
+        QTest::newRow("no parameter") << "Bez" << "x" << "Bez";
+    }
+
+    void parametersAndLineBreaks() {
+        QFETCH(QString, testo);
+        QFETCH(QString, parametro);
+        QFETCH(QString, atteso);
+        QCOMPARE(SostituisciParametri(testo, parametro), atteso);
+    }
+
+    void messageFileBesideTheProgramOrAbove() {
+        prova::HostDiProva host;
+        prova::Installazione inst(host);
+        inst.messaggi[23] = {QStringLiteral("Tło"), QStringLiteral("Brak &.")};
+        inst.cartellaProgramma = QStringLiteral("C:\\VELTO\\");
+        inst.scrivi();
+        QString titolo;
+        QCOMPARE(LeggiMessaggio(23, {}, QStringLiteral("  sistemi.bmp  "), &titolo), QStringLiteral("Brak sistemi.bmp."));
+        QCOMPARE(titolo, QStringLiteral("Tło"));
+
+        inst.cartellaProgramma = QStringLiteral("C:\\VELTO\\HNEMAR\\");
+        inst.messaggi[23] = {QStringLiteral("Tło"), QStringLiteral("Obok programu")};
+        inst.scrivi();
+        QCOMPARE(LeggiMessaggio(23), QStringLiteral("Obok programu"));
+
+        QFile::remove(host.percorsoHost("C:\\VELTO\\HNEMAR\\help.bin"));
+        QFile::remove(host.percorsoHost("C:\\VELTO\\help.bin"));
+        QCOMPARE(LeggiMessaggio(23, {}, {}, &titolo), QString());
+        QCOMPARE(titolo, QString());
+    }
+
+    void errorReport_data() {
+        QTest::addColumn<int>("numero");
+        QTest::addColumn<QString>("testo");
+        QTest::addColumn<int>("stile");
+        const QString ctx = QStringLiteral("EstraiPathnameDaFile");
+        QTest::newRow("53") << 53 << "Messaggio 63 53 Messaggio 64 " + ctx << 16;
+        QTest::newRow("76") << 76 << "Messaggio 63 76 Messaggio 64 " + ctx << 16;
+        QTest::newRow("57") << 57 << "Messaggio 63 57 Messaggio 65 " + ctx << 16;
+        QTest::newRow("65534") << 65534 << "Messaggio 63 65534 Messaggio 66 " + ctx << 16;
+        QTest::newRow("3024") << 3024 << "Messaggio 63 3024 Messaggio 67 " + ctx << 16;
+        QTest::newRow("3051") << 3051 << "Messaggio 63 3051 Messaggio 67 " + ctx << 16;
+        QTest::newRow("3279") << 3279 << "Messaggio 63 3279 Messaggio 68 " + ctx << 16;
+        QTest::newRow("3021") << 3021 << "Messaggio 63 3021 Messaggio 69 " + ctx << 16;
+        QTest::newRow("482 alone") << 482 << "Messaggio 70 " << 21;
+        QTest::newRow("65532") << 65532 << "Messaggio 63 65532 Messaggio 71 " << 16;
+        QTest::newRow("14 information") << 14 << "Messaggio 63 14 Messaggio 72 " << 64;
+        QTest::newRow("65533 no icon") << 65533 << "Messaggio 63 65533 Messaggio 73 " << 0;
+        QTest::newRow("9 own description") << 9 << "Indeks poza zakresem 9 w " + ctx << 16;
+    }
+
+    void errorReport() {
+        QFETCH(int, numero);
+        QFETCH(QString, testo);
+        QFETCH(int, stile);
+        prova::HostDiProva host;
+        prova::Installazione(host).scrivi();
+        host.box.risposte = {Risposta::Riprova};
+        QCOMPARE(SegnalaErrore(ErroreVB(numero), QStringLiteral("EstraiPathnameDaFile")), int(Risposta::Riprova));
+        QCOMPARE(host.box.mostrati.size(), 1);
+        QCOMPARE(host.box.mostrati[0].testo, testo);
+        QCOMPARE(host.box.mostrati[0].stile, stile);
+        QCOMPARE(host.box.mostrati[0].titolo, QString());
+    }
+
+    void errorReportKeepsItsContextAndLastMessage() {
+        prova::HostDiProva host;
+        prova::Installazione(host).scrivi();
+        TestoMessaggio = QStringLiteral("przygotowany tekst");
+        SegnalaErrore(ErroreVB(53), TestoMessaggio);
+        QCOMPARE(host.box.mostrati[0].testo, QStringLiteral("Messaggio 63 53 Messaggio 64 przygotowany tekst"));
+        QCOMPARE(TestoMessaggio, QStringLiteral("Messaggio 64 przygotowany tekst"));
+        QCOMPARE(TitoloMessaggio, QStringLiteral("Titolo 64"));
+    }
+
+    void controlErrorsGoOnWithoutABox() {
+        prova::HostDiProva host;
+        QCOMPARE(SegnalaErrore(ErroreVB(-2147418113, QStringLiteral("x")), QStringLiteral("c")), int(Risposta::Ignora));
+        QVERIFY(host.box.mostrati.isEmpty());
+    }
+
+    void missingMessageFileStillShowsTheBox() {
+        prova::HostDiProva host;
+        QCOMPARE(SegnalaErrore(ErroreVB(57), QStringLiteral("c")), int(Risposta::OK));
+        QCOMPARE(host.box.mostrati.size(), 1);
+        QCOMPARE(host.box.mostrati[0].testo, QStringLiteral(" "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMessaggi)
+#include "test_messaggi.moc"
