@@ -31,13 +31,15 @@ int main(int argc, char** argv) {
     const Prefisso prefisso = scegliPrefisso();
     if (!QFileInfo(prefisso.cartella).isDir()) {
         if (prefisso.daAmbiente)
-            fallisci(messageBox, QStringLiteral("Folder instalacji %1 (HNEMAR_PREFIX) nie istnieje.")
-                                     .arg(prefisso.cartella));
+            fallisci(messageBox,
+                     QStringLiteral("Folder instalacji %1 (HNEMAR_PREFIX) nie istnieje.")
+                         .arg(prefisso.cartella));
         QString errore;
         if (!completaDaDemo(cartellaDemo(), prefisso.cartella, &errore))
-            fallisci(messageBox, QStringLiteral("Nie można przygotować instalacji demonstracyjnej w %1 "
-                                                "(problem z: %2).")
-                                     .arg(prefisso.cartella, errore));
+            fallisci(messageBox,
+                     QStringLiteral("Nie można przygotować instalacji demonstracyjnej w %1 "
+                                    "(problem z: %2).")
+                         .arg(prefisso.cartella, errore));
     }
 
     HostPaths paths(prefisso.cartella);

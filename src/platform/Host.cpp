@@ -8,20 +8,32 @@ namespace {
 Host corrente;
 }
 
-Host& host() { return corrente; }
-void setHost(const Host& h) { corrente = h; }
+Host& host() {
+    return corrente;
+}
+void setHost(const Host& h) {
+    corrente = h;
+}
 
-QString titoloApplicazione() { return QStringLiteral("HNemar"); }
+QString titoloApplicazione() {
+    return QStringLiteral("HNemar");
+}
 
 QList<int> pulsantiDelloStile(int stile) {
     using namespace Risposta;
     switch (stile & 0xF) {
-    case Stile::OKAnnulla: return {OK, Annulla};
-    case Stile::InterrompiRiprovaIgnora: return {Interrompi, Riprova, Ignora};
-    case Stile::SiNoAnnulla: return {Si, No, Annulla};
-    case Stile::SiNo: return {Si, No};
-    case Stile::RiprovaAnnulla: return {Riprova, Annulla};
-    default: return {OK};
+    case Stile::OKAnnulla:
+        return {OK, Annulla};
+    case Stile::InterrompiRiprovaIgnora:
+        return {Interrompi, Riprova, Ignora};
+    case Stile::SiNoAnnulla:
+        return {Si, No, Annulla};
+    case Stile::SiNo:
+        return {Si, No};
+    case Stile::RiprovaAnnulla:
+        return {Riprova, Annulla};
+    default:
+        return {OK};
     }
 }
 

@@ -22,8 +22,8 @@ bool nomeValido(const QString& componente, bool jollyAmmessi) {
 QString trovaSenzaMaiuscole(const QString& folder, const QString& name) {
     if (QFileInfo::exists(folder + u'/' + name))
         return name;
-    const QStringList voci =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList voci = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                    QDir::NoDotAndDotDot);
     for (const QString& voce : voci)
         if (voce.compare(name, Qt::CaseInsensitive) == 0)
             return voce;
@@ -71,7 +71,8 @@ std::optional<QString> HostPaths::toHost(const QString& windowsPath) const {
     return resolve(windowsPath, nullptr);
 }
 
-std::optional<QString> HostPaths::resolve(const QString& windowsPath, QString* lastComponent) const {
+std::optional<QString> HostPaths::resolve(const QString& windowsPath,
+                                          QString* lastComponent) const {
     QString p = windowsPath;
     p.replace(u'/', u'\\');
     if (p.isEmpty() || p.startsWith(QStringLiteral("\\\\")))
@@ -117,7 +118,8 @@ std::optional<QString> HostPaths::resolve(const QString& windowsPath, QString* l
     }
     bool esiste = true;
     for (const QString& c : parti) {
-        const QString nome = esiste ? trovaSenzaMaiuscole(host.isEmpty() ? QStringLiteral("/") : host, c) : c;
+        const QString nome =
+            esiste ? trovaSenzaMaiuscole(host.isEmpty() ? QStringLiteral("/") : host, c) : c;
         host += u'/' + nome;
         esiste = esiste && QFileInfo::exists(host);
     }

@@ -24,7 +24,8 @@ QString cartellaDemo() {
     if (!env.isEmpty())
         return env;
     const QString exe = QCoreApplication::applicationDirPath();
-    for (const QString& c : {exe + QStringLiteral("/demo"), exe + QStringLiteral("/../share/hnemar/demo")})
+    for (const QString& c :
+         {exe + QStringLiteral("/demo"), exe + QStringLiteral("/../share/hnemar/demo")})
         if (QFileInfo(c).isDir())
             return QDir::cleanPath(c);
 #ifdef HNEMAR_DEMO_DIR

@@ -71,7 +71,8 @@ int GetPrivateProfileString(const QString& section, const QString& key, const QS
                             QString& out, int size, const QString& windowsFile) {
     QByteArray dati;
     if (host().paths) {
-        if (const auto file = host().paths->toHost(windowsFile); file && QFileInfo(*file).isFile()) {
+        if (const auto file = host().paths->toHost(windowsFile);
+            file && QFileInfo(*file).isFile()) {
             QFile f(*file);
             if (f.open(QIODevice::ReadOnly))
                 dati = f.readAll();

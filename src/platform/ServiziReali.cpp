@@ -26,11 +26,21 @@ int QtMessageBox::show(const QString& text, int style, const QString& title) {
     box.setWindowTitle(title.isEmpty() ? titoloApplicazione() : title);
     box.setText(text);
     switch (style & 0x70) {
-    case Stile::Critico: box.setIcon(QMessageBox::Critical); break;
-    case Stile::Domanda: box.setIcon(QMessageBox::Question); break;
-    case Stile::Esclamativo: box.setIcon(QMessageBox::Warning); break;
-    case Stile::Informazione: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case Stile::Critico:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Stile::Domanda:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Stile::Esclamativo:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Stile::Informazione:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     const QList<int> risposte = pulsantiDelloStile(style);
     QList<QPushButton*> pulsanti;
@@ -38,17 +48,37 @@ int QtMessageBox::show(const QString& text, int style, const QString& title) {
         QString testo;
         QMessageBox::ButtonRole ruolo = QMessageBox::AcceptRole;
         switch (r) {
-        case Risposta::OK: testo = QStringLiteral("OK"); break;
-        case Risposta::Annulla: testo = QStringLiteral("Anuluj"); ruolo = QMessageBox::RejectRole; break;
-        case Risposta::Interrompi: testo = QStringLiteral("Przerwij"); ruolo = QMessageBox::RejectRole; break;
-        case Risposta::Riprova: testo = QStringLiteral("Ponów próbę"); break;
-        case Risposta::Ignora: testo = QStringLiteral("Ignoruj"); break;
-        case Risposta::Si: testo = QStringLiteral("Tak"); ruolo = QMessageBox::YesRole; break;
-        case Risposta::No: testo = QStringLiteral("Nie"); ruolo = QMessageBox::NoRole; break;
+        case Risposta::OK:
+            testo = QStringLiteral("OK");
+            break;
+        case Risposta::Annulla:
+            testo = QStringLiteral("Anuluj");
+            ruolo = QMessageBox::RejectRole;
+            break;
+        case Risposta::Interrompi:
+            testo = QStringLiteral("Przerwij");
+            ruolo = QMessageBox::RejectRole;
+            break;
+        case Risposta::Riprova:
+            testo = QStringLiteral("Ponów próbę");
+            break;
+        case Risposta::Ignora:
+            testo = QStringLiteral("Ignoruj");
+            break;
+        case Risposta::Si:
+            testo = QStringLiteral("Tak");
+            ruolo = QMessageBox::YesRole;
+            break;
+        case Risposta::No:
+            testo = QStringLiteral("Nie");
+            ruolo = QMessageBox::NoRole;
+            break;
         }
         pulsanti.append(box.addButton(testo, ruolo));
     }
-    const int predefinito = (style & Stile::TerzoPulsante) ? 2 : (style & Stile::SecondoPulsante) ? 1 : 0;
+    const int predefinito = (style & Stile::TerzoPulsante)     ? 2
+                            : (style & Stile::SecondoPulsante) ? 1
+                                                               : 0;
     if (predefinito < pulsanti.size())
         box.setDefaultButton(pulsanti[predefinito]);
     // Closing the box answers like Cancel where there is one, else like the only button.
@@ -76,8 +106,12 @@ QSize modoVirtuale() {
 }
 } // namespace
 
-int QtScreen::widthPixels() const { return modoVirtuale().width(); }
-int QtScreen::heightPixels() const { return modoVirtuale().height(); }
+int QtScreen::widthPixels() const {
+    return modoVirtuale().width();
+}
+int QtScreen::heightPixels() const {
+    return modoVirtuale().height();
+}
 
 void QtScreen::setMousePointer(int pointer) {
     if (pointer == pointer_)
@@ -91,7 +125,9 @@ void QtScreen::setMousePointer(int pointer) {
         QGuiApplication::setOverrideCursor(QCursor(Qt::PointingHandCursor));
 }
 
-void QtScreen::doEvents() { QCoreApplication::processEvents(); }
+void QtScreen::doEvents() {
+    QCoreApplication::processEvents();
+}
 
 FileInstanceLock::FileInstanceLock(const QString& lockPath)
     : lock_(lockPath) {
@@ -104,7 +140,9 @@ bool FileInstanceLock::acquire() {
     return lock_.tryLock(0);
 }
 
-void QtClipboard::clear() { QGuiApplication::clipboard()->clear(); }
+void QtClipboard::clear() {
+    QGuiApplication::clipboard()->clear();
+}
 
 void QtClipboard::put(const ClipboardContents& c) {
     auto* dati = new QMimeData;
@@ -182,7 +220,9 @@ void QtPrinter::endDocument() {
     printer_.reset();
 }
 
-QPainter* QtPrinter::painter() { return painter_.get(); }
+QPainter* QtPrinter::painter() {
+    return painter_.get();
+}
 
 double QtPrinter::unitsPerTwip() const {
     return printer_ ? printer_->resolution() / 1440.0 : 1200.0 / 1440.0;

@@ -26,24 +26,27 @@ constexpr int DimensioneBuffer = 255;
 
 // Why the program could not start, told to the user and on stderr before it ends.
 [[noreturn]] void terminaAvvio(const QString& spiegazione) {
-    std::fprintf(stderr, "hnemar: %s\n", qUtf8Printable(QString(spiegazione).replace(QStringLiteral("\r\n"), QStringLiteral(" "))));
+    std::fprintf(
+        stderr, "hnemar: %s\n",
+        qUtf8Printable(QString(spiegazione).replace(QStringLiteral("\r\n"), QStringLiteral(" "))));
     MsgBox(spiegazione, Stile::OK | Stile::Critico);
     TerminaProgramma(1);
 }
 
-[[noreturn]] void mancaChiave(const QString& sezione, const QString& chiave, const QString& descrizione) {
+[[noreturn]] void mancaChiave(const QString& sezione, const QString& chiave,
+                              const QString& descrizione) {
     terminaAvvio(QStringLiteral("Nie można uruchomić programu: w pliku konfiguracyjnym %1 brakuje "
                                 "ustawienia [%2] %3 (%4).")
                      .arg(cfg.IniModulo, sezione, chiave, descrizione));
 }
 
 // One raw read: the count of characters copied, the text in `testo`.
-int leggiGrezzo(const QString& file, const QString& sezione, const QString& chiave, QString& testo) {
+int leggiGrezzo(const QString& file, const QString& sezione, const QString& chiave,
+                QString& testo) {
     return GetPrivateProfileString(sezione, chiave, QString(), testo, DimensioneBuffer, file);
 }
 
-template <typename Intero>
-bool convertiIntero(const QString& testo, Intero& valore) {
+template <typename Intero> bool convertiIntero(const QString& testo, Intero& valore) {
     const double v = std::nearbyint(valoreIniziale(testo.trimmed()));
     // A value the target cannot hold (History=99999) is treated as missing: the default applies.
     if (!std::isfinite(v) || v < double(std::numeric_limits<Intero>::min()) ||
@@ -209,7 +212,8 @@ void leggiObbligatoria(QString& valore, const QString& sezione, const QString& c
 }
 
 template <typename T, typename D>
-void leggiFacoltativa(T& valore, const QString& sezione, const QString& chiave, const D& predefinito) {
+void leggiFacoltativa(T& valore, const QString& sezione, const QString& chiave,
+                      const D& predefinito) {
     QString s = sezione, k = chiave;
     if (!LeggiIniModulo(valore, s, k))
         valore = predefinito;
@@ -250,10 +254,11 @@ void AvvioModulo() {
     if (!LeggiIniComune(cfg.IniModulo, QStringLiteral("VELTO01G"), QStringLiteral("PATH"))) {
         // Messages 484 and 485 explain it; the file and key are named in case they are empty.
         QString testo = LeggiMessaggio(484) + LeggiMessaggio(485);
-        terminaAvvio(QStringLiteral("%1\r\n\r\nNie można uruchomić programu: plik %2 nie wskazuje pliku "
-                                    "konfiguracyjnego modułu ([VELTO01G] PATH; VELTOMMG, voce Path).")
-                         .arg(testo, kormm)
-                         .trimmed());
+        terminaAvvio(
+            QStringLiteral("%1\r\n\r\nNie można uruchomić programu: plik %2 nie wskazuje pliku "
+                           "konfiguracyjnego modułu ([VELTO01G] PATH; VELTOMMG, voce Path).")
+                .arg(testo, kormm)
+                .trimmed());
     }
 
     // The module INI file can only be missing at the first read; should it vanish later the
@@ -261,9 +266,10 @@ void AvvioModulo() {
     try {
         leggiDalModulo();
     } catch (const ErroreVB&) {
-        terminaAvvio(QStringLiteral("Nie można uruchomić programu: nie znaleziono pliku konfiguracyjnego "
-                                    "modułu %1 (veltoMM.ini), wskazanego w %2.")
-                         .arg(cfg.IniModulo, kormm));
+        terminaAvvio(
+            QStringLiteral("Nie można uruchomić programu: nie znaleziono pliku konfiguracyjnego "
+                           "modułu %1 (veltoMM.ini), wskazanego w %2.")
+                .arg(cfg.IniModulo, kormm));
     }
 
     DoEvents();
@@ -273,7 +279,8 @@ void AvvioModulo() {
 namespace {
 
 void leggiDalModulo() {
-    leggiFacoltativa(cfg.ExeVeltoLab, QStringLiteral("GENERAL"), QStringLiteral("ExeVeltoLab"), QString());
+    leggiFacoltativa(cfg.ExeVeltoLab, QStringLiteral("GENERAL"), QStringLiteral("ExeVeltoLab"),
+                     QString());
     leggiObbligatoria(cfg.PathCd, QStringLiteral("Directory2"), QStringLiteral("PathCd"),
                       QStringLiteral("GENERAL, voce PathCd"));
     controllaDisco();
@@ -283,7 +290,8 @@ void leggiDalModulo() {
                       QStringLiteral("Sciezka, haslo ExeVelto"));
     {
         QString grezzo;
-        const int n = leggiGrezzo(cfg.IniModulo, QStringLiteral("GENERAL"), QStringLiteral("EXEVELTO"), grezzo);
+        const int n = leggiGrezzo(cfg.IniModulo, QStringLiteral("GENERAL"),
+                                  QStringLiteral("EXEVELTO"), grezzo);
         cfg.PathTemp = EstraiPathnameDaFile(grezzo.first(n).trimmed());
         if (!cfg.PathTemp.endsWith(u'\\'))
             cfg.PathTemp += u'\\';
@@ -294,9 +302,12 @@ void leggiDalModulo() {
         const char16_t* chiave;
     };
     const Cartella cartelle[] = {
-        {&cfg.PathFoto, u"Foto"},          {&cfg.PathVideo, u"Video"},
-        {&cfg.PathAudio, u"Audio"},        {&cfg.PathAnimazioni, u"Animazioni"},
-        {&cfg.PathTabelle, u"Tabelle"},    {&cfg.PathSfondi, u"Sfondi"},
+        {&cfg.PathFoto, u"Foto"},
+        {&cfg.PathVideo, u"Video"},
+        {&cfg.PathAudio, u"Audio"},
+        {&cfg.PathAnimazioni, u"Animazioni"},
+        {&cfg.PathTabelle, u"Tabelle"},
+        {&cfg.PathSfondi, u"Sfondi"},
         {&cfg.PathSfondiCredits, u"SfondiCredits"},
     };
     for (const Cartella& c : cartelle) {
@@ -312,9 +323,10 @@ void leggiDalModulo() {
         QString s = QStringLiteral("Opzioni"), k = QStringLiteral("Volume");
         const bool letto = LeggiIniModulo(volume, s, k);
         const qint64 mci = volumeMci(letto ? volume : 50);
-        cfg.VolumeMci = (mci >= std::numeric_limits<qint32>::min() && mci <= std::numeric_limits<qint32>::max())
-                            ? static_cast<qint32>(mci)
-                            : static_cast<qint32>(volumeMci(50));
+        cfg.VolumeMci =
+            (mci >= std::numeric_limits<qint32>::min() && mci <= std::numeric_limits<qint32>::max())
+                ? static_cast<qint32>(mci)
+                : static_cast<qint32>(volumeMci(50));
     }
     leggiFacoltativa(cfg.Volume, QStringLiteral("Opzioni"), QStringLiteral("Volume"), qint32(50));
     leggiFacoltativa(cfg.UltimoLemma, QStringLiteral("Opzioni"), QStringLiteral("UltimoLemma"),
@@ -325,12 +337,12 @@ void leggiDalModulo() {
     leggiFacoltativa(cfg.History, QStringLiteral("Opzioni"), QStringLiteral("History"), qint16(10));
     leggiFacoltativa(cfg.Sigla, QStringLiteral("Opzioni"), QStringLiteral("Sigla"), qint16(-1));
     leggiFacoltativa(cfg.PercorsoFileScaricati, QStringLiteral("OnLine"),
-                     QStringLiteral("PercorsoFileScaricati"), cfg.PathApp + QStringLiteral("OnLine"));
+                     QStringLiteral("PercorsoFileScaricati"),
+                     cfg.PathApp + QStringLiteral("OnLine"));
     {
         QString s = QStringLiteral("OnLine"), k = QStringLiteral("AnniMesi");
         LeggiIniModulo(cfg.AnniMesi, s, k);
     }
-
 }
 
 } // namespace

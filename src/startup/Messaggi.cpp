@@ -22,7 +22,8 @@ constexpr int ColonnaTesto = 103, LarghezzaTesto = 350;
 QString campo(const QByteArray& riga, int colonna, int larghezza) {
     if (riga.size() <= colonna)
         return {};
-    return decodeCp1250(QByteArrayView(riga).sliced(colonna, qMin<qsizetype>(larghezza, riga.size() - colonna)))
+    return decodeCp1250(QByteArrayView(riga).sliced(
+                            colonna, qMin<qsizetype>(larghezza, riga.size() - colonna)))
         .trimmed();
 }
 
@@ -102,7 +103,8 @@ QString SostituisciParametri(const QString& testo, const QString& parametro) {
     return risultato;
 }
 
-QString LeggiMessaggio(int numero, const QString& ignorato, const QString& parametro, QString* titolo) {
+QString LeggiMessaggio(int numero, const QString& ignorato, const QString& parametro,
+                       QString* titolo) {
     Q_UNUSED(ignorato);
     QString titoloLetto;
     const QString cartella = host().paths ? host().paths->programFolder() : QString();
@@ -139,19 +141,33 @@ int SegnalaErrore(const ErroreVB& errore, const QString& contesto) {
     };
     switch (n) {
     case 53:
-    case 76: conMessaggio(64, ctx); break;
-    case 57: conMessaggio(65, ctx); break;
-    case 65534: conMessaggio(66, ctx); break;
+    case 76:
+        conMessaggio(64, ctx);
+        break;
+    case 57:
+        conMessaggio(65, ctx);
+        break;
+    case 65534:
+        conMessaggio(66, ctx);
+        break;
     case 3024:
-    case 3051: conMessaggio(67, ctx); break;
-    case 3279: conMessaggio(68, ctx); break;
-    case 3021: conMessaggio(69, ctx); break;
+    case 3051:
+        conMessaggio(67, ctx);
+        break;
+    case 3279:
+        conMessaggio(68, ctx);
+        break;
+    case 3021:
+        conMessaggio(69, ctx);
+        break;
     case 482:
         TestoMessaggio = LeggiMessaggio(70, {}, {}, &TitoloMessaggio);
         rapporto = TestoMessaggio;
         stile = Stile::RiprovaAnnulla | Stile::Critico;
         break;
-    case 65532: conMessaggio(71, {}); break;
+    case 65532:
+        conMessaggio(71, {});
+        break;
     case 14:
         conMessaggio(72, {});
         stile = Stile::OK | Stile::Informazione;

@@ -4,8 +4,8 @@
 
 #include <QIODevice>
 #include <QMap>
-#include <utility>
 #include <QString>
+#include <utility>
 
 // Numbered messages from "help.bin" and the common error report.
 namespace hn::Mod_Comuni {

@@ -41,13 +41,17 @@ QString AggiungiSlash(const QString& testo) {
 QString EliminaSlash(const QString& testo) {
     QString t;
     eseguiPasso([&] { t = testo.trimmed(); },
-                [](const ErroreVB& e) { return gestisciPercorso(e, QStringLiteral("EliminaSlash"), true); });
+                [](const ErroreVB& e) {
+                    return gestisciPercorso(e, QStringLiteral("EliminaSlash"), true);
+                });
     eseguiPasso(
         [&] {
             if (t.endsWith(u'\\'))
                 t.chop(1);
         },
-        [](const ErroreVB& e) { return gestisciPercorso(e, QStringLiteral("EliminaSlash"), true); });
+        [](const ErroreVB& e) {
+            return gestisciPercorso(e, QStringLiteral("EliminaSlash"), true);
+        });
     return t;
 }
 

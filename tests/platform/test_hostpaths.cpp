@@ -38,18 +38,27 @@ private Q_SLOTS:
     void mapsWindowsPaths_data() {
         QTest::addColumn<QString>("windows");
         QTest::addColumn<QString>("host");
-        QTest::newRow("case-insensitive") << "C:\\VELTO\\DATI\\hsmed.bin" << "/drive_c/Velto/Dati/HSMED.BIN";
-        QTest::newRow("lower-case drive") << "c:\\velto\\dati\\HSMED.bin" << "/drive_c/Velto/Dati/HSMED.BIN";
-        QTest::newRow("missing tail kept as written")
-            << "C:\\velto\\NUOVA\\Copia.rtf" << "/drive_c/Velto/NUOVA/Copia.rtf";
-        QTest::newRow("forward slashes") << "C:/velto/dati/hsmed.bin" << "/drive_c/Velto/Dati/HSMED.BIN";
+        QTest::newRow("case-insensitive") << "C:\\VELTO\\DATI\\hsmed.bin"
+                                          << "/drive_c/Velto/Dati/HSMED.BIN";
+        QTest::newRow("lower-case drive") << "c:\\velto\\dati\\HSMED.bin"
+                                          << "/drive_c/Velto/Dati/HSMED.BIN";
+        QTest::newRow("missing tail kept as written") << "C:\\velto\\NUOVA\\Copia.rtf"
+                                                      << "/drive_c/Velto/NUOVA/Copia.rtf";
+        QTest::newRow("forward slashes") << "C:/velto/dati/hsmed.bin"
+                                         << "/drive_c/Velto/Dati/HSMED.BIN";
         QTest::newRow("dot dot stays inside the drive")
-            << "C:\\..\\..\\velto\\dati\\..\\dati\\hsmed.bin" << "/drive_c/Velto/Dati/HSMED.BIN";
-        QTest::newRow("doubled separators") << "C:\\\\velto\\\\dati\\hsmed.bin" << "/drive_c/Velto/Dati/HSMED.BIN";
-        QTest::newRow("rooted path on the program's drive") << "\\velto\\dati" << "/drive_c/Velto/Dati";
-        QTest::newRow("relative to the program folder") << "help.bin" << "/drive_c/Velto/HNEMAR/help.bin";
-        QTest::newRow("parent of the program folder") << "C:\\VELTO\\HNEMAR\\..\\dati" << "/drive_c/Velto/Dati";
-        QTest::newRow("drive root") << "D:\\" << "/drive_d";
+            << "C:\\..\\..\\velto\\dati\\..\\dati\\hsmed.bin"
+            << "/drive_c/Velto/Dati/HSMED.BIN";
+        QTest::newRow("doubled separators") << "C:\\\\velto\\\\dati\\hsmed.bin"
+                                            << "/drive_c/Velto/Dati/HSMED.BIN";
+        QTest::newRow("rooted path on the program's drive") << "\\velto\\dati"
+                                                            << "/drive_c/Velto/Dati";
+        QTest::newRow("relative to the program folder") << "help.bin"
+                                                        << "/drive_c/Velto/HNEMAR/help.bin";
+        QTest::newRow("parent of the program folder") << "C:\\VELTO\\HNEMAR\\..\\dati"
+                                                      << "/drive_c/Velto/Dati";
+        QTest::newRow("drive root") << "D:\\"
+                                    << "/drive_d";
     }
 
     void mapsWindowsPaths() {
@@ -87,12 +96,15 @@ private Q_SLOTS:
     void findsNormalFilesByPattern_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("found");
-        QTest::newRow("exact name, other case") << "C:\\velto\\dati\\Hsmed.Bin" << QStringList{"HSMED.BIN"};
+        QTest::newRow("exact name, other case")
+            << "C:\\velto\\dati\\Hsmed.Bin" << QStringList{"HSMED.BIN"};
         QTest::newRow("star ignores case of extension")
             << "C:\\velto\\dati\\*.bmp" << QStringList{"schelet.bmp", "sistemi.BMP"};
-        QTest::newRow("question mark is one character") << "C:\\velto\\dati\\s?stemi.bmp" << QStringList{"sistemi.BMP"};
+        QTest::newRow("question mark is one character")
+            << "C:\\velto\\dati\\s?stemi.bmp" << QStringList{"sistemi.BMP"};
         QTest::newRow("star dot star matches names without a dot")
-            << "C:\\velto\\dati\\*.*" << QStringList{"HSMED.BIN", "schelet.bmp", "senzapunto", "sistemi.BMP"};
+            << "C:\\velto\\dati\\*.*"
+            << QStringList{"HSMED.BIN", "schelet.bmp", "senzapunto", "sistemi.BMP"};
         QTest::newRow("folder is not a file") << "C:\\velto\\dati\\cartella.bmp" << QStringList{};
         QTest::newRow("hidden file is absent") << "C:\\velto\\dati\\.nascosto.bmp" << QStringList{};
         QTest::newRow("missing folder") << "C:\\velto\\manca\\*.bmp" << QStringList{};
@@ -115,14 +127,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QString>("modello");
         QTest::addColumn<bool>("atteso");
-        QTest::newRow("star in the middle") << "BlobCorp.dat" << "Blob*.dat" << true;
-        QTest::newRow("backtracking star") << "aXbXc.txt" << "a*c.txt" << true;
-        QTest::newRow("two stars") << "abcabc" << "*b*c" << true;
-        QTest::newRow("star needs the rest") << "abc.txt" << "*.bmp" << false;
-        QTest::newRow("question needs a character") << "ab" << "ab?" << false;
-        QTest::newRow("polish letters ignore case") << "ŻÓŁW.TXT" << "żółw.txt" << true;
-        QTest::newRow("brackets are literal") << "[a].txt" << "[a].txt" << true;
-        QTest::newRow("bracket is not a class") << "a.txt" << "[a].txt" << false;
+        QTest::newRow("star in the middle") << "BlobCorp.dat"
+                                            << "Blob*.dat" << true;
+        QTest::newRow("backtracking star") << "aXbXc.txt"
+                                           << "a*c.txt" << true;
+        QTest::newRow("two stars") << "abcabc"
+                                   << "*b*c" << true;
+        QTest::newRow("star needs the rest") << "abc.txt"
+                                             << "*.bmp" << false;
+        QTest::newRow("question needs a character") << "ab"
+                                                    << "ab?" << false;
+        QTest::newRow("polish letters ignore case") << "ŻÓŁW.TXT"
+                                                    << "żółw.txt" << true;
+        QTest::newRow("brackets are literal") << "[a].txt"
+                                              << "[a].txt" << true;
+        QTest::newRow("bracket is not a class") << "a.txt"
+                                                << "[a].txt" << false;
     }
 
     void wildcardMatching() {

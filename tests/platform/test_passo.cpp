@@ -39,7 +39,8 @@ private Q_SLOTS:
         prova::HostDiProva host;
         bool continuato = false;
         QVERIFY_THROWS_EXCEPTION(prova::ProgrammaTerminato, {
-            eseguiPasso([] { throw ErroreVB(Errore::DiscoPieno); }, [](const ErroreVB&) { return Azione::Termina; });
+            eseguiPasso([] { throw ErroreVB(Errore::DiscoPieno); },
+                        [](const ErroreVB&) { return Azione::Termina; });
             continuato = true;
         });
         QVERIFY(host.fine.terminato);

@@ -9,20 +9,19 @@ using namespace hn;
 
 namespace {
 
-const QByteArray ini = QByteArrayLiteral(
-    "; comment line\r\n"
-    "[GENERAL]\r\n"
-    "ExeVelto = C:\\Prog\\Tomvo98.exe  \r\n"
-    "Quoted=\"  spaced value  \"\r\n"
-    "Single='x'\r\n"
-    "Empty=\r\n"
-    "no equals sign here\r\n"
-    "[ Directory2 ]\n"
-    "foto=D:\\DATI\\\n"
-    "Polish=Kr\xB9\xBF\xE9nie\n"
-    "[general]\r\n"
-    "ExeVelto=second section of the same name is not read\r\n"
-    "Late=only in the second\r\n");
+const QByteArray ini = QByteArrayLiteral("; comment line\r\n"
+                                         "[GENERAL]\r\n"
+                                         "ExeVelto = C:\\Prog\\Tomvo98.exe  \r\n"
+                                         "Quoted=\"  spaced value  \"\r\n"
+                                         "Single='x'\r\n"
+                                         "Empty=\r\n"
+                                         "no equals sign here\r\n"
+                                         "[ Directory2 ]\n"
+                                         "foto=D:\\DATI\\\n"
+                                         "Polish=Kr\xB9\xBF\xE9nie\n"
+                                         "[general]\r\n"
+                                         "ExeVelto=second section of the same name is not read\r\n"
+                                         "Late=only in the second\r\n");
 
 } // namespace
 
@@ -33,16 +32,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("trimmed value") << "GENERAL" << "ExeVelto" << "C:\\Prog\\Tomvo98.exe";
-        QTest::newRow("section and key ignore case") << "general" << "EXEVELTO" << "C:\\Prog\\Tomvo98.exe";
-        QTest::newRow("blanks inside brackets") << "DIRECTORY2" << "Foto" << "D:\\DATI\\";
-        QTest::newRow("quotes removed, inside kept") << "GENERAL" << "Quoted" << "  spaced value  ";
-        QTest::newRow("single quotes removed") << "GENERAL" << "Single" << "x";
-        QTest::newRow("empty value") << "GENERAL" << "Empty" << "";
-        QTest::newRow("missing key gives the default") << "GENERAL" << "Missing" << "dflt";
-        QTest::newRow("missing section gives the default") << "Opzioni" << "Volume" << "dflt";
-        QTest::newRow("windows-1250 text") << "Directory2" << "Polish" << "Krążénie";
-        QTest::newRow("first section of a name only") << "GENERAL" << "Late" << "dflt";
+        QTest::newRow("trimmed value") << "GENERAL"
+                                       << "ExeVelto"
+                                       << "C:\\Prog\\Tomvo98.exe";
+        QTest::newRow("section and key ignore case") << "general"
+                                                     << "EXEVELTO"
+                                                     << "C:\\Prog\\Tomvo98.exe";
+        QTest::newRow("blanks inside brackets") << "DIRECTORY2"
+                                                << "Foto"
+                                                << "D:\\DATI\\";
+        QTest::newRow("quotes removed, inside kept") << "GENERAL"
+                                                     << "Quoted"
+                                                     << "  spaced value  ";
+        QTest::newRow("single quotes removed") << "GENERAL"
+                                               << "Single"
+                                               << "x";
+        QTest::newRow("empty value") << "GENERAL"
+                                     << "Empty"
+                                     << "";
+        QTest::newRow("missing key gives the default") << "GENERAL"
+                                                       << "Missing"
+                                                       << "dflt";
+        QTest::newRow("missing section gives the default") << "Opzioni"
+                                                           << "Volume"
+                                                           << "dflt";
+        QTest::newRow("windows-1250 text") << "Directory2"
+                                           << "Polish"
+                                           << "Krążénie";
+        QTest::newRow("first section of a name only") << "GENERAL"
+                                                      << "Late"
+                                                      << "dflt";
     }
 
     void readsLikeGetPrivateProfileString() {
@@ -59,10 +78,14 @@ private Q_SLOTS:
         const QString lungo = QString(300, u'x');
         const QByteArray file = "[S]\nK=" + lungo.toLatin1() + "\n";
         QString out;
-        QCOMPARE(leggiProfiloPrivato(file, QStringLiteral("S"), QStringLiteral("K"), {}, out, 255), 254);
+        QCOMPARE(leggiProfiloPrivato(file, QStringLiteral("S"), QStringLiteral("K"), {}, out, 255),
+                 254);
         QCOMPARE(out, QString(254, u'x'));
-        QCOMPARE(leggiProfiloPrivato(file, QStringLiteral("S"), QStringLiteral("K"), {}, out, 1), 0);
-        QCOMPARE(leggiProfiloPrivato(file, QStringLiteral("S"), QStringLiteral("X"), lungo, out, 255), 254);
+        QCOMPARE(leggiProfiloPrivato(file, QStringLiteral("S"), QStringLiteral("K"), {}, out, 1),
+                 0);
+        QCOMPARE(
+            leggiProfiloPrivato(file, QStringLiteral("S"), QStringLiteral("X"), lungo, out, 255),
+            254);
     }
 
     void utf8WithByteOrderMarkIsRead() {
@@ -81,9 +104,11 @@ private Q_SLOTS:
                                          QStringLiteral("c:\\windows\\A.INI")),
                  1);
         QCOMPARE(out, QStringLiteral("v"));
-        for (const char* file : {"C:\\WINDOWS\\manca.ini", "C:\\WINDOWS\\cartella.ini", "Q:\\a.ini", ""}) {
-            QCOMPARE(GetPrivateProfileString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d"), out,
-                                             255, QString::fromLatin1(file)),
+        for (const char* file :
+             {"C:\\WINDOWS\\manca.ini", "C:\\WINDOWS\\cartella.ini", "Q:\\a.ini", ""}) {
+            QCOMPARE(GetPrivateProfileString(QStringLiteral("S"), QStringLiteral("K"),
+                                             QStringLiteral("d"), out, 255,
+                                             QString::fromLatin1(file)),
                      1);
             QCOMPARE(out, QStringLiteral("d"));
         }

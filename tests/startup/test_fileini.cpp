@@ -55,10 +55,12 @@ private Q_SLOTS:
         QCOMPARE(cfg.History, 20);
         QCOMPARE(cfg.Sigla, 0);
         QCOMPARE(cfg.PercorsoFileScaricati, QStringLiteral("C:\\VELTO\\POBRANE\\"));
-        QCOMPARE(cfg.AnniMesi, QStringLiteral("2002\\")); // only [Opzioni] escapes the backslash rule
+        QCOMPARE(cfg.AnniMesi,
+                 QStringLiteral("2002\\")); // only [Opzioni] escapes the backslash rule
         QVERIFY(!host.esiste("C:\\WINDOWS\\Atx4herr.log"));
         QVERIFY(host.box.mostrati.isEmpty());
-        QCOMPARE(host.schermo.storiaPuntatore, (QList<int>{Puntatore::Clessidra, Puntatore::Predefinito}));
+        QCOMPARE(host.schermo.storiaPuntatore,
+                 (QList<int>{Puntatore::Clessidra, Puntatore::Predefinito}));
         QVERIFY(host.schermo.eventiLasciati > 0);
     }
 
@@ -67,23 +69,38 @@ private Q_SLOTS:
         QTest::addColumn<QString>("valore"); // null: key removed
         QTest::addColumn<int>("atteso");
         QTest::addColumn<int>("mci");
-        QTest::newRow("volume 100") << "Volume" << "100" << 100 << 65535;
-        QTest::newRow("volume 0") << "Volume" << "0" << 0 << 0;
+        QTest::newRow("volume 100") << "Volume"
+                                    << "100" << 100 << 65535;
+        QTest::newRow("volume 0") << "Volume"
+                                  << "0" << 0 << 0;
         QTest::newRow("volume missing") << "Volume" << QString() << 50 << 32768;
-        QTest::newRow("volume empty") << "Volume" << "" << 50 << 32768;
-        QTest::newRow("volume 50 ties to even") << "Volume" << "50" << 50 << 32768;
-        QTest::newRow("volume 30 ties to even") << "Volume" << "30" << 30 << 19660;
-        QTest::newRow("volume 10 ties to even") << "Volume" << "10" << 10 << 6554;
-        QTest::newRow("volume not a number") << "Volume" << "abc" << 0 << 0;
-        QTest::newRow("volume leading number") << "Volume" << " 75%" << 75 << 49151;
-        QTest::newRow("volume decimal") << "Volume" << "2.5" << 2 << 1311;
-        QTest::newRow("volume negative") << "Volume" << "-5" << -5 << -3277;
-        QTest::newRow("volume too large for 32 bits") << "Volume" << "99999999999" << 50 << 32768;
-        QTest::newRow("history") << "History" << "15" << 15 << 0;
+        QTest::newRow("volume empty") << "Volume"
+                                      << "" << 50 << 32768;
+        QTest::newRow("volume 50 ties to even") << "Volume"
+                                                << "50" << 50 << 32768;
+        QTest::newRow("volume 30 ties to even") << "Volume"
+                                                << "30" << 30 << 19660;
+        QTest::newRow("volume 10 ties to even") << "Volume"
+                                                << "10" << 10 << 6554;
+        QTest::newRow("volume not a number") << "Volume"
+                                             << "abc" << 0 << 0;
+        QTest::newRow("volume leading number") << "Volume"
+                                               << " 75%" << 75 << 49151;
+        QTest::newRow("volume decimal") << "Volume"
+                                        << "2.5" << 2 << 1311;
+        QTest::newRow("volume negative") << "Volume"
+                                         << "-5" << -5 << -3277;
+        QTest::newRow("volume too large for 32 bits") << "Volume"
+                                                      << "99999999999" << 50 << 32768;
+        QTest::newRow("history") << "History"
+                                 << "15" << 15 << 0;
         QTest::newRow("history missing") << "History" << QString() << 10 << 0;
-        QTest::newRow("history too large") << "History" << "99999" << 10 << 0;
-        QTest::newRow("history rounds half to even") << "History" << "12.5" << 12 << 0;
-        QTest::newRow("history hexadecimal") << "History" << "&H10" << 16 << 0;
+        QTest::newRow("history too large") << "History"
+                                           << "99999" << 10 << 0;
+        QTest::newRow("history rounds half to even") << "History"
+                                                     << "12.5" << 12 << 0;
+        QTest::newRow("history hexadecimal") << "History"
+                                             << "&H10" << 16 << 0;
         QTest::newRow("tema missing") << "Tema" << QString() << -1 << 0;
         QTest::newRow("sigla missing") << "Sigla" << QString() << -1 << 0;
     }
@@ -127,16 +144,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("chiave");
         QTest::addColumn<QString>("valore");
         QTest::addColumn<QString>("atteso");
-        QTest::newRow("folder gets a backslash") << "Directory2" << "Sfondi" << "E:\\dati" << "E:\\dati\\";
-        QTest::newRow("folder trimmed first") << "Directory2" << "Sfondi" << "  E:\\dati  " << "E:\\dati\\";
-        QTest::newRow("quoted folder") << "Directory2" << "Sfondi" << "\"E:\\dati\"" << "E:\\dati\\";
-        QTest::newRow("lemma trimmed") << "Opzioni" << "UltimoLemma" << "  Płuca " << "Płuca";
-        QTest::newRow("lemma missing") << "Opzioni" << "UltimoLemma" << QString() << "Dizionario";
-        QTest::newRow("download folder missing") << "OnLine" << "PercorsoFileScaricati" << QString()
-                                                 << "C:\\VELTO\\HNEMAR\\OnLine";
-        QTest::newRow("months missing") << "OnLine" << "AnniMesi" << QString() << "";
-        QTest::newRow("value cut to 254") << "Directory2" << "Sfondi" << "E:\\" + QString(300, u'x')
-                                          << "E:\\" + QString(251, u'x') + "\\";
+        QTest::newRow("folder gets a backslash") << "Directory2"
+                                                 << "Sfondi"
+                                                 << "E:\\dati"
+                                                 << "E:\\dati\\";
+        QTest::newRow("folder trimmed first") << "Directory2"
+                                              << "Sfondi"
+                                              << "  E:\\dati  "
+                                              << "E:\\dati\\";
+        QTest::newRow("quoted folder") << "Directory2"
+                                       << "Sfondi"
+                                       << "\"E:\\dati\""
+                                       << "E:\\dati\\";
+        QTest::newRow("lemma trimmed") << "Opzioni"
+                                       << "UltimoLemma"
+                                       << "  Płuca "
+                                       << "Płuca";
+        QTest::newRow("lemma missing") << "Opzioni"
+                                       << "UltimoLemma" << QString() << "Dizionario";
+        QTest::newRow("download folder missing")
+            << "OnLine"
+            << "PercorsoFileScaricati" << QString() << "C:\\VELTO\\HNEMAR\\OnLine";
+        QTest::newRow("months missing") << "OnLine"
+                                        << "AnniMesi" << QString() << "";
+        QTest::newRow("value cut to 254")
+            << "Directory2"
+            << "Sfondi"
+            << "E:\\" + QString(300, u'x') << "E:\\" + QString(251, u'x') + "\\";
     }
 
     void textValues() {
@@ -164,13 +198,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fileSulDisco");
         QTest::addColumn<QString>("atteso");
         const QString predefinito = QStringLiteral("C:\\VELTO\\HNEMAR\\Kopia");
-        QTest::newRow("rtf present") << "C:\\temp\\copia" << "C:\\temp\\copia.rtf" << "C:\\temp\\copia";
-        QTest::newRow("rtf absent") << "C:\\temp\\copia" << "" << predefinito;
+        QTest::newRow("rtf present") << "C:\\temp\\copia"
+                                     << "C:\\temp\\copia.rtf"
+                                     << "C:\\temp\\copia";
+        QTest::newRow("rtf absent") << "C:\\temp\\copia"
+                                    << "" << predefinito;
         QTest::newRow("upper-case extension gets .rtf appended")
-            << "C:\\temp\\copia.RTF" << "C:\\temp\\copia.RTF" << predefinito;
-        QTest::newRow("upper-case extension, appended name present")
-            << "C:\\temp\\copia.RTF" << "C:\\temp\\copia.RTF.rtf" << "C:\\temp\\copia.RTF";
-        QTest::newRow("extension written") << "C:\\temp\\copia.rtf" << "C:\\temp\\copia.rtf" << "C:\\temp\\copia.rtf";
+            << "C:\\temp\\copia.RTF"
+            << "C:\\temp\\copia.RTF" << predefinito;
+        QTest::newRow("upper-case extension, appended name present") << "C:\\temp\\copia.RTF"
+                                                                     << "C:\\temp\\copia.RTF.rtf"
+                                                                     << "C:\\temp\\copia.RTF";
+        QTest::newRow("extension written") << "C:\\temp\\copia.rtf"
+                                           << "C:\\temp\\copia.rtf"
+                                           << "C:\\temp\\copia.rtf";
         QTest::newRow("missing key") << QString() << "" << predefinito;
     }
 
@@ -195,11 +236,16 @@ private Q_SLOTS:
     void temporaryFolderFromTheEncyclopediaProgram_data() {
         QTest::addColumn<QString>("exe");
         QTest::addColumn<QString>("atteso");
-        QTest::newRow("full path") << "C:\\Prog\\Tomvo98.exe" << "C:\\Prog\\";
-        QTest::newRow("blanks around") << "  C:\\Prog\\Tomvo98.exe  " << "C:\\Prog\\";
-        QTest::newRow("name only gives a lone backslash") << "Tomvo98.exe" << "\\";
-        QTest::newRow("drive relative") << "C:Tomvo98.exe" << "C:\\";
-        QTest::newRow("folder only") << "C:\\Prog\\" << "\\";
+        QTest::newRow("full path") << "C:\\Prog\\Tomvo98.exe"
+                                   << "C:\\Prog\\";
+        QTest::newRow("blanks around") << "  C:\\Prog\\Tomvo98.exe  "
+                                       << "C:\\Prog\\";
+        QTest::newRow("name only gives a lone backslash") << "Tomvo98.exe"
+                                                          << "\\";
+        QTest::newRow("drive relative") << "C:Tomvo98.exe"
+                                        << "C:\\";
+        QTest::newRow("folder only") << "C:\\Prog\\"
+                                     << "\\";
     }
 
     void temporaryFolderFromTheEncyclopediaProgram() {
@@ -218,9 +264,10 @@ private Q_SLOTS:
         Installazione inst(host);
         inst.scriviModulo = false;
         inst.scrivi();
-        host.scriviFile(inst.iniModulo, "[general]\r\nexevelto=C:\\X\\a.exe\r\n[DIRECTORY2]\r\npathcd=d:\\\r\n"
-                                        "FOTO=D:\\F\r\nvideo=v\r\naudio=a\r\nanimazioni=n\r\ntabelle=t\r\n"
-                                        "sfondi=s\r\nsfondicredits=c\r\n[opzioni]\r\nvolume=20\r\n");
+        host.scriviFile(inst.iniModulo,
+                        "[general]\r\nexevelto=C:\\X\\a.exe\r\n[DIRECTORY2]\r\npathcd=d:\\\r\n"
+                        "FOTO=D:\\F\r\nvideo=v\r\naudio=a\r\nanimazioni=n\r\ntabelle=t\r\n"
+                        "sfondi=s\r\nsfondicredits=c\r\n[opzioni]\r\nvolume=20\r\n");
         QVERIFY(avvia());
         QCOMPARE(cfg.PathTemp, QStringLiteral("C:\\X\\"));
         QCOMPARE(cfg.PathFoto, QStringLiteral("D:\\F\\"));
@@ -232,10 +279,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sezione");
         QTest::addColumn<QString>("chiave");
         QTest::addColumn<QString>("descrizione");
-        QTest::newRow("PathCd") << "Directory2" << "PathCd" << "GENERAL, voce PathCd";
-        QTest::newRow("ExeVelto") << "GENERAL" << "ExeVelto" << "Sciezka, haslo ExeVelto";
-        for (const char* k : {"Foto", "Video", "Audio", "Animazioni", "Tabelle", "Sfondi", "SfondiCredits"})
-            QTest::newRow(k) << "Directory2" << k << QStringLiteral("Sciezka, haslo ") + QString::fromLatin1(k);
+        QTest::newRow("PathCd") << "Directory2"
+                                << "PathCd"
+                                << "GENERAL, voce PathCd";
+        QTest::newRow("ExeVelto") << "GENERAL"
+                                  << "ExeVelto"
+                                  << "Sciezka, haslo ExeVelto";
+        for (const char* k :
+             {"Foto", "Video", "Audio", "Animazioni", "Tabelle", "Sfondi", "SfondiCredits"})
+            QTest::newRow(k) << "Directory2" << k
+                             << QStringLiteral("Sciezka, haslo ") + QString::fromLatin1(k);
     }
 
     void requiredKeysEndTheProgram() {
@@ -249,7 +302,8 @@ private Q_SLOTS:
         QVERIFY(!avvia());
         QVERIFY(host.fine.terminato);
         QCOMPARE(host.box.mostrati.size(), 1);
-        QVERIFY2(host.box.mostrati[0].testo.contains(descrizione), qPrintable(host.box.mostrati[0].testo));
+        QVERIFY2(host.box.mostrati[0].testo.contains(descrizione),
+                 qPrintable(host.box.mostrati[0].testo));
         QVERIFY(host.box.mostrati[0].testo.contains(QStringLiteral("C:\\VELTO\\VELTOMM.INI")));
         QCOMPARE(host.box.mostrati[0].stile, 16);
         // Nothing after the failing key is read.
@@ -264,7 +318,8 @@ private Q_SLOTS:
             inst.scriviKormm = false;
             inst.scrivi();
             QVERIFY(!avvia());
-            QVERIFY(host.box.mostrati[0].testo.contains(QStringLiteral("Messaggio 484 Messaggio 485")));
+            QVERIFY(
+                host.box.mostrati[0].testo.contains(QStringLiteral("Messaggio 484 Messaggio 485")));
             QVERIFY(host.box.mostrati[0].testo.contains(QStringLiteral("KORMM.INI")));
         }
         {

@@ -24,7 +24,8 @@ class TestMessaggi : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void recordsHaveTheFixedLayout() {
-        const QByteArray r = componiRecordMessaggio(486, QStringLiteral("Płyta"), QStringLiteral("Włóż płytę"));
+        const QByteArray r =
+            componiRecordMessaggio(486, QStringLiteral("Płyta"), QStringLiteral("Włóż płytę"));
         QCOMPARE(r.size(), 455);
         QVERIFY(r.endsWith("\r\n"));
         QCOMPARE(r.left(6), QByteArray("   486"));
@@ -82,12 +83,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("testo");
         QTest::addColumn<QString>("parametro");
         QTest::addColumn<QString>("atteso");
-        QTest::newRow("one parameter") << "Plik & nie istnieje" << "a.txt" << "Plik a.txt nie istnieje";
-        QTest::newRow("two parameters") << "& i &" << "P" << "P i P";
-        QTest::newRow("parameter with & is not rescanned") << "<&>" << "a&b" << "<a&b>";
-        QTest::newRow("line break marker") << "Jeden.\" & vbCrLf & \"Dwa." << "" << "Jeden.\r\nDwa.";
-        QTest::newRow("two markers") << "a\" & vbCrLf & \"b\" & vbCrLf & \"c" << "" << "a\r\nb\r\nc";
-        QTest::newRow("no parameter") << "Bez" << "x" << "Bez";
+        QTest::newRow("one parameter") << "Plik & nie istnieje"
+                                       << "a.txt"
+                                       << "Plik a.txt nie istnieje";
+        QTest::newRow("two parameters") << "& i &"
+                                        << "P"
+                                        << "P i P";
+        QTest::newRow("parameter with & is not rescanned") << "<&>"
+                                                           << "a&b"
+                                                           << "<a&b>";
+        QTest::newRow("line break marker") << "Jeden.\" & vbCrLf & \"Dwa."
+                                           << ""
+                                           << "Jeden.\r\nDwa.";
+        QTest::newRow("two markers") << "a\" & vbCrLf & \"b\" & vbCrLf & \"c"
+                                     << ""
+                                     << "a\r\nb\r\nc";
+        QTest::newRow("no parameter") << "Bez"
+                                      << "x"
+                                      << "Bez";
     }
 
     void parametersAndLineBreaks() {
@@ -104,7 +117,8 @@ private Q_SLOTS:
         inst.cartellaProgramma = QStringLiteral("C:\\VELTO\\");
         inst.scrivi();
         QString titolo;
-        QCOMPARE(LeggiMessaggio(23, {}, QStringLiteral("  sistemi.bmp  "), &titolo), QStringLiteral("Brak sistemi.bmp."));
+        QCOMPARE(LeggiMessaggio(23, {}, QStringLiteral("  sistemi.bmp  "), &titolo),
+                 QStringLiteral("Brak sistemi.bmp."));
         QCOMPARE(titolo, QStringLiteral("Tło"));
 
         inst.cartellaProgramma = QStringLiteral("C:\\VELTO\\HNEMAR\\");
@@ -145,7 +159,8 @@ private Q_SLOTS:
         prova::HostDiProva host;
         prova::Installazione(host).scrivi();
         host.box.risposte = {Risposta::Riprova};
-        QCOMPARE(SegnalaErrore(ErroreVB(numero), QStringLiteral("EstraiPathnameDaFile")), int(Risposta::Riprova));
+        QCOMPARE(SegnalaErrore(ErroreVB(numero), QStringLiteral("EstraiPathnameDaFile")),
+                 int(Risposta::Riprova));
         QCOMPARE(host.box.mostrati.size(), 1);
         QCOMPARE(host.box.mostrati[0].testo, testo);
         QCOMPARE(host.box.mostrati[0].stile, stile);
@@ -157,14 +172,16 @@ private Q_SLOTS:
         prova::Installazione(host).scrivi();
         TestoMessaggio = QStringLiteral("przygotowany tekst");
         SegnalaErrore(ErroreVB(53), TestoMessaggio);
-        QCOMPARE(host.box.mostrati[0].testo, QStringLiteral("Messaggio 63 53 Messaggio 64 przygotowany tekst"));
+        QCOMPARE(host.box.mostrati[0].testo,
+                 QStringLiteral("Messaggio 63 53 Messaggio 64 przygotowany tekst"));
         QCOMPARE(TestoMessaggio, QStringLiteral("Messaggio 64 przygotowany tekst"));
         QCOMPARE(TitoloMessaggio, QStringLiteral("Titolo 64"));
     }
 
     void controlErrorsGoOnWithoutABox() {
         prova::HostDiProva host;
-        QCOMPARE(SegnalaErrore(ErroreVB(-2147418113, QStringLiteral("x")), QStringLiteral("c")), int(Risposta::Ignora));
+        QCOMPARE(SegnalaErrore(ErroreVB(-2147418113, QStringLiteral("x")), QStringLiteral("c")),
+                 int(Risposta::Ignora));
         QVERIFY(host.box.mostrati.isEmpty());
     }
 

@@ -35,7 +35,9 @@ HostDiProva::HostDiProva(int larghezza, int altezza)
     setHost({&box, &fine, &schermo, paths.get(), istanza.get(), &appunti, stampante.get()});
 }
 
-HostDiProva::~HostDiProva() { setHost(precedente_); }
+HostDiProva::~HostDiProva() {
+    setHost(precedente_);
+}
 
 QString HostDiProva::percorsoHost(const QString& windowsPath) const {
     const QString p = paths->toHost(windowsPath).value_or(QString());

@@ -7,8 +7,8 @@
 #include "ServiziReali.h"
 
 #include <QList>
-#include <functional>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 

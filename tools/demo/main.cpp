@@ -26,7 +26,8 @@ bool scrivi(const QString& file, const QByteArray& dati) {
 }
 
 // number TAB title TAB text; "\n" in the text is a line break, lines starting with # are comments.
-bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& messaggi, QString& problema) {
+bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& messaggi,
+                   QString& problema) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {
         problema = file + QStringLiteral(": cannot read");
@@ -42,7 +43,9 @@ bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& 
         bool ok = false;
         const int numero = campi.value(0).toInt(&ok);
         if (campi.size() != 3 || !ok || numero < 1) {
-            problema = QStringLiteral("%1:%2: expected number, title and text separated by tabs").arg(file).arg(riga);
+            problema = QStringLiteral("%1:%2: expected number, title and text separated by tabs")
+                           .arg(file)
+                           .arg(riga);
             return false;
         }
         QString testo = campi[2];
