@@ -1,0 +1,106 @@
+#pragma once
+
+// Archive stores: the ZIP files that hold the atlas's pictures and texts ("BlobCorp.dat",
+// "Bit_Hd.ff", "hsmed.dat" …). Any zip tool can build or inspect one; the reader takes stored and
+// deflated entries, finds names without regard to case and never lets an entry name choose where
+// bytes are written. Paths here are host paths; the blob reader control maps the program's.
+
+#include "ErroreVB.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+#include <sys/types.h>
+
+struct zip;
+
+namespace hn::blob {
+
+// Beyond this an entry is taken for a damaged or hostile store: no picture or text is this big.
+inline constexpr qint64 DimensioneMassimaVoce = qint64(64) * 1024 * 1024;
+
+// The run-time error for a store or entry that is not what it claims to be.
+inline constexpr int FormatoNonValido = 321;
+
+// A name a store may hold and a caller may ask for: a plain file name. Path separators, "..",
+// drive letters, wildcards, control characters and surrounding blanks are refused, since the name
+// ends up as a file name in the caller's folder.
+bool nomeVoceAmmesso(QStringView nome);
+
+// Already-compressed formats are stored as they are: deflating them gains nothing and costs time
+// at every read.
+bool daComprimere(QStringView nome);
+
+struct Voce {
+    QString nome;
+    quint64 indice = 0;
+    qint64 dimensione = 0;
+    qint64 compressa = 0;
+    quint32 crc = 0;
+    bool deflate = false;
+};
+
+// One store, open for reading, with its directory.
+class Archivio {
+public:
+    ~Archivio();
+    Archivio(const Archivio&) = delete;
+    Archivio& operator=(const Archivio&) = delete;
+
+    // Opens a store and reads its directory once. Errors: 53 no such file, 75 it cannot be read,
+    // 321 not a store.
+    static std::shared_ptr<Archivio> apri(const QString& percorso);
+
+    // The store at a path, opened once and kept while the file on disk stays the same one (same
+    // file, size, modification and change times); a store replaced or rewritten is opened anew.
+    static std::shared_ptr<Archivio> condiviso(const QString& percorso);
+
+    // The entry of that name, without regard to case; null when there is none.
+    const Voce* trova(QStringView nome) const;
+    // Entries in the store's order; names a caller could not ask for are left out.
+    const QList<Voce>& voci() const { return voci_; }
+
+    // The entry's bytes, checked against its size and CRC. Error 321 when they disagree.
+    QByteArray leggi(const Voce& voce) const;
+
+    // Writes the entry to a file: into a new file beside it first, renamed into place once its
+    // size and CRC check out, so a failure leaves no partial file. A link or folder at the
+    // destination is refused (75). Errors: 76 no such folder, 75 no access, 61 disk full, 321.
+    void estrai(const Voce& voce, const QString& destinazione) const;
+
+private:
+    struct Identita {
+        dev_t dispositivo = 0;
+        ino_t inode = 0;
+        off_t dimensione = 0;
+        qint64 modifica = 0;
+        qint64 cambio = 0;
+        bool operator==(const Identita&) const = default;
+    };
+    Archivio() = default;
+    template <typename Scrivi> void copia(const Voce& voce, Scrivi&& scrivi) const;
+
+    zip* zip_ = nullptr;
+    Identita identita_;
+    QList<Voce> voci_;
+    QHash<QString, qsizetype> indice_;
+};
+
+// A new entry: its bytes, or the file to take them from.
+struct VoceNuova {
+    QString nome;
+    QByteArray dati;
+    QString file;
+};
+
+enum class Compressione { SecondoIlTipo, Nessuna, Deflate };
+
+// Writes a store with these entries, replacing any file at the path only once it is complete.
+// Refuses names that could not be read back and names that differ only in case.
+void scriviStore(const QString& percorso, const QList<VoceNuova>& voci,
+                 Compressione compressione = Compressione::SecondoIlTipo);
+
+} // namespace hn::blob
