@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QDir>
+#include <QHash>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPageSize>
@@ -44,37 +45,18 @@ int QtMessageBox::show(const QString& text, int style, const QString& title) {
     }
     const QList<int> risposte = pulsantiDelloStile(style);
     QList<QPushButton*> pulsanti;
+    // One role for all keeps the buttons in the order the style names them, as on Windows.
     for (int r : risposte) {
-        QString testo;
-        QMessageBox::ButtonRole ruolo = QMessageBox::AcceptRole;
-        switch (r) {
-        case Risposta::OK:
-            testo = QStringLiteral("OK");
-            break;
-        case Risposta::Annulla:
-            testo = QStringLiteral("Anuluj");
-            ruolo = QMessageBox::RejectRole;
-            break;
-        case Risposta::Interrompi:
-            testo = QStringLiteral("Przerwij");
-            ruolo = QMessageBox::RejectRole;
-            break;
-        case Risposta::Riprova:
-            testo = QStringLiteral("Ponów próbę");
-            break;
-        case Risposta::Ignora:
-            testo = QStringLiteral("Ignoruj");
-            break;
-        case Risposta::Si:
-            testo = QStringLiteral("Tak");
-            ruolo = QMessageBox::YesRole;
-            break;
-        case Risposta::No:
-            testo = QStringLiteral("Nie");
-            ruolo = QMessageBox::NoRole;
-            break;
-        }
-        pulsanti.append(box.addButton(testo, ruolo));
+        static const QHash<int, QString> testi = {
+            {Risposta::OK, QStringLiteral("OK")},
+            {Risposta::Annulla, QStringLiteral("Anuluj")},
+            {Risposta::Interrompi, QStringLiteral("Przerwij")},
+            {Risposta::Riprova, QStringLiteral("Ponów próbę")},
+            {Risposta::Ignora, QStringLiteral("Ignoruj")},
+            {Risposta::Si, QStringLiteral("Tak")},
+            {Risposta::No, QStringLiteral("Nie")},
+        };
+        pulsanti.append(box.addButton(testi.value(r), QMessageBox::ActionRole));
     }
     const int predefinito = (style & Stile::TerzoPulsante)     ? 2
                             : (style & Stile::SecondoPulsante) ? 1
