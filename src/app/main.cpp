@@ -54,7 +54,13 @@ int main(int argc, char** argv) {
     setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer});
 
     FMed fmed;
-    fmed.Form_Load();
+    try {
+        fmed.Form_Load();
+    } catch (const std::exception& e) {
+        // Nothing should get here; if something does, say what rather than abort.
+        fallisci(messageBox, QStringLiteral("Nieoczekiwany błąd podczas uruchamiania: %1")
+                                 .arg(QString::fromUtf8(e.what())));
+    }
     fmed.showFullScreen();
     return QApplication::exec();
 }

@@ -60,6 +60,10 @@ QString fileIniModulo() {
     CartellaWindows(cfg.PathWindows);
     if (!EsisteFile(cfg.IniModulo))
         throw ErroreVB(Errore::FileNonTrovato);
+    // A file we may not read would otherwise look like one whose keys are all missing.
+    QFile prova(host().paths->toHost(cfg.IniModulo).value_or(QString()));
+    if (!prova.open(QIODevice::ReadOnly))
+        throw ErroreVB(Errore::PermessoNegato);
     return cfg.IniModulo;
 }
 
@@ -265,11 +269,15 @@ void AvvioModulo() {
     // start-up ends the same way rather than half-filled.
     try {
         leggiDalModulo();
-    } catch (const ErroreVB&) {
-        terminaAvvio(
-            QStringLiteral("Nie można uruchomić programu: nie znaleziono pliku konfiguracyjnego "
-                           "modułu %1 (veltoMM.ini), wskazanego w %2.")
-                .arg(cfg.IniModulo, kormm));
+    } catch (const ErroreVB& e) {
+        if (e.numero() == Errore::FileNonTrovato)
+            terminaAvvio(QStringLiteral(
+                             "Nie można uruchomić programu: nie znaleziono pliku konfiguracyjnego "
+                             "modułu %1 (veltoMM.ini), wskazanego w %2.")
+                             .arg(cfg.IniModulo, kormm));
+        terminaAvvio(QStringLiteral("Nie można uruchomić programu: nie można odczytać pliku "
+                                    "konfiguracyjnego modułu %1 (veltoMM.ini): %2.")
+                         .arg(cfg.IniModulo, e.descrizione()));
     }
 
     DoEvents();

@@ -113,12 +113,12 @@ QString LeggiMessaggio(int numero, const QString& ignorato, const QString& param
         nome = cartella + QStringLiteral("\\..\\help.bin");
     QString testo;
     if (EsisteFile(nome)) {
+        // A file that cannot be opened reads like a missing one: the reports that need it are
+        // called from error handlers, which must not fail in turn.
         QFile file(host().paths->toHost(nome).value_or(QString()));
-        if (!file.open(QIODevice::ReadOnly))
-            throw ErroreVB(Errore::AccessoPercorso);
-        testo = leggiRecordMessaggio(file, numero, titoloLetto);
-        if (!testo.isEmpty() || numero < 1000)
-            testo = SostituisciParametri(testo, parametro.trimmed());
+        if (file.open(QIODevice::ReadOnly))
+            testo = SostituisciParametri(leggiRecordMessaggio(file, numero, titoloLetto),
+                                         parametro.trimmed());
     }
     if (titolo)
         *titolo = titoloLetto;
