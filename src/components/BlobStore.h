@@ -39,7 +39,6 @@ struct Voce {
     quint64 indice = 0;
     qint64 dimensione = 0;
     qint64 compressa = 0;
-    quint32 crc = 0;
     bool deflate = false;
 };
 

@@ -1,5 +1,4 @@
 # Archive stores (ZIP, read with libzip), the blob reader control and the image display control.
-find_package(ZLIB REQUIRED)
 target_sources(hnemar_components PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/BlobStore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BlobStore.h
@@ -8,4 +7,3 @@ target_sources(hnemar_components PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/FXImage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FXImage.h
 )
-target_link_libraries(hnemar_components PRIVATE ZLIB::ZLIB)

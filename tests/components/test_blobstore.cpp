@@ -172,6 +172,22 @@ private Q_SLOTS:
         QVERIFY(tuttiIFile(host.percorsoHost(Temp)).isEmpty());
     }
 
+    void unaVoceOltreIlLimiteNonVieneNeppureLetta() {
+        // Honest about its size, and far beyond any picture: a bomb of zeros.
+        HostDiProva host;
+        const QString store = host.percorsoHost(Store);
+        scriviZipGrezzo(store, {{"bomba.bmp", QByteArray(blob::DimensioneMassimaVoce + 1, '\0')}},
+                        true);
+        QVERIFY(QFileInfo(store).size() < 1024 * 1024);
+        host.percorsoHost(Temp + QStringLiteral("x"));
+        QCOMPARE(erroreDi([&] {
+                     lettore().Metodo2(QStringLiteral("bomba.bmp"),
+                                       Temp + QStringLiteral("bomba.bmp"));
+                 }),
+                 blob::FormatoNonValido);
+        QVERIFY(tuttiIFile(host.percorsoHost(Temp)).isEmpty());
+    }
+
     void storeEDestinazioniImpossibiliDannoErroriNumerati() {
         HostDiProva host;
         scriviStore(host, Store, {{QStringLiteral("a.png"), QByteArray("dati"), {}}});
