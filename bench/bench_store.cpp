@@ -1,0 +1,122 @@
+// bench_store [ROUNDS]: how much a plate costs through the store against decoding it from memory.
+// Prints the median times and their ratio; the aim is at most 1.3.
+
+#include "BlobStore.h"
+#include "CaricaImmagine.h"
+#include "FXImage.h"
+#include "Fileini.h"
+#include "HostDiProva.h"
+#include "QxBlob2.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QImageReader>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <cstdio>
+
+using namespace hn;
+
+namespace {
+
+// A 1024 × 768 plate drawn like an atlas illustration: shaded shapes, outlines and labels.
+QByteArray tavola() {
+    QImage img(1024, 768, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sfondo(0, 0, 0, 768);
+    sfondo.setColorAt(0, QColor(250, 245, 235));
+    sfondo.setColorAt(1, QColor(225, 215, 200));
+    p.fillRect(img.rect(), sfondo);
+    QRandomGenerator caso(2002);
+    for (int i = 0; i < 400; ++i) {
+        const QRectF r(caso.bounded(1024), caso.bounded(768), 20 + caso.bounded(200),
+                       20 + caso.bounded(150));
+        QRadialGradient g(r.center(), r.width() / 2);
+        g.setColorAt(0, QColor::fromHsv(caso.bounded(40), 80 + caso.bounded(120), 255));
+        g.setColorAt(1, QColor::fromHsv(caso.bounded(40), 150, 120 + caso.bounded(80)));
+        p.setBrush(g);
+        p.setPen(QPen(QColor(60, 30, 20), 1.5));
+        p.drawEllipse(r);
+    }
+    p.setPen(Qt::black);
+    for (int i = 0; i < 40; ++i)
+        p.drawText(caso.bounded(900), caso.bounded(740) + 20, QStringLiteral("Mięsień %1").arg(i));
+    p.end();
+    QByteArray dati;
+    QBuffer b(&dati);
+    b.open(QIODevice::WriteOnly);
+    img.save(&b, "PNG");
+    return dati;
+}
+
+template <typename F> double mediana(int giri, F&& f) {
+    QList<double> tempi;
+    for (int i = 0; i < giri; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        tempi.append(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(tempi.begin(), tempi.end());
+    return tempi[tempi.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int giri = argc > 1 ? std::max(3, std::atoi(argv[1])) : 40;
+
+    prova::HostDiProva host;
+    Fileini::cfg.PathTemp = QStringLiteral("C:\\VELTO\\");
+    Fileini::cfg.PathFoto = QStringLiteral("D:\\DATI\\");
+    const QByteArray png = tavola();
+    blob::scriviStore(host.percorsoHost(QStringLiteral("D:\\DATI\\BlobCorp.dat")),
+                      {{QStringLiteral("SCHEL1.png"), png, {}}});
+
+    FXImage fx;
+    QImage decodificata;
+    auto caricaDaStore = [&] {
+        if (CaricaImmagine(QStringLiteral("SCHEL1.png"), fx, {}, nullptr, 0).has_value())
+            qFatal("the plate did not load");
+    };
+    auto decodifica = [&] {
+        QBuffer b;
+        b.setData(png);
+        b.open(QIODevice::ReadOnly);
+        QImageReader r(&b, "PNG");
+        if (!r.read(&decodificata))
+            qFatal("the plate did not decode");
+    };
+    QxBlob2 lettore;
+    lettore.setProprieta1(QStringLiteral("D:\\DATI\\BlobCorp.dat"));
+    auto estrai = [&] {
+        lettore.Metodo2(QStringLiteral("SCHEL1.png"), QStringLiteral("C:\\VELTO\\SCHEL1.png"));
+        QFile::remove(host.percorsoHost(QStringLiteral("C:\\VELTO\\SCHEL1.png")));
+    };
+
+    // Warm the caches and the store's directory first, as a running program has them.
+    mediana(3, caricaDaStore);
+    mediana(3, decodifica);
+    const double tStore = mediana(giri, caricaDaStore);
+    const double tMemoria = mediana(giri, decodifica);
+    const double tEstrazione = mediana(giri, estrai);
+    if (fx.Picture() != decodificata)
+        qFatal("the two ways gave different pictures");
+
+    const double rapporto = tStore / tMemoria;
+    std::printf("plate 1024x768 PNG, %lld bytes, %d rounds (medians)\n",
+                static_cast<long long>(png.size()), giri);
+    std::printf("  CaricaImmagine from BlobCorp.dat: %8.3f ms\n", tStore);
+    std::printf("    of which store to file:        %8.3f ms\n", tEstrazione);
+    std::printf("  decode from memory:               %8.3f ms\n", tMemoria);
+    std::printf("  ratio: %.3f (aim: at most 1.3) %s\n", rapporto,
+                rapporto <= 1.3 ? "met" : "MISSED");
+    return 0;
+}
