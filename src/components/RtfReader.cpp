@@ -558,6 +558,7 @@ public:
         , inserimento_(inserimento) {
         pila_.emplace_back();
         pila_.reserve(64);
+        formatoOriginale_ = cursore.blockFormat();
     }
 
     void leggi();
@@ -634,6 +635,12 @@ private:
     Carattere carFormato_;
     QTextCharFormat formato_;
 
+    QTextBlockFormat formatoOriginale_;
+    // The paragraph's properties when its content was last written, for content whose group
+    // closed before the mark ("{\\qc text}\\par" is a centred paragraph).
+    Paragrafo parContenuto_;
+    std::size_t profContenuto_ = 0;
+    bool contenutoUscito_ = false;
     bool primoBlocco_ = true;     // the paragraph the cursor started in (kept as is on paste)
     bool bloccoPendente_ = false; // a \par has ended a paragraph; the next one is not open yet
     bool interruzionePagina_ = false;
@@ -675,12 +682,16 @@ void Lettore::leggi() {
     scarica();
     if (gruppiInEccesso_ == 0 && pila_.back().dest == Dest::Immagine)
         finisciImmagine();
-    fineParagrafo(false);
+    if (!bloccoPendente_)
+        fineParagrafo(false);
     if (tabella_ && !pila_.back().par.inTabella)
         esciDaTabella();
-    // A final \par only closes the last paragraph; on a paste it still ends the pasted text.
-    if (bloccoPendente_ && inserimento_)
+    // A final \par only closes the last paragraph; on a paste it still ends the pasted text, and
+    // the rest of the target paragraph keeps that paragraph's format.
+    if (bloccoPendente_ && inserimento_) {
         apriBloccoPendente();
+        cursore_.setBlockFormat(formatoOriginale_);
+    }
 }
 
 void Lettore::apriGruppo() {
@@ -718,6 +729,11 @@ void Lettore::chiudiGruppo() {
     }
     if (!destinazioneTesto() || pila_[pila_.size() - 2].car != pila_.back().car)
         scarica();
+    if (profContenuto_ == pila_.size() && dest == Dest::Testo) {
+        parContenuto_ = pila_.back().par;
+        --profContenuto_;
+        contenutoUscito_ = !bloccoPendente_;
+    }
     pila_.pop_back();
     if (pila_.size() == 1)
         documentoChiuso_ = true;
@@ -773,8 +789,11 @@ void Lettore::simboloControllo(char c) {
         // A byte in the current code page; a truncated or broken escape is dropped.
         const int alto = pos_ < d_.size() ? valoreEsadecimale(d_[pos_]) : -1;
         const int basso = pos_ + 1 < d_.size() ? valoreEsadecimale(d_[pos_ + 1]) : -1;
-        if (alto < 0 || basso < 0)
+        if (alto < 0 || basso < 0) {
+            // The digits there are belong to the broken escape.
+            pos_ += alto < 0 ? 0 : 1;
             return;
+        }
         pos_ += 2;
         if (daSaltare_ > 0) {
             --daSaltare_;
@@ -1408,38 +1427,49 @@ void Lettore::esegui(Cw cw, std::string_view parola, bool haParametro, int p) {
         s.car.protetto = attiva;
         return;
 
-    // Paragraph formatting
+    // Paragraph formatting: set after the content's group closed, it is the paragraph's again.
     case Cw::Pard:
+        contenutoUscito_ = false;
         s.par = Paragrafo{};
         return;
     case Cw::Ql:
+        contenutoUscito_ = false;
         s.par.allineamento = 0;
         return;
     case Cw::Qc:
+        contenutoUscito_ = false;
         s.par.allineamento = 1;
         return;
     case Cw::Qr:
+        contenutoUscito_ = false;
         s.par.allineamento = 2;
         return;
     case Cw::Qj:
+        contenutoUscito_ = false;
         s.par.allineamento = 3;
         return;
     case Cw::Li:
+        contenutoUscito_ = false;
         s.par.sinistro = twips;
         return;
     case Cw::Ri:
+        contenutoUscito_ = false;
         s.par.destro = twips;
         return;
     case Cw::Fi:
+        contenutoUscito_ = false;
         s.par.primaRiga = twips;
         return;
     case Cw::Sb:
+        contenutoUscito_ = false;
         s.par.prima = std::max(twips, 0);
         return;
     case Cw::Sa:
+        contenutoUscito_ = false;
         s.par.dopo = std::max(twips, 0);
         return;
     case Cw::Sl:
+        contenutoUscito_ = false;
         s.par.interlinea = twips;
         return;
     case Cw::Slmult:
@@ -1576,6 +1606,9 @@ QTextBlockFormat Lettore::formatoBlocco(const Paragrafo& p) const {
 
 // Called before anything goes into the current paragraph: tables are entered and left here.
 void Lettore::preparaContenuto() {
+    parContenuto_ = pila_.back().par;
+    profContenuto_ = pila_.size();
+    contenutoUscito_ = false;
     const bool inTabella = pila_.back().par.inTabella;
     if (inTabella && !tabella_) {
         entraInTabella();
@@ -1659,7 +1692,8 @@ void Lettore::fineCella() {
         preparaContenuto();
         par.inTabella = era;
     }
-    cursore_.setBlockFormat(formatoBlocco(stato().par));
+    cursore_.setBlockFormat(formatoBlocco(contenutoUscito_ ? parContenuto_ : stato().par));
+    contenutoUscito_ = false;
     // The next cell is opened by what follows, so that a row's last mark adds no column.
     cellaChiusa_ = true;
 }
@@ -1691,11 +1725,12 @@ void Lettore::fineRiga() {
 // Ends the current paragraph: its properties are those in force at its mark.
 void Lettore::fineParagrafo(bool nuovoBlocco) {
     scarica();
+    const Paragrafo par = contenutoUscito_ ? parContenuto_ : pila_.back().par;
     if (nuovoBlocco)
         preparaContenuto();
     const Stato& s = pila_.back();
     if (!(inserimento_ && primoBlocco_)) {
-        cursore_.setBlockFormat(formatoBlocco(s.par));
+        cursore_.setBlockFormat(formatoBlocco(par));
         if (!formatoValido_ || !(carFormato_ == s.car)) {
             formato_ = formatoCarattere(s.car);
             carFormato_ = s.car;
@@ -1704,28 +1739,28 @@ void Lettore::fineParagrafo(bool nuovoBlocco) {
         cursore_.setBlockCharFormat(formato_);
         QTextList* lista = nullptr;
         StileLista stile = StileLista::Nessuno;
-        if (s.par.lista > 0) {
+        if (par.lista > 0) {
             stile = stileDaMarcatore(marcatore_);
-            const int chiave = s.par.lista * 16 + s.par.livello;
+            const int chiave = par.lista * 16 + par.livello;
             auto trovata = liste_.find(chiave);
             if (trovata != liste_.end() && trovata->second->count() > 0) {
                 lista = trovata->second;
             } else {
                 QTextListFormat fl;
                 fl.setStyle(stileQt(stile));
-                fl.setIndent(s.par.livello + 1);
+                fl.setIndent(par.livello + 1);
                 lista = cursore_.createList(fl);
                 liste_[chiave] = lista;
             }
-        } else if (s.par.pn != StileLista::Nessuno) {
-            stile = s.par.pn;
+        } else if (par.pn != StileLista::Nessuno) {
+            stile = par.pn;
             if (listaPrecedente_ && stilePrecedente_ == stile && listaPrecedente_->count() > 0) {
                 lista = listaPrecedente_;
             } else {
                 QTextListFormat fl;
                 fl.setStyle(stileQt(stile));
                 // WordPad gives no level; its indent steps are half an inch.
-                fl.setIndent(std::max(1, static_cast<int>(std::lround(s.par.sinistro / 720.0))));
+                fl.setIndent(std::max(1, static_cast<int>(std::lround(par.sinistro / 720.0))));
                 lista = cursore_.createList(fl);
             }
         }
@@ -1735,6 +1770,7 @@ void Lettore::fineParagrafo(bool nuovoBlocco) {
         stilePrecedente_ = stile;
     }
     marcatore_.clear();
+    contenutoUscito_ = false;
     interruzionePagina_ = false;
     primoBlocco_ = false;
     if (nuovoBlocco)

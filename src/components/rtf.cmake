@@ -5,4 +5,7 @@ target_sources(hnemar_components PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/RtfReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RtfWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RtfDump.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RichTextBox.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KorAtx.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AtxPrint.cpp
 )

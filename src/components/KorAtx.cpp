@@ -1,0 +1,246 @@
+#include "KorAtx.h"
+
+#include "ErroreVB.h"
+#include "RtfReader.h"
+#include "RtfWriter.h"
+
+#include <QFile>
+#include <QTextBlock>
+#include <QTextDocumentFragment>
+#include <algorithm>
+#include <atomic>
+
+namespace hn {
+
+namespace {
+
+constexpr int kVersione = 400;
+
+[[noreturn]] void membroSconosciuto() {
+    throw ErroreVB(438, QStringLiteral("Obiekt nie obsługuje tej właściwości lub metody"));
+}
+
+std::int32_t nuovoHandle() {
+    static std::atomic<std::int32_t> prossimo{0x4B00};
+    return ++prossimo;
+}
+
+// Applies a block-format change to every paragraph a cursor's selection touches.
+template <typename F> void perParagrafi(QTextCursor c, F cambia) {
+    const int fine = c.selectionEnd();
+    QTextBlock b = c.document()->findBlock(c.selectionStart());
+    c.beginEditBlock();
+    for (; b.isValid() && b.position() <= fine; b = b.next()) {
+        QTextCursor cb(b);
+        QTextBlockFormat f = b.blockFormat();
+        cambia(f);
+        cb.setBlockFormat(f);
+    }
+    c.endEditBlock();
+}
+
+} // namespace
+
+KorAtx::KorAtx(QWidget* parent)
+    : ControlloTestoRicco(parent)
+    , handle_(nuovoHandle()) {
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+QString KorAtx::FText() const {
+    if (selFType_ == kTestoSemplice)
+        return testoSemplice();
+    return QString::fromLatin1(rtf());
+}
+
+void KorAtx::setFText(const QString& testo) {
+    impostaTesto(testo);
+}
+
+QString KorAtx::SelText() const {
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection())
+        return {};
+    if (selFType_ == kTestoSemplice)
+        return c.selection().toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return QString::fromLatin1(scriviRtf(c));
+}
+
+void KorAtx::setSelText(const QString& testo) {
+    QTextCursor c = textCursor();
+    if (sembraRtf(testo)) {
+        inserisciRtf(rtfDaStringa(testo), c);
+    } else {
+        QString t = testo;
+        t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        c.insertText(t);
+    }
+    setTextCursor(c);
+}
+
+void KorAtx::setSelIndent(int twips) {
+    perParagrafi(textCursor(), [twips](QTextBlockFormat& f) { f.setLeftMargin(twips / 15.0); });
+}
+
+void KorAtx::setSelRightIndent(int twips) {
+    perParagrafi(textCursor(), [twips](QTextBlockFormat& f) { f.setRightMargin(twips / 15.0); });
+}
+
+std::unique_ptr<QTextDocument> KorAtx::documentoDaStampare() const {
+    std::unique_ptr<QTextDocument> d(document()->clone());
+    const QTextCursor sel = textCursor();
+    if (sel.hasSelection()) {
+        QTextCursor c(d.get());
+        // Everything outside the selection goes; resources stay with the clone.
+        c.setPosition(sel.selectionEnd());
+        c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        c.setPosition(0);
+        c.setPosition(sel.selectionStart(), QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
+    if (allineamentoStampa_ >= 1 && allineamentoStampa_ <= 3) {
+        static constexpr Qt::Alignment allineamenti[] = {Qt::AlignLeft, Qt::AlignHCenter,
+                                                         Qt::AlignRight};
+        QTextCursor tutto(d.get());
+        tutto.select(QTextCursor::Document);
+        perParagrafi(tutto, [a = allineamenti[allineamentoStampa_ - 1]](QTextBlockFormat& f) {
+            f.setAlignment(a);
+        });
+    }
+    return d;
+}
+
+void KorAtx::Copia(int tipo) {
+    if (tipo > 0)
+        copia();
+}
+
+void KorAtx::ComandoFile(int comando) {
+    if (comando != kScriviFile && comando != kAggiungiAlFile)
+        return;
+    const QTextCursor sel = textCursor();
+    if (!sel.hasSelection())
+        return;
+    const QString percorso = percorsoHost(nomeFile_);
+    QByteArray contenuto = scriviRtf(sel);
+    if (comando == kAggiungiAlFile) {
+        QFile esistente(percorso);
+        if (esistente.exists()) {
+            if (!esistente.open(QIODevice::ReadOnly))
+                throw ErroreVB(Errore::AccessoPercorso);
+            const QByteArray prima = esistente.readAll();
+            esistente.close();
+            // Read back as one document, the selection after the file's own text.
+            QTextDocument unito;
+            leggiRtf(sembraRtf(prima) ? prima + contenuto : contenuto, unito);
+            contenuto = scriviRtf(unito);
+        }
+    }
+    QFile file(percorso);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(contenuto) != contenuto.size())
+        throw ErroreVB(Errore::AccessoPercorso);
+}
+
+QVariant KorAtx::membro(int numero) const {
+    switch (numero) {
+    case MembroFText:
+        return FText();
+    case MembroSelFType:
+        return SelFType();
+    case MembroSelStart:
+        return SelStart();
+    case MembroSelLength:
+        return SelLength();
+    case MembroLunghezza:
+        return lunghezza();
+    case MembroHandle:
+        return handle_;
+    case MembroVersione:
+        return kVersione;
+    case MembroAllineamentoStampa:
+        return allineamentoStampa_;
+    case MembroNomeFile:
+        return nomeFile_;
+    case MembroRientroSinistro:
+        return static_cast<int>(textCursor().blockFormat().leftMargin() * 15.0);
+    case MembroRientroDestro:
+        return static_cast<int>(textCursor().blockFormat().rightMargin() * 15.0);
+    default:
+        membroSconosciuto();
+    }
+}
+
+void KorAtx::impostaMembro(int numero, const QVariant& valore) {
+    switch (numero) {
+    case MembroFText:
+        setFText(valore.toString());
+        return;
+    case MembroSelFType:
+        setSelFType(valore.toInt());
+        return;
+    case MembroSelStart:
+        setSelStart(valore.toInt());
+        return;
+    case MembroSelLength:
+        setSelLength(valore.toInt());
+        return;
+    case MembroAllineamentoStampa:
+        allineamentoStampa_ = valore.toInt();
+        return;
+    case MembroRientroSinistro:
+        setSelIndent(valore.toInt());
+        return;
+    case MembroRientroDestro:
+        setSelRightIndent(valore.toInt());
+        return;
+    case MembroCopia:
+        Copia(valore.toInt());
+        return;
+    case MembroNomeFile:
+        nomeFile_ = valore.toString();
+        return;
+    case MembroComandoFile:
+        ComandoFile(valore.toInt());
+        return;
+    default:
+        membroSconosciuto();
+    }
+}
+
+QVariant KorAtx::membro(QStringView nome) const {
+    if (nome.compare(QLatin1String("FText"), Qt::CaseInsensitive) == 0)
+        return FText();
+    if (nome.compare(QLatin1String("SelText"), Qt::CaseInsensitive) == 0)
+        return SelText();
+    if (nome.compare(QLatin1String("SelFType"), Qt::CaseInsensitive) == 0)
+        return SelFType();
+    if (nome.compare(QLatin1String("SelStart"), Qt::CaseInsensitive) == 0)
+        return SelStart();
+    if (nome.compare(QLatin1String("SelLength"), Qt::CaseInsensitive) == 0)
+        return SelLength();
+    if (nome.compare(QLatin1String("Visible"), Qt::CaseInsensitive) == 0)
+        return Visible();
+    membroSconosciuto();
+}
+
+void KorAtx::impostaMembro(QStringView nome, const QVariant& valore) {
+    if (nome.compare(QLatin1String("FText"), Qt::CaseInsensitive) == 0)
+        setFText(valore.toString());
+    else if (nome.compare(QLatin1String("SelText"), Qt::CaseInsensitive) == 0)
+        setSelText(valore.toString());
+    else if (nome.compare(QLatin1String("SelFType"), Qt::CaseInsensitive) == 0)
+        setSelFType(valore.toInt());
+    else if (nome.compare(QLatin1String("SelStart"), Qt::CaseInsensitive) == 0)
+        setSelStart(valore.toInt());
+    else if (nome.compare(QLatin1String("SelLength"), Qt::CaseInsensitive) == 0)
+        setSelLength(valore.toInt());
+    else if (nome.compare(QLatin1String("Visible"), Qt::CaseInsensitive) == 0)
+        setVisible(valore.toBool());
+    else
+        membroSconosciuto();
+}
+
+} // namespace hn
