@@ -498,6 +498,9 @@ StileLista stileDaMarcatore(const QString& marcatore) {
     const QString m = marcatore.trimmed();
     if (m.isEmpty())
         return StileLista::Punto;
+    // Word's second-level bullet is a bare "o"; a lettered item has its "." or ")".
+    if (m == QLatin1String("o"))
+        return StileLista::Cerchio;
     const QChar c = m.front();
     if (c.isDigit())
         return StileLista::Decimale;
@@ -1754,6 +1757,9 @@ void Lettore::fineParagrafo(bool nuovoBlocco) {
             }
         } else if (par.pn != StileLista::Nessuno) {
             stile = par.pn;
+            // WordPad knows one bullet; the marker written for older readers tells the others.
+            if (stile == StileLista::Punto && !marcatore_.trimmed().isEmpty())
+                stile = stileDaMarcatore(marcatore_);
             if (listaPrecedente_ && stilePrecedente_ == stile && listaPrecedente_->count() > 0) {
                 lista = listaPrecedente_;
             } else {

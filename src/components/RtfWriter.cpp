@@ -98,7 +98,9 @@ void Scrittore::raccogli() {
         bool vuoto = true;
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             vuoto = false;
-            raccogliFormato(it.fragment().charFormat());
+            // A picture's run carries no text, so no font of its own.
+            if (!it.fragment().charFormat().isImageFormat())
+                raccogliFormato(it.fragment().charFormat());
         }
         if (vuoto)
             raccogliFormato(b.charFormat());
@@ -304,9 +306,12 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
                            lf.style() == QTextListFormat::ListCircle ||
                            lf.style() == QTextListFormat::ListSquare;
         if (punto) {
-            const QByteArray f = QByteArray::number(fontSimbolo_);
+            // The Symbol font's bullet for WordPad; circle and square as letters of the text's
+            // own font, which this reader tells apart.
+            const QByteArray f =
+                QByteArray::number(lf.style() == QTextListFormat::ListDisc ? fontSimbolo_ : 0);
             const QByteArray segno = lf.style() == QTextListFormat::ListCircle   ? "o"
-                                     : lf.style() == QTextListFormat::ListSquare ? "\\'a7"
+                                     : lf.style() == QTextListFormat::ListSquare ? "\\u9642?"
                                                                                  : "\\'b7";
             o_.append("{\\pntext\\f" + f + ' ' + segno + "\\tab}{\\*\\pn\\pnlvlblt\\pnf" + f +
                       "\\pnindent0{\\pntxtb " + segno + "}}");
@@ -359,15 +364,16 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
                 primo = true;
             }
         }
+        if (f.isImageFormat()) {
+            scriviImmagine(f.toImageFormat());
+            continue;
+        }
         if (primo || f != precedente) {
             scriviFormatoCarattere(f);
             precedente = f;
             primo = false;
         }
-        if (f.isImageFormat())
-            scriviImmagine(f.toImageFormat());
-        else
-            scriviTesto(fr.text());
+        scriviTesto(fr.text());
     }
     chiudiCollegamento();
     if (b.length() <= 1)

@@ -1,0 +1,295 @@
+// The RTF writer: what it writes reads back the same, writing twice gives the same bytes, and
+// the bytes are what WordPad and LibreOffice expect.
+
+#include "RtfDump.h"
+#include "RtfReader.h"
+#include "RtfWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+using namespace hn;
+
+namespace {
+
+// A document with every kind of formatting the writer handles, built without the reader.
+void costruisciCompleto(QTextDocument& d) {
+    QTextCursor c(&d);
+    QTextCharFormat base;
+    base.setFontFamilies({QStringLiteral("Verdana")});
+    base.setFontPointSize(10);
+    QTextBlockFormat pb;
+    pb.setAlignment(Qt::AlignJustify);
+    pb.setLeftMargin(48);
+    pb.setRightMargin(24);
+    pb.setTextIndent(-12);
+    pb.setTopMargin(8);
+    pb.setBottomMargin(4);
+    pb.setLineHeight(150, QTextBlockFormat::ProportionalHeight);
+    pb.setTabPositions({QTextOption::Tab(100, QTextOption::RightTab),
+                        QTextOption::Tab(200, QTextOption::CenterTab)});
+    c.setBlockFormat(pb);
+    const auto run = [&](const QString& t, auto cambia) {
+        QTextCharFormat f = base;
+        cambia(f);
+        c.insertText(t, f);
+    };
+    run(QStringLiteral("zwykły "), [](QTextCharFormat&) {});
+    run(QStringLiteral("gruby "), [](QTextCharFormat& f) { f.setFontWeight(QFont::Bold); });
+    run(QStringLiteral("kursywa "), [](QTextCharFormat& f) { f.setFontItalic(true); });
+    run(QStringLiteral("podkreślenie "), [](QTextCharFormat& f) { f.setFontUnderline(true); });
+    run(QStringLiteral("przekreślenie "), [](QTextCharFormat& f) { f.setFontStrikeOut(true); });
+    run(QStringLiteral("2"),
+        [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSuperScript); });
+    run(QStringLiteral("x"),
+        [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSubScript); });
+    run(QStringLiteral(" kolor"), [](QTextCharFormat& f) {
+        f.setForeground(QColor(10, 20, 30));
+        f.setBackground(QColor(255, 255, 0));
+    });
+    run(QStringLiteral(" Times 14"), [](QTextCharFormat& f) {
+        f.setFontFamilies({QStringLiteral("Times New Roman")});
+        f.setFontPointSize(14);
+        f.setFontCapitalization(QFont::SmallCaps);
+    });
+    run(QStringLiteral(" strona"), [](QTextCharFormat& f) {
+        f.setAnchor(true);
+        f.setAnchorHref(QStringLiteral("http://example.pl/a\\b"));
+    });
+    run(QStringLiteral(" chroniony"),
+        [](QTextCharFormat& f) { f.setProperty(QTextFormat::UserProperty, true); });
+    run(QStringLiteral("\tTab\u2028nowa linia"), [](QTextCharFormat&) {});
+
+    QTextBlockFormat prosto;
+    prosto.setAlignment(Qt::AlignRight);
+    prosto.setLineHeight(-1, QTextBlockFormat::SingleHeight);
+    c.insertBlock(prosto, base);
+    c.insertText(QStringLiteral("do prawej"), base);
+    QTextBlockFormat fisso;
+    fisso.setLineHeight(18, QTextBlockFormat::FixedHeight);
+    fisso.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    c.insertBlock(fisso, base);
+    c.insertText(QStringLiteral("nowa strona"), base);
+    QTextBlockFormat minimo;
+    minimo.setLineHeight(14, QTextBlockFormat::MinimumHeight);
+    c.insertBlock(minimo, base);
+    c.insertText(QStringLiteral("co najmniej"), base);
+
+    for (const auto stile : {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
+                             QTextListFormat::ListSquare, QTextListFormat::ListDecimal,
+                             QTextListFormat::ListLowerAlpha, QTextListFormat::ListUpperAlpha,
+                             QTextListFormat::ListLowerRoman, QTextListFormat::ListUpperRoman}) {
+        c.insertBlock(QTextBlockFormat(), base);
+        QTextListFormat lf;
+        lf.setStyle(stile);
+        lf.setIndent(stile == QTextListFormat::ListCircle ? 2 : 1);
+        QTextList* l = c.createList(lf);
+        c.insertText(QStringLiteral("pierwszy"), base);
+        c.insertBlock(QTextBlockFormat(), base);
+        l->add(c.block());
+        c.insertText(QStringLiteral("drugi"), base);
+        c.insertBlock(QTextBlockFormat(), base);
+        c.insertText(QStringLiteral("przerwa"), base);
+    }
+
+    c.insertBlock(QTextBlockFormat(), base);
+    c.insertText(QStringLiteral("przed tabelą"), base);
+    QTextTableFormat tf;
+    tf.setBorder(1);
+    tf.setColumnWidthConstraints(
+        {QTextLength(QTextLength::FixedLength, 100), QTextLength(QTextLength::FixedLength, 60)});
+    QTextTable* t = c.insertTable(2, 2, tf);
+    t->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("a"), base);
+    t->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("b"), base);
+    QTextCursor cc = t->cellAt(1, 1).firstCursorPosition();
+    cc.insertText(QStringLiteral("c1"), base);
+    cc.insertBlock(QTextBlockFormat(), base);
+    cc.insertText(QStringLiteral("c2"), base);
+    c = t->lastCursorPosition();
+    c.movePosition(QTextCursor::NextBlock);
+    c.insertText(QStringLiteral("po tabeli"), base);
+    c.insertBlock(QTextBlockFormat(), base); // an empty last paragraph
+}
+
+QByteArray leggiFile(const QString& nome) {
+    QFile f(nome);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing %s", qPrintable(nome));
+    return f.readAll();
+}
+
+} // namespace
+
+class TestRtfWriter : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void giroCompleto_data();
+    void giroCompleto();
+    void formattazioneCompleta();
+    void codificaDelTesto_data();
+    void codificaDelTesto();
+    void intestazione();
+    void immagine();
+    void selezione();
+};
+
+void TestRtfWriter::giroCompleto_data() {
+    QTest::addColumn<QString>("file");
+    const QStringList files =
+        QDir(QStringLiteral(RTF_CORPUS)).entryList({QStringLiteral("*.rtf")}, QDir::Files);
+    QVERIFY(files.size() >= 8);
+    for (const QString& f : files)
+        QTest::newRow(qPrintable(f)) << QStringLiteral(RTF_CORPUS "/") + f;
+}
+
+// Read a file, write it, read that: same document; write again: same bytes.
+void TestRtfWriter::giroCompleto() {
+    QFETCH(QString, file);
+    QTextDocument originale;
+    leggiRtf(leggiFile(file), originale);
+    const QByteArray scritto = scriviRtf(originale);
+    QTextDocument riletto;
+    leggiRtf(scritto, riletto);
+    QCOMPARE(descriviDocumento(riletto), descriviDocumento(originale));
+    QCOMPARE(scriviRtf(riletto), scritto);
+}
+
+void TestRtfWriter::formattazioneCompleta() {
+    QTextDocument d;
+    costruisciCompleto(d);
+    const QByteArray scritto = scriviRtf(d);
+    QTextDocument riletto;
+    leggiRtf(scritto, riletto);
+    QCOMPARE(descriviDocumento(riletto), descriviDocumento(d));
+    QCOMPARE(scriviRtf(riletto), scritto);
+    // The dump itself must show what was built, or the comparison above proves little.
+    const QString dump = descriviDocumento(d);
+    for (const char* atteso : {"qj li=720 ri=360 fi=-180 sb=120 sa=60 lh=1/150 tab=1500r tab=3000c",
+                               "Verdana 10 b",
+                               "Verdana 10 i",
+                               "Verdana 10 u",
+                               "Verdana 10 s",
+                               "Verdana 10 sup",
+                               "Verdana 10 sub",
+                               "fg=#0a141e bg=#ffff00",
+                               "Times New Roman 14 scaps",
+                               "link=http://example.pl/a\\b",
+                               "protect",
+                               "\\tTab\\nnowa",
+                               "qr",
+                               "lh=2/18 page",
+                               "lh=3/14",
+                               "list=disc/1#2",
+                               "list=circle/2#1",
+                               "list=square/1",
+                               "list=decimal/1#2",
+                               "list=alpha/1",
+                               "list=ALPHA/1",
+                               "list=roman/1",
+                               "list=ROMAN/1",
+                               "cell=1,1] {Verdana 10}\"c2\""})
+        QVERIFY2(dump.contains(QString::fromUtf8(atteso)), atteso);
+}
+
+void TestRtfWriter::codificaDelTesto_data() {
+    QTest::addColumn<QString>("testo");
+    QTest::addColumn<QByteArray>("atteso");
+    QTest::newRow("Windows-1250 letters as \\'xx")
+        << QStringLiteral("Kość Żółw") << QByteArray("Ko\\'9c\\'e6 \\'af\\'f3\\'b3w");
+    QTest::newRow("others as signed \\u with a question mark")
+        << QStringLiteral("ребро €")
+        << QByteArray("\\u1088?\\u1077?\\u1073?\\u1088?\\u1086? \\'80");
+    QTest::newRow("beyond the BMP as two \\u")
+        << QStringLiteral("\U0001F603") << QByteArray("\\u-10179?\\u-8701?");
+    QTest::newRow("escaped braces and backslash")
+        << QStringLiteral("{a}\\b") << QByteArray("\\{a\\}\\\\b");
+    QTest::newRow("tab, line break, no-break space, soft and hard hyphen")
+        << QStringLiteral("a\tb\u2028c\u00A0d\u00ADe\u2011f")
+        << QByteArray("a\\tab b\\line c\\~d\\-e\\_f");
+}
+
+void TestRtfWriter::codificaDelTesto() {
+    QFETCH(QString, testo);
+    QFETCH(QByteArray, atteso);
+    QTextDocument d;
+    QTextCursor(&d).insertText(testo);
+    const QByteArray scritto = scriviRtf(d);
+    QVERIFY2(scritto.contains(atteso), scritto.constData());
+    QTextDocument riletto;
+    leggiRtf(scritto, riletto);
+    QCOMPARE(riletto.toPlainText(), QTextDocument(testo).toPlainText());
+}
+
+void TestRtfWriter::intestazione() {
+    QTextDocument d;
+    QTextCharFormat f;
+    f.setFontFamilies({QStringLiteral("Arial")});
+    f.setForeground(Qt::red);
+    QTextCursor(&d).insertText(QStringLiteral("x"), f);
+    const QByteArray s = scriviRtf(d);
+    QVERIFY(s.startsWith("{\\rtf1\\ansi\\ansicpg1250\\deff0\\uc1"));
+    QVERIFY(s.contains("{\\fonttbl{\\f0\\fnil\\fcharset238 Arial;}}"));
+    QVERIFY(s.contains("{\\colortbl ;\\red255\\green0\\blue0;}"));
+    QVERIFY(s.trimmed().endsWith('}'));
+    // Every byte is 7-bit: the code page is in the escapes, not in the file's encoding.
+    QVERIFY(std::all_of(s.begin(), s.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+}
+
+void TestRtfWriter::immagine() {
+    QImage img(3, 2, QImage::Format_RGB32);
+    img.setPixel(0, 0, qRgb(255, 0, 0));
+    img.setPixel(1, 0, qRgb(0, 255, 0));
+    img.setPixel(2, 0, qRgb(0, 0, 255));
+    img.setPixel(0, 1, qRgb(1, 2, 3));
+    img.setPixel(1, 1, qRgb(200, 100, 50));
+    img.setPixel(2, 1, qRgb(9, 9, 9));
+    QTextDocument d;
+    d.setDefaultFont(QFont(QStringLiteral("Arial"), 12));
+    d.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("mem:a")), img);
+    QTextCursor c(&d);
+    c.insertText(QStringLiteral("obraz "));
+    QTextImageFormat fi;
+    fi.setName(QStringLiteral("mem:a"));
+    fi.setWidth(30);
+    fi.setHeight(20);
+    c.insertImage(fi);
+    const QByteArray s = scriviRtf(d);
+    QVERIFY(s.contains("{\\pict\\pngblip\\picw3\\pich2\\picwgoal450\\pichgoal300"));
+
+    QTextDocument riletto;
+    leggiRtf(s, riletto);
+    QCOMPARE(descriviDocumento(riletto),
+             QStringLiteral("P[ql] {Arial 12}\"obraz \" <img 30x20>\n"));
+    QTextBlock b = riletto.begin();
+    auto it = b.begin();
+    ++it;
+    const QString nome = it.fragment().charFormat().toImageFormat().name();
+    const QImage letto = riletto.resource(QTextDocument::ImageResource, QUrl(nome)).value<QImage>();
+    QCOMPARE(letto.convertToFormat(QImage::Format_RGB32), img);
+    QCOMPARE(scriviRtf(riletto), s);
+}
+
+void TestRtfWriter::selezione() {
+    QTextDocument d;
+    leggiRtf("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 jeden {\\b dwa} trzy\\par cztery\\par}", d);
+    QTextCursor c(&d);
+    c.setPosition(6);
+    c.setPosition(17, QTextCursor::KeepAnchor); // "dwa trzy\ncz"
+    QTextDocument parte;
+    leggiRtf(scriviRtf(c), parte);
+    QCOMPARE(
+        descriviDocumento(parte),
+        QStringLiteral("P[ql] {Arial 12 b}\"dwa\" {Arial 12}\" trzy\"\nP[ql] {Arial 12}\"cz\"\n"));
+    QCOMPARE(scriviRtf(QTextCursor(&d)), scriviRtf(QTextDocument()));
+}
+
+QTEST_MAIN(TestRtfWriter)
+#include "test_rtf_writer.moc"
