@@ -17,6 +17,7 @@
 #include <QTextDocumentFragment>
 #include <QUrl>
 #include <algorithm>
+#include <memory>
 
 namespace hn {
 
@@ -263,19 +264,21 @@ void RichTextBox::setTextRTF(const QString& testo) {
 }
 
 int RichTextBox::GetLineFromChar(int posizione) {
-    QTextDocument* d = document();
-    // The wrap width is the control's inside width, laid out now: a hidden control has not had
-    // its resize delivered yet.
+    // Counted on a copy laid out at once at the control's inside width: the control's own layout
+    // is lazy, and a hidden control has not had its size delivered yet.
     int larghezza = width() - 2 * frameWidth();
     if (verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn)
         larghezza -= verticalScrollBar()->sizeHint().width();
-    if (lineWrapMode() != QTextEdit::NoWrap && d->textWidth() != larghezza)
+    std::unique_ptr<QTextDocument> d(document()->clone());
+    d->setDefaultFont(document()->defaultFont());
+    d->setDocumentMargin(document()->documentMargin());
+    if (lineWrapMode() != QTextEdit::NoWrap)
         d->setTextWidth(std::max(larghezza, 1));
+    d->size(); // lays the whole document out
     posizione = std::clamp(posizione, 0, lunghezza());
     const QTextBlock bersaglio = d->findBlock(posizione);
     int linea = 0;
     for (QTextBlock b = d->begin(); b.isValid(); b = b.next()) {
-        d->documentLayout()->blockBoundingRect(b); // lays the block out
         const QTextLayout* l = b.layout();
         if (b == bersaglio) {
             const QTextLine riga = l->lineForTextPosition(posizione - b.position());

@@ -1,0 +1,338 @@
+// The rich-text box and the KorAtx control, driven the way the viewer and the dialogs drive
+// them: by member name and number, through files in the prefix and the host clipboard.
+
+#include "ErroreVB.h"
+#include "HostDiProva.h"
+#include "KorAtx.h"
+#include "RichTextBox.h"
+#include "RtfDump.h"
+#include "RtfReader.h"
+
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <cmath>
+
+using namespace hn;
+
+namespace {
+
+const QString kCredito = QStringLiteral(
+    "{\\rtf1\\ansi \\deff4\\deflang1033{\\fonttbl{\\f4\\froman\\fcharset0\\fprq2 Times New "
+    "Roman;}}\\f4 \\b \\i \\fs16 \\qc HNemar - Atlas anatomii}");
+
+const QByteArray kOpis =
+    "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fswiss\\fcharset238 Arial;}}"
+    "\\f0\\fs20 Ko\\'9c\\'e6 {\\b udowa} jest d\\'b3uga.\\par Druga linia.\\par}";
+
+QString dump(const QString& rtf) {
+    QTextDocument d;
+    leggiRtf(rtfDaStringa(rtf), d);
+    return descriviDocumento(d);
+}
+
+int erroreDi(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ErroreVB& e) {
+        return e.numero();
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestRichTextControls : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void caricaESalvaFile();
+    void fileNonRtfVieneLettoComeTesto();
+    void testoSempliceUnitoComeRtf();
+    void lineaDelCarattere();
+    void selezioneEMembriNumerati();
+    void incollaDagliAppunti();
+    void kfTestoESelezione();
+    void kfComposizioneDellaStampa();
+    void kfMembriPerNumeroEPerNome();
+    void kfCopiaNegliAppunti();
+    void kfSelezioneInUnFile();
+};
+
+void TestRichTextControls::caricaESalvaFile() {
+    prova::HostDiProva h;
+    h.scriviFile(QStringLiteral("C:\\VELTO\\TEMP\\KOSC.RTF"), kOpis);
+    RichTextBox box;
+    box.LoadFile(QStringLiteral("C:\\velto\\temp\\kosc.rtf"));
+    QCOMPARE(box.Text(), QStringLiteral("Kość udowa jest długa.\r\nDruga linia."));
+    QCOMPARE(box.membro(RichTextBox::MembroText).toString(), box.Text());
+
+    box.chiama(RichTextBox::MembroSaveFile, {QStringLiteral("C:\\VELTO\\COPIA.rtf")});
+    const QByteArray salvato = h.leggiFile(QStringLiteral("C:\\VELTO\\COPIA.rtf"));
+    QVERIFY(salvato.startsWith("{\\rtf1\\ansi\\ansicpg1250"));
+    RichTextBox altro;
+    altro.chiama(RichTextBox::MembroLoadFile, {QStringLiteral("C:\\VELTO\\COPIA.rtf")});
+    QCOMPARE(descriviDocumento(*altro.document()), descriviDocumento(*box.document()));
+
+    QCOMPARE(erroreDi([&] { box.LoadFile(QStringLiteral("C:\\VELTO\\NIE.RTF")); }),
+             Errore::FileNonTrovato);
+    QCOMPARE(erroreDi([&] { box.LoadFile(QStringLiteral("Q:\\X.RTF")); }), Errore::AccessoPercorso);
+    QCOMPARE(erroreDi([&] { box.SaveFile(QStringLiteral("C:\\VELTO\\BRAK\\X.RTF")); }),
+             Errore::AccessoPercorso);
+    QCOMPARE(erroreDi([&] { box.chiama(999, {QStringLiteral("x")}); }), 438);
+    QCOMPARE(erroreDi([&] { box.membro(12345); }), 438);
+}
+
+// A copy file that is not RTF comes in as its plain Windows-1250 text, so that the copy output
+// can see that it begins with "{" and start it afresh.
+void TestRichTextControls::fileNonRtfVieneLettoComeTesto() {
+    prova::HostDiProva h;
+    h.scriviFile(QStringLiteral("C:\\A.RTF"), "{zepsuty\r\nplik \xb3");
+    RichTextBox box;
+    box.LoadFile(QStringLiteral("C:\\A.RTF"));
+    QCOMPARE(box.Text(), QStringLiteral("{zepsuty\r\nplik ł"));
+}
+
+void TestRichTextControls::testoSempliceUnitoComeRtf() {
+    // The copy output writes: the file's plain text, CR LF, the credit line, CR LF, the text.
+    RichTextBox box;
+    box.impostaMembro(RichTextBox::MembroTextRTF,
+                      QString() + QStringLiteral("\r\nKredyt\r\nKość\r\nudowa"));
+    QCOMPARE(box.document()->blockCount(), 4);
+    QCOMPARE(box.membro(RichTextBox::MembroText).toString(),
+             QStringLiteral("\r\nKredyt\r\nKość\r\nudowa"));
+    // Rich text written through member 10 reads back without its formatting through -517.
+    box.impostaMembro(RichTextBox::MembroTextRTF, QString::fromLatin1(kOpis));
+    QCOMPARE(box.membro(RichTextBox::MembroText).toString(),
+             QStringLiteral("Kość udowa jest długa.\r\nDruga linia."));
+    QVERIFY(sembraRtf(box.TextRTF()));
+}
+
+// The caption window's height: 1 + the line of the position "length of the RTF source".
+void TestRichTextControls::lineaDelCarattere() {
+    RichTextBox box;
+    box.setGeometry(0, 0, 3165 / 15, 2295 / 15);
+    box.setFontSize(10);
+    const auto linee = [&box] { return 1 + box.GetLineFromChar(box.TextRTF().size()); };
+
+    box.setTextRTF(QStringLiteral("{\\rtf1 Krótki podpis.}"));
+    QCOMPARE(linee(), 1);
+    const double h = (box.FontSize() * 2.2 * linee() + 40) * 15;
+    QCOMPARE(static_cast<int>(std::nearbyint(h)), 930);
+
+    box.setTextRTF(QStringLiteral("{\\rtf1 a\\par b\\par c\\line d}"));
+    QCOMPARE(linee(), 4);
+    QCOMPARE(box.GetLineFromChar(0), 0);
+    QCOMPARE(box.GetLineFromChar(2), 1); // "b"
+    QCOMPARE(box.GetLineFromChar(-5), 0);
+
+    const QString lungo = QStringLiteral(
+        "{\\rtf1\\fs20 Mięsień czworogłowy uda składa się z czterech głów, które przyczepiają się "
+        "wspólnym ścięgnem do guzowatości piszczeli poprzez więzadło rzepki.}");
+    box.setTextRTF(lungo);
+    const int strette = linee();
+    QVERIFY2(strette >= 3, qPrintable(QString::number(strette)));
+    // Twice as wide, about half the lines; the shown control agrees with the hidden one.
+    box.setGeometry(0, 0, 2 * 3165 / 15, 2295 / 15);
+    const int larghe = linee();
+    QVERIFY(larghe < strette && larghe >= strette / 2 - 1);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QCOMPARE(linee(), larghe);
+}
+
+void TestRichTextControls::selezioneEMembriNumerati() {
+    RichTextBox box;
+    box.setTextRTF(QString::fromLatin1(kOpis));
+    box.impostaMembro(RichTextBox::MembroSelStart, 5);
+    box.impostaMembro(RichTextBox::MembroSelLength, 5);
+    QCOMPARE(box.textCursor().selectedText(), QStringLiteral("udowa"));
+    QCOMPARE(box.membro(RichTextBox::MembroSelStart).toInt(), 5);
+    QCOMPARE(box.membro(RichTextBox::MembroSelLength).toInt(), 5);
+    box.impostaMembro(RichTextBox::MembroSelProtected, false);
+    QCOMPARE(box.membro(RichTextBox::MembroSelProtected).toBool(), false);
+    box.impostaMembro(RichTextBox::MembroSelProtected, true);
+    QVERIFY(box.TextRTF().contains(QStringLiteral("\\protect udowa")));
+    // Past the end is clamped, and a new start drops the selection.
+    box.impostaMembro(RichTextBox::MembroSelLength, 100000);
+    QCOMPARE(box.SelLength(), box.lunghezza() - 5);
+    box.impostaMembro(RichTextBox::MembroSelStart, 100000);
+    QCOMPARE(box.SelStart(), box.lunghezza());
+    QCOMPARE(box.SelLength(), 0);
+}
+
+// The copy output pastes a caption with Enter, Ctrl+V, Enter into its work box.
+void TestRichTextControls::incollaDagliAppunti() {
+    prova::HostDiProva h;
+    RichTextBox box;
+    box.setText(QStringLiteral("stary tekst"));
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.SetFocus();
+    box.setSelStart(0);
+    h.appunti.put({"{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0{\\b Podpis} rysunku\\par}",
+                   QStringLiteral("<b>html</b>"),
+                   QStringLiteral("tekst"),
+                   {}});
+    QTest::keyClick(&box, Qt::Key_Return);
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&box, Qt::Key_Return);
+    QCOMPARE(box.Text(), QStringLiteral("\r\nPodpis rysunku\r\n\r\nstary tekst"));
+    QVERIFY(descriviDocumento(*box.document()).contains(QStringLiteral("{Arial 12 b}\"Podpis\"")));
+
+    // Without rich text the plain text is pasted; a locked box pastes nothing.
+    h.appunti.put({{}, {}, QStringLiteral("zwykły\r\ntekst"), {}});
+    box.setText(QString());
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(box.Text(), QStringLiteral("zwykły\r\ntekst"));
+    box.setLocked(true);
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(box.Text(), QStringLiteral("zwykły\r\ntekst"));
+}
+
+void TestRichTextControls::kfTestoESelezione() {
+    KorAtx atx;
+    atx.setFText(QString::fromLatin1(kOpis));
+    QCOMPARE(atx.SelText(), QString());
+    atx.setSelStart(5);
+    atx.setSelLength(5);
+    // 63 gives the selection as RTF with its formatting, 0 as plain text.
+    atx.setSelFType(KorAtx::kTuttiIFormati);
+    QCOMPARE(dump(atx.SelText()), QStringLiteral("P[ql] {Arial 10 b}\"udowa\"\n"));
+    atx.setSelFType(KorAtx::kTestoSemplice);
+    QCOMPARE(atx.SelText(), QStringLiteral("udowa"));
+    QCOMPARE(atx.FText(), QStringLiteral("Kość udowa jest długa.\r\nDruga linia."));
+    atx.setSelFType(KorAtx::kTuttiIFormati);
+    QCOMPARE(dump(atx.FText()), dump(QString::fromLatin1(kOpis)));
+    // Written, SelText replaces the selection.
+    atx.setSelText(QStringLiteral("piszczelowa"));
+    QCOMPARE(atx.document()->begin().text(), QStringLiteral("Kość piszczelowa jest długa."));
+}
+
+// The print job: the credit RTF, three paragraph marks, then another instance's text.
+void TestRichTextControls::kfComposizioneDellaStampa() {
+    KorAtx sorgente, copia, stampa;
+    sorgente.setFText(QString::fromLatin1(kOpis));
+    sorgente.setSelFType(63);
+    copia.impostaMembro(42, sorgente.membro(QStringLiteral("FText")));
+    copia.impostaMembro(2, 63);
+    stampa.impostaMembro(42, kCredito + QStringLiteral("\\par \\par \\par"));
+    stampa.impostaMembro(42, stampa.membro(42).toString() + copia.membro(42).toString());
+    QCOMPARE(descriviDocumento(*stampa.document()),
+             QStringLiteral("P[qc] {Times New Roman 8 b i}\"HNemar - Atlas anatomii\"\n"
+                            "P[ql]\nP[ql]\n"
+                            "P[ql] {Arial 10}\"Kość \" {Arial 10 b}\"udowa\" {Arial 10}\" jest "
+                            "długa.\"\nP[ql] {Arial 10}\"Druga linia.\"\n"));
+    // A selection appended instead of the whole text.
+    sorgente.setSelStart(0);
+    sorgente.setSelLength(4);
+    copia.impostaMembro(42, sorgente.membro(QStringLiteral("SelText")));
+    stampa.impostaMembro(42, kCredito + QStringLiteral("\\par \\par \\par"));
+    stampa.impostaMembro(42, stampa.membro(42).toString() + copia.membro(42).toString());
+    QCOMPARE(stampa.document()->toPlainText(), QStringLiteral("HNemar - Atlas anatomii\n\n\nKość"));
+}
+
+void TestRichTextControls::kfMembriPerNumeroEPerNome() {
+    KorAtx a, b;
+    a.impostaMembro(QStringLiteral("FText"), QString::fromLatin1(kOpis));
+    a.impostaMembro(90, 0);
+    a.impostaMembro(89, a.membro(144));
+    QCOMPARE(a.membro(144).toInt(), a.document()->characterCount() - 1);
+    QCOMPARE(a.membro(QStringLiteral("SelLength")).toInt(), a.membro(144).toInt());
+    QCOMPARE(a.membro(QStringLiteral("SelStart")).toInt(), 0);
+    // Indents of the selected paragraphs, in twips.
+    a.impostaMembro(112, 720);
+    a.impostaMembro(49, 300);
+    for (QTextBlock bl = a.document()->begin(); bl.isValid(); bl = bl.next()) {
+        QCOMPARE(bl.blockFormat().leftMargin(), 48.0);
+        QCOMPARE(bl.blockFormat().rightMargin(), 20.0);
+    }
+    a.impostaMembro(112, 0);
+    QCOMPARE(a.membro(112).toInt(), 0);
+    // A handle of its own per instance; the version read by the print dialog.
+    QVERIFY(a.membro(146).toInt() != 0);
+    QVERIFY(a.membro(146) != b.membro(146));
+    QCOMPARE(static_cast<qint16>(a.membro(139).toInt()), 400);
+    // Print alignment: kept until changed, applied only to what is printed.
+    a.impostaMembro(33, 2);
+    QCOMPARE(a.membro(33).toInt(), 2);
+    const auto d = a.documentoDaStampare();
+    QCOMPARE(d->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QCOMPARE(a.document()->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+             Qt::AlignLeft);
+    // The selection is what is printed.
+    a.setSelStart(5);
+    a.setSelLength(5);
+    QCOMPARE(a.documentoDaStampare()->toPlainText(), QStringLiteral("udowa"));
+    // Visible: the control's own flag.
+    QCOMPARE(a.membro(QStringLiteral("Visible")).toBool(), true);
+    a.impostaMembro(QStringLiteral("Visible"), false);
+    QCOMPARE(a.membro(QStringLiteral("visible")).toBool(), false);
+    QCOMPARE(erroreDi([&] { a.membro(QStringLiteral("Nic")); }), 438);
+    QCOMPARE(erroreDi([&] { a.impostaMembro(7, 1); }), 438);
+}
+
+// Command 118: RTF for LibreOffice, HTML for a browser, plain text for a terminal, together.
+void TestRichTextControls::kfCopiaNegliAppunti() {
+    prova::HostDiProva h;
+    KorAtx atx;
+    QImage img(2, 2, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    atx.setFText(QString::fromLatin1(kOpis));
+    atx.document()->addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("mem:x")), img);
+    QTextCursor c(atx.document());
+    c.movePosition(QTextCursor::End);
+    c.insertImage(QStringLiteral("mem:x"));
+
+    atx.impostaMembro(90, 0);
+    atx.impostaMembro(89, 0);
+    atx.impostaMembro(118, 2);
+    QVERIFY(h.appunti.corrente.rtf.isEmpty()); // nothing selected, nothing copied
+
+    atx.impostaMembro(89, atx.membro(42).toString().size());
+    atx.impostaMembro(118, 0);
+    QVERIFY(h.appunti.corrente.rtf.isEmpty());
+    atx.impostaMembro(118, 2);
+    const ClipboardContents& cc = h.appunti.corrente;
+    QTextDocument riletto;
+    leggiRtf(cc.rtf, riletto);
+    QCOMPARE(riletto.toPlainText().remove(QChar::ObjectReplacementCharacter),
+             QStringLiteral("Kość udowa jest długa.\nDruga linia."));
+    QVERIFY(cc.rtf.contains("\\pngblip"));
+    QCOMPARE(cc.text, QStringLiteral("Kość udowa jest długa.\nDruga linia."));
+    QVERIFY(cc.html.contains(QStringLiteral("font-weight")));
+    QVERIFY(cc.html.contains(QStringLiteral("udowa")));
+    QVERIFY(cc.html.contains(QStringLiteral("src=\"data:image/png;base64,")));
+    QVERIFY(!cc.html.contains(QStringLiteral("mem:x")));
+}
+
+// Members 44 and 45: the caption's selection written to, or after, the copy file.
+void TestRichTextControls::kfSelezioneInUnFile() {
+    prova::HostDiProva h;
+    RichTextBox testo;
+    testo.setText(QStringLiteral("\r\nKredyt\r\nOpis kości"));
+    testo.SaveFile(QStringLiteral("C:\\VELTO\\KOPIA.rtf"));
+
+    KorAtx atx;
+    atx.setFText(QStringLiteral("{\\rtf1 {\\i Podpis}\\par}"));
+    atx.impostaMembro(90, 0);
+    atx.impostaMembro(89, atx.membro(144));
+    atx.impostaMembro(44, QStringLiteral("C:\\VELTO\\KOPIA.rtf"));
+    atx.impostaMembro(45, KorAtx::kAggiungiAlFile);
+    RichTextBox letto;
+    letto.LoadFile(QStringLiteral("C:\\VELTO\\KOPIA.rtf"));
+    QCOMPARE(letto.Text(), QStringLiteral("\r\nKredyt\r\nOpis kości\r\nPodpis"));
+    QVERIFY(descriviDocumento(*letto.document()).contains(QStringLiteral(" i}\"Podpis\"")));
+
+    atx.impostaMembro(45, KorAtx::kScriviFile);
+    letto.LoadFile(QStringLiteral("C:\\VELTO\\KOPIA.rtf"));
+    QCOMPARE(letto.Text(), QStringLiteral("Podpis"));
+
+    atx.impostaMembro(44, QStringLiteral("C:\\VELTO\\NOWY.rtf"));
+    atx.impostaMembro(45, KorAtx::kAggiungiAlFile); // no file yet: the selection alone
+    QVERIFY(h.esiste(QStringLiteral("C:\\VELTO\\NOWY.rtf")));
+    atx.impostaMembro(44, QStringLiteral("C:\\BRAK\\X.rtf"));
+    QCOMPARE(erroreDi([&] { atx.impostaMembro(45, 1); }), Errore::AccessoPercorso);
+}
+
+QTEST_MAIN(TestRichTextControls)
+#include "test_rich_text_controls.moc"
