@@ -107,7 +107,9 @@ void disegna(PrinterService* p, QTextDocument& d, double da, double a, std::int3
     const QRectF clip(0, da, d.textWidth(), a - da);
     painter->setClipRect(clip);
     QAbstractTextDocumentLayout::PaintContext ctx;
-    ctx.clip = clip;
+    // The layout draws every line the clip touches; kept just inside the band, it leaves out the
+    // lines of the pages before and after, which would otherwise sit, hidden, in the output.
+    ctx.clip = clip.adjusted(0, 0.5, 0, -0.5);
     ctx.palette.setColor(QPalette::Text, Qt::black);
     d.documentLayout()->draw(painter, ctx);
     painter->restore();

@@ -8,3 +8,5 @@ hnemar_add_test(test_rtf_writer ${CMAKE_CURRENT_LIST_DIR}/test_rtf_writer.cpp LI
 target_compile_definitions(test_rtf_writer PRIVATE RTF_CORPUS="${RTF_CORPUS_DIR}")
 hnemar_add_test(test_rich_text_controls ${CMAKE_CURRENT_LIST_DIR}/test_rich_text_controls.cpp
     LIBS hnemar_components)
+# Reads its PDFs back with pdftotext (poppler-utils).
+hnemar_add_test(test_atx_print ${CMAKE_CURRENT_LIST_DIR}/test_atx_print.cpp LIBS hnemar_components)

@@ -1,0 +1,182 @@
+// The print entry points, printed to a PDF and read back with pdftotext -bbox: the words must
+// lie inside the rectangle asked for, on as many pages as the text needs, none lost or doubled.
+
+#include "AtxPrint.h"
+#include "HostDiProva.h"
+#include "KorAtx.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace hn;
+
+namespace {
+
+struct Parola {
+    int pagina;
+    QRectF box; // points, from the page's top-left corner
+    QString testo;
+};
+
+QList<Parola> paroleNelPdf(const QString& pdf, int* pagine = nullptr) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        qFatal("pdftotext failed (poppler-utils is needed)");
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression parola(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)"
+        "</word>"));
+    QList<Parola> out;
+    const QStringList perPagina = html.split(QStringLiteral("<page "));
+    for (qsizetype i = 1; i < perPagina.size(); ++i)
+        for (const auto& m : parola.globalMatch(perPagina[i])) {
+            const double x0 = m.captured(1).toDouble(), y0 = m.captured(2).toDouble();
+            out.append({static_cast<int>(i),
+                        QRectF(QPointF(x0, y0),
+                               QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
+                        m.captured(5)});
+        }
+    if (pagine)
+        *pagine = static_cast<int>(perPagina.size() - 1);
+    return out;
+}
+
+// The rectangle, in points on the page, of a band given in twips from the printable corner.
+QRectF rettangolo(const QRectF& area, double top, double height, double left, double width) {
+    return QRectF((area.left() + left) / 20.0, (area.top() + top) / 20.0, width / 20.0,
+                  height / 20.0);
+}
+
+bool dentro(const QRectF& r, const QRectF& parola) {
+    return r.adjusted(-1, -1, 1, 1).contains(parola);
+}
+
+QString testoLungo(int paragrafi) {
+    QString rtf =
+        QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset238 Arial;}}\\f0\\fs24 ");
+    for (int i = 1; i <= paragrafi; ++i)
+        rtf +=
+            QStringLiteral("Akapit%1 ko\\'9c\\'e6 udowa jest najd\\'b3u\\'bfsz\\'b9 ko\\'9bci\\'b9 "
+                           "cia\\'b3a cz\\'b3owieka.\\par ")
+                .arg(i);
+    return rtf + QLatin1Char('}');
+}
+
+} // namespace
+
+class TestAtxPrint : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void regioneNelRettangolo();
+    void testoInteroSuPiuPagine();
+    void titoloECreditoCentrati();
+};
+
+void TestAtxPrint::regioneNelRettangolo() {
+    prova::HostDiProva h;
+    KorAtx atx;
+    atx.setFText(testoLungo(40));
+    PrinterService* p = h.stampante.get();
+    QCOMPARE(ATX_PRINT_START(0, p, 1, 1), 1);
+    p->startDocument(QStringLiteral("prova"));
+    const QRectF area = p->printableRectTwips();
+    std::int32_t top = 2880;
+    QCOMPARE(ATX_PRINT_REGION(atx, top, 3000, 1440, 5000, 0, atx.membro(146).toInt(), 0), 1);
+    QCOMPARE(ATX_PRINT_FINISH(), 1);
+    p->endDocument();
+
+    // The region takes what fits: the first paragraphs, whole lines only, on one page.
+    QVERIFY(top > 2880 && top <= 2880 + 3000);
+    int pagine = 0;
+    const QList<Parola> parole = paroleNelPdf(h.filePdf, &pagine);
+    QCOMPARE(pagine, 1);
+    const QRectF r = rettangolo(area, 2880, 3000, 1440, 5000);
+    QVERIFY(parole.size() > 10);
+    for (const Parola& w : parole)
+        QVERIFY2(dentro(r, w.box), qPrintable(w.testo));
+    QCOMPARE(parole.front().testo, QStringLiteral("Akapit1"));
+    QVERIFY(std::any_of(parole.begin(), parole.end(),
+                        [](const Parola& w) { return w.testo == QStringLiteral("najdłuższą"); }));
+    QVERIFY(std::none_of(parole.begin(), parole.end(),
+                         [](const Parola& w) { return w.testo == QStringLiteral("Akapit40"); }));
+    // What was drawn ends where the returned top says.
+    double fondo = 0;
+    for (const Parola& w : parole)
+        fondo = std::max(fondo, w.box.bottom());
+    QVERIFY(fondo <= (area.top() + top) / 20.0 + 1);
+}
+
+void TestAtxPrint::testoInteroSuPiuPagine() {
+    prova::HostDiProva h;
+    KorAtx atx;
+    atx.setFText(testoLungo(60));
+    atx.impostaMembro(90, 0);
+    atx.impostaMembro(89, atx.membro(144));
+    PrinterService* p = h.stampante.get();
+    ATX_PRINT_START(0, p, 1, 1);
+    // No document started by the caller: the entry point starts one.
+    const std::int32_t top = 720, altezza = 4000, left = 0, larghezza = 6000;
+    std::int32_t pagineStampate = 0;
+    QCOMPARE(ATX_PRINT(atx, pagineStampate, top, altezza, left, larghezza, 0, 0, 0), 1);
+    const QRectF area = p->printableRectTwips();
+    ATX_PRINT_FINISH();
+    p->endDocument();
+
+    int pagine = 0;
+    const QList<Parola> parole = paroleNelPdf(h.filePdf, &pagine);
+    QVERIFY(pagine >= 3);
+    QCOMPARE(pagineStampate, pagine);
+    const QRectF r = rettangolo(area, top, altezza, left, larghezza);
+    QStringList titoli;
+    for (const Parola& w : parole) {
+        QVERIFY2(dentro(r, w.box), qPrintable(QStringLiteral("%1 p%2").arg(w.testo).arg(w.pagina)));
+        if (w.testo.startsWith(QStringLiteral("Akapit")))
+            titoli.append(w.testo);
+    }
+    // Every paragraph once, in order: no line lost or doubled at a page break.
+    QStringList attesi;
+    for (int i = 1; i <= 60; ++i)
+        attesi.append(QStringLiteral("Akapit%1").arg(i));
+    QCOMPARE(titoli, attesi);
+    QCOMPARE(parole.back().testo, QStringLiteral("człowieka."));
+}
+
+// The illustration page: a title, then the credit line a third of an inch down, centred.
+void TestAtxPrint::titoloECreditoCentrati() {
+    prova::HostDiProva h;
+    KorAtx atx;
+    PrinterService* p = h.stampante.get();
+    ATX_PRINT_START(0, p, 1, 1);
+    ATX_PRINT_TITLE(QStringLiteral("Ilustracja"));
+    atx.impostaMembro(33, 2);
+    atx.impostaMembro(42, QStringLiteral("{\\rtf1\\ansi\\deff4{\\fonttbl{\\f4\\froman\\fcharset0 "
+                                         "Times New Roman;}}\\f4\\b\\i\\fs16 Atlas anatomii}"));
+    p->startDocument(QStringLiteral("prova"));
+    const QRectF area = p->printableRectTwips();
+    const double larghezzaPagina = p->pageSizeTwips().width();
+    std::int32_t top = 480;
+    const std::int32_t larghezza = static_cast<std::int32_t>(larghezzaPagina) - 1440;
+    ATX_PRINT_REGION(atx, top, static_cast<std::int32_t>(area.height()) - 480, 0, larghezza, 0, 0,
+                     0);
+    ATX_PRINT_FINISH();
+    p->endDocument();
+
+    const QList<Parola> parole = paroleNelPdf(h.filePdf);
+    QCOMPARE(parole.size(), 3);
+    QCOMPARE(parole[0].testo, QStringLiteral("Ilustracja"));
+    QVERIFY(parole[0].box.bottom() <= (area.top() + 480) / 20.0);
+    const double centroArea = (area.left() + area.width() / 2) / 20.0;
+    QVERIFY(std::abs(parole[0].box.center().x() - centroArea) < 3);
+    QCOMPARE(parole[1].testo, QStringLiteral("Atlas"));
+    QVERIFY(parole[1].box.top() >= (area.top() + 480) / 20.0);
+    // Centred in its band, which ends an inch short of the page width.
+    const double centroBanda = (area.left() + larghezza / 2.0) / 20.0;
+    const double centroRiga = (parole[1].box.left() + parole[2].box.right()) / 2;
+    QVERIFY2(std::abs(centroRiga - centroBanda) < 3,
+             qPrintable(QStringLiteral("%1 vs %2").arg(centroRiga).arg(centroBanda)));
+}
+
+QTEST_MAIN(TestAtxPrint)
+#include "test_atx_print.moc"
