@@ -5,153 +5,73 @@
 #include "StoreDiProva.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace hn;
-
-namespace {
-
-struct Esito {
-    int codice;
-    QString uscita;
-    QString errori;
-};
-
-Esito esegui(const QStringList& argomenti, const QString& cartella = {}) {
-    QProcess p;
-    if (!cartella.isEmpty())
-        p.setWorkingDirectory(cartella);
-    p.start(QStringLiteral(HNEMAR_STORE_TOOL), argomenti);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return {-1, {}, QStringLiteral("did not finish")};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-void scrivi(const QString& file, const QByteArray& dati) {
-    QDir().mkpath(QFileInfo(file).path());
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(dati);
-}
-
-QByteArray leggi(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 class TestHnemarStore : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void andataERitorno() {
+    void andataERitornoECodiciDiUscita() {
         QTemporaryDir d;
-        const QByteArray png = prova::immagineDiProva(32, 24, Qt::cyan);
-        const QByteArray bmp = prova::immagineDiProva(32, 24, Qt::yellow, "BMP");
-        const QByteArray rtf = "{\\rtf1\\ansi Ko\\'9c\\'e6 udowa}";
-        scrivi(d.filePath(QStringLiteral("tavole/SCHEL1.png")), png);
-        scrivi(d.filePath(QStringLiteral("tavole/schelet.bmp")), bmp);
-        scrivi(d.filePath(QStringLiteral("testi/Testo.RTF")), rtf);
-        const QString store = d.filePath(QStringLiteral("BlobCorp.dat"));
+        auto esegui = [&](const QStringList& argomenti, const QString& cartella = {}) {
+            QProcess p;
+            p.setWorkingDirectory(cartella.isEmpty() ? d.path() : cartella);
+            p.start(QStringLiteral(HNEMAR_STORE_TOOL), argomenti);
+            p.waitForFinished(60000);
+            return std::pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() +
+                                                             p.readAllStandardError()));
+        };
+        auto file = [&](const QString& nome, const QByteArray& dati = {}) {
+            QDir().mkpath(QFileInfo(d.filePath(nome)).path());
+            QFile f(d.filePath(nome));
+            f.open(dati.isNull() ? QIODevice::ReadOnly : QIODevice::WriteOnly);
+            return dati.isNull() ? f.readAll() : QByteArray::number(f.write(dati));
+        };
+        const QByteArray png = prova::immagineDiProva(32, 24, Qt::cyan),
+                         rtf = "{\\rtf1 Ko\\'9c\\'e6 udowa}";
+        file(u"tavole/SCHEL1.png"_s, png);
+        file(u"tavole/schelet.bmp"_s, QByteArray(5000, 'b'));
+        file(u"Testo.RTF"_s, rtf);
+        QCOMPARE(esegui({u"create"_s, u"s.dat"_s, u"tavole"_s, u"Testo.RTF"_s}).first, 0);
 
-        Esito e = esegui({QStringLiteral("create"), store, d.filePath(QStringLiteral("tavole")),
-                          d.filePath(QStringLiteral("testi/Testo.RTF"))});
-        QVERIFY2(e.codice == 0, qPrintable(e.errori));
-
-        e = esegui({QStringLiteral("list"), store});
-        QCOMPARE(e.codice, 0);
-        const QStringList righe = e.uscita.split(u'\n', Qt::SkipEmptyParts);
+        const auto [codice, elenco] = esegui({u"list"_s, u"s.dat"_s});
+        const QStringList righe = elenco.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(codice, 0);
         QCOMPARE(righe.size(), 3);
-        QVERIFY(righe[0].contains(QStringLiteral("stored")) &&
-                righe[0].endsWith(QStringLiteral(" SCHEL1.png")));
-        QVERIFY(righe[0].contains(QString::number(png.size())));
-        QVERIFY(righe[1].contains(QStringLiteral("deflated")) &&
-                righe[1].endsWith(QStringLiteral(" schelet.bmp")));
-        QVERIFY(righe[2].endsWith(QStringLiteral(" Testo.RTF")));
+        QCOMPARE(righe[0].simplified(), u"%1 %1 stored SCHEL1.png"_s.arg(png.size()));
+        QVERIFY(righe[1].contains(u" deflated schelet.bmp"_s));
 
-        // Into a folder under the stored name, and into a named file, asked for in any case.
-        QDir().mkpath(d.filePath(QStringLiteral("fuori")));
-        QCOMPARE(esegui({QStringLiteral("extract"), store, QStringLiteral("schel1.PNG"),
-                         QStringLiteral("fuori")},
-                        d.path())
-                     .codice,
-                 0);
-        QCOMPARE(leggi(d.filePath(QStringLiteral("fuori/SCHEL1.png"))), png);
-        QCOMPARE(esegui({QStringLiteral("extract"), store, QStringLiteral("SCHELET.BMP"),
-                         d.filePath(QStringLiteral("x.bmp"))})
-                     .codice,
-                 0);
-        QCOMPARE(leggi(d.filePath(QStringLiteral("x.bmp"))), bmp);
-        QCOMPARE(esegui({QStringLiteral("extract"), store, QStringLiteral("testo.rtf")},
-                        d.filePath(QStringLiteral("fuori")))
-                     .codice,
-                 0);
-        QCOMPARE(leggi(d.filePath(QStringLiteral("fuori/Testo.RTF"))), rtf);
-
-        // The reader the program uses sees the same store.
-        const auto archivio = blob::Archivio::apri(store);
-        QCOMPARE(archivio->leggi(*archivio->trova(u"testo.rtf")), rtf);
-
-        // Options force one method for every entry.
-        QCOMPARE(esegui({QStringLiteral("create"), QStringLiteral("--stored"), store,
-                         d.filePath(QStringLiteral("tavole"))})
-                     .codice,
-                 0);
-        QVERIFY(!blob::Archivio::apri(store)->trova(u"schelet.bmp")->deflate);
-        QCOMPARE(esegui({QStringLiteral("create"), QStringLiteral("--deflated"), store,
-                         d.filePath(QStringLiteral("tavole"))})
-                     .codice,
-                 0);
-        QVERIFY(blob::Archivio::apri(store)->trova(u"SCHEL1.png")->deflate);
-    }
-
-    void usoErratoEFallimentiHannoCodiciDiversi() {
-        QTemporaryDir d;
-        scrivi(d.filePath(QStringLiteral("a/uno.png")), "1");
-        scrivi(d.filePath(QStringLiteral("b/UNO.PNG")), "2");
-        scrivi(d.filePath(QStringLiteral("c/sotto/x.png")), "3");
-        const QString store = d.filePath(QStringLiteral("s.dat"));
-        QCOMPARE(esegui({QStringLiteral("create"), store, d.filePath(QStringLiteral("a"))}).codice,
-                 0);
-        const QByteArray prima = leggi(store);
-
-        const Esito aiuto = esegui({QStringLiteral("--help")});
-        QCOMPARE(aiuto.codice, 0);
-        QVERIFY(aiuto.uscita.contains(QStringLiteral("Usage: hnemar-store")));
-
-        QCOMPARE(esegui({}).codice, 2);
-        QCOMPARE(esegui({QStringLiteral("frob")}).codice, 2);
-        QCOMPARE(esegui({QStringLiteral("list")}).codice, 2);
+        // Into the current folder under the stored name, or into a named file; any case.
         QCOMPARE(
-            esegui({QStringLiteral("create"), QStringLiteral("--zip"), store, d.path()}).codice, 2);
-        QCOMPARE(esegui({QStringLiteral("extract"), store}).codice, 2);
+            esegui({u"extract"_s, d.filePath(u"s.dat"_s), u"schel1.PNG"_s}, d.filePath(u"tavole"_s))
+                .first,
+            0);
+        QCOMPARE(esegui({u"extract"_s, u"s.dat"_s, u"testo.rtf"_s, u"x.rtf"_s}).first, 0);
+        QCOMPARE(file(u"tavole/SCHEL1.png"_s), png);
+        QCOMPARE(file(u"x.rtf"_s), rtf);
+        QVERIFY(esegui({u"--help"_s}) == std::pair(0, esegui({u"-h"_s}).second));
+        QVERIFY(esegui({u"--help"_s}).second.startsWith(u"Usage: hnemar-store"_s));
 
-        const Esito assente =
-            esegui({QStringLiteral("extract"), store, QStringLiteral("due.png"), d.path()});
-        QCOMPARE(assente.codice, 3);
-        QVERIFY(assente.errori.contains(QStringLiteral("due.png")));
-        const Esito manca =
-            esegui({QStringLiteral("list"), d.filePath(QStringLiteral("manca.dat"))});
-        QCOMPARE(manca.codice, 1);
-        QVERIFY(manca.errori.contains(QStringLiteral("manca.dat")));
-        QCOMPARE(esegui({QStringLiteral("list"), d.filePath(QStringLiteral("a/uno.png"))}).codice,
-                 1);
+        for (const QStringList& errato : {QStringList{},
+                                          {u"frob"_s},
+                                          {u"list"_s},
+                                          {u"create"_s, u"--zip"_s, u"s.dat"_s, u"tavole"_s}})
+            QCOMPARE(esegui(errato).first, 2);
+        const auto assente = esegui({u"extract"_s, u"s.dat"_s, u"due.png"_s});
+        QVERIFY(assente.first == 3 && assente.second.contains(u"due.png"_s));
+        QCOMPARE(esegui({u"list"_s, u"manca.dat"_s}).first, 1);
 
-        // Refused inputs leave the old store as it was.
-        QCOMPARE(esegui({QStringLiteral("create"), store, d.filePath(QStringLiteral("a")),
-                         d.filePath(QStringLiteral("b"))})
-                     .codice,
-                 1);
-        QCOMPARE(esegui({QStringLiteral("create"), store, d.filePath(QStringLiteral("c"))}).codice,
-                 1);
-        QCOMPARE(
-            esegui({QStringLiteral("create"), store, d.filePath(QStringLiteral("manca"))}).codice,
-            1);
-        QCOMPARE(leggi(store), prima);
+        // Names differing only in case, a subfolder, a missing input: refused, old store kept.
+        const QByteArray prima = file(u"s.dat"_s);
+        file(u"b/schel1.PNG"_s, "2");
+        file(u"c/sotto/x.png"_s, "3");
+        for (const QString& ingresso : {u"b"_s, u"c"_s, u"manca"_s})
+            QCOMPARE(esegui({u"create"_s, u"s.dat"_s, u"tavole"_s, ingresso}).first, 1);
+        QCOMPARE(file(u"s.dat"_s), prima);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "CaricaImmagine.h"
 
+#include "BlobStore.h"
 #include "FXImage.h"
 #include "Fileini.h"
 #include "Fseek.h"
@@ -9,80 +10,52 @@
 
 #include <QFile>
 #include <QTest>
-#include <functional>
 
 using namespace hn;
 using namespace hn::prova;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString PathTemp = QStringLiteral("C:\\VELTO\\");
+const QString PathTemp = u"C:\\VELTO\\"_s, Corp = u"D:\\DATI\\BlobCorp.dat"_s;
 
-// One store per selector, each holding "a.png" in its own colour.
-struct Store {
-    QString percorso;
-    QColor colore;
-};
-const QList<Store> stores = {
-    {QStringLiteral("D:\\DATI\\BlobCorp.dat"), Qt::red},
-    {QStringLiteral("D:\\DATI\\BlobFoto.dat"), Qt::green},
-    {QStringLiteral("D:\\DATI\\BlobThum.dat"), Qt::blue},
-    {QStringLiteral("D:\\DATI\\BlobCrop.dat"), Qt::yellow},
-    {QStringLiteral("D:\\SFONDI\\Bit_Hd.ff"), Qt::magenta},
-    // The background store's name in the photo folder: never the one read.
-    {QStringLiteral("D:\\DATI\\Bit_Hd.ff"), Qt::black},
-};
-
-// A message box that, besides answering from its script, runs an action when shown (a user
-// fixing a file before pressing Retry).
-class BoxConAzione : public ScriptedMessageBox {
-public:
-    int show(const QString& text, int style, const QString& title) override {
-        if (azione)
-            azione();
-        return ScriptedMessageBox::show(text, style, title);
-    }
-    std::function<void()> azione;
-};
-
-// A fixture installation with every store, the configuration CaricaImmagine reads, and a
+// An installation with one store per selector, each holding "a.png" in its own colour, and a
 // message 290 that shows the entry name.
 struct Atlante {
     Atlante()
         : installazione(host) {
-        installazione.messaggi[290] = {QStringLiteral("Obraz"),
-                                       QStringLiteral("Nie można wczytać obrazu &")};
+        installazione.messaggi[290] = {u"Obraz"_s, u"Nie można wczytać &"_s};
         installazione.scrivi();
         Fileini::cfg = {};
         Fileini::cfg.PathTemp = PathTemp;
-        Fileini::cfg.PathFoto = QStringLiteral("D:\\DATI\\");
-        Fileini::cfg.PathSfondi = QStringLiteral("D:\\SFONDI\\");
-        for (const Store& s : stores)
-            scriviStore(host, s.percorso,
-                        {{QStringLiteral("a.png"), immagineDiProva(6, 4, s.colore), {}}});
+        Fileini::cfg.PathFoto = u"D:\\DATI\\"_s;
+        Fileini::cfg.PathSfondi = u"D:\\SFONDI\\"_s;
+        // The background store's name in the photo folder is never the one read.
+        for (const auto& [store, colore] :
+             QList<std::pair<QString, QColor>>{{Corp, Qt::red},
+                                               {u"D:\\DATI\\BlobFoto.dat"_s, Qt::green},
+                                               {u"D:\\DATI\\BlobThum.dat"_s, Qt::blue},
+                                               {u"D:\\DATI\\BlobCrop.dat"_s, Qt::yellow},
+                                               {u"D:\\SFONDI\\Bit_Hd.ff"_s, Qt::magenta},
+                                               {u"D:\\DATI\\Bit_Hd.ff"_s, Qt::black}})
+            metti(store, u"a.png"_s, immagineDiProva(6, 4, colore));
         Fseek::Unload();
-        setHost({&box, &host.fine, &host.schermo, host.paths.get(), host.istanza.get(),
-                 &host.appunti, host.stampante.get()});
     }
-
-    // Files in the temporary folder, apart from the installation's own.
+    void metti(const QString& store, const QString& voce, const QByteArray& dati) {
+        blob::scriviStore(host.percorsoHost(store), {{voce, dati, {}}});
+    }
+    // Files left in the temporary folder besides the installation's own.
     QStringList temporanei() const {
         QStringList file = tuttiIFile(host.percorsoHost(PathTemp));
-        file.removeIf([](const QString& f) {
-            return f.contains(u'/') || f.endsWith(QStringLiteral(".INI"));
-        });
+        file.removeIf([](const QString& f) { return f.contains(u'/') || f.endsWith(u".INI"_s); });
         return file;
     }
-
     HostDiProva host;
     Installazione installazione;
-    BoxConAzione box;
 };
 
-QImage tinta(QColor c) {
-    QImage i(2, 2, QImage::Format_RGB32);
-    i.fill(c);
-    return i;
+QColor colore(const ControlloConPicture& c) {
+    return c.Picture().pixelColor(0, 0);
 }
 
 } // namespace
@@ -92,92 +65,67 @@ class TestCaricaImmagine : public QObject {
 private Q_SLOTS:
     void ilSelettoreSceglieStoreCartellaELettore_data() {
         QTest::addColumn<std::optional<qint16>>("selettore");
-        QTest::addColumn<QColor>("colore");
-        QTest::addColumn<QString>("lettore");
+        QTest::addColumn<QColor>("atteso");
+        QTest::addColumn<int>("lettore"); // 0 blbFoto, 1 blbThumb, 2 blbCrop
         QTest::addColumn<QString>("store");
-        const QString corp = QStringLiteral("D:\\DATI\\BlobCorp.dat");
-        QTest::newRow("missing") << std::optional<qint16>() << QColor(Qt::green) << "blbFoto"
-                                 << "D:\\DATI\\BlobFoto.dat";
-        QTest::newRow("1") << std::optional<qint16>(1) << QColor(Qt::green) << "blbFoto"
-                           << "D:\\DATI\\BlobFoto.dat";
-        QTest::newRow("2") << std::optional<qint16>(2) << QColor(Qt::blue) << "blbThumb"
-                           << "D:\\DATI\\BlobThum.dat";
-        QTest::newRow("3") << std::optional<qint16>(3) << QColor(Qt::yellow) << "blbCrop"
-                           << "D:\\DATI\\BlobCrop.dat";
-        QTest::newRow("10") << std::optional<qint16>(10) << QColor(Qt::magenta) << "blbFoto"
-                            << "D:\\SFONDI\\Bit_Hd.ff";
-        for (qint16 altro : {0, 4, 7, 9, 11, -1, 32767})
+        QTest::newRow("missing") << std::optional<qint16>() << QColor(Qt::green) << 0
+                                 << u"D:\\DATI\\BlobFoto.dat"_s;
+        QTest::newRow("1") << std::optional<qint16>(1) << QColor(Qt::green) << 0
+                           << u"D:\\DATI\\BlobFoto.dat"_s;
+        QTest::newRow("2") << std::optional<qint16>(2) << QColor(Qt::blue) << 1
+                           << u"D:\\DATI\\BlobThum.dat"_s;
+        QTest::newRow("3") << std::optional<qint16>(3) << QColor(Qt::yellow) << 2
+                           << u"D:\\DATI\\BlobCrop.dat"_s;
+        QTest::newRow("10") << std::optional<qint16>(10) << QColor(Qt::magenta) << 0
+                            << u"D:\\SFONDI\\Bit_Hd.ff"_s;
+        for (qint16 altro : {0, 4, 7, 9, 11, -1})
             QTest::addRow("%d", altro)
-                << std::optional<qint16>(altro) << QColor(Qt::red) << "blbFoto" << corp;
+                << std::optional<qint16>(altro) << QColor(Qt::red) << 0 << Corp;
     }
     void ilSelettoreSceglieStoreCartellaELettore() {
         QFETCH(std::optional<qint16>, selettore);
-        QFETCH(QColor, colore);
-        QFETCH(QString, lettore);
+        QFETCH(QColor, atteso);
+        QFETCH(int, lettore);
         QFETCH(QString, store);
         Atlante a;
-        PictureBox pb;
-        QCOMPARE(CaricaImmagine(QStringLiteral("a.png"), pb, {}, nullptr, selettore), std::nullopt);
-        QCOMPARE(pb.Picture().pixelColor(0, 0), colore);
-
-        Fseek& f = Fseek::istanza();
-        const QMap<QString, const QxBlob2*> lettori = {{QStringLiteral("blbFoto"), &f.blbFoto},
-                                                       {QStringLiteral("blbThumb"), &f.blbThumb},
-                                                       {QStringLiteral("blbCrop"), &f.blbCrop}};
-        for (auto it = lettori.begin(); it != lettori.end(); ++it)
-            QCOMPARE(it.value()->Proprieta1(), it.key() == lettore ? store : QString());
-        // Hourglass over the whole routine, the temporary file gone afterwards, no message.
-        QCOMPARE(a.host.schermo.storiaPuntatore,
-                 (QList<int>{Puntatore::Clessidra, Puntatore::Predefinito}));
-        QVERIFY(a.temporanei().isEmpty());
-        QVERIFY(a.box.mostrati.isEmpty());
+        PictureBox pb, coperta;
+        QCOMPARE(CaricaImmagine(u"a.png"_s, pb, {}, nullptr, selettore), std::nullopt);
+        QCOMPARE(colore(pb), atteso);
+        // A missing entry: 2, silently, and the target keeps its picture.
+        QCOMPARE(CaricaImmagine(u"manca.png"_s, pb, {}, &coperta, selettore),
+                 std::optional<int>(2));
+        QVERIFY(colore(pb) == atteso && coperta.Visible());
+        const Fseek& f = Fseek::istanza();
+        const QList<const QxBlob2*> lettori = {&f.blbFoto, &f.blbThumb, &f.blbCrop};
+        for (int i = 0; i < lettori.size(); ++i)
+            QCOMPARE(lettori[i]->Proprieta1(), i == lettore ? store : QString());
+        const int c = Puntatore::Clessidra, p = Puntatore::Predefinito;
+        QCOMPARE(a.host.schermo.storiaPuntatore, (QList<int>{c, p, c, p}));
+        QVERIFY(a.temporanei().isEmpty() && a.host.box.mostrati.isEmpty());
     }
 
-    void unNomeVuotoNonToccaGliStore_data() {
-        QTest::addColumn<QString>("nome");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("blanks") << QStringLiteral("    ");
-    }
-    void unNomeVuotoNonToccaGliStore() {
-        QFETCH(QString, nome);
-        Atlante a;
-        PictureBox pb;
-        pb.ImpostaPicture(tinta(Qt::gray));
-        QCOMPARE(CaricaImmagine(nome, pb), std::nullopt);
-        QCOMPARE(pb.Picture().pixelColor(0, 0), QColor(Qt::gray));
-        QCOMPARE(a.host.schermo.storiaPuntatore, (QList<int>{Puntatore::Predefinito}));
-        QVERIFY(!Fseek::caricato());
-    }
-
-    void unNomeConSpaziVieneRifilatoPerStoreEFileTemporaneo() {
+    void nomiVuotiNonToccanoGliStoreQuelliConSpaziVengonoRifilati() {
         Atlante a;
         QWidget fondo;
         FXImage fx(&fondo);
         PictureBox coperta;
-        QCOMPARE(CaricaImmagine(QStringLiteral("  A.PNG "), fx, {}, &coperta, 0), std::nullopt);
-        QCOMPARE(fx.FileName(), PathTemp + QStringLiteral("A.PNG"));
-        QCOMPARE(fx.Picture().pixelColor(0, 0), QColor(Qt::red));
-        QVERIFY(!coperta.Visible());
-        QVERIFY(a.temporanei().isEmpty());
-        // The text before a NUL is the folder.
-        Fileini::cfg.PathTemp = PathTemp + QChar(u'\0') + QStringLiteral("resto");
-        QCOMPARE(CaricaImmagine(QStringLiteral("a.png"), fx, {}, nullptr, 3), std::nullopt);
-        QCOMPARE(fx.Picture().pixelColor(0, 0), QColor(Qt::yellow));
-        QVERIFY(Fseek::caricato());
-    }
+        for (const QString& vuoto : {QString(), u"   "_s})
+            QCOMPARE(CaricaImmagine(vuoto, fx, {}, &coperta), std::nullopt);
+        QCOMPARE(a.host.schermo.storiaPuntatore,
+                 (QList<int>{Puntatore::Predefinito, Puntatore::Predefinito}));
+        QVERIFY(!Fseek::caricato() && coperta.Visible() && fx.Picture().isNull());
 
-    void unaVoceAssenteDa2ELasciaLaFigura() {
-        Atlante a;
-        FXImage fx;
-        fx.ImpostaPicture(tinta(Qt::gray));
-        PictureBox coperta;
-        QCOMPARE(CaricaImmagine(QStringLiteral("SCHEL9.png"), fx, {}, &coperta, 0),
-                 std::optional<int>(2));
-        QCOMPARE(fx.Picture().pixelColor(0, 0), QColor(Qt::gray));
-        QVERIFY(coperta.Visible());
-        QVERIFY(a.box.mostrati.isEmpty());
-        QCOMPARE(a.host.schermo.puntatore, Puntatore::Predefinito);
-        QVERIFY(a.temporanei().isEmpty());
+        QCOMPARE(CaricaImmagine(u"  A.PNG "_s, fx, {}, &coperta, 0), std::nullopt);
+        QCOMPARE(fx.FileName(), PathTemp + u"A.PNG"_s);
+        QCOMPARE(colore(fx), QColor(Qt::red));
+        QVERIFY(!coperta.Visible() && a.temporanei().isEmpty());
+        Fileini::cfg.PathTemp = PathTemp + QChar(u'\0') + u"resto"_s; // cut at the NUL
+        QCOMPARE(CaricaImmagine(u"a.png"_s, fx, {}, nullptr, 3), std::nullopt);
+        QCOMPARE(colore(fx), QColor(Qt::yellow));
+        // A store replaced while the program runs is read anew.
+        a.metti(u"D:\\DATI\\BlobCrop.dat"_s, u"a.png"_s, immagineDiProva(6, 4, Qt::darkBlue));
+        QCOMPARE(CaricaImmagine(u"a.png"_s, fx, {}, nullptr, 3), std::nullopt);
+        QCOMPARE(colore(fx), QColor(Qt::darkBlue));
     }
 
     void unaFiguraDanneggiataVaAlGestore_data() {
@@ -189,115 +137,67 @@ private Q_SLOTS:
     void unaFiguraDanneggiataVaAlGestore() {
         QFETCH(QByteArray, dati);
         Atlante a;
-        scriviStore(a.host, stores[0].percorso, {{QStringLiteral("rotta.png"), dati, {}}});
+        a.metti(Corp, u"rotta.png"_s, dati);
         PictureBox pb;
-        pb.ImpostaPicture(tinta(Qt::gray));
+        pb.ImpostaPicture(QImage::fromData(immagineDiProva(1, 1, Qt::gray)));
+        auto carica = [&](std::optional<bool> silenzioso = {}) {
+            return CaricaImmagine(u"rotta.png"_s, pb, silenzioso, nullptr, 0);
+        };
+        const QList<BoxMostrato>& mostrati = a.host.box.mostrati;
 
-        // Ignore: the next steps run, the file is removed, the target keeps its picture.
-        a.box.risposte = {Risposta::Ignora};
-        QCOMPARE(CaricaImmagine(QStringLiteral("rotta.png"), pb, {}, nullptr, 0),
-                 std::optional<int>(481));
-        QCOMPARE(a.box.mostrati.size(), 1);
-        const BoxMostrato& b = a.box.mostrati[0];
-        QVERIFY2(b.testo.contains(QStringLiteral("481")) &&
-                     b.testo.contains(QStringLiteral("Nie można wczytać obrazu rotta.png")),
-                 qPrintable(b.testo));
-        QCOMPARE(b.stile, Stile::OK | Stile::Critico);
-        QCOMPARE(pb.Picture().pixelColor(0, 0), QColor(Qt::gray));
-        QVERIFY(a.temporanei().isEmpty());
+        // Ignore: the next steps run, the file goes, the target keeps its picture.
+        a.host.box.risposte = {Risposta::Ignora};
+        QCOMPARE(carica(), std::optional<int>(481));
+        QCOMPARE(mostrati.size(), 1);
+        QVERIFY2(mostrati[0].testo.endsWith(u" 481 w Nie można wczytać rotta.png"_s),
+                 qPrintable(mostrati[0].testo));
+        QVERIFY(colore(pb) == Qt::gray && a.temporanei().isEmpty());
         QCOMPARE(a.host.schermo.puntatore, Puntatore::Predefinito);
 
-        // Retry loads again: once the file is a picture, the step goes through.
-        a.box.mostrati.clear();
-        a.box.risposte = {Risposta::Riprova, Risposta::Riprova};
-        int mostrati = 0;
-        a.box.azione = [&] {
-            if (++mostrati == 2)
-                a.host.scriviFile(PathTemp + QStringLiteral("rotta.png"),
-                                  immagineDiProva(3, 3, Qt::cyan));
-        };
-        QCOMPARE(CaricaImmagine(QStringLiteral("rotta.png"), pb, {}, nullptr, 0),
-                 std::optional<int>(481));
-        QCOMPARE(a.box.mostrati.size(), 2);
-        QCOMPARE(pb.Picture().pixelColor(0, 0), QColor(Qt::cyan));
-        QVERIFY(a.temporanei().isEmpty());
-        a.box.azione = nullptr;
-
-        // Any other answer ends the program.
-        a.box.risposte = {Risposta::OK};
-        QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato,
-                                 CaricaImmagine(QStringLiteral("rotta.png"), pb, {}, nullptr, 0));
-        QVERIFY(a.host.fine.terminato);
-
-        // Silent: the error number, no message.
-        a.box.mostrati.clear();
-        QCOMPARE(CaricaImmagine(QStringLiteral("rotta.png"), pb, true, nullptr, 0),
-                 std::optional<int>(481));
-        QVERIFY(a.box.mostrati.isEmpty());
-        QCOMPARE(pb.Picture().pixelColor(0, 0), QColor(Qt::cyan));
+        // Retry loads again: a second report, then Ignore goes on.
+        a.host.box.risposte = {Risposta::Riprova, Risposta::Ignora};
+        QCOMPARE(carica(), std::optional<int>(481));
+        QVERIFY(mostrati.size() == 3 && a.temporanei().isEmpty());
+        QCOMPARE(carica(true), std::optional<int>(481)); // silent
+        QCOMPARE(mostrati.size(), 3);
+        a.host.box.risposte = {Risposta::OK}; // anything else ends the program
+        QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, carica());
+        QVERIFY(a.host.fine.terminato && colore(pb) == Qt::gray);
     }
 
     void storeMancanteOTempInScrivibileVannoAlGestore() {
         Atlante a;
         PictureBox pb;
-        pb.ImpostaPicture(tinta(Qt::gray));
-        a.box.risposte = {Risposta::Ignora};
-        QFile::remove(a.host.percorsoHost(stores[0].percorso));
-        QCOMPARE(CaricaImmagine(QStringLiteral("a.png"), pb, {}, nullptr, 0),
-                 std::optional<int>(2));
-        QCOMPARE(a.box.mostrati.size(), 1);
-        // File not found: the opening sentence and message 64 about the picture.
-        QCOMPARE(a.box.mostrati[0].testo,
-                 QStringLiteral("Messaggio 63 53 Messaggio 64 Nie można wczytać obrazu a.png"));
+        a.host.box.risposte = {Risposta::Ignora, Risposta::Ignora};
+        QFile::remove(a.host.percorsoHost(Corp));
+        QCOMPARE(CaricaImmagine(u"a.png"_s, pb, {}, nullptr, 0), std::optional<int>(2));
+        QCOMPARE(a.host.box.mostrati.value(0).testo,
+                 u"Messaggio 63 53 Messaggio 64 Nie można wczytać a.png"_s);
 
-        a.box.mostrati.clear();
-        a.box.risposte = {Risposta::Ignora};
-        {
-            CartellaSolaLettura solaLettura(a.host.percorsoHost(PathTemp));
-            if (!solaLettura.attiva())
-                QSKIP("this file system cannot make a folder read-only here");
-            QCOMPARE(CaricaImmagine(QStringLiteral("a.png"), pb, {}, nullptr, 1),
-                     std::optional<int>(2));
-        }
-        QCOMPARE(a.box.mostrati.size(), 1);
-        QVERIFY(a.box.mostrati[0].testo.contains(
-            QStringLiteral(" 75 w Nie można wczytać obrazu a.png")));
-        QCOMPARE(pb.Picture().pixelColor(0, 0), QColor(Qt::gray));
-        QVERIFY(a.temporanei().isEmpty());
+        const QString temp = a.host.percorsoHost(PathTemp);
+        if (!soloLettura(temp, true))
+            QSKIP("this file system cannot make a folder read-only here");
+        const auto risultato = CaricaImmagine(u"a.png"_s, pb, {}, nullptr, 1);
+        soloLettura(temp, false);
+        QCOMPARE(risultato, std::optional<int>(2));
+        QVERIFY(a.host.box.mostrati.value(1).testo.endsWith(u" 75 w Nie można wczytać a.png"_s));
+        QVERIFY(pb.Picture().isNull() && a.temporanei().isEmpty());
     }
 
-    void nomiOstiliNonScrivonoNeCancellanoNulla_data() {
-        QTest::addColumn<QString>("nome");
-        QTest::newRow("parent") << QStringLiteral("..\\WINDOWS\\KORMM.INI");
-        QTest::newRow("drive") << QStringLiteral("C:\\WINDOWS\\KORMM.INI");
-        QTest::newRow("subfolder") << QStringLiteral("HNEMAR\\help.bin");
-        QTest::newRow("wildcard") << QStringLiteral("*.INI");
-    }
     void nomiOstiliNonScrivonoNeCancellanoNulla() {
-        QFETCH(QString, nome);
-        Atlante a;
-        scriviZipGrezzo(a.host.percorsoHost(stores[0].percorso),
-                        {{nome.toLatin1(), immagineDiProva(2, 2, Qt::white)}}, false);
-        const QStringList prima = tuttiIFile(a.host.cartella.path());
-        const QByteArray kormm = a.host.leggiFile(QStringLiteral("C:\\WINDOWS\\KORMM.INI"));
-        PictureBox pb;
-        pb.ImpostaPicture(tinta(Qt::gray));
-        QCOMPARE(CaricaImmagine(nome, pb, {}, nullptr, 0), std::optional<int>(2));
-        QCOMPARE(tuttiIFile(a.host.cartella.path()), prima);
-        QCOMPARE(a.host.leggiFile(QStringLiteral("C:\\WINDOWS\\KORMM.INI")), kormm);
-        QCOMPARE(pb.Picture().pixelColor(0, 0), QColor(Qt::gray));
-        QVERIFY(a.box.mostrati.isEmpty());
-    }
-
-    void unoStoreSostituitoMentreIlProgrammaGiraVieneRiletto() {
-        Atlante a;
-        FXImage fx;
-        QCOMPARE(CaricaImmagine(QStringLiteral("a.png"), fx, {}, nullptr, 0), std::nullopt);
-        QCOMPARE(fx.Picture().pixelColor(0, 0), QColor(Qt::red));
-        scriviStore(a.host, stores[0].percorso,
-                    {{QStringLiteral("a.png"), immagineDiProva(6, 4, Qt::darkBlue), {}}});
-        QCOMPARE(CaricaImmagine(QStringLiteral("a.png"), fx, {}, nullptr, 0), std::nullopt);
-        QCOMPARE(fx.Picture().pixelColor(0, 0), QColor(Qt::darkBlue));
+        for (const QString& nome : {u"..\\WINDOWS\\KORMM.INI"_s, u"C:\\WINDOWS\\KORMM.INI"_s,
+                                    u"HNEMAR\\help.bin"_s, u"*.INI"_s}) {
+            Atlante a;
+            scriviZipGrezzo(a.host.percorsoHost(Corp),
+                            {{nome.toLatin1(), immagineDiProva(2, 2, Qt::white)}}, false);
+            const QStringList prima = tuttiIFile(a.host.cartella.path());
+            const QByteArray kormm = a.host.leggiFile(u"C:\\WINDOWS\\KORMM.INI"_s);
+            PictureBox pb;
+            QCOMPARE(CaricaImmagine(nome, pb, {}, nullptr, 0), std::optional<int>(2));
+            QCOMPARE(tuttiIFile(a.host.cartella.path()), prima);
+            QCOMPARE(a.host.leggiFile(u"C:\\WINDOWS\\KORMM.INI"_s), kormm);
+            QVERIFY(pb.Picture().isNull() && a.host.box.mostrati.isEmpty());
+        }
     }
 };
 
