@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -138,6 +139,7 @@ private Q_SLOTS:
     void intestazione();
     void immagine();
     void selezione();
+    void strumentoRiscrive();
 };
 
 void TestRtfWriter::giroCompleto_data() {
@@ -289,6 +291,21 @@ void TestRtfWriter::selezione() {
         descriviDocumento(parte),
         QStringLiteral("P[ql] {Arial 12 b}\"dwa\" {Arial 12}\" trzy\"\nP[ql] {Arial 12}\"cz\"\n"));
     QCOMPARE(scriviRtf(QTextCursor(&d)), scriviRtf(QTextDocument()));
+}
+
+// hnemar-rtf --rewrite prints what the writer makes of a file.
+void TestRtfWriter::strumentoRiscrive() {
+    const QString file = QStringLiteral(RTF_CORPUS "/word-lista.rtf");
+    QProcess p;
+    p.start(QStringLiteral(HNEMAR_RTF), {QStringLiteral("--rewrite"), file});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QTextDocument d;
+    leggiRtf(leggiFile(file), d);
+    QCOMPARE(p.readAllStandardOutput(), scriviRtf(d));
+    p.start(QStringLiteral(HNEMAR_RTF), {QStringLiteral("--text")});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 2);
 }
 
 QTEST_MAIN(TestRtfWriter)
