@@ -96,22 +96,21 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
         return risultato;
     }
 
-    if (!passo([&] {
+    if (passo([&] {
             if (nascondi)
                 nascondi->ImpostaVisible(false);
-        }) ||
-        !passo([&] {
+        }) &&
+        passo([&] {
             if (auto* immagine = dynamic_cast<FXImage*>(&target))
                 immagine->setFileName(temp);
             else
                 target.ImpostaPicture(LoadPicture(temp));
-        }) ||
-        !passo([&] {
+        }) &&
+        passo([&] {
             if (Mod_Comuni::EsisteFile(temp))
                 Kill(temp);
-        }) ||
-        !passo([&] { ImpostaPuntatoreSchermo(Puntatore::Predefinito); }))
-        return risultato;
+        }))
+        passo([&] { ImpostaPuntatoreSchermo(Puntatore::Predefinito); });
     return risultato;
 }
 
