@@ -44,6 +44,10 @@ private Q_SLOTS:
         QCOMPARE(righe.size(), 3);
         QCOMPARE(righe[0].simplified(), u"%1 %1 stored SCHEL1.png"_s.arg(png.size()));
         QVERIFY(righe[1].contains(u" deflated schelet.bmp"_s));
+        // Packed again into the folder it packs, the store leaves itself out.
+        for (int volta = 0; volta < 2; ++volta)
+            QCOMPARE(esegui({u"create"_s, u"tavole/t.dat"_s, u"tavole"_s}).first, 0);
+        QCOMPARE(blob::Archivio::apri(d.filePath(u"tavole/t.dat"_s))->voci().size(), 2);
 
         // Into the current folder under the stored name, or into a named file; any case.
         QCOMPARE(

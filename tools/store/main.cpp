@@ -60,6 +60,9 @@ int crea(QStringList argomenti) {
             const QFileInfoList file =
                 cartella.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
             for (const QFileInfo& f : file) {
+                // A store written into the folder it packs does not pack itself.
+                if (f.absoluteFilePath() == QFileInfo(store).absoluteFilePath())
+                    continue;
                 if (f.isDir())
                     return errore(QStringLiteral("%1: stores hold no folders").arg(f.filePath()));
                 voci.append({f.fileName(), {}, f.filePath()});
