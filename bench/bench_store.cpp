@@ -1,4 +1,5 @@
-// bench_store [ROUNDS]: how much a plate costs through the store against decoding it from memory.
+// bench_store [ROUNDS]: how much a plate costs through the store (extracted, loaded into the image
+// control and painted once) against decoding it from memory.
 // Prints the median times and their ratio; the aim is at most 1.3.
 
 #include "BlobStore.h"
@@ -81,10 +82,13 @@ int main(int argc, char** argv) {
                       {{QStringLiteral("SCHEL1.png"), png, {}}});
 
     FXImage fx;
-    QImage decodificata;
+    fx.resize(1024, 768);
+    QImage schermo(1024, 768, QImage::Format_ARGB32_Premultiplied), decodificata;
+    // Extracted, loaded into the control and drawn once, as the viewer shows a plate.
     auto caricaDaStore = [&] {
         if (CaricaImmagine(QStringLiteral("SCHEL1.png"), fx, {}, nullptr, 0).has_value())
             qFatal("the plate did not load");
+        fx.render(&schermo);
     };
     auto decodifica = [&] {
         QBuffer b;
@@ -119,7 +123,7 @@ int main(int argc, char** argv) {
     const double rapporto = tStore / tMemoria;
     std::printf("plate 1024x768 PNG, %lld bytes, %d rounds (medians)\n",
                 static_cast<long long>(png.size()), giri);
-    std::printf("  CaricaImmagine from BlobCorp.dat: %8.3f ms\n", tStore);
+    std::printf("  CaricaImmagine and one paint:     %8.3f ms\n", tStore);
     std::printf("    of which store to file:        %8.3f ms\n", tEstrazione);
     std::printf("  decode from memory:               %8.3f ms\n", tMemoria);
     std::printf("  ratio: %.3f (aim: at most 1.3) %s\n", rapporto,
