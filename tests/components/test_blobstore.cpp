@@ -50,6 +50,9 @@ private Q_SLOTS:
         const auto archivio = blob::Archivio::apri(host.percorsoHost(Store));
         QVERIFY(!archivio->trova(u"schel1.PNG")->deflate && archivio->trova(u"TESTO.rtf")->deflate);
 
+        // Opened once while the file stays the same.
+        const auto condiviso = blob::Archivio::condiviso(host.percorsoHost(Store));
+        QCOMPARE(blob::Archivio::condiviso(host.percorsoHost(Store)), condiviso);
         host.percorsoHost(Temp + u"x"_s);
         QCOMPARE(estrai(u"schel1.PNG"_s, Temp + u"a.png"_s), 0);
         QCOMPARE(estrai(u"testo.rtf"_s, Temp + u"a.rtf"_s), 0);
