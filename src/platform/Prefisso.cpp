@@ -47,14 +47,23 @@ bool completaDaDemo(const QString& sorgente, const QString& destinazione, QStrin
             *errore = destinazione;
         return false;
     }
-    QDirIterator it(sorgente, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+    // Folders too: an empty one (the temporary folder) is part of the installation.
+    QDirIterator it(sorgente, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString file = it.next();
-        const QString meta = destinazione + u'/' + radice.relativeFilePath(file);
+        const QString voce = it.next();
+        const QString meta = destinazione + u'/' + radice.relativeFilePath(voce);
+        if (it.fileInfo().isDir()) {
+            if (!QDir().mkpath(meta)) {
+                if (errore)
+                    *errore = meta;
+                return false;
+            }
+            continue;
+        }
         if (QFileInfo::exists(meta))
             continue;
-        if (!QDir().mkpath(QFileInfo(meta).path()) || !QFile::copy(file, meta)) {
+        if (!QDir().mkpath(QFileInfo(meta).path()) || !QFile::copy(voce, meta)) {
             if (errore)
                 *errore = meta;
             return false;

@@ -56,12 +56,14 @@ private Q_SLOTS:
         const QString prefisso = dir.path() + QStringLiteral("/prefix");
         scrivi(demo + QStringLiteral("/drive_c/WINDOWS/KORMM.INI"), "demo");
         scrivi(demo + QStringLiteral("/drive_d/DATI/a.dat"), "demo");
+        QVERIFY(QDir().mkpath(demo + QStringLiteral("/drive_c/VELTO/TEMP")));
         scrivi(prefisso + QStringLiteral("/drive_c/WINDOWS/KORMM.INI"), "mine");
         QString errore;
         QVERIFY(completaDaDemo(demo, prefisso, &errore));
         QCOMPARE(leggi(prefisso + QStringLiteral("/drive_c/WINDOWS/KORMM.INI")),
                  QByteArray("mine"));
         QCOMPARE(leggi(prefisso + QStringLiteral("/drive_d/DATI/a.dat")), QByteArray("demo"));
+        QVERIFY(QFileInfo(prefisso + QStringLiteral("/drive_c/VELTO/TEMP")).isDir());
         QVERIFY(!completaDaDemo(dir.path() + QStringLiteral("/missing"), prefisso, &errore));
         QVERIFY(errore.endsWith(QStringLiteral("/missing")));
     }

@@ -39,6 +39,11 @@ HostDiProva::~HostDiProva() {
     setHost(precedente_);
 }
 
+void HostDiProva::usaPrefisso(const QString& cartellaPrefisso) {
+    paths = std::make_unique<HostPaths>(cartellaPrefisso);
+    host().paths = paths.get();
+}
+
 QString HostDiProva::percorsoHost(const QString& windowsPath) const {
     const QString p = paths->toHost(windowsPath).value_or(QString());
     if (!p.isEmpty())

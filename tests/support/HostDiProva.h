@@ -95,6 +95,9 @@ public:
     HostDiProva(const HostDiProva&) = delete;
     HostDiProva& operator=(const HostDiProva&) = delete;
 
+    // Runs on another prefix folder from now on (for instance a copy of an installation).
+    void usaPrefisso(const QString& cartellaPrefisso);
+
     // The host path of a Windows path in the prefix (parent folders made as needed).
     QString percorsoHost(const QString& windowsPath) const;
     void scriviFile(const QString& windowsPath, const QByteArray& contenuto) const;

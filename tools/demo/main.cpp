@@ -1,15 +1,24 @@
 // hnemar-demo: builds the demo installation from its readable sources.
 //   hnemar-demo SOURCE_FOLDER OUTPUT_FOLDER
-// SOURCE_FOLDER holds prefix/ (copied as it is) and messaggi.tsv (compiled to help.bin).
+// SOURCE_FOLDER holds prefix/ and messaggi.tsv (compiled to help.bin). Under prefix/:
+//  - a folder named like a store ("BlobCorp.dat", "Bit_Hd.ff") becomes that store, its files
+//    the entries;
+//  - "NAME.png.svg" and "NAME.bmp.svg" become NAME.png / NAME.bmp, rasterised at the SVG's size;
+//  - .ini and .txt files are written in Windows-1250; everything else is copied as it is.
 
+#include "BlobStore.h"
 #include "Cp1250.h"
 #include "Messaggi.h"
 
-#include <QCoreApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <cstdio>
 
 namespace {
@@ -55,35 +64,105 @@ bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& 
     return true;
 }
 
+bool nomeDiStore(const QString& nome) {
+    return nome.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive) ||
+           nome.endsWith(QStringLiteral(".ff"), Qt::CaseInsensitive);
+}
+
+// A source file as the installation holds it: its name there and its bytes.
+bool prepara(const QFileInfo& file, QString& nome, QByteArray& dati, QString& problema) {
+    QFile f(file.filePath());
+    if (!f.open(QIODevice::ReadOnly)) {
+        problema = file.filePath() + QStringLiteral(": cannot read");
+        return false;
+    }
+    dati = f.readAll();
+    nome = file.fileName();
+    const QString suffisso = file.suffix().toLower();
+    if (suffisso == QStringLiteral("ini") || suffisso == QStringLiteral("txt")) {
+        // Sources are UTF-8 for editing; the installation's text files are Windows-1250.
+        dati = hn::encodeCp1250(QString::fromUtf8(dati));
+    } else if (suffisso == QStringLiteral("svg")) {
+        nome.chop(4);
+        const QByteArray formato = QFileInfo(nome).suffix().toUpper().toLatin1();
+        QSvgRenderer svg(dati);
+        if (!svg.isValid() || (formato != "PNG" && formato != "BMP")) {
+            problema =
+                file.filePath() + QStringLiteral(": not an SVG named NAME.png.svg or NAME.bmp.svg");
+            return false;
+        }
+        QImage immagine(svg.defaultSize(), QImage::Format_RGB32);
+        immagine.fill(Qt::white);
+        QPainter p(&immagine);
+        svg.render(&p);
+        p.end();
+        QBuffer b(&dati);
+        dati.clear();
+        b.open(QIODevice::WriteOnly);
+        if (!immagine.save(&b, formato.constData())) {
+            problema = file.filePath() + QStringLiteral(": cannot rasterise");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool costruisci(const QString& sorgente, const QString& uscita, QString& problema) {
+    const QFileInfoList voci =
+        QDir(sorgente).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& voce : voci) {
+        const QString meta = uscita + u'/' + voce.fileName();
+        if (voce.isDir() && nomeDiStore(voce.fileName())) {
+            QList<hn::blob::VoceNuova> nuove;
+            for (const QFileInfo& file :
+                 QDir(voce.filePath()).entryInfoList(QDir::Files, QDir::Name)) {
+                hn::blob::VoceNuova n;
+                if (!prepara(file, n.nome, n.dati, problema))
+                    return false;
+                nuove.append(n);
+            }
+            QDir().mkpath(uscita);
+            try {
+                hn::blob::scriviStore(meta, nuove);
+            } catch (const hn::ErroreVB& e) {
+                problema = meta + QStringLiteral(": ") + e.descrizione();
+                return false;
+            }
+        } else if (voce.isDir()) {
+            QDir().mkpath(meta);
+            if (!costruisci(voce.filePath(), meta, problema))
+                return false;
+        } else if (voce.fileName() != QStringLiteral(".keep")) {
+            QString nome;
+            QByteArray dati;
+            if (!prepara(voce, nome, dati, problema))
+                return false;
+            if (!scrivi(uscita + u'/' + nome, dati)) {
+                problema = uscita + u'/' + nome + QStringLiteral(": cannot write");
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Rasterising needs fonts, not a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 3)
         return errore(QStringLiteral("usage: hnemar-demo SOURCE_FOLDER OUTPUT_FOLDER"));
     const QString sorgente = args[1], uscita = args[2];
 
-    const QString prefisso = sorgente + QStringLiteral("/prefix");
-    QDirIterator it(prefisso, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        QFile f(file);
-        if (!f.open(QIODevice::ReadOnly))
-            return errore(file + QStringLiteral(": cannot read"));
-        // Sources are UTF-8 for editing; the installation's text files are Windows-1250.
-        QByteArray dati = f.readAll();
-        const QString suffisso = QFileInfo(file).suffix().toLower();
-        if (suffisso == QStringLiteral("ini") || suffisso == QStringLiteral("txt"))
-            dati = hn::encodeCp1250(QString::fromUtf8(dati));
-        const QString meta = uscita + u'/' + QDir(prefisso).relativeFilePath(file);
-        if (!scrivi(meta, dati))
-            return errore(meta + QStringLiteral(": cannot write"));
-    }
+    QString problema;
+    if (!costruisci(sorgente + QStringLiteral("/prefix"), uscita, problema))
+        return errore(problema);
 
     QMap<int, std::pair<QString, QString>> messaggi;
-    QString problema;
     if (!leggiMessaggi(sorgente + QStringLiteral("/messaggi.tsv"), messaggi, problema))
         return errore(problema);
     const QString help = uscita + QStringLiteral("/drive_c/VELTO/HNEMAR/help.bin");
