@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QHash>
 #include <QImage>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -653,9 +654,10 @@ private:
     bool rigaChiusa_ = false;
     bool cellaChiusa_ = false;
     std::vector<int> cellx_;
-    QTextList* listaPrecedente_ = nullptr;
+    // Qt deletes a list whose last paragraph leaves it: held weakly.
+    QPointer<QTextList> listaPrecedente_;
     StileLista stilePrecedente_ = StileLista::Nessuno;
-    std::map<int, QTextList*> liste_;
+    std::map<int, QPointer<QTextList>> liste_;
 };
 
 void Lettore::leggi() {
@@ -1746,7 +1748,7 @@ void Lettore::fineParagrafo(bool nuovoBlocco) {
             stile = stileDaMarcatore(marcatore_);
             const int chiave = par.lista * 16 + par.livello;
             auto trovata = liste_.find(chiave);
-            if (trovata != liste_.end() && trovata->second->count() > 0) {
+            if (trovata != liste_.end() && trovata->second && trovata->second->count() > 0) {
                 lista = trovata->second;
             } else {
                 QTextListFormat fl;
