@@ -1,5 +1,6 @@
 // hnemar-rtf --text FILE | --rewrite FILE | --dump FILE
-//   --text     the plain text as UTF-8, one line per paragraph, tabs kept
+//   --text     the plain text as UTF-8, one line per paragraph (a \line breaks it too), tabs
+//              kept, pictures left out
 //   --rewrite  the RTF our writer makes of the file
 //   --dump     paragraphs and runs with their formatting
 
