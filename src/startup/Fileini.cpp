@@ -67,15 +67,20 @@ QString fileIniModulo() {
     return cfg.IniModulo;
 }
 
-template <typename Intero>
-bool leggiInteroModulo(Intero& valore, QString& sezione, QString& chiave) {
+// The module reader's common part: upper-cases section and key in the caller's variables and
+// returns the characters read (empty when the key is missing or empty).
+QString leggiDalModulo(QString& sezione, QString& chiave) {
     sezione = sezione.toUpper();
     chiave = chiave.toUpper();
     QString testo;
     const int n = leggiGrezzo(fileIniModulo(), sezione, chiave, testo);
-    if (n == 0)
-        return false;
-    return convertiIntero(testo.first(n), valore);
+    return testo.first(n);
+}
+
+template <typename Intero>
+bool leggiInteroModulo(Intero& valore, QString& sezione, QString& chiave) {
+    const QString letto = leggiDalModulo(sezione, chiave);
+    return !letto.isEmpty() && convertiIntero(letto, valore);
 }
 
 } // namespace
@@ -181,13 +186,10 @@ bool LeggiIniModulo(qint32& valore, QString& sezione, QString& chiave) {
 }
 
 bool LeggiIniModulo(QString& valore, QString& sezione, QString& chiave) {
-    sezione = sezione.toUpper();
-    chiave = chiave.toUpper();
-    QString testo;
-    const int n = leggiGrezzo(fileIniModulo(), sezione, chiave, testo);
+    const QString primi = leggiDalModulo(sezione, chiave);
+    const qsizetype n = primi.size();
     if (n == 0)
         return false;
-    const QString primi = testo.first(n);
     if (sezione != QStringLiteral("OPZIONI")) {
         valore = AggiungiSlash(primi);
         return true;
@@ -239,7 +241,7 @@ void controllaDisco() {
     }
 }
 
-void leggiDalModulo();
+void leggiImpostazioniModulo();
 
 } // namespace
 
@@ -268,7 +270,7 @@ void AvvioModulo() {
     // The module INI file can only be missing at the first read; should it vanish later the
     // start-up ends the same way rather than half-filled.
     try {
-        leggiDalModulo();
+        leggiImpostazioniModulo();
     } catch (const ErroreVB& e) {
         if (e.numero() == Errore::FileNonTrovato)
             terminaAvvio(QStringLiteral(
@@ -286,7 +288,7 @@ void AvvioModulo() {
 
 namespace {
 
-void leggiDalModulo() {
+void leggiImpostazioniModulo() {
     leggiFacoltativa(cfg.ExeVeltoLab, QStringLiteral("GENERAL"), QStringLiteral("ExeVeltoLab"),
                      QString());
     leggiObbligatoria(cfg.PathCd, QStringLiteral("Directory2"), QStringLiteral("PathCd"),
