@@ -4,7 +4,9 @@
 #include "KorAtx.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -16,10 +18,16 @@ namespace hn {
 
 namespace {
 
-// Layout units are pixels at 96 dots per inch, as on screen, so that a text breaks its lines on
-// paper where it does on the screen.
-constexpr double kTwipsPerUnita = 15.0;
 constexpr int kAltezzaTitolo = 480;
+
+// The text is laid out as on screen, so that it breaks its lines on paper where it does there,
+// then scaled to the printer. Layout units are the pixels Qt sizes fonts in: 15 twips at 96 dots
+// per inch.
+double twipsPerUnita() {
+    const QScreen* schermo = QGuiApplication::primaryScreen();
+    const double dpi = schermo ? schermo->logicalDotsPerInchY() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
 
 struct Lavoro {
     PrinterService* stampante = nullptr;
@@ -99,7 +107,7 @@ double finePagina(const std::vector<Riga>& r, double inizio, double altezza, dou
 void disegna(PrinterService* p, QTextDocument& d, double da, double a, std::int32_t top,
              std::int32_t left) {
     QPainter* painter = pittore(p);
-    const double scala = p->unitsPerTwip() * kTwipsPerUnita;
+    const double scala = p->unitsPerTwip() * twipsPerUnita();
     painter->save();
     painter->translate(left * p->unitsPerTwip(), top * p->unitsPerTwip());
     painter->scale(scala, scala);
@@ -118,7 +126,7 @@ void disegna(PrinterService* p, QTextDocument& d, double da, double a, std::int3
 std::unique_ptr<QTextDocument> prepara(const KorAtx& atx, std::int32_t width) {
     std::unique_ptr<QTextDocument> d = atx.documentoDaStampare();
     d->setDocumentMargin(0);
-    d->setTextWidth(std::max(width, 1) / kTwipsPerUnita);
+    d->setTextWidth(std::max(width, 1) / twipsPerUnita());
     return d;
 }
 
@@ -145,9 +153,9 @@ int ATX_PRINT_REGION(KorAtx& atx, std::int32_t& top, std::int32_t height, std::i
     stampaTitolo(p);
     const auto d = prepara(atx, width);
     const double fine = d->documentLayout()->documentSize().height();
-    const double a = finePagina(righe(*d), 0, height / kTwipsPerUnita, fine);
+    const double a = finePagina(righe(*d), 0, height / twipsPerUnita(), fine);
     disegna(p, *d, 0, a, top, left);
-    top += static_cast<std::int32_t>(a * kTwipsPerUnita);
+    top += static_cast<std::int32_t>(a * twipsPerUnita());
     return 1;
 }
 
@@ -165,7 +173,7 @@ int ATX_PRINT(KorAtx& atx, std::int32_t& pagine, std::int32_t top, std::int32_t 
     do {
         if (pagine > 0)
             p->newPage();
-        const double a = finePagina(r, da, height / kTwipsPerUnita, fine);
+        const double a = finePagina(r, da, height / twipsPerUnita(), fine);
         disegna(p, *d, da, a, top, left);
         ++pagine;
         da = a;
