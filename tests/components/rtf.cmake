@@ -10,5 +10,6 @@ target_compile_definitions(test_rtf_writer PRIVATE RTF_CORPUS="${RTF_CORPUS_DIR}
 add_dependencies(test_rtf_writer hnemar-rtf)
 hnemar_add_test(test_rich_text_controls ${CMAKE_CURRENT_LIST_DIR}/test_rich_text_controls.cpp
     LIBS hnemar_components)
+target_compile_definitions(test_rich_text_controls PRIVATE RTF_CORPUS="${RTF_CORPUS_DIR}")
 # Reads its PDFs back with pdftotext (poppler-utils).
 hnemar_add_test(test_atx_print ${CMAKE_CURRENT_LIST_DIR}/test_atx_print.cpp LIBS hnemar_components)

@@ -8,9 +8,11 @@
 #include "RtfDump.h"
 #include "RtfReader.h"
 
+#include <QFile>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <cmath>
 
 using namespace hn;
@@ -52,6 +54,7 @@ private Q_SLOTS:
     void selezioneEMembriNumerati();
     void incollaDagliAppunti();
     void kfTestoESelezione();
+    void kfPassaggioDalPannello();
     void kfComposizioneDellaStampa();
     void kfMembriPerNumeroEPerNome();
     void kfCopiaNegliAppunti();
@@ -206,6 +209,33 @@ void TestRichTextControls::kfTestoESelezione() {
     // Written, SelText replaces the selection.
     atx.setSelText(QStringLiteral("piszczelowa"));
     QCOMPARE(atx.document()->begin().text(), QStringLiteral("Kość piszczelowa jest długa."));
+}
+
+// The viewer hands its panel over: FText = the panel's rich text, then its selection by
+// position. The positions must mean the same characters in both controls, lists and tables too.
+void TestRichTextControls::kfPassaggioDalPannello() {
+    prova::HostDiProva h;
+    QFile f(QStringLiteral(RTF_CORPUS "/word-tabela.rtf"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QByteArray rtf = f.readAll();
+    QFile g(QStringLiteral(RTF_CORPUS "/word-lista.rtf"));
+    QVERIFY(g.open(QIODevice::ReadOnly));
+    h.scriviFile(QStringLiteral("C:\\TEMP\\OPIS.RTF"), rtf.chopped(3) + "\\par " + g.readAll());
+    RichTextBox pannello;
+    pannello.setLocked(true);
+    pannello.LoadFile(QStringLiteral("C:\\TEMP\\OPIS.RTF"));
+    KorAtx atx;
+    for (const auto& [inizio, quanti] : {std::pair{0, 5}, {14, 20}, {40, 30}, {60, 200}}) {
+        pannello.setSelStart(inizio);
+        pannello.setSelLength(quanti);
+        atx.setFText(pannello.TextRTF());
+        atx.setSelStart(pannello.SelStart());
+        atx.setSelLength(pannello.SelLength());
+        atx.setSelFType(KorAtx::kTestoSemplice);
+        QCOMPARE(atx.SelText(), pannello.textCursor().selection().toPlainText().replace(
+                                    QLatin1Char('\n'), QLatin1String("\r\n")));
+        QVERIFY(!atx.SelText().isEmpty());
+    }
 }
 
 // The print job: the credit RTF, three paragraph marks, then another instance's text.
