@@ -1582,9 +1582,13 @@ bool sembraRtf(QStringView testo) {
 }
 
 void leggiRtf(QByteArrayView rtf, QTextDocument& documento) {
+    // A new content is not an edit to undo: recording every insertion would only cost time.
+    const bool annulla = documento.isUndoRedoEnabled();
+    documento.setUndoRedoEnabled(false);
     documento.clear();
     QTextCursor cursore(&documento);
     Lettore(rtf, cursore, false).leggi();
+    documento.setUndoRedoEnabled(annulla);
 }
 
 void inserisciRtf(QByteArrayView rtf, QTextCursor& cursore) {
