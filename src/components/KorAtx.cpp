@@ -9,6 +9,7 @@
 #include <QTextDocumentFragment>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 
 namespace hn {
 
@@ -165,9 +166,9 @@ QVariant KorAtx::membro(int numero) const {
     case MembroNomeFile:
         return nomeFile_;
     case MembroRientroSinistro:
-        return static_cast<int>(textCursor().blockFormat().leftMargin() * 15.0);
+        return static_cast<int>(std::lround(textCursor().blockFormat().leftMargin() * 15.0));
     case MembroRientroDestro:
-        return static_cast<int>(textCursor().blockFormat().rightMargin() * 15.0);
+        return static_cast<int>(std::lround(textCursor().blockFormat().rightMargin() * 15.0));
     default:
         membroSconosciuto();
     }
