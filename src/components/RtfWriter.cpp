@@ -241,6 +241,15 @@ void Scrittore::scriviImmagine(const QTextImageFormat& f) {
 void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine) {
     const QTextBlockFormat bf = b.blockFormat();
     o_.append("\\pard");
+    // The first run's characters come before the paragraph's properties: pandoc's reader takes a
+    // later \plain as the end of \intbl and nests the table in itself.
+    QTextCharFormat precedente = b.charFormat();
+    for (auto it = b.begin(); !it.atEnd(); ++it)
+        if (!it.fragment().charFormat().isImageFormat()) {
+            precedente = it.fragment().charFormat();
+            break;
+        }
+    scriviFormatoCarattere(precedente);
     if (inTabella)
         o_.append("\\intbl");
     const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
@@ -298,6 +307,7 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         o_.append("\\tx");
         o_.append(QByteArray::number(twips(t.position)));
     }
+    o_.append(' '); // ends the last control word, whatever follows
     if (lista) {
         // WordPad's numbering: the marker text for older readers, then the numbering itself.
         const QTextListFormat lf = lista->format();
@@ -340,8 +350,7 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         }
     }
 
-    QTextCharFormat precedente;
-    bool primo = true;
+    bool primo = false;
     QString collegamento;
     const auto chiudiCollegamento = [&] {
         if (!collegamento.isEmpty()) {
@@ -376,8 +385,6 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         scriviTesto(fr.text());
     }
     chiudiCollegamento();
-    if (b.length() <= 1)
-        scriviFormatoCarattere(b.charFormat()); // an empty paragraph keeps its height
     o_.append(fine);
     o_.append("\r\n");
 }
@@ -414,7 +421,6 @@ void Scrittore::scriviTabella(const QTextTable* t) {
             for (qsizetype i = 0; i < blocchi.size(); ++i)
                 scriviBlocco(blocchi[i], true, i + 1 == blocchi.size() ? "\\cell" : "\\par");
         }
-        o_.append(riga);
         o_.append("\\row\r\n");
     }
 }
