@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 using namespace hn;
@@ -102,14 +103,14 @@ QByteArray descrizione(qsizetype dimensione) {
     return r;
 }
 
-template <typename F> double mediana(int giri, F f) {
-    std::vector<double> tempi;
-    for (int i = 0; i < giri; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        tempi.push_back(t.nsecsElapsed() / 1e6);
-    }
+double millisecondi(const std::function<void()>& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e6;
+}
+
+double mediana(std::vector<double> tempi) {
     std::sort(tempi.begin(), tempi.end());
     return tempi[tempi.size() / 2];
 }
@@ -128,23 +129,33 @@ int main(int argc, char** argv) {
     const QString html = riferimento.toHtml();
 
     double altezzaRtf = 0, altezzaHtml = 0;
-    const double tRtf = mediana(giri, [&] {
+    const auto conRtf = [&] {
         QTextDocument d;
         leggiRtf(rtf, d);
         d.setTextWidth(kLarghezzaPannello);
         altezzaRtf = d.size().height();
-    });
-    const double tHtml = mediana(giri, [&] {
+    };
+    const auto conHtml = [&] {
         QTextDocument d;
         d.setHtml(html);
         d.setTextWidth(kLarghezzaPannello);
         altezzaHtml = d.size().height();
-    });
-    const double tLettura = mediana(giri, [&] {
+    };
+    const auto soloLettura = [&] {
         QTextDocument d;
         leggiRtf(rtf, d);
-    });
-    const double tScrittura = mediana(giri, [&] { (void)scriviRtf(riferimento); });
+    };
+    const auto scrittura = [&] { (void)scriviRtf(riferimento); };
+    // The ways take turns, so that a busy machine slows them alike.
+    std::vector<double> rtfT, htmlT, letturaT, scritturaT;
+    for (int i = 0; i < giri; ++i) {
+        rtfT.push_back(millisecondi(conRtf));
+        htmlT.push_back(millisecondi(conHtml));
+        letturaT.push_back(millisecondi(soloLettura));
+        scritturaT.push_back(millisecondi(scrittura));
+    }
+    const double tRtf = mediana(rtfT), tHtml = mediana(htmlT);
+    const double tLettura = mediana(letturaT), tScrittura = mediana(scritturaT);
 
     std::printf("description: %lld bytes of RTF, %lld of HTML, %d paragraphs\n",
                 static_cast<long long>(rtf.size()), static_cast<long long>(html.size()),
