@@ -752,9 +752,12 @@ void Lettore::unicode(int valore) {
                 aggiungi(0xFFFD);
             surrogatoAlto_ = c;
         } else if (surrogatoAlto_) {
-            aggiungi(surrogatoAlto_);
-            aggiungi(c);
+            // Taken before adding: starting the paragraph flushes, and a flush would report a
+            // high surrogate still held as a lone one.
+            const char16_t alto = surrogatoAlto_;
             surrogatoAlto_ = 0;
+            aggiungi(alto);
+            aggiungi(c);
         } else {
             aggiungi(0xFFFD);
         }
@@ -1426,6 +1429,9 @@ void Lettore::entraInTabella() {
 
 void Lettore::esciDaTabella() {
     scarica();
+    // Flushing pending text can itself leave the table (it prepares the content it writes).
+    if (!tabella_)
+        return;
     bloccoPendente_ = false;
     QTextCursor dopo = tabella_->lastCursorPosition();
     dopo.movePosition(QTextCursor::NextBlock);

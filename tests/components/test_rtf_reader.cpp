@@ -337,6 +337,10 @@ void TestRtfReader::inputOstile_data() {
         << QStringLiteral("\n") + QStringLiteral("x\n").repeated(200);
     QTest::newRow("row mark with no table")
         << QByteArray("{\\rtf1 \\row\\cell a}") << QStringLiteral("\n\na");
+    // Found by the fuzzer: a surrogate pair still pending when the document ends leaves the
+    // table while the table is being left.
+    QTest::newRow("pending surrogate after a cell at the end")
+        << QByteArray("\\cell\\u-10179?\\u-8701") << QStringLiteral("\n\n\U0001F603");
     QTest::newRow("nul bytes and controls")
         << QByteArray("{\\rtf1 a\0b\x01}", 13) << QStringLiteral("ab\x01");
 }
