@@ -13,15 +13,34 @@ using prova::ProgrammaTerminato;
 
 namespace {
 
-// Runs the start-up; true when it came through, false when it ended the program.
-bool avvia() {
-    cfg = {};
-    try {
-        AvvioModulo();
-        return true;
-    } catch (const ProgrammaTerminato&) {
-        return false;
+// A fixture installation, with one key of the module INI file changed (a null value removes it).
+struct Avvio {
+    explicit Avvio(const QString& sezione = {}, const QString& chiave = {},
+                   const QString& valore = {}) {
+        if (valore.isNull() && !chiave.isEmpty())
+            inst.rimuovi(sezione, chiave);
+        else if (!chiave.isEmpty())
+            inst.imposta(sezione, chiave, valore);
     }
+    // Writes the installation and runs the start-up; false when it ended the program.
+    bool avvia() {
+        inst.scrivi();
+        cfg = {};
+        try {
+            AvvioModulo();
+            return true;
+        } catch (const ProgrammaTerminato&) {
+            return false;
+        }
+    }
+    QString primoBox() const { return host.box.mostrati.value(0).testo; }
+
+    HostDiProva host;
+    Installazione inst{host};
+};
+
+template <typename... T> void riga(const char* nome, const T&... valori) {
+    (QTest::newRow(nome) << ... << valori);
 }
 
 } // namespace
@@ -30,12 +49,10 @@ class TestFileini : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void fillsTheWholeRecord() {
-        HostDiProva host;
-        Installazione inst(host);
-        inst.scrivi();
-        host.scriviFile("C:\\VELTO\\NOTATKI.rtf", "{\\rtf1}");
-        host.scriviFile("C:\\WINDOWS\\Atx4herr.log", "old log");
-        QVERIFY(avvia());
+        Avvio a;
+        a.host.scriviFile("C:\\VELTO\\NOTATKI.rtf", "{\\rtf1}");
+        a.host.scriviFile("C:\\WINDOWS\\Atx4herr.log", "old log");
+        QVERIFY(a.avvia());
         QCOMPARE(cfg.PathApp, QStringLiteral("C:\\VELTO\\HNEMAR\\"));
         QCOMPARE(cfg.DirApp, QStringLiteral("C:\\VELTO\\HNEMAR"));
         QCOMPARE(cfg.PathWindows, QStringLiteral("C:\\WINDOWS")); // the readers leave it bare
@@ -55,87 +72,60 @@ private Q_SLOTS:
         QCOMPARE(cfg.History, 20);
         QCOMPARE(cfg.Sigla, 0);
         QCOMPARE(cfg.PercorsoFileScaricati, QStringLiteral("C:\\VELTO\\POBRANE\\"));
-        QCOMPARE(cfg.AnniMesi,
-                 QStringLiteral("2002\\")); // only [Opzioni] escapes the backslash rule
-        QVERIFY(!host.esiste("C:\\WINDOWS\\Atx4herr.log"));
-        QVERIFY(host.box.mostrati.isEmpty());
-        QCOMPARE(host.schermo.storiaPuntatore,
+        // Only [Opzioni] escapes the backslash rule.
+        QCOMPARE(cfg.AnniMesi, QStringLiteral("2002\\"));
+        QVERIFY(!a.host.esiste("C:\\WINDOWS\\Atx4herr.log"));
+        QVERIFY(a.host.box.mostrati.isEmpty());
+        QCOMPARE(a.host.schermo.storiaPuntatore,
                  (QList<int>{Puntatore::Clessidra, Puntatore::Predefinito}));
-        QVERIFY(host.schermo.eventiLasciati > 0);
+        QVERIFY(a.host.schermo.eventiLasciati > 0);
     }
 
-    void optionsAndTheirDefaults_data() {
+    void numericOptions_data() {
         QTest::addColumn<QString>("chiave");
         QTest::addColumn<QString>("valore"); // null: key removed
         QTest::addColumn<int>("atteso");
         QTest::addColumn<int>("mci");
-        QTest::newRow("volume 100") << "Volume"
-                                    << "100" << 100 << 65535;
-        QTest::newRow("volume 0") << "Volume"
-                                  << "0" << 0 << 0;
-        QTest::newRow("volume missing") << "Volume" << QString() << 50 << 32768;
-        QTest::newRow("volume empty") << "Volume"
-                                      << "" << 50 << 32768;
-        QTest::newRow("volume 50 ties to even") << "Volume"
-                                                << "50" << 50 << 32768;
-        QTest::newRow("volume 30 ties to even") << "Volume"
-                                                << "30" << 30 << 19660;
-        QTest::newRow("volume 10 ties to even") << "Volume"
-                                                << "10" << 10 << 6554;
-        QTest::newRow("volume not a number") << "Volume"
-                                             << "abc" << 0 << 0;
-        QTest::newRow("volume leading number") << "Volume"
-                                               << " 75%" << 75 << 49151;
-        QTest::newRow("volume decimal") << "Volume"
-                                        << "2.5" << 2 << 1311;
-        QTest::newRow("volume negative") << "Volume"
-                                         << "-5" << -5 << -3277;
-        QTest::newRow("volume too large for 32 bits") << "Volume"
-                                                      << "99999999999" << 50 << 32768;
-        QTest::newRow("history") << "History"
-                                 << "15" << 15 << 0;
-        QTest::newRow("history missing") << "History" << QString() << 10 << 0;
-        QTest::newRow("history too large") << "History"
-                                           << "99999" << 10 << 0;
-        QTest::newRow("history rounds half to even") << "History"
-                                                     << "12.5" << 12 << 0;
-        QTest::newRow("history hexadecimal") << "History"
-                                             << "&H10" << 16 << 0;
-        QTest::newRow("tema missing") << "Tema" << QString() << -1 << 0;
-        QTest::newRow("sigla missing") << "Sigla" << QString() << -1 << 0;
+        riga("volume 100", "Volume", "100", 100, 65535);
+        riga("volume 0", "Volume", "0", 0, 0);
+        riga("volume missing", "Volume", QString(), 50, 32768);
+        riga("volume empty", "Volume", "", 50, 32768);
+        riga("volume not a number", "Volume", "abc", 0, 0);
+        riga("volume leading number", "Volume", " 75%", 75, 49151);
+        riga("volume decimal", "Volume", "2.5", 2, 1311);
+        riga("volume negative", "Volume", "-5", -5, -3277);
+        riga("volume too large for 32 bits", "Volume", "99999999999", 50, 32768);
+        riga("history", "History", "15", 15, 0);
+        riga("history missing", "History", QString(), 10, 0);
+        riga("history too large", "History", "99999", 10, 0);
+        riga("history rounds half to even", "History", "12.5", 12, 0);
+        riga("history hexadecimal", "History", "&H10", 16, 0);
+        riga("tema missing", "Tema", QString(), -1, 0);
+        riga("sigla missing", "Sigla", QString(), -1, 0);
     }
 
-    void optionsAndTheirDefaults() {
+    void numericOptions() {
         QFETCH(QString, chiave);
         QFETCH(QString, valore);
         QFETCH(int, atteso);
         QFETCH(int, mci);
-        HostDiProva host;
-        Installazione inst(host);
-        if (valore.isNull())
-            inst.rimuovi("Opzioni", chiave);
-        else
-            inst.imposta("Opzioni", chiave, valore);
-        inst.scrivi();
-        QVERIFY(avvia());
-        if (chiave == QStringLiteral("Volume")) {
-            QCOMPARE(cfg.Volume, atteso);
+        Avvio a("Opzioni", chiave, valore);
+        QVERIFY(a.avvia());
+        const QMap<QString, int> letti = {{"Volume", cfg.Volume},
+                                          {"History", cfg.History},
+                                          {"Tema", cfg.Tema},
+                                          {"Sigla", cfg.Sigla}};
+        QCOMPARE(letti.value(chiave), atteso);
+        if (chiave == QStringLiteral("Volume"))
             QCOMPARE(cfg.VolumeMci, mci);
-        } else if (chiave == QStringLiteral("History")) {
-            QCOMPARE(cfg.History, atteso);
-        } else if (chiave == QStringLiteral("Tema")) {
-            QCOMPARE(cfg.Tema, atteso);
-        } else {
-            QCOMPARE(cfg.Sigla, atteso);
-        }
     }
 
-    void volumeRoundingIsExact() {
+    void volumeRoundsExactlyHalfToEven() {
         QCOMPARE(volumeMci(50), 32768);
         QCOMPARE(volumeMci(1), 655);
-        QCOMPARE(volumeMci(70), 45874); // 45874.5, to the even neighbour
-        QCOMPARE(volumeMci(90), 58982); // 58981.5
-        QCOMPARE(volumeMci(-50), -32768);
+        QCOMPARE(volumeMci(10), 6554);  // 6553.5
+        QCOMPARE(volumeMci(30), 19660); // 19660.5, where a binary product rounds up
+        QCOMPARE(volumeMci(70), 45874); // 45874.5
         QCOMPARE(volumeMci(-10), -6554);
     }
 
@@ -144,33 +134,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("chiave");
         QTest::addColumn<QString>("valore");
         QTest::addColumn<QString>("atteso");
-        QTest::newRow("folder gets a backslash") << "Directory2"
-                                                 << "Sfondi"
-                                                 << "E:\\dati"
-                                                 << "E:\\dati\\";
-        QTest::newRow("folder trimmed first") << "Directory2"
-                                              << "Sfondi"
-                                              << "  E:\\dati  "
-                                              << "E:\\dati\\";
-        QTest::newRow("quoted folder") << "Directory2"
-                                       << "Sfondi"
-                                       << "\"E:\\dati\""
-                                       << "E:\\dati\\";
-        QTest::newRow("lemma trimmed") << "Opzioni"
-                                       << "UltimoLemma"
-                                       << "  Płuca "
-                                       << "Płuca";
-        QTest::newRow("lemma missing") << "Opzioni"
-                                       << "UltimoLemma" << QString() << "Dizionario";
-        QTest::newRow("download folder missing")
-            << "OnLine"
-            << "PercorsoFileScaricati" << QString() << "C:\\VELTO\\HNEMAR\\OnLine";
-        QTest::newRow("months missing") << "OnLine"
-                                        << "AnniMesi" << QString() << "";
-        QTest::newRow("value cut to 254")
-            << "Directory2"
-            << "Sfondi"
-            << "E:\\" + QString(300, u'x') << "E:\\" + QString(251, u'x') + "\\";
+        riga("folder gets a backslash", "Directory2", "Sfondi", "E:\\dati", "E:\\dati\\");
+        riga("folder trimmed first", "Directory2", "Sfondi", "  E:\\dati  ", "E:\\dati\\");
+        riga("quoted folder", "Directory2", "Sfondi", "\"E:\\dati\"", "E:\\dati\\");
+        riga("value cut to 254", "Directory2", "Sfondi", "E:\\" + QString(300, u'x'),
+             "E:\\" + QString(251, u'x') + "\\");
+        riga("lemma trimmed", "Opzioni", "UltimoLemma", "  Płuca ", "Płuca");
+        riga("lemma missing", "Opzioni", "UltimoLemma", QString(), "Dizionario");
+        riga("downloads missing", "OnLine", "PercorsoFileScaricati", QString(),
+             "C:\\VELTO\\HNEMAR\\OnLine");
+        riga("months missing", "OnLine", "AnniMesi", QString(), "");
     }
 
     void textValues() {
@@ -178,19 +151,13 @@ private Q_SLOTS:
         QFETCH(QString, chiave);
         QFETCH(QString, valore);
         QFETCH(QString, atteso);
-        HostDiProva host;
-        Installazione inst(host);
-        if (valore.isNull())
-            inst.rimuovi(sezione, chiave);
-        else
-            inst.imposta(sezione, chiave, valore);
-        inst.scrivi();
-        QVERIFY(avvia());
-        const QString letto = chiave == QStringLiteral("Sfondi")        ? cfg.PathSfondi
-                              : chiave == QStringLiteral("UltimoLemma") ? cfg.UltimoLemma
-                              : chiave == QStringLiteral("AnniMesi")    ? cfg.AnniMesi
-                                                                        : cfg.PercorsoFileScaricati;
-        QCOMPARE(letto, atteso);
+        Avvio a(sezione, chiave, valore);
+        QVERIFY(a.avvia());
+        const QMap<QString, QString> letti = {{"Sfondi", cfg.PathSfondi},
+                                              {"UltimoLemma", cfg.UltimoLemma},
+                                              {"AnniMesi", cfg.AnniMesi},
+                                              {"PercorsoFileScaricati", cfg.PercorsoFileScaricati}};
+        QCOMPARE(letti.value(chiave), atteso);
     }
 
     void copyFileNeedsItsRtfOnDisc_data() {
@@ -198,77 +165,55 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fileSulDisco");
         QTest::addColumn<QString>("atteso");
         const QString predefinito = QStringLiteral("C:\\VELTO\\HNEMAR\\Kopia");
-        QTest::newRow("rtf present") << "C:\\temp\\copia"
-                                     << "C:\\temp\\copia.rtf"
-                                     << "C:\\temp\\copia";
-        QTest::newRow("rtf absent") << "C:\\temp\\copia"
-                                    << "" << predefinito;
-        QTest::newRow("upper-case extension gets .rtf appended")
-            << "C:\\temp\\copia.RTF"
-            << "C:\\temp\\copia.RTF" << predefinito;
-        QTest::newRow("upper-case extension, appended name present") << "C:\\temp\\copia.RTF"
-                                                                     << "C:\\temp\\copia.RTF.rtf"
-                                                                     << "C:\\temp\\copia.RTF";
-        QTest::newRow("extension written") << "C:\\temp\\copia.rtf"
-                                           << "C:\\temp\\copia.rtf"
-                                           << "C:\\temp\\copia.rtf";
-        QTest::newRow("missing key") << QString() << "" << predefinito;
+        riga("rtf present", "C:\\temp\\copia", "C:\\temp\\copia.rtf", "C:\\temp\\copia");
+        riga("rtf absent", "C:\\temp\\copia", "", predefinito);
+        // The extension test is case-sensitive: ".RTF" still gets ".rtf" appended.
+        riga("upper-case extension", "C:\\temp\\copia.RTF", "C:\\temp\\copia.RTF", predefinito);
+        riga("upper-case extension, appended name present", "C:\\temp\\copia.RTF",
+             "C:\\temp\\copia.RTF.rtf", "C:\\temp\\copia.RTF");
+        riga("extension written", "C:\\temp\\copia.rtf", "C:\\temp\\copia.rtf",
+             "C:\\temp\\copia.rtf");
+        riga("missing key", QString(), "", predefinito);
     }
 
     void copyFileNeedsItsRtfOnDisc() {
         QFETCH(QString, valore);
         QFETCH(QString, fileSulDisco);
         QFETCH(QString, atteso);
-        HostDiProva host;
-        Installazione inst(host);
-        inst.messaggi[487] = {QStringLiteral("Plik"), QStringLiteral("Kopia")};
-        if (valore.isNull())
-            inst.rimuovi("Opzioni", "FilePerCopia");
-        else
-            inst.imposta("Opzioni", "FilePerCopia", valore);
-        inst.scrivi();
+        Avvio a("Opzioni", "FilePerCopia", valore);
+        a.inst.messaggi[487] = {QStringLiteral("Plik"), QStringLiteral("Kopia")};
         if (!fileSulDisco.isEmpty())
-            host.scriviFile(fileSulDisco, "{\\rtf1}");
-        QVERIFY(avvia());
+            a.host.scriviFile(fileSulDisco, "{\\rtf1}");
+        QVERIFY(a.avvia());
         QCOMPARE(cfg.FilePerCopia, atteso);
     }
 
     void temporaryFolderFromTheEncyclopediaProgram_data() {
         QTest::addColumn<QString>("exe");
         QTest::addColumn<QString>("atteso");
-        QTest::newRow("full path") << "C:\\Prog\\Tomvo98.exe"
-                                   << "C:\\Prog\\";
-        QTest::newRow("blanks around") << "  C:\\Prog\\Tomvo98.exe  "
-                                       << "C:\\Prog\\";
-        QTest::newRow("name only gives a lone backslash") << "Tomvo98.exe"
-                                                          << "\\";
-        QTest::newRow("drive relative") << "C:Tomvo98.exe"
-                                        << "C:\\";
-        QTest::newRow("folder only") << "C:\\Prog\\"
-                                     << "\\";
+        riga("full path", "C:\\Prog\\Tomvo98.exe", "C:\\Prog\\");
+        riga("blanks around", "  C:\\Prog\\Tomvo98.exe  ", "C:\\Prog\\");
+        riga("name only gives a lone backslash", "Tomvo98.exe", "\\");
+        riga("drive relative", "C:Tomvo98.exe", "C:\\");
+        riga("folder only", "C:\\Prog\\", "\\");
     }
 
     void temporaryFolderFromTheEncyclopediaProgram() {
         QFETCH(QString, exe);
         QFETCH(QString, atteso);
-        HostDiProva host;
-        Installazione inst(host);
-        inst.imposta("GENERAL", "ExeVelto", exe);
-        inst.scrivi();
-        QVERIFY(avvia());
+        Avvio a("GENERAL", "ExeVelto", exe);
+        QVERIFY(a.avvia());
         QCOMPARE(cfg.PathTemp, atteso);
     }
 
     void sectionsAndKeysIgnoreCase() {
-        HostDiProva host;
-        Installazione inst(host);
-        inst.scriviModulo = false;
-        inst.scrivi();
-        host.scriviFile(inst.iniModulo,
-                        "[general]\r\nexevelto=C:\\X\\a.exe\r\n[DIRECTORY2]\r\npathcd=d:\\\r\n"
-                        "FOTO=D:\\F\r\nvideo=v\r\naudio=a\r\nanimazioni=n\r\ntabelle=t\r\n"
-                        "sfondi=s\r\nsfondicredits=c\r\n[opzioni]\r\nvolume=20\r\n");
-        QVERIFY(avvia());
+        Avvio a;
+        a.inst.scriviModulo = false;
+        a.host.scriviFile(a.inst.iniModulo,
+                          "[general]\r\nexevelto=C:\\X\\a.exe\r\n[DIRECTORY2]\r\npathcd=d:\\\r\n"
+                          "FOTO=D:\\F\r\nvideo=v\r\naudio=a\r\nanimazioni=n\r\ntabelle=t\r\n"
+                          "sfondi=s\r\nsfondicredits=c\r\n[opzioni]\r\nvolume=20\r\n");
+        QVERIFY(a.avvia());
         QCOMPARE(cfg.PathTemp, QStringLiteral("C:\\X\\"));
         QCOMPARE(cfg.PathFoto, QStringLiteral("D:\\F\\"));
         QCOMPARE(cfg.Volume, 20);
@@ -279,112 +224,87 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sezione");
         QTest::addColumn<QString>("chiave");
         QTest::addColumn<QString>("descrizione");
-        QTest::newRow("PathCd") << "Directory2"
-                                << "PathCd"
-                                << "GENERAL, voce PathCd";
-        QTest::newRow("ExeVelto") << "GENERAL"
-                                  << "ExeVelto"
-                                  << "Sciezka, haslo ExeVelto";
+        riga("PathCd", "Directory2", "PathCd", "GENERAL, voce PathCd");
+        riga("ExeVelto", "GENERAL", "ExeVelto", "Sciezka, haslo ExeVelto");
         for (const char* k :
              {"Foto", "Video", "Audio", "Animazioni", "Tabelle", "Sfondi", "SfondiCredits"})
-            QTest::newRow(k) << "Directory2" << k
-                             << QStringLiteral("Sciezka, haslo ") + QString::fromLatin1(k);
+            riga(k, "Directory2", k, "Sciezka, haslo " + QString::fromLatin1(k));
     }
 
     void requiredKeysEndTheProgram() {
         QFETCH(QString, sezione);
         QFETCH(QString, chiave);
         QFETCH(QString, descrizione);
-        HostDiProva host;
-        Installazione inst(host);
-        inst.rimuovi(sezione, chiave);
-        inst.scrivi();
-        QVERIFY(!avvia());
-        QVERIFY(host.fine.terminato);
-        QCOMPARE(host.box.mostrati.size(), 1);
-        QVERIFY2(host.box.mostrati[0].testo.contains(descrizione),
-                 qPrintable(host.box.mostrati[0].testo));
-        QVERIFY(host.box.mostrati[0].testo.contains(QStringLiteral("C:\\VELTO\\VELTOMM.INI")));
-        QCOMPARE(host.box.mostrati[0].stile, 16);
+        Avvio a(sezione, chiave, QString());
+        QVERIFY(!a.avvia());
+        QCOMPARE(a.host.box.mostrati.size(), 1);
+        QVERIFY2(a.primoBox().contains(descrizione), qPrintable(a.primoBox()));
+        QVERIFY(a.primoBox().contains(QStringLiteral("C:\\VELTO\\VELTOMM.INI")));
+        QCOMPARE(a.host.box.mostrati[0].stile, 16);
         // Nothing after the failing key is read.
         QCOMPARE(cfg.PathSfondiCredits, QString());
         QCOMPARE(cfg.Volume, 0);
     }
 
     void missingConfigurationFilesEndTheProgram() {
-        {
-            HostDiProva host;
-            Installazione inst(host);
-            inst.scriviKormm = false;
-            inst.scrivi();
-            QVERIFY(!avvia());
-            QVERIFY(
-                host.box.mostrati[0].testo.contains(QStringLiteral("Messaggio 484 Messaggio 485")));
-            QVERIFY(host.box.mostrati[0].testo.contains(QStringLiteral("KORMM.INI")));
-        }
-        {
-            HostDiProva host;
-            Installazione inst(host);
-            inst.scriviKormm = false;
-            inst.scrivi();
-            QDir().mkpath(host.percorsoHost("C:\\WINDOWS\\KORMM.INI\\x")); // a folder of that name
-            QVERIFY(!avvia());
-            QVERIFY(host.fine.terminato);
-        }
-        {
-            HostDiProva host;
-            Installazione inst(host);
-            inst.scriviModulo = false;
-            inst.scrivi();
-            QVERIFY(!avvia());
-            QVERIFY(host.box.mostrati[0].testo.contains(QStringLiteral("veltoMM.ini")));
-            QCOMPARE(cfg.PathCd, QString());
-        }
+        Avvio senzaKormm;
+        senzaKormm.inst.scriviKormm = false;
+        QVERIFY(!senzaKormm.avvia());
+        QVERIFY(senzaKormm.primoBox().contains(QStringLiteral("Messaggio 484 Messaggio 485")));
+        QVERIFY(senzaKormm.primoBox().contains(QStringLiteral("KORMM.INI")));
+
+        Avvio kormmCartella;
+        kormmCartella.inst.scriviKormm = false;
+        QDir().mkpath(kormmCartella.host.percorsoHost("C:\\WINDOWS\\KORMM.INI\\x"));
+        QVERIFY(!kormmCartella.avvia());
+        QVERIFY(kormmCartella.host.fine.terminato);
+
+        Avvio senzaModulo;
+        senzaModulo.inst.scriviModulo = false;
+        QVERIFY(!senzaModulo.avvia());
+        QVERIFY(senzaModulo.primoBox().contains(QStringLiteral("veltoMM.ini")));
+        QCOMPARE(cfg.PathCd, QString());
     }
 
     void waitsForTheSecondDisc() {
-        HostDiProva host;
-        Installazione inst(host);
-        inst.marcatore = QByteArray();
-        inst.scrivi();
+        Avvio a;
+        a.inst.marcatore = QByteArray();
         int giri = 0;
-        host.box.risposte = {Risposta::Riprova, Risposta::Riprova, Risposta::Riprova};
-        host.box.primaDiRispondere = [&](const prova::BoxMostrato&) {
+        a.host.box.risposte = {Risposta::Riprova, Risposta::Riprova, Risposta::Riprova};
+        a.host.box.primaDiRispondere = [&](const prova::BoxMostrato&) {
             // First a wrong disc, then an unquoted marker of another case.
             if (++giri == 1)
-                host.scriviFile("D:\\VeltoMM.txt", "\"disco 1\",\"x\"\r\n");
+                a.host.scriviFile("D:\\VeltoMM.txt", "\"disco 1\",\"x\"\r\n");
             else if (giri == 2)
-                host.scriviFile("D:\\veltomm.TXT", "  DISCO 2 , Velto\r\nsecond line\r\n");
+                a.host.scriviFile("D:\\veltomm.TXT", "  DISCO 2 , Velto\r\nsecond line\r\n");
         };
-        QVERIFY(avvia());
-        QCOMPARE(host.box.mostrati.size(), 2);
-        QCOMPARE(host.box.mostrati[0].testo, QStringLiteral("Messaggio 486 "));
-        QCOMPARE(host.box.mostrati[0].stile, 21);
-        QCOMPARE(host.box.mostrati[0].titolo, QString());
+        QVERIFY(a.avvia());
+        QCOMPARE(a.host.box.mostrati.size(), 2);
+        QCOMPARE(a.primoBox(), QStringLiteral("Messaggio 486 "));
+        QCOMPARE(a.host.box.mostrati[0].stile, 21);
+        QCOMPARE(a.host.box.mostrati[0].titolo, QString());
         QCOMPARE(cfg.PathFoto, QStringLiteral("D:\\DATI\\"));
     }
 
     void cancellingTheDiscPromptEnds() {
-        HostDiProva host;
-        Installazione inst(host);
-        inst.marcatore = QByteArrayLiteral("disco 1\r\n");
-        inst.scrivi();
-        host.box.risposte = {Risposta::Riprova, Risposta::Annulla};
-        QVERIFY(!avvia());
-        QCOMPARE(host.box.mostrati.size(), 2);
+        Avvio a;
+        a.inst.marcatore = QByteArrayLiteral("disco 1\r\n");
+        a.host.box.risposte = {Risposta::Riprova, Risposta::Annulla};
+        QVERIFY(!a.avvia());
+        QCOMPARE(a.host.box.mostrati.size(), 2);
         QCOMPARE(cfg.PathTemp, QString()); // ExeVelto never read
     }
 
     void discMarkerFirstField_data() {
         QTest::addColumn<QByteArray>("contenuto");
         QTest::addColumn<QString>("campo");
-        QTest::newRow("quoted") << QByteArray("\"disco 2\",\"a\"\r\n") << "disco 2";
-        QTest::newRow("plain with comma") << QByteArray("disco 2,a") << "disco 2";
-        QTest::newRow("blanks") << QByteArray("   disco 2   \r\n") << "disco 2";
-        QTest::newRow("only second line") << QByteArray("\r\ndisco 2") << "";
-        QTest::newRow("quoted comma kept") << QByteArray("\"a,b\",c") << "a,b";
-        QTest::newRow("unterminated quote") << QByteArray("\"disco 2") << "disco 2";
-        QTest::newRow("empty") << QByteArray() << "";
+        riga("quoted", QByteArray("\"disco 2\",\"a\"\r\n"), "disco 2");
+        riga("plain with comma", QByteArray("disco 2,a"), "disco 2");
+        riga("blanks", QByteArray("   disco 2   \r\n"), "disco 2");
+        riga("only second line", QByteArray("\r\ndisco 2"), "");
+        riga("quoted comma kept", QByteArray("\"a,b\",c"), "a,b");
+        riga("unterminated quote", QByteArray("\"disco 2"), "disco 2");
+        riga("empty", QByteArray(), "");
     }
 
     void discMarkerFirstField() {
@@ -394,14 +314,14 @@ private Q_SLOTS:
     }
 
     void secondInstanceEndsSilently() {
-        HostDiProva host;
-        Installazione(host).scrivi();
-        FileInstanceLock primo(host.cartella.path() + QStringLiteral("/hnemar.lock"));
+        Avvio a;
+        a.inst.scrivi();
+        FileInstanceLock primo(a.host.cartella.path() + QStringLiteral("/hnemar.lock"));
         QVERIFY(primo.acquire());
         FMed fmed;
         cfg = {};
         QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, fmed.Form_Load());
-        QVERIFY(host.box.mostrati.isEmpty());
+        QVERIFY(a.host.box.mostrati.isEmpty());
         QCOMPARE(cfg.IniModulo, QString()); // start-up never ran
     }
 
