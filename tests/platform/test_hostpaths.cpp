@@ -1,11 +1,14 @@
 #include "HostPaths.h"
 
+#include "Riga.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <QTest>
 
 using namespace hn;
+using hn::prova::riga;
 
 namespace {
 
@@ -38,27 +41,19 @@ private Q_SLOTS:
     void mapsWindowsPaths_data() {
         QTest::addColumn<QString>("windows");
         QTest::addColumn<QString>("host");
-        QTest::newRow("case-insensitive") << "C:\\VELTO\\DATI\\hsmed.bin"
-                                          << "/drive_c/Velto/Dati/HSMED.BIN";
-        QTest::newRow("lower-case drive") << "c:\\velto\\dati\\HSMED.bin"
-                                          << "/drive_c/Velto/Dati/HSMED.BIN";
-        QTest::newRow("missing tail kept as written") << "C:\\velto\\NUOVA\\Copia.rtf"
-                                                      << "/drive_c/Velto/NUOVA/Copia.rtf";
-        QTest::newRow("forward slashes") << "C:/velto/dati/hsmed.bin"
-                                         << "/drive_c/Velto/Dati/HSMED.BIN";
-        QTest::newRow("dot dot stays inside the drive")
-            << "C:\\..\\..\\velto\\dati\\..\\dati\\hsmed.bin"
-            << "/drive_c/Velto/Dati/HSMED.BIN";
-        QTest::newRow("doubled separators") << "C:\\\\velto\\\\dati\\hsmed.bin"
-                                            << "/drive_c/Velto/Dati/HSMED.BIN";
-        QTest::newRow("rooted path on the program's drive") << "\\velto\\dati"
-                                                            << "/drive_c/Velto/Dati";
-        QTest::newRow("relative to the program folder") << "help.bin"
-                                                        << "/drive_c/Velto/HNEMAR/help.bin";
-        QTest::newRow("parent of the program folder") << "C:\\VELTO\\HNEMAR\\..\\dati"
-                                                      << "/drive_c/Velto/Dati";
-        QTest::newRow("drive root") << "D:\\"
-                                    << "/drive_d";
+        riga("case-insensitive", "C:\\VELTO\\DATI\\hsmed.bin", "/drive_c/Velto/Dati/HSMED.BIN");
+        riga("lower-case drive", "c:\\velto\\dati\\HSMED.bin", "/drive_c/Velto/Dati/HSMED.BIN");
+        riga("missing tail kept as written", "C:\\velto\\NUOVA\\Copia.rtf",
+             "/drive_c/Velto/NUOVA/Copia.rtf");
+        riga("forward slashes", "C:/velto/dati/hsmed.bin", "/drive_c/Velto/Dati/HSMED.BIN");
+        riga("dot dot stays inside the drive", "C:\\..\\..\\velto\\dati\\..\\dati\\hsmed.bin",
+             "/drive_c/Velto/Dati/HSMED.BIN");
+        riga("doubled separators", "C:\\\\velto\\\\dati\\hsmed.bin",
+             "/drive_c/Velto/Dati/HSMED.BIN");
+        riga("rooted path on the program's drive", "\\velto\\dati", "/drive_c/Velto/Dati");
+        riga("relative to the program folder", "help.bin", "/drive_c/Velto/HNEMAR/help.bin");
+        riga("parent of the program folder", "C:\\VELTO\\HNEMAR\\..\\dati", "/drive_c/Velto/Dati");
+        riga("drive root", "D:\\", "/drive_d");
     }
 
     void mapsWindowsPaths() {
@@ -78,14 +73,14 @@ private Q_SLOTS:
 
     void refusesWhatCannotNameAFile_data() {
         QTest::addColumn<QString>("windows");
-        QTest::newRow("empty") << "";
-        QTest::newRow("drive without a folder") << "E:\\dati\\a.txt";
-        QTest::newRow("network path") << "\\\\server\\share\\f.txt";
-        QTest::newRow("control character") << "C:\\velto\\a\x01.txt";
-        QTest::newRow("nul") << QStringLiteral("C:\\velto\\a") + QChar(0) + QStringLiteral("b");
-        QTest::newRow("forbidden character") << "C:\\velto\\a<b.txt";
-        QTest::newRow("wildcard outside a search") << "C:\\velto\\*.txt";
-        QTest::newRow("colon inside") << "C:\\velto\\a:b";
+        riga("empty", "");
+        riga("drive without a folder", "E:\\dati\\a.txt");
+        riga("network path", "\\\\server\\share\\f.txt");
+        riga("control character", "C:\\velto\\a\x01.txt");
+        riga("nul", QStringLiteral("C:\\velto\\a") + QChar(0) + QStringLiteral("b"));
+        riga("forbidden character", "C:\\velto\\a<b.txt");
+        riga("wildcard outside a search", "C:\\velto\\*.txt");
+        riga("colon inside", "C:\\velto\\a:b");
     }
 
     void refusesWhatCannotNameAFile() {
@@ -96,20 +91,18 @@ private Q_SLOTS:
     void findsNormalFilesByPattern_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("found");
-        QTest::newRow("exact name, other case")
-            << "C:\\velto\\dati\\Hsmed.Bin" << QStringList{"HSMED.BIN"};
-        QTest::newRow("star ignores case of extension")
-            << "C:\\velto\\dati\\*.bmp" << QStringList{"schelet.bmp", "sistemi.BMP"};
-        QTest::newRow("question mark is one character")
-            << "C:\\velto\\dati\\s?stemi.bmp" << QStringList{"sistemi.BMP"};
-        QTest::newRow("star dot star matches names without a dot")
-            << "C:\\velto\\dati\\*.*"
-            << QStringList{"HSMED.BIN", "schelet.bmp", "senzapunto", "sistemi.BMP"};
-        QTest::newRow("folder is not a file") << "C:\\velto\\dati\\cartella.bmp" << QStringList{};
-        QTest::newRow("hidden file is absent") << "C:\\velto\\dati\\.nascosto.bmp" << QStringList{};
-        QTest::newRow("missing folder") << "C:\\velto\\manca\\*.bmp" << QStringList{};
-        QTest::newRow("folder path ending in backslash") << "C:\\velto\\dati\\" << QStringList{};
-        QTest::newRow("missing drive") << "Q:\\*.*" << QStringList{};
+        riga("exact name, other case", "C:\\velto\\dati\\Hsmed.Bin", QStringList{"HSMED.BIN"});
+        riga("star ignores case of extension", "C:\\velto\\dati\\*.bmp",
+             QStringList{"schelet.bmp", "sistemi.BMP"});
+        riga("question mark is one character", "C:\\velto\\dati\\s?stemi.bmp",
+             QStringList{"sistemi.BMP"});
+        riga("star dot star matches names without a dot", "C:\\velto\\dati\\*.*",
+             QStringList{"HSMED.BIN", "schelet.bmp", "senzapunto", "sistemi.BMP"});
+        riga("folder is not a file", "C:\\velto\\dati\\cartella.bmp", QStringList{});
+        riga("hidden file is absent", "C:\\velto\\dati\\.nascosto.bmp", QStringList{});
+        riga("missing folder", "C:\\velto\\manca\\*.bmp", QStringList{});
+        riga("folder path ending in backslash", "C:\\velto\\dati\\", QStringList{});
+        riga("missing drive", "Q:\\*.*", QStringList{});
     }
 
     void findsNormalFilesByPattern() {
@@ -127,22 +120,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QString>("modello");
         QTest::addColumn<bool>("atteso");
-        QTest::newRow("star in the middle") << "BlobCorp.dat"
-                                            << "Blob*.dat" << true;
-        QTest::newRow("backtracking star") << "aXbXc.txt"
-                                           << "a*c.txt" << true;
-        QTest::newRow("two stars") << "abcabc"
-                                   << "*b*c" << true;
-        QTest::newRow("star needs the rest") << "abc.txt"
-                                             << "*.bmp" << false;
-        QTest::newRow("question needs a character") << "ab"
-                                                    << "ab?" << false;
-        QTest::newRow("polish letters ignore case") << "ŻÓŁW.TXT"
-                                                    << "żółw.txt" << true;
-        QTest::newRow("brackets are literal") << "[a].txt"
-                                              << "[a].txt" << true;
-        QTest::newRow("bracket is not a class") << "a.txt"
-                                                << "[a].txt" << false;
+        riga("star in the middle", "BlobCorp.dat", "Blob*.dat", true);
+        riga("backtracking star", "aXbXc.txt", "a*c.txt", true);
+        riga("two stars", "abcabc", "*b*c", true);
+        riga("star needs the rest", "abc.txt", "*.bmp", false);
+        riga("question needs a character", "ab", "ab?", false);
+        riga("polish letters ignore case", "ŻÓŁW.TXT", "żółw.txt", true);
+        riga("brackets are literal", "[a].txt", "[a].txt", true);
+        riga("bracket is not a class", "a.txt", "[a].txt", false);
     }
 
     void wildcardMatching() {

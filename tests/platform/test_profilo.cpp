@@ -2,10 +2,13 @@
 
 #include "HostDiProva.h"
 
+#include "Riga.h"
 #include <QDir>
+
 #include <QTest>
 
 using namespace hn;
+using hn::prova::riga;
 
 namespace {
 
@@ -32,36 +35,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("trimmed value") << "GENERAL"
-                                       << "ExeVelto"
-                                       << "C:\\Prog\\Tomvo98.exe";
-        QTest::newRow("section and key ignore case") << "general"
-                                                     << "EXEVELTO"
-                                                     << "C:\\Prog\\Tomvo98.exe";
-        QTest::newRow("blanks inside brackets") << "DIRECTORY2"
-                                                << "Foto"
-                                                << "D:\\DATI\\";
-        QTest::newRow("quotes removed, inside kept") << "GENERAL"
-                                                     << "Quoted"
-                                                     << "  spaced value  ";
-        QTest::newRow("single quotes removed") << "GENERAL"
-                                               << "Single"
-                                               << "x";
-        QTest::newRow("empty value") << "GENERAL"
-                                     << "Empty"
-                                     << "";
-        QTest::newRow("missing key gives the default") << "GENERAL"
-                                                       << "Missing"
-                                                       << "dflt";
-        QTest::newRow("missing section gives the default") << "Opzioni"
-                                                           << "Volume"
-                                                           << "dflt";
-        QTest::newRow("windows-1250 text") << "Directory2"
-                                           << "Polish"
-                                           << "Krążénie";
-        QTest::newRow("first section of a name only") << "GENERAL"
-                                                      << "Late"
-                                                      << "dflt";
+        riga("trimmed value", "GENERAL", "ExeVelto", "C:\\Prog\\Tomvo98.exe");
+        riga("section and key ignore case", "general", "EXEVELTO", "C:\\Prog\\Tomvo98.exe");
+        riga("blanks inside brackets", "DIRECTORY2", "Foto", "D:\\DATI\\");
+        riga("quotes removed, inside kept", "GENERAL", "Quoted", "  spaced value  ");
+        riga("single quotes removed", "GENERAL", "Single", "x");
+        riga("empty value", "GENERAL", "Empty", "");
+        riga("missing key gives the default", "GENERAL", "Missing", "dflt");
+        riga("missing section gives the default", "Opzioni", "Volume", "dflt");
+        riga("windows-1250 text", "Directory2", "Polish", "Krążénie");
+        riga("first section of a name only", "GENERAL", "Late", "dflt");
     }
 
     void readsLikeGetPrivateProfileString() {

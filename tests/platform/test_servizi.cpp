@@ -1,6 +1,7 @@
 #include "Prefisso.h"
 #include "ServiziReali.h"
 
+#include "Riga.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -8,10 +9,12 @@
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <QTimer>
 
 using namespace hn;
+using hn::prova::riga;
 
 namespace {
 
@@ -85,12 +88,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pulsante");
         QTest::addColumn<int>("risposta");
         QTest::addColumn<QStringList>("pulsanti");
-        QTest::newRow("retry") << 21 << "Ponów próbę" << 4 << QStringList{"Ponów próbę", "Anuluj"};
-        QTest::newRow("cancel") << 5 << "Anuluj" << 2 << QStringList{"Ponów próbę", "Anuluj"};
-        QTest::newRow("ignore") << 2 << "Ignoruj" << 5
-                                << QStringList{"Przerwij", "Ponów próbę", "Ignoruj"};
-        QTest::newRow("no") << 4 << "Nie" << 7 << QStringList{"Tak", "Nie"};
-        QTest::newRow("ok") << 64 << "OK" << 1 << QStringList{"OK"};
+        riga("retry", 21, "Ponów próbę", 4, QStringList{"Ponów próbę", "Anuluj"});
+        riga("cancel", 5, "Anuluj", 2, QStringList{"Ponów próbę", "Anuluj"});
+        riga("ignore", 2, "Ignoruj", 5, QStringList{"Przerwij", "Ponów próbę", "Ignoruj"});
+        riga("no", 4, "Nie", 7, QStringList{"Tak", "Nie"});
+        riga("ok", 64, "OK", 1, QStringList{"OK"});
     }
 
     void messageBoxAnswersWithThePolishButtons() {

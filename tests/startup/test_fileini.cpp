@@ -1,6 +1,7 @@
 #include "FMed.h"
 #include "Fileini.h"
 #include "Installazione.h"
+#include "Riga.h"
 
 #include <QDir>
 #include <QTest>
@@ -10,6 +11,7 @@ using namespace hn::Fileini;
 using prova::HostDiProva;
 using prova::Installazione;
 using prova::ProgrammaTerminato;
+using prova::riga;
 
 namespace {
 
@@ -38,10 +40,6 @@ struct Avvio {
     HostDiProva host;
     Installazione inst{host};
 };
-
-template <typename... T> void riga(const char* nome, const T&... valori) {
-    (QTest::newRow(nome) << ... << valori);
-}
 
 } // namespace
 

@@ -3,10 +3,13 @@
 #include "Cp1250.h"
 #include "Installazione.h"
 
+#include "Riga.h"
 #include <QBuffer>
+
 #include <QTest>
 
 using namespace hn;
+using hn::prova::riga;
 using namespace hn::Mod_Comuni;
 
 namespace {
@@ -83,24 +86,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("testo");
         QTest::addColumn<QString>("parametro");
         QTest::addColumn<QString>("atteso");
-        QTest::newRow("one parameter") << "Plik & nie istnieje"
-                                       << "a.txt"
-                                       << "Plik a.txt nie istnieje";
-        QTest::newRow("two parameters") << "& i &"
-                                        << "P"
-                                        << "P i P";
-        QTest::newRow("parameter with & is not rescanned") << "<&>"
-                                                           << "a&b"
-                                                           << "<a&b>";
-        QTest::newRow("line break marker") << "Jeden.\" & vbCrLf & \"Dwa."
-                                           << ""
-                                           << "Jeden.\r\nDwa.";
-        QTest::newRow("two markers") << "a\" & vbCrLf & \"b\" & vbCrLf & \"c"
-                                     << ""
-                                     << "a\r\nb\r\nc";
-        QTest::newRow("no parameter") << "Bez"
-                                      << "x"
-                                      << "Bez";
+        riga("one parameter", "Plik & nie istnieje", "a.txt", "Plik a.txt nie istnieje");
+        riga("two parameters", "& i &", "P", "P i P");
+        riga("parameter with & is not rescanned", "<&>", "a&b", "<a&b>");
+        riga("line break marker", "Jeden.\" & vbCrLf & \"Dwa.", "", "Jeden.\r\nDwa.");
+        riga("two markers", "a\" & vbCrLf & \"b\" & vbCrLf & \"c", "", "a\r\nb\r\nc");
+        riga("no parameter", "Bez", "x", "Bez");
     }
 
     void parametersAndLineBreaks() {
@@ -137,19 +128,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("testo");
         QTest::addColumn<int>("stile");
         const QString ctx = QStringLiteral("EstraiPathnameDaFile");
-        QTest::newRow("53") << 53 << "Messaggio 63 53 Messaggio 64 " + ctx << 16;
-        QTest::newRow("76") << 76 << "Messaggio 63 76 Messaggio 64 " + ctx << 16;
-        QTest::newRow("57") << 57 << "Messaggio 63 57 Messaggio 65 " + ctx << 16;
-        QTest::newRow("65534") << 65534 << "Messaggio 63 65534 Messaggio 66 " + ctx << 16;
-        QTest::newRow("3024") << 3024 << "Messaggio 63 3024 Messaggio 67 " + ctx << 16;
-        QTest::newRow("3051") << 3051 << "Messaggio 63 3051 Messaggio 67 " + ctx << 16;
-        QTest::newRow("3279") << 3279 << "Messaggio 63 3279 Messaggio 68 " + ctx << 16;
-        QTest::newRow("3021") << 3021 << "Messaggio 63 3021 Messaggio 69 " + ctx << 16;
-        QTest::newRow("482 alone") << 482 << "Messaggio 70 " << 21;
-        QTest::newRow("65532") << 65532 << "Messaggio 63 65532 Messaggio 71 " << 16;
-        QTest::newRow("14 information") << 14 << "Messaggio 63 14 Messaggio 72 " << 64;
-        QTest::newRow("65533 no icon") << 65533 << "Messaggio 63 65533 Messaggio 73 " << 0;
-        QTest::newRow("9 own description") << 9 << "Indeks poza zakresem 9 w " + ctx << 16;
+        riga("53", 53, "Messaggio 63 53 Messaggio 64 " + ctx, 16);
+        riga("76", 76, "Messaggio 63 76 Messaggio 64 " + ctx, 16);
+        riga("57", 57, "Messaggio 63 57 Messaggio 65 " + ctx, 16);
+        riga("65534", 65534, "Messaggio 63 65534 Messaggio 66 " + ctx, 16);
+        riga("3024", 3024, "Messaggio 63 3024 Messaggio 67 " + ctx, 16);
+        riga("3051", 3051, "Messaggio 63 3051 Messaggio 67 " + ctx, 16);
+        riga("3279", 3279, "Messaggio 63 3279 Messaggio 68 " + ctx, 16);
+        riga("3021", 3021, "Messaggio 63 3021 Messaggio 69 " + ctx, 16);
+        riga("482 alone", 482, "Messaggio 70 ", 21);
+        riga("65532", 65532, "Messaggio 63 65532 Messaggio 71 ", 16);
+        riga("14 information", 14, "Messaggio 63 14 Messaggio 72 ", 64);
+        riga("65533 no icon", 65533, "Messaggio 63 65533 Messaggio 73 ", 0);
+        riga("9 own description", 9, "Indeks poza zakresem 9 w " + ctx, 16);
     }
 
     void errorReport() {

@@ -2,10 +2,13 @@
 
 #include "HostDiProva.h"
 
+#include "Riga.h"
 #include <QDir>
+
 #include <QTest>
 
 using namespace hn;
+using hn::prova::riga;
 using namespace hn::Mod_Comuni;
 
 class TestPercorsi : public QObject {
@@ -15,71 +18,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("routine");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("add: blanks trimmed") << "Aggiungi"
-                                             << "  C:\\dati  "
-                                             << "C:\\dati\\";
-        QTest::newRow("add: already there") << "Aggiungi"
-                                            << "C:\\dati\\"
-                                            << "C:\\dati\\";
-        QTest::newRow("add: empty gives a backslash") << "Aggiungi"
-                                                      << ""
-                                                      << "\\";
-        QTest::newRow("add: blank gives a backslash") << "Aggiungi"
-                                                      << "   "
-                                                      << "\\";
-        QTest::newRow("remove: trimmed, one removed") << "Elimina"
-                                                      << " C:\\dati\\ "
-                                                      << "C:\\dati";
-        QTest::newRow("remove: only one") << "Elimina"
-                                          << "C:\\dati\\\\"
-                                          << "C:\\dati\\";
-        QTest::newRow("remove: none there") << "Elimina"
-                                            << "C:\\dati"
-                                            << "C:\\dati";
-        QTest::newRow("remove: lone backslash") << "Elimina"
-                                                << "\\"
-                                                << "";
-        QTest::newRow("nul: none, trimmed") << "Null"
-                                            << " abc "
-                                            << "abc";
-        QTest::newRow("nul: cut at the first")
-            << "Null" << QStringLiteral("abc") + QChar(0) + QStringLiteral("xyz") << "abc";
-        QTest::newRow("nul: leading") << "Null" << QChar(0) + QStringLiteral("abc") << "";
-        QTest::newRow("nul: blanks before it")
-            << "Null" << QStringLiteral(" C:\\t\\ ") + QChar(0) + QChar(0) << "C:\\t\\";
-        QTest::newRow("name: full path") << "Nome"
-                                         << "C:\\dati\\sistemi.bmp"
-                                         << "sistemi.bmp";
-        QTest::newRow("name: drive relative") << "Nome"
-                                              << "C:sistemi.bmp"
-                                              << "sistemi.bmp";
-        QTest::newRow("name: folder") << "Nome"
-                                      << "C:\\dati\\"
-                                      << "";
-        QTest::newRow("name: plain") << "Nome"
-                                     << "sistemi.bmp"
-                                     << "sistemi.bmp";
-        QTest::newRow("name: network path") << "Nome"
-                                            << "\\\\server\\share\\f.txt"
-                                            << "f.txt";
-        QTest::newRow("name: colon after backslash") << "Nome"
-                                                     << "a\\b:c.txt"
-                                                     << "c.txt";
-        QTest::newRow("folder: full path") << "Cartella"
-                                           << "C:\\dati\\a.exe"
-                                           << "C:\\dati\\";
-        QTest::newRow("folder: plain name") << "Cartella"
-                                            << "a.exe"
-                                            << "";
-        QTest::newRow("folder: ends in backslash") << "Cartella"
-                                                   << "C:\\dati\\"
-                                                   << "";
-        QTest::newRow("folder: drive relative") << "Cartella"
-                                                << "C:a.exe"
-                                                << "C:";
-        QTest::newRow("folder: empty") << "Cartella"
-                                       << ""
-                                       << "";
+        riga("add: blanks trimmed", "Aggiungi", "  C:\\dati  ", "C:\\dati\\");
+        riga("add: already there", "Aggiungi", "C:\\dati\\", "C:\\dati\\");
+        riga("add: empty gives a backslash", "Aggiungi", "", "\\");
+        riga("add: blank gives a backslash", "Aggiungi", "   ", "\\");
+        riga("remove: trimmed, one removed", "Elimina", " C:\\dati\\ ", "C:\\dati");
+        riga("remove: only one", "Elimina", "C:\\dati\\\\", "C:\\dati\\");
+        riga("remove: none there", "Elimina", "C:\\dati", "C:\\dati");
+        riga("remove: lone backslash", "Elimina", "\\", "");
+        riga("nul: none, trimmed", "Null", " abc ", "abc");
+        riga("nul: cut at the first", "Null",
+             QStringLiteral("abc") + QChar(0) + QStringLiteral("xyz"), "abc");
+        riga("nul: leading", "Null", QChar(0) + QStringLiteral("abc"), "");
+        riga("nul: blanks before it", "Null", QStringLiteral(" C:\\t\\ ") + QChar(0) + QChar(0),
+             "C:\\t\\");
+        riga("name: full path", "Nome", "C:\\dati\\sistemi.bmp", "sistemi.bmp");
+        riga("name: drive relative", "Nome", "C:sistemi.bmp", "sistemi.bmp");
+        riga("name: folder", "Nome", "C:\\dati\\", "");
+        riga("name: plain", "Nome", "sistemi.bmp", "sistemi.bmp");
+        riga("name: network path", "Nome", "\\\\server\\share\\f.txt", "f.txt");
+        riga("name: colon after backslash", "Nome", "a\\b:c.txt", "c.txt");
+        riga("folder: full path", "Cartella", "C:\\dati\\a.exe", "C:\\dati\\");
+        riga("folder: plain name", "Cartella", "a.exe", "");
+        riga("folder: ends in backslash", "Cartella", "C:\\dati\\", "");
+        riga("folder: drive relative", "Cartella", "C:a.exe", "C:");
+        riga("folder: empty", "Cartella", "", "");
     }
 
     void textRoutines() {
