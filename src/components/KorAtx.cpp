@@ -17,10 +17,6 @@ namespace {
 
 constexpr int kVersione = 400;
 
-[[noreturn]] void membroSconosciuto() {
-    throw ErroreVB(438, QStringLiteral("Obiekt nie obsługuje tej właściwości lub metody"));
-}
-
 std::int32_t nuovoHandle() {
     static std::atomic<std::int32_t> prossimo{0x4B00};
     return ++prossimo;
@@ -151,10 +147,6 @@ QVariant KorAtx::membro(int numero) const {
         return FText();
     case MembroSelFType:
         return SelFType();
-    case MembroSelStart:
-        return SelStart();
-    case MembroSelLength:
-        return SelLength();
     case MembroLunghezza:
         return lunghezza();
     case MembroHandle:
@@ -170,7 +162,7 @@ QVariant KorAtx::membro(int numero) const {
     case MembroRientroDestro:
         return static_cast<int>(std::lround(textCursor().blockFormat().rightMargin() * 15.0));
     default:
-        membroSconosciuto();
+        return membroSelezione(numero, MembroSelStart, MembroSelLength);
     }
 }
 
@@ -181,12 +173,6 @@ void KorAtx::impostaMembro(int numero, const QVariant& valore) {
         return;
     case MembroSelFType:
         setSelFType(valore.toInt());
-        return;
-    case MembroSelStart:
-        setSelStart(valore.toInt());
-        return;
-    case MembroSelLength:
-        setSelLength(valore.toInt());
         return;
     case MembroAllineamentoStampa:
         allineamentoStampa_ = valore.toInt();
@@ -207,7 +193,7 @@ void KorAtx::impostaMembro(int numero, const QVariant& valore) {
         ComandoFile(valore.toInt());
         return;
     default:
-        membroSconosciuto();
+        impostaMembroSelezione(numero, MembroSelStart, MembroSelLength, valore);
     }
 }
 

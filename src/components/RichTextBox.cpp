@@ -25,11 +25,6 @@ namespace {
 
 constexpr int kMembroSconosciuto = 438;
 
-[[noreturn]] void membroSconosciuto() {
-    throw ErroreVB(kMembroSconosciuto,
-                   QStringLiteral("Obiekt nie obsługuje tej właściwości lub metody"));
-}
-
 QString normalizzaRighe(QString testo) {
     testo.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     testo.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -225,6 +220,30 @@ QString ControlloTestoRicco::percorsoHost(const QString& percorso) {
     return *h;
 }
 
+QVariant ControlloTestoRicco::membroSelezione(int numero, int numeroInizio,
+                                              int numeroLunghezza) const {
+    if (numero == numeroInizio)
+        return SelStart();
+    if (numero == numeroLunghezza)
+        return SelLength();
+    membroSconosciuto();
+}
+
+void ControlloTestoRicco::impostaMembroSelezione(int numero, int numeroInizio, int numeroLunghezza,
+                                                 const QVariant& valore) {
+    if (numero == numeroInizio)
+        setSelStart(valore.toInt());
+    else if (numero == numeroLunghezza)
+        setSelLength(valore.toInt());
+    else
+        membroSconosciuto();
+}
+
+void ControlloTestoRicco::membroSconosciuto() {
+    throw ErroreVB(kMembroSconosciuto,
+                   QStringLiteral("Obiekt nie obsługuje tej właściwości lub metody"));
+}
+
 RichTextBox::RichTextBox(QWidget* parent)
     : ControlloTestoRicco(parent) {}
 
@@ -317,14 +336,10 @@ QVariant RichTextBox::membro(int numero) const {
         return Text();
     case MembroTextRTF:
         return TextRTF();
-    case MembroSelStart:
-        return SelStart();
-    case MembroSelLength:
-        return SelLength();
     case MembroSelProtected:
         return SelProtected();
     default:
-        membroSconosciuto();
+        return membroSelezione(numero, MembroSelStart, MembroSelLength);
     }
 }
 
@@ -336,17 +351,11 @@ void RichTextBox::impostaMembro(int numero, const QVariant& valore) {
     case MembroTextRTF:
         setTextRTF(valore.toString());
         return;
-    case MembroSelStart:
-        setSelStart(valore.toInt());
-        return;
-    case MembroSelLength:
-        setSelLength(valore.toInt());
-        return;
     case MembroSelProtected:
         setSelProtected(valore.toBool());
         return;
     default:
-        membroSconosciuto();
+        impostaMembroSelezione(numero, MembroSelStart, MembroSelLength, valore);
     }
 }
 

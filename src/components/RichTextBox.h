@@ -51,6 +51,13 @@ protected:
 
     // Turns a Windows-form path into a host path; throws ErroreVB 75 when it names nothing.
     static QString percorsoHost(const QString& percorso);
+
+    // Late-bound SelStart and SelLength, under the numbers the calling control gives them; any
+    // other number is a member the control lacks and raises error 438.
+    QVariant membroSelezione(int numero, int numeroInizio, int numeroLunghezza) const;
+    void impostaMembroSelezione(int numero, int numeroInizio, int numeroLunghezza,
+                                const QVariant& valore);
+    [[noreturn]] static void membroSconosciuto();
 };
 
 // RichTextLib.RichTextBox: the description panel, the caption and the copy dialog's work area.
