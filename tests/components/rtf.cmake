@@ -5,9 +5,6 @@ target_compile_definitions(test_rtf_reader PRIVATE RTF_CORPUS="${RTF_CORPUS_DIR}
     HNEMAR_RTF="$<TARGET_FILE:hnemar-rtf>")
 add_dependencies(test_rtf_reader hnemar-rtf)
 hnemar_add_test(test_rtf_writer ${CMAKE_CURRENT_LIST_DIR}/test_rtf_writer.cpp LIBS hnemar_components)
-target_compile_definitions(test_rtf_writer PRIVATE RTF_CORPUS="${RTF_CORPUS_DIR}"
-    HNEMAR_RTF="$<TARGET_FILE:hnemar-rtf>")
-add_dependencies(test_rtf_writer hnemar-rtf)
 hnemar_add_test(test_rich_text_controls ${CMAKE_CURRENT_LIST_DIR}/test_rich_text_controls.cpp
     LIBS hnemar_components)
 target_compile_definitions(test_rich_text_controls PRIVATE RTF_CORPUS="${RTF_CORPUS_DIR}")

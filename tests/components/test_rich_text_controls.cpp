@@ -13,7 +13,6 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
-#include <cmath>
 
 using namespace hn;
 
@@ -33,6 +32,13 @@ QString dump(const QString& rtf) {
     return descriviDocumento(d);
 }
 
+QByteArray corpus(const char* nome) {
+    QFile f(QStringLiteral(RTF_CORPUS "/") + QLatin1String(nome));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing corpus file %s", nome);
+    return f.readAll();
+}
+
 int erroreDi(const std::function<void()>& f) {
     try {
         f();
@@ -48,8 +54,6 @@ class TestRichTextControls : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void caricaESalvaFile();
-    void fileNonRtfVieneLettoComeTesto();
-    void testoSempliceUnitoComeRtf();
     void lineaDelCarattere();
     void selezioneEMembriNumerati();
     void incollaDagliAppunti();
@@ -76,6 +80,16 @@ void TestRichTextControls::caricaESalvaFile() {
     altro.chiama(RichTextBox::MembroLoadFile, {QStringLiteral("C:\\VELTO\\COPIA.rtf")});
     QCOMPARE(descriviDocumento(*altro.document()), descriviDocumento(*box.document()));
 
+    // A copy file that is not RTF comes in as its plain Windows-1250 text, so that the copy
+    // output can see that it begins with "{" and start it afresh.
+    h.scriviFile(QStringLiteral("C:\\A.RTF"), "{zepsuty\r\nplik \xb3");
+    box.LoadFile(QStringLiteral("C:\\A.RTF"));
+    QCOMPARE(box.Text(), QStringLiteral("{zepsuty\r\nplik ł"));
+    // The copy output writes: the file's plain text, CR LF, the credit line, CR LF, the text.
+    box.impostaMembro(RichTextBox::MembroTextRTF, QStringLiteral("\r\nKredyt\r\nKość\r\nudowa"));
+    QCOMPARE(box.document()->blockCount(), 4);
+    QCOMPARE(box.Text(), QStringLiteral("\r\nKredyt\r\nKość\r\nudowa"));
+
     QCOMPARE(erroreDi([&] { box.LoadFile(QStringLiteral("C:\\VELTO\\NIE.RTF")); }),
              Errore::FileNonTrovato);
     QCOMPARE(erroreDi([&] { box.LoadFile(QStringLiteral("Q:\\X.RTF")); }), Errore::AccessoPercorso);
@@ -83,31 +97,6 @@ void TestRichTextControls::caricaESalvaFile() {
              Errore::AccessoPercorso);
     QCOMPARE(erroreDi([&] { box.chiama(999, {QStringLiteral("x")}); }), 438);
     QCOMPARE(erroreDi([&] { box.membro(12345); }), 438);
-}
-
-// A copy file that is not RTF comes in as its plain Windows-1250 text, so that the copy output
-// can see that it begins with "{" and start it afresh.
-void TestRichTextControls::fileNonRtfVieneLettoComeTesto() {
-    prova::HostDiProva h;
-    h.scriviFile(QStringLiteral("C:\\A.RTF"), "{zepsuty\r\nplik \xb3");
-    RichTextBox box;
-    box.LoadFile(QStringLiteral("C:\\A.RTF"));
-    QCOMPARE(box.Text(), QStringLiteral("{zepsuty\r\nplik ł"));
-}
-
-void TestRichTextControls::testoSempliceUnitoComeRtf() {
-    // The copy output writes: the file's plain text, CR LF, the credit line, CR LF, the text.
-    RichTextBox box;
-    box.impostaMembro(RichTextBox::MembroTextRTF,
-                      QString() + QStringLiteral("\r\nKredyt\r\nKość\r\nudowa"));
-    QCOMPARE(box.document()->blockCount(), 4);
-    QCOMPARE(box.membro(RichTextBox::MembroText).toString(),
-             QStringLiteral("\r\nKredyt\r\nKość\r\nudowa"));
-    // Rich text written through member 10 reads back without its formatting through -517.
-    box.impostaMembro(RichTextBox::MembroTextRTF, QString::fromLatin1(kOpis));
-    QCOMPARE(box.membro(RichTextBox::MembroText).toString(),
-             QStringLiteral("Kość udowa jest długa.\r\nDruga linia."));
-    QVERIFY(sembraRtf(box.TextRTF()));
 }
 
 // The caption window's height: 1 + the line of the position "length of the RTF source".
@@ -119,12 +108,9 @@ void TestRichTextControls::lineaDelCarattere() {
 
     box.setTextRTF(QStringLiteral("{\\rtf1 Krótki podpis.}"));
     QCOMPARE(linee(), 1);
-    const double h = (box.FontSize() * 2.2 * linee() + 40) * 15;
-    QCOMPARE(static_cast<int>(std::nearbyint(h)), 930);
 
     box.setTextRTF(QStringLiteral("{\\rtf1 a\\par b\\par c\\line d}"));
     QCOMPARE(linee(), 4);
-    QCOMPARE(box.GetLineFromChar(0), 0);
     QCOMPARE(box.GetLineFromChar(2), 1); // "b"
     QCOMPARE(box.GetLineFromChar(-5), 0);
 
@@ -149,17 +135,14 @@ void TestRichTextControls::selezioneEMembriNumerati() {
     box.impostaMembro(RichTextBox::MembroSelStart, 5);
     box.impostaMembro(RichTextBox::MembroSelLength, 5);
     QCOMPARE(box.textCursor().selectedText(), QStringLiteral("udowa"));
-    QCOMPARE(box.membro(RichTextBox::MembroSelStart).toInt(), 5);
-    QCOMPARE(box.membro(RichTextBox::MembroSelLength).toInt(), 5);
-    box.impostaMembro(RichTextBox::MembroSelProtected, false);
-    QCOMPARE(box.membro(RichTextBox::MembroSelProtected).toBool(), false);
     box.impostaMembro(RichTextBox::MembroSelProtected, true);
+    QCOMPARE(box.membro(RichTextBox::MembroSelProtected).toBool(), true);
     QVERIFY(box.TextRTF().contains(QStringLiteral("\\protect udowa")));
     // Past the end is clamped, and a new start drops the selection.
     box.impostaMembro(RichTextBox::MembroSelLength, 100000);
-    QCOMPARE(box.SelLength(), box.lunghezza() - 5);
+    QCOMPARE(box.membro(RichTextBox::MembroSelLength).toInt(), box.lunghezza() - 5);
     box.impostaMembro(RichTextBox::MembroSelStart, 100000);
-    QCOMPARE(box.SelStart(), box.lunghezza());
+    QCOMPARE(box.membro(RichTextBox::MembroSelStart).toInt(), box.lunghezza());
     QCOMPARE(box.SelLength(), 0);
 }
 
@@ -204,8 +187,6 @@ void TestRichTextControls::kfTestoESelezione() {
     atx.setSelFType(KorAtx::kTestoSemplice);
     QCOMPARE(atx.SelText(), QStringLiteral("udowa"));
     QCOMPARE(atx.FText(), QStringLiteral("Kość udowa jest długa.\r\nDruga linia."));
-    atx.setSelFType(KorAtx::kTuttiIFormati);
-    QCOMPARE(dump(atx.FText()), dump(QString::fromLatin1(kOpis)));
     // Written, SelText replaces the selection.
     atx.setSelText(QStringLiteral("piszczelowa"));
     QCOMPARE(atx.document()->begin().text(), QStringLiteral("Kość piszczelowa jest długa."));
@@ -215,12 +196,8 @@ void TestRichTextControls::kfTestoESelezione() {
 // position. The positions must mean the same characters in both controls, lists and tables too.
 void TestRichTextControls::kfPassaggioDalPannello() {
     prova::HostDiProva h;
-    QFile f(QStringLiteral(RTF_CORPUS "/word-tabela.rtf"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QByteArray rtf = f.readAll();
-    QFile g(QStringLiteral(RTF_CORPUS "/word-lista.rtf"));
-    QVERIFY(g.open(QIODevice::ReadOnly));
-    h.scriviFile(QStringLiteral("C:\\TEMP\\OPIS.RTF"), rtf.chopped(3) + "\\par " + g.readAll());
+    h.scriviFile(QStringLiteral("C:\\TEMP\\OPIS.RTF"),
+                 corpus("word-tabela.rtf").chopped(3) + "\\par " + corpus("word-lista.rtf"));
     RichTextBox pannello;
     pannello.setLocked(true);
     pannello.LoadFile(QStringLiteral("C:\\TEMP\\OPIS.RTF"));
@@ -243,10 +220,13 @@ void TestRichTextControls::kfComposizioneDellaStampa() {
     KorAtx sorgente, copia, stampa;
     sorgente.setFText(QString::fromLatin1(kOpis));
     sorgente.setSelFType(63);
-    copia.impostaMembro(42, sorgente.membro(QStringLiteral("FText")));
     copia.impostaMembro(2, 63);
-    stampa.impostaMembro(42, kCredito + QStringLiteral("\\par \\par \\par"));
-    stampa.impostaMembro(42, stampa.membro(42).toString() + copia.membro(42).toString());
+    const auto componi = [&](const QVariant& testo) {
+        copia.impostaMembro(42, testo);
+        stampa.impostaMembro(42, kCredito + QStringLiteral("\\par \\par \\par"));
+        stampa.impostaMembro(42, stampa.membro(42).toString() + copia.membro(42).toString());
+    };
+    componi(sorgente.membro(QStringLiteral("FText")));
     QCOMPARE(descriviDocumento(*stampa.document()),
              QStringLiteral("P[qc] {Times New Roman 8 b i}\"HNemar - Atlas anatomii\"\n"
                             "P[ql]\nP[ql]\n"
@@ -255,9 +235,7 @@ void TestRichTextControls::kfComposizioneDellaStampa() {
     // A selection appended instead of the whole text.
     sorgente.setSelStart(0);
     sorgente.setSelLength(4);
-    copia.impostaMembro(42, sorgente.membro(QStringLiteral("SelText")));
-    stampa.impostaMembro(42, kCredito + QStringLiteral("\\par \\par \\par"));
-    stampa.impostaMembro(42, stampa.membro(42).toString() + copia.membro(42).toString());
+    componi(sorgente.membro(QStringLiteral("SelText")));
     QCOMPARE(stampa.document()->toPlainText(), QStringLiteral("HNemar - Atlas anatomii\n\n\nKość"));
 }
 
@@ -276,8 +254,8 @@ void TestRichTextControls::kfMembriPerNumeroEPerNome() {
         QCOMPARE(bl.blockFormat().leftMargin(), 48.0);
         QCOMPARE(bl.blockFormat().rightMargin(), 20.0);
     }
-    a.impostaMembro(112, 0);
-    QCOMPARE(a.membro(112).toInt(), 0);
+    a.impostaMembro(112, 123); // 8.2 pixels: read back rounded, not truncated
+    QCOMPARE(a.membro(112).toInt(), 123);
     // A handle of its own per instance; the version read by the print dialog.
     QVERIFY(a.membro(146).toInt() != 0);
     QVERIFY(a.membro(146) != b.membro(146));
@@ -323,14 +301,11 @@ void TestRichTextControls::kfCopiaNegliAppunti() {
     QVERIFY(h.appunti.corrente.rtf.isEmpty());
     atx.impostaMembro(118, 2);
     const ClipboardContents& cc = h.appunti.corrente;
-    QTextDocument riletto;
-    leggiRtf(cc.rtf, riletto);
-    QCOMPARE(riletto.toPlainText().remove(QChar::ObjectReplacementCharacter),
-             QStringLiteral("Kość udowa jest długa.\nDruga linia."));
-    QVERIFY(cc.rtf.contains("\\pngblip"));
+    QCOMPARE(dump(QString::fromLatin1(cc.rtf)),
+             QStringLiteral("P[ql] {Arial 10}\"Kość \" {Arial 10 b}\"udowa\" {Arial 10}\" jest "
+                            "długa.\"\nP[ql] {Arial 10}\"Druga linia.\" <img 2x2>\n"));
     QCOMPARE(cc.text, QStringLiteral("Kość udowa jest długa.\nDruga linia."));
     QVERIFY(cc.html.contains(QStringLiteral("font-weight")));
-    QVERIFY(cc.html.contains(QStringLiteral("udowa")));
     QVERIFY(cc.html.contains(QStringLiteral("src=\"data:image/png;base64,")));
     QVERIFY(!cc.html.contains(QStringLiteral("mem:x")));
 }

@@ -1,17 +1,17 @@
 // The RTF reader: what the built document holds for the hard cases, the joined texts the
-// controls are given, and input that must not crash or hang.
+// controls are given, and input that must not crash or hang; the corpus also goes through the
+// writer and the hnemar-rtf tool.
 
 #include "RtfDump.h"
 #include "RtfReader.h"
+#include "RtfWriter.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextTable>
 
 using namespace hn;
 
@@ -30,6 +30,15 @@ QByteArray corpus(const char* nome) {
     return f.readAll();
 }
 
+// What hnemar-rtf prints, or a marker when it ends with another exit code.
+QByteArray strumento(const QStringList& argomenti, int codice = 0) {
+    QProcess p;
+    p.start(QStringLiteral(HNEMAR_RTF), argomenti);
+    if (!p.waitForFinished(30000) || p.exitCode() != codice)
+        return "exit code " + QByteArray::number(p.exitCode());
+    return p.readAllStandardOutput();
+}
+
 } // namespace
 
 class TestRtfReader : public QObject {
@@ -39,14 +48,9 @@ private Q_SLOTS:
     void formattazione();
     void corpus_data();
     void corpus();
-    void testiUniti_data();
-    void testiUniti();
     void incollaMantieneIlParagrafo();
-    void confrontoConAltriLettori_data();
-    void confrontoConAltriLettori();
     void inputOstile_data();
     void inputOstile();
-    void annidamentoProfondo();
     void sembraRtf_data();
     void sembraRtf();
 };
@@ -91,11 +95,6 @@ void TestRtfReader::formattazione_data() {
         << font + "{\\colortbl;\\red255\\green0\\blue0;}\\cf1 r\\cf0 a\\highlight1 h\\cf9 x}"
         << QStringLiteral("P[ql] {Arial 12 fg=#ff0000}\"r\" {Arial 12}\"a\" "
                           "{Arial 12 bg=#ff0000}\"hx\"\n");
-    QTest::newRow("code page from the font's charset before ansicpg")
-        << QByteArray(
-               "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset238 A;}{\\f1\\fcharset204 "
-               "B;}{\\f2 C;}{\\f3\\fcharset0 D;}}\\f0\\'b3\\f1\\'e4\\f2\\'b3\\f3\\'b3}")
-        << QStringLiteral("P[ql] {A 12}\"ł\" {B 12}\"д\" {C 12}\"³\" {D 12}\"³\"\n");
     QTest::newRow("ansicpg for fonts without a charset, and the default font's charset")
         << QByteArray("{\\rtf1\\ansi\\ansicpg1250\\deff1{\\fonttbl{\\f0 A;}{\\f1\\fcharset204 "
                       "B;}}\\'e4\\f0\\'e4\\plain\\'e4}")
@@ -125,6 +124,19 @@ void TestRtfReader::formattazione_data() {
     QTest::newRow("protect travels as a character attribute")
         << QByteArray("{\\rtf1 \\protect a\\protect0 b}")
         << QStringLiteral("P[ql] {- 12 protect}\"a\" {- 12}\"b\"\n");
+    // The controls are given RTF with more text joined after its closing brace.
+    const QString credito = QStringLiteral(
+        "{\\rtf1\\ansi \\deff4\\deflang1033{\\fonttbl{\\f4\\froman\\fcharset0\\fprq2 Times New "
+        "Roman;}}\\f4 \\b \\i \\fs16 \\qc Atlas}");
+    QTest::newRow("a plain selection joined: its line ends are paragraphs")
+        << rtfDaStringa(credito + QStringLiteral("\\par Łokieć\r\nbark\r\n"))
+        << QStringLiteral(
+               "P[qc] {Times New Roman 8 b i}\"Atlas\"\n"
+               "P[ql] {Times New Roman 12}\"Łokieć\"\nP[ql] {Times New Roman 12}\"bark\"\n");
+    // The paragraph ends where its last text was written: in the second document, left aligned.
+    QTest::newRow("line ends between two joined documents are source layout")
+        << rtfDaStringa(credito + QStringLiteral("\r\n{\\rtf1 b}"))
+        << QStringLiteral("P[ql] {Times New Roman 8 b i}\"Atlas\" {Times New Roman 12}\"b\"\n");
 }
 
 void TestRtfReader::formattazione() {
@@ -133,10 +145,17 @@ void TestRtfReader::formattazione() {
     QCOMPARE(dump(rtf), atteso);
 }
 
-// Files written in the styles of WordPad, Word and LibreOffice.
+// Files written in the styles of WordPad, Word and LibreOffice: what they read as, that writing
+// them and reading that back changes nothing, and what hnemar-rtf makes of them. pandoc 2.17 and
+// unrtf 0.21 were run on the same files; where their text differs from ours, the reason we hold
+// ours to be right is given.
 void TestRtfReader::corpus_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("atteso");
+    QTest::addColumn<QString>("testo");
+    // pandoc decodes \'hh as Windows-1252 whatever \ansicpg1250 and \fcharset238 say ("Koœæ",
+    // "najd³u¿sz¹"); unrtf drops or maps them to ASCII ("Ko[", "najdBu|sz"). Windows-1250 is
+    // what the file declares twice.
     QTest::newRow("WordPad: Polish in Windows-1250, bullets as \\pn")
         << QByteArray("wordpad-polski.rtf")
         << QStringLiteral(
@@ -144,14 +163,22 @@ void TestRtfReader::corpus_data() {
                "najdłuższą kością ciała.\"\n"
                "P[ql list=disc/1#1] {Arial CE 10}\"głowa\"\n"
                "P[ql list=disc/1#2] {Arial CE 10}\"szyjka\"\n"
-               "P[ql] {Arial CE 10 i fg=#ff0000}\"Zakończenie: ŻÓŁW źdźbło\"\n");
+               "P[ql] {Arial CE 10 i fg=#ff0000}\"Zakończenie: ŻÓŁW źdźbło\"\n")
+        << QStringLiteral("Kość udowa (femur) jest najdłuższą kością ciała.\ngłowa\nszyjka\n"
+                          "Zakończenie: ŻÓŁW źdźbło\n");
+    // pandoc keeps the footnote ("Koniec[1]") and garbles the Polish; we skip footnotes, which
+    // the atlas never shows, and read the letters.
     QTest::newRow("Word: numbered and bulleted \\ls lists, header and footnote skipped")
         << QByteArray("word-lista.rtf")
         << QStringLiteral("P[ql] {Arial 11}\"Części kości długiej:\"\n"
                           "P[ql list=decimal/1#1] {Arial 11}\"trzon\"\n"
                           "P[ql list=decimal/1#2] {Arial 11}\"nasady\"\n"
                           "P[ql list=disc/2#1] {Arial 11}\"chrząstka\"\n"
-                          "P[qj] {Arial 11 fg=#0000ff}\"Koniec.\"\n");
+                          "P[qj] {Arial 11 fg=#0000ff}\"Koniec.\"\n")
+        << QStringLiteral("Części kości długiej:\ntrzon\nnasady\nchrząstka\nKoniec.\n");
+    // pandoc skips one character too many after \u243? ("Łóź"), loses the "c" after a skip
+    // ended by a brace and breaks the surrogate pair; unrtf prints "?" for each \u. The format
+    // says \uc counts per group and a brace ends the skip.
     QTest::newRow("\\uc skips: counted per group, ended by a brace, surrogate pairs")
         << QByteArray("unicode-uc.rtf")
         << QStringLiteral("P[ql] {Arial 12}\"Łódź \"\n"
@@ -160,7 +187,9 @@ void TestRtfReader::corpus_data() {
                           "P[ql] {Arial 12}\"–c\"\n"
                           "P[ql] {Arial 12}\"\U0001F603 ok\"\n"
                           "P[ql] {Arial 12}\"— \uFFFF\"\n"
-                          "P[ql] {Arial 12}\"\uFFFDZ\"\n");
+                          "P[ql] {Arial 12}\"\uFFFDZ\"\n")
+        << QStringLiteral("Łódź \n日X\nłY\n–c\n\U0001F603 ok\n— \uFFFF\n\uFFFDZ\n");
+    // Both keep the cell structure but garble the letters; cells are paragraphs in plain text.
     QTest::newRow("Word table, a cell of two paragraphs, text after it")
         << QByteArray("word-tabela.rtf")
         << QStringLiteral("P[ql] {Arial 10}\"Przed tabelą\"\n"
@@ -169,19 +198,29 @@ void TestRtfReader::corpus_data() {
                           "P[ql cell=1,0] {Arial 10}\"udowa\"\n"
                           "P[ql cell=1,1] {Arial 10}\"czworogłowy\"\n"
                           "P[ql cell=1,1] {Arial 10}\"uda\"\n"
-                          "P[ql] {Arial 10}\"Po tabeli\"\n");
+                          "P[ql] {Arial 10}\"Po tabeli\"\n")
+        << QStringLiteral("Przed tabelą\nKość\nMięsień\nudowa\nczworogłowy\nuda\nPo tabeli\n");
+    // unrtf prints the hyperlink's instruction instead of its result; pandoc drops the PAGE
+    // field's result "7". A field shows its result.
     QTest::newRow("fields: a hyperlink's result with its target, other results as text")
         << QByteArray("pola.rtf")
         << QStringLiteral(
                "P[ql] {Arial 10}\"Zobacz \" {Arial 10 u fg=#0000ff "
                "link=http://www.example.pl/kość}\"stronę\" {Arial 10}\" oraz stronę 7.\"\n"
-               "P[ql] {Arial 10}\"x\"\n");
+               "P[ql] {Arial 10}\"x\"\n")
+        << QStringLiteral("Zobacz stronę oraz stronę 7.\nx\n");
+    // pandoc stops at the \bin data ("unexpected end of input") and prints nothing; unrtf
+    // loses " po.", "metaplik" and "bin" around the pictures it extracts. The text around a
+    // picture is the document's own.
     QTest::newRow("pictures: PNG in hex and in \\bin shown at their goal size, others skipped")
         << QByteArray("obrazki.rtf")
         << QStringLiteral("P[ql] {Arial 10}\"Przed \" <img 40x30> {Arial 10}\" po.\"\n"
                           "P[ql] {Arial 10}\"metaplik\"\n"
                           "P[ql] {Arial 10}\"emf\"\n"
-                          "P[ql] <img 8x6> {Arial 10}\"bin\"\n");
+                          "P[ql] <img 8x6> {Arial 10}\"bin\"\n")
+        << QStringLiteral("Przed  po.\nmetaplik\nemf\nbin\n");
+    // pandoc reads charset 238 and 204 fonts as Windows-1252 ("¯ebra", "ðåáðî"); unrtf loses
+    // the first paragraph entirely.
     QTest::newRow("LibreOffice: ansicpg1252 but Polish and Cyrillic fonts by charset")
         << QByteArray("libreoffice.rtf")
         << QStringLiteral(
@@ -190,47 +229,31 @@ void TestRtfReader::corpus_data() {
                "P[qc sb=120 sa=120 lh=1/150] {Liberation Sans 14 b i fg=#808080}\"Tytuł \" "
                "{Liberation Sans 14 b i sup fg=#808080}\"2\" {Liberation Sans 14 b i sub "
                "fg=#808080}\"x\" {Liberation Sans 14 b i s fg=#808080}\"s\" {Liberation Sans 14 "
-               "b i caps fg=#808080}\"k\"\n");
+               "b i caps fg=#808080}\"k\"\n")
+        << QStringLiteral("Żebra łączą się z mostkiemреброαβ\nTytuł 2xsk\n");
     QTest::newRow("truncated inside a group and inside \\'")
         << QByteArray("obcieta.rtf")
         << QStringLiteral("P[ql] {Arial 12}\"Kość \" {Arial 12 b}\"pogrubienie \" {Arial 12 b "
-                          "i}\"kursywa \"\n");
+                          "i}\"kursywa \"\n")
+        << QStringLiteral("Kość pogrubienie kursywa \n");
 }
 
 void TestRtfReader::corpus() {
     QFETCH(QByteArray, file);
     QFETCH(QString, atteso);
-    QCOMPARE(dump(::corpus(file.constData())), atteso);
-}
-
-// The controls are given RTF with more text joined after its closing brace.
-void TestRtfReader::testiUniti_data() {
-    QTest::addColumn<QString>("testo");
-    QTest::addColumn<QString>("atteso");
-    const QString credito = QStringLiteral(
-        "{\\rtf1\\ansi \\deff4\\deflang1033{\\fonttbl{\\f4\\froman\\fcharset0\\fprq2 Times New "
-        "Roman;}}\\f4 \\b \\i \\fs16 \\qc Atlas}");
-    QTest::newRow("credit line, three paragraph marks, another document")
-        << credito + QStringLiteral("\\par \\par \\par") +
-               QStringLiteral(
-                   "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset238 Arial;}}\\f0 Ko\\'9c\\'e6\\par}")
-        << QStringLiteral("P[qc] {Times New Roman 8 b i}\"Atlas\"\nP[ql]\nP[ql]\n"
-                          "P[ql] {Arial 12}\"Kość\"\n");
-    QTest::newRow("a plain selection joined: its line ends are paragraphs")
-        << credito + QStringLiteral("\\par Łokieć\r\nbark\r\n")
-        << QStringLiteral(
-               "P[qc] {Times New Roman 8 b i}\"Atlas\"\n"
-               "P[ql] {Times New Roman 12}\"Łokieć\"\nP[ql] {Times New Roman 12}\"bark\"\n");
-    // The paragraph ends where its last text was written: in the second document, left aligned.
-    QTest::newRow("line ends between two documents are source layout")
-        << credito + QStringLiteral("\r\n{\\rtf1 b}")
-        << QStringLiteral("P[ql] {Times New Roman 8 b i}\"Atlas\" {Times New Roman 12}\"b\"\n");
-}
-
-void TestRtfReader::testiUniti() {
     QFETCH(QString, testo);
-    QFETCH(QString, atteso);
-    QCOMPARE(dump(rtfDaStringa(testo)), atteso);
+    const QString percorso = QStringLiteral(RTF_CORPUS "/") + QString::fromLatin1(file);
+    QTextDocument originale;
+    leggiRtf(::corpus(file.constData()), originale);
+    QCOMPARE(descriviDocumento(originale), atteso);
+    const QByteArray scritto = scriviRtf(originale);
+    QTextDocument riletto;
+    leggiRtf(scritto, riletto);
+    QCOMPARE(descriviDocumento(riletto), atteso);
+    QCOMPARE(scriviRtf(riletto), scritto);
+    QCOMPARE(strumento({QStringLiteral("--text"), percorso}), testo.toUtf8());
+    QCOMPARE(strumento({QStringLiteral("--rewrite"), percorso}), scritto);
+    QCOMPARE(strumento({QStringLiteral("--text")}, 2), QByteArray());
 }
 
 void TestRtfReader::incollaMantieneIlParagrafo() {
@@ -247,60 +270,6 @@ void TestRtfReader::incollaMantieneIlParagrafo() {
     QCOMPARE(descriviDocumento(d), QStringLiteral("P[qc] {- 0}\"A\" {- 12 b}\"x\"\n"
                                                   "P[qr] {- 12}\"y\"\nP[qc] {- 0}\"B\"\n"));
     QCOMPARE(c.position(), 5);
-}
-
-// pandoc 2.17 and unrtf 0.21 were run on the same files; where they differ from us the reason
-// we hold our reading to be the right one is given. The texts come through hnemar-rtf --text.
-void TestRtfReader::confrontoConAltriLettori_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("atteso");
-    // pandoc decodes \'hh as Windows-1252 whatever \ansicpg1250 and \fcharset238 say ("Koœæ",
-    // "najd³u¿sz¹"); unrtf drops or maps them to ASCII ("Ko[", "najdBu|sz"). Windows-1250 is
-    // what the file declares twice.
-    QTest::newRow("Windows-1250 Polish")
-        << QByteArray("wordpad-polski.rtf")
-        << QStringLiteral("Kość udowa (femur) jest najdłuższą kością ciała.\ngłowa\nszyjka\n"
-                          "Zakończenie: ŻÓŁW źdźbło\n");
-    // pandoc skips one character too many after \u243? ("Łóź"), loses the "c" after a skip
-    // ended by a brace and breaks the surrogate pair; unrtf prints "?" for each \u. The format
-    // says \uc counts per group and a brace ends the skip.
-    QTest::newRow("\\uc skips") << QByteArray("unicode-uc.rtf")
-                                << QStringLiteral(
-                                       "Łódź \n日X\nłY\n–c\n\U0001F603 ok\n— \uFFFF\n\uFFFDZ\n");
-    // unrtf prints the hyperlink's instruction instead of its result; pandoc drops the PAGE
-    // field's result "7". A field shows its result.
-    QTest::newRow("fields") << QByteArray("pola.rtf")
-                            << QStringLiteral("Zobacz stronę oraz stronę 7.\nx\n");
-    // pandoc keeps the footnote ("Koniec[1]") and garbles the Polish; we skip footnotes, which
-    // the atlas never shows, and read the letters.
-    QTest::newRow("Word lists")
-        << QByteArray("word-lista.rtf")
-        << QStringLiteral("Części kości długiej:\ntrzon\nnasady\nchrząstka\nKoniec.\n");
-    // pandoc reads charset 238 and 204 fonts as Windows-1252 ("¯ebra", "ðåáðî"); unrtf loses
-    // the first paragraph entirely.
-    QTest::newRow("LibreOffice fonts by charset")
-        << QByteArray("libreoffice.rtf")
-        << QStringLiteral("Żebra łączą się z mostkiemреброαβ\nTytuł 2xsk\n");
-    // pandoc stops at the \bin data ("unexpected end of input") and prints nothing; unrtf
-    // loses " po.", "metaplik" and "bin" around the pictures it extracts. The text around a
-    // picture is the document's own.
-    QTest::newRow("pictures") << QByteArray("obrazki.rtf")
-                              << QStringLiteral("Przed  po.\nmetaplik\nemf\nbin\n");
-    // Both keep the cell structure but garble the letters; cells are paragraphs in plain text.
-    QTest::newRow("table")
-        << QByteArray("word-tabela.rtf")
-        << QStringLiteral("Przed tabelą\nKość\nMięsień\nudowa\nczworogłowy\nuda\nPo tabeli\n");
-}
-
-void TestRtfReader::confrontoConAltriLettori() {
-    QFETCH(QByteArray, file);
-    QFETCH(QString, atteso);
-    QProcess p;
-    p.start(QStringLiteral(HNEMAR_RTF),
-            {QStringLiteral("--text"), QStringLiteral(RTF_CORPUS "/") + QString::fromLatin1(file)});
-    QVERIFY(p.waitForFinished(30000));
-    QCOMPARE(p.exitCode(), 0);
-    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), atteso);
 }
 
 // Input a hostile file could hold: read as far as it goes, in bounded time.
@@ -343,6 +312,13 @@ void TestRtfReader::inputOstile_data() {
         << QByteArray("\\cell\\u-10179?\\u-8701") << QStringLiteral("\n\n\U0001F603");
     QTest::newRow("nul bytes and controls")
         << QByteArray("{\\rtf1 a\0b\x01}", 13) << QStringLiteral("ab\x01");
+    // Far deeper than the cap: text inside the cap is read, deeper text is dropped, the reader
+    // finds its way back out and reads on.
+    const int n = 200000;
+    QTest::newRow("nesting far deeper than the cap")
+        << "{\\rtf1 a" + QByteArray(kProfonditaMassima - 3, '{') + "{m" + QByteArray(n, '{') +
+               "profondo" + QByteArray(n + kProfonditaMassima - 2, '}') + "z}"
+        << QStringLiteral("amz");
 }
 
 void TestRtfReader::inputOstile() {
@@ -358,31 +334,12 @@ void TestRtfReader::inputOstile() {
     QCOMPARE(letto, testo);
 }
 
-void TestRtfReader::annidamentoProfondo() {
-    // Far deeper than the cap: text inside the cap is read, deeper text is dropped, the reader
-    // finds its way back out and reads on.
-    const int n = 200000;
-    QByteArray rtf = "{\\rtf1 a";
-    for (int i = 0; i < n; ++i)
-        rtf += (i == kProfonditaMassima - 3) ? "{m" : "{";
-    rtf += "profondo";
-    rtf += QByteArray(n, '}');
-    rtf += "z}";
-    QElapsedTimer t;
-    t.start();
-    QTextDocument d;
-    leggiRtf(rtf, d);
-    QVERIFY(t.elapsed() < 5000);
-    QCOMPARE(d.toPlainText(), QStringLiteral("amz"));
-}
-
 void TestRtfReader::sembraRtf_data() {
     QTest::addColumn<QByteArray>("dati");
     QTest::addColumn<bool>("rtf");
     QTest::newRow("rtf") << QByteArray("{\\rtf1 x}") << true;
     QTest::newRow("blanks and BOM first") << QByteArray("\xEF\xBB\xBF \r\n{\\rtf") << true;
     QTest::newRow("a brace only") << QByteArray("{x") << false;
-    QTest::newRow("plain") << QByteArray("Kość") << false;
     QTest::newRow("empty") << QByteArray() << false;
 }
 
