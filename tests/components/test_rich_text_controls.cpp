@@ -74,8 +74,6 @@ void TestRichTextControls::caricaESalvaFile() {
     QCOMPARE(box.membro(RichTextBox::MembroText).toString(), box.Text());
 
     box.chiama(RichTextBox::MembroSaveFile, {QStringLiteral("C:\\VELTO\\COPIA.rtf")});
-    const QByteArray salvato = h.leggiFile(QStringLiteral("C:\\VELTO\\COPIA.rtf"));
-    QVERIFY(salvato.startsWith("{\\rtf1\\ansi\\ansicpg1250"));
     RichTextBox altro;
     altro.chiama(RichTextBox::MembroLoadFile, {QStringLiteral("C:\\VELTO\\COPIA.rtf")});
     QCOMPARE(descriviDocumento(*altro.document()), descriviDocumento(*box.document()));
