@@ -19,9 +19,8 @@ private Q_SLOTS:
     void fileNameCaricaSubitoOLasciaLaFiguraPrecedente_data() {
         QTest::addColumn<QByteArray>("dati");
         QTest::addColumn<int>("errore");
-        QTest::newRow("PNG") << immagineDiProva(16, 8, Qt::red, "PNG") << 0;
-        QTest::newRow("BMP") << immagineDiProva(16, 8, Qt::red, "BMP") << 0;
-        QTest::newRow("JPEG") << immagineDiProva(16, 8, Qt::red, "JPG") << 0;
+        for (const char* formato : {"PNG", "BMP", "JPG"})
+            QTest::newRow(formato) << immagineDiProva(16, 8, Qt::red, formato) << 0;
         // Qt reads GIF but does not write it: 16 × 8 red.
         QTest::newRow("GIF") << QByteArray::fromHex(
                                     "47494638396110000800f00000ff000000000021f904000000"
@@ -60,7 +59,7 @@ private Q_SLOTS:
             QVERIFY(!QFile::symLinkTarget(fd.filePath(voce)).endsWith(u"tavola.png"_s));
     }
 
-    void geometriaInTwipsAutoSizeEMouse() {
+    void geometriaAutoSizeMouseEStampaInTwips() {
         HostDiProva host;
         QWidget fondo;
         FXImage fx(&fondo);
@@ -81,15 +80,12 @@ private Q_SLOTS:
                             QPoint(3, 4));
         QCOMPARE(giu.value(0), (QVariantList{1, 1, 15.0f, 30.0f}));
         QCOMPARE(su.value(0), (QVariantList{2, 6, 45.0f, 60.0f}));
-    }
 
-    void stampaNelRettangoloDatoInTwips() {
+        // Printed into its own rectangle, whatever its size on screen.
         QImage pagina(200, 200, QImage::Format_RGB32); // 144 dots per inch: a dot for 10 twips
         pagina.fill(Qt::white);
         pagina.setDotsPerMeterX(qRound(144 / 0.0254));
         pagina.setDotsPerMeterY(qRound(144 / 0.0254));
-        FXImage fx;
-        fx.ImpostaPicture(QImage::fromData(immagineDiProva(4, 2, Qt::red)));
         fx.setPrinterWidth(1000);
         fx.setPrinterHeight(500);
         fx.setPrinterLeft(200);
@@ -103,7 +99,6 @@ private Q_SLOTS:
             QCOMPARE(pagina.pixelColor(fuori), QColor(Qt::white));
 
         // On the host printer: an error with no document open, a picture in the one printed.
-        HostDiProva host;
         QVERIFY_THROWS_EXCEPTION(ErroreVB, fx.setPrinterhDC(host.stampante->painter()));
         host.stampante->startDocument(u"Ilustracja"_s);
         fx.setPrinterhDC(host.stampante->painter());

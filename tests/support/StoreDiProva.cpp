@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QtEndian>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -19,8 +20,7 @@ QByteArray immagineDiProva(int larghezza, int altezza, QColor colore, const char
     img.fill(colore);
     QByteArray dati;
     QBuffer b(&dati);
-    b.open(QIODevice::WriteOnly);
-    img.save(&b, formato);
+    img.save(&b, formato); // opens the buffer for writing
     return dati;
 }
 
@@ -40,12 +40,9 @@ void scriviZipGrezzo(const QString& file, const QList<std::pair<QByteArray, QByt
 void alteraDirectory(const QString& file, int campo, quint32 valore) {
     QFile f(file);
     f.open(QIODevice::ReadWrite);
-    QByteArray dati = f.readAll();
-    const qsizetype p = dati.indexOf("PK\x01\x02");
-    for (int k = 0; k < 4; ++k)
-        dati[p + campo + k] = char(valore >> (8 * k));
-    f.seek(0);
-    f.write(dati);
+    const quint32 le = qToLittleEndian(valore);
+    f.seek(f.readAll().indexOf("PK\x01\x02") + campo);
+    f.write(reinterpret_cast<const char*>(&le), sizeof le);
 }
 
 QStringList tuttiIFile(const QString& cartella) {
