@@ -1,10 +1,10 @@
 #include "HostPaths.h"
 
 #include "Riga.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <QTest>
 
 using namespace hn;

@@ -1,7 +1,8 @@
 #include "Prefisso.h"
-#include "ServiziReali.h"
 
 #include "Riga.h"
+#include "ServiziReali.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
-
 #include <QTest>
 #include <QTimer>
 

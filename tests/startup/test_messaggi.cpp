@@ -2,10 +2,9 @@
 
 #include "Cp1250.h"
 #include "Installazione.h"
-
 #include "Riga.h"
-#include <QBuffer>
 
+#include <QBuffer>
 #include <QTest>
 
 using namespace hn;

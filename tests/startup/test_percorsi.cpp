@@ -1,10 +1,9 @@
 #include "Percorsi.h"
 
 #include "HostDiProva.h"
-
 #include "Riga.h"
-#include <QDir>
 
+#include <QDir>
 #include <QTest>
 
 using namespace hn;
