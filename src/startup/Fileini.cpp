@@ -9,7 +9,6 @@
 #include "Profilo.h"
 
 #include <QFile>
-#include <QTextStream>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -341,8 +340,12 @@ void leggiImpostazioniModulo() {
     leggiFacoltativa(cfg.Volume, QStringLiteral("Opzioni"), QStringLiteral("Volume"), qint32(50));
     leggiFacoltativa(cfg.UltimoLemma, QStringLiteral("Opzioni"), QStringLiteral("UltimoLemma"),
                      QStringLiteral("Dizionario"));
-    leggiFacoltativa(cfg.FilePerCopia, QStringLiteral("Opzioni"), QStringLiteral("FilePerCopia"),
-                     cfg.PathApp + LeggiMessaggio(487));
+    {
+        // The default costs a read of the message file: only when it is needed.
+        QString s = QStringLiteral("Opzioni"), k = QStringLiteral("FilePerCopia");
+        if (!LeggiIniModulo(cfg.FilePerCopia, s, k))
+            cfg.FilePerCopia = cfg.PathApp + LeggiMessaggio(487);
+    }
     leggiFacoltativa(cfg.Tema, QStringLiteral("Opzioni"), QStringLiteral("Tema"), qint16(-1));
     leggiFacoltativa(cfg.History, QStringLiteral("Opzioni"), QStringLiteral("History"), qint16(10));
     leggiFacoltativa(cfg.Sigla, QStringLiteral("Opzioni"), QStringLiteral("Sigla"), qint16(-1));
