@@ -5,6 +5,7 @@
 #include "HostDiProva.h"
 #include "KorAtx.h"
 #include "RichTextBox.h"
+#include "RtfDiProva.h"
 #include "RtfDump.h"
 #include "RtfReader.h"
 
@@ -15,6 +16,8 @@
 #include <QTextDocumentFragment>
 
 using namespace hn;
+using prova::corpus;
+using prova::dumpTesto;
 
 namespace {
 
@@ -25,19 +28,6 @@ const QString kCredito = QStringLiteral(
 const QByteArray kOpis =
     "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fswiss\\fcharset238 Arial;}}"
     "\\f0\\fs20 Ko\\'9c\\'e6 {\\b udowa} jest d\\'b3uga.\\par Druga linia.\\par}";
-
-QString dump(const QString& rtf) {
-    QTextDocument d;
-    leggiRtf(rtfDaStringa(rtf), d);
-    return descriviDocumento(d);
-}
-
-QByteArray corpus(const char* nome) {
-    QFile f(QStringLiteral(RTF_CORPUS "/") + QLatin1String(nome));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing corpus file %s", nome);
-    return f.readAll();
-}
 
 int erroreDi(const std::function<void()>& f) {
     try {
@@ -181,7 +171,7 @@ void TestRichTextControls::kfTestoESelezione() {
     atx.setSelLength(5);
     // 63 gives the selection as RTF with its formatting, 0 as plain text.
     atx.setSelFType(KorAtx::kTuttiIFormati);
-    QCOMPARE(dump(atx.SelText()), QStringLiteral("P[ql] {Arial 10 b}\"udowa\"\n"));
+    QCOMPARE(dumpTesto(atx.SelText()), QStringLiteral("P[ql] {Arial 10 b}\"udowa\"\n"));
     atx.setSelFType(KorAtx::kTestoSemplice);
     QCOMPARE(atx.SelText(), QStringLiteral("udowa"));
     QCOMPARE(atx.FText(), QStringLiteral("Kość udowa jest długa.\r\nDruga linia."));
@@ -299,7 +289,7 @@ void TestRichTextControls::kfCopiaNegliAppunti() {
     QVERIFY(h.appunti.corrente.rtf.isEmpty());
     atx.impostaMembro(118, 2);
     const ClipboardContents& cc = h.appunti.corrente;
-    QCOMPARE(dump(QString::fromLatin1(cc.rtf)),
+    QCOMPARE(dumpTesto(QString::fromLatin1(cc.rtf)),
              QStringLiteral("P[ql] {Arial 10}\"Kość \" {Arial 10 b}\"udowa\" {Arial 10}\" jest "
                             "długa.\"\nP[ql] {Arial 10}\"Druga linia.\" <img 2x2>\n"));
     QCOMPARE(cc.text, QStringLiteral("Kość udowa jest długa.\nDruga linia."));

@@ -2,6 +2,7 @@
 // controls are given, and input that must not crash or hang; the corpus also goes through the
 // writer and the hnemar-rtf tool.
 
+#include "RtfDiProva.h"
 #include "RtfDump.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -14,21 +15,10 @@
 #include <QTextDocument>
 
 using namespace hn;
+using prova::corpus;
+using prova::dump;
 
 namespace {
-
-QString dump(QByteArrayView rtf) {
-    QTextDocument d;
-    leggiRtf(rtf, d);
-    return descriviDocumento(d);
-}
-
-QByteArray corpus(const char* nome) {
-    QFile f(QStringLiteral(RTF_CORPUS "/") + QLatin1String(nome));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing corpus file %s", nome);
-    return f.readAll();
-}
 
 // What hnemar-rtf prints, or a marker when it ends with another exit code.
 QByteArray strumento(const QStringList& argomenti, int codice = 0) {
