@@ -1,1 +1,0 @@
-// Hosted components: the rich-text, image display and blob reader controls.
