@@ -6,6 +6,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(__file__))
 import home  # noqa: E402
+import viewer  # noqa: E402
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..', 'data', 'demo')
 
@@ -19,3 +20,4 @@ def write(rel, content):
 
 if __name__ == '__main__':
     write('prefix/drive_d/SFONDI/sistemi.bmp.svg', home.build())
+    write('prefix/drive_d/SFONDI/schelet.bmp.svg', viewer.build())
