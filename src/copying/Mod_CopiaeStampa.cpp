@@ -1,5 +1,6 @@
 #include "Mod_CopiaeStampa.h"
 
+#include "DialogoComune.h"
 #include "ErroreVB.h"
 #include "Host.h"
 
@@ -95,6 +96,41 @@ double FattoreX() {
 }
 double FattoreY() {
     return fattoreY_;
+}
+
+void ScegliFile(DialogoComune& dialogo, QString& nome, const QString& filtro) {
+    try {
+        dialogo.FileName = EstraiNomeFileDaPathNameCompleto(nome);
+        dialogo.Filter = filtro;
+        dialogo.InitDir = EstraiPathDaNomeFileCompleto(nome);
+        dialogo.CancelError = true;
+        dialogo.setAction(DialogoComune::AzioneSalvaConNome);
+        // Callers add ".rtf" or ".bmp" themselves, so the extension goes: the file name's last
+        // dot, so that a dotted folder stays whole and a name that is all extension is kept.
+        QString scelto = dialogo.FileName;
+        const qsizetype barra = scelto.lastIndexOf(u'\\');
+        const qsizetype punto = scelto.lastIndexOf(u'.');
+        if (punto > barra && punto > barra + 1)
+            scelto.truncate(punto);
+        dialogo.FileName = scelto;
+        nome = dialogo.FileName;
+    } catch (const ErroreVB&) {
+        // Cancel and chooser failures alike end the choice with nothing changed.
+    }
+}
+
+QString EstraiNomeFileDaPathNameCompleto(const QString& s) {
+    const qsizetype barra = s.lastIndexOf(u'\\');
+    if (barra < 0)
+        return {};
+    return s.mid(barra + 1).trimmed();
+}
+
+QString EstraiPathDaNomeFileCompleto(const QString& s) {
+    const QString nome = EstraiNomeFileDaPathNameCompleto(s);
+    if (nome.isEmpty())
+        return {};
+    return s.left(s.size() - nome.size());
 }
 
 QString RigaDiCredito() {

@@ -7,6 +7,8 @@
 
 namespace hn {
 
+class DialogoComune;
+
 // A control as the layout pass sees it. Every member raises run-time error 438 unless the
 // control's kind has it (a timer has no geometry, a shape no border style), so a form's controls
 // only override what they really offer.
@@ -47,6 +49,18 @@ double FattoreY();
 // The line that names the product and its publisher, at the head of printed text, of the
 // printed illustration and of every text appended to the copy file.
 QString RigaDiCredito();
+
+// Lets the user pick the copy file through the save-as chooser. nome is a Windows path without
+// extension: in, where the chooser opens and the name it offers; out, the file chosen, with its
+// extension cut off. Cancel, or any failure of the chooser, leaves nome as it was, silently.
+void ScegliFile(DialogoComune& dialogo, QString& nome, const QString& filtro);
+
+// The part after the last backslash, trimmed; "" when there is no backslash.
+QString EstraiNomeFileDaPathNameCompleto(const QString& s);
+
+// The folder with its trailing backslash: s without as many characters at its end as the
+// file-name part has; "" when there is no file-name part.
+QString EstraiPathDaNomeFileCompleto(const QString& s);
 
 } // namespace Mod_CopiaeStampa
 
