@@ -50,8 +50,10 @@ int main(int argc, char** argv) {
         cartellaRuntime = QDir::tempPath();
     FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
     QtClipboard clipboard;
+    QtFileChooser fileChooser;
     QtPrinter printer;
     setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer});
+    host().fileChooser = &fileChooser;
 
     FMed fmed;
     try {

@@ -1,12 +1,16 @@
 #include "ServiziReali.h"
 
 #include "ErroreVB.h"
+#include "HostPaths.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QCursor>
 #include <QDateTime>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHash>
 #include <QMessageBox>
 #include <QMimeData>
@@ -126,6 +130,16 @@ void QtClipboard::clear() {
     QGuiApplication::clipboard()->clear();
 }
 
+namespace {
+QByteArray codificaImmagine(const QImage& immagine, const char* formato) {
+    QByteArray dati;
+    QBuffer buffer(&dati);
+    buffer.open(QIODevice::WriteOnly);
+    immagine.save(&buffer, formato);
+    return dati;
+}
+} // namespace
+
 void QtClipboard::put(const ClipboardContents& c) {
     auto* dati = new QMimeData;
     if (!c.rtf.isEmpty()) {
@@ -136,8 +150,13 @@ void QtClipboard::put(const ClipboardContents& c) {
         dati->setHtml(c.html);
     if (!c.text.isEmpty())
         dati->setText(c.text);
-    if (!c.image.isNull())
+    if (!c.image.isNull()) {
+        // Both forms offered outright: image editors on X11 ask for PNG, office suites
+        // often for BMP.
         dati->setImageData(c.image);
+        dati->setData(QStringLiteral("image/png"), codificaImmagine(c.image, "PNG"));
+        dati->setData(QStringLiteral("image/bmp"), codificaImmagine(c.image, "BMP"));
+    }
     QGuiApplication::clipboard()->setMimeData(dati);
 }
 
@@ -153,6 +172,44 @@ ClipboardContents QtClipboard::contents() const {
             c.image = qvariant_cast<QImage>(d->imageData());
     }
     return c;
+}
+
+std::optional<QString> QtFileChooser::saveAs(const QString& filter, const QString& initialFolder,
+                                             const QString& fileName) {
+    // "description|pattern|…" pairs become Qt's "description (pattern);;…"; a bare pattern is
+    // its own description.
+    const QStringList parti = filter.split(u'|');
+    QStringList filtri;
+    if (parti.size() < 2) {
+        filtri.append(filter);
+    } else {
+        for (qsizetype i = 0; i + 1 < parti.size(); i += 2)
+            filtri.append(parti[i] + QStringLiteral(" (") + parti[i + 1] + u')');
+    }
+    HostPaths* paths = host().paths;
+    QString cartella;
+    if (!initialFolder.isEmpty() && paths)
+        cartella = paths->toHost(initialFolder).value_or(QString());
+    if (cartella.isEmpty() || !QFileInfo(cartella).isDir())
+        cartella = QDir::currentPath();
+
+    QFileDialog dialogo(QApplication::activeWindow(), QStringLiteral("Zapisz jako"), cartella);
+    dialogo.setAcceptMode(QFileDialog::AcceptSave);
+    dialogo.setFileMode(QFileDialog::AnyFile);
+    // Copies are appended to the file: asking to replace it would say the wrong thing. The
+    // non-native dialog is the one whose labels we can give in Polish.
+    dialogo.setOptions(QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+    dialogo.setNameFilters(filtri);
+    dialogo.setLabelText(QFileDialog::LookIn, QStringLiteral("Zapisz w:"));
+    dialogo.setLabelText(QFileDialog::FileName, QStringLiteral("Nazwa pliku:"));
+    dialogo.setLabelText(QFileDialog::FileType, QStringLiteral("Zapisz jako typ:"));
+    dialogo.setLabelText(QFileDialog::Accept, QStringLiteral("Zapisz"));
+    dialogo.setLabelText(QFileDialog::Reject, QStringLiteral("Anuluj"));
+    dialogo.selectFile(fileName);
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString scelto = dialogo.selectedFiles().constFirst();
+    return paths ? paths->toWindows(scelto) : scelto;
 }
 
 QtPrinter::QtPrinter(QString pdfFile)

@@ -54,6 +54,14 @@ public:
     ClipboardContents contents() const override;
 };
 
+// QFileDialog over the prefix: opens in the host folder of the Windows folder asked for and maps
+// the chosen file back to Windows form.
+class QtFileChooser : public FileChooserService {
+public:
+    std::optional<QString> saveAs(const QString& filter, const QString& initialFolder,
+                                  const QString& fileName) override;
+};
+
 // The default printer, or a PDF file when there is none or when a file is named.
 class QtPrinter : public PrinterService {
 public:
