@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         cartellaRuntime = QDir::tempPath();
     FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
     QtClipboard clipboard;
-    QtPrinter printer;
+    QtPrinter printer(DestinazioneStampa::dallAmbiente());
     setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer});
 
     FMed fmed;
