@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
     QtClipboard clipboard;
     QtFileChooser fileChooser;
-    QtPrinter printer;
+    QtPrinter printer(DestinazioneStampa::dallAmbiente());
     setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer});
     host().fileChooser = &fileChooser;
 
