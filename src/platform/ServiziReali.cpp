@@ -2,6 +2,7 @@
 
 #include "ErroreVB.h"
 #include "HostPaths.h"
+#include "Palco.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -84,20 +85,24 @@ void ExitProgramEnd::endNow(int exitCode) {
 }
 
 namespace {
-QSize modoVirtuale() {
+// Without a stage (tests, tools) the primary screen is measured as it is.
+GeometriaPalco senzaPalco() {
     const QScreen* s = QGuiApplication::primaryScreen();
-    const QSize reale = s ? s->geometry().size() : QSize(1024, 768);
-    if (reale.width() >= 1024 && reale.height() >= 768)
-        return {1024, 768};
-    return reale;
+    return calcolaPalco(s ? s->geometry().size() : QSize(), ModoScala::Adatta);
 }
 } // namespace
 
 int QtScreen::widthPixels() const {
-    return modoVirtuale().width();
+    return (palco_ ? palco_->geometria() : senzaPalco()).schermo.width();
 }
 int QtScreen::heightPixels() const {
-    return modoVirtuale().height();
+    return (palco_ ? palco_->geometria() : senzaPalco()).schermo.height();
+}
+QPoint QtScreen::origine() const {
+    return palco_ ? palco_->origineDesktop() : QPoint();
+}
+bool QtScreen::scalaLiscia() const {
+    return palco_ && !palco_->geometria().nitido;
 }
 
 void QtScreen::setMousePointer(int pointer) {

@@ -21,19 +21,26 @@ public:
     void endNow(int exitCode) override;
 };
 
-// The forms are drawn for 640 × 480, 800 × 600 and 1024 × 768 displays; a larger monitor is
-// presented as a 1024 × 768 screen that the window scales up.
+class Palco;
+
+// The forms are drawn for 640 × 480, 800 × 600 and 1024 × 768 displays; on any other monitor
+// the stage presents a 1024 × 768 screen scaled to fit.
 class QtScreen : public ScreenService {
 public:
+    explicit QtScreen(const Palco* palco = nullptr)
+        : palco_(palco) {}
     int widthPixels() const override;
     int heightPixels() const override;
     double twipsPerPixelX() const override { return 15.0; }
     double twipsPerPixelY() const override { return 15.0; }
+    QPoint origine() const override;
+    bool scalaLiscia() const override;
     void setMousePointer(int pointer) override;
     int mousePointer() const override { return pointer_; }
     void doEvents() override;
 
 private:
+    const Palco* palco_;
     int pointer_ = Puntatore::Predefinito;
 };
 
