@@ -1,4 +1,5 @@
 #include "FMed.h"
+#include "Figure.h"
 #include "Fileini.h"
 #include "Installazione.h"
 #include "Riga.h"
@@ -326,6 +327,7 @@ private Q_SLOTS:
     void firstInstanceStartsAndNamesItsWindow() {
         HostDiProva host(800, 600);
         Installazione(host).scrivi();
+        host.scriviFile("D:\\SFONDI\\sistemi.bmp", prova::figura(1024, 768, Qt::black));
         FMed fmed;
         fmed.Form_Load();
         QCOMPARE(fmed.windowTitle(), QStringLiteral("Velto 2002"));
