@@ -1,8 +1,8 @@
 #include "FMed.h"
-#include "Figure.h"
 #include "Fileini.h"
 #include "Installazione.h"
 #include "Riga.h"
+#include "StoreDiProva.h"
 
 #include <QDir>
 #include <QTest>
@@ -327,7 +327,8 @@ private Q_SLOTS:
     void firstInstanceStartsAndNamesItsWindow() {
         HostDiProva host(800, 600);
         Installazione(host).scrivi();
-        host.scriviFile("D:\\SFONDI\\sistemi.bmp", prova::figura(1024, 768, Qt::black));
+        host.scriviFile("D:\\SFONDI\\sistemi.bmp",
+                        prova::immagineDiProva(1024, 768, Qt::black, "BMP"));
         FMed fmed;
         fmed.Form_Load();
         QCOMPARE(fmed.windowTitle(), QStringLiteral("Velto 2002"));
