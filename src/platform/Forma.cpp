@@ -257,11 +257,13 @@ bool Forma::Unload(int modo) {
     return true;
 }
 
+// Position by the window's outer corner, as the desktop places windows; size of the client area,
+// which is the whole window once the forms go borderless.
 double Forma::Left() const {
-    return geometry().x() * twipsPerPixelX();
+    return pos().x() * twipsPerPixelX();
 }
 double Forma::Top() const {
-    return geometry().y() * twipsPerPixelY();
+    return pos().y() * twipsPerPixelY();
 }
 double Forma::Width() const {
     return width() * twipsPerPixelX();
@@ -271,7 +273,8 @@ double Forma::Height() const {
 }
 
 void Forma::Move(double left, double top, double width, double height) {
-    setGeometry(pixelX(left), pixelY(top), pixelX(width), pixelY(height));
+    move(pixelX(left), pixelY(top));
+    resize(pixelX(width), pixelY(height));
 }
 
 void Forma::setWindowStateProp(int stato) {
