@@ -35,6 +35,7 @@ public:
 
 private:
     int pointer_ = Puntatore::Predefinito;
+    bool pushed_ = false; // an override cursor of ours is on the stack
 };
 
 // A lock file in a folder; QLockFile sees through a lock left by a crashed instance.
