@@ -70,17 +70,28 @@ QString leggiRecordMessaggio(QIODevice& file, int numero, QString& titolo) {
             return {};
         riga = file.read(LunghezzaRecordMessaggio);
     } else {
-        bool trovato = false;
-        while (!file.atEnd()) {
-            riga = file.readLine(64 * 1024);
-            while (riga.endsWith('\n') || riga.endsWith('\r'))
-                riga.chop(1);
-            bool numerico = false;
-            const int n = campo(riga, ColonnaNumero, LarghezzaNumero).toInt(&numerico);
-            if (numerico && n == numero) {
-                trovato = true;
+        // Only a line's first record's worth of bytes matters; the rest of a longer line is
+        // skipped in pieces, so a file of bare line feeds or of one huge line costs no more
+        // memory than a normal one.
+        char pezzo[LunghezzaRecordMessaggio + 1];
+        bool inizioRiga = true, trovato = false;
+        for (;;) {
+            const qint64 n = file.readLine(pezzo, sizeof pezzo);
+            if (n <= 0)
                 break;
+            const bool fineRiga = pezzo[n - 1] == '\n';
+            if (inizioRiga) {
+                riga = QByteArray(pezzo, n);
+                while (riga.endsWith('\n') || riga.endsWith('\r'))
+                    riga.chop(1);
+                bool numerico = false;
+                const int k = campo(riga, ColonnaNumero, LarghezzaNumero).toInt(&numerico);
+                if (numerico && k == numero) {
+                    trovato = true;
+                    break;
+                }
             }
+            inizioRiga = fineRiga;
         }
         if (!trovato)
             return {};
@@ -103,16 +114,48 @@ QString SostituisciParametri(const QString& testo, const QString& parametro) {
     return risultato;
 }
 
+QString fileMessaggi() {
+    const QString cartella = host().paths ? host().paths->programFolder() : QString();
+    for (const QString& nome :
+         {cartella + QStringLiteral("\\help.bin"), cartella + QStringLiteral("\\..\\help.bin")})
+        if (EsisteFile(nome))
+            return nome;
+    return {};
+}
+
+namespace {
+
+// Never an empty box: the number and where its text was looked for let someone fix it.
+QString oSostituto(int numero, const QString& testo) {
+    if (!testo.trimmed().isEmpty())
+        return testo;
+    const auto comeHost = [](const QString& w) {
+        return host().paths ? host().paths->toHost(w).value_or(w) : w;
+    };
+    const QString file = fileMessaggi();
+    if (file.isEmpty())
+        return QStringLiteral("[Komunikat nr %1: nie znaleziono pliku komunikatów %2]")
+            .arg(numero)
+            .arg(comeHost((host().paths ? host().paths->programFolder() : QString()) +
+                          QStringLiteral("\\help.bin")));
+    return QStringLiteral("[Komunikat nr %1: brak tekstu w pliku %2]")
+        .arg(numero)
+        .arg(comeHost(file));
+}
+
+} // namespace
+
+QString TestoDaMostrare(int numero, const QString& parametro) {
+    return oSostituto(numero, LeggiMessaggio(numero, {}, parametro));
+}
+
 QString LeggiMessaggio(int numero, const QString& ignorato, const QString& parametro,
                        QString* titolo) {
     Q_UNUSED(ignorato);
     QString titoloLetto;
-    const QString cartella = host().paths ? host().paths->programFolder() : QString();
-    QString nome = cartella + QStringLiteral("\\help.bin");
-    if (!EsisteFile(nome))
-        nome = cartella + QStringLiteral("\\..\\help.bin");
+    const QString nome = fileMessaggi();
     QString testo;
-    if (EsisteFile(nome)) {
+    if (!nome.isEmpty()) {
         // A file that cannot be opened reads like a missing one: the reports that need it are
         // called from error handlers, which must not fail in turn.
         QFile file(host().paths->toHost(nome).value_or(QString()));
@@ -131,13 +174,14 @@ int SegnalaErrore(const ErroreVB& errore, const QString& contesto) {
     if (n < 0) // errors reported by controls: let the caller go on
         return Risposta::Ignora;
 
+    // TestoMessaggio keeps what the file says; the box shows a stand-in for a missing text.
     TestoMessaggio = LeggiMessaggio(63, {}, QString::number(n), &TitoloMessaggio);
-    const QString apertura = TestoMessaggio + u' ';
+    const QString apertura = oSostituto(63, TestoMessaggio) + u' ';
     QString rapporto;
     int stile = Stile::OK | Stile::Critico;
     auto conMessaggio = [&](int numero, const QString& parametro) {
         TestoMessaggio = LeggiMessaggio(numero, {}, parametro, &TitoloMessaggio);
-        rapporto = apertura + TestoMessaggio;
+        rapporto = apertura + oSostituto(numero, TestoMessaggio);
     };
     switch (n) {
     case 53:
@@ -162,7 +206,7 @@ int SegnalaErrore(const ErroreVB& errore, const QString& contesto) {
         break;
     case 482:
         TestoMessaggio = LeggiMessaggio(70, {}, {}, &TitoloMessaggio);
-        rapporto = TestoMessaggio;
+        rapporto = oSostituto(70, TestoMessaggio);
         stile = Stile::RiprovaAnnulla | Stile::Critico;
         break;
     case 65532:
