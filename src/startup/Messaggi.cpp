@@ -70,28 +70,46 @@ QString leggiRecordMessaggio(QIODevice& file, int numero, QString& titolo) {
             return {};
         riga = file.read(LunghezzaRecordMessaggio);
     } else {
-        // Only a line's first record's worth of bytes matters; the rest of a longer line is
-        // skipped in pieces, so a file of bare line feeds or of one huge line costs no more
-        // memory than a normal one.
-        char pezzo[LunghezzaRecordMessaggio + 1];
-        bool inizioRiga = true, trovato = false;
-        for (;;) {
-            const qint64 n = file.readLine(pezzo, sizeof pezzo);
-            if (n <= 0)
+        // Read in large blocks, keeping only the first record's worth of each line: a file of
+        // bare line feeds or of one huge line costs what a normal file of its size does.
+        bool trovato = false;
+        auto corrisponde = [&] {
+            while (riga.endsWith('\r'))
+                riga.chop(1);
+            bool numerico = false;
+            const int k = campo(riga, ColonnaNumero, LarghezzaNumero).toInt(&numerico);
+            return numerico && k == numero;
+        };
+        QByteArray blocco;
+        while (!trovato) {
+            blocco = file.read(64 * 1024);
+            if (blocco.isEmpty()) {
+                trovato = !riga.isEmpty() && corrisponde(); // a last line without its end
                 break;
-            const bool fineRiga = pezzo[n - 1] == '\n';
-            if (inizioRiga) {
-                riga = QByteArray(pezzo, n);
-                while (riga.endsWith('\n') || riga.endsWith('\r'))
-                    riga.chop(1);
-                bool numerico = false;
-                const int k = campo(riga, ColonnaNumero, LarghezzaNumero).toInt(&numerico);
-                if (numerico && k == numero) {
+            }
+            qsizetype pos = 0;
+            while (pos < blocco.size()) {
+                if (riga.isEmpty()) { // empty lines: nothing to look at
+                    const char* d = blocco.constData();
+                    while (pos < blocco.size() && d[pos] == '\n')
+                        ++pos;
+                    if (pos == blocco.size())
+                        break;
+                }
+                const qsizetype fine = blocco.indexOf('\n', pos);
+                const qsizetype fineTratto = fine < 0 ? blocco.size() : fine;
+                if (riga.size() < LunghezzaRecordMessaggio)
+                    riga.append(blocco.constData() + pos,
+                                qMin(fineTratto - pos, LunghezzaRecordMessaggio - riga.size()));
+                if (fine < 0)
+                    break;
+                pos = fine + 1;
+                if (!riga.isEmpty() && corrisponde()) {
                     trovato = true;
                     break;
                 }
+                riga.resize(0); // keeps its room for the next line
             }
-            inizioRiga = fineRiga;
         }
         if (!trovato)
             return {};
