@@ -2,6 +2,7 @@
 #include "FinestraGuida.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Opzioni.h"
 #include "Palco.h"
 #include "Prefisso.h"
 #include "ServiziReali.h"
@@ -45,10 +46,19 @@ private:
     QWidget* finestra_;
     bool fatto_ = false;
 };
+const Comando riga{"hnemar", "Użycie: hnemar [--help] [--version]\n",
+                   "Uruchamia atlas anatomiczny HNemar. Instalacja: folder HNEMAR_PREFIX albo\n"
+                   "~/.local/share/hnemar/prefix, uzupełniany z atlasu demonstracyjnego.\n"};
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto uscita = opzioniComuni(argc, argv, riga))
+        return *uscita;
+    // Checked before any window exists: a wrong argument must not need a display to be told.
+    if (argc > 1)
+        return usoErrato(
+            riga, QStringLiteral("nieznany argument: %1").arg(QString::fromLocal8Bit(argv[1])));
     // The scale is chosen from the monitor before the GUI starts: it cannot change later.
     const GeometriaPalco geometriaPalco = preparaPalco(argc, argv);
     QApplication app(argc, argv);
@@ -57,18 +67,8 @@ int main(int argc, char** argv) {
 
     QtMessageBox messageBox;
     const Prefisso prefisso = scegliPrefisso();
-    if (!QFileInfo(prefisso.cartella).isDir()) {
-        if (prefisso.daAmbiente)
-            fallisci(messageBox,
-                     QStringLiteral("Folder instalacji %1 (HNEMAR_PREFIX) nie istnieje.")
-                         .arg(prefisso.cartella));
-        QString errore;
-        if (!completaDaDemo(cartellaDemo(), prefisso.cartella, &errore))
-            fallisci(messageBox,
-                     QStringLiteral("Nie można przygotować instalacji demonstracyjnej w %1 "
-                                    "(problem z: %2).")
-                         .arg(prefisso.cartella, errore));
-    }
+    if (const QString problema = preparaPrefisso(prefisso, cartellaDemo()); !problema.isEmpty())
+        fallisci(messageBox, problema);
 
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;

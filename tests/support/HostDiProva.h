@@ -29,6 +29,7 @@ struct BoxMostrato {
 };
 
 // Records every box and answers from a script; an empty script answers with the first button.
+// An answer the box's style does not offer throws std::logic_error.
 class ScriptedMessageBox : public MessageBoxService {
 public:
     int show(const QString& text, int style, const QString& title) override;
