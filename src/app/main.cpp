@@ -3,6 +3,7 @@
 #include "FinestraGuida.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Palco.h"
 #include "Prefisso.h"
 #include "ServiziReali.h"
 
@@ -42,6 +43,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // The scale is chosen from the monitor before the GUI starts: it cannot change later.
+    const GeometriaPalco geometriaPalco = preparaPalco(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hnemar"));
     QApplication::setApplicationDisplayName(QStringLiteral("HNemar"));
@@ -63,15 +66,18 @@ int main(int argc, char** argv) {
 
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;
-    QtScreen screen;
+    Palco palco(geometriaPalco);
+    QtScreen screen(&palco);
     QString cartellaRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (cartellaRuntime.isEmpty())
         cartellaRuntime = QDir::tempPath();
     FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
     QtClipboard clipboard;
-    QtPrinter printer;
+    QtFileChooser fileChooser;
+    QtPrinter printer(DestinazioneStampa::dallAmbiente());
     FinestraGuida guida;
     setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer, &guida});
+    host().fileChooser = &fileChooser;
 
     // The home screen makes the plate viewer on the first body-system click.
     FMed::registraVisore([] { return std::make_unique<FMed1>(); });
@@ -86,5 +92,6 @@ int main(int argc, char** argv) {
         fallisci(messageBox, QStringLiteral("Nieoczekiwany błąd podczas uruchamiania: %1")
                                  .arg(QString::fromUtf8(e.what())));
     }
+    fmed.move(sulDesktop(fmed.pos()));
     return QApplication::exec();
 }

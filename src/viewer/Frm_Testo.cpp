@@ -69,7 +69,9 @@ void Frm_Testo::Move(double left, double top, double width, double height) {
 }
 
 void Frm_Testo::applicaGeometria() {
-    setGeometry(pixelX(left_), pixelY(top_), pixelX(width_), pixelY(height_));
+    // Placed in screen twips: the program's screen may lie anywhere on the desktop.
+    setGeometry(QRect(sulDesktop(QPoint(pixelX(left_), pixelY(top_))),
+                      QSize(pixelX(width_), pixelY(height_))));
 }
 
 void Frm_Testo::ImpostaVisible(bool visibile) {
