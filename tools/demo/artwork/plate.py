@@ -40,9 +40,13 @@ class Spot:
         self.y = anchor[1] + 3.5 if y is None else y
         shown = name + (' ›' if link else '')
         # Long names take two lines, split at the space nearest the middle.
-        if len(shown) > 17 and ' ' in shown:
+        limit = 15 if link else 17
+        if len(shown) > limit and ' ' in shown:
             cut = min((i for i, ch in enumerate(shown) if ch == ' '), key=lambda i: abs(i - len(shown) / 2))
             self.lines = [shown[:cut], shown[cut + 1:]]
+        elif len(shown) > limit and '-' in shown:
+            cut = min((i for i, ch in enumerate(shown) if ch == '-'), key=lambda i: abs(i - len(shown) / 2))
+            self.lines = [shown[:cut + 1], shown[cut + 1:]]
         else:
             self.lines = [shown]
 
