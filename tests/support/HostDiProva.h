@@ -86,6 +86,12 @@ public:
     int svuotamenti = 0;
 };
 
+class RecordingHelpViewer : public HelpViewerService {
+public:
+    void showContents(const QString& helpFile) override { aperti.append(helpFile); }
+    QStringList aperti;
+};
+
 // Installs a full set of doubles over a fresh temporary prefix for the life of the object, and
 // puts the previous host back afterwards.
 class HostDiProva {
@@ -111,6 +117,7 @@ public:
     FixedScreen schermo;
     std::unique_ptr<FileInstanceLock> istanza;
     RecordingClipboard appunti;
+    RecordingHelpViewer guida;
     std::unique_ptr<QtPrinter> stampante; // prints to a PDF in the test folder
     QString filePdf;
 
