@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
         fallisci(messageBox, QStringLiteral("Nieoczekiwany błąd podczas uruchamiania: %1")
                                  .arg(QString::fromUtf8(e.what())));
     }
-    fmed.move(sulDesktop(fmed.pos()));
+    // Not full screen: the form covers the program's screen, which the stage places.
     fmed.show();
     return QApplication::exec();
 }

@@ -257,11 +257,17 @@ bool Forma::Unload(int modo) {
     return true;
 }
 
+// A window's place is kept on the program's screen, which need not start at the desktop's
+// corner (see the stage); a form inside another widget keeps its parent's coordinates.
+QPoint Forma::posizioneSulloSchermo() const {
+    return isWindow() ? dalDesktop(geometry().topLeft()) : geometry().topLeft();
+}
+
 double Forma::Left() const {
-    return geometry().x() * twipsPerPixelX();
+    return posizioneSulloSchermo().x() * twipsPerPixelX();
 }
 double Forma::Top() const {
-    return geometry().y() * twipsPerPixelY();
+    return posizioneSulloSchermo().y() * twipsPerPixelY();
 }
 double Forma::Width() const {
     return width() * twipsPerPixelX();
@@ -271,7 +277,8 @@ double Forma::Height() const {
 }
 
 void Forma::Move(double left, double top, double width, double height) {
-    setGeometry(pixelX(left), pixelY(top), pixelX(width), pixelY(height));
+    const QPoint p(pixelX(left), pixelY(top));
+    setGeometry(QRect(isWindow() ? sulDesktop(p) : p, QSize(pixelX(width), pixelY(height))));
 }
 
 void Forma::setWindowStateProp(int stato) {

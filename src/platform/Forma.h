@@ -191,6 +191,7 @@ protected:
 private:
     friend class ControlloForma;
     void attiva();
+    QPoint posizioneSulloSchermo() const;
     // True when the key was swallowed.
     bool tastoPremuto(QKeyEvent* evento);
 

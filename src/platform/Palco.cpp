@@ -10,6 +10,7 @@
 #include <QShortcut>
 #include <QWindow>
 #include <cmath>
+#include <vector>
 
 namespace hn {
 
@@ -76,7 +77,12 @@ GeometriaPalco preparaPalco(int& argc, char** argv) {
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     QSize monitor;
     {
-        QGuiApplication misura(argc, argv);
+        // On copies: the GUI takes its own options out of the arguments, and the real one
+        // must still see them.
+        int argcMisura = argc;
+        std::vector<char*> argvMisura(argv, argv + argc);
+        argvMisura.push_back(nullptr);
+        QGuiApplication misura(argcMisura, argvMisura.data());
         QScreen* s = QGuiApplication::screenAt(QCursor::pos());
         if (!s)
             s = QGuiApplication::primaryScreen();
