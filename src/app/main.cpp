@@ -54,8 +54,10 @@ int main(int argc, char** argv) {
         cartellaRuntime = QDir::tempPath();
     FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
     QtClipboard clipboard;
-    QtPrinter printer;
+    QtFileChooser fileChooser;
+    QtPrinter printer(DestinazioneStampa::dallAmbiente());
     setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer});
+    host().fileChooser = &fileChooser;
 
     FMed fmed;
     try {

@@ -139,6 +139,17 @@ public:
     virtual void showContents(const QString& helpFile) = 0;
 };
 
+// The save-as chooser. Folder and names are Windows-form paths in and out; the host maps the
+// chosen file back to a drive letter.
+class FileChooserService {
+public:
+    virtual ~FileChooserService() = default;
+    // filter: "description|pattern", or a bare pattern such as "*.rtf". An empty folder leaves
+    // the choice of starting place to the host. Empty when the user cancels.
+    virtual std::optional<QString> saveAs(const QString& filter, const QString& initialFolder,
+                                          const QString& fileName) = 0;
+};
+
 struct Host {
     MessageBoxService* messageBox = nullptr;
     ProgramEnd* programEnd = nullptr;
@@ -148,6 +159,7 @@ struct Host {
     ClipboardService* clipboard = nullptr;
     PrinterService* printer = nullptr;
     HelpViewerService* help = nullptr;
+    FileChooserService* fileChooser = nullptr;
 };
 
 Host& host();

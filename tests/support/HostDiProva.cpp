@@ -33,6 +33,7 @@ HostDiProva::HostDiProva(int larghezza, int altezza)
     filePdf = cartella.path() + QStringLiteral("/stampa.pdf");
     stampante = std::make_unique<QtPrinter>(filePdf);
     setHost({&box, &fine, &schermo, paths.get(), istanza.get(), &appunti, stampante.get(), &guida});
+    host().fileChooser = &sceltaFile;
 }
 
 HostDiProva::~HostDiProva() {

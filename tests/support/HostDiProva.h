@@ -95,6 +95,21 @@ class RecordingHelpViewer : public HelpViewerService {
 public:
     void showContents(const QString& helpFile) override { aperti.append(helpFile); }
     QStringList aperti;
+struct SceltaChiesta {
+    QString filtro, cartella, nome;
+};
+
+// Records what the chooser was opened with and answers from a script: a Windows path chosen, or
+// nullopt for Cancel (also the answer once the script is used up).
+class ScriptedFileChooser : public FileChooserService {
+public:
+    std::optional<QString> saveAs(const QString& filter, const QString& initialFolder,
+                                  const QString& fileName) override {
+        chieste.append({filter, initialFolder, fileName});
+        return risposte.isEmpty() ? std::nullopt : risposte.takeFirst();
+    }
+    QList<SceltaChiesta> chieste;
+    QList<std::optional<QString>> risposte;
 };
 
 // Installs a full set of doubles over a fresh temporary prefix for the life of the object, and
@@ -123,6 +138,7 @@ public:
     std::unique_ptr<FileInstanceLock> istanza;
     RecordingClipboard appunti;
     RecordingHelpViewer guida;
+    ScriptedFileChooser sceltaFile;
     std::unique_ptr<QtPrinter> stampante; // prints to a PDF in the test folder
     QString filePdf;
 
