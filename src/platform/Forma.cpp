@@ -1,5 +1,6 @@
 #include "Forma.h"
 
+#include "Controlli.h"
 #include "Host.h"
 
 #include <QApplication>
@@ -51,20 +52,18 @@ int maiuscoleDi(Qt::KeyboardModifiers modificatori) {
 
 // ---- ControlloForma ----
 
-namespace {
-Forma* formaDi(QWidget* w) {
+Forma* Forma::di(QWidget* w) {
     for (; w; w = w->parentWidget())
         if (auto* f = qobject_cast<Forma*>(w))
             return f;
     return nullptr;
 }
-} // namespace
 
 ControlloForma::ControlloForma(QWidget* contenitore, const QString& nome, int indice)
     : QWidget(contenitore)
     , nome_(nome)
     , indice_(indice)
-    , forma_(formaDi(contenitore)) {
+    , forma_(Forma::di(contenitore)) {
     setObjectName(indice < 0 ? nome : QStringLiteral("%1(%2)").arg(nome).arg(indice));
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -201,6 +200,7 @@ Forma::~Forma() {
     for (ControlloForma* c : std::as_const(controlli_))
         c->forma_ = nullptr;
     controlli_.clear();
+    linee_.clear();
 }
 
 const QList<Forma*>& Forma::Forms() {
@@ -313,6 +313,13 @@ ControlloForma* Forma::controllo(const QString& nome, int indice) const {
     for (ControlloForma* c : controlli_)
         if (c->Index() == indice && c->Name().compare(nome, Qt::CaseInsensitive) == 0)
             return c;
+    return nullptr;
+}
+
+ArrayLinee* Forma::linee(const QString& nome) const {
+    for (ArrayLinee* a : linee_)
+        if (a->Name().compare(nome, Qt::CaseInsensitive) == 0)
+            return a;
     return nullptr;
 }
 
