@@ -1,4 +1,5 @@
 #include "FMed.h"
+#include "FMed1.h"
 #include "FinestraGuida.h"
 #include "Host.h"
 #include "HostPaths.h"
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
     FinestraGuida guida;
     setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer, &guida});
 
+    // The home screen makes the plate viewer on the first body-system click.
+    FMed::registraVisore([] { return std::make_unique<FMed1>(); });
     FMed fmed;
     // The start-up benchmark times the way to the first painted home screen, then lets go.
     if (qEnvironmentVariableIsSet("HNEMAR_ESCI_DOPO_DIPINTO"))
