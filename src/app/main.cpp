@@ -7,6 +7,7 @@
 #include "Palco.h"
 #include "Prefisso.h"
 #include "ServiziReali.h"
+#include "fstampa.h"
 
 #include <QApplication>
 #include <QDir>
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
 
     // The home screen makes the plate viewer on the first body-system click.
     FMed::registraVisore([] { return std::make_unique<FMed1>(); });
+    agganciViewer.ApriStampa = ApriStampa;
     FMed fmed;
     // The start-up benchmark times the way to the first painted home screen, then lets go.
     if (qEnvironmentVariableIsSet("HNEMAR_ESCI_DOPO_DIPINTO"))
