@@ -135,6 +135,14 @@ public:
                                           const QString& fileName) = 0;
 };
 
+// The help viewer: opens a help file, named by a Windows path, at its contents, in a window of
+// its own; the caller does not wait for it.
+class HelpViewerService {
+public:
+    virtual ~HelpViewerService() = default;
+    virtual void showContents(const QString& helpFile) = 0;
+};
+
 struct Host {
     MessageBoxService* messageBox = nullptr;
     ProgramEnd* programEnd = nullptr;
@@ -143,6 +151,7 @@ struct Host {
     InstanceLock* instance = nullptr;
     ClipboardService* clipboard = nullptr;
     PrinterService* printer = nullptr;
+    HelpViewerService* help = nullptr;
     FileChooserService* fileChooser = nullptr;
 };
 

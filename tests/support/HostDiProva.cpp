@@ -32,7 +32,7 @@ HostDiProva::HostDiProva(int larghezza, int altezza)
     istanza = std::make_unique<FileInstanceLock>(cartella.path() + QStringLiteral("/hnemar.lock"));
     filePdf = cartella.path() + QStringLiteral("/stampa.pdf");
     stampante = std::make_unique<QtPrinter>(filePdf);
-    setHost({&box, &fine, &schermo, paths.get(), istanza.get(), &appunti, stampante.get()});
+    setHost({&box, &fine, &schermo, paths.get(), istanza.get(), &appunti, stampante.get(), &guida});
     host().fileChooser = &sceltaFile;
 }
 

@@ -103,6 +103,12 @@ public:
     QList<std::optional<QString>> risposte;
 };
 
+class RecordingHelpViewer : public HelpViewerService {
+public:
+    void showContents(const QString& helpFile) override { aperti.append(helpFile); }
+    QStringList aperti;
+};
+
 // Installs a full set of doubles over a fresh temporary prefix for the life of the object, and
 // puts the previous host back afterwards.
 class HostDiProva {
@@ -129,6 +135,7 @@ public:
     std::unique_ptr<FileInstanceLock> istanza;
     RecordingClipboard appunti;
     ScriptedFileChooser sceltaFile;
+    RecordingHelpViewer guida;
     std::unique_ptr<QtPrinter> stampante; // prints to a PDF in the test folder
     QString filePdf;
 

@@ -1,0 +1,383 @@
+#include "Controlli.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace hn {
+
+QColor QBColor(int indice) {
+    static const QRgb tavolozza[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
+                                       0x808000, 0xC0C0C0, 0x808080, 0x0000FF, 0x00FF00, 0x00FFFF,
+                                       0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+    if (indice < 0 || indice > 15)
+        throw ErroreVB(Errore::ChiamataNonValida);
+    return QColor::fromRgb(tavolozza[indice]);
+}
+
+namespace {
+void disegnaBordoSingolo(QWidget* w) {
+    QPainter p(w);
+    p.setPen(QPen(Qt::black, 0));
+    p.drawRect(w->rect().adjusted(0, 0, -1, -1));
+}
+} // namespace
+
+// ---- Etichetta ----
+
+Etichetta::Etichetta(QWidget* contenitore, const QString& nome, int indice)
+    : ControlloForma(contenitore, nome, indice) {
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void Etichetta::setBorderStyle(int stile) {
+    bordo_ = stile;
+    update();
+}
+
+void Etichetta::setBackStyle(int stile) {
+    sfondo_ = stile;
+    update();
+}
+
+void Etichetta::setCaption(const QString& testo) {
+    caption_ = testo;
+    update();
+}
+
+void Etichetta::copiaProprietaDa(const ControlloForma& m) {
+    ControlloForma::copiaProprietaDa(m);
+    if (const auto* e = qobject_cast<const Etichetta*>(&m)) {
+        bordo_ = e->bordo_;
+        sfondo_ = e->sfondo_;
+        caption_ = e->caption_;
+        BackColor = e->BackColor;
+        ForeColor = e->ForeColor;
+        Alignment = e->Alignment;
+    }
+}
+
+void Etichetta::paintEvent(QPaintEvent*) {
+    if (sfondo_ == 1 || !caption_.isEmpty()) {
+        QPainter p(this);
+        if (sfondo_ == 1)
+            p.fillRect(rect(), BackColor);
+        if (!caption_.isEmpty()) {
+            p.setPen(ForeColor);
+            const Qt::Alignment a = Alignment == 1   ? Qt::AlignRight
+                                    : Alignment == 2 ? Qt::AlignHCenter
+                                                     : Qt::AlignLeft;
+            p.drawText(rect(), static_cast<int>(a | Qt::AlignTop | Qt::TextWordWrap), caption_);
+        }
+    }
+    if (bordo_ == 1)
+        disegnaBordoSingolo(this);
+}
+
+// ---- Immagine ----
+
+Immagine::Immagine(QWidget* contenitore, const QString& nome, int indice)
+    : ControlloForma(contenitore, nome, indice) {
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void Immagine::ImpostaPicture(const QImage& immagine) {
+    picture_ = immagine;
+    adatta();
+    update();
+}
+
+void Immagine::setStretch(bool s) {
+    stretch_ = s;
+    adatta();
+    update();
+}
+
+void Immagine::setBorderStyle(int stile) {
+    bordo_ = stile;
+    update();
+}
+
+void Immagine::adatta() {
+    if (!stretch_ && !picture_.isNull())
+        Move(Left(), Top(), picture_.width() * twipsPerPixelX(),
+             picture_.height() * twipsPerPixelY());
+}
+
+void Immagine::copiaProprietaDa(const ControlloForma& m) {
+    ControlloForma::copiaProprietaDa(m);
+    if (const auto* i = qobject_cast<const Immagine*>(&m)) {
+        stretch_ = i->stretch_;
+        bordo_ = i->bordo_;
+        ImpostaPicture(i->picture_);
+    }
+}
+
+void Immagine::paintEvent(QPaintEvent*) {
+    if (!picture_.isNull()) {
+        QPainter p(this);
+        if (stretch_)
+            p.drawImage(rect(), picture_);
+        else
+            p.drawImage(0, 0, picture_);
+    }
+    if (bordo_ == 1)
+        disegnaBordoSingolo(this);
+}
+
+// ---- Figura ----
+
+Figura::Figura(QWidget* contenitore, const QString& nome, int indice)
+    : ControlloForma(contenitore, nome, indice) {
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Figura::setBorderColor(const QColor& c) {
+    bordo_ = c;
+    update();
+}
+void Figura::setBorderWidth(int pixel) {
+    spessore_ = std::max(1, pixel);
+    update();
+}
+void Figura::setBorderStyle(int stile) {
+    stileBordo_ = stile;
+    update();
+}
+void Figura::setFillColor(const QColor& c) {
+    riempimento_ = c;
+    update();
+}
+void Figura::setFillStyle(int stile) {
+    stileRiempimento_ = stile;
+    update();
+}
+
+void Figura::copiaProprietaDa(const ControlloForma& m) {
+    ControlloForma::copiaProprietaDa(m);
+    if (const auto* f = qobject_cast<const Figura*>(&m)) {
+        bordo_ = f->bordo_;
+        spessore_ = f->spessore_;
+        stileBordo_ = f->stileBordo_;
+        riempimento_ = f->riempimento_;
+        stileRiempimento_ = f->stileRiempimento_;
+    }
+}
+
+void Figura::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (stileRiempimento_ == 0)
+        p.fillRect(rect(), riempimento_);
+    if (stileBordo_ != 0) {
+        // The frame lies inside the shape's rectangle, however thick.
+        const int s = spessore_;
+        p.setPen(Qt::NoPen);
+        p.setBrush(bordo_);
+        const QRect r = rect();
+        p.drawRect(QRect(r.left(), r.top(), r.width(), s));
+        p.drawRect(QRect(r.left(), r.bottom() - s + 1, r.width(), s));
+        p.drawRect(QRect(r.left(), r.top(), s, r.height()));
+        p.drawRect(QRect(r.right() - s + 1, r.top(), s, r.height()));
+    }
+}
+
+// ---- Riquadro ----
+
+Riquadro::Riquadro(QWidget* contenitore, const QString& nome, int indice)
+    : ControlloForma(contenitore, nome, indice) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void Riquadro::ImpostaPicture(const QImage& immagine) {
+    picture_ = immagine;
+    adatta();
+    update();
+}
+
+void Riquadro::setAutoSize(bool a) {
+    autoSize_ = a;
+    adatta();
+}
+
+void Riquadro::setBorderStyle(int stile) {
+    bordo_ = stile;
+    update();
+}
+
+void Riquadro::adatta() {
+    if (autoSize_ && !picture_.isNull())
+        Move(Left(), Top(), picture_.width() * twipsPerPixelX(),
+             picture_.height() * twipsPerPixelY());
+}
+
+void Riquadro::paintEvent(QPaintEvent* e) {
+    QPainter p(this);
+    p.fillRect(e->rect(), BackColor);
+    if (!picture_.isNull())
+        p.drawImage(e->rect().topLeft(), picture_, e->rect());
+    p.end();
+    if (bordo_ == 1)
+        disegnaBordoSingolo(this);
+}
+
+int scalaDi(const QWidget* contenitore) {
+    if (const auto* r = qobject_cast<const Riquadro*>(contenitore))
+        return r->ScaleMode;
+    if (const auto* f = qobject_cast<const Forma*>(contenitore))
+        return f->ScaleMode();
+    return 1;
+}
+
+// ---- Linea ----
+
+void Linea::setX1(double v) {
+    x1_ = v;
+    array_->aggiorna();
+}
+void Linea::setY1(double v) {
+    y1_ = v;
+    array_->aggiorna();
+}
+void Linea::setX2(double v) {
+    x2_ = v;
+    array_->aggiorna();
+}
+void Linea::setY2(double v) {
+    y2_ = v;
+    array_->aggiorna();
+}
+void Linea::setPunti(double x1, double y1, double x2, double y2) {
+    x1_ = x1;
+    y1_ = y1;
+    x2_ = x2;
+    y2_ = y2;
+    array_->aggiorna();
+}
+void Linea::setBorderColor(const QColor& c) {
+    colore_ = c;
+    array_->aggiorna();
+}
+void Linea::setBorderWidth(int pixel) {
+    spessore_ = std::max(1, pixel);
+    array_->aggiorna();
+}
+void Linea::setVisible(bool v) {
+    if (visibile_ == v)
+        return;
+    visibile_ = v;
+    array_->aggiorna();
+}
+
+// ---- ArrayLinee ----
+
+namespace {
+// A sheet over the whole container, deaf to the mouse, on which the container's lines are drawn;
+// it follows the container's size and stays above the controls made after it.
+class StratoLinee : public QWidget {
+public:
+    StratoLinee(QWidget* contenitore, const ArrayLinee* linee)
+        : QWidget(contenitore)
+        , linee_(linee) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setGeometry(contenitore->rect());
+        contenitore->installEventFilter(this);
+        show();
+    }
+    void scollega() { linee_ = nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!linee_)
+            return;
+        QPainter p(this);
+        linee_->disegna(p);
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == parent() && e->type() == QEvent::Resize)
+            setGeometry(parentWidget()->rect());
+        return false;
+    }
+
+private:
+    const ArrayLinee* linee_;
+};
+} // namespace
+
+ArrayLinee::ArrayLinee(QWidget* contenitore, const QString& nome)
+    : nome_(nome)
+    , contenitore_(contenitore) {
+    if (contenitore)
+        strato_ = new StratoLinee(contenitore, this);
+    elementi_[0].reset(new Linea(this, 0));
+}
+
+ArrayLinee::~ArrayLinee() {
+    if (contenitore_ && strato_) {
+        static_cast<StratoLinee*>(strato_)->scollega();
+        delete strato_;
+    }
+}
+
+Linea& ArrayLinee::operator()(int indice) {
+    auto it = elementi_.find(indice);
+    if (it == elementi_.end())
+        throw ErroreVB(340);
+    return *it->second;
+}
+
+bool ArrayLinee::esiste(int indice) const {
+    return elementi_.count(indice) != 0;
+}
+
+void ArrayLinee::Load(int indice) {
+    if (esiste(indice))
+        throw ErroreVB(360);
+    const Linea& modello = *elementi_.begin()->second;
+    auto nuova = std::unique_ptr<Linea>(new Linea(this, indice));
+    nuova->x1_ = modello.x1_;
+    nuova->y1_ = modello.y1_;
+    nuova->x2_ = modello.x2_;
+    nuova->y2_ = modello.y2_;
+    nuova->colore_ = modello.colore_;
+    nuova->spessore_ = modello.spessore_;
+    nuova->visibile_ = false;
+    elementi_[indice] = std::move(nuova);
+}
+
+void ArrayLinee::Unload(int indice) {
+    if (!esiste(indice))
+        throw ErroreVB(340);
+    if (indice == 0)
+        throw ErroreVB(362);
+    const bool siVedeva = elementi_[indice]->visibile_;
+    elementi_.erase(indice);
+    if (siVedeva)
+        aggiorna();
+}
+
+int ArrayLinee::UBound() const {
+    return elementi_.rbegin()->first;
+}
+
+void ArrayLinee::disegna(QPainter& p) const {
+    const bool twips = scalaDi(contenitore_) == 1;
+    const double sx = twips ? twipsPerPixelX() : 1.0;
+    const double sy = twips ? twipsPerPixelY() : 1.0;
+    for (const auto& [indice, l] : elementi_) {
+        if (!l->visibile_)
+            continue;
+        p.setPen(QPen(l->colore_, l->spessore_ > 1 ? l->spessore_ : 0));
+        p.drawLine(QPointF(std::round(l->x1_ / sx), std::round(l->y1_ / sy)),
+                   QPointF(std::round(l->x2_ / sx), std::round(l->y2_ / sy)));
+    }
+}
+
+void ArrayLinee::aggiorna() {
+    if (strato_ && contenitore_) {
+        strato_->raise();
+        strato_->update();
+    }
+}
+
+} // namespace hn

@@ -1,0 +1,396 @@
+#include "Forma.h"
+
+#include "Host.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QWindow>
+#include <cmath>
+
+namespace hn {
+
+double twipsPerPixelX() {
+    return host().screen ? host().screen->twipsPerPixelX() : 15.0;
+}
+double twipsPerPixelY() {
+    return host().screen ? host().screen->twipsPerPixelY() : 15.0;
+}
+int pixelX(double twips) {
+    return static_cast<int>(std::lround(twips / twipsPerPixelX()));
+}
+int pixelY(double twips) {
+    return static_cast<int>(std::lround(twips / twipsPerPixelY()));
+}
+
+int pulsantiDi(Qt::MouseButtons pulsanti) {
+    int b = 0;
+    if (pulsanti & Qt::LeftButton)
+        b |= Pulsante::Sinistro;
+    if (pulsanti & Qt::RightButton)
+        b |= Pulsante::Destro;
+    if (pulsanti & Qt::MiddleButton)
+        b |= Pulsante::Centrale;
+    return b;
+}
+
+int maiuscoleDi(Qt::KeyboardModifiers modificatori) {
+    int s = 0;
+    if (modificatori & Qt::ShiftModifier)
+        s |= 1;
+    if (modificatori & Qt::ControlModifier)
+        s |= 2;
+    if (modificatori & Qt::AltModifier)
+        s |= 4;
+    return s;
+}
+
+// ---- ControlloForma ----
+
+namespace {
+Forma* formaDi(QWidget* w) {
+    for (; w; w = w->parentWidget())
+        if (auto* f = qobject_cast<Forma*>(w))
+            return f;
+    return nullptr;
+}
+} // namespace
+
+ControlloForma::ControlloForma(QWidget* contenitore, const QString& nome, int indice)
+    : QWidget(contenitore)
+    , nome_(nome)
+    , indice_(indice)
+    , forma_(formaDi(contenitore)) {
+    setObjectName(indice < 0 ? nome : QStringLiteral("%1(%2)").arg(nome).arg(indice));
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    if (forma_)
+        forma_->controlli_.append(this);
+    applicaGeometria();
+}
+
+ControlloForma::~ControlloForma() {
+    if (forma_)
+        forma_->controlli_.removeOne(this);
+}
+
+void ControlloForma::setLeft(double t) {
+    Move(t, top_, width_, height_);
+}
+void ControlloForma::setTop(double t) {
+    Move(left_, t, width_, height_);
+}
+void ControlloForma::setWidth(double t) {
+    Move(left_, top_, t, height_);
+}
+void ControlloForma::setHeight(double t) {
+    Move(left_, top_, width_, t);
+}
+
+void ControlloForma::Move(double left, double top, double width, double height) {
+    left_ = left;
+    top_ = top;
+    width_ = std::max(0.0, width);
+    height_ = std::max(0.0, height);
+    applicaGeometria();
+}
+
+void ControlloForma::applicaGeometria() {
+    setGeometry(pixelX(left_), pixelY(top_), pixelX(width_), pixelY(height_));
+}
+
+void ControlloForma::setMousePointer(int valore) {
+    puntatore_ = valore;
+    aggiornaCursore();
+}
+
+void ControlloForma::setMouseIcon(const QImage& icona) {
+    icona_ = icona;
+    aggiornaCursore();
+}
+
+void ControlloForma::aggiornaCursore() {
+    if (puntatore_ == Puntatore::Personalizzato && !icona_.isNull())
+        setCursor(QCursor(QPixmap::fromImage(icona_), icona_.offset().x(), icona_.offset().y()));
+    else if (puntatore_ == Puntatore::Clessidra)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void ControlloForma::copiaProprietaDa(const ControlloForma& m) {
+    Move(m.left_, m.top_, m.width_, m.height_);
+    Tag = m.Tag;
+    setEnabled(m.Enabled());
+    icona_ = m.icona_;
+    setMousePointer(m.puntatore_);
+}
+
+void ControlloForma::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton)
+        premuto_ = true;
+    const QPointF p = e->position();
+    Q_EMIT MouseDown(pulsantiDi(e->button()), maiuscoleDi(e->modifiers()),
+                     static_cast<float>(p.x() * twipsPerPixelX()),
+                     static_cast<float>(p.y() * twipsPerPixelY()));
+}
+
+void ControlloForma::mouseMoveEvent(QMouseEvent* e) {
+    const QPointF p = e->position();
+    Q_EMIT MouseMove(pulsantiDi(e->buttons()), maiuscoleDi(e->modifiers()),
+                     static_cast<float>(p.x() * twipsPerPixelX()),
+                     static_cast<float>(p.y() * twipsPerPixelY()));
+}
+
+void ControlloForma::mouseReleaseEvent(QMouseEvent* e) {
+    const QPointF p = e->position();
+    const bool clic = e->button() == Qt::LeftButton && premuto_ && rect().contains(p.toPoint());
+    if (e->button() == Qt::LeftButton)
+        premuto_ = false;
+    Q_EMIT MouseUp(pulsantiDi(e->button()), maiuscoleDi(e->modifiers()),
+                   static_cast<float>(p.x() * twipsPerPixelX()),
+                   static_cast<float>(p.y() * twipsPerPixelY()));
+    // A handler of MouseUp may have hidden or disabled the control; the click still belongs to
+    // the press that started it.
+    if (clic)
+        Q_EMIT Click();
+}
+
+void ControlloForma::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton)
+        Q_EMIT DblClick();
+    mousePressEvent(e);
+}
+
+// ---- Forma ----
+
+namespace {
+QList<Forma*>& forme() {
+    static QList<Forma*> f;
+    return f;
+}
+Forma*& formaAttiva() {
+    static Forma* f = nullptr;
+    return f;
+}
+} // namespace
+
+Forma::Forma(const QString& nome, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , nome_(nome) {
+    setObjectName(nome);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+Forma::~Forma() {
+    forme().removeOne(this);
+    if (formaAttiva() == this)
+        formaAttiva() = nullptr;
+    for (Forma* f : forme())
+        if (f->proprietario_ == this)
+            f->proprietario_ = nullptr;
+    if (KeyPreview && qApp)
+        qApp->removeEventFilter(this);
+    // Controls still alive are children the QWidget destructor deletes after this object has
+    // stopped being a form.
+    for (ControlloForma* c : std::as_const(controlli_))
+        c->forma_ = nullptr;
+    controlli_.clear();
+}
+
+const QList<Forma*>& Forma::Forms() {
+    return forme();
+}
+
+Forma* Forma::trova(const QString& nome) {
+    for (Forma* f : forme())
+        if (f->nome_.compare(nome, Qt::CaseInsensitive) == 0)
+            return f;
+    return nullptr;
+}
+
+void Forma::Load() {
+    if (caricata_)
+        return;
+    caricata_ = true;
+    forme().append(this);
+    if (qApp)
+        qApp->installEventFilter(this);
+    Form_Load();
+}
+
+void Forma::Show() {
+    Load();
+    if (!caricata_)
+        return;
+    if (statoFinestra_ == 2)
+        showMaximized();
+    else if (statoFinestra_ == 1)
+        showMinimized();
+    else
+        show();
+    attiva();
+}
+
+bool Forma::Unload(int modo) {
+    if (!caricata_)
+        return true;
+    int annulla = 0;
+    Form_QueryUnload(annulla, modo);
+    if (annulla)
+        return false;
+    Form_Unload(annulla);
+    if (annulla)
+        return false;
+    caricata_ = false;
+    forme().removeOne(this);
+    if (qApp)
+        qApp->removeEventFilter(this);
+    hide();
+    if (formaAttiva() == this)
+        formaAttiva() = nullptr;
+    return true;
+}
+
+double Forma::Left() const {
+    return geometry().x() * twipsPerPixelX();
+}
+double Forma::Top() const {
+    return geometry().y() * twipsPerPixelY();
+}
+double Forma::Width() const {
+    return width() * twipsPerPixelX();
+}
+double Forma::Height() const {
+    return height() * twipsPerPixelY();
+}
+
+void Forma::Move(double left, double top, double width, double height) {
+    setGeometry(pixelX(left), pixelY(top), pixelX(width), pixelY(height));
+}
+
+void Forma::setWindowStateProp(int stato) {
+    statoFinestra_ = stato;
+    if (!isVisible())
+        return;
+    if (stato == 2)
+        showMaximized();
+    else if (stato == 1)
+        showMinimized();
+    else
+        showNormal();
+}
+
+void Forma::setCaption(const QString& testo) {
+    caption_ = testo;
+    setWindowTitle(testo);
+}
+
+void Forma::setBorderStyle(int stile) {
+    bordo_ = stile;
+    const bool eraVisibile = isVisible();
+    setWindowFlag(Qt::FramelessWindowHint, stile == 0);
+    if (eraVisibile)
+        show();
+}
+
+void Forma::setProprietario(Forma* proprietario) {
+    proprietario_ = proprietario;
+    // A transient parent keeps the dialog above its owner without making the owner delete it.
+    if (proprietario)
+        proprietario->winId();
+    winId();
+    if (QWindow* w = windowHandle())
+        w->setTransientParent(proprietario ? proprietario->windowHandle() : nullptr);
+}
+
+ControlloForma* Forma::controllo(const QString& nome, int indice) const {
+    for (ControlloForma* c : controlli_)
+        if (c->Index() == indice && c->Name().compare(nome, Qt::CaseInsensitive) == 0)
+            return c;
+    return nullptr;
+}
+
+bool Forma::chiamaPerNome(const char* metodo) {
+    const QByteArray firma = QByteArray(metodo) + "()";
+    if (metaObject()->indexOfMethod(firma.constData()) < 0)
+        return false;
+    return QMetaObject::invokeMethod(this, metodo, Qt::DirectConnection);
+}
+
+void Forma::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().window());
+    p.end();
+    Form_Paint();
+}
+
+void Forma::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    attiva();
+}
+
+void Forma::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    if (formaAttiva() == this)
+        formaAttiva() = nullptr;
+}
+
+void Forma::attiva() {
+    // Activate runs when the program moves to this form, not on every focus change of the desktop.
+    if (!caricata_ || formaAttiva() == this || !isVisible())
+        return;
+    formaAttiva() = this;
+    setFocus();
+    Form_Activate();
+}
+
+void Forma::closeEvent(QCloseEvent* e) {
+    if (Unload(0))
+        e->accept();
+    else
+        e->ignore();
+}
+
+bool Forma::tastoPremuto(QKeyEvent* e) {
+    int codice = 0;
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        codice = 13;
+    else if (e->key() == Qt::Key_Escape)
+        codice = 27;
+    else if (!e->text().isEmpty())
+        codice = e->text().at(0).unicode();
+    if (codice == 0)
+        return false;
+    const int prima = codice;
+    Form_KeyPress(codice);
+    return codice == 0 && prima != 0;
+}
+
+void Forma::keyPressEvent(QKeyEvent* e) {
+    if (!tastoPremuto(e))
+        QWidget::keyPressEvent(e);
+}
+
+bool Forma::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        attiva();
+    return QWidget::event(e);
+}
+
+bool Forma::eventFilter(QObject* oggetto, QEvent* e) {
+    // Key preview: the form sees keys meant for its controls first.
+    if (KeyPreview && e->type() == QEvent::KeyPress && oggetto != this) {
+        auto* w = qobject_cast<QWidget*>(oggetto);
+        if (w && w->window() == this && isEnabled())
+            return tastoPremuto(static_cast<QKeyEvent*>(e));
+    }
+    return QWidget::eventFilter(oggetto, e);
+}
+
+} // namespace hn

@@ -1,0 +1,207 @@
+#pragma once
+
+// Forms and the controls they hold. Geometry is in twips, as the program sets it; on screen a
+// control is (twips / the screen's twips per pixel) pixels, relative to its container.
+
+#include "Controllo.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+namespace hn {
+
+class Forma;
+
+// Twips per pixel of the host screen (15 when no screen is installed) and the conversions.
+double twipsPerPixelX();
+double twipsPerPixelY();
+int pixelX(double twips);
+int pixelY(double twips);
+
+// Mouse buttons and shift keys as the program's events pass them.
+namespace Pulsante {
+inline constexpr int Sinistro = 1;
+inline constexpr int Destro = 2;
+inline constexpr int Centrale = 4;
+} // namespace Pulsante
+int pulsantiDi(Qt::MouseButtons pulsanti);
+int maiuscoleDi(Qt::KeyboardModifiers modificatori);
+
+// A control of a form: a windowless child widget of its container (the form, a picture box or an
+// image display control), with the program's name and array index. Index -1: not in an array.
+class ControlloForma : public QWidget, public Controllo {
+    Q_OBJECT
+public:
+    ControlloForma(QWidget* contenitore, const QString& nome, int indice = -1);
+    ~ControlloForma() override;
+
+    const QString& Name() const { return nome_; }
+    int Index() const { return indice_; }
+    // "Label", "Image", "Shape", "PictureBox" …
+    virtual QString TypeName() const = 0;
+    // The form the control belongs to (null once that form is gone).
+    Forma* Parent() const { return forma_; }
+    QWidget* Container() const { return parentWidget(); }
+
+    double Left() const { return left_; }
+    double Top() const { return top_; }
+    double Width() const { return width_; }
+    double Height() const { return height_; }
+    void setLeft(double twips);
+    void setTop(double twips);
+    void setWidth(double twips);
+    void setHeight(double twips);
+    void Move(double left, double top, double width, double height);
+
+    // The control's own properties, whatever its container does.
+    bool Visible() const override { return !isHidden(); }
+    void ImpostaVisible(bool visibile) override { setVisible(visibile); }
+    bool Enabled() const { return isEnabledTo(parentWidget()); }
+    void setEnabledProp(bool attivo) { setEnabled(attivo); }
+
+    QString Tag;
+
+    // 0 default, 99 the MouseIcon; others fall back to the platform's pointer. The icon's
+    // offset() is its hot spot.
+    int MousePointer() const { return puntatore_; }
+    void setMousePointer(int valore);
+    const QImage& MouseIcon() const { return icona_; }
+    void setMouseIcon(const QImage& icona);
+
+    // Copies the design-time properties of a template element (for arrays loaded at run time).
+    virtual void copiaProprietaDa(const ControlloForma& modello);
+
+    // Puts the widget where the twips say, for the current twips per pixel.
+    void applicaGeometria();
+
+Q_SIGNALS:
+    void Click();
+    void DblClick();
+    // Button: 1 left, 2 right, 4 middle (a mask for MouseMove); Shift: 1 shift, 2 ctrl, 4 alt;
+    // X, Y in twips from the control's corner.
+    void MouseDown(int Button, int Shift, float X, float Y);
+    void MouseMove(int Button, int Shift, float X, float Y);
+    void MouseUp(int Button, int Shift, float X, float Y);
+
+protected:
+    void mousePressEvent(QMouseEvent* evento) override;
+    void mouseMoveEvent(QMouseEvent* evento) override;
+    void mouseReleaseEvent(QMouseEvent* evento) override;
+    void mouseDoubleClickEvent(QMouseEvent* evento) override;
+
+private:
+    friend class Forma;
+    void aggiornaCursore();
+
+    QString nome_;
+    int indice_;
+    Forma* forma_ = nullptr;
+    double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    int puntatore_ = 0;
+    QImage icona_;
+    bool premuto_ = false;
+};
+
+// A top-level form. Subclasses override the event hooks they handle; Load, Show, Hide and
+// Unload drive them in the program's order.
+class Forma : public QWidget {
+    Q_OBJECT
+public:
+    explicit Forma(const QString& nome, QWidget* parent = nullptr);
+    ~Forma() override;
+
+    const QString& Name() const { return nome_; }
+
+    // The forms loaded now, in load order.
+    static const QList<Forma*>& Forms();
+    static Forma* trova(const QString& nome);
+
+    bool Caricata() const { return caricata_; }
+    // Runs Form_Load the first time; a loaded form is left alone.
+    void Load();
+    // Loads if needed and shows, in the window state asked for.
+    void Show();
+    void Hide() { hide(); }
+    // Asks Form_QueryUnload and Form_Unload (modo: 0 closed by the user, 1 by the program);
+    // false when one of them cancelled. The object survives and may be loaded again.
+    bool Unload(int modo = 1);
+
+    // Place and size in twips, screen coordinates.
+    double Left() const;
+    double Top() const;
+    double Width() const;
+    double Height() const;
+    void Move(double left, double top, double width, double height);
+
+    // 0 normal, 1 minimised, 2 maximised.
+    int WindowState() const { return statoFinestra_; }
+    void setWindowStateProp(int stato);
+
+    // The caption property; setting it also sets the window text.
+    const QString& Caption() const { return caption_; }
+    void setCaption(const QString& testo);
+    // The window text the task bar shows, set on its own (the caption bar may be gone).
+    QString TestoFinestra() const { return windowTitle(); }
+    void setTestoFinestra(const QString& testo) { setWindowTitle(testo); }
+
+    // 0 none (no frame), any other value: the platform's frame.
+    int BorderStyle() const { return bordo_; }
+    void setBorderStyle(int stile);
+
+    // 1 twips, 3 pixels: the unit of the form's own drawing coordinates.
+    int ScaleMode() const { return scaleMode_; }
+    void setScaleMode(int modo) { scaleMode_ = modo; }
+
+    bool Enabled() const { return isEnabled(); }
+    void setEnabledProp(bool attivo) { setEnabled(attivo); }
+
+    bool KeyPreview = false;
+
+    // The window a dialog stays above; null for none.
+    Forma* Proprietario() const { return proprietario_; }
+    void setProprietario(Forma* proprietario);
+
+    // The controls in the order they were created (the form's control order).
+    const QList<ControlloForma*>& Controls() const { return controlli_; }
+    ControlloForma* controllo(const QString& nome, int indice = -1) const;
+
+    // Calls a method of the form by name (a Q_INVOKABLE without arguments). False when the form
+    // has no such method; errors thrown by the method pass through.
+    bool chiamaPerNome(const char* metodo);
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Paint() {}
+    virtual void Form_QueryUnload(int& /*Cancel*/, int /*UnloadMode*/) {}
+    virtual void Form_Unload(int& /*Cancel*/) {}
+    // KeyAscii 13 for Enter, 27 for Escape, else the character; set it to 0 to swallow the key.
+    virtual void Form_KeyPress(int& /*KeyAscii*/) {}
+
+    void paintEvent(QPaintEvent* evento) override;
+    void showEvent(QShowEvent* evento) override;
+    void hideEvent(QHideEvent* evento) override;
+    void closeEvent(QCloseEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+    bool event(QEvent* evento) override;
+    bool eventFilter(QObject* oggetto, QEvent* evento) override;
+
+private:
+    friend class ControlloForma;
+    void attiva();
+    // True when the key was swallowed.
+    bool tastoPremuto(QKeyEvent* evento);
+
+    QString nome_;
+    QString caption_;
+    bool caricata_ = false;
+    int statoFinestra_ = 0;
+    int bordo_ = 2;
+    int scaleMode_ = 1;
+    Forma* proprietario_ = nullptr;
+    QList<ControlloForma*> controlli_;
+};
+
+} // namespace hn

@@ -1,0 +1,320 @@
+// The control kit: forms, label hit areas, shapes, picture boxes and line arrays, driven the way
+// the screens drive them.
+
+#include "Controlli.h"
+#include "HostDiProva.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace hn;
+
+namespace {
+
+// A form that records its events and can be told to refuse unloading.
+class FormaDiProva : public Forma {
+    Q_OBJECT
+public:
+    FormaDiProva()
+        : Forma(QStringLiteral("FProva")) {}
+    QStringList eventi;
+    int rifiuta = 0;
+    int ultimoTasto = -1;
+    int chiamate = 0;
+    Q_INVOKABLE void Lanciata() { ++chiamate; }
+
+protected:
+    void Form_Load() override { eventi << "Load"; }
+    void Form_Activate() override { eventi << "Activate"; }
+    void Form_QueryUnload(int& c, int modo) override {
+        eventi << QStringLiteral("QueryUnload%1").arg(modo);
+        c = rifiuta;
+    }
+    void Form_Unload(int&) override { eventi << "Unload"; }
+    void Form_KeyPress(int& k) override { ultimoTasto = k; }
+};
+
+QImage tinta(int w, int h, QColor c) {
+    QImage i(w, h, QImage::Format_RGB32);
+    i.fill(c);
+    return i;
+}
+
+} // namespace
+
+class TestControlli : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void geometriaInTwips();
+    void clicEtichetta_data();
+    void clicEtichetta();
+    void etichettaDisattivataNonRisponde();
+    void cicloDiVitaForma();
+    void chiamataPerNome();
+    void tastiInvioEdEsc();
+    void controlliInOrdineConTipo();
+    void arrayLinee();
+    void lineeDisegnateDalContenitore();
+    void figuraBordoERiempimento();
+    void riquadroAutoSize();
+    void arrayControlliCaricaCopieNascoste();
+};
+
+void TestControlli::geometriaInTwips() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    Etichetta e(&f, "lbl");
+    e.Move(3195, 3195, 1365, 2805);
+    QCOMPARE(e.geometry(), QRect(213, 213, 91, 187));
+    QCOMPARE(e.Left(), 3195.0);
+    e.setLeft(-1680);
+    QCOMPARE(e.x(), -112);
+    f.Move(0, 0, 12000, 9000);
+    QCOMPARE(f.size(), QSize(800, 600));
+    QCOMPARE(f.Width(), 12000.0);
+}
+
+void TestControlli::clicEtichetta_data() {
+    QTest::addColumn<Qt::MouseButton>("tasto");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("clic");
+    QTest::newRow("left clicks") << Qt::LeftButton << 1 << 1;
+    QTest::newRow("right only presses") << Qt::RightButton << 2 << 0;
+    QTest::newRow("middle only presses") << Qt::MiddleButton << 4 << 0;
+}
+
+void TestControlli::clicEtichetta() {
+    QFETCH(Qt::MouseButton, tasto);
+    QFETCH(int, button);
+    QFETCH(int, clic);
+    prova::HostDiProva h;
+    FormaDiProva f;
+    f.Move(0, 0, 3000, 3000);
+    Etichetta e(&f, "HOTSPOT", 3);
+    e.Move(150, 150, 1500, 1500);
+    f.Show();
+    QStringList ordine;
+    int b = -1, s = -1;
+    float x = -1, y = -1;
+    connect(&e, &ControlloForma::MouseDown, [&](int bb, int ss, float xx, float yy) {
+        ordine << "Down";
+        b = bb;
+        s = ss;
+        x = xx;
+        y = yy;
+    });
+    connect(&e, &ControlloForma::MouseUp, [&](int, int, float, float) { ordine << "Up"; });
+    connect(&e, &ControlloForma::Click, [&] { ordine << "Click"; });
+    QTest::mouseClick(&e, tasto, Qt::ShiftModifier, QPoint(10, 20));
+    QCOMPARE(b, button);
+    QCOMPARE(s, 1);
+    QCOMPARE(x, 150.0f);
+    QCOMPARE(y, 300.0f);
+    QCOMPARE(ordine.count("Click"), clic);
+    if (clic)
+        QCOMPARE(ordine, QStringList({"Down", "Up", "Click"}));
+}
+
+void TestControlli::etichettaDisattivataNonRisponde() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    f.Move(0, 0, 3000, 3000);
+    Etichetta e(&f, "lbl");
+    e.Move(0, 0, 1500, 1500);
+    f.Show();
+    QSignalSpy clic(&e, &ControlloForma::Click);
+    e.setEnabledProp(false);
+    QTest::mouseClick(&e, Qt::LeftButton);
+    QCOMPARE(clic.count(), 0);
+    QVERIFY(!e.Enabled());
+    // A disabled form leaves its controls' own property alone.
+    e.setEnabledProp(true);
+    f.setEnabledProp(false);
+    QVERIFY(e.Enabled());
+    QTest::mouseClick(&e, Qt::LeftButton);
+    QCOMPARE(clic.count(), 0);
+}
+
+void TestControlli::cicloDiVitaForma() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    f.Load();
+    f.Load();
+    QCOMPARE(f.eventi, QStringList{"Load"});
+    QCOMPARE(Forma::trova("fprova"), &f);
+    f.Show();
+    QCOMPARE(f.eventi, QStringList({"Load", "Activate"}));
+
+    f.rifiuta = 1;
+    QVERIFY(!f.Unload());
+    QVERIFY(f.Caricata());
+    QVERIFY(f.isVisible());
+    f.rifiuta = 0;
+    QVERIFY(f.Unload());
+    QVERIFY(!f.Caricata());
+    QVERIFY(!f.isVisible());
+    QCOMPARE(Forma::trova("FProva"), nullptr);
+    QCOMPARE(f.eventi, QStringList({"Load", "Activate", "QueryUnload1", "QueryUnload1", "Unload"}));
+    // Loaded again, the form runs its load event again.
+    f.Show();
+    QCOMPARE(f.eventi.mid(5), QStringList({"Load", "Activate"}));
+    f.close();
+    QCOMPARE(f.eventi.last(), "Unload");
+    QCOMPARE(f.eventi.at(f.eventi.size() - 2), "QueryUnload0");
+}
+
+void TestControlli::chiamataPerNome() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    QVERIFY(f.chiamaPerNome("Lanciata"));
+    QCOMPARE(f.chiamate, 1);
+    QVERIFY(!f.chiamaPerNome("NonEsiste"));
+}
+
+void TestControlli::tastiInvioEdEsc() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    f.Show();
+    QTest::keyClick(&f, Qt::Key_Return);
+    QCOMPARE(f.ultimoTasto, 13);
+    QTest::keyClick(&f, Qt::Key_Escape);
+    QCOMPARE(f.ultimoTasto, 27);
+    QTest::keyClick(&f, Qt::Key_A);
+    QCOMPARE(f.ultimoTasto, int('a'));
+}
+
+void TestControlli::controlliInOrdineConTipo() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    auto* fondo = new Riquadro(&f, "FONDO");
+    new Etichetta(fondo, "lbl", 0);
+    new Immagine(&f, "img");
+    auto* via = new Figura(fondo, "EVID", 1);
+    QStringList tipi;
+    for (ControlloForma* c : f.Controls())
+        tipi << c->objectName() + ":" + c->TypeName();
+    QCOMPARE(tipi, QStringList({"FONDO:PictureBox", "lbl(0):Label", "img:Image", "EVID(1):Shape"}));
+    QCOMPARE(f.controllo("evid", 1), via);
+    delete via;
+    QCOMPARE(f.Controls().size(), 3);
+}
+
+void TestControlli::arrayLinee() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    ArrayLinee linea(&f, "Linea");
+    linea(0).setBorderColor(Qt::red);
+    linea(0).setPunti(1, 2, 3, 4);
+    linea.Load(1);
+    QVERIFY(!linea(1).Visible());
+    QCOMPARE(linea(1).BorderColor(), QColor(Qt::red));
+    QCOMPARE(linea(1).X2(), 3.0);
+    QCOMPARE(linea.Count(), 2);
+    auto errore = [&](auto&& fn) {
+        try {
+            fn();
+        } catch (const ErroreVB& e) {
+            return e.numero();
+        }
+        return 0;
+    };
+    QCOMPARE(errore([&] { linea.Load(1); }), 360);
+    QCOMPARE(errore([&] { linea(2); }), 340);
+    QCOMPARE(errore([&] { linea.Unload(0); }), 362);
+    QCOMPARE(errore([&] { linea.Unload(7); }), 340);
+    linea.Unload(1);
+    QCOMPARE(linea.Count(), 1);
+    QCOMPARE(linea.UBound(), 0);
+}
+
+void TestControlli::lineeDisegnateDalContenitore() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    f.Move(0, 0, 1500, 1500);
+    auto* fondo = new Riquadro(&f, "FONDO");
+    fondo->ImpostaPicture(tinta(100, 100, Qt::gray));
+    fondo->setAutoSize(true);
+    ArrayLinee linea(fondo, "Linea");
+    linea(0).setVisible(false);
+    linea.Load(1);
+    linea(1).setPunti(150, 300, 1350, 300);
+    linea(1).setBorderColor(QBColor(15));
+    linea(1).setVisible(true);
+    // A label made after the array must not hide the lines.
+    auto* e = new Etichetta(fondo, "lbl");
+    e->Move(0, 0, 1500, 1500);
+    f.Show();
+    QImage quadro = fondo->grab().toImage();
+    QCOMPARE(quadro.pixelColor(10, 20), QColor(Qt::white));
+    QCOMPARE(quadro.pixelColor(10, 21), QColor(Qt::gray));
+    QCOMPARE(quadro.pixelColor(91, 20), QColor(Qt::gray));
+    // Pixel scale: the same numbers are pixels.
+    fondo->ScaleMode = 3;
+    linea(1).setPunti(5, 5, 50, 5);
+    quadro = fondo->grab().toImage();
+    QCOMPARE(quadro.pixelColor(30, 5), QColor(Qt::white));
+    QCOMPARE(quadro.pixelColor(30, 20), QColor(Qt::gray));
+    linea(1).setVisible(false);
+    QCOMPARE(fondo->grab().toImage().pixelColor(30, 5), QColor(Qt::gray));
+}
+
+void TestControlli::figuraBordoERiempimento() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    f.Move(0, 0, 1500, 1500);
+    auto* fondo = new Riquadro(&f, "FONDO");
+    fondo->ImpostaPicture(tinta(100, 100, Qt::blue));
+    fondo->setAutoSize(true);
+    auto* evid = new Figura(fondo, "EVID", 0);
+    evid->Move(150, 150, 300, 300); // 10,10 .. 29,29
+    evid->setBorderColor(Qt::yellow);
+    evid->setBorderWidth(2);
+    f.Show();
+    QImage q = fondo->grab().toImage();
+    QCOMPARE(q.pixelColor(10, 15), QColor(Qt::yellow));
+    QCOMPARE(q.pixelColor(11, 15), QColor(Qt::yellow));
+    QCOMPARE(q.pixelColor(12, 15), QColor(Qt::blue));
+    QCOMPARE(q.pixelColor(29, 29), QColor(Qt::yellow));
+    evid->setFillStyle(0);
+    evid->setFillColor(Qt::green);
+    QCOMPARE(fondo->grab().toImage().pixelColor(20, 20), QColor(Qt::green));
+    evid->ImpostaVisible(false);
+    QCOMPARE(fondo->grab().toImage().pixelColor(10, 15), QColor(Qt::blue));
+}
+
+void TestControlli::riquadroAutoSize() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    Riquadro r(&f, "pic");
+    r.Move(0, 0, 300, 300);
+    r.ImpostaPicture(tinta(64, 48, Qt::red));
+    QCOMPARE(r.Width(), 300.0);
+    r.setAutoSize(true);
+    QCOMPARE(r.Width(), 960.0);
+    QCOMPARE(r.Height(), 720.0);
+    r.ImpostaPicture(tinta(10, 20, Qt::red));
+    QCOMPARE(r.size(), QSize(10, 20));
+}
+
+void TestControlli::arrayControlliCaricaCopieNascoste() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    ArrayControlli<Etichetta> hot(&f, "HOTSPOT");
+    QCOMPARE(hot.UBound(), -1);
+    Etichetta& zero = hot.crea(0);
+    zero.Move(10, 20, 30, 40);
+    zero.setBorderStyle(1);
+    zero.Tag = "x";
+    Etichetta& uno = hot.Load(1);
+    QVERIFY(!uno.Visible());
+    QCOMPARE(uno.BorderStyle(), 1);
+    QCOMPARE(uno.Tag, "x");
+    QCOMPARE(uno.Index(), 1);
+    QCOMPARE(hot.UBound(), 1);
+    hot.Unload(1);
+    QVERIFY(!hot.esiste(1));
+    QCOMPARE(f.Controls().size(), 1);
+}
+
+QTEST_MAIN(TestControlli)
+#include "test_controlli.moc"
