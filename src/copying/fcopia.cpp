@@ -516,7 +516,11 @@ void fcopia::salvaFoto(const QString& percorso) {
 }
 
 void fcopia::erroreDiScrittura(const QString& percorso) {
-    MsgBox(messaggio(kScritturaFallita, {}, nullptr) + percorso, Stile::OK);
+    // The message file keeps no trailing blank, so the name would stick to the text.
+    QString testo = messaggio(kScritturaFallita, {}, nullptr);
+    if (!testo.isEmpty() && !testo.back().isSpace())
+        testo += u' ';
+    MsgBox(testo + percorso, Stile::OK);
 }
 
 void fcopia::OK_Click() {
@@ -567,8 +571,10 @@ void fcopia::OK_Click() {
                     c.insertBlock();
                     testortf->setTextCursor(c);
                     testortf->incolla();
+                    // A caption that brings its own paragraph end needs no second break.
                     c = testortf->textCursor();
-                    c.insertBlock();
+                    if (!c.atBlockStart())
+                        c.insertBlock();
                     testortf->setTextCursor(c);
                     testortf->setSelStart(0);
                     testortf->setSelLength(static_cast<int>(DidascaliaDaCopiare.size()));
