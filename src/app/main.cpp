@@ -1,6 +1,7 @@
 #include "FMed.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Palco.h"
 #include "Prefisso.h"
 #include "ServiziReali.h"
 
@@ -23,6 +24,8 @@ namespace {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The scale is chosen from the monitor before the GUI starts: it cannot change later.
+    const GeometriaPalco geometriaPalco = preparaPalco(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hnemar"));
     QApplication::setApplicationDisplayName(QStringLiteral("HNemar"));
@@ -44,14 +47,15 @@ int main(int argc, char** argv) {
 
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;
-    QtScreen screen;
+    Palco palco(geometriaPalco);
+    QtScreen screen(&palco);
     QString cartellaRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (cartellaRuntime.isEmpty())
         cartellaRuntime = QDir::tempPath();
     FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
     QtClipboard clipboard;
     QtFileChooser fileChooser;
-    QtPrinter printer;
+    QtPrinter printer(DestinazioneStampa::dallAmbiente());
     setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer});
     host().fileChooser = &fileChooser;
 
@@ -63,6 +67,7 @@ int main(int argc, char** argv) {
         fallisci(messageBox, QStringLiteral("Nieoczekiwany błąd podczas uruchamiania: %1")
                                  .arg(QString::fromUtf8(e.what())));
     }
-    fmed.showFullScreen();
+    fmed.move(sulDesktop(fmed.pos()));
+    fmed.show();
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "Host.h"
 
+#include <QPainter>
 #include <cstdlib>
 
 namespace hn {
@@ -55,6 +56,19 @@ void DoEvents() {
 void ImpostaPuntatoreSchermo(int puntatore) {
     if (host().screen)
         host().screen->setMousePointer(puntatore);
+}
+
+QPoint sulDesktop(QPoint suSchermo) {
+    return host().screen ? suSchermo + host().screen->origine() : suSchermo;
+}
+
+QPoint dalDesktop(QPoint sulDesktop) {
+    return host().screen ? sulDesktop - host().screen->origine() : sulDesktop;
+}
+
+void preparaPittore(QPainter& pittore) {
+    pittore.setRenderHint(QPainter::SmoothPixmapTransform,
+                          host().screen && host().screen->scalaLiscia());
 }
 
 } // namespace hn

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPoint>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -76,6 +77,12 @@ public:
     virtual int heightPixels() const = 0;
     virtual double twipsPerPixelX() const = 0;
     virtual double twipsPerPixelY() const = 0;
+    // Where the program's screen lies on the desktop, in logical pixels: not the desktop's
+    // corner when the screen is a stage centred on a larger monitor.
+    virtual QPoint origine() const { return {}; }
+    // True when the screen is scaled by a fraction, so pictures are smoothed rather than
+    // shown with uneven pixels.
+    virtual bool scalaLiscia() const { return false; }
     virtual void setMousePointer(int pointer) = 0;
     virtual int mousePointer() const = 0;
     // Lets queued window events (paint and the like) run once.
@@ -124,6 +131,14 @@ public:
     virtual QRectF printableRectTwips() const = 0;
 };
 
+// The help viewer: opens a help file, named by a Windows path, at its contents, in a window of
+// its own; the caller does not wait for it.
+class HelpViewerService {
+public:
+    virtual ~HelpViewerService() = default;
+    virtual void showContents(const QString& helpFile) = 0;
+};
+
 // The save-as chooser. Folder and names are Windows-form paths in and out; the host maps the
 // chosen file back to a drive letter.
 class FileChooserService {
@@ -133,14 +148,6 @@ public:
     // the choice of starting place to the host. Empty when the user cancels.
     virtual std::optional<QString> saveAs(const QString& filter, const QString& initialFolder,
                                           const QString& fileName) = 0;
-};
-
-// The help viewer: opens a help file, named by a Windows path, at its contents, in a window of
-// its own; the caller does not wait for it.
-class HelpViewerService {
-public:
-    virtual ~HelpViewerService() = default;
-    virtual void showContents(const QString& helpFile) = 0;
 };
 
 struct Host {
@@ -166,5 +173,12 @@ int MsgBox(const QString& testo, int stile = Stile::OK, const QString& titolo = 
 [[noreturn]] void TerminaProgramma(int codice = 0);
 void DoEvents();
 void ImpostaPuntatoreSchermo(int puntatore);
+
+// Top-level windows are placed on the program's screen; these turn such a position into the
+// desktop's and back. Forms move their windows through them.
+QPoint sulDesktop(QPoint suSchermo);
+QPoint dalDesktop(QPoint sulDesktop);
+// Sets the painter's picture scaling to suit the screen's scale.
+void preparaPittore(QPainter& pittore);
 
 } // namespace hn

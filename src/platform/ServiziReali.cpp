@@ -2,14 +2,15 @@
 
 #include "ErroreVB.h"
 #include "HostPaths.h"
+#include "Palco.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QCursor>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
 #include <cstdio>
@@ -83,20 +85,24 @@ void ExitProgramEnd::endNow(int exitCode) {
 }
 
 namespace {
-QSize modoVirtuale() {
+// Without a stage (tests, tools) the primary screen is measured as it is.
+GeometriaPalco senzaPalco() {
     const QScreen* s = QGuiApplication::primaryScreen();
-    const QSize reale = s ? s->geometry().size() : QSize(1024, 768);
-    if (reale.width() >= 1024 && reale.height() >= 768)
-        return {1024, 768};
-    return reale;
+    return calcolaPalco(s ? s->geometry().size() : QSize(), ModoScala::Adatta);
 }
 } // namespace
 
 int QtScreen::widthPixels() const {
-    return modoVirtuale().width();
+    return (palco_ ? palco_->geometria() : senzaPalco()).schermo.width();
 }
 int QtScreen::heightPixels() const {
-    return modoVirtuale().height();
+    return (palco_ ? palco_->geometria() : senzaPalco()).schermo.height();
+}
+QPoint QtScreen::origine() const {
+    return palco_ ? palco_->origineDesktop() : QPoint();
+}
+bool QtScreen::scalaLiscia() const {
+    return palco_ && !palco_->geometria().nitido;
 }
 
 void QtScreen::setMousePointer(int pointer) {
@@ -212,30 +218,61 @@ std::optional<QString> QtFileChooser::saveAs(const QString& filter, const QStrin
     return paths ? paths->toWindows(scelto) : scelto;
 }
 
+DestinazioneStampa DestinazioneStampa::dallAmbiente() {
+    const QString valore = qEnvironmentVariable("HNEMAR_PRINTER").trimmed();
+    DestinazioneStampa d;
+    if (valore.compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0 ||
+        valore.startsWith(QStringLiteral("pdf:"), Qt::CaseInsensitive)) {
+        d.modo = PdfInCartella;
+        d.cartella = valore.mid(4);
+    }
+    return d;
+}
+
+QtPrinter::QtPrinter(DestinazioneStampa destinazione)
+    : destinazione_(std::move(destinazione)) {}
+
 QtPrinter::QtPrinter(QString pdfFile)
-    : pdfFile_(std::move(pdfFile)) {}
+    : destinazione_{DestinazioneStampa::FilePdf, {}, std::move(pdfFile)} {}
 
 QtPrinter::~QtPrinter() {
     if (painter_)
         painter_->end();
 }
 
+// "HNemar-001.pdf", "HNemar-002.pdf" …: one past the highest number already in the folder, so
+// nothing the user keeps there is overwritten and the files sort in the order they were printed.
+QString QtPrinter::prossimoFile() const {
+    QString cartella = destinazione_.cartella;
+    if (cartella.isEmpty())
+        cartella = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (cartella.isEmpty() || !QDir().mkpath(cartella))
+        throw ErroreVB(Errore::Stampante);
+    static const QRegularExpression numerato(QStringLiteral("^HNemar-(\\d+)\\.pdf$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    int ultimo = 0;
+    const QStringList nomi = QDir(cartella).entryList(QDir::Files);
+    for (const QString& nome : nomi) {
+        const auto m = numerato.match(nome);
+        if (m.hasMatch())
+            ultimo = std::max(ultimo, m.captured(1).toInt());
+    }
+    return QDir(cartella).absoluteFilePath(
+        QStringLiteral("HNemar-%1.pdf").arg(ultimo + 1, 3, 10, QLatin1Char('0')));
+}
+
 void QtPrinter::startDocument(const QString& title) {
     if (painter_)
         throw ErroreVB(Errore::Stampante);
+    output_.clear();
+    const bool suFile = destinazione_.modo != DestinazioneStampa::Automatico ||
+                        QPrinterInfo::defaultPrinter().isNull();
+    if (suFile)
+        output_ =
+            destinazione_.modo == DestinazioneStampa::FilePdf ? destinazione_.file : prossimoFile();
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer_->setDocName(title);
-    output_.clear();
-    if (!pdfFile_.isEmpty() || QPrinterInfo::defaultPrinter().isNull()) {
-        output_ = pdfFile_;
-        if (output_.isEmpty()) {
-            const QString cartella =
-                QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-            QDir().mkpath(cartella);
-            output_ = cartella + QStringLiteral("/HNemar-") +
-                      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
-                      QStringLiteral(".pdf");
-        }
+    if (suFile) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
         printer_->setOutputFileName(output_);
     }
@@ -252,11 +289,47 @@ void QtPrinter::newPage() {
         throw ErroreVB(Errore::Stampante);
 }
 
+namespace {
+
+// A PDF the writer could not finish (disk full, file gone) lacks its closing marker.
+bool pdfCompleto(const QString& percorso) {
+    QFile f(percorso);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 8)
+        return false;
+    f.seek(std::max<qint64>(0, f.size() - 64));
+    return f.read(64).contains("%%EOF");
+}
+
+} // namespace
+
 void QtPrinter::endDocument() {
-    if (painter_)
-        painter_->end();
+    if (!painter_)
+        return;
+    const bool chiuso = painter_->end();
     painter_.reset();
     printer_.reset();
+    if (output_.isEmpty()) {
+        if (!chiuso)
+            throw ErroreVB(Errore::Stampante);
+        return;
+    }
+    if (!chiuso || !pdfCompleto(output_)) {
+        // Only a numbered file of our own is taken away; a file named by the caller may be
+        // anything, a device included.
+        if (destinazione_.modo != DestinazioneStampa::FilePdf && QFileInfo(output_).isFile())
+            QFile::remove(output_);
+        throw ErroreVB(Errore::Stampante);
+    }
+    if (destinazione_.modo != DestinazioneStampa::FilePdf && !avvisato_) {
+        avvisato_ = true;
+        const QString perche = destinazione_.modo == DestinazioneStampa::Automatico
+                                   ? QStringLiteral("Nie znaleziono drukarki, więc wydruk ")
+                                   : QStringLiteral("Wydruk ");
+        MsgBox(perche + QStringLiteral("zapisano jako plik PDF:\n%1\n\n"
+                                       "Kolejne wydruki trafią do tego samego folderu.")
+                            .arg(QDir::toNativeSeparators(output_)),
+               Stile::OK | Stile::Informazione);
+    }
 }
 
 QPainter* QtPrinter::painter() {

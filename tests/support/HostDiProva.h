@@ -86,6 +86,10 @@ public:
     int svuotamenti = 0;
 };
 
+class RecordingHelpViewer : public HelpViewerService {
+public:
+    void showContents(const QString& helpFile) override { aperti.append(helpFile); }
+    QStringList aperti;
 struct SceltaChiesta {
     QString filtro, cartella, nome;
 };
@@ -101,12 +105,6 @@ public:
     }
     QList<SceltaChiesta> chieste;
     QList<std::optional<QString>> risposte;
-};
-
-class RecordingHelpViewer : public HelpViewerService {
-public:
-    void showContents(const QString& helpFile) override { aperti.append(helpFile); }
-    QStringList aperti;
 };
 
 // Installs a full set of doubles over a fresh temporary prefix for the life of the object, and
@@ -134,8 +132,8 @@ public:
     FixedScreen schermo;
     std::unique_ptr<FileInstanceLock> istanza;
     RecordingClipboard appunti;
-    ScriptedFileChooser sceltaFile;
     RecordingHelpViewer guida;
+    ScriptedFileChooser sceltaFile;
     std::unique_ptr<QtPrinter> stampante; // prints to a PDF in the test folder
     QString filePdf;
 

@@ -1,11 +1,13 @@
 // hnemar-demo: builds the demo installation from its readable sources.
 //   hnemar-demo SOURCE_FOLDER OUTPUT_FOLDER
-// SOURCE_FOLDER holds prefix/ and messaggi.tsv (compiled to help.bin). Under prefix/:
+// SOURCE_FOLDER holds prefix/, messaggi.tsv (compiled to help.bin) and atlante/ (the plates,
+// their hotspots and texts, compiled into the data folder D:\DATI, see Atlante.h). Under prefix/:
 //  - a folder named like a store ("BlobCorp.dat", "Bit_Hd.ff") becomes that store, its files
 //    the entries;
 //  - "NAME.png.svg" and "NAME.bmp.svg" become NAME.png / NAME.bmp, rasterised at the SVG's size;
 //  - .ini and .txt files are written in Windows-1250; everything else is copied as it is.
 
+#include "Atlante.h"
 #include "BlobStore.h"
 #include "Cp1250.h"
 #include "Messaggi.h"
@@ -160,6 +162,10 @@ int main(int argc, char** argv) {
 
     QString problema;
     if (!costruisci(sorgente + QStringLiteral("/prefix"), uscita, problema))
+        return errore(problema);
+
+    if (!hn::demo::costruisciAtlante(sorgente + QStringLiteral("/atlante"),
+                                     uscita + QStringLiteral("/drive_d/DATI"), problema))
         return errore(problema);
 
     QMap<int, std::pair<QString, QString>> messaggi;

@@ -9,6 +9,7 @@ BRAIN = A.Anatomogram('brain')
 
 SANS = 'DejaVu Sans'
 SERIF = 'DejaVu Serif'
+NARROW = 'Liberation Sans Narrow'
 
 # One colour per body system, used on the home screen and on the plates alike.
 COLOUR = {
