@@ -7,6 +7,7 @@
 #include "Palco.h"
 #include "Prefisso.h"
 #include "ServiziReali.h"
+#include "fcopia.h"
 #include "fstampa.h"
 
 #include <QApplication>
@@ -90,6 +91,11 @@ int main(int argc, char** argv) {
     // The home screen makes the plate viewer on the first body-system click.
     FMed::registraVisore([] { return std::make_unique<FMed1>(); });
     agganciViewer.ApriStampa = ApriStampa;
+    agganciViewer.ApriCopia = [](Forma* chiamante, KorAtx* testo, KorAtx* didascalia,
+                                 FXImage* immagine) {
+        if (chiamante)
+            ApriCopia(*chiamante, testo, didascalia, immagine);
+    };
     FMed fmed;
     // The start-up benchmark times the way to the first painted home screen, then lets go.
     if (qEnvironmentVariableIsSet("HNEMAR_ESCI_DOPO_DIPINTO"))
