@@ -209,14 +209,14 @@ public:
 private:
     Stato& stato() { return pila_.back(); }
 
-    // Tokens
+    // Tokens (RtfTokenizzatore)
     void apriGruppo();
     void chiudiGruppo();
     void parolaControllo();
     void simboloControllo(char c);
     void testo();
 
-    // Control words
+    // Control words: which handler takes a word (RtfComandi)
     void esegui(Cw cw, std::string_view parola, bool haParametro, int parametro);
     // Per destination (RtfListe, RtfImmagini, RtfTabelleFontColori), and under \*.
     void eseguiAsterisco(Cw cw, const Argomenti& a);
@@ -236,7 +236,7 @@ private:
         return pila_.back().dest == Dest::Testo && !pila_.back().car.nascosto;
     }
 
-    // Characters into whatever the current destination collects.
+    // Characters into whatever the current destination collects (RtfTokenizzatore).
     void carattere(char16_t c);
     void aggiungi(char16_t c);
     void byteCodificato(unsigned char b);
@@ -245,7 +245,7 @@ private:
     void datiImmagine(char16_t c);
     void unicode(int valore);
 
-    // Document building
+    // Document building (RtfDocumento; lists in RtfListe)
     void scarica();
     QTextCharFormat formatoCarattere(const Carattere& c);
     QTextBlockFormat formatoBlocco(const Paragrafo& p) const;
