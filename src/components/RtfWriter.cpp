@@ -461,14 +461,20 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
     // later \plain as the end of \intbl and nests the table in itself.
     // The paragraph's format is that of most of its text, so that the other runs are the few
     // marked ones.
+    // A link's look is its own, not the paragraph's.
     QTextCharFormat precedente = b.charFormat();
     int piuLungo = -1;
-    for (auto it = b.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fr = it.fragment();
-        if (!fr.charFormat().isImageFormat() && fr.length() > piuLungo) {
-            precedente = fr.charFormat();
-            piuLungo = fr.length();
+    for (const bool collegamenti : {false, true}) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fr = it.fragment();
+            const QTextCharFormat f = fr.charFormat();
+            if (!f.isImageFormat() && f.isAnchor() == collegamenti && fr.length() > piuLungo) {
+                precedente = f;
+                piuLungo = fr.length();
+            }
         }
+        if (piuLungo >= 0)
+            break;
     }
     scriviFormatoCarattere(precedente);
     if (inTabella)
