@@ -13,19 +13,14 @@ namespace hn {
 
 namespace {
 
+// The copy output tells a full disk from every other refusal of the path (missing folder, no
+// permission, read-only disk), which all read as error 75.
 ErroreVB erroreDaErrno(int e) {
     switch (e) {
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
         return ErroreVB(Errore::DiscoPieno);
-    case ENOENT:
-    case ENOTDIR:
-        return ErroreVB(Errore::PercorsoNonTrovato);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return ErroreVB(Errore::PermessoNegato);
     case EIO:
         return ErroreVB(Errore::ErroreIO);
     default:

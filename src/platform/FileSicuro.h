@@ -2,8 +2,8 @@
 
 // Replacing a user's file without ever losing it: the new bytes go into a temporary file beside
 // it, which takes the file's place only once it is complete. A failure leaves the old file as it
-// was and reports the run-time error the handlers know (61 disk full, 76 no such folder, 70 no
-// permission, 75 anything else the path refuses).
+// was and reports the run-time error the handlers know (61 disk full, 57 input/output error, 75
+// anything else the path refuses: a missing folder, no permission, a read-only disk).
 
 #include <QByteArrayView>
 #include <QString>

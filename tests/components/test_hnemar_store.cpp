@@ -22,7 +22,7 @@ std::pair<int, QString> esegui(const QString& cartella, const QStringList& argom
     QProcess p;
     p.setWorkingDirectory(cartella);
     p.start(QStringLiteral(HNEMAR_STORE_TOOL), argomenti);
-    if (!p.waitForFinished(20000)) {
+    if (!p.waitForFinished(60000)) {
         p.kill();
         p.waitForFinished();
         return {-1, u"timed out"_s};

@@ -86,7 +86,7 @@ void TestRichTextControls::caricaESalvaFile() {
              Errore::FileNonTrovato);
     QCOMPARE(erroreDi([&] { box.LoadFile(QStringLiteral("Q:\\X.RTF")); }), Errore::AccessoPercorso);
     QCOMPARE(erroreDi([&] { box.SaveFile(QStringLiteral("C:\\VELTO\\BRAK\\X.RTF")); }),
-             Errore::PercorsoNonTrovato);
+             Errore::AccessoPercorso);
     QCOMPARE(erroreDi([&] { box.chiama(999, {QStringLiteral("x")}); }), 438);
     QCOMPARE(erroreDi([&] { box.membro(12345); }), 438);
 }
@@ -328,7 +328,7 @@ void TestRichTextControls::kfSelezioneInUnFile() {
     atx.impostaMembro(45, KorAtx::kAggiungiAlFile); // no file yet: the selection alone
     QVERIFY(h.esiste(QStringLiteral("C:\\VELTO\\NOWY.rtf")));
     atx.impostaMembro(44, QStringLiteral("C:\\BRAK\\X.rtf"));
-    QCOMPARE(erroreDi([&] { atx.impostaMembro(45, 1); }), Errore::PercorsoNonTrovato);
+    QCOMPARE(erroreDi([&] { atx.impostaMembro(45, 1); }), Errore::AccessoPercorso);
 
     // Appended to a file that is not RTF, the file's own text stays in front.
     h.scriviFile(QStringLiteral("C:\\VELTO\\NOTATKI.txt"), "Moje notatki \xb3okcia\r\n");
