@@ -311,13 +311,18 @@ private:
 
 ArrayLinee::ArrayLinee(QWidget* contenitore, const QString& nome)
     : nome_(nome)
-    , contenitore_(contenitore) {
+    , contenitore_(contenitore)
+    , forma_(Forma::di(contenitore)) {
     if (contenitore)
         strato_ = new StratoLinee(contenitore, this);
+    if (forma_)
+        forma_->linee_.append(this);
     elementi_[0].reset(new Linea(this, 0));
 }
 
 ArrayLinee::~ArrayLinee() {
+    if (forma_)
+        forma_->linee_.removeOne(this);
     if (contenitore_ && strato_) {
         static_cast<StratoLinee*>(strato_)->scollega();
         delete strato_;

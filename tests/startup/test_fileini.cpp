@@ -2,6 +2,7 @@
 #include "Fileini.h"
 #include "Installazione.h"
 #include "Riga.h"
+#include "StoreDiProva.h"
 
 #include <QDir>
 #include <QTest>
@@ -326,6 +327,8 @@ private Q_SLOTS:
     void firstInstanceStartsAndNamesItsWindow() {
         HostDiProva host(800, 600);
         Installazione(host).scrivi();
+        host.scriviFile("D:\\SFONDI\\sistemi.bmp",
+                        prova::immagineDiProva(1024, 768, Qt::black, "BMP"));
         FMed fmed;
         fmed.Form_Load();
         QCOMPARE(fmed.windowTitle(), QStringLiteral("Velto 2002"));

@@ -193,7 +193,7 @@ void TestSchermo::apriForm() {
     QVERIFY(!casa.isVisible());
     QVERIFY(casa.Caricata());
     if (spostata) {
-        QCOMPARE(v.geometry(), QRect(10, 20, 600, 400));
+        QCOMPARE(QRect(v.pos(), v.size()), QRect(10, 20, 600, 400));
         QCOMPARE(v.WindowState(), 0);
     } else {
         QCOMPARE(v.WindowState(), 2);
