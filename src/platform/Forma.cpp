@@ -257,9 +257,9 @@ bool Forma::Unload(int modo) {
     return true;
 }
 
-// A window's place is kept on the program's screen, which need not start at the desktop's
-// corner (see the stage), and by its outer corner, as the desktop places windows; a form inside
-// another widget keeps its parent's coordinates.
+// Position by the window's outer corner, as the desktop places windows, on the program's screen,
+// which need not start at the desktop's corner (see the stage); size of the client area, which is
+// the whole window once the forms go borderless.
 QPoint Forma::posizioneSulloSchermo() const {
     return isWindow() ? dalDesktop(pos()) : pos();
 }
