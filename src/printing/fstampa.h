@@ -51,13 +51,6 @@ public:
     KorAtx* TESTOATX = nullptr;
     KorAtx* atxTestoCop = nullptr;
 
-    // The state the dialog read from its sources.
-    bool TestoDisponibile() const { return TestoDisponibile_; }
-    bool SelezioneDisponibile() const { return SelezioneDisponibile_; }
-    bool ImmagineDisponibile() const { return ImmagineDisponibile_; }
-    const QString& TestoDidascalia() const { return TestoDidascalia_; }
-    Forma* FormChiamante() const { return FormChiamante_; }
-
 protected:
     void Form_Load() override;
     void Form_Activate() override;

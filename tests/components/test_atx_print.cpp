@@ -4,6 +4,7 @@
 #include "AtxPrint.h"
 #include "HostDiProva.h"
 #include "KorAtx.h"
+#include "PdfDiProva.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -12,38 +13,10 @@
 #include <QTest>
 
 using namespace hn;
+using hn::prova::Parola;
+using hn::prova::paroleNelPdf;
 
 namespace {
-
-struct Parola {
-    int pagina;
-    QRectF box; // points, from the page's top-left corner
-    QString testo;
-};
-
-QList<Parola> paroleNelPdf(const QString& pdf, int* pagine = nullptr) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        qFatal("pdftotext failed (poppler-utils is needed)");
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    static const QRegularExpression parola(QStringLiteral(
-        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)"
-        "</word>"));
-    QList<Parola> out;
-    const QStringList perPagina = html.split(QStringLiteral("<page "));
-    for (qsizetype i = 1; i < perPagina.size(); ++i)
-        for (const auto& m : parola.globalMatch(perPagina[i])) {
-            const double x0 = m.captured(1).toDouble(), y0 = m.captured(2).toDouble();
-            out.append({static_cast<int>(i),
-                        QRectF(QPointF(x0, y0),
-                               QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
-                        m.captured(5)});
-        }
-    if (pagine)
-        *pagine = static_cast<int>(perPagina.size() - 1);
-    return out;
-}
 
 // The first word (and its page) outside a band given in twips from the printable corner; ""
 // when all lie inside.

@@ -8,71 +8,23 @@
 #include "KorAtx.h"
 #include "LavoroDiStampa.h"
 #include "Mod_CopiaeStampa.h"
+#include "PdfDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
 #include "StampaAtx.h"
 
 #include <QDir>
 #include <QImage>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace hn;
 using hn::prova::BoxMostrato;
+using hn::prova::Parola;
+using hn::prova::primaPagina;
 using hn::prova::riga;
+using hn::prova::testoDelPdf;
 
 namespace {
-
-QString esegui(const QString& programma, const QStringList& argomenti) {
-    QProcess p;
-    p.start(programma, argomenti);
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        qFatal("%s failed (poppler-utils is needed)", qPrintable(programma));
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-QString testoDelPdf(const QString& pdf) {
-    return esegui(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-}
-
-struct Parola {
-    int pagina;
-    QRectF box; // points from the sheet's top-left corner
-    QString testo;
-};
-
-QList<Parola> parole(const QString& pdf) {
-    const QString html =
-        esegui(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    static const QRegularExpression re(QStringLiteral(
-        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)"
-        "</word>"));
-    QList<Parola> out;
-    const QStringList pagine = html.split(QStringLiteral("<page "));
-    for (qsizetype i = 1; i < pagine.size(); ++i)
-        for (const auto& m : re.globalMatch(pagine[i]))
-            out.append({int(i),
-                        QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                               QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
-                        m.captured(5)});
-    return out;
-}
-
-const Parola* trova(const QList<Parola>& ps, const QString& testo) {
-    for (const Parola& p : ps)
-        if (p.testo == testo)
-            return &p;
-    return nullptr;
-}
-
-// The page rendered at 72 dots per inch, one pixel a point.
-QImage pagina(const QString& pdf, const QString& radice) {
-    esegui(QStringLiteral("pdftoppm"),
-           {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"),
-            QStringLiteral("-png"), pdf, radice});
-    return QImage(radice + QStringLiteral(".png"));
-}
 
 // The bounding box of the picture's colour (pure red) on the rendered page.
 QRect rosso(const QImage& img) {
@@ -175,9 +127,9 @@ void TestLavoroDiStampa::testo() {
     QCOMPARE(righe, QStringList{Mod_CopiaeStampa::RigaDiCredito()} + atteso.split(u'\n'));
 
     // Three empty lines of the credit's size between the credit line and the text.
-    const QList<Parola> ps = parole(files[0]);
-    const Parola* credito = trova(ps, QStringLiteral("Atlas"));
-    const Parola* primo = trova(ps, atteso.section(u' ', 0, 0));
+    const QList<Parola> ps = prova::paroleNelPdf(files[0]);
+    const Parola* credito = prova::trovaParola(ps, QStringLiteral("Atlas"));
+    const Parola* primo = prova::trovaParola(ps, atteso.section(u' ', 0, 0));
     QVERIFY(credito && primo);
     const double righeVuote = (primo->box.top() - credito->box.bottom()) / credito->box.height();
     QVERIFY2(righeVuote > 2.6 && righeVuote < 3.9, qPrintable(QString::number(righeVuote)));
@@ -212,19 +164,19 @@ void TestLavoroDiStampa::illustrazione() {
     const QSizeF foglio = b.stampante.pageSizeTwips() / 20.0;
     b.stampante.endDocument();
 
-    const QList<Parola> ps = parole(files[0]);
+    const QList<Parola> ps = prova::paroleNelPdf(files[0]);
     int pagine = 0;
     for (const Parola& p : ps)
         pagine = std::max(pagine, p.pagina);
     QCOMPARE(pagine, 1);
-    const Parola* titolo = trova(ps, QStringLiteral("ilustracja"));
-    const Parola* credito = trova(ps, QStringLiteral("Atlas"));
+    const Parola* titolo = prova::trovaParola(ps, QStringLiteral("ilustracja"));
+    const Parola* credito = prova::trovaParola(ps, QStringLiteral("Atlas"));
     QVERIFY(titolo && credito);
     QVERIFY(titolo->box.top() < area.top() + 24);
     // The credit line a third of an inch (24 points) below the top of the printable area.
     QVERIFY(qAbs(credito->box.top() - (area.top() + 24)) < 4);
 
-    const QRect r = rosso(pagina(files[0], b.h.cartella.path() + QStringLiteral("/pagina")));
+    const QRect r = rosso(primaPagina(files[0], b.h.cartella.path() + QStringLiteral("/pagina")));
     const double w = std::min(pixel.width() * 0.75, area.width());
     const double h = std::min(pixel.height() * 0.75, area.height());
     QVERIFY2(qAbs(r.width() - w) <= 2 && qAbs(r.height() - h) <= 2,
@@ -234,12 +186,12 @@ void TestLavoroDiStampa::illustrazione() {
     QVERIFY(qAbs(r.top() - (area.top() + (foglio.height() - h) / 2)) <= 2);
 
     // The caption's band begins two inches (144 points) above the bottom of the sheet.
-    const Parola* nota = trova(ps, QStringLiteral("udowa"));
+    const Parola* nota = prova::trovaParola(ps, QStringLiteral("udowa"));
     if (didascalia.isEmpty()) {
         QVERIFY(std::none_of(ps.begin(), ps.end(),
                              [&](const Parola& p) { return p.box.top() > foglio.height() / 2; }));
     } else {
-        QVERIFY(nota && trova(ps, QStringLiteral("Kość")));
+        QVERIFY(nota && prova::trovaParola(ps, QStringLiteral("Kość")));
         QVERIFY2(qAbs(nota->box.top() - (area.top() + foglio.height() - 144)) < 4,
                  qPrintable(QString::number(nota->box.top())));
     }
