@@ -148,6 +148,9 @@ fcopia::fcopia()
         Figura& f = EVID.crea(g.indice);
         f.Move(g.l, g.t, g.w, g.h);
         f.setFillStyle(1);
+        // As drawn: the destination ticks are yellow from the start, like the others get.
+        f.setBorderColor(QColor(255, 255, 0));
+        f.setBorderWidth(2);
     }
     for (const Geometria& g : kOpz)
         OPZ.crea(g.indice).Move(g.l, g.t, g.w, g.h);
@@ -240,7 +243,8 @@ void fcopia::Form_Load() {
     const QSize fondo(pixelX(FONDO->Width()), pixelY(FONDO->Height()));
     setFixedSize(fondo);
     if (const ScreenService* s = host().screen)
-        move((s->widthPixels() - fondo.width()) / 2, (s->heightPixels() - fondo.height()) / 2);
+        move(sulDesktop(QPoint((s->widthPixels() - fondo.width()) / 2,
+                               (s->heightPixels() - fondo.height()) / 2)));
     ImpostaPuntatoreSchermo(Puntatore::Predefinito);
 }
 
