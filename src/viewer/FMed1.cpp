@@ -225,6 +225,9 @@ void FMed1::CaricaHotSpot() {
 }
 
 void FMed1::HOTSPOT_Click(int Index) {
+    // A click still queued when the viewer was left belongs to no plate any more.
+    if (!Caricata())
+        return;
     MostraHotSpot(Index);
 }
 

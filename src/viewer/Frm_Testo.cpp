@@ -58,6 +58,8 @@ Frm_Testo::Frm_Testo()
     testo.setPointSizeF(10);
     Ftdv_Didascalia.setFont(testo);
     Ftdv_Didascalia.setLocked(true);
+    // A caption is read, not edited: no caret when the window comes up active.
+    Ftdv_Didascalia.setFocusPolicy(Qt::NoFocus);
     Ftdv_Didascalia.setGeometry(pixelX(PannelloLeft), pixelY(330), pixelX(PannelloWidth),
                                 pixelY(2295));
     Move(0, 0, LarghezzaFinestra, 2640);

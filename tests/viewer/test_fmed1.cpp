@@ -302,6 +302,13 @@ private Q_SLOTS:
         QVERIFY(f.ATXCopiaEStampa.Visible() &&
                 f.ATXCopiaEStampa.x() + f.ATXCopiaEStampa.width() <= 0);
         QVERIFY(v.puntatoreLibero());
+        // A link clicked just before home is pressed is not followed once the viewer is gone.
+        QTest::mouseClick(&f.HOTSPOT(3), Qt::LeftButton);
+        f.HOTSPOTFISSO_MouseUp(2, 1);
+        QCoreApplication::processEvents();
+        QVERIFY(!f.Caricata() && v.home->isVisible());
+        QCOMPARE(f.Tavola, u"SCHEL1"_s);
+        QCOMPARE(f.NumHotSpot, 0);
         // Exit ends the program at once.
         QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, f.HOTSPOTFISSO_MouseUp(0, 1));
         QVERIFY(v.host.fine.terminato);
