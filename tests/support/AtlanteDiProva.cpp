@@ -6,6 +6,7 @@
 #include "StoreDiProva.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 
 namespace hn::prova {
@@ -97,14 +98,20 @@ void AtlanteDiProva::scriviTabella() {
 
 void AtlanteDiProva::scrivi() {
     scriviTabella();
-    QList<blob::VoceNuova> voci;
-    for (auto it = testi.cbegin(); it != testi.cend(); ++it)
-        voci.append({it.key(), it.value(), {}});
-    blob::scriviStore(host_.percorsoHost(Dati + QStringLiteral("hsmed.dat")), voci);
-    voci.clear();
-    for (auto it = tavole.cbegin(); it != tavole.cend(); ++it)
-        voci.append({it.key(), it.value(), {}});
-    blob::scriviStore(host_.percorsoHost(Dati + QStringLiteral("BlobCorp.dat")), voci);
+    // A store cannot hold nothing: an atlas without texts or plates has no such store at all.
+    const auto scriviStore = [this](const QString& nome, const QMap<QString, QByteArray>& voci) {
+        const QString file = host_.percorsoHost(Dati + nome);
+        if (voci.isEmpty()) {
+            QFile::remove(file);
+            return;
+        }
+        QList<blob::VoceNuova> nuove;
+        for (auto it = voci.cbegin(); it != voci.cend(); ++it)
+            nuove.append({it.key(), it.value(), {}});
+        blob::scriviStore(file, nuove);
+    };
+    scriviStore(QStringLiteral("hsmed.dat"), testi);
+    scriviStore(QStringLiteral("BlobCorp.dat"), tavole);
     if (sistemi.isValid())
         host_.scriviFile(Sfondi + QStringLiteral("sistemi.bmp"), bmp(sistemi));
     if (schelet.isValid())
