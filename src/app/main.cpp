@@ -1,9 +1,13 @@
 #include "FMed.h"
+#include "FMed1.h"
 #include "FinestraGuida.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Opzioni.h"
+#include "Palco.h"
 #include "Prefisso.h"
 #include "ServiziReali.h"
+#include "fstampa.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,41 +48,48 @@ private:
     QWidget* finestra_;
     bool fatto_ = false;
 };
+const Comando riga{"hnemar", "Użycie: hnemar [--help] [--version]\n",
+                   "Uruchamia atlas anatomiczny HNemar. Instalacja: folder HNEMAR_PREFIX albo\n"
+                   "~/.local/share/hnemar/prefix, uzupełniany z atlasu demonstracyjnego.\n"};
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto uscita = opzioniComuni(argc, argv, riga))
+        return *uscita;
+    // Checked before any window exists: a wrong argument must not need a display to be told.
+    if (argc > 1)
+        return usoErrato(
+            riga, QStringLiteral("nieznany argument: %1").arg(QString::fromLocal8Bit(argv[1])));
+    // The scale is chosen from the monitor before the GUI starts: it cannot change later.
+    const GeometriaPalco geometriaPalco = preparaPalco(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hnemar"));
     QApplication::setApplicationDisplayName(QStringLiteral("HNemar"));
 
     QtMessageBox messageBox;
     const Prefisso prefisso = scegliPrefisso();
-    if (!QFileInfo(prefisso.cartella).isDir()) {
-        if (prefisso.daAmbiente)
-            fallisci(messageBox,
-                     QStringLiteral("Folder instalacji %1 (HNEMAR_PREFIX) nie istnieje.")
-                         .arg(prefisso.cartella));
-        QString errore;
-        if (!completaDaDemo(cartellaDemo(), prefisso.cartella, &errore))
-            fallisci(messageBox,
-                     QStringLiteral("Nie można przygotować instalacji demonstracyjnej w %1 "
-                                    "(problem z: %2).")
-                         .arg(prefisso.cartella, errore));
-    }
+    if (const QString problema = preparaPrefisso(prefisso, cartellaDemo()); !problema.isEmpty())
+        fallisci(messageBox, problema);
 
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;
-    QtScreen screen;
+    Palco palco(geometriaPalco);
+    QtScreen screen(&palco);
     QString cartellaRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (cartellaRuntime.isEmpty())
         cartellaRuntime = QDir::tempPath();
     FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
     QtClipboard clipboard;
-    QtPrinter printer;
+    QtFileChooser fileChooser;
+    QtPrinter printer(DestinazioneStampa::dallAmbiente());
     FinestraGuida guida;
     setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer, &guida});
+    host().fileChooser = &fileChooser;
 
+    // The home screen makes the plate viewer on the first body-system click.
+    FMed::registraVisore([] { return std::make_unique<FMed1>(); });
+    agganciViewer.ApriStampa = ApriStampa;
     FMed fmed;
     // The start-up benchmark times the way to the first painted home screen, then lets go.
     if (qEnvironmentVariableIsSet("HNEMAR_ESCI_DOPO_DIPINTO"))

@@ -1,5 +1,7 @@
 #include "Controlli.h"
 
+#include "Host.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -115,6 +117,7 @@ void Immagine::copiaProprietaDa(const ControlloForma& m) {
 void Immagine::paintEvent(QPaintEvent*) {
     if (!picture_.isNull()) {
         QPainter p(this);
+        preparaPittore(p);
         if (stretch_)
             p.drawImage(rect(), picture_);
         else
@@ -213,8 +216,10 @@ void Riquadro::adatta() {
 void Riquadro::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.fillRect(e->rect(), BackColor);
+    // The whole picture under the update's clip: a smoothed part alone would show seams.
+    preparaPittore(p);
     if (!picture_.isNull())
-        p.drawImage(e->rect().topLeft(), picture_, e->rect());
+        p.drawImage(QPoint(0, 0), picture_);
     p.end();
     if (bordo_ == 1)
         disegnaBordoSingolo(this);

@@ -257,13 +257,18 @@ bool Forma::Unload(int modo) {
     return true;
 }
 
-// Position by the window's outer corner, as the desktop places windows; size of the client area,
-// which is the whole window once the forms go borderless.
+// A window's place is kept on the program's screen, which need not start at the desktop's
+// corner (see the stage), and by its outer corner, as the desktop places windows; a form inside
+// another widget keeps its parent's coordinates.
+QPoint Forma::posizioneSulloSchermo() const {
+    return isWindow() ? dalDesktop(pos()) : pos();
+}
+
 double Forma::Left() const {
-    return pos().x() * twipsPerPixelX();
+    return posizioneSulloSchermo().x() * twipsPerPixelX();
 }
 double Forma::Top() const {
-    return pos().y() * twipsPerPixelY();
+    return posizioneSulloSchermo().y() * twipsPerPixelY();
 }
 double Forma::Width() const {
     return width() * twipsPerPixelX();
@@ -273,7 +278,8 @@ double Forma::Height() const {
 }
 
 void Forma::Move(double left, double top, double width, double height) {
-    move(pixelX(left), pixelY(top));
+    const QPoint p(pixelX(left), pixelY(top));
+    move(isWindow() ? sulDesktop(p) : p);
     resize(pixelX(width), pixelY(height));
 }
 

@@ -1,5 +1,7 @@
 #include "Host.h"
 
+#include <QPainter>
+#include <cstdio>
 #include <cstdlib>
 
 namespace hn {
@@ -37,7 +39,19 @@ QList<int> pulsantiDelloStile(int stile) {
     }
 }
 
+int rispostaDiChiusura(int stile) {
+    const QList<int> pulsanti = pulsantiDelloStile(stile);
+    if (pulsanti.contains(Risposta::Annulla))
+        return Risposta::Annulla;
+    return pulsanti.size() == 1 ? pulsanti.front() : 0;
+}
+
 int MsgBox(const QString& testo, int stile, const QString& titolo) {
+    // Before a host is installed (or in a tool without one) the text still reaches someone.
+    if (!host().messageBox) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(testo));
+        return pulsantiDelloStile(stile).front();
+    }
     return host().messageBox->show(testo, stile, titolo);
 }
 
@@ -55,6 +69,19 @@ void DoEvents() {
 void ImpostaPuntatoreSchermo(int puntatore) {
     if (host().screen)
         host().screen->setMousePointer(puntatore);
+}
+
+QPoint sulDesktop(QPoint suSchermo) {
+    return host().screen ? suSchermo + host().screen->origine() : suSchermo;
+}
+
+QPoint dalDesktop(QPoint sulDesktop) {
+    return host().screen ? sulDesktop - host().screen->origine() : sulDesktop;
+}
+
+void preparaPittore(QPainter& pittore) {
+    pittore.setRenderHint(QPainter::SmoothPixmapTransform,
+                          host().screen && host().screen->scalaLiscia());
 }
 
 } // namespace hn

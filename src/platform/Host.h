@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPoint>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -47,6 +48,9 @@ inline constexpr int No = 7;
 
 // The buttons a style shows, in order, as answers.
 QList<int> pulsantiDelloStile(int stile);
+// What Esc or closing the box answers: Cancel where the style has it, else its only button;
+// 0 when neither (Yes/No, Abort/Retry/Ignore): such a box must be answered with a button.
+int rispostaDiChiusura(int stile);
 
 class MessageBoxService {
 public:
@@ -76,6 +80,12 @@ public:
     virtual int heightPixels() const = 0;
     virtual double twipsPerPixelX() const = 0;
     virtual double twipsPerPixelY() const = 0;
+    // Where the program's screen lies on the desktop, in logical pixels: not the desktop's
+    // corner when the screen is a stage centred on a larger monitor.
+    virtual QPoint origine() const { return {}; }
+    // True when the screen is scaled by a fraction, so pictures are smoothed rather than
+    // shown with uneven pixels.
+    virtual bool scalaLiscia() const { return false; }
     virtual void setMousePointer(int pointer) = 0;
     virtual int mousePointer() const = 0;
     // Lets queued window events (paint and the like) run once.
@@ -132,6 +142,17 @@ public:
     virtual void showContents(const QString& helpFile) = 0;
 };
 
+// The save-as chooser. Folder and names are Windows-form paths in and out; the host maps the
+// chosen file back to a drive letter.
+class FileChooserService {
+public:
+    virtual ~FileChooserService() = default;
+    // filter: "description|pattern", or a bare pattern such as "*.rtf". An empty folder leaves
+    // the choice of starting place to the host. Empty when the user cancels.
+    virtual std::optional<QString> saveAs(const QString& filter, const QString& initialFolder,
+                                          const QString& fileName) = 0;
+};
+
 struct Host {
     MessageBoxService* messageBox = nullptr;
     ProgramEnd* programEnd = nullptr;
@@ -141,6 +162,7 @@ struct Host {
     ClipboardService* clipboard = nullptr;
     PrinterService* printer = nullptr;
     HelpViewerService* help = nullptr;
+    FileChooserService* fileChooser = nullptr;
 };
 
 Host& host();
@@ -154,5 +176,12 @@ int MsgBox(const QString& testo, int stile = Stile::OK, const QString& titolo = 
 [[noreturn]] void TerminaProgramma(int codice = 0);
 void DoEvents();
 void ImpostaPuntatoreSchermo(int puntatore);
+
+// Top-level windows are placed on the program's screen; these turn such a position into the
+// desktop's and back. Forms move their windows through them.
+QPoint sulDesktop(QPoint suSchermo);
+QPoint dalDesktop(QPoint sulDesktop);
+// Sets the painter's picture scaling to suit the screen's scale.
+void preparaPittore(QPainter& pittore);
 
 } // namespace hn

@@ -71,6 +71,27 @@ std::optional<QString> HostPaths::toHost(const QString& windowsPath) const {
     return resolve(windowsPath, nullptr);
 }
 
+QString HostPaths::toWindows(const QString& hostPath) const {
+    const QString pulito = QDir::cleanPath(hostPath);
+    // The prefix as given and as the file system spells it: the chooser may report either.
+    for (const QString& base : {QDir::cleanPath(prefix_), QFileInfo(prefix_).canonicalFilePath()}) {
+        if (base.isEmpty())
+            continue;
+        const QString inizio = base + QStringLiteral("/drive_");
+        if (!pulito.startsWith(inizio) || pulito.size() < inizio.size() + 1)
+            continue;
+        const QChar lettera = pulito.at(inizio.size());
+        const QString resto = pulito.mid(inizio.size() + 1);
+        if (!lettera.isLetter() || (!resto.isEmpty() && !resto.startsWith(u'/')))
+            continue;
+        QString w =
+            QString(lettera.toUpper()) + u':' + (resto.isEmpty() ? QStringLiteral("/") : resto);
+        return w.replace(u'/', u'\\');
+    }
+    QString w = QStringLiteral("Z:") + pulito;
+    return w.replace(u'/', u'\\');
+}
+
 std::optional<QString> HostPaths::resolve(const QString& windowsPath,
                                           QString* lastComponent) const {
     QString p = windowsPath;

@@ -27,6 +27,10 @@ public:
     // network path, a control character or a character Windows forbids in names).
     std::optional<QString> toHost(const QString& windowsPath) const;
 
+    // The Windows form of a host path the user picked (an absolute host path): a file under a
+    // drive folder of the prefix keeps that drive letter, anything else is reached through Z:.
+    QString toWindows(const QString& hostPath) const;
+
     // Host paths of the normal files matching a pattern whose last component may hold * and ?.
     // Folders, hidden (dot) files and special files never match. A pattern that cannot be mapped
     // matches nothing.

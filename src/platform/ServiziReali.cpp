@@ -1,12 +1,17 @@
 #include "ServiziReali.h"
 
 #include "ErroreVB.h"
+#include "HostPaths.h"
+#include "Palco.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QCursor>
-#include <QDateTime>
 #include <QDir>
+#include <QFileDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMessageBox>
 #include <QMimeData>
@@ -15,6 +20,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
 #include <cstdio>
@@ -63,13 +69,19 @@ int QtMessageBox::show(const QString& text, int style, const QString& title) {
                                                                : 0;
     if (predefinito < pulsanti.size())
         box.setDefaultButton(pulsanti[predefinito]);
-    // Closing the box answers like Cancel where there is one, else like the only button.
-    const int chiusura = risposte.contains(Risposta::Annulla) ? Risposta::Annulla : risposte.back();
+    // Esc and closing answer like Cancel where there is one, or like the only button; a box
+    // asking Yes or No, or Abort, Retry or Ignore, waits for one of its buttons.
+    const int chiusura = rispostaDiChiusura(style);
     if (const qsizetype i = risposte.indexOf(chiusura); i >= 0)
         box.setEscapeButton(pulsanti[i]);
-    box.exec();
-    const qsizetype scelto = pulsanti.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
-    return scelto >= 0 ? risposte[scelto] : chiusura;
+    for (;;) {
+        box.exec();
+        const qsizetype scelto = pulsanti.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+        if (scelto >= 0)
+            return risposte[scelto];
+        if (chiusura != 0)
+            return chiusura;
+    }
 }
 
 void ExitProgramEnd::endNow(int exitCode) {
@@ -79,32 +91,39 @@ void ExitProgramEnd::endNow(int exitCode) {
 }
 
 namespace {
-QSize modoVirtuale() {
+// Without a stage (tests, tools) the primary screen is measured as it is.
+GeometriaPalco senzaPalco() {
     const QScreen* s = QGuiApplication::primaryScreen();
-    const QSize reale = s ? s->geometry().size() : QSize(1024, 768);
-    if (reale.width() >= 1024 && reale.height() >= 768)
-        return {1024, 768};
-    return reale;
+    return calcolaPalco(s ? s->geometry().size() : QSize(), ModoScala::Adatta);
 }
 } // namespace
 
 int QtScreen::widthPixels() const {
-    return modoVirtuale().width();
+    return (palco_ ? palco_->geometria() : senzaPalco()).schermo.width();
 }
 int QtScreen::heightPixels() const {
-    return modoVirtuale().height();
+    return (palco_ ? palco_->geometria() : senzaPalco()).schermo.height();
+}
+QPoint QtScreen::origine() const {
+    return palco_ ? palco_->origineDesktop() : QPoint();
+}
+bool QtScreen::scalaLiscia() const {
+    return palco_ && !palco_->geometria().nitido;
 }
 
 void QtScreen::setMousePointer(int pointer) {
     if (pointer == pointer_)
         return;
-    if (pointer_ != Puntatore::Predefinito)
+    // Only what this screen pushed is popped: another override belongs to someone else.
+    if (pushed_)
         QGuiApplication::restoreOverrideCursor();
+    pushed_ = false;
     pointer_ = pointer;
-    if (pointer == Puntatore::Clessidra)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    else if (pointer == Puntatore::Personalizzato)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::PointingHandCursor));
+    if (pointer == Puntatore::Clessidra || pointer == Puntatore::Personalizzato) {
+        QGuiApplication::setOverrideCursor(
+            QCursor(pointer == Puntatore::Clessidra ? Qt::WaitCursor : Qt::PointingHandCursor));
+        pushed_ = true;
+    }
 }
 
 void QtScreen::doEvents() {
@@ -126,6 +145,16 @@ void QtClipboard::clear() {
     QGuiApplication::clipboard()->clear();
 }
 
+namespace {
+QByteArray codificaImmagine(const QImage& immagine, const char* formato) {
+    QByteArray dati;
+    QBuffer buffer(&dati);
+    buffer.open(QIODevice::WriteOnly);
+    immagine.save(&buffer, formato);
+    return dati;
+}
+} // namespace
+
 void QtClipboard::put(const ClipboardContents& c) {
     auto* dati = new QMimeData;
     if (!c.rtf.isEmpty()) {
@@ -136,8 +165,13 @@ void QtClipboard::put(const ClipboardContents& c) {
         dati->setHtml(c.html);
     if (!c.text.isEmpty())
         dati->setText(c.text);
-    if (!c.image.isNull())
+    if (!c.image.isNull()) {
+        // Both forms offered outright: image editors on X11 ask for PNG, office suites
+        // often for BMP.
         dati->setImageData(c.image);
+        dati->setData(QStringLiteral("image/png"), codificaImmagine(c.image, "PNG"));
+        dati->setData(QStringLiteral("image/bmp"), codificaImmagine(c.image, "BMP"));
+    }
     QGuiApplication::clipboard()->setMimeData(dati);
 }
 
@@ -155,30 +189,99 @@ ClipboardContents QtClipboard::contents() const {
     return c;
 }
 
+std::optional<QString> QtFileChooser::saveAs(const QString& filter, const QString& initialFolder,
+                                             const QString& fileName) {
+    // "description|pattern|…" pairs become Qt's "description (pattern);;…"; a bare pattern is
+    // its own description.
+    const QStringList parti = filter.split(u'|');
+    QStringList filtri;
+    if (parti.size() < 2) {
+        filtri.append(filter);
+    } else {
+        for (qsizetype i = 0; i + 1 < parti.size(); i += 2)
+            filtri.append(parti[i] + QStringLiteral(" (") + parti[i + 1] + u')');
+    }
+    HostPaths* paths = host().paths;
+    QString cartella;
+    if (!initialFolder.isEmpty() && paths)
+        cartella = paths->toHost(initialFolder).value_or(QString());
+    if (cartella.isEmpty() || !QFileInfo(cartella).isDir())
+        cartella = QDir::currentPath();
+
+    QFileDialog dialogo(QApplication::activeWindow(), QStringLiteral("Zapisz jako"), cartella);
+    dialogo.setAcceptMode(QFileDialog::AcceptSave);
+    dialogo.setFileMode(QFileDialog::AnyFile);
+    // Copies are appended to the file: asking to replace it would say the wrong thing. The
+    // non-native dialog is the one whose labels we can give in Polish.
+    dialogo.setOptions(QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+    dialogo.setNameFilters(filtri);
+    dialogo.setLabelText(QFileDialog::LookIn, QStringLiteral("Zapisz w:"));
+    dialogo.setLabelText(QFileDialog::FileName, QStringLiteral("Nazwa pliku:"));
+    dialogo.setLabelText(QFileDialog::FileType, QStringLiteral("Zapisz jako typ:"));
+    dialogo.setLabelText(QFileDialog::Accept, QStringLiteral("Zapisz"));
+    dialogo.setLabelText(QFileDialog::Reject, QStringLiteral("Anuluj"));
+    dialogo.selectFile(fileName);
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString scelto = dialogo.selectedFiles().constFirst();
+    return paths ? paths->toWindows(scelto) : scelto;
+}
+
+DestinazioneStampa DestinazioneStampa::dallAmbiente() {
+    const QString valore = qEnvironmentVariable("HNEMAR_PRINTER").trimmed();
+    DestinazioneStampa d;
+    if (valore.compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0 ||
+        valore.startsWith(QStringLiteral("pdf:"), Qt::CaseInsensitive)) {
+        d.modo = PdfInCartella;
+        d.cartella = valore.mid(4);
+    }
+    return d;
+}
+
+QtPrinter::QtPrinter(DestinazioneStampa destinazione)
+    : destinazione_(std::move(destinazione)) {}
+
 QtPrinter::QtPrinter(QString pdfFile)
-    : pdfFile_(std::move(pdfFile)) {}
+    : destinazione_{DestinazioneStampa::FilePdf, {}, std::move(pdfFile)} {}
 
 QtPrinter::~QtPrinter() {
     if (painter_)
         painter_->end();
 }
 
+// "HNemar-001.pdf", "HNemar-002.pdf" …: one past the highest number already in the folder, so
+// nothing the user keeps there is overwritten and the files sort in the order they were printed.
+QString QtPrinter::prossimoFile() const {
+    QString cartella = destinazione_.cartella;
+    if (cartella.isEmpty())
+        cartella = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (cartella.isEmpty() || !QDir().mkpath(cartella))
+        throw ErroreVB(Errore::Stampante);
+    static const QRegularExpression numerato(QStringLiteral("^HNemar-(\\d+)\\.pdf$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    int ultimo = 0;
+    const QStringList nomi = QDir(cartella).entryList(QDir::Files);
+    for (const QString& nome : nomi) {
+        const auto m = numerato.match(nome);
+        if (m.hasMatch())
+            ultimo = std::max(ultimo, m.captured(1).toInt());
+    }
+    return QDir(cartella).absoluteFilePath(
+        QStringLiteral("HNemar-%1.pdf").arg(ultimo + 1, 3, 10, QLatin1Char('0')));
+}
+
 void QtPrinter::startDocument(const QString& title) {
     if (painter_)
         throw ErroreVB(Errore::Stampante);
+    output_.clear();
+    const bool suFile = destinazione_.modo != DestinazioneStampa::Automatico ||
+                        QPrinterInfo::defaultPrinter().isNull();
+    if (suFile)
+        output_ =
+            destinazione_.modo == DestinazioneStampa::FilePdf ? destinazione_.file : prossimoFile();
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer_->setDocName(title);
-    output_.clear();
-    if (!pdfFile_.isEmpty() || QPrinterInfo::defaultPrinter().isNull()) {
-        output_ = pdfFile_;
-        if (output_.isEmpty()) {
-            const QString cartella =
-                QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-            QDir().mkpath(cartella);
-            output_ = cartella + QStringLiteral("/HNemar-") +
-                      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
-                      QStringLiteral(".pdf");
-        }
+    if (suFile) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
         printer_->setOutputFileName(output_);
     }
@@ -195,11 +298,47 @@ void QtPrinter::newPage() {
         throw ErroreVB(Errore::Stampante);
 }
 
+namespace {
+
+// A PDF the writer could not finish (disk full, file gone) lacks its closing marker.
+bool pdfCompleto(const QString& percorso) {
+    QFile f(percorso);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 8)
+        return false;
+    f.seek(std::max<qint64>(0, f.size() - 64));
+    return f.read(64).contains("%%EOF");
+}
+
+} // namespace
+
 void QtPrinter::endDocument() {
-    if (painter_)
-        painter_->end();
+    if (!painter_)
+        return;
+    const bool chiuso = painter_->end();
     painter_.reset();
     printer_.reset();
+    if (output_.isEmpty()) {
+        if (!chiuso)
+            throw ErroreVB(Errore::Stampante);
+        return;
+    }
+    if (!chiuso || !pdfCompleto(output_)) {
+        // Only a numbered file of our own is taken away; a file named by the caller may be
+        // anything, a device included.
+        if (destinazione_.modo != DestinazioneStampa::FilePdf && QFileInfo(output_).isFile())
+            QFile::remove(output_);
+        throw ErroreVB(Errore::Stampante);
+    }
+    if (destinazione_.modo != DestinazioneStampa::FilePdf && !avvisato_) {
+        avvisato_ = true;
+        const QString perche = destinazione_.modo == DestinazioneStampa::Automatico
+                                   ? QStringLiteral("Nie znaleziono drukarki, więc wydruk ")
+                                   : QStringLiteral("Wydruk ");
+        MsgBox(perche + QStringLiteral("zapisano jako plik PDF:\n%1\n\n"
+                                       "Kolejne wydruki trafią do tego samego folderu.")
+                            .arg(QDir::toNativeSeparators(output_)),
+               Stile::OK | Stile::Informazione);
+    }
 }
 
 QPainter* QtPrinter::painter() {

@@ -21,20 +21,28 @@ public:
     void endNow(int exitCode) override;
 };
 
-// The forms are drawn for 640 × 480, 800 × 600 and 1024 × 768 displays; a larger monitor is
-// presented as a 1024 × 768 screen that the window scales up.
+class Palco;
+
+// The forms are drawn for 640 × 480, 800 × 600 and 1024 × 768 displays; on any other monitor
+// the stage presents a 1024 × 768 screen scaled to fit.
 class QtScreen : public ScreenService {
 public:
+    explicit QtScreen(const Palco* palco = nullptr)
+        : palco_(palco) {}
     int widthPixels() const override;
     int heightPixels() const override;
     double twipsPerPixelX() const override { return 15.0; }
     double twipsPerPixelY() const override { return 15.0; }
+    QPoint origine() const override;
+    bool scalaLiscia() const override;
     void setMousePointer(int pointer) override;
     int mousePointer() const override { return pointer_; }
     void doEvents() override;
 
 private:
+    const Palco* palco_;
     int pointer_ = Puntatore::Predefinito;
+    bool pushed_ = false; // an override cursor of ours is on the stack
 };
 
 // A lock file in a folder; QLockFile sees through a lock left by a crashed instance.
@@ -54,10 +62,34 @@ public:
     ClipboardContents contents() const override;
 };
 
-// The default printer, or a PDF file when there is none or when a file is named.
+// QFileDialog over the prefix: opens in the host folder of the Windows folder asked for and maps
+// the chosen file back to Windows form.
+class QtFileChooser : public FileChooserService {
+public:
+    std::optional<QString> saveAs(const QString& filter, const QString& initialFolder,
+                                  const QString& fileName) override;
+};
+
+// Where printer documents go. Automatic: the system's default printer when there is one, else
+// numbered PDF files in `cartella` (empty: the user's documents folder). PdfInCartella: always
+// those files. FilePdf: every document replaces the one file `file` (tests).
+struct DestinazioneStampa {
+    enum Modo { Automatico, PdfInCartella, FilePdf };
+    Modo modo = Automatico;
+    QString cartella;
+    QString file;
+
+    // From HNEMAR_PRINTER: "pdf:FOLDER" (or "pdf" for the documents folder) sends every document
+    // to a file; anything else leaves the choice to the system.
+    static DestinazioneStampa dallAmbiente();
+};
+
+// The printer object on Qt: CUPS through QPrinter, or PDF files. The first document that goes to a
+// file tells the user once where it is; a printer or file that cannot be written raises 482.
 class QtPrinter : public PrinterService {
 public:
-    explicit QtPrinter(QString pdfFile = {});
+    explicit QtPrinter(DestinazioneStampa destinazione = {});
+    explicit QtPrinter(QString pdfFile);
     ~QtPrinter() override;
     void startDocument(const QString& title) override;
     void newPage() override;
@@ -70,8 +102,11 @@ public:
     const QString& outputFile() const { return output_; }
 
 private:
-    QString pdfFile_;
+    QString prossimoFile() const;
+
+    DestinazioneStampa destinazione_;
     QString output_;
+    bool avvisato_ = false;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
 };

@@ -33,7 +33,8 @@ private Q_SLOTS:
         QCOMPARE(CaricaImmagine(QStringLiteral("SCHEL1.png"), immagine, std::nullopt, nullptr,
                                 qint16(0)),
                  std::optional<int>());
-        QCOMPARE(QSize(immagine.IWidth(), immagine.IHeight()), QSize(1024, 768));
+        // Plates are drawn at the picture control's size.
+        QCOMPARE(QSize(immagine.IWidth(), immagine.IHeight()), QSize(398, 480));
         QVERIFY(host.box.mostrati.isEmpty());
     }
 

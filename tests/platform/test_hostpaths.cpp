@@ -65,6 +65,34 @@ private Q_SLOTS:
         QCOMPARE(*risultato, radice + host);
     }
 
+    // What the file chooser hands back: each host path must name the same file again.
+    void mapsChosenHostPathsBack_data() {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("windows");
+        riga("under a drive folder", "/drive_c/Velto/Dati/nuovo.rtf", "C:\\Velto\\Dati\\nuovo.rtf");
+        riga("drive root", "/drive_d", "D:\\");
+        riga("not confused with a look-alike folder", "/drive_cx/a.rtf", "");
+        riga("dot dot resolved", "/drive_c/Velto/../Velto/x.rtf", "C:\\Velto\\x.rtf");
+    }
+
+    void mapsChosenHostPathsBack() {
+        QFETCH(QString, host);
+        QFETCH(QString, windows);
+        const HostPaths p(radice);
+        const QString w = p.toWindows(radice + host);
+        if (windows.isEmpty())
+            QVERIFY2(w.startsWith(QStringLiteral("Z:\\")), qPrintable(w));
+        else
+            QCOMPARE(w, windows);
+        QCOMPARE(p.toHost(w).value_or(QString()), QDir::cleanPath(radice + host));
+    }
+
+    void hostPathsOutsideThePrefixGoThroughZ() {
+        const HostPaths p(radice);
+        QCOMPARE(p.toWindows(QStringLiteral("/home/ala/kopia.rtf")),
+                 QStringLiteral("Z:\\home\\ala\\kopia.rtf"));
+    }
+
     void driveZIsTheHostRoot() {
         const HostPaths p(radice);
         QCOMPARE(p.toHost(QStringLiteral("Z:\\tmp")).value_or(QString()), QStringLiteral("/tmp"));

@@ -29,6 +29,7 @@ struct BoxMostrato {
 };
 
 // Records every box and answers from a script; an empty script answers with the first button.
+// An answer the box's style does not offer throws std::logic_error.
 class ScriptedMessageBox : public MessageBoxService {
 public:
     int show(const QString& text, int style, const QString& title) override;
@@ -55,6 +56,8 @@ public:
     int heightPixels() const override { return h_; }
     double twipsPerPixelX() const override { return 15.0; }
     double twipsPerPixelY() const override { return 15.0; }
+    QPoint origine() const override { return origineProva; }
+    bool scalaLiscia() const override { return lisciaProva; }
     void setMousePointer(int p) override {
         puntatore = p;
         storiaPuntatore.append(p);
@@ -68,6 +71,9 @@ public:
     }
     int puntatore = Puntatore::Predefinito;
     QList<int> storiaPuntatore;
+    // Where a stage would put the program's screen on the desktop.
+    QPoint origineProva;
+    bool lisciaProva = false;
     int eventiLasciati = 0;
 
 private:
@@ -90,6 +96,23 @@ class RecordingHelpViewer : public HelpViewerService {
 public:
     void showContents(const QString& helpFile) override { aperti.append(helpFile); }
     QStringList aperti;
+};
+
+struct SceltaChiesta {
+    QString filtro, cartella, nome;
+};
+
+// Records what the chooser was opened with and answers from a script: a Windows path chosen, or
+// nullopt for Cancel (also the answer once the script is used up).
+class ScriptedFileChooser : public FileChooserService {
+public:
+    std::optional<QString> saveAs(const QString& filter, const QString& initialFolder,
+                                  const QString& fileName) override {
+        chieste.append({filter, initialFolder, fileName});
+        return risposte.isEmpty() ? std::nullopt : risposte.takeFirst();
+    }
+    QList<SceltaChiesta> chieste;
+    QList<std::optional<QString>> risposte;
 };
 
 // Installs a full set of doubles over a fresh temporary prefix for the life of the object, and
@@ -118,6 +141,7 @@ public:
     std::unique_ptr<FileInstanceLock> istanza;
     RecordingClipboard appunti;
     RecordingHelpViewer guida;
+    ScriptedFileChooser sceltaFile;
     std::unique_ptr<QtPrinter> stampante; // prints to a PDF in the test folder
     QString filePdf;
 

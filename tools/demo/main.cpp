@@ -1,14 +1,17 @@
 // hnemar-demo: builds the demo installation from its readable sources.
 //   hnemar-demo SOURCE_FOLDER OUTPUT_FOLDER
-// SOURCE_FOLDER holds prefix/ and messaggi.tsv (compiled to help.bin). Under prefix/:
+// SOURCE_FOLDER holds prefix/, messaggi.tsv (compiled to help.bin) and atlante/ (the plates,
+// their hotspots and texts, compiled into the data folder D:\DATI, see Atlante.h). Under prefix/:
 //  - a folder named like a store ("BlobCorp.dat", "Bit_Hd.ff") becomes that store, its files
 //    the entries;
 //  - "NAME.png.svg" and "NAME.bmp.svg" become NAME.png / NAME.bmp, rasterised at the SVG's size;
 //  - .ini and .txt files are written in Windows-1250; everything else is copied as it is.
 
+#include "Atlante.h"
 #include "BlobStore.h"
 #include "Cp1250.h"
 #include "Messaggi.h"
+#include "Opzioni.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -22,6 +25,12 @@
 #include <cstdio>
 
 namespace {
+
+const hn::Comando riga{"hnemar-demo", "Usage: hnemar-demo SOURCE_FOLDER OUTPUT_FOLDER\n",
+                       "Builds the demo installation in OUTPUT_FOLDER from SOURCE_FOLDER, which\n"
+                       "holds prefix/ (the installation's readable sources) and messaggi.tsv (the\n"
+                       "messages, compiled to help.bin). Exit status: 0 done, 1 failure, 2 wrong\n"
+                       "usage.\n"};
 
 int errore(const QString& testo) {
     std::fprintf(stderr, "hnemar-demo: %s\n", qUtf8Printable(testo));
@@ -149,17 +158,23 @@ bool costruisci(const QString& sorgente, const QString& uscita, QString& problem
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto uscita = hn::opzioniComuni(argc, argv, riga))
+        return *uscita;
     // Rasterising needs fonts, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 3)
-        return errore(QStringLiteral("usage: hnemar-demo SOURCE_FOLDER OUTPUT_FOLDER"));
+        return hn::usoErrato(riga, QStringLiteral("wrong number of arguments"));
     const QString sorgente = args[1], uscita = args[2];
 
     QString problema;
     if (!costruisci(sorgente + QStringLiteral("/prefix"), uscita, problema))
+        return errore(problema);
+
+    if (!hn::demo::costruisciAtlante(sorgente + QStringLiteral("/atlante"),
+                                     uscita + QStringLiteral("/drive_d/DATI"), problema))
         return errore(problema);
 
     QMap<int, std::pair<QString, QString>> messaggi;

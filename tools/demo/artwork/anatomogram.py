@@ -46,6 +46,25 @@ def _emit(el, out, style=None):
     out.append(f'</{tag}>')
 
 
+def _matrix(t):
+    """An SVG transform list as (a, b, c, d, e, f)."""
+    m = (1, 0, 0, 1, 0, 0)
+    for name, args in re.findall(r'(\w+)\s*\(([^)]*)\)', t):
+        v = [float(x) for x in re.split(r'[ ,]+', args.strip())]
+        if name == 'translate':
+            n = (1, 0, 0, 1, v[0], v[1] if len(v) > 1 else 0)
+        elif name == 'scale':
+            n = (v[0], 0, 0, v[1] if len(v) > 1 else v[0], 0, 0)
+        elif name == 'matrix':
+            n = tuple(v)
+        else:
+            continue
+        a, b, c, d, e, f = m
+        a2, b2, c2, d2, e2, f2 = n
+        m = (a * a2 + c * b2, b * a2 + d * b2, a * c2 + c * d2, b * c2 + d * d2, a * e2 + c * f2 + e, b * e2 + d * f2 + f)
+    return m
+
+
 class Anatomogram:
     def __init__(self, name):
         self.path = os.path.join(DIR, f'homo_sapiens.{name}.svg')
@@ -61,10 +80,44 @@ class Anatomogram:
             el = self.by_id[ref.lstrip('#')]
         return el
 
-    def shape(self, ident, style):
+    def _ancestors(self, el):
+        parent = {c: p for p in self.root.iter() for c in p}
+        chain = []
+        while el in parent and parent[el] is not self.root:
+            el = parent[el]
+            chain.append(el.get('transform'))
+        return [t for t in reversed(chain) if t]
+
+    def shape(self, ident, style, region=None):
+        """The shape, under the transforms of the groups it sits in."""
         el = self._resolve(self.by_id[ident])
+        chain = self._ancestors(el)
+        inner = self._shape(el, style, region, chain)
+        for t in reversed(chain):
+            inner = f'<g transform="{t}">{inner}</g>'
+        return inner
+
+    def _shape(self, el, style, region, chain):
+        """With region = (x, y, w, h) only the parts that start inside it (a brain structure is
+        drawn in several views of one file)."""
         out = []
-        _emit(el, out, style)
+        if region is None or _local(el.tag) != 'g':
+            _emit(el, out, style)
+            return ''.join(out)
+        x, y, w, h = region
+        matrices = [_matrix(t) for t in chain + ([el.get('transform')] if el.get('transform') else [])]
+        tr = f' transform="{el.get("transform")}"' if el.get('transform') else ''
+        out.append(f'<g style="{style}"{tr}>')
+        for c in el:
+            m = re.match(r'\s*[Mm]\s*(-?[\d.]+)[ ,]+(-?[\d.]+)', c.get('d') or '')
+            if not m:
+                continue
+            px, py = float(m.group(1)), float(m.group(2))
+            for a, b, cc, d, e, f in reversed(matrices):
+                px, py = a * px + cc * py + e, b * px + d * py + f
+            if x <= px <= x + w and y <= py <= y + h:
+                _emit(c, out)
+        out.append('</g>')
         return ''.join(out)
 
     def outline(self, style):

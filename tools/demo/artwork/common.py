@@ -9,6 +9,7 @@ BRAIN = A.Anatomogram('brain')
 
 SANS = 'DejaVu Sans'
 SERIF = 'DejaVu Serif'
+NARROW = 'Liberation Sans Narrow'
 
 # One colour per body system, used on the home screen and on the plates alike.
 COLOUR = {
@@ -138,4 +139,6 @@ def crop(content, src, dst):
              f'width="{round(dw)}" height="{round(dh)}" viewBox="{sx} {sy} {sw} {sh}">{content}</svg>')
     data = base64.b64encode(inner.encode('utf-8')).decode('ascii')
     return (f'<image x="{dx:.2f}" y="{dy:.2f}" width="{round(dw)}" height="{round(dh)}" '
-            f'xlink:href="data:image/svg+xml;base64,{data}"/>')
+            f'xlink:href="data:image/svg+xml;base64,{data}"/>'
+            f'<rect x="{dx:.2f}" y="{dy:.2f}" width="{round(dw)}" height="{round(dh)}" rx="3" '
+            f'style="fill:none;stroke:#d6cabb;stroke-width:1"/>')

@@ -1,0 +1,194 @@
+#include "LavoroDiStampa.h"
+
+#include "AtxPrint.h"
+#include "ErroreVB.h"
+#include "FXImage.h"
+#include "Host.h"
+#include "KorAtx.h"
+#include "Messaggi.h"
+#include "Passo.h"
+#include "StampaAtx.h"
+
+#include <QPainter>
+#include <cmath>
+#include <functional>
+#include <initializer_list>
+
+namespace hn {
+
+namespace {
+
+constexpr int kErroreOggettoNonImpostato = 91;
+
+template <typename T> T& impostato(T* oggetto) {
+    if (!oggetto)
+        throw ErroreVB(kErroreOggettoNonImpostato);
+    return *oggetto;
+}
+
+// Steps run in order; the first answer other than Retry or Ignore stops the rest.
+bool eseguiPassi(std::initializer_list<std::function<void()>> passi) {
+    bool finito = false;
+    for (const auto& passo : passi) {
+        eseguiPasso(passo, [&](const ErroreVB& e) {
+            switch (Mod_Comuni::SegnalaErrore(e, contestoStampa())) {
+            case Risposta::Riprova:
+                return Azione::Riprova;
+            case Risposta::Ignora:
+                return Azione::Prosegui;
+            default:
+                finito = true;
+                return Azione::Prosegui;
+            }
+        });
+        if (finito)
+            return false;
+    }
+    return true;
+}
+
+PrinterService& stampante() {
+    if (!host().printer)
+        throw ErroreVB(Errore::Stampante);
+    return *host().printer;
+}
+
+// Prepares the text control for printing all of its text with no indents.
+void preparaPerStampa(KorAtx& atx) {
+    atx.impostaMembro(KorAtx::MembroSelStart, 0);
+    atx.impostaMembro(KorAtx::MembroSelLength, atx.membro(KorAtx::MembroLunghezza));
+}
+
+// Three device dots down, so the first line clears a printer's unprintable edge.
+std::int32_t cimaDelTesto() {
+    const double u = stampante().unitsPerTwip();
+    return u > 0 ? static_cast<std::int32_t>(std::lround(3.0 / u)) : 0;
+}
+
+bool stampaTesto(const StatoDiStampa& s, short& StampaInCorso) {
+    using namespace Mod_CopiaeStampa;
+    return eseguiPassi({
+        [&] { ATX_PRINT_START(0, &stampante(), 1, 1); },
+        [&] {
+            KorAtx& sorgente = impostato(s.sorgenteTesto);
+            sorgente.impostaMembro(QStringView(u"SelFType"), KorAtx::kTuttiIFormati);
+            KorAtx& copia = impostato(s.atxTestoCop);
+            copia.impostaMembro(KorAtx::MembroFText, sorgente.membro(QStringView(u"FText")));
+            copia.impostaMembro(KorAtx::MembroSelFType, KorAtx::kTuttiIFormati);
+        },
+        [&] {
+            impostato(s.TESTOATX)
+                .impostaMembro(KorAtx::MembroFText,
+                               RtfDiCredito() + QStringLiteral("\\par \\par \\par"));
+        },
+        [&] {
+            KorAtx& copia = impostato(s.atxTestoCop);
+            if (s.soloSelezione)
+                copia.impostaMembro(KorAtx::MembroFText,
+                                    impostato(s.sorgenteTesto).membro(QStringView(u"SelText")));
+            KorAtx& doc = impostato(s.TESTOATX);
+            doc.impostaMembro(KorAtx::MembroFText,
+                              doc.membro(KorAtx::MembroFText).toString() +
+                                  copia.membro(KorAtx::MembroFText).toString());
+        },
+        [&] {
+            KorAtx& doc = impostato(s.TESTOATX);
+            preparaPerStampa(doc);
+            doc.impostaMembro(KorAtx::MembroRientroSinistro, 0);
+        },
+        [&] { StampaAtx(impostato(s.TESTOATX), 0, cimaDelTesto(), true); },
+        [&] {
+            ATX_PRINT_FINISH();
+            stampante().endDocument();
+        },
+        [&] {
+            ImpostaPuntatoreSchermo(Puntatore::Predefinito);
+            StampaInCorso = 0;
+            ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+        },
+    });
+}
+
+bool stampaIllustrazione(const StatoDiStampa& s) {
+    using namespace Mod_CopiaeStampa;
+    return eseguiPassi({
+        [&] {
+            ATX_PRINT_START(0, &stampante(), 1, 1);
+            ATX_PRINT_TITLE(Mod_Comuni::LeggiMessaggio(488));
+        },
+        [&] {
+            KorAtx& doc = impostato(s.TESTOATX);
+            doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
+            doc.impostaMembro(KorAtx::MembroFText, RtfDiCredito());
+            // A third of an inch down, under the title.
+            StampaAtx(doc, 0, 480);
+        },
+        [&] {
+            ATX_PRINT_FINISH();
+            ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+        },
+        [&] {
+            FXImage& figura = impostato(s.ImmagineDaStampare);
+            PrinterService& p = stampante();
+            ScreenService* schermo = host().screen;
+            const double tx = schermo ? schermo->twipsPerPixelX() : 15.0;
+            const double ty = schermo ? schermo->twipsPerPixelY() : 15.0;
+            // Screen size, each side cut to the printable area on its own; centred on the sheet.
+            const double w = Minimo(figura.IWidth() * tx, p.printableRectTwips().width());
+            const double h = Minimo(figura.IHeight() * ty, p.printableRectTwips().height());
+            const auto paginaW = static_cast<std::int32_t>(p.pageSizeTwips().width());
+            const auto paginaH = static_cast<std::int32_t>(p.pageSizeTwips().height());
+            figura.setPrinterWidth(w);
+            figura.setPrinterHeight(h);
+            figura.setPrinterLeft((paginaW - w) / 2.0);
+            figura.setPrinterTop((paginaH - h) / 2.0);
+            AvviaStampante();
+            figura.setPrinterhDC(p.painter());
+            DoEvents();
+        },
+        [&] {
+            ATX_PRINT_START(0, &stampante(), 1, 1);
+            KorAtx& doc = impostato(s.TESTOATX);
+            doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
+            doc.impostaMembro(KorAtx::MembroFText, s.TestoDidascalia);
+            preparaPerStampa(doc);
+            doc.impostaMembro(KorAtx::MembroRientroDestro, 0);
+            // The caption's band begins two inches above the bottom of the sheet.
+            StampaAtx(doc, 0,
+                      static_cast<std::int32_t>(stampante().pageSizeTwips().height()) - 2880);
+        },
+        [&] {
+            ATX_PRINT_FINISH();
+            stampante().endDocument();
+            ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+        },
+    });
+}
+
+// What ending printing leaves behind: no open job and no half-made document in the way of the
+// next print.
+void chiudiTutto() {
+    ATX_PRINT_FINISH();
+    if (host().printer && host().printer->painter()) {
+        try {
+            host().printer->endDocument();
+        } catch (const ErroreVB&) {
+            // The user has already been told about this printer and chose to stop.
+        }
+    }
+}
+
+} // namespace
+
+bool StampaScelte(const StatoDiStampa& stato, short& StampaInCorso) {
+    bool completa = true;
+    if (stato.testo)
+        completa = stampaTesto(stato, StampaInCorso);
+    if (completa && stato.illustrazione)
+        completa = stampaIllustrazione(stato);
+    if (!completa)
+        chiudiTutto();
+    return completa;
+}
+
+} // namespace hn

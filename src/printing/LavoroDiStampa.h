@@ -1,0 +1,37 @@
+#pragma once
+
+// The print job the print dialog runs when confirmed: the description text as one printer
+// document, then the illustration page as another.
+
+#include <QString>
+
+namespace hn {
+
+class FXImage;
+class KorAtx;
+
+// What the job reads from the dialog: its marks, its sources and its two hidden text controls.
+struct StatoDiStampa {
+    bool testo = false;         // the text mark is on
+    bool illustrazione = false; // the illustration mark is on
+    bool soloSelezione = false; // the "selected part" tick is on
+    KorAtx* sorgenteTesto = nullptr;
+    FXImage* ImmagineDaStampare = nullptr;
+    QString TestoDidascalia;
+    KorAtx* TESTOATX = nullptr;
+    KorAtx* atxTestoCop = nullptr;
+};
+
+// Prints what the state asks for. Each failing step is reported with the context "Drukuj":
+// Retry runs it again, Ignore goes on with the next step, any other answer ends printing, closing
+// whatever printer document is open. `StampaInCorso` is cleared once the text has gone out, as
+// the dialog's OK handler expects. Returns false when the user ended printing.
+bool StampaScelte(const StatoDiStampa& stato, short& StampaInCorso);
+
+// The context word of the print job's error reports.
+inline const QString& contestoStampa() {
+    static const QString c = QStringLiteral("Drukuj");
+    return c;
+}
+
+} // namespace hn

@@ -1,0 +1,135 @@
+#include "Frm_Testo.h"
+
+#include "Forma.h"
+#include "Host.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <cmath>
+#include <memory>
+
+namespace hn {
+
+namespace {
+
+std::unique_ptr<Frm_Testo>& finestra() {
+    static std::unique_ptr<Frm_Testo> f;
+    return f;
+}
+
+// The caption panel's place, in twips: it overlaps the window's left edge so its own frame
+// lines up with the bar.
+constexpr int PannelloLeft = -30, PannelloWidth = 3165;
+
+} // namespace
+
+Frm_Testo& Frm_Testo::istanza() {
+    if (!finestra())
+        finestra().reset(new Frm_Testo);
+    return *finestra();
+}
+
+bool Frm_Testo::creata() {
+    return finestra() != nullptr;
+}
+
+Frm_Testo::Frm_Testo()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
+    , QXCapVir1(this)
+    , Ftdv_Didascalia(this) {
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(p);
+
+    QFont carattere(QStringLiteral("Verdana"));
+    carattere.setPointSizeF(9.75);
+    carattere.setBold(true);
+    QXCapVir1.setFont(carattere);
+    QXCapVir1.setCaptionleft(45);
+    QXCapVir1.setCaptiontop(45);
+    QXCapVir1.setBackcolor(QColor(0x00, 0x00, 0xFF));
+    QXCapVir1.setForecolor(QApplication::palette().color(QPalette::HighlightedText));
+    QXCapVir1.setCaption(QStringLiteral("Frm_Testo"));
+    QXCapVir1.Move(0, 0, LarghezzaFinestra, 345);
+
+    QFont testo(QStringLiteral("Arial"));
+    testo.setPointSizeF(10);
+    Ftdv_Didascalia.setFont(testo);
+    Ftdv_Didascalia.setLocked(true);
+    Ftdv_Didascalia.setGeometry(pixelX(PannelloLeft), pixelY(330), pixelX(PannelloWidth),
+                                pixelY(2295));
+    Move(0, 0, LarghezzaFinestra, 2640);
+}
+
+void Frm_Testo::Move(double left, double top, double width, double height) {
+    left_ = left, top_ = top, width_ = width, height_ = height;
+    applicaGeometria();
+}
+
+void Frm_Testo::applicaGeometria() {
+    // Placed in screen twips: the program's screen may lie anywhere on the desktop.
+    setGeometry(QRect(sulDesktop(QPoint(pixelX(left_), pixelY(top_))),
+                      QSize(pixelX(width_), pixelY(height_))));
+}
+
+void Frm_Testo::ImpostaVisible(bool visibile) {
+    if (visibile == Visible())
+        return;
+    if (visibile) {
+        show();
+        raise();
+        activateWindow();
+        qApp->installEventFilter(this);
+    } else {
+        qApp->removeEventFilter(this);
+        hide();
+    }
+}
+
+void Frm_Testo::MostraAccanto(const QString& titolo, double left, double top) {
+    ImpostaVisible(false);
+    Ftdv_Didascalia.update();
+
+    const int righe = 1 + Ftdv_Didascalia.GetLineFromChar(int(Ftdv_Didascalia.TextRTF().size()));
+    // Rounded as the runtime converts to a long: to the nearest, halves to even.
+    const double misura = (Ftdv_Didascalia.FontSize() * 2.2 * righe + 40) * twipsPerPixelY();
+    const int h = int(std::clamp(std::nearbyint(misura), 0.0, 2.0e9));
+
+    const int cima = QXCapVir1.Height() + 20;
+    Ftdv_Didascalia.setGeometry(pixelX(PannelloLeft), pixelY(cima), pixelX(PannelloWidth),
+                                pixelY(h));
+    height_ = double(h) + cima + 20;
+    QXCapVir1.setCaption(titolo);
+
+    // Only the right and bottom edges pull the window back: a caption taller than the screen
+    // keeps its top above the screen rather than hide its first lines.
+    const double larghezzaSchermo =
+        host().screen ? host().screen->widthPixels() * twipsPerPixelX() : 0;
+    const double altezzaSchermo =
+        host().screen ? host().screen->heightPixels() * twipsPerPixelY() : 0;
+    if (left + width_ > larghezzaSchermo)
+        left = larghezzaSchermo - width_;
+    if (top + height_ > altezzaSchermo)
+        top = altezzaSchermo - height_;
+    Move(left, top, width_, height_);
+    ImpostaVisible(true);
+}
+
+bool Frm_Testo::event(QEvent* e) {
+    if (e->type() == QEvent::WindowDeactivate)
+        ImpostaVisible(false);
+    return QWidget::event(e);
+}
+
+bool Frm_Testo::eventFilter(QObject* oggetto, QEvent* e) {
+    // Without a window manager a click elsewhere may not take the activation away: a press
+    // anywhere outside this window closes it all the same.
+    if (e->type() == QEvent::MouseButtonPress && oggetto->isWidgetType() &&
+        static_cast<QWidget*>(oggetto)->window() != this)
+        ImpostaVisible(false);
+    return QWidget::eventFilter(oggetto, e);
+}
+
+} // namespace hn

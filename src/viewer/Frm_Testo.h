@@ -1,0 +1,52 @@
+#pragma once
+
+#include "QXCapVir.h"
+#include "RichTextBox.h"
+
+#include <QWidget>
+
+namespace hn {
+
+// The caption window: a hotspot's caption under a caption bar titled with the body system,
+// placed at the hotspot. It hides itself as soon as it stops being the active window, and on any
+// click outside it, so a click elsewhere always closes it. Lengths are in twips; its place is in
+// screen twips.
+class Frm_Testo : public QWidget {
+    Q_OBJECT
+public:
+    // Created on first use and never unloaded: only hidden.
+    static Frm_Testo& istanza();
+    static bool creata();
+
+    QXCapVir QXCapVir1;
+    RichTextBox Ftdv_Didascalia;
+
+    // The window's width: fixed.
+    static constexpr int LarghezzaFinestra = 3120;
+
+    double Left() const { return left_; }
+    double Top() const { return top_; }
+    double Width() const { return width_; }
+    double Height() const { return height_; }
+    void Move(double left, double top, double width, double height);
+
+    bool Visible() const { return !isHidden(); }
+    void ImpostaVisible(bool visibile);
+
+    // Sizes the window to the caption loaded in Ftdv_Didascalia, titles it, puts its corner at
+    // (left, top) pulled back only where it would pass the screen's right or bottom edge, and
+    // shows it.
+    void MostraAccanto(const QString& titolo, double left, double top);
+
+protected:
+    bool event(QEvent* evento) override;
+    bool eventFilter(QObject* oggetto, QEvent* evento) override;
+
+private:
+    Frm_Testo();
+    void applicaGeometria();
+
+    double left_ = 0, top_ = 0, width_ = LarghezzaFinestra, height_ = 2640;
+};
+
+} // namespace hn

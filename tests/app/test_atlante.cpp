@@ -1,0 +1,240 @@
+#include "Atlante.h"
+#include "BlobStore.h"
+#include "Cp1250.h"
+#include "Riga.h"
+#include "RtfReader.h"
+
+#include <QFile>
+#include <QImage>
+#include <QQueue>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+
+using namespace hn;
+
+namespace {
+
+const QString Dati = QStringLiteral(HNEMAR_DEMO_DIR "/drive_d/DATI/");
+
+// The home screen's code table, in its order.
+const QStringList Codici = {"SCHEL1", "muscava", "DIGER1",  "NERVOS",   "CIRCOL", "LINFAT",
+                            "SENSO",  "RESPIR",  "urinari", "RIPROGEN", "ENDOC1", "orecch"};
+
+struct Record {
+    QString tavola, codice, collegamento, testo;
+    int x1, y1, x2, y2;
+};
+
+// The table read with its record layout: 50 bytes, fixed-width blank-padded fields.
+QList<Record> leggiTabella(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray b = f.readAll();
+    QList<Record> out;
+    for (qsizetype i = 0; i + 50 <= b.size(); i += 50) {
+        const auto s = [&](int da, int n) { return decodeCp1250(b.mid(i + da, n)).trimmed(); };
+        out.append({s(0, 8), s(8, 8), s(16, 8), s(36, 8), s(24, 3).toInt(), s(27, 3).toInt(),
+                    s(30, 3).toInt(), s(33, 3).toInt()});
+    }
+    return out;
+}
+
+// A text entry of the store as the panels would show it: empty when missing or not RTF.
+QString testo(const blob::Archivio& store, const QString& codice) {
+    const blob::Voce* v = store.trova(codice + QStringLiteral(".RTF"));
+    if (!v)
+        return {};
+    const QByteArray rtf = store.leggi(*v);
+    if (!sembraRtf(rtf))
+        return {};
+    QTextDocument doc;
+    leggiRtf(rtf, doc);
+    return doc.toPlainText().trimmed();
+}
+
+} // namespace
+
+// The bundled atlas, walked the way a user can: from the home screen's codes along the links.
+class TestAtlante : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyBodySystemHasItsDescriptionLine() {
+        QFile f(Dati + QStringLiteral("DesAppa.bin"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QMap<QString, QString> righe;
+        for (const QByteArray& linea : f.readAll().split('\n')) {
+            if (linea.trimmed().isEmpty())
+                continue;
+            QVERIFY2(linea.endsWith('\r'), "lines end in CR LF");
+            const QString s = decodeCp1250(linea.chopped(1));
+            righe.insert(s.left(10).trimmed(), s.mid(10).trimmed());
+        }
+        for (const QString& codice : Codici)
+            QVERIFY2(!righe.value(codice).isEmpty(), qPrintable(codice));
+        // Polish letters survive the code page.
+        QVERIFY(righe.value(QStringLiteral("SCHEL1")).contains(u'ę'));
+    }
+
+    void everyPlateIsReachableAndComplete() {
+        const QList<Record> tabella = leggiTabella(Dati + QStringLiteral("hsmed.bin"));
+        QVERIFY(!tabella.isEmpty());
+        QCOMPARE(QFile(Dati + QStringLiteral("hsmed.bin")).size() % 50, 0);
+        const auto testi = blob::Archivio::apri(Dati + QStringLiteral("hsmed.dat"));
+        const auto immagini = blob::Archivio::apri(Dati + QStringLiteral("BlobCorp.dat"));
+
+        QMap<QString, QList<Record>> perTavola;
+        for (const Record& r : tabella)
+            perTavola[r.tavola].append(r);
+
+        QMap<QString, int> profondita;
+        QMap<QString, QString> sistema;
+        QQueue<QString> coda;
+        for (const QString& c : Codici) {
+            profondita.insert(c.toUpper(), 1);
+            sistema.insert(c.toUpper(), c);
+            coda.enqueue(c);
+        }
+        while (!coda.isEmpty()) {
+            const QString chiave = coda.dequeue();
+            const QString tavola = chiave.toUpper();
+            const QList<Record> records = perTavola.value(tavola);
+            QVERIFY2(!records.isEmpty(), qPrintable(tavola + " has no records"));
+
+            // The picture is looked up under the key as the viewer was given it.
+            const blob::Voce* voce = immagini->trova(chiave + QStringLiteral(".png"));
+            QVERIFY2(voce, qPrintable(chiave + ".png missing"));
+            const QImage immagine = QImage::fromData(immagini->leggi(*voce));
+            QCOMPARE(immagine.size(), QSize(398, 480));
+
+            int intestazioni = 0;
+            QSet<QString> rettangoli;
+            for (const Record& r : records) {
+                const QString dove = tavola + u'/' + r.codice;
+                // The hotspot spans X2 - X1 + 2 pixels from X1.
+                QVERIFY2(r.x1 >= 0 && r.y1 >= 0 && r.x1 <= r.x2 && r.y1 <= r.y2, qPrintable(dove));
+                QVERIFY2(r.x2 + 2 <= immagine.width() && r.y2 + 2 <= immagine.height(),
+                         qPrintable(dove));
+                const QString rett =
+                    QStringLiteral("%1,%2,%3,%4").arg(r.x1).arg(r.y1).arg(r.x2).arg(r.y2);
+                QVERIFY2(!rettangoli.contains(rett), qPrintable(dove + " repeats a rectangle"));
+                rettangoli.insert(rett);
+
+                if (r.codice == QStringLiteral("000000")) {
+                    ++intestazioni;
+                    QVERIFY2(!testo(*testi, r.testo).isEmpty(), qPrintable(dove + " description"));
+                } else if (r.collegamento.isEmpty()) {
+                    QVERIFY2(!testo(*testi, r.codice).isEmpty(), qPrintable(dove + " caption"));
+                } else {
+                    QVERIFY2(r.collegamento != tavola, qPrintable(dove + " links to itself"));
+                    if (!profondita.contains(r.collegamento)) {
+                        profondita.insert(r.collegamento, profondita.value(tavola) + 1);
+                        sistema.insert(r.collegamento, sistema.value(tavola));
+                        coda.enqueue(r.collegamento);
+                    }
+                }
+            }
+            QVERIFY2(intestazioni == 1, qPrintable(tavola + " needs one header record"));
+        }
+
+        // No plate of the table is out of reach.
+        for (auto i = perTavola.cbegin(); i != perTavola.cend(); ++i)
+            QVERIFY2(profondita.contains(i.key()), qPrintable(i.key() + " is unreachable"));
+    }
+
+    void hotspotRectangleCoversTheMeasuredBox_data() {
+        QTest::addColumn<QRectF>("box");
+        QTest::addColumn<QRect>("atteso"); // x1, y1, x2, y2 as the table stores them
+        prova::riga("whole pixels", QRectF(10, 20, 100, 40),
+                    QRect(QPoint(10, 20), QPoint(108, 58)));
+        prova::riga("fractions widen", QRectF(10.5, 20.2, 99.6, 39.9),
+                    QRect(QPoint(10, 20), QPoint(109, 59)));
+        prova::riga("tiny gets a target", QRectF(50, 60, 2, 2),
+                    QRect(QPoint(45, 55), QPoint(55, 65)));
+        prova::riga("kept inside", QRectF(-5, -5, 500, 600), QRect(QPoint(0, 0), QPoint(396, 478)));
+    }
+    void hotspotRectangleCoversTheMeasuredBox() {
+        QFETCH(QRectF, box);
+        QFETCH(QRect, atteso);
+        const demo::Rettangolo r = demo::rettangoloDaBox(box, QSize(398, 480));
+        QCOMPARE(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), atteso);
+    }
+
+    void compilerRefusesSourcesThatDisagree_data() {
+        QTest::addColumn<QString>("riga");
+        QTest::addColumn<QString>("motivo");
+        prova::riga("link to nowhere", QStringLiteral("P\tA\tQ\ta\t"),
+                    QStringLiteral("no records: Q"));
+        prova::riga("missing element", QStringLiteral("P\tA\t\tzz\t"),
+                    QStringLiteral("no element zz"));
+        prova::riga("missing caption", QStringLiteral("P\tB\t\tb\t"), QStringLiteral("no text B"));
+        prova::riga("same rectangle", QStringLiteral("P\tA\t\ta\t\nP\tC\t\tc\t"),
+                    QStringLiteral("same rectangle"));
+        prova::riga("long code", QStringLiteral("P\tTOOLONGCODE\t\ta\t"),
+                    QStringLiteral("longer than 8"));
+    }
+    void compilerRefusesSourcesThatDisagree() {
+        QFETCH(QString, riga);
+        QFETCH(QString, motivo);
+        QTemporaryDir dir;
+        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
+            QDir().mkpath(QFileInfo(dir.filePath(nome)).path());
+            QFile f(dir.filePath(nome));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(dati);
+        };
+        scrivi(QStringLiteral("sistemi.tsv"), "P\tOpis\n");
+        scrivi(QStringLiteral("testi.txt"), "== P\nOpis\n== A\n**A**\n== C\nC\n");
+        // "c" draws the same box as "a".
+        scrivi(
+            QStringLiteral("tavole/P.svg"),
+            "<svg xmlns='http://www.w3.org/2000/svg' width='398' height='480'>"
+            "<text id='t' x='5' y='20'>P</text><rect id='a' x='10' y='10' width='50' height='50'/>"
+            "<rect id='b' x='100' y='10' width='50' height='50'/>"
+            "<rect id='c' x='10' y='10' width='50' height='50'/></svg>");
+        scrivi(QStringLiteral("hotspot.tsv"), ("P\t000000\t\tt\tP\n" + riga + u'\n').toUtf8());
+        QString problema;
+        QVERIFY(
+            !demo::costruisciAtlante(dir.path(), dir.filePath(QStringLiteral("out")), problema));
+        QVERIFY2(problema.contains(motivo), qPrintable(problema));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out/hsmed.bin"))));
+    }
+
+    void compilerWritesWhatTheSourcesSay() {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath(QStringLiteral("tavole")));
+        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
+            QFile f(dir.filePath(nome));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(dati);
+        };
+        scrivi(QStringLiteral("sistemi.tsv"), "P\tŻołądek i jelita\n");
+        scrivi(QStringLiteral("testi.txt"), "== P\n**Opis** planszy\n== A\nPodpis\n");
+        scrivi(QStringLiteral("tavole/P.svg"),
+               "<svg xmlns='http://www.w3.org/2000/svg' width='398' height='480'>"
+               "<text id='t' x='5' y='20'>P</text>"
+               "<g transform='translate(100,50) scale(2)'><rect id='a' x='10' y='10' width='50' "
+               "height='20'/></g></svg>");
+        scrivi(QStringLiteral("hotspot.tsv"), "P\t000000\t\tt\tP\nP\tA\t\ta\t\n");
+        QString problema;
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QVERIFY2(demo::costruisciAtlante(dir.path(), out, problema), qPrintable(problema));
+
+        QFile d(out + QStringLiteral("/DesAppa.bin"));
+        QVERIFY(d.open(QIODevice::ReadOnly));
+        QCOMPARE(d.readAll(), QByteArray("P         \xafo\xb3\xb9\x64\x65k i jelita\r\n"));
+        const QList<Record> t = leggiTabella(out + QStringLiteral("/hsmed.bin"));
+        QCOMPARE(t.size(), 2);
+        // The group's transform applies: the rectangle sits where the picture shows it.
+        QCOMPARE(QRect(QPoint(t[1].x1, t[1].y1), QPoint(t[1].x2, t[1].y2)),
+                 QRect(QPoint(120, 70), QPoint(218, 108)));
+        QCOMPARE(t[0].testo, QStringLiteral("P"));
+        const auto testi = blob::Archivio::apri(out + QStringLiteral("/hsmed.dat"));
+        QCOMPARE(testo(*testi, QStringLiteral("P")), QStringLiteral("Opis planszy"));
+    }
+};
+
+QTEST_MAIN(TestAtlante)
+#include "test_atlante.moc"

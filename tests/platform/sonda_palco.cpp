@@ -1,0 +1,68 @@
+// Starts the GUI the way the program does, on whatever monitors the platform offers, shows a
+// screen-sized form and prints where everything landed, one "key values" line each.
+
+#include "Host.h"
+#include "Palco.h"
+#include "ServiziReali.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QWindow>
+#include <cmath>
+#include <cstdio>
+
+using namespace hn;
+
+namespace {
+
+void stampa(const char* chiave, QRectF r) {
+    std::printf("%s %g %g %g %g\n", chiave, r.x(), r.y(), r.width(), r.height());
+}
+
+// A window in monitor device pixels, from the monitor's corner, rounded as the platform does.
+QRectF nativa(const QWidget& w, const QScreen& monitor) {
+    const qreal dpr = w.windowHandle()->devicePixelRatio();
+    const QPointF p = QPointF(w.pos() - monitor.geometry().topLeft()) * dpr;
+    return QRectF(qRound(p.x()), qRound(p.y()), qRound(w.width() * dpr), qRound(w.height() * dpr));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const GeometriaPalco geometria = preparaPalco(argc, argv);
+    QApplication app(argc, argv);
+    Palco palco(geometria);
+    QtScreen schermo(&palco);
+    Host h;
+    h.screen = &schermo;
+    setHost(h);
+
+    QWidget forma(nullptr, Qt::FramelessWindowHint);
+    forma.resize(schermo.widthPixels(), schermo.heightPixels());
+    forma.move(sulDesktop(QPoint(0, 0)));
+    forma.show();
+    QCoreApplication::processEvents();
+
+    const QScreen& monitor = *palco.monitor();
+    const qreal dpr = forma.windowHandle()->devicePixelRatio();
+    std::printf("monitor %s\n", qPrintable(monitor.name()));
+    // The platform rounds the monitor down to whole program pixels: undo that.
+    stampa("monitorNativo", QRectF(0, 0, std::ceil(monitor.geometry().width() * dpr),
+                                   std::ceil(monitor.geometry().height() * dpr)));
+    std::printf("schermo %d %d\n", schermo.widthPixels(), schermo.heightPixels());
+    std::printf("liscia %d\n", schermo.scalaLiscia() ? 1 : 0);
+    stampa("forma", nativa(forma, monitor));
+    stampa("palco", nativa(palco, monitor));
+
+    // Into a window and back: the form must stay on the program's screen all along.
+    palco.alterna();
+    QCoreApplication::processEvents();
+    const QPoint inFinestra = dalDesktop(forma.pos());
+    std::printf("finestra %d %d %d\n", palco.schermoIntero() ? 1 : 0, inFinestra.x(),
+                inFinestra.y());
+    palco.alterna();
+    QCoreApplication::processEvents();
+    stampa("ritorno", nativa(forma, monitor));
+    std::fflush(stdout);
+    return 0;
+}

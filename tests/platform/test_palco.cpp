@@ -1,0 +1,270 @@
+#include "Palco.h"
+
+#include "Forma.h"
+#include "HostDiProva.h"
+#include "Riga.h"
+
+#include <QProcess>
+#include <QRectF>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace hn;
+using hn::prova::riga;
+
+Q_DECLARE_METATYPE(hn::ModoScala)
+
+namespace {
+
+// The home screen's body-system hotspots, in twips on the 1024 × 768 picture at 15 twips
+// per pixel.
+const QList<QRect> hotspotTwips = {
+    {3195, 3195, 1365, 2805}, {4815, 3180, 1365, 2835},  {6915, 3225, 1365, 2805},
+    {8625, 3225, 1815, 2805}, {10455, 3225, 1935, 2805}, {3735, 6375, 1905, 2715},
+    {5835, 6525, 1845, 915},  {5895, 7695, 1845, 1395},  {8025, 6315, 1185, 1125},
+    {7815, 7695, 1605, 1395}, {9765, 6285, 1065, 2805},
+};
+
+QRectF inPixel(QRect twips) {
+    return {twips.x() / 15.0, twips.y() / 15.0, twips.width() / 15.0, twips.height() / 15.0};
+}
+
+// The stage in monitor pixels.
+QRectF palcoNativo(const GeometriaPalco& g) {
+    return {g.versoMonitor(QPointF(0, 0)),
+            g.versoMonitor(QPointF(g.schermo.width(), g.schermo.height()))};
+}
+
+// What the probe printed: key → numbers.
+QHash<QString, QList<double>> leggiSonda(const QByteArray& uscita, QString* monitor) {
+    QHash<QString, QList<double>> valori;
+    for (const QByteArray& riga : uscita.split('\n')) {
+        const QList<QByteArray> parti = riga.trimmed().split(' ');
+        if (parti.size() < 2)
+            continue;
+        if (parti[0] == "monitor")
+            *monitor = QString::fromUtf8(parti[1]);
+        QList<double> numeri;
+        for (qsizetype i = 1; i < parti.size(); ++i)
+            numeri.append(parti[i].toDouble());
+        valori.insert(QString::fromUtf8(parti[0]), numeri);
+    }
+    return valori;
+}
+
+QRectF rettangolo(const QList<double>& v) {
+    return v.size() == 4 ? QRectF(v[0], v[1], v[2], v[3]) : QRectF();
+}
+
+} // namespace
+
+class TestPalco : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void scaleValues_data() {
+        QTest::addColumn<QString>("valore");
+        QTest::addColumn<ModoScala>("atteso");
+        riga("fit", QString("fit"), ModoScala::Adatta);
+        riga("integer", QString("integer"), ModoScala::Intero);
+        riga("native, any case", QString(" Native "), ModoScala::Nativo);
+        riga("unset", QString(), ModoScala::Adatta);
+        riga("unknown", QString("stretch"), ModoScala::Adatta);
+    }
+    void scaleValues() {
+        QFETCH(QString, valore);
+        QFETCH(ModoScala, atteso);
+        QCOMPARE(modoScalaDa(valore), atteso);
+    }
+
+    // The factor and the place of the program's screen for each kind of monitor.
+    void stageChoice_data() {
+        QTest::addColumn<QSize>("monitor");
+        QTest::addColumn<ModoScala>("modo");
+        QTest::addColumn<QSize>("schermo");
+        QTest::addColumn<double>("fattore");
+        QTest::addColumn<QPoint>("origine");
+        QTest::addColumn<bool>("nitido");
+        const auto A = ModoScala::Adatta, I = ModoScala::Intero, N = ModoScala::Nativo;
+        const QSize v(1024, 768);
+        riga("1920x1080 fit", QSize(1920, 1080), A, v, 1.40625, QPoint(171, 0), false);
+        riga("1920x1080 integer", QSize(1920, 1080), I, v, 1.0, QPoint(448, 156), true);
+        riga("1920x1080 native", QSize(1920, 1080), N, QSize(1920, 1080), 1.0, QPoint(), true);
+        riga("2560x1440 fit", QSize(2560, 1440), A, v, 1.875, QPoint(171, 0), false);
+        riga("2560x1440 integer", QSize(2560, 1440), I, v, 1.0, QPoint(768, 336), true);
+        riga("3840x2160 integer", QSize(3840, 2160), I, v, 2.0, QPoint(448, 156), true);
+        riga("2048x1536 fit is whole", QSize(2048, 1536), A, v, 2.0, QPoint(), true);
+        riga("1366x768 fit", QSize(1366, 768), A, v, 1.0, QPoint(171, 0), true);
+        riga("1280x1024 fit", QSize(1280, 1024), A, v, 1.25, QPoint(0, 26), false);
+        riga("1280x720 shrinks", QSize(1280, 720), A, v, 0.9375, QPoint(171, 0), false);
+        riga("1280x720 integer still fits", QSize(1280, 720), I, v, 0.9375, QPoint(171, 0), false);
+        riga("800x600 as it is", QSize(800, 600), A, QSize(800, 600), 1.0, QPoint(), true);
+        riga("640x480 as it is", QSize(640, 480), I, QSize(640, 480), 1.0, QPoint(), true);
+        riga("1024x768 as it is", v, A, v, 1.0, QPoint(), true);
+        riga("unknown monitor", QSize(), A, v, 1.0, QPoint(), true);
+    }
+    void stageChoice() {
+        QFETCH(QSize, monitor);
+        QFETCH(ModoScala, modo);
+        const GeometriaPalco g = calcolaPalco(monitor, modo);
+        QTEST(g.schermo, "schermo");
+        QTEST(g.fattore, "fattore");
+        QTEST(g.origine, "origine");
+        QTEST(g.nitido, "nitido");
+        if (monitor.isEmpty())
+            return;
+        // The stage lies on the monitor, centred to within a device pixel or two.
+        const QRectF r = palcoNativo(g);
+        QVERIFY(QRectF(QPointF(), QSizeF(monitor)).adjusted(-0.01, -0.01, 0.01, 0.01).contains(r));
+        QVERIFY(std::abs(r.left() - (monitor.width() - r.right())) <= 2 * g.fattore + 0.01);
+        QVERIFY(std::abs(r.top() - (monitor.height() - r.bottom())) <= 2 * g.fattore + 0.01);
+    }
+
+    // Every body-system hotspot of the home screen, seen on the monitor: its centre maps back
+    // into it and into no other, it fills as many device pixels as its scaled size, and a
+    // caption window pushed against the right edge of the program's screen stays on the stage.
+    void hotspotsOnTheMonitor_data() {
+        QTest::addColumn<QSize>("monitor");
+        QTest::addColumn<ModoScala>("modo");
+        riga("1920x1080", QSize(1920, 1080), ModoScala::Adatta);
+        riga("2560x1440", QSize(2560, 1440), ModoScala::Adatta);
+        riga("1366x768", QSize(1366, 768), ModoScala::Adatta);
+        riga("2560x1440 integer", QSize(2560, 1440), ModoScala::Intero);
+        riga("1280x1024", QSize(1280, 1024), ModoScala::Adatta);
+    }
+    void hotspotsOnTheMonitor() {
+        QFETCH(QSize, monitor);
+        QFETCH(ModoScala, modo);
+        const GeometriaPalco g = calcolaPalco(monitor, modo);
+        const QRectF palco = palcoNativo(g);
+        for (int i = 0; i < hotspotTwips.size(); ++i) {
+            const QRectF h = inPixel(hotspotTwips[i]);
+            const QPointF centro = g.versoMonitor(h.center());
+            QVERIFY(palco.contains(centro));
+            // A click lands on a whole device pixel; it must still hit the same hotspot.
+            const QPointF clic(std::floor(centro.x()), std::floor(centro.y()));
+            const QPointF indietro = g.versoSchermo(clic);
+            for (int j = 0; j < hotspotTwips.size(); ++j)
+                QCOMPARE(inPixel(hotspotTwips[j]).contains(indietro), i == j);
+            const QRectF suMonitor(g.versoMonitor(h.topLeft()), g.versoMonitor(h.bottomRight()));
+            QCOMPARE(suMonitor.width(), h.width() * g.fattore);
+        }
+        // A caption window (208 pixels wide) opened at a hotspot near the right edge is pulled
+        // back against the program screen's right edge, which is the stage's.
+        const int larghezza = 3120 / 15;
+        const int sinistra = std::min(1000, g.schermo.width() - larghezza);
+        const QRectF didascalia(g.versoMonitor(QPointF(sinistra, 400)),
+                                g.versoMonitor(QPointF(sinistra + larghezza, 500)));
+        QVERIFY(palco.contains(didascalia));
+        QCOMPARE(didascalia.right(), palco.right());
+        // Fitting fills the monitor's height or its width, whichever is tighter.
+        if (modo == ModoScala::Adatta && !g.nitido)
+            QVERIFY(qFuzzyCompare(palco.height(), double(monitor.height())) ||
+                    qFuzzyCompare(palco.width(), double(monitor.width())));
+    }
+
+    // Forms are placed on the program's screen: on a stage that screen starts inside the
+    // desktop, and a place read from one form and given to another must not move twice.
+    void formsKeepTheirPlaceOnTheStage() {
+        prova::HostDiProva host;
+        host.schermo.origineProva = QPoint(171, 26);
+        Forma casa(QStringLiteral("FMed")), visore(QStringLiteral("FMed1"));
+        casa.Move(0, 0, 1024 * 15, 768 * 15);
+        QCOMPARE(casa.geometry(), QRect(171, 26, 1024, 768));
+        QCOMPARE(casa.Left(), 0.0);
+        QCOMPARE(casa.Top(), 0.0);
+        visore.Move(casa.Left(), casa.Top(), casa.Width(), casa.Height());
+        QCOMPARE(visore.geometry(), casa.geometry());
+        // A dialog centred on the program's screen is centred on the stage.
+        Forma dialogo(QStringLiteral("fstampa"));
+        dialogo.Move((1024 - 400) / 2 * 15, (768 - 300) / 2 * 15, 400 * 15, 300 * 15);
+        QCOMPARE(dialogo.geometry().center(), casa.geometry().center());
+    }
+
+    // The real start-up on monitors the platform is told to offer: the form covering the
+    // program's screen must sit exactly on the stage, on the monitor under the mouse, and
+    // come back to the same place after a round trip through a window.
+    void startUpOnMonitors_data() {
+        QTest::addColumn<QList<QRect>>("monitori");
+        QTest::addColumn<QString>("scala");
+        QTest::addColumn<int>("scelto");
+        riga("1920x1080", QList<QRect>{{0, 0, 1920, 1080}}, QString(), 0);
+        riga("2560x1440", QList<QRect>{{0, 0, 2560, 1440}}, QString(), 0);
+        riga("1366x768", QList<QRect>{{0, 0, 1366, 768}}, QString(), 0);
+        riga("1920x1080 integer", QList<QRect>{{0, 0, 1920, 1080}}, QString("integer"), 0);
+        riga("800x600", QList<QRect>{{0, 0, 800, 600}}, QString(), 0);
+        riga("mouse on the large one", QList<QRect>{{0, 0, 1920, 1080}, {1920, 0, 1024, 768}},
+             QString(), 0);
+        riga("mouse on the small one", QList<QRect>{{1024, 0, 1920, 1080}, {0, 0, 1024, 768}},
+             QString(), 1);
+    }
+    void startUpOnMonitors() {
+        QFETCH(QList<QRect>, monitori);
+        QFETCH(QString, scala);
+        QFETCH(int, scelto);
+        QTemporaryDir cartella;
+        QByteArray json = "{ \"screens\": [";
+        for (int i = 0; i < monitori.size(); ++i) {
+            const QRect& m = monitori[i];
+            json += QStringLiteral("%1{\"name\": \"M%2\", \"x\": %3, \"y\": %4, \"width\": %5, "
+                                   "\"height\": %6, \"logicalDpi\": 96, \"dpr\": 1}")
+                        .arg(i ? "," : "")
+                        .arg(i)
+                        .arg(m.x())
+                        .arg(m.y())
+                        .arg(m.width())
+                        .arg(m.height())
+                        .toUtf8();
+        }
+        json += "] }";
+        const QString config = cartella.filePath("schermi.json");
+        QFile f(config);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(json);
+        f.close();
+
+        QProcess sonda;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config);
+        env.remove("HNEMAR_SCALE");
+        if (!scala.isEmpty())
+            env.insert("HNEMAR_SCALE", scala);
+        sonda.setProcessEnvironment(env);
+        sonda.start(QStringLiteral(HNEMAR_SONDA_PALCO), {});
+        QVERIFY(sonda.waitForFinished(60000));
+        QCOMPARE(sonda.exitCode(), 0);
+        QString nome;
+        const auto v = leggiSonda(sonda.readAllStandardOutput(), &nome);
+        QCOMPARE(nome, QStringLiteral("M%1").arg(scelto));
+
+        const QSize monitor = monitori[scelto].size();
+        const GeometriaPalco g =
+            calcolaPalco(monitor, scala.isEmpty() ? ModoScala::Adatta : modoScalaDa(scala));
+        QCOMPARE(v.value("schermo"),
+                 (QList<double>{double(g.schermo.width()), double(g.schermo.height())}));
+        QCOMPARE(v.value("liscia"), QList<double>{g.nitido ? 0.0 : 1.0});
+        QCOMPARE(rettangolo(v.value("monitorNativo")).size(), QSizeF(monitor));
+        // Placement is in whole program pixels, so allow the fraction of one.
+        const QRectF forma = rettangolo(v.value("forma"));
+        const QRectF atteso = palcoNativo(g);
+        QVERIFY2(std::abs(forma.x() - atteso.x()) < g.fattore &&
+                     std::abs(forma.y() - atteso.y()) < g.fattore &&
+                     std::abs(forma.width() - atteso.width()) < 1e-6 &&
+                     std::abs(forma.height() - atteso.height()) < 1e-6,
+                 qPrintable(QStringLiteral("form at %1,%2 %3x%4")
+                                .arg(forma.x())
+                                .arg(forma.y())
+                                .arg(forma.width())
+                                .arg(forma.height())));
+        // The backdrop covers the monitor; with no window manager to make it full screen, the
+        // fraction of a program pixel the platform rounds off the monitor's size stays bare.
+        const QRectF fondo = rettangolo(v.value("palco"));
+        QCOMPARE(fondo.topLeft(), QPointF());
+        QVERIFY(fondo.width() > monitor.width() - g.fattore);
+        QVERIFY(fondo.height() > monitor.height() - g.fattore);
+        QCOMPARE(v.value("finestra"), (QList<double>{0, 0, 0}));
+        QCOMPARE(rettangolo(v.value("ritorno")), forma);
+    }
+};
+
+QTEST_MAIN(TestPalco)
+#include "test_palco.moc"

@@ -1,0 +1,120 @@
+#include "Frm_Testo.h"
+
+#include "AtlanteDiProva.h"
+#include "Riga.h"
+
+#include <QApplication>
+#include <QTest>
+#include <cmath>
+
+using namespace hn;
+using namespace hn::prova;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void caricaDidascalia(Frm_Testo& f, const QString& testo) {
+    f.Ftdv_Didascalia.setTextRTF(QString::fromLatin1(rtfDiProva(testo)));
+}
+
+} // namespace
+
+class TestFrmTesto : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void disegnoDellaBarra() {
+        HostDiProva host;
+        const Frm_Testo& f = Frm_Testo::istanza();
+        const QFont c = f.QXCapVir1.font();
+        QCOMPARE(c.family(), u"Verdana"_s);
+        QCOMPARE(c.pointSizeF(), 9.75);
+        QVERIFY(c.bold());
+        QCOMPARE(f.QXCapVir1.backcolor(), QColor(Qt::blue));
+        QCOMPARE(f.QXCapVir1.forecolor(), qApp->palette().color(QPalette::HighlightedText));
+        QCOMPARE(f.QXCapVir1.Height(), 345);
+        QCOMPARE(f.Width(), 3120.0);
+    }
+
+    // Height from the line count and the panel's font size; the corner at the hotspot, pulled
+    // back only where the window would pass the right or bottom edge of the screen.
+    void misuraEPosizione_data() {
+        QTest::addColumn<QSize>("schermo");
+        QTest::addColumn<int>("righe");
+        QTest::addColumn<QPointF>("angolo");
+        QTest::addColumn<int>("altezzaTesto");
+        QTest::addColumn<QPointF>("posto");
+        const QSize xga(1024, 768), svga(800, 600);
+        // (10 × 2.2 × 1 + 40) × 15 = 930; the window adds the bar (345 + 20) and 20.
+        riga("one line", xga, 1, QPointF(1000, 2000), 930, QPointF(1000, 2000));
+        riga("three lines", xga, 3, QPointF(1000, 2000), 1590, QPointF(1000, 2000));
+        riga("right edge", xga, 1, QPointF(15000, 2000), 930, QPointF(15360 - 3120, 2000));
+        riga("bottom edge", xga, 1, QPointF(300, 11000), 930, QPointF(300, 11520 - 1315));
+        riga("corner", svga, 2, QPointF(11900, 8900), 1260, QPointF(12000 - 3120, 9000 - 1645));
+        riga("left and top are not corrected", xga, 1, QPointF(-500, -300), 930,
+             QPointF(-500, -300));
+        // Taller than the screen: the top goes above it and stays there.
+        riga("taller than the screen", xga, 40, QPointF(300, 500), 13800,
+             QPointF(300, 11520 - 14185));
+    }
+    void misuraEPosizione() {
+        QFETCH(QSize, schermo);
+        QFETCH(int, righe);
+        QFETCH(QPointF, angolo);
+        QFETCH(int, altezzaTesto);
+        QFETCH(QPointF, posto);
+        HostDiProva host(schermo.width(), schermo.height());
+        Frm_Testo& f = Frm_Testo::istanza();
+        QStringList linee;
+        for (int i = 0; i < righe; ++i)
+            linee << u"Wiersz %1"_s.arg(i);
+        caricaDidascalia(f, linee.join(u'\n'));
+        f.MostraAccanto(u"Układ kostny"_s, angolo.x(), angolo.y());
+        QVERIFY(f.Visible());
+        QCOMPARE(f.QXCapVir1.caption(), u"Układ kostny"_s);
+        QCOMPARE(f.Ftdv_Didascalia.height(), altezzaTesto / 15);
+        QCOMPARE(f.Ftdv_Didascalia.y(), (345 + 20) / 15);
+        QCOMPARE(f.Height(), altezzaTesto + 345 + 20 + 20.0);
+        QCOMPARE(QPointF(f.Left(), f.Top()), posto);
+        QCOMPARE(f.Width(), 3120.0);
+        f.ImpostaVisible(false);
+    }
+
+    // A paragraph too long for the panel wraps: the window grows by the wrapped lines.
+    void leRigheAcapoContano() {
+        HostDiProva host;
+        Frm_Testo& f = Frm_Testo::istanza();
+        caricaDidascalia(f, u"Kość udowa jest najdłuższą i najmocniejszą kością szkieletu "
+                            u"człowieka, łączy się ze stawem biodrowym i kolanowym."_s);
+        f.MostraAccanto(u"x"_s, 0, 0);
+        int righe = 0;
+        for (int k = 2; k <= 12 && !righe; ++k)
+            if (f.Height() - 385 == std::nearbyint((10 * 2.2 * k + 40) * 15))
+                righe = k;
+        QVERIFY2(righe >= 2, qPrintable(QString::number(f.Height())));
+        f.ImpostaVisible(false);
+    }
+
+    void siNascondeQuandoPerdeIlFuocoOSiCliccaAltrove() {
+        HostDiProva host;
+        Frm_Testo& f = Frm_Testo::istanza();
+        QWidget altra;
+        altra.resize(200, 200);
+        altra.show();
+        caricaDidascalia(f, u"Mostek"_s);
+        f.MostraAccanto(u"x"_s, 0, 0);
+        QTest::mouseClick(&f.QXCapVir1, Qt::LeftButton); // inside: stays
+        QVERIFY(f.Visible());
+        QTest::mouseClick(&altra, Qt::LeftButton, {}, QPoint(50, 50));
+        QVERIFY(!f.Visible());
+        f.MostraAccanto(u"x"_s, 0, 0);
+        QEvent disattiva(QEvent::WindowDeactivate);
+        QApplication::sendEvent(&f, &disattiva);
+        QVERIFY(!f.Visible());
+        // Hidden, it no longer watches clicks.
+        QTest::mouseClick(&altra, Qt::LeftButton, {}, QPoint(50, 50));
+        QVERIFY(!f.Visible());
+    }
+};
+
+QTEST_MAIN(TestFrmTesto)
+#include "test_frm_testo.moc"

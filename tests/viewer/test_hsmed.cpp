@@ -1,0 +1,222 @@
+#include "HsMed.h"
+
+#include "AtlanteDiProva.h"
+#include "BlobStore.h"
+#include "Fseek.h"
+#include "RichTextBox.h"
+#include "Riga.h"
+#include "StoreDiProva.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace hn;
+using namespace hn::prova;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString chiavi(const QList<RecordHotSpot>& r) {
+    QStringList c;
+    for (const RecordHotSpot& x : r)
+        c << x.Codice;
+    return c.join(u',');
+}
+
+} // namespace
+
+class TestHsMed : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void campiERettangolo_data() {
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QStringList>("testi"); // Tavola, Codice, Collegamento, Testo
+        QTest::addColumn<QList<float>>("numeri");
+        // Fields in record order; those not given are blank.
+        const auto r = [](QList<QByteArray> c) {
+            c.resize(9);
+            return recordHsmed({c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8]});
+        };
+        riga("plain", r({"SCHEL1", "A01", "DIGER1", "010", "020", "110", "060", "T1", "xx"}),
+             QStringList{"SCHEL1", "A01", "DIGER1", "T1"}, QList<float>{10, 20, 110, 60});
+        riga("leading blanks and zeros", r({"  K", " B ", {}, "  7", " 09", "012", "000"}),
+             QStringList{"K", "B", "", ""}, QList<float>{7, 9, 12, 0});
+        riga("lenient numbers", r({"K", "C", {}, "7x1", "abc", "-5 ", "1.5"}),
+             QStringList{"K", "C", "", ""}, QList<float>{7, 0, -5, 1.5f});
+        riga("exponent and blank", r({"K", "C", {}, "1e2", "   ", "+3", "&H1"}),
+             QStringList{"K", "C", "", ""}, QList<float>{100, 0, 3, 1}); // &H: hexadecimal
+        riga("code page",
+             r({"\xa3\xb9KA", "\x9c"
+                              "1"}),
+             QStringList{"ŁąKA", "ś1", "", ""}, QList<float>{0, 0, 0, 0});
+        // Cut by the end of the file: what is there is read, the rest is blank.
+        riga("truncated", r({"K", "C", "L", "004", "005", "006"}).left(31),
+             QStringList{"K", "C", "L", ""}, QList<float>{4, 5, 0, 0});
+        riga("key only", QByteArray("ABC"), QStringList{"ABC", "", "", ""},
+             QList<float>{0, 0, 0, 0});
+    }
+    void campiERettangolo() {
+        QFETCH(QByteArray, record);
+        QFETCH(QStringList, testi);
+        QFETCH(QList<float>, numeri);
+        const RecordHotSpot r = decodificaRecord(record);
+        QCOMPARE((QStringList{r.Tavola, r.Codice, r.Collegamento, r.Testo}), testi);
+        QCOMPARE((QList<float>{r.X1, r.Y1, r.X2, r.Y2}), numeri);
+    }
+
+    void geometria_data() {
+        QTest::addColumn<QList<float>>("rettangolo");
+        QTest::addColumn<float>("tpp");
+        QTest::addColumn<QRect>("twips");
+        riga("15 tpp", QList<float>{10, 20, 110, 60}, 15.f, QRect(150, 300, 1530, 630));
+        riga("12 tpp", QList<float>{10, 20, 110, 60}, 12.f, QRect(120, 240, 1224, 504));
+        // Reversed or negative corners are laid out as the numbers say, never refused.
+        riga("reversed", QList<float>{50, 50, 10, 10}, 15.f, QRect(750, 750, -570, -570));
+        riga("outside", QList<float>{990, -5, 999, 999}, 15.f, QRect(14850, -75, 165, 15090));
+    }
+    void geometria() {
+        QFETCH(QList<float>, rettangolo);
+        QFETCH(float, tpp);
+        QFETCH(QRect, twips);
+        RecordHotSpot r;
+        r.X1 = rettangolo[0], r.Y1 = rettangolo[1], r.X2 = rettangolo[2], r.Y2 = rettangolo[3];
+        const QRect g = geometriaHotSpot(r, tpp, tpp);
+        QCOMPARE((QList<int>{g.x(), g.y(), g.width(), g.height()}),
+                 (QList<int>{twips.x(), twips.y(), twips.width(), twips.height()}));
+    }
+
+    // A plate's n-th record is its hotspot n: its header counts, other plates' records (their
+    // headers included) do not, and only upper-case stored keys match.
+    void numerazioneDeiRecord_data() {
+        QTest::addColumn<QString>("tavola");
+        QTest::addColumn<QString>("codici");
+        riga("own records only", u"SCHEL1"_s, u"000000,A1,A2,A3"_s);
+        riga("key given in lower case", u"schel1"_s, u"000000,A1,A2,A3"_s);
+        riga("other plate", u"MUSCAVA"_s, u"M0,000000,M1"_s);
+        riga("stored in lower case", u"digER1"_s, QString());
+        riga("longer than the field", u"SCHEL1XYZ"_s, QString());
+        riga("outside the code page", u"SCHEL\u4e001"_s, QString());
+        riga("empty key matches blank keys", QString(), u"B"_s);
+    }
+    void numerazioneDeiRecord() {
+        QFETCH(QString, tavola);
+        QFETCH(QString, codici);
+        const auto t = TabellaHotSpot::daByte(tabellaHsmed({
+            hotspot("MUSCAVA", "M0", 1, 1, 2, 2),
+            intestazione("SCHEL1", "DSCHEL", 1, 2, 3, 4),
+            intestazione("MUSCAVA", "DMUSC"),
+            hotspot("SCHEL1", "A1", 10, 20, 30, 40),
+            hotspot("muscava", "x", 0, 0, 0, 0),
+            hotspot("MUSCAVA", "M1", 5, 5, 6, 6, "SCHEL1"),
+            hotspot("  SCHEL1", "A2", 1, 1, 2, 2),
+            hotspot("digER1", "D1", 1, 1, 2, 2),
+            hotspot("", "B", 1, 1, 2, 2),
+            hotspot("SCHEL1", "A3", 7, 7, 8, 8),
+        }));
+        QCOMPARE(t->numeroRecord(), 10);
+        const QList<RecordHotSpot> r = t->recordDellaTavola(tavola);
+        QCOMPARE(chiavi(r), codici);
+        for (qint16 n = 0; n <= r.size() + 1; ++n) {
+            RecordHotSpot trovato;
+            const bool c = CercaRecordHotSpot(t.get(), tavola, n, trovato);
+            QCOMPARE(c, n >= 1 && n <= r.size());
+            if (c)
+                QCOMPARE(trovato.Codice, r[n - 1].Codice);
+        }
+        RecordHotSpot nessuno;
+        QVERIFY(!CercaRecordHotSpot(nullptr, tavola, 1, nessuno));
+    }
+
+    void tabellaTroncataOVuota() {
+        const QByteArray dati =
+            tabellaHsmed({intestazione("P", "D"), hotspot("P", "H", 1, 2, 3, 4)});
+        const auto troncata =
+            TabellaHotSpot::daByte(dati + recordHsmed(hotspot("P", "Z", 9, 9, 9, 9)).left(30));
+        QCOMPARE(troncata->numeroRecord(), 3);
+        QCOMPARE(chiavi(troncata->recordDellaTavola(u"P"_s)), u"000000,H,Z"_s);
+        QCOMPARE(troncata->cerca(u"P"_s, 3)->X2, 0.f); // cut inside X2
+        const auto corta = TabellaHotSpot::daByte("P  ");
+        QCOMPARE(chiavi(corta->recordDellaTavola(u"P"_s)), u""_s); // code blank, still a record
+        QCOMPARE(corta->recordDellaTavola(u"P"_s).size(), 1);
+        QCOMPARE(TabellaHotSpot::daByte({})->numeroRecord(), 0);
+        QBuffer b;
+        b.setData(dati);
+        QVERIFY(b.open(QIODevice::ReadOnly));
+        QCOMPARE(TabellaHotSpot::leggi(b)->numeroRecord(), 2);
+        QBuffer chiuso;
+        QVERIFY_THROWS_EXCEPTION(ErroreVB, TabellaHotSpot::leggi(chiuso));
+    }
+
+    // The count is 16-bit: a plate with more records keeps the first 32767.
+    void unaTavolaTieneAlPiu32767Record() {
+        QList<RigaHsmed> righe(40000, hotspot("GRANDE", "X", 1, 1, 2, 2));
+        righe.append(hotspot("PICCOLA", "Y", 1, 1, 2, 2));
+        const auto t = TabellaHotSpot::daByte(tabellaHsmed(righe));
+        QCOMPARE(t->recordDellaTavola(u"GRANDE"_s).size(), MassimoHotSpot);
+        QVERIFY(t->cerca(u"GRANDE"_s, 32767));
+        QCOMPARE(t->cerca(u"PICCOLA"_s, 1)->Codice, u"Y"_s);
+    }
+
+    // The table is kept between calls and read anew as soon as the file changes.
+    void ilFileCambiatoSiVedeAllaChiamataSeguente() {
+        HostDiProva host;
+        AtlanteDiProva atlante(host);
+        const QString bin = AtlanteDiProva::Dati + u"hsmed.bin"_s;
+        QVERIFY_THROWS_EXCEPTION(ErroreVB, TabellaHotSpot::delFile(bin));
+        atlante.righe = {hotspot("P", "A", 1, 1, 2, 2)};
+        atlante.scriviTabella();
+        const auto prima = TabellaHotSpot::delFile(bin);
+        QCOMPARE(TabellaHotSpot::delFile(bin), prima);
+        // Same size, same second: only the content and the change time differ.
+        atlante.righe = {hotspot("P", "B", 1, 1, 2, 2)};
+        atlante.scriviTabella();
+        const auto dopo = TabellaHotSpot::delFile(bin);
+        QCOMPARE(dopo->cerca(u"P"_s, 1)->Codice, u"B"_s);
+        QCOMPARE(prima->cerca(u"P"_s, 1)->Codice, u"A"_s); // a plate on show keeps its table
+        QFile::remove(host.percorsoHost(bin));
+        try {
+            TabellaHotSpot::delFile(bin);
+            QFAIL("a removed table was still read");
+        } catch (const ErroreVB& e) {
+            QCOMPARE(e.numero(), Errore::FileNonTrovato);
+        }
+        QDir().mkpath(host.percorsoHost(bin));
+        QVERIFY_THROWS_EXCEPTION(ErroreVB, TabellaHotSpot::delFile(bin)); // a folder
+    }
+
+    void estraiTestoDalloStore() {
+        HostDiProva host;
+        AtlanteDiProva atlante(host);
+        atlante.testi = {{u"DSCHEL.RTF"_s, rtfDiProva(u"Szkielet człowieka"_s)},
+                         {u"PIANO.RTF"_s, "Zwykly tekst, nie RTF"}};
+        atlante.scrivi();
+        // A file a hostile code would point at: never loaded, never deleted.
+        const QString estraneo = u"C:\\ALTRO.RTF"_s;
+        host.scriviFile(estraneo, rtfDiProva(u"obcy"_s));
+        Fseek::Unload();
+        RichTextBox pannello;
+        QVERIFY(EstraiTesto(u" DSCHEL "_s, pannello));
+        QCOMPARE(pannello.Text(), u"Szkielet człowieka"_s);
+        QCOMPARE(Fseek::istanza().blbCrop.Proprieta1(), AtlanteDiProva::Dati + u"hsmed.dat"_s);
+        QVERIFY(!host.esiste(AtlanteDiProva::Temp + u"DSCHEL.RTF"_s));
+        QVERIFY(EstraiTesto(u"piano"_s, pannello)); // entries found without regard to case
+        QCOMPARE(pannello.Text(), u"Zwykly tekst, nie RTF"_s);
+        for (const QString& assente : {u"MANCA"_s, u""_s, u"..\\ALTRO"_s}) {
+            QVERIFY(!EstraiTesto(assente, pannello));
+            QCOMPARE(pannello.Text(), u"Zwykly tekst, nie RTF"_s);
+        }
+        QVERIFY(host.esiste(estraneo));
+        QCOMPARE(tuttiIFile(host.percorsoHost(AtlanteDiProva::Temp)).filter(u".RTF"_s),
+                 QStringList());
+        // A damaged store is an error for the caller, and leaves no file behind.
+        host.scriviFile(AtlanteDiProva::Dati + u"hsmed.dat"_s, "PK\x03\x04rotto");
+        QVERIFY_THROWS_EXCEPTION(ErroreVB, EstraiTesto(u"DSCHEL"_s, pannello));
+        QVERIFY(!host.esiste(AtlanteDiProva::Temp + u"DSCHEL.RTF"_s));
+    }
+};
+
+QTEST_MAIN(TestHsMed)
+#include "test_hsmed.moc"

@@ -1,0 +1,122 @@
+"""A plate of the atlas: a 398 x 480 picture with a title, a drawing and labelled structures.
+
+Each labelled structure is an SVG element with an id; the demo builder measures its box for the
+hotspot table, so a spot here is a row of that table: plate, code, link, element."""
+
+from common import *
+
+W, H = 398, 480
+LEFT_X, RIGHT_X = 86, 312     # label columns: text ends / starts here
+TOP, BOTTOM = 64, 470         # label band
+GAP = 15                      # least distance between two labels' baselines
+
+
+class Place:
+    """Maps a drawing's own coordinates (a box src) into a box of the plate, keeping proportions."""
+
+    def __init__(self, src, dst):
+        sx, sy, sw, sh = src
+        dx, dy, dw, dh = dst
+        self.src, self.dst = src, dst
+        self.k = min(dw / sw, dh / sh)
+        self.tx = dx + (dw - sw * self.k) / 2 - sx * self.k
+        self.ty = dy + (dh - sh * self.k) / 2 - sy * self.k
+
+    def pt(self, x, y):
+        return (self.tx + x * self.k, self.ty + y * self.k)
+
+    def g(self, content, ident=None):
+        i = f' id="{ident}"' if ident else ''
+        return f'<g{i} transform="translate({self.tx:.3f},{self.ty:.3f}) scale({self.k:.5f})">{content}</g>'
+
+    def crop(self, content):
+        return crop(content, self.src, self.dst)
+
+
+class Spot:
+    def __init__(self, code, name, element, anchor, side, link, y):
+        self.code, self.name, self.element = code, name, element
+        self.anchor, self.side, self.link = anchor, side, link
+        self.y = anchor[1] + 3.5 if y is None else y
+        shown = name + (' ›' if link else '')
+        # Long names take two lines, split at the space nearest the middle.
+        limit = 15 if link else 17
+        if len(shown) > limit and ' ' in shown:
+            cut = min((i for i, ch in enumerate(shown) if ch == ' '), key=lambda i: abs(i - len(shown) / 2))
+            self.lines = [shown[:cut], shown[cut + 1:]]
+        elif len(shown) > limit and '-' in shown:
+            cut = min((i for i, ch in enumerate(shown) if ch == '-'), key=lambda i: abs(i - len(shown) / 2))
+            self.lines = [shown[:cut + 1], shown[cut + 1:]]
+        else:
+            self.lines = [shown]
+
+
+class Plate:
+    def __init__(self, key, title, subtitle, system, background='#fbf8f3'):
+        self.key, self.title, self.subtitle, self.system = key, title, subtitle, system
+        self.background = background
+        self.parts, self.spots, self.defs = [], [], ''
+
+    def art(self, *svg):
+        self.parts.extend(svg)
+
+    def zoom(self, box):
+        """Drawings made on a larger sheet: what is drawn in box (x, y, w, h) is fitted between the
+        label columns from now on, and spot anchors given in that box are mapped alike."""
+        self._place = Place(box, (LEFT_X + 4, 56, RIGHT_X - LEFT_X - 8, 410))
+
+    _place = None
+
+    def _art_all(self):
+        return ''.join(self.parts) if self._place is None else self._place.g(''.join(self.parts))
+
+    def spot(self, code, name, element, anchor, side='L', link=None, y=None):
+        if self._place is not None:
+            anchor = self._place.pt(*anchor)
+            y = None if y is None else self._place.pt(0, y)[1]
+        self.spots.append(Spot(code, name, element, anchor, side, link, y))
+
+    def _layout(self):
+        for side in 'LR':
+            spots = sorted((s for s in self.spots if s.side == side), key=lambda s: s.y)
+            for a, b in zip(spots, spots[1:]):
+                b.y = max(b.y, a.y + GAP + 11 * (len(a.lines) - 1))
+            overflow = (spots[-1].y + 11 * (len(spots[-1].lines) - 1) - BOTTOM) if spots else 0
+            if overflow > 0:
+                for s in spots:
+                    s.y -= overflow
+                for a, b in zip(reversed(spots[:-1]), reversed(spots[1:])):
+                    a.y = min(a.y, b.y - GAP - 11 * (len(a.lines) - 1))
+
+    def _label(self, s):
+        c = COLOUR[self.system]
+        colour = '#1f5a8c' if s.link else '#23303c'
+        ax, ay = s.anchor
+        if s.side == 'L':
+            lx, tx, anchor = LEFT_X + 3, LEFT_X, 'end'
+        else:
+            lx, tx, anchor = RIGHT_X - 3, RIGHT_X, 'start'
+        ly = s.y - 3.5
+        return (f'<path d="M{lx:.1f},{ly:.1f} L{ax:.1f},{ay:.1f}" fill="none" stroke="#4a4a4a" stroke-width="0.7" opacity="0.85"/>'
+                f'<circle cx="{ax:.1f}" cy="{ay:.1f}" r="1.9" fill="{c}" stroke="#333" stroke-width="0.6"/>'
+                + ''.join(text(tx, s.y + 11 * i, line, 11.5, fill=colour, family=NARROW, weight='bold' if s.link else 'normal',
+                               anchor=anchor) for i, line in enumerate(s.lines)))
+
+    def svg(self):
+        self._layout()
+        c = COLOUR[self.system]
+        head = (f'<rect width="{W}" height="{H}" fill="{self.background}"/>'
+                f'<rect width="{W}" height="46" fill="{c}" opacity="0.18"/>'
+                f'<rect y="45" width="{W}" height="2" fill="{c}"/>'
+                + text(12, 24, self.title, 17, fill='#1d2a36', family=SERIF, weight='bold', ident='tytul')
+                + text(12, 39, self.subtitle, 10.5, fill='#4b5b69'))
+        body = self._art_all()
+        labels = ''.join(self._label(s) for s in self.spots)
+        return svg(W, H, head + body + labels, self.defs)
+
+    def rows(self):
+        """Hotspot table rows: the header (its rectangle is the title), then the spots."""
+        out = [(self.key, '000000', '', 'tytul', self.key.upper())]
+        for s in self.spots:
+            out.append((self.key, s.code, s.link or '', s.element, ''))
+        return out
