@@ -400,6 +400,23 @@ bool Forma::event(QEvent* e) {
 }
 
 bool Forma::eventFilter(QObject* oggetto, QEvent* e) {
+    // A picture box over the whole form leaves the form nothing of its own to paint; the form's
+    // paint event still has to follow what its window paints. Queued, and once per batch, so the
+    // handler may move controls.
+    if (e->type() == QEvent::Paint && oggetto != this && !paintInAttesa_) {
+        auto* w = qobject_cast<QWidget*>(oggetto);
+        if (w && w->window() == this) {
+            paintInAttesa_ = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    paintInAttesa_ = false;
+                    if (caricata_)
+                        Form_Paint();
+                },
+                Qt::QueuedConnection);
+        }
+    }
     // Key preview: the form sees keys meant for its controls first.
     if (KeyPreview && e->type() == QEvent::KeyPress && oggetto != this) {
         auto* w = qobject_cast<QWidget*>(oggetto);

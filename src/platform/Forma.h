@@ -204,6 +204,7 @@ private:
     QString nome_;
     QString caption_;
     bool caricata_ = false;
+    bool paintInAttesa_ = false;
     int statoFinestra_ = 0;
     int bordo_ = 2;
     int scaleMode_ = 1;

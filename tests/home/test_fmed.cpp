@@ -91,6 +91,7 @@ private Q_SLOTS:
     void caricamento_data();
     void caricamento();
     void corniciDaCaricoAScarico();
+    void ricentraAlDipintoDopoCambioSchermo();
     void clicSistema_data();
     void clicSistema();
     void visoreRicaricatoAOgniScelta();
@@ -166,6 +167,21 @@ void TestFMed::corniciDaCaricoAScarico() {
     QVERIFY(f.Unload());
     QCOMPARE(f.Linea.Count(), 1);
     QCOMPARE(Mod_Graph::HotCorrente.data(), nullptr);
+}
+
+void TestFMed::ricentraAlDipintoDopoCambioSchermo() {
+    Casa c;
+    FMed f;
+    f.Show();
+    QCOMPARE(f.FONDO->pos(), QPoint(0, 0));
+    // Only a new height counts.
+    c.host.schermo.setSize(800, 768);
+    f.FONDO->repaint();
+    QCoreApplication::processEvents();
+    QCOMPARE(f.FONDO->pos(), QPoint(0, 0));
+    c.host.schermo.setSize(800, 600);
+    f.lbl_HotSpot(2).repaint();
+    QTRY_COMPARE(f.FONDO->pos(), QPoint(-112, -84));
 }
 
 void TestFMed::clicSistema_data() {
