@@ -90,6 +90,8 @@ class RecordingHelpViewer : public HelpViewerService {
 public:
     void showContents(const QString& helpFile) override { aperti.append(helpFile); }
     QStringList aperti;
+};
+
 struct SceltaChiesta {
     QString filtro, cartella, nome;
 };
