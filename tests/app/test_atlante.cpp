@@ -232,13 +232,14 @@ private Q_SLOTS:
             f.write(dati);
         };
         scrivi(QStringLiteral("sistemi.tsv"), "P\tŻołądek i jelita\n");
-        scrivi(QStringLiteral("testi.txt"), "== P\n**Opis** planszy\n== A\nPodpis\n");
+        scrivi(QStringLiteral("testi.txt"), "== P\n**Opis** planszy\n== A\nPodpis\n== B\nDuży\n");
         scrivi(QStringLiteral("tavole/P.svg"),
                "<svg xmlns='http://www.w3.org/2000/svg' width='398' height='480'>"
                "<text id='t' x='5' y='20'>P</text>"
                "<g transform='translate(100,50) scale(2)'><rect id='a' x='10' y='10' width='50' "
-               "height='20'/></g></svg>");
-        scrivi(QStringLiteral("hotspot.tsv"), "P\t000000\t\tt\tP\nP\tA\t\ta\t\n");
+               "height='20'/></g><rect id='b' x='0' y='50' width='398' height='300'/></svg>");
+        // The small structure is listed first; the large one must still end up beneath it.
+        scrivi(QStringLiteral("hotspot.tsv"), "P\t000000\t\tt\tP\nP\tA\t\ta\t\nP\tB\t\tb\t\n");
         QString problema;
         const QString out = dir.filePath(QStringLiteral("out"));
         QVERIFY2(demo::costruisciAtlante(dir.path(), out, problema), qPrintable(problema));
@@ -247,9 +248,11 @@ private Q_SLOTS:
         QVERIFY(d.open(QIODevice::ReadOnly));
         QCOMPARE(d.readAll(), QByteArray("P         \xafo\xb3\xb9\x64\x65k i jelita\r\n"));
         const QList<Record> t = leggiTabella(out + QStringLiteral("/hsmed.bin"));
-        QCOMPARE(t.size(), 2);
+        QCOMPARE(t.size(), 3);
+        QCOMPARE(t[0].codice, QStringLiteral("000000"));
+        QCOMPARE(t[1].codice, QStringLiteral("B"));
         // The group's transform applies: the rectangle sits where the picture shows it.
-        QCOMPARE(QRect(QPoint(t[1].x1, t[1].y1), QPoint(t[1].x2, t[1].y2)),
+        QCOMPARE(QRect(QPoint(t[2].x1, t[2].y1), QPoint(t[2].x2, t[2].y2)),
                  QRect(QPoint(120, 70), QPoint(218, 108)));
         QCOMPARE(t[0].testo, QStringLiteral("P"));
         const auto testi = blob::Archivio::apri(out + QStringLiteral("/hsmed.dat"));
