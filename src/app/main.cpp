@@ -1,14 +1,19 @@
 #include "FMed.h"
+#include "FMed1.h"
+#include "FinestraGuida.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Opzioni.h"
 #include "Palco.h"
 #include "Prefisso.h"
 #include "ServiziReali.h"
+#include "fstampa.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cstdio>
 
 using namespace hn;
@@ -21,9 +26,41 @@ namespace {
     std::exit(1);
 }
 
+// Quits once something in the watched window has painted (the background covers the form, so
+// the form itself may never get a paint event).
+class UscitaDopoDipinto : public QObject {
+public:
+    UscitaDopoDipinto(QWidget* finestra, QObject* parent)
+        : QObject(parent)
+        , finestra_(finestra) {}
+    bool eventFilter(QObject* oggetto, QEvent* evento) override {
+        if (evento->type() == QEvent::Paint && !fatto_) {
+            auto* w = qobject_cast<QWidget*>(oggetto);
+            if (w && w->window() == finestra_) {
+                fatto_ = true;
+                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            }
+        }
+        return QObject::eventFilter(oggetto, evento);
+    }
+
+private:
+    QWidget* finestra_;
+    bool fatto_ = false;
+};
+const Comando riga{"hnemar", "Użycie: hnemar [--help] [--version]\n",
+                   "Uruchamia atlas anatomiczny HNemar. Instalacja: folder HNEMAR_PREFIX albo\n"
+                   "~/.local/share/hnemar/prefix, uzupełniany z atlasu demonstracyjnego.\n"};
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto uscita = opzioniComuni(argc, argv, riga))
+        return *uscita;
+    // Checked before any window exists: a wrong argument must not need a display to be told.
+    if (argc > 1)
+        return usoErrato(
+            riga, QStringLiteral("nieznany argument: %1").arg(QString::fromLocal8Bit(argv[1])));
     // The scale is chosen from the monitor before the GUI starts: it cannot change later.
     const GeometriaPalco geometriaPalco = preparaPalco(argc, argv);
     QApplication app(argc, argv);
@@ -32,18 +69,8 @@ int main(int argc, char** argv) {
 
     QtMessageBox messageBox;
     const Prefisso prefisso = scegliPrefisso();
-    if (!QFileInfo(prefisso.cartella).isDir()) {
-        if (prefisso.daAmbiente)
-            fallisci(messageBox,
-                     QStringLiteral("Folder instalacji %1 (HNEMAR_PREFIX) nie istnieje.")
-                         .arg(prefisso.cartella));
-        QString errore;
-        if (!completaDaDemo(cartellaDemo(), prefisso.cartella, &errore))
-            fallisci(messageBox,
-                     QStringLiteral("Nie można przygotować instalacji demonstracyjnej w %1 "
-                                    "(problem z: %2).")
-                         .arg(prefisso.cartella, errore));
-    }
+    if (const QString problema = preparaPrefisso(prefisso, cartellaDemo()); !problema.isEmpty())
+        fallisci(messageBox, problema);
 
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;
@@ -56,18 +83,23 @@ int main(int argc, char** argv) {
     QtClipboard clipboard;
     QtFileChooser fileChooser;
     QtPrinter printer(DestinazioneStampa::dallAmbiente());
-    setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer});
+    FinestraGuida guida;
+    setHost({&messageBox, &programEnd, &screen, &paths, &instance, &clipboard, &printer, &guida});
     host().fileChooser = &fileChooser;
 
+    // The home screen makes the plate viewer on the first body-system click.
+    FMed::registraVisore([] { return std::make_unique<FMed1>(); });
+    agganciViewer.ApriStampa = ApriStampa;
     FMed fmed;
+    // The start-up benchmark times the way to the first painted home screen, then lets go.
+    if (qEnvironmentVariableIsSet("HNEMAR_ESCI_DOPO_DIPINTO"))
+        app.installEventFilter(new UscitaDopoDipinto(&fmed, &app));
     try {
-        fmed.Form_Load();
+        fmed.Show();
     } catch (const std::exception& e) {
         // Nothing should get here; if something does, say what rather than abort.
         fallisci(messageBox, QStringLiteral("Nieoczekiwany błąd podczas uruchamiania: %1")
                                  .arg(QString::fromUtf8(e.what())));
     }
-    fmed.move(sulDesktop(fmed.pos()));
-    fmed.show();
     return QApplication::exec();
 }

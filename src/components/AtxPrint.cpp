@@ -103,23 +103,62 @@ double finePagina(const std::vector<Riga>& r, double inizio, double altezza, dou
     return limite;
 }
 
+// The paragraph of the root frame that the top of a band cuts through, if any.
+QTextBlock paragrafoTagliato(QTextDocument& d, double da) {
+    if (da <= 0)
+        return {};
+    QAbstractTextDocumentLayout* layout = d.documentLayout();
+    for (auto it = d.rootFrame()->begin(); !it.atEnd(); ++it) {
+        const QTextBlock b = it.currentBlock();
+        if (!b.isValid())
+            continue;
+        const QRectF r = layout->blockBoundingRect(b);
+        if (r.top() >= da)
+            break;
+        if (r.bottom() > da)
+            return b;
+    }
+    return {};
+}
+
 // Draws the band [da, a) of the laid-out document at the rectangle's corner.
 void disegna(PrinterService* p, QTextDocument& d, double da, double a, std::int32_t top,
              std::int32_t left) {
     QPainter* painter = pittore(p);
     const double scala = p->unitsPerTwip() * twipsPerUnita();
     painter->save();
+    // Plates are line art with labels: a PDF keeps them lossless rather than as JPEG.
+    painter->setRenderHint(QPainter::LosslessImageRendering);
     painter->translate(left * p->unitsPerTwip(), top * p->unitsPerTwip());
     painter->scale(scala, scala);
     painter->translate(0, -da);
     const QRectF clip(0, da, d.textWidth(), a - da);
     painter->setClipRect(clip);
-    QAbstractTextDocumentLayout::PaintContext ctx;
-    // The layout draws every line the clip touches; kept just inside the band, it leaves out the
-    // lines of the pages before and after, which would otherwise sit, hidden, in the output.
-    ctx.clip = clip.adjusted(0, 0.5, 0, -0.5);
-    ctx.palette.setColor(QPalette::Text, Qt::black);
-    d.documentLayout()->draw(painter, ctx);
+    // Qt's layout draws each paragraph from the last line above the area it is given: clipped
+    // away on paper, yet in the PDF's text, where searching finds it twice. A paragraph the
+    // page top cuts through is drawn here line by line, the rest of the band from below it.
+    const QTextBlock tagliato = paragrafoTagliato(d, da);
+    double inizio = da;
+    if (tagliato.isValid()) {
+        const QRectF r = d.documentLayout()->blockBoundingRect(tagliato);
+        const QTextLayout* l = tagliato.layout();
+        painter->setPen(Qt::black);
+        for (int i = 0; i < l->lineCount(); ++i) {
+            const QTextLine linea = l->lineAt(i);
+            const double alto = r.top() + linea.y();
+            if (alto >= da - 0.5 && alto + linea.height() <= a + 0.5)
+                linea.draw(painter, l->position());
+        }
+        inizio = r.bottom();
+    }
+    if (inizio < a) {
+        QAbstractTextDocumentLayout::PaintContext ctx;
+        // The layout draws every line the clip touches; kept just inside the band, it leaves out
+        // the lines of the page after, which would otherwise sit, hidden, in the output.
+        ctx.clip = QRectF(0, inizio, d.textWidth(), a - inizio).adjusted(0, 0.5, 0, -0.5);
+        ctx.palette.setColor(QPalette::Text, Qt::black);
+        d.documentLayout()->draw(painter, ctx);
+    }
     painter->restore();
 }
 

@@ -123,14 +123,17 @@ Archivio::~Archivio() {
 
 std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     const QByteArray nomeFile = QFile::encodeName(percorso);
-    const int fd = ::open(nomeFile.constData(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
+    const int fd = ::open(nomeFile.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw errno == ENOENT || errno == ENOTDIR ? ErroreVB(Errore::FileNonTrovato)
                                                   : erroreDaErrno(errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
-        throw ErroreVB(Errore::AccessoPercorso);
+        throw ErroreVB(Errore::AccessoPercorso,
+                       QStringLiteral("%1: not a regular file").arg(percorso));
     }
 
     std::shared_ptr<Archivio> a(new Archivio);
@@ -152,18 +155,29 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
         if (zip_stat_index(a->zip_, zip_uint64_t(i), 0, &s) != 0 || !s.name)
             continue;
         const zip_uint64_t necessari = ZIP_STAT_NAME | ZIP_STAT_SIZE | ZIP_STAT_COMP_METHOD;
-        if ((s.valid & necessari) != necessari)
+        if ((s.valid & necessari) != necessari) {
+            a->escluse_.append({QString::fromUtf8(s.name), QStringLiteral("unreadable header")});
             continue;
+        }
         // Control bytes are refused as stored, before any code page turns them into glyphs.
         const QByteArrayView grezzo(zip_get_name(a->zip_, zip_uint64_t(i), ZIP_FL_ENC_RAW));
         if (std::any_of(grezzo.begin(), grezzo.end(),
-                        [](char c) { return uchar(c) < 0x20 || c == 0x7F; }))
+                        [](char c) { return uchar(c) < 0x20 || c == 0x7F; })) {
+            a->escluse_.append({QString::fromUtf8(grezzo.toByteArray().toPercentEncoding(" ")),
+                                QStringLiteral("control characters in the name")});
             continue;
+        }
         Voce v;
         v.nome = QString::fromUtf8(s.name);
         // A name no caller could ask for is unreachable; so is a second one differing only in case.
-        if (!nomeVoceAmmesso(v.nome) || a->indice_.contains(chiave(v.nome)))
+        if (!nomeVoceAmmesso(v.nome)) {
+            a->escluse_.append({v.nome, QStringLiteral("not a plain file name")});
             continue;
+        }
+        if (a->indice_.contains(chiave(v.nome))) {
+            a->escluse_.append({v.nome, QStringLiteral("same name as an earlier entry")});
+            continue;
+        }
         v.indice = zip_uint64_t(i);
         v.dimensione =
             s.size > zip_uint64_t(std::numeric_limits<qint64>::max()) ? -1 : qint64(s.size);
@@ -273,6 +287,15 @@ void Archivio::estrai(const Voce& voce, const QString& destinazione) const {
 }
 
 void scriviStore(const QString& percorso, const QList<VoceNuova>& voci, Compressione compressione) {
+    // libzip deletes an archive left without entries: the old store would be lost for nothing.
+    if (voci.isEmpty())
+        throw ErroreVB(Errore::ChiamataNonValida,
+                       QStringLiteral("%1: nothing to pack, store left as it was").arg(percorso));
+    // Replacing anything but a regular file (a FIFO would block, a folder cannot be one).
+    if (struct stat st{};
+        ::stat(QFile::encodeName(percorso).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw ErroreVB(Errore::AccessoPercorso,
+                       QStringLiteral("%1: not a regular file").arg(percorso));
     QSet<QString> visti;
     for (const VoceNuova& v : voci) {
         if (!nomeVoceAmmesso(v.nome))

@@ -61,6 +61,12 @@ public:
     const Voce* trova(QStringView nome) const;
     // Entries in the store's order; names a caller could not ask for are left out.
     const QList<Voce>& voci() const { return voci_; }
+    // The entries left out of voci(): the name as stored (control bytes percent-encoded) and why.
+    struct Esclusa {
+        QString nome;
+        QString motivo;
+    };
+    const QList<Esclusa>& escluse() const { return escluse_; }
 
     // The entry's bytes, checked against its size and CRC. Error 321 when they disagree.
     QByteArray leggi(const Voce& voce) const;
@@ -85,6 +91,7 @@ private:
     zip* zip_ = nullptr;
     Identita identita_;
     QList<Voce> voci_;
+    QList<Esclusa> escluse_;
     QHash<QString, qsizetype> indice_;
 };
 
@@ -98,7 +105,8 @@ struct VoceNuova {
 enum class Compressione { SecondoIlTipo, Nessuna, Deflate };
 
 // Writes a store with these entries, replacing any file at the path only once it is complete.
-// Refuses names that could not be read back and names that differ only in case.
+// Refuses an empty list, a path that is not a regular file, names that could not be read back and
+// names that differ only in case.
 void scriviStore(const QString& percorso, const QList<VoceNuova>& voci,
                  Compressione compressione = Compressione::SecondoIlTipo);
 

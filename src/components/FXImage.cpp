@@ -92,6 +92,8 @@ void FXImage::setPrinterhDC(QPainter* dispositivo) const {
                       stampa_.height() * ky);
     dispositivo->save();
     dispositivo->setRenderHint(QPainter::SmoothPixmapTransform);
+    // A plate is line art with labels: a PDF keeps it lossless rather than as JPEG.
+    dispositivo->setRenderHint(QPainter::LosslessImageRendering);
     dispositivo->drawImage(area, picture_);
     dispositivo->restore();
 }

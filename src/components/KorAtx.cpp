@@ -1,6 +1,8 @@
 #include "KorAtx.h"
 
+#include "Cp1250.h"
 #include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
@@ -129,16 +131,23 @@ void KorAtx::ComandoFile(int comando) {
                 throw ErroreVB(Errore::AccessoPercorso);
             const QByteArray prima = esistente.readAll();
             esistente.close();
-            // Read back as one document, the selection after the file's own text.
+            // Read back as one document, the selection after the file's own text. A file that
+            // is not RTF keeps its text as plain paragraphs: appending never drops it.
             QTextDocument unito;
-            leggiRtf(sembraRtf(prima) ? prima + contenuto : contenuto, unito);
+            if (sembraRtf(prima)) {
+                leggiRtf(prima + contenuto, unito);
+            } else {
+                unito.setPlainText(decodeCp1250(prima));
+                QTextCursor fine(&unito);
+                fine.movePosition(QTextCursor::End);
+                if (!fine.block().text().isEmpty())
+                    fine.insertBlock();
+                inserisciRtf(contenuto, fine);
+            }
             contenuto = scriviRtf(unito);
         }
     }
-    QFile file(percorso);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(contenuto) != contenuto.size())
-        throw ErroreVB(Errore::AccessoPercorso);
+    scriviFileSicuro(percorso, contenuto);
 }
 
 QVariant KorAtx::membro(int numero) const {

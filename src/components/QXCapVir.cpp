@@ -1,23 +1,16 @@
 #include "QXCapVir.h"
 
-#include "Host.h"
+#include "Forma.h"
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <cmath>
 
 namespace hn {
 
 namespace {
 
-double tpp(bool orizzontale) {
-    if (!host().screen)
-        return 15;
-    return orizzontale ? host().screen->twipsPerPixelX() : host().screen->twipsPerPixelY();
-}
-
 int pixel(double twips, bool orizzontale) {
-    return int(std::lround(twips / tpp(orizzontale)));
+    return orizzontale ? pixelX(twips) : pixelY(twips);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "Cp1250.h"
 #include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "HostPaths.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -12,7 +13,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QStorageInfo>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QUrl>
@@ -263,15 +263,8 @@ void RichTextBox::LoadFile(const QString& percorso, int tipo) {
 }
 
 void RichTextBox::SaveFile(const QString& percorso, int tipo) const {
-    QFile file(percorsoHost(percorso));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw ErroreVB(Errore::AccessoPercorso);
-    const QByteArray dati = tipo == rtfText ? encodeCp1250(testoSemplice()) : rtf();
-    if (file.write(dati) != dati.size() || !file.flush()) {
-        const QStorageInfo disco(file.fileName());
-        throw ErroreVB(disco.bytesAvailable() < dati.size() ? Errore::DiscoPieno
-                                                            : Errore::AccessoPercorso);
-    }
+    scriviFileSicuro(percorsoHost(percorso),
+                     tipo == rtfText ? encodeCp1250(testoSemplice()) : rtf());
 }
 
 QString RichTextBox::TextRTF() const {

@@ -58,6 +58,8 @@ QString formato(const QTextCharFormat& f) {
         p << QStringLiteral("sup");
     if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
         p << QStringLiteral("sub");
+    if (f.baselineOffset() != 0)
+        p << QStringLiteral("up=%1%").arg(f.baselineOffset());
     if (f.foreground().style() != Qt::NoBrush)
         p << QStringLiteral("fg=") + f.foreground().color().name();
     if (f.background().style() != Qt::NoBrush)
@@ -117,15 +119,23 @@ QString descriviDocumento(const QTextDocument& d) {
                                                                 : QString());
         if (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
             p << QStringLiteral("page");
-        if (QTextList* l = b.textList())
+        if (QTextList* l = b.textList()) {
             p << QStringLiteral("list=%1/%2#%3")
                      .arg(stileLista(l->format().style()))
                      .arg(l->format().indent())
                      .arg(l->itemNumber(b) + 1);
+            // Only a marker that differs from Qt's "1." is shown.
+            const QTextListFormat lf = l->format();
+            if (!lf.numberPrefix().isEmpty() || (lf.hasProperty(QTextFormat::ListNumberSuffix) &&
+                                                 lf.numberSuffix() != QLatin1String(".")))
+                p << QStringLiteral("marker=%1N%2").arg(lf.numberPrefix(), lf.numberSuffix());
+        }
         QTextCursor c(b);
         if (QTextTable* t = c.currentTable()) {
             const QTextTableCell cella = t->cellAt(c);
             p << QStringLiteral("cell=%1,%2").arg(cella.row()).arg(cella.column());
+            if (t->format().border() <= 0)
+                p << QStringLiteral("noborder");
         }
         o += QStringLiteral("P[") + p.join(QLatin1Char(' ')) + QStringLiteral("]");
         for (auto it = b.begin(); !it.atEnd(); ++it) {

@@ -50,6 +50,7 @@ struct Carattere {
     bool nascosto = false;
     bool protetto = false;
     Sposta posizione = Sposta::Normale;
+    int spostamento = 0; // half-points raised (\up) or, negative, lowered (\dn)
     int colore = 0;
     int sfondo = 0;
     int collegamento = -1; // index of a hyperlink target
@@ -136,7 +137,7 @@ enum class Cw : std::uint8_t {
     Sub, Nosupersub, Up, Dn, Caps, Scaps, V, Protect, Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Sl,
     Slmult, Tx, Tqr, Tqc, Tqdec, Tb, Intbl, Ls, Ilvl, Trowd, Cellx, Pnlvlblt, Pnlvlbody, Pnlvlcont,
     Pnlvl, Pndec, Pnlcltr, Pnucltr, Pnlcrm, Pnucrm, Pngblip, Jpegblip, Picw, Pich, Picwgoal,
-    Pichgoal, Picscalex, Picscaley,
+    Pichgoal, Picscalex, Picscaley, Clbrdr, Brdrnone, Trgaph,
 };
 // clang-format on
 
@@ -192,6 +193,11 @@ const std::unordered_map<std::string_view, Cw>& paroleControllo() {
         {"pnucrm", Cw::Pnucrm}, {"pngblip", Cw::Pngblip}, {"jpegblip", Cw::Jpegblip},
         {"picw", Cw::Picw}, {"pich", Cw::Pich}, {"picwgoal", Cw::Picwgoal},
         {"pichgoal", Cw::Pichgoal}, {"picscalex", Cw::Picscalex}, {"picscaley", Cw::Picscaley},
+        {"clbrdrt", Cw::Clbrdr}, {"clbrdrl", Cw::Clbrdr}, {"clbrdrb", Cw::Clbrdr},
+        {"clbrdrr", Cw::Clbrdr}, {"trbrdrt", Cw::Clbrdr}, {"trbrdrl", Cw::Clbrdr},
+        {"trbrdrb", Cw::Clbrdr}, {"trbrdrr", Cw::Clbrdr}, {"trbrdrh", Cw::Clbrdr},
+        {"trbrdrv", Cw::Clbrdr}, {"brdrnone", Cw::Brdrnone}, {"brdrnil", Cw::Brdrnone},
+        {"trgaph", Cw::Trgaph},
     };
     // clang-format on
     return mappa;
@@ -246,9 +252,14 @@ QTextListFormat::Style stileQt(StileLista s) {
 
 // The list kind a marker written for older readers ("1.", "a)", "•") shows.
 StileLista stileDaMarcatore(const QString& marcatore) {
-    const QString m = marcatore.trimmed();
+    QString m = marcatore.trimmed();
     if (m.isEmpty())
         return StileLista::Punto;
+    // "(a)" is a lettered item whose number has a prefix.
+    const qsizetype numero =
+        std::find_if(m.begin(), m.end(), [](QChar x) { return x.isLetterOrNumber(); }) - m.begin();
+    if (numero > 0 && numero < m.size())
+        m = m.mid(numero);
     // Word's second-level bullet is a bare "o"; a lettered item has its "." or ")".
     if (m == QLatin1String("o"))
         return StileLista::Cerchio;
@@ -284,6 +295,27 @@ StileLista stileDaMarcatore(const QString& marcatore) {
     default:
         return StileLista::Punto;
     }
+}
+
+// The text around the number of a numbered item's marker ("(" and ")" of "(a)"), so that a list
+// keeps it; Qt's own suffix is ".".
+void testoAttornoAlNumero(const QString& marcatore, StileLista stile, QTextListFormat& f) {
+    if (stile == StileLista::Punto || stile == StileLista::Cerchio ||
+        stile == StileLista::Quadrato || stile == StileLista::Nessuno)
+        return;
+    const QString m = marcatore.trimmed();
+    qsizetype inizio = 0;
+    while (inizio < m.size() && !m[inizio].isLetterOrNumber())
+        ++inizio;
+    qsizetype fine = inizio;
+    while (fine < m.size() && m[fine].isLetterOrNumber())
+        ++fine;
+    if (fine == inizio)
+        return;
+    if (inizio > 0)
+        f.setNumberPrefix(m.left(inizio));
+    if (m.mid(fine) != QLatin1String("."))
+        f.setNumberSuffix(m.mid(fine));
 }
 
 // The target of a HYPERLINK field instruction, empty for any other field.
@@ -404,6 +436,9 @@ private:
     bool rigaChiusa_ = false;
     bool cellaChiusa_ = false;
     std::vector<int> cellx_;
+    int spazioCelle_ = 30;   // twips between a cell's edge and its text
+    bool bordiRiga_ = false; // the row being defined has a cell border
+    bool bordoInDefinizione_ = false;
     // Qt deletes a list whose last paragraph leaves it: held weakly.
     QPointer<QTextList> listaPrecedente_;
     StileLista stilePrecedente_ = StileLista::Nessuno;
@@ -1162,10 +1197,10 @@ void Lettore::esegui(Cw cw, std::string_view parola, bool haParametro, int p) {
         s.car.posizione = attiva ? Sposta::Pedice : Sposta::Normale;
         return;
     case Cw::Up:
-        s.car.posizione = (haParametro && p == 0) ? Sposta::Normale : Sposta::Apice;
+        s.car.spostamento = haParametro ? limita(p, -1000, 1000) : 6;
         return;
     case Cw::Dn:
-        s.car.posizione = (haParametro && p == 0) ? Sposta::Normale : Sposta::Pedice;
+        s.car.spostamento = -(haParametro ? limita(p, -1000, 1000) : 6);
         return;
     case Cw::Nosupersub:
         s.car.posizione = Sposta::Normale;
@@ -1259,8 +1294,24 @@ void Lettore::esegui(Cw cw, std::string_view parola, bool haParametro, int p) {
         return;
     case Cw::Trowd:
         cellx_.clear();
+        spazioCelle_ = 30;
+        bordiRiga_ = false;
+        bordoInDefinizione_ = false;
+        return;
+    case Cw::Clbrdr:
+        // A border is drawn unless its style, which follows, is none.
+        bordiRiga_ = bordiRiga_ || bordoInDefinizione_;
+        bordoInDefinizione_ = true;
+        return;
+    case Cw::Brdrnone:
+        bordoInDefinizione_ = false;
+        return;
+    case Cw::Trgaph:
+        spazioCelle_ = std::clamp(twips, 0, 1440);
         return;
     case Cw::Cellx:
+        bordiRiga_ = bordiRiga_ || bordoInDefinizione_;
+        bordoInDefinizione_ = false;
         if (cellx_.size() < static_cast<std::size_t>(kColonneMassime))
             cellx_.push_back(std::clamp(twips, 0, kTwipsMassimi));
         return;
@@ -1311,6 +1362,9 @@ QTextCharFormat Lettore::formatoCarattere(const Carattere& c) {
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (c.posizione == Sposta::Pedice)
         f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    // Raised text keeps its size: its offset is kept in percent of it.
+    if (c.spostamento != 0)
+        f.setBaselineOffset(c.spostamento * 100.0 / c.mezziPunti);
     const auto colore = [this](int i) -> const Colore* {
         if (i <= 0 || i >= static_cast<int>(colori_.size()) || colori_[i].automatico)
             return nullptr;
@@ -1402,9 +1456,10 @@ void Lettore::entraInTabella() {
     scarica();
     const int colonne = std::max<int>(1, static_cast<int>(cellx_.size()));
     QTextTableFormat ft;
-    ft.setBorder(1);
-    ft.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    ft.setCellPadding(2);
+    ft.setBorder(bordiRiga_ ? 1 : 0);
+    ft.setBorderStyle(bordiRiga_ ? QTextFrameFormat::BorderStyle_Solid
+                                 : QTextFrameFormat::BorderStyle_None);
+    ft.setCellPadding(spazioCelle_ / 15.0);
     ft.setCellSpacing(0);
     if (!cellx_.empty()) {
         QList<QTextLength> larghezze;
@@ -1510,9 +1565,12 @@ void Lettore::fineParagrafo(bool nuovoBlocco) {
                 QTextListFormat fl;
                 fl.setStyle(stileQt(stile));
                 fl.setIndent(par.livello + 1);
+                testoAttornoAlNumero(marcatore_, stile, fl);
                 lista = cursore_.createList(fl);
                 liste_[chiave] = lista;
             }
+            // An item restarts the numbering of the levels below it.
+            liste_.erase(liste_.upper_bound(chiave), liste_.lower_bound(par.lista * 16 + 16));
         } else if (par.pn != StileLista::Nessuno) {
             stile = par.pn;
             // WordPad knows one bullet; the marker written for older readers tells the others.
@@ -1525,6 +1583,7 @@ void Lettore::fineParagrafo(bool nuovoBlocco) {
                 fl.setStyle(stileQt(stile));
                 // WordPad gives no level; its indent steps are half an inch.
                 fl.setIndent(std::max(1, static_cast<int>(std::lround(par.sinistro / 720.0))));
+                testoAttornoAlNumero(marcatore_, stile, fl);
                 lista = cursore_.createList(fl);
             }
         }

@@ -14,7 +14,11 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
+#include <array>
 #include <cmath>
+#include <optional>
+#include <unordered_map>
+#include <vector>
 
 namespace hn {
 
@@ -42,6 +46,43 @@ bool coloreImpostato(const QBrush& b) {
     return b.style() != Qt::NoBrush;
 }
 
+bool elencoPuntato(QTextListFormat::Style s) {
+    return s == QTextListFormat::ListDisc || s == QTextListFormat::ListCircle ||
+           s == QTextListFormat::ListSquare;
+}
+
+// Qt shows "1." when a list sets no suffix of its own.
+QString suffisso(const QTextListFormat& f) {
+    return f.hasProperty(QTextFormat::ListNumberSuffix) ? f.numberSuffix() : QStringLiteral(".");
+}
+
+// What makes two list levels the same: the marker's kind and its text around the number.
+bool stessoMarcatore(const QTextListFormat& a, const QTextListFormat& b) {
+    if (a.style() != b.style())
+        return false;
+    return elencoPuntato(a.style()) ||
+           (a.numberPrefix() == b.numberPrefix() && suffisso(a) == suffisso(b));
+}
+
+int livelloDi(const QTextList* l) {
+    return std::clamp(l->format().indent(), 1, 9) - 1;
+}
+
+// Half-points a run is raised (negative: lowered) by, out of its offset in percent of its size.
+int mezziPuntiSpostamento(const QTextCharFormat& f, double punti) {
+    return static_cast<int>(std::lround(f.baselineOffset() * punti * 2.0 / 100.0));
+}
+
+constexpr int kLivelli = 9;
+
+// One list as word processors number it: up to nine levels, each with its own counter that
+// restarts after an item of a shallower level.
+struct ListaRtf {
+    std::array<std::optional<QTextListFormat>, kLivelli> livelli;
+    // The Qt list last numbered at each level; none after a shallower item restarted it.
+    std::array<const QTextList*, kLivelli> ultima{};
+};
+
 class Scrittore {
 public:
     explicit Scrittore(const QTextDocument& d)
@@ -52,6 +93,8 @@ public:
 private:
     void raccogli();
     void raccogliFormato(const QTextCharFormat& f);
+    void raccogliListe();
+    int listaPer(const QTextList* l, int corrente);
     int indiceFont(const QTextCharFormat& f) const { return fonts_.indexOf(famiglia(f, d_)); }
     int indiceColore(const QColor& c) const {
         return static_cast<int>(colori_.indexOf(c.rgb())) + 1;
@@ -61,6 +104,9 @@ private:
     void scriviTabella(const QTextTable* t);
     void scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine);
     void scriviFormatoCarattere(const QTextCharFormat& f);
+    void scriviDifferenze(const QTextCharFormat& da, const QTextCharFormat& a);
+    void scriviTabellaListe();
+    void scriviLivello(const QTextListFormat& f, int livello);
     void scriviTesto(QStringView testo);
     void scriviImmagine(const QTextImageFormat& f);
     QImage immagine(const QString& nome) const;
@@ -70,6 +116,8 @@ private:
     QList<QFont::StyleHint> stili_;
     QList<QRgb> colori_;
     int fontSimbolo_ = -1;
+    std::vector<ListaRtf> liste_; // \ls N is liste_[N - 1]
+    std::unordered_map<const QTextList*, int> numeroLista_;
     QByteArray o_;
 };
 
@@ -88,13 +136,7 @@ void Scrittore::raccogliFormato(const QTextCharFormat& f) {
 
 // Fonts and colours in order of first use, so that a document read back lists them the same.
 void Scrittore::raccogli() {
-    bool punti = false;
     for (QTextBlock b = d_.begin(); b.isValid(); b = b.next()) {
-        if (QTextList* l = b.textList())
-            if (l->format().style() == QTextListFormat::ListDisc ||
-                l->format().style() == QTextListFormat::ListCircle ||
-                l->format().style() == QTextListFormat::ListSquare)
-                punti = true;
         bool vuoto = true;
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             vuoto = false;
@@ -109,11 +151,136 @@ void Scrittore::raccogli() {
         fonts_.append(d_.defaultFont().family());
         stili_.append(QFont::AnyStyle);
     }
+    raccogliListe();
+}
+
+// Qt keeps each level of a nested list as a list of its own; word processors number the levels
+// of one list together. A Qt list joins the list of the items just before it when it goes one
+// level deeper (or back up), and starts a list of its own otherwise, so that two lists in a row
+// keep two counters.
+void Scrittore::raccogliListe() {
+    int corrente = 0;
+    bool punti = false;
+    for (QTextBlock b = d_.begin(); b.isValid(); b = b.next()) {
+        const QTextList* l = b.textList();
+        if (!l) {
+            corrente = 0;
+            continue;
+        }
+        corrente = listaPer(l, corrente);
+        ListaRtf& lista = liste_[static_cast<std::size_t>(corrente - 1)];
+        const int livello = livelloDi(l);
+        if (!lista.livelli[livello])
+            lista.livelli[livello] = l->format();
+        lista.ultima[livello] = l;
+        for (int k = livello + 1; k < kLivelli; ++k)
+            lista.ultima[k] = nullptr;
+        punti = punti || l->format().style() == QTextListFormat::ListDisc;
+    }
     if (punti) {
         fontSimbolo_ = static_cast<int>(fonts_.size());
         fonts_.append(QStringLiteral("Symbol"));
         stili_.append(QFont::AnyStyle);
     }
+}
+
+int Scrittore::listaPer(const QTextList* l, int corrente) {
+    if (const auto trovata = numeroLista_.find(l); trovata != numeroLista_.end())
+        return trovata->second;
+    const int livello = livelloDi(l);
+    int numero = 0;
+    if (corrente > 0) {
+        const ListaRtf& c = liste_[static_cast<std::size_t>(corrente - 1)];
+        const bool libero = !c.ultima[livello] || c.ultima[livello] == l;
+        const bool uguale =
+            !c.livelli[livello] || stessoMarcatore(*c.livelli[livello], l->format());
+        if (libero && uguale)
+            numero = corrente;
+    }
+    if (numero == 0) {
+        liste_.emplace_back();
+        numero = static_cast<int>(liste_.size());
+    }
+    numeroLista_[l] = numero;
+    return numero;
+}
+
+// The list definitions: nine levels each, the ones no paragraph uses numbered "1." as Word's
+// defaults are, and one override per list that \ls names.
+void Scrittore::scriviTabellaListe() {
+    if (liste_.empty())
+        return;
+    o_.append("{\\*\\listtable");
+    for (std::size_t i = 0; i < liste_.size(); ++i) {
+        o_.append("\r\n{\\list\\listtemplateid" + QByteArray::number(i + 1));
+        for (int k = 0; k < kLivelli; ++k) {
+            QTextListFormat f;
+            f.setStyle(QTextListFormat::ListDecimal);
+            scriviLivello(liste_[i].livelli[k].value_or(f), k);
+        }
+        o_.append("{\\listname ;}\\listid" + QByteArray::number(i + 1) + '}');
+    }
+    o_.append("}\r\n{\\*\\listoverridetable");
+    for (std::size_t i = 0; i < liste_.size(); ++i)
+        o_.append("{\\listoverride\\listid" + QByteArray::number(i + 1) +
+                  "\\listoverridecount0\\ls" + QByteArray::number(i + 1) + '}');
+    o_.append("}\r\n");
+}
+
+void Scrittore::scriviLivello(const QTextListFormat& f, int livello) {
+    int nfc = 0;
+    switch (f.style()) {
+    case QTextListFormat::ListUpperRoman:
+        nfc = 1;
+        break;
+    case QTextListFormat::ListLowerRoman:
+        nfc = 2;
+        break;
+    case QTextListFormat::ListUpperAlpha:
+        nfc = 3;
+        break;
+    case QTextListFormat::ListLowerAlpha:
+        nfc = 4;
+        break;
+    case QTextListFormat::ListDisc:
+    case QTextListFormat::ListCircle:
+    case QTextListFormat::ListSquare:
+        nfc = 23;
+        break;
+    default:
+        break;
+    }
+    o_.append("{\\listlevel\\levelnfc" + QByteArray::number(nfc) +
+              "\\leveljc0\\levelfollow0\\levelstartat1{\\leveltext");
+    // The text's length comes first, then the level's number as a byte holding its index.
+    const auto lunghezza = [this](qsizetype n) {
+        static const char esa[] = "0123456789abcdef";
+        o_.append("\\'");
+        o_.append(esa[(n >> 4) & 15]);
+        o_.append(esa[n & 15]);
+    };
+    QByteArray font;
+    if (nfc == 23) {
+        lunghezza(1);
+        if (f.style() == QTextListFormat::ListDisc) {
+            o_.append("\\'b7");
+            font = "\\f" + QByteArray::number(fontSimbolo_);
+        } else {
+            o_.append(f.style() == QTextListFormat::ListCircle ? "o" : "\\u9642?");
+        }
+        o_.append(";}{\\levelnumbers;}");
+    } else {
+        const QString prima = f.numberPrefix();
+        const QString dopo = suffisso(f);
+        lunghezza(prima.size() + 1 + dopo.size());
+        scriviTesto(prima);
+        lunghezza(livello);
+        scriviTesto(dopo);
+        o_.append(";}{\\levelnumbers");
+        lunghezza(prima.size() + 1);
+        o_.append(";}");
+    }
+    o_.append(font + "\\fi-360\\li" + QByteArray::number(720 * (livello + 1)) + '}');
 }
 
 void Scrittore::scriviTesto(QStringView testo) {
@@ -191,6 +358,10 @@ void Scrittore::scriviFormatoCarattere(const QTextCharFormat& f) {
         o_.append("\\super");
     else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
         o_.append("\\sub");
+    if (const int su = mezziPuntiSpostamento(f, punti(f, d_)); su > 0)
+        o_.append("\\up" + QByteArray::number(su));
+    else if (su < 0)
+        o_.append("\\dn" + QByteArray::number(-su));
     if (coloreImpostato(f.foreground())) {
         o_.append("\\cf");
         o_.append(QByteArray::number(indiceColore(f.foreground().color())));
@@ -202,6 +373,51 @@ void Scrittore::scriviFormatoCarattere(const QTextCharFormat& f) {
     if (f.property(QTextFormat::UserProperty).toBool())
         o_.append("\\protect");
     o_.append(' ');
+}
+
+// A run written as a group of the changes from the paragraph's own format, each switched on or
+// off explicitly: readers that lose their way after a \plain in mid-paragraph (LibreOffice drops
+// the text after a superscript closed that way) read every run alike.
+void Scrittore::scriviDifferenze(const QTextCharFormat& da, const QTextCharFormat& a) {
+    const auto interruttore = [this](bool prima, bool dopo, const char* parola) {
+        if (prima == dopo)
+            return;
+        o_.append(parola);
+        if (!dopo)
+            o_.append('0');
+    };
+    if (const int f = std::max(indiceFont(a), 0); f != std::max(indiceFont(da), 0))
+        o_.append("\\f" + QByteArray::number(f));
+    const double pa = punti(a, d_);
+    if (const int fs = static_cast<int>(std::lround(pa * 2)); fs != std::lround(punti(da, d_) * 2))
+        o_.append("\\fs" + QByteArray::number(fs));
+    interruttore(da.fontWeight() >= QFont::DemiBold, a.fontWeight() >= QFont::DemiBold, "\\b");
+    interruttore(da.fontItalic(), a.fontItalic(), "\\i");
+    interruttore(da.fontUnderline(), a.fontUnderline(), "\\ul");
+    interruttore(da.fontStrikeOut(), a.fontStrikeOut(), "\\strike");
+    interruttore(da.fontCapitalization() == QFont::AllUppercase,
+                 a.fontCapitalization() == QFont::AllUppercase, "\\caps");
+    interruttore(da.fontCapitalization() == QFont::SmallCaps,
+                 a.fontCapitalization() == QFont::SmallCaps, "\\scaps");
+    if (a.verticalAlignment() != da.verticalAlignment()) {
+        if (a.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+            o_.append("\\super");
+        else if (a.verticalAlignment() == QTextCharFormat::AlignSubScript)
+            o_.append("\\sub");
+        else
+            o_.append("\\nosupersub");
+    }
+    if (const int su = mezziPuntiSpostamento(a, pa); su != mezziPuntiSpostamento(da, punti(da, d_)))
+        o_.append(su >= 0 ? "\\up" + QByteArray::number(su) : "\\dn" + QByteArray::number(-su));
+    const auto colore = [this](const QBrush& b) {
+        return coloreImpostato(b) ? indiceColore(b.color()) : 0;
+    };
+    if (const int c = colore(a.foreground()); c != colore(da.foreground()))
+        o_.append("\\cf" + QByteArray::number(c));
+    if (const int c = colore(a.background()); c != colore(da.background()))
+        o_.append("\\highlight" + QByteArray::number(c));
+    interruttore(da.property(QTextFormat::UserProperty).toBool(),
+                 a.property(QTextFormat::UserProperty).toBool(), "\\protect");
 }
 
 QImage Scrittore::immagine(const QString& nome) const {
@@ -243,12 +459,17 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
     o_.append("\\pard");
     // The first run's characters come before the paragraph's properties: pandoc's reader takes a
     // later \plain as the end of \intbl and nests the table in itself.
+    // The paragraph's format is that of most of its text, so that the other runs are the few
+    // marked ones.
     QTextCharFormat precedente = b.charFormat();
-    for (auto it = b.begin(); !it.atEnd(); ++it)
-        if (!it.fragment().charFormat().isImageFormat()) {
-            precedente = it.fragment().charFormat();
-            break;
+    int piuLungo = -1;
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fr = it.fragment();
+        if (!fr.charFormat().isImageFormat() && fr.length() > piuLungo) {
+            precedente = fr.charFormat();
+            piuLungo = fr.length();
         }
+    }
     scriviFormatoCarattere(precedente);
     if (inTabella)
         o_.append("\\intbl");
@@ -309,80 +530,68 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
     }
     o_.append(' '); // ends the last control word, whatever follows
     if (lista) {
-        // WordPad's numbering: the marker text for older readers, then the numbering itself.
+        // The list's number and level for readers that know list definitions, then the marker
+        // as text for those that do not (they skip nothing else).
+        o_.append("\\ls" + QByteArray::number(numeroLista_.at(lista)) + "\\ilvl" +
+                  QByteArray::number(livelloDi(lista)) + ' ');
         const QTextListFormat lf = lista->format();
-        const int livello = std::max(lf.indent(), 1);
-        const bool punto = lf.style() == QTextListFormat::ListDisc ||
-                           lf.style() == QTextListFormat::ListCircle ||
-                           lf.style() == QTextListFormat::ListSquare;
-        if (punto) {
-            // The Symbol font's bullet for WordPad; circle and square as letters of the text's
-            // own font, which this reader tells apart.
-            const QByteArray f =
-                QByteArray::number(lf.style() == QTextListFormat::ListDisc ? fontSimbolo_ : 0);
-            const QByteArray segno = lf.style() == QTextListFormat::ListCircle   ? "o"
-                                     : lf.style() == QTextListFormat::ListSquare ? "\\u9642?"
-                                                                                 : "\\'b7";
-            o_.append("{\\pntext\\f" + f + ' ' + segno + "\\tab}{\\*\\pn\\pnlvlblt\\pnf" + f +
-                      "\\pnindent0{\\pntxtb " + segno + "}}");
+        if (elencoPuntato(lf.style())) {
+            // The Symbol font's bullet as Word writes it; circle and square as letters of the
+            // text's own font, which this reader tells apart.
+            const bool disco = lf.style() == QTextListFormat::ListDisc;
+            o_.append("{\\pntext\\f" + QByteArray::number(disco ? fontSimbolo_ : 0) + ' ' +
+                      (disco                                       ? "\\'b7"
+                       : lf.style() == QTextListFormat::ListCircle ? "o"
+                                                                   : "\\u9642?") +
+                      "\\tab}");
         } else {
-            QByteArray tipo = "\\pndec";
-            switch (lf.style()) {
-            case QTextListFormat::ListLowerAlpha:
-                tipo = "\\pnlcltr";
-                break;
-            case QTextListFormat::ListUpperAlpha:
-                tipo = "\\pnucltr";
-                break;
-            case QTextListFormat::ListLowerRoman:
-                tipo = "\\pnlcrm";
-                break;
-            case QTextListFormat::ListUpperRoman:
-                tipo = "\\pnucrm";
-                break;
-            default:
-                break;
-            }
             o_.append("{\\pntext ");
             scriviTesto(lista->itemText(b));
-            o_.append("\\tab}{\\*\\pn\\pnlvlbody" + tipo + "\\pnlvl" + QByteArray::number(livello) +
-                      "\\pnstart1\\pnindent0{\\pntxta .}}");
+            o_.append("\\tab}");
         }
     }
 
-    bool primo = false;
     QString collegamento;
+    bool dopoParola = false; // bare text right after a control word needs its space
     const auto chiudiCollegamento = [&] {
-        if (!collegamento.isEmpty()) {
-            o_.append("}}}");
-            primo = true; // the field's group took its formatting with it
-        }
+        if (!collegamento.isEmpty())
+            o_.append("}}");
         collegamento.clear();
     };
     for (auto it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment fr = it.fragment();
-        QTextCharFormat f = fr.charFormat();
+        const QTextCharFormat f = fr.charFormat();
         const QString href = f.isAnchor() ? f.anchorHref() : QString();
         if (href != collegamento) {
             chiudiCollegamento();
             if (!href.isEmpty()) {
                 o_.append("{\\field{\\*\\fldinst{HYPERLINK \"");
                 scriviTesto(href);
-                o_.append("\"}}{\\fldrslt{");
+                o_.append("\"}}{\\fldrslt");
                 collegamento = href;
-                primo = true;
+                dopoParola = true;
             }
         }
         if (f.isImageFormat()) {
             scriviImmagine(f.toImageFormat());
+            dopoParola = false;
             continue;
         }
-        if (primo || f != precedente) {
-            scriviFormatoCarattere(f);
-            precedente = f;
-            primo = false;
+        const qsizetype prima = o_.size();
+        o_.append('{');
+        scriviDifferenze(precedente, f);
+        if (o_.size() == prima + 1) {
+            // The paragraph's own format: no group needed.
+            o_.chop(1);
+            if (dopoParola)
+                o_.append(' ');
+            scriviTesto(fr.text());
+        } else {
+            o_.append(' ');
+            scriviTesto(fr.text());
+            o_.append('}');
         }
-        scriviTesto(fr.text());
+        dopoParola = false;
     }
     chiudiCollegamento();
     o_.append(fine);
@@ -392,7 +601,7 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
 void Scrittore::scriviTabella(const QTextTable* t) {
     const QTextTableFormat ft = t->format();
     const QList<QTextLength> vincoli = ft.columnWidthConstraints();
-    QByteArray riga = "\\trowd\\trgaph30\\trleft0";
+    QByteArray riga = "\\trowd\\trgaph" + QByteArray::number(twips(ft.cellPadding())) + "\\trleft0";
     int x = 0;
     for (int c = 0; c < t->columns(); ++c) {
         int w = 9000 / std::max(t->columns(), 1);
@@ -427,6 +636,14 @@ void Scrittore::scriviTabella(const QTextTable* t) {
 
 void Scrittore::scriviFrame(const QTextFrame* frame, bool inTabella) {
     for (auto it = frame->begin(); !it.atEnd(); ++it) {
+        if (it == frame->begin() && !it.currentFrame() && it.currentBlock().length() <= 1) {
+            // Qt keeps an empty paragraph before a table that opens the text: it is not the
+            // author's and other readers would show it.
+            auto dopo = it;
+            ++dopo;
+            if (!dopo.atEnd() && qobject_cast<const QTextTable*>(dopo.currentFrame()))
+                continue;
+        }
         if (const QTextFrame* figlio = it.currentFrame()) {
             if (const auto* t = qobject_cast<const QTextTable*>(figlio))
                 scriviTabella(t);
@@ -475,7 +692,9 @@ QByteArray Scrittore::scrivi() {
     for (QRgb c : colori_)
         o_.append("\\red" + QByteArray::number(qRed(c)) + "\\green" +
                   QByteArray::number(qGreen(c)) + "\\blue" + QByteArray::number(qBlue(c)) + ';');
-    o_.append("}\r\n\\viewkind4\r\n");
+    o_.append("}\r\n");
+    scriviTabellaListe();
+    o_.append("\\viewkind4\r\n");
     scriviFrame(d_.rootFrame(), false);
     o_.append("}\r\n");
     return o_;

@@ -3,6 +3,11 @@
 #include "DialogoComune.h"
 #include "ErroreVB.h"
 #include "Host.h"
+#include "HostPaths.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStorageInfo>
 
 namespace hn {
 
@@ -96,6 +101,31 @@ double FattoreX() {
 }
 double FattoreY() {
     return fattoreY_;
+}
+
+void ScriviFileIntero(const QString& percorso, const QByteArray& dati) {
+    const std::optional<QString> h =
+        host().paths ? host().paths->toHost(percorso) : std::optional<QString>(percorso);
+    if (!h || h->isEmpty() || QFileInfo(*h).isDir())
+        throw ErroreVB(Errore::AccessoPercorso);
+    QSaveFile file(*h);
+    // A full disk shows as a failed write or a failed commit; anything else is an access error.
+    auto fallito = [&]() -> ErroreVB {
+        const bool pieno =
+            file.error() == QFileDevice::ResourceError ||
+            QStorageInfo(QFileInfo(*h).absolutePath()).bytesAvailable() < dati.size() + 4096;
+        file.cancelWriting();
+        return ErroreVB(pieno ? Errore::DiscoPieno : Errore::AccessoPercorso);
+    };
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (file.error() == QFileDevice::ResourceError)
+            throw ErroreVB(Errore::DiscoPieno);
+        throw ErroreVB(Errore::AccessoPercorso);
+    }
+    if (file.write(dati) != dati.size())
+        throw fallito();
+    if (!file.commit())
+        throw fallito();
 }
 
 void ScegliFile(DialogoComune& dialogo, QString& nome, const QString& filtro) {

@@ -3,6 +3,7 @@
 // Routines shared by the print and copy dialogs: their layout on screens of any resolution and
 // the credit line that heads what they print and copy.
 
+#include <QByteArray>
 #include <QString>
 
 namespace hn {
@@ -49,6 +50,11 @@ double FattoreY();
 // The line that names the product and its publisher, at the head of printed text, of the
 // printed illustration and of every text appended to the copy file.
 QString RigaDiCredito();
+
+// Replaces the file at a Windows path with these bytes so that a failure at any point leaves the
+// earlier file whole: the bytes go to a new file beside it, which takes its place only once it is
+// complete. Errors: 61 the disk is full, 75 the path or the file cannot be written.
+void ScriviFileIntero(const QString& percorso, const QByteArray& dati);
 
 // Lets the user pick the copy file through the save-as chooser. nome is a Windows path without
 // extension: in, where the chooser opens and the name it offers; out, the file chosen, with its

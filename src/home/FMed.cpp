@@ -1,28 +1,184 @@
 #include "FMed.h"
 
+#include "ApriForm.h"
+#include "CaricaSfondo.h"
+#include "Cp1250.h"
 #include "Fileini.h"
 #include "Host.h"
+#include "HostPaths.h"
+#include "Mod_Graph.h"
+#include "Puntatore.h"
+#include "SistemaScelto.h"
+#include "gRAPH.h"
 
+#include <QFile>
 #include <QPalette>
 
 namespace hn {
 
-FMed::FMed(QWidget* parent)
-    : QWidget(parent) {
-    setAutoFillBackground(true);
+namespace {
+
+FMed::FabbricaVisore& fabbrica() {
+    static FMed::FabbricaVisore f;
+    return f;
+}
+
+struct Rettangolo {
+    int indice, left, top, width, height;
+};
+
+// Tied to the body picture "sistemi.bmp", drawn at 1024 × 768 and 15 twips per pixel.
+constexpr Rettangolo SISTEMI[] = {
+    {0, 3195, 3195, 1365, 2805}, {1, 4815, 3180, 1365, 2835},  {2, 6915, 3225, 1365, 2805},
+    {3, 8625, 3225, 1815, 2805}, {4, 10455, 3225, 1935, 2805}, {5, 3735, 6375, 1905, 2715},
+    {6, 5835, 6525, 1845, 915},  {7, 5895, 7695, 1845, 1395},  {8, 8025, 6315, 1185, 1125},
+    {9, 7815, 7695, 1605, 1395}, {10, 9765, 6285, 1065, 2805},
+};
+constexpr Rettangolo FISSI[] = {{0, 3120, 2235, 690, 645}, {5, 11520, 2220, 585, 705}};
+
+} // namespace
+
+const QStringList& FMed::codiciSistemi() {
+    static const QStringList codici = {
+        QStringLiteral("SCHEL1"),   QStringLiteral("muscava"), QStringLiteral("DIGER1"),
+        QStringLiteral("NERVOS"),   QStringLiteral("CIRCOL"),  QStringLiteral("LINFAT"),
+        QStringLiteral("SENSO"),    QStringLiteral("RESPIR"),  QStringLiteral("urinari"),
+        QStringLiteral("RIPROGEN"), QStringLiteral("ENDOC1"),  QStringLiteral("orecch")};
+    return codici;
+}
+
+void FMed::registraVisore(FabbricaVisore f) {
+    fabbrica() = std::move(f);
+}
+
+FMed::FMed()
+    : Forma(QStringLiteral("FMed"))
+    , FONDO(new Riquadro(this, QStringLiteral("FONDO")))
+    , Linea(FONDO, QStringLiteral("Linea"))
+    , lbl_HotSpot(FONDO, QStringLiteral("lbl_HotSpot"))
+    , HOTSPOTFISSO(FONDO, QStringLiteral("HOTSPOTFISSO")) {
+    setAutoFillBackground(false);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
+    FONDO->Move(0, 0, 1024 * 15, 768 * 15);
+    Linea(0).setVisible(false);
+
+    // As drawn: framed so they can be seen while the screen is designed; the load takes the
+    // frames off.
+    for (const Rettangolo& r : SISTEMI) {
+        Etichetta& e = lbl_HotSpot.crea(r.indice);
+        e.Move(r.left, r.top, r.width, r.height);
+        e.setBorderStyle(1);
+        const int i = r.indice;
+        collegaHotspot(e, [this, i] { lbl_HotSpot_Click(i); });
+    }
+    for (const Rettangolo& r : FISSI) {
+        Etichetta& e = HOTSPOTFISSO.crea(r.indice);
+        e.Move(r.left, r.top, r.width, r.height);
+        e.setBorderStyle(1);
+        const int i = r.indice;
+        collegaHotspot(e, [this, i] { HOTSPOTFISSO_Click(i); });
+    }
+    connect(FONDO, &ControlloForma::MouseMove, this,
+            [this](int b, int, float, float) { Mod_Graph::MouseSopra(nullptr, *FONDO, b); });
+}
+
+FMed::~FMed() {
+    // The viewer may point back at this form; it goes first.
+    FMed1_.reset();
+}
+
+void FMed::collegaHotspot(Etichetta& e, std::function<void()> clic) {
+    Etichetta* hot = &e;
+    connect(hot, &ControlloForma::MouseMove, this,
+            [this, hot](int b, int, float, float) { Mod_Graph::MouseSopra(hot, *FONDO, b); });
+    connect(hot, &ControlloForma::MouseDown, this,
+            [this, hot](int b, int, float, float) { Mod_Graph::MousePremuto(hot, *FONDO, b); });
+    connect(hot, &ControlloForma::MouseUp, this,
+            [this, hot](int b, int, float, float) { Mod_Graph::MouseRilasciato(hot, *FONDO, b); });
+    connect(hot, &ControlloForma::Click, this, std::move(clic));
 }
 
 void FMed::Form_Load() {
     if (host().instance && !host().instance->acquire())
         TerminaProgramma(0);
     Fileini::AvvioModulo();
-    setWindowFlag(Qt::FramelessWindowHint);
-    setWindowTitle(QStringLiteral("Velto 2002"));
-    if (host().screen)
-        resize(host().screen->widthPixels(), host().screen->heightPixels());
+    HOTSPOTFISSO(0).setBorderStyle(0);
+    HOTSPOTFISSO(5).setBorderStyle(0);
+    CaricaSfondo(*FONDO, Fileini::cfg.PathSfondi + QStringLiteral("sistemi.bmp"));
+    gRAPH::AdattaSchermo(*this, *FONDO, 0);
+    Mod_Comuni::ImpostaPuntatore(*this);
+    for (ControlloForma* c : Controls())
+        if (auto* e = qobject_cast<Etichetta*>(c); e && e->TypeName() == QLatin1String("Label"))
+            e->setBorderStyle(0);
+    NumeroCornici = Mod_Graph::PreparaCornici(*this, *FONDO);
+}
+
+void FMed::Form_Activate() {
+    gRAPH::CentraSfondo(*this, *FONDO);
+}
+
+void FMed::Form_Paint() {
+    gRAPH::ControllaRisoluzione(*this, *FONDO);
+}
+
+void FMed::Form_Unload(int&) {
+    gRAPH::RilasciaFinestreDipendenti(*this);
+    Mod_Graph::RimuoviCornici(*this, NumeroCornici);
+}
+
+void FMed::CaricaSfondo(ControlloConPicture& pittura, const QString& immagine) {
+    hn::CaricaSfondo(pittura, immagine);
+}
+
+QString FMed::DescrizioneDaFile(const QString& codice) {
+    const QString nomeFile = Fileini::cfg.PathDati + QStringLiteral("DesAppa.bin");
+    const QString errore = QStringLiteral("Blad w : ") + nomeFile;
+    const std::optional<QString> percorso =
+        host().paths ? host().paths->toHost(nomeFile) : std::nullopt;
+    if (!percorso)
+        return errore;
+    QFile file(*percorso);
+    if (!file.open(QIODevice::ReadOnly))
+        return errore;
+    // Reading past the end is an error, so an empty file reads as a broken one.
+    if (file.atEnd())
+        return errore;
+    while (!file.atEnd()) {
+        QByteArray riga = file.readLine(64 * 1024);
+        if (file.error() != QFileDevice::NoError)
+            return errore;
+        while (riga.endsWith('\n') || riga.endsWith('\r'))
+            riga.chop(1);
+        const QString testo = decodeCp1250(riga);
+        if (testo.left(10).trimmed() == codice)
+            return testo.mid(10).trimmed();
+    }
+    return {};
+}
+
+void FMed::lbl_HotSpot_Click(int indice) {
+    const QStringList& codici = codiciSistemi();
+    if (indice >= 0 && indice < codici.size())
+        CodiceSistema = codici.at(indice);
+    DescrizioneSistema = DescrizioneDaFile(CodiceSistema);
+    if (!FMed1_ && fabbrica())
+        FMed1_ = fabbrica()();
+    if (!FMed1_)
+        return;
+    if (!FMed1_->Caricata())
+        FMed1_->Load();
+    Mod_Comuni::ApriForm(*this, *FMed1_);
+}
+
+void FMed::HOTSPOTFISSO_Click(int indice) {
+    ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+    if (indice == 0)
+        TerminaProgramma(0);
+    else if (indice == 5)
+        Mod_Graph::ApriGuida();
+    ImpostaPuntatoreSchermo(Puntatore::Predefinito);
 }
 
 } // namespace hn

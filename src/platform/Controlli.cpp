@@ -1,5 +1,7 @@
 #include "Controlli.h"
 
+#include "Host.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -115,6 +117,7 @@ void Immagine::copiaProprietaDa(const ControlloForma& m) {
 void Immagine::paintEvent(QPaintEvent*) {
     if (!picture_.isNull()) {
         QPainter p(this);
+        preparaPittore(p);
         if (stretch_)
             p.drawImage(rect(), picture_);
         else
@@ -213,8 +216,10 @@ void Riquadro::adatta() {
 void Riquadro::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.fillRect(e->rect(), BackColor);
+    // The whole picture under the update's clip: a smoothed part alone would show seams.
+    preparaPittore(p);
     if (!picture_.isNull())
-        p.drawImage(e->rect().topLeft(), picture_, e->rect());
+        p.drawImage(QPoint(0, 0), picture_);
     p.end();
     if (bordo_ == 1)
         disegnaBordoSingolo(this);
@@ -306,13 +311,18 @@ private:
 
 ArrayLinee::ArrayLinee(QWidget* contenitore, const QString& nome)
     : nome_(nome)
-    , contenitore_(contenitore) {
+    , contenitore_(contenitore)
+    , forma_(Forma::di(contenitore)) {
     if (contenitore)
         strato_ = new StratoLinee(contenitore, this);
+    if (forma_)
+        forma_->linee_.append(this);
     elementi_[0].reset(new Linea(this, 0));
 }
 
 ArrayLinee::~ArrayLinee() {
+    if (forma_)
+        forma_->linee_.removeOne(this);
     if (contenitore_ && strato_) {
         static_cast<StratoLinee*>(strato_)->scollega();
         delete strato_;

@@ -212,6 +212,7 @@ public:
 private:
     QString nome_;
     QPointer<QWidget> contenitore_;
+    QPointer<Forma> forma_;
     QWidget* strato_ = nullptr;
     std::map<int, std::unique_ptr<Linea>> elementi_;
 };

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 
 namespace hn {
@@ -47,7 +48,15 @@ void FinestraGuida::showContents(const QString& helpFile) {
         finestra_->setAttribute(Qt::WA_DeleteOnClose, false);
         finestra_->setWindowTitle(QStringLiteral("Pomoc"));
         finestra_->setOpenExternalLinks(false);
-        finestra_->resize(560, 600);
+        finestra_->resize(560, 560);
+        // Without a window manager there is no close box: Escape closes it.
+        auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), finestra_);
+        QObject::connect(esc, &QShortcut::activated, finestra_.data(), &QWidget::close);
+        if (QScreen* schermo = QGuiApplication::primaryScreen()) {
+            QRect r(QPoint(), finestra_->size());
+            r.moveCenter(schermo->geometry().center());
+            finestra_->move(r.topLeft());
+        }
     }
     finestra_->setHtml(testo);
     // The contents: the top of the file.

@@ -4,7 +4,7 @@
 
 #include <QPointer>
 
-class QTextBrowser;
+#include <QTextBrowser>
 
 namespace hn {
 

@@ -1,5 +1,6 @@
 #include "Forma.h"
 
+#include "Controlli.h"
 #include "Host.h"
 
 #include <QApplication>
@@ -51,20 +52,18 @@ int maiuscoleDi(Qt::KeyboardModifiers modificatori) {
 
 // ---- ControlloForma ----
 
-namespace {
-Forma* formaDi(QWidget* w) {
+Forma* Forma::di(QWidget* w) {
     for (; w; w = w->parentWidget())
         if (auto* f = qobject_cast<Forma*>(w))
             return f;
     return nullptr;
 }
-} // namespace
 
 ControlloForma::ControlloForma(QWidget* contenitore, const QString& nome, int indice)
     : QWidget(contenitore)
     , nome_(nome)
     , indice_(indice)
-    , forma_(formaDi(contenitore)) {
+    , forma_(Forma::di(contenitore)) {
     setObjectName(indice < 0 ? nome : QStringLiteral("%1(%2)").arg(nome).arg(indice));
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -201,6 +200,7 @@ Forma::~Forma() {
     for (ControlloForma* c : std::as_const(controlli_))
         c->forma_ = nullptr;
     controlli_.clear();
+    linee_.clear();
 }
 
 const QList<Forma*>& Forma::Forms() {
@@ -257,11 +257,18 @@ bool Forma::Unload(int modo) {
     return true;
 }
 
+// A window's place is kept on the program's screen, which need not start at the desktop's
+// corner (see the stage), and by its outer corner, as the desktop places windows; a form inside
+// another widget keeps its parent's coordinates.
+QPoint Forma::posizioneSulloSchermo() const {
+    return isWindow() ? dalDesktop(pos()) : pos();
+}
+
 double Forma::Left() const {
-    return geometry().x() * twipsPerPixelX();
+    return posizioneSulloSchermo().x() * twipsPerPixelX();
 }
 double Forma::Top() const {
-    return geometry().y() * twipsPerPixelY();
+    return posizioneSulloSchermo().y() * twipsPerPixelY();
 }
 double Forma::Width() const {
     return width() * twipsPerPixelX();
@@ -271,7 +278,9 @@ double Forma::Height() const {
 }
 
 void Forma::Move(double left, double top, double width, double height) {
-    setGeometry(pixelX(left), pixelY(top), pixelX(width), pixelY(height));
+    const QPoint p(pixelX(left), pixelY(top));
+    move(isWindow() ? sulDesktop(p) : p);
+    resize(pixelX(width), pixelY(height));
 }
 
 void Forma::setWindowStateProp(int stato) {
@@ -313,6 +322,13 @@ ControlloForma* Forma::controllo(const QString& nome, int indice) const {
     for (ControlloForma* c : controlli_)
         if (c->Index() == indice && c->Name().compare(nome, Qt::CaseInsensitive) == 0)
             return c;
+    return nullptr;
+}
+
+ArrayLinee* Forma::linee(const QString& nome) const {
+    for (ArrayLinee* a : linee_)
+        if (a->Name().compare(nome, Qt::CaseInsensitive) == 0)
+            return a;
     return nullptr;
 }
 

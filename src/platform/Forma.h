@@ -12,6 +12,7 @@
 
 namespace hn {
 
+class ArrayLinee;
 class Forma;
 
 // Twips per pixel of the host screen (15 when no screen is installed) and the conversions.
@@ -117,6 +118,8 @@ public:
     // The forms loaded now, in load order.
     static const QList<Forma*>& Forms();
     static Forma* trova(const QString& nome);
+    // The form a widget lies on (itself when it is one), null when none.
+    static Forma* di(QWidget* widget);
 
     bool Caricata() const { return caricata_; }
     // Runs Form_Load the first time; a loaded form is left alone.
@@ -166,6 +169,8 @@ public:
     // The controls in the order they were created (the form's control order).
     const QList<ControlloForma*>& Controls() const { return controlli_; }
     ControlloForma* controllo(const QString& nome, int indice = -1) const;
+    // The form's line array of that name, null when it has none.
+    ArrayLinee* linee(const QString& nome) const;
 
     // Calls a method of the form by name (a Q_INVOKABLE without arguments). False when the form
     // has no such method; errors thrown by the method pass through.
@@ -190,7 +195,9 @@ protected:
 
 private:
     friend class ControlloForma;
+    friend class ArrayLinee;
     void attiva();
+    QPoint posizioneSulloSchermo() const;
     // True when the key was swallowed.
     bool tastoPremuto(QKeyEvent* evento);
 
@@ -202,6 +209,7 @@ private:
     int scaleMode_ = 1;
     Forma* proprietario_ = nullptr;
     QList<ControlloForma*> controlli_;
+    QList<ArrayLinee*> linee_;
 };
 
 } // namespace hn

@@ -1,6 +1,7 @@
 #include "Host.h"
 
 #include <QPainter>
+#include <cstdio>
 #include <cstdlib>
 
 namespace hn {
@@ -38,7 +39,19 @@ QList<int> pulsantiDelloStile(int stile) {
     }
 }
 
+int rispostaDiChiusura(int stile) {
+    const QList<int> pulsanti = pulsantiDelloStile(stile);
+    if (pulsanti.contains(Risposta::Annulla))
+        return Risposta::Annulla;
+    return pulsanti.size() == 1 ? pulsanti.front() : 0;
+}
+
 int MsgBox(const QString& testo, int stile, const QString& titolo) {
+    // Before a host is installed (or in a tool without one) the text still reaches someone.
+    if (!host().messageBox) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(testo));
+        return pulsantiDelloStile(stile).front();
+    }
     return host().messageBox->show(testo, stile, titolo);
 }
 

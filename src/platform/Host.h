@@ -48,6 +48,9 @@ inline constexpr int No = 7;
 
 // The buttons a style shows, in order, as answers.
 QList<int> pulsantiDelloStile(int stile);
+// What Esc or closing the box answers: Cancel where the style has it, else its only button;
+// 0 when neither (Yes/No, Abort/Retry/Ignore): such a box must be answered with a button.
+int rispostaDiChiusura(int stile);
 
 class MessageBoxService {
 public:

@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace hn {
 
@@ -76,7 +78,12 @@ GeometriaPalco preparaPalco(int& argc, char** argv) {
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     QSize monitor;
     {
-        QGuiApplication misura(argc, argv);
+        // On copies: the GUI takes its own options out of the arguments, and the real one
+        // must still see them.
+        int argcMisura = argc;
+        std::vector<char*> argvMisura(argv, argv + argc);
+        argvMisura.push_back(nullptr);
+        QGuiApplication misura(argcMisura, argvMisura.data());
         QScreen* s = QGuiApplication::screenAt(QCursor::pos());
         if (!s)
             s = QGuiApplication::primaryScreen();
@@ -107,8 +114,10 @@ Palco::Palco(const GeometriaPalco& geometria, const QString& nomeMonitor)
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
-    if (monitor_)
+    if (monitor_) {
         setScreen(monitor_);
+        connect(monitor_, &QScreen::geometryChanged, this, &Palco::monitorCambiato);
+    }
 
     auto* alternaSchermo = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Return), this);
     alternaSchermo->setContext(Qt::ApplicationShortcut);
@@ -189,13 +198,29 @@ void Palco::resizeEvent(QResizeEvent* e) {
 }
 
 void Palco::mousePressEvent(QMouseEvent* e) {
-    // A click on the bars must not bury the forms under the backdrop.
+    // A click on the bars must not bury the program's windows under the backdrop: the forms
+    // that cover the program's screen go up first, the smaller windows above them.
+    QList<QWidget*> finestre;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (eFinestraDelProgramma(w) && w->isVisible()) {
-            w->raise();
-            w->activateWindow();
-        }
+        if (eFinestraDelProgramma(w) && w->isVisible())
+            finestre.append(w);
+    std::stable_partition(finestre.begin(), finestre.end(),
+                          [this](const QWidget* w) { return w->size() == geometria_.schermo; });
+    for (QWidget* w : finestre)
+        w->raise();
+    if (!finestre.isEmpty())
+        finestre.first()->activateWindow();
     e->accept();
+}
+
+void Palco::monitorCambiato() {
+    // The scale stays as the program started; the screen is centred again on the new size.
+    const QSize m = monitor_->geometry().size();
+    if (geometria_.schermo == palcoVirtuale)
+        geometria_.origine = QPoint(int(std::lround((m.width() - palcoVirtuale.width()) / 2.0)),
+                                    int(std::lround((m.height() - palcoVirtuale.height()) / 2.0)));
+    if (schermoIntero_)
+        impostaSchermoIntero(true);
 }
 
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {

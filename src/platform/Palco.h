@@ -69,6 +69,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
+    void monitorCambiato();
     // Keeps the forms' windows where the program put them when the stage moves.
     void seguiOrigine();
     bool eFinestraDelProgramma(const QWidget* w) const;

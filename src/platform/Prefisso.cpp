@@ -23,16 +23,31 @@ QString cartellaDemo() {
     const QString env = qEnvironmentVariable("HNEMAR_DEMO");
     if (!env.isEmpty())
         return env;
+    // Installed: bin/hnemar and share/hnemar/demo; in the build tree: src/app/hnemar and demo.
     const QString exe = QCoreApplication::applicationDirPath();
     for (const QString& c :
-         {exe + QStringLiteral("/demo"), exe + QStringLiteral("/../share/hnemar/demo")})
+         {exe + QStringLiteral("/demo"), exe + QStringLiteral("/../share/hnemar/demo"),
+          exe + QStringLiteral("/../../demo")})
         if (QFileInfo(c).isDir())
             return QDir::cleanPath(c);
-#ifdef HNEMAR_DEMO_DIR
-    return QStringLiteral(HNEMAR_DEMO_DIR);
-#else
     return {};
-#endif
+}
+
+QString preparaPrefisso(const Prefisso& prefisso, const QString& demo) {
+    if (prefisso.daAmbiente) {
+        if (!QFileInfo(prefisso.cartella).isDir())
+            return QStringLiteral("Folder instalacji %1 (HNEMAR_PREFIX) nie istnieje.")
+                .arg(prefisso.cartella);
+        return {};
+    }
+    // The default prefix is ours: whatever of the demo a user deleted comes back, and what they
+    // changed stays.
+    QString problema;
+    if (!completaDaDemo(demo, prefisso.cartella, &problema))
+        return QStringLiteral("Nie można przygotować instalacji demonstracyjnej w %1 "
+                              "(problem z: %2).")
+            .arg(prefisso.cartella, problema.isEmpty() ? demo : problema);
+    return {};
 }
 
 bool completaDaDemo(const QString& sorgente, const QString& destinazione, QString* errore) {

@@ -12,8 +12,13 @@ struct Prefisso {
 
 Prefisso scegliPrefisso();
 
-// The bundled demo installation: HNEMAR_DEMO, else beside the executable, else the build tree.
+// The bundled demo installation: HNEMAR_DEMO, else found from the executable's own folder (an
+// installed or a build-tree layout); empty when there is none.
 QString cartellaDemo();
+
+// Makes the prefix ready to run on: one named by HNEMAR_PREFIX must exist; the default one gets
+// every file of the demo it lacks. Empty on success, else the user's explanation.
+QString preparaPrefisso(const Prefisso& prefisso, const QString& demo);
 
 // Copies every file of `sorgente` that `destinazione` lacks; never overwrites. Returns false with
 // a reason when a folder or file cannot be made.

@@ -69,13 +69,19 @@ int QtMessageBox::show(const QString& text, int style, const QString& title) {
                                                                : 0;
     if (predefinito < pulsanti.size())
         box.setDefaultButton(pulsanti[predefinito]);
-    // Closing the box answers like Cancel where there is one, else like the only button.
-    const int chiusura = risposte.contains(Risposta::Annulla) ? Risposta::Annulla : risposte.back();
+    // Esc and closing answer like Cancel where there is one, or like the only button; a box
+    // asking Yes or No, or Abort, Retry or Ignore, waits for one of its buttons.
+    const int chiusura = rispostaDiChiusura(style);
     if (const qsizetype i = risposte.indexOf(chiusura); i >= 0)
         box.setEscapeButton(pulsanti[i]);
-    box.exec();
-    const qsizetype scelto = pulsanti.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
-    return scelto >= 0 ? risposte[scelto] : chiusura;
+    for (;;) {
+        box.exec();
+        const qsizetype scelto = pulsanti.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+        if (scelto >= 0)
+            return risposte[scelto];
+        if (chiusura != 0)
+            return chiusura;
+    }
 }
 
 void ExitProgramEnd::endNow(int exitCode) {
@@ -108,13 +114,16 @@ bool QtScreen::scalaLiscia() const {
 void QtScreen::setMousePointer(int pointer) {
     if (pointer == pointer_)
         return;
-    if (pointer_ != Puntatore::Predefinito)
+    // Only what this screen pushed is popped: another override belongs to someone else.
+    if (pushed_)
         QGuiApplication::restoreOverrideCursor();
+    pushed_ = false;
     pointer_ = pointer;
-    if (pointer == Puntatore::Clessidra)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    else if (pointer == Puntatore::Personalizzato)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::PointingHandCursor));
+    if (pointer == Puntatore::Clessidra || pointer == Puntatore::Personalizzato) {
+        QGuiApplication::setOverrideCursor(
+            QCursor(pointer == Puntatore::Clessidra ? Qt::WaitCursor : Qt::PointingHandCursor));
+        pushed_ = true;
+    }
 }
 
 void QtScreen::doEvents() {

@@ -42,6 +42,7 @@ public:
 private:
     const Palco* palco_;
     int pointer_ = Puntatore::Predefinito;
+    bool pushed_ = false; // an override cursor of ours is on the stack
 };
 
 // A lock file in a folder; QLockFile sees through a lock left by a crashed instance.

@@ -32,11 +32,17 @@ constexpr int DimensioneBuffer = 255;
     TerminaProgramma(1);
 }
 
+// A Windows path with the host file it stands for, so the user knows where to look.
+QString conPercorsoHost(const QString& windowsPath) {
+    const std::optional<QString> h = host().paths->toHost(windowsPath);
+    return h ? QStringLiteral("%1 (%2)").arg(windowsPath, *h) : windowsPath;
+}
+
 [[noreturn]] void mancaChiave(const QString& sezione, const QString& chiave,
                               const QString& descrizione) {
     terminaAvvio(QStringLiteral("Nie można uruchomić programu: w pliku konfiguracyjnym %1 brakuje "
-                                "ustawienia [%2] %3 (%4).")
-                     .arg(cfg.IniModulo, sezione, chiave, descrizione));
+                                "ustawienia [%2] %3 („%4”).")
+                     .arg(conPercorsoHost(cfg.IniModulo), sezione, chiave, descrizione));
 }
 
 // One raw read: the count of characters copied, the text in `testo`.
@@ -110,7 +116,9 @@ double valoreIniziale(const QString& testo) {
     const QString t = testo.trimmed();
     if (t.startsWith(QStringLiteral("&H"), Qt::CaseInsensitive)) {
         qsizetype fine = 2;
-        while (fine < t.size() && fine < 10 && isxdigit(t[fine].toLatin1()))
+        // isxdigit of a negative char is undefined: only ASCII reaches it.
+        while (fine < t.size() && fine < 10 && t[fine].unicode() < 0x80 &&
+               isxdigit(t[fine].unicode()))
             ++fine;
         bool ok = false;
         const long long v = t.sliced(2, fine - 2).toLongLong(&ok, 16);
@@ -234,7 +242,12 @@ void controllaDisco() {
                 primoCampo(f.read(4096)).toLower() == QStringLiteral("disco 2"))
                 return;
         }
-        const QString testo = LeggiMessaggio(486);
+        // The message asks for the disc; what exactly is looked for, and where, is ours to add.
+        const QString testo =
+            TestoDaMostrare(486).trimmed() +
+            QStringLiteral("\r\n\r\nOczekiwany plik: VeltoMM.txt, którego pierwsze pole to "
+                           "„disco 2”, w folderze %1.")
+                .arg(conPercorsoHost(cfg.PathCd));
         if (MsgBox(testo, Stile::RiprovaAnnulla | Stile::Critico) != Risposta::Riprova)
             TerminaProgramma(0);
     }
@@ -258,12 +271,17 @@ void AvvioModulo() {
     const QString kormm = cfg.PathWindows + QStringLiteral("KORMM.INI");
     if (!LeggiIniComune(cfg.IniModulo, QStringLiteral("VELTO01G"), QStringLiteral("PATH"))) {
         // Messages 484 and 485 explain it; the file and key are named in case they are empty.
-        QString testo = LeggiMessaggio(484) + LeggiMessaggio(485);
-        terminaAvvio(
-            QStringLiteral("%1\r\n\r\nNie można uruchomić programu: plik %2 nie wskazuje pliku "
-                           "konfiguracyjnego modułu ([VELTO01G] PATH; VELTOMMG, voce Path).")
-                .arg(testo, kormm)
-                .trimmed());
+        const QString testo =
+            (LeggiMessaggio(484).trimmed() + u' ' + LeggiMessaggio(485).trimmed()).trimmed();
+        const QString dlaczego =
+            EsisteFile(kormm)
+                ? QStringLiteral("plik %1 nie wskazuje pliku konfiguracyjnego modułu ([VELTO01G] "
+                                 "PATH; „VELTOMMG, voce Path”).")
+                : QStringLiteral("nie znaleziono pliku %1, który wskazuje plik konfiguracyjny "
+                                 "modułu ([VELTO01G] PATH; „VELTOMMG, voce Path”).");
+        terminaAvvio((testo + QStringLiteral("\r\n\r\nNie można uruchomić programu: ") +
+                      dlaczego.arg(conPercorsoHost(kormm)))
+                         .trimmed());
     }
 
     // The module INI file can only be missing at the first read; should it vanish later the
@@ -274,11 +292,11 @@ void AvvioModulo() {
         if (e.numero() == Errore::FileNonTrovato)
             terminaAvvio(QStringLiteral(
                              "Nie można uruchomić programu: nie znaleziono pliku konfiguracyjnego "
-                             "modułu %1 (veltoMM.ini), wskazanego w %2.")
-                             .arg(cfg.IniModulo, kormm));
+                             "modułu %1 („veltoMM.ini”), wskazanego w %2.")
+                             .arg(conPercorsoHost(cfg.IniModulo), kormm));
         terminaAvvio(QStringLiteral("Nie można uruchomić programu: nie można odczytać pliku "
-                                    "konfiguracyjnego modułu %1 (veltoMM.ini): %2.")
-                         .arg(cfg.IniModulo, e.descrizione()));
+                                    "konfiguracyjnego modułu %1 („veltoMM.ini”): %2.")
+                         .arg(conPercorsoHost(cfg.IniModulo), e.descrizione()));
     }
 
     DoEvents();

@@ -70,16 +70,45 @@ QString leggiRecordMessaggio(QIODevice& file, int numero, QString& titolo) {
             return {};
         riga = file.read(LunghezzaRecordMessaggio);
     } else {
+        // Read in large blocks, keeping only the first record's worth of each line: a file of
+        // bare line feeds or of one huge line costs what a normal file of its size does.
         bool trovato = false;
-        while (!file.atEnd()) {
-            riga = file.readLine(64 * 1024);
-            while (riga.endsWith('\n') || riga.endsWith('\r'))
+        auto corrisponde = [&] {
+            while (riga.endsWith('\r'))
                 riga.chop(1);
             bool numerico = false;
-            const int n = campo(riga, ColonnaNumero, LarghezzaNumero).toInt(&numerico);
-            if (numerico && n == numero) {
-                trovato = true;
+            const int k = campo(riga, ColonnaNumero, LarghezzaNumero).toInt(&numerico);
+            return numerico && k == numero;
+        };
+        QByteArray blocco;
+        while (!trovato) {
+            blocco = file.read(64 * 1024);
+            if (blocco.isEmpty()) {
+                trovato = !riga.isEmpty() && corrisponde(); // a last line without its end
                 break;
+            }
+            qsizetype pos = 0;
+            while (pos < blocco.size()) {
+                if (riga.isEmpty()) { // empty lines: nothing to look at
+                    const char* d = blocco.constData();
+                    while (pos < blocco.size() && d[pos] == '\n')
+                        ++pos;
+                    if (pos == blocco.size())
+                        break;
+                }
+                const qsizetype fine = blocco.indexOf('\n', pos);
+                const qsizetype fineTratto = fine < 0 ? blocco.size() : fine;
+                if (riga.size() < LunghezzaRecordMessaggio)
+                    riga.append(blocco.constData() + pos,
+                                qMin(fineTratto - pos, LunghezzaRecordMessaggio - riga.size()));
+                if (fine < 0)
+                    break;
+                pos = fine + 1;
+                if (!riga.isEmpty() && corrisponde()) {
+                    trovato = true;
+                    break;
+                }
+                riga.resize(0); // keeps its room for the next line
             }
         }
         if (!trovato)
@@ -103,16 +132,48 @@ QString SostituisciParametri(const QString& testo, const QString& parametro) {
     return risultato;
 }
 
+QString fileMessaggi() {
+    const QString cartella = host().paths ? host().paths->programFolder() : QString();
+    for (const QString& nome :
+         {cartella + QStringLiteral("\\help.bin"), cartella + QStringLiteral("\\..\\help.bin")})
+        if (EsisteFile(nome))
+            return nome;
+    return {};
+}
+
+namespace {
+
+// Never an empty box: the number and where its text was looked for let someone fix it.
+QString oSostituto(int numero, const QString& testo) {
+    if (!testo.trimmed().isEmpty())
+        return testo;
+    const auto comeHost = [](const QString& w) {
+        return host().paths ? host().paths->toHost(w).value_or(w) : w;
+    };
+    const QString file = fileMessaggi();
+    if (file.isEmpty())
+        return QStringLiteral("[Komunikat nr %1: nie znaleziono pliku komunikatów %2]")
+            .arg(numero)
+            .arg(comeHost((host().paths ? host().paths->programFolder() : QString()) +
+                          QStringLiteral("\\help.bin")));
+    return QStringLiteral("[Komunikat nr %1: brak tekstu w pliku %2]")
+        .arg(numero)
+        .arg(comeHost(file));
+}
+
+} // namespace
+
+QString TestoDaMostrare(int numero, const QString& parametro) {
+    return oSostituto(numero, LeggiMessaggio(numero, {}, parametro));
+}
+
 QString LeggiMessaggio(int numero, const QString& ignorato, const QString& parametro,
                        QString* titolo) {
     Q_UNUSED(ignorato);
     QString titoloLetto;
-    const QString cartella = host().paths ? host().paths->programFolder() : QString();
-    QString nome = cartella + QStringLiteral("\\help.bin");
-    if (!EsisteFile(nome))
-        nome = cartella + QStringLiteral("\\..\\help.bin");
+    const QString nome = fileMessaggi();
     QString testo;
-    if (EsisteFile(nome)) {
+    if (!nome.isEmpty()) {
         // A file that cannot be opened reads like a missing one: the reports that need it are
         // called from error handlers, which must not fail in turn.
         QFile file(host().paths->toHost(nome).value_or(QString()));
@@ -131,13 +192,14 @@ int SegnalaErrore(const ErroreVB& errore, const QString& contesto) {
     if (n < 0) // errors reported by controls: let the caller go on
         return Risposta::Ignora;
 
+    // TestoMessaggio keeps what the file says; the box shows a stand-in for a missing text.
     TestoMessaggio = LeggiMessaggio(63, {}, QString::number(n), &TitoloMessaggio);
-    const QString apertura = TestoMessaggio + u' ';
+    const QString apertura = oSostituto(63, TestoMessaggio) + u' ';
     QString rapporto;
     int stile = Stile::OK | Stile::Critico;
     auto conMessaggio = [&](int numero, const QString& parametro) {
         TestoMessaggio = LeggiMessaggio(numero, {}, parametro, &TitoloMessaggio);
-        rapporto = apertura + TestoMessaggio;
+        rapporto = apertura + oSostituto(numero, TestoMessaggio);
     };
     switch (n) {
     case 53:
@@ -162,7 +224,7 @@ int SegnalaErrore(const ErroreVB& errore, const QString& contesto) {
         break;
     case 482:
         TestoMessaggio = LeggiMessaggio(70, {}, {}, &TitoloMessaggio);
-        rapporto = TestoMessaggio;
+        rapporto = oSostituto(70, TestoMessaggio);
         stile = Stile::RiprovaAnnulla | Stile::Critico;
         break;
     case 65532:

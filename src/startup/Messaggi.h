@@ -38,6 +38,13 @@ QString leggiRecordMessaggio(QIODevice& file, int numero, QString& titolo);
 QString LeggiMessaggio(int numero, const QString& ignorato = {}, const QString& parametro = {},
                        QString* titolo = nullptr);
 
+// The message file LeggiMessaggio reads (a Windows path), or empty when neither place has one.
+QString fileMessaggi();
+
+// A message as a box shows it: its text, or, when the message file lacks it or is missing, the
+// message number and the host path of the file it was looked for in.
+QString TestoDaMostrare(int numero, const QString& parametro = {});
+
 // Turns the file's line-break markers into CR LF and each remaining "&" into the parameter.
 QString SostituisciParametri(const QString& testo, const QString& parametro);
 

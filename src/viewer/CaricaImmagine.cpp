@@ -60,6 +60,8 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
     auto gestore = [&](const ErroreVB& e) {
         risultato = e.numero();
         if (silenzioso.value_or(false)) {
+            // Leaving early must not leave the hourglass behind.
+            ImpostaPuntatoreSchermo(Puntatore::Predefinito);
             esci = true;
             return Azione::Prosegui;
         }

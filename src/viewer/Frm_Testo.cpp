@@ -1,5 +1,6 @@
 #include "Frm_Testo.h"
 
+#include "Forma.h"
 #include "Host.h"
 
 #include <QApplication>
@@ -14,20 +15,6 @@ namespace {
 std::unique_ptr<Frm_Testo>& finestra() {
     static std::unique_ptr<Frm_Testo> f;
     return f;
-}
-
-double tppX() {
-    return host().screen ? host().screen->twipsPerPixelX() : 15;
-}
-double tppY() {
-    return host().screen ? host().screen->twipsPerPixelY() : 15;
-}
-
-int pixelX(double twips) {
-    return int(std::lround(twips / tppX()));
-}
-int pixelY(double twips) {
-    return int(std::lround(twips / tppY()));
 }
 
 // The caption panel's place, in twips: it overlaps the window's left edge so its own frame
@@ -82,13 +69,9 @@ void Frm_Testo::Move(double left, double top, double width, double height) {
 }
 
 void Frm_Testo::applicaGeometria() {
-    setGeometry(origine_.x() + pixelX(left_), origine_.y() + pixelY(top_), pixelX(width_),
-                pixelY(height_));
-}
-
-void Frm_Testo::setOrigine(QPoint pixel) {
-    origine_ = pixel;
-    applicaGeometria();
+    // Placed in screen twips: the program's screen may lie anywhere on the desktop.
+    setGeometry(QRect(sulDesktop(QPoint(pixelX(left_), pixelY(top_))),
+                      QSize(pixelX(width_), pixelY(height_))));
 }
 
 void Frm_Testo::ImpostaVisible(bool visibile) {
@@ -111,7 +94,7 @@ void Frm_Testo::MostraAccanto(const QString& titolo, double left, double top) {
 
     const int righe = 1 + Ftdv_Didascalia.GetLineFromChar(int(Ftdv_Didascalia.TextRTF().size()));
     // Rounded as the runtime converts to a long: to the nearest, halves to even.
-    const double misura = (Ftdv_Didascalia.FontSize() * 2.2 * righe + 40) * tppY();
+    const double misura = (Ftdv_Didascalia.FontSize() * 2.2 * righe + 40) * twipsPerPixelY();
     const int h = int(std::clamp(std::nearbyint(misura), 0.0, 2.0e9));
 
     const int cima = QXCapVir1.Height() + 20;
@@ -122,8 +105,10 @@ void Frm_Testo::MostraAccanto(const QString& titolo, double left, double top) {
 
     // Only the right and bottom edges pull the window back: a caption taller than the screen
     // keeps its top above the screen rather than hide its first lines.
-    const double larghezzaSchermo = host().screen ? host().screen->widthPixels() * tppX() : 0;
-    const double altezzaSchermo = host().screen ? host().screen->heightPixels() * tppY() : 0;
+    const double larghezzaSchermo =
+        host().screen ? host().screen->widthPixels() * twipsPerPixelX() : 0;
+    const double altezzaSchermo =
+        host().screen ? host().screen->heightPixels() * twipsPerPixelY() : 0;
     if (left + width_ > larghezzaSchermo)
         left = larghezzaSchermo - width_;
     if (top + height_ > altezzaSchermo)

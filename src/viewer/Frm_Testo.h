@@ -3,7 +3,6 @@
 #include "QXCapVir.h"
 #include "RichTextBox.h"
 
-#include <QPoint>
 #include <QWidget>
 
 namespace hn {
@@ -39,10 +38,6 @@ public:
     // shows it.
     void MostraAccanto(const QString& titolo, double left, double top);
 
-    // Where screen twips (0, 0) lie on the host's desktop, in pixels: the corner of the screen
-    // the program's full-screen forms fill.
-    void setOrigine(QPoint pixel);
-
 protected:
     bool event(QEvent* evento) override;
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
@@ -52,7 +47,6 @@ private:
     void applicaGeometria();
 
     double left_ = 0, top_ = 0, width_ = LarghezzaFinestra, height_ = 2640;
-    QPoint origine_;
 };
 
 } // namespace hn

@@ -5,6 +5,8 @@
 #include "HostDiProva.h"
 #include "KorAtx.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -73,6 +75,7 @@ class TestAtxPrint : public QObject {
 private Q_SLOTS:
     void regioneNelRettangolo();
     void testoInteroSuPiuPagine();
+    void paragrafiSpezzatiEImmagini();
     void titoloECreditoCentrati();
 };
 
@@ -134,6 +137,61 @@ void TestAtxPrint::testoInteroSuPiuPagine() {
         attesi.append(QStringLiteral("Akapit%1").arg(i));
     QCOMPARE(titoli, attesi);
     QCOMPARE(parole.back().testo, QStringLiteral("człowieka."));
+}
+
+// Long paragraphs cut by page breaks, and line-art pictures: the PDF's text holds each word
+// once, in order, and the pictures are kept without loss.
+void TestAtxPrint::paragrafiSpezzatiEImmagini() {
+    QImage disegno(40, 30, QImage::Format_RGB32);
+    disegno.fill(Qt::white);
+    for (int i = 0; i < 30; ++i)
+        disegno.setPixel(i, i, qRgb(0, 0, 128));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    disegno.save(&buffer, "PNG");
+    const QString immagine = QStringLiteral("{\\pict\\pngblip\\picw40\\pich30 %1}")
+                                 .arg(QString::fromLatin1(png.toHex()));
+    QString rtf = QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs24\\qj ");
+    QStringList attese;
+    for (int a = 1; a <= 6; ++a) {
+        rtf += immagine + QStringLiteral("\\par ");
+        for (int w = 1; w <= 90 + 17 * a; ++w) {
+            // Words of one width would stand in columns that pdftotext reads down, not across.
+            attese.append(QStringLiteral("s%1w%2%3").arg(a).arg(w).arg(QString(w % 7, u'x')));
+            rtf += attese.back() + QLatin1Char(' ');
+        }
+        rtf += QStringLiteral("\\par ");
+    }
+    prova::HostDiProva h;
+    KorAtx atx;
+    atx.setFText(rtf + QLatin1Char('}'));
+    PrinterService* p = h.stampante.get();
+    ATX_PRINT_START(0, p, 1, 1);
+    std::int32_t pagine = 0;
+    ATX_PRINT(atx, pagine, 720, 3000, 0, 9000, 0, 0, 0);
+    ATX_PRINT_FINISH();
+    p->endDocument();
+
+    QVERIFY(pagine >= 4);
+    // In the order drawn: pdftotext's reading order takes words that happen to align for columns.
+    QProcess testo;
+    testo.start(QStringLiteral("pdftotext"),
+                {QStringLiteral("-raw"), h.filePdf, QStringLiteral("-")});
+    QVERIFY(testo.waitForFinished(30000) && testo.exitCode() == 0);
+    const QStringList lette =
+        QString::fromUtf8(testo.readAllStandardOutput())
+            .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    QCOMPARE(lette, attese);
+
+    QProcess elenco;
+    elenco.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), h.filePdf});
+    QVERIFY(elenco.waitForFinished(30000) && elenco.exitCode() == 0);
+    const QStringList righe =
+        QString::fromLatin1(elenco.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(righe.size(), 2 + 6); // a heading, a rule, one row per picture
+    for (const QString& r : righe.mid(2))
+        QVERIFY2(!r.contains(QStringLiteral("jpeg")), qPrintable(r));
 }
 
 // The illustration page: a title, then the credit line a third of an inch down, centred.

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace hn;
 using namespace hn::prova;
@@ -109,12 +110,27 @@ private Q_SLOTS:
         QCOMPARE(estrai(u"a.png"_s, dest, u"D:\\DATI"_s), Errore::AccessoPercorso);
         QCOMPARE(estrai(u"a.png"_s, dest, u"D:\\DATI\\Testo.dat"_s), blob::FormatoNonValido);
         QCOMPARE(estrai(u"a.png"_s, u"C:\\MANCA\\a.png"_s), Errore::PercorsoNonTrovato);
+        // A FIFO in a store's place is refused at once instead of waiting for a writer.
+        QCOMPARE(::mkfifo(QFile::encodeName(host.percorsoHost(u"D:\\DATI\\Fifo.dat"_s)).constData(),
+                          0600),
+                 0);
+        QCOMPARE(estrai(u"a.png"_s, dest, u"D:\\DATI\\Fifo.dat"_s), Errore::AccessoPercorso);
         // A link at the destination is neither followed nor replaced.
         const QString link = host.percorsoHost(Temp + u"link.png"_s);
         QFile::link(host.percorsoHost(u"C:\\WINDOWS\\win.ini"_s), link);
         QCOMPARE(estrai(u"a.png"_s, Temp + u"link.png"_s), Errore::AccessoPercorso);
         QCOMPARE(host.leggiFile(u"C:\\WINDOWS\\win.ini"_s), QByteArray("[windows]"));
         QVERIFY(QFileInfo(link).isSymLink());
+    }
+
+    // libzip removes an archive closed without entries: an empty list must not cost the old store.
+    void storeVuotoRifiutatoSenzaToccareIlVecchio() {
+        HostDiProva host;
+        const QString store = host.percorsoHost(Store);
+        blob::scriviStore(store, {{u"a.png"_s, "dati", {}}});
+        const QByteArray prima = host.leggiFile(Store);
+        QVERIFY_THROWS_EXCEPTION(ErroreVB, blob::scriviStore(store, {}));
+        QCOMPARE(host.leggiFile(Store), prima);
     }
 };
 

@@ -5,26 +5,40 @@
 #include "StoreDiProva.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
+#include <sys/stat.h>
 
 using namespace hn;
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Exit code and everything printed; a run that does not end in time counts as a failure.
+std::pair<int, QString> esegui(const QString& cartella, const QStringList& argomenti) {
+    QProcess p;
+    p.setWorkingDirectory(cartella);
+    p.start(QStringLiteral(HNEMAR_STORE_TOOL), argomenti);
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished();
+        return {-1, u"timed out"_s};
+    }
+    return std::pair(p.exitCode(),
+                     QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+}
+
+} // namespace
 
 class TestHnemarStore : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void andataERitornoECodiciDiUscita() {
         QTemporaryDir d;
-        auto esegui = [&](const QStringList& argomenti) {
-            QProcess p;
-            p.setWorkingDirectory(d.path());
-            p.start(QStringLiteral(HNEMAR_STORE_TOOL), argomenti);
-            p.waitForFinished(60000);
-            return std::pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() +
-                                                             p.readAllStandardError()));
-        };
+        auto esegui = [&](const QStringList& argomenti) { return ::esegui(d.path(), argomenti); };
         auto file = [&](const QString& nome, const QByteArray& dati = {}) {
             QDir().mkpath(QFileInfo(d.filePath(nome)).path());
             QFile f(d.filePath(nome));
@@ -65,13 +79,100 @@ private Q_SLOTS:
         QVERIFY(assente.first == 3 && assente.second.contains(u"due.png"_s));
         QCOMPARE(esegui({u"list"_s, u"manca.dat"_s}).first, 1);
 
-        // Names differing only in case, a subfolder, a missing input: refused, old store kept.
+        // Names differing only in case, a missing input: refused, old store kept.
         const QByteArray prima = file(u"s.dat"_s);
         file(u"b/schel1.PNG"_s, "2");
-        file(u"c/sotto/x.png"_s, "3");
-        for (const QString& ingresso : {u"b"_s, u"c"_s, u"manca"_s})
+        for (const QString& ingresso : {u"b"_s, u"manca"_s})
             QCOMPARE(esegui({u"create"_s, u"s.dat"_s, u"tavole"_s, ingresso}).first, 1);
         QCOMPARE(file(u"s.dat"_s), prima);
+    }
+
+    // Inputs that yield nothing to pack, or a name that cannot be packed, leave the old store
+    // byte for byte and say why; subfolders are skipped by name, as the help says.
+    void nienteDaImpacchettareLasciaLoStoreVecchio_data() {
+        QTest::addColumn<QByteArray>("nomeFile"); // made inside the input folder; empty: none
+        QTest::addColumn<int>("uscita");
+        QTest::addColumn<QString>("messaggio");
+        QTest::newRow("empty folder") << QByteArray() << 1 << u"no files to pack"_s;
+        QTest::newRow("name not UTF-8") << QByteArray("tav\xf3la.png") << 1 << u"UTF-8"_s;
+        QTest::newRow("only a subfolder") << QByteArray("sotto/x.png") << 1 << u"sotto"_s;
+    }
+    void nienteDaImpacchettareLasciaLoStoreVecchio() {
+        QFETCH(QByteArray, nomeFile);
+        QFETCH(int, uscita);
+        QFETCH(QString, messaggio);
+        QTemporaryDir d;
+        const QString store = d.filePath(u"s.dat"_s);
+        blob::scriviStore(store, {{u"a.png"_s, "1", {}}});
+        QFile vecchio(store);
+        QVERIFY(vecchio.open(QIODevice::ReadOnly));
+        const QByteArray prima = vecchio.readAll();
+        QDir(d.path()).mkdir(u"in"_s);
+        if (!nomeFile.isEmpty()) {
+            const QByteArray pieno = QFile::encodeName(d.filePath(u"in/"_s)) + nomeFile;
+            QDir().mkpath(QFileInfo(QFile::decodeName(pieno)).path());
+            QFile f;
+            QVERIFY(f.open(std::fopen(pieno.constData(), "w"), QIODevice::WriteOnly,
+                           QFileDevice::AutoCloseHandle));
+        }
+        const auto [codice, testo] = esegui(d.path(), {u"create"_s, u"s.dat"_s, u"in"_s});
+        QCOMPARE(codice, uscita);
+        QVERIFY2(testo.contains(messaggio), qPrintable(testo));
+        QVERIFY(QFileInfo(store).isFile());
+        QVERIFY(vecchio.seek(0));
+        QCOMPARE(vecchio.readAll(), prima);
+    }
+
+    void subcartelleSaltateEdEntrateNascosteDette() {
+        QTemporaryDir d;
+        QDir(d.path()).mkpath(u"in/sotto"_s);
+        QFile f(d.filePath(u"in/uno.rtf"_s));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("{\\rtf1 x}") > 0);
+        f.close();
+        const auto [codice, testo] = esegui(d.path(), {u"create"_s, u"s.dat"_s, u"in"_s});
+        QVERIFY2(codice == 0 && testo.contains(u"in/sotto: folder not packed"_s),
+                 qPrintable(testo));
+        QCOMPARE(blob::Archivio::apri(d.filePath(u"s.dat"_s))->voci().size(), 1);
+
+        // An entry the program could never ask for is named, not silently missing.
+        prova::scriviZipGrezzo(d.filePath(u"g.dat"_s), {{"ok.png", "1"}, {"../su.png", "2"}},
+                               false);
+        const auto elenco = esegui(d.path(), {u"list"_s, u"g.dat"_s});
+        QVERIFY(elenco.first == 0 && elenco.second.contains(u"ok.png"_s));
+        QVERIFY2(elenco.second.contains(u"\"../su.png\" not listed"_s), qPrintable(elenco.second));
+    }
+
+    // Errors name the file they concern; nothing waits forever on a FIFO.
+    void erroriNominanoIlFileGiusto_data() {
+        QTest::addColumn<QStringList>("argomenti");
+        QTest::addColumn<QString>("messaggio");
+        QTest::newRow("output folder missing")
+            << QStringList{u"extract"_s, u"s.dat"_s, u"a.png"_s, u"manca/dentro/"_s}
+            << u"manca/dentro: no such folder"_s;
+        QTest::newRow("store is a FIFO")
+            << QStringList{u"list"_s, u"fifo"_s} << u"fifo: not a regular file"_s;
+        QTest::newRow("extract from a FIFO")
+            << QStringList{u"extract"_s, u"fifo"_s, u"a.png"_s} << u"fifo: not a regular file"_s;
+        QTest::newRow("create over a FIFO")
+            << QStringList{u"create"_s, u"fifo"_s, u"s.dat"_s} << u"fifo: not a regular file"_s;
+        QTest::newRow("not a store")
+            << QStringList{u"list"_s, u"testo"_s} << u"testo: not a valid store"_s;
+    }
+    void erroriNominanoIlFileGiusto() {
+        QFETCH(QStringList, argomenti);
+        QFETCH(QString, messaggio);
+        QTemporaryDir d;
+        blob::scriviStore(d.filePath(u"s.dat"_s), {{u"a.png"_s, "1", {}}});
+        QCOMPARE(::mkfifo(QFile::encodeName(d.filePath(u"fifo"_s)).constData(), 0600), 0);
+        QFile t(d.filePath(u"testo"_s));
+        QVERIFY(t.open(QIODevice::WriteOnly) && t.write("not a zip file") > 0);
+        t.close();
+        const auto [codice, testo] = esegui(d.path(), argomenti);
+        QCOMPARE(codice, 1);
+        QVERIFY2(testo == u"hnemar-store: "_s + messaggio + u'\n' ||
+                     testo.startsWith(u"hnemar-store: "_s + messaggio),
+                 qPrintable(testo));
+        QCOMPARE(testo.count(u'\n'), 1);
     }
 };
 

@@ -226,6 +226,80 @@ void TestRtfReader::corpus_data() {
         << QStringLiteral("P[ql] {Arial 12}\"Kość \" {Arial 12 b}\"pogrubienie \" {Arial 12 b "
                           "i}\"kursywa \"\n")
         << QStringLiteral("Kość pogrubienie kursywa \n");
+    // Descriptions of the kinds the atlas holds, as Word writes them. LibreOffice 7.4 reads
+    // them, and our rewrite of them, with the same text, list levels, markers and counters.
+    QTest::newRow("Word: lists at two levels, two lists in a row, raised text, a link")
+        << QByteArray("opis-listy.rtf")
+        << QStringLiteral(
+               "P[qj] {Verdana 10 b}\"Krew\" {Verdana 10}\" stanowi około 7% masy ciała; u "
+               "dorosłego to 5 l, czyli około 70 ml na kg, a w 1 mm\" {Verdana 10 sup}\"3\" "
+               "{Verdana 10}\" krwi jest 5 mln erytrocytów. Hemoglobina wiąże O\" {Verdana 10 "
+               "sub}\"2\" {Verdana 10}\" i CO\" {Verdana 10 sub}\"2\" {Verdana 10}\" w "
+               "pęcherzykach płucnych.\"\n"
+               "P[qj] {Verdana 10}\"Składniki krwi:\"\n"
+               "P[qj list=decimal/1#1] {Verdana 10}\"osocze, w którym:\"\n"
+               "P[qj list=alpha/2#1 marker=N)] {Verdana 10}\"woda (90%),\"\n"
+               "P[qj list=alpha/2#2 marker=N)] {Verdana 10}\"białka, np. \" {Verdana 10 "
+               "i}\"albuminy\" {Verdana 10}\" i \" {Verdana 10 i}\"globuliny\" {Verdana 10}\",\"\n"
+               "P[qj list=decimal/1#2] {Verdana 10}\"elementy morfotyczne:\"\n"
+               "P[qj list=alpha/2#1 marker=N)] {Verdana 10}\"krwinki czerwone,\"\n"
+               "P[qj list=alpha/2#2 marker=N)] {Verdana 10}\"krwinki białe,\"\n"
+               "P[qj list=alpha/2#3 marker=N)] {Verdana 10}\"płytki krwi.\"\n"
+               "P[qj] {Verdana 10}\"Funkcje krwi:\"\n"
+               "P[qj list=disc/1#1] {Verdana 10}\"transport gazów,\"\n"
+               "P[qj list=circle/2#1] {Verdana 10}\"tlenu do tkanek,\"\n"
+               "P[qj list=circle/2#2] {Verdana 10}\"dwutlenku węgla do płuc,\"\n"
+               "P[qj list=disc/1#2] {Verdana 10}\"obrona organizmu.\"\n"
+               "P[qj] {Verdana 10}\"Badania zalecane:\"\n"
+               "P[qj list=decimal/1#1] {Verdana 10}\"morfologia,\"\n"
+               "P[qj list=decimal/1#2] {Verdana 10}\"OB.\"\n"
+               "P[qj] {Verdana 10}\"Wzory: E = mc\" {Verdana 10 up=30%}\"2\" {Verdana 10}\" "
+               "oraz x\" {Verdana 10 up=-20%}\"i\" {Verdana 10}\" – zapis podniesiony bez "
+               "zmniejszenia.\"\n"
+               "P[qj] {Verdana 10}\"Zobacz też \" {Verdana 10 u fg=#800000 "
+               "link=http://www.example.pl/krew}\"opis układu krwionośnego\" {Verdana 10}\" w "
+               "atlasie.\"\n")
+        << QStringLiteral(
+               "Krew stanowi około 7% masy ciała; u dorosłego to 5 l, czyli około 70 ml na kg, a "
+               "w 1 mm3 krwi jest 5 mln erytrocytów. Hemoglobina wiąże O2 i CO2 w pęcherzykach "
+               "płucnych.\nSkładniki krwi:\nosocze, w którym:\nwoda (90%),\nbiałka, np. albuminy "
+               "i globuliny,\nelementy morfotyczne:\nkrwinki czerwone,\nkrwinki białe,\npłytki "
+               "krwi.\nFunkcje krwi:\ntransport gazów,\ntlenu do tkanek,\ndwutlenku węgla do "
+               "płuc,\nobrona organizmu.\nBadania zalecane:\nmorfologia,\nOB.\nWzory: E = mc2 "
+               "oraz xi – zapis podniesiony bez zmniejszenia.\nZobacz też opis układu "
+               "krwionośnego w atlasie.\n");
+    // Qt keeps an empty paragraph before a table that opens the text; the writer leaves it out.
+    QTest::newRow("Word: a borderless table first, a bordered one after, a link")
+        << QByteArray("opis-tabele.rtf")
+        << QStringLiteral("P[ql]\n"
+                          "P[ql cell=0,0 noborder] {Arial 10 b}\"Kość\"\n"
+                          "P[ql cell=0,1 noborder] {Arial 10 b}\"Liczba\"\n"
+                          "P[ql cell=1,0 noborder] {Arial 10}\"czaszka\"\n"
+                          "P[ql cell=1,1 noborder] {Arial 10}\"22\"\n"
+                          "P[ql cell=2,0 noborder] {Arial 10}\"kręgosłup\"\n"
+                          "P[ql cell=2,1 noborder] {Arial 10}\"26\"\n"
+                          "P[ql] {Arial 10}\"Tabela bez ramek na początku opisu; poniżej tabela "
+                          "z ramkami.\"\n"
+                          "P[qc cell=0,0] {Arial 10}\"Mięsień\"\n"
+                          "P[qc cell=0,1] {Arial 10}\"Przyczep\"\n"
+                          "P[qc cell=0,2] {Arial 10}\"Przyczep końcowy\"\n"
+                          "P[ql cell=1,0] {Arial 10}\"dwugłowy ramienia\"\n"
+                          "P[ql cell=1,1] {Arial 10}\"wyrostek kruczy\"\n"
+                          "P[ql cell=1,2] {Arial 10}\"guzowatość kości promieniowej\"\n"
+                          "P[ql] {Arial 10}\"Więcej w \" {Arial 10 u "
+                          "link=http://www.example.pl/miesnie}\"opisie mięśni\" {Arial 10}\".\"\n")
+        << QStringLiteral("\nKość\nLiczba\nczaszka\n22\nkręgosłup\n26\nTabela bez ramek na "
+                          "początku opisu; poniżej tabela z ramkami.\nMięsień\nPrzyczep\nPrzyczep "
+                          "końcowy\ndwugłowy ramienia\nwyrostek kruczy\nguzowatość kości "
+                          "promieniowej\nWięcej w opisie mięśni.\n");
+    QTest::newRow("Word: a plate's picture as PNG beside its metafile")
+        << QByteArray("opis-obraz.rtf")
+        << QStringLiteral("P[qc] {Arial 10}\"Schemat stawu:\"\n"
+                          "P[qc] <img 96x64>\n"
+                          "P[qj] {Arial 10}\"Rys. 1. Staw biodrowy: \" {Arial 10 b}\"panewka\" "
+                          "{Arial 10}\" i \" {Arial 10 b}\"głowa\" {Arial 10}\" kości udowej.\"\n")
+        << QStringLiteral("Schemat stawu:\n\nRys. 1. Staw biodrowy: panewka i głowa kości "
+                          "udowej.\n");
 }
 
 void TestRtfReader::corpus() {

@@ -1,5 +1,7 @@
 #include "Palco.h"
 
+#include "Forma.h"
+#include "HostDiProva.h"
 #include "Riga.h"
 
 #include <QProcess>
@@ -160,6 +162,24 @@ private Q_SLOTS:
                     qFuzzyCompare(palco.width(), double(monitor.width())));
     }
 
+    // Forms are placed on the program's screen: on a stage that screen starts inside the
+    // desktop, and a place read from one form and given to another must not move twice.
+    void formsKeepTheirPlaceOnTheStage() {
+        prova::HostDiProva host;
+        host.schermo.origineProva = QPoint(171, 26);
+        Forma casa(QStringLiteral("FMed")), visore(QStringLiteral("FMed1"));
+        casa.Move(0, 0, 1024 * 15, 768 * 15);
+        QCOMPARE(casa.geometry(), QRect(171, 26, 1024, 768));
+        QCOMPARE(casa.Left(), 0.0);
+        QCOMPARE(casa.Top(), 0.0);
+        visore.Move(casa.Left(), casa.Top(), casa.Width(), casa.Height());
+        QCOMPARE(visore.geometry(), casa.geometry());
+        // A dialog centred on the program's screen is centred on the stage.
+        Forma dialogo(QStringLiteral("fstampa"));
+        dialogo.Move((1024 - 400) / 2 * 15, (768 - 300) / 2 * 15, 400 * 15, 300 * 15);
+        QCOMPARE(dialogo.geometry().center(), casa.geometry().center());
+    }
+
     // The real start-up on monitors the platform is told to offer: the form covering the
     // program's screen must sit exactly on the stage, on the monitor under the mouse, and
     // come back to the same place after a round trip through a window.
@@ -246,5 +266,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPalco)
+QTEST_MAIN(TestPalco)
 #include "test_palco.moc"

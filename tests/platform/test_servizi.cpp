@@ -4,6 +4,7 @@
 #include "ServiziReali.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -69,6 +70,20 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(prefisso + QStringLiteral("/drive_c/VELTO/TEMP")).isDir());
         QVERIFY(!completaDaDemo(dir.path() + QStringLiteral("/missing"), prefisso, &errore));
         QVERIFY(errore.endsWith(QStringLiteral("/missing")));
+
+        // Every start refills the default prefix, so a file a user deleted comes back; a prefix
+        // named by HNEMAR_PREFIX is the user's own and is never made or filled.
+        QVERIFY(QFile::remove(prefisso + QStringLiteral("/drive_d/DATI/a.dat")));
+        QVERIFY(preparaPrefisso({prefisso, false}, demo).isEmpty());
+        QCOMPARE(leggi(prefisso + QStringLiteral("/drive_d/DATI/a.dat")), QByteArray("demo"));
+        QCOMPARE(leggi(prefisso + QStringLiteral("/drive_c/WINDOWS/KORMM.INI")),
+                 QByteArray("mine"));
+        const QString altro = dir.path() + QStringLiteral("/altro");
+        QVERIFY(preparaPrefisso({altro, true}, demo).contains(altro));
+        QVERIFY(!QFileInfo::exists(altro));
+        QVERIFY(preparaPrefisso({prefisso, true}, demo).isEmpty());
+        QVERIFY(
+            !preparaPrefisso({altro, false}, dir.path() + QStringLiteral("/missing")).isEmpty());
     }
 
     void instanceLockOutlivesACrashedInstance() {
@@ -105,6 +120,59 @@ private Q_SLOTS:
         QtMessageBox box;
         QCOMPARE(box.show(QStringLiteral("Tekst"), stile, {}), risposta);
         QCOMPARE(visti, pulsanti);
+    }
+
+    // Esc answers Cancel, or the only button; a Yes/No or Abort/Retry/Ignore box stays open
+    // until a button is pressed.
+    void escAnswersOnlyWhereTheBoxAllowsIt_data() {
+        QTest::addColumn<int>("stile");
+        QTest::addColumn<int>("risposta");
+        riga("ok", 16, 1);
+        riga("ok, cancel", 1, 2);
+        riga("retry, cancel", 21, 2);
+        riga("yes, no, cancel", 3, 2);
+        riga("yes, no: waits, then Yes", 4, 6);
+        riga("abort, retry, ignore: waits, then Retry", 2, 4);
+    }
+    void escAnswersOnlyWhereTheBoxAllowsIt() {
+        QFETCH(int, stile);
+        QFETCH(int, risposta);
+        // Esc first; if the box is still open, its second button (Yes has none before it).
+        QTimer::singleShot(0, [] {
+            auto trova = [] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible())
+                        return b;
+                return static_cast<QMessageBox*>(nullptr);
+            };
+            if (QMessageBox* b = trova())
+                QTest::keyClick(b, Qt::Key_Escape);
+            QTimer::singleShot(50, [trova] {
+                if (QMessageBox* b = trova()) {
+                    const auto pulsanti = b->buttons();
+                    pulsanti.value(pulsanti.size() == 2 ? 0 : 1)->click();
+                }
+            });
+        });
+        QtMessageBox box;
+        QCOMPARE(box.show(QStringLiteral("Tekst"), stile, {}), risposta);
+        QCOMPARE(rispostaDiChiusura(stile) != 0, risposta == 1 || risposta == 2);
+    }
+
+    // The screen pops only the cursors it pushed itself.
+    void mousePointerLeavesOtherOverridesAlone() {
+        QtScreen schermo;
+        QGuiApplication::setOverrideCursor(QCursor(Qt::CrossCursor));
+        for (int puntatore : {1, 11, 99, 5, 0}) {
+            schermo.setMousePointer(puntatore);
+            const Qt::CursorShape atteso = puntatore == 11   ? Qt::WaitCursor
+                                           : puntatore == 99 ? Qt::PointingHandCursor
+                                                             : Qt::CrossCursor;
+            QVERIFY(QGuiApplication::overrideCursor());
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), atteso);
+        }
+        QGuiApplication::restoreOverrideCursor();
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 };
 

@@ -2,6 +2,7 @@
 #include "Fileini.h"
 #include "Installazione.h"
 #include "Riga.h"
+#include "StoreDiProva.h"
 
 #include <QDir>
 #include <QTest>
@@ -245,11 +246,19 @@ private Q_SLOTS:
     }
 
     void missingConfigurationFilesEndTheProgram() {
+        // Messages 484 and 485 do not run together; the missing file is named as not found,
+        // with the host file it stands for.
         Avvio senzaKormm;
         senzaKormm.inst.scriviKormm = false;
+        senzaKormm.inst.messaggi[484] = {{}, QStringLiteral("Brak konfiguracji.")};
+        senzaKormm.inst.messaggi[485] = {{}, QStringLiteral("Zainstaluj ponownie.")};
         QVERIFY(!senzaKormm.avvia());
-        QVERIFY(senzaKormm.primoBox().contains(QStringLiteral("Messaggio 484 Messaggio 485")));
-        QVERIFY(senzaKormm.primoBox().contains(QStringLiteral("KORMM.INI")));
+        QVERIFY2(senzaKormm.primoBox().startsWith(
+                     QStringLiteral("Brak konfiguracji. Zainstaluj ponownie.\r\n")),
+                 qPrintable(senzaKormm.primoBox()));
+        QVERIFY(senzaKormm.primoBox().contains(
+            QStringLiteral("nie znaleziono pliku C:\\WINDOWS\\KORMM.INI (%1)")
+                .arg(senzaKormm.host.percorsoHost("C:\\WINDOWS\\KORMM.INI"))));
 
         Avvio kormmCartella;
         kormmCartella.inst.scriviKormm = false;
@@ -261,6 +270,8 @@ private Q_SLOTS:
         senzaModulo.inst.scriviModulo = false;
         QVERIFY(!senzaModulo.avvia());
         QVERIFY(senzaModulo.primoBox().contains(QStringLiteral("veltoMM.ini")));
+        QVERIFY(senzaModulo.primoBox().contains(
+            senzaModulo.host.percorsoHost("C:\\VELTO\\VELTOMM.INI")));
         QCOMPARE(cfg.PathCd, QString());
     }
 
@@ -278,7 +289,11 @@ private Q_SLOTS:
         };
         QVERIFY(a.avvia());
         QCOMPARE(a.host.box.mostrati.size(), 2);
-        QCOMPARE(a.primoBox(), QStringLiteral("Messaggio 486 "));
+        // Message 486, then which file with which contents, in which host folder.
+        QCOMPARE(a.primoBox(),
+                 QStringLiteral("Messaggio 486\r\n\r\nOczekiwany plik: VeltoMM.txt, którego "
+                                "pierwsze pole to „disco 2”, w folderze D:\\ (%1).")
+                     .arg(QFileInfo(a.host.percorsoHost("D:\\x")).path()));
         QCOMPARE(a.host.box.mostrati[0].stile, 21);
         QCOMPARE(a.host.box.mostrati[0].titolo, QString());
         QCOMPARE(cfg.PathFoto, QStringLiteral("D:\\DATI\\"));
@@ -326,6 +341,8 @@ private Q_SLOTS:
     void firstInstanceStartsAndNamesItsWindow() {
         HostDiProva host(800, 600);
         Installazione(host).scrivi();
+        host.scriviFile("D:\\SFONDI\\sistemi.bmp",
+                        prova::immagineDiProva(1024, 768, Qt::black, "BMP"));
         FMed fmed;
         fmed.Form_Load();
         QCOMPARE(fmed.windowTitle(), QStringLiteral("Velto 2002"));

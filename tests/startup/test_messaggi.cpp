@@ -79,6 +79,15 @@ private Q_SLOTS:
         QCOMPARE(titolo, QString());
         // A short line holding only the number gives empty texts, not a crash.
         QCOMPARE(leggi("  1500\r\n", 1500, titolo), QString());
+        // Only a line's start holds a number: text far into a long line that looks like one is
+        // not a line of its own, and bare line feeds end lines as CR LF do.
+        QByteArray lunga(2000, 'x');
+        lunga.replace(455, 453,
+                      componiRecordMessaggio(1400, {}, QStringLiteral("falso")).chopped(2));
+        QCOMPARE(leggi(lunga + "\n" + QByteArray(3000, '\n') +
+                           componiRecordMessaggio(1400, {}, QStringLiteral("vero")).chopped(2),
+                       1400, titolo),
+                 QStringLiteral("vero"));
     }
 
     void parametersAndLineBreaks_data() {
@@ -148,9 +157,10 @@ private Q_SLOTS:
         QFETCH(int, stile);
         prova::HostDiProva host;
         prova::Installazione(host).scrivi();
-        host.box.risposte = {Risposta::Riprova};
-        QCOMPARE(SegnalaErrore(ErroreVB(numero), QStringLiteral("EstraiPathnameDaFile")),
-                 int(Risposta::Riprova));
+        const int risposta =
+            (stile & 0xF) == Stile::RiprovaAnnulla ? Risposta::Riprova : Risposta::OK;
+        host.box.risposte = {risposta};
+        QCOMPARE(SegnalaErrore(ErroreVB(numero), QStringLiteral("EstraiPathnameDaFile")), risposta);
         QCOMPARE(host.box.mostrati.size(), 1);
         QCOMPARE(host.box.mostrati[0].testo, testo);
         QCOMPARE(host.box.mostrati[0].stile, stile);
@@ -175,11 +185,24 @@ private Q_SLOTS:
         QVERIFY(host.box.mostrati.isEmpty());
     }
 
-    void missingMessageFileStillShowsTheBox() {
+    // The box still comes, and says which messages it lacks and where it looked for them;
+    // the reader itself still gives the empty text.
+    void missingMessagesAreNamedInTheBox() {
         prova::HostDiProva host;
         QCOMPARE(SegnalaErrore(ErroreVB(57), QStringLiteral("c")), int(Risposta::OK));
-        QCOMPARE(host.box.mostrati.size(), 1);
-        QCOMPARE(host.box.mostrati[0].testo, QStringLiteral(" "));
+        QCOMPARE(TestoMessaggio, QString());
+        const QString file = host.percorsoHost("C:\\VELTO\\HNEMAR\\help.bin");
+        QCOMPARE(host.box.mostrati.value(0).testo,
+                 QStringLiteral("[Komunikat nr 63: nie znaleziono pliku komunikatów %1] "
+                                "[Komunikat nr 65: nie znaleziono pliku komunikatów %1]")
+                     .arg(file));
+
+        prova::Installazione inst(host);
+        inst.messaggi.remove(70);
+        inst.scrivi();
+        SegnalaErrore(ErroreVB(482), QStringLiteral("c"));
+        QCOMPARE(host.box.mostrati.value(1).testo,
+                 QStringLiteral("[Komunikat nr 70: brak tekstu w pliku %1]").arg(file));
     }
 };
 

@@ -10,9 +10,17 @@ int ScriptedMessageBox::show(const QString& text, int style, const QString& titl
     mostrati.append({text, style, title});
     if (primaDiRispondere)
         primaDiRispondere(mostrati.back());
-    if (!risposte.isEmpty())
-        return risposte.takeFirst();
-    return pulsantiDelloStile(style).front();
+    if (risposte.isEmpty())
+        return pulsantiDelloStile(style).front();
+    // A user can only press a button the box shows: a scripted answer it lacks is a wrong test.
+    const int risposta = risposte.takeFirst();
+    if (!pulsantiDelloStile(style).contains(risposta))
+        throw std::logic_error(QStringLiteral("answer %1 is not a button of style %2 (box: %3)")
+                                   .arg(risposta)
+                                   .arg(style)
+                                   .arg(text)
+                                   .toStdString());
+    return risposta;
 }
 
 void RecordingProgramEnd::endNow(int exitCode) {

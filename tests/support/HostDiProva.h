@@ -29,6 +29,7 @@ struct BoxMostrato {
 };
 
 // Records every box and answers from a script; an empty script answers with the first button.
+// An answer the box's style does not offer throws std::logic_error.
 class ScriptedMessageBox : public MessageBoxService {
 public:
     int show(const QString& text, int style, const QString& title) override;
@@ -55,6 +56,8 @@ public:
     int heightPixels() const override { return h_; }
     double twipsPerPixelX() const override { return 15.0; }
     double twipsPerPixelY() const override { return 15.0; }
+    QPoint origine() const override { return origineProva; }
+    bool scalaLiscia() const override { return lisciaProva; }
     void setMousePointer(int p) override {
         puntatore = p;
         storiaPuntatore.append(p);
@@ -68,6 +71,9 @@ public:
     }
     int puntatore = Puntatore::Predefinito;
     QList<int> storiaPuntatore;
+    // Where a stage would put the program's screen on the desktop.
+    QPoint origineProva;
+    bool lisciaProva = false;
     int eventiLasciati = 0;
 
 private:

@@ -11,6 +11,7 @@
 #include "BlobStore.h"
 #include "Cp1250.h"
 #include "Messaggi.h"
+#include "Opzioni.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -24,6 +25,12 @@
 #include <cstdio>
 
 namespace {
+
+const hn::Comando riga{"hnemar-demo", "Usage: hnemar-demo SOURCE_FOLDER OUTPUT_FOLDER\n",
+                       "Builds the demo installation in OUTPUT_FOLDER from SOURCE_FOLDER, which\n"
+                       "holds prefix/ (the installation's readable sources) and messaggi.tsv (the\n"
+                       "messages, compiled to help.bin). Exit status: 0 done, 1 failure, 2 wrong\n"
+                       "usage.\n"};
 
 int errore(const QString& testo) {
     std::fprintf(stderr, "hnemar-demo: %s\n", qUtf8Printable(testo));
@@ -151,13 +158,15 @@ bool costruisci(const QString& sorgente, const QString& uscita, QString& problem
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto uscita = hn::opzioniComuni(argc, argv, riga))
+        return *uscita;
     // Rasterising needs fonts, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 3)
-        return errore(QStringLiteral("usage: hnemar-demo SOURCE_FOLDER OUTPUT_FOLDER"));
+        return hn::usoErrato(riga, QStringLiteral("wrong number of arguments"));
     const QString sorgente = args[1], uscita = args[2];
 
     QString problema;

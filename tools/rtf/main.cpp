@@ -1,12 +1,9 @@
-// hnemar-rtf --text FILE | --rewrite FILE | --dump FILE | --pdf FILE OUT.pdf
-//   --text     the plain text as UTF-8, one line per paragraph (a \line breaks it too), tabs
-//              kept, pictures left out
-//   --rewrite  the RTF our writer makes of the file
-//   --dump     paragraphs and runs with their formatting
-//   --pdf      the text printed as the print dialog prints it, into a PDF
+// hnemar-rtf: lets atlas authors check their RTF texts.
 
 #include "AtxPrint.h"
+#include "ErroreVB.h"
 #include "KorAtx.h"
+#include "Opzioni.h"
 #include "RtfDump.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -14,15 +11,67 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
-int uso() {
-    std::fputs("uso: hnemar-rtf --text|--rewrite|--dump PLIK | --pdf PLIK WYNIK.pdf\n", stderr);
-    return 2;
+const hn::Comando riga{
+    "hnemar-rtf",
+    "Usage: hnemar-rtf --text|--rewrite|--dump FILE\n"
+    "       hnemar-rtf --pdf FILE OUT.pdf\n",
+    "  --text     the plain text as UTF-8, one line per paragraph (a \\line breaks it too),\n"
+    "             tabs kept, pictures left out\n"
+    "  --rewrite  the RTF our writer makes of the file\n"
+    "  --dump     paragraphs and runs with their formatting\n"
+    "  --pdf      the text printed as the print dialog prints it, into OUT.pdf; prints the\n"
+    "             number of pages\n"
+    "\n"
+    "Exit status: 0 done, 1 the file cannot be read, is not RTF or the PDF cannot be\n"
+    "written, 2 wrong usage.\n"};
+
+int errore(const QString& file, const QString& motivo) {
+    std::fprintf(stderr, "hnemar-rtf: %s: %s\n", qUtf8Printable(file), qUtf8Printable(motivo));
+    return 1;
+}
+
+// An RTF file opens with "{\rtf", perhaps after blanks or a byte-order mark; anything else (a
+// picture, a plain text) would come out as mojibake.
+bool sembraRtf(QByteArrayView dati) {
+    if (dati.startsWith("\xEF\xBB\xBF"))
+        dati = dati.sliced(3);
+    while (!dati.isEmpty() && (dati.front() == ' ' || dati.front() == '\t' ||
+                               dati.front() == '\r' || dati.front() == '\n'))
+        dati = dati.sliced(1);
+    return dati.startsWith("{\\rtf");
+}
+
+// The file's bytes, or a one-line reason on stderr. A FIFO or a folder is refused before it is
+// opened, since opening a FIFO waits for a writer.
+std::optional<QByteArray> leggiFile(const QString& nome) {
+    const QFileInfo info(nome);
+    if (!info.exists()) {
+        errore(nome, QStringLiteral("no such file"));
+        return std::nullopt;
+    }
+    if (!info.isFile()) {
+        errore(nome, QStringLiteral("not a regular file"));
+        return std::nullopt;
+    }
+    QFile file(nome);
+    if (!file.open(QIODevice::ReadOnly)) {
+        errore(nome, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray dati = file.readAll();
+    if (!sembraRtf(dati)) {
+        errore(nome, QStringLiteral("not an RTF file (it does not begin with {\\rtf)"));
+        return std::nullopt;
+    }
+    return dati;
 }
 
 QString testoSemplice(const QTextDocument& d) {
@@ -41,6 +90,8 @@ QString testoSemplice(const QTextDocument& d) {
 // The whole text in the band the print job uses: a small offset from the top, the full
 // printable height, ending an inch short of the page width.
 int stampaPdf(const QByteArray& rtf, const QString& uscita) {
+    if (!QFileInfo(QFileInfo(uscita).path()).isDir())
+        return errore(uscita, QStringLiteral("no such folder: %1").arg(QFileInfo(uscita).path()));
     hn::QtPrinter stampante(uscita);
     hn::KorAtx atx;
     hn::leggiRtf(rtf, *atx.document()); // the file's bytes as they are: \bin data included
@@ -61,36 +112,41 @@ int stampaPdf(const QByteArray& rtf, const QString& uscita) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto uscita = hn::opzioniComuni(argc, argv, riga))
+        return *uscita;
     // Reading needs fonts, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList argomenti = app.arguments();
-    if (argomenti.size() == 4 && argomenti[1] == QLatin1String("--pdf")) {
-        QFile file(argomenti[2]);
-        if (!file.open(QIODevice::ReadOnly))
-            return uso();
-        return stampaPdf(file.readAll(), argomenti[3]);
-    }
-    if (argomenti.size() != 3)
-        return uso();
-    const QString modo = argomenti[1];
-    QFile file(argomenti[2]);
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "hnemar-rtf: nie można otworzyć %s\n", qPrintable(argomenti[2]));
+    const QString modo = argomenti.value(1);
+    const bool pdf = modo == QLatin1String("--pdf");
+    if (argomenti.size() != (pdf ? 4 : 3))
+        return hn::usoErrato(riga, QStringLiteral("wrong number of arguments"));
+    if (!pdf && modo != QLatin1String("--text") && modo != QLatin1String("--rewrite") &&
+        modo != QLatin1String("--dump"))
+        return hn::usoErrato(riga, QStringLiteral("unknown mode %1").arg(modo));
+    const auto dati = leggiFile(argomenti[2]);
+    if (!dati)
         return 1;
+    if (pdf) {
+        try {
+            return stampaPdf(*dati, argomenti[3]);
+        } catch (const hn::ErroreVB&) {
+            return errore(argomenti[3], QStringLiteral("the PDF cannot be written"));
+        }
     }
     QTextDocument documento;
-    hn::leggiRtf(file.readAll(), documento);
+    hn::leggiRtf(*dati, documento);
     QByteArray uscita;
     if (modo == QLatin1String("--text"))
         uscita = testoSemplice(documento).toUtf8();
     else if (modo == QLatin1String("--rewrite"))
         uscita = hn::scriviRtf(documento);
-    else if (modo == QLatin1String("--dump"))
-        uscita = hn::descriviDocumento(documento).toUtf8();
     else
-        return uso();
+        uscita = hn::descriviDocumento(documento).toUtf8();
     std::fwrite(uscita.constData(), 1, static_cast<std::size_t>(uscita.size()), stdout);
-    return 0;
+    return std::fflush(stdout) == 0
+               ? 0
+               : errore(QStringLiteral("stdout"), QStringLiteral("write error"));
 }

@@ -1,5 +1,7 @@
 #include "Fseek.h"
 
+#include "Host.h"
+
 #include <memory>
 
 namespace hn {
@@ -16,6 +18,14 @@ Fseek::Fseek() {
     Pic_SalvaSfondo.ImpostaVisible(false);
     Pic_Buffer.ImpostaVisible(false);
     Pic_MousePointer.ImpostaVisible(false);
+    QImage mano(QStringLiteral(":/art/cursor.png"));
+    mano.setOffset(QPoint(18, 7)); // the finger tip
+    Pic_MousePointer.ImpostaPicture(mano);
+}
+
+void DialogoGuida::ShowHelp() const {
+    if (HelpCommand == 3 && host().help)
+        host().help->showContents(HelpFile);
 }
 
 Fseek& Fseek::istanza() {

@@ -1,0 +1,31 @@
+#!/bin/sh
+# Start-up of the atlas against the bare Qt program, as whole processes: from start to the first
+# painted home screen, with peak memory. Runs both in turn on a private 1024 × 768 X display.
+#   bench/avvio.sh BUILD_FOLDER [RUNS]
+# Needs Xvfb and GNU time (apt-get install -y xvfb time).
+set -eu
+build=$1
+runs=${2:-10}
+prefix=$(mktemp -d)
+cp -r "$build/demo/." "$prefix/"
+# A runtime folder of its own, so an atlas running elsewhere does not make this one the second
+# instance (which ends at once).
+mkdir -m 700 "$prefix/run"
+export HNEMAR_PREFIX="$prefix" HNEMAR_ESCI_DOPO_DIPINTO=1 XDG_RUNTIME_DIR="$prefix/run"
+for n in $(seq 90 99); do [ -e /tmp/.X$n-lock ] || break; done
+Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+trap 'kill $xpid; rm -rf "$prefix"' EXIT
+export DISPLAY=:$n
+sleep 1
+picture="$prefix/drive_d/SFONDI/sistemi.bmp"
+for i in $(seq "$runs"); do
+    for way in atlas bare; do
+        if [ $way = atlas ]; then
+            set -- "$build/src/app/hnemar"
+        else
+            set -- "$build/bench/bench_avvio_nudo" "$picture"
+        fi
+        /usr/bin/time -f "$way %e s %M KB exit %x" "$@" 2>&1 >/dev/null | grep -E "^$way "
+    done
+done

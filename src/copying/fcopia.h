@@ -1,0 +1,107 @@
+#pragma once
+
+// The copy dialog: a bitmap with transparent click areas and yellow marks. The visible marks are
+// the user's choice of what to copy (selection, whole text, caption, picture) and where (the
+// clipboard or the copy file); OK copies, ANNULLA gives up.
+
+#include "Controlli.h"
+#include "DialogoComune.h"
+#include "KorAtx.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace hn {
+
+class RichTextBox;
+
+class fcopia : public Forma {
+    Q_OBJECT
+public:
+    fcopia();
+    ~fcopia() override;
+
+    // The dialog the program opens; made on first use and kept, as the other forms are.
+    static fcopia& istanza();
+
+    // Write-only sources from the viewer; the first of them loads the form.
+    void setControlloDidascalia(KorAtx* controllo);
+    void setControlloTesto(KorAtx* controllo);
+    void setControlloImmagine(ControlloConPicture* controllo);
+
+    // Takes the texts to offer from the sources, disables the caller and makes it the owner.
+    void InitCopia(Forma* frmChiamante);
+
+    void Inizializza_bottoni();
+    void OPZ_Click(int Index);
+    void OPZT_Click(int Index);
+    void OK_Click();
+    void ANNULLA_Click();
+    void sceglifile_Click();
+    // Put on the clipboard the whole text, or the caption, through TESTOATX.
+    void CopiaTestoInAppunti();
+    void CopiaDidascaliaInAppunti();
+
+    // Controls.
+    Riquadro* FONDO;
+    ArrayControlli<Immagine> OPZ;
+    ArrayControlli<Immagine> OPZT;
+    ArrayControlli<Figura> EVID;
+    Immagine* OK;
+    Immagine* ANNULLA;
+    Etichetta* sceglifile;
+    QTimer AGGIORNA;
+    KorAtx* TESTOATX;
+    RichTextBox* testortf;
+    Riquadro* foto;
+    DialogoComune copia;
+
+    // The dialog's state, shared by the choice and the copy.
+    qint16 CopiaInAppunti = 0;
+    bool TestoPresente = false;
+    bool FotoScelta = false;
+    bool DidascaliaScelta = false;
+    bool SelezioneScelta = false;
+    QString TestoDaCopiare;
+    QString SelezioneDaCopiare;
+    QString DidascaliaDaCopiare;
+
+    KorAtx* ControlloTesto() const { return testo_; }
+    Forma* Chiamante() const { return chiamante_; }
+
+protected:
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_KeyPress(int& KeyAscii) override;
+    void Form_QueryUnload(int& Cancel, int UnloadMode) override;
+    void Form_Unload(int& Cancel) override;
+
+private:
+    bool visibile(int evid) const;
+    void mostra(std::initializer_list<int> evid, bool visibile);
+    void scegliTesto();
+    void scegliImmagine();
+    void scegliSoloDidascalia();
+    void premuto(ControlloForma* c, bool giu);
+    // Copy-file work of OK: the text to append; true when the copy file's earlier content (if
+    // any) is in testortf, so that saving cannot lose it.
+    bool preparaFile(const QString& testoNuovo);
+    void salvaTestortf(const QString& percorso);
+    void salvaFoto(const QString& percorso);
+    void erroreDiScrittura(const QString& percorso);
+
+    QPointer<KorAtx> didascalia_;
+    QPointer<KorAtx> testo_;
+    ControlloConPicture* immagine_ = nullptr;
+    ControlloConPicture* fotoDaCopiare_ = nullptr;
+    QPointer<Forma> chiamante_;
+    bool fileLetto_ = false;
+    QString fileRiavviato_;
+};
+
+// Opens the copy dialog for the viewer: the caption source (none from the viewer), the text
+// source (required), the picture source, then the caller, which stays disabled until the dialog
+// closes.
+void ApriCopia(Forma& chiamante, KorAtx* testo, KorAtx* didascalia, ControlloConPicture* immagine);
+
+} // namespace hn

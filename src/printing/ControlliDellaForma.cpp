@@ -1,0 +1,72 @@
+#include "ControlliDellaForma.h"
+
+#include "Controlli.h"
+#include "ErroreVB.h"
+
+namespace hn {
+
+namespace {
+constexpr int kMembroMancante = 438;
+constexpr int kOggettoNonImpostato = 91;
+constexpr int kIndiceFuoriIntervallo = 9;
+} // namespace
+
+ControlloForma& ControlloDellaForma::c() const {
+    if (!c_)
+        throw ErroreVB(kOggettoNonImpostato);
+    return *c_;
+}
+
+bool ControlloDellaForma::isLabel() const {
+    return c_ && c_->TypeName() == QStringLiteral("Label");
+}
+
+int ControlloDellaForma::Appearance() const {
+    if (qobject_cast<const Figura*>(&c()))
+        throw ErroreVB(kMembroMancante);
+    return 0;
+}
+
+double ControlloDellaForma::Left() const {
+    return c().Left();
+}
+double ControlloDellaForma::Top() const {
+    return c().Top();
+}
+double ControlloDellaForma::Width() const {
+    return c().Width();
+}
+double ControlloDellaForma::Height() const {
+    return c().Height();
+}
+
+void ControlloDellaForma::Move(double left, double top, double width, double height) {
+    c().Move(left, top, width, height);
+}
+
+void ControlloDellaForma::ImpostaBorderStyle(int stile) {
+    ControlloForma& x = c();
+    if (auto* e = qobject_cast<Etichetta*>(&x))
+        e->setBorderStyle(stile);
+    else if (auto* i = qobject_cast<Immagine*>(&x))
+        i->setBorderStyle(stile);
+    else if (auto* r = qobject_cast<Riquadro*>(&x))
+        r->setBorderStyle(stile);
+    else if (auto* f = qobject_cast<Figura*>(&x))
+        f->setBorderStyle(stile);
+    else
+        throw ErroreVB(kMembroMancante);
+}
+
+ControlliDellaForma::ControlliDellaForma(const Forma& forma) {
+    for (ControlloForma* c : forma.Controls())
+        elementi_.emplace_back(c);
+}
+
+ControlloDelDialogo* ControlliDellaForma::Item(int indice) const {
+    if (indice < 0 || indice >= Count())
+        throw ErroreVB(kIndiceFuoriIntervallo);
+    return &elementi_[static_cast<std::size_t>(indice)];
+}
+
+} // namespace hn

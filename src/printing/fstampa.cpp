@@ -1,0 +1,345 @@
+#include "fstampa.h"
+
+#include "ControlliDellaForma.h"
+#include "FXImage.h"
+#include "Host.h"
+#include "KorAtx.h"
+#include "LavoroDiStampa.h"
+#include "Mod_CopiaeStampa.h"
+#include "Mod_Graph.h"
+#include "Puntatore.h"
+
+#include <QCoreApplication>
+
+namespace hn {
+
+namespace {
+
+// Places in twips, as the dialog was drawn at 15 twips per pixel.
+struct Posto {
+    int left, top, width, height;
+};
+constexpr Posto kOPZ[2] = {{705, 540, 585, 600}, {705, 1575, 585, 600}};
+constexpr Posto kOPZT[2] = {{1755, 585, 315, 300}, {1770, 945, 315, 300}};
+constexpr Posto kEVID[6] = {{645, 480, 720, 720},  {645, 1515, 720, 720}, {1830, 630, 195, 195},
+                            {1830, 990, 195, 180}, {645, 480, 720, 720},  {645, 1515, 720, 720}};
+constexpr Posto kOK = {705, 2565, 750, 435};
+constexpr Posto kANNULLA = {1710, 2565, 1110, 420};
+
+void metti(ControlloForma& c, const Posto& p) {
+    c.Move(p.left, p.top, p.width, p.height);
+}
+
+fstampa*& unica() {
+    static fstampa* f = nullptr;
+    return f;
+}
+
+} // namespace
+
+fstampa::fstampa(QWidget* parent)
+    : Forma(QStringLiteral("fstampa"), parent) {
+    setCaption(QStringLiteral("FrmStampa"));
+    FONDO->setAutoSize(true);
+    FONDO->ImpostaPicture(QImage(QStringLiteral(":/art/fstampa_fondo.png")));
+    // The images are drawn over the background, so they live in it.
+    for (int i = 0; i < 2; ++i) {
+        Immagine& o = OPZ.crea(i);
+        o.setStretch(true);
+        metti(o, kOPZ[i]);
+        collegaPulsante(o, [this, i] { OPZ_Click(i); });
+    }
+    for (int i = 0; i < 2; ++i) {
+        Immagine& o = OPZT.crea(i);
+        o.setStretch(true);
+        metti(o, kOPZT[i]);
+        collegaPulsante(o, [this, i] { OPZT_Click(i); });
+    }
+    for (int i = 0; i < 6; ++i) {
+        Figura& e = EVID.crea(i);
+        e.setFillStyle(1);
+        e.setAttribute(Qt::WA_TransparentForMouseEvents);
+        metti(e, kEVID[i]);
+    }
+    OK = new Immagine(FONDO, QStringLiteral("OK"));
+    OK->setStretch(true);
+    metti(*OK, kOK);
+    collegaPulsante(*OK, [this] { OK_Click(); });
+    connect(OK, &ControlloForma::MouseMove, this, [this] { OK_MouseMove(); });
+    ANNULLA = new Immagine(FONDO, QStringLiteral("ANNULLA"));
+    ANNULLA->setStretch(true);
+    metti(*ANNULLA, kANNULLA);
+    collegaPulsante(*ANNULLA, [this] { ANNULLA_Click(); });
+    // The two texts of the print job are never seen.
+    TESTOATX = new KorAtx(this);
+    TESTOATX->setObjectName(QStringLiteral("TESTOATX"));
+    TESTOATX->hide();
+    atxTestoCop = new KorAtx(this);
+    atxTestoCop->setObjectName(QStringLiteral("atxTestoCop"));
+    atxTestoCop->hide();
+}
+
+fstampa::~fstampa() {
+    if (unica() == this)
+        unica() = nullptr;
+}
+
+fstampa& fstampa::istanza() {
+    if (!unica()) {
+        unica() = new fstampa;
+        // Windows go before the application object does.
+        qAddPostRoutine([] { delete unica(); });
+    }
+    return *unica();
+}
+
+void fstampa::collegaPulsante(Immagine& c, const std::function<void()>& clic) {
+    Immagine* p = &c;
+    connect(p, &ControlloForma::MouseDown, this, [p](int Button, int, float, float) {
+        if (Button == Pulsante::Sinistro)
+            Mod_Graph::BordoPremuto(*p);
+    });
+    connect(p, &ControlloForma::MouseUp, this, [p](int Button, int, float, float) {
+        if (Button == Pulsante::Sinistro)
+            Mod_Graph::BordoNormale(*p);
+    });
+    connect(p, &ControlloForma::Click, this, clic);
+}
+
+void fstampa::InitStampa(Forma* frmChiamante) {
+    if (!frmChiamante)
+        return;
+    FormChiamante_ = frmChiamante;
+    frmChiamante->setEnabledProp(false);
+
+    KorAtx* testo = sorgenteTesto_;
+    if (!testo || !testo->Visible()) {
+        TestoDisponibile_ = false;
+        TestoIntero_ = false;
+        SelezioneDisponibile_ = false;
+        TestoSelezionato_.clear();
+    } else {
+        TestoDisponibile_ = true;
+        const QString sel = testo->membro(QStringView(u"SelText")).toString();
+        SelezioneDisponibile_ = !sel.isEmpty();
+        TestoSelezionato_ = sel;
+        TestoIntero_ = sel.isEmpty();
+    }
+
+    FXImage* figura = sorgenteImmagine_;
+    ImmagineDisponibile_ = figura && figura->Visible();
+    ImmagineDaStampare_ = ImmagineDisponibile_ ? figura : nullptr;
+
+    KorAtx* didascalia = sorgenteDidascalia_;
+    TestoDidascalia_ =
+        didascalia ? didascalia->membro(QStringView(u"FText")).toString() : QString();
+
+    // The caller owns the dialog's window, which keeps it above; asking for the window loads
+    // the dialog.
+    Load();
+    setProprietario(frmChiamante);
+}
+
+void fstampa::Form_Load() {
+    StampaInCorso_ = 0;
+    Mod_Comuni::ImpostaPuntatore(*this);
+    setCaption(QString());
+    static_cast<void>(static_cast<short>(TESTOATX->membro(KorAtx::MembroVersione).toInt()));
+
+    // The window's inner area is the bitmap. It is centred over the calling window, which is the
+    // full screen in this program; the screen we are told about can be smaller than the monitor
+    // the caller fills.
+    const double w = FONDO->Width(), h = FONDO->Height();
+    FONDO->Move(0, 0, w, h);
+    setFixedSize(pixelX(w), pixelY(h));
+    double schermoW = 1024 * twipsPerPixelX(), schermoH = 768 * twipsPerPixelY();
+    double origineX = 0, origineY = 0;
+    if (host().screen) {
+        schermoW = host().screen->widthPixels() * twipsPerPixelX();
+        schermoH = host().screen->heightPixels() * twipsPerPixelY();
+    }
+    if (FormChiamante_ && FormChiamante_->isVisible()) {
+        origineX = FormChiamante_->Left();
+        origineY = FormChiamante_->Top();
+        schermoW = FormChiamante_->Width();
+        schermoH = FormChiamante_->Height();
+    }
+    setGeometry(pixelX(origineX + (schermoW - w) / 2), pixelY(origineY + (schermoH - h) / 2),
+                pixelX(w), pixelY(h));
+
+    for (int i = 0; i <= 5; ++i) {
+        EVID(i).setBorderColor(QColor(255, 255, 0));
+        EVID(i).setBorderWidth(2);
+        EVID(i).ImpostaVisible(false);
+    }
+    // Whatever an earlier opening left: the buttons start visible and enabled.
+    for (int i = 0; i < 2; ++i) {
+        OPZT(i).ImpostaVisible(true);
+        OPZT(i).setEnabledProp(true);
+    }
+    OK->ImpostaVisible(true);
+    OK->setEnabledProp(true);
+
+    ImpostaPuntatoreSchermo(Puntatore::Predefinito);
+    Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(*this), true);
+}
+
+void fstampa::Form_Activate() {
+    StatoIniziale();
+}
+
+void fstampa::StatoIniziale() {
+    EVID(0).ImpostaVisible(TestoDisponibile_);
+    OPZ(0).ImpostaVisible(TestoDisponibile_);
+    EVID(1).ImpostaVisible(ImmagineDisponibile_);
+    OPZ(1).ImpostaVisible(ImmagineDisponibile_);
+    if (SelezioneDisponibile_) {
+        EVID(2).ImpostaVisible(true);
+    } else {
+        EVID(2).ImpostaVisible(false);
+        EVID(3).ImpostaVisible(TestoIntero_);
+    }
+}
+
+void fstampa::OPZ_Click(int Index) {
+    if (Index == 0) {
+        if (!TestoDisponibile_)
+            return;
+        if (!EVID(0).Visible()) {
+            EVID(0).ImpostaVisible(true);
+            if (SelezioneDisponibile_) {
+                OPZT(0).setEnabledProp(true);
+                OPZT(0).ImpostaVisible(true);
+                OPZT(1).ImpostaVisible(true);
+                EVID(2).ImpostaVisible(true);
+                EVID(3).ImpostaVisible(false);
+            } else {
+                OPZT(0).setEnabledProp(false);
+                EVID(2).ImpostaVisible(false);
+                EVID(3).ImpostaVisible(true);
+            }
+            OPZT(1).setEnabledProp(true);
+        } else {
+            EVID(0).ImpostaVisible(false);
+            for (int i = 0; i < 2; ++i) {
+                OPZT(i).ImpostaVisible(false);
+                OPZT(i).setEnabledProp(false);
+            }
+            EVID(2).ImpostaVisible(false);
+            EVID(3).ImpostaVisible(false);
+        }
+        OK->setEnabledProp(true);
+        return;
+    }
+    if (!ImmagineDisponibile_)
+        return;
+    if (!EVID(1).Visible()) {
+        EVID(1).ImpostaVisible(true);
+        EVID(3).ImpostaVisible(false);
+        EVID(2).ImpostaVisible(false);
+        OPZT(1).ImpostaVisible(false);
+        OPZT(0).ImpostaVisible(false);
+        return;
+    }
+    EVID(1).ImpostaVisible(false);
+    if (!TestoDisponibile_)
+        return;
+    EVID(0).ImpostaVisible(true);
+    if (!TestoSelezionato_.isEmpty()) {
+        OPZT(0).ImpostaVisible(true);
+        OPZT(0).setEnabledProp(true);
+        OPZT(1).setEnabledProp(true);
+        OPZT(1).ImpostaVisible(true);
+        EVID(2).ImpostaVisible(true);
+        EVID(3).ImpostaVisible(false);
+    } else {
+        OPZT(0).setEnabledProp(false);
+        EVID(2).ImpostaVisible(false);
+        EVID(3).ImpostaVisible(true);
+    }
+    OPZT(1).setEnabledProp(true);
+}
+
+void fstampa::SceltaTesto(int i) {
+    if (i == 0) {
+        if (EVID(0).Visible() && SelezioneDisponibile_) {
+            EVID(2).ImpostaVisible(true);
+            EVID(3).ImpostaVisible(false);
+        } else {
+            EVID(2).ImpostaVisible(false);
+        }
+    } else {
+        if (EVID(0).Visible()) {
+            EVID(2).ImpostaVisible(false);
+            EVID(3).ImpostaVisible(true);
+        } else {
+            EVID(3).ImpostaVisible(false);
+        }
+    }
+    OK->setEnabledProp(EVID(3).Visible() || EVID(1).Visible() || EVID(2).Visible());
+}
+
+void fstampa::OK_MouseMove() {
+    OK->setEnabledProp(EVID(0).Visible() || EVID(1).Visible());
+}
+
+void fstampa::OK_Click() {
+    // A second Enter or click while printing does nothing.
+    if (StampaInCorso_)
+        return;
+    ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+    StampaInCorso_ = -1;
+    OK->setEnabledProp(false);
+    DoEvents();
+
+    StatoDiStampa stato;
+    stato.testo = EVID(0).Visible();
+    stato.illustrazione = EVID(1).Visible();
+    stato.soloSelezione = EVID(2).Visible();
+    stato.sorgenteTesto = sorgenteTesto_;
+    stato.ImmagineDaStampare = ImmagineDaStampare_;
+    stato.TestoDidascalia = TestoDidascalia_;
+    stato.TESTOATX = TESTOATX;
+    stato.atxTestoCop = atxTestoCop;
+    if (!StampaScelte(stato, StampaInCorso_))
+        ImpostaPuntatoreSchermo(Puntatore::Predefinito);
+    StampaInCorso_ = 0;
+    Unload();
+}
+
+void fstampa::ANNULLA_Click() {
+    Unload();
+}
+
+void fstampa::Form_KeyPress(int& KeyAscii) {
+    if (KeyAscii == 13) {
+        KeyAscii = 0;
+        OK_Click();
+    } else if (KeyAscii == 27) {
+        ANNULLA_Click();
+    }
+}
+
+void fstampa::Form_Unload(int&) {
+    ImpostaPuntatoreSchermo(Puntatore::Predefinito);
+    ImmagineDaStampare_ = nullptr;
+    setProprietario(nullptr);
+    sorgenteDidascalia_ = nullptr;
+    sorgenteTesto_ = nullptr;
+    sorgenteImmagine_ = nullptr;
+    if (Forma* chiamante = FormChiamante_) {
+        FormChiamante_ = nullptr;
+        chiamante->setEnabledProp(true);
+    }
+}
+
+void ApriStampa(Forma* chiamante, KorAtx* testo, KorAtx* didascalia, FXImage* immagine) {
+    fstampa& f = fstampa::istanza();
+    f.setControlloDidascalia(didascalia);
+    f.setControlloTesto(testo);
+    f.setControlloImmagine(immagine);
+    f.InitStampa(chiamante);
+    f.Show();
+}
+
+} // namespace hn

@@ -1,0 +1,88 @@
+#pragma once
+
+// The print dialog: a small window drawn from one bitmap, with transparent images for buttons
+// and check boxes and yellow frames for the user's choices. A choice is on exactly when its
+// frame is visible. While it is open the calling window is disabled, so it behaves as modal
+// although it is shown non-modally.
+
+#include "Controlli.h"
+#include "FXImage.h"
+#include "Forma.h"
+#include "KorAtx.h"
+
+#include <QPointer>
+#include <functional>
+
+namespace hn {
+
+class fstampa : public Forma {
+    Q_OBJECT
+public:
+    explicit fstampa(QWidget* parent = nullptr);
+    ~fstampa() override;
+
+    // The form's one instance, made on first use.
+    static fstampa& istanza();
+
+    // The sources, as write-only properties: caption, text and picture (each may be null).
+    void setControlloDidascalia(KorAtx* CD) { sorgenteDidascalia_ = CD; }
+    void setControlloTesto(KorAtx* CT) { sorgenteTesto_ = CT; }
+    void setControlloImmagine(FXImage* CI) { sorgenteImmagine_ = CI; }
+
+    // Reads the sources, disables the caller and makes it the dialog's owner (loading the
+    // dialog). A null caller does nothing.
+    void InitStampa(Forma* frmChiamante);
+
+    // Control events, as the controls raise them.
+    void OPZ_Click(int Index);
+    void OPZT_Click(int Index) { SceltaTesto(Index); }
+    void SceltaTesto(int i);
+    void OK_Click();
+    void ANNULLA_Click();
+    void OK_MouseMove();
+
+    // The background; the images and marks are drawn over it, so they live in it.
+    Riquadro* FONDO = new Riquadro(this, QStringLiteral("FONDO"));
+    ArrayControlli<Immagine> OPZ{FONDO, QStringLiteral("OPZ")};
+    ArrayControlli<Immagine> OPZT{FONDO, QStringLiteral("OPZT")};
+    ArrayControlli<Figura> EVID{FONDO, QStringLiteral("EVID")};
+    Immagine* OK = nullptr;
+    Immagine* ANNULLA = nullptr;
+    KorAtx* TESTOATX = nullptr;
+    KorAtx* atxTestoCop = nullptr;
+
+    // The state the dialog read from its sources.
+    bool TestoDisponibile() const { return TestoDisponibile_; }
+    bool SelezioneDisponibile() const { return SelezioneDisponibile_; }
+    bool ImmagineDisponibile() const { return ImmagineDisponibile_; }
+    const QString& TestoDidascalia() const { return TestoDidascalia_; }
+    Forma* FormChiamante() const { return FormChiamante_; }
+
+protected:
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_KeyPress(int& KeyAscii) override;
+    void Form_Unload(int& Cancel) override;
+
+private:
+    void StatoIniziale();
+    void collegaPulsante(Immagine& c, const std::function<void()>& clic);
+
+    QPointer<KorAtx> sorgenteDidascalia_;
+    QPointer<KorAtx> sorgenteTesto_;
+    QPointer<FXImage> sorgenteImmagine_;
+    QPointer<Forma> FormChiamante_;
+    bool TestoDisponibile_ = false;
+    bool SelezioneDisponibile_ = false;
+    QString TestoSelezionato_;
+    bool TestoIntero_ = false;
+    bool ImmagineDisponibile_ = false;
+    QPointer<FXImage> ImmagineDaStampare_;
+    QString TestoDidascalia_;
+    short StampaInCorso_ = 0;
+};
+
+// Opens the print dialog over the calling form on its text, caption and picture sources.
+void ApriStampa(Forma* chiamante, KorAtx* testo, KorAtx* didascalia, FXImage* immagine);
+
+} // namespace hn

@@ -1,0 +1,41 @@
+#include "CaricaSfondo.h"
+
+#include "CaricaImmagine.h"
+#include "Controllo.h"
+#include "Fileini.h"
+#include "Host.h"
+#include "Messaggi.h"
+#include "Passo.h"
+#include "Percorsi.h"
+#include "PictureBox.h"
+
+namespace hn {
+
+void CaricaSfondo(ControlloConPicture& pittura, const QString& immagine) {
+    using namespace Mod_Comuni;
+    auto gestore = [](const ErroreVB& e) {
+        const int risposta = SegnalaErrore(e, LeggiMessaggio(251));
+        if (risposta == Risposta::Riprova)
+            return Azione::Riprova;
+        return risposta == Risposta::Ignora ? Azione::Prosegui : Azione::Termina;
+    };
+
+    bool suDisco = false;
+    eseguiPasso([&] { suDisco = EsisteFile(immagine); }, gestore);
+    if (suDisco) {
+        eseguiPasso([&] { pittura.ImpostaPicture(LoadPicture(immagine)); }, gestore);
+        return;
+    }
+    if (!immagine.contains(Fileini::cfg.PathSfondi, Qt::CaseSensitive)) {
+        MsgBox(LeggiMessaggio(23, {}, immagine), Stile::OK);
+        TerminaProgramma(0);
+    }
+    QString nome = immagine;
+    if (nome.right(4).toUpper() == QLatin1String(".JPG"))
+        nome = nome.left(nome.size() - 3) + QStringLiteral("bmp");
+    nome = EstraiNomeFileDaPathname(nome);
+    // The store reports its own errors.
+    CaricaImmagine(nome, pittura, std::nullopt, nullptr, qint16{10});
+}
+
+} // namespace hn

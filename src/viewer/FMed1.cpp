@@ -1,0 +1,359 @@
+#include "FMed1.h"
+
+#include "ApriForm.h"
+#include "CaricaImmagine.h"
+#include "CaricaSfondo.h"
+#include "Fileini.h"
+#include "Frm_Testo.h"
+#include "Host.h"
+#include "HsMed.h"
+#include "Mod_Graph.h"
+#include "Puntatore.h"
+#include "SistemaScelto.h"
+#include "gRAPH.h"
+
+#include <QPalette>
+
+namespace hn {
+
+namespace {
+
+// Design geometry in twips: left, top, width, height.
+struct Rett {
+    int l, t, w, h;
+};
+constexpr Rett GeoFondo{105, 90, 15390, 11550};
+constexpr Rett GeoDisasgeo{6495, 2160, 5970, 7200};
+constexpr Rett GeoHotspot0{855, 1170, 825, 645};
+constexpr Rett GeoTesto{2940, 3420, 3465, 5085};
+constexpr Rett GeoFissi[6] = {{3060, 2175, 795, 825}, {5415, 8520, 825, 765},
+                              {4245, 2175, 855, 810}, {3045, 8535, 840, 750},
+                              {4260, 8520, 870, 780}, {5370, 2205, 870, 795}};
+constexpr Rett GeoScroll[2] = {{6090, 3480, 225, 225}, {6075, 8280, 225, 225}};
+constexpr Rett GeoAtx{2490, 450, 1425, 1065};
+constexpr Rett GeoLabel1{2910, 3420, 3450, 5145};
+
+enum Pulsante { Esci = 0, Indietro = 1, Home = 2, Copia = 3, Stampa = 4, Guida = 5 };
+
+void posiziona(QWidget& w, const Rett& r) {
+    w.setGeometry(pixelX(r.l), pixelY(r.t), pixelX(r.w), pixelY(r.h));
+}
+
+void posiziona(ControlloForma& c, const Rett& r) {
+    c.Move(r.l, r.t, r.w, r.h);
+}
+
+// The hourglass from here to the end of the scope, whatever way it is left.
+struct Clessidra {
+    Clessidra() {
+        try {
+            ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+        } catch (const ErroreVB&) {
+        }
+    }
+    ~Clessidra() { ImpostaPuntatoreSchermo(Puntatore::Predefinito); }
+    Clessidra(const Clessidra&) = delete;
+    Clessidra& operator=(const Clessidra&) = delete;
+};
+
+} // namespace
+
+FMed1::FMed1()
+    : Forma(QStringLiteral("FMed1"))
+    , FONDO(this, QStringLiteral("FONDO"))
+    , DISASGEO(&FONDO)
+    , Label1(&FONDO, QStringLiteral("Label1"))
+    , Ftdv_Testo(&FONDO)
+    , HOTSPOT(&DISASGEO, QStringLiteral("HOTSPOT"))
+    , HOTSPOTFISSO(&FONDO, QStringLiteral("HOTSPOTFISSO"))
+    , SCROLLTESTO(&FONDO, QStringLiteral("SCROLLTESTO"))
+    , ATXCopiaEStampa(this)
+    , Linea(&FONDO, QStringLiteral("Linea")) {
+    DISASGEO.setObjectName(QStringLiteral("DISASGEO"));
+    Ftdv_Testo.setObjectName(QStringLiteral("Ftdv_Testo"));
+    ATXCopiaEStampa.setObjectName(QStringLiteral("ATXCopiaEStampa"));
+    Ftdv_Testo.setLocked(true);
+    Linea(0).setVisible(false);
+
+    HOTSPOT.crea(0);
+    for (int i = 0; i < 6; ++i) {
+        Etichetta& e = HOTSPOTFISSO.crea(i);
+        connect(&e, &ControlloForma::MouseDown, this,
+                [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseDown(i, b); });
+        connect(&e, &ControlloForma::MouseMove, this,
+                [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseMove(i, b); });
+        connect(&e, &ControlloForma::MouseUp, this,
+                [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseUp(i, b); });
+    }
+    for (int i = 0; i < 2; ++i)
+        SCROLLTESTO.crea(i);
+    connect(&FONDO, &ControlloForma::MouseMove, this,
+            [this](int b, int, float, float) { FONDO_MouseMove(b); });
+    connect(&DISASGEO, &FXImage::MouseDown, this,
+            [this](int, int, float, float) { SpegniHotSpot(); });
+    statoDiProgetto();
+}
+
+FMed1::~FMed1() = default;
+
+// The controls as designed: a form loaded again starts from them, not from the last visit.
+void FMed1::statoDiProgetto() {
+    posiziona(FONDO, GeoFondo);
+    DISASGEO.Move(GeoDisasgeo.l, GeoDisasgeo.t, GeoDisasgeo.w, GeoDisasgeo.h);
+    DISASGEO.ImpostaPicture({});
+    DISASGEO.show();
+    posiziona(HOTSPOT(0), GeoHotspot0);
+    HOTSPOT(0).ImpostaVisible(true);
+    posiziona(Label1, GeoLabel1);
+    Label1.ImpostaVisible(true);
+    posiziona(Ftdv_Testo, GeoTesto);
+    Ftdv_Testo.clear();
+    Ftdv_Testo.hide();
+    for (int i = 0; i < 6; ++i) {
+        posiziona(HOTSPOTFISSO(i), GeoFissi[i]);
+        HOTSPOTFISSO(i).ImpostaVisible(true);
+    }
+    for (int i = 0; i < 2; ++i) {
+        posiziona(SCROLLTESTO(i), GeoScroll[i]);
+        SCROLLTESTO(i).ImpostaVisible(true);
+    }
+    posiziona(ATXCopiaEStampa, GeoAtx);
+    ATXCopiaEStampa.clear();
+    ATXCopiaEStampa.hide();
+}
+
+void FMed1::Form_Load() {
+    statoDiProgetto();
+    CaricaSfondo(FONDO, Fileini::cfg.PathSfondi + QStringLiteral("schelet.bmp"));
+    InizializzaViewer();
+    InitFX();
+    for (int i = 0; i < 6; ++i)
+        HOTSPOTFISSO(i).setBorderStyle(0);
+    gRAPH::AdattaSchermo(*this, FONDO, 0);
+    Mod_Comuni::ImpostaPuntatore(*this);
+    NumeroCornici = Mod_Graph::PreparaCornici(*this, FONDO);
+    DISASGEO.setProprieta2(0);
+    // The copy and print dialogs take the text only from a visible control: it stays shown,
+    // just off the window's left edge.
+    ATXCopiaEStampa.move(-ATXCopiaEStampa.width(), ATXCopiaEStampa.y());
+    ATXCopiaEStampa.show();
+}
+
+void FMed1::InizializzaViewer() {
+    Tavola = CodiceSistema;
+    HOTSPOT(0).ImpostaVisible(false);
+    SCROLLTESTO(0).ImpostaVisible(false);
+    SCROLLTESTO(1).ImpostaVisible(false);
+    EstensioneImmagine = QStringLiteral(".png");
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(p);
+    StoriaAzzera(storia);
+}
+
+void FMed1::InitFX() {
+    DISASGEO.ImpostaVisible(false);
+    DISASGEO.setAutoSize(0);
+    DISASGEO.ImpostaVisible(true);
+}
+
+void FMed1::Lanciata() {
+    Clessidra clessidra;
+    CaricaTavola();
+    CaricaHotSpot();
+    show();
+}
+
+void FMed1::Form_Activate() {
+    gRAPH::CentraSfondo(*this, FONDO);
+    DISASGEO.setProprieta2(0);
+}
+
+void FMed1::Form_Paint() {
+    gRAPH::ControllaRisoluzione(*this, FONDO);
+}
+
+// The picture of plate Tavola; a picture the store lacks leaves the one on show.
+void FMed1::CaricaTavola() {
+    DISASGEO.ImpostaVisible(false);
+    CaricaImmagine(Tavola + EstensioneImmagine, DISASGEO, {}, nullptr, 0);
+    DISASGEO.ImpostaVisible(true);
+}
+
+void FMed1::scaricaHotSpot() {
+    for (int i = 1; i <= NumHotSpot; ++i)
+        if (HOTSPOT.esiste(i))
+            HOTSPOT.Unload(i);
+    NumHotSpot = 0;
+}
+
+void FMed1::CaricaHotSpot() {
+    // Nothing here stops the plate from showing: a step that fails is passed over.
+    scaricaHotSpot();
+    LeggiTwipsPerPixel();
+    try {
+        tabella_ = TabellaHotSpot::delFile(Fileini::cfg.PathDati + QStringLiteral("hsmed.bin"));
+    } catch (const ErroreVB&) {
+        tabella_.reset();
+        return;
+    }
+    bool descrizione = false;
+    for (const RecordHotSpot& r : tabella_->recordDellaTavola(Tavola)) {
+        if (r.intestazione()) {
+            try {
+                descrizione = EstraiTesto(r.Testo, Ftdv_Testo) || descrizione;
+            } catch (const ErroreVB&) {
+            }
+        }
+        const int n = ++NumHotSpot;
+        Etichetta& h = HOTSPOT.Load(n);
+        h.setBorderStyle(0);
+        h.setBackStyle(0);
+        h.setCaption({});
+        const QRect g = geometriaHotSpot(r, TwipsPerPixelXCorrente, TwipsPerPixelYCorrente);
+        h.Move(g.x(), g.y(), g.width(), g.height());
+        h.ImpostaVisible(true);
+        // Queued: following a link unloads the hotspot that was clicked, which must not happen
+        // inside its own mouse event.
+        connect(
+            &h, &ControlloForma::Click, this, [this, n] { HOTSPOT_Click(n); },
+            Qt::QueuedConnection);
+    }
+    if (descrizione)
+        Ftdv_Testo.show();
+}
+
+void FMed1::HOTSPOT_Click(int Index) {
+    MostraHotSpot(Index);
+}
+
+void FMed1::MostraHotSpot(int Index) {
+    Clessidra clessidra;
+    RecordHotSpot r;
+    const bool trovato = Index >= 1 && Index <= MassimoHotSpot &&
+                         CercaRecordHotSpot(tabella_.get(), Tavola, qint16(Index), r);
+    if (trovato && !r.Collegamento.isEmpty()) {
+        StoriaAggiungi(storia, Tavola);
+        Tavola = r.Collegamento;
+        CaricaTavola();
+        DoEvents();
+        CaricaHotSpot();
+        return;
+    }
+
+    Frm_Testo& testo = Frm_Testo::istanza();
+    bool caricato = false;
+    if (trovato) {
+        try {
+            caricato = EstraiTesto(r.Codice, testo.Ftdv_Didascalia);
+        } catch (const ErroreVB& e) {
+            MsgBox(QStringLiteral("Nie można odczytać opisu „%1” z pliku %2 (błąd %3). "
+                                  "Przeglądanie atlasu można kontynuować.")
+                       .arg(r.Codice, Fileini::cfg.PathDati + QStringLiteral("hsmed.dat"))
+                       .arg(e.numero()),
+                   Stile::OK | Stile::Esclamativo);
+        }
+    }
+    if (!caricato || !HOTSPOT.esiste(Index)) {
+        testo.ImpostaVisible(false);
+        return;
+    }
+    const Etichetta& h = HOTSPOT(Index);
+    testo.MostraAccanto(DescrizioneSistema, DISASGEO.Left() + h.Left() + FONDO.Left(),
+                        DISASGEO.Top() + h.Top() + FONDO.Top());
+}
+
+void FMed1::HOTSPOTFISSO_MouseDown(int Index, int Button) {
+    Mod_Graph::MousePremuto(&HOTSPOTFISSO(Index), FONDO, Button);
+}
+
+void FMed1::HOTSPOTFISSO_MouseMove(int Index, int Button) {
+    Mod_Graph::MouseSopra(&HOTSPOTFISSO(Index), FONDO, Button);
+}
+
+void FMed1::HOTSPOTFISSO_MouseUp(int Index, int Button) {
+    Mod_Graph::MouseRilasciato(&HOTSPOTFISSO(Index), FONDO, Button);
+    if (Button == Pulsante::Sinistro)
+        EseguiPulsante(Index);
+}
+
+void FMed1::FONDO_MouseMove(int Button) {
+    Mod_Graph::MouseSopra(nullptr, FONDO, Button);
+}
+
+void FMed1::consegnaDescrizione() {
+    ATXCopiaEStampa.setFText(QString::fromLatin1(Ftdv_Testo.rtf()));
+    ATXCopiaEStampa.setSelStart(Ftdv_Testo.SelStart());
+    ATXCopiaEStampa.setSelLength(Ftdv_Testo.SelLength());
+}
+
+void FMed1::EseguiPulsante(int Index) {
+    if (Frm_Testo::creata())
+        Frm_Testo::istanza().ImpostaVisible(false);
+    switch (Index) {
+    case Esci:
+        TerminaProgramma(0);
+    case Copia:
+        consegnaDescrizione();
+        if (agganciViewer.ApriCopia)
+            agganciViewer.ApriCopia(this, &ATXCopiaEStampa, nullptr, &DISASGEO);
+        break;
+    case Stampa:
+        consegnaDescrizione();
+        if (agganciViewer.ApriStampa)
+            agganciViewer.ApriStampa(this, &ATXCopiaEStampa, nullptr, &DISASGEO);
+        break;
+    case Guida:
+        Mod_Graph::ApriGuida();
+        return;
+    default:
+        break;
+    }
+    // Back to the viewer, so the keyboard and the next click land here; a dialog just opened
+    // keeps its own place above it.
+    if (Index != Copia && Index != Stampa) {
+        activateWindow();
+        setFocus(Qt::OtherFocusReason);
+    }
+
+    Clessidra clessidra;
+    const auto tornaAllaHome = [this] {
+        if (Forma* home = Forma::trova(QStringLiteral("FMed")))
+            Mod_Comuni::ApriForm(*this, *home);
+        else
+            hide();
+        Unload();
+    };
+    if (Index == Indietro) {
+        Tavola = StoriaTogli(storia);
+        if (!Tavola.isEmpty()) {
+            CaricaTavola();
+            CaricaHotSpot();
+            DoEvents();
+        } else {
+            tornaAllaHome();
+        }
+    } else if (Index == Home) {
+        tornaAllaHome();
+    }
+}
+
+void FMed1::SpegniHotSpot() {
+    for (int i = 1; i <= NumHotSpot; ++i)
+        if (HOTSPOT.esiste(i)) {
+            HOTSPOT(i).setBorderStyle(0);
+            HOTSPOT(i).setBackStyle(0);
+        }
+}
+
+void FMed1::Form_QueryUnload(int&, int) {
+    scaricaHotSpot();
+}
+
+void FMed1::Form_Unload(int&) {
+    gRAPH::RilasciaFinestreDipendenti(*this);
+    Mod_Graph::RimuoviCornici(*this, NumeroCornici);
+}
+
+} // namespace hn

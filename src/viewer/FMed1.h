@@ -1,0 +1,85 @@
+#pragma once
+
+#include "Controlli.h"
+#include "FXImage.h"
+#include "KorAtx.h"
+#include "RichTextBox.h"
+#include "Storia.h"
+
+#include <functional>
+#include <memory>
+
+namespace hn {
+
+class TabellaHotSpot;
+
+// The copy and print dialogs are built above the viewer: the program registers their openers
+// at start. Each opens its dialog over the viewer on the description (already handed over to
+// ATXCopiaEStampa), no caption, and the plate picture. An empty one opens nothing.
+struct AgganciViewer {
+    using Dialogo =
+        std::function<void(Forma* chiamante, KorAtx* testo, KorAtx* didascalia, FXImage* immagine)>;
+    Dialogo ApriCopia;
+    Dialogo ApriStampa;
+};
+inline AgganciViewer agganciViewer;
+
+// The plate viewer of one body system: the plate's picture with invisible hotspots over it, its
+// description, six buttons drawn on the background (exit, back, home, copy, print, help), and the
+// way back through the plates left by following links.
+class FMed1 : public Forma {
+    Q_OBJECT
+public:
+    FMed1();
+    ~FMed1() override;
+
+    Riquadro FONDO;
+    FXImage DISASGEO;
+    Etichetta Label1;
+    RichTextBox Ftdv_Testo;
+    ArrayControlli<Etichetta> HOTSPOT;
+    ArrayControlli<Etichetta> HOTSPOTFISSO;
+    ArrayControlli<Immagine> SCROLLTESTO;
+    KorAtx ATXCopiaEStampa;
+    ArrayLinee Linea;
+
+    QString Tavola;
+    qint16 NumHotSpot = 0;
+    QString EstensioneImmagine;
+    Storia storia;
+
+    // Called by ApriForm once the viewer is loaded: shows the plate named by Tavola.
+    Q_INVOKABLE void Lanciata();
+
+    // Events, as the controls raise them.
+    void HOTSPOT_Click(int Index);
+    void HOTSPOTFISSO_MouseDown(int Index, int Button);
+    void HOTSPOTFISSO_MouseMove(int Index, int Button);
+    void HOTSPOTFISSO_MouseUp(int Index, int Button);
+    void FONDO_MouseMove(int Button);
+
+protected:
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Paint() override;
+    void Form_QueryUnload(int& Cancel, int UnloadMode) override;
+    void Form_Unload(int& Cancel) override;
+
+private:
+    void statoDiProgetto();
+    void InizializzaViewer();
+    void InitFX();
+    void CaricaHotSpot();
+    void CaricaTavola();
+    void MostraHotSpot(int Index);
+    void EseguiPulsante(int Index);
+    void SpegniHotSpot();
+    void scaricaHotSpot();
+    void consegnaDescrizione();
+
+    qint16 NumeroCornici = 0;
+    // The hotspot table as it was at the last plate change; null when it could not be read.
+    std::shared_ptr<const TabellaHotSpot> tabella_;
+};
+
+} // namespace hn

@@ -1,0 +1,348 @@
+// The home screen loaded against a fixture installation: layout on each screen, frames, the
+// body-system clicks handing over to a stand-in viewer, descriptions and backgrounds.
+
+#include "ApriForm.h"
+#include "BlobStore.h"
+#include "Cp1250.h"
+#include "FMed.h"
+#include "Fileini.h"
+#include "HostDiProva.h"
+#include "Installazione.h"
+#include "Mod_Graph.h"
+#include "SistemaScelto.h"
+#include "StoreDiProva.h"
+
+#include <QMouseEvent>
+#include <QTest>
+
+using namespace hn;
+using namespace hn::prova;
+
+namespace {
+
+// Stands in for the plate viewer: records what it found when asked to prepare itself.
+class VisoreFinto : public Forma {
+    Q_OBJECT
+public:
+    VisoreFinto()
+        : Forma(QStringLiteral("FMed1")) {}
+    int caricamenti = 0;
+    QStringList lanci;
+    Q_INVOKABLE void Lanciata() { lanci << CodiceSistema + u'|' + DescrizioneSistema; }
+
+protected:
+    void Form_Load() override { ++caricamenti; }
+};
+
+const QString Sfondo = QStringLiteral("D:\\SFONDI\\sistemi.bmp");
+const QString DesAppa = QStringLiteral("D:\\DATI\\DesAppa.bin");
+
+QByteArray riga(const QString& codice, const QString& descrizione) {
+    return encodeCp1250(codice.leftJustified(10) + descrizione + QStringLiteral("\r\n"));
+}
+
+// The description file with one line per code, "Opis CODE ąę" padded as the data is.
+QByteArray desAppaCompleto() {
+    QByteArray dati;
+    for (const QString& c : FMed::codiciSistemi())
+        dati += riga(c, QStringLiteral("  Opis %1 ąę  ").arg(c));
+    return dati;
+}
+
+struct Casa {
+    explicit Casa(int w = 1024, int h = 768)
+        : host(w, h)
+        , installazione(host) {
+        installazione.scrivi();
+        host.scriviFile(Sfondo, immagineDiProva(1024, 768, Qt::darkCyan, "BMP"));
+        host.scriviFile(DesAppa, desAppaCompleto());
+        Fileini::cfg = {};
+        Mod_Graph::HotCorrente = nullptr;
+        FMed::registraVisore([this] {
+            auto v = std::make_unique<VisoreFinto>();
+            visore = v.get();
+            ++visoriCreati;
+            return v;
+        });
+    }
+    ~Casa() { FMed::registraVisore({}); }
+    HostDiProva host;
+    Installazione installazione;
+    VisoreFinto* visore = nullptr;
+    int visoriCreati = 0;
+};
+
+void muovi(QWidget* w) {
+    const QPointF p(2, 2);
+    QMouseEvent e(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+QColor colore(const ControlloConPicture& c) {
+    return c.Picture().pixelColor(100, 100);
+}
+
+} // namespace
+
+class TestFMed : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void caricamento_data();
+    void caricamento();
+    void corniciDaCaricoAScarico();
+    void clicSistema_data();
+    void clicSistema();
+    void visoreRicaricatoAOgniScelta();
+    void senzaVisoreRestaQui();
+    void descrizione_data();
+    void descrizione();
+    void descrizioneSenzaFile();
+    void sfondo_data();
+    void sfondo();
+    void sfondoIllegibileFinisce();
+    void hotspotFissi();
+};
+
+void TestFMed::caricamento_data() {
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<QSize>("forma");
+    QTest::addColumn<QPoint>("fondo");
+    QTest::newRow("640x480") << 640 << 480 << QSize(640, 480) << QPoint(-192, -144);
+    QTest::newRow("800x600") << 800 << 600 << QSize(800, 600) << QPoint(-112, -84);
+    QTest::newRow("1024x768") << 1024 << 768 << QSize(1024, 768) << QPoint(0, 0);
+    QTest::newRow("1280x1024") << 1280 << 1024 << QSize(640, 480) << QPoint(128, 128);
+}
+
+void TestFMed::caricamento() {
+    QFETCH(int, w);
+    QFETCH(int, h);
+    QFETCH(QSize, forma);
+    QFETCH(QPoint, fondo);
+    Casa c(w, h);
+    FMed f;
+    f.Show();
+    QVERIFY(c.host.box.mostrati.isEmpty());
+    QCOMPARE(f.size(), forma);
+    QCOMPARE(f.pos(), QPoint(0, 0));
+    QCOMPARE(f.TestoFinestra(), "Velto 2002");
+    QVERIFY(f.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(f.FONDO->pos(), fondo);
+    QCOMPARE(f.FONDO->size(), QSize(1024, 768));
+    QCOMPARE(colore(*f.FONDO), QColor(Qt::darkCyan));
+    for (ControlloForma* e : f.Controls()) {
+        if (e->TypeName() != "Label")
+            continue;
+        QCOMPARE(qobject_cast<Etichetta*>(e)->BorderStyle(), 0);
+        QCOMPARE(e->MousePointer(), 99);
+        QVERIFY(!e->Tag.isEmpty());
+    }
+    QCOMPARE(f.lbl_HotSpot(6).geometry(), QRect(389, 435, 123, 61));
+    QCOMPARE(f.HOTSPOTFISSO(5).geometry(), QRect(768, 148, 39, 47));
+}
+
+void TestFMed::corniciDaCaricoAScarico() {
+    Casa c;
+    FMed f;
+    f.Show();
+    QCOMPARE(f.NumeroCornici, 13);
+    QCOMPARE(f.Linea.Count(), 13 * 12 + 1);
+    QVERIFY(!f.Linea(0).Visible());
+    // Hotspot 3 is the fourth group: its first four lines frame it, raised.
+    muovi(&f.lbl_HotSpot(3));
+    QCOMPARE(Mod_Graph::HotCorrente.data(), &f.lbl_HotSpot(3));
+    const Linea& alto = f.Linea(3 * 12 + 1);
+    QVERIFY(alto.Visible());
+    QCOMPARE(alto.BorderColor(), QColor(Qt::white));
+    QCOMPARE(QPointF(alto.X1(), alto.Y1()), QPointF(8625, 3225));
+    QCOMPARE(alto.X2(), 8625.0 + 1815);
+    QCOMPARE(f.Linea(3 * 12 + 3).BorderColor(), QColor(Qt::black));
+    muovi(&f.HOTSPOTFISSO(0));
+    QVERIFY(!alto.Visible());
+    QVERIFY(f.Linea(11 * 12 + 1).Visible());
+    muovi(f.FONDO);
+    QVERIFY(!f.Linea(11 * 12 + 1).Visible());
+    QVERIFY(f.Unload());
+    QCOMPARE(f.Linea.Count(), 1);
+    QCOMPARE(Mod_Graph::HotCorrente.data(), nullptr);
+}
+
+void TestFMed::clicSistema_data() {
+    QTest::addColumn<int>("indice");
+    QTest::addColumn<QString>("codice");
+    const QStringList codici = {"SCHEL1", "muscava", "DIGER1",  "NERVOS",   "CIRCOL", "LINFAT",
+                                "SENSO",  "RESPIR",  "urinari", "RIPROGEN", "ENDOC1"};
+    for (int i = 0; i < codici.size(); ++i)
+        QTest::addRow("%d %s", i, qPrintable(codici[i])) << i << codici[i];
+}
+
+void TestFMed::clicSistema() {
+    QFETCH(int, indice);
+    QFETCH(QString, codice);
+    Casa c(800, 600);
+    FMed f;
+    f.Show();
+    CodiceSistema = "prima";
+    QTest::mouseClick(&f.lbl_HotSpot(indice), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(CodiceSistema, codice);
+    QCOMPARE(DescrizioneSistema, "Opis " + codice + " ąę");
+    QVERIFY(c.visore);
+    QCOMPARE(c.visore->lanci, QStringList{codice + "|Opis " + codice + " ąę"});
+    QVERIFY(c.visore->isVisible());
+    QVERIFY(!f.isVisible());
+    QVERIFY(f.Caricata());
+    QCOMPARE(QRect(c.visore->pos(), c.visore->size()), QRect(0, 0, 800, 600));
+    QCOMPARE(c.visore->Caption(), "Velto 2002");
+}
+
+void TestFMed::visoreRicaricatoAOgniScelta() {
+    Casa c;
+    FMed f;
+    f.Show();
+    f.lbl_HotSpot_Click(0);
+    // The viewer goes back and unloads itself, as it does when the user returns.
+    Mod_Comuni::ApriForm(*c.visore, f);
+    QVERIFY(c.visore->Unload());
+    QVERIFY(f.isVisible());
+    f.lbl_HotSpot_Click(8);
+    QCOMPARE(c.visoriCreati, 1);
+    QCOMPARE(c.visore->caricamenti, 2);
+    QCOMPARE(c.visore->lanci.last(), "urinari|Opis urinari ąę");
+    // An index with no code keeps the last one.
+    f.lbl_HotSpot_Click(12);
+    QCOMPARE(CodiceSistema, "urinari");
+    f.lbl_HotSpot_Click(11);
+    QCOMPARE(CodiceSistema, "orecch");
+}
+
+void TestFMed::senzaVisoreRestaQui() {
+    Casa c;
+    FMed::registraVisore({});
+    FMed f;
+    f.Show();
+    f.lbl_HotSpot_Click(2);
+    QCOMPARE(CodiceSistema, "DIGER1");
+    QVERIFY(f.isVisible());
+}
+
+void TestFMed::descrizione_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("codice");
+    QTest::addColumn<QString>("attesa");
+    const QByteArray due = riga("SCHEL1", "Szkielet") + riga("DIGER1", "Trawienie");
+    QTest::newRow("padded and trimmed") << riga("SCHEL1", "   Kości i stawy   ") << "SCHEL1"
+                                        << "Kości i stawy";
+    QTest::newRow("case-sensitive") << riga("schel1", "Szkielet") << "SCHEL1"
+                                    << "";
+    QTest::newRow("first match wins") << due + riga("DIGER1", "Drugi") << "DIGER1"
+                                      << "Trawienie";
+    QTest::newRow("absent code") << due << "NERVOS"
+                                 << "";
+    QTest::newRow("LF endings, no last newline")
+        << QByteArray("SCHEL1    Szkielet\nDIGER1    Trawienie") << "DIGER1"
+        << "Trawienie";
+    QTest::newRow("the code is the first ten characters")
+        << QByteArray("RIPROGEN12Rozrod\r\n") << "RIPROGEN"
+        << "";
+    QTest::newRow("code only, no description") << QByteArray("ENDOC1\r\n") << "ENDOC1"
+                                               << "";
+    QTest::newRow("empty file is an error") << QByteArray() << "SCHEL1"
+                                            << "Blad w : D:\\DATI\\DesAppa.bin";
+}
+
+void TestFMed::descrizione() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, codice);
+    QFETCH(QString, attesa);
+    Casa c;
+    Fileini::cfg.PathDati = "D:\\DATI\\";
+    c.host.scriviFile(DesAppa, file);
+    FMed f;
+    QCOMPARE(f.DescrizioneDaFile(codice), attesa);
+}
+
+void TestFMed::descrizioneSenzaFile() {
+    Casa c;
+    QFile::remove(c.host.percorsoHost(DesAppa));
+    FMed f;
+    f.Show();
+    f.lbl_HotSpot_Click(6);
+    QCOMPARE(CodiceSistema, "SENSO");
+    QCOMPARE(DescrizioneSistema, "Blad w : D:\\DATI\\DesAppa.bin");
+    QVERIFY(c.host.box.mostrati.isEmpty());
+}
+
+void TestFMed::sfondo_data() {
+    QTest::addColumn<QString>("immagine");
+    QTest::addColumn<bool>("suDisco");
+    QTest::addColumn<QString>("voce");
+    QTest::addColumn<QColor>("attesa");
+    QTest::newRow("from the file") << Sfondo << true << "" << QColor(Qt::darkCyan);
+    QTest::newRow("from the store") << Sfondo << false << "sistemi.bmp" << QColor(Qt::red);
+    QTest::newRow("JPG kept as bmp")
+        << "D:\\SFONDI\\foto.jpg" << false << "foto.bmp" << QColor(Qt::red);
+    QTest::newRow("not in the store: picture kept")
+        << "D:\\SFONDI\\manca.bmp" << false << "altro.bmp" << QColor(Qt::blue);
+}
+
+void TestFMed::sfondo() {
+    QFETCH(QString, immagine);
+    QFETCH(bool, suDisco);
+    QFETCH(QString, voce);
+    QFETCH(QColor, attesa);
+    Casa c;
+    Fileini::AvvioModulo();
+    if (!suDisco)
+        QFile::remove(c.host.percorsoHost(Sfondo));
+    if (!voce.isEmpty())
+        blob::scriviStore(c.host.percorsoHost("D:\\SFONDI\\Bit_Hd.ff"),
+                          {{voce, immagineDiProva(300, 200, Qt::red, "BMP"), {}}});
+    FMed f;
+    Riquadro r(&f, "pittura");
+    r.ImpostaPicture([] {
+        QImage i(300, 200, QImage::Format_RGB32);
+        i.fill(Qt::blue);
+        return i;
+    }());
+    f.CaricaSfondo(r, immagine);
+    QCOMPARE(colore(r), attesa);
+    QVERIFY(!c.host.fine.terminato);
+}
+
+void TestFMed::sfondoIllegibileFinisce() {
+    Casa c;
+    Fileini::AvvioModulo();
+    FMed f;
+    Riquadro r(&f, "pittura");
+    // Outside the backgrounds folder and missing: message 23 names it, then the end.
+    QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, f.CaricaSfondo(r, "C:\\ALTROVE\\x.bmp"));
+    QCOMPARE(c.host.box.mostrati.size(), 1);
+    QCOMPARE(c.host.box.mostrati[0].testo, "Messaggio 23 C:\\ALTROVE\\x.bmp");
+    QCOMPARE(c.host.box.mostrati[0].stile, Stile::OK);
+    // On disk but no picture: reported with message 251 as the context, then the end.
+    c.host.box.mostrati.clear();
+    c.host.scriviFile(Sfondo, "not a picture");
+    QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, f.CaricaSfondo(r, Sfondo));
+    QCOMPARE(c.host.box.mostrati.size(), 1);
+    QVERIFY(c.host.box.mostrati[0].testo.contains("481"));
+    QVERIFY(c.host.box.mostrati[0].testo.endsWith("Messaggio 251 "));
+}
+
+void TestFMed::hotspotFissi() {
+    Casa c;
+    FMed f;
+    f.Show();
+    c.host.schermo.storiaPuntatore.clear();
+    QTest::mouseClick(&f.HOTSPOTFISSO(5), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(c.host.guida.aperti, QStringList{"C:\\VELTO\\HNEMAR\\halvo.hlp"});
+    QCOMPARE(c.host.schermo.storiaPuntatore, QList<int>({11, 0}));
+    QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, f.HOTSPOTFISSO_Click(0));
+    QVERIFY(f.Caricata()); // no unload events
+    f.HOTSPOTFISSO_Click(3);
+    QVERIFY(c.host.box.mostrati.isEmpty());
+    QCOMPARE(c.visore, nullptr);
+}
+
+QTEST_MAIN(TestFMed)
+#include "test_fmed.moc"

@@ -1,0 +1,364 @@
+// The print dialog driven as the user drives it: what it opens with, what each click changes,
+// the keys, activation, and the caller disabled while it is open and enabled after.
+
+#include "ControlliDellaForma.h"
+#include "ErroreVB.h"
+#include "FXImage.h"
+#include "HostDiProva.h"
+#include "Installazione.h"
+#include "KorAtx.h"
+#include "Riga.h"
+#include "ServiziReali.h"
+#include "fstampa.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QTest>
+
+using namespace hn;
+using hn::prova::riga;
+
+namespace {
+
+class Chiamante : public Forma {
+public:
+    Chiamante()
+        : Forma(QStringLiteral("FMed1")) {}
+};
+
+// Everything the dialog is opened over: a caller with a text and a picture, and a printer that
+// writes numbered PDFs into a folder of the test.
+struct Banco {
+    prova::HostDiProva h;
+    prova::Installazione inst{h};
+    QString cartella = h.cartella.path() + QStringLiteral("/wydruki");
+    QtPrinter stampante{DestinazioneStampa{DestinazioneStampa::PdfInCartella, cartella, {}}};
+    Chiamante chiamante;
+    KorAtx* testo = new KorAtx(&chiamante);
+    FXImage* figura = new FXImage(&chiamante);
+
+    Banco() {
+        inst.scrivi();
+        host().printer = &stampante;
+        chiamante.setGeometry(0, 0, 1024, 768);
+        chiamante.Show();
+        testo->setFText(QStringLiteral("{\\rtf1\\ansi Pierwszy akapit.\\par Drugi akapit.\\par}"));
+        QImage img(40, 30, QImage::Format_RGB32);
+        img.fill(Qt::darkGreen);
+        figura->ImpostaPicture(img);
+    }
+    ~Banco() {
+        if (fstampa::istanza().Caricata())
+            fstampa::istanza().Unload();
+    }
+    void seleziona() {
+        testo->setSelStart(0);
+        testo->setSelLength(9);
+    }
+    fstampa& apri(bool conTesto = true, bool conFigura = true) {
+        ApriStampa(&chiamante, conTesto ? testo : nullptr, nullptr, conFigura ? figura : nullptr);
+        return fstampa::istanza();
+    }
+    int documenti() const {
+        return static_cast<int>(QDir(cartella).entryList({QStringLiteral("*.pdf")}).size());
+    }
+};
+
+// The four marks as "1010", then the text options and OK: v visible, e enabled, - neither.
+QString marchi(fstampa& f) {
+    QString s;
+    for (int i = 0; i < 4; ++i)
+        s += f.EVID(i).Visible() ? u'1' : u'0';
+    auto stato = [](const ControlloForma& c) {
+        return QString(c.Visible() ? QStringLiteral("v") : QString()) +
+               (c.Enabled() ? QStringLiteral("e") : QString());
+    };
+    return s + QStringLiteral(" %1/%2 OK:%3")
+                   .arg(stato(f.OPZT(0)), stato(f.OPZT(1)), f.OK->Enabled() ? "e" : "-");
+}
+
+void premi(ControlloForma& c) {
+    QTest::mouseClick(&c, Qt::LeftButton, {}, QPoint(3, 3));
+}
+
+void tasto(QWidget& w, Qt::Key k) {
+    QTest::keyClick(&w, k);
+}
+
+} // namespace
+
+class TestFstampa : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void apertura_data();
+    void apertura();
+    void clic_data();
+    void clic();
+    void attivazioneRipristina();
+    void tasti_data();
+    void tasti();
+    void invioDuranteLaStampa();
+    void stampanteAnnullata();
+    void aspettoPremuto();
+    void centrato();
+    void adattaA12TwipPerPixel();
+};
+
+void TestFstampa::apertura_data() {
+    QTest::addColumn<bool>("selezione");
+    QTest::addColumn<bool>("conTesto");
+    QTest::addColumn<int>("figura"); // 0 none, 1 visible, 2 hidden
+    QTest::addColumn<QString>("atteso");
+    QTest::addColumn<QString>("opz");
+    riga("selection and picture", true, true, 1, QStringLiteral("1110"), QStringLiteral("11"));
+    riga("no selection", false, true, 1, QStringLiteral("1101"), QStringLiteral("11"));
+    riga("no picture source", true, true, 0, QStringLiteral("1010"), QStringLiteral("10"));
+    riga("hidden picture source", false, true, 2, QStringLiteral("1001"), QStringLiteral("10"));
+    riga("no text source", false, false, 1, QStringLiteral("0100"), QStringLiteral("01"));
+}
+
+void TestFstampa::apertura() {
+    QFETCH(bool, selezione);
+    QFETCH(bool, conTesto);
+    QFETCH(int, figura);
+    QFETCH(QString, atteso);
+    QFETCH(QString, opz);
+    Banco b;
+    if (selezione)
+        b.seleziona();
+    if (figura == 2)
+        b.figura->hide();
+    fstampa& f = b.apri(conTesto, figura != 0);
+    QVERIFY(f.isVisible());
+    QCOMPARE(marchi(f).left(4), atteso);
+    QCOMPARE(QString(f.OPZ(0).Visible() ? '1' : '0') + (f.OPZ(1).Visible() ? '1' : '0'), opz);
+    QCOMPARE(marchi(f).mid(5), QStringLiteral("ve/ve OK:e"));
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(f.EVID(i).BorderColor(), QColor(255, 255, 0));
+        QCOMPARE(f.EVID(i).BorderWidth(), 2);
+    }
+    QVERIFY(!f.EVID(4).Visible() && !f.EVID(5).Visible());
+    // Modal in effect: the caller is disabled and owns the dialog.
+    QVERIFY(!b.chiamante.Enabled());
+    QCOMPARE(f.Proprietario(), &b.chiamante);
+    QCOMPARE(f.Caption(), QString());
+    QCOMPARE(f.size(), QSize(229, 199));
+}
+
+void TestFstampa::clic_data() {
+    QTest::addColumn<bool>("selezione");
+    QTest::addColumn<bool>("conTesto");
+    QTest::addColumn<bool>("conFigura");
+    QTest::addColumn<QString>("azioni");
+    QTest::addColumn<QString>("atteso");
+    // ILUSTRACJĘ chosen again hides the text options but keeps TEKST; once more brings them back.
+    riga("illustration off", true, true, true, "opz1", "1010 ve/ve OK:e");
+    riga("illustration on again", true, true, true, "opz1 opz1", "1100 e/e OK:e");
+    riga("and off once more", true, true, true, "opz1 opz1 opz1", "1010 ve/ve OK:e");
+    riga("illustration off, no selection", false, true, true, "opz1 opz1 opz1", "1001 /e OK:e");
+    riga("no picture: illustration changes nothing", true, true, false, "opz1", "1010 ve/ve OK:e");
+    riga("selected part without a selection", false, true, true, "opzt0", "1101 ve/ve OK:e");
+    riga("whole text", true, true, true, "opzt1", "1101 ve/ve OK:e");
+    riga("whole text, then selected part", true, true, true, "opzt1 opzt0", "1110 ve/ve OK:e");
+    riga("text off", true, true, true, "opz0", "0100 / OK:e");
+    // The illustration mark is left alone; the options come back enabled but stay hidden.
+    riga("text off and on, no selection", false, true, true, "opz0 opz0", "1101 /e OK:e");
+    riga("text off and on, selection", true, true, true, "opz0 opz0", "1110 ve/ve OK:e");
+    riga("no text: text choice changes nothing", false, false, true, "opz0", "0100 ve/ve OK:e");
+    riga("both off, mouse over OK", true, true, true, "opz1 opz0 move", "0000 / OK:-");
+    riga("picture only, off, mouse over OK", false, false, true, "opz1 move", "0000 ve/ve OK:-");
+    riga("a choice left, mouse over OK", true, true, true, "opz0 move", "0100 / OK:e");
+    riga("both off, then a text option", true, true, true, "opz1 opz0 opzt1", "0000 / OK:-");
+    riga("disabled OK comes back with a choice", true, true, true, "opz1 opz0 move opz0",
+         "1010 ve/ve OK:e");
+}
+
+void TestFstampa::clic() {
+    QFETCH(bool, selezione);
+    QFETCH(bool, conTesto);
+    QFETCH(bool, conFigura);
+    QFETCH(QString, azioni);
+    QFETCH(QString, atteso);
+    Banco b;
+    if (selezione)
+        b.seleziona();
+    fstampa& f = b.apri(conTesto, conFigura);
+    for (const QString& a : azioni.split(u' ')) {
+        if (a == QStringLiteral("move")) {
+            QMouseEvent mossa(QEvent::MouseMove, QPointF(5, 5), f.OK->mapToGlobal(QPointF(5, 5)),
+                              Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(f.OK, &mossa);
+        } else if (a.startsWith(QStringLiteral("opzt"))) {
+            f.OPZT_Click(a.back().digitValue());
+        } else {
+            f.OPZ_Click(a.back().digitValue());
+        }
+    }
+    QCOMPARE(marchi(f), atteso);
+    QCOMPARE(b.documenti(), 0);
+}
+
+void TestFstampa::attivazioneRipristina() {
+    Banco b;
+    b.seleziona();
+    fstampa& f = b.apri();
+    f.OPZ_Click(1);
+    f.OPZ_Click(0);
+    QCOMPARE(marchi(f).left(4), QStringLiteral("0000"));
+    // Another window of the program becomes active, then the dialog again.
+    Chiamante altra;
+    altra.Show();
+    QEvent attiva(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&f, &attiva);
+    QCOMPARE(marchi(f).left(4), QStringLiteral("1110"));
+}
+
+void TestFstampa::tasti_data() {
+    QTest::addColumn<int>("tasto");
+    QTest::addColumn<int>("documenti");
+    riga("Enter prints text and illustration", int(Qt::Key_Return), 2);
+    riga("keypad Enter", int(Qt::Key_Enter), 2);
+    riga("Esc closes", int(Qt::Key_Escape), 0);
+}
+
+void TestFstampa::tasti() {
+    QFETCH(int, tasto);
+    QFETCH(int, documenti);
+    Banco b;
+    fstampa& f = b.apri();
+    ::tasto(f, Qt::Key(tasto));
+    QCOMPARE(b.documenti(), documenti);
+    QVERIFY(!f.Caricata());
+    QVERIFY(!f.isVisible());
+    // The viewer is usable again.
+    QVERIFY(b.chiamante.Enabled());
+    QCOMPARE(f.Proprietario(), nullptr);
+    QCOMPARE(b.h.schermo.puntatore, Puntatore::Predefinito);
+}
+
+void TestFstampa::invioDuranteLaStampa() {
+    Banco b;
+    // Real event processing, so a key pressed while the job starts arrives inside it.
+    QtScreen schermo;
+    host().screen = &schermo;
+    fstampa& f = b.apri(true, false);
+    QCoreApplication::postEvent(
+        &f, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")));
+    tasto(f, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(b.documenti(), 1);
+    // Only the notice of where the file went: the second Enter started nothing that failed.
+    QCOMPARE(b.h.box.mostrati.size(), 1);
+    QVERIFY(!f.Caricata());
+    QVERIFY(b.chiamante.Enabled());
+    host().screen = &b.h.schermo;
+}
+
+namespace {
+
+class StampanteSpenta : public PrinterService {
+public:
+    void startDocument(const QString&) override { throw ErroreVB(Errore::Stampante); }
+    void newPage() override {}
+    void endDocument() override {}
+    QPainter* painter() override { return nullptr; }
+    double unitsPerTwip() const override { return 1; }
+    QSizeF pageSizeTwips() const override { return {11906, 16838}; }
+    QRectF printableRectTwips() const override { return {0, 0, 11906, 16838}; }
+};
+
+} // namespace
+
+void TestFstampa::stampanteAnnullata() {
+    Banco b;
+    StampanteSpenta spenta;
+    host().printer = &spenta;
+    b.h.box.risposte = {Risposta::Riprova, Risposta::Annulla};
+    fstampa& f = b.apri();
+    f.OK_Click();
+    QCOMPARE(b.h.box.mostrati.size(), 2);
+    QCOMPARE(b.h.box.mostrati[1].stile, Stile::RiprovaAnnulla | Stile::Critico);
+    QVERIFY(!f.Caricata());
+    QVERIFY(b.chiamante.Enabled());
+    QCOMPARE(b.h.schermo.puntatore, Puntatore::Predefinito);
+    // Opened again, it prints: nothing of the failed job is in the way.
+    host().printer = &b.stampante;
+    b.apri().OK_Click();
+    QCOMPARE(b.documenti(), 2);
+}
+
+void TestFstampa::aspettoPremuto() {
+    Banco b;
+    fstampa& f = b.apri();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    // Each release is also a click, so the ones that hide others come last.
+    for (Immagine* c : {&f.OPZT(1), &f.OPZ(0), f.ANNULLA}) {
+        QTest::mousePress(c, Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(c->BorderStyle(), 1);
+        QTest::mouseRelease(c, Qt::RightButton, {}, QPoint(2, 2));
+        QCOMPARE(c->BorderStyle(), 1);
+        QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(c->BorderStyle(), 0);
+    }
+    // The release on ANNULLA was its click.
+    QVERIFY(!f.Caricata());
+}
+
+void TestFstampa::centrato() {
+    Banco b;
+    fstampa& f = b.apri();
+    auto scarto = [&] {
+        return (f.geometry().center() - b.chiamante.geometry().center()).manhattanLength();
+    };
+    QVERIFY(scarto() <= 2);
+    f.Unload();
+    // Over a caller that does not fill the screen, over the caller.
+    b.chiamante.setGeometry(100, 50, 600, 400);
+    b.apri();
+    QVERIFY(scarto() <= 2);
+    f.Unload();
+    // With no caller on screen, on the screen.
+    b.chiamante.hide();
+    b.apri();
+    QCOMPARE(f.size(), QSize(229, 199));
+    QVERIFY((f.geometry().topLeft() - QPoint(397, 284)).manhattanLength() <= 2);
+    premi(*f.ANNULLA);
+    QVERIFY(!f.Caricata());
+}
+
+namespace {
+
+class Schermo120 : public prova::FixedScreen {
+public:
+    double twipsPerPixelX() const override { return 12.0; }
+    double twipsPerPixelY() const override { return 12.0; }
+};
+
+} // namespace
+
+void TestFstampa::adattaA12TwipPerPixel() {
+    prova::HostDiProva h;
+    Schermo120 schermo;
+    host().screen = &schermo;
+    {
+        Chiamante forma;
+        auto* pulsante = new Immagine(&forma, QStringLiteral("ANNULLA"));
+        pulsante->Move(1455, 3270, 1245, 480);
+        pulsante->setBorderStyle(1);
+        auto* segno = new Figura(&forma, QStringLiteral("EVID"), 0);
+        segno->Move(645, 480, 720, 720);
+        Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(forma), true);
+        QCOMPARE(QRectF(pulsante->Left(), pulsante->Top(), pulsante->Width(), pulsante->Height()),
+                 QRectF(1164, 2616, 996, 384));
+        // A shape has no appearance to ask about; it is moved all the same and keeps its frame.
+        QCOMPARE(QRectF(segno->Left(), segno->Top(), segno->Width(), segno->Height()),
+                 QRectF(516, 384, 576, 576));
+        QCOMPARE(segno->BorderStyle(), 1);
+        // Flat controls keep the border they have.
+        QCOMPARE(pulsante->BorderStyle(), 1);
+    }
+    host().screen = &h.schermo;
+}
+
+QTEST_MAIN(TestFstampa)
+#include "test_fstampa.moc"

@@ -1,0 +1,312 @@
+// The plate viewer driven through the real forms, from the home screen on, over a fixture atlas.
+
+#include "FMed1.h"
+
+#include "AtlanteDiProva.h"
+#include "FMed.h"
+#include "Fileini.h"
+#include "Frm_Testo.h"
+#include "Installazione.h"
+#include "SistemaScelto.h"
+#include "StoreDiProva.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+
+using namespace hn;
+using namespace hn::prova;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor Rosso(200, 30, 30), Verde(30, 160, 60), Blu(40, 60, 200);
+
+// Skeleton (SCHEL1): header, a caption hotspot, a link to OSSA, a hotspot near the screen's
+// right edge and one near its bottom; records of other plates interleaved. OSSA links back to
+// itself and on to a plate with no records and to one without a picture.
+struct Visita {
+    Visita()
+        : installazione(host)
+        , atlante(host) {
+        installazione.scrivi();
+        atlante.righe = {
+            hotspot("OSSA", "O1", 10, 10, 50, 50, "OSSA"),
+            intestazione("SCHEL1", "DSCHEL", 0, 0, 5, 5),
+            hotspot("SCHEL1", "CZASZKA", 20, 30, 120, 90),
+            intestazione("OSSA", "DOSSA"),
+            hotspot("SCHEL1", "LINK", 200, 200, 260, 260, "OSSA"),
+            hotspot("OSSA", "O2", 60, 60, 90, 90, "VUOTA"),
+            hotspot("SCHEL1", "DESTRA", 390, 10, 397, 20),
+            hotspot("SCHEL1", "BASSO", 10, 470, 20, 479),
+            hotspot("OSSA", "O3", 100, 100, 150, 150, "NOFOTO"),
+            intestazione("NOFOTO", "DNOFOTO"),
+            hotspot("NOFOTO", "N1", 1, 1, 30, 30),
+            hotspot("SCHEL1", "MANCA", 300, 20, 320, 40),
+        };
+        atlante.testi = {{u"DSCHEL.RTF"_s, rtfDiProva(u"Szkielet człowieka"_s)},
+                         {u"DOSSA.RTF"_s, rtfDiProva(u"Kości"_s)},
+                         {u"DNOFOTO.RTF"_s, "Opis bez RTF"},
+                         {u"CZASZKA.RTF"_s, rtfDiProva(u"Czaszka"_s)},
+                         {u"DESTRA.RTF"_s, rtfDiProva(u"Prawy brzeg"_s)},
+                         {u"BASSO.RTF"_s, rtfDiProva(u"Dolny\nbrzeg\nna\npięć\nwierszy"_s)},
+                         {u"O1.RTF"_s, rtfDiProva(u"x"_s)}};
+        atlante.tavole = {{u"SCHEL1.png"_s, immagineDiProva(398, 480, Rosso)},
+                          {u"OSSA.png"_s, immagineDiProva(398, 480, Verde)},
+                          {u"VUOTA.png"_s, immagineDiProva(398, 480, Blu)}};
+        atlante.descrizioni = {{u"SCHEL1"_s, u"Układ kostny"_s}};
+        atlante.scrivi();
+        FMed::registraVisore([] { return std::make_unique<FMed1>(); });
+        home = std::make_unique<FMed>();
+        home->Show();
+    }
+    ~Visita() {
+        if (Frm_Testo::creata())
+            Frm_Testo::istanza().ImpostaVisible(false);
+    }
+
+    FMed1& viewer() const { return *static_cast<FMed1*>(home->visore()); }
+    void apri(int sistema = 0) {
+        QTest::mouseClick(&home->lbl_HotSpot(sistema), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    void clicHotspot(int n) {
+        QTest::mouseClick(&viewer().HOTSPOT(n), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    void pulsante(int i, Qt::MouseButton b = Qt::LeftButton) {
+        QTest::mouseClick(&viewer().HOTSPOTFISSO(i), b);
+        QCoreApplication::processEvents();
+    }
+    QColor coloreTavola() const {
+        const QImage p = viewer().DISASGEO.Picture();
+        return p.isNull() ? QColor() : p.pixelColor(5, 5);
+    }
+    // The pointer is back to the default after every action.
+    bool puntatoreLibero() const { return host.schermo.puntatore == Puntatore::Predefinito; }
+
+    HostDiProva host;
+    Installazione installazione;
+    AtlanteDiProva atlante;
+    std::unique_ptr<FMed> home;
+};
+
+} // namespace
+
+class TestFMed1 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void dallaHomeAlleTavoleEIndietro() {
+        Visita v;
+        v.apri();
+        FMed1& f = v.viewer();
+        QVERIFY(f.isVisible() && !v.home->isVisible());
+        QCOMPARE(f.Tavola, u"SCHEL1"_s);
+        QCOMPARE(v.coloreTavola(), Rosso);
+        QCOMPARE(f.NumHotSpot, 6); // the header is hotspot 1
+        const Etichetta& cranio = f.HOTSPOT(2);
+        QCOMPARE((QList<double>{cranio.Left(), cranio.Top(), cranio.Width(), cranio.Height()}),
+                 (QList<double>{300, 450, 1530, 930}));
+        QVERIFY(cranio.Visible() && cranio.BorderStyle() == 0 && cranio.BackStyle() == 0);
+        QVERIFY(!f.HOTSPOT(0).Visible());
+        QVERIFY(f.Ftdv_Testo.Visible());
+        QCOMPARE(f.Ftdv_Testo.Text(), u"Szkielet człowieka"_s);
+        QVERIFY(v.puntatoreLibero());
+
+        // A caption opens at the hotspot's corner, titled with the body system.
+        v.clicHotspot(2);
+        Frm_Testo& t = Frm_Testo::istanza();
+        QVERIFY(t.Visible());
+        QCOMPARE(t.QXCapVir1.caption(), u"Układ kostny"_s);
+        QCOMPARE(t.Ftdv_Didascalia.Text(), u"Czaszka"_s);
+        QCOMPARE(t.Left(), f.FONDO.Left() + f.DISASGEO.Left() + 300);
+        QCOMPARE(t.Top(), f.FONDO.Top() + f.DISASGEO.Top() + 450);
+        QCOMPARE(t.Height(), 930 + 345 + 20 + 20.0); // one line at 10 points
+        QVERIFY(v.puntatoreLibero());
+        // A click elsewhere closes it.
+        QTest::mouseClick(&f.FONDO, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!t.Visible());
+        // Near the right edge it is pulled back inside; near the bottom, up.
+        v.clicHotspot(4);
+        QCOMPARE(t.Left(), 1024 * 15 - 3120.0);
+        QCOMPARE(t.Top(), f.FONDO.Top() + f.DISASGEO.Top() + 150);
+        v.clicHotspot(5);
+        QCOMPARE(t.Top(), 768 * 15 - t.Height());
+        QCOMPARE(t.Left(), f.FONDO.Left() + f.DISASGEO.Left() + 150);
+        // A hotspot without a caption entry closes a caption that was showing.
+        v.clicHotspot(2);
+        QVERIFY(t.Visible());
+        f.HOTSPOT_Click(6);
+        QVERIFY(!t.Visible());
+
+        // A link: the plate changes, its hotspots and description come with it.
+        v.clicHotspot(2);
+        v.clicHotspot(3);
+        QCOMPARE(f.Tavola, u"OSSA"_s);
+        QCOMPARE(v.coloreTavola(), Verde);
+        QCOMPARE(f.NumHotSpot, 4);
+        QCOMPARE(f.Ftdv_Testo.Text(), u"Kości"_s);
+        QCOMPARE(f.storia.conteggio, 1);
+        QVERIFY(!t.Visible()); // the click on the link closed it
+        // A plate linking to itself is pushed and loaded again.
+        v.clicHotspot(1);
+        QCOMPARE(f.Tavola, u"OSSA"_s);
+        QCOMPARE(f.storia.conteggio, 2);
+        QCOMPARE(f.NumHotSpot, 4);
+
+        // Back walks the history.
+        v.pulsante(1);
+        QCOMPARE(f.Tavola, u"OSSA"_s);
+        v.pulsante(1, Qt::RightButton); // only the left button acts
+        QCOMPARE(f.Tavola, u"OSSA"_s);
+        v.pulsante(1);
+        QCOMPARE(f.Tavola, u"SCHEL1"_s);
+        QCOMPARE(v.coloreTavola(), Rosso);
+        QCOMPARE(f.NumHotSpot, 6);
+        QVERIFY(v.puntatoreLibero());
+        // With nothing left, back returns home and unloads the viewer.
+        v.pulsante(1);
+        QVERIFY(v.home->isVisible() && !f.isVisible() && !f.Caricata());
+        QCOMPARE(f.NumHotSpot, 0);
+        QVERIFY(v.puntatoreLibero());
+
+        // The next visit starts afresh: empty history, no description until one is loaded.
+        CodiceSistema.clear();
+        v.atlante.descrizioni = {{u"muscava"_s, u"Mięśnie"_s}};
+        v.atlante.scrivi();
+        v.apri(1); // muscava: no records at all
+        QVERIFY(f.Caricata() && f.isVisible());
+        QCOMPARE(f.Tavola, u"muscava"_s);
+        QCOMPARE(f.NumHotSpot, 0);
+        QVERIFY(!f.Ftdv_Testo.Visible());
+        QCOMPARE(f.storia.conteggio, 0);
+        v.pulsante(1);
+        QVERIFY(v.home->isVisible() && !f.Caricata());
+    }
+
+    // 101 links, then 101 backs: the 101st key was dropped, the walk back skips the plate
+    // left last, and the 101st back goes home.
+    void centoUnCollegamenti() {
+        Visita v;
+        v.atlante.righe.clear();
+        for (int i = 0; i <= 101; ++i) {
+            const QByteArray k = i == 0 ? "SCHEL1" : "P" + QByteArray::number(i);
+            v.atlante.righe.append(hotspot(k, "L", 1, 1, 20, 20, "P" + QByteArray::number(i + 1)));
+        }
+        v.atlante.scriviTabella();
+        v.apri();
+        FMed1& f = v.viewer();
+        for (int i = 1; i <= 101; ++i)
+            v.clicHotspot(1);
+        QCOMPARE(f.Tavola, u"P101"_s);
+        QCOMPARE(f.storia.conteggio, 100);
+        QStringList ritorno;
+        for (int i = 0; i < 100; ++i) {
+            v.pulsante(1);
+            ritorno << f.Tavola;
+        }
+        QCOMPARE(ritorno.first(), u"P99"_s);
+        QCOMPARE(ritorno.at(98), u"P1"_s);
+        QCOMPARE(ritorno.last(), u"SCHEL1"_s);
+        QVERIFY(f.isVisible());
+        v.pulsante(1);
+        QVERIFY(v.home->isVisible() && !f.Caricata());
+    }
+
+    // A plate with no records keeps the description; one without a picture keeps the picture
+    // but brings its own hotspots and description (even when that is not RTF).
+    void tavoleSenzaRecordOSenzaFigura() {
+        Visita v;
+        v.apri();
+        FMed1& f = v.viewer();
+        v.clicHotspot(3); // OSSA
+        v.clicHotspot(3); // VUOTA: no records
+        QCOMPARE(f.Tavola, u"VUOTA"_s);
+        QCOMPARE(v.coloreTavola(), Blu);
+        QCOMPARE(f.NumHotSpot, 0);
+        QCOMPARE(f.Ftdv_Testo.Text(), u"Kości"_s);
+        v.pulsante(1);
+        v.clicHotspot(4); // NOFOTO
+        QCOMPARE(f.Tavola, u"NOFOTO"_s);
+        QCOMPARE(v.coloreTavola(), Verde);
+        QCOMPARE(f.NumHotSpot, 2);
+        QCOMPARE(f.Ftdv_Testo.Text(), u"Opis bez RTF"_s);
+        QVERIFY(v.host.box.mostrati.isEmpty() && v.puntatoreLibero());
+    }
+
+    // Damaged data never stops the browsing: no crash, no hourglass left, a message where the
+    // user must know.
+    void datiDanneggiati() {
+        Visita v;
+        // Rectangles outside the picture, a truncated last record, numbers that are not.
+        v.atlante.righe.append(hotspot("SCHEL1", "FUORI", 900, 900, 999, 999));
+        v.atlante.righe.append({"SCHEL1", "STRANO", {}, "x1", "-5", "abc", "", {}, {}});
+        QByteArray tabella = tabellaHsmed(v.atlante.righe) +
+                             recordHsmed(hotspot("SCHEL1", "TRONCO", 1, 1, 9, 9)).left(29);
+        v.host.scriviFile(AtlanteDiProva::Dati + u"hsmed.bin"_s, tabella);
+        v.apri();
+        FMed1& f = v.viewer();
+        QCOMPARE(f.NumHotSpot, 9);
+        QCOMPARE(f.HOTSPOT(7).Left(), 13500.0);
+        QCOMPARE(f.HOTSPOT(8).Top(), -75.0);
+        f.HOTSPOT_Click(7); // outside the picture, no caption entry: nothing opens
+        QVERIFY(!Frm_Testo::istanza().Visible());
+        // The text store damaged after the plate was loaded: a Polish message, the caption
+        // stays closed, the viewer goes on.
+        v.host.scriviFile(AtlanteDiProva::Dati + u"hsmed.dat"_s, "PK\x03\x04 uszkodzony");
+        v.clicHotspot(2);
+        QCOMPARE(v.host.box.mostrati.size(), 1);
+        QVERIFY(v.host.box.mostrati[0].testo.contains(u"CZASZKA"_s));
+        QVERIFY(!Frm_Testo::istanza().Visible() && v.puntatoreLibero());
+        // The table gone: the next plate has no hotspots, clicks find nothing.
+        QFile::remove(v.host.percorsoHost(AtlanteDiProva::Dati + u"hsmed.bin"_s));
+        v.clicHotspot(3);
+        QCOMPARE(f.Tavola, u"OSSA"_s);
+        QCOMPARE(f.NumHotSpot, 0);
+        f.HOTSPOT_Click(1);
+        QVERIFY(v.puntatoreLibero());
+        v.pulsante(1);
+        QCOMPARE(f.Tavola, u"SCHEL1"_s);
+        QCOMPARE(f.NumHotSpot, 0);
+        QCOMPARE(v.coloreTavola(), Rosso);
+    }
+
+    // Copy and print hand the description and its selection over, then call the registered
+    // opener with the viewer, the buffer and the plate picture.
+    void copiaEStampaConsegnanoLaDescrizione() {
+        Visita v;
+        QList<std::tuple<QString, Forma*, KorAtx*, KorAtx*, FXImage*>> aperti;
+        const auto registra = [&](const QString& chi) {
+            return [&aperti, chi](Forma* c, KorAtx* t, KorAtx* d, FXImage* i) {
+                aperti.append({chi, c, t, d, i});
+            };
+        };
+        agganciViewer.ApriCopia = registra(u"copia"_s);
+        agganciViewer.ApriStampa = registra(u"stampa"_s);
+        v.apri();
+        FMed1& f = v.viewer();
+        f.Ftdv_Testo.setSelStart(2);
+        f.Ftdv_Testo.setSelLength(4);
+        v.pulsante(3);
+        v.pulsante(4);
+        agganciViewer = {};
+        QCOMPARE(aperti.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            const auto& [chi, c, t, d, img] = aperti[i];
+            QCOMPARE(chi, i == 0 ? u"copia"_s : u"stampa"_s);
+            QVERIFY(c == &f && t == &f.ATXCopiaEStampa && !d && img == &f.DISASGEO);
+        }
+        f.ATXCopiaEStampa.setSelFType(KorAtx::kTestoSemplice);
+        QCOMPARE(f.ATXCopiaEStampa.SelText(), u"kiel"_s);
+        QVERIFY(f.ATXCopiaEStampa.FText().contains(u"Szkielet"_s));
+        QVERIFY(f.ATXCopiaEStampa.Visible() &&
+                f.ATXCopiaEStampa.x() + f.ATXCopiaEStampa.width() <= 0);
+        QVERIFY(v.puntatoreLibero());
+        // Exit ends the program at once.
+        QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, f.HOTSPOTFISSO_MouseUp(0, 1));
+        QVERIFY(v.host.fine.terminato);
+    }
+};
+
+QTEST_MAIN(TestFMed1)
+#include "test_fmed1.moc"
