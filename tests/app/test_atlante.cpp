@@ -1,6 +1,7 @@
 #include "Atlante.h"
 #include "BlobStore.h"
 #include "Cp1250.h"
+#include "HsMed.h"
 #include "Riga.h"
 #include "RtfReader.h"
 
@@ -27,17 +28,18 @@ struct Record {
     int x1, y1, x2, y2;
 };
 
-// The table read with its record layout: 50 bytes, fixed-width blank-padded fields.
+// The table as the viewer reads it.
 QList<Record> leggiTabella(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return {};
     const QByteArray b = f.readAll();
     QList<Record> out;
-    for (qsizetype i = 0; i + 50 <= b.size(); i += 50) {
-        const auto s = [&](int da, int n) { return decodeCp1250(b.mid(i + da, n)).trimmed(); };
-        out.append({s(0, 8), s(8, 8), s(16, 8), s(36, 8), s(24, 3).toInt(), s(27, 3).toInt(),
-                    s(30, 3).toInt(), s(33, 3).toInt()});
+    for (qsizetype i = 0; i + LunghezzaRecordHotSpot <= b.size(); i += LunghezzaRecordHotSpot) {
+        const RecordHotSpot r =
+            decodificaRecord(QByteArrayView(b).sliced(i, LunghezzaRecordHotSpot));
+        out.append({r.Tavola, r.Codice, r.Collegamento, r.Testo, int(r.X1), int(r.Y1), int(r.X2),
+                    int(r.Y2)});
     }
     return out;
 }
@@ -142,6 +144,25 @@ private Q_SLOTS:
         // No plate of the table is out of reach.
         for (auto i = perTavola.cbegin(); i != perTavola.cend(); ++i)
             QVERIFY2(profondita.contains(i.key()), qPrintable(i.key() + " is unreachable"));
+
+        // A small atlas still: every system opens onto detail plates, several three levels deep.
+        QVERIFY2(perTavola.size() >= 30, qPrintable(QString::number(perTavola.size())));
+        QSet<QString> conDettagli, treLivelli;
+        for (auto i = profondita.cbegin(); i != profondita.cend(); ++i) {
+            if (i.value() >= 2)
+                conDettagli.insert(sistema.value(i.key()));
+            if (i.value() >= 3)
+                treLivelli.insert(sistema.value(i.key()));
+        }
+        for (const QString& c : Codici)
+            QVERIFY2(conDettagli.contains(c), qPrintable(c + " has no detail plate"));
+        QVERIFY(treLivelli.size() >= 3);
+        // The senses lead to the ear.
+        const bool orecchioDaiSensi =
+            std::any_of(perTavola.value(QStringLiteral("SENSO")).cbegin(),
+                        perTavola.value(QStringLiteral("SENSO")).cend(),
+                        [](const Record& r) { return r.collegamento == QStringLiteral("ORECCH"); });
+        QVERIFY(orecchioDaiSensi);
     }
 
     void hotspotRectangleCoversTheMeasuredBox_data() {
@@ -211,13 +232,14 @@ private Q_SLOTS:
             f.write(dati);
         };
         scrivi(QStringLiteral("sistemi.tsv"), "P\tŻołądek i jelita\n");
-        scrivi(QStringLiteral("testi.txt"), "== P\n**Opis** planszy\n== A\nPodpis\n");
+        scrivi(QStringLiteral("testi.txt"), "== P\n**Opis** planszy\n== A\nPodpis\n== B\nDuży\n");
         scrivi(QStringLiteral("tavole/P.svg"),
                "<svg xmlns='http://www.w3.org/2000/svg' width='398' height='480'>"
                "<text id='t' x='5' y='20'>P</text>"
                "<g transform='translate(100,50) scale(2)'><rect id='a' x='10' y='10' width='50' "
-               "height='20'/></g></svg>");
-        scrivi(QStringLiteral("hotspot.tsv"), "P\t000000\t\tt\tP\nP\tA\t\ta\t\n");
+               "height='20'/></g><rect id='b' x='0' y='50' width='398' height='300'/></svg>");
+        // The small structure is listed first; the large one must still end up beneath it.
+        scrivi(QStringLiteral("hotspot.tsv"), "P\t000000\t\tt\tP\nP\tA\t\ta\t\nP\tB\t\tb\t\n");
         QString problema;
         const QString out = dir.filePath(QStringLiteral("out"));
         QVERIFY2(demo::costruisciAtlante(dir.path(), out, problema), qPrintable(problema));
@@ -226,9 +248,11 @@ private Q_SLOTS:
         QVERIFY(d.open(QIODevice::ReadOnly));
         QCOMPARE(d.readAll(), QByteArray("P         \xafo\xb3\xb9\x64\x65k i jelita\r\n"));
         const QList<Record> t = leggiTabella(out + QStringLiteral("/hsmed.bin"));
-        QCOMPARE(t.size(), 2);
+        QCOMPARE(t.size(), 3);
+        QCOMPARE(t[0].codice, QStringLiteral("000000"));
+        QCOMPARE(t[1].codice, QStringLiteral("B"));
         // The group's transform applies: the rectangle sits where the picture shows it.
-        QCOMPARE(QRect(QPoint(t[1].x1, t[1].y1), QPoint(t[1].x2, t[1].y2)),
+        QCOMPARE(QRect(QPoint(t[2].x1, t[2].y1), QPoint(t[2].x2, t[2].y2)),
                  QRect(QPoint(120, 70), QPoint(218, 108)));
         QCOMPARE(t[0].testo, QStringLiteral("P"));
         const auto testi = blob::Archivio::apri(out + QStringLiteral("/hsmed.dat"));

@@ -15,7 +15,9 @@
 #include <QSet>
 #include <QSvgRenderer>
 #include <QTextDocument>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace hn::demo {
 
@@ -190,7 +192,9 @@ bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& pr
     for (const Riga& r : righe)
         tavole.insert(r.campi[0].toUpper());
 
-    QByteArray record;
+    // Per plate in order of appearance: its records with their areas.
+    QList<QString> ordine;
+    QMap<QString, QList<std::pair<qint64, QByteArray>>> perTavola;
     QList<blob::VoceNuova> immagini;
     QMap<QString, QList<Rettangolo>> usati;
     QMap<QString, QSize> dimensioni;
@@ -259,7 +263,22 @@ bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& pr
         QByteArray rec = campo(chiave, 8) + campo(codice, 8) + campo(collegamento.toUpper(), 8) +
                          numero3(rett.x1) + numero3(rett.y1) + numero3(rett.x2) + numero3(rett.y2) +
                          campo(intestazione ? testo : QString(), 8) + campo(QString(), 6);
-        record += rec;
+        if (!perTavola.contains(chiave))
+            ordine.append(chiave);
+        // The header stays first whatever its size.
+        const qint64 area = intestazione ? std::numeric_limits<qint64>::max()
+                                         : qint64(rett.x2 - rett.x1 + 2) * (rett.y2 - rett.y1 + 2);
+        perTavola[chiave].append({area, rec});
+    }
+    // Larger hotspots first: later ones lie on top, so a small structure drawn over a large one
+    // stays clickable.
+    QByteArray record;
+    for (const QString& chiave : ordine) {
+        auto& lista = perTavola[chiave];
+        std::stable_sort(lista.begin(), lista.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (const auto& r : lista)
+            record += r.second;
     }
     if (!scrivi(dati + QStringLiteral("/hsmed.bin"), record)) {
         problema = dati + QStringLiteral("/hsmed.bin: cannot write");

@@ -6,7 +6,8 @@
 //   testi.txt     "== CODE" then Markdown          -> hsmed.dat (CODE.RTF entries)
 //   tavole/KEY.svg                                -> BlobCorp.dat (KEY.png)
 // A hotspot's rectangle is the bounding box of its SVG element in the plate, so the picture and
-// the table cannot drift apart.
+// the table cannot drift apart. Within a plate the header comes first, then the hotspots from the
+// largest to the smallest, since later hotspots lie on top of earlier ones.
 
 #include <QRect>
 #include <QString>

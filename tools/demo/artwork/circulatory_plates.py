@@ -68,17 +68,22 @@ def vessels():
     p.art('<circle id="zewn" cx="150" cy="170" r="64" style="fill:none;stroke:#b08a5a;stroke-width:8;opacity:0.7"/>',
           '<circle id="srodk" cx="150" cy="170" r="43" style="fill:none;stroke:#a3362f;stroke-width:20;opacity:0.5"/>',
           '<circle id="wewn" cx="150" cy="170" r="27" style="fill:none;stroke:#f2c9c3;stroke-width:5"/>')
-    cap = ''.join(f'<path d="M{100 + k * 8},330 C{120 + k * 8},300 {180 + k * 6},360 {300 - k * 6},320" style="fill:none;stroke:#c8323c;stroke-width:2;opacity:0.8"/>' for k in range(4))
-    p.art(f'<g id="wlosowate">{cap}</g>')
+    p.defs = ('<linearGradient id="krew" gradientUnits="userSpaceOnUse" x1="120" y1="0" x2="280" y2="0">'
+              '<stop offset="0" stop-color="#c8323c"/><stop offset="1" stop-color="#3d5fa8"/></linearGradient>')
+    cap = ''.join(f'<path d="M120,{300 + k * 14} C{160 + (k % 2) * 20},{290 + k * 16} {230 - (k % 2) * 20},{318 + k * 12} 280,{300 + k * 14}" '
+                  f'style="fill:none;stroke:url(#krew);stroke-width:3"/>' for k in range(5))
+    p.art(f'<g id="wlosowate">{cap}</g>',
+          '<path d="M120,286 V366" style="stroke:#c8323c;stroke-width:9;stroke-linecap:round"/>',
+          '<path d="M280,286 V366" style="stroke:#3d5fa8;stroke-width:9;stroke-linecap:round"/>')
     p.art(text(150, 256, 'tętnica', 11, fill='#5e0f16', anchor='middle', style='font-style:italic'),
           text(258, 256, 'żyła', 11, fill='#1f3a70', anchor='middle', style='font-style:italic'),
-          text(199, 380, 'sieć naczyń włosowatych', 11, fill='#5e0f16', anchor='middle', style='font-style:italic'))
+          text(199, 392, 'sieć naczyń włosowatych', 11, fill='#5e0f16', anchor='middle', style='font-style:italic'))
     p.spot('ZEWN', 'Błona zewnętrzna', 'zewn', (100, 128), 'L', y=100)
     p.spot('SRODK', 'Błona środkowa', 'srodk', (120, 180), 'L')
     p.spot('WEWN', 'Śródbłonek', 'wewn', (140, 196), 'L', y=220)
     p.spot('TETNICA', 'Tętnica', 'tetnica', (150, 236), 'L', y=262)
     p.spot('ZYLA', 'Żyła', 'zyla', (296, 160), 'R')
-    p.spot('WLOSOW', 'Naczynia włosowate', 'wlosowate', (230, 334), 'R')
+    p.spot('WLOSOW', 'Naczynia włosowate', 'wlosowate', (240, 330), 'R')
     return p
 
 

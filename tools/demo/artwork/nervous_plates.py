@@ -76,6 +76,7 @@ def cord():
 
 def neuron():
     p = Plate('NNEURON', 'Komórka nerwowa', 'Neuron i synapsa', 'NERVOS')
+    p.zoom((60, 34, 290, 410))
     dend = ''.join(f'<path d="M140,130 C{120 + dx},{110 + dy} {100 + dx * 1.5},{90 + dy * 1.4} {90 + dx * 2},{70 + dy * 2}" '
                    f'style="fill:none;stroke:#c99a1f;stroke-width:{4 - k * 0.4};stroke-linecap:round"/>'
                    for k, (dx, dy) in enumerate([(-10, -10), (10, -20), (30, -25), (-20, 10), (-25, 30), (5, 35)]))
