@@ -9,8 +9,8 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDir>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHash>
 #include <QMessageBox>
