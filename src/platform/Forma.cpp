@@ -234,6 +234,12 @@ void Forma::Show() {
         showMinimized();
     else
         show();
+    // The window just shown takes the keyboard, as desktops do for a new window: Enter and Esc
+    // of a dialog must reach it without a click first.
+    if (isWindow() && statoFinestra_ != 1) {
+        raise();
+        activateWindow();
+    }
     attiva();
 }
 
