@@ -1,5 +1,6 @@
 #include "fcopia.h"
 
+#include "ControlliDellaForma.h"
 #include "Fileini.h"
 #include "HostPaths.h"
 #include "KorAtx.h"
@@ -38,53 +39,6 @@ constexpr int kErroreInatteso = 146;
 constexpr int kAccessoNegato = 450;
 constexpr int kDiscoPieno = 451;
 constexpr int kScritturaFallita = 483;
-
-// The layout pass sees the kit's controls through the members they really have: images,
-// labels and picture boxes have a three-dimensional look to take away, shapes have none.
-class Adattato : public ControlloDelDialogo {
-public:
-    explicit Adattato(ControlloForma* c)
-        : c_(c) {}
-    bool isLabel() const override { return c_->TypeName() == QLatin1String("Label"); }
-    int Appearance() const override {
-        if (c_->TypeName() == QLatin1String("Shape"))
-            return ControlloDelDialogo::Appearance();
-        return 1;
-    }
-    double Left() const override { return c_->Left(); }
-    double Top() const override { return c_->Top(); }
-    double Width() const override { return c_->Width(); }
-    double Height() const override { return c_->Height(); }
-    void Move(double l, double t, double w, double h) override { c_->Move(l, t, w, h); }
-    void ImpostaBorderStyle(int stile) override {
-        if (auto* e = qobject_cast<Etichetta*>(c_))
-            e->setBorderStyle(stile);
-        else if (auto* i = qobject_cast<Immagine*>(c_))
-            i->setBorderStyle(stile);
-        else if (auto* r = qobject_cast<Riquadro*>(c_))
-            r->setBorderStyle(stile);
-        else
-            ControlloDelDialogo::ImpostaBorderStyle(stile);
-    }
-
-private:
-    ControlloForma* c_;
-};
-
-class ControlliDellaForma : public ControlliDelDialogo {
-public:
-    explicit ControlliDellaForma(const Forma& f) {
-        for (ControlloForma* c : f.Controls())
-            adattati_.push_back(std::make_unique<Adattato>(c));
-    }
-    int Count() const override { return static_cast<int>(adattati_.size()); }
-    ControlloDelDialogo* Item(int i) const override {
-        return adattati_.at(static_cast<std::size_t>(i)).get();
-    }
-
-private:
-    std::vector<std::unique_ptr<Adattato>> adattati_;
-};
 
 // OK's handler decided to close the dialog without the remaining steps.
 struct CopiaInterrotta {};
