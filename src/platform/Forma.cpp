@@ -236,10 +236,8 @@ void Forma::Show() {
         show();
     // The window just shown takes the keyboard, as desktops do for a new window: Enter and Esc
     // of a dialog must reach it without a click first.
-    if (isWindow() && statoFinestra_ != 1) {
-        raise();
+    if (isWindow() && statoFinestra_ != 1)
         activateWindow();
-    }
     attiva();
 }
 
