@@ -105,7 +105,7 @@ void MostraStato(ControlloForma& controllo, QWidget& contenitore, int stato) {
     } else if (stato == Stato::Sopra) {
         incassata = false;
     } else if (stato != Stato::Premuto) {
-        MsgBox(Mod_Comuni::LeggiMessaggio(463), Stile::OK);
+        MsgBox(Mod_Comuni::TestoDaMostrare(463), Stile::OK);
     }
     const auto sinistra = static_cast<qint32>(std::lround(controllo.Left()));
     const auto alto = static_cast<qint32>(std::lround(controllo.Top()));

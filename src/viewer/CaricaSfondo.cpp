@@ -27,7 +27,7 @@ void CaricaSfondo(ControlloConPicture& pittura, const QString& immagine) {
         return;
     }
     if (!immagine.contains(Fileini::cfg.PathSfondi, Qt::CaseSensitive)) {
-        MsgBox(LeggiMessaggio(23, {}, immagine), Stile::OK);
+        MsgBox(TestoDaMostrare(23, immagine), Stile::OK);
         TerminaProgramma(0);
     }
     QString nome = immagine;

@@ -2,23 +2,24 @@
 // the size the SVG declares, keeping transparency, so the pixels are fixed at build time.
 //   hnemar-art INPUT.svg OUTPUT.png
 
+#include "Opzioni.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <cstdio>
-#include <cstring>
+
+namespace {
+const hn::Comando riga{"hnemar-art", "Usage: hnemar-art INPUT.svg OUTPUT.png\n",
+                       "Rasterises INPUT.svg at its declared size into OUTPUT.png (with alpha).\n"};
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::puts("usage: hnemar-art INPUT.svg OUTPUT.png\n"
-                  "Rasterises INPUT.svg at its declared size into OUTPUT.png (with alpha).");
-        return 0;
-    }
-    if (argc != 3) {
-        std::fputs("usage: hnemar-art INPUT.svg OUTPUT.png\n", stderr);
-        return 2;
-    }
+    if (const auto uscita = hn::opzioniComuni(argc, argv, riga))
+        return *uscita;
+    if (argc != 3)
+        return hn::usoErrato(riga, QStringLiteral("expected an input and an output file"));
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString ingresso = QString::fromLocal8Bit(argv[1]);
