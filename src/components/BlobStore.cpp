@@ -51,10 +51,6 @@ QString chiave(QStringView nome) {
     return nome.toString().toCaseFolded();
 }
 
-qint64 nanosecondi(const timespec& t) {
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
 // Closes a descriptor and removes the file it was made for, unless the file was handed over.
 struct FileTemporaneo {
     int fd = -1;
@@ -137,8 +133,7 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     }
 
     std::shared_ptr<Archivio> a(new Archivio);
-    a->identita_ = {st.st_dev, st.st_ino, st.st_size, nanosecondi(st.st_mtim),
-                    nanosecondi(st.st_ctim)};
+    a->identita_ = IdentitaFile::di(st);
     int errore = 0;
     a->zip_ = zip_fdopen(fd, 0, &errore); // owns fd from here on; a failure leaves it to us
     if (!a->zip_) {
@@ -199,8 +194,7 @@ std::shared_ptr<Archivio> Archivio::condiviso(const QString& percorso) {
         throw errno == ENOENT || errno == ENOTDIR ? ErroreVB(Errore::FileNonTrovato)
                                                   : erroreDaErrno(errno);
     }
-    const Identita ora{st.st_dev, st.st_ino, st.st_size, nanosecondi(st.st_mtim),
-                       nanosecondi(st.st_ctim)};
+    const IdentitaFile ora = IdentitaFile::di(st);
     if (const auto it = aperti.constFind(percorso);
         it != aperti.constEnd() && (*it)->identita_ == ora)
         return *it;

@@ -6,6 +6,7 @@
 // bytes are written. Paths here are host paths; the blob reader control maps the program's.
 
 #include "ErroreVB.h"
+#include "IdentitaFile.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -77,19 +78,11 @@ public:
     void estrai(const Voce& voce, const QString& destinazione) const;
 
 private:
-    struct Identita {
-        dev_t dispositivo = 0;
-        ino_t inode = 0;
-        off_t dimensione = 0;
-        qint64 modifica = 0;
-        qint64 cambio = 0;
-        bool operator==(const Identita&) const = default;
-    };
     Archivio() = default;
     template <typename Scrivi> void copia(const Voce& voce, Scrivi&& scrivi) const;
 
     zip* zip_ = nullptr;
-    Identita identita_;
+    IdentitaFile identita_;
     QList<Voce> voci_;
     QList<Esclusa> escluse_;
     QHash<QString, qsizetype> indice_;

@@ -6,6 +6,7 @@
 #include "Fseek.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "IdentitaFile.h"
 #include "Percorsi.h"
 #include "RichTextBox.h"
 
@@ -46,19 +47,6 @@ std::optional<QByteArray> chiaveCercata(const QString& tavola) {
     if (decodeCp1250(b) != maiuscola)
         return std::nullopt;
     return b;
-}
-
-struct Identita {
-    dev_t dispositivo = 0;
-    ino_t inode = 0;
-    off_t dimensione = 0;
-    qint64 modifica = 0;
-    qint64 cambio = 0;
-    bool operator==(const Identita&) const = default;
-};
-
-qint64 nanosecondi(const timespec& t) {
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
 void rimuoviFile(const QString& percorso) {
@@ -129,7 +117,7 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
 }
 
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& percorso) {
-    static QHash<QString, std::pair<Identita, std::shared_ptr<const TabellaHotSpot>>> letti;
+    static QHash<QString, std::pair<IdentitaFile, std::shared_ptr<const TabellaHotSpot>>> letti;
 
     const std::optional<QString> file = host().paths->toHost(percorso);
     if (!file)
@@ -140,8 +128,7 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& per
         throw ErroreVB(errno == ENOENT || errno == ENOTDIR ? Errore::FileNonTrovato
                                                            : Errore::AccessoPercorso);
     }
-    const Identita ora{st.st_dev, st.st_ino, st.st_size, nanosecondi(st.st_mtim),
-                       nanosecondi(st.st_ctim)};
+    const IdentitaFile ora = IdentitaFile::di(st);
     if (const auto it = letti.constFind(*file); it != letti.constEnd() && it->first == ora)
         return it->second;
 
