@@ -62,8 +62,7 @@ int main(int argc, char** argv) {
     if (argc > 1)
         return usoErrato(
             riga, QStringLiteral("nieznany argument: %1").arg(QString::fromLocal8Bit(argv[1])));
-    // The scale is chosen from the monitor before the GUI starts: it cannot change later.
-    const GeometriaPalco geometriaPalco = preparaPalco(argc, argv);
+    preparaPalco();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hnemar"));
     QApplication::setApplicationDisplayName(QStringLiteral("HNemar"));
@@ -75,7 +74,8 @@ int main(int argc, char** argv) {
 
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;
-    Palco palco(geometriaPalco);
+    // Before any form: the stage chooses the scale the forms' windows are made at.
+    Palco palco(modoScalaDa(qEnvironmentVariable("HNEMAR_SCALE")));
     QtScreen screen(&palco);
     QString cartellaRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (cartellaRuntime.isEmpty())

@@ -6,12 +6,16 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QWindow>
+#include <QtGui/private/qhighdpiscaling_p.h>
+#include <qpa/qplatformscreen.h>
+#include <qpa/qplatformwindow.h>
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace hn {
 
@@ -23,8 +27,6 @@ bool modoPrevisto(QSize s) {
 }
 
 constexpr QSize palcoVirtuale(1024, 768);
-
-QString nomeMonitorScelto;
 
 } // namespace
 
@@ -45,68 +47,83 @@ QPointF GeometriaPalco::versoSchermo(QPointF p) const {
     return p / fattore - QPointF(origine);
 }
 
-GeometriaPalco calcolaPalco(QSize monitor, ModoScala modo) {
+GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo) {
     GeometriaPalco g;
-    if (monitor.isEmpty())
-        monitor = palcoVirtuale;
-    if (modo == ModoScala::Nativo || modoPrevisto(monitor)) {
-        g.schermo = monitor;
-        g.monitorLogico = monitor;
-        return g;
-    }
-    g.schermo = palcoVirtuale;
-    const double adatta = std::min(double(monitor.width()) / palcoVirtuale.width(),
-                                   double(monitor.height()) / palcoVirtuale.height());
-    // A monitor smaller than the stage can only be fitted, never shown at a whole multiple.
-    g.fattore = modo == ModoScala::Intero && adatta >= 1 ? std::floor(adatta) : adatta;
+    g.schermo = schermo.isEmpty() ? palcoVirtuale : schermo;
+    if (area.isEmpty())
+        area = g.schermo;
+    const double adatta = std::min(double(area.width()) / g.schermo.width(),
+                                   double(area.height()) / g.schermo.height());
+    // Qt paints no finer than one device pixel per program pixel: an area smaller than the
+    // screen shows it at its own size, centred, edges outside.
+    g.fattore = std::max(1.0, adatta);
+    if (modo == ModoScala::Intero)
+        g.fattore = std::floor(g.fattore);
+    else if (modo == ModoScala::Nativo)
+        g.fattore = 1;
     g.nitido = std::abs(g.fattore - std::round(g.fattore)) < 1e-9;
-    const QSizeF logico = QSizeF(monitor) / g.fattore;
+    const QSizeF logico = QSizeF(area) / g.fattore;
     g.monitorLogico =
         QSize(int(std::floor(logico.width() + 1e-9)), int(std::floor(logico.height() + 1e-9)));
-    // Rounded to the nearest program pixel: the bars differ by at most one monitor pixel or two.
-    g.origine = QPoint(int(std::lround((logico.width() - palcoVirtuale.width()) / 2)),
-                       int(std::lround((logico.height() - palcoVirtuale.height()) / 2)));
+    // Rounded to the nearest program pixel: the bars differ by at most one device pixel or two.
+    g.origine = QPoint(int(std::lround((logico.width() - g.schermo.width()) / 2)),
+                       int(std::lround((logico.height() - g.schermo.height()) / 2)));
     return g;
 }
 
-GeometriaPalco preparaPalco(int& argc, char** argv) {
-    const ModoScala modo = modoScalaDa(qEnvironmentVariable("HNEMAR_SCALE"));
-    // The factor is chosen here from real device pixels: the desktop's own scaling would
-    // otherwise be multiplied in a second time.
+GeometriaPalco calcolaPalco(QSize monitor, ModoScala modo) {
+    if (monitor.isEmpty())
+        monitor = palcoVirtuale;
+    const bool comE = modo == ModoScala::Nativo || modoPrevisto(monitor);
+    return adattaPalco(monitor, comE ? monitor : palcoVirtuale, modo);
+}
+
+void preparaPalco() {
+    // The factor is chosen by the stage from real device pixels: the desktop's own scaling
+    // would otherwise be multiplied in a second time.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qunsetenv("QT_SCALE_FACTOR");
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
-    QSize monitor;
-    {
-        // On copies: the GUI takes its own options out of the arguments, and the real one
-        // must still see them.
-        int argcMisura = argc;
-        std::vector<char*> argvMisura(argv, argv + argc);
-        argvMisura.push_back(nullptr);
-        QGuiApplication misura(argcMisura, argvMisura.data());
-        QScreen* s = QGuiApplication::screenAt(QCursor::pos());
-        if (!s)
-            s = QGuiApplication::primaryScreen();
-        if (s) {
-            monitor = s->geometry().size();
-            nomeMonitorScelto = s->name();
-        }
-    }
-    const GeometriaPalco g = calcolaPalco(monitor, modo);
-    if (g.fattore != 1.0)
-        qputenv("QT_SCALE_FACTOR", QByteArray::number(g.fattore, 'g', 17));
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-    return g;
 }
 
-Palco::Palco(const GeometriaPalco& geometria, const QString& nomeMonitor)
+namespace {
+
+QtMessageHandler gestorePrecedente = nullptr;
+
+void senzaAvvisoFattore(QtMsgType tipo, const QMessageLogContext& contesto, const QString& testo) {
+    if (tipo == QtWarningMsg && testo.contains(QLatin1String("QHighDpiScaling::setFactor")))
+        return;
+    if (gestorePrecedente)
+        gestorePrecedente(tipo, contesto, testo);
+}
+
+// Qt warns when the factor changes while windows exist; the stage puts every window back in
+// place right after, so the warning is only noise.
+void impostaFattoreGui(double fattore) {
+    gestorePrecedente = qInstallMessageHandler(senzaAvvisoFattore);
+    QHighDpiScaling::setGlobalFactor(fattore);
+    qInstallMessageHandler(gestorePrecedente);
+    gestorePrecedente = nullptr;
+}
+
+// Leaving full screen: a window a little smaller than the desktop's free area, at a whole
+// factor when one fits, so pictures stay sharp.
+QSize finestraIniziale(QSize disponibile, QSize schermo) {
+    const double f = std::min(0.9 * disponibile.width() / schermo.width(),
+                              0.9 * disponibile.height() / schermo.height());
+    const double scelto = std::max(1.0, std::floor(f));
+    return QSize(int(std::lround(schermo.width() * scelto)),
+                 int(std::lround(schermo.height() * scelto)));
+}
+
+} // namespace
+
+Palco::Palco(ModoScala modo)
     : QWidget(nullptr, Qt::FramelessWindowHint)
-    , geometria_(geometria) {
-    const QString nome = nomeMonitor.isEmpty() ? nomeMonitorScelto : nomeMonitor;
-    for (QScreen* s : QGuiApplication::screens())
-        if (s->name() == nome)
-            monitor_ = s;
+    , modo_(modo) {
+    monitor_ = QGuiApplication::screenAt(QCursor::pos());
     if (!monitor_)
         monitor_ = QGuiApplication::primaryScreen();
     setWindowTitle(QStringLiteral("Velto 2002"));
@@ -114,10 +131,20 @@ Palco::Palco(const GeometriaPalco& geometria, const QString& nomeMonitor)
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
+    geometria_ = calcolaPalco(monitorNativo(), modo_);
     if (monitor_) {
         setScreen(monitor_);
         connect(monitor_, &QScreen::geometryChanged, this, &Palco::monitorCambiato);
     }
+    connect(qApp, &QGuiApplication::screenRemoved, this, [this](QScreen* tolto) {
+        if (tolto != monitor_)
+            return;
+        monitor_ = QGuiApplication::primaryScreen();
+        if (monitor_) {
+            connect(monitor_, &QScreen::geometryChanged, this, &Palco::monitorCambiato);
+            monitorCambiato();
+        }
+    });
 
     auto* alternaSchermo = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Return), this);
     alternaSchermo->setContext(Qt::ApplicationShortcut);
@@ -125,6 +152,12 @@ Palco::Palco(const GeometriaPalco& geometria, const QString& nomeMonitor)
     auto* alternaTastierino = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Enter), this);
     alternaTastierino->setContext(Qt::ApplicationShortcut);
     connect(alternaTastierino, &QShortcut::activated, this, &Palco::alterna);
+
+    // A window being dragged larger sends many sizes: the screen is refitted once they settle.
+    adattamento_ = new QTimer(this);
+    adattamento_->setSingleShot(true);
+    adattamento_->setInterval(40);
+    connect(adattamento_, &QTimer::timeout, this, &Palco::adattaAllaFinestra);
 
     qApp->installEventFilter(this);
     impostaSchermoIntero(true);
@@ -135,35 +168,124 @@ Palco::~Palco() {
     qApp->removeEventFilter(this);
 }
 
+QSize Palco::monitorNativo() const {
+    if (!monitor_)
+        return {};
+    return monitor_->handle() ? monitor_->handle()->geometry().size() : monitor_->geometry().size();
+}
+
+QSize Palco::finestraNativa() const {
+    const QWindow* w = windowHandle();
+    if (w && w->handle())
+        return w->handle()->geometry().size();
+    return QSize(int(std::lround(width() * fattoreGui_)), int(std::lround(height() * fattoreGui_)));
+}
+
 QPoint Palco::origineDesktop() const {
     if (!schermoIntero_)
-        return mapToGlobal(QPoint(0, 0));
+        return mapToGlobal(geometria_.origine);
     const QPoint monitor = monitor_ ? monitor_->geometry().topLeft() : QPoint();
     return monitor + geometria_.origine;
 }
 
 void Palco::impostaSchermoIntero(bool si) {
     schermoIntero_ = si;
-    const QRect area = monitor_ ? monitor_->geometry() : QRect(QPoint(), geometria_.schermo);
+    adattamento_->stop();
     if (si) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         setWindowFlag(Qt::FramelessWindowHint, true);
-        // Set the geometry too: without a window manager full screen is only a request.
-        setGeometry(area);
+        applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
         showFullScreen();
     } else {
         setWindowFlag(Qt::FramelessWindowHint, false);
         showNormal();
-        // A window exactly the size of the program's screen: nothing is cut and no bars show.
-        setFixedSize(geometria_.schermo);
-        const QRect disponibile = monitor_ ? monitor_->availableGeometry() : area;
-        QRect r(QPoint(), geometria_.schermo);
-        r.moveCenter(disponibile.center());
-        move(r.topLeft());
+        const QRect disponibile = monitor_ && monitor_->handle()
+                                      ? monitor_->handle()->availableGeometry()
+                                      : QRect(QPoint(), monitorNativo());
+        QRect finestra(QPoint(), finestraIniziale(disponibile.size(), geometria_.schermo));
+        finestra.moveCenter(disponibile.center());
+        applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
         show();
     }
-    seguiOrigine();
+}
+
+void Palco::adattaAllaFinestra() {
+    if (schermoIntero_)
+        return;
+    const QSize nativa = finestraNativa();
+    const GeometriaPalco g = adattaPalco(nativa, geometria_.schermo, modo_);
+    if (qFuzzyCompare(g.fattore, fattoreGui_) && g.origine == geometria_.origine)
+        return;
+    const QWindow* w = windowHandle();
+    applica(g, w && w->handle() ? w->handle()->geometry() : QRect());
+}
+
+void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
+    // Where each window lies on the program's screen, before the desktop's pixels change.
+    struct Posto {
+        QPointer<QWidget> finestra;
+        QPoint suSchermo;
+    };
+    QList<Posto> posti;
+    // Where the stage last put the screen: the mode may already be the new one.
+    const QPoint vecchiaOrigine = ultimaOrigine_;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (eFinestraDelProgramma(w))
+            posti.append({w, w->pos() - vecchiaOrigine});
+
+    applicando_ = true;
+    geometria_ = nuova;
+    const bool cambiaFattore = !qFuzzyCompare(nuova.fattore, fattoreGui_);
+    if (cambiaFattore) {
+        impostaFattoreGui(nuova.fattore);
+        fattoreGui_ = nuova.fattore;
+    }
+    if (schermoIntero_) {
+        const QRect area = monitor_ ? monitor_->geometry() : QRect(QPoint(), nuova.schermo);
+        // Set the geometry too: without a window manager full screen is only a request.
+        if (windowHandle())
+            windowHandle()->setGeometry(area);
+        setGeometry(area);
+    } else {
+        // Never smaller than the screen at one device pixel per program pixel.
+        const QSize minima(int(std::ceil(nuova.schermo.width() / fattoreGui_ - 1e-9)),
+                           int(std::ceil(nuova.schermo.height() / fattoreGui_ - 1e-9)));
+        setMinimumSize(minima);
+        if (rettangoloNativo.isValid()) {
+            // Qt keeps a monitor's corner where it is and scales what lies from there on.
+            const QPoint angolo = monitor_ && monitor_->handle()
+                                      ? monitor_->handle()->geometry().topLeft()
+                                      : QPoint();
+            const QPointF inizio = QPointF(rettangoloNativo.topLeft() - angolo) / fattoreGui_;
+            const QRect logica(angolo + QPoint(int(std::lround(inizio.x())),
+                                               int(std::lround(inizio.y()))),
+                               QSize(int(std::lround(rettangoloNativo.width() / fattoreGui_)),
+                                     int(std::lround(rettangoloNativo.height() / fattoreGui_))));
+            if (windowHandle())
+                windowHandle()->setGeometry(logica);
+            setGeometry(logica);
+        }
+    }
+    const QPoint nuovaOrigine = origineDesktop();
+    for (const Posto& p : posti) {
+        if (!p.finestra)
+            continue;
+        const QRect r(nuovaOrigine + p.suSchermo, p.finestra->size());
+        // The window's own handle first: at the same logical place and size the widget alone
+        // would not tell the platform the device pixels changed.
+        if (p.finestra->windowHandle())
+            p.finestra->windowHandle()->setGeometry(r);
+        p.finestra->setGeometry(r);
+    }
+    ultimaOrigine_ = nuovaOrigine;
+    applicando_ = false;
+    // Every window drops its buffer and paints again at the new factor, as when it moves to
+    // another monitor (widgets listen for that signal); fonts are measured again too.
+    if (cambiaFattore)
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (QWindow* finestra = w->windowHandle())
+                Q_EMIT finestra->screenChanged(finestra->screen());
 }
 
 bool Palco::eFinestraDelProgramma(const QWidget* w) const {
@@ -177,6 +299,8 @@ bool Palco::eFinestraDelProgramma(const QWidget* w) const {
 }
 
 void Palco::seguiOrigine() {
+    if (applicando_)
+        return;
     const QPoint nuova = origineDesktop();
     const QPoint delta = nuova - ultimaOrigine_;
     ultimaOrigine_ = nuova;
@@ -194,6 +318,10 @@ void Palco::moveEvent(QMoveEvent* e) {
 
 void Palco::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
+    if (applicando_)
+        return;
+    if (!schermoIntero_)
+        adattamento_->start();
     seguiOrigine();
 }
 
@@ -214,13 +342,12 @@ void Palco::mousePressEvent(QMouseEvent* e) {
 }
 
 void Palco::monitorCambiato() {
-    // The scale stays as the program started; the screen is centred again on the new size.
-    const QSize m = monitor_->geometry().size();
-    if (geometria_.schermo == palcoVirtuale)
-        geometria_.origine = QPoint(int(std::lround((m.width() - palcoVirtuale.width()) / 2.0)),
-                                    int(std::lround((m.height() - palcoVirtuale.height()) / 2.0)));
+    // Our own factor changes move the monitor's logical geometry too: only a real change of
+    // the monitor (another resolution, another arrangement) refits the screen.
+    if (applicando_ || !monitor_)
+        return;
     if (schermoIntero_)
-        impostaSchermoIntero(true);
+        applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
 }
 
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {

@@ -2,9 +2,10 @@
 
 // The stage: the screens are pictures drawn for 640 × 480, 800 × 600 and 1024 × 768 displays.
 // On any other monitor the program is shown a 1024 × 768 screen, and the whole GUI is scaled
-// so that screen fills the monitor, aspect kept, centred on black. The scaling is Qt's own
-// device-pixel scaling chosen before the GUI starts, so every form, control, child window and
-// mouse position stays a real widget in the program's own pixels.
+// so that screen fills the monitor (or the program's window), aspect kept, centred on black.
+// The scaling is Qt's own device-pixel scaling, so every form, control, child window and mouse
+// position stays a real widget in the program's own pixels; the stage changes the factor when
+// the window it is shown in changes size.
 
 #include <QPoint>
 #include <QSize>
@@ -12,6 +13,7 @@
 #include <QWidget>
 
 class QScreen;
+class QTimer;
 
 namespace hn {
 
@@ -24,34 +26,39 @@ enum class ModoScala {
 // HNEMAR_SCALE's value: "fit", "integer", "native"; anything else means fit.
 ModoScala modoScalaDa(const QString& valore);
 
-// How the program's screen lies on one monitor.
+// How the program's screen lies in an area of the desktop (a monitor, or the window).
 struct GeometriaPalco {
     QSize schermo;       // the screen the program sees, in its pixels
-    double fattore = 1;  // monitor pixels per program pixel
-    QPoint origine;      // the screen's top-left corner, in program pixels from the monitor's
+    double fattore = 1;  // device pixels per program pixel
+    QPoint origine;      // the screen's top-left corner, in program pixels from the area's
     bool nitido = true;  // whole factor: pictures are scaled without smoothing
-    QSize monitorLogico; // the monitor in program pixels (rounded down)
+    QSize monitorLogico; // the area in program pixels (rounded down)
 
-    // A program pixel position as a monitor pixel position, and back.
+    // A program pixel position as a device pixel position in the area, and back.
     QPointF versoMonitor(QPointF suSchermo) const;
     QPointF versoSchermo(QPointF suMonitor) const;
 };
 
-// The stage for a monitor of this many device pixels.
+// The program's screen for a monitor of this many device pixels, and its place on it.
 GeometriaPalco calcolaPalco(QSize monitor, ModoScala modo);
+// A screen already chosen, fitted into an area of this many device pixels: a monitor the
+// program is already running on, or its window. Never below one device pixel per program
+// pixel (Qt paints no finer); native keeps exactly one.
+GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo);
 
-// Before QApplication exists: measures the monitor under the mouse (with a short-lived GUI
-// connection), chooses the stage for HNEMAR_SCALE and sets the scale factor the GUI starts
-// with. Returns the stage; the chosen monitor's name is kept for avviaPalco.
-GeometriaPalco preparaPalco(int& argc, char** argv);
+// Before QApplication exists: the desktop's own scaling is switched off, so the only factor is
+// the one the stage chooses.
+void preparaPalco();
 
 // The black backdrop that covers the chosen monitor behind the forms, and the place the forms'
-// top-level windows are offset to. Alt+Enter switches between full screen and a window of the
-// stage's size; the choice lasts for the run only.
+// top-level windows are offset to. It starts on the monitor under the mouse, full screen.
+// Alt+Enter switches between full screen and a resizable window; the choice lasts for the run
+// only.
 class Palco : public QWidget {
     Q_OBJECT
 public:
-    explicit Palco(const GeometriaPalco& geometria, const QString& nomeMonitor = {});
+    // Measures the monitor and scales the GUI for it: make it before any form's window.
+    explicit Palco(ModoScala modo);
     ~Palco() override;
 
     const GeometriaPalco& geometria() const { return geometria_; }
@@ -70,14 +77,25 @@ protected:
 
 private:
     void monitorCambiato();
+    // The window's size changed: the screen is fitted into it again.
+    void adattaAllaFinestra();
+    // Sets the GUI's factor and puts the backdrop (in a window: at this rectangle in device
+    // pixels) and the forms' windows back where they were on the program's screen.
+    void applica(const GeometriaPalco& nuova, QRect rettangoloNativo);
     // Keeps the forms' windows where the program put them when the stage moves.
     void seguiOrigine();
     bool eFinestraDelProgramma(const QWidget* w) const;
+    QSize monitorNativo() const;
+    QSize finestraNativa() const;
 
+    ModoScala modo_;
     GeometriaPalco geometria_;
     QScreen* monitor_ = nullptr;
     bool schermoIntero_ = true;
+    double fattoreGui_ = 1; // the factor the GUI is drawn at now
+    bool applicando_ = false;
     QPoint ultimaOrigine_;
+    QTimer* adattamento_ = nullptr;
 };
 
 } // namespace hn

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTest>
 #include <QWindow>
 #include <cmath>
 #include <cstdio>
@@ -22,16 +23,16 @@ void stampa(const char* chiave, QRectF r) {
 // A window in monitor device pixels, from the monitor's corner, rounded as the platform does.
 QRectF nativa(const QWidget& w, const QScreen& monitor) {
     const qreal dpr = w.windowHandle()->devicePixelRatio();
-    const QPointF p = QPointF(w.pos() - monitor.geometry().topLeft()) * dpr;
+    const QPointF p = QPointF(w.geometry().topLeft() - monitor.geometry().topLeft()) * dpr;
     return QRectF(qRound(p.x()), qRound(p.y()), qRound(w.width() * dpr), qRound(w.height() * dpr));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const GeometriaPalco geometria = preparaPalco(argc, argv);
+    preparaPalco();
     QApplication app(argc, argv);
-    Palco palco(geometria);
+    Palco palco(modoScalaDa(qEnvironmentVariable("HNEMAR_SCALE")));
     QtScreen schermo(&palco);
     Host h;
     h.screen = &schermo;
@@ -60,6 +61,12 @@ int main(int argc, char** argv) {
     const QPoint inFinestra = dalDesktop(forma.pos());
     std::printf("finestra %d %d %d\n", palco.schermoIntero() ? 1 : 0, inFinestra.x(),
                 inFinestra.y());
+    // The user drags the window to 1600 × 900 device pixels: the screen is fitted into it.
+    const qreal primaDpr = forma.windowHandle()->devicePixelRatio();
+    palco.resize(qRound(1600 / primaDpr), qRound(900 / primaDpr));
+    QTest::qWait(200);
+    stampa("finestraGrande", nativa(palco, monitor));
+    stampa("formaInFinestra", nativa(forma, monitor));
     palco.alterna();
     QCoreApplication::processEvents();
     stampa("ritorno", nativa(forma, monitor));
