@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtGui/private/qhighdpiscaling_p.h>
-#include <qpa/qplatformscreen.h>
-#include <qpa/qplatformwindow.h>
 #include <algorithm>
 #include <cmath>
+#include <qpa/qplatformscreen.h>
+#include <qpa/qplatformwindow.h>
 
 namespace hn {
 
@@ -258,10 +258,10 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
                                       ? monitor_->handle()->geometry().topLeft()
                                       : QPoint();
             const QPointF inizio = QPointF(rettangoloNativo.topLeft() - angolo) / fattoreGui_;
-            const QRect logica(angolo + QPoint(int(std::lround(inizio.x())),
-                                               int(std::lround(inizio.y()))),
-                               QSize(int(std::lround(rettangoloNativo.width() / fattoreGui_)),
-                                     int(std::lround(rettangoloNativo.height() / fattoreGui_))));
+            const QRect logica(
+                angolo + QPoint(int(std::lround(inizio.x())), int(std::lround(inizio.y()))),
+                QSize(int(std::lround(rettangoloNativo.width() / fattoreGui_)),
+                      int(std::lround(rettangoloNativo.height() / fattoreGui_))));
             if (windowHandle())
                 windowHandle()->setGeometry(logica);
             setGeometry(logica);

@@ -9,6 +9,7 @@
 #include "HostDiProva.h"
 #include "Installazione.h"
 #include "Mod_Graph.h"
+#include "Palco.h"
 #include "SistemaScelto.h"
 #include "StoreDiProva.h"
 
@@ -103,6 +104,8 @@ private Q_SLOTS:
     void sfondo();
     void sfondoIllegibileFinisce();
     void hotspotFissi();
+    void clicAlCentroSulMonitor_data();
+    void clicAlCentroSulMonitor();
 };
 
 void TestFMed::caricamento_data() {
@@ -361,4 +364,37 @@ void TestFMed::hotspotFissi() {
 }
 
 QTEST_MAIN(TestFMed)
+// Today's monitors: the program sees 1024 × 768 placed on a stage; a click on the whole device
+// pixel under each hotspot's centre, mapped back through the stage, selects that system.
+void TestFMed::clicAlCentroSulMonitor_data() {
+    QTest::addColumn<QSize>("monitor");
+    for (const QSize m : {QSize(1920, 1080), QSize(2560, 1440), QSize(1366, 768)})
+        QTest::addRow("%dx%d", m.width(), m.height()) << m;
+}
+
+void TestFMed::clicAlCentroSulMonitor() {
+    QFETCH(QSize, monitor);
+    const GeometriaPalco g = calcolaPalco(monitor, ModoScala::Adatta);
+    QCOMPARE(g.schermo, QSize(1024, 768));
+    const QStringList& codici = FMed::codiciSistemi();
+    for (int i = 0; i < 11; ++i) {
+        Casa c(g.schermo.width(), g.schermo.height());
+        c.host.schermo.origineProva = g.origine;
+        FMed f;
+        f.Show();
+        QCOMPARE(f.pos(), g.origine);
+        const Etichetta& h = f.lbl_HotSpot(i);
+        const QPointF centro = QRectF(h.mapTo(&f, QPoint(0, 0)), QSizeF(h.size())).center();
+        const QPointF suMonitor = g.versoMonitor(centro);
+        const QPointF clic =
+            g.versoSchermo(QPointF(std::floor(suMonitor.x()), std::floor(suMonitor.y())));
+        QWidget* sotto = f.childAt(clic.toPoint());
+        QVERIFY2(sotto, qPrintable(codici[i]));
+        CodiceSistema = "prima";
+        QTest::mouseClick(sotto, Qt::LeftButton, {}, sotto->mapFrom(&f, clic.toPoint()));
+        QCOMPARE(CodiceSistema, codici[i]);
+        QCOMPARE(f.lbl_HotSpot.UBound(), 10);
+    }
+}
+
 #include "test_fmed.moc"

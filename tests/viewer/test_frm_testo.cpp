@@ -1,6 +1,7 @@
 #include "Frm_Testo.h"
 
 #include "AtlanteDiProva.h"
+#include "Palco.h"
 #include "Riga.h"
 
 #include <QApplication>
@@ -76,6 +77,32 @@ private Q_SLOTS:
         QCOMPARE(f.Height(), altezzaTesto + 345 + 20 + 20.0);
         QCOMPARE(QPointF(f.Left(), f.Top()), posto);
         QCOMPARE(f.Width(), 3120.0);
+        f.ImpostaVisible(false);
+    }
+
+    // On today's monitors the program's screen is a stage inside the desktop: a caption opened
+    // at a hotspot near the right edge is pulled back onto the stage, not onto the monitor.
+    void restaSulPalco_data() {
+        QTest::addColumn<QSize>("monitor");
+        for (const QSize m : {QSize(1920, 1080), QSize(2560, 1440), QSize(1366, 768)})
+            QTest::addRow("%dx%d", m.width(), m.height()) << m;
+    }
+    void restaSulPalco() {
+        QFETCH(QSize, monitor);
+        const GeometriaPalco g = calcolaPalco(monitor, ModoScala::Adatta);
+        HostDiProva host(g.schermo.width(), g.schermo.height());
+        host.schermo.origineProva = g.origine;
+        Frm_Testo& f = Frm_Testo::istanza();
+        caricaDidascalia(f, u"Kość udowa"_s);
+        f.MostraAccanto(u"Układ kostny"_s, 1010 * 15, 700 * 15);
+        const QRect palco(g.origine, g.schermo);
+        QVERIFY2(palco.contains(f.geometry()),
+                 qPrintable(u"%1,%2 %3x%4"_s.arg(f.x()).arg(f.y()).arg(f.width()).arg(f.height())));
+        QCOMPARE(f.geometry().right(), palco.right());
+        QCOMPARE(f.geometry().bottom(), palco.bottom());
+        const QPointF basso =
+            g.versoMonitor(QPointF(f.geometry().bottomRight() + QPoint(1, 1) - g.origine));
+        QVERIFY(basso.x() <= monitor.width() + 1e-6 && basso.y() <= monitor.height() + 1e-6);
         f.ImpostaVisible(false);
     }
 
