@@ -164,8 +164,10 @@ void fstampa::Form_Load() {
         schermoW = FormChiamante_->Width();
         schermoH = FormChiamante_->Height();
     }
-    setGeometry(pixelX(origineX + (schermoW - w) / 2), pixelY(origineY + (schermoH - h) / 2),
-                pixelX(w), pixelY(h));
+    // The place is on the program's screen, which on a stage starts inside the desktop.
+    setGeometry(QRect(sulDesktop(QPoint(pixelX(origineX + (schermoW - w) / 2),
+                                        pixelY(origineY + (schermoH - h) / 2))),
+                      QSize(pixelX(w), pixelY(h))));
 
     for (int i = 0; i <= 5; ++i) {
         EVID(i).setBorderColor(QColor(255, 255, 0));
