@@ -359,6 +359,16 @@ void Forma::hideEvent(QHideEvent* e) {
     QWidget::hideEvent(e);
     if (formaAttiva() == this)
         formaAttiva() = nullptr;
+    // The keyboard goes back to the form below, as desktops do when a window closes: without
+    // a window manager nobody else would hand it on, and Esc or Alt+Enter would go nowhere.
+    if (isWindow() && windowHandle() && QGuiApplication::focusWindow() == windowHandle()) {
+        const QList<Forma*>& forme = Forms();
+        for (auto i = forme.crbegin(); i != forme.crend(); ++i)
+            if (*i != this && (*i)->isWindow() && (*i)->isVisible() && (*i)->isEnabled()) {
+                (*i)->activateWindow();
+                break;
+            }
+    }
 }
 
 void Forma::attiva() {
