@@ -181,6 +181,20 @@ void TestControlli::tastiInvioEdEsc() {
     QCOMPARE(f.ultimoTasto, 27);
     QTest::keyClick(&f, Qt::Key_A);
     QCOMPARE(f.ultimoTasto, int('a'));
+    // A dialog closed with the keyboard hands it back to the form below, a disabled one
+    // excepted: the next key must reach a form, not a closed window.
+    FormaDiProva sotto, dialogo;
+    sotto.Show();
+    dialogo.Show();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), dialogo.windowHandle());
+    sotto.setEnabledProp(false);
+    dialogo.Unload();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), f.windowHandle());
+    dialogo.Show();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), dialogo.windowHandle());
+    sotto.setEnabledProp(true);
+    dialogo.Unload();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), sotto.windowHandle());
 }
 
 void TestControlli::controlliInOrdineConTipo() {
