@@ -132,18 +132,15 @@ Palco::Palco(ModoScala modo)
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
     geometria_ = calcolaPalco(monitorNativo(), modo_);
-    if (monitor_) {
-        setScreen(monitor_);
-        connect(monitor_, &QScreen::geometryChanged, this, &Palco::monitorCambiato);
-    }
+    QScreen* primo = monitor_;
+    monitor_ = nullptr;
+    impostaMonitor(primo);
     connect(qApp, &QGuiApplication::screenRemoved, this, [this](QScreen* tolto) {
         if (tolto != monitor_)
             return;
-        monitor_ = QGuiApplication::primaryScreen();
-        if (monitor_) {
-            connect(monitor_, &QScreen::geometryChanged, this, &Palco::monitorCambiato);
-            monitorCambiato();
-        }
+        monitor_ = nullptr;
+        impostaMonitor(QGuiApplication::primaryScreen());
+        monitorCambiato();
     });
 
     auto* alternaSchermo = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Return), this);
@@ -168,6 +165,16 @@ Palco::~Palco() {
     qApp->removeEventFilter(this);
 }
 
+void Palco::impostaMonitor(QScreen* monitor) {
+    if (monitor == monitor_ || !monitor)
+        return;
+    if (monitor_)
+        disconnect(monitor_, &QScreen::geometryChanged, this, &Palco::monitorCambiato);
+    monitor_ = monitor;
+    setScreen(monitor_);
+    connect(monitor_, &QScreen::geometryChanged, this, &Palco::monitorCambiato);
+}
+
 QSize Palco::monitorNativo() const {
     if (!monitor_)
         return {};
@@ -189,6 +196,9 @@ QPoint Palco::origineDesktop() const {
 }
 
 void Palco::impostaSchermoIntero(bool si) {
+    // Back to full screen on the monitor the window was moved to.
+    if (si && !schermoIntero_)
+        impostaMonitor(screen());
     schermoIntero_ = si;
     adattamento_->stop();
     if (si) {

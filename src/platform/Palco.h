@@ -77,6 +77,8 @@ protected:
 
 private:
     void monitorCambiato();
+    // The monitor the stage covers when full screen; null leaves it as it is.
+    void impostaMonitor(QScreen* monitor);
     // The window's size changed: the screen is fitted into it again.
     void adattaAllaFinestra();
     // Sets the GUI's factor and puts the backdrop (in a window: at this rectangle in device
