@@ -70,6 +70,21 @@ int main(int argc, char** argv) {
     palco.alterna();
     QCoreApplication::processEvents();
     stampa("ritorno", nativa(forma, monitor));
+
+    // The window taken to another monitor goes full screen there.
+    for (QScreen* altro : QGuiApplication::screens()) {
+        if (altro == &monitor)
+            continue;
+        palco.alterna();
+        QCoreApplication::processEvents();
+        palco.move(altro->geometry().center() - QPoint(palco.width() / 2, palco.height() / 2));
+        QTest::qWait(100);
+        palco.alterna();
+        QCoreApplication::processEvents();
+        std::printf("altroMonitor %s\n", qPrintable(palco.monitor()->name()));
+        stampa("formaAltrove", nativa(forma, *altro));
+        break;
+    }
     std::fflush(stdout);
     return 0;
 }

@@ -35,15 +35,15 @@ QRectF palcoNativo(const GeometriaPalco& g) {
             g.versoMonitor(QPointF(g.schermo.width(), g.schermo.height()))};
 }
 
-// What the probe printed: key → numbers.
-QHash<QString, QList<double>> leggiSonda(const QByteArray& uscita, QString* monitor) {
+// What the probe printed: key → numbers; the monitors' names by key in nomi.
+QHash<QString, QList<double>> leggiSonda(const QByteArray& uscita, QHash<QString, QString>* nomi) {
     QHash<QString, QList<double>> valori;
     for (const QByteArray& riga : uscita.split('\n')) {
         const QList<QByteArray> parti = riga.trimmed().split(' ');
         if (parti.size() < 2)
             continue;
-        if (parti[0] == "monitor")
-            *monitor = QString::fromUtf8(parti[1]);
+        if (parti[0].endsWith("onitor"))
+            nomi->insert(QString::fromUtf8(parti[0]), QString::fromUtf8(parti[1]));
         QList<double> numeri;
         for (qsizetype i = 1; i < parti.size(); ++i)
             numeri.append(parti[i].toDouble());
@@ -233,9 +233,9 @@ private Q_SLOTS:
         sonda.start(QStringLiteral(HNEMAR_SONDA_PALCO), {});
         QVERIFY(sonda.waitForFinished(60000));
         QCOMPARE(sonda.exitCode(), 0);
-        QString nome;
-        const auto v = leggiSonda(sonda.readAllStandardOutput(), &nome);
-        QCOMPARE(nome, QStringLiteral("M%1").arg(scelto));
+        QHash<QString, QString> nomi;
+        const auto v = leggiSonda(sonda.readAllStandardOutput(), &nomi);
+        QCOMPARE(nomi.value("monitor"), QStringLiteral("M%1").arg(scelto));
 
         const QSize monitor = monitori[scelto].size();
         const GeometriaPalco g =
@@ -284,6 +284,23 @@ private Q_SLOTS:
                                 .arg(dentro.width())
                                 .arg(dentro.height())));
         QCOMPARE(rettangolo(v.value("ritorno")), forma);
+        if (monitori.size() < 2)
+            return;
+        // Full screen again after the window was moved to the other monitor: the same screen,
+        // fitted to that monitor.
+        const int altro = 1 - scelto;
+        QCOMPARE(nomi.value("altroMonitor"), QStringLiteral("M%1").arg(altro));
+        const QRectF atteso2 =
+            palcoNativo(adattaPalco(monitori[altro].size(), g.schermo, ModoScala::Adatta));
+        const QRectF forma2 = rettangolo(v.value("formaAltrove"));
+        QVERIFY2((forma2.topLeft() - atteso2.topLeft()).manhattanLength() <
+                         2 * atteso2.width() / g.schermo.width() &&
+                     std::abs(forma2.width() - atteso2.width()) < 1e-6,
+                 qPrintable(QStringLiteral("form at %1,%2 %3x%4")
+                                .arg(forma2.x())
+                                .arg(forma2.y())
+                                .arg(forma2.width())
+                                .arg(forma2.height())));
     }
 };
 
