@@ -23,6 +23,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cstdio>
 #include <unistd.h>
 
@@ -334,10 +335,14 @@ void QtPrinter::endDocument() {
         const QString perche = destinazione_.modo == DestinazioneStampa::Automatico
                                    ? QStringLiteral("Nie znaleziono drukarki, więc wydruk ")
                                    : QStringLiteral("Wydruk ");
-        MsgBox(perche + QStringLiteral("zapisano jako plik PDF:\n%1\n\n"
-                                       "Kolejne wydruki trafią do tego samego folderu.")
-                            .arg(QDir::toNativeSeparators(output_)),
-               Stile::OK | Stile::Informazione);
+        const QString testo = perche + QStringLiteral("zapisano jako plik PDF:\n%1\n\n"
+                                                      "Kolejne wydruki trafią do tego samego "
+                                                      "folderu.")
+                                           .arg(QDir::toNativeSeparators(output_));
+        // Shown once the job is over: a job of two documents (text, then illustration) would
+        // otherwise stop between them for it.
+        QTimer::singleShot(0, avviso_.get(),
+                           [testo] { MsgBox(testo, Stile::OK | Stile::Informazione); });
     }
 }
 

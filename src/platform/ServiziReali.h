@@ -107,6 +107,9 @@ private:
     DestinazioneStampa destinazione_;
     QString output_;
     bool avvisato_ = false;
+    // Holds the notice of where the PDF went until the print job is over: gone with the
+    // printer, it takes a notice not yet shown with it.
+    std::unique_ptr<QObject> avviso_ = std::make_unique<QObject>();
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
 };

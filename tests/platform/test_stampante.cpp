@@ -94,6 +94,8 @@ void TestStampante::fileNumeratiEAvvisoUnaVolta() {
     QCOMPARE(stara.readAll(), QByteArray("moje"));
     QVERIFY(QFile(cartella + QStringLiteral("/HNemar-008.pdf")).size() > 500);
 
+    // Once, when the program is back in its event loop.
+    QCoreApplication::processEvents();
     QCOMPARE(h.box.mostrati.size(), 1);
     QVERIFY(h.box.mostrati[0].testo.contains(QDir::toNativeSeparators(cartella) +
                                              QStringLiteral("/HNemar-008.pdf")));
