@@ -7,66 +7,18 @@
 #include "FXImage.h"
 #include "Fileini.h"
 #include "HostDiProva.h"
+#include "Misura.h"
 #include "QxBlob2.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QImageReader>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QRandomGenerator>
-#include <algorithm>
 #include <cstdio>
 
 using namespace hn;
+using namespace hn::banco;
 
-namespace {
-
-// A 1024 × 768 plate drawn like an atlas illustration: shaded shapes, outlines and labels.
-QByteArray tavola() {
-    QImage img(1024, 768, QImage::Format_RGB32);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sfondo(0, 0, 0, 768);
-    sfondo.setColorAt(0, QColor(250, 245, 235));
-    sfondo.setColorAt(1, QColor(225, 215, 200));
-    p.fillRect(img.rect(), sfondo);
-    QRandomGenerator caso(2002);
-    for (int i = 0; i < 400; ++i) {
-        const QRectF r(caso.bounded(1024), caso.bounded(768), 20 + caso.bounded(200),
-                       20 + caso.bounded(150));
-        QRadialGradient g(r.center(), r.width() / 2);
-        g.setColorAt(0, QColor::fromHsv(caso.bounded(40), 80 + caso.bounded(120), 255));
-        g.setColorAt(1, QColor::fromHsv(caso.bounded(40), 150, 120 + caso.bounded(80)));
-        p.setBrush(g);
-        p.setPen(QPen(QColor(60, 30, 20), 1.5));
-        p.drawEllipse(r);
-    }
-    p.setPen(Qt::black);
-    for (int i = 0; i < 40; ++i)
-        p.drawText(caso.bounded(900), caso.bounded(740) + 20, QStringLiteral("Mięsień %1").arg(i));
-    p.end();
-    QByteArray dati;
-    QBuffer b(&dati);
-    b.open(QIODevice::WriteOnly);
-    img.save(&b, "PNG");
-    return dati;
-}
-
-double mediana(QList<double> tempi) {
-    std::sort(tempi.begin(), tempi.end());
-    return tempi[tempi.size() / 2];
-}
-
-template <typename F> double misura(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e6;
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -77,7 +29,7 @@ int main(int argc, char** argv) {
     prova::HostDiProva host;
     Fileini::cfg.PathTemp = QStringLiteral("C:\\VELTO\\");
     Fileini::cfg.PathFoto = QStringLiteral("D:\\DATI\\");
-    const QByteArray png = tavola();
+    const QByteArray png = tavolaDisegnata(QSize(1024, 768), 400, 40);
     blob::scriviStore(host.percorsoHost(QStringLiteral("D:\\DATI\\BlobCorp.dat")),
                       {{QStringLiteral("SCHEL1.png"), png, {}}});
 

@@ -11,50 +11,19 @@
 #include "Fileini.h"
 #include "Frm_Testo.h"
 #include "HostDiProva.h"
+#include "Misura.h"
 #include "SistemaScelto.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QImageReader>
-#include <QPainter>
-#include <QRandomGenerator>
-#include <algorithm>
 #include <cstdio>
 
 using namespace hn;
+using namespace hn::banco;
 using namespace hn::prova;
 
 namespace {
-
-// A plate of the viewer's size drawn like an atlas illustration: shaded shapes, outlines and
-// labels, so it compresses as real plates do.
-QByteArray tavola() {
-    QImage img(398, 480, QImage::Format_RGB32);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(img.rect(), QColor(245, 240, 230));
-    QRandomGenerator caso(2002);
-    for (int i = 0; i < 160; ++i) {
-        const QRectF r(caso.bounded(398), caso.bounded(480), 10 + caso.bounded(90),
-                       10 + caso.bounded(70));
-        QRadialGradient g(r.center(), r.width() / 2);
-        g.setColorAt(0, QColor::fromHsv(caso.bounded(40), 80 + caso.bounded(120), 255));
-        g.setColorAt(1, QColor::fromHsv(caso.bounded(40), 150, 120 + caso.bounded(80)));
-        p.setBrush(g);
-        p.setPen(QPen(QColor(60, 30, 20), 1.2));
-        p.drawEllipse(r);
-    }
-    p.setPen(Qt::black);
-    for (int i = 0; i < 20; ++i)
-        p.drawText(caso.bounded(340), caso.bounded(460) + 12, QStringLiteral("Kość %1").arg(i));
-    p.end();
-    QByteArray dati;
-    QBuffer b(&dati);
-    b.open(QIODevice::WriteOnly);
-    img.save(&b, "PNG");
-    return dati;
-}
 
 // The plate TAV: a header and 20 caption hotspots, after `altri` records of other plates.
 QList<RigaHsmed> righe(int altri) {
@@ -68,18 +37,6 @@ QList<RigaHsmed> righe(int altri) {
     return r;
 }
 
-double mediana(QList<double> tempi) {
-    std::sort(tempi.begin(), tempi.end());
-    return tempi[tempi.size() / 2];
-}
-
-template <typename F> double misura(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,7 +47,7 @@ int main(int argc, char** argv) {
 
     HostDiProva host;
     AtlanteDiProva atlante(host);
-    const QByteArray png = tavola();
+    const QByteArray png = tavolaDisegnata(QSize(398, 480), 160, 20);
     atlante.tavole = {{QStringLiteral("TAV.png"), png}};
     QString descrizione;
     for (int i = 0; i < 12; ++i)
