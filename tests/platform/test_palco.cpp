@@ -16,19 +16,6 @@ Q_DECLARE_METATYPE(hn::ModoScala)
 
 namespace {
 
-// The home screen's body-system hotspots, in twips on the 1024 × 768 picture at 15 twips
-// per pixel.
-const QList<QRect> hotspotTwips = {
-    {3195, 3195, 1365, 2805}, {4815, 3180, 1365, 2835},  {6915, 3225, 1365, 2805},
-    {8625, 3225, 1815, 2805}, {10455, 3225, 1935, 2805}, {3735, 6375, 1905, 2715},
-    {5835, 6525, 1845, 915},  {5895, 7695, 1845, 1395},  {8025, 6315, 1185, 1125},
-    {7815, 7695, 1605, 1395}, {9765, 6285, 1065, 2805},
-};
-
-QRectF inPixel(QRect twips) {
-    return {twips.x() / 15.0, twips.y() / 15.0, twips.width() / 15.0, twips.height() / 15.0};
-}
-
 // The stage in monitor pixels.
 QRectF palcoNativo(const GeometriaPalco& g) {
     return {g.versoMonitor(QPointF(0, 0)),
@@ -118,49 +105,6 @@ private Q_SLOTS:
         QVERIFY(QRectF(QPointF(), QSizeF(monitor)).adjusted(-0.01, -0.01, 0.01, 0.01).contains(r));
         QVERIFY(std::abs(r.left() - (monitor.width() - r.right())) <= 2 * g.fattore + 0.01);
         QVERIFY(std::abs(r.top() - (monitor.height() - r.bottom())) <= 2 * g.fattore + 0.01);
-    }
-
-    // Every body-system hotspot of the home screen, seen on the monitor: its centre maps back
-    // into it and into no other, it fills as many device pixels as its scaled size, and a
-    // caption window pushed against the right edge of the program's screen stays on the stage.
-    void hotspotsOnTheMonitor_data() {
-        QTest::addColumn<QSize>("monitor");
-        QTest::addColumn<ModoScala>("modo");
-        riga("1920x1080", QSize(1920, 1080), ModoScala::Adatta);
-        riga("2560x1440", QSize(2560, 1440), ModoScala::Adatta);
-        riga("1366x768", QSize(1366, 768), ModoScala::Adatta);
-        riga("2560x1440 integer", QSize(2560, 1440), ModoScala::Intero);
-        riga("1280x1024", QSize(1280, 1024), ModoScala::Adatta);
-    }
-    void hotspotsOnTheMonitor() {
-        QFETCH(QSize, monitor);
-        QFETCH(ModoScala, modo);
-        const GeometriaPalco g = calcolaPalco(monitor, modo);
-        const QRectF palco = palcoNativo(g);
-        for (int i = 0; i < hotspotTwips.size(); ++i) {
-            const QRectF h = inPixel(hotspotTwips[i]);
-            const QPointF centro = g.versoMonitor(h.center());
-            QVERIFY(palco.contains(centro));
-            // A click lands on a whole device pixel; it must still hit the same hotspot.
-            const QPointF clic(std::floor(centro.x()), std::floor(centro.y()));
-            const QPointF indietro = g.versoSchermo(clic);
-            for (int j = 0; j < hotspotTwips.size(); ++j)
-                QCOMPARE(inPixel(hotspotTwips[j]).contains(indietro), i == j);
-            const QRectF suMonitor(g.versoMonitor(h.topLeft()), g.versoMonitor(h.bottomRight()));
-            QCOMPARE(suMonitor.width(), h.width() * g.fattore);
-        }
-        // A caption window (208 pixels wide) opened at a hotspot near the right edge is pulled
-        // back against the program screen's right edge, which is the stage's.
-        const int larghezza = 3120 / 15;
-        const int sinistra = std::min(1000, g.schermo.width() - larghezza);
-        const QRectF didascalia(g.versoMonitor(QPointF(sinistra, 400)),
-                                g.versoMonitor(QPointF(sinistra + larghezza, 500)));
-        QVERIFY(palco.contains(didascalia));
-        QCOMPARE(didascalia.right(), palco.right());
-        // Fitting fills the monitor's height or its width, whichever is tighter.
-        if (modo == ModoScala::Adatta && !g.nitido)
-            QVERIFY(qFuzzyCompare(palco.height(), double(monitor.height())) ||
-                    qFuzzyCompare(palco.width(), double(monitor.width())));
     }
 
     // Forms are placed on the program's screen: on a stage that screen starts inside the
