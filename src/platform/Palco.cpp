@@ -123,18 +123,14 @@ QSize finestraIniziale(QSize disponibile, QSize schermo) {
 Palco::Palco(ModoScala modo)
     : QWidget(nullptr, Qt::FramelessWindowHint)
     , modo_(modo) {
-    monitor_ = QGuiApplication::screenAt(QCursor::pos());
-    if (!monitor_)
-        monitor_ = QGuiApplication::primaryScreen();
     setWindowTitle(QStringLiteral("Velto 2002"));
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
+    QScreen* sottoIlMouse = QGuiApplication::screenAt(QCursor::pos());
+    impostaMonitor(sottoIlMouse ? sottoIlMouse : QGuiApplication::primaryScreen());
     geometria_ = calcolaPalco(monitorNativo(), modo_);
-    QScreen* primo = monitor_;
-    monitor_ = nullptr;
-    impostaMonitor(primo);
     connect(qApp, &QGuiApplication::screenRemoved, this, [this](QScreen* tolto) {
         if (tolto != monitor_)
             return;
