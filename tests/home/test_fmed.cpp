@@ -274,12 +274,11 @@ void TestFMed::sfondo_data() {
     QTest::addColumn<bool>("suDisco");
     QTest::addColumn<QString>("voce");
     QTest::addColumn<QColor>("attesa");
-    QTest::newRow("from the file") << Sfondo << true << "" << QColor(Qt::darkCyan);
-    QTest::newRow("from the store") << Sfondo << false << "sistemi.bmp" << QColor(Qt::red);
-    QTest::newRow("JPG kept as bmp")
-        << "D:\\SFONDI\\foto.jpg" << false << "foto.bmp" << QColor(Qt::red);
-    QTest::newRow("not in the store: picture kept")
-        << "D:\\SFONDI\\manca.bmp" << false << "altro.bmp" << QColor(Qt::blue);
+    riga("from the file", Sfondo, true, "", QColor(Qt::darkCyan));
+    riga("from the store", Sfondo, false, "sistemi.bmp", QColor(Qt::red));
+    riga("JPG kept as bmp", "D:\\SFONDI\\foto.jpg", false, "foto.bmp", QColor(Qt::red));
+    riga("not in the store: picture kept", "D:\\SFONDI\\manca.bmp", false, "altro.bmp",
+         QColor(Qt::blue));
 }
 
 void TestFMed::sfondo() {
