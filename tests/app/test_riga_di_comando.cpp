@@ -1,12 +1,14 @@
 // Every executable as a shell user meets it: --help and --version answer on stdout, wrong usage
 // and bad input give one line on stderr and a non-zero exit, never an abort.
 
+#include "Riga.h"
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using hn::prova::riga;
 
 namespace {
 
@@ -73,17 +75,16 @@ private Q_SLOTS:
     void inputErratoUnaRigaEUscitaUno_data() {
         QTest::addColumn<QStringList>("argomenti");
         QTest::addColumn<QString>("errore");
-        QTest::newRow("PDF into a missing folder")
-            << QStringList{u"--pdf"_s, u"a.rtf"_s, u"/no/such/dir/out.pdf"_s}
-            << u"hnemar-rtf: /no/such/dir/out.pdf: no such folder: /no/such/dir\n"_s;
-        QTest::newRow("binary file")
-            << QStringList{u"--text"_s, u"a.png"_s} << u"hnemar-rtf: a.png: not an RTF file"_s;
-        QTest::newRow("UTF-8 text") << QStringList{u"--dump"_s, u"testo.txt"_s}
-                                    << u"hnemar-rtf: testo.txt: not an RTF file"_s;
-        QTest::newRow("missing file") << QStringList{u"--pdf"_s, u"manca.rtf"_s, u"x.pdf"_s}
-                                      << u"hnemar-rtf: manca.rtf: no such file\n"_s;
-        QTest::newRow("folder") << QStringList{u"--text"_s, u"."_s}
-                                << u"hnemar-rtf: .: not a regular file\n"_s;
+        riga("PDF into a missing folder",
+             QStringList{u"--pdf"_s, u"a.rtf"_s, u"/no/such/dir/out.pdf"_s},
+             u"hnemar-rtf: /no/such/dir/out.pdf: no such folder: /no/such/dir\n"_s);
+        riga("binary file", QStringList{u"--text"_s, u"a.png"_s},
+             u"hnemar-rtf: a.png: not an RTF file"_s);
+        riga("UTF-8 text", QStringList{u"--dump"_s, u"testo.txt"_s},
+             u"hnemar-rtf: testo.txt: not an RTF file"_s);
+        riga("missing file", QStringList{u"--pdf"_s, u"manca.rtf"_s, u"x.pdf"_s},
+             u"hnemar-rtf: manca.rtf: no such file\n"_s);
+        riga("folder", QStringList{u"--text"_s, u"."_s}, u"hnemar-rtf: .: not a regular file\n"_s);
     }
     void inputErratoUnaRigaEUscitaUno() {
         QFETCH(QStringList, argomenti);

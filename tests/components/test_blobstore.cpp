@@ -1,6 +1,7 @@
 #include "BlobStore.h"
 #include "QxBlob2.h"
 
+#include "ErroreDi.h"
 #include "HostDiProva.h"
 #include "StoreDiProva.h"
 
@@ -20,12 +21,7 @@ const QString Store = u"D:\\DATI\\BlobCorp.dat"_s, Temp = u"C:\\VELTO\\TEMP\\"_s
 int estrai(const QString& voce, const QString& destinazione, const QString& store = Store) {
     QxBlob2 b;
     b.setProprieta1(store);
-    try {
-        b.Metodo2(voce, destinazione);
-        return 0;
-    } catch (const ErroreVB& e) {
-        return e.numero();
-    }
+    return erroreDi([&] { b.Metodo2(voce, destinazione); });
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "FXImage.h"
 
-#include "ErroreVB.h"
+#include "ErroreDi.h"
 #include "HostDiProva.h"
 #include "StoreDiProva.h"
 
@@ -42,12 +42,7 @@ private Q_SLOTS:
             host.scriviFile(file, dati); // the bytes decide the format, not the name
         FXImage fx;
         fx.setFileName(prima);
-        try {
-            fx.setFileName(file);
-            QCOMPARE(errore, 0);
-        } catch (const ErroreVB& e) {
-            QCOMPARE(e.numero(), errore);
-        }
+        QCOMPARE(erroreDi([&] { fx.setFileName(file); }), errore);
         const QColor c = fx.Picture().pixelColor(3, 2);
         QCOMPARE(fx.FileName(), errore ? prima : file);
         QCOMPARE(QSize(fx.IWidth(), fx.IHeight()), errore ? QSize(4, 3) : QSize(16, 8));

@@ -1,6 +1,7 @@
 // The store packer as atlas authors run it.
 
 #include "BlobStore.h"
+#include "Riga.h"
 
 #include "StoreDiProva.h"
 
@@ -13,6 +14,7 @@
 #include <sys/stat.h>
 
 using namespace hn;
+using hn::prova::riga;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -93,9 +95,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("nomeFile"); // made inside the input folder; empty: none
         QTest::addColumn<int>("uscita");
         QTest::addColumn<QString>("messaggio");
-        QTest::newRow("empty folder") << QByteArray() << 1 << u"no files to pack"_s;
-        QTest::newRow("name not UTF-8") << QByteArray("tav\xf3la.png") << 1 << u"UTF-8"_s;
-        QTest::newRow("only a subfolder") << QByteArray("sotto/x.png") << 1 << u"sotto"_s;
+        riga("empty folder", QByteArray(), 1, u"no files to pack"_s);
+        riga("name not UTF-8", QByteArray("tav\xf3la.png"), 1, u"UTF-8"_s);
+        riga("only a subfolder", QByteArray("sotto/x.png"), 1, u"sotto"_s);
     }
     void nienteDaImpacchettareLasciaLoStoreVecchio() {
         QFETCH(QByteArray, nomeFile);
@@ -146,17 +148,15 @@ private Q_SLOTS:
     void erroriNominanoIlFileGiusto_data() {
         QTest::addColumn<QStringList>("argomenti");
         QTest::addColumn<QString>("messaggio");
-        QTest::newRow("output folder missing")
-            << QStringList{u"extract"_s, u"s.dat"_s, u"a.png"_s, u"manca/dentro/"_s}
-            << u"manca/dentro: no such folder"_s;
-        QTest::newRow("store is a FIFO")
-            << QStringList{u"list"_s, u"fifo"_s} << u"fifo: not a regular file"_s;
-        QTest::newRow("extract from a FIFO")
-            << QStringList{u"extract"_s, u"fifo"_s, u"a.png"_s} << u"fifo: not a regular file"_s;
-        QTest::newRow("create over a FIFO")
-            << QStringList{u"create"_s, u"fifo"_s, u"s.dat"_s} << u"fifo: not a regular file"_s;
-        QTest::newRow("not a store")
-            << QStringList{u"list"_s, u"testo"_s} << u"testo: not a valid store"_s;
+        riga("output folder missing",
+             QStringList{u"extract"_s, u"s.dat"_s, u"a.png"_s, u"manca/dentro/"_s},
+             u"manca/dentro: no such folder"_s);
+        riga("store is a FIFO", QStringList{u"list"_s, u"fifo"_s}, u"fifo: not a regular file"_s);
+        riga("extract from a FIFO", QStringList{u"extract"_s, u"fifo"_s, u"a.png"_s},
+             u"fifo: not a regular file"_s);
+        riga("create over a FIFO", QStringList{u"create"_s, u"fifo"_s, u"s.dat"_s},
+             u"fifo: not a regular file"_s);
+        riga("not a store", QStringList{u"list"_s, u"testo"_s}, u"testo: not a valid store"_s);
     }
     void erroriNominanoIlFileGiusto() {
         QFETCH(QStringList, argomenti);

@@ -1,6 +1,7 @@
 // The rich-text box and the KorAtx control, driven the way the viewer and the dialogs drive
 // them: by member name and number, through files in the prefix and the host clipboard.
 
+#include "ErroreDi.h"
 #include "ErroreVB.h"
 #include "HostDiProva.h"
 #include "KorAtx.h"
@@ -19,6 +20,7 @@
 #include <sys/mount.h>
 
 using namespace hn;
+using hn::prova::erroreDi;
 using prova::corpus;
 using prova::dumpTesto;
 
@@ -31,15 +33,6 @@ const QString kCredito = QStringLiteral(
 const QByteArray kOpis =
     "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fswiss\\fcharset238 Arial;}}"
     "\\f0\\fs20 Ko\\'9c\\'e6 {\\b udowa} jest d\\'b3uga.\\par Druga linia.\\par}";
-
-int erroreDi(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErroreVB& e) {
-        return e.numero();
-    }
-    return 0;
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 // controls are given, and input that must not crash or hang; the corpus also goes through the
 // writer and the hnemar-rtf tool.
 
+#include "Riga.h"
 #include "RtfDiProva.h"
 #include "RtfDump.h"
 #include "RtfReader.h"
@@ -15,6 +16,7 @@
 #include <QTextDocument>
 
 using namespace hn;
+using hn::prova::riga;
 using prova::corpus;
 using prova::dump;
 
@@ -50,83 +52,79 @@ void TestRtfReader::formattazione_data() {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("atteso");
     const QByteArray font = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}";
-    QTest::newRow("toggles off with a zero parameter")
-        << font + "\\b\\i\\ul\\strike\\caps A\\b0 B\\i0 C\\ul0 D\\strike0 E\\caps0 F}"
-        << QStringLiteral("P[ql] {Arial 12 b i u s caps}\"A\" {Arial 12 i u s caps}\"B\" "
-                          "{Arial 12 u s caps}\"C\" {Arial 12 s caps}\"D\" {Arial 12 caps}\"E\" "
-                          "{Arial 12}\"F\"\n");
-    QTest::newRow("ulnone and nosupersub")
-        << font + "\\ul\\super x\\ulnone y\\nosupersub z}"
-        << QStringLiteral("P[ql] {Arial 12 u sup}\"x\" {Arial 12 sup}\"y\" {Arial 12}\"z\"\n");
-    QTest::newRow("nested groups give their state back")
-        << font + "a{\\b b{\\i c{\\fs40 d}e}f}g}"
-        << QStringLiteral("P[ql] {Arial 12}\"a\" {Arial 12 b}\"b\" {Arial 12 b i}\"c\" "
-                          "{Arial 20 b i}\"d\" {Arial 12 b i}\"e\" {Arial 12 b}\"f\" "
-                          "{Arial 12}\"g\"\n");
-    QTest::newRow("plain resets characters, pard paragraphs")
-        << font + "\\qc\\li720\\b x\\par\\plain y\\par\\pard z}"
-        << QStringLiteral("P[qc li=720] {Arial 12 b}\"x\"\nP[qc li=720] {Arial 12}\"y\"\n"
-                          "P[ql] {Arial 12}\"z\"\n");
-    QTest::newRow("paragraph properties at the mark hold for the paragraph")
-        << font + "\\pard a\\qr\\ri300\\fi-200\\sb100\\sa50\\par}"
-        << QStringLiteral("P[qr ri=300 fi=-200 sb=100 sa=50] {Arial 12}\"a\"\n");
-    QTest::newRow("line spacing and tab stops")
-        << font + "\\sl-300\\slmult0\\tqr\\tx2000\\tx4000 a\\tab b\\par\\pard\\sl480\\slmult1 c}"
-        << QStringLiteral("P[ql lh=2/15 tab=2000r tab=4000] {Arial 12}\"a\\tb\"\n"
-                          "P[ql lh=1/200] {Arial 12}\"c\"\n");
-    QTest::newRow("hidden text is not shown")
-        << font + "a{\\v ukryty}b\\v c\\v0 d}" << QStringLiteral("P[ql] {Arial 12}\"abd\"\n");
-    QTest::newRow("escapes, named characters and line ends in the source")
-        << font + "\\{x\\}\\\\ \\~\\-\\_\\lquote\\rquote\\ldblquote\\rdblquote\\endash\\emdash"
-                  "\\bullet\r\nz\\line y\\\r\nw}"
-        << QStringLiteral(
-               "P[ql] {Arial 12}\"{x}\\ <a0><ad>‑‘’“”–—•z\\ny\"\nP[ql] {Arial 12}\"w\"\n");
-    QTest::newRow("colour table: the empty first entry is auto")
-        << font + "{\\colortbl;\\red255\\green0\\blue0;}\\cf1 r\\cf0 a\\highlight1 h\\cf9 x}"
-        << QStringLiteral("P[ql] {Arial 12 fg=#ff0000}\"r\" {Arial 12}\"a\" "
-                          "{Arial 12 bg=#ff0000}\"hx\"\n");
-    QTest::newRow("ansicpg for fonts without a charset, and the default font's charset")
-        << QByteArray("{\\rtf1\\ansi\\ansicpg1250\\deff1{\\fonttbl{\\f0 A;}{\\f1\\fcharset204 "
-                      "B;}}\\'e4\\f0\\'e4\\plain\\'e4}")
-        << QStringLiteral("P[ql] {B 12}\"д\" {A 12}\"ä\" {B 12}\"д\"\n");
-    QTest::newRow("cpg in the font table and Greek, Turkish, Baltic charsets")
-        << QByteArray(
-               "{\\rtf1\\ansi{\\fonttbl{\\f0\\cpg1251 A;}{\\f1\\fcharset161 B;}{\\f2"
-               "\\fcharset162 C;}{\\f3\\fcharset186 D;}}\\f0\\'c0\\f1\\'e1\\f2\\'fe\\f3\\'e8}")
-        << QStringLiteral("P[ql] {A 12}\"А\" {B 12}\"α\" {C 12}\"ş\" {D 12}\"č\"\n");
-    QTest::newRow("symbol fonts: Symbol's Greek, others in the private use area")
-        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset2 Symbol;}{\\f1\\fcharset2 "
-                      "Wingdings;}}\\f0 a\\'b0\\f1 J}")
-        << QStringLiteral("P[ql] {Symbol 12}\"α°\" {Wingdings 12}\"\uF04A\"\n");
-    QTest::newRow("upr reads the Unicode half only")
-        << QByteArray("{\\rtf1\\ansi{\\upr{ansi}{\\*\\ud{\\u322?u}}}}")
-        << QStringLiteral("P[ql] {- 12}\"łu\"\n");
-    QTest::newRow("unknown starred destinations and skipped tables")
-        << QByteArray("{\\rtf1{\\*\\nieznany tekst{a}}{\\info{\\title T}}{\\*\\generator G;}"
-                      "{\\header h}{\\footer f}{\\footnote n}{\\stylesheet{s;}}{\\*\\revtbl{x;}}"
-                      "ok}")
-        << QStringLiteral("P[ql] {- 12}\"ok\"\n");
-    QTest::newRow("page break marks the next paragraph")
-        << QByteArray("{\\rtf1 a\\page b}")
-        << QStringLiteral("P[ql] {- 12}\"a\"\nP[ql page] {- 12}\"b\"\n");
-    QTest::newRow("bin data outside a picture is skipped by its length")
-        << QByteArray("{\\rtf1 a\\bin3 {}\\}") << QStringLiteral("P[ql] {- 12}\"a\"\n");
-    QTest::newRow("protect travels as a character attribute")
-        << QByteArray("{\\rtf1 \\protect a\\protect0 b}")
-        << QStringLiteral("P[ql] {- 12 protect}\"a\" {- 12}\"b\"\n");
+    riga("toggles off with a zero parameter",
+         font + "\\b\\i\\ul\\strike\\caps A\\b0 B\\i0 C\\ul0 D\\strike0 E\\caps0 F}",
+         QStringLiteral("P[ql] {Arial 12 b i u s caps}\"A\" {Arial 12 i u s caps}\"B\" "
+                        "{Arial 12 u s caps}\"C\" {Arial 12 s caps}\"D\" {Arial 12 caps}\"E\" "
+                        "{Arial 12}\"F\"\n"));
+    riga("ulnone and nosupersub", font + "\\ul\\super x\\ulnone y\\nosupersub z}",
+         QStringLiteral("P[ql] {Arial 12 u sup}\"x\" {Arial 12 sup}\"y\" {Arial 12}\"z\"\n"));
+    riga("nested groups give their state back", font + "a{\\b b{\\i c{\\fs40 d}e}f}g}",
+         QStringLiteral("P[ql] {Arial 12}\"a\" {Arial 12 b}\"b\" {Arial 12 b i}\"c\" "
+                        "{Arial 20 b i}\"d\" {Arial 12 b i}\"e\" {Arial 12 b}\"f\" "
+                        "{Arial 12}\"g\"\n"));
+    riga("plain resets characters, pard paragraphs",
+         font + "\\qc\\li720\\b x\\par\\plain y\\par\\pard z}",
+         QStringLiteral("P[qc li=720] {Arial 12 b}\"x\"\nP[qc li=720] {Arial 12}\"y\"\n"
+                        "P[ql] {Arial 12}\"z\"\n"));
+    riga("paragraph properties at the mark hold for the paragraph",
+         font + "\\pard a\\qr\\ri300\\fi-200\\sb100\\sa50\\par}",
+         QStringLiteral("P[qr ri=300 fi=-200 sb=100 sa=50] {Arial 12}\"a\"\n"));
+    riga("line spacing and tab stops",
+         font + "\\sl-300\\slmult0\\tqr\\tx2000\\tx4000 a\\tab b\\par\\pard\\sl480\\slmult1 c}",
+         QStringLiteral("P[ql lh=2/15 tab=2000r tab=4000] {Arial 12}\"a\\tb\"\n"
+                        "P[ql lh=1/200] {Arial 12}\"c\"\n"));
+    riga("hidden text is not shown", font + "a{\\v ukryty}b\\v c\\v0 d}",
+         QStringLiteral("P[ql] {Arial 12}\"abd\"\n"));
+    riga(
+        "escapes, named characters and line ends in the source",
+        font + "\\{x\\}\\\\ \\~\\-\\_\\lquote\\rquote\\ldblquote\\rdblquote\\endash\\emdash"
+               "\\bullet\r\nz\\line y\\\r\nw}",
+        QStringLiteral("P[ql] {Arial 12}\"{x}\\ <a0><ad>‑‘’“”–—•z\\ny\"\nP[ql] {Arial 12}\"w\"\n"));
+    riga("colour table: the empty first entry is auto",
+         font + "{\\colortbl;\\red255\\green0\\blue0;}\\cf1 r\\cf0 a\\highlight1 h\\cf9 x}",
+         QStringLiteral("P[ql] {Arial 12 fg=#ff0000}\"r\" {Arial 12}\"a\" "
+                        "{Arial 12 bg=#ff0000}\"hx\"\n"));
+    riga("ansicpg for fonts without a charset, and the default font's charset",
+         QByteArray("{\\rtf1\\ansi\\ansicpg1250\\deff1{\\fonttbl{\\f0 A;}{\\f1\\fcharset204 "
+                    "B;}}\\'e4\\f0\\'e4\\plain\\'e4}"),
+         QStringLiteral("P[ql] {B 12}\"д\" {A 12}\"ä\" {B 12}\"д\"\n"));
+    riga(
+        "cpg in the font table and Greek, Turkish, Baltic charsets",
+        QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\cpg1251 A;}{\\f1\\fcharset161 B;}{\\f2"
+                   "\\fcharset162 C;}{\\f3\\fcharset186 D;}}\\f0\\'c0\\f1\\'e1\\f2\\'fe\\f3\\'e8}"),
+        QStringLiteral("P[ql] {A 12}\"А\" {B 12}\"α\" {C 12}\"ş\" {D 12}\"č\"\n"));
+    riga("symbol fonts: Symbol's Greek, others in the private use area",
+         QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset2 Symbol;}{\\f1\\fcharset2 "
+                    "Wingdings;}}\\f0 a\\'b0\\f1 J}"),
+         QStringLiteral("P[ql] {Symbol 12}\"α°\" {Wingdings 12}\"\uF04A\"\n"));
+    riga("upr reads the Unicode half only",
+         QByteArray("{\\rtf1\\ansi{\\upr{ansi}{\\*\\ud{\\u322?u}}}}"),
+         QStringLiteral("P[ql] {- 12}\"łu\"\n"));
+    riga("unknown starred destinations and skipped tables",
+         QByteArray("{\\rtf1{\\*\\nieznany tekst{a}}{\\info{\\title T}}{\\*\\generator G;}"
+                    "{\\header h}{\\footer f}{\\footnote n}{\\stylesheet{s;}}{\\*\\revtbl{x;}}"
+                    "ok}"),
+         QStringLiteral("P[ql] {- 12}\"ok\"\n"));
+    riga("page break marks the next paragraph", QByteArray("{\\rtf1 a\\page b}"),
+         QStringLiteral("P[ql] {- 12}\"a\"\nP[ql page] {- 12}\"b\"\n"));
+    riga("bin data outside a picture is skipped by its length", QByteArray("{\\rtf1 a\\bin3 {}\\}"),
+         QStringLiteral("P[ql] {- 12}\"a\"\n"));
+    riga("protect travels as a character attribute", QByteArray("{\\rtf1 \\protect a\\protect0 b}"),
+         QStringLiteral("P[ql] {- 12 protect}\"a\" {- 12}\"b\"\n"));
     // The controls are given RTF with more text joined after its closing brace.
     const QString credito = QStringLiteral(
         "{\\rtf1\\ansi \\deff4\\deflang1033{\\fonttbl{\\f4\\froman\\fcharset0\\fprq2 Times New "
         "Roman;}}\\f4 \\b \\i \\fs16 \\qc Atlas}");
-    QTest::newRow("a plain selection joined: its line ends are paragraphs")
-        << rtfDaStringa(credito + QStringLiteral("\\par Łokieć\r\nbark\r\n"))
-        << QStringLiteral(
-               "P[qc] {Times New Roman 8 b i}\"Atlas\"\n"
-               "P[ql] {Times New Roman 12}\"Łokieć\"\nP[ql] {Times New Roman 12}\"bark\"\n");
+    riga("a plain selection joined: its line ends are paragraphs",
+         rtfDaStringa(credito + QStringLiteral("\\par Łokieć\r\nbark\r\n")),
+         QStringLiteral(
+             "P[qc] {Times New Roman 8 b i}\"Atlas\"\n"
+             "P[ql] {Times New Roman 12}\"Łokieć\"\nP[ql] {Times New Roman 12}\"bark\"\n"));
     // The paragraph ends where its last text was written: in the second document, left aligned.
-    QTest::newRow("line ends between two joined documents are source layout")
-        << rtfDaStringa(credito + QStringLiteral("\r\n{\\rtf1 b}"))
-        << QStringLiteral("P[ql] {Times New Roman 8 b i}\"Atlas\" {Times New Roman 12}\"b\"\n");
+    riga("line ends between two joined documents are source layout",
+         rtfDaStringa(credito + QStringLiteral("\r\n{\\rtf1 b}")),
+         QStringLiteral("P[ql] {Times New Roman 8 b i}\"Atlas\" {Times New Roman 12}\"b\"\n"));
 }
 
 void TestRtfReader::formattazione() {
@@ -146,50 +144,48 @@ void TestRtfReader::corpus_data() {
     // pandoc decodes \'hh as Windows-1252 whatever \ansicpg1250 and \fcharset238 say ("Koœæ",
     // "najd³u¿sz¹"); unrtf drops or maps them to ASCII ("Ko[", "najdBu|sz"). Windows-1250 is
     // what the file declares twice.
-    QTest::newRow("WordPad: Polish in Windows-1250, bullets as \\pn")
-        << QByteArray("wordpad-polski.rtf")
-        << QStringLiteral(
-               "P[ql] {Arial CE 10}\"Kość udowa (\" {Arial CE 10 b}\"femur\" {Arial CE 10}\") jest "
-               "najdłuższą kością ciała.\"\n"
-               "P[ql list=disc/1#1] {Arial CE 10}\"głowa\"\n"
-               "P[ql list=disc/1#2] {Arial CE 10}\"szyjka\"\n"
-               "P[ql] {Arial CE 10 i fg=#ff0000}\"Zakończenie: ŻÓŁW źdźbło\"\n")
-        << QStringLiteral("Kość udowa (femur) jest najdłuższą kością ciała.\ngłowa\nszyjka\n"
-                          "Zakończenie: ŻÓŁW źdźbło\n");
+    riga("WordPad: Polish in Windows-1250, bullets as \\pn", QByteArray("wordpad-polski.rtf"),
+         QStringLiteral(
+             "P[ql] {Arial CE 10}\"Kość udowa (\" {Arial CE 10 b}\"femur\" {Arial CE 10}\") jest "
+             "najdłuższą kością ciała.\"\n"
+             "P[ql list=disc/1#1] {Arial CE 10}\"głowa\"\n"
+             "P[ql list=disc/1#2] {Arial CE 10}\"szyjka\"\n"
+             "P[ql] {Arial CE 10 i fg=#ff0000}\"Zakończenie: ŻÓŁW źdźbło\"\n"),
+         QStringLiteral("Kość udowa (femur) jest najdłuższą kością ciała.\ngłowa\nszyjka\n"
+                        "Zakończenie: ŻÓŁW źdźbło\n"));
     // pandoc keeps the footnote ("Koniec[1]") and garbles the Polish; we skip footnotes, which
     // the atlas never shows, and read the letters.
-    QTest::newRow("Word: numbered and bulleted \\ls lists, header and footnote skipped")
-        << QByteArray("word-lista.rtf")
-        << QStringLiteral("P[ql] {Arial 11}\"Części kości długiej:\"\n"
-                          "P[ql list=decimal/1#1] {Arial 11}\"trzon\"\n"
-                          "P[ql list=decimal/1#2] {Arial 11}\"nasady\"\n"
-                          "P[ql list=disc/2#1] {Arial 11}\"chrząstka\"\n"
-                          "P[qj] {Arial 11 fg=#0000ff}\"Koniec.\"\n")
-        << QStringLiteral("Części kości długiej:\ntrzon\nnasady\nchrząstka\nKoniec.\n");
+    riga("Word: numbered and bulleted \\ls lists, header and footnote skipped",
+         QByteArray("word-lista.rtf"),
+         QStringLiteral("P[ql] {Arial 11}\"Części kości długiej:\"\n"
+                        "P[ql list=decimal/1#1] {Arial 11}\"trzon\"\n"
+                        "P[ql list=decimal/1#2] {Arial 11}\"nasady\"\n"
+                        "P[ql list=disc/2#1] {Arial 11}\"chrząstka\"\n"
+                        "P[qj] {Arial 11 fg=#0000ff}\"Koniec.\"\n"),
+         QStringLiteral("Części kości długiej:\ntrzon\nnasady\nchrząstka\nKoniec.\n"));
     // pandoc skips one character too many after \u243? ("Łóź"), loses the "c" after a skip
     // ended by a brace and breaks the surrogate pair; unrtf prints "?" for each \u. The format
     // says \uc counts per group and a brace ends the skip.
-    QTest::newRow("\\uc skips: counted per group, ended by a brace, surrogate pairs")
-        << QByteArray("unicode-uc.rtf")
-        << QStringLiteral("P[ql] {Arial 12}\"Łódź \"\n"
-                          "P[ql] {Arial 12}\"日X\"\n"
-                          "P[ql] {Arial 12}\"łY\"\n"
-                          "P[ql] {Arial 12}\"–c\"\n"
-                          "P[ql] {Arial 12}\"\U0001F603 ok\"\n"
-                          "P[ql] {Arial 12}\"— \uFFFF\"\n"
-                          "P[ql] {Arial 12}\"\uFFFDZ\"\n")
-        << QStringLiteral("Łódź \n日X\nłY\n–c\n\U0001F603 ok\n— \uFFFF\n\uFFFDZ\n");
+    riga("\\uc skips: counted per group, ended by a brace, surrogate pairs",
+         QByteArray("unicode-uc.rtf"),
+         QStringLiteral("P[ql] {Arial 12}\"Łódź \"\n"
+                        "P[ql] {Arial 12}\"日X\"\n"
+                        "P[ql] {Arial 12}\"łY\"\n"
+                        "P[ql] {Arial 12}\"–c\"\n"
+                        "P[ql] {Arial 12}\"\U0001F603 ok\"\n"
+                        "P[ql] {Arial 12}\"— \uFFFF\"\n"
+                        "P[ql] {Arial 12}\"\uFFFDZ\"\n"),
+         QStringLiteral("Łódź \n日X\nłY\n–c\n\U0001F603 ok\n— \uFFFF\n\uFFFDZ\n"));
     // Both keep the cell structure but garble the letters; cells are paragraphs in plain text.
-    QTest::newRow("Word table, a cell of two paragraphs, text after it")
-        << QByteArray("word-tabela.rtf")
-        << QStringLiteral("P[ql] {Arial 10}\"Przed tabelą\"\n"
-                          "P[ql cell=0,0] {Arial 10}\"Kość\"\n"
-                          "P[ql cell=0,1] {Arial 10 b}\"Mięsień\"\n"
-                          "P[ql cell=1,0] {Arial 10}\"udowa\"\n"
-                          "P[ql cell=1,1] {Arial 10}\"czworogłowy\"\n"
-                          "P[ql cell=1,1] {Arial 10}\"uda\"\n"
-                          "P[ql] {Arial 10}\"Po tabeli\"\n")
-        << QStringLiteral("Przed tabelą\nKość\nMięsień\nudowa\nczworogłowy\nuda\nPo tabeli\n");
+    riga("Word table, a cell of two paragraphs, text after it", QByteArray("word-tabela.rtf"),
+         QStringLiteral("P[ql] {Arial 10}\"Przed tabelą\"\n"
+                        "P[ql cell=0,0] {Arial 10}\"Kość\"\n"
+                        "P[ql cell=0,1] {Arial 10 b}\"Mięsień\"\n"
+                        "P[ql cell=1,0] {Arial 10}\"udowa\"\n"
+                        "P[ql cell=1,1] {Arial 10}\"czworogłowy\"\n"
+                        "P[ql cell=1,1] {Arial 10}\"uda\"\n"
+                        "P[ql] {Arial 10}\"Po tabeli\"\n"),
+         QStringLiteral("Przed tabelą\nKość\nMięsień\nudowa\nczworogłowy\nuda\nPo tabeli\n"));
     // unrtf prints the hyperlink's instruction instead of its result; pandoc drops the PAGE
     // field's result "7". A field shows its result.
     QTest::newRow("fields: a hyperlink's result with its target, other results as text")
@@ -202,30 +198,29 @@ void TestRtfReader::corpus_data() {
     // pandoc stops at the \bin data ("unexpected end of input") and prints nothing; unrtf
     // loses " po.", "metaplik" and "bin" around the pictures it extracts. The text around a
     // picture is the document's own.
-    QTest::newRow("pictures: PNG in hex and in \\bin shown at their goal size, others skipped")
-        << QByteArray("obrazki.rtf")
-        << QStringLiteral("P[ql] {Arial 10}\"Przed \" <img 40x30> {Arial 10}\" po.\"\n"
-                          "P[ql] {Arial 10}\"metaplik\"\n"
-                          "P[ql] {Arial 10}\"emf\"\n"
-                          "P[ql] <img 8x6> {Arial 10}\"bin\"\n")
-        << QStringLiteral("Przed  po.\nmetaplik\nemf\nbin\n");
+    riga("pictures: PNG in hex and in \\bin shown at their goal size, others skipped",
+         QByteArray("obrazki.rtf"),
+         QStringLiteral("P[ql] {Arial 10}\"Przed \" <img 40x30> {Arial 10}\" po.\"\n"
+                        "P[ql] {Arial 10}\"metaplik\"\n"
+                        "P[ql] {Arial 10}\"emf\"\n"
+                        "P[ql] <img 8x6> {Arial 10}\"bin\"\n"),
+         QStringLiteral("Przed  po.\nmetaplik\nemf\nbin\n"));
     // pandoc reads charset 238 and 204 fonts as Windows-1252 ("¯ebra", "ðåáðî"); unrtf loses
     // the first paragraph entirely.
-    QTest::newRow("LibreOffice: ansicpg1252 but Polish and Cyrillic fonts by charset")
-        << QByteArray("libreoffice.rtf")
-        << QStringLiteral(
-               "P[ql] {Liberation Sans 12}\"Żebra łączą się z mostkiem\" {DejaVu Sans "
-               "12}\"ребро\" {Symbol 12}\"αβ\"\n"
-               "P[qc sb=120 sa=120 lh=1/150] {Liberation Sans 14 b i fg=#808080}\"Tytuł \" "
-               "{Liberation Sans 14 b i sup fg=#808080}\"2\" {Liberation Sans 14 b i sub "
-               "fg=#808080}\"x\" {Liberation Sans 14 b i s fg=#808080}\"s\" {Liberation Sans 14 "
-               "b i caps fg=#808080}\"k\"\n")
-        << QStringLiteral("Żebra łączą się z mostkiemреброαβ\nTytuł 2xsk\n");
-    QTest::newRow("truncated inside a group and inside \\'")
-        << QByteArray("obcieta.rtf")
-        << QStringLiteral("P[ql] {Arial 12}\"Kość \" {Arial 12 b}\"pogrubienie \" {Arial 12 b "
-                          "i}\"kursywa \"\n")
-        << QStringLiteral("Kość pogrubienie kursywa \n");
+    riga("LibreOffice: ansicpg1252 but Polish and Cyrillic fonts by charset",
+         QByteArray("libreoffice.rtf"),
+         QStringLiteral(
+             "P[ql] {Liberation Sans 12}\"Żebra łączą się z mostkiem\" {DejaVu Sans "
+             "12}\"ребро\" {Symbol 12}\"αβ\"\n"
+             "P[qc sb=120 sa=120 lh=1/150] {Liberation Sans 14 b i fg=#808080}\"Tytuł \" "
+             "{Liberation Sans 14 b i sup fg=#808080}\"2\" {Liberation Sans 14 b i sub "
+             "fg=#808080}\"x\" {Liberation Sans 14 b i s fg=#808080}\"s\" {Liberation Sans 14 "
+             "b i caps fg=#808080}\"k\"\n"),
+         QStringLiteral("Żebra łączą się z mostkiemреброαβ\nTytuł 2xsk\n"));
+    riga("truncated inside a group and inside \\'", QByteArray("obcieta.rtf"),
+         QStringLiteral("P[ql] {Arial 12}\"Kość \" {Arial 12 b}\"pogrubienie \" {Arial 12 b "
+                        "i}\"kursywa \"\n"),
+         QStringLiteral("Kość pogrubienie kursywa \n"));
     // Descriptions of the kinds the atlas holds, as Word writes them. LibreOffice 7.4 reads
     // them, and our rewrite of them, with the same text, list levels, markers and counters.
     QTest::newRow("Word: lists at two levels, two lists in a row, raised text, a link")
@@ -292,14 +287,13 @@ void TestRtfReader::corpus_data() {
                           "początku opisu; poniżej tabela z ramkami.\nMięsień\nPrzyczep\nPrzyczep "
                           "końcowy\ndwugłowy ramienia\nwyrostek kruczy\nguzowatość kości "
                           "promieniowej\nWięcej w opisie mięśni.\n");
-    QTest::newRow("Word: a plate's picture as PNG beside its metafile")
-        << QByteArray("opis-obraz.rtf")
-        << QStringLiteral("P[qc] {Arial 10}\"Schemat stawu:\"\n"
-                          "P[qc] <img 96x64>\n"
-                          "P[qj] {Arial 10}\"Rys. 1. Staw biodrowy: \" {Arial 10 b}\"panewka\" "
-                          "{Arial 10}\" i \" {Arial 10 b}\"głowa\" {Arial 10}\" kości udowej.\"\n")
-        << QStringLiteral("Schemat stawu:\n\nRys. 1. Staw biodrowy: panewka i głowa kości "
-                          "udowej.\n");
+    riga("Word: a plate's picture as PNG beside its metafile", QByteArray("opis-obraz.rtf"),
+         QStringLiteral("P[qc] {Arial 10}\"Schemat stawu:\"\n"
+                        "P[qc] <img 96x64>\n"
+                        "P[qj] {Arial 10}\"Rys. 1. Staw biodrowy: \" {Arial 10 b}\"panewka\" "
+                        "{Arial 10}\" i \" {Arial 10 b}\"głowa\" {Arial 10}\" kości udowej.\"\n"),
+         QStringLiteral("Schemat stawu:\n\nRys. 1. Staw biodrowy: panewka i głowa kości "
+                        "udowej.\n"));
 }
 
 void TestRtfReader::corpus() {
@@ -342,47 +336,43 @@ void TestRtfReader::inputOstile_data() {
     QTest::addColumn<QString>("testo");
     // The one artifact the fuzzer left: the empty input it held when its exit-time leak check
     // (fontconfig's caches) fired.
-    QTest::newRow("empty input") << QByteArray() << QString();
-    QTest::newRow("bin longer than the rest")
-        << QByteArray("{\\rtf1 a\\bin999999 xyz") << QStringLiteral("a");
-    QTest::newRow("bin negative") << QByteArray("{\\rtf1 a\\bin-5 xyz}") << QStringLiteral("axyz");
-    QTest::newRow("picture bin longer than the rest")
-        << QByteArray("{\\rtf1 a{\\pict\\pngblip\\bin2147483647 \x89PNG}b}") << QStringLiteral("a");
-    QTest::newRow("broken PNG data")
-        << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47ffff}b}") << QStringLiteral("ab");
-    QTest::newRow("ends after a backslash") << QByteArray("{\\rtf1 a\\") << QStringLiteral("a");
-    QTest::newRow("ends inside \\'") << QByteArray("{\\rtf1 a\\'4") << QStringLiteral("a");
-    QTest::newRow("bad hex after \\'") << QByteArray("{\\rtf1 a\\'zzb}") << QStringLiteral("azzb");
-    QTest::newRow("more closing than opening braces")
-        << QByteArray("}}}{\\rtf1 a}}}b}") << QStringLiteral("ab");
-    QTest::newRow("huge numbers are clamped")
-        << QByteArray("{\\rtf1\\fs99999999999999999999\\li-99999999999999\\u99999999999 a}")
-        << QStringLiteral("\uFFFD");
-    QTest::newRow("control word longer than the format allows")
-        << QByteArray("{\\rtf1 \\") + QByteArray(100000, 'b') + QByteArray(" x}")
-        << QStringLiteral("x");
-    QTest::newRow("uc skip larger than anything after it")
-        << QByteArray("{\\rtf1{\\uc2147483647\\u322 abc}d}") << QStringLiteral("łd");
+    riga("empty input", QByteArray(), QString());
+    riga("bin longer than the rest", QByteArray("{\\rtf1 a\\bin999999 xyz"), QStringLiteral("a"));
+    riga("bin negative", QByteArray("{\\rtf1 a\\bin-5 xyz}"), QStringLiteral("axyz"));
+    riga("picture bin longer than the rest",
+         QByteArray("{\\rtf1 a{\\pict\\pngblip\\bin2147483647 \x89PNG}b}"), QStringLiteral("a"));
+    riga("broken PNG data", QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47ffff}b}"),
+         QStringLiteral("ab"));
+    riga("ends after a backslash", QByteArray("{\\rtf1 a\\"), QStringLiteral("a"));
+    riga("ends inside \\'", QByteArray("{\\rtf1 a\\'4"), QStringLiteral("a"));
+    riga("bad hex after \\'", QByteArray("{\\rtf1 a\\'zzb}"), QStringLiteral("azzb"));
+    riga("more closing than opening braces", QByteArray("}}}{\\rtf1 a}}}b}"), QStringLiteral("ab"));
+    riga("huge numbers are clamped",
+         QByteArray("{\\rtf1\\fs99999999999999999999\\li-99999999999999\\u99999999999 a}"),
+         QStringLiteral("\uFFFD"));
+    riga("control word longer than the format allows",
+         QByteArray("{\\rtf1 \\") + QByteArray(100000, 'b') + QByteArray(" x}"),
+         QStringLiteral("x"));
+    riga("uc skip larger than anything after it", QByteArray("{\\rtf1{\\uc2147483647\\u322 abc}d}"),
+         QStringLiteral("łd"));
     QTest::newRow("many cells in a row stop at the column cap")
         << QByteArray("{\\rtf1\\trowd\\intbl ") + QByteArray("x\\cell ").repeated(200) +
                QByteArray("\\row}")
         // Qt keeps a paragraph before a table that opens the document and one after it.
         << QStringLiteral("\n") + QStringLiteral("x\n").repeated(200);
-    QTest::newRow("row mark with no table")
-        << QByteArray("{\\rtf1 \\row\\cell a}") << QStringLiteral("\n\na");
+    riga("row mark with no table", QByteArray("{\\rtf1 \\row\\cell a}"), QStringLiteral("\n\na"));
     // Found by the fuzzer: a surrogate pair still pending when the document ends leaves the
     // table while the table is being left.
-    QTest::newRow("pending surrogate after a cell at the end")
-        << QByteArray("\\cell\\u-10179?\\u-8701") << QStringLiteral("\n\n\U0001F603");
-    QTest::newRow("nul bytes and controls")
-        << QByteArray("{\\rtf1 a\0b\x01}", 13) << QStringLiteral("ab\x01");
+    riga("pending surrogate after a cell at the end", QByteArray("\\cell\\u-10179?\\u-8701"),
+         QStringLiteral("\n\n\U0001F603"));
+    riga("nul bytes and controls", QByteArray("{\\rtf1 a\0b\x01}", 13), QStringLiteral("ab\x01"));
     // Far deeper than the cap: text inside the cap is read, deeper text is dropped, the reader
     // finds its way back out and reads on.
     const int n = 200000;
-    QTest::newRow("nesting far deeper than the cap")
-        << "{\\rtf1 a" + QByteArray(kProfonditaMassima - 3, '{') + "{m" + QByteArray(n, '{') +
-               "profondo" + QByteArray(n + kProfonditaMassima - 2, '}') + "z}"
-        << QStringLiteral("amz");
+    riga("nesting far deeper than the cap",
+         "{\\rtf1 a" + QByteArray(kProfonditaMassima - 3, '{') + "{m" + QByteArray(n, '{') +
+             "profondo" + QByteArray(n + kProfonditaMassima - 2, '}') + "z}",
+         QStringLiteral("amz"));
 }
 
 void TestRtfReader::inputOstile() {
@@ -401,10 +391,10 @@ void TestRtfReader::inputOstile() {
 void TestRtfReader::sembraRtf_data() {
     QTest::addColumn<QByteArray>("dati");
     QTest::addColumn<bool>("rtf");
-    QTest::newRow("rtf") << QByteArray("{\\rtf1 x}") << true;
-    QTest::newRow("blanks and BOM first") << QByteArray("\xEF\xBB\xBF \r\n{\\rtf") << true;
-    QTest::newRow("a brace only") << QByteArray("{x") << false;
-    QTest::newRow("empty") << QByteArray() << false;
+    riga("rtf", QByteArray("{\\rtf1 x}"), true);
+    riga("blanks and BOM first", QByteArray("\xEF\xBB\xBF \r\n{\\rtf"), true);
+    riga("a brace only", QByteArray("{x"), false);
+    riga("empty", QByteArray(), false);
 }
 
 void TestRtfReader::sembraRtf() {

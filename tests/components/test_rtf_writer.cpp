@@ -2,6 +2,7 @@
 // writing twice gives the same bytes, and the bytes are what WordPad and LibreOffice expect. The
 // corpus files go through it in the reader's test.
 
+#include "Riga.h"
 #include "RtfDump.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -15,6 +16,7 @@
 #include <QUrl>
 
 using namespace hn;
+using hn::prova::riga;
 
 namespace {
 
@@ -164,18 +166,16 @@ void TestRtfWriter::formattazioneCompleta() {
 void TestRtfWriter::codificaDelTesto_data() {
     QTest::addColumn<QString>("testo");
     QTest::addColumn<QByteArray>("atteso");
-    QTest::newRow("Windows-1250 letters as \\'xx")
-        << QStringLiteral("Kość Żółw") << QByteArray("Ko\\'9c\\'e6 \\'af\\'f3\\'b3w");
-    QTest::newRow("others as signed \\u with a question mark")
-        << QStringLiteral("ребро €")
-        << QByteArray("\\u1088?\\u1077?\\u1073?\\u1088?\\u1086? \\'80");
-    QTest::newRow("beyond the BMP as two \\u")
-        << QStringLiteral("\U0001F603") << QByteArray("\\u-10179?\\u-8701?");
-    QTest::newRow("escaped braces and backslash")
-        << QStringLiteral("{a}\\b") << QByteArray("\\{a\\}\\\\b");
-    QTest::newRow("tab, line break, no-break space, soft and hard hyphen")
-        << QStringLiteral("a\tb\u2028c\u00A0d\u00ADe\u2011f")
-        << QByteArray("a\\tab b\\line c\\~d\\-e\\_f");
+    riga("Windows-1250 letters as \\'xx", QStringLiteral("Kość Żółw"),
+         QByteArray("Ko\\'9c\\'e6 \\'af\\'f3\\'b3w"));
+    riga("others as signed \\u with a question mark", QStringLiteral("ребро €"),
+         QByteArray("\\u1088?\\u1077?\\u1073?\\u1088?\\u1086? \\'80"));
+    riga("beyond the BMP as two \\u", QStringLiteral("\U0001F603"),
+         QByteArray("\\u-10179?\\u-8701?"));
+    riga("escaped braces and backslash", QStringLiteral("{a}\\b"), QByteArray("\\{a\\}\\\\b"));
+    riga("tab, line break, no-break space, soft and hard hyphen",
+         QStringLiteral("a\tb\u2028c\u00A0d\u00ADe\u2011f"),
+         QByteArray("a\\tab b\\line c\\~d\\-e\\_f"));
 }
 
 void TestRtfWriter::codificaDelTesto() {
@@ -202,53 +202,52 @@ void TestRtfWriter::perAltriLettori_data() {
     QTest::addColumn<int>("liste"); // list definitions written
     const QByteArray testa = "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0 Arial;}"
                              "{\\f1\\fcharset2 Symbol;}}\\pard\\plain\\f0\\fs20 ";
-    QTest::newRow("superscript then text: one group per marked run")
-        << testa + "40 cm\\super 3\\nosupersub  krwi, {\\b Krew} i O\\sub 2\\nosupersub .\\par}"
-        << QByteArrayList{"40 cm{\\super 3} krwi, {\\b Krew} i O{\\sub 2}.\\par"}
-        << QByteArrayList{"\\nosupersub"} << 0;
-    QTest::newRow("the paragraph takes the format of most of its text")
-        << testa + "{\\b Krew} stanowi oko\\'b3o 7%\\par}"
-        << QByteArrayList{"\\pard\\plain\\f0\\fs20 \\ql {\\b Krew} stanowi"} << QByteArrayList{}
-        << 0;
-    QTest::newRow("raised and lowered text keep their offsets and size")
-        << testa + "E = mc{\\up6 2}, x{\\dn4 i}, y{\\up 3}\\par}"
-        << QByteArrayList{"mc{\\up6 2}, x{\\dn4 i}, y{\\up6 3}"}
-        << QByteArrayList{"\\super", "\\sub", "{\\fs"} << 0;
-    QTest::newRow("two numbered lists in a row keep two counters")
-        << testa + "{\\listtext 1.\\tab}\\ls1 jeden\\par{\\listtext 2.\\tab}dwa\\par"
-                   "\\pard{\\listtext 1.\\tab}\\ls2 trzy\\par{\\listtext 2.\\tab}cztery\\par}"
-        << QByteArrayList{"\\ls1\\ilvl0 {\\pntext 2.\\tab}dwa\\par",
-                          "\\ls2\\ilvl0 {\\pntext 1.\\tab}trzy\\par",
-                          "{\\listoverride\\listid2\\listoverridecount0\\ls2}"}
-        << QByteArrayList{"{\\*\\pn"} << 2;
-    QTest::newRow("levels of one list: one definition, own suffix, deeper counters restart")
-        << testa + "{\\listtext 1.\\tab}\\ls1\\ilvl0 osocze\\par{\\listtext a)\\tab}\\ilvl1 woda"
-                   "\\par{\\listtext 2.\\tab}\\ilvl0 krwinki\\par{\\listtext a)\\tab}\\ilvl1 "
-                   "czerwone\\par{\\listtext b)\\tab}bia\\'b3e\\par}"
-        << QByteArrayList{"\\ls1\\ilvl1 {\\pntext a)\\tab}czerwone\\par",
-                          "\\ls1\\ilvl1 {\\pntext b)\\tab}bia\\'b3e\\par",
-                          "{\\listlevel\\levelnfc4\\leveljc0\\levelfollow0\\levelstartat1"
-                          "{\\leveltext\\'02\\'01);}{\\levelnumbers\\'01;}\\fi-360\\li1440}",
-                          "\\fi-360\\li1440 \\ls1\\ilvl1 "}
-        << QByteArrayList{"{\\*\\pn", "\\ls2"} << 1;
-    QTest::newRow("WordPad's bullets become a defined list, the Symbol bullet kept")
-        << testa + "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}"
-                   "\\fi-200\\li200 g\\'b3owa\\par{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1"
-                   "\\pnindent0{\\pntxtb\\'b7}}szyjka\\par}"
-        << QByteArrayList{"{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f1\\fi-360\\li720}",
-                          "\\ls1\\ilvl0 {\\pntext\\f1 \\'b7\\tab}szyjka\\par"}
-        << QByteArrayList{"{\\*\\pn"} << 1;
-    QTest::newRow("a borderless table opening the text: no border, no paragraph before")
-        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\trgaph70\\cellx1000"
-                      "\\clbrdrb\\brdrnone\\cellx2000\\pard\\intbl\\f0 a\\cell b\\cell\\row"
-                      "\\pard\\f0 po\\par}")
-        << QByteArrayList{"\\viewkind4\r\n\\trowd\\trgaph70\\trleft0\\cellx1000\\cellx2000\r\n"}
-        << QByteArrayList{"\\clbrdr"} << 0;
-    QTest::newRow("a bordered table keeps its borders")
-        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 przed\\par\\trowd"
-                      "\\trbrdrt\\brdrs\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell\\row}")
-        << QByteArrayList{"przed\\par\r\n\\trowd\\trgaph30\\trleft0\\clbrdrt\\brdrs\\brdrw10"}
-        << QByteArrayList{} << 0;
+    riga("superscript then text: one group per marked run",
+         testa + "40 cm\\super 3\\nosupersub  krwi, {\\b Krew} i O\\sub 2\\nosupersub .\\par}",
+         QByteArrayList{"40 cm{\\super 3} krwi, {\\b Krew} i O{\\sub 2}.\\par"},
+         QByteArrayList{"\\nosupersub"}, 0);
+    riga("the paragraph takes the format of most of its text",
+         testa + "{\\b Krew} stanowi oko\\'b3o 7%\\par}",
+         QByteArrayList{"\\pard\\plain\\f0\\fs20 \\ql {\\b Krew} stanowi"}, QByteArrayList{}, 0);
+    riga("raised and lowered text keep their offsets and size",
+         testa + "E = mc{\\up6 2}, x{\\dn4 i}, y{\\up 3}\\par}",
+         QByteArrayList{"mc{\\up6 2}, x{\\dn4 i}, y{\\up6 3}"},
+         QByteArrayList{"\\super", "\\sub", "{\\fs"}, 0);
+    riga("two numbered lists in a row keep two counters",
+         testa + "{\\listtext 1.\\tab}\\ls1 jeden\\par{\\listtext 2.\\tab}dwa\\par"
+                 "\\pard{\\listtext 1.\\tab}\\ls2 trzy\\par{\\listtext 2.\\tab}cztery\\par}",
+         QByteArrayList{"\\ls1\\ilvl0 {\\pntext 2.\\tab}dwa\\par",
+                        "\\ls2\\ilvl0 {\\pntext 1.\\tab}trzy\\par",
+                        "{\\listoverride\\listid2\\listoverridecount0\\ls2}"},
+         QByteArrayList{"{\\*\\pn"}, 2);
+    riga("levels of one list: one definition, own suffix, deeper counters restart",
+         testa + "{\\listtext 1.\\tab}\\ls1\\ilvl0 osocze\\par{\\listtext a)\\tab}\\ilvl1 woda"
+                 "\\par{\\listtext 2.\\tab}\\ilvl0 krwinki\\par{\\listtext a)\\tab}\\ilvl1 "
+                 "czerwone\\par{\\listtext b)\\tab}bia\\'b3e\\par}",
+         QByteArrayList{"\\ls1\\ilvl1 {\\pntext a)\\tab}czerwone\\par",
+                        "\\ls1\\ilvl1 {\\pntext b)\\tab}bia\\'b3e\\par",
+                        "{\\listlevel\\levelnfc4\\leveljc0\\levelfollow0\\levelstartat1"
+                        "{\\leveltext\\'02\\'01);}{\\levelnumbers\\'01;}\\fi-360\\li1440}",
+                        "\\fi-360\\li1440 \\ls1\\ilvl1 "},
+         QByteArrayList{"{\\*\\pn", "\\ls2"}, 1);
+    riga("WordPad's bullets become a defined list, the Symbol bullet kept",
+         testa + "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}"
+                 "\\fi-200\\li200 g\\'b3owa\\par{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1"
+                 "\\pnindent0{\\pntxtb\\'b7}}szyjka\\par}",
+         QByteArrayList{"{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f1\\fi-360\\li720}",
+                        "\\ls1\\ilvl0 {\\pntext\\f1 \\'b7\\tab}szyjka\\par"},
+         QByteArrayList{"{\\*\\pn"}, 1);
+    riga("a borderless table opening the text: no border, no paragraph before",
+         QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\trgaph70\\cellx1000"
+                    "\\clbrdrb\\brdrnone\\cellx2000\\pard\\intbl\\f0 a\\cell b\\cell\\row"
+                    "\\pard\\f0 po\\par}"),
+         QByteArrayList{"\\viewkind4\r\n\\trowd\\trgaph70\\trleft0\\cellx1000\\cellx2000\r\n"},
+         QByteArrayList{"\\clbrdr"}, 0);
+    riga("a bordered table keeps its borders",
+         QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 przed\\par\\trowd"
+                    "\\trbrdrt\\brdrs\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell\\row}"),
+         QByteArrayList{"przed\\par\r\n\\trowd\\trgaph30\\trleft0\\clbrdrt\\brdrs\\brdrw10"},
+         QByteArrayList{}, 0);
     QTest::newRow("a link: the field's result is the runs' groups")
         << testa + "Zobacz {\\field{\\*\\fldinst{HYPERLINK \"http://x.pl/a\"}}{\\fldrslt{\\ul "
                    "stron\\'ea}}} i {\\field{\\*\\fldinst{HYPERLINK \"http://x.pl/b\"}}"

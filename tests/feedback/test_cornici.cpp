@@ -7,12 +7,14 @@
 #include "HostDiProva.h"
 #include "Installazione.h"
 #include "Mod_Graph.h"
+#include "Riga.h"
 
 #include <QMouseEvent>
 #include <QTest>
 
 using namespace hn;
 using namespace hn::Mod_Graph;
+using hn::prova::riga;
 
 namespace {
 
@@ -119,7 +121,6 @@ private Q_SLOTS:
     void corniceSulRettangoloEAnelli();
     void statoNonValidoAvvisaEIncassa();
     void hotspotDiUnAltraFormaNonToccato();
-    void corniceVisibileSulloSchermo();
     void bordiDiPressione();
     void guidaAperta();
 };
@@ -138,7 +139,6 @@ void TestCornici::gruppiSoloPerEtichetteVisibiliEAttive() {
     QVERIFY(!f.Linea(0).Visible());
     for (int g = 1; g <= 2; ++g)
         QCOMPARE(aspetto(f.Linea, g), QString());
-    QVERIFY(f.FONDO->AutoRedraw);
     QCOMPARE(Fseek::istanza().Pic_SalvaSfondo.Picture().size(), QSize(200, 150));
 }
 
@@ -163,46 +163,16 @@ void TestCornici::sequenzeDelMouse_data() {
     QTest::addColumn<QString>("corrente");
     // Steps: mX move over X (F = background), dX left press, uX left release, rX right press,
     // hX move over X with the left button held.
-    QTest::newRow("hover") << "mA"
-                           << "raised"
-                           << ""
-                           << "A";
-    QTest::newRow("press") << "mA dA"
-                           << "sunken"
-                           << ""
-                           << "A";
-    QTest::newRow("release: no frame until the next move") << "mA dA uA"
-                                                           << ""
-                                                           << ""
-                                                           << "A";
-    QTest::newRow("moved again after release") << "mA dA uA mA"
-                                               << "raised"
-                                               << ""
-                                               << "A";
-    QTest::newRow("straight to another hotspot") << "mA mB"
-                                                 << ""
-                                                 << "raised"
-                                                 << "B";
-    QTest::newRow("onto the background") << "mA mF"
-                                         << ""
-                                         << ""
-                                         << "-";
-    QTest::newRow("right button changes nothing") << "mA rA"
-                                                  << "raised"
-                                                  << ""
-                                                  << "A";
-    QTest::newRow("right button on a pressed one") << "mA dA rA"
-                                                   << "sunken"
-                                                   << ""
-                                                   << "A";
-    QTest::newRow("held button keeps the press") << "mA dA hA hF"
-                                                 << "sunken"
-                                                 << ""
-                                                 << "A";
-    QTest::newRow("disabled after load takes nothing") << "mA mS"
-                                                       << ""
-                                                       << ""
-                                                       << "-";
+    riga("hover", "mA", "raised", "", "A");
+    riga("press", "mA dA", "sunken", "", "A");
+    riga("release: no frame until the next move", "mA dA uA", "", "", "A");
+    riga("moved again after release", "mA dA uA mA", "raised", "", "A");
+    riga("straight to another hotspot", "mA mB", "", "raised", "B");
+    riga("onto the background", "mA mF", "", "", "-");
+    riga("right button changes nothing", "mA rA", "raised", "", "A");
+    riga("right button on a pressed one", "mA dA rA", "sunken", "", "A");
+    riga("held button keeps the press", "mA dA hA hF", "sunken", "", "A");
+    riga("disabled after load takes nothing", "mA mS", "", "", "-");
 }
 
 void TestCornici::sequenzeDelMouse() {
@@ -342,22 +312,6 @@ void TestCornici::hotspotDiUnAltraFormaNonToccato() {
     QCOMPARE(aspetto(uno.Linea, 1), "raised");
     QCOMPARE(aspetto(due.Linea, 1), "raised");
     QCOMPARE(HotCorrente.data(), due.A);
-}
-
-void TestCornici::corniceVisibileSulloSchermo() {
-    Ambiente a;
-    Schermata f;
-    f.Show();
-    PreparaCornici(f, *f.FONDO);
-    muovi(f.A); // A: pixels 10,10 .. 50,40
-    QImage q = f.FONDO->grab().toImage();
-    QCOMPARE(q.pixelColor(30, 10), QColor(Qt::white));
-    QCOMPARE(q.pixelColor(10, 25), QColor(Qt::white));
-    QCOMPARE(q.pixelColor(30, 40), QColor(Qt::black));
-    QCOMPARE(q.pixelColor(50, 25), QColor(Qt::black));
-    QCOMPARE(q.pixelColor(30, 25), QColor(Qt::gray));
-    muovi(f.FONDO);
-    QCOMPARE(f.FONDO->grab().toImage().pixelColor(30, 10), QColor(Qt::gray));
 }
 
 void TestCornici::bordiDiPressione() {

@@ -2,6 +2,7 @@
 // the screens drive them.
 
 #include "Controlli.h"
+#include "ErroreDi.h"
 #include "HostDiProva.h"
 
 #include <QSignalSpy>
@@ -38,6 +39,15 @@ QImage tinta(int w, int h, QColor c) {
     QImage i(w, h, QImage::Format_RGB32);
     i.fill(c);
     return i;
+}
+
+// A 100 x 100 pixel form filled by a picture box of one colour, for what gets drawn on it.
+Riquadro* fondoTinto(Forma& f, QColor c) {
+    f.Move(0, 0, 1500, 1500);
+    auto* fondo = new Riquadro(&f, "FONDO");
+    fondo->ImpostaPicture(tinta(100, 100, c));
+    fondo->setAutoSize(true);
+    return fondo;
 }
 
 } // namespace
@@ -224,18 +234,10 @@ void TestControlli::arrayLinee() {
     QCOMPARE(linea(1).BorderColor(), QColor(Qt::red));
     QCOMPARE(linea(1).X2(), 3.0);
     QCOMPARE(linea.Count(), 2);
-    auto errore = [&](auto&& fn) {
-        try {
-            fn();
-        } catch (const ErroreVB& e) {
-            return e.numero();
-        }
-        return 0;
-    };
-    QCOMPARE(errore([&] { linea.Load(1); }), 360);
-    QCOMPARE(errore([&] { linea(2); }), 340);
-    QCOMPARE(errore([&] { linea.Unload(0); }), 362);
-    QCOMPARE(errore([&] { linea.Unload(7); }), 340);
+    QCOMPARE(prova::erroreDi([&] { linea.Load(1); }), 360);
+    QCOMPARE(prova::erroreDi([&] { linea(2); }), 340);
+    QCOMPARE(prova::erroreDi([&] { linea.Unload(0); }), 362);
+    QCOMPARE(prova::erroreDi([&] { linea.Unload(7); }), 340);
     linea.Unload(1);
     QCOMPARE(linea.Count(), 1);
     QCOMPARE(linea.UBound(), 0);
@@ -244,10 +246,7 @@ void TestControlli::arrayLinee() {
 void TestControlli::lineeDisegnateDalContenitore() {
     prova::HostDiProva h;
     FormaDiProva f;
-    f.Move(0, 0, 1500, 1500);
-    auto* fondo = new Riquadro(&f, "FONDO");
-    fondo->ImpostaPicture(tinta(100, 100, Qt::gray));
-    fondo->setAutoSize(true);
+    Riquadro* fondo = fondoTinto(f, Qt::gray);
     ArrayLinee linea(fondo, "Linea");
     linea(0).setVisible(false);
     linea.Load(1);
@@ -275,10 +274,7 @@ void TestControlli::lineeDisegnateDalContenitore() {
 void TestControlli::figuraBordoERiempimento() {
     prova::HostDiProva h;
     FormaDiProva f;
-    f.Move(0, 0, 1500, 1500);
-    auto* fondo = new Riquadro(&f, "FONDO");
-    fondo->ImpostaPicture(tinta(100, 100, Qt::blue));
-    fondo->setAutoSize(true);
+    Riquadro* fondo = fondoTinto(f, Qt::blue);
     auto* evid = new Figura(fondo, "EVID", 0);
     evid->Move(150, 150, 300, 300); // 10,10 .. 29,29
     evid->setBorderColor(Qt::yellow);

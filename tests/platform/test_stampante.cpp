@@ -1,7 +1,7 @@
 // The real printer service in its file modes: where documents land, how they are numbered, when
 // the user is told, and that a printer that cannot take the document says 482.
 
-#include "ErroreVB.h"
+#include "ErroreDi.h"
 #include "HostDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
@@ -10,9 +10,9 @@
 #include <QFile>
 #include <QPainter>
 #include <QTest>
-#include <functional>
 
 using namespace hn;
+using hn::prova::erroreDi;
 using hn::prova::riga;
 
 namespace {
@@ -21,15 +21,6 @@ void stampaUnaPagina(QtPrinter& p, const QString& parola) {
     p.startDocument(QStringLiteral("prova"));
     p.painter()->drawText(QPointF(200, 200), parola);
     p.endDocument();
-}
-
-int erroreDi(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErroreVB& e) {
-        return e.numero();
-    }
-    return 0;
 }
 
 } // namespace

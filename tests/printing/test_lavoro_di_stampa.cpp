@@ -98,7 +98,6 @@ private Q_SLOTS:
     void entrambiInDueDocumenti();
     void erroreDellaStampante_data();
     void erroreDellaStampante();
-    void minimo();
 };
 
 void TestLavoroDiStampa::testo_data() {
@@ -285,12 +284,6 @@ void TestLavoroDiStampa::erroreDellaStampante() {
         QCOMPARE(m.testo, QStringLiteral("Błąd drukarki"));
     // Whatever the end, no document is left open to block the next print.
     QCOMPARE(capricciosa.painter(), nullptr);
-}
-
-void TestLavoroDiStampa::minimo() {
-    QCOMPARE(Mod_CopiaeStampa::Minimo(12000, 11000), 11000.0);
-    QCOMPARE(Mod_CopiaeStampa::Minimo(9000, 16000), 9000.0);
-    QCOMPARE(Mod_CopiaeStampa::Minimo(5, 5), 5.0);
 }
 
 QTEST_MAIN(TestLavoroDiStampa)

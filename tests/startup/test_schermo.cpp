@@ -7,11 +7,13 @@
 #include "Fseek.h"
 #include "HostDiProva.h"
 #include "Puntatore.h"
+#include "Riga.h"
 #include "gRAPH.h"
 
 #include <QTest>
 
 using namespace hn;
+using hn::prova::riga;
 
 namespace {
 
@@ -67,18 +69,13 @@ void TestSchermo::modiESfondoCentrato_data() {
     QTest::addColumn<QString>("testo");
     QTest::addColumn<QSize>("forma");
     QTest::addColumn<QPointF>("sfondo");
-    QTest::newRow("640x480") << 640 << 480 << 0 << "640x480" << QSize(640, 480)
-                             << QPointF(-2880, -2160);
-    QTest::newRow("800x600") << 800 << 600 << 1 << "800x600" << QSize(800, 600)
-                             << QPointF(-1680, -1260);
-    QTest::newRow("1024x768") << 1024 << 768 << 2 << "1024x768" << QSize(1024, 768)
-                              << QPointF(0, 0);
+    riga("640x480", 640, 480, 0, "640x480", QSize(640, 480), QPointF(-2880, -2160));
+    riga("800x600", 800, 600, 1, "800x600", QSize(800, 600), QPointF(-1680, -1260));
+    riga("1024x768", 1024, 768, 2, "1024x768", QSize(1024, 768), QPointF(0, 0));
     // Larger screens count as the smallest mode: the form keeps to the corner and the
     // background is centred on the whole screen, mostly outside the form.
-    QTest::newRow("1280x1024") << 1280 << 1024 << 0 << "1280x1024" << QSize(640, 480)
-                               << QPointF(1920, 1920);
-    QTest::newRow("1024x600 not a mode")
-        << 1024 << 600 << 0 << "1024x600" << QSize(640, 480) << QPointF(0, -1260);
+    riga("1280x1024", 1280, 1024, 0, "1280x1024", QSize(640, 480), QPointF(1920, 1920));
+    riga("1024x600 not a mode", 1024, 600, 0, "1024x600", QSize(640, 480), QPointF(0, -1260));
 }
 
 void TestSchermo::modiESfondoCentrato() {
@@ -162,12 +159,12 @@ void TestSchermo::apriForm_data() {
     QTest::addColumn<int>("stato");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("spostata");
-    QTest::newRow("640: no caption") << 640 << 0 << "" << true;
-    QTest::newRow("800") << 800 << 0 << "Velto 2002" << true;
-    QTest::newRow("1024") << 1024 << 0 << "Velto 2002" << true;
+    riga("640: no caption", 640, 0, "", true);
+    riga("800", 800, 0, "Velto 2002", true);
+    riga("1024", 1024, 0, "Velto 2002", true);
     // Not in the normal state: maximised, and the caption stays as it was.
-    QTest::newRow("maximised source") << 1024 << 2 << "prima" << false;
-    QTest::newRow("minimised source") << 640 << 1 << "prima" << false;
+    riga("maximised source", 1024, 2, "prima", false);
+    riga("minimised source", 640, 1, "prima", false);
 }
 
 void TestSchermo::apriForm() {

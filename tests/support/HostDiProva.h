@@ -57,7 +57,7 @@ public:
     double twipsPerPixelX() const override { return 15.0; }
     double twipsPerPixelY() const override { return 15.0; }
     QPoint origine() const override { return origineProva; }
-    bool scalaLiscia() const override { return lisciaProva; }
+    bool scalaLiscia() const override { return false; }
     void setMousePointer(int p) override {
         puntatore = p;
         storiaPuntatore.append(p);
@@ -73,7 +73,6 @@ public:
     QList<int> storiaPuntatore;
     // Where a stage would put the program's screen on the desktop.
     QPoint origineProva;
-    bool lisciaProva = false;
     int eventiLasciati = 0;
 
 private:
@@ -82,14 +81,10 @@ private:
 
 class RecordingClipboard : public ClipboardService {
 public:
-    void clear() override {
-        corrente = {};
-        ++svuotamenti;
-    }
+    void clear() override { corrente = {}; }
     void put(const ClipboardContents& c) override { corrente = c; }
     ClipboardContents contents() const override { return corrente; }
     ClipboardContents corrente;
-    int svuotamenti = 0;
 };
 
 class RecordingHelpViewer : public HelpViewerService {

@@ -32,8 +32,6 @@ private Q_SLOTS:
         QVERIFY(c.bold());
         QCOMPARE(f.QXCapVir1.backcolor(), QColor(Qt::blue));
         QCOMPARE(f.QXCapVir1.forecolor(), qApp->palette().color(QPalette::HighlightedText));
-        QCOMPARE(f.QXCapVir1.Height(), 345);
-        QCOMPARE(f.Width(), 3120.0);
     }
 
     // Height from the line count and the panel's font size; the corner at the hotspot, pulled
