@@ -113,6 +113,9 @@ private Q_SLOTS:
 void TestFMed::caricamento() {
     Casa c(1280, 1024);
     FMed f;
+    // Centred at load already, before any activation does it again.
+    f.Load();
+    QCOMPARE(f.FONDO->pos(), QPoint(128, 128));
     f.Show();
     QVERIFY(c.host.box.mostrati.isEmpty());
     // A larger screen counts as the smallest mode; the painting is centred on the whole screen.
