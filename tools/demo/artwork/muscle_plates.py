@@ -11,16 +11,16 @@ def overview():
     pl = Place((0, 0, 106, 195.4), (96, 54, 206, 418))
     p.art(pl.g(A.silhouette(MALE, 'fill:#f6e6df;stroke:none') + MALE.outline('fill:#c9b8b0') + body.muscles(w=0.25, ids=True)))
     s = pl.pt
-    p.spot('MOSTKOW', 'Mostkowo-obojczykowo-sutkowy', 'mostkowo', s(49.5, 28), 'L')
-    p.spot('NARAM', 'Naramienny', 'naramienny', s(34, 42), 'L')
-    p.spot('PIERSI', 'Piersiowy większy', 'piersiowy_p', s(62, 43), 'R')
-    p.spot('DWUGLOW', 'Dwugłowy ramienia', 'dwuglowy_p', s(76, 55), 'R', link='MRAMIE')
-    p.spot('PRZEDRAM', 'Mięśnie przedramienia', 'przedramie', s(22, 77), 'L')
+    p.spot('MOSTKOW', 'Mostkowo-obojczykowo-sutkowy', 'mostkowo mostkowo_p', s(49.5, 28), 'L')
+    p.spot('NARAM', 'Naramienny', 'naramienny naramienny_p', s(34, 42), 'L')
+    p.spot('PIERSI', 'Piersiowy większy', 'piersiowy piersiowy_p', s(62, 43), 'R')
+    p.spot('DWUGLOW', 'Dwugłowy ramienia', 'dwuglowy dwuglowy_p', s(76, 55), 'R', link='MRAMIE')
+    p.spot('PRZEDRAM', 'Mięśnie przedramienia', 'przedramie przedramie_p', s(22, 77), 'L')
     p.spot('PROSTY', 'Prosty brzucha', 'prosty', s(55.5, 66), 'R')
-    p.spot('SKOSNY', 'Skośny zewnętrzny', 'skosny', s(41, 68), 'L')
-    p.spot('CZWOROG', 'Czworogłowy uda', 'czworoglowy_p', s(63, 115), 'R')
-    p.spot('PRZYWOD', 'Przywodziciele uda', 'przywodziciel', s(47, 112), 'L')
-    p.spot('LYDKA', 'Mięśnie podudzia', 'lydka', s(42.5, 160), 'L')
+    p.spot('SKOSNY', 'Skośny zewnętrzny', 'skosny skosny_p', s(41, 68), 'L')
+    p.spot('CZWOROG', 'Czworogłowy uda', 'czworoglowy czworoglowy_p', s(63, 115), 'R')
+    p.spot('PRZYWOD', 'Przywodziciele uda', 'przywodziciel przywodziciel_p', s(47, 112), 'L')
+    p.spot('LYDKA', 'Mięśnie podudzia', 'lydka lydka_p', s(42.5, 160), 'L')
     return p
 
 

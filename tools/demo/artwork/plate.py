@@ -1,7 +1,10 @@
 """A plate of the atlas: a 398 x 480 picture with a title, a drawing and labelled structures.
 
-Each labelled structure is an SVG element with an id; the demo builder measures its box for the
-hotspot table, so a spot here is a row of that table: plate, code, link, element."""
+Each labelled structure is one or more SVG elements with ids (a pair names both sides), its label
+a text and a marker with ids of their own; the demo builder measures their boxes for the hotspot
+table, so a spot here is a row of that table: plate, code, link, shapes, label."""
+
+import re
 
 from common import *
 
@@ -39,16 +42,26 @@ class Spot:
         self.anchor, self.side, self.link = anchor, side, link
         self.y = anchor[1] + 3.5 if y is None else y
         shown = name + (' ›' if link else '')
-        # Long names take two lines, split at the space nearest the middle.
-        limit = 15 if link else 17
-        if len(shown) > limit and ' ' in shown:
-            cut = min((i for i, ch in enumerate(shown) if ch == ' '), key=lambda i: abs(i - len(shown) / 2))
-            self.lines = [shown[:cut], shown[cut + 1:]]
-        elif len(shown) > limit and '-' in shown:
-            cut = min((i for i, ch in enumerate(shown) if ch == '-'), key=lambda i: abs(i - len(shown) / 2))
-            self.lines = [shown[:cut + 1], shown[cut + 1:]]
-        else:
-            self.lines = [shown]
+        self.lines = wrap(shown, 15 if link else 16)
+
+
+def wrap(shown, limit):
+    """A label's lines: one when it fits, else two as even as may be, split at a space or else
+    after a hyphen; a name too long for two lines is filled line by line."""
+    if len(shown) <= limit:
+        return [shown]
+    for sep in ' -':
+        cuts = [(shown[:i], shown[i + 1:]) if sep == ' ' else (shown[:i + 1], shown[i + 1:])
+                for i, ch in enumerate(shown) if ch == sep]
+        cuts = [c for c in cuts if max(len(c[0]), len(c[1])) <= limit]
+        if cuts:
+            return list(min(cuts, key=lambda c: abs(len(c[0]) - len(c[1]))))
+    lines = ['']
+    for word in re.findall(r'[^ -]+-?', shown):
+        if lines[-1] and len(lines[-1]) + len(word) > limit:
+            lines.append('')
+        lines[-1] += word if lines[-1].endswith('-') or not lines[-1] else ' ' + word
+    return lines
 
 
 class Plate:
@@ -97,10 +110,12 @@ class Plate:
         else:
             lx, tx, anchor = RIGHT_X - 3, RIGHT_X, 'start'
         ly = s.y - 3.5
+        # The text and the marker carry ids of their own: both are hotspots of the structure.
         return (f'<path d="M{lx:.1f},{ly:.1f} L{ax:.1f},{ay:.1f}" fill="none" stroke="#4a4a4a" stroke-width="0.7" opacity="0.85"/>'
-                f'<circle cx="{ax:.1f}" cy="{ay:.1f}" r="1.9" fill="{c}" stroke="#333" stroke-width="0.6"/>'
+                f'<circle id="znak-{s.code}" cx="{ax:.1f}" cy="{ay:.1f}" r="1.9" fill="{c}" stroke="#333" stroke-width="0.6"/>'
+                f'<g id="podpis-{s.code}">'
                 + ''.join(text(tx, s.y + 11 * i, line, 11.5, fill=colour, family=NARROW, weight='bold' if s.link else 'normal',
-                               anchor=anchor) for i, line in enumerate(s.lines)))
+                               anchor=anchor) for i, line in enumerate(s.lines)) + '</g>')
 
     def svg(self):
         self._layout()
@@ -115,8 +130,9 @@ class Plate:
         return svg(W, H, head + body + labels, self.defs)
 
     def rows(self):
-        """Hotspot table rows: the header (its rectangle is the title), then the spots."""
-        out = [(self.key, '000000', '', 'tytul', self.key.upper())]
+        """Hotspot table rows: the header (its rectangle is the title), then the spots, each with
+        its shapes (both sides of a pair) and its label's text and marker."""
+        out = [(self.key, '000000', '', 'tytul', '', self.key.upper())]
         for s in self.spots:
-            out.append((self.key, s.code, s.link or '', s.element, ''))
+            out.append((self.key, s.code, s.link or '', s.element, f'podpis-{s.code} znak-{s.code}', ''))
         return out
