@@ -454,8 +454,14 @@ bool recordDellaTavola(const QString& disegno, const Tavola& t, QByteArray& png,
     for (qsizetype i : cima)
         if (i >= 0)
             visto[static_cast<size_t>(i)] = 1;
+    QSet<QString> conVisibili;
+    for (qsizetype i = 0; i < lista.size(); ++i)
+        if (visto[static_cast<size_t>(i)])
+            conVisibili.insert(lista[i].codice);
+    // Unless it is all its structure has: the check below then names it.
     for (qsizetype i = lista.size() - 1; i >= 0; --i)
-        if (lista[i].livello == 1 && !visto[static_cast<size_t>(i)])
+        if (lista[i].livello == 1 && !visto[static_cast<size_t>(i)] &&
+            conVisibili.contains(lista[i].codice))
             lista.remove(i);
     return true;
 }

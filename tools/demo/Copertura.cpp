@@ -83,7 +83,8 @@ void verificaTavola(const Tavola& t, QList<Difetto>& difetti) {
                              .arg(area)
                              .arg(MinimoPixel);
         }
-        if (!motivo.isEmpty())
+        // The header record names the plate, not a structure: it only covers others.
+        if (!motivo.isEmpty() && t.strutture[s] != QLatin1String("000000"))
             difetti.append({t.chiave, t.strutture[s], motivo});
     }
 }

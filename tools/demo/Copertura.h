@@ -4,7 +4,8 @@
 // order, each later one on top of those before it, so a record hides what it overlaps. A
 // structure is every record of a plate with one code (its shapes and its label); it is clickable
 // enough when at least MinimoPixel pixels and at least half of its area lie on top, and when no
-// record of it lies wholly under records of other structures.
+// record of it lies wholly under records of other structures. A plate's header record (code
+// "000000") is no structure: it only covers what lies beneath it.
 // Pure over the rectangles and their order: the atlas compiler refuses a table that breaks it and
 // a checker can run it over any installed table.
 
