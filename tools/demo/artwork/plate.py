@@ -12,6 +12,7 @@ W, H = 398, 480
 LEFT_X, RIGHT_X = 86, 312     # label columns: text ends / starts here
 TOP, BOTTOM = 64, 470         # label band
 GAP = 15                      # least distance between two labels' baselines
+FADE = 16                     # width of the fade at a cut drawing's edges
 
 
 class Place:
@@ -33,7 +34,7 @@ class Place:
         return f'<g{i} transform="translate({self.tx:.3f},{self.ty:.3f}) scale({self.k:.5f})">{content}</g>'
 
     def crop(self, content):
-        return crop(content, self.src, self.dst)
+        return crop(content, self.src, self.dst, frame=False)
 
 
 class Spot:
@@ -69,9 +70,40 @@ class Plate:
         self.key, self.title, self.subtitle, self.system = key, title, subtitle, system
         self.background = background
         self.parts, self.spots, self.defs = [], [], ''
+        self.cuts = []
 
     def art(self, *svg):
         self.parts.extend(svg)
+
+    def cut(self, place, content, fade=True):
+        """A drawing cut to the place's box (a part of a body): its cut edges fade into the
+        page, drawn over whatever the plate lays on the cut, so nothing ends sharp at the box."""
+        self.art(place.crop(content))
+        if fade:
+            self.cuts.append(place.dst)
+
+    def _fades(self):
+        if not self.cuts:
+            return ''
+        b = self.background
+        # Gradients run from the page's colour at the box's edge to nothing inside.
+        self.defs += ''.join(
+            f'<linearGradient id="zanik-{n}" x1="{x1}" y1="{y1}" x2="{x2}" y2="{y2}">'
+            f'<stop offset="0" stop-color="{b}" stop-opacity="1"/><stop offset="1" stop-color="{b}" stop-opacity="0"/>'
+            '</linearGradient>'
+            for n, (x1, y1, x2, y2) in {'t': (0, 0, 0, 1), 'b': (0, 1, 0, 0), 'l': (0, 0, 1, 0), 'r': (1, 0, 0, 0)}.items())
+        out = []
+        for x, y, w, h in self.cuts:
+            f = FADE
+            out.append(f'<rect x="{x - 1:.1f}" y="{y - 1:.1f}" width="{w + 2:.1f}" height="{f + 1}" fill="url(#zanik-t)"/>'
+                       f'<rect x="{x - 1:.1f}" y="{y + h - f:.1f}" width="{w + 2:.1f}" height="{f + 1}" fill="url(#zanik-b)"/>'
+                       f'<rect x="{x - 1:.1f}" y="{y - 1:.1f}" width="{f + 1}" height="{h + 2:.1f}" fill="url(#zanik-l)"/>'
+                       f'<rect x="{x + w - f:.1f}" y="{y - 1:.1f}" width="{f + 1}" height="{h + 2:.1f}" fill="url(#zanik-r)"/>')
+            # What the plate draws over the cut stops at the box's edges.
+            out.append(f'<rect x="0" y="0" width="{W}" height="{y:.1f}" fill="{b}"/>'
+                       f'<rect x="0" y="{y + h:.1f}" width="{W}" height="{H - y - h:.1f}" fill="{b}"/>'
+                       if len(self.cuts) == 1 else '')
+        return ''.join(out)
 
     def zoom(self, box):
         """Drawings made on a larger sheet: what is drawn in box (x, y, w, h) is fitted between the
@@ -120,14 +152,16 @@ class Plate:
     def svg(self):
         self._layout()
         c = COLOUR[self.system]
-        head = (f'<rect width="{W}" height="{H}" fill="{self.background}"/>'
+        page = f'<rect width="{W}" height="{H}" fill="{self.background}"/>'
+        # The title band lies over the drawing, so nothing drawn reaches into it.
+        head = (f'<rect width="{W}" height="46" fill="{self.background}"/>'
                 f'<rect width="{W}" height="46" fill="{c}" opacity="0.18"/>'
                 f'<rect y="45" width="{W}" height="2" fill="{c}"/>'
                 + text(12, 24, self.title, 17, fill='#1d2a36', family=SERIF, weight='bold', ident='tytul')
                 + text(12, 39, self.subtitle, 10.5, fill='#4b5b69'))
-        body = self._art_all()
+        body = self._art_all() + self._fades()
         labels = ''.join(self._label(s) for s in self.spots)
-        return svg(W, H, head + body + labels, self.defs)
+        return svg(W, H, page + body + head + labels, self.defs)
 
     def rows(self):
         """Hotspot table rows: the header (its rectangle is the title), then the spots, each with
