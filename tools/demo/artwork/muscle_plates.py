@@ -25,7 +25,7 @@ def overview():
 
 
 def arm():
-    p = Plate('MRAMIE', 'Mięśnie ramienia', 'Ramię prawe – widok z boku', 'muscava')
+    p = Plate('MRAMIE', 'Mięśnie ramienia', 'Ramię lewe – widok z boku', 'muscava')
     p.zoom((60, 40, 300, 420))
     bone = ('<path id="kramien" d="M196,70 C210,64 226,70 226,86 L220,360 C226,372 222,390 206,392 C190,394 184,378 192,362 L186,90 C182,78 186,72 196,70 Z" '
             'style="fill:#f4eedd;stroke:#8c7b58;stroke-width:1.4"/>')

@@ -12,7 +12,7 @@ W, H = 398, 480
 LEFT_X, RIGHT_X = 86, 312     # label columns: text ends / starts here
 TOP, BOTTOM = 64, 470         # label band
 GAP = 15                      # least distance between two labels' baselines
-FADE = 16                     # width of the fade at a cut drawing's edges
+FADE = 24                     # width of the fade at a cut drawing's edges
 
 
 class Place:
