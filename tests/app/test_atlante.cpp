@@ -273,7 +273,7 @@ private Q_SLOTS:
         prova::riga("fractions widen", QRectF(10.5, 20.2, 99.6, 39.9),
                     QRect(QPoint(10, 20), QPoint(109, 59)));
         prova::riga("tiny gets a target", QRectF(50, 60, 2, 2),
-                    QRect(QPoint(45, 55), QPoint(55, 65)));
+                    QRect(QPoint(43, 53), QPoint(57, 67)));
         prova::riga("kept inside", QRectF(-5, -5, 500, 600), QRect(QPoint(0, 0), QPoint(396, 478)));
     }
     void hotspotRectangleCoversTheMeasuredBox() {

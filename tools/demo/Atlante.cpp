@@ -28,7 +28,7 @@ namespace hn::demo {
 namespace {
 
 constexpr int LarghezzaCampo = 8;
-constexpr double DimensioneMinima = 12.0;
+constexpr double DimensioneMinima = 16.0;
 constexpr double MargineEtichetta = 3.0;
 // Shapes become cells of this many pixels a side; a cell counts for a structure showing on an
 // eighth of it. A shape whose box is smaller than AreaPiccola pixels keeps its box.
