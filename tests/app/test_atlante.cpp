@@ -341,6 +341,52 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out/hsmed.bin"))));
     }
 
+    // A click opens what the picture shows there: the shape's own pixels, not its box; the
+    // structure drawn later where two overlap; the label's text and marker above all.
+    void compilerHotspotsFollowThePicture_data() {
+        QTest::addColumn<QPoint>("punto");
+        QTest::addColumn<QString>("apre"); // the code of the topmost record, "" for none
+        prova::riga("arm of the L", QPoint(170, 110), QStringLiteral("L"));
+        prova::riga("corner inside the L's box", QPoint(175, 175), QString());
+        prova::riga("drawn over the L", QPoint(125, 112), QStringLiteral("M"));
+        prova::riga("marker over M", QPoint(108, 108), QStringLiteral("L"));
+        prova::riga("label text", QPoint(330, 296), QStringLiteral("L"));
+        prova::riga("title", QPoint(8, 16), QStringLiteral("000000"));
+    }
+    void compilerHotspotsFollowThePicture() {
+        QFETCH(QPoint, punto);
+        QFETCH(QString, apre);
+        QTemporaryDir dir;
+        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
+            QDir().mkpath(QFileInfo(dir.filePath(nome)).path());
+            QFile f(dir.filePath(nome));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(dati);
+        };
+        scrivi(QStringLiteral("sistemi.tsv"), "P\tOpis\n");
+        scrivi(QStringLiteral("testi.txt"), "== P\nOpis\n== L\nL\n== M\nM\n");
+        scrivi(QStringLiteral("tavole/P.svg"),
+               "<svg xmlns='http://www.w3.org/2000/svg' width='398' height='480'>"
+               "<text id='t' x='5' y='20' font-size='14'>Tytul</text>"
+               "<path id='l' d='M100,100 H200 V120 H120 V200 H100 Z'/>"
+               "<rect id='m' x='100' y='100' width='30' height='20'/>"
+               "<text id='podpis' x='312' y='300' font-size='12'>Litera L</text>"
+               "<circle id='znak' cx='108' cy='108' r='2'/></svg>");
+        scrivi(QStringLiteral("hotspot.tsv"),
+               "P\t000000\t\tt\t\tP\nP\tL\t\tl\tpodpis znak\t\nP\tM\t\tm\t\t\n");
+        QString problema;
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QVERIFY2(demo::costruisciAtlante(dir.path(), out, problema), qPrintable(problema));
+        const QList<Record> t = leggiTabella(out + QStringLiteral("/hsmed.bin"));
+        QVERIFY(!t.isEmpty());
+        QCOMPARE(t.first().codice, QStringLiteral("000000"));
+        QString sopra;
+        for (const Record& r : t)
+            if (demo::areaDelRecord(r.x1, r.y1, r.x2, r.y2).contains(punto))
+                sopra = r.codice;
+        QCOMPARE(sopra, apre);
+    }
+
     void compilerWritesWhatTheSourcesSay() {
         QTemporaryDir dir;
         QDir().mkpath(dir.filePath(QStringLiteral("tavole")));
