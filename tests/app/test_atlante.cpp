@@ -351,6 +351,7 @@ private Q_SLOTS:
         prova::riga("drawn over the L", QPoint(125, 112), QStringLiteral("M"));
         prova::riga("marker over M", QPoint(108, 108), QStringLiteral("L"));
         prova::riga("label text", QPoint(330, 296), QStringLiteral("L"));
+        prova::riga("other side of the pair", QPoint(315, 415), QStringLiteral("L"));
         prova::riga("title", QPoint(8, 16), QStringLiteral("000000"));
     }
     void compilerHotspotsFollowThePicture() {
@@ -370,10 +371,12 @@ private Q_SLOTS:
                "<text id='t' x='5' y='20' font-size='14'>Tytul</text>"
                "<path id='l' d='M100,100 H200 V120 H120 V200 H100 Z'/>"
                "<rect id='m' x='100' y='100' width='30' height='20'/>"
+               // The L's other side, drawn after M: it must not lift the first side over M.
+               "<rect id='n' x='300' y='400' width='30' height='30'/>"
                "<text id='podpis' x='312' y='300' font-size='12'>Litera L</text>"
                "<circle id='znak' cx='108' cy='108' r='2'/></svg>");
         scrivi(QStringLiteral("hotspot.tsv"),
-               "P\t000000\t\tt\t\tP\nP\tL\t\tl\tpodpis znak\t\nP\tM\t\tm\t\t\n");
+               "P\t000000\t\tt\t\tP\nP\tL\t\tl n\tpodpis znak\t\nP\tM\t\tm\t\t\n");
         QString problema;
         const QString out = dir.filePath(QStringLiteral("out"));
         QVERIFY2(demo::costruisciAtlante(dir.path(), out, problema), qPrintable(problema));

@@ -22,6 +22,7 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace hn::demo {
 
@@ -302,7 +303,7 @@ bool recordDellaTavola(const QString& disegno, const Tavola& t, QByteArray& png,
     // Which structure shows at each pixel: shapes painted in document order, later on top.
     std::vector<int> sopra(static_cast<size_t>(dim.width()) * static_cast<size_t>(dim.height()),
                            -1);
-    QList<std::pair<int, qsizetype>> forme; // (place in the drawing, structure)
+    QList<std::tuple<int, qsizetype, QString>> forme; // place in the drawing, structure, id
     for (qsizetype s = 0; s < t.strutture.size(); ++s) {
         const Struttura& st = t.strutture[s];
         for (const QString& id : st.forme + st.etichette) {
@@ -313,24 +314,22 @@ bool recordDellaTavola(const QString& disegno, const Tavola& t, QByteArray& png,
         }
         if (!st.intestazione())
             for (const QString& id : st.forme)
-                forme.append({ordine.value(id, -1), s});
+                forme.append({ordine.value(id, -1), s, id});
     }
     std::stable_sort(forme.begin(), forme.end());
-    for (const auto& [ord, s] : forme) {
+    for (const auto& [ord, s, id] : forme) {
         Q_UNUSED(ord);
-        for (const QString& id : t.strutture[s].forme) {
-            QImage maschera(dim, QImage::Format_ARGB32_Premultiplied);
-            maschera.fill(Qt::transparent);
-            QPainter p(&maschera);
-            svg.render(&p, id, box(id));
-            p.end();
-            for (int y = 0; y < dim.height(); ++y) {
-                const QRgb* riga = reinterpret_cast<const QRgb*>(maschera.constScanLine(y));
-                for (int x = 0; x < dim.width(); ++x)
-                    if (qAlpha(riga[x]) > SogliaAlfa)
-                        sopra[static_cast<size_t>(y) * static_cast<size_t>(dim.width()) +
-                              static_cast<size_t>(x)] = static_cast<int>(s);
-            }
+        QImage maschera(dim, QImage::Format_ARGB32_Premultiplied);
+        maschera.fill(Qt::transparent);
+        QPainter p(&maschera);
+        svg.render(&p, id, box(id));
+        p.end();
+        for (int y = 0; y < dim.height(); ++y) {
+            const QRgb* riga = reinterpret_cast<const QRgb*>(maschera.constScanLine(y));
+            for (int x = 0; x < dim.width(); ++x)
+                if (qAlpha(riga[x]) > SogliaAlfa)
+                    sopra[static_cast<size_t>(y) * static_cast<size_t>(dim.width()) +
+                          static_cast<size_t>(x)] = static_cast<int>(s);
         }
     }
 
