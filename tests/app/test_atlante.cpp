@@ -1,5 +1,6 @@
 #include "Atlante.h"
 #include "BlobStore.h"
+#include "Copertura.h"
 #include "Cp1250.h"
 #include "HsMed.h"
 #include "Riga.h"
@@ -165,6 +166,105 @@ private Q_SLOTS:
         QVERIFY(orecchioDaiSensi);
     }
 
+    // What a student clicks opens what it names: the built table keeps the coverage rule.
+    void everyStructureOfTheBuiltTableCanBeClicked() {
+        QList<demo::Zona> zone;
+        for (const Record& r : leggiTabella(Dati + QStringLiteral("hsmed.bin")))
+            zone.append({r.tavola, r.codice, demo::areaDelRecord(r.x1, r.y1, r.x2, r.y2)});
+        QVERIFY(zone.size() > 500);
+        QStringList difetti;
+        for (const demo::Difetto& d : demo::verificaCopertura(zone))
+            difetti.append(d.tavola + u'/' + d.struttura + QStringLiteral(": ") + d.motivo);
+        QVERIFY2(difetti.isEmpty(), qPrintable(difetti.join(u'\n')));
+    }
+
+    // A pair drawn on both sides of the body answers on both sides (labels excepted: they lie
+    // outside the drawing's columns).
+    void pairsAnswerOnBothSides_data() {
+        QTest::addColumn<QString>("tavola");
+        QTest::addColumn<QString>("codice");
+        for (const char* c : {"RAMIENNA", "PROMIEN", "LOKCIOWA", "UDOWA", "PISZCZEL", "STRZALKA"})
+            prova::riga(c, QStringLiteral("SCHEL1"), QString::fromLatin1(c));
+        for (const char* c : {"DWUGLOW", "PIERSI", "CZWOROG", "LYDKA"})
+            prova::riga(c, QStringLiteral("MUSCAVA"), QString::fromLatin1(c));
+        prova::riga("parietal bones", QStringLiteral("SCZASZKA"), QStringLiteral("CIEMIEN"));
+    }
+    void pairsAnswerOnBothSides() {
+        QFETCH(QString, tavola);
+        QFETCH(QString, codice);
+        int sinistra = 0, destra = 0;
+        for (const Record& r : leggiTabella(Dati + QStringLiteral("hsmed.bin"))) {
+            if (r.tavola != tavola || r.codice != codice || r.x1 < 90 || r.x2 > 308)
+                continue;
+            const QRect a = demo::areaDelRecord(r.x1, r.y1, r.x2, r.y2);
+            (a.center().x() < 199 ? sinistra : destra) += a.width() * a.height();
+        }
+        QVERIFY2(sinistra >= 200 && destra >= 200,
+                 qPrintable(QStringLiteral("%1 left, %2 right").arg(sinistra).arg(destra)));
+    }
+
+    void coverageRule_data() {
+        QTest::addColumn<QList<demo::Zona>>("zone");
+        QTest::addColumn<QStringList>("difetti"); // plate/structure
+        const auto z = [](const char* t, const char* s, QRect a) {
+            return demo::Zona{QString::fromLatin1(t), QString::fromLatin1(s), a};
+        };
+        const QRect grande(0, 0, 100, 100), piccolo(10, 10, 30, 30);
+        prova::riga("small over large", QList{z("P", "G", grande), z("P", "S", piccolo)},
+                    QStringList());
+        prova::riga("large over small", QList{z("P", "S", piccolo), z("P", "G", grande)},
+                    QStringList{"P/S"});
+        prova::riga("under 400 pixels",
+                    QList{z("P", "G", grande), z("P", "S", QRect(5, 5, 19, 21))},
+                    QStringList{"P/S"});
+        // 1,200 of 2,400 pixels show: exactly half holds; one pixel less does not.
+        prova::riga("half shows",
+                    QList{z("P", "A", QRect(0, 0, 40, 60)), z("P", "B", QRect(20, 0, 40, 60))},
+                    QStringList());
+        prova::riga("under half",
+                    QList{z("P", "A", QRect(0, 0, 40, 60)), z("P", "B", QRect(19, 0, 40, 60))},
+                    QStringList{"P/A"});
+        prova::riga("one record wholly hidden",
+                    QList{z("P", "A", QRect(0, 0, 40, 60)), z("P", "A", QRect(300, 0, 2, 2)),
+                          z("P", "B", QRect(290, 0, 30, 30))},
+                    QStringList{"P/A"});
+        prova::riga("own records do not hide", QList{z("P", "A", grande), z("P", "A", piccolo)},
+                    QStringList());
+        prova::riga("plates apart", QList{z("P", "S", piccolo), z("Q", "G", grande)},
+                    QStringList());
+        prova::riga("no area", QList{z("P", "G", grande), z("P", "N", QRect(0, 0, 0, 5))},
+                    QStringList{"P/N"});
+    }
+    void coverageRule() {
+        QFETCH(QList<demo::Zona>, zone);
+        QFETCH(QStringList, difetti);
+        QStringList trovati;
+        for (const demo::Difetto& d : demo::verificaCopertura(zone))
+            trovati.append(d.tavola + u'/' + d.struttura);
+        QCOMPARE(trovati, difetti);
+    }
+
+    void messageNumbersFitTheirSixColumns_data() {
+        QTest::addColumn<QByteArray>("riga");
+        QTest::addColumn<bool>("accettata");
+        prova::riga("six digits", QByteArray("999999\tTytuł\tTekst\n"), true);
+        prova::riga("seven digits", QByteArray("1000000\tTytuł\tTekst\n"), false);
+        prova::riga("not a number", QByteArray("12a\tTytuł\tTekst\n"), false);
+    }
+    void messageNumbersFitTheirSixColumns() {
+        QFETCH(QByteArray, riga);
+        QFETCH(bool, accettata);
+        QTemporaryDir dir;
+        QFile f(dir.filePath(QStringLiteral("messaggi.tsv")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(riga);
+        f.close();
+        QMap<int, std::pair<QString, QString>> messaggi;
+        QString problema;
+        QCOMPARE(demo::leggiMessaggi(f.fileName(), messaggi, problema), accettata);
+        QCOMPARE(problema.contains(QStringLiteral("messaggi.tsv:1:")), !accettata);
+    }
+
     void hotspotRectangleCoversTheMeasuredBox_data() {
         QTest::addColumn<QRectF>("box");
         QTest::addColumn<QRect>("atteso"); // x1, y1, x2, y2 as the table stores them
@@ -173,7 +273,7 @@ private Q_SLOTS:
         prova::riga("fractions widen", QRectF(10.5, 20.2, 99.6, 39.9),
                     QRect(QPoint(10, 20), QPoint(109, 59)));
         prova::riga("tiny gets a target", QRectF(50, 60, 2, 2),
-                    QRect(QPoint(45, 55), QPoint(55, 65)));
+                    QRect(QPoint(43, 53), QPoint(57, 67)));
         prova::riga("kept inside", QRectF(-5, -5, 500, 600), QRect(QPoint(0, 0), QPoint(396, 478)));
     }
     void hotspotRectangleCoversTheMeasuredBox() {
@@ -185,19 +285,32 @@ private Q_SLOTS:
 
     void compilerRefusesSourcesThatDisagree_data() {
         QTest::addColumn<QString>("riga");
+        QTest::addColumn<QByteArray>("vista");
         QTest::addColumn<QString>("motivo");
-        prova::riga("link to nowhere", QStringLiteral("P\tA\tQ\ta\t"),
+        const QByteArray buona = "0 0 398 480";
+        prova::riga("link to nowhere", QStringLiteral("P\tA\tQ\ta\t"), buona,
                     QStringLiteral("no records: Q"));
-        prova::riga("missing element", QStringLiteral("P\tA\t\tzz\t"),
+        prova::riga("missing element", QStringLiteral("P\tA\t\tzz\t"), buona,
                     QStringLiteral("no element zz"));
-        prova::riga("missing caption", QStringLiteral("P\tB\t\tb\t"), QStringLiteral("no text B"));
-        prova::riga("same rectangle", QStringLiteral("P\tA\t\ta\t\nP\tC\t\tc\t"),
+        prova::riga("missing caption", QStringLiteral("P\tB\t\tb\t"), buona,
+                    QStringLiteral("no text B"));
+        prova::riga("same rectangle", QStringLiteral("P\tA\t\td\t\nP\tC\t\te\t"), buona,
                     QStringLiteral("same rectangle"));
-        prova::riga("long code", QStringLiteral("P\tTOOLONGCODE\t\ta\t"),
+        prova::riga("long code", QStringLiteral("P\tTOOLONGCODE\t\ta\t"), buona,
                     QStringLiteral("longer than 8"));
+        prova::riga("label cut off", QStringLiteral("P\tA\t\ta\tfuori"), buona,
+                    QStringLiteral("the label fuori runs off"));
+        // "a" lies under the larger "c": only its rim, under 400 pixels, shows.
+        prova::riga("structure hidden", QStringLiteral("P\tA\t\ta\t\nP\tC\t\tc\tgrande"), buona,
+                    QStringLiteral("plate P, structure A: a record lies wholly under"));
+        prova::riga("view box of no height", QStringLiteral("P\tA\t\ta\t"), QByteArray("0 0 398 0"),
+                    QStringLiteral("viewBox"));
+        prova::riga("view box unreadable", QStringLiteral("P\tA\t\ta\t"), QByteArray("0 0 x 1"),
+                    QStringLiteral("viewBox"));
     }
     void compilerRefusesSourcesThatDisagree() {
         QFETCH(QString, riga);
+        QFETCH(QByteArray, vista);
         QFETCH(QString, motivo);
         QTemporaryDir dir;
         const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
@@ -208,19 +321,73 @@ private Q_SLOTS:
         };
         scrivi(QStringLiteral("sistemi.tsv"), "P\tOpis\n");
         scrivi(QStringLiteral("testi.txt"), "== P\nOpis\n== A\n**A**\n== C\nC\n");
-        // "c" draws the same box as "a".
-        scrivi(
-            QStringLiteral("tavole/P.svg"),
-            "<svg xmlns='http://www.w3.org/2000/svg' width='398' height='480'>"
-            "<text id='t' x='5' y='20'>P</text><rect id='a' x='10' y='10' width='50' height='50'/>"
-            "<rect id='b' x='100' y='10' width='50' height='50'/>"
-            "<rect id='c' x='10' y='10' width='50' height='50'/></svg>");
-        scrivi(QStringLiteral("hotspot.tsv"), ("P\t000000\t\tt\tP\n" + riga + u'\n').toUtf8());
+        // "d" and "e" draw the same small box.
+        scrivi(QStringLiteral("tavole/P.svg"),
+               "<svg xmlns='http://www.w3.org/2000/svg' width='398' height='480' viewBox='" +
+                   vista +
+                   "'><text id='t' x='5' y='20'>P</text>"
+                   "<rect id='a' x='100' y='100' width='50' height='50'/>"
+                   "<rect id='b' x='100' y='10' width='50' height='50'/>"
+                   "<rect id='c' x='60' y='60' width='150' height='150'/>"
+                   "<rect id='d' x='300' y='300' width='10' height='10'/>"
+                   "<rect id='e' x='300' y='300' width='10' height='10'/>"
+                   "<text id='fuori' x='390' y='400'>Etykieta</text>"
+                   "<rect id='grande' x='90' y='90' width='80' height='80' opacity='0'/></svg>");
+        scrivi(QStringLiteral("hotspot.tsv"), ("P\t000000\t\tt\t\tP\n" + riga + u'\n').toUtf8());
         QString problema;
         QVERIFY(
             !demo::costruisciAtlante(dir.path(), dir.filePath(QStringLiteral("out")), problema));
         QVERIFY2(problema.contains(motivo), qPrintable(problema));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out/hsmed.bin"))));
+    }
+
+    // A click opens what the picture shows there: the shape's own pixels, not its box; the
+    // structure drawn later where two overlap; the label's text and marker above all.
+    void compilerHotspotsFollowThePicture_data() {
+        QTest::addColumn<QPoint>("punto");
+        QTest::addColumn<QString>("apre"); // the code of the topmost record, "" for none
+        prova::riga("arm of the L", QPoint(170, 110), QStringLiteral("L"));
+        prova::riga("corner inside the L's box", QPoint(175, 175), QString());
+        prova::riga("drawn over the L", QPoint(125, 112), QStringLiteral("M"));
+        prova::riga("marker over M", QPoint(108, 108), QStringLiteral("L"));
+        prova::riga("label text", QPoint(330, 296), QStringLiteral("L"));
+        prova::riga("other side of the pair", QPoint(315, 415), QStringLiteral("L"));
+        prova::riga("title", QPoint(8, 16), QStringLiteral("000000"));
+    }
+    void compilerHotspotsFollowThePicture() {
+        QFETCH(QPoint, punto);
+        QFETCH(QString, apre);
+        QTemporaryDir dir;
+        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
+            QDir().mkpath(QFileInfo(dir.filePath(nome)).path());
+            QFile f(dir.filePath(nome));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(dati);
+        };
+        scrivi(QStringLiteral("sistemi.tsv"), "P\tOpis\n");
+        scrivi(QStringLiteral("testi.txt"), "== P\nOpis\n== L\nL\n== M\nM\n");
+        scrivi(QStringLiteral("tavole/P.svg"),
+               "<svg xmlns='http://www.w3.org/2000/svg' width='398' height='480'>"
+               "<text id='t' x='5' y='20' font-size='14'>Tytul</text>"
+               "<path id='l' d='M100,100 H200 V120 H120 V200 H100 Z'/>"
+               "<rect id='m' x='100' y='100' width='30' height='20'/>"
+               // The L's other side, drawn after M: it must not lift the first side over M.
+               "<rect id='n' x='300' y='400' width='30' height='30'/>"
+               "<text id='podpis' x='312' y='300' font-size='12'>Litera L</text>"
+               "<circle id='znak' cx='108' cy='108' r='2'/></svg>");
+        scrivi(QStringLiteral("hotspot.tsv"),
+               "P\t000000\t\tt\t\tP\nP\tL\t\tl n\tpodpis znak\t\nP\tM\t\tm\t\t\n");
+        QString problema;
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QVERIFY2(demo::costruisciAtlante(dir.path(), out, problema), qPrintable(problema));
+        const QList<Record> t = leggiTabella(out + QStringLiteral("/hsmed.bin"));
+        QVERIFY(!t.isEmpty());
+        QCOMPARE(t.first().codice, QStringLiteral("000000"));
+        QString sopra;
+        for (const Record& r : t)
+            if (demo::areaDelRecord(r.x1, r.y1, r.x2, r.y2).contains(punto))
+                sopra = r.codice;
+        QCOMPARE(sopra, apre);
     }
 
     void compilerWritesWhatTheSourcesSay() {
@@ -239,7 +406,8 @@ private Q_SLOTS:
                "<g transform='translate(100,50) scale(2)'><rect id='a' x='10' y='10' width='50' "
                "height='20'/></g><rect id='b' x='0' y='50' width='398' height='300'/></svg>");
         // The small structure is listed first; the large one must still end up beneath it.
-        scrivi(QStringLiteral("hotspot.tsv"), "P\t000000\t\tt\tP\nP\tA\t\ta\t\nP\tB\t\tb\t\n");
+        scrivi(QStringLiteral("hotspot.tsv"),
+               "P\t000000\t\tt\t\tP\nP\tA\t\ta\t\t\nP\tB\t\tb\t\t\n");
         QString problema;
         const QString out = dir.filePath(QStringLiteral("out"));
         QVERIFY2(demo::costruisciAtlante(dir.path(), out, problema), qPrintable(problema));

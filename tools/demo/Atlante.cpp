@@ -1,30 +1,49 @@
 #include "Atlante.h"
+#include "Copertura.h"
 
 #include "BlobStore.h"
 #include "Cp1250.h"
 #include "ErroreVB.h"
+#include "Messaggi.h"
 #include "RtfWriter.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QMap>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSvgRenderer>
 #include <QTextDocument>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <tuple>
 
 namespace hn::demo {
 
 namespace {
 
 constexpr int LarghezzaCampo = 8;
-constexpr double DimensioneMinima = 12.0;
+constexpr double DimensioneMinima = 16.0;
+constexpr double MargineEtichetta = 3.0;
+// Shapes become cells of this many pixels a side; a cell counts for a structure showing on an
+// eighth of it. A shape whose box is smaller than AreaPiccola pixels keeps its box.
+constexpr int Cella = 8;
+constexpr int SogliaAlfa = 24;
+constexpr double AreaPiccola = 24.0 * 24.0;
+
+// A hotspot record on its way into the table.
+struct Record {
+    int livello = 0; // 0 the header, 1 a shape, 2 a label
+    QRect area;
+    QString codice;
+    QByteArray byte;
+};
 
 struct Riga {
     int numero = 0;
@@ -113,9 +132,47 @@ QByteArray rtfDaMarkdown(const QString& markdown) {
     return scriviRtf(doc);
 }
 
+// The root element's viewBox, when it has one, must be four numbers with a width and a height:
+// the hotspots are measured through it.
+bool vistaValida(const QString& file, QString& problema) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        problema = file + QStringLiteral(": cannot read");
+        return false;
+    }
+    QXmlStreamReader xml(&f);
+    while (!xml.atEnd() && !xml.isStartElement())
+        xml.readNext();
+    if (!xml.attributes().hasAttribute(QStringLiteral("viewBox")))
+        return true;
+    const QStringList parti =
+        xml.attributes()
+            .value(QStringLiteral("viewBox"))
+            .toString()
+            .split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
+    bool valida = parti.size() == 4;
+    for (qsizetype i = 0; valida && i < parti.size(); ++i) {
+        bool ok = false;
+        const double v = parti[i].toDouble(&ok);
+        valida = ok && std::isfinite(v) && (i < 2 || v > 0);
+    }
+    if (!valida)
+        problema = file + QStringLiteral(": the viewBox needs a position and a size above zero");
+    return valida;
+}
+
 bool pngDaSvg(const QString& file, QSvgRenderer& svg, QByteArray& png, QString& problema) {
+    if (!vistaValida(file, problema))
+        return false;
     if (!svg.load(file)) {
         problema = file + QStringLiteral(": not a readable SVG");
+        return false;
+    }
+    // The table holds edges in three digits, and a hotspot spans X2 - X1 + 2 pixels.
+    const QSize dim = svg.defaultSize();
+    if (dim.width() < 2 || dim.height() < 2 || dim.width() > 1001 || dim.height() > 1001 ||
+        svg.viewBoxF().isEmpty()) {
+        problema = file + QStringLiteral(": the picture must measure 2 to 1001 pixels each way");
         return false;
     }
     QImage immagine(svg.defaultSize(), QImage::Format_RGB32);
@@ -155,7 +212,294 @@ bool costruisciDescrizioni(const QString& sorgente, const QString& dati, QString
     return true;
 }
 
+// One row of the hotspot table's source: a structure of a plate and the elements that draw it.
+struct Struttura {
+    QString codice, collegamento, testo, dove;
+    QStringList forme, etichette;
+    bool intestazione() const { return codice == QStringLiteral("000000"); }
+};
+
+struct Tavola {
+    QString chiave, nome; // the key as the table holds it and as the picture is named
+    QList<Struttura> strutture;
+};
+
+// Ids of the drawing's elements in document order, which is the order they are painted in.
+QHash<QString, int> ordineDiDisegno(const QString& file) {
+    QHash<QString, int> ordine;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return ordine;
+    QXmlStreamReader xml(&f);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement) {
+            const QString id = xml.attributes().value(QStringLiteral("id")).toString();
+            if (!id.isEmpty() && !ordine.contains(id))
+                ordine.insert(id, static_cast<int>(ordine.size()));
+        }
+    }
+    return ordine;
+}
+
+// Rectangles covering the cells marked in a grid of w x h cells, row by row: runs of a row, then
+// runs of equal extent in the rows below merged into one rectangle.
+QList<QRect> rettangoliDelleCelle(std::vector<char> celle, int w, int h) {
+    QList<QRect> out;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w;) {
+            if (!celle[static_cast<size_t>(y * w + x)]) {
+                ++x;
+                continue;
+            }
+            int fine = x;
+            while (fine < w && celle[static_cast<size_t>(y * w + fine)])
+                ++fine;
+            int sotto = y + 1;
+            for (; sotto < h; ++sotto) {
+                bool uguale = (x == 0 || !celle[static_cast<size_t>(sotto * w + x - 1)]) &&
+                              (fine == w || !celle[static_cast<size_t>(sotto * w + fine)]);
+                for (int k = x; uguale && k < fine; ++k)
+                    uguale = celle[static_cast<size_t>(sotto * w + k)];
+                if (!uguale)
+                    break;
+            }
+            for (int yy = y; yy < sotto; ++yy)
+                for (int k = x; k < fine; ++k)
+                    celle[static_cast<size_t>(yy * w + k)] = 0;
+            out.append(QRect(x, y, fine - x, sotto - y));
+            x = fine;
+        }
+    }
+    return out;
+}
+
+QByteArray byteDelRecord(const QString& chiave, const Struttura& st, const Rettangolo& r) {
+    return campo(chiave, 8) + campo(st.codice, 8) + campo(st.collegamento.toUpper(), 8) +
+           numero3(r.x1) + numero3(r.y1) + numero3(r.x2) + numero3(r.y2) +
+           campo(st.intestazione() ? st.testo : QString(), 8) + campo(QString(), 6);
+}
+
+// A plate's picture and its records in table order. A structure's shapes become the cells of a
+// grid where the picture shows it (its painted pixels not painted over by another structure
+// drawn later), so a click opens what the student sees there; a small shape, or one that shows
+// nowhere, gets its bounding box. The header comes first, then the shapes from the largest
+// structure to the smallest, then the labels (text and marker, with a margin) on top.
+bool recordDellaTavola(const QString& disegno, const Tavola& t, QByteArray& png,
+                       QList<Record>& lista, QString& problema) {
+    QSvgRenderer svg;
+    if (!pngDaSvg(disegno, svg, png, problema))
+        return false;
+    const QSize dim = svg.defaultSize();
+    const QRectF vista = svg.viewBoxF();
+    // The picture is drawn at the SVG's own size, so the view box maps onto it.
+    const QTransform scala =
+        QTransform::fromScale(dim.width() / vista.width(), dim.height() / vista.height())
+            .translate(-vista.x(), -vista.y());
+    const QHash<QString, int> ordine = ordineDiDisegno(disegno);
+    const auto box = [&](const QString& id) {
+        return scala.mapRect(svg.transformForElement(id).mapRect(svg.boundsOnElement(id)));
+    };
+
+    // Which structure shows at each pixel: shapes painted in document order, later on top.
+    std::vector<int> sopra(static_cast<size_t>(dim.width()) * static_cast<size_t>(dim.height()),
+                           -1);
+    QList<std::tuple<int, qsizetype, QString>> forme; // place in the drawing, structure, id
+    for (qsizetype s = 0; s < t.strutture.size(); ++s) {
+        const Struttura& st = t.strutture[s];
+        for (const QString& id : st.forme + st.etichette) {
+            if (!svg.elementExists(id)) {
+                problema = st.dove + QStringLiteral("the plate has no element ") + id;
+                return false;
+            }
+        }
+        if (!st.intestazione())
+            for (const QString& id : st.forme)
+                forme.append({ordine.value(id, -1), s, id});
+    }
+    std::stable_sort(forme.begin(), forme.end());
+    for (const auto& [ord, s, id] : forme) {
+        Q_UNUSED(ord);
+        QImage maschera(dim, QImage::Format_ARGB32_Premultiplied);
+        maschera.fill(Qt::transparent);
+        QPainter p(&maschera);
+        svg.render(&p, id, box(id));
+        p.end();
+        for (int y = 0; y < dim.height(); ++y) {
+            const QRgb* riga = reinterpret_cast<const QRgb*>(maschera.constScanLine(y));
+            for (int x = 0; x < dim.width(); ++x)
+                if (qAlpha(riga[x]) > SogliaAlfa)
+                    sopra[static_cast<size_t>(y) * static_cast<size_t>(dim.width()) +
+                          static_cast<size_t>(x)] = static_cast<int>(s);
+        }
+    }
+
+    // Each cell goes to the structure showing on most of its pixels, if enough of them.
+    const int cw = (dim.width() + Cella - 1) / Cella, ch = (dim.height() + Cella - 1) / Cella;
+    std::vector<int> cella(static_cast<size_t>(cw) * static_cast<size_t>(ch), -1);
+    std::vector<qint64> visibili(static_cast<size_t>(t.strutture.size()), 0);
+    for (int cy = 0; cy < ch; ++cy) {
+        for (int cx = 0; cx < cw; ++cx) {
+            QHash<int, int> conta;
+            for (int y = cy * Cella; y < qMin((cy + 1) * Cella, dim.height()); ++y)
+                for (int x = cx * Cella; x < qMin((cx + 1) * Cella, dim.width()); ++x)
+                    if (const int s =
+                            sopra[static_cast<size_t>(y) * static_cast<size_t>(dim.width()) +
+                                  static_cast<size_t>(x)];
+                        s >= 0)
+                        ++conta[s];
+            int migliore = -1, quanti = 0;
+            for (auto i = conta.cbegin(); i != conta.cend(); ++i) {
+                visibili[static_cast<size_t>(i.key())] += i.value();
+                if (i.value() > quanti || (i.value() == quanti && i.key() > migliore)) {
+                    migliore = i.key();
+                    quanti = i.value();
+                }
+            }
+            if (quanti * 8 >= Cella * Cella)
+                cella[static_cast<size_t>(cy * cw + cx)] = migliore;
+        }
+    }
+
+    QList<std::pair<Rettangolo, QString>> usati;
+    QList<std::pair<qint64, Record>> forma, etichetta; // with the size they are ordered by
+    for (qsizetype s = 0; s < t.strutture.size(); ++s) {
+        const Struttura& st = t.strutture[s];
+        const auto aggiungi = [&](QList<std::pair<qint64, Record>>& dove, qint64 peso,
+                                  const Rettangolo& r) {
+            const auto gia = std::find_if(usati.cbegin(), usati.cend(),
+                                          [&](const auto& u) { return u.first == r; });
+            if (gia != usati.cend()) {
+                // A marker on a dot-sized shape measures the same: one record serves both.
+                if (gia->second == st.codice)
+                    return true;
+                problema =
+                    st.dove + QStringLiteral("same rectangle as another hotspot of the plate");
+                return false;
+            }
+            usati.append({r, st.codice});
+            dove.append({peso,
+                         {&dove == &forma ? 1 : 2, areaDelRecord(r.x1, r.y1, r.x2, r.y2), st.codice,
+                          byteDelRecord(t.chiave, st, r)}});
+            return true;
+        };
+        if (st.intestazione()) {
+            for (const QString& id : st.forme) {
+                const Rettangolo r = rettangoloDaBox(box(id), dim);
+                lista.append({0, areaDelRecord(r.x1, r.y1, r.x2, r.y2), st.codice,
+                              byteDelRecord(t.chiave, st, r)});
+            }
+        } else {
+            QRectF insieme;
+            for (const QString& id : st.forme)
+                insieme |= box(id);
+            std::vector<char> mie(cella.size(), 0);
+            bool alcuna = false;
+            for (size_t i = 0; i < cella.size(); ++i) {
+                if (cella[i] == s) {
+                    mie[i] = 1;
+                    alcuna = true;
+                }
+            }
+            const qint64 peso = visibili[static_cast<size_t>(s)];
+            if (!alcuna || insieme.width() * insieme.height() <= AreaPiccola) {
+                for (const QString& id : st.forme)
+                    if (!aggiungi(forma, peso, rettangoloDaBox(box(id), dim)))
+                        return false;
+            } else {
+                for (const QRect& c : rettangoliDelleCelle(mie, cw, ch)) {
+                    const QRect px =
+                        QRect(c.x() * Cella, c.y() * Cella, c.width() * Cella, c.height() * Cella) &
+                        QRect(QPoint(0, 0), dim);
+                    if (!aggiungi(forma, peso,
+                                  {px.left(), px.top(), px.left() + px.width() - 2,
+                                   px.top() + px.height() - 2}))
+                        return false;
+                }
+            }
+        }
+        for (const QString& id : st.etichette) {
+            QRectF b = box(id);
+            // A label is cut off where it leaves the picture.
+            if (!QRectF(QPointF(0, 0), QSizeF(dim)).contains(b)) {
+                problema = st.dove + QStringLiteral("the label ") + id +
+                           QStringLiteral(" runs off the picture");
+                return false;
+            }
+            // Its hotspot takes in a margin, so a click just beside the text still counts.
+            b.adjust(-MargineEtichetta, -MargineEtichetta, MargineEtichetta, MargineEtichetta);
+            const Rettangolo r = rettangoloDaBox(b, dim);
+            if (!aggiungi(etichetta, qint64(r.x2 - r.x1 + 2) * (r.y2 - r.y1 + 2), r))
+                return false;
+        }
+    }
+    // Larger first: later records lie on top, so a small structure over a large one stays
+    // clickable.
+    for (auto* gruppo : {&forma, &etichetta}) {
+        std::stable_sort(gruppo->begin(), gruppo->end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (const auto& r : *gruppo)
+            lista.append(r.second);
+    }
+    // A cell hidden wholly under later records could never be clicked: it goes.
+    std::vector<qsizetype> cima(sopra.size(), -1);
+    for (qsizetype i = 0; i < lista.size(); ++i) {
+        const QRect a = lista[i].area & QRect(QPoint(0, 0), dim);
+        for (int y = a.top(); y <= a.bottom(); ++y)
+            for (int x = a.left(); x <= a.right(); ++x)
+                cima[static_cast<size_t>(y) * static_cast<size_t>(dim.width()) +
+                     static_cast<size_t>(x)] = i;
+    }
+    std::vector<char> visto(static_cast<size_t>(lista.size()), 0);
+    for (qsizetype i : cima)
+        if (i >= 0)
+            visto[static_cast<size_t>(i)] = 1;
+    QSet<QString> conVisibili;
+    for (qsizetype i = 0; i < lista.size(); ++i)
+        if (visto[static_cast<size_t>(i)])
+            conVisibili.insert(lista[i].codice);
+    // Unless it is all its structure has: the check below then names it.
+    for (qsizetype i = lista.size() - 1; i >= 0; --i)
+        if (lista[i].livello == 1 && !visto[static_cast<size_t>(i)] &&
+            conVisibili.contains(lista[i].codice))
+            lista.remove(i);
+    return true;
+}
+
 } // namespace
+
+bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& messaggi,
+                   QString& problema) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        problema = file + QStringLiteral(": cannot read");
+        return false;
+    }
+    int riga = 0;
+    while (!f.atEnd()) {
+        ++riga;
+        const QString linea = QString::fromUtf8(f.readLine()).remove(u'\r').remove(u'\n');
+        if (linea.isEmpty() || linea.startsWith(u'#'))
+            continue;
+        const QStringList campi = linea.split(u'\t');
+        bool ok = false;
+        const int numero = campi.value(0).toInt(&ok);
+        if (campi.size() != 3 || !ok || numero < 1) {
+            problema = QStringLiteral("%1:%2: expected number, title and text separated by tabs")
+                           .arg(file)
+                           .arg(riga);
+            return false;
+        }
+        // The file gives the number six columns.
+        if (numero > 999999) {
+            problema = QStringLiteral("%1:%2: message numbers go up to 999999").arg(file).arg(riga);
+            return false;
+        }
+        QString testo = campi[2];
+        testo.replace(QStringLiteral("\\n"), Mod_Comuni::marcatoreACapo());
+        messaggi[numero] = {campi[1], testo};
+    }
+    return true;
+}
 
 Rettangolo rettangoloDaBox(const QRectF& elemento, QSize immagine) {
     // A tiny structure still gets a target a finger-tip of mouse can hit.
@@ -186,99 +530,80 @@ bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& pr
 
     QList<Riga> righe;
     const QString tabella = sorgente + QStringLiteral("/hotspot.tsv");
-    if (!leggiTsv(tabella, 5, righe, problema))
+    if (!leggiTsv(tabella, 6, righe, problema))
         return false;
-    QSet<QString> tavole;
+    QSet<QString> chiavi;
     for (const Riga& r : righe)
-        tavole.insert(r.campi[0].toUpper());
+        chiavi.insert(r.campi[0].toUpper());
 
-    // Per plate in order of appearance: its records with their areas.
-    QList<QString> ordine;
-    QMap<QString, QList<std::pair<qint64, QByteArray>>> perTavola;
-    QList<blob::VoceNuova> immagini;
-    QMap<QString, QList<Rettangolo>> usati;
-    QMap<QString, QSize> dimensioni;
+    // The rows checked and grouped by plate, plates in order of first appearance.
+    QList<Tavola> tavole;
+    QHash<QString, qsizetype> posizione;
     QSet<QString> testiUsati;
-    QSvgRenderer svg;
-    QString caricata;
     for (const Riga& r : righe) {
-        const QString &tavola = r.campi[0], &codice = r.campi[1], &collegamento = r.campi[2],
-                      &elemento = r.campi[3], &testo = r.campi[4];
-        const QString dove = QStringLiteral("%1:%2: ").arg(tabella).arg(r.numero);
-        if (tavola.isEmpty() || codice.isEmpty() || elemento.isEmpty()) {
-            problema = dove + QStringLiteral("plate, code and element are needed");
+        Struttura st;
+        const QString& tavola = r.campi[0];
+        st.codice = r.campi[1];
+        st.collegamento = r.campi[2];
+        st.forme = r.campi[3].split(u' ', Qt::SkipEmptyParts);
+        st.etichette = r.campi[4].split(u' ', Qt::SkipEmptyParts);
+        st.testo = r.campi[5];
+        st.dove = QStringLiteral("%1:%2: ").arg(tabella).arg(r.numero);
+        if (tavola.isEmpty() || st.codice.isEmpty() || st.forme.isEmpty()) {
+            problema = st.dove + QStringLiteral("plate, code and element are needed");
             return false;
         }
-        for (const QString& v : {tavola, codice, collegamento, testo}) {
+        for (const QString& v : {tavola, st.codice, st.collegamento, st.testo}) {
             if (v.size() > LarghezzaCampo) {
-                problema = dove + v + QStringLiteral(": longer than 8 characters");
+                problema = st.dove + v + QStringLiteral(": longer than 8 characters");
                 return false;
             }
         }
-        const bool intestazione = codice == QStringLiteral("000000");
-        if (!collegamento.isEmpty() && !tavole.contains(collegamento.toUpper())) {
-            problema = dove + QStringLiteral("link to a plate with no records: ") + collegamento;
+        if (!st.collegamento.isEmpty() && !chiavi.contains(st.collegamento.toUpper())) {
+            problema =
+                st.dove + QStringLiteral("link to a plate with no records: ") + st.collegamento;
             return false;
         }
-        const QString voceTesto = intestazione ? testo : codice;
-        if ((intestazione || collegamento.isEmpty()) && !testi.contains(voceTesto)) {
-            problema = dove + QStringLiteral("no text ") + voceTesto;
+        const QString voceTesto = st.intestazione() ? st.testo : st.codice;
+        if ((st.intestazione() || st.collegamento.isEmpty()) && !testi.contains(voceTesto)) {
+            problema = st.dove + QStringLiteral("no text ") + voceTesto;
             return false;
         }
         testiUsati.insert(voceTesto);
-
         const QString chiave = tavola.toUpper();
-        const QString disegno =
-            sorgente + QStringLiteral("/tavole/") + tavola + QStringLiteral(".svg");
-        if (!dimensioni.contains(chiave)) {
-            blob::VoceNuova png;
-            png.nome = tavola + QStringLiteral(".png");
-            if (!pngDaSvg(disegno, svg, png.dati, problema))
-                return false;
-            immagini.append(png);
-            dimensioni.insert(chiave, svg.defaultSize());
-        } else if (caricata != chiave && !svg.load(disegno)) {
-            problema = disegno + QStringLiteral(": not a readable SVG");
-            return false;
+        auto p = posizione.constFind(chiave);
+        if (p == posizione.cend()) {
+            p = posizione.insert(chiave, tavole.size());
+            tavole.append({chiave, tavola, {}});
         }
-        caricata = chiave;
-        if (!svg.elementExists(elemento)) {
-            problema = dove + QStringLiteral("the plate has no element ") + elemento;
-            return false;
-        }
-        const QRectF box = svg.transformForElement(elemento).mapRect(svg.boundsOnElement(elemento));
-        // The picture is drawn at the SVG's own size, so the view box maps onto it.
-        const QRectF vista = svg.viewBoxF();
-        const QSize dim = dimensioni.value(chiave);
-        const QTransform scala =
-            QTransform::fromScale(dim.width() / vista.width(), dim.height() / vista.height())
-                .translate(-vista.x(), -vista.y());
-        const Rettangolo rett = rettangoloDaBox(scala.mapRect(box), dim);
-        if (usati[chiave].contains(rett)) {
-            problema = dove + QStringLiteral("same rectangle as another hotspot of the plate");
-            return false;
-        }
-        usati[chiave].append(rett);
-
-        QByteArray rec = campo(chiave, 8) + campo(codice, 8) + campo(collegamento.toUpper(), 8) +
-                         numero3(rett.x1) + numero3(rett.y1) + numero3(rett.x2) + numero3(rett.y2) +
-                         campo(intestazione ? testo : QString(), 8) + campo(QString(), 6);
-        if (!perTavola.contains(chiave))
-            ordine.append(chiave);
-        // The header stays first whatever its size.
-        const qint64 area = intestazione ? std::numeric_limits<qint64>::max()
-                                         : qint64(rett.x2 - rett.x1 + 2) * (rett.y2 - rett.y1 + 2);
-        perTavola[chiave].append({area, rec});
+        tavole[*p].strutture.append(st);
     }
-    // Larger hotspots first: later ones lie on top, so a small structure drawn over a large one
-    // stays clickable.
+
     QByteArray record;
-    for (const QString& chiave : ordine) {
-        auto& lista = perTavola[chiave];
-        std::stable_sort(lista.begin(), lista.end(),
-                         [](const auto& a, const auto& b) { return a.first > b.first; });
-        for (const auto& r : lista)
-            record += r.second;
+    QList<Zona> zone;
+    QList<blob::VoceNuova> immagini;
+    for (const Tavola& t : tavole) {
+        QList<Record> lista;
+        blob::VoceNuova png;
+        png.nome = t.nome + QStringLiteral(".png");
+        if (!recordDellaTavola(sorgente + QStringLiteral("/tavole/") + t.nome +
+                                   QStringLiteral(".svg"),
+                               t, png.dati, lista, problema))
+            return false;
+        immagini.append(png);
+        for (const Record& r : lista) {
+            record += r.byte;
+            zone.append({t.chiave, r.codice, r.area});
+        }
+    }
+    const QList<Difetto> difetti = verificaCopertura(zone);
+    if (!difetti.isEmpty()) {
+        QStringList righe;
+        for (const Difetto& d : difetti)
+            righe.append(QStringLiteral("%1: plate %2, structure %3: %4")
+                             .arg(tabella, d.tavola, d.struttura, d.motivo));
+        problema = righe.join(u'\n');
+        return false;
     }
     if (!scrivi(dati + QStringLiteral("/hsmed.bin"), record)) {
         problema = dati + QStringLiteral("/hsmed.bin: cannot write");

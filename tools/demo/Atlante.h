@@ -2,13 +2,17 @@
 
 // The demo atlas's compiler: from readable sources to the files the program reads.
 //   sistemi.tsv   code TAB description           -> DesAppa.bin
-//   hotspot.tsv   plate, code, link, element, text -> hsmed.bin (50-byte records)
+//   hotspot.tsv   plate, code, link, shapes, labels, text -> hsmed.bin (50-byte records)
 //   testi.txt     "== CODE" then Markdown          -> hsmed.dat (CODE.RTF entries)
 //   tavole/KEY.svg                                -> BlobCorp.dat (KEY.png)
-// A hotspot's rectangle is the bounding box of its SVG element in the plate, so the picture and
-// the table cannot drift apart. Within a plate the header comes first, then the hotspots from the
-// largest to the smallest, since later hotspots lie on top of earlier ones.
+// Each structure gets a record per SVG element listed for it: its shapes (both sides of a pair)
+// and its label (text and marker); a record's rectangle is the element's bounding box in the
+// plate, a label's with a margin, so the picture and the table cannot drift apart. Within a plate
+// the header comes first, then the shapes, then the labels, each from the largest to the
+// smallest, since later hotspots lie on top of earlier ones; a table in which a structure could
+// not be clicked well enough (Copertura.h) is refused.
 
+#include <QMap>
 #include <QRect>
 #include <QString>
 
@@ -23,6 +27,12 @@ struct Rettangolo {
 
 // The element's box mapped to the table's edges, kept inside a picture of that size.
 Rettangolo rettangoloDaBox(const QRectF& box, QSize immagine);
+
+// The message texts: "number TAB title TAB text" per line, "\n" in the text a line break, lines
+// starting with # comments. False with the reason on a malformed line or a number the message
+// file cannot hold.
+bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& messaggi,
+                   QString& problema);
 
 // Builds the four files into the data folder; false with the reason when the sources disagree.
 bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& problema);

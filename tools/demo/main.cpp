@@ -43,36 +43,6 @@ bool scrivi(const QString& file, const QByteArray& dati) {
     return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
 }
 
-// number TAB title TAB text; "\n" in the text is a line break, lines starting with # are comments.
-bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& messaggi,
-                   QString& problema) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) {
-        problema = file + QStringLiteral(": cannot read");
-        return false;
-    }
-    int riga = 0;
-    while (!f.atEnd()) {
-        ++riga;
-        const QString linea = QString::fromUtf8(f.readLine()).remove(u'\r').remove(u'\n');
-        if (linea.isEmpty() || linea.startsWith(u'#'))
-            continue;
-        const QStringList campi = linea.split(u'\t');
-        bool ok = false;
-        const int numero = campi.value(0).toInt(&ok);
-        if (campi.size() != 3 || !ok || numero < 1) {
-            problema = QStringLiteral("%1:%2: expected number, title and text separated by tabs")
-                           .arg(file)
-                           .arg(riga);
-            return false;
-        }
-        QString testo = campi[2];
-        testo.replace(QStringLiteral("\\n"), hn::Mod_Comuni::marcatoreACapo());
-        messaggi[numero] = {campi[1], testo};
-    }
-    return true;
-}
-
 bool nomeDiStore(const QString& nome) {
     return nome.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive) ||
            nome.endsWith(QStringLiteral(".ff"), Qt::CaseInsensitive);
@@ -178,7 +148,7 @@ int main(int argc, char** argv) {
         return errore(problema);
 
     QMap<int, std::pair<QString, QString>> messaggi;
-    if (!leggiMessaggi(sorgente + QStringLiteral("/messaggi.tsv"), messaggi, problema))
+    if (!hn::demo::leggiMessaggi(sorgente + QStringLiteral("/messaggi.tsv"), messaggi, problema))
         return errore(problema);
     const QString help = uscita + QStringLiteral("/drive_c/VELTO/HNEMAR/help.bin");
     if (!scrivi(help, hn::Mod_Comuni::componiFileMessaggi(messaggi)))

@@ -136,8 +136,9 @@ def skeleton(w=0.35, ids=False):
         X = (lambda x: x) if s == 1 else (lambda x: 106 - x)
         sfx = '' if s == 1 else '_p'
         limbs.append(bone((X(34.5), 38), (X(27), 64), 2.6, st, ident=i('ramie' + sfx)))
-        limbs.append(bone((X(26.5), 66.5), (X(15.5), 88.5), 1.4, st, knob=1.7, ident=i('lokciowa' + sfx)))
-        limbs.append(bone((X(28.2), 67), (X(17.8), 89.5), 1.3, st, knob=1.7, ident=i('promien' + sfx)))
+        # Palms forward: the radius lies on the thumb's side, away from the body; the ulna inside it.
+        limbs.append(bone((X(26.5), 66.5), (X(15.5), 88.5), 1.4, st, knob=1.7, ident=i('promien' + sfx)))
+        limbs.append(bone((X(28.2), 67), (X(17.8), 89.5), 1.3, st, knob=1.7, ident=i('lokciowa' + sfx)))
         limbs.append(hand(X(13.5), 93.5, s, st))
         limbs.append(bone((X(44.5), 96), (X(43.2), 136.5), 3.4, st, ident=i('udowa' + sfx)))
         limbs.append(f'<ellipse cx="{f(X(43.3))}" cy="139.3" rx="2.1" ry="2.3" style="{st}"/>')

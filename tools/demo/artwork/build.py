@@ -28,7 +28,7 @@ if __name__ == '__main__':
     write('prefix/drive_d/SFONDI/sistemi.bmp.svg', home.build())
     write('prefix/drive_d/SFONDI/schelet.bmp.svg', viewer.build())
     seen = {}
-    rows = ['# plate\tcode\tlink\telement\ttext  (written by tools/demo/artwork/build.py)']
+    rows = ['# plate\tcode\tlink\tshapes\tlabel\ttext  (written by tools/demo/artwork/build.py)']
     for name in MODULES:
         for make in importlib.import_module(name).PLATES:
             plate = make()

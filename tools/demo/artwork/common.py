@@ -122,9 +122,10 @@ def ear_icon(x, y, k, colour='#3f8fc4'):
             f'<path d="M0.6,-2.2 C2,-2.4 2.4,-0.6 1.4,0.6" style="fill:none;stroke:#1f4d6e;stroke-width:0.3"/></g>')
 
 
-def crop(content, src, dst):
+def crop(content, src, dst, frame=True):
     """Like fit, but cut to the box src: the drawing goes in as an embedded picture, since the
-    renderer clips nothing else. It is drawn at its final pixel size, so it stays sharp."""
+    renderer clips nothing else. It is drawn at its final pixel size, so it stays sharp. The frame
+    is a thin rounded border around the box."""
     import base64
     sx, sy, sw, sh = src
     dx, dy, dw, dh = dst
@@ -138,7 +139,9 @@ def crop(content, src, dst):
     inner = (f'<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" '
              f'width="{round(dw)}" height="{round(dh)}" viewBox="{sx} {sy} {sw} {sh}">{content}</svg>')
     data = base64.b64encode(inner.encode('utf-8')).decode('ascii')
-    return (f'<image x="{dx:.2f}" y="{dy:.2f}" width="{round(dw)}" height="{round(dh)}" '
-            f'xlink:href="data:image/svg+xml;base64,{data}"/>'
-            f'<rect x="{dx:.2f}" y="{dy:.2f}" width="{round(dw)}" height="{round(dh)}" rx="3" '
-            f'style="fill:none;stroke:#d6cabb;stroke-width:1"/>')
+    image = (f'<image x="{dx:.2f}" y="{dy:.2f}" width="{round(dw)}" height="{round(dh)}" '
+             f'xlink:href="data:image/svg+xml;base64,{data}"/>')
+    if not frame:
+        return image
+    return image + (f'<rect x="{dx:.2f}" y="{dy:.2f}" width="{round(dw)}" height="{round(dh)}" rx="3" '
+                    f'style="fill:none;stroke:#d6cabb;stroke-width:1"/>')

@@ -12,7 +12,7 @@ def overview():
     p = Plate('DIGER1', 'Układ pokarmowy', 'Przewód pokarmowy i gruczoły trawienne', 'DIGER1')
     m = MALE
     pl = Place((31, 14, 44, 86), (96, 52, 206, 420))
-    p.art(pl.crop(figure(m, '')))
+    p.cut(pl, figure(m, ''))
     order = ['UBERON_0001155', 'UBERON_0002108', 'UBERON_0002107', 'UBERON_0000945', 'UBERON_0002114',
              'UBERON_0001264', 'UBERON_0002110', 'UBERON_0001154', 'UBERON_0001052', 'UBERON_0001043',
              'UBERON_0001044', 'UBERON_0001723']
@@ -50,24 +50,29 @@ def stomach():
     rugae = ''.join(f'<path d="M{138 + k * 12},{172 + k * 18} C{150 + k * 12},{190 + k * 18} {150 + k * 14},{220 + k * 16} {170 + k * 12},{236 + k * 16}" '
                     f'style="fill:none;stroke:#b4504a;stroke-width:2;opacity:0.7"/>' for k in range(6))
     duod = 'M334,300 C356,296 370,318 364,350 C358,384 330,400 304,396 L306,380 C326,380 346,370 350,348 C354,326 346,312 336,316 Z'
-    p.art(f'<path id="przelykz" d="{oes}" style="fill:#d98c3f;stroke:#8a4a1f;stroke-width:1.4"/>',
-          f'<path id="dwunastz" d="{duod}" style="fill:#d9773f;stroke:#8a4a1f;stroke-width:1.4"/>',
-          f'<path id="sciana" d="{outer}" style="fill:#e0894f;stroke:#8a4a1f;stroke-width:1.6"/>',
-          f'<path d="{inner}" style="fill:#f4c0a4;stroke:#b4504a;stroke-width:1"/>',
-          f'<g id="fałdy">{rugae}</g>',
-          '<ellipse id="wpust" cx="202" cy="156" rx="12" ry="6" style="fill:#c05e34;stroke:#8a4a1f"/>',
-          '<rect id="odzwier" x="314" y="300" width="14" height="34" rx="5" style="fill:#a3461f;stroke:#6d2e12"/>',
-          '<path id="dno" d="M118,140 C130,126 160,122 180,132 L170,150 C150,142 132,146 124,156 Z" style="fill:#e9a070;opacity:0.0"/>')
-    p.spot('PRZELYKZ', 'Przełyk', 'przelykz', (199, 100), 'L')
-    p.spot('WPUST', 'Wpust', 'wpust', (204, 156), 'R', y=150)
-    p.spot('DNO', 'Dno żołądka', 'dno', (140, 138), 'L')
-    p.spot('SCIANA', 'Ściana żołądka', 'sciana', (110, 230), 'L', link='DSCIANA')
-    p.spot('FALDY', 'Fałdy błony śluzowej', 'fałdy', (160, 250), 'L', y=300)
-    p.spot('ODZWIER', 'Odźwiernik', 'odzwier', (321, 316), 'R', y=280)
-    p.spot('DWUNASTZ', 'Dwunastnica', 'dwunastz', (352, 360), 'R', y=372)
-    p.art(text(226, 236, 'trzon', 10, fill='#7a3a1a', anchor='middle', style='font-style:italic'),
-          text(250, 206, 'krzywizna mniejsza', 9, fill='#7a3a1a', anchor='start', style='font-style:italic'),
-          text(190, 376, 'krzywizna większa', 9, fill='#7a3a1a', anchor='middle', style='font-style:italic'))
+    # Seen from the front the stomach lies on the body's left, the viewer's right: the fundus to
+    # the right, the pylorus and duodenum towards the middle, as on the overview. Drawn the other
+    # way round, the shapes are mirrored about the middle of the zoomed box (x = 234).
+    p.art('<g transform="matrix(-1,0,0,1,468,0)">'
+          f'<path id="przelykz" d="{oes}" style="fill:#d98c3f;stroke:#8a4a1f;stroke-width:1.4"/>'
+          f'<path id="dwunastz" d="{duod}" style="fill:#d9773f;stroke:#8a4a1f;stroke-width:1.4"/>'
+          f'<path id="sciana" d="{outer}" style="fill:#e0894f;stroke:#8a4a1f;stroke-width:1.6"/>'
+          f'<path d="{inner}" style="fill:#f4c0a4;stroke:#b4504a;stroke-width:1"/>'
+          f'<g id="faldy">{rugae}</g>'
+          '<ellipse id="wpust" cx="202" cy="156" rx="12" ry="6" style="fill:#c05e34;stroke:#8a4a1f"/>'
+          '<rect id="odzwier" x="314" y="300" width="14" height="34" rx="5" style="fill:#a3461f;stroke:#6d2e12"/>'
+          '<path id="dno" d="M118,140 C130,126 160,122 180,132 L170,150 C150,142 132,146 124,156 Z" style="fill:#e9a070;opacity:0.0"/>'
+          '</g>')
+    p.spot('PRZELYKZ', 'Przełyk', 'przelykz', (269, 100), 'R')
+    p.spot('WPUST', 'Wpust', 'wpust', (264, 156), 'L', y=150)
+    p.spot('DNO', 'Dno żołądka', 'dno', (328, 138), 'R')
+    p.spot('SCIANA', 'Ściana żołądka', 'sciana', (358, 230), 'R', link='DSCIANA')
+    p.spot('FALDY', 'Fałdy błony śluzowej', 'faldy', (308, 250), 'R', y=300)
+    p.spot('ODZWIER', 'Odźwiernik', 'odzwier', (147, 316), 'L', y=280)
+    p.spot('DWUNASTZ', 'Dwunastnica', 'dwunastz', (116, 360), 'L', y=372)
+    p.art(text(300, 190, 'trzon', 10, fill='#7a3a1a', anchor='middle', style='font-style:italic'),
+          text(218, 206, 'krzywizna mniejsza', 9, fill='#7a3a1a', anchor='end', style='font-style:italic'),
+          text(278, 376, 'krzywizna większa', 9, fill='#7a3a1a', anchor='middle', style='font-style:italic'))
     return p
 
 

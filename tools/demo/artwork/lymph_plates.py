@@ -28,7 +28,8 @@ def overview():
 
 def node():
     p = Plate('LWEZEL', 'Węzeł chłonny', 'Przekrój', 'LINFAT')
-    p.zoom((50, 80, 300, 300))
+    # Wide enough that the vessels end before the label columns.
+    p.zoom((40, 60, 340, 320))
     caps = 'M100,230 C96,160 150,110 210,112 C272,114 314,170 306,236 C298,300 250,338 196,334 C140,330 104,290 100,230 Z'
     p.art(f'<path id="torebka" d="{caps}" style="fill:#d9efdf;stroke:#2c6b40;stroke-width:3"/>',
           '<path id="kora" d="M118,230 C116,172 160,132 210,132 C262,134 292,180 288,234 C284,288 244,316 198,314 C150,312 120,282 118,230 Z" style="fill:#bfe3c9;stroke:none"/>',

@@ -11,21 +11,21 @@ def overview():
     pl = Place((0, 0, 106, 195.4), (96, 54, 206, 418))
     p.art(pl.g(A.silhouette(MALE, 'fill:#f6e6df;stroke:none') + MALE.outline('fill:#c9b8b0') + body.muscles(w=0.25, ids=True)))
     s = pl.pt
-    p.spot('MOSTKOW', 'Mostkowo-obojczykowo-sutkowy', 'mostkowo', s(49.5, 28), 'L')
-    p.spot('NARAM', 'Naramienny', 'naramienny', s(34, 42), 'L')
-    p.spot('PIERSI', 'Piersiowy większy', 'piersiowy_p', s(62, 43), 'R')
-    p.spot('DWUGLOW', 'Dwugłowy ramienia', 'dwuglowy_p', s(76, 55), 'R', link='MRAMIE')
-    p.spot('PRZEDRAM', 'Mięśnie przedramienia', 'przedramie', s(22, 77), 'L')
+    p.spot('MOSTKOW', 'Mostkowo-obojczykowo-sutkowy', 'mostkowo mostkowo_p', s(49.5, 28), 'L')
+    p.spot('NARAM', 'Naramienny', 'naramienny naramienny_p', s(34, 42), 'L')
+    p.spot('PIERSI', 'Piersiowy większy', 'piersiowy piersiowy_p', s(62, 43), 'R')
+    p.spot('DWUGLOW', 'Dwugłowy ramienia', 'dwuglowy dwuglowy_p', s(76, 55), 'R', link='MRAMIE')
+    p.spot('PRZEDRAM', 'Mięśnie przedramienia', 'przedramie przedramie_p', s(22, 77), 'L')
     p.spot('PROSTY', 'Prosty brzucha', 'prosty', s(55.5, 66), 'R')
-    p.spot('SKOSNY', 'Skośny zewnętrzny', 'skosny', s(41, 68), 'L')
-    p.spot('CZWOROG', 'Czworogłowy uda', 'czworoglowy_p', s(63, 115), 'R')
-    p.spot('PRZYWOD', 'Przywodziciele uda', 'przywodziciel', s(47, 112), 'L')
-    p.spot('LYDKA', 'Mięśnie podudzia', 'lydka', s(42.5, 160), 'L')
+    p.spot('SKOSNY', 'Skośny zewnętrzny', 'skosny skosny_p', s(41, 68), 'L')
+    p.spot('CZWOROG', 'Czworogłowy uda', 'czworoglowy czworoglowy_p', s(63, 115), 'R')
+    p.spot('PRZYWOD', 'Przywodziciele uda', 'przywodziciel przywodziciel_p', s(47, 112), 'L')
+    p.spot('LYDKA', 'Mięśnie podudzia', 'lydka lydka_p', s(42.5, 160), 'L')
     return p
 
 
 def arm():
-    p = Plate('MRAMIE', 'Mięśnie ramienia', 'Ramię prawe – widok z boku', 'muscava')
+    p = Plate('MRAMIE', 'Mięśnie ramienia', 'Ramię lewe – widok z boku', 'muscava')
     p.zoom((60, 40, 300, 420))
     bone = ('<path id="kramien" d="M196,70 C210,64 226,70 226,86 L220,360 C226,372 222,390 206,392 C190,394 184,378 192,362 L186,90 C182,78 186,72 196,70 Z" '
             'style="fill:#f4eedd;stroke:#8c7b58;stroke-width:1.4"/>')

@@ -32,7 +32,7 @@ def brain():
     lobes = [('czolowy', 'UBERON_0001870', '#f2c46b'), ('ciemien', 'UBERON_0001872', '#8fc1e3'),
              ('potylicz', 'UBERON_0002021', '#b9a3dc'), ('skroniow', 'UBERON_0001871', '#9fd39a'),
              ('mozdzekm', 'UBERON_0002037', '#e59a7e')]
-    p.art(pl.crop(A.silhouette(b, 'fill:none') + b.outline('fill:#8d8f91')))
+    p.cut(pl, A.silhouette(b, 'fill:none') + b.outline('fill:#8d8f91'), fade=False)
     p.art(pl.g(''.join(f'<g id="{i}">{b.shape(u, f"fill:{c};stroke:#555;stroke-width:0.15;opacity:0.85", region=lateral)}</g>'
                        for i, u, c in lobes)))
     p.art(lupa('lupan', 168, 176))

@@ -10,7 +10,7 @@ def respir():
     p = Plate('RESPIR', 'Układ oddechowy', 'Drogi oddechowe i płuca', 'RESPIR')
     m = MALE
     pl = Place((30, 4, 46, 70), (96, 52, 206, 420))
-    p.art(pl.crop(figure(m, '')))
+    p.cut(pl, figure(m, ''))
     inner = (f'<g id="pluca">{organ(m, "UBERON_0002048", PINK, stroke="#8a3a4a", w=0.15)}</g>'
              f'<g id="przepona">{organ(m, "UBERON_0001103", "#b06070", stroke="#6a2a3a", w=0.15)}</g>'
              f'<g id="oskrzela">{organ(m, "UBERON_0002185", "#f7d6de", stroke="#8a3a4a", w=0.1)}</g>'
@@ -75,7 +75,7 @@ def urinary():
     p = Plate('urinari', 'Układ moczowy', 'Nerki, moczowody, pęcherz moczowy', 'urinari')
     m = MALE
     pl = Place((34, 48, 38, 62), (96, 52, 206, 420))
-    p.art(pl.crop(figure(m, '')))
+    p.cut(pl, figure(m, ''))
     inner = (f'<g id="aortau">{organ(m, "UBERON_0000947", "#c8323c", stroke="#5e0f16", w=0.1, opacity=0.5)}</g>'
              f'<g id="nerki">{organ(m, "UBERON_0002113", "#b5532f", stroke="#6a2a14", w=0.15)}</g>'
              f'<g id="nadnercz">{organ(m, "UBERON_0002369", "#6a62c9", stroke="#352d80", w=0.12)}</g>'
@@ -140,7 +140,8 @@ def reproductive():
     m, f = MALE, FEMALE
     plm = Place((36, 80, 34, 30), (100, 60, 196, 190))
     plf = Place((36, 80, 34, 30), (100, 270, 196, 190))
-    p.art(plm.crop(figure(m, '')), plf.crop(figure(f, '')))
+    p.cut(plm, figure(m, ''))
+    p.cut(plf, figure(f, ''))
     p.art(plm.g(f'<g id="meski">{"".join(organ(m, i, c, stroke="#5a2a50", w=0.15) for i in ["UBERON_0000998", "UBERON_0001000", "UBERON_0002367", "UBERON_0000989", "UBERON_0001301", "UBERON_0000473"])}</g>'),
           plf.g(f'<g id="zenski">{"".join(organ(f, i, c, stroke="#5a2a50", w=0.15) for i in ["UBERON_0003889", "UBERON_0000992", "UBERON_0000995", "UBERON_0000002", "UBERON_0000996"])}</g>'))
     p.art(text(199, 262, 'mężczyzna  ·  kobieta', 10, fill='#7a8794', anchor='middle', style='font-style:italic'))
@@ -153,7 +154,7 @@ def male():
     p = Plate('RMESKI', 'Narządy płciowe męskie', 'Widok z przodu', 'RIPROGEN')
     m, c = MALE, COLOUR['RIPROGEN']
     pl = Place((42, 83, 22, 24), (96, 56, 206, 410))
-    p.art(pl.crop(figure(m, '')))
+    p.cut(pl, figure(m, ''))
     ids = [('pechm', 'UBERON_0001255', '#e3c25a'), ('nasienne', 'UBERON_0000998', '#c77db8'), ('nasieniow', 'UBERON_0001000', '#9b4a8c'),
            ('prostata', 'UBERON_0002367', '#8a3f7c'), ('pracie', 'UBERON_0000989', '#d9a0c8'), ('najadrze', 'UBERON_0001301', '#b0579c'), ('jadra', 'UBERON_0000473', c)]
     p.art(pl.g(''.join(f'<g id="{i}">{organ(m, u, col, stroke="#5a2a50", w=0.1)}</g>' for i, u, col in ids)))
@@ -172,7 +173,7 @@ def female():
     p = Plate('RZENSKI', 'Narządy płciowe żeńskie', 'Widok z przodu', 'RIPROGEN')
     f, c = FEMALE, COLOUR['RIPROGEN']
     pl = Place((44, 84, 18, 14), (96, 70, 206, 300))
-    p.art(pl.crop(figure(f, '')))
+    p.cut(pl, figure(f, ''))
     ids = [('jajowody', 'UBERON_0003889', '#c77db8'), ('jajniki', 'UBERON_0000992', '#9b4a8c'), ('macica', 'UBERON_0000995', c),
            ('blonaw', 'UBERON_0001295', '#e8b0d8'), ('szyjka', 'UBERON_0000002', '#8a3f7c'), ('pochwa', 'UBERON_0000996', '#d9a0c8')]
     p.art(pl.g(''.join(f'<g id="{i}">{organ(f, u, col, stroke="#5a2a50", w=0.06)}</g>' for i, u, col in ids)))
@@ -190,7 +191,7 @@ def endocrine():
     p = Plate('ENDOC1', 'Układ hormonalny', 'Gruczoły wydzielania wewnętrznego', 'ENDOC1')
     f, c = FEMALE, COLOUR['ENDOC1']
     pl = Place((26, 0, 54, 100), (96, 52, 206, 420))
-    p.art(pl.crop(figure(f, '')))
+    p.cut(pl, figure(f, ''))
     ids = [('przysad', 'UBERON_0000007', c), ('tarczyca', 'UBERON_0002046', c), ('nadnere', 'UBERON_0002369', c),
            ('trzustke', 'UBERON_0001264', '#e8b64c'), ('jajnike', 'UBERON_0000992', c)]
     p.art(pl.g(''.join(f'<g id="{i}">{organ(f, u, col, stroke="#352d80", w=0.2)}</g>' for i, u, col in ids)

@@ -1,7 +1,10 @@
 """A plate of the atlas: a 398 x 480 picture with a title, a drawing and labelled structures.
 
-Each labelled structure is an SVG element with an id; the demo builder measures its box for the
-hotspot table, so a spot here is a row of that table: plate, code, link, element."""
+Each labelled structure is one or more SVG elements with ids (a pair names both sides), its label
+a text and a marker with ids of their own; the demo builder measures their boxes for the hotspot
+table, so a spot here is a row of that table: plate, code, link, shapes, label."""
+
+import re
 
 from common import *
 
@@ -9,6 +12,7 @@ W, H = 398, 480
 LEFT_X, RIGHT_X = 86, 312     # label columns: text ends / starts here
 TOP, BOTTOM = 64, 470         # label band
 GAP = 15                      # least distance between two labels' baselines
+FADE = 24                     # width of the fade at a cut drawing's edges
 
 
 class Place:
@@ -30,7 +34,7 @@ class Place:
         return f'<g{i} transform="translate({self.tx:.3f},{self.ty:.3f}) scale({self.k:.5f})">{content}</g>'
 
     def crop(self, content):
-        return crop(content, self.src, self.dst)
+        return crop(content, self.src, self.dst, frame=False)
 
 
 class Spot:
@@ -39,16 +43,26 @@ class Spot:
         self.anchor, self.side, self.link = anchor, side, link
         self.y = anchor[1] + 3.5 if y is None else y
         shown = name + (' ›' if link else '')
-        # Long names take two lines, split at the space nearest the middle.
-        limit = 15 if link else 17
-        if len(shown) > limit and ' ' in shown:
-            cut = min((i for i, ch in enumerate(shown) if ch == ' '), key=lambda i: abs(i - len(shown) / 2))
-            self.lines = [shown[:cut], shown[cut + 1:]]
-        elif len(shown) > limit and '-' in shown:
-            cut = min((i for i, ch in enumerate(shown) if ch == '-'), key=lambda i: abs(i - len(shown) / 2))
-            self.lines = [shown[:cut + 1], shown[cut + 1:]]
-        else:
-            self.lines = [shown]
+        self.lines = wrap(shown, 15 if link else 16)
+
+
+def wrap(shown, limit):
+    """A label's lines: one when it fits, else two as even as may be, split at a space or else
+    after a hyphen; a name too long for two lines is filled line by line."""
+    if len(shown) <= limit:
+        return [shown]
+    for sep in ' -':
+        cuts = [(shown[:i], shown[i + 1:]) if sep == ' ' else (shown[:i + 1], shown[i + 1:])
+                for i, ch in enumerate(shown) if ch == sep]
+        cuts = [c for c in cuts if max(len(c[0]), len(c[1])) <= limit]
+        if cuts:
+            return list(min(cuts, key=lambda c: abs(len(c[0]) - len(c[1]))))
+    lines = ['']
+    for word in re.findall(r'[^ -]+-?', shown):
+        if lines[-1] and len(lines[-1]) + len(word) > limit:
+            lines.append('')
+        lines[-1] += word if lines[-1].endswith('-') or not lines[-1] else ' ' + word
+    return lines
 
 
 class Plate:
@@ -56,9 +70,40 @@ class Plate:
         self.key, self.title, self.subtitle, self.system = key, title, subtitle, system
         self.background = background
         self.parts, self.spots, self.defs = [], [], ''
+        self.cuts = []
 
     def art(self, *svg):
         self.parts.extend(svg)
+
+    def cut(self, place, content, fade=True):
+        """A drawing cut to the place's box (a part of a body): its cut edges fade into the
+        page, drawn over whatever the plate lays on the cut, so nothing ends sharp at the box."""
+        self.art(place.crop(content))
+        if fade:
+            self.cuts.append(place.dst)
+
+    def _fades(self):
+        if not self.cuts:
+            return ''
+        b = self.background
+        # Gradients run from the page's colour at the box's edge to nothing inside.
+        self.defs += ''.join(
+            f'<linearGradient id="zanik-{n}" x1="{x1}" y1="{y1}" x2="{x2}" y2="{y2}">'
+            f'<stop offset="0" stop-color="{b}" stop-opacity="1"/><stop offset="1" stop-color="{b}" stop-opacity="0"/>'
+            '</linearGradient>'
+            for n, (x1, y1, x2, y2) in {'t': (0, 0, 0, 1), 'b': (0, 1, 0, 0), 'l': (0, 0, 1, 0), 'r': (1, 0, 0, 0)}.items())
+        out = []
+        for x, y, w, h in self.cuts:
+            f = FADE
+            out.append(f'<rect x="{x - 1:.1f}" y="{y - 1:.1f}" width="{w + 2:.1f}" height="{f + 1}" fill="url(#zanik-t)"/>'
+                       f'<rect x="{x - 1:.1f}" y="{y + h - f:.1f}" width="{w + 2:.1f}" height="{f + 1}" fill="url(#zanik-b)"/>'
+                       f'<rect x="{x - 1:.1f}" y="{y - 1:.1f}" width="{f + 1}" height="{h + 2:.1f}" fill="url(#zanik-l)"/>'
+                       f'<rect x="{x + w - f:.1f}" y="{y - 1:.1f}" width="{f + 1}" height="{h + 2:.1f}" fill="url(#zanik-r)"/>')
+            # What the plate draws over the cut stops at the box's edges.
+            out.append(f'<rect x="0" y="0" width="{W}" height="{y:.1f}" fill="{b}"/>'
+                       f'<rect x="0" y="{y + h:.1f}" width="{W}" height="{H - y - h:.1f}" fill="{b}"/>'
+                       if len(self.cuts) == 1 else '')
+        return ''.join(out)
 
     def zoom(self, box):
         """Drawings made on a larger sheet: what is drawn in box (x, y, w, h) is fitted between the
@@ -97,26 +142,31 @@ class Plate:
         else:
             lx, tx, anchor = RIGHT_X - 3, RIGHT_X, 'start'
         ly = s.y - 3.5
+        # The text and the marker carry ids of their own: both are hotspots of the structure.
         return (f'<path d="M{lx:.1f},{ly:.1f} L{ax:.1f},{ay:.1f}" fill="none" stroke="#4a4a4a" stroke-width="0.7" opacity="0.85"/>'
-                f'<circle cx="{ax:.1f}" cy="{ay:.1f}" r="1.9" fill="{c}" stroke="#333" stroke-width="0.6"/>'
+                f'<circle id="znak-{s.code}" cx="{ax:.1f}" cy="{ay:.1f}" r="1.9" fill="{c}" stroke="#333" stroke-width="0.6"/>'
+                f'<g id="podpis-{s.code}">'
                 + ''.join(text(tx, s.y + 11 * i, line, 11.5, fill=colour, family=NARROW, weight='bold' if s.link else 'normal',
-                               anchor=anchor) for i, line in enumerate(s.lines)))
+                               anchor=anchor) for i, line in enumerate(s.lines)) + '</g>')
 
     def svg(self):
         self._layout()
         c = COLOUR[self.system]
-        head = (f'<rect width="{W}" height="{H}" fill="{self.background}"/>'
+        page = f'<rect width="{W}" height="{H}" fill="{self.background}"/>'
+        # The title band lies over the drawing, so nothing drawn reaches into it.
+        head = (f'<rect width="{W}" height="46" fill="{self.background}"/>'
                 f'<rect width="{W}" height="46" fill="{c}" opacity="0.18"/>'
                 f'<rect y="45" width="{W}" height="2" fill="{c}"/>'
                 + text(12, 24, self.title, 17, fill='#1d2a36', family=SERIF, weight='bold', ident='tytul')
                 + text(12, 39, self.subtitle, 10.5, fill='#4b5b69'))
-        body = self._art_all()
+        body = self._art_all() + self._fades()
         labels = ''.join(self._label(s) for s in self.spots)
-        return svg(W, H, head + body + labels, self.defs)
+        return svg(W, H, page + body + head + labels, self.defs)
 
     def rows(self):
-        """Hotspot table rows: the header (its rectangle is the title), then the spots."""
-        out = [(self.key, '000000', '', 'tytul', self.key.upper())]
+        """Hotspot table rows: the header (its rectangle is the title), then the spots, each with
+        its shapes (both sides of a pair) and its label's text and marker."""
+        out = [(self.key, '000000', '', 'tytul', '', self.key.upper())]
         for s in self.spots:
-            out.append((self.key, s.code, s.link or '', s.element, ''))
+            out.append((self.key, s.code, s.link or '', s.element, f'podpis-{s.code} znak-{s.code}', ''))
         return out

@@ -9,7 +9,7 @@ def overview():
     p = Plate('SENSO', 'Narządy zmysłów', 'Wzrok, słuch, węch i smak', 'SENSO')
     m = MALE
     pl = Place((38, 0, 30, 32), (100, 60, 198, 330))
-    p.art(pl.crop(figure(m, '')))
+    p.cut(pl, figure(m, ''))
     inner = (f'<g id="oko">{organ(m, "UBERON_0000970", "#3f8fc4", stroke="#1f4d6e", w=0.08)}</g>'
              f'<g id="nos">{organ(m, "UBERON_0001706", "#e59a7e", stroke="#8a4a3a", w=0.05)}{organ(m, "UBERON_0000004", "#e59a7e", stroke="#8a4a3a", w=0.05)}</g>'
              f'<g id="jama">{organ(m, "UBERON_0000167", "#f3c0c6", stroke="#8a3a4a", w=0.06)}</g>'
@@ -27,11 +27,13 @@ def overview():
 
 def eye():
     p = Plate('OKO', 'Oko', 'Przekrój gałki ocznej', 'SENSO')
-    p.zoom((40, 80, 330, 300))
+    # Wide enough that the optic nerve ends before the right label column.
+    p.zoom((30, 80, 370, 300))
     p.art('<circle id="twardowka" cx="220" cy="230" r="120" style="fill:#fbfbf7;stroke:#8a8a80;stroke-width:3"/>',
           '<circle id="siatkow" cx="220" cy="230" r="110" style="fill:#f6c2a8;stroke:#c0604a;stroke-width:4"/>',
           '<circle cx="220" cy="230" r="103" style="fill:#eef4f8;stroke:none"/>',
-          '<path id="naczyn" d="M120,190 A104,104 0 0 0 120,270" style="fill:none;stroke:#7a3a5a;stroke-width:6"/>',
+          # The choroid lines the back of the eye between the sclera and the retina.
+          '<path id="naczyn" d="M154,135.8 A115,115 0 1 1 154,324.2" style="fill:none;stroke:#7a3a5a;stroke-width:6"/>',
           '<path id="rogowka" d="M104,170 C70,200 70,260 104,290" style="fill:#cfe6f5;fill-opacity:0.6;stroke:#5f9fc4;stroke-width:3"/>',
           '<g id="teczowka"><path d="M108,182 L118,212 M108,278 L118,248" style="stroke:#3f7fa4;stroke-width:8;stroke-linecap:round"/></g>',
           '<ellipse id="soczewka" cx="132" cy="230" rx="14" ry="34" style="fill:#e6f1fa;stroke:#5f8fb4;stroke-width:2"/>',
@@ -43,7 +45,7 @@ def eye():
     p.spot('TECZOWKA', 'Tęczówka i źrenica', 'teczowka', (112, 196), 'L', y=150)
     p.spot('SOCZEWKA', 'Soczewka', 'soczewka', (132, 260), 'L', y=290)
     p.spot('TWARDOWK', 'Twardówka', 'twardowka', (220, 112), 'R', y=100)
-    p.spot('NACZYN', 'Naczyniówka', 'naczyn', (116, 230), 'L', y=330)
+    p.spot('NACZYN', 'Naczyniówka', 'naczyn', (171.4, 334.2), 'L', y=350)
     p.spot('CIALOSZK', 'Ciało szkliste', 'cialoszk', (230, 250), 'R', y=180)
     p.spot('SIATKOW', 'Siatkówka', 'siatkow', (300, 300), 'R')
     p.spot('PLAMKA', 'Plamka żółta', 'plamka', (334, 238), 'R', y=226)
@@ -74,9 +76,9 @@ def tongue():
 
 def ear():
     p = Plate('orecch', 'Narząd słuchu i równowagi', 'Ucho zewnętrzne, środkowe i wewnętrzne', 'orecch')
-    p.zoom((20, 60, 370, 340))
-    p.art('<path d="M20,60 H380 V400 H20 Z" style="fill:#f3ebe2"/>',
-          '<path id="malzow" d="M40,150 C30,100 80,70 110,100 C130,120 120,160 112,190 C108,220 116,250 100,280 C86,304 56,300 50,270 C46,240 52,210 48,190 Z" style="fill:#f0c0a8;stroke:#8a4a3a;stroke-width:2"/>',
+    # Wide enough that the nerve ends before the right label column.
+    p.zoom((30, 60, 360, 340))
+    p.art('<path id="malzow" d="M40,150 C30,100 80,70 110,100 C130,120 120,160 112,190 C108,220 116,250 100,280 C86,304 56,300 50,270 C46,240 52,210 48,190 Z" style="fill:#f0c0a8;stroke:#8a4a3a;stroke-width:2"/>',
           '<path id="przewodz" d="M104,200 L196,196 L196,226 L104,228 Z" style="fill:#f6d8c8;stroke:#8a4a3a;stroke-width:1.5"/>',
           '<ellipse id="bebenek" cx="198" cy="211" rx="5" ry="22" style="fill:#c9a0d0;stroke:#6a3a7a;stroke-width:1.5"/>',
           '<path id="jamab" d="M204,170 C230,168 250,176 254,200 C258,230 248,250 220,254 L204,252 Z" style="fill:#fbf0e6;stroke:#8a7a6a;stroke-width:1.2"/>',

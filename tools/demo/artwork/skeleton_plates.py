@@ -17,12 +17,12 @@ def overview():
     p.spot('MIEDNICA', 'Miednica', 'miednica', s(64, 86), 'R')
     p.spot('CZASZKA', 'Czaszka', 'czaszka', s(48, 6), 'L', link='SCZASZKA')
     p.spot('OBOJCZYK', 'Obojczyk', 'obojczyk', s(42, 33.5), 'L')
-    p.spot('RAMIENNA', 'Kość ramienna', 'ramie', s(31, 50), 'L')
-    p.spot('PROMIEN', 'Kość promieniowa', 'promien', s(22, 80), 'L')
-    p.spot('LOKCIOWA', 'Kość łokciowa', 'lokciowa_p', s(85, 80), 'R')
-    p.spot('UDOWA', 'Kość udowa', 'udowa', s(43.8, 115), 'L')
-    p.spot('PISZCZEL', 'Kość piszczelowa', 'piszczel', s(43.4, 160), 'L')
-    p.spot('STRZALKA', 'Kość strzałkowa', 'strzalka_p', s(59.6, 160), 'R')
+    p.spot('RAMIENNA', 'Kość ramienna', 'ramie ramie_p', s(31, 50), 'L')
+    p.spot('PROMIEN', 'Kość promieniowa', 'promien promien_p', s(19.8, 80), 'L')
+    p.spot('LOKCIOWA', 'Kość łokciowa', 'lokciowa lokciowa_p', s(83.8, 80), 'R')
+    p.spot('UDOWA', 'Kość udowa', 'udowa udowa_p', s(43.8, 115), 'L')
+    p.spot('PISZCZEL', 'Kość piszczelowa', 'piszczel piszczel_p', s(43.4, 160), 'L')
+    p.spot('STRZALKA', 'Kość strzałkowa', 'strzalka strzalka_p', s(59.6, 160), 'R')
     return p
 
 
@@ -51,23 +51,23 @@ def skull():
                '<path d="M199,74 L199,166" style="fill:none;stroke:#a08e68;stroke-width:0.8;stroke-dasharray:3,2"/>')
     p.art(f'<path d="{cranium}" style="{st}"/>',
           f'<path id="czolowa" d="{frontal}" style="fill:#efe5cc;stroke:none"/>',
-          f'<g id="ciemien"><path d="{parietal_l}" style="fill:#e6dabb"/><path d="{parietal_r}" style="fill:#e6dabb"/></g>',
-          f'<g id="skron"><path d="{temporal_l}" style="fill:#e8ddbf;stroke:{BONE_LINE}"/><path d="{temporal_r}" style="fill:#e8ddbf;stroke:{BONE_LINE}"/></g>',
+          f'<path id="ciemien_l" d="{parietal_l}" style="fill:#e6dabb"/><path id="ciemien_p" d="{parietal_r}" style="fill:#e6dabb"/>',
+          f'<path id="skron_l" d="{temporal_l}" style="fill:#e8ddbf;stroke:{BONE_LINE}"/><path id="skron_p" d="{temporal_r}" style="fill:#e8ddbf;stroke:{BONE_LINE}"/>',
           sutures,
-          f'<g id="jarzmowa" style="{st}"><path d="{zyg_l}"/><path d="{zyg_r}"/></g>',
+          f'<g style="{st}"><path id="jarzmowa_l" d="{zyg_l}"/><path id="jarzmowa_p" d="{zyg_r}"/></g>',
           f'<path id="szczeka" d="{maxilla}" style="{st}"/>',
           f'<path id="zuchwa" d="{mandible}" style="{st}"/>',
           f'<g id="zeby">{teeth_up}{teeth_lo}</g>',
-          f'<g id="oczodol"><path d="{orbit_l}" style="fill:{DARK};stroke:{BONE_LINE};stroke-width:1.5"/>'
-          f'<path d="{orbit_r}" style="fill:{DARK};stroke:{BONE_LINE};stroke-width:1.5"/></g>',
+          f'<path id="oczodol_l" d="{orbit_l}" style="fill:{DARK};stroke:{BONE_LINE};stroke-width:1.5"/>'
+          f'<path id="oczodol_p" d="{orbit_r}" style="fill:{DARK};stroke:{BONE_LINE};stroke-width:1.5"/>',
           f'<path d="{cavity}" style="fill:{DARK};stroke:{BONE_LINE};stroke-width:1.2"/>',
           f'<path id="nosowa" d="{nasal}" style="{st}"/>')
     p.spot('CZOLOWA', 'Kość czołowa', 'czolowa', (199, 120), 'R', y=104)
-    p.spot('CIEMIEN', 'Kość ciemieniowa', 'ciemien', (124, 130), 'L', y=110)
-    p.spot('SKRON', 'Kość skroniowa', 'skron', (116, 226), 'L')
-    p.spot('OCZODOL', 'Oczodół', 'oczodol', (252, 206), 'R')
+    p.spot('CIEMIEN', 'Kość ciemieniowa', 'ciemien_l ciemien_p', (124, 130), 'L', y=110)
+    p.spot('SKRON', 'Kość skroniowa', 'skron_l skron_p', (116, 226), 'L')
+    p.spot('OCZODOL', 'Oczodół', 'oczodol_l oczodol_p', (252, 206), 'R')
     p.spot('NOSOWA', 'Kość nosowa', 'nosowa', (199, 205), 'L', y=190)
-    p.spot('JARZMOWA', 'Kość jarzmowa', 'jarzmowa', (262, 248), 'R')
+    p.spot('JARZMOWA', 'Kość jarzmowa', 'jarzmowa_l jarzmowa_p', (262, 248), 'R')
     p.spot('SZCZEKA', 'Szczęka', 'szczeka', (160, 286), 'L')
     p.spot('ZEBY', 'Zęby', 'zeby', (232, 307), 'R')
     p.spot('ZUCHWA', 'Żuchwa', 'zuchwa', (160, 352), 'L')
