@@ -30,6 +30,7 @@ struct FileAtlante {
     // From the program's Windows-form data and photo folders (ending in a backslash).
     static FileAtlante da(const HostPaths& paths, const QString& pathDati, const QString& pathFoto);
     QStringList elenco() const { return {tabella, testi, tavole, desAppa}; }
+    bool operator==(const FileAtlante&) const = default;
 };
 
 class DatiAtlante {

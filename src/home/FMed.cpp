@@ -8,6 +8,7 @@
 #include "HostPaths.h"
 #include "Mod_Graph.h"
 #include "Puntatore.h"
+#include "Ricerca.h"
 #include "SistemaScelto.h"
 #include "gRAPH.h"
 
@@ -82,6 +83,7 @@ FMed::FMed()
     }
     connect(FONDO, &ControlloForma::MouseMove, this,
             [this](int b, int, float, float) { Mod_Graph::MouseSopra(nullptr, *FONDO, b); });
+    Ricerca::agganciaHome(*this, [this](int sistema) { lbl_HotSpot_Click(sistema); });
 }
 
 FMed::~FMed() {

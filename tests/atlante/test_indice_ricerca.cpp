@@ -11,20 +11,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A caption as authors write them: the structure's name in bold, then its text.
-QByteArray didascalia(const QString& nome, const QString& testo) {
-    QByteArray b = "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0 Arial;}}\\pard\\f0{\\b ";
-    const auto scrivi = [&b](const QString& s) {
-        for (QChar c : s)
-            b += c.unicode() < 128 ? QByteArray(1, char(c.unicode()))
-                                   : "\\u" + QByteArray::number(c.unicode()) + '?';
-    };
-    scrivi(nome);
-    b += "} ";
-    scrivi(testo);
-    return b + "\\par}";
-}
-
 // Skeleton: a caption, a link to the spine and a second caption; the spine plate holds the
 // vertebra. A plate named by no link stands apart.
 struct Atlante {
@@ -39,11 +25,12 @@ struct Atlante {
             intestazione("SKREG", "DSKREG"),
         };
         atlante.testi = {
-            {u"DSCHEL.RTF"_s, didascalia(u"Układ kostny"_s, u"Około 206 kości."_s)},
-            {u"DSKREG.RTF"_s, didascalia(u"Kręgosłup"_s, u"Oś ciała."_s)},
-            {u"LOKC.RTF"_s, didascalia(u"Kość łokciowa"_s, u"– leży po stronie palca małego."_s)},
-            {u"KOSCI.RTF"_s, didascalia(u"Kości palców"_s, u"– paliczki dłoni."_s)},
-            {u"KREG.RTF"_s, didascalia(u"Kręg szyjny"_s, u"– siedem kręgów szyi."_s)},
+            {u"DSCHEL.RTF"_s, didascaliaDiProva(u"Układ kostny"_s, u"Około 206 kości."_s)},
+            {u"DSKREG.RTF"_s, didascaliaDiProva(u"Kręgosłup"_s, u"Oś ciała."_s)},
+            {u"LOKC.RTF"_s,
+             didascaliaDiProva(u"Kość łokciowa"_s, u"– leży po stronie palca małego."_s)},
+            {u"KOSCI.RTF"_s, didascaliaDiProva(u"Kości palców"_s, u"– paliczki dłoni."_s)},
+            {u"KREG.RTF"_s, didascaliaDiProva(u"Kręg szyjny"_s, u"– siedem kręgów szyi."_s)},
         };
         atlante.scrivi();
     }
@@ -150,7 +137,8 @@ private Q_SLOTS:
         QVERIFY(IndiceRicerca(*prima).cerca(u"mostek"_s).isEmpty());
 
         a.atlante.righe.append(hotspot("SCHEL1", "MOSTEK", 150, 10, 160, 50));
-        a.atlante.testi.insert(u"MOSTEK.RTF"_s, didascalia(u"Mostek"_s, u"– kość płaska."_s));
+        a.atlante.testi.insert(u"MOSTEK.RTF"_s,
+                               didascaliaDiProva(u"Mostek"_s, u"– kość płaska."_s));
         a.atlante.scrivi();
         QVERIFY(!prima->aggiornato());
         const QList<Risultato> r = IndiceRicerca(*a.dati()).cerca(u"mostek"_s);
