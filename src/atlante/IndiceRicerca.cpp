@@ -1,6 +1,7 @@
 #include "IndiceRicerca.h"
 
 #include <QHash>
+#include <algorithm>
 #include <array>
 
 namespace hn::atlante {
@@ -65,7 +66,7 @@ QString normalizza(QStringView testo) {
     bool spazio = true;
     for (QChar q : testo) {
         const char16_t u = q.unicode();
-        if (q.category() == QChar::Mark_NonSpacing)
+        if (u >= Tabellati && q.category() == QChar::Mark_NonSpacing)
             continue;
         const char16_t b = u < Tabellati ? t[u] : base(u);
         if (b) {
@@ -117,13 +118,13 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d) {
         int radice = int(i);
         while (nodi[radice].genitore >= 0)
             radice = nodi[radice].genitore;
-        const QString dove =
-            radice == i ? titoli[i] : titoli[radice] + QStringLiteral(" › ") + titoli[i];
+        dove_.append(radice == i ? titoli[i] : titoli[radice] + QStringLiteral(" › ") + titoli[i]);
         const auto aggiungi = [&](const QString& nome, const QString& testo, int hotspot) {
             if (nome.isEmpty() && testo.isEmpty())
                 return;
-            voci_.append(
-                {nome, dove, u' ' + normalizza(nome), u' ' + normalizza(testo), int(i), hotspot});
+            voci_.append({nome, int(i), hotspot});
+            nomi_.aggiungi(normalizza(nome));
+            testi_.aggiungi(normalizza(testo));
         };
         aggiungi(titoli[i], descrizioni[i].testo, 0);
         for (qsizetype n = 0; n < nodi[i].record.size(); ++n) {
@@ -142,35 +143,58 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d) {
     }
 }
 
+void IndiceRicerca::Testi::aggiungi(const QString& normalizzato) {
+    inizi.append(tutto.size());
+    tutto += u' ';
+    tutto += normalizzato;
+    tutto += u'\n';
+}
+
+qsizetype IndiceRicerca::Testi::voceA(qsizetype posizione) const {
+    return std::upper_bound(inizi.cbegin(), inizi.cend(), posizione) - inizi.cbegin() - 1;
+}
+
 QList<Risultato> IndiceRicerca::cerca(QStringView domanda, int massimo, int* totale) const {
     const QString q = normalizza(domanda);
     if (totale)
         *totale = 0;
     if (q.isEmpty())
         return {};
+    // Best rank per entry: 0 whole name, 1 name prefix, 2 a word of the name, 3 elsewhere.
+    QList<char> rango(voci_.size(), 4);
+    const auto scorri = [&](const Testi& t, const QString& ago, auto&& rangoDi) {
+        for (qsizetype p = t.tutto.indexOf(ago); p >= 0;) {
+            const qsizetype k = t.voceA(p);
+            rango[k] = std::min(rango[k], rangoDi(k, p));
+            // One hit per entry is enough: on to the next one.
+            const qsizetype prossima = k + 1 < t.inizi.size() ? t.inizi[k + 1] : t.tutto.size();
+            p = t.tutto.indexOf(ago, std::max(p + 1, prossima));
+        }
+    };
     const QString parola = u' ' + q;
+    scorri(nomi_, parola, [&](qsizetype k, qsizetype p) -> char {
+        if (p != nomi_.inizi[k])
+            return 2;
+        const qsizetype fine = p + parola.size();
+        return fine < nomi_.tutto.size() && nomi_.tutto[fine] == u'\n' ? 0 : 1;
+    });
+    scorri(nomi_, q, [](qsizetype, qsizetype) -> char { return 3; });
+    scorri(testi_, q, [](qsizetype, qsizetype) -> char { return 3; });
+
     std::array<QList<qsizetype>, 4> ranghi;
-    for (qsizetype k = 0; k < voci_.size(); ++k) {
-        const Voce& v = voci_[k];
-        if (v.nomeN == parola)
-            ranghi[0].append(k);
-        else if (v.nomeN.startsWith(parola))
-            ranghi[1].append(k);
-        else if (v.nomeN.contains(parola))
-            ranghi[2].append(k);
-        else if (v.testoN.contains(q) || v.nomeN.contains(q))
-            ranghi[3].append(k);
-    }
+    for (qsizetype k = 0; k < voci_.size(); ++k)
+        if (rango[k] < 4)
+            ranghi[size_t(rango[k])].append(k);
     QList<Risultato> out;
     int conteggio = 0;
-    for (int rango = 0; rango < 4; ++rango) {
-        conteggio += int(ranghi[rango].size());
-        for (qsizetype k : ranghi[rango]) {
+    for (const QList<qsizetype>& lista : ranghi) {
+        conteggio += int(lista.size());
+        for (qsizetype k : lista) {
             if (out.size() >= massimo)
                 break;
             const Voce& v = voci_[k];
-            out.append(
-                {v.nome.isEmpty() ? v.dove : v.nome, v.dove, percorsi_[v.nodo], v.hotspot, rango});
+            out.append({v.nome.isEmpty() ? dove_[v.nodo] : v.nome, dove_[v.nodo], percorsi_[v.nodo],
+                        v.hotspot, int(rango[k])});
         }
     }
     if (totale)

@@ -35,12 +35,22 @@ public:
 
 private:
     struct Voce {
-        QString nome, dove;
-        QString nomeN, testoN; // normalised, each with a blank in front for word matches
+        QString nome;
         int nodo = 0, hotspot = 0;
     };
+    // Every entry's normalised name, and its text, one after the other, each opened by a blank
+    // (so a word starts after a blank) and closed by a line feed (which no normalised text holds,
+    // so no match runs from one entry into the next). A query is one pass over each.
+    struct Testi {
+        QString tutto;
+        QList<qsizetype> inizi; // where entry k begins
+        void aggiungi(const QString& normalizzato);
+        qsizetype voceA(qsizetype posizione) const;
+    };
     QList<Voce> voci_;
+    Testi nomi_, testi_;
     QList<QStringList> percorsi_; // per tree node
+    QStringList dove_;            // per tree node
 };
 
 } // namespace hn::atlante

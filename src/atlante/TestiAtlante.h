@@ -34,13 +34,14 @@ private:
     std::shared_ptr<const blob::Archivio> store_;
 };
 
-// What the atlas says of a structure or plate: the bold run a caption opens with (its name;
-// empty when it opens in plain type) and the whole text, plain.
+// What the atlas says of a structure or plate: the bold run a text opens with (its name; empty
+// when it opens in plain type) and the whole text, plain. Read straight from the RTF without
+// building a document, since the search reads every text of the atlas: groups, bold on and off,
+// paragraph ends, \'xx (Windows-1250), \uN, and the destinations that hold no text are enough.
 struct Sommario {
     QString nome;
     QString testo;
 };
-Sommario sommarioDi(const QTextDocument& documento);
 Sommario sommarioDi(QByteArrayView rtf);
 
 } // namespace hn::atlante
