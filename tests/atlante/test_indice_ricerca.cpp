@@ -63,6 +63,36 @@ private Q_SLOTS:
         QCOMPARE(normalizza(testo), atteso);
     }
 
+    // The name and text the search reads straight from a caption's RTF.
+    void summary_data() {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<QString>("testo");
+        QTest::newRow("bold group, then text")
+            << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\b Ko\\'9c\\'e6}\\endash  opis}")
+            << u"Kość"_s << u"Kość– opis"_s;
+        QTest::newRow("bold switched off, code-page and unicode letters")
+            << QByteArray("{\\rtf1\\b \\'a3okie\\u263?\\b0 : staw\\par dalej}") << u"Łokieć"_s
+            << u"Łokieć: staw\ndalej"_s;
+        QTest::newRow("blank first paragraph, bold only to its end")
+            << QByteArray("{\\rtf1\\par \\b Serce\\par Drugi\\b0}") << u"Serce"_s
+            << u"\nSerce\nDrugi"_s;
+        QTest::newRow("plain opening has no name")
+            << QByteArray("{\\rtf1 Opis {\\b Ko\\'9c\\'e6}}") << QString() << u"Opis Kość"_s;
+        QTest::newRow("ignorable and hidden destinations")
+            << QByteArray("{\\rtf1{\\*\\generator Word;}{\\info{\\title T}}{\\b Mostek}}")
+            << u"Mostek"_s << u"Mostek"_s;
+        QTest::newRow("not RTF") << QByteArray("Zwyk\xb3y") << QString() << u"Zwykły"_s;
+    }
+    void summary() {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QString, nome);
+        QFETCH(QString, testo);
+        const Sommario s = sommarioDi(rtf);
+        QCOMPARE(s.nome, nome);
+        QCOMPARE(s.testo, testo);
+    }
+
     void ranking_data() {
         QTest::addColumn<QString>("domanda");
         QTest::addColumn<QStringList>("nomi");
