@@ -1,5 +1,6 @@
 #include "FMed.h"
 
+#include "AlberoTavole.h"
 #include "ApriForm.h"
 #include "CaricaSfondo.h"
 #include "Cp1250.h"
@@ -40,12 +41,7 @@ constexpr Rettangolo FISSI[] = {{0, 3120, 2235, 690, 645}, {5, 11520, 2220, 585,
 } // namespace
 
 const QStringList& FMed::codiciSistemi() {
-    static const QStringList codici = {
-        QStringLiteral("SCHEL1"),   QStringLiteral("muscava"), QStringLiteral("DIGER1"),
-        QStringLiteral("NERVOS"),   QStringLiteral("CIRCOL"),  QStringLiteral("LINFAT"),
-        QStringLiteral("SENSO"),    QStringLiteral("RESPIR"),  QStringLiteral("urinari"),
-        QStringLiteral("RIPROGEN"), QStringLiteral("ENDOC1"),  QStringLiteral("orecch")};
-    return codici;
+    return atlante::codiciSistemi();
 }
 
 void FMed::registraVisore(FabbricaVisore f) {
