@@ -112,13 +112,19 @@ protected:
     }
 };
 
-// Paints once, then builds the index: the first screen is never kept waiting for it.
+// Builds the index once the home screen has painted: the first screen never waits for it. The
+// paint may reach only the form's children, so the whole application is watched.
 class DopoIlPrimoDipinto : public QObject {
 public:
-    using QObject::QObject;
+    explicit DopoIlPrimoDipinto(QWidget* finestra)
+        : QObject(finestra)
+        , finestra_(finestra) {
+        qApp->installEventFilter(this);
+    }
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint) {
-            o->removeEventFilter(this);
+        auto* w = e->type() == QEvent::Paint ? qobject_cast<QWidget*>(o) : nullptr;
+        if (w && w->window() == finestra_) {
+            qApp->removeEventFilter(this);
             QTimer::singleShot(0, this, [this] {
                 Ricerca::indice();
                 deleteLater();
@@ -126,6 +132,9 @@ public:
         }
         return false;
     }
+
+private:
+    QWidget* finestra_;
 };
 
 } // namespace
@@ -170,7 +179,7 @@ Ricerca& Ricerca::aggancia(Forma& forma, Apri apri) {
 }
 
 Ricerca& Ricerca::agganciaHome(Forma& home, std::function<void(int)> apriSistema) {
-    home.installEventFilter(new DopoIlPrimoDipinto(&home));
+    new DopoIlPrimoDipinto(&home);
     return aggancia(home, [apriSistema = std::move(apriSistema)](const atlante::Risultato& r) {
         const qsizetype sistema = atlante::codiciSistemi().indexOf(r.percorso.value(0));
         if (sistema < 0)
@@ -239,7 +248,8 @@ void Ricerca::disponi() {
 void Ricerca::apri() {
     if (!isVisible())
         fuocoPrecedente_ = QApplication::focusWidget();
-    aggiorna(); // the atlas may have changed since the last time
+    indice_ = indice(); // the atlas may have changed since the last time
+    aggiorna();
     disponi();
     show();
     raise();
@@ -257,9 +267,9 @@ void Ricerca::chiudi() {
 
 void Ricerca::aggiorna() {
     const QString domanda = campo->text();
-    const std::shared_ptr<const atlante::IndiceRicerca> i = indice();
     int totale = 0;
-    risultati_ = i ? i->cerca(domanda, RisultatiMassimi, &totale) : QList<atlante::Risultato>{};
+    risultati_ =
+        indice_ ? indice_->cerca(domanda, RisultatiMassimi, &totale) : QList<atlante::Risultato>{};
     elenco->clear();
     for (const atlante::Risultato& r : std::as_const(risultati_)) {
         auto* riga = new QListWidgetItem(r.nome, elenco);

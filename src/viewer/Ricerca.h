@@ -60,6 +60,7 @@ private:
     void disponi();
 
     Apri apri_;
+    std::shared_ptr<const atlante::IndiceRicerca> indice_; // as it was when the field opened
     QList<atlante::Risultato> risultati_;
     QPointer<QWidget> fuocoPrecedente_;
 };
