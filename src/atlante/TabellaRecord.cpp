@@ -2,6 +2,7 @@
 
 #include "Cp1250.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace hn::atlante {
@@ -21,8 +22,10 @@ QByteArray campo(const QString& testo, int larghezza) {
     return encodeCp1250(testo).left(larghezza).leftJustified(larghezza, ' ');
 }
 
+// Zero-padded as the authors' tools write them; a field holds 0 … 999.
 QByteArray numero(float v, int larghezza) {
-    return QByteArray::number(qlonglong(std::lround(v))).left(larghezza).leftJustified(larghezza);
+    return QByteArray::number(std::clamp<long>(std::lround(v), 0, 999))
+        .rightJustified(larghezza, '0');
 }
 
 } // namespace

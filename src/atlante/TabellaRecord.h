@@ -33,7 +33,7 @@ Record decodificaRecord(QByteArrayView byte);
 // Every record in file order, a short last one included.
 QList<Record> leggiTabella(QByteArrayView dati);
 
-// A record's 50 bytes: texts cut or padded to their widths, numbers as whole values.
+// A record's 50 bytes: texts cut or padded to their widths, numbers as three zero-padded digits.
 QByteArray codificaRecord(const Record& record);
 QByteArray scriviTabella(const QList<Record>& record);
 
