@@ -30,7 +30,7 @@ constexpr int RisultatiMassimi = 50;
 
 // The program's look: the stage's dark blue panels, cream paper, the plates' blue for places.
 const char* const Aspetto = R"(
-hn--Ricerca { background: rgba(24, 48, 72, 240); border: 1px solid #8fa6b8; border-radius: 10px; }
+hn--Ricerca { background: #183048; border: 1px solid #8fa6b8; border-radius: 10px; }
 QLineEdit { background: #f6efdf; color: #1d2a36; border: 1px solid #c9b98f; border-radius: 5px;
             padding: 4px 8px; font-family: "DejaVu Serif", serif; font-size: 17px; }
 QLabel { color: #dfe7ee; font-size: 12px; }
