@@ -3,7 +3,7 @@
 #include "AlberoTavole.h"
 #include "ApriForm.h"
 #include "CaricaSfondo.h"
-#include "Cp1250.h"
+#include "DesAppa.h"
 #include "Fileini.h"
 #include "Host.h"
 #include "HostPaths.h"
@@ -141,19 +141,10 @@ QString FMed::DescrizioneDaFile(const QString& codice) {
     if (!file.open(QIODevice::ReadOnly))
         return errore;
     // Reading past the end is an error, so an empty file reads as a broken one.
-    if (file.atEnd())
+    const QByteArray dati = file.read(16 << 20);
+    if (dati.isEmpty() || file.error() != QFileDevice::NoError)
         return errore;
-    while (!file.atEnd()) {
-        QByteArray riga = file.readLine(64 * 1024);
-        if (file.error() != QFileDevice::NoError)
-            return errore;
-        while (riga.endsWith('\n') || riga.endsWith('\r'))
-            riga.chop(1);
-        const QString testo = decodeCp1250(riga);
-        if (testo.left(10).trimmed() == codice)
-            return testo.mid(10).trimmed();
-    }
-    return {};
+    return atlante::descrizioneSistema(atlante::leggiDesAppa(dati), codice);
 }
 
 void FMed::lbl_HotSpot_Click(int indice) {
