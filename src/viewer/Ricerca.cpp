@@ -292,8 +292,10 @@ void Ricerca::aggiorna() {
     // Screen readers hear the count as the field's description changes.
     campo->setAccessibleDescription(testo);
     esito->setAccessibleName(testo);
-    QAccessibleEvent annuncio(esito, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&annuncio);
+    QAccessibleEvent nome(esito, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nome);
+    QAccessibleEvent descrizione(campo, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&descrizione);
     if (isVisible())
         disponi();
 }

@@ -92,6 +92,7 @@ private Q_SLOTS:
         QCOMPARE(r.elenco->item(0)->data(Qt::AccessibleTextRole).toString(),
                  u"Kręg szyjny, Układ kostny › Kręgosłup"_s);
         QCOMPARE(r.esito->text(), u"Wyniki: 1"_s);
+        QCOMPARE(r.campo->accessibleDescription(), r.esito->text()); // what a screen reader hears
         QTest::keyClick(r.campo, Qt::Key_Return);
         QCoreApplication::processEvents();
 
