@@ -80,15 +80,17 @@ public:
 };
 
 // The hover look on a hotspot that has the keyboard focus: raised, white above and left, black
-// below and right. It lives on the hotspot and goes when the focus does.
+// below and right. It lives on the hotspot and goes when the focus does, or at the next click.
 class CorniceFuoco : public QWidget {
 public:
+    static constexpr const char16_t* Nome = u"CorniceFuoco";
+
     explicit CorniceFuoco(QWidget* hotspot)
         : QWidget(hotspot) {
-        setObjectName(QStringLiteral("CorniceFuoco"));
+        setObjectName(QString::fromUtf16(Nome));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setGeometry(hotspot->rect());
-        hotspot->installEventFilter(this);
+        qApp->installEventFilter(this);
         show();
     }
 
@@ -103,11 +105,14 @@ protected:
         p.drawLine(r.bottomLeft(), r.bottomRight());
         p.drawLine(r.topRight(), r.bottomRight());
     }
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::FocusOut)
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if ((o == parent() && e->type() == QEvent::FocusOut) ||
+            e->type() == QEvent::MouseButtonPress) {
+            qApp->removeEventFilter(this);
             deleteLater();
-        else if (e->type() == QEvent::Resize)
+        } else if (o == parent() && e->type() == QEvent::Resize) {
             setGeometry(parentWidget()->rect());
+        }
         return false;
     }
 };
@@ -219,7 +224,8 @@ void Ricerca::vaiA(FMed1& v, const atlante::Risultato& r) {
     Etichetta& h = v.HOTSPOT(r.hotspot);
     h.setAccessibleName(r.nome);
     h.setFocus(Qt::OtherFocusReason);
-    new CorniceFuoco(&h);
+    if (!h.findChild<QWidget*>(QString::fromUtf16(CorniceFuoco::Nome)))
+        new CorniceFuoco(&h);
 }
 
 std::shared_ptr<const atlante::IndiceRicerca> Ricerca::indice() {

@@ -145,6 +145,12 @@ private Q_SLOTS:
         QCOMPARE(CodiceSistema, u"muscava"_s);
         QCOMPARE(DescrizioneSistema, u"Mięśnie"_s);
         QVERIFY(v.HOTSPOT(2).hasFocus() && haCornice(v.HOTSPOT(2)));
+
+        // The same structure again keeps one frame; a click anywhere takes it off.
+        Ricerca::vaiA(v, {u"Mięsień dwugłowy"_s, {}, {u"muscava"_s}, 2, 3});
+        QCOMPARE(v.HOTSPOT(2).findChildren<QWidget*>(u"CorniceFuoco"_s).size(), 1);
+        QTest::mouseClick(&v.DISASGEO, Qt::LeftButton, {}, QPoint(300, 300));
+        QTRY_VERIFY(!haCornice(v.HOTSPOT(2)));
     }
 
     void escapeClosesAndGivesTheKeyboardBack() {
