@@ -1,6 +1,7 @@
 #include "IndiceRicerca.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <array>
 
@@ -127,10 +128,14 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d) {
             testi_.aggiungi(normalizza(testo));
         };
         aggiungi(titoli[i], descrizioni[i].testo, 0);
+        // A structure drawn in several places (its shape, its label, both sides of a pair) has
+        // a record for each, all with its code: it is found once, at its first record.
+        QSet<QString> codici;
         for (qsizetype n = 0; n < nodi[i].record.size(); ++n) {
             const Record& r = d.tabella[nodi[i].record[n]];
-            if (r.intestazione())
+            if (r.intestazione() || codici.contains(r.codice))
                 continue;
+            codici.insert(r.codice);
             if (!r.collegamento.isEmpty()) {
                 const int destinazione = d.albero.nodo(r.collegamento);
                 if (destinazione >= 0)

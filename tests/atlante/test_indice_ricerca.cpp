@@ -22,6 +22,7 @@ struct Atlante {
             hotspot("SCHEL1", "LINK", 60, 60, 90, 90, "SKREG"),
             hotspot("SKREG", "KREG", 10, 10, 40, 40),
             hotspot("SCHEL1", "KOSCI", 100, 10, 140, 50),
+            hotspot("SCHEL1", "LOKC", 200, 10, 240, 50), // the ulna's label: found once
             intestazione("SKREG", "DSKREG"),
         };
         atlante.testi = {
@@ -173,7 +174,7 @@ private Q_SLOTS:
         QVERIFY(!prima->aggiornato());
         const QList<Risultato> r = IndiceRicerca(*a.dati()).cerca(u"mostek"_s);
         QCOMPARE(r.size(), 1);
-        QCOMPARE(r[0].hotspot, 5);
+        QCOMPARE(r[0].hotspot, 6);
     }
 
     void aLargeResultIsCutButCounted() {
