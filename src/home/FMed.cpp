@@ -1,13 +1,15 @@
 #include "FMed.h"
 
+#include "AlberoTavole.h"
 #include "ApriForm.h"
 #include "CaricaSfondo.h"
-#include "Cp1250.h"
+#include "DesAppa.h"
 #include "Fileini.h"
 #include "Host.h"
 #include "HostPaths.h"
 #include "Mod_Graph.h"
 #include "Puntatore.h"
+#include "Ricerca.h"
 #include "SistemaScelto.h"
 #include "gRAPH.h"
 
@@ -39,12 +41,7 @@ constexpr Rettangolo FISSI[] = {{0, 3120, 2235, 690, 645}, {5, 11520, 2220, 585,
 } // namespace
 
 const QStringList& FMed::codiciSistemi() {
-    static const QStringList codici = {
-        QStringLiteral("SCHEL1"),   QStringLiteral("muscava"), QStringLiteral("DIGER1"),
-        QStringLiteral("NERVOS"),   QStringLiteral("CIRCOL"),  QStringLiteral("LINFAT"),
-        QStringLiteral("SENSO"),    QStringLiteral("RESPIR"),  QStringLiteral("urinari"),
-        QStringLiteral("RIPROGEN"), QStringLiteral("ENDOC1"),  QStringLiteral("orecch")};
-    return codici;
+    return atlante::codiciSistemi();
 }
 
 void FMed::registraVisore(FabbricaVisore f) {
@@ -82,6 +79,7 @@ FMed::FMed()
     }
     connect(FONDO, &ControlloForma::MouseMove, this,
             [this](int b, int, float, float) { Mod_Graph::MouseSopra(nullptr, *FONDO, b); });
+    Ricerca::agganciaHome(*this, [this](int sistema) { lbl_HotSpot_Click(sistema); });
 }
 
 FMed::~FMed() {
@@ -143,19 +141,10 @@ QString FMed::DescrizioneDaFile(const QString& codice) {
     if (!file.open(QIODevice::ReadOnly))
         return errore;
     // Reading past the end is an error, so an empty file reads as a broken one.
-    if (file.atEnd())
+    const QByteArray dati = file.read(16 << 20);
+    if (dati.isEmpty() || file.error() != QFileDevice::NoError)
         return errore;
-    while (!file.atEnd()) {
-        QByteArray riga = file.readLine(64 * 1024);
-        if (file.error() != QFileDevice::NoError)
-            return errore;
-        while (riga.endsWith('\n') || riga.endsWith('\r'))
-            riga.chop(1);
-        const QString testo = decodeCp1250(riga);
-        if (testo.left(10).trimmed() == codice)
-            return testo.mid(10).trimmed();
-    }
-    return {};
+    return atlante::descrizioneSistema(atlante::leggiDesAppa(dati), codice);
 }
 
 void FMed::lbl_HotSpot_Click(int indice) {

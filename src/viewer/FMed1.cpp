@@ -9,6 +9,7 @@
 #include "HsMed.h"
 #include "Mod_Graph.h"
 #include "Puntatore.h"
+#include "Ricerca.h"
 #include "SistemaScelto.h"
 #include "gRAPH.h"
 
@@ -91,6 +92,7 @@ FMed1::FMed1()
             [this](int b, int, float, float) { FONDO_MouseMove(b); });
     connect(&DISASGEO, &FXImage::MouseDown, this,
             [this](int, int, float, float) { SpegniHotSpot(); });
+    Ricerca::agganciaVisore(*this);
     statoDiProgetto();
 }
 

@@ -39,9 +39,9 @@ Esito esegui(const QString& programma, const QStringList& argomenti, const QStri
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-const QStringList programmi = {u"" HNEMAR_APP ""_s, u"" HNEMAR_STORE_TOOL ""_s,
+const QStringList programmi = {u"" HNEMAR_APP ""_s,      u"" HNEMAR_STORE_TOOL ""_s,
                                u"" HNEMAR_RTF_TOOL ""_s, u"" HNEMAR_DEMO_TOOL ""_s,
-                               u"" HNEMAR_ART_TOOL ""_s};
+                               u"" HNEMAR_ART_TOOL ""_s, u"" HNEMAR_ATLAS_TOOL ""_s};
 
 } // namespace
 

@@ -84,6 +84,19 @@ QByteArray rtfDiProva(const QString& testo) {
            corpo + "\\par}";
 }
 
+QByteArray didascaliaDiProva(const QString& nome, const QString& testo) {
+    QByteArray b = "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0 Arial;}}\\pard\\f0{\\b ";
+    const auto scrivi = [&b](const QString& s) {
+        for (QChar c : s)
+            b += c.unicode() < 128 ? QByteArray(1, char(c.unicode()))
+                                   : "\\u" + QByteArray::number(c.unicode()) + '?';
+    };
+    scrivi(nome);
+    b += "} ";
+    scrivi(testo);
+    return b + "\\par}";
+}
+
 AtlanteDiProva::AtlanteDiProva(HostDiProva& host)
     : host_(host) {
     Fileini::cfg.PathDati = Dati;

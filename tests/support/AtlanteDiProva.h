@@ -28,6 +28,8 @@ QByteArray tabellaHsmed(const QList<RigaHsmed>& righe);
 
 // An RTF document holding one paragraph (Windows-1250, Polish letters escaped).
 QByteArray rtfDiProva(const QString& testo);
+// A caption as authors write them: the structure's name in bold, then its text.
+QByteArray didascaliaDiProva(const QString& nome, const QString& testo);
 
 class AtlanteDiProva {
 public:

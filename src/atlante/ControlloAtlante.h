@@ -1,0 +1,34 @@
+#pragma once
+
+// What an atlas author must fix before students meet it: links to plates that do not exist,
+// plates no body system reaches, hotspots without a caption or a name, plates without a picture
+// or a description, hotspots outside their picture.
+
+#include "DatiAtlante.h"
+
+#include <QList>
+#include <QString>
+
+namespace hn::atlante {
+
+enum class Difetto {
+    CollegamentoRotto,
+    TavolaIrraggiungibile,
+    DidascaliaAssente,
+    NomeAssente,
+    ImmagineAssente,
+    DescrizioneAssente,
+    FuoriImmagine,
+};
+
+struct Rilievo {
+    Difetto difetto;
+    QString tavola;
+    int record = 0; // the hotspot number on its plate, from 1; 0 for the plate as a whole
+    QString testo;  // one line: plate, record and what is wrong
+};
+
+// Every finding, plates in tree order and then the plates no system reaches.
+QList<Rilievo> controllaAtlante(const DatiAtlante& dati);
+
+} // namespace hn::atlante

@@ -1,0 +1,210 @@
+#include "IndiceRicerca.h"
+
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <array>
+
+namespace hn::atlante {
+
+namespace {
+
+// Letters with a stroke or a ligature that no Unicode decomposition reduces to a base letter.
+char16_t senzaTratto(char16_t c) {
+    switch (c) {
+    case u'ł':
+        return u'l';
+    case u'đ':
+        return u'd';
+    case u'ø':
+        return u'o';
+    case u'ħ':
+        return u'h';
+    case u'ŧ':
+        return u't';
+    case u'ß':
+        return u's';
+    case u'æ':
+        return u'a';
+    case u'œ':
+        return u'o';
+    default:
+        return c;
+    }
+}
+
+// The base letter of one character, lower case; 0 for a character that is no letter or digit.
+char16_t base(char16_t c) {
+    QString d = QString(QChar(c)).toLower().normalized(QString::NormalizationForm_KD);
+    for (QChar x : d)
+        if (x.isLetterOrNumber())
+            return senzaTratto(x.unicode());
+    return 0;
+}
+
+// Latin scripts up to Latin Extended-B looked up, everything else worked out per character.
+constexpr char16_t Tabellati = 0x250;
+const std::array<char16_t, Tabellati>& tabella() {
+    static const std::array<char16_t, Tabellati> t = [] {
+        std::array<char16_t, Tabellati> a{};
+        for (char16_t c = 0; c < Tabellati; ++c)
+            a[c] = base(c);
+        return a;
+    }();
+    return t;
+}
+
+QString titoloDi(const Sommario& s, const QString& riserva) {
+    return s.nome.isEmpty() ? riserva : s.nome;
+}
+
+} // namespace
+
+QString normalizza(QStringView testo) {
+    const auto& t = tabella();
+    QString out;
+    out.reserve(testo.size());
+    bool spazio = true;
+    for (QChar q : testo) {
+        const char16_t u = q.unicode();
+        if (u >= Tabellati && q.category() == QChar::Mark_NonSpacing)
+            continue;
+        const char16_t b = u < Tabellati ? t[u] : base(u);
+        if (b) {
+            out += QChar(b);
+            spazio = false;
+        } else if (!spazio) {
+            out += u' ';
+            spazio = true;
+        }
+    }
+    if (out.endsWith(u' '))
+        out.chop(1);
+    return out;
+}
+
+IndiceRicerca::IndiceRicerca(const DatiAtlante& d) {
+    const QList<NodoTavola>& nodi = d.albero.nodi();
+    // A code may serve many plates: each text is read once.
+    QHash<QString, Sommario> letti;
+    const auto sommario = [&](const QString& codice) -> const Sommario& {
+        auto it = letti.find(codice);
+        if (it == letti.end()) {
+            Sommario s;
+            try {
+                if (const std::optional<QByteArray> b = d.testi.byte(codice))
+                    s = sommarioDi(*b);
+            } catch (const ErroreVB&) {
+                // A damaged entry is found by nothing; the checker reports it.
+            }
+            it = letti.insert(codice, s);
+        }
+        return *it;
+    };
+
+    QList<Sommario> descrizioni(nodi.size());
+    QStringList titoli;
+    for (qsizetype i = 0; i < nodi.size(); ++i) {
+        for (qsizetype r : nodi[i].record)
+            if (d.tabella[r].intestazione()) {
+                descrizioni[i] = sommario(d.tabella[r].testo);
+                break;
+            }
+        titoli.append(titoloDi(descrizioni[i], nodi[i].chiave));
+    }
+
+    percorsi_.reserve(nodi.size());
+    for (qsizetype i = 0; i < nodi.size(); ++i) {
+        percorsi_.append(d.albero.percorso(int(i)));
+        int radice = int(i);
+        while (nodi[radice].genitore >= 0)
+            radice = nodi[radice].genitore;
+        dove_.append(radice == i ? titoli[i] : titoli[radice] + QStringLiteral(" › ") + titoli[i]);
+        const auto aggiungi = [&](const QString& nome, const QString& testo, int hotspot) {
+            if (nome.isEmpty() && testo.isEmpty())
+                return;
+            voci_.append({nome, int(i), hotspot});
+            nomi_.aggiungi(normalizza(nome));
+            testi_.aggiungi(normalizza(testo));
+        };
+        aggiungi(titoli[i], descrizioni[i].testo, 0);
+        // A structure drawn in several places (its shape, its label, both sides of a pair) has
+        // a record for each, all with its code: it is found once, at its first record.
+        QSet<QString> codici;
+        for (qsizetype n = 0; n < nodi[i].record.size(); ++n) {
+            const Record& r = d.tabella[nodi[i].record[n]];
+            if (r.intestazione() || codici.contains(r.codice))
+                continue;
+            codici.insert(r.codice);
+            if (!r.collegamento.isEmpty()) {
+                const int destinazione = d.albero.nodo(r.collegamento);
+                if (destinazione >= 0)
+                    aggiungi(titoli[destinazione], {}, int(n + 1));
+            } else {
+                const Sommario& s = sommario(r.codice);
+                aggiungi(s.nome, s.testo, int(n + 1));
+            }
+        }
+    }
+}
+
+void IndiceRicerca::Testi::aggiungi(const QString& normalizzato) {
+    inizi.append(tutto.size());
+    tutto += u' ';
+    tutto += normalizzato;
+    tutto += u'\n';
+}
+
+qsizetype IndiceRicerca::Testi::voceA(qsizetype posizione) const {
+    return std::upper_bound(inizi.cbegin(), inizi.cend(), posizione) - inizi.cbegin() - 1;
+}
+
+QList<Risultato> IndiceRicerca::cerca(QStringView domanda, int massimo, int* totale) const {
+    const QString q = normalizza(domanda);
+    if (totale)
+        *totale = 0;
+    if (q.isEmpty())
+        return {};
+    // Best rank per entry: 0 whole name, 1 name prefix, 2 a word of the name, 3 elsewhere.
+    QList<char> rango(voci_.size(), 4);
+    const auto scorri = [&](const Testi& t, const QString& ago, auto&& rangoDi) {
+        for (qsizetype p = t.tutto.indexOf(ago); p >= 0;) {
+            const qsizetype k = t.voceA(p);
+            rango[k] = std::min(rango[k], rangoDi(k, p));
+            // One hit per entry is enough: on to the next one.
+            const qsizetype prossima = k + 1 < t.inizi.size() ? t.inizi[k + 1] : t.tutto.size();
+            p = t.tutto.indexOf(ago, std::max(p + 1, prossima));
+        }
+    };
+    const QString parola = u' ' + q;
+    scorri(nomi_, parola, [&](qsizetype k, qsizetype p) -> char {
+        if (p != nomi_.inizi[k])
+            return 2;
+        const qsizetype fine = p + parola.size();
+        return fine < nomi_.tutto.size() && nomi_.tutto[fine] == u'\n' ? 0 : 1;
+    });
+    scorri(nomi_, q, [](qsizetype, qsizetype) -> char { return 3; });
+    scorri(testi_, q, [](qsizetype, qsizetype) -> char { return 3; });
+
+    std::array<QList<qsizetype>, 4> ranghi;
+    for (qsizetype k = 0; k < voci_.size(); ++k)
+        if (rango[k] < 4)
+            ranghi[size_t(rango[k])].append(k);
+    QList<Risultato> out;
+    int conteggio = 0;
+    for (const QList<qsizetype>& lista : ranghi) {
+        conteggio += int(lista.size());
+        for (qsizetype k : lista) {
+            if (out.size() >= massimo)
+                break;
+            const Voce& v = voci_[k];
+            out.append({v.nome.isEmpty() ? dove_[v.nodo] : v.nome, dove_[v.nodo], percorsi_[v.nodo],
+                        v.hotspot, int(rango[k])});
+        }
+    }
+    if (totale)
+        *totale = conteggio;
+    return out;
+}
+
+} // namespace hn::atlante

@@ -1,0 +1,206 @@
+#include "TestiAtlante.h"
+
+#include "Cp1250.h"
+#include "RtfReader.h"
+
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cctype>
+
+namespace hn::atlante {
+
+QString nomeTesto(const QString& codice) {
+    QStringView c(codice);
+    while (c.startsWith(u' '))
+        c = c.sliced(1);
+    while (c.endsWith(u' '))
+        c.chop(1);
+    return c.toString() + QStringLiteral(".RTF");
+}
+
+TestiAtlante::TestiAtlante(std::shared_ptr<const blob::Archivio> store)
+    : store_(std::move(store)) {}
+
+bool TestiAtlante::contiene(const QString& codice) const {
+    return store_ && store_->trova(nomeTesto(codice));
+}
+
+std::optional<QByteArray> TestiAtlante::byte(const QString& codice) const {
+    const blob::Voce* v = store_ ? store_->trova(nomeTesto(codice)) : nullptr;
+    if (!v)
+        return std::nullopt;
+    return store_->leggi(*v);
+}
+
+bool TestiAtlante::documento(const QString& codice, QTextDocument& documento) const {
+    const std::optional<QByteArray> b = byte(codice);
+    if (!b)
+        return false;
+    if (sembraRtf(*b))
+        leggiRtf(*b, documento);
+    else
+        documento.setPlainText(decodeCp1250(*b));
+    return true;
+}
+
+namespace {
+
+// Groups whose text is not the document's.
+bool destinazioneSenzaTesto(QByteArrayView parola) {
+    static const QByteArrayView nomi[] = {
+        "fonttbl",   "colortbl", "stylesheet",        "info",      "pict",      "object",
+        "header",    "footer",   "headerl",           "headerr",   "footerl",   "footerr",
+        "listtable", "fldinst",  "listoverridetable", "themedata", "datastore", "latentstyles",
+        "rsidtbl",   "xmlnstbl", "generator",         "pntext",    "listtext",  "bkmkstart",
+        "bkmkend",   "footnote"};
+    for (QByteArrayView n : nomi)
+        if (parola == n)
+            return true;
+    return false;
+}
+
+class Estrattore {
+public:
+    Sommario leggi(QByteArrayView r) {
+        for (qsizetype i = 0; i < r.size();) {
+            const char c = r[i++];
+            if (c == '{') {
+                pila_.append(s_);
+            } else if (c == '}') {
+                if (!pila_.isEmpty())
+                    s_ = pila_.takeLast();
+            } else if (c == '\\' && i < r.size()) {
+                i = controllo(r, i);
+            } else if (c != '\r' && c != '\n') {
+                testo(cp1250ToUnicode(static_cast<unsigned char>(c)));
+            }
+        }
+        if (fase_ == 1)
+            fase_ = 2;
+        while (!sommario_.nome.isEmpty() && QStringView(u" :–-,.›").contains(sommario_.nome.back()))
+            sommario_.nome.chop(1);
+        return std::move(sommario_);
+    }
+
+private:
+    struct Stato {
+        bool grassetto = false;
+        bool salta = false;
+        int uc = 1;
+    };
+
+    qsizetype controllo(QByteArrayView r, qsizetype i) {
+        const char c = r[i];
+        if (c == '\'') {
+            bool ok = false;
+            const int b = r.sliced(i + 1, std::min<qsizetype>(2, r.size() - i - 1)).toInt(&ok, 16);
+            if (ok)
+                testo(cp1250ToUnicode(static_cast<unsigned char>(b)));
+            return i + 3;
+        }
+        if (c == '*') {
+            s_.salta = true;
+            return i + 1;
+        }
+        if (c == '\r' || c == '\n') {
+            paragrafo();
+            return i + 1;
+        }
+        if (!std::isalpha(static_cast<unsigned char>(c))) {
+            if (c == '~')
+                testo(u'\u00a0');
+            else if (c == '_')
+                testo(u'-');
+            else if (c == '\\' || c == '{' || c == '}')
+                testo(QChar::fromLatin1(c));
+            return i + 1;
+        }
+        const qsizetype inizio = i;
+        while (i < r.size() && std::isalpha(static_cast<unsigned char>(r[i])))
+            ++i;
+        const QByteArrayView parola = r.sliced(inizio, i - inizio);
+        const qsizetype numero = i;
+        if (i < r.size() && r[i] == '-')
+            ++i;
+        while (i < r.size() && std::isdigit(static_cast<unsigned char>(r[i])))
+            ++i;
+        const bool conNumero = i > numero;
+        const int valore =
+            conNumero ? r.sliced(numero, std::min<qsizetype>(i - numero, 8)).toInt() : 0;
+        if (i < r.size() && r[i] == ' ')
+            ++i;
+        if (parola == "b")
+            s_.grassetto = !conNumero || valore != 0;
+        else if (parola == "plain")
+            s_.grassetto = false;
+        else if (parola == "par" || parola == "line" || parola == "sect" || parola == "page" ||
+                 parola == "row")
+            paragrafo();
+        else if (parola == "tab" || parola == "cell")
+            testo(u' ');
+        else if (parola == "uc")
+            s_.uc = std::clamp(valore, 0, 10);
+        else if (parola == "u") {
+            testo(QChar(char16_t(valore < 0 ? valore + 65536 : valore)));
+            for (int k = 0; k < s_.uc && i < r.size(); ++k) // the fallback for older readers
+                i = r[i] == '\\' && i + 1 < r.size() && r[i + 1] == '\'' ? i + 4 : i + 1;
+        } else if (parola == "endash")
+            testo(u'–');
+        else if (parola == "emdash")
+            testo(u'—');
+        else if (parola == "bullet")
+            testo(u'•');
+        else if (parola == "lquote" || parola == "rquote")
+            testo(u'\'');
+        else if (parola == "ldblquote" || parola == "rdblquote")
+            testo(u'"');
+        else if (destinazioneSenzaTesto(parola))
+            s_.salta = true;
+        return i;
+    }
+
+    void paragrafo() {
+        if (s_.salta)
+            return;
+        sommario_.testo += u'\n';
+        if (fase_ == 1)
+            fase_ = 2;
+    }
+
+    // The name is the bold run from the first visible character on, within its paragraph; plain
+    // blanks inside it are kept as one.
+    void testo(QChar c) {
+        if (s_.salta)
+            return;
+        sommario_.testo += c;
+        const bool vuoto = c.isSpace();
+        if (fase_ == 0 && !vuoto)
+            fase_ = s_.grassetto ? 1 : 2;
+        if (fase_ != 1)
+            return;
+        if (vuoto) {
+            if (!sommario_.nome.endsWith(u' '))
+                sommario_.nome += u' ';
+        } else if (s_.grassetto) {
+            sommario_.nome += c;
+        } else {
+            fase_ = 2;
+        }
+    }
+
+    Stato s_;
+    QList<Stato> pila_;
+    int fase_ = 0; // 0 before the first visible character, 1 in the name, 2 after it
+    Sommario sommario_;
+};
+
+} // namespace
+
+Sommario sommarioDi(QByteArrayView rtf) {
+    if (!sembraRtf(rtf))
+        return {{}, decodeCp1250(rtf)};
+    return Estrattore().leggi(rtf);
+}
+
+} // namespace hn::atlante

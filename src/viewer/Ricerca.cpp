@@ -1,0 +1,346 @@
+#include "Ricerca.h"
+
+#include "FMed1.h"
+#include "Fileini.h"
+#include "Frm_Testo.h"
+#include "Host.h"
+#include "HostPaths.h"
+#include "SistemaScelto.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QShortcut>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace hn {
+
+namespace {
+
+constexpr int Larghezza = 560;
+constexpr int RigheVisibili = 8;
+constexpr int AltezzaRiga = 42;
+constexpr int RisultatiMassimi = 50;
+
+// The program's look: the stage's dark blue panels, cream paper, the plates' blue for places.
+const char* const Aspetto = R"(
+hn--Ricerca { background: #183048; border: 1px solid #8fa6b8; border-radius: 10px; }
+QLineEdit { background: #f6efdf; color: #1d2a36; border: 1px solid #c9b98f; border-radius: 5px;
+            padding: 4px 8px; font-family: "DejaVu Serif", serif; font-size: 17px; }
+QLabel { color: #dfe7ee; font-size: 12px; }
+QListWidget { background: #f6efdf; border: 1px solid #c9b98f; border-radius: 5px; outline: none; }
+)";
+
+std::shared_ptr<const atlante::DatiAtlante>& datiCorrenti() {
+    static std::shared_ptr<const atlante::DatiAtlante> d;
+    return d;
+}
+std::shared_ptr<const atlante::IndiceRicerca>& indiceCorrente() {
+    static std::shared_ptr<const atlante::IndiceRicerca> i;
+    return i;
+}
+
+// A result row: the name in bold, under it where it lies, in the plates' link blue.
+class DelegatoRiga : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return {Larghezza - 40, AltezzaRiga};
+    }
+    void paint(QPainter* p, const QStyleOptionViewItem& opzione,
+               const QModelIndex& indice) const override {
+        p->save();
+        const QRect r = opzione.rect;
+        const bool scelta = opzione.state & QStyle::State_Selected;
+        p->fillRect(r, scelta ? QColor(0x2c, 0x5a, 0x85) : QColor(0xf6, 0xef, 0xdf));
+        QFont f = opzione.font;
+        f.setBold(true);
+        f.setPixelSize(15);
+        p->setFont(f);
+        p->setPen(scelta ? Qt::white : QColor(0x1d, 0x2a, 0x36));
+        const QRect testo = r.adjusted(10, 3, -10, -3);
+        p->drawText(testo, Qt::AlignLeft | Qt::AlignTop,
+                    p->fontMetrics().elidedText(indice.data(Qt::DisplayRole).toString(),
+                                                Qt::ElideRight, testo.width()));
+        f.setBold(false);
+        f.setPixelSize(12);
+        p->setFont(f);
+        p->setPen(scelta ? QColor(0xdf, 0xe7, 0xee) : QColor(0x2f, 0x5f, 0x8f));
+        p->drawText(testo, Qt::AlignLeft | Qt::AlignBottom,
+                    p->fontMetrics().elidedText(indice.data(Qt::UserRole).toString(),
+                                                Qt::ElideRight, testo.width()));
+        p->restore();
+    }
+};
+
+// The hover look on a hotspot that has the keyboard focus: raised, white above and left, black
+// below and right. It lives on the hotspot and goes when the focus does, or at the next click.
+class CorniceFuoco : public QWidget {
+public:
+    static constexpr const char16_t* Nome = u"CorniceFuoco";
+
+    explicit CorniceFuoco(QWidget* hotspot)
+        : QWidget(hotspot) {
+        setObjectName(QString::fromUtf16(Nome));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(hotspot->rect());
+        qApp->installEventFilter(this);
+        show();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect r = rect().adjusted(0, 0, -1, -1);
+        p.setPen(Qt::white);
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(Qt::black);
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if ((o == parent() && e->type() == QEvent::FocusOut) ||
+            e->type() == QEvent::MouseButtonPress) {
+            qApp->removeEventFilter(this);
+            deleteLater();
+        } else if (o == parent() && e->type() == QEvent::Resize) {
+            setGeometry(parentWidget()->rect());
+        }
+        return false;
+    }
+};
+
+// Builds the index once the home screen has painted: the first screen never waits for it. The
+// paint may reach only the form's children, so the whole application is watched.
+class DopoIlPrimoDipinto : public QObject {
+public:
+    explicit DopoIlPrimoDipinto(QWidget* finestra)
+        : QObject(finestra)
+        , finestra_(finestra) {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* w = e->type() == QEvent::Paint ? qobject_cast<QWidget*>(o) : nullptr;
+        if (w && w->window() == finestra_) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                Ricerca::indice();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget* finestra_;
+};
+
+} // namespace
+
+Ricerca::Ricerca(Forma& forma, Apri apri)
+    : QFrame(&forma)
+    , campo(new QLineEdit(this))
+    , esito(new QLabel(this))
+    , elenco(new QListWidget(this))
+    , apri_(std::move(apri)) {
+    setObjectName(QStringLiteral("Ricerca"));
+    setStyleSheet(QString::fromUtf8(Aspetto));
+    campo->setPlaceholderText(QStringLiteral("Szukaj struktury lub planszy…"));
+    campo->setAccessibleName(QStringLiteral("Szukaj w atlasie"));
+    campo->setClearButtonEnabled(true);
+    elenco->setAccessibleName(QStringLiteral("Wyniki wyszukiwania"));
+    elenco->setItemDelegate(new DelegatoRiga(elenco));
+    elenco->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    elenco->setFocusPolicy(Qt::NoFocus); // the keys stay in the field; Up and Down move here
+    auto* aiuto = new QLabel(QStringLiteral("↑ ↓ wybór   Enter otwiera   Esc zamyka"), this);
+    aiuto->setAlignment(Qt::AlignRight);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 12, 14, 10);
+    layout->setSpacing(6);
+    layout->addWidget(campo);
+    layout->addWidget(esito);
+    layout->addWidget(elenco);
+    layout->addWidget(aiuto);
+
+    campo->installEventFilter(this);
+    connect(campo, &QLineEdit::textChanged, this, &Ricerca::aggiorna);
+    connect(elenco, &QListWidget::itemClicked, this, [this] { apriSelezionato(); });
+    for (const QKeySequence& k : {QKeySequence(QKeySequence::Find), QKeySequence(Qt::Key_Slash)}) {
+        auto* s = new QShortcut(k, &forma);
+        connect(s, &QShortcut::activated, this, &Ricerca::apri);
+    }
+    hide();
+}
+
+Ricerca& Ricerca::aggancia(Forma& forma, Apri apri) {
+    return *new Ricerca(forma, std::move(apri));
+}
+
+Ricerca& Ricerca::agganciaHome(Forma& home, std::function<void(int)> apriSistema) {
+    new DopoIlPrimoDipinto(&home);
+    return aggancia(home, [apriSistema = std::move(apriSistema)](const atlante::Risultato& r) {
+        const qsizetype sistema = atlante::codiciSistemi().indexOf(r.percorso.value(0));
+        if (sistema < 0)
+            return;
+        apriSistema(int(sistema));
+        if (auto* visore = qobject_cast<FMed1*>(Forma::trova(QStringLiteral("FMed1"))))
+            vaiA(*visore, r);
+    });
+}
+
+Ricerca& Ricerca::agganciaVisore(FMed1& visore) {
+    return aggancia(visore, [&visore](const atlante::Risultato& r) { vaiA(visore, r); });
+}
+
+void Ricerca::vaiA(FMed1& v, const atlante::Risultato& r) {
+    if (r.percorso.isEmpty() || !v.Caricata())
+        return;
+    if (Frm_Testo::creata())
+        Frm_Testo::istanza().ImpostaVisible(false);
+    if (CodiceSistema != r.percorso.first()) {
+        CodiceSistema = r.percorso.first();
+        if (const auto& d = datiCorrenti())
+            DescrizioneSistema = atlante::descrizioneSistema(d->desAppa, CodiceSistema);
+    }
+    StoriaAzzera(v.storia);
+    for (qsizetype i = 0; i + 1 < r.percorso.size(); ++i)
+        StoriaAggiungi(v.storia, r.percorso[i]);
+    if (v.Tavola != r.percorso.last() || v.NumHotSpot == 0) {
+        v.Tavola = r.percorso.last();
+        v.Lanciata();
+    }
+    v.activateWindow();
+    if (r.hotspot < 1 || !v.HOTSPOT.esiste(r.hotspot)) {
+        v.setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    Etichetta& h = v.HOTSPOT(r.hotspot);
+    h.setAccessibleName(r.nome);
+    h.setFocus(Qt::OtherFocusReason);
+    if (!h.findChild<QWidget*>(QString::fromUtf16(CorniceFuoco::Nome)))
+        new CorniceFuoco(&h);
+}
+
+std::shared_ptr<const atlante::IndiceRicerca> Ricerca::indice() {
+    if (!host().paths || Fileini::cfg.PathDati.isEmpty())
+        return {};
+    const atlante::FileAtlante file =
+        atlante::FileAtlante::da(*host().paths, Fileini::cfg.PathDati, Fileini::cfg.PathFoto);
+    auto& dati = datiCorrenti();
+    if (!dati || !(dati->file == file) || !dati->aggiornato()) {
+        dati = atlante::DatiAtlante::leggi(file);
+        indiceCorrente() = std::make_shared<const atlante::IndiceRicerca>(*dati);
+    }
+    return indiceCorrente();
+}
+
+void Ricerca::disponi() {
+    QWidget* forma = parentWidget();
+    const int righe = std::min<int>(RigheVisibili, elenco->count());
+    elenco->setVisible(righe > 0);
+    elenco->setFixedHeight(righe * AltezzaRiga + 4);
+    const int altezza = sizeHint().height();
+    setGeometry((forma->width() - Larghezza) / 2, 14, Larghezza, altezza);
+    raise();
+}
+
+void Ricerca::apri() {
+    if (!isVisible())
+        fuocoPrecedente_ = QApplication::focusWidget();
+    indice_ = indice(); // the atlas may have changed since the last time
+    aggiorna();
+    disponi();
+    show();
+    raise();
+    campo->setFocus(Qt::ShortcutFocusReason);
+    campo->selectAll();
+}
+
+void Ricerca::chiudi() {
+    hide();
+    if (fuocoPrecedente_ && fuocoPrecedente_->isVisible())
+        fuocoPrecedente_->setFocus(Qt::OtherFocusReason);
+    else
+        parentWidget()->setFocus(Qt::OtherFocusReason);
+}
+
+void Ricerca::aggiorna() {
+    const QString domanda = campo->text();
+    int totale = 0;
+    risultati_ =
+        indice_ ? indice_->cerca(domanda, RisultatiMassimi, &totale) : QList<atlante::Risultato>{};
+    elenco->clear();
+    for (const atlante::Risultato& r : std::as_const(risultati_)) {
+        auto* riga = new QListWidgetItem(r.nome, elenco);
+        riga->setData(Qt::UserRole, r.dove);
+        riga->setData(Qt::AccessibleTextRole, r.nome + QStringLiteral(", ") + r.dove);
+    }
+    if (!risultati_.isEmpty())
+        elenco->setCurrentRow(0);
+
+    QString testo;
+    if (domanda.trimmed().isEmpty())
+        testo = QStringLiteral("Wpisz nazwę, np. kość łokciowa");
+    else if (totale == 0)
+        testo = QStringLiteral("Brak wyników");
+    else if (totale > risultati_.size())
+        testo = QStringLiteral("Wyniki: %1 (pokazano %2)").arg(totale).arg(risultati_.size());
+    else
+        testo = QStringLiteral("Wyniki: %1").arg(totale);
+    esito->setText(testo);
+    // Screen readers hear the count as the field's description changes.
+    campo->setAccessibleDescription(testo);
+    esito->setAccessibleName(testo);
+    QAccessibleEvent nome(esito, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nome);
+    QAccessibleEvent descrizione(campo, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&descrizione);
+    if (isVisible())
+        disponi();
+}
+
+void Ricerca::apriSelezionato() {
+    const int riga = elenco->currentRow();
+    if (riga < 0 || riga >= risultati_.size())
+        return;
+    const atlante::Risultato r = risultati_[riga];
+    hide();
+    fuocoPrecedente_.clear();
+    if (apri_)
+        apri_(r);
+}
+
+bool Ricerca::eventFilter(QObject* oggetto, QEvent* evento) {
+    if (oggetto != campo || evento->type() != QEvent::KeyPress)
+        return QFrame::eventFilter(oggetto, evento);
+    const auto* tasto = static_cast<QKeyEvent*>(evento);
+    const int n = elenco->count();
+    switch (tasto->key()) {
+    case Qt::Key_Escape:
+        chiudi();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        apriSelezionato();
+        return true;
+    case Qt::Key_Down:
+        if (n > 0)
+            elenco->setCurrentRow(std::min(elenco->currentRow() + 1, n - 1));
+        return true;
+    case Qt::Key_Up:
+        if (n > 0)
+            elenco->setCurrentRow(std::max(elenco->currentRow() - 1, 0));
+        return true;
+    default:
+        return QFrame::eventFilter(oggetto, evento);
+    }
+}
+
+} // namespace hn

@@ -1,0 +1,111 @@
+#include "ControlloAtlante.h"
+
+#include "AtlanteDiProva.h"
+#include "StoreDiProva.h"
+
+#include <QTest>
+
+using namespace hn;
+using namespace hn::atlante;
+using namespace hn::prova;
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(hn::atlante::Difetto)
+
+namespace {
+
+const QByteArray Nominata = "{\\rtf1\\ansi{\\b Czaszka} \\endash  kości głowy.\\par}";
+
+// One fault of each kind, beside records that are right.
+struct AtlanteRotto {
+    AtlanteRotto()
+        : atlante(host) {
+        atlante.righe = {
+            intestazione("SCHEL1", "DSCHEL"),
+            hotspot("SCHEL1", "CZASZKA", 20, 30, 120, 90),
+            hotspot("SCHEL1", "NOCAP", 20, 100, 60, 140),
+            hotspot("SCHEL1", "NONAME", 70, 100, 110, 140),
+            hotspot("SCHEL1", "LINK", 200, 200, 260, 260, "NIENTE"),
+            hotspot("SCHEL1", "FUORI", 390, 10, 397, 20),
+            hotspot("SCHEL1", "ROVESCIO", 50, 50, 40, 60),
+            hotspot("SCHEL1", "NOPICL", 300, 300, 320, 320, "NOPIC"),
+            hotspot("NOPIC", "CZASZKA", 10, 10, 20, 20),
+            intestazione("ORFANO", "DSCHEL"),
+            hotspot("schel1", "MINUSC", 10, 10, 20, 20),
+        };
+        atlante.testi = {{u"DSCHEL.RTF"_s, Nominata},
+                         {u"CZASZKA.RTF"_s, Nominata},
+                         {u"FUORI.RTF"_s, Nominata},
+                         {u"ROVESCIO.RTF"_s, Nominata},
+                         {u"NONAME.RTF"_s, rtfDiProva(u"Opis bez nazwy"_s)}};
+        atlante.tavole = {{u"SCHEL1.png"_s, immagineDiProva(398, 480, Qt::red)},
+                          {u"ORFANO.png"_s, immagineDiProva(398, 480, Qt::red)}};
+        atlante.scrivi();
+    }
+    QList<Rilievo> rilievi() const {
+        return controllaAtlante(*DatiAtlante::leggi(
+            FileAtlante::da(*host.paths, AtlanteDiProva::Dati, AtlanteDiProva::Dati)));
+    }
+    HostDiProva host;
+    AtlanteDiProva atlante;
+};
+
+} // namespace
+
+class TestControlloAtlante : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void eachFaultIsReportedWithItsPlateAndRecord_data() {
+        QTest::addColumn<Difetto>("difetto");
+        QTest::addColumn<QString>("tavola");
+        QTest::addColumn<int>("record");
+        QTest::addColumn<QString>("riga");
+        QTest::newRow("no caption entry") << Difetto::DidascaliaAssente << "SCHEL1" << 3
+                                          << "SCHEL1 record 3 (NOCAP): no caption entry NOCAP.RTF";
+        QTest::newRow("caption without a bold name")
+            << Difetto::NomeAssente << "SCHEL1" << 4 << "SCHEL1 record 4 (NONAME)";
+        QTest::newRow("link to a plate with no records")
+            << Difetto::CollegamentoRotto << "SCHEL1" << 5
+            << "SCHEL1 record 5 (LINK): links to plate NIENTE";
+        QTest::newRow("past the picture's right edge")
+            << Difetto::FuoriImmagine << "SCHEL1" << 6 << "not inside the 398x480 picture";
+        QTest::newRow("right edge left of the left one")
+            << Difetto::FuoriImmagine << "SCHEL1" << 7 << "SCHEL1 record 7 (ROVESCIO)";
+        QTest::newRow("plate without a picture")
+            << Difetto::ImmagineAssente << "NOPIC" << 0 << "NOPIC: no picture NOPIC.png";
+        QTest::newRow("plate without a description")
+            << Difetto::DescrizioneAssente << "NOPIC" << 0 << "NOPIC: no description";
+        QTest::newRow("plate no system reaches") << Difetto::TavolaIrraggiungibile << "ORFANO" << 0
+                                                 << "ORFANO: no body system reaches it";
+        // The viewer asks for keys upper-cased: a lower-case key is a plate of its own.
+        QTest::newRow("key stored in lower case")
+            << Difetto::TavolaIrraggiungibile << "schel1" << 0 << "schel1: no body system";
+        QTest::newRow("body system with no plate") << Difetto::CollegamentoRotto << "orecch" << 0
+                                                   << "orecch: the body system's first plate";
+    }
+    void eachFaultIsReportedWithItsPlateAndRecord() {
+        QFETCH(Difetto, difetto);
+        QFETCH(QString, tavola);
+        QFETCH(int, record);
+        QFETCH(QString, riga);
+        AtlanteRotto a;
+        QList<Rilievo> trovati;
+        for (const Rilievo& r : a.rilievi())
+            if (r.tavola == tavola && r.record == record && r.difetto == difetto)
+                trovati.append(r);
+        QCOMPARE(trovati.size(), 1);
+        QVERIFY2(trovati[0].testo.startsWith(riga) || trovati[0].testo.contains(riga),
+                 qPrintable(trovati[0].testo));
+    }
+
+    void rightRecordsAndReachedPlatesGiveNothing() {
+        AtlanteRotto a;
+        for (const Rilievo& r : a.rilievi()) {
+            QVERIFY2(r.record != 1 && r.record != 2, qPrintable(r.testo));
+            QVERIFY2(r.tavola != u"SCHEL1" || r.record != 0, qPrintable(r.testo));
+        }
+    }
+};
+
+QTEST_MAIN(TestControlloAtlante)
+#include "test_controllo_atlante.moc"

@@ -1,0 +1,183 @@
+// The search over the real forms: from the home screen or the viewer to a structure's hotspot.
+
+#include "Ricerca.h"
+
+#include "AtlanteDiProva.h"
+#include "FMed.h"
+#include "FMed1.h"
+#include "Installazione.h"
+#include "SistemaScelto.h"
+#include "StoreDiProva.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+using namespace hn;
+using namespace hn::prova;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Skeleton → spine → vertebra; the muscles' plate has a structure of its own.
+struct Sessione {
+    Sessione()
+        : installazione(host)
+        , atlante(host) {
+        installazione.scrivi();
+        atlante.righe = {
+            intestazione("SCHEL1", "DSCHEL"),
+            hotspot("SCHEL1", "LOKC", 20, 30, 120, 90),
+            hotspot("SCHEL1", "LINK", 200, 200, 260, 260, "SKREG"),
+            intestazione("SKREG", "DSKREG"),
+            hotspot("SKREG", "ATLAS", 10, 10, 40, 40),
+            hotspot("SKREG", "KREG", 50, 50, 90, 90),
+            intestazione("MUSCAVA", "DMUSC"),
+            hotspot("MUSCAVA", "BICEPS", 10, 10, 40, 40),
+        };
+        atlante.testi = {
+            {u"DSCHEL.RTF"_s, didascaliaDiProva(u"Układ kostny"_s, {})},
+            {u"DSKREG.RTF"_s, didascaliaDiProva(u"Kręgosłup"_s, {})},
+            {u"DMUSC.RTF"_s, didascaliaDiProva(u"Układ mięśniowy"_s, {})},
+            {u"LOKC.RTF"_s, didascaliaDiProva(u"Kość łokciowa"_s, u"– kość przedramienia."_s)},
+            {u"ATLAS.RTF"_s, didascaliaDiProva(u"Kręg szczytowy"_s, u"– pierwszy kręg."_s)},
+            {u"KREG.RTF"_s, didascaliaDiProva(u"Kręg szyjny"_s, u"– jeden z siedmiu."_s)},
+            {u"BICEPS.RTF"_s,
+             didascaliaDiProva(u"Mięsień dwugłowy"_s, u"– zgina staw łokciowy."_s)},
+        };
+        for (const char* t : {"SCHEL1", "SKREG", "muscava"})
+            atlante.tavole.insert(QString::fromLatin1(t) + u".png"_s,
+                                  immagineDiProva(398, 480, Qt::gray));
+        atlante.descrizioni = {{u"SCHEL1"_s, u"Układ kostny"_s}, {u"muscava"_s, u"Mięśnie"_s}};
+        atlante.scrivi();
+        FMed::registraVisore([] { return std::make_unique<FMed1>(); });
+        home = std::make_unique<FMed>();
+        home->Show();
+    }
+
+    FMed1* viewer() const { return static_cast<FMed1*>(home->visore()); }
+    // Ctrl+F on a form, then the query typed into the field.
+    Ricerca& cerca(Forma& forma, const QString& domanda) {
+        QApplication::setActiveWindow(&forma);
+        QTest::keyClick(&forma, Qt::Key_F, Qt::ControlModifier);
+        Ricerca* r = forma.findChild<Ricerca*>();
+        r->campo->clear();
+        r->campo->insert(domanda); // as typed: QTest types only Latin-1
+        return *r;
+    }
+
+    HostDiProva host;
+    Installazione installazione;
+    AtlanteDiProva atlante;
+    std::unique_ptr<FMed> home;
+};
+
+bool haCornice(QWidget& hotspot) {
+    return hotspot.findChild<QWidget*>(u"CorniceFuoco"_s) != nullptr;
+}
+
+} // namespace
+
+class TestRicerca : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // A structure of the spine plate: the viewer walks the tree to it, Back walks up again.
+    void fromTheHomeScreenToAStructureAndBack() {
+        Sessione s;
+        Ricerca& r = s.cerca(*s.home, u"KRĘG SZYJNY"_s);
+        QVERIFY(r.isVisible());
+        QCOMPARE(r.elenco->count(), 1);
+        // What a screen reader reads for the row.
+        QAccessibleInterface* lista = QAccessible::queryAccessibleInterface(r.elenco);
+        QVERIFY(lista && lista->childCount() >= 1);
+        QAccessibleInterface* prima = lista->child(0);
+        for (int i = 0; prima && prima->role() != QAccessible::ListItem && i < lista->childCount();
+             ++i)
+            prima = lista->child(i);
+        QVERIFY(prima);
+        QCOMPARE(prima->text(QAccessible::Name), u"Kręg szyjny, Układ kostny › Kręgosłup"_s);
+        QCOMPARE(r.esito->text(), u"Wyniki: 1"_s);
+        QCOMPARE(r.campo->accessibleDescription(), r.esito->text()); // what a screen reader hears
+        QTest::keyClick(r.campo, Qt::Key_Return);
+        QCoreApplication::processEvents();
+
+        FMed1& v = *s.viewer();
+        QVERIFY(v.isVisible() && !s.home->isVisible() && !r.isVisible());
+        QCOMPARE(v.Tavola, u"SKREG"_s);
+        QCOMPARE(v.storia.conteggio, 1);
+        QCOMPARE(v.storia.voci[0], u"SCHEL1"_s);
+        QCOMPARE(CodiceSistema, u"SCHEL1"_s);
+        // Records of SKREG: the vertebra after the atlas and the header.
+        QVERIFY(v.HOTSPOT(3).hasFocus());
+        QVERIFY(haCornice(v.HOTSPOT(3)));
+        QVERIFY(!haCornice(v.HOTSPOT(2)));
+
+        QTest::mouseClick(&v.HOTSPOTFISSO(1), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(v.Tavola, u"SCHEL1"_s);
+        QTest::mouseClick(&v.HOTSPOTFISSO(1), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(s.home->isVisible());
+    }
+
+    // Up and Down choose among the rows; a result of another system switches the system.
+    void inTheViewerToAnotherSystem() {
+        Sessione s;
+        QTest::mouseClick(&s.home->lbl_HotSpot(0), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        FMed1& v = *s.viewer();
+        QCOMPARE(v.Tavola, u"SCHEL1"_s);
+        // "łokc": the ulna by a word of its name, then the biceps by its text.
+        Ricerca& r = s.cerca(v, u"łokc"_s);
+        QCOMPARE(r.elenco->count(), 2);
+        QTest::keyClick(r.campo, Qt::Key_Down);
+        QTest::keyClick(r.campo, Qt::Key_Down);
+        QCOMPARE(r.elenco->currentRow(), 1);
+        QTest::keyClick(r.campo, Qt::Key_Up);
+        QTest::keyClick(r.campo, Qt::Key_Down);
+        QTest::keyClick(r.campo, Qt::Key_Enter);
+        QCoreApplication::processEvents();
+        QCOMPARE(v.Tavola, u"muscava"_s);
+        QCOMPARE(v.storia.conteggio, 0);
+        QCOMPARE(CodiceSistema, u"muscava"_s);
+        QCOMPARE(DescrizioneSistema, u"Mięśnie"_s);
+        QVERIFY(v.HOTSPOT(2).hasFocus() && haCornice(v.HOTSPOT(2)));
+
+        // The same structure again keeps one frame; a click anywhere takes it off.
+        Ricerca::vaiA(v, {u"Mięsień dwugłowy"_s, {}, {u"muscava"_s}, 2, 3});
+        QCOMPARE(v.HOTSPOT(2).findChildren<QWidget*>(u"CorniceFuoco"_s).size(), 1);
+        QTest::mouseClick(&v.DISASGEO, Qt::LeftButton, {}, QPoint(300, 300));
+        QTRY_VERIFY(!haCornice(v.HOTSPOT(2)));
+    }
+
+    void escapeClosesAndGivesTheKeyboardBack() {
+        Sessione s;
+        QTest::mouseClick(&s.home->lbl_HotSpot(0), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        FMed1& v = *s.viewer();
+        v.setFocus();
+        Ricerca& r = s.cerca(v, u"zzz"_s);
+        QCOMPARE(r.esito->text(), u"Brak wyników"_s);
+        QVERIFY(r.campo->hasFocus());
+        QTest::keyClick(r.campo, Qt::Key_Escape);
+        QVERIFY(!r.isVisible());
+        QVERIFY(v.hasFocus());
+    }
+
+    // The index follows the installation: a caption added while the program runs is found.
+    void aChangedAtlasIsFoundAtTheNextSearch() {
+        Sessione s;
+        QCOMPARE(s.cerca(*s.home, u"mostek"_s).elenco->count(), 0);
+        s.atlante.righe.append(hotspot("SCHEL1", "MOSTEK", 300, 10, 320, 50));
+        s.atlante.testi.insert(u"MOSTEK.RTF"_s, didascaliaDiProva(u"Mostek"_s, {}));
+        s.atlante.scrivi();
+        QTest::keyClick(s.home->findChild<Ricerca*>()->campo, Qt::Key_Escape);
+        QCOMPARE(s.cerca(*s.home, u"mostek"_s).elenco->count(), 1);
+    }
+};
+
+QTEST_MAIN(TestRicerca)
+#include "test_ricerca.moc"
