@@ -1,12 +1,18 @@
 #include "Cp1250.h"
+#include "ErroreDi.h"
 #include "ErroreVB.h"
 #include "HostDiProva.h"
 #include "Mod_CopiaeStampa.h"
 #include "Riga.h"
 
+#include <QDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
 #include <optional>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace hn;
@@ -102,6 +108,8 @@ private Q_SLOTS:
     void erroriCheSaltanoEdErroriCheFermano();
     void aspettoIllegibileNonEreditaIlPrecedente();
     void rigaDiCreditoInUnaRigaCodificabile();
+    void fileInteroNonSiPerde_data();
+    void fileInteroNonSiPerde();
 };
 
 void TestModCopiaeStampa::riscalaESpiana_data() {
@@ -222,6 +230,89 @@ void TestModCopiaeStampa::rigaDiCreditoInUnaRigaCodificabile() {
     QVERIFY(!r.contains(u'\r') && !r.contains(u'\n'));
     // It goes into Windows-1250 files and RTF: every character must survive the round trip.
     QCOMPARE(decodeCp1250(encodeCp1250(r)), r);
+}
+
+enum class Guasto { DiscoPieno, ScritturaRifiutata, Fifo, Cartella };
+
+void TestModCopiaeStampa::fileInteroNonSiPerde_data() {
+    QTest::addColumn<Guasto>("guasto");
+    QTest::addColumn<int>("errore");
+    // A copy smaller than any write buffer: the failure only shows when the bytes reach the disk.
+    QTest::newRow("full file system") << Guasto::DiscoPieno << int(Errore::DiscoPieno);
+    QTest::newRow("every write refused") << Guasto::ScritturaRifiutata << int(Errore::DiscoPieno);
+    QTest::newRow("FIFO in the file's place") << Guasto::Fifo << int(Errore::AccessoPercorso);
+    QTest::newRow("folder in the file's place") << Guasto::Cartella << int(Errore::AccessoPercorso);
+}
+
+// Whatever goes wrong, the notes on disk stay byte for byte and nothing is left beside them.
+void TestModCopiaeStampa::fileInteroNonSiPerde() {
+    QFETCH(Guasto, guasto);
+    QFETCH(int, errore);
+    HostDiProva h;
+    const QString nome = u"C:\\KOPIE\\notatki.rtf"_s;
+    const QString file = h.percorsoHost(nome);
+    const QString cartella = QFileInfo(file).path();
+    QVERIFY(QDir().mkpath(cartella));
+    struct Ripristina {
+        QByteArray montata;
+        std::optional<rlimit> limite;
+        ~Ripristina() {
+            if (!montata.isEmpty())
+                ::umount2(montata.constData(), MNT_DETACH);
+            if (limite)
+                ::setrlimit(RLIMIT_FSIZE, &*limite);
+        }
+    } ripristina;
+    const QByteArray note = "{\\rtf1\\ansi Moje notatki\\par}";
+    const QByteArray copia(1800, 'x');
+
+    switch (guasto) {
+    case Guasto::DiscoPieno: {
+        if (::mount("tmpfs", QFile::encodeName(cartella).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("mounting a small file system needs root");
+        ripristina.montata = QFile::encodeName(cartella);
+        h.scriviFile(nome, note);
+        QFile riempi(cartella + u"/zapas"_s);
+        QVERIFY(riempi.open(QIODevice::WriteOnly));
+        while (riempi.write(QByteArray(4096, 'z')) == 4096 && riempi.flush()) {
+        }
+        break;
+    }
+    case Guasto::ScritturaRifiutata: {
+        h.scriviFile(nome, note);
+        rlimit ora{};
+        ::getrlimit(RLIMIT_FSIZE, &ora);
+        ripristina.limite = ora;
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit stretto = ora;
+        stretto.rlim_cur = 1024;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &stretto) == 0);
+        break;
+    }
+    case Guasto::Fifo:
+        QVERIFY(::mkfifo(QFile::encodeName(file).constData(), 0644) == 0);
+        break;
+    case Guasto::Cartella:
+        QVERIFY(QDir().mkpath(file));
+        break;
+    }
+
+    QCOMPARE(erroreDi([&] { Mod_CopiaeStampa::ScriviFileIntero(nome, copia); }), errore);
+    if (ripristina.limite) {
+        ::setrlimit(RLIMIT_FSIZE, &*ripristina.limite);
+        ripristina.limite.reset();
+    }
+    struct stat st {};
+    QCOMPARE(::lstat(QFile::encodeName(file).constData(), &st), 0);
+    if (guasto == Guasto::Fifo)
+        QVERIFY(S_ISFIFO(st.st_mode));
+    else if (guasto == Guasto::Cartella)
+        QVERIFY(S_ISDIR(st.st_mode));
+    else
+        QCOMPARE(h.leggiFile(nome), note);
+    const QStringList resto = QDir(cartella).entryList(QDir::AllEntries | QDir::Hidden |
+                                                       QDir::System | QDir::NoDotAndDotDot);
+    QVERIFY2(!resto.join(u' ').contains(u".hnemar"_s), qPrintable(resto.join(u' ')));
 }
 
 QTEST_MAIN(TestModCopiaeStampa)
