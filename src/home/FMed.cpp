@@ -3,6 +3,7 @@
 #include "ApriForm.h"
 #include "CaricaSfondo.h"
 #include "Cp1250.h"
+#include "FileSicuro.h"
 #include "Fileini.h"
 #include "Host.h"
 #include "HostPaths.h"
@@ -139,9 +140,13 @@ QString FMed::DescrizioneDaFile(const QString& codice) {
         host().paths ? host().paths->toHost(nomeFile) : std::nullopt;
     if (!percorso)
         return errore;
-    QFile file(*percorso);
-    if (!file.open(QIODevice::ReadOnly))
+    // A FIFO or device in the file's place reads like a missing file, never waits.
+    QFile file;
+    try {
+        apriInLettura(file, *percorso);
+    } catch (const ErroreVB&) {
         return errore;
+    }
     // Reading past the end is an error, so an empty file reads as a broken one.
     if (file.atEnd())
         return errore;

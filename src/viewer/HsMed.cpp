@@ -2,6 +2,7 @@
 
 #include "BlobStore.h"
 #include "Cp1250.h"
+#include "FileSicuro.h"
 #include "Fileini.h"
 #include "Fseek.h"
 #include "Host.h"
@@ -133,11 +134,8 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& per
         return it->second;
 
     letti.remove(*file);
-    if (!S_ISREG(st.st_mode))
-        throw ErroreVB(Errore::AccessoPercorso);
-    QFile f(*file);
-    if (!f.open(QIODevice::ReadOnly))
-        throw ErroreVB(Errore::AccessoPercorso);
+    QFile f;
+    apriInLettura(f, *file);
     std::shared_ptr<const TabellaHotSpot> t = leggi(f);
     letti.insert(*file, {ora, t});
     return t;
