@@ -3,6 +3,7 @@
 
 #include "ErroreDi.h"
 #include "ErroreVB.h"
+#include "Fifo.h"
 #include "HostDiProva.h"
 #include "KorAtx.h"
 #include "RichTextBox.h"
@@ -322,6 +323,15 @@ void TestRichTextControls::kfSelezioneInUnFile() {
     QVERIFY(h.esiste(QStringLiteral("C:\\VELTO\\NOWY.rtf")));
     atx.impostaMembro(44, QStringLiteral("C:\\BRAK\\X.rtf"));
     QCOMPARE(erroreDi([&] { atx.impostaMembro(45, 1); }), Errore::AccessoPercorso);
+    // A FIFO is refused at once and stays a FIFO, for writing and for appending alike.
+    const QString fifo = QStringLiteral("C:\\VELTO\\KOLEJKA.rtf");
+    QVERIFY(prova::creaFifo(h.percorsoHost(fifo)));
+    atx.impostaMembro(44, fifo);
+    for (int comando : {KorAtx::kScriviFile, KorAtx::kAggiungiAlFile}) {
+        prova::EntroUnSecondo scadenza;
+        QCOMPARE(erroreDi([&] { atx.impostaMembro(45, comando); }), Errore::AccessoPercorso);
+    }
+    QVERIFY(QFileInfo::exists(h.percorsoHost(fifo)) && !QFileInfo(h.percorsoHost(fifo)).isFile());
 
     // Appended to a file that is not RTF, the file's own text stays in front.
     h.scriviFile(QStringLiteral("C:\\VELTO\\NOTATKI.txt"), "Moje notatki \xb3okcia\r\n");
