@@ -3,11 +3,14 @@
 
 #include "ErroreDi.h"
 #include "HostDiProva.h"
+#include "Riga.h"
 #include "StoreDiProva.h"
 
 #include <QFile>
 #include <QTest>
+#include <QtEndian>
 #include <sys/stat.h>
+#include <zlib.h>
 
 using namespace hn;
 using namespace hn::prova;
@@ -24,7 +27,54 @@ int estrai(const QString& voce, const QString& destinazione, const QString& stor
     return erroreDi([&] { b.Metodo2(voce, destinazione); });
 }
 
+// A one-entry stored archive written byte by byte, for what zip tools write and libzip does not:
+// ZIP64 figures, DOS code-page names, other methods, encryption, damaged offsets.
+struct ZipAMano {
+    QByteArray nome = "tavola.png", dati = "dane obrazu";
+    bool zip64 = false;
+    quint16 flag = 0, metodo = 0;
+    quint32 spostamento = 0; // added to the local header's offset in the directory
+    quint16 numero = 1;      // entries the end record announces
+
+    QByteArray byte() const {
+        const auto le = [](auto v) {
+            QByteArray b(sizeof v, Qt::Uninitialized);
+            qToLittleEndian(v, b.data());
+            return b;
+        };
+        const quint32 crc =
+            quint32(crc32(0, reinterpret_cast<const Bytef*>(dati.constData()), uInt(dati.size())));
+        const quint32 n = zip64 ? 0xffffffffu : quint32(dati.size());
+        const QByteArray extra = zip64
+                                     ? le(quint16(1)) + le(quint16(24)) + le(quint64(dati.size())) +
+                                           le(quint64(dati.size())) + le(quint64(0))
+                                     : QByteArray();
+        const QByteArray comune = le(quint16(45)) + le(flag) + le(metodo) + le(quint32(0)) +
+                                  le(crc) + le(quint32(dati.size())) + le(quint32(dati.size())) +
+                                  le(quint16(nome.size()));
+        QByteArray z = "PK\x03\x04" + comune + le(quint16(0)) + nome + dati;
+        const qsizetype inizioDir = z.size();
+        z += "PK\x01\x02" + le(quint16(45)) + comune.first(14) + le(n) + le(n) +
+             le(quint16(nome.size())) + le(quint16(extra.size())) + QByteArray(6, '\0') +
+             le(quint32(0)) + le(zip64 ? 0xffffffffu : spostamento) + nome + extra;
+        const qsizetype lunghezzaDir = z.size() - inizioDir;
+        if (zip64) {
+            const qsizetype fine64 = z.size();
+            z += "PK\x06\x06" + le(quint64(44)) + le(quint16(45)) + le(quint16(45)) +
+                 QByteArray(8, '\0') + le(quint64(numero)) + le(quint64(numero)) +
+                 le(quint64(lunghezzaDir)) + le(quint64(inizioDir));
+            z += "PK\x06\x07" + le(quint32(0)) + le(quint64(fine64)) + le(quint32(1));
+        }
+        return z + "PK\x05\x06" + QByteArray(4, '\0') + le(zip64 ? quint16(0xffff) : numero) +
+               le(zip64 ? quint16(0xffff) : numero) +
+               le(quint32(zip64 ? 0xffffffffu : lunghezzaDir)) +
+               le(quint32(zip64 ? 0xffffffffu : inizioDir)) + le(quint16(0));
+    }
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(ZipAMano)
 
 class TestBlobStore : public QObject {
     Q_OBJECT
@@ -117,6 +167,50 @@ private Q_SLOTS:
         QCOMPARE(estrai(u"a.png"_s, Temp + u"link.png"_s), Errore::AccessoPercorso);
         QCOMPARE(host.leggiFile(u"C:\\WINDOWS\\win.ini"_s), QByteArray("[windows]"));
         QVERIFY(QFileInfo(link).isSymLink());
+    }
+
+    // What other zip tools write is read; what cannot be read is error 321, at once.
+    void archiviScrittiAMano_data() {
+        QTest::addColumn<ZipAMano>("zip");
+        QTest::addColumn<QString>("chiesto");
+        QTest::addColumn<int>("errore");
+        ZipAMano z;
+        riga("plain", z, u"TAVOLA.PNG"_s, 0);
+        ZipAMano z64;
+        z64.zip64 = true;
+        riga("ZIP64 figures", z64, u"tavola.png"_s, 0);
+        ZipAMano dos;
+        dos.nome = "M\x81ller.png";
+        riga("DOS code-page name", dos, u"MÜLLER.png"_s, 0);
+        ZipAMano utf8;
+        utf8.nome = "Ko\xc5\x9b\xc4\x87.png";
+        utf8.flag = 0x0800;
+        riga("UTF-8 name", utf8, u"KOŚĆ.png"_s, 0);
+        ZipAMano cifrato;
+        cifrato.flag = 1;
+        riga("encrypted", cifrato, u"tavola.png"_s, int(blob::FormatoNonValido));
+        ZipAMano bzip2;
+        bzip2.metodo = 12;
+        riga("bzip2", bzip2, u"tavola.png"_s, int(blob::FormatoNonValido));
+        ZipAMano fuori;
+        fuori.spostamento = 1000000;
+        riga("local header beyond the end", fuori, u"tavola.png"_s, int(blob::FormatoNonValido));
+        ZipAMano troppe;
+        troppe.numero = 3;
+        riga("more entries announced than stored", troppe, u"tavola.png"_s,
+             int(blob::FormatoNonValido));
+    }
+    void archiviScrittiAMano() {
+        QFETCH(ZipAMano, zip);
+        QFETCH(QString, chiesto);
+        QFETCH(int, errore);
+        HostDiProva host;
+        host.scriviFile(Store, zip.byte());
+        host.percorsoHost(Temp + u"x"_s);
+        QCOMPARE(estrai(chiesto, Temp + u"a"_s), errore);
+        QCOMPARE(host.esiste(Temp + u"a"_s), errore == 0);
+        if (errore == 0)
+            QCOMPARE(host.leggiFile(Temp + u"a"_s), zip.dati);
     }
 
     // libzip removes an archive closed without entries: an empty list must not cost the old store.
