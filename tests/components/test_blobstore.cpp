@@ -174,8 +174,6 @@ private Q_SLOTS:
         QTest::addColumn<ZipAMano>("zip");
         QTest::addColumn<QString>("chiesto");
         QTest::addColumn<int>("errore");
-        ZipAMano z;
-        riga("plain", z, u"TAVOLA.PNG"_s, 0);
         ZipAMano z64;
         z64.zip64 = true;
         riga("ZIP64 figures", z64, u"tavola.png"_s, 0);

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QtEndian>
+#include <zlib.h>
 
 using namespace hn;
 using namespace hn::prova;
@@ -61,22 +63,12 @@ struct Atlante {
 // A PNG whose header announces 30000 x 30000 pixels: a reader that believed it would need
 // gigabytes.
 QByteArray pngEnorme() {
-    const auto crc = [](QByteArrayView b) {
-        quint32 c = 0xffffffff;
-        for (char x : b) {
-            c ^= uchar(x);
-            for (int k = 0; k < 8; ++k)
-                c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
-        }
-        return ~c;
-    };
-    const auto be = [](quint32 v) {
-        const char b[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-        return QByteArray(b, 4);
-    };
-    const QByteArray ihdr = "IHDR" + be(30000) + be(30000) + QByteArray("\x08\x06\0\0\0", 5);
-    return QByteArray("\x89PNG\r\n\x1a\n") + be(13) + ihdr + be(crc(ihdr)) + be(0) + "IEND" +
-           be(crc("IEND"));
+    QByteArray png = immagineDiProva(1, 1, Qt::white);
+    qToBigEndian(quint32(30000), png.data() + 16);
+    qToBigEndian(quint32(30000), png.data() + 20);
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(png.constData() + 12), 17);
+    qToBigEndian(quint32(crc), png.data() + 29);
+    return png;
 }
 
 QColor colore(const ControlloConPicture& c) {
