@@ -444,13 +444,12 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         while (z.avail_in > 0 && !finito) {
             z.next_out = reinterpret_cast<Bytef*>(uscita);
             z.avail_out = sizeof uscita;
+            // With input and room for output, no progress means the data are damaged.
             const int r = inflate(&z, Z_NO_FLUSH);
-            if (r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR)
+            if (r != Z_OK && r != Z_STREAM_END)
                 throw guasta(QStringLiteral("damaged compressed data"));
             consegna(uscita, qint64(sizeof uscita - z.avail_out));
             finito = r == Z_STREAM_END;
-            if (r == Z_BUF_ERROR && z.avail_out != 0)
-                break;
         }
     }
     // Deflated data may still hold output once all input is in.
