@@ -2,8 +2,13 @@
 
 // Archive stores: the ZIP files that hold the atlas's pictures and texts ("BlobCorp.dat",
 // "Bit_Hd.ff", "hsmed.dat" …). Any zip tool can build or inspect one; the reader takes stored and
-// deflated entries, finds names without regard to case and never lets an entry name choose where
-// bytes are written. Paths here are host paths; the blob reader control maps the program's.
+// deflated entries (ZIP64 included), finds names without regard to case and never lets an entry
+// name choose where bytes are written. Paths here are host paths; the blob reader control maps
+// the program's.
+//
+// The reader is our own: a large atlas's text store holds tens of thousands of entries, and it
+// reads the central directory in one pass without converting each entry's date, which the
+// general library does, re-reading the time zone for every entry. libzip writes the stores.
 
 #include "ErroreVB.h"
 #include "IdentitaFile.h"
@@ -15,8 +20,6 @@
 #include <QtGlobal>
 #include <memory>
 #include <sys/types.h>
-
-struct zip;
 
 namespace hn::blob {
 
@@ -35,12 +38,25 @@ bool nomeVoceAmmesso(QStringView nome);
 // at every read.
 bool daComprimere(QStringView nome);
 
+// An entry's name as the index knows it: compared and hashed without regard to case, sharing the
+// entry's own string instead of keeping a folded copy of each of tens of thousands of names.
+struct NomeSenzaMaiuscole {
+    QString nome;
+};
+bool operator==(const NomeSenzaMaiuscole& a, const NomeSenzaMaiuscole& b) noexcept;
+size_t qHash(const NomeSenzaMaiuscole& n, size_t seme = 0) noexcept;
+
 struct Voce {
     QString nome;
-    quint64 indice = 0;
+    quint64 indice = 0; // position in the central directory
     qint64 dimensione = 0;
     qint64 compressa = 0;
     bool deflate = false;
+    // Where its local header starts, its CRC-32, its method and general-purpose flags as stored.
+    qint64 posizione = 0;
+    quint32 crc = 0;
+    quint16 metodo = 0;
+    quint16 flag = 0;
 };
 
 // One store, open for reading, with its directory.
@@ -81,11 +97,12 @@ private:
     Archivio() = default;
     template <typename Scrivi> void copia(const Voce& voce, Scrivi&& scrivi) const;
 
-    zip* zip_ = nullptr;
+    int fd_ = -1;
+    qint64 dimensioneFile_ = 0;
     IdentitaFile identita_;
     QList<Voce> voci_;
     QList<Esclusa> escluse_;
-    QHash<QString, qsizetype> indice_;
+    QHash<NomeSenzaMaiuscole, qsizetype> indice_;
 };
 
 // A new entry: its bytes, or the file to take them from.

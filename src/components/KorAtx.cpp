@@ -127,8 +127,8 @@ void KorAtx::ComandoFile(int comando) {
     if (comando == kAggiungiAlFile) {
         QFile esistente(percorso);
         if (esistente.exists()) {
-            if (!esistente.open(QIODevice::ReadOnly))
-                throw ErroreVB(Errore::AccessoPercorso);
+            // A FIFO in the file's place would never answer: refused like a locked file.
+            apriInLettura(esistente, percorso);
             const QByteArray prima = esistente.readAll();
             esistente.close();
             // Read back as one document, the selection after the file's own text. A file that

@@ -16,7 +16,8 @@ public:
     // Method 2: writes the entry (name without regard to case) to the destination file. An entry
     // the store does not hold, or a name that is not a plain file name, writes nothing and raises
     // nothing. A missing, unreadable or damaged store, or a destination that cannot be written,
-    // raises the run-time error (53, 75, 76, 61, 321) and leaves no file behind.
+    // raises the run-time error (53, 75, 76, 61, 321) and leaves no file behind; its description
+    // is a Polish sentence naming the store or the destination.
     void Metodo2(const QString& voce, const QString& destinazione) const;
     // Method 3: the same, used by the program for the background store.
     void Metodo3(const QString& voce, const QString& destinazione) const;

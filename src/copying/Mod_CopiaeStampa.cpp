@@ -2,12 +2,9 @@
 
 #include "DialogoComune.h"
 #include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
-
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QStorageInfo>
 
 namespace hn {
 
@@ -106,26 +103,11 @@ double FattoreY() {
 void ScriviFileIntero(const QString& percorso, const QByteArray& dati) {
     const std::optional<QString> h =
         host().paths ? host().paths->toHost(percorso) : std::optional<QString>(percorso);
-    if (!h || h->isEmpty() || QFileInfo(*h).isDir())
+    if (!h || h->isEmpty())
         throw ErroreVB(Errore::AccessoPercorso);
-    QSaveFile file(*h);
-    // A full disk shows as a failed write or a failed commit; anything else is an access error.
-    auto fallito = [&]() -> ErroreVB {
-        const bool pieno =
-            file.error() == QFileDevice::ResourceError ||
-            QStorageInfo(QFileInfo(*h).absolutePath()).bytesAvailable() < dati.size() + 4096;
-        file.cancelWriting();
-        return ErroreVB(pieno ? Errore::DiscoPieno : Errore::AccessoPercorso);
-    };
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (file.error() == QFileDevice::ResourceError)
-            throw ErroreVB(Errore::DiscoPieno);
-        throw ErroreVB(Errore::AccessoPercorso);
-    }
-    if (file.write(dati) != dati.size())
-        throw fallito();
-    if (!file.commit())
-        throw fallito();
+    // Every byte is written and synced before the new file takes the old one's place: a buffered
+    // write that only fails when flushed must not rename an empty file over the notes.
+    scriviFileSicuro(*h, dati);
 }
 
 void ScegliFile(DialogoComune& dialogo, QString& nome, const QString& filtro) {

@@ -53,7 +53,9 @@ QString RigaDiCredito();
 
 // Replaces the file at a Windows path with these bytes so that a failure at any point leaves the
 // earlier file whole: the bytes go to a new file beside it, which takes its place only once it is
-// complete. Errors: 61 the disk is full, 75 the path or the file cannot be written.
+// complete and on the disk. A folder, FIFO or device in the file's place is refused, never
+// replaced. Errors: 61 the disk is full, 57 input/output error, 75 the path or the file cannot
+// be written.
 void ScriviFileIntero(const QString& percorso, const QByteArray& dati);
 
 // Lets the user pick the copy file through the save-as chooser. nome is a Windows path without

@@ -4,6 +4,7 @@
 #include "ApriForm.h"
 #include "CaricaSfondo.h"
 #include "DesAppa.h"
+#include "FileSicuro.h"
 #include "Fileini.h"
 #include "Host.h"
 #include "HostPaths.h"
@@ -137,9 +138,13 @@ QString FMed::DescrizioneDaFile(const QString& codice) {
         host().paths ? host().paths->toHost(nomeFile) : std::nullopt;
     if (!percorso)
         return errore;
-    QFile file(*percorso);
-    if (!file.open(QIODevice::ReadOnly))
+    // A FIFO or device in the file's place reads like a missing file, never waits.
+    QFile file;
+    try {
+        apriInLettura(file, *percorso);
+    } catch (const ErroreVB&) {
         return errore;
+    }
     // Reading past the end is an error, so an empty file reads as a broken one.
     const QByteArray dati = file.read(16 << 20);
     if (dati.isEmpty() || file.error() != QFileDevice::NoError)

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -66,6 +67,9 @@ void scriviFileSicuro(const QString& percorso, QByteArrayView dati) {
                 continue;
             fallisci(errno);
         }
+        // A write that takes nothing and says nothing: no room left.
+        if (n == 0)
+            fallisci(ENOSPC);
         p += n;
         resta -= n;
     }
@@ -82,6 +86,51 @@ void scriviFileSicuro(const QString& percorso, QByteArrayView dati) {
         ::unlink(temporaneo.constData());
         throw erroreDaErrno(e);
     }
+    // The rename itself reaches the disk with its folder; a failure here loses nothing.
+    const int cartella = ::open(QFile::encodeName(QFileInfo(meta).path()).constData(),
+                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (cartella >= 0) {
+        ::fsync(cartella);
+        ::close(cartella);
+    }
+}
+
+void apriInLettura(QFile& file, const QString& percorso) {
+    const QByteArray nome = QFile::encodeName(percorso);
+    struct stat st {};
+    if (percorso.isEmpty() || ::stat(nome.constData(), &st) != 0)
+        throw ErroreVB(percorso.isEmpty() || errno == ENOENT || errno == ENOTDIR
+                           ? Errore::FileNonTrovato
+                           : Errore::AccessoPercorso);
+    // A device is not even opened: opening some has effects of its own.
+    if (!S_ISREG(st.st_mode))
+        throw ErroreVB(Errore::AccessoPercorso);
+    // Something else may take the file's place in between: the open must not wait for a FIFO's
+    // writer, and what was opened is checked again.
+    const int fd = ::open(nome.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        throw ErroreVB(errno == ENOENT || errno == ENOTDIR ? Errore::FileNonTrovato
+                                                           : Errore::AccessoPercorso);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw ErroreVB(Errore::AccessoPercorso);
+    }
+}
+
+QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo) {
+    QFile file;
+    apriInLettura(file, percorso);
+    if (file.size() > massimo)
+        throw ErroreVB(7);
+    // A file that grows while it is read still stops at the cap.
+    QByteArray dati = file.read(std::min(massimo, file.size()) + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw ErroreVB(Errore::AccessoPercorso);
+    if (dati.size() > massimo)
+        throw ErroreVB(7);
+    return dati;
 }
 
 } // namespace hn

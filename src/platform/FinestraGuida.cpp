@@ -1,8 +1,12 @@
 #include "FinestraGuida.h"
 
+#include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "HostPaths.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
@@ -14,6 +18,43 @@ namespace {
 QString avviso(const QString& testo) {
     return QStringLiteral("<h2>Pomoc</h2><p>%1</p>").arg(testo.toHtmlEscaped());
 }
+
+// A help file and what its pages name: a few pages and pictures, never this big.
+constexpr qint64 DimensioneMassimaGuida = qint64(8) * 1024 * 1024;
+
+// Pages and pictures come only from the help file's own folder and only from regular files of
+// a sane size: a page naming /dev/zero, a FIFO or a file elsewhere gets nothing.
+class BrowserGuida : public QTextBrowser {
+public:
+    void impostaCartella(const QString& cartella) {
+        cartella_ = QFileInfo(cartella).canonicalFilePath();
+    }
+
+    // A refusal is an empty, valid value: a null one would let the document open the file
+    // itself. A data: URL carries its bytes in the page and is left to the document.
+    QVariant loadResource(int tipo, const QUrl& nome) override {
+        Q_UNUSED(tipo);
+        if (nome.scheme() == u"data")
+            return {};
+        const QVariant niente = QByteArray();
+        if (cartella_.isEmpty() || nome.isEmpty() || !nome.host().isEmpty() ||
+            !(nome.scheme().isEmpty() || nome.scheme() == u"file"))
+            return niente;
+        const QString file =
+            QFileInfo(QDir(cartella_).absoluteFilePath(nome.path())).canonicalFilePath();
+        if (file.isEmpty() || !file.startsWith(cartella_ + u'/'))
+            return niente;
+        try {
+            return leggiFileRegolare(file, DimensioneMassimaGuida);
+        } catch (const ErroreVB&) {
+            return niente;
+        }
+    }
+
+private:
+    QString cartella_;
+};
+
 } // namespace
 
 QString contenutoGuida(const QByteArray& dati) {
@@ -34,17 +75,24 @@ void FinestraGuida::showContents(const QString& helpFile) {
     const std::optional<QString> file =
         host().paths ? host().paths->toHost(helpFile) : std::nullopt;
     QString testo;
+    bool troppoGrande = false;
     if (file) {
-        QFile f(*file);
-        if (f.open(QIODevice::ReadOnly))
-            dati = f.read(4 * 1024 * 1024);
+        try {
+            dati = leggiFileRegolare(*file, DimensioneMassimaGuida);
+        } catch (const ErroreVB& e) {
+            troppoGrande = e.numero() == 7;
+        }
     }
-    testo = file && !dati.isEmpty()
-                ? contenutoGuida(dati)
-                : avviso(QStringLiteral("Nie znaleziono pliku pomocy %1.").arg(helpFile));
+    if (troppoGrande)
+        testo = avviso(
+            QStringLiteral("Plik pomocy %1 jest zbyt duży, by go wyświetlić.").arg(helpFile));
+    else if (!file || dati.isEmpty())
+        testo = avviso(QStringLiteral("Nie znaleziono pliku pomocy %1.").arg(helpFile));
+    else
+        testo = contenutoGuida(dati);
 
     if (!finestra_) {
-        finestra_ = new QTextBrowser;
+        finestra_ = new BrowserGuida;
         finestra_->setAttribute(Qt::WA_DeleteOnClose, false);
         finestra_->setWindowTitle(QStringLiteral("Pomoc"));
         finestra_->setOpenExternalLinks(false);
@@ -58,6 +106,8 @@ void FinestraGuida::showContents(const QString& helpFile) {
             finestra_->move(r.topLeft());
         }
     }
+    static_cast<BrowserGuida*>(finestra_.data())
+        ->impostaCartella(file ? QFileInfo(*file).absolutePath() : QString());
     finestra_->setHtml(testo);
     // The contents: the top of the file.
     finestra_->moveCursor(QTextCursor::Start);

@@ -1,6 +1,8 @@
 #include "Profilo.h"
 
 #include "Cp1250.h"
+#include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
 
@@ -71,11 +73,13 @@ int GetPrivateProfileString(const QString& section, const QString& key, const QS
                             QString& out, int size, const QString& windowsFile) {
     QByteArray dati;
     if (host().paths) {
-        if (const auto file = host().paths->toHost(windowsFile);
-            file && QFileInfo(*file).isFile()) {
-            QFile f(*file);
-            if (f.open(QIODevice::ReadOnly))
-                dati = f.readAll();
+        // Anything but a regular file reads like a missing one; no INI file is this big.
+        if (const auto file = host().paths->toHost(windowsFile)) {
+            try {
+                dati = leggiFileRegolare(*file, 16 * 1024 * 1024);
+            } catch (const ErroreVB&) {
+                dati.clear();
+            }
         }
     }
     return leggiProfiloPrivato(dati, section, key, defaultValue, out, size);

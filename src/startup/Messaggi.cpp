@@ -1,6 +1,7 @@
 #include "Messaggi.h"
 
 #include "Cp1250.h"
+#include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
 #include "Percorsi.h"
@@ -176,10 +177,14 @@ QString LeggiMessaggio(int numero, const QString& ignorato, const QString& param
     if (!nome.isEmpty()) {
         // A file that cannot be opened reads like a missing one: the reports that need it are
         // called from error handlers, which must not fail in turn.
-        QFile file(host().paths->toHost(nome).value_or(QString()));
-        if (file.open(QIODevice::ReadOnly))
+        QFile file;
+        try {
+            apriInLettura(file, host().paths->toHost(nome).value_or(QString()));
             testo = SostituisciParametri(leggiRecordMessaggio(file, numero, titoloLetto),
                                          parametro.trimmed());
+        } catch (const ErroreVB&) {
+            titoloLetto.clear();
+        }
     }
     if (titolo)
         *titolo = titoloLetto;

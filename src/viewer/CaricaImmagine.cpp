@@ -57,6 +57,7 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
     }
 
     bool esci = false;
+    Store s{};
     auto gestore = [&](const ErroreVB& e) {
         risultato = e.numero();
         if (silenzioso.value_or(false)) {
@@ -65,8 +66,19 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
             esci = true;
             return Azione::Prosegui;
         }
-        const int risposta =
-            Mod_Comuni::SegnalaErrore(e, Mod_Comuni::LeggiMessaggio(290, {}, voce));
+        // The report reads as sentences: what is wrong with which file, the number on a line of
+        // its own, and what follows. Every report here has OK as its only button, so the
+        // program ends; only a printer error (never raised here) would offer a choice.
+        QString frase = e.descrizione();
+        if (e.numero() == Errore::ImmagineNonValida)
+            frase = QStringLiteral("Obraz %1 z magazynu %2 jest uszkodzony albo zbyt duży, by go "
+                                   "wyświetlić.")
+                        .arg(voce, host().paths->toHost(s.percorso).value_or(s.percorso));
+        QString contesto = Mod_Comuni::LeggiMessaggio(290, {}, voce);
+        if (e.numero() != Errore::Stampante)
+            contesto += QStringLiteral("\r\nProgram zostanie zakończony.");
+        const int risposta = Mod_Comuni::SegnalaErrore(
+            ErroreVB(e.numero(), frase + QStringLiteral("\r\nBłąd nr")), contesto);
         if (risposta == Risposta::Riprova)
             return Azione::Riprova;
         if (risposta == Risposta::Ignora)
@@ -80,7 +92,6 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
     };
 
     QString temp;
-    Store s{};
     if (!passo([&] { ImpostaPuntatoreSchermo(Puntatore::Clessidra); }) ||
         !passo([&] { temp = Mod_Comuni::TogliNull(Fileini::cfg.PathTemp) + voce; }) ||
         !passo([&] { s = scegliStore(store); }) ||

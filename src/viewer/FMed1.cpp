@@ -194,12 +194,9 @@ void FMed1::CaricaHotSpot() {
     // Nothing here stops the plate from showing: a step that fails is passed over.
     scaricaHotSpot();
     LeggiTwipsPerPixel();
-    try {
-        tabella_ = TabellaHotSpot::delFile(Fileini::cfg.PathDati + QStringLiteral("hsmed.bin"));
-    } catch (const ErroreVB&) {
-        tabella_.reset();
+    tabella_ = TabellaPerLaTavola(Fileini::cfg.PathDati + QStringLiteral("hsmed.bin"));
+    if (!tabella_)
         return;
-    }
     bool descrizione = false;
     for (const RecordHotSpot& r : tabella_->recordDellaTavola(Tavola)) {
         if (r.intestazione()) {

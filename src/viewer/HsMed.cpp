@@ -2,6 +2,7 @@
 
 #include "BlobStore.h"
 #include "Cp1250.h"
+#include "FileSicuro.h"
 #include "Fileini.h"
 #include "Fseek.h"
 #include "Host.h"
@@ -11,6 +12,8 @@
 #include "RichTextBox.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <sys/stat.h>
@@ -102,10 +105,21 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
     t->dati_ = std::move(dati);
     const qsizetype n = t->dati_.size();
     t->numeroRecord_ = (n + LunghezzaRecordHotSpot - 1) / LunghezzaRecordHotSpot;
+    if (n == 0)
+        t->difetto_ = QStringLiteral("jest pusty");
+    else if (n % LunghezzaRecordHotSpot != 0)
+        t->difetto_ = QStringLiteral("ma %1 B, a to nie jest wielokrotność długości rekordu "
+                                     "(%2 B), więc rekordy są przesunięte")
+                          .arg(n)
+                          .arg(LunghezzaRecordHotSpot);
+    bool sterujacy = false;
     for (qsizetype i = 0; i < t->numeroRecord_; ++i) {
         const qsizetype inizio = i * LunghezzaRecordHotSpot;
         QByteArrayView chiave =
             senzaSpazi(QByteArrayView(t->dati_).sliced(inizio, std::min<qsizetype>(8, n - inizio)));
+        // A key is text padded with blanks: control bytes there mean some other kind of file.
+        sterujacy = sterujacy || std::any_of(chiave.begin(), chiave.end(),
+                                             [](char c) { return uchar(c) < 0x20; });
         // A short last record padded with blanks trims to the same key.
         auto it = t->indice_.find(QByteArray::fromRawData(chiave.data(), chiave.size()));
         if (it == t->indice_.end())
@@ -113,6 +127,9 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
         if (it->size() < MassimoHotSpot)
             it->append(qint32(i));
     }
+    if (sterujacy && t->difetto_.isEmpty())
+        t->difetto_ = QStringLiteral("nie jest tabelą punktów aktywnych (klucze plansz zawierają "
+                                     "znaki sterujące)");
     return t;
 }
 
@@ -133,11 +150,8 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& per
         return it->second;
 
     letti.remove(*file);
-    if (!S_ISREG(st.st_mode))
-        throw ErroreVB(Errore::AccessoPercorso);
-    QFile f(*file);
-    if (!f.open(QIODevice::ReadOnly))
-        throw ErroreVB(Errore::AccessoPercorso);
+    QFile f;
+    apriInLettura(f, *file);
     std::shared_ptr<const TabellaHotSpot> t = leggi(f);
     letti.insert(*file, {ora, t});
     return t;
@@ -187,6 +201,37 @@ QRect geometriaHotSpot(const RecordHotSpot& r, float tppx, float tppy) {
     const auto twips = [](float v) { return int(std::lround(std::clamp(v, -1e8f, 1e8f))); };
     return {twips(r.X1 * tppx), twips(r.Y1 * tppy), twips((r.X2 - r.X1 + 2) * tppx),
             twips((r.Y2 - r.Y1 + 2) * tppy)};
+}
+
+std::shared_ptr<const TabellaHotSpot> TabellaPerLaTavola(const QString& percorso) {
+    std::shared_ptr<const TabellaHotSpot> tabella;
+    QString difetto;
+    try {
+        tabella = TabellaHotSpot::delFile(percorso);
+        difetto = tabella->difetto();
+    } catch (const ErroreVB& e) {
+        const std::optional<QString> file = host().paths->toHost(percorso);
+        const QFileInfo info(file.value_or(QString()));
+        if (e.numero() == Errore::FileNonTrovato)
+            difetto = QStringLiteral("nie istnieje");
+        else if (e.numero() == 7)
+            difetto = QStringLiteral("jest zbyt duży");
+        else if (info.exists() && !info.isFile())
+            difetto = QStringLiteral("nie jest zwykłym plikiem");
+        else
+            difetto = QStringLiteral("nie daje się odczytać");
+    }
+    if (!difetto.isEmpty()) {
+        const QString nome = host().paths->toHost(percorso).value_or(percorso);
+        MsgBox(QStringLiteral("Plik punktów aktywnych %1 %2.\r\n%3")
+                   .arg(nome, difetto,
+                        tabella && tabella->numeroRecord() > 0
+                            ? QStringLiteral("Punkty aktywne planszy mogą być niepełne.")
+                            : QStringLiteral("Plansza zostanie pokazana bez punktów "
+                                             "aktywnych.")),
+               Stile::OK | Stile::Esclamativo);
+    }
+    return tabella;
 }
 
 bool CercaRecordHotSpot(const TabellaHotSpot* tabella, const QString& tavola, qint16 n,

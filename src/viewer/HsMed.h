@@ -64,12 +64,19 @@ public:
     // Record number n (from 1) of the plate, header included.
     std::optional<RecordHotSpot> cerca(const QString& tavola, qint16 n) const;
 
+    // Why the bytes read are no usable table, as the end of a Polish sentence about the file;
+    // empty when they are one. An empty file, a length that is no whole number of records and
+    // plate keys with control characters (some other kind of file) are flagged; the records are
+    // still served as read.
+    const QString& difetto() const { return difetto_; }
+
 private:
     TabellaHotSpot() = default;
     const QList<qint32>* posizioni(const QString& tavola) const;
     RecordHotSpot record(qint32 indice) const;
 
     QByteArray dati_;
+    QString difetto_;
     qsizetype numeroRecord_ = 0;
     QHash<QByteArray, QList<qint32>> indice_;
 };
@@ -82,6 +89,11 @@ void LeggiTwipsPerPixel();
 // A hotspot's rectangle in twips relative to the picture: X1 × TPPX, Y1 × TPPY, and
 // (X2 − X1 + 2) × TPPX by (Y2 − Y1 + 2) × TPPY, rounded to whole twips.
 QRect geometriaHotSpot(const RecordHotSpot& record, float tppx, float tppy);
+
+// The table of a file for a plate load, or null when it cannot be read. A table that cannot
+// serve the plates (missing, not a regular file, unreadable, or flagged by difetto()) is told to
+// the user in one box naming the file; nothing else changes, the plate shows with what was read.
+std::shared_ptr<const TabellaHotSpot> TabellaPerLaTavola(const QString& percorso);
 
 // Record n of plate `tavola` in a table; false when the plate has fewer records or there is no
 // table (it could not be read when the plate was loaded).

@@ -3,11 +3,13 @@
 
 #include "ErroreDi.h"
 #include "HostDiProva.h"
+#include "Riga.h"
 #include "StoreDiProva.h"
 
 #include <QFile>
 #include <QTest>
-#include <sys/stat.h>
+#include <QtEndian>
+#include <zlib.h>
 
 using namespace hn;
 using namespace hn::prova;
@@ -22,6 +24,31 @@ int estrai(const QString& voce, const QString& destinazione, const QString& stor
     QxBlob2 b;
     b.setProprieta1(store);
     return erroreDi([&] { b.Metodo2(voce, destinazione); });
+}
+
+// A one-entry stored archive with its figures in ZIP64 records, as zip tools write large ones.
+QByteArray zip64(const QByteArray& nome, const QByteArray& dati) {
+    const auto le = [](auto v) {
+        QByteArray b(sizeof v, Qt::Uninitialized);
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    const QByteArray comune =
+        le(quint16(45)) + QByteArray(8, '\0') +
+        le(quint32(crc32(0, reinterpret_cast<const Bytef*>(dati.constData()), uInt(dati.size()))));
+    const QByteArray ffff = le(0xffffffffu);
+    QByteArray z = "PK\x03\x04" + comune + le(quint32(dati.size())) + le(quint32(dati.size())) +
+                   le(quint16(nome.size())) + le(quint16(0)) + nome + dati;
+    const qsizetype dir = z.size();
+    z += "PK\x01\x02" + le(quint16(45)) + comune + ffff + ffff + le(quint16(nome.size())) +
+         le(quint16(28)) + QByteArray(10, '\0') + ffff + nome + le(quint16(1)) + le(quint16(24)) +
+         le(quint64(dati.size())) + le(quint64(dati.size())) + le(quint64(0));
+    const qsizetype fine64 = z.size();
+    z += "PK\x06\x06" + le(quint64(44)) + le(quint32(45 * 0x10001)) + QByteArray(8, '\0') +
+         le(quint64(1)) + le(quint64(1)) + le(quint64(fine64 - dir)) + le(quint64(dir));
+    z += "PK\x06\x07" + le(quint32(0)) + le(quint64(fine64)) + le(quint32(1));
+    return z + "PK\x05\x06" + QByteArray(4, '\0') + le(quint32(0xffffffffu)) + ffff + ffff +
+           le(quint16(0));
 }
 
 } // namespace
@@ -106,17 +133,47 @@ private Q_SLOTS:
         QCOMPARE(estrai(u"a.png"_s, dest, u"D:\\DATI"_s), Errore::AccessoPercorso);
         QCOMPARE(estrai(u"a.png"_s, dest, u"D:\\DATI\\Testo.dat"_s), blob::FormatoNonValido);
         QCOMPARE(estrai(u"a.png"_s, u"C:\\MANCA\\a.png"_s), Errore::PercorsoNonTrovato);
-        // A FIFO in a store's place is refused at once instead of waiting for a writer.
-        QCOMPARE(::mkfifo(QFile::encodeName(host.percorsoHost(u"D:\\DATI\\Fifo.dat"_s)).constData(),
-                          0600),
-                 0);
-        QCOMPARE(estrai(u"a.png"_s, dest, u"D:\\DATI\\Fifo.dat"_s), Errore::AccessoPercorso);
         // A link at the destination is neither followed nor replaced.
         const QString link = host.percorsoHost(Temp + u"link.png"_s);
         QFile::link(host.percorsoHost(u"C:\\WINDOWS\\win.ini"_s), link);
         QCOMPARE(estrai(u"a.png"_s, Temp + u"link.png"_s), Errore::AccessoPercorso);
         QCOMPARE(host.leggiFile(u"C:\\WINDOWS\\win.ini"_s), QByteArray("[windows]"));
         QVERIFY(QFileInfo(link).isSymLink());
+    }
+
+    // What other zip tools write is read; what cannot be read is error 321, at once.
+    void archiviDiAltriStrumenti_data() {
+        QTest::addColumn<QByteArray>("nome"); // as stored
+        QTest::addColumn<int>("campo");       // of the central directory, 0 none
+        QTest::addColumn<quint32>("valore");  // written there
+        QTest::addColumn<QString>("chiesto");
+        QTest::addColumn<int>("errore");
+        riga("ZIP64 figures", QByteArray("zip64"), 0, 0u, u"TAVOLA.png"_s, 0);
+        riga("DOS code-page name", QByteArray("M\x81ller.png"), 0, 0u, u"MÜLLER.png"_s, 0);
+        riga("UTF-8 name", QByteArray("Ko\xc5\x9b\xc4\x87.png"), 0, 0u, u"KOŚĆ.png"_s, 0);
+        const int guasto = blob::FormatoNonValido;
+        riga("encrypted", QByteArray("a.png"), 8, 1u, u"a.png"_s, guasto);
+        riga("bzip2", QByteArray("a.png"), 10, 12u, u"a.png"_s, guasto);
+        riga("local header beyond the end", QByteArray("a.png"), 42, 1000000u, u"a.png"_s, guasto);
+    }
+    void archiviDiAltriStrumenti() {
+        QFETCH(QByteArray, nome);
+        QFETCH(int, campo);
+        QFETCH(quint32, valore);
+        QFETCH(QString, chiesto);
+        QFETCH(int, errore);
+        HostDiProva host;
+        const QByteArray dati = "dane obrazu";
+        if (nome == "zip64")
+            host.scriviFile(Store, zip64("tavola.png", dati));
+        else
+            scriviZipGrezzo(host.percorsoHost(Store), {{nome, dati}}, false);
+        if (campo)
+            alteraDirectory(host.percorsoHost(Store), campo, valore);
+        host.percorsoHost(Temp + u"x"_s);
+        QCOMPARE(estrai(chiesto, Temp + u"a"_s), errore);
+        QCOMPARE(host.esiste(Temp + u"a"_s) ? host.leggiFile(Temp + u"a"_s) : QByteArray(),
+                 errore ? QByteArray() : dati);
     }
 
     // libzip removes an archive closed without entries: an empty list must not cost the old store.

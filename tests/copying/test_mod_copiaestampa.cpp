@@ -1,12 +1,18 @@
 #include "Cp1250.h"
+#include "ErroreDi.h"
 #include "ErroreVB.h"
+#include "Fifo.h"
 #include "HostDiProva.h"
 #include "Mod_CopiaeStampa.h"
 #include "Riga.h"
 
+#include <QDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
 #include <optional>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace hn;
@@ -102,6 +108,8 @@ private Q_SLOTS:
     void erroriCheSaltanoEdErroriCheFermano();
     void aspettoIllegibileNonEreditaIlPrecedente();
     void rigaDiCreditoInUnaRigaCodificabile();
+    void fileInteroNonSiPerde_data();
+    void fileInteroNonSiPerde();
 };
 
 void TestModCopiaeStampa::riscalaESpiana_data() {
@@ -222,6 +230,68 @@ void TestModCopiaeStampa::rigaDiCreditoInUnaRigaCodificabile() {
     QVERIFY(!r.contains(u'\r') && !r.contains(u'\n'));
     // It goes into Windows-1250 files and RTF: every character must survive the round trip.
     QCOMPARE(decodeCp1250(encodeCp1250(r)), r);
+}
+
+enum class Guasto { DiscoPieno, ScritturaRifiutata, Fifo };
+
+void TestModCopiaeStampa::fileInteroNonSiPerde_data() {
+    QTest::addColumn<Guasto>("guasto");
+    QTest::addColumn<int>("errore");
+    // A copy smaller than any write buffer: the failure only shows when the bytes reach the disk.
+    QTest::newRow("full file system") << Guasto::DiscoPieno << int(Errore::DiscoPieno);
+    QTest::newRow("every write refused") << Guasto::ScritturaRifiutata << int(Errore::DiscoPieno);
+    QTest::newRow("FIFO in the file's place") << Guasto::Fifo << int(Errore::AccessoPercorso);
+}
+
+// Whatever goes wrong, the notes on disk stay byte for byte (a FIFO stays a FIFO) and nothing is
+// left beside them.
+void TestModCopiaeStampa::fileInteroNonSiPerde() {
+    QFETCH(Guasto, guasto);
+    QFETCH(int, errore);
+    HostDiProva h;
+    const QString nome = u"C:\\KOPIE\\notatki.rtf"_s, file = h.percorsoHost(nome);
+    const QString cartella = QFileInfo(file).path();
+    struct Ripristina {
+        QByteArray montata;
+        rlimit limite{};
+        ~Ripristina() {
+            if (!montata.isEmpty())
+                ::umount2(montata.constData(), MNT_DETACH);
+        }
+    } ripristina;
+    ::getrlimit(RLIMIT_FSIZE, &ripristina.limite);
+    const QByteArray note = "{\\rtf1\\ansi Moje notatki\\par}";
+    if (guasto == Guasto::DiscoPieno) {
+        if (::mount("tmpfs", QFile::encodeName(cartella).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("mounting a small file system needs root");
+        ripristina.montata = QFile::encodeName(cartella);
+    }
+    if (guasto == Guasto::Fifo)
+        QVERIFY(creaFifo(file));
+    else
+        h.scriviFile(nome, note);
+    QFile riempi(cartella + u"/zapas"_s);
+    while (guasto == Guasto::DiscoPieno && riempi.open(QIODevice::Append) &&
+           riempi.write(QByteArray(4096, 'z')) == 4096 && riempi.flush())
+        riempi.close();
+    if (guasto == Guasto::ScritturaRifiutata) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit stretto = ripristina.limite;
+        stretto.rlim_cur = 1024;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &stretto) == 0);
+    }
+
+    const int e =
+        erroreDi([&] { Mod_CopiaeStampa::ScriviFileIntero(nome, QByteArray(1800, 'x')); });
+    ::setrlimit(RLIMIT_FSIZE, &ripristina.limite);
+    QCOMPARE(e, errore);
+    if (guasto == Guasto::Fifo)
+        QVERIFY(QFileInfo::exists(file) && !QFileInfo(file).isFile());
+    else
+        QCOMPARE(h.leggiFile(nome), note);
+    const QStringList resto = QDir(cartella).entryList(QDir::AllEntries | QDir::Hidden |
+                                                       QDir::System | QDir::NoDotAndDotDot);
+    QVERIFY2(!resto.join(u' ').contains(u".hnemar"_s), qPrintable(resto.join(u' ')));
 }
 
 QTEST_MAIN(TestModCopiaeStampa)

@@ -5,6 +5,7 @@
 #include "BlobStore.h"
 #include "Cp1250.h"
 #include "FMed.h"
+#include "Fifo.h"
 #include "Fileini.h"
 #include "HostDiProva.h"
 #include "Installazione.h"
@@ -99,6 +100,7 @@ private Q_SLOTS:
     void senzaVisoreRestaQui();
     void descrizione_data();
     void descrizione();
+    void descrizioneSenzaFile_data();
     void descrizioneSenzaFile();
     void sfondo_data();
     void sfondo();
@@ -261,12 +263,25 @@ void TestFMed::descrizione() {
     QCOMPARE(f.DescrizioneDaFile(codice), attesa);
 }
 
+void TestFMed::descrizioneSenzaFile_data() {
+    QTest::addColumn<bool>("fifo");
+    riga("no file", false);
+    riga("a FIFO in its place", true);
+}
+
+// A file that cannot be read, even one that would block, gives the error text at once.
 void TestFMed::descrizioneSenzaFile() {
+    QFETCH(bool, fifo);
     Casa c;
     QFile::remove(c.host.percorsoHost(DesAppa));
+    if (fifo)
+        QVERIFY(creaFifo(c.host.percorsoHost(DesAppa)));
     FMed f;
     f.Show();
-    f.lbl_HotSpot_Click(6);
+    {
+        EntroUnSecondo scadenza;
+        f.lbl_HotSpot_Click(6);
+    }
     QCOMPARE(CodiceSistema, "SENSO");
     QCOMPARE(DescrizioneSistema, "Blad w : D:\\DATI\\DesAppa.bin");
     QVERIFY(c.host.box.mostrati.isEmpty());

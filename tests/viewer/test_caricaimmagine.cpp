@@ -2,13 +2,18 @@
 
 #include "BlobStore.h"
 #include "FXImage.h"
+#include "Fifo.h"
 #include "Fileini.h"
 #include "Fseek.h"
 #include "Installazione.h"
+#include "Riga.h"
 #include "StoreDiProva.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QtEndian>
+#include <zlib.h>
 
 using namespace hn;
 using namespace hn::prova;
@@ -54,6 +59,17 @@ struct Atlante {
                                         {u"D:\\SFONDI\\Bit_Hd.ff"_s, Qt::magenta},
                                         {u"D:\\DATI\\Bit_Hd.ff"_s, Qt::black}};
 };
+
+// A PNG whose header announces 30000 x 30000 pixels: a reader that believed it would need
+// gigabytes.
+QByteArray pngEnorme() {
+    QByteArray png = immagineDiProva(1, 1, Qt::white);
+    qToBigEndian(quint32(30000), png.data() + 16);
+    qToBigEndian(quint32(30000), png.data() + 20);
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(png.constData() + 12), 17);
+    qToBigEndian(quint32(crc), png.data() + 29);
+    return png;
+}
 
 QColor colore(const ControlloConPicture& c) {
     return c.Picture().pixelColor(0, 0);
@@ -119,27 +135,60 @@ private Q_SLOTS:
         QCOMPARE(colore(fx), QColor(Qt::darkBlue));
     }
 
-    // Each failing step is reported (message 290 gives the name) in the OK-only box of the error
-    // report, so the program ends there; the target keeps its picture. Silently, the routine
-    // returns the error's number with the pointer back to normal.
+    // Each failing step is reported in the OK-only box of the error report, so the program ends
+    // there; the target keeps its picture. The box names the file at fault once, in a Polish
+    // sentence, and says the program will end. Silently, the routine returns the error's number
+    // with the pointer back to normal.
     void gliErroriVannoAlGestore_data() {
+        QTest::addColumn<QString>("guasto");
         QTest::addColumn<int>("numero");
-        QTest::newRow("damaged picture") << 481;
-        QTest::newRow("missing store") << 53;
-        QTest::newRow("read-only PathTemp") << 75;
+        QTest::addColumn<QString>("colpevole"); // the file the box names, "" when none
+        QTest::addColumn<QString>("frase");
+        const QString corp = Corp, temp = PathTemp + u"a.png"_s;
+        riga("damaged picture", u"testo"_s, 481, corp, u"jest uszkodzony albo zbyt duży"_s);
+        riga("30000 x 30000 picture", u"enorme"_s, 481, corp, u"jest uszkodzony albo zbyt duży"_s);
+        riga("store is a folder", u"cartella"_s, 75, corp, u"nie jest zwykłym plikiem"_s);
+        riga("store is a FIFO", u"fifo"_s, 75, corp, u"nie jest zwykłym plikiem"_s);
+        riga("truncated store", u"troncato"_s, 321, corp, u"nie jest magazynem"_s);
+        riga("bad CRC", u"crc"_s, 321, corp, u"Wpis a.png w magazynie"_s);
+        riga("missing store", u"manca"_s, 53, QString(), QString());
+        riga("read-only PathTemp", u"temp"_s, 75, temp, u"Nie można zapisać pliku"_s);
     }
     void gliErroriVannoAlGestore() {
+        QFETCH(QString, guasto);
         QFETCH(int, numero);
+        QFETCH(QString, colpevole);
+        QFETCH(QString, frase);
         Atlante a;
-        if (numero == 481)
+        const QString store = a.host.percorsoHost(Corp);
+        if (guasto == u"testo")
             a.metti(Corp, u"a.png"_s, "{\\rtf1 tekst}"); // text under a picture's name
-        else if (numero == 53)
-            QFile::remove(a.host.percorsoHost(Corp));
-        else if (!soloLettura(a.host.percorsoHost(PathTemp), true))
+        else if (guasto == u"enorme")
+            a.metti(Corp, u"a.png"_s, pngEnorme());
+        else if (guasto == u"cartella" || guasto == u"fifo" || guasto == u"manca")
+            QFile::remove(store);
+        if (guasto == u"cartella")
+            QVERIFY(QDir().mkpath(store));
+        else if (guasto == u"fifo")
+            QVERIFY(creaFifo(store));
+        else if (guasto == u"troncato" || guasto == u"crc") {
+            QFile f(store);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QByteArray dati = f.readAll();
+            if (guasto == u"troncato") {
+                dati.truncate(dati.size() / 2);
+            } else {
+                const qsizetype png = dati.indexOf(immagineDiProva(6, 4, Qt::red));
+                QVERIFY(png > 0);
+                dati[png + 20] = char(dati[png + 20] ^ 0x55);
+            }
+            QVERIFY(f.resize(0) && f.write(dati) == dati.size());
+        } else if (guasto == u"temp" && !soloLettura(a.host.percorsoHost(PathTemp), true))
             QSKIP("this file system cannot make a folder read-only here");
         PictureBox pb;
         pb.ImpostaPicture(QImage::fromData(immagineDiProva(1, 1, Qt::gray)));
         auto carica = [&](std::optional<bool> silenzioso = {}) {
+            EntroUnSecondo scadenza;
             return CaricaImmagine(u"a.png"_s, pb, silenzioso, nullptr, 0);
         };
         const QList<BoxMostrato>& mostrati = a.host.box.mostrati;
@@ -149,11 +198,14 @@ private Q_SLOTS:
         QCOMPARE(a.host.schermo.puntatore, Puntatore::Predefinito);
 
         QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, carica());
-        const BoxMostrato box = mostrati.value(0);
-        QVERIFY2(mostrati.size() == 1 && box.testo.contains(u" %1 "_s.arg(numero)) &&
-                     box.testo.endsWith(u" Nie można wczytać a.png"_s),
-                 qPrintable(box.testo));
-        QCOMPARE(box.stile, Stile::OK | Stile::Critico);
+        const QString testo = mostrati.value(0).testo;
+        QVERIFY2(mostrati.size() == 1 && testo.contains(u" %1 "_s.arg(numero)) &&
+                     testo.contains(u"Nie można wczytać a.png"_s) &&
+                     testo.endsWith(u"\r\nProgram zostanie zakończony."_s) &&
+                     testo.contains(frase) &&
+                     (colpevole.isEmpty() || testo.count(a.host.percorsoHost(colpevole)) == 1),
+                 qPrintable(testo));
+        QCOMPARE(mostrati[0].stile, Stile::OK | Stile::Critico);
         QVERIFY(a.host.fine.terminato && colore(pb) == Qt::gray);
     }
 

@@ -239,6 +239,9 @@ private Q_SLOTS:
         v.host.scriviFile(AtlanteDiProva::Dati + u"hsmed.bin"_s, tabella);
         v.apri();
         FMed1& f = v.viewer();
+        // The cut record is named once, and the plate keeps what could be read.
+        QCOMPARE(v.host.box.mostrati.size(), 1);
+        QVERIFY(v.host.box.mostrati.takeFirst().testo.contains(u"hsmed.bin"_s));
         QCOMPARE(f.NumHotSpot, 9);
         QCOMPARE(f.HOTSPOT(7).Left(), 13500.0);
         QCOMPARE(f.HOTSPOT(8).Top(), -75.0);

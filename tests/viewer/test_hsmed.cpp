@@ -2,7 +2,7 @@
 
 #include "AtlanteDiProva.h"
 #include "BlobStore.h"
-#include "ErroreDi.h"
+#include "Fifo.h"
 #include "Fseek.h"
 #include "RichTextBox.h"
 #include "Riga.h"
@@ -177,10 +177,52 @@ private Q_SLOTS:
         const auto dopo = TabellaHotSpot::delFile(bin);
         QCOMPARE(dopo->cerca(u"P"_s, 1)->Codice, u"B"_s);
         QCOMPARE(prima->cerca(u"P"_s, 1)->Codice, u"A"_s); // a plate on show keeps its table
-        QFile::remove(host.percorsoHost(bin));
-        QCOMPARE(erroreDi([&] { TabellaHotSpot::delFile(bin); }), Errore::FileNonTrovato);
-        QDir().mkpath(host.percorsoHost(bin));
-        QVERIFY_THROWS_EXCEPTION(ErroreVB, TabellaHotSpot::delFile(bin)); // a folder
+    }
+
+    // An unusable table is named to the user once per plate load; what could be read still
+    // serves the plate. A good table says nothing.
+    void tabellaInutilizzabile_data() {
+        QTest::addColumn<QByteArray>("tipo");
+        QTest::addColumn<QString>("motivo");
+        QTest::addColumn<int>("record");
+        riga("good", QByteArray("buona"), QString(), 2);
+        riga("missing", QByteArray("manca"), u"nie istnieje"_s, -1);
+        riga("FIFO", QByteArray("fifo"), u"nie jest zwykłym plikiem"_s, -1);
+        riga("empty", QByteArray(), u"jest pusty"_s, 0);
+        riga("misaligned", QByteArray("sfasata"), u"ma 101 B"_s, 3);
+        riga("garbage", QByteArray("\x89PNG\r\n\x1a\n").repeated(25), u"sterujące"_s, 4);
+    }
+    void tabellaInutilizzabile() {
+        QFETCH(QByteArray, tipo);
+        QFETCH(QString, motivo);
+        QFETCH(int, record);
+        HostDiProva host;
+        AtlanteDiProva atlante(host);
+        const QString bin = AtlanteDiProva::Dati + u"hsmed.bin"_s;
+        const QString file = host.percorsoHost(bin);
+        const QByteArray due =
+            tabellaHsmed({intestazione("P", "D"), hotspot("P", "H", 1, 2, 3, 4)});
+        if (tipo == "buona")
+            host.scriviFile(bin, due);
+        else if (tipo == "sfasata")
+            host.scriviFile(bin, due + "P");
+        else if (tipo == "fifo")
+            QVERIFY(creaFifo(file));
+        else if (tipo != "manca")
+            host.scriviFile(bin, tipo);
+        std::shared_ptr<const TabellaHotSpot> t;
+        {
+            EntroUnSecondo scadenza;
+            t = TabellaPerLaTavola(bin);
+        }
+        QCOMPARE(t ? int(t->numeroRecord()) : -1, record);
+        if (motivo.isEmpty()) {
+            QVERIFY(host.box.mostrati.isEmpty());
+            return;
+        }
+        QCOMPARE(host.box.mostrati.size(), 1);
+        const QString testo = host.box.mostrati[0].testo;
+        QVERIFY2(testo.contains(motivo) && testo.count(file) == 1, qPrintable(testo));
     }
 
     void estraiTestoDalloStore() {
