@@ -153,6 +153,7 @@ private Q_SLOTS:
     void cartellaSolaLettura();
     void discoPieno();
     void apriCopiaCentrataSopraIlChiamante();
+    void ogniAperturaComeDisegnata();
 };
 
 void TestFcopia::marcheIniziali_data() {
@@ -594,6 +595,30 @@ void TestFcopia::apriCopiaCentrataSopraIlChiamante() {
     f.ANNULLA_Click();
     QVERIFY(b.viewer.isEnabled());
     QVERIFY(!f.isVisible());
+}
+
+namespace {
+class Schermo120 : public FixedScreen {
+public:
+    double twipsPerPixelX() const override { return 12.0; }
+    double twipsPerPixelY() const override { return 12.0; }
+};
+} // namespace
+
+void TestFcopia::ogniAperturaComeDisegnata() {
+    Banco b;
+    Schermo120 schermo;
+    host().screen = &schermo;
+    // Opened first without a picture, whose options it then hides, then with one.
+    for (const bool conImmagine : {false, true, true}) {
+        b.apri(true, false, false, conImmagine);
+        QCOMPARE(b.f.size(), QSize(227, 250));
+        QCOMPARE(b.f.OK->geometry(), QRect(48, 218, 36, 32));
+        QCOMPARE(b.f.OPZ(1).Visible(), conImmagine);
+        QCOMPARE(b.f.OPZT(3).Visible(), conImmagine);
+        b.f.ANNULLA_Click();
+    }
+    host().screen = &b.h.schermo;
 }
 
 QTEST_MAIN(TestFcopia)

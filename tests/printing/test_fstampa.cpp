@@ -7,6 +7,7 @@
 #include "HostDiProva.h"
 #include "Installazione.h"
 #include "KorAtx.h"
+#include "PdfDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
 #include "fstampa.h"
@@ -59,9 +60,14 @@ struct Banco {
         ApriStampa(&chiamante, conTesto ? testo : nullptr, nullptr, conFigura ? figura : nullptr);
         return fstampa::istanza();
     }
-    int documenti() const {
-        return static_cast<int>(QDir(cartella).entryList({QStringLiteral("*.pdf")}).size());
+    QStringList pdf() const {
+        QStringList out;
+        for (const QString& n :
+             QDir(cartella).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
+            out << cartella + u'/' + n;
+        return out;
     }
+    int documenti() const { return static_cast<int>(pdf().size()); }
 };
 
 // The four marks as "1010", then the text options and OK: v visible, e enabled, - neither.
@@ -102,6 +108,9 @@ private Q_SLOTS:
     void aspettoPremuto();
     void centrato();
     void adattaA12TwipPerPixel();
+    void ogniAperturaComeDisegnata_data();
+    void ogniAperturaComeDisegnata();
+    void dueStampeUguali();
 };
 
 void TestFstampa::apertura_data() {
@@ -336,17 +345,22 @@ void TestFstampa::centrato() {
 
 namespace {
 
-class Schermo120 : public prova::FixedScreen {
+class SchermoA : public prova::FixedScreen {
 public:
-    double twipsPerPixelX() const override { return 12.0; }
-    double twipsPerPixelY() const override { return 12.0; }
+    explicit SchermoA(double twips)
+        : twips_(twips) {}
+    double twipsPerPixelX() const override { return twips_; }
+    double twipsPerPixelY() const override { return twips_; }
+
+private:
+    double twips_;
 };
 
 } // namespace
 
 void TestFstampa::adattaA12TwipPerPixel() {
     prova::HostDiProva h;
-    Schermo120 schermo;
+    SchermoA schermo(12.0);
     host().screen = &schermo;
     {
         Chiamante forma;
@@ -366,6 +380,54 @@ void TestFstampa::adattaA12TwipPerPixel() {
         QCOMPARE(pulsante->BorderStyle(), 1);
     }
     host().screen = &h.schermo;
+}
+
+void TestFstampa::ogniAperturaComeDisegnata_data() {
+    QTest::addColumn<double>("twips");
+    riga("96 dots per inch", 15.0);
+    riga("120 dots per inch", 12.0);
+}
+
+void TestFstampa::ogniAperturaComeDisegnata() {
+    QFETCH(double, twips);
+    Banco b;
+    SchermoA schermo(twips);
+    host().screen = &schermo;
+    // The middle opening has no picture; each leaves the text options hidden and disabled.
+    for (const bool conFigura : {true, false, true}) {
+        fstampa& f = b.apri(true, conFigura);
+        QCOMPARE(f.size(), QSize(229, 199));
+        QCOMPARE(f.FONDO->size(), QSize(229, 199));
+        QCOMPARE(f.OK->geometry(), QRect(47, 171, 50, 29));
+        QCOMPARE(marchi(f),
+                 conFigura ? QStringLiteral("1101 ve/ve OK:e") : QStringLiteral("1001 ve/ve OK:e"));
+        f.OPZ_Click(0);
+        f.Unload();
+    }
+    host().screen = &b.h.schermo;
+}
+
+void TestFstampa::dueStampeUguali() {
+    Banco b;
+    // Text and illustration, then the text alone: the illustration's caption settings must not
+    // reach the second print of the text.
+    b.apri().OK_Click();
+    b.apri(true, false).OK_Click();
+    const QStringList pdf = b.pdf();
+    QCOMPARE(pdf.size(), 3);
+    const QList<prova::Parola> prima = prova::paroleNelPdf(pdf[0]);
+    const QList<prova::Parola> dopo = prova::paroleNelPdf(pdf[2]);
+    // Both as the description is written: its paragraphs start at the left edge.
+    for (const auto& parole : {prima, dopo}) {
+        const prova::Parola* primo = prova::trovaParola(parole, QStringLiteral("Pierwszy"));
+        const prova::Parola* secondo = prova::trovaParola(parole, QStringLiteral("Drugi"));
+        QVERIFY(primo && secondo);
+        QCOMPARE(qRound(primo->box.left()), qRound(secondo->box.left()));
+    }
+    QCOMPARE(dopo.size(), prima.size());
+    for (qsizetype i = 0; i < prima.size(); ++i)
+        QVERIFY2((dopo[i].box.topLeft() - prima[i].box.topLeft()).manhattanLength() < 0.5,
+                 qPrintable(prima[i].testo));
 }
 
 QTEST_MAIN(TestFstampa)
