@@ -317,6 +317,9 @@ void fstampa::OK_Click() {
         ImpostaPuntatoreSchermo(Puntatore::Predefinito);
     StampaInCorso_ = 0;
     Unload();
+    // Every document of the job is complete now, and the dialog gone.
+    if (host().printer)
+        host().printer->fineLavoro();
 }
 
 void fstampa::ANNULLA_Click() {

@@ -3,6 +3,7 @@
 #include "Installazione.h"
 #include "KorAtx.h"
 #include "Mod_CopiaeStampa.h"
+#include "Montaggio.h"
 #include "PictureBox.h"
 #include "RichTextBox.h"
 #include "Riga.h"
@@ -10,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 #include <memory>
 #include <unistd.h>
@@ -100,29 +100,6 @@ struct Banco {
     std::unique_ptr<KorAtx> didascalia;
     PictureBox immagine;
     fcopia f;
-};
-
-// A folder of the prefix mounted on its own small file system, read-only or nearly full, for the
-// failures a user meets. Needs the right to mount; the test is skipped elsewhere.
-class Montaggio {
-public:
-    bool monta(const QString& cartella, const QStringList& opzioni) {
-        cartella_ = cartella;
-        QDir().mkpath(cartella);
-        montato_ = QProcess::execute(u"mount"_s, opzioni + QStringList{cartella}) == 0;
-        return montato_;
-    }
-    bool rimonta(const QStringList& opzioni) {
-        return QProcess::execute(u"mount"_s, opzioni + QStringList{cartella_}) == 0;
-    }
-    ~Montaggio() {
-        if (montato_)
-            QProcess::execute(u"umount"_s, {u"-l"_s, cartella_});
-    }
-
-private:
-    QString cartella_;
-    bool montato_ = false;
 };
 
 } // namespace
@@ -533,8 +510,7 @@ void TestFcopia::cartellaSolaLettura() {
     const QString cartella = b.h.percorsoHost(kCartella + u"x"_s).chopped(2);
     Montaggio m;
     if (getuid() == 0) {
-        if (!m.monta(cartella, {u"--bind"_s, cartella}) ||
-            !m.rimonta({u"-o"_s, u"remount,bind,ro"_s}))
+        if (!m.solaLettura(cartella))
             QSKIP("cannot mount a read-only folder here");
     } else {
         QFile::setPermissions(cartella, QFile::ReadOwner | QFile::ExeOwner);
@@ -559,8 +535,7 @@ void TestFcopia::discoPieno() {
     Banco b;
     const QString cartella = b.h.percorsoHost(kCartella + u"x"_s).chopped(2);
     Montaggio m;
-    if (getuid() != 0 ||
-        !m.monta(cartella, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=48k"_s, u"tmpfs"_s}))
+    if (getuid() != 0 || !m.piccolo(cartella, 48))
         QSKIP("needs a small file system of its own");
     // A notebook that fills most of the disk: no room for a second copy beside it.
     QByteArray note = "{\\rtf1\\ansi ";

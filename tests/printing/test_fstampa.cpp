@@ -13,6 +13,7 @@
 #include "fstampa.h"
 
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QTest>
 
@@ -111,6 +112,7 @@ private Q_SLOTS:
     void ogniAperturaComeDisegnata_data();
     void ogniAperturaComeDisegnata();
     void dueStampeUguali();
+    void avvisoDopoIlLavoro();
 };
 
 void TestFstampa::apertura_data() {
@@ -428,6 +430,29 @@ void TestFstampa::dueStampeUguali() {
     for (qsizetype i = 0; i < prima.size(); ++i)
         QVERIFY2((dopo[i].box.topLeft() - prima[i].box.topLeft()).manhattanLength() < 0.5,
                  qPrintable(prima[i].testo));
+}
+
+void TestFstampa::avvisoDopoIlLavoro() {
+    Banco b;
+    fstampa& f = b.apri();
+    // What the user sees when the notice comes: the dialog gone, and every file whole.
+    QStringList completi;
+    bool dialogoChiuso = false;
+    b.h.box.primaDiRispondere = [&](const prova::BoxMostrato&) {
+        dialogoChiuso = !f.isVisible() && b.chiamante.Enabled();
+        for (const QString& pdf : b.pdf()) {
+            QFile file(pdf);
+            if (file.open(QIODevice::ReadOnly) && file.readAll().trimmed().endsWith("%%EOF"))
+                completi.append(pdf);
+        }
+    };
+    f.OK_Click();
+    QCOMPARE(b.h.box.mostrati.size(), 1);
+    QVERIFY(dialogoChiuso);
+    QCOMPARE(completi, b.pdf());
+    QCOMPARE(completi.size(), 2);
+    for (const QString& pdf : completi)
+        QVERIFY(b.h.box.mostrati[0].testo.contains(QDir::toNativeSeparators(pdf)));
 }
 
 QTEST_MAIN(TestFstampa)
