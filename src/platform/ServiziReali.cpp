@@ -89,6 +89,12 @@ int QtMessageBox::show(const QString& text, int style, const QString& title) {
 void ExitProgramEnd::endNow(int exitCode) {
     std::fflush(stdout);
     std::fflush(stderr);
+    // Qt's own teardown, without the forms' unload events: it hands what the program put on the
+    // clipboard to the desktop's clipboard manager, which a bare _exit would take along. The
+    // application object lives in main(); the process ends here, before anything could use it
+    // again.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->~QCoreApplication();
     ::_exit(exitCode);
 }
 

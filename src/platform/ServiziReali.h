@@ -16,6 +16,8 @@ public:
     int show(const QString& text, int style, const QString& title) override;
 };
 
+// Ends through the application object's teardown, so the clipboard outlives the program, then
+// at once: no form unloads, no window closes on its own.
 class ExitProgramEnd : public ProgramEnd {
 public:
     void endNow(int exitCode) override;

@@ -8,11 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 
 using namespace hn;
 using hn::prova::riga;
@@ -174,7 +176,64 @@ private Q_SLOTS:
         QGuiApplication::restoreOverrideCursor();
         QVERIFY(!QGuiApplication::overrideCursor());
     }
+
+    // The end of the program runs Qt's teardown (where the clipboard goes to the desktop's
+    // clipboard manager) but no unload: a child process ends itself from an event handler.
+    void fineDelProgrammaConLaChiusuraDiQt() {
+        QTemporaryDir dir;
+        const QString traccia = dir.path() + QStringLiteral("/traccia");
+        QProcess figlio;
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.insert(QStringLiteral("HNEMAR_PROVA_FINE"), traccia);
+        figlio.setProcessEnvironment(ambiente);
+        figlio.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(figlio.waitForFinished(20000));
+        QCOMPARE(figlio.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(figlio.exitCode(), 7);
+        QCOMPARE(figlio.readAllStandardOutput(), QByteArray("prima della fine\n"));
+        QCOMPARE(leggi(traccia), QByteArray("chiusura di Qt\n"));
+    }
 };
 
-QTEST_MAIN(TestServizi)
+namespace {
+
+// The child of fineDelProgrammaConLaChiusuraDiQt: copies, then ends from a click-like event.
+class Finestra : public QWidget {
+protected:
+    void closeEvent(QCloseEvent*) override { annota("chiusa\n"); }
+
+public:
+    static void annota(const QByteArray& riga) {
+        QFile f(qEnvironmentVariable("HNEMAR_PROVA_FINE"));
+        if (f.open(QIODevice::Append))
+            f.write(riga);
+    }
+};
+
+int fineNelFiglio(int argc, char** argv) {
+    QApplication app(argc, argv);
+    qAddPostRoutine([] { Finestra::annota("chiusura di Qt\n"); });
+    Finestra finestra;
+    finestra.show();
+    QtClipboard appunti;
+    ClipboardContents testo;
+    testo.text = QStringLiteral("Kość udowa");
+    appunti.put(testo);
+    QTimer::singleShot(0, &finestra, [] {
+        std::printf("prima della fine\n");
+        ExitProgramEnd().endNow(7);
+    });
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("HNEMAR_PROVA_FINE"))
+        return fineNelFiglio(argc, argv);
+    QApplication app(argc, argv);
+    TestServizi prova;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&prova, argc, argv);
+}
 #include "test_servizi.moc"
