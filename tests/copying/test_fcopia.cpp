@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <memory>
 #include <unistd.h>
@@ -488,19 +489,23 @@ void TestFcopia::immagineNonSalvabile() {
 
 void TestFcopia::fileIlleggibileNonVieneSovrascritto() {
     Banco b;
-    const QByteArray note = "{\\rtf1\\ansi Moje notatki\\par}";
-    b.h.scriviFile(kNome + u".rtf"_s, note);
-    QFile::setPermissions(b.percorso(u".rtf"_s), {});
-    if (QFile(b.percorso(u".rtf"_s)).open(QIODevice::ReadOnly))
-        QSKIP("root reads any file");
+    // Something no one can read as a file, root included: a folder where the notebook would be.
+    const QString note = b.percorso(u".rtf"_s);
+    QVERIFY(QDir().mkpath(note));
+    QFile dentro(note + u"/moje.txt"_s);
+    QVERIFY(dentro.open(QIODevice::WriteOnly) && dentro.write("Moje notatki") == 12);
+    dentro.close();
     b.apri();
     b.f.OPZT_Click(5);
     b.h.box.risposte = {Risposta::Riprova, Risposta::Annulla};
     b.f.OK_Click();
     QCOMPARE(b.h.box.mostrati.size(), 2);
     QCOMPARE(b.h.box.mostrati[0].testo, u"Brak dostępu do "_s + kNome);
-    QFile::setPermissions(b.percorso(u".rtf"_s), QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(b.h.leggiFile(kNome + u".rtf"_s), note);
+    QVERIFY(QFileInfo(note).isDir());
+    QCOMPARE(QDir(note).entryList(QDir::Files), QStringList{u"moje.txt"_s});
+    QVERIFY(dentro.open(QIODevice::ReadOnly));
+    QCOMPARE(dentro.readAll(), QByteArray("Moje notatki"));
+    QVERIFY(!b.f.Caricata());
 }
 
 void TestFcopia::cartellaSolaLettura() {

@@ -1,5 +1,6 @@
 #include "Prefisso.h"
 
+#include "HostDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
 
@@ -175,6 +176,24 @@ private Q_SLOTS:
         }
         QGuiApplication::restoreOverrideCursor();
         QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    // The box double stops a prompt that would otherwise ask for ever: once its scripted
+    // answers run out, or after many unscripted choices; a box with one button needs no script.
+    void scriptedBoxStopsAPromptThatNeverEnds() {
+        for (const bool conCopione : {true, false}) {
+            prova::ScriptedMessageBox box;
+            QCOMPARE(box.show(QStringLiteral("Zapisano"), Stile::OK, {}), Risposta::OK);
+            if (conCopione)
+                box.risposte = {Risposta::Riprova};
+            const auto discoMancante = [&] {
+                while (box.show(QStringLiteral("Włóż dysk 2"), Stile::RiprovaAnnulla, {}) ==
+                       Risposta::Riprova) {
+                }
+            };
+            QVERIFY_THROWS_EXCEPTION(std::logic_error, discoMancante());
+            QCOMPARE(box.mostrati.size(), conCopione ? 3 : 102);
+        }
     }
 
     // The end of the program runs Qt's teardown (where the clipboard goes to the desktop's
