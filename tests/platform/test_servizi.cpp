@@ -70,6 +70,11 @@ private Q_SLOTS:
         QCOMPARE(leggi(prefisso + QStringLiteral("/drive_c/WINDOWS/KORMM.INI")),
                  QByteArray("mine"));
         QCOMPARE(leggi(prefisso + QStringLiteral("/drive_d/DATI/a.dat")), QByteArray("demo"));
+        QCOMPARE(QFileInfo(prefisso + QStringLiteral("/drive_d/DATI/a.dat")).permissions() &
+                     (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
+                 QFile::WriteOwner);
+        QCOMPARE(QDir(prefisso + QStringLiteral("/drive_d/DATI")).entryList(QDir::Files),
+                 QStringList{QStringLiteral("a.dat")});
         QVERIFY(QFileInfo(prefisso + QStringLiteral("/drive_c/VELTO/TEMP")).isDir());
         QVERIFY(!completaDaDemo(dir.path() + QStringLiteral("/missing"), prefisso, &errore));
         QVERIFY(errore.endsWith(QStringLiteral("/missing")));
