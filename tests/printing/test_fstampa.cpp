@@ -1,7 +1,6 @@
 // The print dialog driven as the user drives it: what it opens with, what each click changes,
 // the keys, activation, and the caller disabled while it is open and enabled after.
 
-#include "ControlliDellaForma.h"
 #include "ErroreVB.h"
 #include "FXImage.h"
 #include "HostDiProva.h"
@@ -108,7 +107,6 @@ private Q_SLOTS:
     void stampanteAnnullata();
     void aspettoPremuto();
     void centrato();
-    void adattaA12TwipPerPixel();
     void ogniAperturaComeDisegnata_data();
     void ogniAperturaComeDisegnata();
     void dueStampeUguali();
@@ -360,30 +358,6 @@ private:
 
 } // namespace
 
-void TestFstampa::adattaA12TwipPerPixel() {
-    prova::HostDiProva h;
-    SchermoA schermo(12.0);
-    host().screen = &schermo;
-    {
-        Chiamante forma;
-        auto* pulsante = new Immagine(&forma, QStringLiteral("ANNULLA"));
-        pulsante->Move(1455, 3270, 1245, 480);
-        pulsante->setBorderStyle(1);
-        auto* segno = new Figura(&forma, QStringLiteral("EVID"), 0);
-        segno->Move(645, 480, 720, 720);
-        Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(forma), true);
-        QCOMPARE(QRectF(pulsante->Left(), pulsante->Top(), pulsante->Width(), pulsante->Height()),
-                 QRectF(1164, 2616, 996, 384));
-        // A shape has no appearance to ask about; it is moved all the same and keeps its frame.
-        QCOMPARE(QRectF(segno->Left(), segno->Top(), segno->Width(), segno->Height()),
-                 QRectF(516, 384, 576, 576));
-        QCOMPARE(segno->BorderStyle(), 1);
-        // Flat controls keep the border they have.
-        QCOMPARE(pulsante->BorderStyle(), 1);
-    }
-    host().screen = &h.schermo;
-}
-
 void TestFstampa::ogniAperturaComeDisegnata_data() {
     QTest::addColumn<double>("twips");
     riga("96 dots per inch", 15.0);
@@ -401,6 +375,7 @@ void TestFstampa::ogniAperturaComeDisegnata() {
         QCOMPARE(f.size(), QSize(229, 199));
         QCOMPARE(f.FONDO->size(), QSize(229, 199));
         QCOMPARE(f.OK->geometry(), QRect(47, 171, 50, 29));
+        QCOMPARE(f.EVID(0).geometry(), QRect(43, 32, 48, 48));
         QCOMPARE(marchi(f),
                  conFigura ? QStringLiteral("1101 ve/ve OK:e") : QStringLiteral("1001 ve/ve OK:e"));
         f.OPZ_Click(0);

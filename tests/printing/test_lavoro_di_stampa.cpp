@@ -211,13 +211,9 @@ void TestLavoroDiStampa::entrambiInDueDocumenti() {
     QVERIFY(!testoDelPdf(files[0]).contains(QStringLiteral("Podpis")));
     QVERIFY(testoDelPdf(files[1]).contains(QStringLiteral("Podpis")));
     QVERIFY(!testoDelPdf(files[1]).contains(QStringLiteral("Trzeci")));
-    // Nothing stopped the job between the documents; once it is over, one notice names both.
+    // Nothing stopped the job between the documents.
     QCoreApplication::processEvents();
     QVERIFY(b.h.box.mostrati.isEmpty());
-    b.stampante.fineLavoro();
-    QCOMPARE(b.h.box.mostrati.size(), 1);
-    for (const QString& f : files)
-        QVERIFY(b.h.box.mostrati[0].testo.contains(QDir::toNativeSeparators(f)));
 }
 
 namespace {

@@ -25,13 +25,12 @@ public:
         montato_ = QProcess::execute(QStringLiteral("mount"), opzioni + QStringList{cartella}) == 0;
         return montato_;
     }
-    bool rimonta(const QStringList& opzioni) {
-        return QProcess::execute(QStringLiteral("mount"), opzioni + QStringList{cartella_}) == 0;
-    }
     // The folder as a read-only view of itself.
     bool solaLettura(const QString& cartella) {
         return monta(cartella, {QStringLiteral("--bind"), cartella}) &&
-               rimonta({QStringLiteral("-o"), QStringLiteral("remount,bind,ro")});
+               QProcess::execute(
+                   QStringLiteral("mount"),
+                   {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), cartella}) == 0;
     }
     // An empty file system of `kb` kilobytes.
     bool piccolo(const QString& cartella, int kb) {
