@@ -1,17 +1,24 @@
 #!/bin/sh
 # Start-up of the atlas against the bare Qt program, as whole processes: from start to the first
 # painted home screen, with peak memory. Runs both in turn on a private 1024 × 768 X display.
-#   bench/avvio.sh BUILD_FOLDER [RUNS]
+#   bench/avvio.sh BUILD_FOLDER [RUNS] [first]
+# With "first" every run of the atlas is a user's first start: no HNEMAR_PREFIX and an empty data
+# folder, so the default prefix is filled from the demo before the home screen shows.
 # Needs Xvfb and GNU time (apt-get install -y xvfb time).
 set -eu
-build=$1
+build=$(cd "$1" && pwd)
 runs=${2:-10}
+primo=${3:-}
 prefix=$(mktemp -d)
 cp -r "$build/demo/." "$prefix/"
 # A runtime folder of its own, so an atlas running elsewhere does not make this one the second
 # instance (which ends at once).
 mkdir -m 700 "$prefix/run"
 export HNEMAR_PREFIX="$prefix" HNEMAR_ESCI_DOPO_DIPINTO=1 XDG_RUNTIME_DIR="$prefix/run"
+if [ "$primo" = first ]; then
+    unset HNEMAR_PREFIX
+    export HNEMAR_DEMO="$build/demo"
+fi
 for n in $(seq 90 99); do [ -e /tmp/.X$n-lock ] || break; done
 Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xpid=$!
@@ -23,6 +30,10 @@ for i in $(seq "$runs"); do
     for way in atlas bare; do
         if [ $way = atlas ]; then
             set -- "$build/src/app/hnemar"
+            if [ "$primo" = first ]; then
+                rm -rf "$prefix/dati"
+                export XDG_DATA_HOME="$prefix/dati"
+            fi
         else
             set -- "$build/bench/bench_avvio_nudo" "$picture"
         fi

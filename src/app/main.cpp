@@ -62,6 +62,13 @@ int main(int argc, char** argv) {
     if (argc > 1)
         return usoErrato(
             riga, QStringLiteral("nieznany argument: %1").arg(QString::fromLocal8Bit(argv[1])));
+    // A second start ends here, before it shows a window or fills the default prefix.
+    QString cartellaRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (cartellaRuntime.isEmpty())
+        cartellaRuntime = QDir::tempPath();
+    FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
+    if (!instance.acquire())
+        return 0;
     preparaPalco();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hnemar"));
@@ -77,10 +84,6 @@ int main(int argc, char** argv) {
     // Before any form: the stage chooses the scale the forms' windows are made at.
     Palco palco(modoScalaDa(qEnvironmentVariable("HNEMAR_SCALE")));
     QtScreen screen(&palco);
-    QString cartellaRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (cartellaRuntime.isEmpty())
-        cartellaRuntime = QDir::tempPath();
-    FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
     QtClipboard clipboard;
     QtFileChooser fileChooser;
     QtPrinter printer(DestinazioneStampa::dallAmbiente());

@@ -7,6 +7,7 @@
 #include "Messaggi.h"
 #include "Mod_CopiaeStampa.h"
 #include "Percorsi.h"
+#include "Puntatore.h"
 #include "RichTextBox.h"
 
 #include <QBuffer>
@@ -87,15 +88,24 @@ template <typename F> void ignorandoErrori(F&& f) {
 } // namespace
 
 fcopia::fcopia()
-    : Forma(QStringLiteral("fcopia"))
-    , FONDO(new Riquadro(this, QStringLiteral("FONDO")))
-    // The marks and click areas lie on the bitmap, inside the picture box.
-    , OPZ(FONDO, QStringLiteral("OPZ"))
-    , OPZT(FONDO, QStringLiteral("OPZT"))
-    , EVID(FONDO, QStringLiteral("EVID")) {
+    : Forma(QStringLiteral("fcopia")) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setCaption(QStringLiteral("Kopiuj"));
+    creaControlli();
+}
+
+void fcopia::creaControlli() {
+    delete FONDO;
+    delete TESTOATX;
+    delete testortf;
+    delete foto;
+    copia = DialogoComune();
+    FONDO = new Riquadro(this, QStringLiteral("FONDO"));
+    // The marks and click areas lie on the bitmap, inside the picture box.
+    OPZ = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZ"));
+    OPZT = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZT"));
+    EVID = ArrayControlli<Figura>(FONDO, QStringLiteral("EVID"));
     FONDO->Move(0, 0, kLarghezzaFondo, kAltezzaFondo);
     FONDO->ImpostaPicture(QImage(QStringLiteral(":/art/fcopia.png")));
     for (const Geometria& g : kEvid) {
@@ -174,13 +184,10 @@ void fcopia::setControlloImmagine(ControlloConPicture* controllo) {
 }
 
 void fcopia::Form_Load() {
-    QImage puntatore(QStringLiteral(":/art/cursor.png"));
-    puntatore.setOffset(QPoint(18, 7));
-    for (ControlloForma* c : Controls())
-        if (c->TypeName() == QLatin1String("Label") || c->TypeName() == QLatin1String("Image")) {
-            c->setMouseIcon(puntatore);
-            c->setMousePointer(Puntatore::Personalizzato);
-        }
+    if (controlliUsati_)
+        creaControlli();
+    controlliUsati_ = true;
+    Mod_Comuni::ImpostaPuntatore(*this);
     CopiaInAppunti = 0;
     FONDO->Move(0, 0, FONDO->Width(), FONDO->Height());
     for (int i = 0; i <= 7; ++i) {

@@ -42,18 +42,19 @@ public:
     void CopiaTestoInAppunti();
     void CopiaDidascaliaInAppunti();
 
-    // Controls.
-    Riquadro* FONDO;
-    ArrayControlli<Immagine> OPZ;
-    ArrayControlli<Immagine> OPZT;
-    ArrayControlli<Figura> EVID;
-    Immagine* OK;
-    Immagine* ANNULLA;
-    Etichetta* sceglifile;
+    // Controls, made anew at every load as they were drawn: nothing an earlier opening hid,
+    // moved or filled survives into the next.
+    Riquadro* FONDO = nullptr;
+    ArrayControlli<Immagine> OPZ{nullptr, QStringLiteral("OPZ")};
+    ArrayControlli<Immagine> OPZT{nullptr, QStringLiteral("OPZT")};
+    ArrayControlli<Figura> EVID{nullptr, QStringLiteral("EVID")};
+    Immagine* OK = nullptr;
+    Immagine* ANNULLA = nullptr;
+    Etichetta* sceglifile = nullptr;
     QTimer AGGIORNA;
-    KorAtx* TESTOATX;
-    RichTextBox* testortf;
-    Riquadro* foto;
+    KorAtx* TESTOATX = nullptr;
+    RichTextBox* testortf = nullptr;
+    Riquadro* foto = nullptr;
     DialogoComune copia;
 
     // The dialog's state, shared by the choice and the copy.
@@ -77,6 +78,7 @@ protected:
     void Form_Unload(int& Cancel) override;
 
 private:
+    void creaControlli();
     bool visibile(int evid) const;
     void mostra(std::initializer_list<int> evid, bool visibile);
     void scegliTesto();
@@ -97,6 +99,7 @@ private:
     QPointer<Forma> chiamante_;
     bool fileLetto_ = false;
     QString fileRiavviato_;
+    bool controlliUsati_ = false;
 };
 
 // Opens the copy dialog for the viewer: the caption source (none from the viewer), the text

@@ -132,6 +132,9 @@ public:
     virtual QSizeF pageSizeTwips() const = 0;
     // The printable area in twips, relative to the page's top-left corner.
     virtual QRectF printableRectTwips() const = 0;
+    // The print job is over, every document of it ended: a printer that wrote files may now say
+    // where they are.
+    virtual void fineLavoro() {}
 };
 
 // The help viewer: opens a help file, named by a Windows path, at its contents, in a window of

@@ -50,6 +50,34 @@ QString preparaPrefisso(const Prefisso& prefisso, const QString& demo) {
     return {};
 }
 
+namespace {
+
+// One file of the demo into the prefix, never over an existing one: written beside it and renamed
+// into place, so a start that is cut short leaves no half file that a later one would keep. No
+// sync to the disk: the demo can always be copied again, and syncing each file made the first
+// start wait for the disk.
+bool copiaDaDemo(const QString& da, const QString& a) {
+    const QString parziale = a + QStringLiteral(".part");
+    QFile sorgente(da);
+    QFile meta(parziale);
+    if (!sorgente.open(QIODevice::ReadOnly) ||
+        !meta.open(QIODevice::WriteOnly | QIODevice::Truncate,
+                   QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
+        return false;
+    bool riuscita = true;
+    while (riuscita && !sorgente.atEnd()) {
+        const QByteArray blocco = sorgente.read(1 << 20);
+        riuscita = !blocco.isEmpty() && meta.write(blocco) == blocco.size();
+    }
+    meta.close();
+    riuscita = riuscita && meta.error() == QFileDevice::NoError && QFile::rename(parziale, a);
+    if (!riuscita)
+        QFile::remove(parziale);
+    return riuscita;
+}
+
+} // namespace
+
 bool completaDaDemo(const QString& sorgente, const QString& destinazione, QString* errore) {
     const QDir radice(sorgente);
     if (!radice.exists()) {
@@ -78,13 +106,11 @@ bool completaDaDemo(const QString& sorgente, const QString& destinazione, QStrin
         }
         if (QFileInfo::exists(meta))
             continue;
-        if (!QDir().mkpath(QFileInfo(meta).path()) || !QFile::copy(voce, meta)) {
+        if (!QDir().mkpath(QFileInfo(meta).path()) || !copiaDaDemo(voce, meta)) {
             if (errore)
                 *errore = meta;
             return false;
         }
-        QFile(meta).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                   QFile::ReadOther);
     }
     return true;
 }

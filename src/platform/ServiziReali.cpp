@@ -23,9 +23,10 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QTimer>
+#include <QStorageInfo>
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 namespace hn {
 
@@ -88,6 +89,12 @@ int QtMessageBox::show(const QString& text, int style, const QString& title) {
 void ExitProgramEnd::endNow(int exitCode) {
     std::fflush(stdout);
     std::fflush(stderr);
+    // Qt's own teardown, without the forms' unload events: it hands what the program put on the
+    // clipboard to the desktop's clipboard manager, which a bare _exit would take along. The
+    // application object lives in main(); the process ends here, before anything could use it
+    // again.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->~QCoreApplication();
     ::_exit(exitCode);
 }
 
@@ -250,18 +257,77 @@ QtPrinter::~QtPrinter() {
         painter_->end();
 }
 
+namespace {
+
+QString nativo(const QString& percorso) {
+    return QDir::toNativeSeparators(percorso);
+}
+
+[[noreturn]] void nonScrivibile(const QString& file, const QString& perche,
+                                int numero = Errore::AccessoPercorso) {
+    throw ErroreVB(
+        numero,
+        QStringLiteral("Nie można zapisać wydruku w pliku:\n%1\n\n%2").arg(nativo(file), perche));
+}
+
+// Below this much free space a PDF that could not be finished is taken for a full disk.
+constexpr qint64 kSpazioMinimo = 256 * 1024;
+
+bool discoPieno(const QString& cartella) {
+    const QStorageInfo disco(cartella);
+    return disco.isValid() && disco.bytesAvailable() >= 0 && disco.bytesAvailable() < kSpazioMinimo;
+}
+
+// Why a folder cannot be made or written to, in the user's words: the first folder on the way
+// that is a file or may not be written.
+QString perCartella(const QString& cartella) {
+    QString c = QDir::cleanPath(cartella);
+    while (!QFileInfo::exists(c) && QFileInfo(c).path() != c)
+        c = QFileInfo(c).path();
+    const QFileInfo fi(c);
+    if (!fi.isDir())
+        return QStringLiteral("„%1” jest plikiem, a nie folderem.").arg(nativo(c));
+    if (!fi.isWritable())
+        return QStringLiteral("Folder %1 jest tylko do odczytu.").arg(nativo(c));
+    if (discoPieno(c))
+        return QStringLiteral("Na dysku zabrakło miejsca.");
+    return QStringLiteral("Nie można zapisywać w folderze %1.").arg(nativo(c));
+}
+
+// Why a file cannot be opened for writing.
+QString perFile(const QString& file) {
+    const QFileInfo fi(file);
+    if (fi.isDir())
+        return QStringLiteral("W tym miejscu jest folder o tej samej nazwie.");
+    if (fi.exists() && !fi.isFile())
+        return QStringLiteral("W tym miejscu jest coś, co nie jest zwykłym plikiem "
+                              "(potok, gniazdo lub urządzenie).");
+    if (fi.exists() && !fi.isWritable())
+        return QStringLiteral("Plik jest tylko do odczytu.");
+    return perCartella(fi.path());
+}
+
+} // namespace
+
 // "HNemar-001.pdf", "HNemar-002.pdf" …: one past the highest number already in the folder, so
 // nothing the user keeps there is overwritten and the files sort in the order they were printed.
+// Every entry counts, not only files: a folder or a pipe of such a name is passed over too.
 QString QtPrinter::prossimoFile() const {
     QString cartella = destinazione_.cartella;
     if (cartella.isEmpty())
         cartella = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (cartella.isEmpty() || !QDir().mkpath(cartella))
-        throw ErroreVB(Errore::Stampante);
+    if (cartella.isEmpty())
+        throw ErroreVB(Errore::AccessoPercorso,
+                       QStringLiteral("Nie można zapisać wydruku: nie ma folderu dokumentów."));
+    if (!QDir().mkpath(cartella))
+        throw ErroreVB(Errore::AccessoPercorso,
+                       QStringLiteral("Nie można utworzyć folderu na wydruki:\n%1\n\n%2")
+                           .arg(nativo(cartella), perCartella(cartella)));
     static const QRegularExpression numerato(QStringLiteral("^HNemar-(\\d+)\\.pdf$"),
                                              QRegularExpression::CaseInsensitiveOption);
     int ultimo = 0;
-    const QStringList nomi = QDir(cartella).entryList(QDir::Files);
+    const QStringList nomi = QDir(cartella).entryList(QDir::AllEntries | QDir::System |
+                                                      QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& nome : nomi) {
         const auto m = numerato.match(nome);
         if (m.hasMatch())
@@ -277,9 +343,14 @@ void QtPrinter::startDocument(const QString& title) {
     output_.clear();
     const bool suFile = destinazione_.modo != DestinazioneStampa::Automatico ||
                         QPrinterInfo::defaultPrinter().isNull();
-    if (suFile)
+    if (suFile) {
         output_ =
             destinazione_.modo == DestinazioneStampa::FilePdf ? destinazione_.file : prossimoFile();
+        // Only a regular file is opened for writing: a pipe would hold the program until
+        // something read it, a device or a folder would never hold a PDF.
+        if (QFileInfo(output_).exists() && !QFileInfo(output_).isFile())
+            nonScrivibile(output_, perFile(output_));
+    }
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer_->setDocName(title);
     if (suFile) {
@@ -290,6 +361,8 @@ void QtPrinter::startDocument(const QString& title) {
     if (!painter_->begin(printer_.get())) {
         painter_.reset();
         printer_.reset();
+        if (suFile)
+            nonScrivibile(output_, perFile(output_));
         throw ErroreVB(Errore::Stampante);
     }
 }
@@ -304,7 +377,7 @@ namespace {
 // A PDF the writer could not finish (disk full, file gone) lacks its closing marker.
 bool pdfCompleto(const QString& percorso) {
     QFile f(percorso);
-    if (!f.open(QIODevice::ReadOnly) || f.size() < 8)
+    if (!QFileInfo(percorso).isFile() || !f.open(QIODevice::ReadOnly) || f.size() < 8)
         return false;
     f.seek(std::max<qint64>(0, f.size() - 64));
     return f.read(64).contains("%%EOF");
@@ -324,26 +397,39 @@ void QtPrinter::endDocument() {
         return;
     }
     if (!chiuso || !pdfCompleto(output_)) {
+        // Measured before the unfinished file gives its space back.
+        const bool pieno = discoPieno(QFileInfo(output_).path());
         // Only a numbered file of our own is taken away; a file named by the caller may be
-        // anything, a device included.
+        // anything.
         if (destinazione_.modo != DestinazioneStampa::FilePdf && QFileInfo(output_).isFile())
             QFile::remove(output_);
-        throw ErroreVB(Errore::Stampante);
+        if (pieno)
+            nonScrivibile(output_,
+                          QStringLiteral("Na dysku zabrakło miejsca. Zwolnij trochę miejsca "
+                                         "i wybierz „Ponów próbę”, aby wydrukować jeszcze raz."),
+                          Errore::DiscoPieno);
+        nonScrivibile(output_, QStringLiteral("Zapis pliku nie powiódł się."));
     }
-    if (destinazione_.modo != DestinazioneStampa::FilePdf && !avvisato_) {
-        avvisato_ = true;
-        const QString perche = destinazione_.modo == DestinazioneStampa::Automatico
-                                   ? QStringLiteral("Nie znaleziono drukarki, więc wydruk ")
-                                   : QStringLiteral("Wydruk ");
-        const QString testo = perche + QStringLiteral("zapisano jako plik PDF:\n%1\n\n"
-                                                      "Kolejne wydruki trafią do tego samego "
-                                                      "folderu.")
-                                           .arg(QDir::toNativeSeparators(output_));
-        // Shown once the job is over: a job of two documents (text, then illustration) would
-        // otherwise stop between them for it.
-        QTimer::singleShot(0, avviso_.get(),
-                           [testo] { MsgBox(testo, Stile::OK | Stile::Informazione); });
-    }
+    if (destinazione_.modo != DestinazioneStampa::FilePdf)
+        scrittiNelLavoro_.append(output_);
+}
+
+void QtPrinter::fineLavoro() {
+    const QStringList scritti = std::exchange(scrittiNelLavoro_, {});
+    if (scritti.isEmpty() || avvisato_)
+        return;
+    avvisato_ = true;
+    QStringList nomi;
+    for (const QString& f : scritti)
+        nomi.append(nativo(f));
+    const QString perche = destinazione_.modo == DestinazioneStampa::Automatico
+                               ? QStringLiteral("Nie znaleziono drukarki, więc wydruk ")
+                               : QStringLiteral("Wydruk ");
+    const QString come = nomi.size() == 1 ? QStringLiteral("zapisano jako plik PDF:\n")
+                                          : QStringLiteral("zapisano jako pliki PDF:\n");
+    MsgBox(perche + come + nomi.join(u'\n') +
+               QStringLiteral("\n\nKolejne wydruki trafią do tego samego folderu."),
+           Stile::OK | Stile::Informazione);
 }
 
 QPainter* QtPrinter::painter() {

@@ -16,6 +16,8 @@ public:
     int show(const QString& text, int style, const QString& title) override;
 };
 
+// Ends through the application object's teardown, so the clipboard outlives the program, then
+// at once: no form unloads, no window closes on its own.
 class ExitProgramEnd : public ProgramEnd {
 public:
     void endNow(int exitCode) override;
@@ -84,8 +86,10 @@ struct DestinazioneStampa {
     static DestinazioneStampa dallAmbiente();
 };
 
-// The printer object on Qt: CUPS through QPrinter, or PDF files. The first document that goes to a
-// file tells the user once where it is; a printer or file that cannot be written raises 482.
+// The printer object on Qt: CUPS through QPrinter, or PDF files. A printer that cannot take the
+// document raises 482. A PDF file that cannot be written raises 61 (the disk is full, so a retry
+// may succeed) or 75 (anything else), with a description that names the file and the reason.
+// After the first job that wrote files the user is told once where they are.
 class QtPrinter : public PrinterService {
 public:
     explicit QtPrinter(DestinazioneStampa destinazione = {});
@@ -98,6 +102,7 @@ public:
     double unitsPerTwip() const override;
     QSizeF pageSizeTwips() const override;
     QRectF printableRectTwips() const override;
+    void fineLavoro() override;
     // The file the last document went to, when it went to a file.
     const QString& outputFile() const { return output_; }
 
@@ -107,9 +112,7 @@ private:
     DestinazioneStampa destinazione_;
     QString output_;
     bool avvisato_ = false;
-    // Holds the notice of where the PDF went until the print job is over: gone with the
-    // printer, it takes a notice not yet shown with it.
-    std::unique_ptr<QObject> avviso_ = std::make_unique<QObject>();
+    QStringList scrittiNelLavoro_;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
 };

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <functional>
 #include <initializer_list>
+#include <vector>
 
 namespace hn {
 
@@ -26,13 +27,32 @@ template <typename T> T& impostato(T* oggetto) {
     return *oggetto;
 }
 
-// Steps run in order; the first answer other than Retry or Ignore stops the rest.
-bool eseguiPassi(std::initializer_list<std::function<void()>> passi) {
-    bool finito = false;
-    for (const auto& passo : passi) {
-        eseguiPasso(passo, [&](const ErroreVB& e) {
-            switch (Mod_Comuni::SegnalaErrore(e, contestoStampa())) {
+// A document going to a file names the file and what is in its way; only a full disk, which the
+// user can clear, is offered Retry. Anything else is the printer's report.
+int riferisci(const ErroreVB& e) {
+    if (e.numero() == Errore::DiscoPieno)
+        return MsgBox(e.descrizione(), Stile::RiprovaAnnulla | Stile::Critico);
+    if (e.numero() == Errore::AccessoPercorso)
+        return MsgBox(e.descrizione(), Stile::OK | Stile::Critico);
+    return Mod_Comuni::SegnalaErrore(e, contestoStampa());
+}
+
+// The steps of one printer document, run in order; the first answer other than Retry or Ignore
+// stops the rest. Ending the document (step `fine`) takes it away even when that fails, so a
+// Retry there prints the whole document again rather than end nothing.
+bool eseguiDocumento(std::size_t fine, std::initializer_list<std::function<void()>> elenco) {
+    const std::vector<std::function<void()>> passi(elenco);
+    std::size_t i = 0;
+    while (i < passi.size()) {
+        bool finito = false;
+        bool daCapo = false;
+        eseguiPasso(passi[i], [&](const ErroreVB& e) {
+            switch (riferisci(e)) {
             case Risposta::Riprova:
+                if (i == fine && !(host().printer && host().printer->painter())) {
+                    daCapo = true;
+                    return Azione::Prosegui;
+                }
                 return Azione::Riprova;
             case Risposta::Ignora:
                 return Azione::Prosegui;
@@ -43,6 +63,7 @@ bool eseguiPassi(std::initializer_list<std::function<void()>> passi) {
         });
         if (finito)
             return false;
+        i = daCapo ? 0 : i + 1;
     }
     return true;
 }
@@ -67,102 +88,107 @@ std::int32_t cimaDelTesto() {
 
 bool stampaTesto(const StatoDiStampa& s, short& StampaInCorso) {
     using namespace Mod_CopiaeStampa;
-    return eseguiPassi({
-        [&] { ATX_PRINT_START(0, &stampante(), 1, 1); },
-        [&] {
-            KorAtx& sorgente = impostato(s.sorgenteTesto);
-            sorgente.impostaMembro(QStringView(u"SelFType"), KorAtx::kTuttiIFormati);
-            KorAtx& copia = impostato(s.atxTestoCop);
-            copia.impostaMembro(KorAtx::MembroFText, sorgente.membro(QStringView(u"FText")));
-            copia.impostaMembro(KorAtx::MembroSelFType, KorAtx::kTuttiIFormati);
-        },
-        [&] {
-            impostato(s.TESTOATX)
-                .impostaMembro(KorAtx::MembroFText,
-                               RtfDiCredito() + QStringLiteral("\\par \\par \\par"));
-        },
-        [&] {
-            KorAtx& copia = impostato(s.atxTestoCop);
-            if (s.soloSelezione)
-                copia.impostaMembro(KorAtx::MembroFText,
-                                    impostato(s.sorgenteTesto).membro(QStringView(u"SelText")));
-            KorAtx& doc = impostato(s.TESTOATX);
-            doc.impostaMembro(KorAtx::MembroFText,
-                              doc.membro(KorAtx::MembroFText).toString() +
-                                  copia.membro(KorAtx::MembroFText).toString());
-        },
-        [&] {
-            KorAtx& doc = impostato(s.TESTOATX);
-            preparaPerStampa(doc);
-            doc.impostaMembro(KorAtx::MembroRientroSinistro, 0);
-        },
-        [&] { StampaAtx(impostato(s.TESTOATX), 0, cimaDelTesto(), true); },
-        [&] {
-            ATX_PRINT_FINISH();
-            stampante().endDocument();
-        },
-        [&] {
-            ImpostaPuntatoreSchermo(Puntatore::Predefinito);
-            StampaInCorso = 0;
-            ImpostaPuntatoreSchermo(Puntatore::Clessidra);
-        },
-    });
+    return eseguiDocumento(
+        6,
+        {
+            [&] { ATX_PRINT_START(0, &stampante(), 1, 1); },
+            [&] {
+                KorAtx& sorgente = impostato(s.sorgenteTesto);
+                sorgente.impostaMembro(QStringView(u"SelFType"), KorAtx::kTuttiIFormati);
+                KorAtx& copia = impostato(s.atxTestoCop);
+                copia.impostaMembro(KorAtx::MembroFText, sorgente.membro(QStringView(u"FText")));
+                copia.impostaMembro(KorAtx::MembroSelFType, KorAtx::kTuttiIFormati);
+            },
+            [&] {
+                impostato(s.TESTOATX)
+                    .impostaMembro(KorAtx::MembroFText,
+                                   RtfDiCredito() + QStringLiteral("\\par \\par \\par"));
+            },
+            [&] {
+                KorAtx& copia = impostato(s.atxTestoCop);
+                if (s.soloSelezione)
+                    copia.impostaMembro(KorAtx::MembroFText,
+                                        impostato(s.sorgenteTesto).membro(QStringView(u"SelText")));
+                KorAtx& doc = impostato(s.TESTOATX);
+                doc.impostaMembro(KorAtx::MembroFText,
+                                  doc.membro(KorAtx::MembroFText).toString() +
+                                      copia.membro(KorAtx::MembroFText).toString());
+            },
+            [&] {
+                KorAtx& doc = impostato(s.TESTOATX);
+                preparaPerStampa(doc);
+                doc.impostaMembro(KorAtx::MembroRientroSinistro, 0);
+            },
+            [&] { StampaAtx(impostato(s.TESTOATX), 0, cimaDelTesto(), true); },
+            [&] {
+                ATX_PRINT_FINISH();
+                stampante().endDocument();
+            },
+            [&] {
+                ImpostaPuntatoreSchermo(Puntatore::Predefinito);
+                StampaInCorso = 0;
+                ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+            },
+        });
 }
 
 bool stampaIllustrazione(const StatoDiStampa& s) {
     using namespace Mod_CopiaeStampa;
-    return eseguiPassi({
-        [&] {
-            ATX_PRINT_START(0, &stampante(), 1, 1);
-            ATX_PRINT_TITLE(Mod_Comuni::LeggiMessaggio(488));
-        },
-        [&] {
-            KorAtx& doc = impostato(s.TESTOATX);
-            doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
-            doc.impostaMembro(KorAtx::MembroFText, RtfDiCredito());
-            // A third of an inch down, under the title.
-            StampaAtx(doc, 0, 480);
-        },
-        [&] {
-            ATX_PRINT_FINISH();
-            ImpostaPuntatoreSchermo(Puntatore::Clessidra);
-        },
-        [&] {
-            FXImage& figura = impostato(s.ImmagineDaStampare);
-            PrinterService& p = stampante();
-            ScreenService* schermo = host().screen;
-            const double tx = schermo ? schermo->twipsPerPixelX() : 15.0;
-            const double ty = schermo ? schermo->twipsPerPixelY() : 15.0;
-            // Screen size, each side cut to the printable area on its own; centred on the sheet.
-            const double w = Minimo(figura.IWidth() * tx, p.printableRectTwips().width());
-            const double h = Minimo(figura.IHeight() * ty, p.printableRectTwips().height());
-            const auto paginaW = static_cast<std::int32_t>(p.pageSizeTwips().width());
-            const auto paginaH = static_cast<std::int32_t>(p.pageSizeTwips().height());
-            figura.setPrinterWidth(w);
-            figura.setPrinterHeight(h);
-            figura.setPrinterLeft((paginaW - w) / 2.0);
-            figura.setPrinterTop((paginaH - h) / 2.0);
-            AvviaStampante();
-            figura.setPrinterhDC(p.painter());
-            DoEvents();
-        },
-        [&] {
-            ATX_PRINT_START(0, &stampante(), 1, 1);
-            KorAtx& doc = impostato(s.TESTOATX);
-            doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
-            doc.impostaMembro(KorAtx::MembroFText, s.TestoDidascalia);
-            preparaPerStampa(doc);
-            doc.impostaMembro(KorAtx::MembroRientroDestro, 0);
-            // The caption's band begins two inches above the bottom of the sheet.
-            StampaAtx(doc, 0,
-                      static_cast<std::int32_t>(stampante().pageSizeTwips().height()) - 2880);
-        },
-        [&] {
-            ATX_PRINT_FINISH();
-            stampante().endDocument();
-            ImpostaPuntatoreSchermo(Puntatore::Clessidra);
-        },
-    });
+    return eseguiDocumento(
+        5,
+        {
+            [&] {
+                ATX_PRINT_START(0, &stampante(), 1, 1);
+                ATX_PRINT_TITLE(Mod_Comuni::LeggiMessaggio(488));
+            },
+            [&] {
+                KorAtx& doc = impostato(s.TESTOATX);
+                doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
+                doc.impostaMembro(KorAtx::MembroFText, RtfDiCredito());
+                // A third of an inch down, under the title.
+                StampaAtx(doc, 0, 480);
+            },
+            [&] {
+                ATX_PRINT_FINISH();
+                ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+            },
+            [&] {
+                FXImage& figura = impostato(s.ImmagineDaStampare);
+                PrinterService& p = stampante();
+                ScreenService* schermo = host().screen;
+                const double tx = schermo ? schermo->twipsPerPixelX() : 15.0;
+                const double ty = schermo ? schermo->twipsPerPixelY() : 15.0;
+                // Screen size, each side cut to the printable area on its own; centred on the
+                // sheet.
+                const double w = Minimo(figura.IWidth() * tx, p.printableRectTwips().width());
+                const double h = Minimo(figura.IHeight() * ty, p.printableRectTwips().height());
+                const auto paginaW = static_cast<std::int32_t>(p.pageSizeTwips().width());
+                const auto paginaH = static_cast<std::int32_t>(p.pageSizeTwips().height());
+                figura.setPrinterWidth(w);
+                figura.setPrinterHeight(h);
+                figura.setPrinterLeft((paginaW - w) / 2.0);
+                figura.setPrinterTop((paginaH - h) / 2.0);
+                AvviaStampante();
+                figura.setPrinterhDC(p.painter());
+                DoEvents();
+            },
+            [&] {
+                ATX_PRINT_START(0, &stampante(), 1, 1);
+                KorAtx& doc = impostato(s.TESTOATX);
+                doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
+                doc.impostaMembro(KorAtx::MembroFText, s.TestoDidascalia);
+                preparaPerStampa(doc);
+                doc.impostaMembro(KorAtx::MembroRientroDestro, 0);
+                // The caption's band begins two inches above the bottom of the sheet.
+                StampaAtx(doc, 0,
+                          static_cast<std::int32_t>(stampante().pageSizeTwips().height()) - 2880);
+            },
+            [&] {
+                ATX_PRINT_FINISH();
+                stampante().endDocument();
+                ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+            },
+        });
 }
 
 // What ending printing leaves behind: no open job and no half-made document in the way of the

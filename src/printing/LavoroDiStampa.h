@@ -22,10 +22,13 @@ struct StatoDiStampa {
     KorAtx* atxTestoCop = nullptr;
 };
 
-// Prints what the state asks for. Each failing step is reported with the context "Drukuj":
-// Retry runs it again, Ignore goes on with the next step, any other answer ends printing, closing
-// whatever printer document is open. `StampaInCorso` is cleared once the text has gone out, as
-// the dialog's OK handler expects. Returns false when the user ended printing.
+// Prints what the state asks for. Each failing step is reported with the context "Drukuj" (a
+// file the printer cannot write is named with its reason): Retry runs it again (a document whose
+// end failed is printed again whole), Ignore goes on with the next step, any other answer ends
+// printing, closing whatever printer document is open. The printer is not told that the job is
+// over: the caller does that once it has closed its dialog. `StampaInCorso` is cleared once the
+// text has gone out, as the dialog's OK handler expects. Returns false when the user ended
+// printing.
 bool StampaScelte(const StatoDiStampa& stato, short& StampaInCorso);
 
 // The context word of the print job's error reports.

@@ -39,9 +39,24 @@ fstampa*& unica() {
 
 fstampa::fstampa(QWidget* parent)
     : Forma(QStringLiteral("fstampa"), parent) {
+    creaControlli();
+}
+
+void fstampa::creaControlli() {
+    // Whatever an earlier opening made of the controls goes with them: the hidden text keeps its
+    // alignment, the layout pass its rescaling, the options their hidden or disabled state.
+    delete FONDO;
+    delete TESTOATX;
+    delete atxTestoCop;
     setCaption(QStringLiteral("FrmStampa"));
-    FONDO->setAutoSize(true);
-    FONDO->ImpostaPicture(QImage(QStringLiteral(":/art/fstampa_fondo.png")));
+    FONDO = new Riquadro(this, QStringLiteral("FONDO"));
+    OPZ = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZ"));
+    OPZT = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZT"));
+    EVID = ArrayControlli<Figura>(FONDO, QStringLiteral("EVID"));
+    // Drawn pixel for pixel at 15 twips per pixel; the layout pass fits it to other screens.
+    const QImage fondo(QStringLiteral(":/art/fstampa_fondo.png"));
+    FONDO->ImpostaPicture(fondo);
+    FONDO->Move(0, 0, fondo.width() * 15.0, fondo.height() * 15.0);
     // The images are drawn over the background, so they live in it.
     for (int i = 0; i < 2; ++i) {
         Immagine& o = OPZ.crea(i);
@@ -141,16 +156,27 @@ void fstampa::InitStampa(Forma* frmChiamante) {
 }
 
 void fstampa::Form_Load() {
+    if (controlliUsati_)
+        creaControlli();
+    controlliUsati_ = true;
     StampaInCorso_ = 0;
     Mod_Comuni::ImpostaPuntatore(*this);
     setCaption(QString());
     static_cast<void>(static_cast<short>(TESTOATX->membro(KorAtx::MembroVersione).toInt()));
 
-    // The window's inner area is the bitmap. It is centred over the calling window, which is the
-    // full screen in this program; the screen we are told about can be smaller than the monitor
-    // the caller fills.
+    FONDO->Move(0, 0, FONDO->Width(), FONDO->Height());
+    for (int i = 0; i <= 5; ++i) {
+        EVID(i).setBorderColor(QColor(255, 255, 0));
+        EVID(i).setBorderWidth(2);
+        EVID(i).ImpostaVisible(false);
+    }
+    ImpostaPuntatoreSchermo(Puntatore::Predefinito);
+    Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(*this), true);
+
+    // The window's inner area is the bitmap, measured once the layout pass has fitted it to this
+    // screen. It is centred over the calling window, which is the full screen in this program;
+    // the screen we are told about can be smaller than the monitor the caller fills.
     const double w = FONDO->Width(), h = FONDO->Height();
-    FONDO->Move(0, 0, w, h);
     setFixedSize(pixelX(w), pixelY(h));
     double schermoW = 1024 * twipsPerPixelX(), schermoH = 768 * twipsPerPixelY();
     double origineX = 0, origineY = 0;
@@ -168,22 +194,6 @@ void fstampa::Form_Load() {
     setGeometry(QRect(sulDesktop(QPoint(pixelX(origineX + (schermoW - w) / 2),
                                         pixelY(origineY + (schermoH - h) / 2))),
                       QSize(pixelX(w), pixelY(h))));
-
-    for (int i = 0; i <= 5; ++i) {
-        EVID(i).setBorderColor(QColor(255, 255, 0));
-        EVID(i).setBorderWidth(2);
-        EVID(i).ImpostaVisible(false);
-    }
-    // Whatever an earlier opening left: the buttons start visible and enabled.
-    for (int i = 0; i < 2; ++i) {
-        OPZT(i).ImpostaVisible(true);
-        OPZT(i).setEnabledProp(true);
-    }
-    OK->ImpostaVisible(true);
-    OK->setEnabledProp(true);
-
-    ImpostaPuntatoreSchermo(Puntatore::Predefinito);
-    Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(*this), true);
 }
 
 void fstampa::Form_Activate() {
@@ -307,6 +317,9 @@ void fstampa::OK_Click() {
         ImpostaPuntatoreSchermo(Puntatore::Predefinito);
     StampaInCorso_ = 0;
     Unload();
+    // Every document of the job is complete now, and the dialog gone.
+    if (host().printer)
+        host().printer->fineLavoro();
 }
 
 void fstampa::ANNULLA_Click() {

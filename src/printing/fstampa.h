@@ -41,11 +41,12 @@ public:
     void ANNULLA_Click();
     void OK_MouseMove();
 
-    // The background; the images and marks are drawn over it, so they live in it.
-    Riquadro* FONDO = new Riquadro(this, QStringLiteral("FONDO"));
-    ArrayControlli<Immagine> OPZ{FONDO, QStringLiteral("OPZ")};
-    ArrayControlli<Immagine> OPZT{FONDO, QStringLiteral("OPZT")};
-    ArrayControlli<Figura> EVID{FONDO, QStringLiteral("EVID")};
+    // The background; the images and marks are drawn over it, so they live in it. Every load
+    // makes them anew, as drawn: nothing an earlier opening did to them survives.
+    Riquadro* FONDO = nullptr;
+    ArrayControlli<Immagine> OPZ{nullptr, QStringLiteral("OPZ")};
+    ArrayControlli<Immagine> OPZT{nullptr, QStringLiteral("OPZT")};
+    ArrayControlli<Figura> EVID{nullptr, QStringLiteral("EVID")};
     Immagine* OK = nullptr;
     Immagine* ANNULLA = nullptr;
     KorAtx* TESTOATX = nullptr;
@@ -58,6 +59,7 @@ protected:
     void Form_Unload(int& Cancel) override;
 
 private:
+    void creaControlli();
     void StatoIniziale();
     void collegaPulsante(Immagine& c, const std::function<void()>& clic);
 
@@ -73,6 +75,7 @@ private:
     QPointer<FXImage> ImmagineDaStampare_;
     QString TestoDidascalia_;
     short StampaInCorso_ = 0;
+    bool controlliUsati_ = false;
 };
 
 // Opens the print dialog over the calling form on its text, caption and picture sources.

@@ -19,7 +19,7 @@ Fseek::Fseek() {
     Pic_Buffer.ImpostaVisible(false);
     Pic_MousePointer.ImpostaVisible(false);
     QImage mano(QStringLiteral(":/art/cursor.png"));
-    mano.setOffset(QPoint(18, 7)); // the finger tip
+    mano.setOffset(QPoint(18, 4)); // the finger tip: the top of the drawn finger
     Pic_MousePointer.ImpostaPicture(mano);
 }
 

@@ -2,7 +2,10 @@
 // and bad input give one line on stderr and a non-zero exit, never an abort.
 
 #include "Riga.h"
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,6 +104,28 @@ private Q_SLOTS:
         QCOMPARE(e.codice, 1);
         QVERIFY2(e.uscita.isEmpty() && e.errori.startsWith(errore) && e.errori.count(u'\n') == 1,
                  qPrintable(e.errori));
+    }
+
+    // Another instance holds the lock: the new one ends at once, without a display of its own and
+    // without filling the default prefix.
+    void secondoAvvioNonToccaNulla() {
+        QTemporaryDir d;
+        QLockFile primo(d.filePath(u"hnemar.lock"_s));
+        QVERIFY(primo.tryLock(0));
+        QProcess p;
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.remove(u"HNEMAR_PREFIX"_s);
+        ambiente.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        ambiente.insert(u"XDG_RUNTIME_DIR"_s, d.path());
+        ambiente.insert(u"XDG_DATA_HOME"_s, d.filePath(u"dati"_s));
+        p.setProcessEnvironment(ambiente);
+        QElapsedTimer t;
+        t.start();
+        p.start(u"" HNEMAR_APP ""_s, {});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(t.elapsed() < 2000);
+        QVERIFY(!QFileInfo::exists(d.filePath(u"dati"_s)));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "Installazione.h"
 #include "KorAtx.h"
 #include "Mod_CopiaeStampa.h"
+#include "Montaggio.h"
 #include "PictureBox.h"
 #include "RichTextBox.h"
 #include "Riga.h"
@@ -10,7 +11,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QFileInfo>
 #include <QTest>
 #include <memory>
 #include <unistd.h>
@@ -102,29 +103,6 @@ struct Banco {
     fcopia f;
 };
 
-// A folder of the prefix mounted on its own small file system, read-only or nearly full, for the
-// failures a user meets. Needs the right to mount; the test is skipped elsewhere.
-class Montaggio {
-public:
-    bool monta(const QString& cartella, const QStringList& opzioni) {
-        cartella_ = cartella;
-        QDir().mkpath(cartella);
-        montato_ = QProcess::execute(u"mount"_s, opzioni + QStringList{cartella}) == 0;
-        return montato_;
-    }
-    bool rimonta(const QStringList& opzioni) {
-        return QProcess::execute(u"mount"_s, opzioni + QStringList{cartella_}) == 0;
-    }
-    ~Montaggio() {
-        if (montato_)
-            QProcess::execute(u"umount"_s, {u"-l"_s, cartella_});
-    }
-
-private:
-    QString cartella_;
-    bool montato_ = false;
-};
-
 } // namespace
 
 class TestFcopia : public QObject {
@@ -153,6 +131,7 @@ private Q_SLOTS:
     void cartellaSolaLettura();
     void discoPieno();
     void apriCopiaCentrataSopraIlChiamante();
+    void ogniAperturaComeDisegnata();
 };
 
 void TestFcopia::marcheIniziali_data() {
@@ -510,19 +489,23 @@ void TestFcopia::immagineNonSalvabile() {
 
 void TestFcopia::fileIlleggibileNonVieneSovrascritto() {
     Banco b;
-    const QByteArray note = "{\\rtf1\\ansi Moje notatki\\par}";
-    b.h.scriviFile(kNome + u".rtf"_s, note);
-    QFile::setPermissions(b.percorso(u".rtf"_s), {});
-    if (QFile(b.percorso(u".rtf"_s)).open(QIODevice::ReadOnly))
-        QSKIP("root reads any file");
+    // Something no one can read as a file, root included: a folder where the notebook would be.
+    const QString note = b.percorso(u".rtf"_s);
+    QVERIFY(QDir().mkpath(note));
+    QFile dentro(note + u"/moje.txt"_s);
+    QVERIFY(dentro.open(QIODevice::WriteOnly) && dentro.write("Moje notatki") == 12);
+    dentro.close();
     b.apri();
     b.f.OPZT_Click(5);
     b.h.box.risposte = {Risposta::Riprova, Risposta::Annulla};
     b.f.OK_Click();
     QCOMPARE(b.h.box.mostrati.size(), 2);
     QCOMPARE(b.h.box.mostrati[0].testo, u"Brak dostępu do "_s + kNome);
-    QFile::setPermissions(b.percorso(u".rtf"_s), QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(b.h.leggiFile(kNome + u".rtf"_s), note);
+    QVERIFY(QFileInfo(note).isDir());
+    QCOMPARE(QDir(note).entryList(QDir::Files), QStringList{u"moje.txt"_s});
+    QVERIFY(dentro.open(QIODevice::ReadOnly));
+    QCOMPARE(dentro.readAll(), QByteArray("Moje notatki"));
+    QVERIFY(!b.f.Caricata());
 }
 
 void TestFcopia::cartellaSolaLettura() {
@@ -532,8 +515,7 @@ void TestFcopia::cartellaSolaLettura() {
     const QString cartella = b.h.percorsoHost(kCartella + u"x"_s).chopped(2);
     Montaggio m;
     if (getuid() == 0) {
-        if (!m.monta(cartella, {u"--bind"_s, cartella}) ||
-            !m.rimonta({u"-o"_s, u"remount,bind,ro"_s}))
+        if (!m.solaLettura(cartella))
             QSKIP("cannot mount a read-only folder here");
     } else {
         QFile::setPermissions(cartella, QFile::ReadOwner | QFile::ExeOwner);
@@ -558,8 +540,7 @@ void TestFcopia::discoPieno() {
     Banco b;
     const QString cartella = b.h.percorsoHost(kCartella + u"x"_s).chopped(2);
     Montaggio m;
-    if (getuid() != 0 ||
-        !m.monta(cartella, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=48k"_s, u"tmpfs"_s}))
+    if (getuid() != 0 || !m.piccolo(cartella, 48))
         QSKIP("needs a small file system of its own");
     // A notebook that fills most of the disk: no room for a second copy beside it.
     QByteArray note = "{\\rtf1\\ansi ";
@@ -594,6 +575,30 @@ void TestFcopia::apriCopiaCentrataSopraIlChiamante() {
     f.ANNULLA_Click();
     QVERIFY(b.viewer.isEnabled());
     QVERIFY(!f.isVisible());
+}
+
+namespace {
+class Schermo120 : public FixedScreen {
+public:
+    double twipsPerPixelX() const override { return 12.0; }
+    double twipsPerPixelY() const override { return 12.0; }
+};
+} // namespace
+
+void TestFcopia::ogniAperturaComeDisegnata() {
+    Banco b;
+    Schermo120 schermo;
+    host().screen = &schermo;
+    // Opened first without a picture, whose options it then hides, then with one.
+    for (const bool conImmagine : {false, true, true}) {
+        b.apri(true, false, false, conImmagine);
+        QCOMPARE(b.f.size(), QSize(227, 250));
+        QCOMPARE(b.f.OK->geometry(), QRect(48, 218, 36, 32));
+        QCOMPARE(b.f.OPZ(1).Visible(), conImmagine);
+        QCOMPARE(b.f.OPZT(3).Visible(), conImmagine);
+        b.f.ANNULLA_Click();
+    }
+    host().screen = &b.h.schermo;
 }
 
 QTEST_MAIN(TestFcopia)

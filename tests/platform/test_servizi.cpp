@@ -1,5 +1,6 @@
 #include "Prefisso.h"
 
+#include "HostDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
 
@@ -8,11 +9,13 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 
 using namespace hn;
 using hn::prova::riga;
@@ -67,6 +70,11 @@ private Q_SLOTS:
         QCOMPARE(leggi(prefisso + QStringLiteral("/drive_c/WINDOWS/KORMM.INI")),
                  QByteArray("mine"));
         QCOMPARE(leggi(prefisso + QStringLiteral("/drive_d/DATI/a.dat")), QByteArray("demo"));
+        QCOMPARE(QFileInfo(prefisso + QStringLiteral("/drive_d/DATI/a.dat")).permissions() &
+                     (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
+                 QFile::WriteOwner);
+        QCOMPARE(QDir(prefisso + QStringLiteral("/drive_d/DATI")).entryList(QDir::Files),
+                 QStringList{QStringLiteral("a.dat")});
         QVERIFY(QFileInfo(prefisso + QStringLiteral("/drive_c/VELTO/TEMP")).isDir());
         QVERIFY(!completaDaDemo(dir.path() + QStringLiteral("/missing"), prefisso, &errore));
         QVERIFY(errore.endsWith(QStringLiteral("/missing")));
@@ -174,7 +182,82 @@ private Q_SLOTS:
         QGuiApplication::restoreOverrideCursor();
         QVERIFY(!QGuiApplication::overrideCursor());
     }
+
+    // The box double stops a prompt that would otherwise ask for ever: once its scripted
+    // answers run out, or after many unscripted choices; a box with one button needs no script.
+    void scriptedBoxStopsAPromptThatNeverEnds() {
+        for (const bool conCopione : {true, false}) {
+            prova::ScriptedMessageBox box;
+            QCOMPARE(box.show(QStringLiteral("Zapisano"), Stile::OK, {}), Risposta::OK);
+            if (conCopione)
+                box.risposte = {Risposta::Riprova};
+            const auto discoMancante = [&] {
+                while (box.show(QStringLiteral("Włóż dysk 2"), Stile::RiprovaAnnulla, {}) ==
+                       Risposta::Riprova) {
+                }
+            };
+            QVERIFY_THROWS_EXCEPTION(std::logic_error, discoMancante());
+            QCOMPARE(box.mostrati.size(), conCopione ? 3 : 102);
+        }
+    }
+
+    // The end of the program runs Qt's teardown (where the clipboard goes to the desktop's
+    // clipboard manager) but no unload: a child process ends itself from an event handler.
+    void fineDelProgrammaConLaChiusuraDiQt() {
+        QTemporaryDir dir;
+        const QString traccia = dir.path() + QStringLiteral("/traccia");
+        QProcess figlio;
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.insert(QStringLiteral("HNEMAR_PROVA_FINE"), traccia);
+        figlio.setProcessEnvironment(ambiente);
+        figlio.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(figlio.waitForFinished(20000));
+        QCOMPARE(figlio.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(figlio.exitCode(), 7);
+        QCOMPARE(figlio.readAllStandardOutput(), QByteArray("prima della fine\n"));
+        QCOMPARE(leggi(traccia), QByteArray("chiusura di Qt\n"));
+    }
 };
 
-QTEST_MAIN(TestServizi)
+namespace {
+
+// The child of fineDelProgrammaConLaChiusuraDiQt: copies, then ends from a click-like event.
+class Finestra : public QWidget {
+protected:
+    void closeEvent(QCloseEvent*) override { annota("chiusa\n"); }
+
+public:
+    static void annota(const QByteArray& riga) {
+        QFile f(qEnvironmentVariable("HNEMAR_PROVA_FINE"));
+        if (f.open(QIODevice::Append))
+            f.write(riga);
+    }
+};
+
+int fineNelFiglio(int argc, char** argv) {
+    QApplication app(argc, argv);
+    qAddPostRoutine([] { Finestra::annota("chiusura di Qt\n"); });
+    Finestra finestra;
+    finestra.show();
+    QtClipboard appunti;
+    ClipboardContents testo;
+    testo.text = QStringLiteral("Kość udowa");
+    appunti.put(testo);
+    QTimer::singleShot(0, &finestra, [] {
+        std::printf("prima della fine\n");
+        ExitProgramEnd().endNow(7);
+    });
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("HNEMAR_PROVA_FINE"))
+        return fineNelFiglio(argc, argv);
+    QApplication app(argc, argv);
+    TestServizi prova;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&prova, argc, argv);
+}
 #include "test_servizi.moc"

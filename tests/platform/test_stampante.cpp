@@ -1,18 +1,22 @@
 // The real printer service in its file modes: where documents land, how they are numbered, when
-// the user is told, and that a printer that cannot take the document says 482.
+// the user is told, and what a printer or a file that cannot take the document says.
 
-#include "ErroreDi.h"
+#include "ErroreVB.h"
 #include "HostDiProva.h"
+#include "Montaggio.h"
 #include "Riga.h"
 #include "ServiziReali.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 #include <QTest>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace hn;
-using hn::prova::erroreDi;
 using hn::prova::riga;
 
 namespace {
@@ -31,8 +35,8 @@ private Q_SLOTS:
     void destinazioneDallAmbiente_data();
     void destinazioneDallAmbiente();
     void fileNumeratiEAvvisoUnaVolta();
-    void cartellaImpossibile();
-    void discoPieno();
+    void fileNonScrivibile_data();
+    void fileNonScrivibile();
 };
 
 void TestStampante::destinazioneDallAmbiente_data() {
@@ -85,38 +89,86 @@ void TestStampante::fileNumeratiEAvvisoUnaVolta() {
     QCOMPARE(stara.readAll(), QByteArray("moje"));
     QVERIFY(QFile(cartella + QStringLiteral("/HNemar-008.pdf")).size() > 500);
 
-    // Once, when the program is back in its event loop.
-    QCoreApplication::processEvents();
-    QCOMPARE(h.box.mostrati.size(), 1);
-    QVERIFY(h.box.mostrati[0].testo.contains(QDir::toNativeSeparators(cartella) +
-                                             QStringLiteral("/HNemar-008.pdf")));
-    QCOMPARE(h.box.mostrati[0].stile, Stile::OK | Stile::Informazione);
-}
-
-void TestStampante::cartellaImpossibile() {
-    prova::HostDiProva h;
-    // A folder that cannot be made: its parent is a file.
-    const QString file = h.cartella.path() + QStringLiteral("/plik");
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    QtPrinter p({DestinazioneStampa::PdfInCartella, file + QStringLiteral("/wydruki"), {}});
-    QCOMPARE(erroreDi([&] { p.startDocument(QStringLiteral("prova")); }), 482);
-    QCOMPARE(p.painter(), nullptr);
+    // Once, when the job is over, naming what it wrote; not again after the next job.
     QVERIFY(h.box.mostrati.isEmpty());
+    p.fineLavoro();
+    stampaUnaPagina(p, QStringLiteral("trzeci"));
+    p.fineLavoro();
+    QCOMPARE(h.box.mostrati.size(), 1);
+    for (const char* nome : {"/HNemar-008.pdf", "/HNemar-009.pdf"})
+        QVERIFY(h.box.mostrati[0].testo.contains(QDir::toNativeSeparators(cartella) +
+                                                 QLatin1String(nome)));
+    QCOMPARE(h.box.mostrati[0].stile, Stile::OK | Stile::Informazione);
+
+    // A name taken by anything but a file is passed over, not opened: a pipe would hold the
+    // program until something read it.
+    QVERIFY(QDir(cartella).mkdir(QStringLiteral("HNemar-011.pdf")));
+    QVERIFY(::mkfifo(QFile::encodeName(cartella + QStringLiteral("/HNemar-012.pdf")).constData(),
+                     0600) == 0);
+    stampaUnaPagina(p, QStringLiteral("czwarty"));
+    QCOMPARE(QFileInfo(p.outputFile()).fileName(), QStringLiteral("HNemar-013.pdf"));
 }
 
-void TestStampante::discoPieno() {
+void TestStampante::fileNonScrivibile_data() {
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<QString>("perche");
+    riga("the folder's parent is a file", QStringLiteral("rodzic"), QStringLiteral("jest plikiem"));
+    riga("a folder in the file's place", QStringLiteral("folder"), QStringLiteral("folder"));
+    riga("a pipe in the file's place", QStringLiteral("potok"), QStringLiteral("zwykłym plikiem"));
+    riga("a read-only folder", QStringLiteral("sola lettura"), QStringLiteral("tylko do odczytu"));
+}
+
+// Each failure names the file and the reason, raises 75 (no retry can help) and leaves the
+// service free for the next document; none of them waits.
+void TestStampante::fileNonScrivibile() {
+    QFETCH(QString, caso);
+    QFETCH(QString, perche);
     prova::HostDiProva h;
-    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
-        QSKIP("no /dev/full to stand for a full disc");
-    QtPrinter p(QStringLiteral("/dev/full"));
-    p.startDocument(QStringLiteral("prova"));
-    p.painter()->drawText(QPointF(200, 200), QStringLiteral("nic"));
-    QCOMPARE(erroreDi([&] { p.endDocument(); }), 482);
-    // The service is free for the next document.
-    QCOMPARE(p.painter(), nullptr);
-    QVERIFY(QFileInfo::exists(QStringLiteral("/dev/full")));
+    const QString base = h.cartella.path();
+    prova::Montaggio m;
+    std::unique_ptr<QtPrinter> p;
+    QString nome;
+    if (caso == QStringLiteral("rodzic")) {
+        QFile f(base + QStringLiteral("/plik"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        nome = base + QStringLiteral("/plik/wydruki");
+        p = std::make_unique<QtPrinter>(
+            DestinazioneStampa{DestinazioneStampa::PdfInCartella, nome, {}});
+    } else if (caso == QStringLiteral("folder")) {
+        nome = base + QStringLiteral("/wydruk.pdf");
+        QVERIFY(QDir().mkdir(nome));
+        p = std::make_unique<QtPrinter>(nome);
+    } else if (caso == QStringLiteral("potok")) {
+        nome = base + QStringLiteral("/wydruk.pdf");
+        QVERIFY(::mkfifo(QFile::encodeName(nome).constData(), 0600) == 0);
+        p = std::make_unique<QtPrinter>(nome);
+    } else {
+        nome = base + QStringLiteral("/wydruki");
+        QDir().mkpath(nome);
+        if (getuid() == 0 ? !m.solaLettura(nome)
+                          : !QFile::setPermissions(nome, QFile::ReadOwner | QFile::ExeOwner))
+            QSKIP("cannot make a read-only folder here");
+        p = std::make_unique<QtPrinter>(
+            DestinazioneStampa{DestinazioneStampa::PdfInCartella, nome, {}});
+    }
+    QElapsedTimer t;
+    t.start();
+    QString testo;
+    int numero = 0;
+    try {
+        p->startDocument(QStringLiteral("prova"));
+    } catch (const ErroreVB& e) {
+        numero = e.numero();
+        testo = e.descrizione();
+    }
+    QVERIFY(t.elapsed() < 1000);
+    QCOMPARE(numero, int(Errore::AccessoPercorso));
+    QVERIFY2(testo.contains(QDir::toNativeSeparators(nome)) && testo.contains(perche),
+             qPrintable(testo));
+    QCOMPARE(p->painter(), nullptr);
+    QVERIFY(h.box.mostrati.isEmpty());
+    if (getuid() != 0)
+        QFile::setPermissions(nome, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QTEST_MAIN(TestStampante)

@@ -1,17 +1,18 @@
 // The print dialog driven as the user drives it: what it opens with, what each click changes,
 // the keys, activation, and the caller disabled while it is open and enabled after.
 
-#include "ControlliDellaForma.h"
 #include "ErroreVB.h"
 #include "FXImage.h"
 #include "HostDiProva.h"
 #include "Installazione.h"
 #include "KorAtx.h"
+#include "PdfDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
 #include "fstampa.h"
 
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QTest>
 
@@ -59,9 +60,14 @@ struct Banco {
         ApriStampa(&chiamante, conTesto ? testo : nullptr, nullptr, conFigura ? figura : nullptr);
         return fstampa::istanza();
     }
-    int documenti() const {
-        return static_cast<int>(QDir(cartella).entryList({QStringLiteral("*.pdf")}).size());
+    QStringList pdf() const {
+        QStringList out;
+        for (const QString& n :
+             QDir(cartella).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
+            out << cartella + u'/' + n;
+        return out;
     }
+    int documenti() const { return static_cast<int>(pdf().size()); }
 };
 
 // The four marks as "1010", then the text options and OK: v visible, e enabled, - neither.
@@ -101,7 +107,10 @@ private Q_SLOTS:
     void stampanteAnnullata();
     void aspettoPremuto();
     void centrato();
-    void adattaA12TwipPerPixel();
+    void ogniAperturaComeDisegnata_data();
+    void ogniAperturaComeDisegnata();
+    void dueStampeUguali();
+    void avvisoDopoIlLavoro();
 };
 
 void TestFstampa::apertura_data() {
@@ -336,36 +345,89 @@ void TestFstampa::centrato() {
 
 namespace {
 
-class Schermo120 : public prova::FixedScreen {
+class SchermoA : public prova::FixedScreen {
 public:
-    double twipsPerPixelX() const override { return 12.0; }
-    double twipsPerPixelY() const override { return 12.0; }
+    explicit SchermoA(double twips)
+        : twips_(twips) {}
+    double twipsPerPixelX() const override { return twips_; }
+    double twipsPerPixelY() const override { return twips_; }
+
+private:
+    double twips_;
 };
 
 } // namespace
 
-void TestFstampa::adattaA12TwipPerPixel() {
-    prova::HostDiProva h;
-    Schermo120 schermo;
+void TestFstampa::ogniAperturaComeDisegnata_data() {
+    QTest::addColumn<double>("twips");
+    riga("96 dots per inch", 15.0);
+    riga("120 dots per inch", 12.0);
+}
+
+void TestFstampa::ogniAperturaComeDisegnata() {
+    QFETCH(double, twips);
+    Banco b;
+    SchermoA schermo(twips);
     host().screen = &schermo;
-    {
-        Chiamante forma;
-        auto* pulsante = new Immagine(&forma, QStringLiteral("ANNULLA"));
-        pulsante->Move(1455, 3270, 1245, 480);
-        pulsante->setBorderStyle(1);
-        auto* segno = new Figura(&forma, QStringLiteral("EVID"), 0);
-        segno->Move(645, 480, 720, 720);
-        Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(forma), true);
-        QCOMPARE(QRectF(pulsante->Left(), pulsante->Top(), pulsante->Width(), pulsante->Height()),
-                 QRectF(1164, 2616, 996, 384));
-        // A shape has no appearance to ask about; it is moved all the same and keeps its frame.
-        QCOMPARE(QRectF(segno->Left(), segno->Top(), segno->Width(), segno->Height()),
-                 QRectF(516, 384, 576, 576));
-        QCOMPARE(segno->BorderStyle(), 1);
-        // Flat controls keep the border they have.
-        QCOMPARE(pulsante->BorderStyle(), 1);
+    // The middle opening has no picture; each leaves the text options hidden and disabled.
+    for (const bool conFigura : {true, false, true}) {
+        fstampa& f = b.apri(true, conFigura);
+        QCOMPARE(f.size(), QSize(229, 199));
+        QCOMPARE(f.FONDO->size(), QSize(229, 199));
+        QCOMPARE(f.OK->geometry(), QRect(47, 171, 50, 29));
+        QCOMPARE(f.EVID(0).geometry(), QRect(43, 32, 48, 48));
+        QCOMPARE(marchi(f),
+                 conFigura ? QStringLiteral("1101 ve/ve OK:e") : QStringLiteral("1001 ve/ve OK:e"));
+        f.OPZ_Click(0);
+        f.Unload();
     }
-    host().screen = &h.schermo;
+    host().screen = &b.h.schermo;
+}
+
+void TestFstampa::dueStampeUguali() {
+    Banco b;
+    // Text and illustration, then the text alone: the illustration's caption settings must not
+    // reach the second print of the text.
+    b.apri().OK_Click();
+    b.apri(true, false).OK_Click();
+    const QStringList pdf = b.pdf();
+    QCOMPARE(pdf.size(), 3);
+    const QList<prova::Parola> prima = prova::paroleNelPdf(pdf[0]);
+    const QList<prova::Parola> dopo = prova::paroleNelPdf(pdf[2]);
+    // Both as the description is written: its paragraphs start at the left edge.
+    for (const auto& parole : {prima, dopo}) {
+        const prova::Parola* primo = prova::trovaParola(parole, QStringLiteral("Pierwszy"));
+        const prova::Parola* secondo = prova::trovaParola(parole, QStringLiteral("Drugi"));
+        QVERIFY(primo && secondo);
+        QCOMPARE(qRound(primo->box.left()), qRound(secondo->box.left()));
+    }
+    QCOMPARE(dopo.size(), prima.size());
+    for (qsizetype i = 0; i < prima.size(); ++i)
+        QVERIFY2((dopo[i].box.topLeft() - prima[i].box.topLeft()).manhattanLength() < 0.5,
+                 qPrintable(prima[i].testo));
+}
+
+void TestFstampa::avvisoDopoIlLavoro() {
+    Banco b;
+    fstampa& f = b.apri();
+    // What the user sees when the notice comes: the dialog gone, and every file whole.
+    QStringList completi;
+    bool dialogoChiuso = false;
+    b.h.box.primaDiRispondere = [&](const prova::BoxMostrato&) {
+        dialogoChiuso = !f.isVisible() && b.chiamante.Enabled();
+        for (const QString& pdf : b.pdf()) {
+            QFile file(pdf);
+            if (file.open(QIODevice::ReadOnly) && file.readAll().trimmed().endsWith("%%EOF"))
+                completi.append(pdf);
+        }
+    };
+    f.OK_Click();
+    QCOMPARE(b.h.box.mostrati.size(), 1);
+    QVERIFY(dialogoChiuso);
+    QCOMPARE(completi, b.pdf());
+    QCOMPARE(completi.size(), 2);
+    for (const QString& pdf : completi)
+        QVERIFY(b.h.box.mostrati[0].testo.contains(QDir::toNativeSeparators(pdf)));
 }
 
 QTEST_MAIN(TestFstampa)

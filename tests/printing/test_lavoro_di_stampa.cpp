@@ -8,12 +8,14 @@
 #include "KorAtx.h"
 #include "LavoroDiStampa.h"
 #include "Mod_CopiaeStampa.h"
+#include "Montaggio.h"
 #include "PdfDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
 #include "StampaAtx.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTest>
 
@@ -98,6 +100,7 @@ private Q_SLOTS:
     void entrambiInDueDocumenti();
     void erroreDellaStampante_data();
     void erroreDellaStampante();
+    void discoPienoPoiRiprova();
 };
 
 void TestLavoroDiStampa::testo_data() {
@@ -208,21 +211,21 @@ void TestLavoroDiStampa::entrambiInDueDocumenti() {
     QVERIFY(!testoDelPdf(files[0]).contains(QStringLiteral("Podpis")));
     QVERIFY(testoDelPdf(files[1]).contains(QStringLiteral("Podpis")));
     QVERIFY(!testoDelPdf(files[1]).contains(QStringLiteral("Trzeci")));
-    // Told once where the files went, though there were two, and only when the job is over:
-    // nothing stopped it between the documents.
-    QVERIFY(b.h.box.mostrati.isEmpty());
+    // Nothing stopped the job between the documents.
     QCoreApplication::processEvents();
-    QCOMPARE(b.h.box.mostrati.size(), 1);
+    QVERIFY(b.h.box.mostrati.isEmpty());
 }
 
 namespace {
 
-// Refuses the first documents it is asked for, the way a printer that is off or jammed does.
+// Refuses the first documents it is asked for, the way a printer that is off or jammed does; or
+// fails at their end, taking the document with it, the way a printer that loses the job does.
 class StampanteCapricciosa : public PrinterService {
 public:
-    StampanteCapricciosa(PrinterService& vera, int rifiuti)
+    StampanteCapricciosa(QtPrinter& vera, int rifiuti, int fini)
         : vera_(vera)
-        , rifiuti_(rifiuti) {}
+        , rifiuti_(rifiuti)
+        , fini_(fini) {}
     void startDocument(const QString& t) override {
         if (rifiuti_ > 0) {
             --rifiuti_;
@@ -231,50 +234,65 @@ public:
         vera_.startDocument(t);
     }
     void newPage() override { vera_.newPage(); }
-    void endDocument() override { vera_.endDocument(); }
+    void endDocument() override {
+        vera_.endDocument();
+        if (fini_ > 0) {
+            --fini_;
+            QFile::remove(vera_.outputFile());
+            throw ErroreVB(Errore::Stampante);
+        }
+    }
     QPainter* painter() override { return vera_.painter(); }
     double unitsPerTwip() const override { return vera_.unitsPerTwip(); }
     QSizeF pageSizeTwips() const override { return vera_.pageSizeTwips(); }
     QRectF printableRectTwips() const override { return vera_.printableRectTwips(); }
 
 private:
-    PrinterService& vera_;
+    QtPrinter& vera_;
     int rifiuti_;
+    int fini_;
 };
 
 } // namespace
 
 void TestLavoroDiStampa::erroreDellaStampante_data() {
     QTest::addColumn<bool>("illustrazione");
+    QTest::addColumn<int>("fini"); // ends that fail; else the first two starts fail
     QTest::addColumn<QList<int>>("risposte");
     QTest::addColumn<bool>("completa");
     QTest::addColumn<int>("documenti");
-    riga("text, retry twice", false, QList<int>{Risposta::Riprova, Risposta::Riprova}, true, 1);
-    riga("text, cancel", false, QList<int>{Risposta::Annulla}, false, 0);
-    riga("both, retry then cancel", true, QList<int>{Risposta::Riprova, Risposta::Annulla}, false,
-         0);
-    riga("both, retry, retry, one page each", true,
-         QList<int>{Risposta::Riprova, Risposta::Riprova}, true, 2);
+    const QList<int> dueVolte{Risposta::Riprova, Risposta::Riprova};
+    riga("text, retry twice", false, 0, dueVolte, true, 1);
+    riga("text, cancel", false, 0, QList<int>{Risposta::Annulla}, false, 0);
+    riga("both, retry then cancel", true, 0, QList<int>{Risposta::Riprova, Risposta::Annulla},
+         false, 0);
+    riga("both, retry, retry, one page each", true, 0, dueVolte, true, 2);
+    // The failed end took the document along: Retry prints it again.
+    riga("end fails, retry", false, 1, QList<int>{Risposta::Riprova}, true, 1);
+    riga("both ends fail, retry each", true, 2, dueVolte, true, 2);
 }
 
 void TestLavoroDiStampa::erroreDellaStampante() {
     QFETCH(bool, illustrazione);
+    QFETCH(int, fini);
     QFETCH(QList<int>, risposte);
     QFETCH(bool, completa);
     QFETCH(int, documenti);
     Banco b;
     b.figuraDi(50, 50);
-    StampanteCapricciosa capricciosa(b.stampante, 2);
+    StampanteCapricciosa capricciosa(b.stampante, fini ? 0 : 2, fini);
     host().printer = &capricciosa;
     b.h.box.risposte = risposte;
     b.stato.testo = true;
     b.stato.illustrazione = illustrazione;
     short inCorso = -1;
     QCOMPARE(StampaScelte(b.stato, inCorso), completa);
-    QCOMPARE(b.pdf().size(), documenti);
+    const QStringList files = b.pdf();
+    QCOMPARE(files.size(), documenti);
+    if (documenti > 0)
+        QVERIFY(testoDelPdf(files[0]).contains(QStringLiteral("Trzeci akapit")));
 
-    // Each refusal is reported alone, with Retry and Cancel; the file-location notice follows
-    // the first document that got out.
+    // Each refusal is reported alone, with Retry and Cancel.
     QList<BoxMostrato> errori;
     for (const auto& m : b.h.box.mostrati)
         if (m.stile == (Stile::RiprovaAnnulla | Stile::Critico))
@@ -284,6 +302,32 @@ void TestLavoroDiStampa::erroreDellaStampante() {
         QCOMPARE(m.testo, QStringLiteral("Błąd drukarki"));
     // Whatever the end, no document is left open to block the next print.
     QCOMPARE(capricciosa.painter(), nullptr);
+}
+
+void TestLavoroDiStampa::discoPienoPoiRiprova() {
+    Banco b;
+    prova::Montaggio m;
+    if (!m.piccolo(b.cartella, 256))
+        QSKIP("needs a small file system of its own");
+    // Most of the disk taken by something the user can delete.
+    const QString zavorra = b.cartella + QStringLiteral("/zavorra");
+    QFile z(zavorra);
+    QVERIFY(z.open(QIODevice::WriteOnly));
+    z.write(QByteArray(250 * 1024, 'x'));
+    z.close();
+    b.stato.testo = true;
+    b.h.box.primaDiRispondere = [&](const BoxMostrato&) { QFile::remove(zavorra); };
+    b.h.box.risposte = {Risposta::Riprova};
+    QVERIFY(b.stampa());
+    QCOMPARE(b.h.box.mostrati.size(), 1);
+    const BoxMostrato& m0 = b.h.box.mostrati[0];
+    QCOMPARE(m0.stile, Stile::RiprovaAnnulla | Stile::Critico);
+    QVERIFY2(m0.testo.contains(b.cartella + QStringLiteral("/HNemar-001.pdf")) &&
+                 m0.testo.contains(QStringLiteral("zabrakło miejsca")),
+             qPrintable(m0.testo));
+    // Printed again whole once there was room, under the same name.
+    QCOMPARE(b.pdf(), QStringList{b.cartella + QStringLiteral("/HNemar-001.pdf")});
+    QVERIFY(testoDelPdf(b.pdf()[0]).contains(QStringLiteral("Trzeci akapit")));
 }
 
 QTEST_MAIN(TestLavoroDiStampa)

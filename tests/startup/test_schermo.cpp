@@ -133,9 +133,15 @@ void TestSchermo::puntatoreSuEtichetteEImmagini() {
     prova::HostDiProva host;
     const QImage mano = Fseek::istanza().Pic_MousePointer.Picture();
     QCOMPARE(mano.size(), QSize(32, 32));
-    QCOMPARE(mano.offset(), QPoint(18, 7));
-    // The finger tip is drawn, the corner is clear.
-    QVERIFY(qAlpha(mano.pixel(18, 7)) > 0 || qAlpha(mano.pixel(18, 8)) > 0);
+    // The hot spot is the finger tip as drawn: on the topmost row of ink, within its span.
+    int riga = 0;
+    QList<int> inchiostro;
+    for (; riga < mano.height() && inchiostro.isEmpty(); ++riga)
+        for (int x = 0; x < mano.width(); ++x)
+            if (qAlpha(mano.pixel(x, riga)) >= 128)
+                inchiostro.append(x);
+    QCOMPARE(mano.offset().y(), riga - 1);
+    QVERIFY(inchiostro.contains(mano.offset().x()));
     QCOMPARE(qAlpha(mano.pixel(0, 0)), 0);
 
     Schermata f;
@@ -146,12 +152,12 @@ void TestSchermo::puntatoreSuEtichetteEImmagini() {
     Mod_Comuni::ImpostaPuntatore(f);
     QCOMPARE(lbl->MousePointer(), 99);
     QCOMPARE(img->MousePointer(), 99);
-    QCOMPARE(lbl->MouseIcon().offset(), QPoint(18, 7));
-    QCOMPARE(lbl->cursor().hotSpot(), QPoint(18, 7));
+    QCOMPARE(lbl->MouseIcon().offset(), mano.offset());
+    QCOMPARE(lbl->cursor().hotSpot(), mano.offset());
     QCOMPARE(fig->MousePointer(), 0);
     QCOMPARE(f.fondo->MousePointer(), 0);
     QCOMPARE(fx->cursor().shape(), Qt::BitmapCursor);
-    QCOMPARE(fx->cursor().hotSpot(), QPoint(18, 7));
+    QCOMPARE(fx->cursor().hotSpot(), mano.offset());
 }
 
 void TestSchermo::apriForm_data() {

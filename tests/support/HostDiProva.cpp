@@ -6,20 +6,41 @@
 
 namespace hn::prova {
 
+namespace {
+// Choices answered without a script before a prompt counts as one that never ends.
+constexpr int kSceltePerUnPrompt = 100;
+
+[[noreturn]] void fallisci(const QString& perche) {
+    qCritical("%s", qUtf8Printable(perche));
+    throw std::logic_error(perche.toStdString());
+}
+} // namespace
+
 int ScriptedMessageBox::show(const QString& text, int style, const QString& title) {
     mostrati.append({text, style, title});
     if (primaDiRispondere)
         primaDiRispondere(mostrati.back());
-    if (risposte.isEmpty())
+    if (risposte.isEmpty()) {
+        if (pulsantiDelloStile(style).size() > 1) {
+            if (copione_)
+                fallisci(QStringLiteral("the scripted answers ran out at box %1: %2")
+                             .arg(mostrati.size())
+                             .arg(text));
+            if (++scelteSenzaCopione_ > kSceltePerUnPrompt)
+                fallisci(QStringLiteral("%1 unscripted choices, the last: %2")
+                             .arg(scelteSenzaCopione_)
+                             .arg(text));
+        }
         return pulsantiDelloStile(style).front();
+    }
+    copione_ = true;
     // A user can only press a button the box shows: a scripted answer it lacks is a wrong test.
     const int risposta = risposte.takeFirst();
     if (!pulsantiDelloStile(style).contains(risposta))
-        throw std::logic_error(QStringLiteral("answer %1 is not a button of style %2 (box: %3)")
-                                   .arg(risposta)
-                                   .arg(style)
-                                   .arg(text)
-                                   .toStdString());
+        fallisci(QStringLiteral("answer %1 is not a button of style %2 (box: %3)")
+                     .arg(risposta)
+                     .arg(style)
+                     .arg(text));
     return risposta;
 }
 

@@ -28,8 +28,10 @@ struct BoxMostrato {
     QString titolo;
 };
 
-// Records every box and answers from a script; an empty script answers with the first button.
-// An answer the box's style does not offer throws std::logic_error.
+// Records every box and answers from a script. A box with one button needs no script. A box
+// with a choice throws std::logic_error, failing the test instead of answering for ever, when
+// the script has run out, or when there never was one and such boxes keep coming (a prompt that
+// never ends); an answer the box does not offer throws too.
 class ScriptedMessageBox : public MessageBoxService {
 public:
     int show(const QString& text, int style, const QString& title) override;
@@ -38,6 +40,10 @@ public:
     // Runs before each answer, so a test can change the world the way a user would (insert
     // the disc, free the printer) before choosing Retry.
     std::function<void(const BoxMostrato&)> primaDiRispondere;
+
+private:
+    bool copione_ = false;
+    int scelteSenzaCopione_ = 0;
 };
 
 class RecordingProgramEnd : public ProgramEnd {
