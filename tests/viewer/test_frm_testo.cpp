@@ -1,6 +1,7 @@
 #include "Frm_Testo.h"
 
 #include "AtlanteDiProva.h"
+#include "Inchiostro.h"
 #include "Palco.h"
 #include "Riga.h"
 
@@ -101,6 +102,20 @@ private Q_SLOTS:
         const QPointF basso =
             g.versoMonitor(QPointF(f.geometry().bottomRight() + QPoint(1, 1) - g.origine));
         QVERIFY(basso.x() <= monitor.width() + 1e-6 && basso.y() <= monitor.height() + 1e-6);
+        f.ImpostaVisible(false);
+    }
+
+    // Captions one after another, of the same height as the one before and of others: each is
+    // drawn.
+    void ogniDidascaliaVieneDisegnata() {
+        HostDiProva host;
+        Frm_Testo& f = Frm_Testo::istanza();
+        for (const QString& testo :
+             {u"Czaszka"_s, u"Mostek"_s, u"Mostek"_s, u"Obojczyk\nŁopatka"_s, u"Rzepka"_s}) {
+            caricaDidascalia(f, testo);
+            f.MostraAccanto(u"Układ kostny"_s, 1000, 2000);
+            QVERIFY2(inchiostro(f, f.Ftdv_Didascalia.geometry()) > 20, qPrintable(testo));
+        }
         f.ImpostaVisible(false);
     }
 
