@@ -178,8 +178,10 @@ Forma*& formaAttiva() {
 }
 } // namespace
 
+// A dialog-type window: on X it is the kind a window manager is told is transient for another
+// window (the stage's backdrop, or the dialog's owner), and so keeps above it.
 Forma::Forma(const QString& nome, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, Qt::Dialog)
     , nome_(nome) {
     setObjectName(nome);
     setFocusPolicy(Qt::StrongFocus);

@@ -1,5 +1,7 @@
 #include "Palco.h"
 
+#include "Forma.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
@@ -14,6 +16,8 @@
 #include <QtGui/private/qhighdpiscaling_p.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <qpa/qplatformscreen.h>
 #include <qpa/qplatformwindow.h>
 
@@ -86,6 +90,43 @@ void preparaPalco() {
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
+
+QString messaggioSenzaDisplay() {
+    return QStringLiteral("hnemar: nie znaleziono ekranu (sprawdź zmienne DISPLAY i "
+                          "WAYLAND_DISPLAY); program działa tylko w sesji graficznej");
+}
+
+namespace {
+
+QtMessageHandler gestoreAvvio = nullptr;
+
+// Qt aborts when its platform cannot start (a display named but not there): the user gets the
+// program's own line and exit code 1.
+void senzaPiattaforma(QtMsgType tipo, const QMessageLogContext& contesto, const QString& testo) {
+    if (tipo == QtFatalMsg && (testo.contains(QLatin1String("platform plugin")) ||
+                               testo.contains(QLatin1String("connect to display")))) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(messaggioSenzaDisplay()));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (gestoreAvvio)
+        gestoreAvvio(tipo, contesto, testo);
+}
+
+} // namespace
+
+bool scegliPiattaforma() {
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (!x11 && !wayland)
+            return false;
+        if (x11)
+            qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    gestoreAvvio = qInstallMessageHandler(senzaPiattaforma);
+    return true;
 }
 
 namespace {
@@ -359,12 +400,31 @@ void Palco::monitorCambiato() {
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
     if (evento->type() == QEvent::Show) {
         auto* w = qobject_cast<QWidget*>(oggetto);
-        // The window manager then keeps the forms above the backdrop and on its monitor.
-        if (eFinestraDelProgramma(w) && !w->parentWidget() && w->windowHandle() &&
-            !w->windowHandle()->transientParent() && windowHandle())
-            w->windowHandle()->setTransientParent(windowHandle());
+        if (eFinestraDelProgramma(w) && !w->parentWidget() && w->windowHandle() && windowHandle())
+            impostaTransitoria(*w);
     }
     return false;
+}
+
+void Palco::impostaTransitoria(QWidget& w) {
+    // The program's windows form one tree under the backdrop, so a window manager keeps each
+    // above the window it belongs to and raises them together. A form without an owner belongs
+    // to the backdrop; a smaller window (a caption) to the window it was opened from. A caption
+    // under the backdrop itself would drag the backdrop, a full-screen window, above the forms
+    // when it takes the focus.
+    static const char* const kDelPalco = "hnemar_transitoriaDelPalco";
+    QWindow* finestra = w.windowHandle();
+    if (finestra->transientParent() && !finestra->property(kDelPalco).toBool())
+        return; // an owner the program chose
+    QWindow* sopra = windowHandle();
+    if (!qobject_cast<Forma*>(&w)) {
+        QWindow* attiva = QGuiApplication::focusWindow();
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t != this && t != &w && t->windowHandle() == attiva && eFinestraDelProgramma(t))
+                sopra = attiva;
+    }
+    finestra->setTransientParent(sopra);
+    finestra->setProperty(kDelPalco, true);
 }
 
 } // namespace hn

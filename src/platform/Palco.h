@@ -50,6 +50,15 @@ GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo);
 // the one the stage chooses.
 void preparaPalco();
 
+// Before QApplication exists: the platform the stage can work on. The stage places windows at
+// global positions, which only X11 gives, so in a Wayland session with XWayland at hand the X11
+// platform is chosen; a QT_QPA_PLATFORM the user set is left alone. False when there is no
+// display at all. A display named but not reachable ends the program with the same one line,
+// exit code 1, instead of Qt's abort.
+bool scegliPiattaforma();
+// The line said when no display was found.
+QString messaggioSenzaDisplay();
+
 // The black backdrop that covers the chosen monitor behind the forms, and the place the forms'
 // top-level windows are offset to. It starts on the monitor under the mouse, full screen.
 // Alt+Enter switches between full screen and a resizable window; the choice lasts for the run
@@ -87,6 +96,8 @@ private:
     // Keeps the forms' windows where the program put them when the stage moves.
     void seguiOrigine();
     bool eFinestraDelProgramma(const QWidget* w) const;
+    // Which window a program window being shown is transient for.
+    void impostaTransitoria(QWidget& w);
     QSize monitorNativo() const;
     QSize finestraNativa() const;
 
