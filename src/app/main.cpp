@@ -62,10 +62,14 @@ int main(int argc, char** argv) {
     if (argc > 1)
         return usoErrato(
             riga, QStringLiteral("nieznany argument: %1").arg(QString::fromLocal8Bit(argv[1])));
+    if (!scegliPiattaforma()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(messaggioSenzaDisplay()));
+        return 1;
+    }
     preparaPalco();
     QApplication app(argc, argv);
+    // No display name: Qt would add it to every window title the desktop shows.
     QApplication::setApplicationName(QStringLiteral("hnemar"));
-    QApplication::setApplicationDisplayName(QStringLiteral("HNemar"));
 
     QtMessageBox messageBox;
     const Prefisso prefisso = scegliPrefisso();
