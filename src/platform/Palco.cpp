@@ -241,11 +241,11 @@ void Palco::impostaSchermoIntero(bool si) {
     if (si) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        setWindowFlag(Qt::FramelessWindowHint, true);
+        impostaCornice(false);
         applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
         showFullScreen();
     } else {
-        setWindowFlag(Qt::FramelessWindowHint, false);
+        impostaCornice(true);
         showNormal();
         const QRect disponibile = monitor_ && monitor_->handle()
                                       ? monitor_->handle()->availableGeometry()
@@ -255,6 +255,17 @@ void Palco::impostaSchermoIntero(bool si) {
         applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
         show();
     }
+}
+
+void Palco::impostaCornice(bool si) {
+    Qt::WindowFlags f = windowFlags();
+    f.setFlag(Qt::FramelessWindowHint, !si);
+    // Told to the window that exists rather than made anew: the program's windows are
+    // transient for this one, and a new native window would leave them pointing at a window
+    // that is gone.
+    overrideWindowFlags(f);
+    if (windowHandle())
+        windowHandle()->setFlags(f);
 }
 
 void Palco::adattaAllaFinestra() {

@@ -88,6 +88,8 @@ private:
     void monitorCambiato();
     // The monitor the stage covers when full screen; null leaves it as it is.
     void impostaMonitor(QScreen* monitor);
+    // The window manager's frame around the backdrop: on in a window, off at full screen.
+    void impostaCornice(bool si);
     // The window's size changed: the screen is fitted into it again.
     void adattaAllaFinestra();
     // Sets the GUI's factor and puts the backdrop (in a window: at this rectangle in device
