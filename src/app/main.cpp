@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // No display name: Qt would add it to every window title the desktop shows.
     QApplication::setApplicationName(QStringLiteral("hnemar"));
+    caricaTraduzioniQt();
 
     QtMessageBox messageBox;
     const Prefisso prefisso = scegliPrefisso();

@@ -1,5 +1,6 @@
 #include "Prefisso.h"
 
+#include "HostDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
 
@@ -7,12 +8,15 @@
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
+#include <functional>
 
 using namespace hn;
 using hn::prova::riga;
@@ -157,6 +161,44 @@ private Q_SLOTS:
         QtMessageBox box;
         QCOMPARE(box.show(QStringLiteral("Tekst"), stile, {}), risposta);
         QCOMPARE(rispostaDiChiusura(stile) != 0, risposta == 1 || risposta == 2);
+    }
+
+    // Qt's own dialogs in Polish; the chooser's columns as wide as the names and dates in them.
+    void fileChooserInPolishWithColumnsThatFit() {
+        QVERIFY(caricaTraduzioniQt());
+        prova::HostDiProva h;
+        h.scriviFile(QStringLiteral("C:\\KOPIE\\notatki z anatomii - układ kostny, mięśnie "
+                                    "szkieletowe i ich przyczepy.rtf"),
+                     "{\\rtf1 x}");
+        QStringList testi;
+        QString intestazione;
+        int tagliate = 0;
+        std::function<void()> guarda = [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            auto* vista = d ? d->findChild<QTreeView*>() : nullptr;
+            if (!vista || vista->model()->rowCount(vista->rootIndex()) == 0) {
+                QTimer::singleShot(20, guarda);
+                return;
+            }
+            QTimer::singleShot(50, [&, d, vista] {
+                for (int c = 0; c < vista->model()->columnCount(vista->rootIndex()); ++c) {
+                    const QString t =
+                        vista->model()->index(0, c, vista->rootIndex()).data().toString();
+                    testi << t;
+                    tagliate += vista->columnWidth(c) <= vista->fontMetrics().horizontalAdvance(t);
+                }
+                intestazione = vista->model()->headerData(0, Qt::Horizontal).toString();
+                d->reject();
+            });
+        };
+        QTimer::singleShot(0, guarda);
+        QtFileChooser scelta;
+        QCOMPARE(scelta.saveAs(QStringLiteral("*.rtf"), QStringLiteral("C:\\KOPIE\\"),
+                               QStringLiteral("kopia")),
+                 std::nullopt);
+        QVERIFY(testi.value(0).startsWith(QStringLiteral("notatki z anatomii")));
+        QCOMPARE(intestazione, QStringLiteral("Nazwa"));
+        QVERIFY2(tagliate == 0, qPrintable(testi.join(u'|')));
     }
 
     // The screen pops only the cursors it pushed itself.
