@@ -2,6 +2,7 @@
 
 #include "Controlli.h"
 #include "Host.h"
+#include "Palco.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -304,6 +305,7 @@ void Forma::setWindowStateProp(int stato) {
 void Forma::setCaption(const QString& testo) {
     caption_ = testo;
     setWindowTitle(testo);
+    titoloVuotoSulDesktop(*this);
 }
 
 void Forma::setBorderStyle(int stile) {

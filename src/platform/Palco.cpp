@@ -14,12 +14,14 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtGui/private/qhighdpiscaling_p.h>
+#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <qpa/qplatformscreen.h>
 #include <qpa/qplatformwindow.h>
+#include <xcb/xcb.h>
 
 namespace hn {
 
@@ -125,8 +127,11 @@ bool scegliPiattaforma() {
         if (x11)
             qputenv("QT_QPA_PLATFORM", "xcb");
     }
-    gestoreAvvio = qInstallMessageHandler(senzaPiattaforma);
-    return true;
+    static const bool installato = [] {
+        gestoreAvvio = qInstallMessageHandler(senzaPiattaforma);
+        return true;
+    }();
+    return installato;
 }
 
 namespace {
@@ -413,8 +418,34 @@ bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
         auto* w = qobject_cast<QWidget*>(oggetto);
         if (eFinestraDelProgramma(w) && !w->parentWidget() && w->windowHandle() && windowHandle())
             impostaTransitoria(*w);
+        if (w && w->isWindow())
+            titoloVuotoSulDesktop(*w);
     }
     return false;
+}
+
+void titoloVuotoSulDesktop(QWidget& finestra) {
+    // Only on X itself: the offscreen platform answers as an X application without a server.
+    auto* x11 = qApp && QGuiApplication::platformName() == QLatin1String("xcb")
+                    ? qApp->nativeInterface<QNativeInterface::QX11Application>()
+                    : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c || !finestra.windowTitle().isEmpty() || !finestra.windowHandle() ||
+        !finestra.windowHandle()->handle())
+        return;
+    const auto atomo = [c](QByteArrayView nome) {
+        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, uint16_t(nome.size()), nome.data()), nullptr);
+        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(r);
+        return a;
+    };
+    const auto id = static_cast<xcb_window_t>(finestra.winId());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atomo("_NET_WM_NAME"), atomo("UTF8_STRING"),
+                        8, 0, nullptr);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
+                        nullptr);
+    xcb_flush(c);
 }
 
 void Palco::impostaTransitoria(QWidget& w) {

@@ -59,6 +59,10 @@ bool scegliPiattaforma();
 // The line said when no display was found.
 QString messaggioSenzaDisplay();
 
+// An empty window title reaches the desktop empty: Qt would show the program's name instead.
+// Nothing to do for a window with a title, or one not yet made.
+void titoloVuotoSulDesktop(QWidget& finestra);
+
 // The black backdrop that covers the chosen monitor behind the forms, and the place the forms'
 // top-level windows are offset to. It starts on the monitor under the mouse, full screen.
 // Alt+Enter switches between full screen and a resizable window; the choice lasts for the run

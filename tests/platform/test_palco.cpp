@@ -77,6 +77,40 @@ private Q_SLOTS:
         QCOMPARE(modoScalaDa(valore), atteso);
     }
 
+    // The platform asked of Qt: X11 wherever an X display is at hand (XWayland in a Wayland
+    // session, since the stage needs global window positions); what the user set is kept; no
+    // display at all is reported rather than left to Qt's abort.
+    void platformChoice_data() {
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<QByteArray>("scelta");
+        QTest::addColumn<QByteArray>("attesa");
+        QTest::addColumn<bool>("trovato");
+        riga("X11 session", QByteArray(":0"), QByteArray(), QByteArray(), QByteArray("xcb"), true);
+        riga("Wayland with XWayland", QByteArray(":0"), QByteArray("wayland-0"), QByteArray(),
+             QByteArray("xcb"), true);
+        riga("Wayland alone", QByteArray(), QByteArray("wayland-0"), QByteArray(), QByteArray(),
+             true);
+        riga("the user's choice", QByteArray(":0"), QByteArray("wayland-0"), QByteArray("wayland"),
+             QByteArray("wayland"), true);
+        riga("no display", QByteArray(), QByteArray(), QByteArray(), QByteArray(), false);
+    }
+    void platformChoice() {
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, wayland);
+        QFETCH(QByteArray, scelta);
+        const QByteArray prima[] = {qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"),
+                                    qgetenv("QT_QPA_PLATFORM")};
+        qputenv("DISPLAY", display);
+        qputenv("WAYLAND_DISPLAY", wayland);
+        qputenv("QT_QPA_PLATFORM", scelta);
+        QTEST(scegliPiattaforma(), "trovato");
+        QTEST(qgetenv("QT_QPA_PLATFORM"), "attesa");
+        qputenv("DISPLAY", prima[0]);
+        qputenv("WAYLAND_DISPLAY", prima[1]);
+        qputenv("QT_QPA_PLATFORM", prima[2]);
+    }
+
     // The factor and the place of the program's screen for each kind of monitor.
     void stageChoice_data() {
         QTest::addColumn<QSize>("monitor");

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -39,6 +40,16 @@ protected:
 // A key pressed on the X server, so it goes wherever the desktop sends the keyboard.
 void tasto(const QString& tasti) {
     QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), tasti});
+}
+
+// The visible windows of a program, as the desktop lists them.
+QStringList finestreDi(const QString& classe) {
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"),
+                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                   QStringLiteral("--class"), classe});
+    xdotool.waitForFinished();
+    return QString::fromLatin1(xdotool.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 struct Scrivania {
@@ -120,6 +131,32 @@ private Q_SLOTS:
         QTRY_VERIFY(!dialogo.isVisible());
         QTRY_VERIFY(s.attiva(s.casa));
         QTRY_VERIFY(simile(s.colore({500, 375}), Rosso));
+    }
+
+    // The program itself: each window the desktop lists is titled exactly "Velto 2002".
+    void titoloDelProgramma() {
+        QTemporaryDir casa;
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.insert(QStringLiteral("HOME"), casa.path()); // a prefix filled from the demo
+        ambiente.insert(QStringLiteral("XDG_RUNTIME_DIR"), casa.path());
+        for (const char* v : {"XDG_DATA_HOME", "HNEMAR_PREFIX", "HNEMAR_SCALE"})
+            ambiente.remove(QString::fromLatin1(v));
+        QProcess programma;
+        programma.setProcessEnvironment(ambiente);
+        programma.start(QStringLiteral(HNEMAR_APP), {});
+        QStringList finestre;
+        QTRY_VERIFY_WITH_TIMEOUT((finestre = finestreDi(QStringLiteral("hnemar"))).size() >= 2,
+                                 30000);
+        for (const QString& id : finestre) {
+            QProcess xprop;
+            xprop.start(QStringLiteral("xprop"),
+                        {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_NAME")});
+            QVERIFY(xprop.waitForFinished());
+            QCOMPARE(QString::fromUtf8(xprop.readAllStandardOutput()).trimmed(),
+                     QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"Velto 2002\""));
+        }
+        programma.kill();
+        programma.waitForFinished();
     }
 
     // Alt+Enter typed on the desktop: a window with the form in it, then full screen again,
