@@ -166,39 +166,36 @@ private Q_SLOTS:
     // Qt's own dialogs in Polish; the chooser's columns as wide as the names and dates in them.
     void fileChooserInPolishWithColumnsThatFit() {
         QVERIFY(caricaTraduzioniQt());
+        // Qt keeps the chooser's column widths in the user's settings: start from none.
+        QTemporaryDir impostazioni;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(impostazioni.path()));
         prova::HostDiProva h;
         h.scriviFile(QStringLiteral("C:\\KOPIE\\notatki z anatomii - układ kostny, mięśnie "
                                     "szkieletowe i ich przyczepy.rtf"),
                      "{\\rtf1 x}");
-        QStringList testi;
+        QStringList tagliate;
         QString intestazione;
-        int tagliate = 0;
         std::function<void()> guarda = [&] {
             auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            auto* vista = d ? d->findChild<QTreeView*>() : nullptr;
-            if (!vista || vista->model()->rowCount(vista->rootIndex()) == 0) {
-                QTimer::singleShot(20, guarda);
-                return;
-            }
-            QTimer::singleShot(50, [&, d, vista] {
-                for (int c = 0; c < vista->model()->columnCount(vista->rootIndex()); ++c) {
-                    const QString t =
-                        vista->model()->index(0, c, vista->rootIndex()).data().toString();
-                    testi << t;
-                    tagliate += vista->columnWidth(c) <= vista->fontMetrics().horizontalAdvance(t);
+            auto* v = d ? d->findChild<QTreeView*>() : nullptr;
+            if (!v || v->model()->rowCount(v->rootIndex()) == 0)
+                return QTimer::singleShot(20, guarda);
+            QTimer::singleShot(50, d, [&, d, v] { // once the view has laid its columns out
+                intestazione = v->model()->headerData(0, Qt::Horizontal).toString();
+                for (int c = 0; c < v->model()->columnCount(v->rootIndex()); ++c) {
+                    const QString t = v->model()->index(0, c, v->rootIndex()).data().toString();
+                    if (v->columnWidth(c) <= v->fontMetrics().horizontalAdvance(t))
+                        tagliate << t;
                 }
-                intestazione = vista->model()->headerData(0, Qt::Horizontal).toString();
                 d->reject();
             });
         };
         QTimer::singleShot(0, guarda);
-        QtFileChooser scelta;
-        QCOMPARE(scelta.saveAs(QStringLiteral("*.rtf"), QStringLiteral("C:\\KOPIE\\"),
-                               QStringLiteral("kopia")),
+        QCOMPARE(QtFileChooser().saveAs(QStringLiteral("*.rtf"), QStringLiteral("C:\\KOPIE\\"),
+                                        QStringLiteral("kopia")),
                  std::nullopt);
-        QVERIFY(testi.value(0).startsWith(QStringLiteral("notatki z anatomii")));
         QCOMPARE(intestazione, QStringLiteral("Nazwa"));
-        QVERIFY2(tagliate == 0, qPrintable(testi.join(u'|')));
+        QCOMPARE(tagliate, QStringList());
     }
 
     // The screen pops only the cursors it pushed itself.
