@@ -31,4 +31,7 @@ if [ $wm -eq 1 ]; then
     xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
         { echo "sotto_x: openbox did not start" >&2; cat "$dir/openbox.log" >&2; exit 1; }
 fi
+# Under the sanitizers: what libraries keep for the run on a real server is not ours.
+LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(dirname "$0")/sotto_x.supp"
+export LSAN_OPTIONS
 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$dir "$@"
