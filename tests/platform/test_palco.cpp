@@ -170,7 +170,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("scala");
         QTest::addColumn<int>("scelto");
         riga("1920x1080", QList<QRect>{{0, 0, 1920, 1080}}, QString(), 0);
-        riga("2560x1440", QList<QRect>{{0, 0, 2560, 1440}}, QString(), 0);
         riga("1366x768", QList<QRect>{{0, 0, 1366, 768}}, QString(), 0);
         riga("1920x1080 integer", QList<QRect>{{0, 0, 1920, 1080}}, QString("integer"), 0);
         riga("800x600", QList<QRect>{{0, 0, 800, 600}}, QString(), 0);

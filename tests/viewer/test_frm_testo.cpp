@@ -46,7 +46,6 @@ private Q_SLOTS:
         const QSize xga(1024, 768), svga(800, 600);
         // (10 × 2.2 × 1 + 40) × 15 = 930; the window adds the bar (345 + 20) and 20.
         riga("one line", xga, 1, QPointF(1000, 2000), 930, QPointF(1000, 2000));
-        riga("three lines", xga, 3, QPointF(1000, 2000), 1590, QPointF(1000, 2000));
         riga("right edge", xga, 1, QPointF(15000, 2000), 930, QPointF(15360 - 3120, 2000));
         riga("bottom edge", xga, 1, QPointF(300, 11000), 930, QPointF(300, 11520 - 1315));
         riga("corner", svga, 2, QPointF(11900, 8900), 1260, QPointF(12000 - 3120, 9000 - 1645));
