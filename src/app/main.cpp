@@ -69,10 +69,15 @@ int main(int argc, char** argv) {
     FileInstanceLock instance(cartellaRuntime + QStringLiteral("/hnemar.lock"));
     if (!instance.acquire())
         return 0;
+    if (!scegliPiattaforma()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(messaggioSenzaDisplay()));
+        return 1;
+    }
     preparaPalco();
     QApplication app(argc, argv);
+    // No display name: Qt would add it to every window title the desktop shows.
     QApplication::setApplicationName(QStringLiteral("hnemar"));
-    QApplication::setApplicationDisplayName(QStringLiteral("HNemar"));
+    caricaTraduzioniQt();
 
     QtMessageBox messageBox;
     const Prefisso prefisso = scegliPrefisso();

@@ -29,7 +29,13 @@ void leggiRtf(QByteArrayView rtf, QTextDocument& documento) {
     documento.setUndoRedoEnabled(false);
     documento.clear();
     QTextCursor cursore(&documento);
+    // One edit block: the text is laid out once, when all of it is in, not again at every
+    // insert. It is also what gets it drawn: setting a paragraph mark's character format drops
+    // that paragraph's layout and Qt does not make it again (a one-paragraph text drew blank
+    // until the control was resized); the block's single change lays out the whole text anew.
+    cursore.beginEditBlock();
     Lettore(rtf, cursore, false).leggi();
+    cursore.endEditBlock();
     documento.setUndoRedoEnabled(annulla);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Controlli.h"
 #include "Host.h"
+#include "Palco.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -178,8 +179,10 @@ Forma*& formaAttiva() {
 }
 } // namespace
 
+// A dialog-type window: on X it is the kind a window manager is told is transient for another
+// window (the stage's backdrop, or the dialog's owner), and so keeps above it.
 Forma::Forma(const QString& nome, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, Qt::Dialog)
     , nome_(nome) {
     setObjectName(nome);
     setFocusPolicy(Qt::StrongFocus);
@@ -302,6 +305,7 @@ void Forma::setWindowStateProp(int stato) {
 void Forma::setCaption(const QString& testo) {
     caption_ = testo;
     setWindowTitle(testo);
+    titoloVuotoSulDesktop(*this);
 }
 
 void Forma::setBorderStyle(int stile) {

@@ -1,5 +1,7 @@
 #include "Palco.h"
 
+#include "Forma.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
@@ -12,10 +14,14 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtGui/private/qhighdpiscaling_p.h>
+#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <qpa/qplatformscreen.h>
 #include <qpa/qplatformwindow.h>
+#include <xcb/xcb.h>
 
 namespace hn {
 
@@ -86,6 +92,46 @@ void preparaPalco() {
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
+
+QString messaggioSenzaDisplay() {
+    return QStringLiteral("hnemar: nie znaleziono ekranu (sprawdź zmienne DISPLAY i "
+                          "WAYLAND_DISPLAY); program działa tylko w sesji graficznej");
+}
+
+namespace {
+
+QtMessageHandler gestoreAvvio = nullptr;
+
+// Qt aborts when its platform cannot start (a display named but not there): the user gets the
+// program's own line and exit code 1.
+void senzaPiattaforma(QtMsgType tipo, const QMessageLogContext& contesto, const QString& testo) {
+    if (tipo == QtFatalMsg && (testo.contains(QLatin1String("platform plugin")) ||
+                               testo.contains(QLatin1String("connect to display")))) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(messaggioSenzaDisplay()));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (gestoreAvvio)
+        gestoreAvvio(tipo, contesto, testo);
+}
+
+} // namespace
+
+bool scegliPiattaforma() {
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (!x11 && !wayland)
+            return false;
+        if (x11)
+            qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    static const bool installato = [] {
+        gestoreAvvio = qInstallMessageHandler(senzaPiattaforma);
+        return true;
+    }();
+    return installato;
 }
 
 namespace {
@@ -200,11 +246,11 @@ void Palco::impostaSchermoIntero(bool si) {
     if (si) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        setWindowFlag(Qt::FramelessWindowHint, true);
+        impostaCornice(false);
         applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
         showFullScreen();
     } else {
-        setWindowFlag(Qt::FramelessWindowHint, false);
+        impostaCornice(true);
         showNormal();
         const QRect disponibile = monitor_ && monitor_->handle()
                                       ? monitor_->handle()->availableGeometry()
@@ -214,6 +260,17 @@ void Palco::impostaSchermoIntero(bool si) {
         applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
         show();
     }
+}
+
+void Palco::impostaCornice(bool si) {
+    Qt::WindowFlags f = windowFlags();
+    f.setFlag(Qt::FramelessWindowHint, !si);
+    // Told to the window that exists rather than made anew: the program's windows are
+    // transient for this one, and a new native window would leave them pointing at a window
+    // that is gone.
+    overrideWindowFlags(f);
+    if (windowHandle())
+        windowHandle()->setFlags(f);
 }
 
 void Palco::adattaAllaFinestra() {
@@ -359,12 +416,57 @@ void Palco::monitorCambiato() {
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
     if (evento->type() == QEvent::Show) {
         auto* w = qobject_cast<QWidget*>(oggetto);
-        // The window manager then keeps the forms above the backdrop and on its monitor.
-        if (eFinestraDelProgramma(w) && !w->parentWidget() && w->windowHandle() &&
-            !w->windowHandle()->transientParent() && windowHandle())
-            w->windowHandle()->setTransientParent(windowHandle());
+        if (eFinestraDelProgramma(w) && !w->parentWidget() && w->windowHandle() && windowHandle())
+            impostaTransitoria(*w);
+        if (w && w->isWindow())
+            titoloVuotoSulDesktop(*w);
     }
     return false;
+}
+
+void titoloVuotoSulDesktop(QWidget& finestra) {
+    // Only on X itself: the offscreen platform answers as an X application without a server.
+    auto* x11 = qApp && QGuiApplication::platformName() == QLatin1String("xcb")
+                    ? qApp->nativeInterface<QNativeInterface::QX11Application>()
+                    : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c || !finestra.windowTitle().isEmpty() || !finestra.windowHandle() ||
+        !finestra.windowHandle()->handle())
+        return;
+    const auto atomo = [c](QByteArrayView nome) {
+        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, uint16_t(nome.size()), nome.data()), nullptr);
+        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(r);
+        return a;
+    };
+    const auto id = static_cast<xcb_window_t>(finestra.winId());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atomo("_NET_WM_NAME"), atomo("UTF8_STRING"),
+                        8, 0, nullptr);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
+                        nullptr);
+    xcb_flush(c);
+}
+
+void Palco::impostaTransitoria(QWidget& w) {
+    // The program's windows form one tree under the backdrop, so a window manager keeps each
+    // above the window it belongs to and raises them together. A form without an owner belongs
+    // to the backdrop; a smaller window (a caption) to the window it was opened from. A caption
+    // under the backdrop itself would drag the backdrop, a full-screen window, above the forms
+    // when it takes the focus.
+    static const char* const kDelPalco = "hnemar_transitoriaDelPalco";
+    QWindow* finestra = w.windowHandle();
+    if (finestra->transientParent() && !finestra->property(kDelPalco).toBool())
+        return; // an owner the program chose
+    QWindow* sopra = windowHandle();
+    if (!qobject_cast<Forma*>(&w)) {
+        QWindow* attiva = QGuiApplication::focusWindow();
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t != this && t != &w && t->windowHandle() == attiva && eFinestraDelProgramma(t))
+                sopra = attiva;
+    }
+    finestra->setTransientParent(sopra);
+    finestra->setProperty(kDelPalco, true);
 }
 
 } // namespace hn

@@ -50,6 +50,19 @@ GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo);
 // the one the stage chooses.
 void preparaPalco();
 
+// Before QApplication exists: the platform the stage can work on. The stage places windows at
+// global positions, which only X11 gives, so in a Wayland session with XWayland at hand the X11
+// platform is chosen; a QT_QPA_PLATFORM the user set is left alone. False when there is no
+// display at all. A display named but not reachable ends the program with the same one line,
+// exit code 1, instead of Qt's abort.
+bool scegliPiattaforma();
+// The line said when no display was found.
+QString messaggioSenzaDisplay();
+
+// An empty window title reaches the desktop empty: Qt would show the program's name instead.
+// Nothing to do for a window with a title, or one not yet made.
+void titoloVuotoSulDesktop(QWidget& finestra);
+
 // The black backdrop that covers the chosen monitor behind the forms, and the place the forms'
 // top-level windows are offset to. It starts on the monitor under the mouse, full screen.
 // Alt+Enter switches between full screen and a resizable window; the choice lasts for the run
@@ -79,6 +92,8 @@ private:
     void monitorCambiato();
     // The monitor the stage covers when full screen; null leaves it as it is.
     void impostaMonitor(QScreen* monitor);
+    // The window manager's frame around the backdrop: on in a window, off at full screen.
+    void impostaCornice(bool si);
     // The window's size changed: the screen is fitted into it again.
     void adattaAllaFinestra();
     // Sets the GUI's factor and puts the backdrop (in a window: at this rectangle in device
@@ -87,6 +102,8 @@ private:
     // Keeps the forms' windows where the program put them when the stage moves.
     void seguiOrigine();
     bool eFinestraDelProgramma(const QWidget* w) const;
+    // Which window a program window being shown is transient for.
+    void impostaTransitoria(QWidget& w);
     QSize monitorNativo() const;
     QSize finestraNativa() const;
 

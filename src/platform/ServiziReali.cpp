@@ -13,6 +13,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHash>
+#include <QHeaderView>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPageSize>
@@ -24,6 +27,9 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTimer>
+#include <QTranslator>
+#include <QTreeView>
 #include <cstdio>
 #include <unistd.h>
 #include <utility>
@@ -197,6 +203,29 @@ ClipboardContents QtClipboard::contents() const {
     return c;
 }
 
+bool caricaTraduzioniQt() {
+    // Dates and sizes in the chooser as a Polish user writes them.
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    auto* traduttore = new QTranslator(qApp);
+    if (!traduttore->load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete traduttore;
+        return false;
+    }
+    QCoreApplication::installTranslator(traduttore);
+    return true;
+}
+
+namespace {
+
+// Each column as wide as what it shows: names, sizes and dates are not cut short.
+void colonneAlContenuto(QFileDialog& dialogo) {
+    if (auto* vista = dialogo.findChild<QTreeView*>())
+        vista->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+}
+
+} // namespace
+
 std::optional<QString> QtFileChooser::saveAs(const QString& filter, const QString& initialFolder,
                                              const QString& fileName) {
     // "description|pattern|…" pairs become Qt's "description (pattern);;…"; a bare pattern is
@@ -229,6 +258,7 @@ std::optional<QString> QtFileChooser::saveAs(const QString& filter, const QStrin
     dialogo.setLabelText(QFileDialog::Accept, QStringLiteral("Zapisz"));
     dialogo.setLabelText(QFileDialog::Reject, QStringLiteral("Anuluj"));
     dialogo.selectFile(fileName);
+    colonneAlContenuto(dialogo);
     if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
         return std::nullopt;
     const QString scelto = dialogo.selectedFiles().constFirst();

@@ -64,8 +64,12 @@ public:
     ClipboardContents contents() const override;
 };
 
+// Qt's own Polish texts (Debian's qt6-translations-l10n), so that the stock dialogs and buttons
+// speak the program's language. False when they are not installed: Qt then speaks English.
+bool caricaTraduzioniQt();
+
 // QFileDialog over the prefix: opens in the host folder of the Windows folder asked for and maps
-// the chosen file back to Windows form.
+// the chosen file back to Windows form. Its columns take the width of what they show.
 class QtFileChooser : public FileChooserService {
 public:
     std::optional<QString> saveAs(const QString& filter, const QString& initialFolder,

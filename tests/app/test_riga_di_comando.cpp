@@ -75,6 +75,16 @@ private Q_SLOTS:
         }
     }
 
+    // Started with no display at all: one line saying so and exit code 1, not Qt's abort.
+    void senzaDisplayUnaRigaEUscitaUno() {
+        QTemporaryDir d;
+        const Esito e = esegui(u"" HNEMAR_APP ""_s, {}, d.path());
+        QCOMPARE(e.codice, 1);
+        QVERIFY2(e.uscita.isEmpty() && e.errori.startsWith(u"hnemar: nie znaleziono ekranu"_s) &&
+                     e.errori.count(u'\n') == 1,
+                 qPrintable(e.errori));
+    }
+
     void inputErratoUnaRigaEUscitaUno_data() {
         QTest::addColumn<QStringList>("argomenti");
         QTest::addColumn<QString>("errore");

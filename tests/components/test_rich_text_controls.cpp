@@ -5,6 +5,7 @@
 #include "ErroreVB.h"
 #include "Fifo.h"
 #include "HostDiProva.h"
+#include "Inchiostro.h"
 #include "KorAtx.h"
 #include "RichTextBox.h"
 #include "RtfDiProva.h"
@@ -23,6 +24,7 @@ using namespace hn;
 using hn::prova::erroreDi;
 using prova::corpus;
 using prova::dumpTesto;
+using prova::inchiostro;
 
 namespace {
 
@@ -41,6 +43,7 @@ class TestRichTextControls : public QObject {
 private Q_SLOTS:
     void caricaESalvaFile();
     void lineaDelCarattere();
+    void ogniCaricamentoVieneDisegnato();
     void selezioneEMembriNumerati();
     void incollaDagliAppunti();
     void kfTestoESelezione();
@@ -111,6 +114,39 @@ void TestRichTextControls::lineaDelCarattere() {
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     QCOMPARE(linee(), larghe);
+}
+
+// Whatever a load brings must be drawn, whatever the control held before and whether or not its
+// size changes: loaded while hidden then shown (the caption), or while on screen (the panel).
+void TestRichTextControls::ogniCaricamentoVieneDisegnato() {
+    prova::HostDiProva h;
+    const QByteArray inizio = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ";
+    const QList<QByteArray> serie = {
+        inizio + "Czaszka}",
+        inizio + "Mostek}",
+        inizio + "Obojczyk\\par Ko\\'9c\\'e6 ramienna\\par \\'a3opatka}",
+        inizio + "Rzepka}",
+        inizio + "Rzepka}",
+        inizio + "\\'afebra prawdziwe\\par Kr\\'eagos\\'b3up}",
+        inizio + "Ko\\'9c\\'e6 udowa}",
+    };
+    for (const bool nascosto : {true, false}) {
+        RichTextBox box;
+        box.setLocked(true);
+        box.setGeometry(0, 0, 211, 153);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        for (int i = 0; i < serie.size(); ++i) {
+            h.scriviFile(QStringLiteral("C:\\TEMP\\T.RTF"), serie[i]);
+            if (nascosto)
+                box.hide();
+            box.LoadFile(QStringLiteral("C:\\TEMP\\T.RTF"));
+            box.show();
+            QVERIFY2(inchiostro(box) > 20,
+                     qPrintable(
+                         QStringLiteral("load %1%2").arg(i).arg(nascosto ? " while hidden" : "")));
+        }
+    }
 }
 
 void TestRichTextControls::selezioneEMembriNumerati() {

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
 
 using namespace hn;
 using hn::prova::riga;
@@ -77,6 +78,30 @@ private Q_SLOTS:
         QCOMPARE(modoScalaDa(valore), atteso);
     }
 
+    // The platform asked of Qt: X11 wherever an X display is at hand (XWayland in a Wayland
+    // session: the stage needs global window positions), else what the user set; no display at
+    // all is reported rather than left to Qt's abort.
+    void platformChoice() {
+        const QByteArray prima[] = {qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"),
+                                    qgetenv("QT_QPA_PLATFORM")};
+        // DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM → the platform asked for ("-": no display).
+        for (const auto& [x11, wayland, scelta, attesa] :
+             {std::array<const char*, 4>{":0", "", "", "xcb"},
+              {":0", "wayland-0", "", "xcb"},
+              {"", "wayland-0", "", ""},
+              {":0", "wayland-0", "wayland", "wayland"},
+              {"", "", "", "-"}}) {
+            qputenv("DISPLAY", x11);
+            qputenv("WAYLAND_DISPLAY", wayland);
+            qputenv("QT_QPA_PLATFORM", scelta);
+            const bool trovato = scegliPiattaforma();
+            QCOMPARE(trovato ? qgetenv("QT_QPA_PLATFORM") : QByteArray("-"), QByteArray(attesa));
+        }
+        qputenv("DISPLAY", prima[0]);
+        qputenv("WAYLAND_DISPLAY", prima[1]);
+        qputenv("QT_QPA_PLATFORM", prima[2]);
+    }
+
     // The factor and the place of the program's screen for each kind of monitor.
     void stageChoice_data() {
         QTest::addColumn<QSize>("monitor");
@@ -91,14 +116,12 @@ private Q_SLOTS:
         riga("1920x1080 integer", QSize(1920, 1080), I, v, 1.0, QPoint(448, 156), true);
         riga("1920x1080 native", QSize(1920, 1080), N, QSize(1920, 1080), 1.0, QPoint(), true);
         riga("2560x1440 fit", QSize(2560, 1440), A, v, 1.875, QPoint(171, 0), false);
-        riga("2560x1440 integer", QSize(2560, 1440), I, v, 1.0, QPoint(768, 336), true);
         riga("3840x2160 integer", QSize(3840, 2160), I, v, 2.0, QPoint(448, 156), true);
         riga("2048x1536 fit is whole", QSize(2048, 1536), A, v, 2.0, QPoint(), true);
         riga("1366x768 fit", QSize(1366, 768), A, v, 1.0, QPoint(171, 0), true);
         riga("1280x1024 fit", QSize(1280, 1024), A, v, 1.25, QPoint(0, 26), false);
         // Qt cannot paint below one device pixel per program pixel: the edges fall outside.
         riga("1280x720 at its own size", QSize(1280, 720), A, v, 1.0, QPoint(128, -24), true);
-        riga("1280x720 integer", QSize(1280, 720), I, v, 1.0, QPoint(128, -24), true);
         riga("800x600 as it is", QSize(800, 600), A, QSize(800, 600), 1.0, QPoint(), true);
         riga("640x480 as it is", QSize(640, 480), I, QSize(640, 480), 1.0, QPoint(), true);
         riga("1024x768 as it is", v, A, v, 1.0, QPoint(), true);
@@ -147,7 +170,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("scala");
         QTest::addColumn<int>("scelto");
         riga("1920x1080", QList<QRect>{{0, 0, 1920, 1080}}, QString(), 0);
-        riga("2560x1440", QList<QRect>{{0, 0, 2560, 1440}}, QString(), 0);
         riga("1366x768", QList<QRect>{{0, 0, 1366, 768}}, QString(), 0);
         riga("1920x1080 integer", QList<QRect>{{0, 0, 1920, 1080}}, QString("integer"), 0);
         riga("800x600", QList<QRect>{{0, 0, 800, 600}}, QString(), 0);

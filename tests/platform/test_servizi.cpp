@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -15,7 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <cstdio>
+#include <functional>
 
 using namespace hn;
 using hn::prova::riga;
@@ -165,6 +168,41 @@ private Q_SLOTS:
         QtMessageBox box;
         QCOMPARE(box.show(QStringLiteral("Tekst"), stile, {}), risposta);
         QCOMPARE(rispostaDiChiusura(stile) != 0, risposta == 1 || risposta == 2);
+    }
+
+    // Qt's own dialogs in Polish; the chooser's columns as wide as the names and dates in them.
+    void fileChooserInPolishWithColumnsThatFit() {
+        QVERIFY(caricaTraduzioniQt());
+        // Qt keeps the chooser's column widths in the user's settings: start from none.
+        QTemporaryDir impostazioni;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(impostazioni.path()));
+        prova::HostDiProva h;
+        h.scriviFile(QStringLiteral("C:\\KOPIE\\notatki z anatomii - układ kostny, mięśnie "
+                                    "szkieletowe i ich przyczepy.rtf"),
+                     "{\\rtf1 x}");
+        QStringList tagliate;
+        QString intestazione;
+        std::function<void()> guarda = [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            auto* v = d ? d->findChild<QTreeView*>() : nullptr;
+            if (!v || v->model()->rowCount(v->rootIndex()) == 0)
+                return QTimer::singleShot(20, guarda);
+            QTimer::singleShot(50, d, [&, d, v] { // once the view has laid its columns out
+                intestazione = v->model()->headerData(0, Qt::Horizontal).toString();
+                for (int c = 0; c < v->model()->columnCount(v->rootIndex()); ++c) {
+                    const QString t = v->model()->index(0, c, v->rootIndex()).data().toString();
+                    if (v->columnWidth(c) <= v->fontMetrics().horizontalAdvance(t))
+                        tagliate << t;
+                }
+                d->reject();
+            });
+        };
+        QTimer::singleShot(0, guarda);
+        QCOMPARE(QtFileChooser().saveAs(QStringLiteral("*.rtf"), QStringLiteral("C:\\KOPIE\\"),
+                                        QStringLiteral("kopia")),
+                 std::nullopt);
+        QCOMPARE(intestazione, QStringLiteral("Nazwa"));
+        QCOMPARE(tagliate, QStringList());
     }
 
     // The screen pops only the cursors it pushed itself.

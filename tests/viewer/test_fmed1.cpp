@@ -6,6 +6,7 @@
 #include "FMed.h"
 #include "Fileini.h"
 #include "Frm_Testo.h"
+#include "Inchiostro.h"
 #include "Installazione.h"
 #include "SistemaScelto.h"
 #include "StoreDiProva.h"
@@ -122,6 +123,7 @@ private Q_SLOTS:
         QCOMPARE(t.Left(), f.FONDO.Left() + f.DISASGEO.Left() + 300);
         QCOMPARE(t.Top(), f.FONDO.Top() + f.DISASGEO.Top() + 450);
         QCOMPARE(t.Height(), 930 + 345 + 20 + 20.0); // one line at 10 points
+        QVERIFY(inchiostro(t, t.Ftdv_Didascalia.geometry()) > 20);
         QVERIFY(v.puntatoreLibero());
         // A click elsewhere closes it.
         QTest::mouseClick(&f.FONDO, Qt::LeftButton, {}, QPoint(5, 5));
@@ -139,6 +141,7 @@ private Q_SLOTS:
         QCOMPARE(v.coloreTavola(), Verde);
         QCOMPARE(f.NumHotSpot, 4);
         QCOMPARE(f.Ftdv_Testo.Text(), u"Kości"_s);
+        QVERIFY(inchiostro(f.Ftdv_Testo) > 20);
         QCOMPARE(f.storia.conteggio, 1);
         QVERIFY(!t.Visible()); // the click on the link closed it
         // A plate linking to itself is pushed and loaded again.
@@ -156,6 +159,7 @@ private Q_SLOTS:
         QCOMPARE(f.Tavola, u"SCHEL1"_s);
         QCOMPARE(v.coloreTavola(), Rosso);
         QCOMPARE(f.NumHotSpot, 6);
+        QVERIFY(inchiostro(f.Ftdv_Testo) > 20);
         QVERIFY(v.puntatoreLibero());
         // With nothing left, back returns home and unloads the viewer.
         v.pulsante(1);

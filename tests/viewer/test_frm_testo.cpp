@@ -1,6 +1,7 @@
 #include "Frm_Testo.h"
 
 #include "AtlanteDiProva.h"
+#include "Inchiostro.h"
 #include "Palco.h"
 #include "Riga.h"
 
@@ -45,7 +46,6 @@ private Q_SLOTS:
         const QSize xga(1024, 768), svga(800, 600);
         // (10 × 2.2 × 1 + 40) × 15 = 930; the window adds the bar (345 + 20) and 20.
         riga("one line", xga, 1, QPointF(1000, 2000), 930, QPointF(1000, 2000));
-        riga("three lines", xga, 3, QPointF(1000, 2000), 1590, QPointF(1000, 2000));
         riga("right edge", xga, 1, QPointF(15000, 2000), 930, QPointF(15360 - 3120, 2000));
         riga("bottom edge", xga, 1, QPointF(300, 11000), 930, QPointF(300, 11520 - 1315));
         riga("corner", svga, 2, QPointF(11900, 8900), 1260, QPointF(12000 - 3120, 9000 - 1645));
@@ -101,6 +101,20 @@ private Q_SLOTS:
         const QPointF basso =
             g.versoMonitor(QPointF(f.geometry().bottomRight() + QPoint(1, 1) - g.origine));
         QVERIFY(basso.x() <= monitor.width() + 1e-6 && basso.y() <= monitor.height() + 1e-6);
+        f.ImpostaVisible(false);
+    }
+
+    // Captions one after another, of the same height as the one before and of others: each is
+    // drawn.
+    void ogniDidascaliaVieneDisegnata() {
+        HostDiProva host;
+        Frm_Testo& f = Frm_Testo::istanza();
+        for (const QString& testo :
+             {u"Czaszka"_s, u"Mostek"_s, u"Mostek"_s, u"Obojczyk\nŁopatka"_s, u"Rzepka"_s}) {
+            caricaDidascalia(f, testo);
+            f.MostraAccanto(u"Układ kostny"_s, 1000, 2000);
+            QVERIFY2(inchiostro(f, f.Ftdv_Didascalia.geometry()) > 20, qPrintable(testo));
+        }
         f.ImpostaVisible(false);
     }
 

@@ -1,0 +1,157 @@
+// The stage on a real X server, bare and under a window manager (run by sotto_x.sh): what the
+// desktop shows, where the keyboard goes, and the switch between full screen and a window.
+
+#include "Forma.h"
+#include "HostDiProva.h"
+#include "Palco.h"
+#include "ServiziReali.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+
+using namespace hn;
+
+namespace {
+
+const QColor Rosso(200, 30, 30), Verde(30, 160, 60), Nero(Qt::black);
+
+// A borderless form of one colour; Esc unloads it, as the program's dialogs do.
+class FormaColorata : public Forma {
+public:
+    FormaColorata(const QString& nome, QColor colore)
+        : Forma(nome) {
+        QPalette p = palette();
+        p.setColor(QPalette::Window, colore);
+        setPalette(p);
+        setBorderStyle(0);
+    }
+
+protected:
+    void Form_KeyPress(int& tasto) override {
+        if (tasto == 27)
+            Unload();
+    }
+};
+
+// An X tool's standard output: keys pressed on the server, windows the desktop lists.
+QString x(const QString& programma, const QStringList& argomenti) {
+    QProcess p;
+    p.start(programma, argomenti);
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// A full-screen red form on the stage of a 1280 × 1024 monitor.
+struct Scrivania {
+    Scrivania() {
+        host().screen = &schermo;
+        casa.Move(0, 0, 1024 * 15, 768 * 15);
+        casa.Show();
+    }
+    ~Scrivania() { host().screen = &h.schermo; }
+
+    // What the X server shows at a point of the program's screen (in its pixels).
+    QColor colore(QPoint p) const {
+        const QPointF logico = QPointF(palco.origineDesktop() + p) + QPointF(0.5, 0.5);
+        return QGuiApplication::primaryScreen()->grabWindow(0).toImage().pixelColor(
+            (logico * palco.geometria().fattore).toPoint());
+    }
+    static bool attiva(const QWidget& w) {
+        return QGuiApplication::focusWindow() == w.windowHandle();
+    }
+
+    prova::HostDiProva h;
+    Palco palco{ModoScala::Adatta};
+    QtScreen schermo{&palco};
+    FormaColorata casa{QStringLiteral("FMed"), Rosso};
+};
+
+} // namespace
+
+class TestScrivania : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // A caption over the form leaves the form visible around it; the backdrop shows only in
+    // the bars outside the program's screen.
+    void didascaliaSopraLaForma() {
+        Scrivania s;
+        QWidget didascalia(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+        didascalia.setPalette(QPalette(Qt::black, Verde));
+        didascalia.setAutoFillBackground(true);
+        didascalia.setGeometry(QRect(sulDesktop(QPoint(600, 400)), QSize(200, 150)));
+        didascalia.show();
+        didascalia.raise();
+        didascalia.activateWindow();
+        QTRY_VERIFY(Scrivania::attiva(didascalia));
+        QTRY_COMPARE(s.colore({700, 450}), Verde);
+        QTest::qWait(300); // a window manager restacks after the focus moves
+        QCOMPARE(s.colore({700, 450}), Verde);
+        QCOMPARE(s.colore({100, 100}), Rosso);
+        QCOMPARE(s.colore({100, -10}), Nero);
+    }
+
+    // A dialog opens above its owner with the keyboard; Esc typed on the desktop closes it and
+    // the keyboard goes back to the owner.
+    void dialogoSopraIlProprietarioEdEsc() {
+        Scrivania s;
+        QTRY_VERIFY(Scrivania::attiva(s.casa));
+        FormaColorata dialogo(QStringLiteral("fstampa"), Verde);
+        dialogo.setProprietario(&s.casa);
+        dialogo.Move(400 * 15, 300 * 15, 200 * 15, 150 * 15);
+        dialogo.Show();
+        QTRY_VERIFY(Scrivania::attiva(dialogo));
+        QTRY_COMPARE(s.colore({500, 375}), Verde);
+        x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+        QTRY_VERIFY(!dialogo.isVisible());
+        QTRY_VERIFY(Scrivania::attiva(s.casa));
+        QTRY_COMPARE(s.colore({500, 375}), Rosso);
+    }
+
+    // Alt+Enter typed on the desktop: a window with the form in it, then full screen again,
+    // the form in place and above the backdrop each time.
+    void altInvioFinestraESchermoIntero() {
+        Scrivania s;
+        QTRY_VERIFY(Scrivania::attiva(s.casa));
+        const QRect pieno = s.casa.geometry();
+        for (const bool intero : {false, true}) {
+            x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+Return")});
+            QTRY_COMPARE(s.palco.schermoIntero(), intero);
+            QTRY_COMPARE(s.casa.pos(), s.palco.origineDesktop());
+            QTRY_COMPARE(s.colore({512, 384}), Rosso);
+            QTRY_VERIFY(Scrivania::attiva(s.casa));
+        }
+        QCOMPARE(s.casa.geometry(), pieno);
+        QTRY_COMPARE(s.palco.windowHandle()->visibility(), QWindow::FullScreen);
+    }
+
+    // The program itself: each window the desktop lists is titled exactly "Velto 2002".
+    void titoloDelProgramma() {
+        QTemporaryDir casa;
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.insert(QStringLiteral("HOME"), casa.path()); // a prefix filled from the demo
+        ambiente.insert(QStringLiteral("XDG_RUNTIME_DIR"), casa.path());
+        for (const char* v : {"XDG_DATA_HOME", "HNEMAR_PREFIX", "HNEMAR_SCALE"})
+            ambiente.remove(QString::fromLatin1(v));
+        QProcess programma;
+        programma.setProcessEnvironment(ambiente);
+        programma.start(QStringLiteral(HNEMAR_APP), {});
+        const QStringList cerca = {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                   QStringLiteral("--class"), QStringLiteral("hnemar")};
+        QStringList finestre;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (finestre = x(QStringLiteral("xdotool"), cerca).split(u'\n')).size() >= 2, 30000);
+        for (const QString& id : finestre)
+            QCOMPARE(x(QStringLiteral("xprop"),
+                       {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_NAME")}),
+                     QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"Velto 2002\""));
+        programma.kill();
+        programma.waitForFinished();
+    }
+};
+
+QTEST_MAIN(TestScrivania)
+#include "test_scrivania.moc"
