@@ -1,5 +1,6 @@
 #include "FMed.h"
 
+#include "Accessibilita.h"
 #include "ApriForm.h"
 #include "CaricaSfondo.h"
 #include "Cp1250.h"
@@ -7,11 +8,13 @@
 #include "Host.h"
 #include "HostPaths.h"
 #include "Mod_Graph.h"
+#include "Navigazione.h"
 #include "Puntatore.h"
 #include "SistemaScelto.h"
 #include "gRAPH.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QPalette>
 
 namespace hn {
@@ -35,6 +38,11 @@ constexpr Rettangolo SISTEMI[] = {
     {9, 7815, 7695, 1605, 1395}, {10, 9765, 6285, 1065, 2805},
 };
 constexpr Rettangolo FISSI[] = {{0, 3120, 2235, 690, 645}, {5, 11520, 2220, 585, 705}};
+
+// As the cards drawn on the picture read.
+const char16_t* const NomiSistemi[] = {u"Szkielet",   u"Mięśnie", u"Trawienie", u"Nerwy",
+                                       u"Krążenie",   u"Limfa",   u"Zmysły",    u"Wydalanie",
+                                       u"Oddychanie", u"Rozród",  u"Hormony"};
 
 } // namespace
 
@@ -71,6 +79,7 @@ FMed::FMed()
         e.Move(r.left, r.top, r.width, r.height);
         e.setBorderStyle(1);
         const int i = r.indice;
+        accessibile::imposta(&e, QString::fromUtf16(NomiSistemi[i]));
         collegaHotspot(e, [this, i] { lbl_HotSpot_Click(i); });
     }
     for (const Rettangolo& r : FISSI) {
@@ -78,6 +87,7 @@ FMed::FMed()
         e.Move(r.left, r.top, r.width, r.height);
         e.setBorderStyle(1);
         const int i = r.indice;
+        accessibile::imposta(&e, i == 0 ? QStringLiteral("Koniec") : QStringLiteral("Pomoc"));
         collegaHotspot(e, [this, i] { HOTSPOTFISSO_Click(i); });
     }
     connect(FONDO, &ControlloForma::MouseMove, this,
@@ -126,6 +136,14 @@ void FMed::Form_Paint() {
 void FMed::Form_Unload(int&) {
     gRAPH::RilasciaFinestreDipendenti(*this);
     Mod_Graph::RimuoviCornici(*this, NumeroCornici);
+}
+
+void FMed::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        Navigazione::premi(&HOTSPOTFISSO(5));
+        return;
+    }
+    Forma::keyPressEvent(e);
 }
 
 void FMed::CaricaSfondo(ControlloConPicture& pittura, const QString& immagine) {

@@ -190,6 +190,8 @@ protected:
     void hideEvent(QHideEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
+    // Tab and Shift+Tab walk the form's drawn controls, not only its widgets.
+    bool focusNextPrevChild(bool avanti) override;
     bool event(QEvent* evento) override;
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
 

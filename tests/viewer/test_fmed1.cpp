@@ -70,8 +70,10 @@ struct Visita {
         QTest::mouseClick(&home->lbl_HotSpot(sistema), Qt::LeftButton);
         QCoreApplication::processEvents();
     }
+    // Hotspots are drawn by the picture control: the click lands on it, at the hotspot.
     void clicHotspot(int n) {
-        QTest::mouseClick(&viewer().HOTSPOT(n), Qt::LeftButton);
+        QTest::mouseClick(&viewer().DISASGEO, Qt::LeftButton, {},
+                          viewer().HOTSPOT(n).rettangolo().center());
         QCoreApplication::processEvents();
     }
     void pulsante(int i, Qt::MouseButton b = Qt::LeftButton) {
@@ -104,7 +106,7 @@ private Q_SLOTS:
         QCOMPARE(f.Tavola, u"SCHEL1"_s);
         QCOMPARE(v.coloreTavola(), Rosso);
         QCOMPARE(f.NumHotSpot, 6); // the header is hotspot 1
-        const Etichetta& cranio = f.HOTSPOT(2);
+        const EtichettaDisegnata& cranio = f.HOTSPOT(2);
         QCOMPARE((QList<double>{cranio.Left(), cranio.Top(), cranio.Width(), cranio.Height()}),
                  (QList<double>{300, 450, 1530, 930}));
         QVERIFY(cranio.Visible() && cranio.BorderStyle() == 0 && cranio.BackStyle() == 0);
@@ -264,6 +266,27 @@ private Q_SLOTS:
         QCOMPARE(v.coloreTavola(), Rosso);
     }
 
+    // A plate of 100,000 records opens without exhausting the window system: its first 32,767
+    // records are its hotspots, numbered in file order, and the topmost takes the click.
+    void tavolaDiCentomilaRecord() {
+        Visita v;
+        v.atlante.righe = {intestazione("SCHEL1", "DSCHEL")};
+        for (int i = 1; i < 100000; ++i)
+            v.atlante.righe.append(hotspot("SCHEL1", "H" + QByteArray::number(i), i % 380,
+                                           (i / 380) % 460, i % 380 + 8, (i / 380) % 460 + 8));
+        v.atlante.scriviTabella();
+        v.atlante.testi.insert(u"H32766.RTF"_s, rtfDiProva(u"Ostatni"_s));
+        v.atlante.scrivi();
+        v.apri();
+        FMed1& f = v.viewer();
+        QCOMPARE(f.NumHotSpot, 32767);
+        QCOMPARE(f.HOTSPOT(32767).Left(), 32766 % 380 * 15.0);
+        QVERIFY(!f.grab().isNull());
+        v.clicHotspot(32767);
+        QVERIFY(Frm_Testo::istanza().Visible());
+        QCOMPARE(Frm_Testo::istanza().Ftdv_Didascalia.Text(), u"Ostatni"_s);
+    }
+
     // Copy and print hand the description and its selection over, then call the registered
     // opener with the viewer, the buffer and the plate picture.
     void copiaEStampaConsegnanoLaDescrizione() {
@@ -296,7 +319,7 @@ private Q_SLOTS:
                 f.ATXCopiaEStampa.x() + f.ATXCopiaEStampa.width() <= 0);
         QVERIFY(v.puntatoreLibero());
         // A link clicked just before home is pressed is not followed once the viewer is gone.
-        QTest::mouseClick(&f.HOTSPOT(3), Qt::LeftButton);
+        QTest::mouseClick(&f.DISASGEO, Qt::LeftButton, {}, f.HOTSPOT(3).rettangolo().center());
         f.HOTSPOTFISSO_MouseUp(2, 1);
         QCoreApplication::processEvents();
         QVERIFY(!f.Caricata() && v.home->isVisible());
