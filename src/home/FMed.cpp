@@ -39,10 +39,10 @@ constexpr Rettangolo SISTEMI[] = {
 };
 constexpr Rettangolo FISSI[] = {{0, 3120, 2235, 690, 645}, {5, 11520, 2220, 585, 705}};
 
-// As the cards drawn on the picture read.
-const char16_t* const NomiSistemi[] = {u"Szkielet",   u"Mięśnie", u"Trawienie", u"Nerwy",
-                                       u"Krążenie",   u"Limfa",   u"Zmysły",    u"Wydalanie",
-                                       u"Oddychanie", u"Rozród",  u"Hormony"};
+// As the cards drawn on the picture read, by hotspot index.
+const char16_t* const NomiSistemi[] = {u"Szkielet",  u"Mięśnie", u"Trawienie", u"Nerwy",
+                                       u"Krążenie",  u"Limfa",   u"Zmysły",    u"Oddychanie",
+                                       u"Wydalanie", u"Rozród",  u"Hormony"};
 
 } // namespace
 

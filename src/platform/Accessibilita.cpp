@@ -58,10 +58,16 @@ public:
         return i < 0 ? -1 : int(f.size() + i);
     }
     QAccessibleInterface* focusChild() const override {
-        if (const Navigazione* n = Navigazione::se(widget()); n && n->corrente())
-            if (!qobject_cast<QWidget*>(n->corrente()) ||
-                !static_cast<QWidget*>(n->corrente())->hasFocus())
-                return QAccessible::queryAccessibleInterface(n->corrente());
+        // The item the keyboard reached, when it lies in this container.
+        const Navigazione* n = Navigazione::se(widget()->window());
+        QObject* voce = n ? n->corrente() : nullptr;
+        QWidget* dove = nullptr;
+        if (auto* e = qobject_cast<EtichettaDisegnata*>(voce))
+            dove = e->Container();
+        else if (auto* w = qobject_cast<QWidget*>(voce))
+            dove = w->parentWidget();
+        if (dove && (dove == widget() || widget()->isAncestorOf(dove)))
+            return QAccessible::queryAccessibleInterface(voce);
         return QAccessibleWidget::focusChild();
     }
     QAccessible::Role role() const override {

@@ -161,6 +161,8 @@ public:
     void setEnabledProp(bool attivo) { setEnabled(attivo); }
 
     bool KeyPreview = false;
+    // Enter clicks what the keyboard reached; a dialog whose Enter means OK turns it off.
+    bool InvioAlleVoci = true;
 
     // The window a dialog stays above; null for none.
     Forma* Proprietario() const { return proprietario_; }

@@ -80,9 +80,21 @@ QList<QObject*> Navigazione::voci() const {
     for (QAbstractScrollArea* t : forma_.findChildren<QAbstractScrollArea*>())
         if ((t->focusPolicy() & Qt::TabFocus) && raggiungibile(t, forma_))
             trovate.append({rettangolo(t), t});
+    // Reading order: rows from the top, each row from the left. An item whose top lies above
+    // the middle of the row's first item belongs to that row.
     std::stable_sort(trovate.begin(), trovate.end(), [](const auto& a, const auto& b) {
         return std::pair(a.first.top(), a.first.left()) < std::pair(b.first.top(), b.first.left());
     });
+    for (qsizetype inizio = 0; inizio < trovate.size();) {
+        const int mezzo = trovate.at(inizio).first.center().y();
+        qsizetype fine = inizio + 1;
+        while (fine < trovate.size() && trovate.at(fine).first.top() < mezzo)
+            ++fine;
+        std::stable_sort(
+            trovate.begin() + inizio, trovate.begin() + fine,
+            [](const auto& a, const auto& b) { return a.first.left() < b.first.left(); });
+        inizio = fine;
+    }
     QList<QObject*> voci;
     voci.reserve(trovate.size());
     for (const auto& [r, o] : trovate)
@@ -158,22 +170,27 @@ bool Navigazione::freccia(int dx, int dy) {
         return true;
     }
     const QPoint da = rettangolo(corrente_).center();
+    // Within 45 degrees of the direction first, anywhere ahead when nothing lies there; the
+    // distance along it, with the distance off its axis counted double.
     QObject* migliore = nullptr;
     double punteggio = 0;
-    for (QObject* o : v) {
-        if (o == corrente_)
-            continue;
-        const QPoint d = rettangolo(o).center() - da;
-        // Along the direction, and off its axis counted double.
-        const double avanti = d.x() * dx + d.y() * dy;
-        if (avanti <= 0)
-            continue;
-        const double lato = std::abs(d.x() * dy) + std::abs(d.y() * dx);
-        const double p = avanti + 2 * lato;
-        if (!migliore || p < punteggio) {
-            migliore = o;
-            punteggio = p;
+    for (const bool cono : {true, false}) {
+        for (QObject* o : v) {
+            if (o == corrente_)
+                continue;
+            const QPoint d = rettangolo(o).center() - da;
+            const double avanti = d.x() * dx + d.y() * dy;
+            const double lato = std::abs(d.x() * dy) + std::abs(d.y() * dx);
+            if (avanti <= 0 || (cono && lato > avanti))
+                continue;
+            const double p = avanti + 2 * lato;
+            if (!migliore || p < punteggio) {
+                migliore = o;
+                punteggio = p;
+            }
         }
+        if (migliore)
+            break;
     }
     if (migliore)
         imposta(migliore);
@@ -195,6 +212,9 @@ bool Navigazione::tasto(QKeyEvent* e) {
         return freccia(0, 1);
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (!forma_.InvioAlleVoci)
+            return false;
+        [[fallthrough]];
     case Qt::Key_Space:
         if (!corrente_ || !voci().contains(corrente_.data()))
             return false;
