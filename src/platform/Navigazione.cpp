@@ -136,11 +136,12 @@ void Navigazione::imposta(QObject* voce) {
 void Navigazione::posizionaAnello() {
     // Inside the form, whatever the item: a hotspot may lie partly or wholly off the screen.
     QRect r = rettangolo(corrente_).intersected(forma_.rect());
-    if (r.width() < 2 * Spessore + 2 || r.height() < 2 * Spessore + 2) {
+    const int minimo = 2 * Spessore + 8;
+    if (r.width() < minimo || r.height() < minimo) {
         const QPoint c = rettangolo(corrente_).center();
-        r = QRect(0, 0, 2 * Spessore + 8, 2 * Spessore + 8);
-        r.moveCenter(QPoint(std::clamp(c.x(), r.width() / 2, forma_.width() - r.width() / 2),
-                            std::clamp(c.y(), r.height() / 2, forma_.height() - r.height() / 2)));
+        r = QRect(std::clamp(c.x() - minimo / 2, 0, std::max(0, forma_.width() - minimo)),
+                  std::clamp(c.y() - minimo / 2, 0, std::max(0, forma_.height() - minimo)), minimo,
+                  minimo);
     }
     anello_->setGeometry(r);
     anello_->raise();

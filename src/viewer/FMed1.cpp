@@ -72,11 +72,9 @@ QString aperturaInGrassetto(const QTextDocument& documento) {
         QString grassetto;
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
-            if (f.charFormat().fontWeight() < QFont::Bold) {
-                if (f.text().trimmed().isEmpty() && grassetto.isEmpty())
-                    continue;
+            // Blanks between bold words belong to the name, whatever their weight.
+            if (f.charFormat().fontWeight() < QFont::Bold && !f.text().trimmed().isEmpty())
                 break;
-            }
             grassetto += f.text();
         }
         QString nome = grassetto.trimmed();
