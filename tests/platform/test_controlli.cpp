@@ -5,6 +5,7 @@
 #include "ErroreDi.h"
 #include "HostDiProva.h"
 
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -65,6 +66,7 @@ private Q_SLOTS:
     void controlliInOrdineConTipo();
     void arrayLinee();
     void lineeDisegnateDalContenitore();
+    void lineaRidisegnaSoloDoveSta();
     void figuraBordoERiempimento();
     void riquadroAutoSize();
     void arrayControlliCaricaCopieNascoste();
@@ -269,6 +271,49 @@ void TestControlli::lineeDisegnateDalContenitore() {
     QCOMPARE(quadro.pixelColor(30, 20), QColor(Qt::gray));
     linea(1).setVisible(false);
     QCOMPARE(fondo->grab().toImage().pixelColor(30, 5), QColor(Qt::gray));
+}
+
+namespace {
+// The region each paint of a widget covered.
+struct Dipinti : QObject {
+    QRegion area;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            area += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+} // namespace
+
+// A hover frame moving on a full-screen sheet repaints where its line was and where it goes,
+// not the whole screen.
+void TestControlli::lineaRidisegnaSoloDoveSta() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    f.Move(0, 0, 1024 * 15, 768 * 15);
+    auto* fondo = new Riquadro(&f, "FONDO");
+    fondo->Move(0, 0, 1024 * 15, 768 * 15);
+    ArrayLinee linea(fondo, "Linea");
+    linea.Load(1);
+    linea(1).setPunti(150, 300, 1350, 300);
+    linea(1).setVisible(true);
+    f.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QWidget* foglio = nullptr;
+    for (QWidget* w : fondo->findChildren<QWidget*>())
+        if (w->testAttribute(Qt::WA_TransparentForMouseEvents))
+            foglio = w;
+    QVERIFY(foglio && foglio->size() == QSize(1024, 768));
+    Dipinti dipinti;
+    foglio->installEventFilter(&dipinti);
+    linea(1).setPunti(3000, 6000, 3000, 7500);
+    QTRY_VERIFY(!dipinti.area.isEmpty());
+    QVERIFY(dipinti.area.contains(QRect(10, 20, 80, 1)) &&
+            dipinti.area.contains(QRect(200, 400, 1, 100)));
+    qint64 pixel = 0;
+    for (const QRect& r : dipinti.area)
+        pixel += qint64(r.width()) * r.height();
+    QVERIFY2(pixel < 1024 * 768 / 100, qPrintable(QString::number(pixel)));
 }
 
 void TestControlli::figuraBordoERiempimento() {
