@@ -70,6 +70,8 @@ FMed::FMed()
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
     FONDO->Move(0, 0, 1024 * 15, 768 * 15);
+    // As the heading drawn on the picture reads.
+    FONDO->setAccessibleName(QStringLiteral("Wybierz układ narządów"));
     Linea(0).setVisible(false);
 
     // As drawn: framed so they can be seen while the screen is designed; the load takes the

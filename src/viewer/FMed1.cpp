@@ -111,6 +111,7 @@ FMed1::FMed1()
     Linea(0).setVisible(false);
     accessibile::nascondi(&ATXCopiaEStampa);
     Ftdv_Testo.setAccessibleName(QStringLiteral("Opis planszy"));
+    FONDO.setAccessibleName(QStringLiteral("Plansze atlasu"));
 
     HOTSPOT.crea(0);
     HOTSPOT.descrivi = [this](int n) { return descriviHotSpot(n); };
