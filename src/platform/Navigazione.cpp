@@ -67,8 +67,10 @@ Navigazione* Navigazione::se(const QWidget* forma) {
 
 QList<QObject*> Navigazione::voci() const {
     QList<std::pair<QRect, QObject*>> trovate;
+    // Picture boxes hold what the user reaches; they are not reached themselves.
     for (ControlloForma* c : forma_.Controls())
-        if (!c->accessibleName().isEmpty() && raggiungibile(c, forma_))
+        if (!c->accessibleName().isEmpty() && c->TypeName() != QLatin1String("PictureBox") &&
+            raggiungibile(c, forma_))
             trovate.append({rettangolo(c), c});
     for (ArrayEtichette* a : forma_.findChildren<ArrayEtichette*>()) {
         if (!a->Container() || !raggiungibile(a->Container(), forma_))
