@@ -329,6 +329,9 @@ private Q_SLOTS:
         const auto vaiA = [&tasto](Forma& forma, const QString& nome) {
             for (int i = 0; i < 20; ++i) {
                 tasto(forma, Qt::Key_Tab);
+                if (const QWidget* w = QApplication::focusWidget();
+                    w && w->objectName() == u"ATXCopiaEStampa"_s)
+                    return false; // a working control took the keyboard
                 QObject* c = Navigazione::di(forma).corrente();
                 if (c && QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name) == nome)
                     return true;
