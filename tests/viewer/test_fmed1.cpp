@@ -351,7 +351,10 @@ private Q_SLOTS:
         QVERIFY(vaiA(f, u"Kości"_s));
         tasto(f, Qt::Key_Return);
         QCOMPARE(f.Tavola, u"OSSA"_s);
-        tasto(f, Qt::Key_Backspace);
+        // From inside the description too: the panel reads, it does not take Back.
+        QVERIFY(vaiA(f, u"Opis planszy"_s));
+        QVERIFY(f.Ftdv_Testo.hasFocus());
+        tasto(*QApplication::focusWidget(), Qt::Key_Backspace);
         QCOMPARE(f.Tavola, u"SCHEL1"_s);
         tasto(f, Qt::Key_Left, Qt::AltModifier); // nothing left: home
         QVERIFY(v.home->isVisible() && !f.Caricata());
