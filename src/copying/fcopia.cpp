@@ -1,5 +1,6 @@
 #include "fcopia.h"
 
+#include "Accessibilita.h"
 #include "ControlliDellaForma.h"
 #include "Fileini.h"
 #include "HostPaths.h"
@@ -134,6 +135,22 @@ void fcopia::creaControlli() {
     testortf->setGeometry(pixelX(3960), pixelY(1800), pixelX(1110), pixelY(690));
     foto = new Riquadro(this, QStringLiteral("foto"));
     foto->Move(495, 3960, 1365, 720);
+    // What assistive tools read; the work areas take no keys and are not there for them.
+    using accessibile::imposta;
+    imposta(&OPZ(0), QStringLiteral("Tekst"), QAccessible::CheckBox, &EVID(0));
+    imposta(&OPZ(1), QStringLiteral("Ilustracja"), QAccessible::CheckBox, &EVID(1));
+    imposta(&OPZT(0), QStringLiteral("Zaznaczenie"), QAccessible::CheckBox, &EVID(3));
+    imposta(&OPZT(1), QStringLiteral("Cały tekst"), QAccessible::CheckBox, &EVID(4));
+    imposta(&OPZT(2), QStringLiteral("Podpis"), QAccessible::CheckBox, &EVID(6));
+    imposta(&OPZT(3), QStringLiteral("Obraz ilustracji"), QAccessible::CheckBox, &EVID(7));
+    imposta(&OPZT(4), QStringLiteral("Do schowka"), QAccessible::RadioButton, &EVID(8));
+    imposta(&OPZT(5), QStringLiteral("Do pliku"), QAccessible::RadioButton, &EVID(9));
+    imposta(sceglifile, QStringLiteral("Wybierz plik"));
+    imposta(OK, QStringLiteral("OK"));
+    imposta(ANNULLA, QStringLiteral("Anuluj"));
+    for (QWidget* w : std::initializer_list<QWidget*>{TESTOATX, testortf, foto})
+        accessibile::nascondi(w);
+    InvioAlleVoci = false;
 
     for (int i : OPZ.indici()) {
         Immagine* c = &OPZ(i);

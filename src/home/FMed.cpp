@@ -1,5 +1,6 @@
 #include "FMed.h"
 
+#include "Accessibilita.h"
 #include "AlberoTavole.h"
 #include "ApriForm.h"
 #include "CaricaSfondo.h"
@@ -9,12 +10,14 @@
 #include "Host.h"
 #include "HostPaths.h"
 #include "Mod_Graph.h"
+#include "Navigazione.h"
 #include "Puntatore.h"
 #include "Ricerca.h"
 #include "SistemaScelto.h"
 #include "gRAPH.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QPalette>
 
 namespace hn {
@@ -39,6 +42,11 @@ constexpr Rettangolo SISTEMI[] = {
 };
 constexpr Rettangolo FISSI[] = {{0, 3120, 2235, 690, 645}, {5, 11520, 2220, 585, 705}};
 
+// As the cards drawn on the picture read, by hotspot index.
+const char16_t* const NomiSistemi[] = {u"Szkielet",  u"Mięśnie", u"Trawienie", u"Nerwy",
+                                       u"Krążenie",  u"Limfa",   u"Zmysły",    u"Oddychanie",
+                                       u"Wydalanie", u"Rozród",  u"Hormony"};
+
 } // namespace
 
 const QStringList& FMed::codiciSistemi() {
@@ -60,6 +68,8 @@ FMed::FMed()
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
     FONDO->Move(0, 0, 1024 * 15, 768 * 15);
+    // As the heading drawn on the picture reads.
+    FONDO->setAccessibleName(QStringLiteral("Wybierz układ narządów"));
     Linea(0).setVisible(false);
 
     // As drawn: framed so they can be seen while the screen is designed; the load takes the
@@ -69,6 +79,7 @@ FMed::FMed()
         e.Move(r.left, r.top, r.width, r.height);
         e.setBorderStyle(1);
         const int i = r.indice;
+        accessibile::imposta(&e, QString::fromUtf16(NomiSistemi[i]));
         collegaHotspot(e, [this, i] { lbl_HotSpot_Click(i); });
     }
     for (const Rettangolo& r : FISSI) {
@@ -76,6 +87,7 @@ FMed::FMed()
         e.Move(r.left, r.top, r.width, r.height);
         e.setBorderStyle(1);
         const int i = r.indice;
+        accessibile::imposta(&e, i == 0 ? QStringLiteral("Koniec") : QStringLiteral("Pomoc"));
         collegaHotspot(e, [this, i] { HOTSPOTFISSO_Click(i); });
     }
     connect(FONDO, &ControlloForma::MouseMove, this,
@@ -125,6 +137,14 @@ void FMed::Form_Paint() {
 void FMed::Form_Unload(int&) {
     gRAPH::RilasciaFinestreDipendenti(*this);
     Mod_Graph::RimuoviCornici(*this, NumeroCornici);
+}
+
+void FMed::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        Navigazione::premi(&HOTSPOTFISSO(5));
+        return;
+    }
+    Forma::keyPressEvent(e);
 }
 
 void FMed::CaricaSfondo(ControlloConPicture& pittura, const QString& immagine) {

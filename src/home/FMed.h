@@ -47,6 +47,8 @@ protected:
     void Form_Activate() override;
     void Form_Paint() override;
     void Form_Unload(int& Cancel) override;
+    // F1: the help, as its spot.
+    void keyPressEvent(QKeyEvent* evento) override;
 
 private:
     void collegaHotspot(Etichetta& e, std::function<void()> clic);

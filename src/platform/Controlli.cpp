@@ -236,41 +236,52 @@ int scalaDi(const QWidget* contenitore) {
 // ---- Linea ----
 
 void Linea::setX1(double v) {
+    array_->aggiorna(*this);
     x1_ = v;
-    array_->aggiorna();
+    array_->aggiorna(*this);
 }
 void Linea::setY1(double v) {
+    array_->aggiorna(*this);
     y1_ = v;
-    array_->aggiorna();
+    array_->aggiorna(*this);
 }
 void Linea::setX2(double v) {
+    array_->aggiorna(*this);
     x2_ = v;
-    array_->aggiorna();
+    array_->aggiorna(*this);
 }
 void Linea::setY2(double v) {
+    array_->aggiorna(*this);
     y2_ = v;
-    array_->aggiorna();
+    array_->aggiorna(*this);
 }
 void Linea::setPunti(double x1, double y1, double x2, double y2) {
+    if (x1 == x1_ && y1 == y1_ && x2 == x2_ && y2 == y2_)
+        return;
+    array_->aggiorna(*this);
     x1_ = x1;
     y1_ = y1;
     x2_ = x2;
     y2_ = y2;
-    array_->aggiorna();
+    array_->aggiorna(*this);
 }
 void Linea::setBorderColor(const QColor& c) {
+    if (c == colore_)
+        return;
     colore_ = c;
-    array_->aggiorna();
+    array_->aggiorna(*this);
 }
 void Linea::setBorderWidth(int pixel) {
+    array_->aggiorna(*this);
     spessore_ = std::max(1, pixel);
-    array_->aggiorna();
+    array_->aggiorna(*this);
 }
 void Linea::setVisible(bool v) {
     if (visibile_ == v)
         return;
+    visibile_ = true;
+    array_->aggiorna(*this);
     visibile_ = v;
-    array_->aggiorna();
 }
 
 // ---- ArrayLinee ----
@@ -360,10 +371,8 @@ void ArrayLinee::Unload(int indice) {
         throw ErroreVB(340);
     if (indice == 0)
         throw ErroreVB(362);
-    const bool siVedeva = elementi_[indice]->visibile_;
+    aggiorna(*elementi_[indice]);
     elementi_.erase(indice);
-    if (siVedeva)
-        aggiorna();
 }
 
 int ArrayLinee::UBound() const {
@@ -381,6 +390,22 @@ void ArrayLinee::disegna(QPainter& p) const {
         p.drawLine(QPointF(std::round(l->x1_ / sx), std::round(l->y1_ / sy)),
                    QPointF(std::round(l->x2_ / sx), std::round(l->y2_ / sy)));
     }
+}
+
+void ArrayLinee::aggiorna(const Linea& l) {
+    if (!l.visibile_ || !strato_ || !contenitore_)
+        return;
+    const bool twips = scalaDi(contenitore_) == 1;
+    const double sx = twips ? twipsPerPixelX() : 1.0;
+    const double sy = twips ? twipsPerPixelY() : 1.0;
+    const QPoint a(int(std::round(l.x1_ / sx)), int(std::round(l.y1_ / sy)));
+    const QPoint b(int(std::round(l.x2_ / sx)), int(std::round(l.y2_ / sy)));
+    // The pen's width and the smoothing of a scaled screen on every side.
+    const int margine = l.spessore_ + 2;
+    strato_->raise();
+    strato_->update(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                          QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())))
+                        .adjusted(-margine, -margine, margine, margine));
 }
 
 void ArrayLinee::aggiorna() {

@@ -208,6 +208,8 @@ public:
     // Draws the visible elements with a painter on the container, in pixels.
     void disegna(QPainter& p) const;
     void aggiorna();
+    // Repaints only where a visible line lies: a hover frame must not redraw a full-screen sheet.
+    void aggiorna(const Linea& linea);
 
 private:
     QString nome_;

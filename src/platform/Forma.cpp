@@ -1,7 +1,9 @@
 #include "Forma.h"
 
+#include "Accessibilita.h"
 #include "Controlli.h"
 #include "Host.h"
+#include "Navigazione.h"
 #include "Palco.h"
 
 #include <QApplication>
@@ -186,6 +188,7 @@ Forma::Forma(const QString& nome, QWidget* parent)
     , nome_(nome) {
     setObjectName(nome);
     setFocusPolicy(Qt::StrongFocus);
+    accessibile::installa();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
@@ -407,8 +410,13 @@ bool Forma::tastoPremuto(QKeyEvent* e) {
 }
 
 void Forma::keyPressEvent(QKeyEvent* e) {
-    if (!tastoPremuto(e))
-        QWidget::keyPressEvent(e);
+    if (tastoPremuto(e) || Navigazione::di(*this).tasto(e))
+        return;
+    QWidget::keyPressEvent(e);
+}
+
+bool Forma::focusNextPrevChild(bool avanti) {
+    return Navigazione::di(*this).tab(avanti) || QWidget::focusNextPrevChild(avanti);
 }
 
 bool Forma::event(QEvent* e) {
@@ -435,6 +443,11 @@ bool Forma::eventFilter(QObject* oggetto, QEvent* e) {
                 Qt::QueuedConnection);
         }
     }
+    // A press of the mouse in the form takes the keyboard's ring away.
+    if (e->type() == QEvent::MouseButtonPress && oggetto->isWidgetType() &&
+        static_cast<QWidget*>(oggetto)->window() == this)
+        if (Navigazione* n = Navigazione::se(this))
+            n->lascia();
     // Key preview: the form sees keys meant for its controls first.
     if (KeyPreview && e->type() == QEvent::KeyPress && oggetto != this) {
         auto* w = qobject_cast<QWidget*>(oggetto);

@@ -161,6 +161,8 @@ public:
     void setEnabledProp(bool attivo) { setEnabled(attivo); }
 
     bool KeyPreview = false;
+    // Enter clicks what the keyboard reached; a dialog whose Enter means OK turns it off.
+    bool InvioAlleVoci = true;
 
     // The window a dialog stays above; null for none.
     Forma* Proprietario() const { return proprietario_; }
@@ -190,6 +192,8 @@ protected:
     void hideEvent(QHideEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
+    // Tab and Shift+Tab walk the form's drawn controls, not only its widgets.
+    bool focusNextPrevChild(bool avanti) override;
     bool event(QEvent* evento) override;
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
 

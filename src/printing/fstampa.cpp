@@ -1,5 +1,6 @@
 #include "fstampa.h"
 
+#include "Accessibilita.h"
 #include "ControlliDellaForma.h"
 #include "FXImage.h"
 #include "Host.h"
@@ -92,6 +93,18 @@ void fstampa::creaControlli() {
     atxTestoCop = new KorAtx(this);
     atxTestoCop->setObjectName(QStringLiteral("atxTestoCop"));
     atxTestoCop->hide();
+    // What assistive tools read; the texts of the job take no keys and are not there for them.
+    using accessibile::imposta;
+    setAccessibleName(QStringLiteral("Drukuj"));
+    imposta(&OPZ(0), QStringLiteral("Tekst"), QAccessible::CheckBox, &EVID(0));
+    imposta(&OPZ(1), QStringLiteral("Ilustracja"), QAccessible::CheckBox, &EVID(1));
+    imposta(&OPZT(0), QStringLiteral("Zaznaczony"), QAccessible::CheckBox, &EVID(2));
+    imposta(&OPZT(1), QStringLiteral("Wszystko"), QAccessible::CheckBox, &EVID(3));
+    imposta(OK, QStringLiteral("OK"));
+    imposta(ANNULLA, QStringLiteral("Anuluj"));
+    accessibile::nascondi(TESTOATX);
+    accessibile::nascondi(atxTestoCop);
+    InvioAlleVoci = false;
 }
 
 fstampa::~fstampa() {

@@ -1,6 +1,7 @@
 #include "Puntatore.h"
 
 #include "Controlli.h"
+#include "EtichetteDisegnate.h"
 #include "FXImage.h"
 #include "Fseek.h"
 #include "Host.h"
@@ -19,6 +20,12 @@ void ImpostaPuntatore(Forma& forma) {
             c->setMousePointer(Puntatore::Personalizzato);
         }
     }
+    // Labels drawn by their container are labels too.
+    for (ArrayEtichette* a : forma.findChildren<ArrayEtichette*>())
+        for (const auto& [indice, e] : a->elementi()) {
+            e->setMouseIcon(icona);
+            e->setMousePointer(Puntatore::Personalizzato);
+        }
     // The image display control is a component, not one of the form's own controls.
     if (!icona.isNull())
         for (FXImage* immagine : forma.findChildren<FXImage*>())

@@ -1,19 +1,27 @@
 #include "FMed1.h"
 
+#include "Accessibilita.h"
 #include "ApriForm.h"
+#include "BlobStore.h"
 #include "CaricaImmagine.h"
 #include "CaricaSfondo.h"
 #include "Fileini.h"
 #include "Frm_Testo.h"
 #include "Host.h"
+#include "HostPaths.h"
 #include "HsMed.h"
 #include "Mod_Graph.h"
+#include "Navigazione.h"
 #include "Puntatore.h"
 #include "Ricerca.h"
+#include "RtfReader.h"
 #include "SistemaScelto.h"
 #include "gRAPH.h"
 
+#include <QKeyEvent>
 #include <QPalette>
+#include <QTextBlock>
+#include <QTextDocument>
 
 namespace hn {
 
@@ -57,6 +65,33 @@ struct Clessidra {
     Clessidra& operator=(const Clessidra&) = delete;
 };
 
+// Where a text names its subject: the bold words it opens with, else its first line.
+QString aperturaInGrassetto(const QTextDocument& documento) {
+    for (QTextBlock b = documento.begin(); b.isValid(); b = b.next()) {
+        if (b.text().trimmed().isEmpty())
+            continue;
+        QString grassetto;
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            // Blanks between bold words belong to the name, whatever their weight.
+            if (f.charFormat().fontWeight() < QFont::Bold && !f.text().trimmed().isEmpty())
+                break;
+            grassetto += f.text();
+        }
+        QString nome = grassetto.trimmed();
+        if (nome.isEmpty())
+            nome = b.text().trimmed().left(80);
+        while (!nome.isEmpty() && QStringView(u"–-:,.;").contains(nome.back()))
+            nome = nome.chopped(1).trimmed();
+        return nome;
+    }
+    return {};
+}
+
+const QString NomiPulsanti[6] = {QStringLiteral("Koniec"), QStringLiteral("Wstecz"),
+                                 QStringLiteral("Start"),  QStringLiteral("Kopiuj"),
+                                 QStringLiteral("Drukuj"), QStringLiteral("Pomoc")};
+
 } // namespace
 
 FMed1::FMed1()
@@ -75,10 +110,15 @@ FMed1::FMed1()
     ATXCopiaEStampa.setObjectName(QStringLiteral("ATXCopiaEStampa"));
     Ftdv_Testo.setLocked(true);
     Linea(0).setVisible(false);
+    accessibile::nascondi(&ATXCopiaEStampa);
+    Ftdv_Testo.setAccessibleName(QStringLiteral("Opis planszy"));
+    FONDO.setAccessibleName(QStringLiteral("Plansze atlasu"));
 
     HOTSPOT.crea(0);
+    HOTSPOT.descrivi = [this](int n) { return descriviHotSpot(n); };
     for (int i = 0; i < 6; ++i) {
         Etichetta& e = HOTSPOTFISSO.crea(i);
+        accessibile::imposta(&e, NomiPulsanti[i]);
         connect(&e, &ControlloForma::MouseDown, this,
                 [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseDown(i, b); });
         connect(&e, &ControlloForma::MouseMove, this,
@@ -104,7 +144,7 @@ void FMed1::statoDiProgetto() {
     DISASGEO.Move(GeoDisasgeo.l, GeoDisasgeo.t, GeoDisasgeo.w, GeoDisasgeo.h);
     DISASGEO.ImpostaPicture({});
     DISASGEO.show();
-    posiziona(HOTSPOT(0), GeoHotspot0);
+    HOTSPOT(0).Move(GeoHotspot0.l, GeoHotspot0.t, GeoHotspot0.w, GeoHotspot0.h);
     HOTSPOT(0).ImpostaVisible(true);
     posiziona(Label1, GeoLabel1);
     Label1.ImpostaVisible(true);
@@ -193,6 +233,7 @@ void FMed1::scaricaHotSpot() {
 void FMed1::CaricaHotSpot() {
     // Nothing here stops the plate from showing: a step that fails is passed over.
     scaricaHotSpot();
+    titoli_.clear();
     LeggiTwipsPerPixel();
     tabella_ = TabellaPerLaTavola(Fileini::cfg.PathDati + QStringLiteral("hsmed.bin"));
     if (!tabella_)
@@ -206,7 +247,7 @@ void FMed1::CaricaHotSpot() {
             }
         }
         const int n = ++NumHotSpot;
-        Etichetta& h = HOTSPOT.Load(n);
+        EtichettaDisegnata& h = HOTSPOT.Load(n);
         h.setBorderStyle(0);
         h.setBackStyle(0);
         h.setCaption({});
@@ -216,11 +257,59 @@ void FMed1::CaricaHotSpot() {
         // Queued: following a link unloads the hotspot that was clicked, which must not happen
         // inside its own mouse event.
         connect(
-            &h, &ControlloForma::Click, this, [this, n] { HOTSPOT_Click(n); },
+            &h, &EtichettaDisegnata::Click, this, [this, n] { HOTSPOT_Click(n); },
             Qt::QueuedConnection);
     }
-    if (descrizione)
+    if (descrizione) {
         Ftdv_Testo.show();
+        DISASGEO.setAccessibleName(aperturaInGrassetto(*Ftdv_Testo.document()));
+    }
+}
+
+QString FMed1::titoloTesto(const QString& codice) {
+    if (auto it = titoli_.constFind(codice); it != titoli_.cend())
+        return *it;
+    QString titolo;
+    try {
+        const std::optional<QString> store =
+            host().paths ? host().paths->toHost(Fileini::cfg.PathDati + QStringLiteral("hsmed.dat"))
+                         : std::nullopt;
+        if (store) {
+            const auto archivio = blob::Archivio::condiviso(*store);
+            if (const blob::Voce* v = archivio->trova(QString(codice + QStringLiteral(".RTF")))) {
+                QTextDocument documento;
+                leggiRtf(archivio->leggi(*v), documento);
+                titolo = aperturaInGrassetto(documento);
+            }
+        }
+    } catch (const ErroreVB&) {
+    }
+    titoli_.insert(codice, titolo);
+    return titolo;
+}
+
+QString FMed1::titoloTavola(const QString& tavola) {
+    if (tabella_)
+        for (const RecordHotSpot& r : tabella_->recordDellaTavola(tavola))
+            if (r.intestazione()) {
+                const QString t = titoloTesto(r.Testo);
+                if (!t.isEmpty())
+                    return t;
+                break;
+            }
+    return tavola;
+}
+
+ArrayEtichette::Descrizione FMed1::descriviHotSpot(int n) {
+    RecordHotSpot r;
+    if (n < 1 || n > MassimoHotSpot || !CercaRecordHotSpot(tabella_.get(), Tavola, qint16(n), r))
+        return {};
+    if (!r.Collegamento.isEmpty())
+        return {titoloTavola(r.Collegamento), true};
+    if (r.intestazione())
+        return {titoloTavola(Tavola), false};
+    const QString t = titoloTesto(r.Codice);
+    return {t.isEmpty() ? r.Codice : t, false};
 }
 
 void FMed1::HOTSPOT_Click(int Index) {
@@ -261,7 +350,8 @@ void FMed1::MostraHotSpot(int Index) {
         testo.ImpostaVisible(false);
         return;
     }
-    const Etichetta& h = HOTSPOT(Index);
+    const EtichettaDisegnata& h = HOTSPOT(Index);
+    testo.setAccessibleName(aperturaInGrassetto(*testo.Ftdv_Didascalia.document()));
     testo.MostraAccanto(DescrizioneSistema, DISASGEO.Left() + h.Left() + FONDO.Left(),
                         DISASGEO.Top() + h.Top() + FONDO.Top());
 }
@@ -347,6 +437,33 @@ void FMed1::SpegniHotSpot() {
             HOTSPOT(i).setBorderStyle(0);
             HOTSPOT(i).setBackStyle(0);
         }
+}
+
+void FMed1::keyPressEvent(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mod = e->modifiers() & ~Qt::KeypadModifier;
+    const int k = e->key();
+    int pulsante = -1;
+    if ((k == Qt::Key_Backspace && mod == Qt::NoModifier) ||
+        (k == Qt::Key_Left && mod == Qt::AltModifier))
+        pulsante = Indietro;
+    else if (k == Qt::Key_Home && mod == Qt::AltModifier)
+        pulsante = Home;
+    else if (k == Qt::Key_F1 && mod == Qt::NoModifier)
+        pulsante = Guida;
+    else if (k == Qt::Key_P && mod == Qt::ControlModifier)
+        pulsante = Stampa;
+    else if (k == Qt::Key_C && mod == (Qt::ControlModifier | Qt::ShiftModifier))
+        pulsante = Copia;
+    if (pulsante >= 0) {
+        // As a click on the button drawn for it: the same press look and the same action.
+        Navigazione::premi(&HOTSPOTFISSO(pulsante));
+        return;
+    }
+    if (k == Qt::Key_Escape && Frm_Testo::creata() && Frm_Testo::istanza().Visible()) {
+        Frm_Testo::istanza().ImpostaVisible(false);
+        return;
+    }
+    Forma::keyPressEvent(e);
 }
 
 void FMed1::Form_QueryUnload(int&, int) {

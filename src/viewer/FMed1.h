@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controlli.h"
+#include "EtichetteDisegnate.h"
 #include "FXImage.h"
 #include "KorAtx.h"
 #include "RichTextBox.h"
@@ -37,7 +38,8 @@ public:
     FXImage DISASGEO;
     Etichetta Label1;
     RichTextBox Ftdv_Testo;
-    ArrayControlli<Etichetta> HOTSPOT;
+    // Drawn by DISASGEO: a plate may hold tens of thousands.
+    ArrayEtichette HOTSPOT;
     ArrayControlli<Etichetta> HOTSPOTFISSO;
     ArrayControlli<Immagine> SCROLLTESTO;
     KorAtx ATXCopiaEStampa;
@@ -64,6 +66,8 @@ protected:
     void Form_Paint() override;
     void Form_QueryUnload(int& Cancel, int UnloadMode) override;
     void Form_Unload(int& Cancel) override;
+    // Back, Start, Help, print and copy from the keyboard; Esc closes the caption.
+    void keyPressEvent(QKeyEvent* evento) override;
 
 private:
     void statoDiProgetto();
@@ -76,10 +80,16 @@ private:
     void SpegniHotSpot();
     void scaricaHotSpot();
     void consegnaDescrizione();
+    // What assistive tools read of hotspot n: its structure, or the plate it opens.
+    ArrayEtichette::Descrizione descriviHotSpot(int n);
+    QString titoloTesto(const QString& codice);
+    QString titoloTavola(const QString& tavola);
 
     qint16 NumeroCornici = 0;
     // The hotspot table as it was at the last plate change; null when it could not be read.
     std::shared_ptr<const TabellaHotSpot> tabella_;
+    // Names read from the text store, by entry; forgotten at each plate change.
+    QHash<QString, QString> titoli_;
 };
 
 } // namespace hn

@@ -4,6 +4,7 @@
 #include "Host.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <cmath>
 #include <memory>
@@ -80,6 +81,8 @@ void Frm_Testo::ImpostaVisible(bool visibile) {
     if (visibile == Visible())
         return;
     if (visibile) {
+        if (QApplication::activeWindow() != this)
+            precedente_ = QApplication::activeWindow();
         show();
         raise();
         activateWindow();
@@ -123,6 +126,16 @@ bool Frm_Testo::event(QEvent* e) {
     if (e->type() == QEvent::WindowDeactivate)
         ImpostaVisible(false);
     return QWidget::event(e);
+}
+
+void Frm_Testo::keyPressEvent(QKeyEvent* e) {
+    if (e->key() != Qt::Key_Escape) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    ImpostaVisible(false);
+    if (precedente_ && precedente_->isVisible())
+        precedente_->activateWindow();
 }
 
 bool Frm_Testo::eventFilter(QObject* oggetto, QEvent* e) {

@@ -3,6 +3,7 @@
 #include "QXCapVir.h"
 #include "RichTextBox.h"
 
+#include <QPointer>
 #include <QWidget>
 
 namespace hn {
@@ -41,12 +42,15 @@ public:
 protected:
     bool event(QEvent* evento) override;
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
+    // Esc closes the window and gives the keyboard back to the window it came over.
+    void keyPressEvent(QKeyEvent* evento) override;
 
 private:
     Frm_Testo();
     void applicaGeometria();
 
     double left_ = 0, top_ = 0, width_ = LarghezzaFinestra, height_ = 2640;
+    QPointer<QWidget> precedente_;
 };
 
 } // namespace hn

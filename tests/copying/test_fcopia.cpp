@@ -4,11 +4,14 @@
 #include "KorAtx.h"
 #include "Mod_CopiaeStampa.h"
 #include "Montaggio.h"
+#include "Navigazione.h"
 #include "PictureBox.h"
 #include "RichTextBox.h"
 #include "Riga.h"
 #include "fcopia.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -120,6 +123,7 @@ private Q_SLOTS:
     void sceltaDelFile_data();
     void sceltaDelFile();
     void tastiEAspettoPremuto();
+    void tastieraSenzaScatoleNascoste();
     void appunti_data();
     void appunti();
     void fileNuovoEAggiunte();
@@ -365,6 +369,38 @@ void TestFcopia::tastiEAspettoPremuto() {
     // Enter copies.
     b.apri();
     QTest::keyClick(&b.f, Qt::Key_Return);
+    QVERIFY(!b.f.Caricata());
+    QVERIFY(b.h.appunti.corrente.text.contains(u"Drugi akapit"_s));
+}
+
+// The keyboard alone: Tab walks the options and never lands in the hidden work boxes, Space
+// ticks as a click does, Enter still copies; assistive tools read each option with its mark.
+void TestFcopia::tastieraSenzaScatoleNascoste() {
+    Banco b;
+    b.apri(true, true);
+    QVERIFY(QTest::qWaitForWindowActive(&b.f));
+    const auto tasto = [&b](Qt::Key k) {
+        QWidget* w = QApplication::focusWidget();
+        QTest::keyClick(w && w->window() == &b.f ? w : &b.f, k);
+    };
+    QAccessibleInterface* pliku = QAccessible::queryAccessibleInterface(&b.f.OPZT(5));
+    QCOMPARE(pliku->text(QAccessible::Name), u"Do pliku"_s);
+    QVERIFY(pliku->state().checkable && !pliku->state().checked);
+    for (int i = 0; i < 30 && Navigazione::di(b.f).corrente() != &b.f.OPZT(5); ++i) {
+        tasto(Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != b.f.testortf &&
+                QApplication::focusWidget() != b.f.TESTOATX);
+    }
+    QCOMPARE(Navigazione::di(b.f).corrente(), &b.f.OPZT(5));
+    tasto(Qt::Key_Space);
+    QCOMPARE(b.marche(), QList<int>({0, 4, 9}));
+    QVERIFY(pliku->state().checked);
+    QVERIFY(b.f.testortf->Text().isEmpty() && b.f.TESTOATX->toPlainText().isEmpty());
+    QAccessible::queryAccessibleInterface(&b.f.OPZT(4))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(b.marche(), QList<int>({0, 4, 8}));
+    tasto(Qt::Key_Return);
     QVERIFY(!b.f.Caricata());
     QVERIFY(b.h.appunti.corrente.text.contains(u"Drugi akapit"_s));
 }

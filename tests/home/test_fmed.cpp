@@ -15,11 +15,13 @@
 #include "SistemaScelto.h"
 #include "StoreDiProva.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QTest>
 
 using namespace hn;
 using namespace hn::prova;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -106,6 +108,7 @@ private Q_SLOTS:
     void sfondo();
     void sfondoIllegibileFinisce();
     void hotspotFissi();
+    void tastieraELetturaAssistita();
     void clicAlCentroSulMonitor_data();
     void clicAlCentroSulMonitor();
 };
@@ -355,6 +358,58 @@ void TestFMed::hotspotFissi() {
     f.HOTSPOTFISSO_Click(3);
     QVERIFY(c.host.box.mostrati.isEmpty());
     QCOMPARE(c.visore, nullptr);
+}
+
+// As a screen reader and a keyboard user meet the screen: thirteen buttons named as their cards
+// read, in reading order under Tab; arrows to the nearest; Enter, F1 and the tool's Press act as
+// clicks do.
+void TestFMed::tastieraELetturaAssistita() {
+    Casa c;
+    FMed f;
+    f.Show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QAccessibleInterface* fondo = QAccessible::queryAccessibleInterface(f.FONDO);
+    QMap<QString, QAccessibleInterface*> pulsanti;
+    for (int i = 0; i < fondo->childCount(); ++i) {
+        QAccessibleInterface* p = fondo->child(i);
+        QCOMPARE(p->role(), QAccessible::Button);
+        QCOMPARE(p->actionInterface()->actionNames(),
+                 QStringList{QAccessibleActionInterface::pressAction()});
+        pulsanti.insert(p->text(QAccessible::Name), p);
+    }
+    QCOMPARE(pulsanti.size(), 13);
+
+    QStringList ordine;
+    for (int i = 0; i < 13; ++i) {
+        QTest::keyClick(&f, Qt::Key_Tab);
+        ordine << QAccessible::queryAccessibleInterface(fondo->focusChild()->object())
+                      ->text(QAccessible::Name);
+    }
+    QCOMPARE(ordine,
+             QStringList({u"Koniec"_s, u"Pomoc"_s, u"Szkielet"_s, u"Mięśnie"_s, u"Trawienie"_s,
+                          u"Nerwy"_s, u"Krążenie"_s, u"Limfa"_s, u"Zmysły"_s, u"Wydalanie"_s,
+                          u"Hormony"_s, u"Oddychanie"_s, u"Rozród"_s}));
+    QVERIFY(pulsanti[u"Rozród"_s]->state().focused);
+    QTest::keyClick(&f, Qt::Key_Tab); // round to the first
+    QCOMPARE(fondo->focusChild()->text(QAccessible::Name), u"Koniec"_s);
+    QTest::keyClick(&f, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(fondo->focusChild()->text(QAccessible::Name), u"Rozród"_s);
+    for (const auto& [tasto, nome] :
+         {std::pair(Qt::Key_Up, u"Wydalanie"_s), std::pair(Qt::Key_Left, u"Zmysły"_s),
+          std::pair(Qt::Key_Up, u"Trawienie"_s)}) {
+        QTest::keyClick(&f, tasto);
+        QCOMPARE(fondo->focusChild()->text(QAccessible::Name), nome);
+    }
+
+    QTest::keyClick(&f, Qt::Key_F1);
+    QCOMPARE(c.host.guida.aperti.size(), 1);
+    QTest::keyClick(&f, Qt::Key_Return);
+    QCOMPARE(CodiceSistema, u"DIGER1"_s);
+    QVERIFY(c.visore && c.visore->isVisible() && !f.isVisible());
+    f.Show();
+    pulsanti[u"Zmysły"_s]->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(CodiceSistema, u"SENSO"_s);
+    QCOMPARE(c.visore->lanci.size(), 2);
 }
 
 QTEST_MAIN(TestFMed)

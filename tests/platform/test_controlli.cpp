@@ -3,12 +3,17 @@
 
 #include "Controlli.h"
 #include "ErroreDi.h"
+#include "EtichetteDisegnate.h"
 #include "HostDiProva.h"
+#include "Riga.h"
 
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace hn;
+using namespace Qt::StringLiterals;
+using hn::prova::riga;
 
 namespace {
 
@@ -65,9 +70,12 @@ private Q_SLOTS:
     void controlliInOrdineConTipo();
     void arrayLinee();
     void lineeDisegnateDalContenitore();
+    void lineaRidisegnaSoloDoveSta();
     void figuraBordoERiempimento();
     void riquadroAutoSize();
     void arrayControlliCaricaCopieNascoste();
+    void etichetteDisegnate_data();
+    void etichetteDisegnate();
 };
 
 void TestControlli::geometriaInTwips() {
@@ -271,6 +279,49 @@ void TestControlli::lineeDisegnateDalContenitore() {
     QCOMPARE(fondo->grab().toImage().pixelColor(30, 5), QColor(Qt::gray));
 }
 
+namespace {
+// The region each paint of a widget covered.
+struct Dipinti : QObject {
+    QRegion area;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            area += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+} // namespace
+
+// A hover frame moving on a full-screen sheet repaints where its line was and where it goes,
+// not the whole screen.
+void TestControlli::lineaRidisegnaSoloDoveSta() {
+    prova::HostDiProva h;
+    FormaDiProva f;
+    f.Move(0, 0, 1024 * 15, 768 * 15);
+    auto* fondo = new Riquadro(&f, "FONDO");
+    fondo->Move(0, 0, 1024 * 15, 768 * 15);
+    ArrayLinee linea(fondo, "Linea");
+    linea.Load(1);
+    linea(1).setPunti(150, 300, 1350, 300);
+    linea(1).setVisible(true);
+    f.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QWidget* foglio = nullptr;
+    for (QWidget* w : fondo->findChildren<QWidget*>())
+        if (w->testAttribute(Qt::WA_TransparentForMouseEvents))
+            foglio = w;
+    QVERIFY(foglio && foglio->size() == QSize(1024, 768));
+    Dipinti dipinti;
+    foglio->installEventFilter(&dipinti);
+    linea(1).setPunti(3000, 6000, 3000, 7500);
+    QTRY_VERIFY(!dipinti.area.isEmpty());
+    QVERIFY(dipinti.area.contains(QRect(10, 20, 80, 1)) &&
+            dipinti.area.contains(QRect(200, 400, 1, 100)));
+    qint64 pixel = 0;
+    for (const QRect& r : dipinti.area)
+        pixel += qint64(r.width()) * r.height();
+    QVERIFY2(pixel < 1024 * 768 / 100, qPrintable(QString::number(pixel)));
+}
+
 void TestControlli::figuraBordoERiempimento() {
     prova::HostDiProva h;
     FormaDiProva f;
@@ -324,6 +375,62 @@ void TestControlli::arrayControlliCaricaCopieNascoste() {
     hot.Unload(1);
     QVERIFY(!hot.esiste(1));
     QCOMPARE(f.Controls().size(), 1);
+}
+
+// Labels drawn by their container: copies of the template, the topmost visible and enabled one
+// takes the mouse, a click is a left press and release on it; anything else reaches the container.
+void TestControlli::etichetteDisegnate_data() {
+    QTest::addColumn<QPoint>("premi");
+    QTest::addColumn<QPoint>("rilascia");
+    QTest::addColumn<QString>("eventi"); // "contenitore" when the container had the press
+    riga("on the later of two overlapping", QPoint(25, 25), QPoint(26, 26), u"D2 U2 C2"_s);
+    riga("on the earlier alone", QPoint(5, 5), QPoint(5, 5), u"D1 U1 C1"_s);
+    riga("released outside: no click", QPoint(5, 5), QPoint(90, 90), u"D1 U1"_s);
+    riga("hidden one passes the press on", QPoint(60, 60), QPoint(60, 60), u"contenitore"_s);
+    riga("disabled one passes the press on", QPoint(65, 5), QPoint(65, 5), u"contenitore"_s);
+}
+
+void TestControlli::etichetteDisegnate() {
+    QFETCH(QPoint, premi);
+    QFETCH(QPoint, rilascia);
+    QFETCH(QString, eventi);
+    prova::HostDiProva h;
+    FormaDiProva f;
+    f.Move(0, 0, 1500, 1500);
+    auto* fondo = new Riquadro(&f, "FONDO");
+    fondo->Move(0, 0, 1500, 1500);
+    ArrayEtichette hot(fondo, "HOTSPOT");
+    EtichettaDisegnata& zero = hot.crea(0);
+    zero.Move(0, 0, 450, 450); // 30 × 30 pixels
+    zero.Tag = "t";
+    zero.ImpostaVisible(false);
+    QStringList visti;
+    bool copie = true; // each loaded element a hidden copy of element 0
+    const auto carica = [&](int n, int x, int y) -> EtichettaDisegnata& {
+        EtichettaDisegnata& e = hot.Load(n);
+        copie = copie && !e.Visible() && e.Tag == "t" && e.Width() == 450;
+        e.Move(x * 15, y * 15, 450, 450);
+        e.ImpostaVisible(true);
+        connect(&e, &EtichettaDisegnata::MouseDown, &f, [&visti, n] { visti << u"D%1"_s.arg(n); });
+        connect(&e, &EtichettaDisegnata::MouseUp, &f, [&visti, n] { visti << u"U%1"_s.arg(n); });
+        connect(&e, &EtichettaDisegnata::Click, &f, [&visti, n] { visti << u"C%1"_s.arg(n); });
+        return e;
+    };
+    carica(1, 0, 0);
+    carica(2, 20, 20);
+    carica(3, 40, 40).ImpostaVisible(false);
+    carica(4, 60, 0).setEnabledProp(false);
+    connect(fondo, &ControlloForma::MouseDown, &f, [&visti] { visti << u"contenitore"_s; });
+    QVERIFY(copie);
+    f.Show();
+    QTest::mousePress(fondo, Qt::LeftButton, {}, premi);
+    QTest::mouseRelease(fondo, Qt::LeftButton, {}, rilascia);
+    QCOMPARE(visti.join(u' '), eventi);
+    QCOMPARE(hot.visibili().size(), 3);
+    hot.Unload(2);
+    QCOMPARE(prova::erroreDi([&] { hot.Unload(2); }), 340);
+    QCOMPARE(prova::erroreDi([&] { hot(2); }), 340);
+    QCOMPARE(hot.sotto(QPoint(25, 25)), &hot(1));
 }
 
 QTEST_MAIN(TestControlli)

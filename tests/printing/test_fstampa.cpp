@@ -6,11 +6,13 @@
 #include "HostDiProva.h"
 #include "Installazione.h"
 #include "KorAtx.h"
+#include "Navigazione.h"
 #include "PdfDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
 #include "fstampa.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -103,6 +105,7 @@ private Q_SLOTS:
     void attivazioneRipristina();
     void tasti_data();
     void tasti();
+    void tastieraEOpzioni();
     void invioDuranteLaStampa();
     void stampanteAnnullata();
     void aspettoPremuto();
@@ -243,6 +246,26 @@ void TestFstampa::tasti() {
     QVERIFY(b.chiamante.Enabled());
     QCOMPARE(f.Proprietario(), nullptr);
     QCOMPARE(b.h.schermo.puntatore, Puntatore::Predefinito);
+}
+
+// The keyboard alone: Tab reaches an option, Space clicks it (its mark follows the click
+// rules), Enter still prints what is chosen; assistive tools read the mark as the checked state.
+void TestFstampa::tastieraEOpzioni() {
+    Banco b;
+    fstampa& f = b.apri();
+    QCOMPARE(QAccessible::queryAccessibleInterface(&f)->text(QAccessible::Name),
+             QStringLiteral("Drukuj"));
+    QAccessibleInterface* ilustracja = QAccessible::queryAccessibleInterface(&f.OPZ(1));
+    QCOMPARE(ilustracja->text(QAccessible::Name), QStringLiteral("Ilustracja"));
+    QCOMPARE(ilustracja->role(), QAccessible::CheckBox);
+    QVERIFY(ilustracja->state().checked);
+    for (int i = 0; i < 10 && Navigazione::di(f).corrente() != &f.OPZ(1); ++i)
+        ::tasto(f, Qt::Key_Tab);
+    QCOMPARE(Navigazione::di(f).corrente(), &f.OPZ(1));
+    ::tasto(f, Qt::Key_Space);
+    QVERIFY(!ilustracja->state().checked && !f.EVID(1).Visible() && f.EVID(0).Visible());
+    ::tasto(f, Qt::Key_Return);
+    QCOMPARE(b.documenti(), 1); // the text alone
 }
 
 void TestFstampa::invioDuranteLaStampa() {

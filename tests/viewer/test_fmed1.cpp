@@ -11,6 +11,9 @@
 #include "SistemaScelto.h"
 #include "StoreDiProva.h"
 
+#include "Navigazione.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QTest>
@@ -71,8 +74,10 @@ struct Visita {
         QTest::mouseClick(&home->lbl_HotSpot(sistema), Qt::LeftButton);
         QCoreApplication::processEvents();
     }
+    // Hotspots are drawn by the picture control: the click lands on it, at the hotspot.
     void clicHotspot(int n) {
-        QTest::mouseClick(&viewer().HOTSPOT(n), Qt::LeftButton);
+        QTest::mouseClick(&viewer().DISASGEO, Qt::LeftButton, {},
+                          viewer().HOTSPOT(n).rettangolo().center());
         QCoreApplication::processEvents();
     }
     void pulsante(int i, Qt::MouseButton b = Qt::LeftButton) {
@@ -105,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(f.Tavola, u"SCHEL1"_s);
         QCOMPARE(v.coloreTavola(), Rosso);
         QCOMPARE(f.NumHotSpot, 6); // the header is hotspot 1
-        const Etichetta& cranio = f.HOTSPOT(2);
+        const EtichettaDisegnata& cranio = f.HOTSPOT(2);
         QCOMPARE((QList<double>{cranio.Left(), cranio.Top(), cranio.Width(), cranio.Height()}),
                  (QList<double>{300, 450, 1530, 930}));
         QVERIFY(cranio.Visible() && cranio.BorderStyle() == 0 && cranio.BackStyle() == 0);
@@ -249,6 +254,12 @@ private Q_SLOTS:
         QCOMPARE(f.NumHotSpot, 9);
         QCOMPARE(f.HOTSPOT(7).Left(), 13500.0);
         QCOMPARE(f.HOTSPOT(8).Top(), -75.0);
+        // The keyboard's ring on a hotspot off the screen stays on the screen.
+        for (int n : {7, 8}) {
+            Navigazione::di(f).imposta(&f.HOTSPOT(n));
+            const QWidget* anello = f.findChild<QWidget*>(u"hn_anello"_s);
+            QVERIFY(anello->isVisible() && f.rect().contains(anello->geometry()));
+        }
         f.HOTSPOT_Click(7); // outside the picture, no caption entry: nothing opens
         QVERIFY(!Frm_Testo::istanza().Visible());
         // The text store damaged after the plate was loaded: a Polish message, the caption
@@ -269,6 +280,117 @@ private Q_SLOTS:
         QCOMPARE(f.Tavola, u"SCHEL1"_s);
         QCOMPARE(f.NumHotSpot, 0);
         QCOMPARE(v.coloreTavola(), Rosso);
+    }
+
+    // Read as a screen reader reads it: the buttons by their labels, caption hotspots by the bold
+    // opening of their caption (else its first line), links and the header by the plate; the
+    // hand-over text is not there. Pressing through the tool does what a click does.
+    void letturaAssistita() {
+        Visita v;
+        v.atlante.testi.insert(u"DESTRA.RTF"_s,
+                               "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\b Prawy\\b0 "
+                               " \\b brzeg\\b0  \\endash  opis\\par}");
+        v.atlante.scrivi();
+        v.apri();
+        FMed1& f = v.viewer();
+        QMap<QString, QAccessible::Role> letti;
+        QList<QAccessibleInterface*> daVedere{QAccessible::queryAccessibleInterface(&f)};
+        while (!daVedere.isEmpty()) {
+            QAccessibleInterface* i = daVedere.takeFirst();
+            QVERIFY(i->object() != &f.ATXCopiaEStampa && i->object() != &f.Label1);
+            for (int k = 0; k < i->childCount(); ++k)
+                daVedere.append(i->child(k));
+            if (i->actionInterface() && !i->actionInterface()->actionNames().isEmpty())
+                letti.insert(i->text(QAccessible::Name), i->role());
+        }
+        using R = QAccessible::Role;
+        QCOMPARE(letti, (QMap<QString, R>{{u"Koniec"_s, R::Button},
+                                          {u"Wstecz"_s, R::Button},
+                                          {u"Start"_s, R::Button},
+                                          {u"Kopiuj"_s, R::Button},
+                                          {u"Drukuj"_s, R::Button},
+                                          {u"Pomoc"_s, R::Button},
+                                          {u"Szkielet człowieka"_s, R::Button},
+                                          {u"Czaszka"_s, R::Button},
+                                          {u"Kości"_s, R::Link},
+                                          {u"Prawy brzeg"_s, R::Button},
+                                          {u"Dolny"_s, R::Button},
+                                          {u"MANCA"_s, R::Button},
+                                          {u"Opis planszy"_s, R::EditableText}}));
+        QAccessible::queryAccessibleInterface(&f.HOTSPOT(2))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::processEvents();
+        QVERIFY(Frm_Testo::istanza().Visible());
+        QCOMPARE(Frm_Testo::istanza().accessibleName(), u"Czaszka"_s);
+    }
+
+    // The keyboard alone, from the home screen to a caption, back and to the start again.
+    void percorsoDaTastiera() {
+        Visita v;
+        const auto tasto = [](QWidget& w, int k, Qt::KeyboardModifiers m = {}) {
+            QTest::keyClick(&w, Qt::Key(k), m);
+            QCoreApplication::processEvents();
+        };
+        // Tab to the item read as `nome`.
+        const auto vaiA = [&tasto](Forma& forma, const QString& nome) {
+            for (int i = 0; i < 20; ++i) {
+                tasto(forma, Qt::Key_Tab);
+                if (const QWidget* w = QApplication::focusWidget();
+                    w && w->objectName() == u"ATXCopiaEStampa"_s)
+                    return false; // a working control took the keyboard
+                QObject* c = Navigazione::di(forma).corrente();
+                if (c && QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name) == nome)
+                    return true;
+            }
+            return false;
+        };
+        QVERIFY(vaiA(*v.home, u"Szkielet"_s));
+        tasto(*v.home, Qt::Key_Return);
+        FMed1& f = v.viewer();
+        QVERIFY(f.isVisible() && f.Tavola == u"SCHEL1"_s);
+        QVERIFY(vaiA(f, u"Czaszka"_s));
+        tasto(f, Qt::Key_Space);
+        Frm_Testo& t = Frm_Testo::istanza();
+        QVERIFY(t.Visible());
+        tasto(t, Qt::Key_Escape);
+        QVERIFY(!t.Visible());
+        QVERIFY(vaiA(f, u"Kości"_s));
+        tasto(f, Qt::Key_Return);
+        QCOMPARE(f.Tavola, u"OSSA"_s);
+        // From inside the description too: the panel reads, it does not take Back.
+        QVERIFY(vaiA(f, u"Opis planszy"_s));
+        QVERIFY(f.Ftdv_Testo.hasFocus());
+        tasto(*QApplication::focusWidget(), Qt::Key_Backspace);
+        QCOMPARE(f.Tavola, u"SCHEL1"_s);
+        tasto(f, Qt::Key_Left, Qt::AltModifier); // nothing left: home
+        QVERIFY(v.home->isVisible() && !f.Caricata());
+        v.apri();
+        QVERIFY(vaiA(f, u"Kości"_s));
+        tasto(f, Qt::Key_Return);
+        tasto(f, Qt::Key_Home, Qt::AltModifier);
+        QVERIFY(v.home->isVisible() && !f.Caricata());
+    }
+
+    // A plate of 100,000 records opens without exhausting the window system: its first 32,767
+    // records are its hotspots, numbered in file order, and the topmost takes the click.
+    void tavolaDiCentomilaRecord() {
+        Visita v;
+        v.atlante.righe = {intestazione("SCHEL1", "DSCHEL")};
+        for (int i = 1; i < 100000; ++i)
+            v.atlante.righe.append(hotspot("SCHEL1", "H" + QByteArray::number(i), i % 380,
+                                           (i / 380) % 460, i % 380 + 8, (i / 380) % 460 + 8));
+        v.atlante.scriviTabella();
+        v.atlante.testi.insert(u"H32766.RTF"_s, rtfDiProva(u"Ostatni"_s));
+        v.atlante.scrivi();
+        v.apri();
+        FMed1& f = v.viewer();
+        QCOMPARE(f.NumHotSpot, 32767);
+        QCOMPARE(f.HOTSPOT(32767).Left(), 32766 % 380 * 15.0);
+        QVERIFY(!f.grab().isNull());
+        v.clicHotspot(32767);
+        QVERIFY(Frm_Testo::istanza().Visible());
+        QCOMPARE(Frm_Testo::istanza().Ftdv_Didascalia.Text(), u"Ostatni"_s);
     }
 
     // Copy and print hand the description and its selection over, then call the registered
@@ -303,7 +425,7 @@ private Q_SLOTS:
                 f.ATXCopiaEStampa.x() + f.ATXCopiaEStampa.width() <= 0);
         QVERIFY(v.puntatoreLibero());
         // A link clicked just before home is pressed is not followed once the viewer is gone.
-        QTest::mouseClick(&f.HOTSPOT(3), Qt::LeftButton);
+        QTest::mouseClick(&f.DISASGEO, Qt::LeftButton, {}, f.HOTSPOT(3).rettangolo().center());
         f.HOTSPOTFISSO_MouseUp(2, 1);
         QCoreApplication::processEvents();
         QVERIFY(!f.Caricata() && v.home->isVisible());

@@ -1,0 +1,26 @@
+#pragma once
+
+// What assistive tools read of the forms. The drawn controls get names, roles and a Press action
+// that does what a click does; a control is in the tree only when it is shown and means something
+// to the user (it has a name, or it holds controls that have); working controls never are.
+
+#include <QAccessible>
+#include <QString>
+
+class QWidget;
+
+namespace hn::accessibile {
+
+// Installs the interfaces once; every form does it on creation.
+void installa();
+
+// A working control the user never meets: out of the Tab order and of the tree.
+void nascondi(QWidget* controllo);
+bool nascosto(const QWidget* controllo);
+
+// A control's name and role; a `segno` (a mark shape) makes it a check box whose checked state
+// is the mark's visibility.
+void imposta(QWidget* controllo, const QString& nome, QAccessible::Role ruolo = QAccessible::Button,
+             QWidget* segno = nullptr);
+
+} // namespace hn::accessibile

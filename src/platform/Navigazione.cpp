@@ -1,0 +1,252 @@
+#include "Navigazione.h"
+
+#include "Accessibilita.h"
+#include "EtichetteDisegnate.h"
+#include "Forma.h"
+
+#include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QKeyEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace hn {
+
+namespace {
+
+constexpr int Spessore = 2;
+
+// The ring: two pixels, black outside and white inside, so it shows on any picture.
+class Anello : public QWidget {
+public:
+    explicit Anello(QWidget* forma)
+        : QWidget(forma) {
+        setObjectName(QStringLiteral("hn_anello"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        accessibile::nascondi(this);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(QPen(Qt::black, 0));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        p.setPen(QPen(Qt::white, 0));
+        p.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
+};
+
+bool raggiungibile(const QWidget* w, const Forma& forma) {
+    return w->isVisibleTo(&forma) && w->isEnabledTo(&forma) && !accessibile::nascosto(w);
+}
+
+} // namespace
+
+Navigazione::Navigazione(Forma& forma)
+    : QObject(&forma)
+    , forma_(forma)
+    , anello_(new Anello(&forma)) {
+    setObjectName(QStringLiteral("hn_navigazione"));
+}
+
+Navigazione& Navigazione::di(Forma& forma) {
+    if (Navigazione* n = se(&forma))
+        return *n;
+    return *new Navigazione(forma);
+}
+
+Navigazione* Navigazione::se(const QWidget* forma) {
+    return forma ? forma->findChild<Navigazione*>(QStringLiteral("hn_navigazione"),
+                                                  Qt::FindDirectChildrenOnly)
+                 : nullptr;
+}
+
+QList<QObject*> Navigazione::voci() const {
+    QList<std::pair<QRect, QObject*>> trovate;
+    // Picture boxes hold what the user reaches; they are not reached themselves.
+    for (ControlloForma* c : forma_.Controls())
+        if (!c->accessibleName().isEmpty() && c->TypeName() != QLatin1String("PictureBox") &&
+            raggiungibile(c, forma_))
+            trovate.append({rettangolo(c), c});
+    for (ArrayEtichette* a : forma_.findChildren<ArrayEtichette*>()) {
+        if (!a->Container() || !raggiungibile(a->Container(), forma_))
+            continue;
+        for (EtichettaDisegnata* e : a->visibili())
+            if (e->Enabled())
+                trovate.append({rettangolo(e), e});
+    }
+    for (QAbstractScrollArea* t : forma_.findChildren<QAbstractScrollArea*>())
+        if ((t->focusPolicy() & Qt::TabFocus) && raggiungibile(t, forma_))
+            trovate.append({rettangolo(t), t});
+    // Reading order: rows from the top, each row from the left. An item whose top lies above
+    // the middle of the row's first item belongs to that row.
+    std::stable_sort(trovate.begin(), trovate.end(), [](const auto& a, const auto& b) {
+        return std::pair(a.first.top(), a.first.left()) < std::pair(b.first.top(), b.first.left());
+    });
+    for (qsizetype inizio = 0; inizio < trovate.size();) {
+        const int mezzo = trovate.at(inizio).first.center().y();
+        qsizetype fine = inizio + 1;
+        while (fine < trovate.size() && trovate.at(fine).first.top() < mezzo)
+            ++fine;
+        std::stable_sort(
+            trovate.begin() + inizio, trovate.begin() + fine,
+            [](const auto& a, const auto& b) { return a.first.left() < b.first.left(); });
+        inizio = fine;
+    }
+    QList<QObject*> voci;
+    voci.reserve(trovate.size());
+    for (const auto& [r, o] : trovate)
+        voci.append(o);
+    return voci;
+}
+
+QRect Navigazione::rettangolo(const QObject* voce) const {
+    if (const auto* e = qobject_cast<const EtichettaDisegnata*>(voce)) {
+        if (!e->Container())
+            return {};
+        const QRect r = e->rettangolo();
+        return {e->Container()->mapTo(&forma_, r.topLeft()), r.size()};
+    }
+    if (const auto* w = qobject_cast<const QWidget*>(voce))
+        return {w->mapTo(&forma_, QPoint(0, 0)), w->size()};
+    return {};
+}
+
+void Navigazione::imposta(QObject* voce) {
+    if (corrente_)
+        disconnect(corrente_, &QObject::destroyed, this, nullptr);
+    corrente_ = voce;
+    if (!voce) {
+        anello_->hide();
+        return;
+    }
+    connect(voce, &QObject::destroyed, this, [this] { anello_->hide(); });
+    auto* pannello = qobject_cast<QAbstractScrollArea*>(voce);
+    if (pannello)
+        pannello->setFocus(Qt::TabFocusReason);
+    else if (forma_.focusWidget() != &forma_)
+        forma_.setFocus(Qt::TabFocusReason);
+    posizionaAnello();
+    QAccessibleEvent evento(voce, QAccessible::Focus);
+    QAccessible::updateAccessibility(&evento);
+}
+
+void Navigazione::posizionaAnello() {
+    // Inside the form, whatever the item: a hotspot may lie partly or wholly off the screen.
+    QRect r = rettangolo(corrente_).intersected(forma_.rect());
+    const int minimo = 2 * Spessore + 8;
+    if (r.width() < minimo || r.height() < minimo) {
+        const QPoint c = rettangolo(corrente_).center();
+        r = QRect(std::clamp(c.x() - minimo / 2, 0, std::max(0, forma_.width() - minimo)),
+                  std::clamp(c.y() - minimo / 2, 0, std::max(0, forma_.height() - minimo)), minimo,
+                  minimo);
+    }
+    anello_->setGeometry(r);
+    anello_->raise();
+    anello_->show();
+}
+
+bool Navigazione::tab(bool avanti) {
+    const QList<QObject*> v = voci();
+    if (v.isEmpty())
+        return false;
+    const qsizetype i = v.indexOf(corrente_.data());
+    qsizetype j;
+    if (i < 0)
+        j = avanti ? 0 : v.size() - 1;
+    else
+        j = (i + (avanti ? 1 : v.size() - 1)) % v.size();
+    imposta(v.at(j));
+    return true;
+}
+
+bool Navigazione::freccia(int dx, int dy) {
+    const QList<QObject*> v = voci();
+    if (v.isEmpty())
+        return false;
+    if (!v.contains(corrente_.data())) {
+        imposta(v.first());
+        return true;
+    }
+    const QPoint da = rettangolo(corrente_).center();
+    // Within 45 degrees of the direction first, anywhere ahead when nothing lies there; the
+    // distance along it, with the distance off its axis counted double.
+    QObject* migliore = nullptr;
+    double punteggio = 0;
+    for (const bool cono : {true, false}) {
+        for (QObject* o : v) {
+            if (o == corrente_)
+                continue;
+            const QPoint d = rettangolo(o).center() - da;
+            const double avanti = d.x() * dx + d.y() * dy;
+            const double lato = std::abs(d.x() * dy) + std::abs(d.y() * dx);
+            if (avanti <= 0 || (cono && lato > avanti))
+                continue;
+            const double p = avanti + 2 * lato;
+            if (!migliore || p < punteggio) {
+                migliore = o;
+                punteggio = p;
+            }
+        }
+        if (migliore)
+            break;
+    }
+    if (migliore)
+        imposta(migliore);
+    return true;
+}
+
+bool Navigazione::tasto(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mod = e->modifiers() & ~Qt::KeypadModifier;
+    if (mod != Qt::NoModifier)
+        return false;
+    switch (e->key()) {
+    case Qt::Key_Left:
+        return freccia(-1, 0);
+    case Qt::Key_Right:
+        return freccia(1, 0);
+    case Qt::Key_Up:
+        return freccia(0, -1);
+    case Qt::Key_Down:
+        return freccia(0, 1);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!forma_.InvioAlleVoci)
+            return false;
+        [[fallthrough]];
+    case Qt::Key_Space:
+        if (!corrente_ || !voci().contains(corrente_.data()))
+            return false;
+        premi(corrente_);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Navigazione::lascia() {
+    anello_->hide();
+}
+
+void Navigazione::premi(QObject* voce) {
+    if (auto* e = qobject_cast<EtichettaDisegnata*>(voce)) {
+        e->premi();
+        return;
+    }
+    auto* c = qobject_cast<ControlloForma*>(voce);
+    if (!c)
+        return;
+    QPointer<ControlloForma> guardia(c);
+    const float x = static_cast<float>(c->Width() / 2), y = static_cast<float>(c->Height() / 2);
+    Q_EMIT c->MouseDown(Pulsante::Sinistro, 0, x, y);
+    if (guardia)
+        Q_EMIT c->MouseUp(Pulsante::Sinistro, 0, x, y);
+    if (guardia)
+        Q_EMIT c->Click();
+}
+
+} // namespace hn

@@ -1,0 +1,57 @@
+#pragma once
+
+// The keyboard over a form whose buttons are drawn: Tab and Shift+Tab walk the named controls,
+// the drawn hotspots and the text panels in reading order, arrows move to the nearest one in
+// their direction, Enter and Space do what a click does. The item reached shows a two-pixel ring,
+// kept inside the form, until the mouse is pressed.
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+
+class QKeyEvent;
+class QWidget;
+
+namespace hn {
+
+class Forma;
+
+class Navigazione : public QObject {
+    Q_OBJECT
+public:
+    // The form's navigation, made on first use.
+    static Navigazione& di(Forma& forma);
+    // Null when the form has none yet.
+    static Navigazione* se(const QWidget* forma);
+
+    // What the keyboard can reach now, in reading order: top to bottom, then left to right.
+    QList<QObject*> voci() const;
+    // An item's rectangle in the form's pixels; empty for something that is not an item.
+    QRect rettangolo(const QObject* voce) const;
+
+    QObject* corrente() const { return corrente_; }
+    void imposta(QObject* voce);
+
+    // Tab (avanti) or Shift+Tab; false when there is nothing to reach.
+    bool tab(bool avanti);
+    // To the nearest item in a direction (dx, dy of -1, 0, 1).
+    bool freccia(int dx, int dy);
+    // Arrows, Enter and Space; true when the key was used.
+    bool tasto(QKeyEvent* evento);
+    // The mouse took over: no ring until the keyboard moves again.
+    void lascia();
+
+    // What a left click on the item does: down, up, then Click.
+    static void premi(QObject* voce);
+
+private:
+    explicit Navigazione(Forma& forma);
+    void posizionaAnello();
+
+    Forma& forma_;
+    QPointer<QObject> corrente_;
+    QWidget* anello_;
+};
+
+} // namespace hn
