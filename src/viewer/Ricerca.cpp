@@ -5,6 +5,7 @@
 #include "Frm_Testo.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Navigazione.h"
 #include "SistemaScelto.h"
 
 #include <QAccessible>
@@ -76,44 +77,6 @@ public:
                     p->fontMetrics().elidedText(indice.data(Qt::UserRole).toString(),
                                                 Qt::ElideRight, testo.width()));
         p->restore();
-    }
-};
-
-// The hover look on a hotspot that has the keyboard focus: raised, white above and left, black
-// below and right. It lives on the hotspot and goes when the focus does, or at the next click.
-class CorniceFuoco : public QWidget {
-public:
-    static constexpr const char16_t* Nome = u"CorniceFuoco";
-
-    explicit CorniceFuoco(QWidget* hotspot)
-        : QWidget(hotspot) {
-        setObjectName(QString::fromUtf16(Nome));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setGeometry(hotspot->rect());
-        qApp->installEventFilter(this);
-        show();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        const QRect r = rect().adjusted(0, 0, -1, -1);
-        p.setPen(Qt::white);
-        p.drawLine(r.topLeft(), r.topRight());
-        p.drawLine(r.topLeft(), r.bottomLeft());
-        p.setPen(Qt::black);
-        p.drawLine(r.bottomLeft(), r.bottomRight());
-        p.drawLine(r.topRight(), r.bottomRight());
-    }
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if ((o == parent() && e->type() == QEvent::FocusOut) ||
-            e->type() == QEvent::MouseButtonPress) {
-            qApp->removeEventFilter(this);
-            deleteLater();
-        } else if (o == parent() && e->type() == QEvent::Resize) {
-            setGeometry(parentWidget()->rect());
-        }
-        return false;
     }
 };
 
@@ -221,11 +184,8 @@ void Ricerca::vaiA(FMed1& v, const atlante::Risultato& r) {
         v.setFocus(Qt::OtherFocusReason);
         return;
     }
-    Etichetta& h = v.HOTSPOT(r.hotspot);
-    h.setAccessibleName(r.nome);
-    h.setFocus(Qt::OtherFocusReason);
-    if (!h.findChild<QWidget*>(QString::fromUtf16(CorniceFuoco::Nome)))
-        new CorniceFuoco(&h);
+    // The keyboard's own ring marks the structure: Tab and the arrows go on from there.
+    Navigazione::di(v).imposta(&v.HOTSPOT(r.hotspot));
 }
 
 std::shared_ptr<const atlante::IndiceRicerca> Ricerca::indice() {
