@@ -88,7 +88,7 @@ private:
     const QList<EtichettaDisegnata*>& disegnate() const {
         static const QList<EtichettaDisegnata*> nessuna;
         const auto* a = widget()->findChild<ArrayEtichette*>(QString(), Qt::FindDirectChildrenOnly);
-        return a ? a->visibili() : nessuna;
+        return a ? a->raggiungibili() : nessuna;
     }
 };
 

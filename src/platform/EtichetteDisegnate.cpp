@@ -217,12 +217,33 @@ void ArrayEtichette::Unload(int indice) {
 const QList<EtichettaDisegnata*>& ArrayEtichette::visibili() const {
     if (!visibiliValidi_) {
         visibili_.clear();
+        raggiungibili_.clear();
+        cimaDelGruppo_.clear();
         for (const auto& [indice, e] : elementi_)
-            if (e->visibile_)
+            if (e->visibile_) {
                 visibili_.append(e.get());
+                if (!e->Gruppo.isEmpty())
+                    cimaDelGruppo_.insert(e->Gruppo, e.get()); // later ones lie on top
+            }
+        for (EtichettaDisegnata* e : visibili_)
+            if (e->Gruppo.isEmpty() || cimaDelGruppo_.value(e->Gruppo) == e)
+                raggiungibili_.append(e);
         visibiliValidi_ = true;
     }
     return visibili_;
+}
+
+const QList<EtichettaDisegnata*>& ArrayEtichette::raggiungibili() const {
+    visibili();
+    return raggiungibili_;
+}
+
+EtichettaDisegnata& ArrayEtichette::rappresentante(EtichettaDisegnata& e) const {
+    visibili();
+    if (e.Gruppo.isEmpty())
+        return e;
+    EtichettaDisegnata* cima = cimaDelGruppo_.value(e.Gruppo);
+    return cima ? *cima : e;
 }
 
 EtichettaDisegnata* ArrayEtichette::sotto(QPoint punto) const {

@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -57,6 +58,10 @@ public:
     QColor BackColor = Qt::white;
 
     QString Tag;
+    // Elements of one structure (its shape in pieces, its label, both sides of a pair) share a
+    // non-empty group: the keyboard and assistive tools reach the structure once, at its topmost
+    // element. Setting it takes effect at the next Load, Unload, show or hide.
+    QString Gruppo;
 
     // 0 default, 99 the MouseIcon (its offset() is the hot spot).
     int MousePointer() const { return puntatore_; }
@@ -123,6 +128,10 @@ public:
     EtichettaDisegnata* sotto(QPoint punto) const;
     // The visible elements in index order (kept until one is loaded, unloaded, shown or hidden).
     const QList<EtichettaDisegnata*>& visibili() const;
+    // The visible elements with one per group (its topmost), in index order.
+    const QList<EtichettaDisegnata*>& raggiungibili() const;
+    // The element that stands for e's group: its topmost visible element, else e.
+    EtichettaDisegnata& rappresentante(EtichettaDisegnata& e) const;
 
     // What assistive tools read of an element: its name and whether it leads elsewhere. Asked
     // only when a tool asks, so a plate costs nothing more for those who use none.
@@ -146,6 +155,8 @@ private:
     // Elements that draw something; the sheet paints only when there are some.
     int disegnate_ = 0;
     mutable QList<EtichettaDisegnata*> visibili_;
+    mutable QList<EtichettaDisegnata*> raggiungibili_;
+    mutable QHash<QString, EtichettaDisegnata*> cimaDelGruppo_;
     mutable bool visibiliValidi_ = false;
     QPointer<EtichettaDisegnata> catturata_;
     bool premuta_ = false;

@@ -75,7 +75,7 @@ QList<QObject*> Navigazione::voci() const {
     for (ArrayEtichette* a : forma_.findChildren<ArrayEtichette*>()) {
         if (!a->Container() || !raggiungibile(a->Container(), forma_))
             continue;
-        for (EtichettaDisegnata* e : a->visibili())
+        for (EtichettaDisegnata* e : a->raggiungibili())
             if (e->Enabled())
                 trovate.append({rettangolo(e), e});
     }
@@ -117,6 +117,9 @@ QRect Navigazione::rettangolo(const QObject* voce) const {
 }
 
 void Navigazione::imposta(QObject* voce) {
+    // A piece of a structure hands the keyboard to the element that stands for it.
+    if (auto* e = qobject_cast<EtichettaDisegnata*>(voce))
+        voce = &e->Array().rappresentante(*e);
     if (corrente_)
         disconnect(corrente_, &QObject::destroyed, this, nullptr);
     corrente_ = voce;

@@ -251,6 +251,8 @@ void FMed1::CaricaHotSpot() {
         h.setBorderStyle(0);
         h.setBackStyle(0);
         h.setCaption({});
+        // Every record of a structure opens the same caption or plate: one stop for the keyboard.
+        h.Gruppo = r.intestazione() ? QString() : r.Codice + u'|' + r.Collegamento;
         const QRect g = geometriaHotSpot(r, TwipsPerPixelXCorrente, TwipsPerPixelYCorrente);
         h.Move(g.x(), g.y(), g.width(), g.height());
         h.ImpostaVisible(true);

@@ -325,6 +325,38 @@ private Q_SLOTS:
         QCOMPARE(Frm_Testo::istanza().accessibleName(), u"Czaszka"_s);
     }
 
+    // A structure in pieces (two parts of its shape and its label) is one stop for the keyboard
+    // and one item for assistive tools, at its topmost record; each piece opens its caption.
+    void strutturaInPiuRecord() {
+        Visita v;
+        v.atlante.righe.append(hotspot("SCHEL1", "CZASZKA", 130, 30, 150, 40));
+        v.atlante.righe.append(hotspot("SCHEL1", "CZASZKA", 300, 100, 380, 118));
+        v.atlante.scrivi();
+        v.apri();
+        FMed1& f = v.viewer();
+        const int cima = f.NumHotSpot; // the label, written last
+        QList<QObject*> czaszka;
+        for (QObject* o : Navigazione::di(f).voci())
+            if (QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name) == u"Czaszka"_s)
+                czaszka.append(o);
+        QCOMPARE(czaszka, QList<QObject*>{&f.HOTSPOT(cima)});
+        int letti = 0;
+        QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(&f.DISASGEO);
+        for (int k = 0; k < picture->childCount(); ++k)
+            letti += picture->child(k)->text(QAccessible::Name) == u"Czaszka"_s;
+        QCOMPARE(letti, 1);
+        // Handing the keyboard to any piece puts it on the one that stands for the structure.
+        Navigazione::di(f).imposta(&f.HOTSPOT(2));
+        QCOMPARE(Navigazione::di(f).corrente(), &f.HOTSPOT(cima));
+        for (const QPoint p : {QPoint(25, 35), QPoint(140, 35), QPoint(340, 110)}) {
+            Frm_Testo::istanza().ImpostaVisible(false);
+            QTest::mouseClick(&f.DISASGEO, Qt::LeftButton, {}, p);
+            QCoreApplication::processEvents();
+            QVERIFY(Frm_Testo::istanza().Visible());
+            QCOMPARE(Frm_Testo::istanza().accessibleName(), u"Czaszka"_s);
+        }
+    }
+
     // The keyboard alone, from the home screen to a caption, back and to the start again.
     void percorsoDaTastiera() {
         Visita v;

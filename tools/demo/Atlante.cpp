@@ -432,14 +432,16 @@ bool recordDellaTavola(const QString& disegno, const Tavola& t, QByteArray& png,
                 return false;
         }
     }
-    // Larger first: later records lie on top, so a small structure over a large one stays
-    // clickable.
-    for (auto* gruppo : {&forma, &etichetta}) {
-        std::stable_sort(gruppo->begin(), gruppo->end(),
-                         [](const auto& a, const auto& b) { return a.first > b.first; });
+    // Shapes larger first: later records lie on top, so a small structure over a large one stays
+    // clickable. Labels the other way round, markers first: the topmost record of a structure
+    // stands for it where one must (the keyboard's ring), and that is best its text.
+    std::stable_sort(forma.begin(), forma.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::stable_sort(etichetta.begin(), etichetta.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto* gruppo : {&forma, &etichetta})
         for (const auto& r : *gruppo)
             lista.append(r.second);
-    }
     // A cell hidden wholly under later records could never be clicked: it goes.
     std::vector<qsizetype> cima(sopra.size(), -1);
     for (qsizetype i = 0; i < lista.size(); ++i) {
