@@ -22,7 +22,7 @@ void Lettore::scarica() {
         formatoValido_ = true;
     }
     cursore_.insertText(testo_, formato_);
-    testo_.clear();
+    testo_.resize(0); // keeps its room for the next run
 }
 
 QTextCharFormat Lettore::formatoCarattere(const Carattere& c) {
@@ -71,8 +71,14 @@ QTextCharFormat Lettore::formatoCarattere(const Carattere& c) {
     return f;
 }
 
-QTextBlockFormat Lettore::formatoBlocco(const Paragrafo& p) const {
-    QTextBlockFormat b;
+const QTextBlockFormat& Lettore::formatoBlocco(const Paragrafo& p) {
+    if (bloccoValido_ && paginaBlocco_ == interruzionePagina_ && parBlocco_ == p)
+        return formatoBlocco_;
+    bloccoValido_ = true;
+    parBlocco_ = p;
+    paginaBlocco_ = interruzionePagina_;
+    QTextBlockFormat& b = formatoBlocco_;
+    b = QTextBlockFormat();
     static constexpr Qt::Alignment allineamenti[] = {Qt::AlignLeft, Qt::AlignHCenter,
                                                      Qt::AlignRight, Qt::AlignJustify};
     b.setAlignment(allineamenti[p.allineamento & 3]);
@@ -133,11 +139,8 @@ void Lettore::preparaContenuto() {
 // a closing \par, or one before a table, leaves no empty paragraph behind.
 void Lettore::apriBloccoPendente() {
     bloccoPendente_ = false;
-    cursore_.insertBlock();
-    QTextCursor c(cursore_);
-    if (QTextList* l = c.currentList())
-        l->remove(c.block());
-    c.setBlockFormat(QTextBlockFormat());
+    // A format of its own: the new paragraph joins no list of the one before.
+    cursore_.insertBlock(QTextBlockFormat());
 }
 
 void Lettore::entraInTabella() {
@@ -240,7 +243,9 @@ void Lettore::fineParagrafo(bool nuovoBlocco) {
             carFormato_ = s.car;
             formatoValido_ = true;
         }
-        cursore_.setBlockCharFormat(formato_);
+        // Mostly the paragraph already has it, from the text before its mark.
+        if (cursore_.block().charFormat() != formato_)
+            cursore_.setBlockCharFormat(formato_);
         mettiInLista(par);
     }
     marcatore_.clear();

@@ -94,6 +94,7 @@ struct Paragrafo {
     StileLista pn = StileLista::Nessuno;
     QTextOption::TabType tipoTabSeguente = QTextOption::LeftTab;
     std::vector<Tab> tabs;
+    bool operator==(const Paragrafo&) const = default;
 };
 
 struct Stato {
@@ -248,7 +249,7 @@ private:
     // Document building (RtfDocumento; lists in RtfListe)
     void scarica();
     QTextCharFormat formatoCarattere(const Carattere& c);
-    QTextBlockFormat formatoBlocco(const Paragrafo& p) const;
+    const QTextBlockFormat& formatoBlocco(const Paragrafo& p);
     void preparaContenuto();
     void apriBloccoPendente();
     void fineParagrafo(bool nuovoBlocco);
@@ -294,6 +295,11 @@ private:
     bool formatoValido_ = false;
     Carattere carFormato_;
     QTextCharFormat formato_;
+    // The last paragraph format built, kept: most paragraphs share their neighbour's.
+    bool bloccoValido_ = false;
+    Paragrafo parBlocco_;
+    bool paginaBlocco_ = false;
+    QTextBlockFormat formatoBlocco_;
 
     QTextBlockFormat formatoOriginale_;
     // The paragraph's properties when its content was last written, for content whose group

@@ -29,7 +29,11 @@ void leggiRtf(QByteArrayView rtf, QTextDocument& documento) {
     documento.setUndoRedoEnabled(false);
     documento.clear();
     QTextCursor cursore(&documento);
+    // One edit: the document is laid out once at its end, not after every insertion, and the
+    // cursor does not work out its position on a line after each one.
+    cursore.beginEditBlock();
     Lettore(rtf, cursore, false).leggi();
+    cursore.endEditBlock();
     documento.setUndoRedoEnabled(annulla);
 }
 

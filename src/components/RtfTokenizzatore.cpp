@@ -5,6 +5,26 @@
 
 namespace hn::rtf {
 
+namespace {
+
+// A byte that is text as it stands: no group, control, line end, tab or nul.
+bool byteDiTesto(char c) {
+    switch (c) {
+    case '{':
+    case '}':
+    case '\\':
+    case '\r':
+    case '\n':
+    case '\t':
+    case '\0':
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
 void Lettore::leggi() {
     const qsizetype n = d_.size();
     while (pos_ < n) {
@@ -228,14 +248,23 @@ void Lettore::testo() {
         if (st.dest == Dest::Testo && st.codePage != kSimbolo && !surrogatoAlto_) {
             if (st.car.nascosto)
                 continue;
-            // The common case, kept tight: a run of text in one format.
+            // The common case, kept tight: the whole run of plain bytes in one go.
             if (st.car != carTesto_ && !testo_.isEmpty())
                 scarica();
             if (testo_.isEmpty()) {
                 preparaContenuto();
                 carTesto_ = pila_.back().car;
             }
-            testo_.append(QChar(decodificaByte(st.codePage, static_cast<unsigned char>(c))));
+            const qsizetype inizio = pos_ - 1;
+            while (pos_ < n && byteDiTesto(d_[pos_]))
+                ++pos_;
+            const qsizetype vecchia = testo_.size();
+            testo_.resize(vecchia + (pos_ - inizio));
+            QChar* q = testo_.data() + vecchia;
+            for (qsizetype i = inizio; i < pos_; ++i) {
+                const auto b = static_cast<unsigned char>(d_[i]);
+                *q++ = QChar(b < 0x80 ? char16_t{b} : decodificaByte(st.codePage, b));
+            }
         } else if (st.dest == Dest::Immagine) {
             carattere(static_cast<unsigned char>(c));
         } else {
