@@ -82,6 +82,8 @@ const QTextBlockFormat& Lettore::formatoBlocco(const Paragrafo& p) {
     static constexpr Qt::Alignment allineamenti[] = {Qt::AlignLeft, Qt::AlignHCenter,
                                                      Qt::AlignRight, Qt::AlignJustify};
     b.setAlignment(allineamenti[p.allineamento & 3]);
+    if (p.daDestra)
+        b.setLayoutDirection(Qt::RightToLeft);
     // Layout units are pixels at 96 dots per inch: 15 twips each.
     const bool inLista = p.lista > 0 || p.pn != StileLista::Nessuno;
     if (!inLista) {
@@ -199,7 +201,7 @@ void Lettore::fineCella() {
         preparaContenuto();
         par.inTabella = era;
     }
-    cursore_.setBlockFormat(formatoBlocco(contenutoUscito_ ? parContenuto_ : stato().par));
+    chiudiBlocco(contenutoUscito_ ? parContenuto_ : stato().par);
     contenutoUscito_ = false;
     // The next cell is opened by what follows, so that a row's last mark adds no column.
     cellaChiusa_ = true;
@@ -229,25 +231,30 @@ void Lettore::fineRiga() {
     colonna_ = 0;
 }
 
+// The paragraph's own properties, its characters' look where it has no text, its list.
+void Lettore::chiudiBlocco(const Paragrafo& par) {
+    cursore_.setBlockFormat(formatoBlocco(par));
+    const Carattere& car = pila_.back().car;
+    if (!formatoValido_ || !(carFormato_ == car)) {
+        formato_ = formatoCarattere(car);
+        carFormato_ = car;
+        formatoValido_ = true;
+    }
+    // Mostly the paragraph already has it, from the text before its mark.
+    if (cursore_.block().charFormat() != formato_)
+        cursore_.setBlockCharFormat(formato_);
+    mettiInLista(par);
+    marcatore_.clear();
+}
+
 // Ends the current paragraph: its properties are those in force at its mark.
 void Lettore::fineParagrafo(bool nuovoBlocco) {
     scarica();
     const Paragrafo par = contenutoUscito_ ? parContenuto_ : pila_.back().par;
     if (nuovoBlocco)
         preparaContenuto();
-    const Stato& s = pila_.back();
-    if (!(inserimento_ && primoBlocco_)) {
-        cursore_.setBlockFormat(formatoBlocco(par));
-        if (!formatoValido_ || !(carFormato_ == s.car)) {
-            formato_ = formatoCarattere(s.car);
-            carFormato_ = s.car;
-            formatoValido_ = true;
-        }
-        // Mostly the paragraph already has it, from the text before its mark.
-        if (cursore_.block().charFormat() != formato_)
-            cursore_.setBlockCharFormat(formato_);
-        mettiInLista(par);
-    }
+    if (!(inserimento_ && primoBlocco_))
+        chiudiBlocco(par);
     marcatore_.clear();
     contenutoUscito_ = false;
     interruzionePagina_ = false;

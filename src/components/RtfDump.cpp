@@ -119,6 +119,8 @@ QString descriviDocumento(const QTextDocument& d) {
                                                                 : QString());
         if (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
             p << QStringLiteral("page");
+        if (bf.layoutDirection() == Qt::RightToLeft)
+            p << QStringLiteral("rtl");
         if (QTextList* l = b.textList()) {
             p << QStringLiteral("list=%1/%2#%3")
                      .arg(stileLista(l->format().style()))

@@ -80,7 +80,8 @@ struct Tab {
 };
 
 struct Paragrafo {
-    int allineamento = 0; // 0 left, 1 centre, 2 right, 3 justified
+    int allineamento = 0;  // 0 left, 1 centre, 2 right, 3 justified
+    bool daDestra = false; // right-to-left text
     int sinistro = 0;
     int destro = 0;
     int primaRiga = 0;
@@ -142,7 +143,7 @@ enum class Cw : std::uint8_t {
     Sub, Nosupersub, Up, Dn, Caps, Scaps, V, Protect, Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Sl,
     Slmult, Tx, Tqr, Tqc, Tqdec, Tb, Intbl, Ls, Ilvl, Trowd, Cellx, Pnlvlblt, Pnlvlbody, Pnlvlcont,
     Pnlvl, Pndec, Pnlcltr, Pnucltr, Pnlcrm, Pnucrm, Pngblip, Jpegblip, Picw, Pich, Picwgoal,
-    Pichgoal, Picscalex, Picscaley, Clbrdr, Brdrnone, Trgaph,
+    Pichgoal, Picscalex, Picscaley, Clbrdr, Brdrnone, Trgaph, Rtlpar, Ltrpar,
 };
 // clang-format on
 
@@ -253,6 +254,7 @@ private:
     void preparaContenuto();
     void apriBloccoPendente();
     void fineParagrafo(bool nuovoBlocco);
+    void chiudiBlocco(const Paragrafo& par);
     void entraInTabella();
     void esciDaTabella();
     void fineCella();

@@ -64,6 +64,22 @@ bool stessoMarcatore(const QTextListFormat& a, const QTextListFormat& b) {
            (a.numberPrefix() == b.numberPrefix() && suffisso(a) == suffisso(b));
 }
 
+// An item's marker in reading order, as the list table has it: Qt gives a right-to-left item's
+// text around the number the other way round.
+QString marcatore(const QTextList& l, const QTextBlock& b) {
+    const QString testo = l.itemText(b);
+    const QString prima = l.format().numberPrefix();
+    const QString dopo = suffisso(l.format());
+    const auto numero = [&](const QString& inizio, const QString& fine) {
+        return testo.mid(inizio.size(), testo.size() - inizio.size() - fine.size());
+    };
+    if (testo.startsWith(prima) && testo.endsWith(dopo))
+        return prima + numero(prima, dopo) + dopo;
+    if (testo.startsWith(dopo) && testo.endsWith(prima))
+        return prima + numero(dopo, prima) + dopo;
+    return testo;
+}
+
 int livelloDi(const QTextList* l) {
     return std::clamp(l->format().indent(), 1, 9) - 1;
 }
@@ -103,6 +119,9 @@ private:
     void scriviFrame(const QTextFrame* frame, bool inTabella);
     void scriviTabella(const QTextTable* t);
     void scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine);
+    void scriviFormatoParagrafo(const QTextBlockFormat& bf, const QTextList* lista);
+    void scriviVoceLista(const QTextList& lista, const QTextBlock& b);
+    void scriviSequenze(const QTextBlock& b, const QTextCharFormat& formato);
     void scriviFormatoCarattere(const QTextCharFormat& f);
     void scriviDifferenze(const QTextCharFormat& da, const QTextCharFormat& a);
     void scriviTabellaListe();
@@ -454,31 +473,46 @@ void Scrittore::scriviImmagine(const QTextImageFormat& f) {
     o_.append('}');
 }
 
-void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine) {
-    const QTextBlockFormat bf = b.blockFormat();
-    o_.append("\\pard");
-    // The first run's characters come before the paragraph's properties: pandoc's reader takes a
-    // later \plain as the end of \intbl and nests the table in itself.
-    // The paragraph's format is that of most of its text, so that the other runs are the few
-    // marked ones.
-    // A link's look is its own, not the paragraph's.
-    QTextCharFormat precedente = b.charFormat();
+// The paragraph's format is that of most of its text, so that the other runs are the few marked
+// ones. A link's look is its own, not the paragraph's.
+QTextCharFormat formatoPrevalente(const QTextBlock& b) {
+    QTextCharFormat prevalente = b.charFormat();
     int piuLungo = -1;
     for (const bool collegamenti : {false, true}) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment fr = it.fragment();
             const QTextCharFormat f = fr.charFormat();
             if (!f.isImageFormat() && f.isAnchor() == collegamenti && fr.length() > piuLungo) {
-                precedente = f;
+                prevalente = f;
                 piuLungo = fr.length();
             }
         }
         if (piuLungo >= 0)
             break;
     }
-    scriviFormatoCarattere(precedente);
+    return prevalente;
+}
+
+void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine) {
+    o_.append("\\pard");
+    // The first run's characters come before the paragraph's properties: pandoc's reader takes a
+    // later \plain as the end of \intbl and nests the table in itself.
+    const QTextCharFormat formato = formatoPrevalente(b);
+    scriviFormatoCarattere(formato);
     if (inTabella)
         o_.append("\\intbl");
+    scriviFormatoParagrafo(b.blockFormat(), b.textList());
+    o_.append(' '); // ends the last control word, whatever follows
+    if (const QTextList* lista = b.textList())
+        scriviVoceLista(*lista, b);
+    scriviSequenze(b, formato);
+    o_.append(fine);
+    o_.append("\r\n");
+}
+
+void Scrittore::scriviFormatoParagrafo(const QTextBlockFormat& bf, const QTextList* lista) {
+    if (bf.layoutDirection() == Qt::RightToLeft)
+        o_.append("\\rtlpar");
     const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
     if (a & Qt::AlignHCenter)
         o_.append("\\qc");
@@ -494,11 +528,9 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         o_.append(parola);
         o_.append(QByteArray::number(valore));
     };
-    QTextList* lista = b.textList();
     if (lista) {
-        const int rientro = std::max(lista->format().indent(), 1);
         numero("\\fi", -360);
-        numero("\\li", 720 * rientro);
+        numero("\\li", 720 * std::max(lista->format().indent(), 1));
     } else {
         numero("\\fi", twips(bf.textIndent()));
         numero("\\li", twips(bf.leftMargin()));
@@ -534,29 +566,33 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         o_.append("\\tx");
         o_.append(QByteArray::number(twips(t.position)));
     }
-    o_.append(' '); // ends the last control word, whatever follows
-    if (lista) {
-        // The list's number and level for readers that know list definitions, then the marker
-        // as text for those that do not (they skip nothing else).
-        o_.append("\\ls" + QByteArray::number(numeroLista_.at(lista)) + "\\ilvl" +
-                  QByteArray::number(livelloDi(lista)) + ' ');
-        const QTextListFormat lf = lista->format();
-        if (elencoPuntato(lf.style())) {
-            // The Symbol font's bullet as Word writes it; circle and square as letters of the
-            // text's own font, which this reader tells apart.
-            const bool disco = lf.style() == QTextListFormat::ListDisc;
-            o_.append("{\\pntext\\f" + QByteArray::number(disco ? fontSimbolo_ : 0) + ' ' +
-                      (disco                                       ? "\\'b7"
-                       : lf.style() == QTextListFormat::ListCircle ? "o"
-                                                                   : "\\u9642?") +
-                      "\\tab}");
-        } else {
-            o_.append("{\\pntext ");
-            scriviTesto(lista->itemText(b));
-            o_.append("\\tab}");
-        }
-    }
+}
 
+// The list's number and level for readers that know list definitions, then the marker as text
+// for those that do not (they skip nothing else).
+void Scrittore::scriviVoceLista(const QTextList& lista, const QTextBlock& b) {
+    o_.append("\\ls" + QByteArray::number(numeroLista_.at(&lista)) + "\\ilvl" +
+              QByteArray::number(livelloDi(&lista)) + ' ');
+    const QTextListFormat lf = lista.format();
+    if (elencoPuntato(lf.style())) {
+        // The Symbol font's bullet as Word writes it; circle and square as letters of the
+        // text's own font, which this reader tells apart.
+        const bool disco = lf.style() == QTextListFormat::ListDisc;
+        o_.append("{\\pntext\\f" + QByteArray::number(disco ? fontSimbolo_ : 0) + ' ' +
+                  (disco                                       ? "\\'b7"
+                   : lf.style() == QTextListFormat::ListCircle ? "o"
+                                                               : "\\u9642?") +
+                  "\\tab}");
+    } else {
+        o_.append("{\\pntext ");
+        scriviTesto(marcatore(lista, b));
+        o_.append("\\tab}");
+    }
+}
+
+// The paragraph's runs, each a group of its changes from the paragraph's format; links as
+// fields around their runs.
+void Scrittore::scriviSequenze(const QTextBlock& b, const QTextCharFormat& formato) {
     QString collegamento;
     bool dopoParola = false; // bare text right after a control word needs its space
     const auto chiudiCollegamento = [&] {
@@ -585,7 +621,7 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         }
         const qsizetype prima = o_.size();
         o_.append('{');
-        scriviDifferenze(precedente, f);
+        scriviDifferenze(formato, f);
         if (o_.size() == prima + 1) {
             // The paragraph's own format: no group needed.
             o_.chop(1);
@@ -600,8 +636,6 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         dopoParola = false;
     }
     chiudiCollegamento();
-    o_.append(fine);
-    o_.append("\r\n");
 }
 
 void Scrittore::scriviTabella(const QTextTable* t) {

@@ -100,6 +100,15 @@ void costruisciCompleto(QTextDocument& d) {
         c.insertText(QStringLiteral("przerwa"), base);
     }
 
+    // A numbered item in right-to-left text: its marker is still "1." in logical order.
+    QTextBlockFormat odPrawej;
+    odPrawej.setLayoutDirection(Qt::RightToLeft);
+    c.insertBlock(odPrawej, base);
+    QTextListFormat numeri;
+    numeri.setStyle(QTextListFormat::ListDecimal);
+    c.createList(numeri);
+    c.insertText(QStringLiteral("od prawej"), base);
+
     c.insertBlock(QTextBlockFormat(), base);
     c.insertText(QStringLiteral("przed tabelą"), base);
     QTextTableFormat tf;
@@ -107,7 +116,18 @@ void costruisciCompleto(QTextDocument& d) {
     tf.setColumnWidthConstraints(
         {QTextLength(QTextLength::FixedLength, 100), QTextLength(QTextLength::FixedLength, 60)});
     QTextTable* t = c.insertTable(2, 2, tf);
-    t->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("a"), base);
+    // A bullet list in a cell; an empty cell with a look of its own.
+    QTextCursor ca = t->cellAt(0, 0).firstCursorPosition();
+    QTextListFormat punti;
+    punti.setStyle(QTextListFormat::ListDisc);
+    ca.createList(punti);
+    ca.insertText(QStringLiteral("a"), base);
+    ca.insertBlock(ca.blockFormat(), base);
+    ca.insertText(QStringLiteral("a2"), base);
+    QTextCharFormat vuota = base;
+    vuota.setFontWeight(QFont::Bold);
+    vuota.setFontPointSize(14);
+    t->cellAt(1, 0).firstCursorPosition().setBlockCharFormat(vuota);
     t->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("b"), base);
     QTextCursor cc = t->cellAt(1, 1).firstCursorPosition();
     cc.insertText(QStringLiteral("c1"), base);
@@ -141,8 +161,17 @@ void TestRtfWriter::formattazioneCompleta() {
     leggiRtf(scritto, riletto);
     QCOMPARE(descriviDocumento(riletto), descriviDocumento(d));
     QCOMPARE(scriviRtf(riletto), scritto);
+    // An empty paragraph's look is in no run, so not in the dump.
+    const auto* tabella = qobject_cast<QTextTable*>(riletto.rootFrame()->childFrames().value(0));
+    QVERIFY(tabella);
+    const QTextCharFormat cellaVuota =
+        tabella->cellAt(1, 0).firstCursorPosition().blockCharFormat();
+    QCOMPARE(cellaVuota.fontPointSize(), 14.0);
+    QCOMPARE(cellaVuota.fontWeight(), int(QFont::Bold));
+    QVERIFY(scritto.contains("\\rtlpar\\ql\\fi-360\\li720 \\ls9\\ilvl0 {\\pntext 1.\\tab}od"));
     // Characters before \intbl: pandoc ends a table paragraph at a later \plain.
-    QVERIFY(scritto.contains("\\pard\\plain\\f0\\fs20 \\intbl\\ql a\\cell"));
+    QVERIFY(scritto.contains("\\pard\\plain\\f0\\fs20 \\intbl\\ql\\fi-360\\li720 \\ls10\\ilvl0 "
+                             "{\\pntext\\f2 \\'b7\\tab}a2\\cell"));
     QVERIFY(scritto.startsWith("{\\rtf1\\ansi\\ansicpg1250\\deff0\\uc1"));
     QVERIFY(scritto.contains("{\\fonttbl{\\f0\\fnil\\fcharset238 Verdana;}{\\f1\\fnil\\fcharset238 "
                              "Times New Roman;}"));
@@ -157,7 +186,8 @@ void TestRtfWriter::formattazioneCompleta() {
                        "link=http://example.pl/a\\b|\\tTab\\nnowa|qr|lh=2/18 page|lh=3/14|"
                        "list=disc/1#2|list=circle/2#1|list=square/1|list=decimal/1#2|"
                        "list=alpha/1|list=ALPHA/1|list=roman/1|list=ROMAN/1|"
-                       "cell=1,1] {Verdana 10}\"c2\"")
+                       "rtl list=decimal/1#1] {Verdana 10}\"od prawej|"
+                       "list=disc/1#2 cell=0,0] {Verdana 10}\"a2|cell=1,1] {Verdana 10}\"c2\"")
             .split(u'|');
     for (const QString& atteso : attesi)
         QVERIFY2(dump.contains(atteso), qPrintable(atteso));
