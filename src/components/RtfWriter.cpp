@@ -97,6 +97,9 @@ struct ListaRtf {
     std::array<std::optional<QTextListFormat>, kLivelli> livelli;
     // The Qt list last numbered at each level; none after a shallower item restarted it.
     std::array<const QTextList*, kLivelli> ultima{};
+    // The shallowest level an item has. A list indented deeper than its first level starts
+    // there: other readers would take the levels above it for an outer list around it.
+    int primo = kLivelli;
 };
 
 class Scrittore {
@@ -125,7 +128,7 @@ private:
     void scriviFormatoCarattere(const QTextCharFormat& f);
     void scriviDifferenze(const QTextCharFormat& da, const QTextCharFormat& a);
     void scriviTabellaListe();
-    void scriviLivello(const QTextListFormat& f, int livello);
+    void scriviLivello(const QTextListFormat& f, int livello, int rientro);
     void scriviTesto(QStringView testo);
     void scriviImmagine(const QTextImageFormat& f);
     QImage immagine(const QString& nome) const;
@@ -191,6 +194,7 @@ void Scrittore::raccogliListe() {
         const int livello = livelloDi(l);
         if (!lista.livelli[livello])
             lista.livelli[livello] = l->format();
+        lista.primo = std::min(lista.primo, livello);
         lista.ultima[livello] = l;
         for (int k = livello + 1; k < kLivelli; ++k)
             lista.ultima[k] = nullptr;
@@ -232,10 +236,12 @@ void Scrittore::scriviTabellaListe() {
     o_.append("{\\*\\listtable");
     for (std::size_t i = 0; i < liste_.size(); ++i) {
         o_.append("\r\n{\\list\\listtemplateid" + QByteArray::number(i + 1));
+        const ListaRtf& l = liste_[i];
         for (int k = 0; k < kLivelli; ++k) {
             QTextListFormat f;
             f.setStyle(QTextListFormat::ListDecimal);
-            scriviLivello(liste_[i].livelli[k].value_or(f), k);
+            const int rientro = k + l.primo;
+            scriviLivello(rientro < kLivelli ? l.livelli[rientro].value_or(f) : f, k, rientro);
         }
         o_.append("{\\listname ;}\\listid" + QByteArray::number(i + 1) + '}');
     }
@@ -246,7 +252,8 @@ void Scrittore::scriviTabellaListe() {
     o_.append("}\r\n");
 }
 
-void Scrittore::scriviLivello(const QTextListFormat& f, int livello) {
+// Level livello of a list, indented as the list's level rientro is in the document.
+void Scrittore::scriviLivello(const QTextListFormat& f, int livello, int rientro) {
     int nfc = 0;
     switch (f.style()) {
     case QTextListFormat::ListUpperRoman:
@@ -299,7 +306,7 @@ void Scrittore::scriviLivello(const QTextListFormat& f, int livello) {
         lunghezza(prima.size() + 1);
         o_.append(";}");
     }
-    o_.append(font + "\\fi-360\\li" + QByteArray::number(720 * (livello + 1)) + '}');
+    o_.append(font + "\\fi-360\\li" + QByteArray::number(720 * (rientro + 1)) + '}');
 }
 
 void Scrittore::scriviTesto(QStringView testo) {
@@ -571,8 +578,11 @@ void Scrittore::scriviFormatoParagrafo(const QTextBlockFormat& bf, const QTextLi
 // The list's number and level for readers that know list definitions, then the marker as text
 // for those that do not (they skip nothing else).
 void Scrittore::scriviVoceLista(const QTextList& lista, const QTextBlock& b) {
-    o_.append("\\ls" + QByteArray::number(numeroLista_.at(&lista)) + "\\ilvl" +
-              QByteArray::number(livelloDi(&lista)) + ' ');
+    const int numero = numeroLista_.at(&lista);
+    o_.append(
+        "\\ls" + QByteArray::number(numero) + "\\ilvl" +
+        QByteArray::number(livelloDi(&lista) - liste_[static_cast<std::size_t>(numero - 1)].primo) +
+        ' ');
     const QTextListFormat lf = lista.format();
     if (elencoPuntato(lf.style())) {
         // The Symbol font's bullet as Word writes it; circle and square as letters of the

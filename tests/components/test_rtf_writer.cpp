@@ -267,6 +267,15 @@ void TestRtfWriter::perAltriLettori_data() {
          QByteArrayList{"{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f1\\fi-360\\li720}",
                         "\\ls1\\ilvl0 {\\pntext\\f1 \\'b7\\tab}szyjka\\par"},
          QByteArrayList{"{\\*\\pn"}, 1);
+    // LibreOffice took the unused first level for a numbered list around the bullet.
+    riga("WordPad's bullet at a deep indent: a list that starts at that indent",
+         testa + "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}"
+                 "\\fi-720\\li1440 wi\\'eazad\\'b3o\\par}",
+         QByteArrayList{
+             "{\\list\\listtemplateid1{\\listlevel\\levelnfc23\\leveljc0\\levelfollow0"
+             "\\levelstartat1{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f1\\fi-360\\li1440}",
+             "\\li1440 \\ls1\\ilvl0 {\\pntext"},
+         QByteArrayList{"\\ilvl1"}, 1);
     riga("a borderless table opening the text: no border, no paragraph before",
          QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\trgaph70\\cellx1000"
                     "\\clbrdrb\\brdrnone\\cellx2000\\pard\\intbl\\f0 a\\cell b\\cell\\row"
