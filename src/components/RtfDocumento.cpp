@@ -203,6 +203,7 @@ void Lettore::fineCella() {
     }
     chiudiBlocco(contenutoUscito_ ? parContenuto_ : stato().par);
     contenutoUscito_ = false;
+    interruzionePagina_ = false; // a page break starts the cell after it, not the row
     // The next cell is opened by what follows, so that a row's last mark adds no column.
     cellaChiusa_ = true;
 }

@@ -23,6 +23,23 @@ bool byteDiTesto(char c) {
     }
 }
 
+// A character the document can hold as text: Qt takes line, paragraph and frame marks and the
+// object mark for structure, and NUL shows nothing.
+bool diTesto(char16_t c) {
+    switch (c) {
+    case 0:
+    case u'\r':
+    case u'\n':
+    case 0x2029:
+    case 0xFFFC:
+    case 0xFDD0:
+    case 0xFDD1:
+        return false;
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 void Lettore::leggi() {
@@ -52,7 +69,9 @@ void Lettore::leggi() {
     scarica();
     if (gruppiInEccesso_ == 0 && pila_.back().dest == Dest::Immagine)
         finisciImmagine();
-    if (!bloccoPendente_)
+    // The last paragraph ends here unless a mark has ended it: a \par, or a cell's or row's
+    // mark, after which the cursor still stands in the cell.
+    if (!bloccoPendente_ && !(tabella_ && (rigaChiusa_ || cellaChiusa_)))
         fineParagrafo(false);
     if (tabella_ && !pila_.back().par.inTabella)
         esciDaTabella();
@@ -299,7 +318,7 @@ void Lettore::byteCodificato(unsigned char b) {
 
 void Lettore::aggiungi(char16_t c) {
     const Stato& s = pila_.back();
-    if (s.car.nascosto)
+    if (s.car.nascosto || !diTesto(c))
         return;
     if (s.car != carTesto_ && !testo_.isEmpty())
         scarica();

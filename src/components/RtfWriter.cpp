@@ -343,9 +343,7 @@ void Scrittore::scriviTesto(QStringView testo) {
         default:
             break;
         }
-        if (u < 0x20)
-            continue;
-        if (u < 0x80) {
+        if (u < 0x80 && u >= 0x20) {
             o_.append(static_cast<char>(u));
             continue;
         }
@@ -478,6 +476,14 @@ void Scrittore::scriviImmagine(const QTextImageFormat& f) {
         o_.append("\r\n");
     }
     o_.append('}');
+}
+
+// A paragraph ends with a page break when the one after it starts a page.
+const char* marcaDiFine(const QTextBlock& b) {
+    const QTextBlock dopo = b.next();
+    const bool pagina = dopo.isValid() &&
+                        dopo.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+    return pagina ? "\\page" : "\\par";
 }
 
 // The paragraph's format is that of most of its text, so that the other runs are the few marked
@@ -678,7 +684,8 @@ void Scrittore::scriviTabella(const QTextTable* t) {
                  b.isValid() && b.position() <= cella.lastPosition(); b = b.next())
                 blocchi.append(b);
             for (qsizetype i = 0; i < blocchi.size(); ++i)
-                scriviBlocco(blocchi[i], true, i + 1 == blocchi.size() ? "\\cell" : "\\par");
+                scriviBlocco(blocchi[i], true,
+                             i + 1 == blocchi.size() ? "\\cell" : marcaDiFine(blocchi[i]));
         }
         o_.append("\\row\r\n");
     }
@@ -702,10 +709,7 @@ void Scrittore::scriviFrame(const QTextFrame* frame, bool inTabella) {
             continue;
         }
         const QTextBlock b = it.currentBlock();
-        const QTextBlock dopo = b.next();
-        const bool pagina = dopo.isValid() && dopo.blockFormat().pageBreakPolicy() &
-                                                  QTextFormat::PageBreak_AlwaysBefore;
-        scriviBlocco(b, inTabella, pagina ? "\\page" : "\\par");
+        scriviBlocco(b, inTabella, marcaDiFine(b));
     }
 }
 

@@ -108,6 +108,10 @@ void TestRtfReader::formattazione_data() {
          QStringLiteral("P[ql] {- 12}\"ok\"\n"));
     riga("page break marks the next paragraph", QByteArray("{\\rtf1 a\\page b}"),
          QStringLiteral("P[ql] {- 12}\"a\"\nP[ql page] {- 12}\"b\"\n"));
+    riga("a page break before a table starts its first cell, not the row",
+         font + "a\\page\\trowd\\cellx1000\\cellx2000\\pard\\intbl b\\cell c\\cell\\row\\pard d}",
+         QStringLiteral("P[ql] {Arial 12}\"a\"\nP[ql page cell=0,0 noborder] {Arial 12}\"b\"\n"
+                        "P[ql cell=0,1 noborder] {Arial 12}\"c\"\nP[ql] {Arial 12}\"d\"\n"));
     riga("bin data outside a picture is skipped by its length", QByteArray("{\\rtf1 a\\bin3 {}\\}"),
          QStringLiteral("P[ql] {- 12}\"a\"\n"));
     riga("protect travels as a character attribute", QByteArray("{\\rtf1 \\protect a\\protect0 b}"),

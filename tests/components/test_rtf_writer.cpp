@@ -276,6 +276,13 @@ void TestRtfWriter::perAltriLettori_data() {
              "\\levelstartat1{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f1\\fi-360\\li1440}",
              "\\li1440 \\ls1\\ilvl0 {\\pntext"},
          QByteArrayList{"\\ilvl1"}, 1);
+    // Found by the round-trip fuzzer.
+    riga("a page break between two paragraphs of a cell",
+         testa + "\\trowd\\cellx1000\\pard\\intbl a\\page b\\cell\\row}",
+         QByteArrayList{"a\\page\r\n"}, QByteArrayList{}, 0);
+    riga("marks Qt takes for structure are no text; other controls are kept",
+         testa + "a\\u0?b\\u13?c\\u8233?d\\u-4?e\\u1?f\\par}", QByteArrayList{"abcde\\'01f\\par"},
+         QByteArrayList{}, 0);
     riga("a borderless table opening the text: no border, no paragraph before",
          QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\trgaph70\\cellx1000"
                     "\\clbrdrb\\brdrnone\\cellx2000\\pard\\intbl\\f0 a\\cell b\\cell\\row"
