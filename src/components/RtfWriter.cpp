@@ -18,6 +18,7 @@
 #include <cmath>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace hn {
@@ -90,6 +91,8 @@ int mezziPuntiSpostamento(const QTextCharFormat& f, double punti) {
 }
 
 constexpr int kLivelli = 9;
+// The farthest right edge of a cell readers take (22 inches); a wider table ends there.
+constexpr int kBordoMassimo = 31680;
 
 // One list as word processors number it: up to nine levels, each with its own counter that
 // restarts after an item of a shallower level.
@@ -100,6 +103,7 @@ struct ListaRtf {
     // The shallowest level an item has. A list indented deeper than its first level starts
     // there: other readers would take the levels above it for an outer list around it.
     int primo = kLivelli;
+    bool chiusa = false; // it holds a list no other may join
 };
 
 class Scrittore {
@@ -113,6 +117,7 @@ private:
     void raccogli();
     void raccogliFormato(const QTextCharFormat& f);
     void raccogliListe();
+    void trovaListeInterrotte();
     int listaPer(const QTextList* l, int corrente);
     int indiceFont(const QTextCharFormat& f) const { return fonts_.indexOf(famiglia(f, d_)); }
     int indiceColore(const QColor& c) const {
@@ -140,6 +145,7 @@ private:
     int fontSimbolo_ = -1;
     std::vector<ListaRtf> liste_; // \ls N is liste_[N - 1]
     std::unordered_map<const QTextList*, int> numeroLista_;
+    std::unordered_set<const QTextList*> isolate_;
     QByteArray o_;
 };
 
@@ -181,6 +187,7 @@ void Scrittore::raccogli() {
 // level deeper (or back up), and starts a list of its own otherwise, so that two lists in a row
 // keep two counters.
 void Scrittore::raccogliListe() {
+    trovaListeInterrotte();
     int corrente = 0;
     bool punti = false;
     for (QTextBlock b = d_.begin(); b.isValid(); b = b.next()) {
@@ -207,21 +214,45 @@ void Scrittore::raccogliListe() {
     }
 }
 
+// A list with an item of a shallower list among its items would restart its numbering there
+// once it shared a list of levels: it keeps a list of its own, which no other joins.
+void Scrittore::trovaListeInterrotte() {
+    std::vector<int> livelli; // of each paragraph's list; kLivelli when it has none
+    std::unordered_map<const QTextList*, std::pair<int, int>> estensione; // first, last paragraph
+    for (QTextBlock b = d_.begin(); b.isValid(); b = b.next()) {
+        const QTextList* l = b.textList();
+        const int n = static_cast<int>(livelli.size());
+        livelli.push_back(l ? livelloDi(l) : kLivelli);
+        if (l)
+            estensione.try_emplace(l, n, n).first->second.second = n;
+    }
+    for (const auto& [l, e] : estensione) {
+        const int livello = livelloDi(l);
+        for (int i = e.first + 1; i < e.second; ++i)
+            if (livelli[static_cast<std::size_t>(i)] < livello) {
+                isolate_.insert(l);
+                break;
+            }
+    }
+}
+
 int Scrittore::listaPer(const QTextList* l, int corrente) {
     if (const auto trovata = numeroLista_.find(l); trovata != numeroLista_.end())
         return trovata->second;
     const int livello = livelloDi(l);
+    const bool isolata = isolate_.contains(l);
     int numero = 0;
-    if (corrente > 0) {
+    if (corrente > 0 && !isolata) {
         const ListaRtf& c = liste_[static_cast<std::size_t>(corrente - 1)];
         const bool libero = !c.ultima[livello] || c.ultima[livello] == l;
         const bool uguale =
             !c.livelli[livello] || stessoMarcatore(*c.livelli[livello], l->format());
-        if (libero && uguale)
+        if (libero && uguale && !c.chiusa)
             numero = corrente;
     }
     if (numero == 0) {
         liste_.emplace_back();
+        liste_.back().chiusa = isolata;
         numero = static_cast<int>(liste_.size());
     }
     numeroLista_[l] = numero;
@@ -667,7 +698,7 @@ void Scrittore::scriviTabella(const QTextTable* t) {
         if (ft.border() > 0)
             riga += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10"
                     "\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10";
-        riga += "\\cellx" + QByteArray::number(x);
+        riga += "\\cellx" + QByteArray::number(std::min(x, kBordoMassimo));
     }
     for (int r = 0; r < t->rows(); ++r) {
         o_.append(riga);

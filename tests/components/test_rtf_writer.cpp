@@ -277,6 +277,14 @@ void TestRtfWriter::perAltriLettori_data() {
              "\\li1440 \\ls1\\ilvl0 {\\pntext"},
          QByteArrayList{"\\ilvl1"}, 1);
     // Found by the round-trip fuzzer.
+    riga("a list with a shallower item among its own keeps a list of its own",
+         testa + "{\\listtext 1.\\tab}\\ls2\\ilvl1 x\\par{\\listtext 1.\\tab}\\ls1\\ilvl0 a\\par"
+                 "{\\listtext 2.\\tab}\\ls2\\ilvl1 y\\par}",
+         QByteArrayList{"\\ls2\\ilvl0 {\\pntext 1.\\tab}a", "\\ls1\\ilvl0 {\\pntext 2.\\tab}y"},
+         QByteArrayList{}, 2);
+    riga("cells beyond a row's definition end at the widest edge readers take",
+         testa + "\\trowd\\cellx20000\\pard\\intbl a\\cell b\\cell c\\cell\\row}",
+         QByteArrayList{"\\cellx20000\\cellx31680\\cellx31680\r\n"}, QByteArrayList{}, 0);
     riga("a page break between two paragraphs of a cell",
          testa + "\\trowd\\cellx1000\\pard\\intbl a\\page b\\cell\\row}",
          QByteArrayList{"a\\page\r\n"}, QByteArrayList{}, 0);
