@@ -243,6 +243,7 @@ private:
     void aggiungi(char16_t c);
     void byteCodificato(unsigned char b);
     void testoTabellaFont(unsigned char b);
+    void aggiungiANomeFont(char16_t c);
     void testoTabellaColori(unsigned char b);
     void datiImmagine(char16_t c);
     void unicode(int valore);
@@ -284,7 +285,7 @@ private:
     int fontPredefinito_ = 0;
     std::map<int, Font> fonts_;
     int fontInDefinizione_ = -1;
-    QByteArray nomeFont_;
+    QString nomeFont_;
     std::vector<Colore> colori_;
     Colore coloreInDefinizione_;
     QStringList collegamenti_;

@@ -107,7 +107,7 @@ void Lettore::chiudiGruppo() {
         finisciImmagine();
     if (dest == Dest::TabellaFont && fontInDefinizione_ >= 0 && !nomeFont_.isEmpty()) {
         // An entry closed without its semicolon.
-        fonts_[fontInDefinizione_].nome = QString::fromLatin1(nomeFont_).trimmed();
+        fonts_[fontInDefinizione_].nome = nomeFont_.trimmed();
         nomeFont_.clear();
     }
     if (dest == Dest::TabellaFont && pila_[pila_.size() - 2].dest != Dest::TabellaFont) {
@@ -351,8 +351,8 @@ void Lettore::carattere(char16_t c) {
     case Dest::TabellaFont:
         if (c < 0x80) {
             byteCodificato(static_cast<unsigned char>(c));
-        } else if (nomeFont_.size() < 256) {
-            nomeFont_.append(QString(QChar(c)).toLatin1());
+        } else {
+            aggiungiANomeFont(c);
         }
         return;
     case Dest::Immagine:

@@ -94,6 +94,9 @@ void TestRtfReader::formattazione_data() {
         QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\cpg1251 A;}{\\f1\\fcharset161 B;}{\\f2"
                    "\\fcharset162 C;}{\\f3\\fcharset186 D;}}\\f0\\'c0\\f1\\'e1\\f2\\'fe\\f3\\'e8}"),
         QStringLiteral("P[ql] {A 12}\"А\" {B 12}\"α\" {C 12}\"ş\" {D 12}\"č\"\n"));
+    riga("a font's name in its own code page, control bytes left out",
+         QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset238 A\tB \\'a3\\'f3d\\'9f;}}\\f0 x}"),
+         QStringLiteral("P[ql] {AB Łódź 12}\"x\"\n"));
     riga("symbol fonts: Symbol's Greek, others in the private use area",
          QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset2 Symbol;}{\\f1\\fcharset2 "
                     "Wingdings;}}\\f0 a\\'b0\\f1 J}"),
