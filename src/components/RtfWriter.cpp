@@ -642,10 +642,13 @@ void Scrittore::scriviVoceLista(const QTextList& lista, const QTextBlock& b) {
 void Scrittore::scriviSequenze(const QTextBlock& b, const QTextCharFormat& formato) {
     QString collegamento;
     bool dopoParola = false; // bare text right after a control word needs its space
+    // The changes of the group just written, which a run that reads alike joins.
+    QByteArray gruppo;
     const auto chiudiCollegamento = [&] {
         if (!collegamento.isEmpty())
             o_.append("}}");
         collegamento.clear();
+        gruppo.clear();
     };
     for (auto it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment fr = it.fragment();
@@ -664,22 +667,30 @@ void Scrittore::scriviSequenze(const QTextBlock& b, const QTextCharFormat& forma
         if (f.isImageFormat()) {
             scriviImmagine(f.toImageFormat());
             dopoParola = false;
+            gruppo.clear();
             continue;
         }
         const qsizetype prima = o_.size();
         o_.append('{');
         scriviDifferenze(formato, f);
-        if (o_.size() == prima + 1) {
+        const QByteArray differenze = o_.sliced(prima + 1);
+        if (differenze.isEmpty()) {
             // The paragraph's own format: no group needed.
             o_.chop(1);
             if (dopoParola)
                 o_.append(' ');
             scriviTesto(fr.text());
+        } else if (differenze == gruppo) {
+            // Qt kept it apart for a difference RTF does not carry: the same group goes on.
+            o_.truncate(prima - 1);
+            scriviTesto(fr.text());
+            o_.append('}');
         } else {
             o_.append(' ');
             scriviTesto(fr.text());
             o_.append('}');
         }
+        gruppo = differenze;
         dopoParola = false;
     }
     chiudiCollegamento();

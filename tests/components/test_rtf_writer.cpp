@@ -44,6 +44,11 @@ void costruisciCompleto(QTextDocument& d) {
     };
     run(QStringLiteral("zwykły "), [](QTextCharFormat&) {});
     run(QStringLiteral("gruby "), [](QTextCharFormat& f) { f.setFontWeight(QFont::Bold); });
+    // Apart in Qt for a property RTF does not carry: one run in RTF.
+    run(QStringLiteral("też "), [](QTextCharFormat& f) {
+        f.setFontWeight(QFont::Bold);
+        f.setFontKerning(false);
+    });
     run(QStringLiteral("kursywa "), [](QTextCharFormat& f) { f.setFontItalic(true); });
     run(QStringLiteral("podkreślenie "), [](QTextCharFormat& f) { f.setFontUnderline(true); });
     run(QStringLiteral("przekreślenie "), [](QTextCharFormat& f) { f.setFontStrikeOut(true); });
@@ -172,6 +177,7 @@ void TestRtfWriter::formattazioneCompleta() {
     // Characters before \intbl: pandoc ends a table paragraph at a later \plain.
     QVERIFY(scritto.contains("\\pard\\plain\\f0\\fs20 \\intbl\\ql\\fi-360\\li720 \\ls10\\ilvl0 "
                              "{\\pntext\\f2 \\'b7\\tab}a2\\cell"));
+    QVERIFY(scritto.contains("{\\b gruby te\\'bf }"));
     QVERIFY(scritto.startsWith("{\\rtf1\\ansi\\ansicpg1250\\deff0\\uc1"));
     QVERIFY(scritto.contains("{\\fonttbl{\\f0\\fnil\\fcharset238 Verdana;}{\\f1\\fnil\\fcharset238 "
                              "Times New Roman;}"));
