@@ -365,6 +365,13 @@ void TestRtfWriter::immagine() {
     const QImage letto = riletto.resource(QTextDocument::ImageResource, QUrl(nome)).value<QImage>();
     QCOMPARE(letto.convertToFormat(QImage::Format_RGB32), img);
     QCOMPARE(scriviRtf(riletto), s);
+    // A scaled size is kept in whole twips, so that writing it back reads the same.
+    QByteArray scalata = s;
+    scalata.replace("\\picwgoal450", "\\picwgoal450\\picscalex67");
+    QTextDocument letta, scritta;
+    leggiRtf(scalata, letta);
+    leggiRtf(scriviRtf(letta), scritta);
+    QCOMPARE(descriviDocumento(scritta), descriviDocumento(letta));
 }
 
 void TestRtfWriter::selezione() {
