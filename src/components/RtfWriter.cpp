@@ -90,6 +90,16 @@ int mezziPuntiSpostamento(const QTextCharFormat& f, double punti) {
     return static_cast<int>(std::lround(f.baselineOffset() * punti * 2.0 / 100.0));
 }
 
+// Qt keeps an empty paragraph before a table that opens the text: it is not the author's, and
+// other readers would show it.
+bool vuotoPrimaDiTabella(const QTextFrame* frame) {
+    auto it = frame->begin();
+    if (it.atEnd() || it.currentFrame() || it.currentBlock().length() > 1)
+        return false;
+    ++it;
+    return !it.atEnd() && qobject_cast<const QTextTable*>(it.currentFrame());
+}
+
 constexpr int kLivelli = 9;
 // The farthest right edge of a cell readers take (22 inches); a wider table ends there.
 constexpr int kBordoMassimo = 31680;
@@ -172,7 +182,7 @@ void Scrittore::raccogli() {
             if (!it.fragment().charFormat().isImageFormat())
                 raccogliFormato(it.fragment().charFormat());
         }
-        if (vuoto)
+        if (vuoto && !(b == d_.begin() && vuotoPrimaDiTabella(d_.rootFrame())))
             raccogliFormato(b.charFormat());
     }
     if (fonts_.isEmpty()) {
@@ -735,14 +745,8 @@ void Scrittore::scriviTabella(const QTextTable* t) {
 
 void Scrittore::scriviFrame(const QTextFrame* frame, bool inTabella) {
     for (auto it = frame->begin(); !it.atEnd(); ++it) {
-        if (it == frame->begin() && !it.currentFrame() && it.currentBlock().length() <= 1) {
-            // Qt keeps an empty paragraph before a table that opens the text: it is not the
-            // author's and other readers would show it.
-            auto dopo = it;
-            ++dopo;
-            if (!dopo.atEnd() && qobject_cast<const QTextTable*>(dopo.currentFrame()))
-                continue;
-        }
+        if (it == frame->begin() && vuotoPrimaDiTabella(frame))
+            continue;
         if (const QTextFrame* figlio = it.currentFrame()) {
             if (const auto* t = qobject_cast<const QTextTable*>(figlio))
                 scriviTabella(t);

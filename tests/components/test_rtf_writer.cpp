@@ -301,7 +301,8 @@ void TestRtfWriter::perAltriLettori_data() {
          QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\trgaph70\\cellx1000"
                     "\\clbrdrb\\brdrnone\\cellx2000\\pard\\intbl\\f0 a\\cell b\\cell\\row"
                     "\\pard\\f0 po\\par}"),
-         QByteArrayList{"\\viewkind4\r\n\\trowd\\trgaph70\\trleft0\\cellx1000\\cellx2000\r\n"},
+         QByteArrayList{"\\viewkind4\r\n\\trowd\\trgaph70\\trleft0\\cellx1000\\cellx2000\r\n",
+                        "{\\fonttbl{\\f0\\fnil\\fcharset238 Arial;}}"},
          QByteArrayList{"\\clbrdr"}, 0);
     riga("a bordered table keeps its borders",
          QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 przed\\par\\trowd"
