@@ -14,6 +14,7 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -137,6 +138,7 @@ private:
     void scriviFrame(const QTextFrame* frame, bool inTabella);
     void scriviTabella(const QTextTable* t);
     void scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine);
+    QTextCharFormat formatoPrevalente(const QTextBlock& b);
     void scriviFormatoParagrafo(const QTextBlockFormat& bf, const QTextList* lista);
     void scriviVoceLista(const QTextList& lista, const QTextBlock& b);
     void scriviSequenze(const QTextBlock& b, const QTextCharFormat& formato);
@@ -527,24 +529,40 @@ const char* marcaDiFine(const QTextBlock& b) {
     return pagina ? "\\page" : "\\par";
 }
 
-// The paragraph's format is that of most of its text, so that the other runs are the few marked
-// ones. A link's look is its own, not the paragraph's.
-QTextCharFormat formatoPrevalente(const QTextBlock& b) {
-    QTextCharFormat prevalente = b.charFormat();
-    int piuLungo = -1;
+// The paragraph's format is the look of most of its text, so that the other runs are the few
+// marked ones; looks are told apart as they are written, so that runs Qt keeps apart for what RTF
+// does not carry count together. A link's look is its own, not the paragraph's.
+QTextCharFormat Scrittore::formatoPrevalente(const QTextBlock& b) {
+    struct Aspetto {
+        QByteArray scritto;
+        QTextCharFormat formato;
+        qsizetype lunghezza;
+    };
     for (const bool collegamenti : {false, true}) {
+        std::vector<Aspetto> aspetti;
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment fr = it.fragment();
             const QTextCharFormat f = fr.charFormat();
-            if (!f.isImageFormat() && f.isAnchor() == collegamenti && fr.length() > piuLungo) {
-                prevalente = f;
-                piuLungo = fr.length();
-            }
+            if (f.isImageFormat() || f.isAnchor() != collegamenti)
+                continue;
+            const qsizetype prima = o_.size();
+            scriviFormatoCarattere(f);
+            const QByteArray scritto = o_.sliced(prima);
+            o_.truncate(prima);
+            const auto uguale = [&](const Aspetto& a) { return a.scritto == scritto; };
+            if (auto a = std::find_if(aspetti.begin(), aspetti.end(), uguale); a != aspetti.end())
+                a->lunghezza += fr.length();
+            else
+                aspetti.push_back({scritto, f, fr.length()});
         }
-        if (piuLungo >= 0)
-            break;
+        // The first of the longest.
+        const auto piuLungo = std::max_element(
+            aspetti.begin(), aspetti.end(),
+            [](const Aspetto& x, const Aspetto& y) { return x.lunghezza < y.lunghezza; });
+        if (piuLungo != aspetti.end())
+            return piuLungo->formato;
     }
-    return prevalente;
+    return b.charFormat();
 }
 
 void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine) {

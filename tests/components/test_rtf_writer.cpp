@@ -245,6 +245,10 @@ void TestRtfWriter::perAltriLettori_data() {
     riga("the paragraph takes the format of most of its text",
          testa + "{\\b Krew} stanowi oko\\'b3o 7%\\par}",
          QByteArrayList{"\\pard\\plain\\f0\\fs20 \\ql {\\b Krew} stanowi"}, QByteArrayList{}, 0);
+    riga("runs that are written alike count together for the paragraph's format",
+         QByteArray("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\froman Times;}{\\f2 Times;}}"
+                    "\\f1 ab\\f2 cd\\f0 xyz\\par}"),
+         QByteArrayList{"\\pard\\plain\\f0\\fs24 \\ql abcd{\\f1 xyz}\\par"}, QByteArrayList{}, 0);
     riga("raised and lowered text keep their offsets and size",
          testa + "E = mc{\\up6 2}, x{\\dn4 i}, y{\\up 3}\\par}",
          QByteArrayList{"mc{\\up6 2}, x{\\dn4 i}, y{\\up6 3}"},
