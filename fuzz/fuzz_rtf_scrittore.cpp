@@ -7,6 +7,7 @@
 #include "RtfWriter.h"
 
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTextDocument>
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     hn::leggiRtf(scritto, riletto);
     // Text in no named font is in the document's default one, which the writer has to name.
     QString prima = hn::descriviDocumento(originale);
-    prima.replace(QStringLiteral("{- "),
+    static const QRegularExpression senzaNome(QStringLiteral("\\{- (?=\\d)"));
+    prima.replace(senzaNome,
                   QLatin1Char('{') + originale.defaultFont().family() + QLatin1Char(' '));
     const QString dopo = hn::descriviDocumento(riletto);
     if (prima != dopo) {
