@@ -29,8 +29,10 @@ void leggiRtf(QByteArrayView rtf, QTextDocument& documento) {
     documento.setUndoRedoEnabled(false);
     documento.clear();
     QTextCursor cursore(&documento);
-    // One edit: the document is laid out once at its end, not after every insertion, and the
-    // cursor does not work out its position on a line after each one.
+    // One edit block: the text is laid out once, when all of it is in, not again at every
+    // insert. It is also what gets it drawn: setting a paragraph mark's character format drops
+    // that paragraph's layout and Qt does not make it again (a one-paragraph text drew blank
+    // until the control was resized); the block's single change lays out the whole text anew.
     cursore.beginEditBlock();
     Lettore(rtf, cursore, false).leggi();
     cursore.endEditBlock();
