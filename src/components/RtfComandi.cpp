@@ -354,6 +354,11 @@ bool Lettore::eseguiFormatoParagrafo(Cw cw, const Argomenti& a) {
         contenutoUscito_ = false;
         s.par.allineamento = 3;
         return true;
+    case Cw::Rtlpar:
+    case Cw::Ltrpar:
+        contenutoUscito_ = false;
+        s.par.daDestra = cw == Cw::Rtlpar;
+        return true;
     case Cw::Li:
         contenutoUscito_ = false;
         s.par.sinistro = twips;

@@ -22,7 +22,7 @@ void Lettore::scarica() {
         formatoValido_ = true;
     }
     cursore_.insertText(testo_, formato_);
-    testo_.clear();
+    testo_.resize(0); // keeps its room for the next run
 }
 
 QTextCharFormat Lettore::formatoCarattere(const Carattere& c) {
@@ -71,11 +71,19 @@ QTextCharFormat Lettore::formatoCarattere(const Carattere& c) {
     return f;
 }
 
-QTextBlockFormat Lettore::formatoBlocco(const Paragrafo& p) const {
-    QTextBlockFormat b;
+const QTextBlockFormat& Lettore::formatoBlocco(const Paragrafo& p) {
+    if (bloccoValido_ && paginaBlocco_ == interruzionePagina_ && parBlocco_ == p)
+        return formatoBlocco_;
+    bloccoValido_ = true;
+    parBlocco_ = p;
+    paginaBlocco_ = interruzionePagina_;
+    QTextBlockFormat& b = formatoBlocco_;
+    b = QTextBlockFormat();
     static constexpr Qt::Alignment allineamenti[] = {Qt::AlignLeft, Qt::AlignHCenter,
                                                      Qt::AlignRight, Qt::AlignJustify};
     b.setAlignment(allineamenti[p.allineamento & 3]);
+    if (p.daDestra)
+        b.setLayoutDirection(Qt::RightToLeft);
     // Layout units are pixels at 96 dots per inch: 15 twips each.
     const bool inLista = p.lista > 0 || p.pn != StileLista::Nessuno;
     if (!inLista) {
@@ -133,11 +141,8 @@ void Lettore::preparaContenuto() {
 // a closing \par, or one before a table, leaves no empty paragraph behind.
 void Lettore::apriBloccoPendente() {
     bloccoPendente_ = false;
-    cursore_.insertBlock();
-    QTextCursor c(cursore_);
-    if (QTextList* l = c.currentList())
-        l->remove(c.block());
-    c.setBlockFormat(QTextBlockFormat());
+    // A format of its own: the new paragraph joins no list of the one before.
+    cursore_.insertBlock(QTextBlockFormat());
 }
 
 void Lettore::entraInTabella() {
@@ -196,8 +201,9 @@ void Lettore::fineCella() {
         preparaContenuto();
         par.inTabella = era;
     }
-    cursore_.setBlockFormat(formatoBlocco(contenutoUscito_ ? parContenuto_ : stato().par));
+    chiudiBlocco(contenutoUscito_ ? parContenuto_ : stato().par);
     contenutoUscito_ = false;
+    interruzionePagina_ = false; // a page break starts the cell after it, not the row
     // The next cell is opened by what follows, so that a row's last mark adds no column.
     cellaChiusa_ = true;
 }
@@ -226,23 +232,30 @@ void Lettore::fineRiga() {
     colonna_ = 0;
 }
 
+// The paragraph's own properties, its characters' look where it has no text, its list.
+void Lettore::chiudiBlocco(const Paragrafo& par) {
+    cursore_.setBlockFormat(formatoBlocco(par));
+    const Carattere& car = pila_.back().car;
+    if (!formatoValido_ || !(carFormato_ == car)) {
+        formato_ = formatoCarattere(car);
+        carFormato_ = car;
+        formatoValido_ = true;
+    }
+    // Mostly the paragraph already has it, from the text before its mark.
+    if (cursore_.block().charFormat() != formato_)
+        cursore_.setBlockCharFormat(formato_);
+    mettiInLista(par);
+    marcatore_.clear();
+}
+
 // Ends the current paragraph: its properties are those in force at its mark.
 void Lettore::fineParagrafo(bool nuovoBlocco) {
     scarica();
     const Paragrafo par = contenutoUscito_ ? parContenuto_ : pila_.back().par;
     if (nuovoBlocco)
         preparaContenuto();
-    const Stato& s = pila_.back();
-    if (!(inserimento_ && primoBlocco_)) {
-        cursore_.setBlockFormat(formatoBlocco(par));
-        if (!formatoValido_ || !(carFormato_ == s.car)) {
-            formato_ = formatoCarattere(s.car);
-            carFormato_ = s.car;
-            formatoValido_ = true;
-        }
-        cursore_.setBlockCharFormat(formato_);
-        mettiInLista(par);
-    }
+    if (!(inserimento_ && primoBlocco_))
+        chiudiBlocco(par);
     marcatore_.clear();
     contenutoUscito_ = false;
     interruzionePagina_ = false;

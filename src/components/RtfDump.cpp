@@ -119,6 +119,8 @@ QString descriviDocumento(const QTextDocument& d) {
                                                                 : QString());
         if (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
             p << QStringLiteral("page");
+        if (bf.layoutDirection() == Qt::RightToLeft)
+            p << QStringLiteral("rtl");
         if (QTextList* l = b.textList()) {
             p << QStringLiteral("list=%1/%2#%3")
                      .arg(stileLista(l->format().style()))
@@ -138,16 +140,25 @@ QString descriviDocumento(const QTextDocument& d) {
                 p << QStringLiteral("noborder");
         }
         o += QStringLiteral("P[") + p.join(QLatin1Char(' ')) + QStringLiteral("]");
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
+        for (auto it = b.begin(); !it.atEnd();) {
             const QTextFragment fr = it.fragment();
             const QTextCharFormat f = fr.charFormat();
+            ++it;
             if (f.isImageFormat()) {
                 const QTextImageFormat fi = f.toImageFormat();
                 o += QStringLiteral(" <img %1x%2>").arg(fi.width()).arg(fi.height());
-            } else {
-                o += QStringLiteral(" {") + formato(f) + QStringLiteral("}\"") +
-                     testoVisibile(fr.text()) + QStringLiteral("\"");
+                continue;
             }
+            // Qt keeps text inserted at different times, or in formats that differ in nothing
+            // shown, in separate fragments: one run.
+            const QString descritto = formato(f);
+            QString testo = fr.text();
+            for (; !it.atEnd() && !it.fragment().charFormat().isImageFormat() &&
+                   formato(it.fragment().charFormat()) == descritto;
+                 ++it)
+                testo += it.fragment().text();
+            o += QStringLiteral(" {") + descritto + QStringLiteral("}\"") + testoVisibile(testo) +
+                 QStringLiteral("\"");
         }
         o += QLatin1Char('\n');
     }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QTextDocument>
 #include <QUrl>
+#include <cmath>
 
 // Pictures: PNG and JPEG data, in hexadecimal or after \bin, placed at their goal size.
 
@@ -79,8 +80,9 @@ void Lettore::finisciImmagine() {
         return;
     double w = img.larghezzaVoluta > 0 ? img.larghezzaVoluta / 15.0 : qi.width();
     double h = img.altezzaVoluta > 0 ? img.altezzaVoluta / 15.0 : qi.height();
-    w = std::clamp(w * img.scalaX / 100.0, 1.0, 20000.0);
-    h = std::clamp(h * img.scalaY / 100.0, 1.0, 20000.0);
+    // In whole twips, the format's unit, so that a size written back reads the same.
+    w = std::round(std::clamp(w * img.scalaX / 100.0, 1.0, 20000.0) * 15.0) / 15.0;
+    h = std::round(std::clamp(h * img.scalaY / 100.0, 1.0, 20000.0) * 15.0) / 15.0;
     const QString nome =
         QStringLiteral("rtfimg:") +
         QString::fromLatin1(QCryptographicHash::hash(img.dati, QCryptographicHash::Md5).toHex()) +

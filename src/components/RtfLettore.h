@@ -80,7 +80,8 @@ struct Tab {
 };
 
 struct Paragrafo {
-    int allineamento = 0; // 0 left, 1 centre, 2 right, 3 justified
+    int allineamento = 0;  // 0 left, 1 centre, 2 right, 3 justified
+    bool daDestra = false; // right-to-left text
     int sinistro = 0;
     int destro = 0;
     int primaRiga = 0;
@@ -94,6 +95,7 @@ struct Paragrafo {
     StileLista pn = StileLista::Nessuno;
     QTextOption::TabType tipoTabSeguente = QTextOption::LeftTab;
     std::vector<Tab> tabs;
+    bool operator==(const Paragrafo&) const = default;
 };
 
 struct Stato {
@@ -141,7 +143,7 @@ enum class Cw : std::uint8_t {
     Sub, Nosupersub, Up, Dn, Caps, Scaps, V, Protect, Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Sl,
     Slmult, Tx, Tqr, Tqc, Tqdec, Tb, Intbl, Ls, Ilvl, Trowd, Cellx, Pnlvlblt, Pnlvlbody, Pnlvlcont,
     Pnlvl, Pndec, Pnlcltr, Pnucltr, Pnlcrm, Pnucrm, Pngblip, Jpegblip, Picw, Pich, Picwgoal,
-    Pichgoal, Picscalex, Picscaley, Clbrdr, Brdrnone, Trgaph,
+    Pichgoal, Picscalex, Picscaley, Clbrdr, Brdrnone, Trgaph, Rtlpar, Ltrpar,
 };
 // clang-format on
 
@@ -241,6 +243,7 @@ private:
     void aggiungi(char16_t c);
     void byteCodificato(unsigned char b);
     void testoTabellaFont(unsigned char b);
+    void aggiungiANomeFont(char16_t c);
     void testoTabellaColori(unsigned char b);
     void datiImmagine(char16_t c);
     void unicode(int valore);
@@ -248,10 +251,11 @@ private:
     // Document building (RtfDocumento; lists in RtfListe)
     void scarica();
     QTextCharFormat formatoCarattere(const Carattere& c);
-    QTextBlockFormat formatoBlocco(const Paragrafo& p) const;
+    const QTextBlockFormat& formatoBlocco(const Paragrafo& p);
     void preparaContenuto();
     void apriBloccoPendente();
     void fineParagrafo(bool nuovoBlocco);
+    void chiudiBlocco(const Paragrafo& par);
     void entraInTabella();
     void esciDaTabella();
     void fineCella();
@@ -281,7 +285,7 @@ private:
     int fontPredefinito_ = 0;
     std::map<int, Font> fonts_;
     int fontInDefinizione_ = -1;
-    QByteArray nomeFont_;
+    QString nomeFont_;
     std::vector<Colore> colori_;
     Colore coloreInDefinizione_;
     QStringList collegamenti_;
@@ -294,6 +298,11 @@ private:
     bool formatoValido_ = false;
     Carattere carFormato_;
     QTextCharFormat formato_;
+    // The last paragraph format built, kept: most paragraphs share their neighbour's.
+    bool bloccoValido_ = false;
+    Paragrafo parBlocco_;
+    bool paginaBlocco_ = false;
+    QTextBlockFormat formatoBlocco_;
 
     QTextBlockFormat formatoOriginale_;
     // The paragraph's properties when its content was last written, for content whose group

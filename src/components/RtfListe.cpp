@@ -143,7 +143,9 @@ void Lettore::mettiInLista(const Paragrafo& par) {
         } else {
             QTextListFormat fl;
             fl.setStyle(stileQt(stile));
-            fl.setIndent(par.livello + 1);
+            // A list may start deeper than its first level: its indent tells.
+            fl.setIndent(
+                std::max(par.livello + 1, static_cast<int>(std::lround(par.sinistro / 720.0))));
             testoAttornoAlNumero(marcatore_, stile, fl);
             lista = cursore_.createList(fl);
             liste_[chiave] = lista;

@@ -47,7 +47,7 @@ const std::unordered_map<std::string_view, Cw>& paroleControllo() {
         {"qr", Cw::Qr}, {"qj", Cw::Qj}, {"li", Cw::Li}, {"ri", Cw::Ri}, {"fi", Cw::Fi},
         {"sb", Cw::Sb}, {"sa", Cw::Sa}, {"sl", Cw::Sl}, {"slmult", Cw::Slmult}, {"tx", Cw::Tx},
         {"tqr", Cw::Tqr}, {"tqc", Cw::Tqc}, {"tqdec", Cw::Tqdec}, {"tb", Cw::Tb},
-        {"intbl", Cw::Intbl}, {"ls", Cw::Ls}, {"ilvl", Cw::Ilvl}, {"trowd", Cw::Trowd},
+        {"intbl", Cw::Intbl}, {"rtlpar", Cw::Rtlpar}, {"ltrpar", Cw::Ltrpar}, {"ls", Cw::Ls}, {"ilvl", Cw::Ilvl}, {"trowd", Cw::Trowd},
         {"cellx", Cw::Cellx}, {"pnlvlblt", Cw::Pnlvlblt}, {"pnlvlbody", Cw::Pnlvlbody},
         {"pnlvlcont", Cw::Pnlvlcont}, {"pnlvl", Cw::Pnlvl}, {"pndec", Cw::Pndec},
         {"pnlcltr", Cw::Pnlcltr}, {"pnucltr", Cw::Pnucltr}, {"pnlcrm", Cw::Pnlcrm},

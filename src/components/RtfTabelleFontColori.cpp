@@ -54,14 +54,28 @@ void Lettore::eseguiTabellaFont(Cw cw, const Argomenti& a) {
     }
 }
 
+// A byte of a font's name, in the font's own code page (a symbol font's name is in the
+// document's); a control byte names nothing.
 void Lettore::testoTabellaFont(unsigned char b) {
     if (b == ';') {
         if (fontInDefinizione_ >= 0)
-            fonts_[fontInDefinizione_].nome = QString::fromLatin1(nomeFont_).trimmed();
+            fonts_[fontInDefinizione_].nome = nomeFont_.trimmed();
         nomeFont_.clear();
-    } else if (nomeFont_.size() < 256) {
-        nomeFont_.append(static_cast<char>(b));
+        return;
     }
+    int cp = ansiCodePage_;
+    if (const auto f = fonts_.find(fontInDefinizione_); f != fonts_.end()) {
+        const int proprio =
+            f->second.codePage ? f->second.codePage : codePageDiCharset(f->second.charset);
+        if (proprio && proprio != kSimbolo)
+            cp = proprio;
+    }
+    aggiungiANomeFont(decodificaByte(cp, b));
+}
+
+void Lettore::aggiungiANomeFont(char16_t c) {
+    if (c >= 0x20 && nomeFont_.size() < 256)
+        nomeFont_.append(QChar(c));
 }
 
 // One colour entry: its components, ended by a semicolon in the text.

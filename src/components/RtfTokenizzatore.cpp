@@ -5,6 +5,43 @@
 
 namespace hn::rtf {
 
+namespace {
+
+// A byte that is text as it stands: no group, control, line end, tab or nul.
+bool byteDiTesto(char c) {
+    switch (c) {
+    case '{':
+    case '}':
+    case '\\':
+    case '\r':
+    case '\n':
+    case '\t':
+    case '\0':
+        return false;
+    default:
+        return true;
+    }
+}
+
+// A character the document can hold as text: Qt takes line, paragraph and frame marks and the
+// object mark for structure, and NUL shows nothing.
+bool diTesto(char16_t c) {
+    switch (c) {
+    case 0:
+    case u'\r':
+    case u'\n':
+    case 0x2029:
+    case 0xFFFC:
+    case 0xFDD0:
+    case 0xFDD1:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
 void Lettore::leggi() {
     const qsizetype n = d_.size();
     while (pos_ < n) {
@@ -32,7 +69,9 @@ void Lettore::leggi() {
     scarica();
     if (gruppiInEccesso_ == 0 && pila_.back().dest == Dest::Immagine)
         finisciImmagine();
-    if (!bloccoPendente_)
+    // The last paragraph ends here unless a mark has ended it: a \par, or a cell's or row's
+    // mark, after which the cursor still stands in the cell.
+    if (!bloccoPendente_ && !(tabella_ && (rigaChiusa_ || cellaChiusa_)))
         fineParagrafo(false);
     if (tabella_ && !pila_.back().par.inTabella)
         esciDaTabella();
@@ -68,7 +107,7 @@ void Lettore::chiudiGruppo() {
         finisciImmagine();
     if (dest == Dest::TabellaFont && fontInDefinizione_ >= 0 && !nomeFont_.isEmpty()) {
         // An entry closed without its semicolon.
-        fonts_[fontInDefinizione_].nome = QString::fromLatin1(nomeFont_).trimmed();
+        fonts_[fontInDefinizione_].nome = nomeFont_.trimmed();
         nomeFont_.clear();
     }
     if (dest == Dest::TabellaFont && pila_[pila_.size() - 2].dest != Dest::TabellaFont) {
@@ -228,14 +267,23 @@ void Lettore::testo() {
         if (st.dest == Dest::Testo && st.codePage != kSimbolo && !surrogatoAlto_) {
             if (st.car.nascosto)
                 continue;
-            // The common case, kept tight: a run of text in one format.
+            // The common case, kept tight: the whole run of plain bytes in one go.
             if (st.car != carTesto_ && !testo_.isEmpty())
                 scarica();
             if (testo_.isEmpty()) {
                 preparaContenuto();
                 carTesto_ = pila_.back().car;
             }
-            testo_.append(QChar(decodificaByte(st.codePage, static_cast<unsigned char>(c))));
+            const qsizetype inizio = pos_ - 1;
+            while (pos_ < n && byteDiTesto(d_[pos_]))
+                ++pos_;
+            const qsizetype vecchia = testo_.size();
+            testo_.resize(vecchia + (pos_ - inizio));
+            QChar* q = testo_.data() + vecchia;
+            for (qsizetype i = inizio; i < pos_; ++i) {
+                const auto b = static_cast<unsigned char>(d_[i]);
+                *q++ = QChar(b < 0x80 ? char16_t{b} : decodificaByte(st.codePage, b));
+            }
         } else if (st.dest == Dest::Immagine) {
             carattere(static_cast<unsigned char>(c));
         } else {
@@ -270,7 +318,7 @@ void Lettore::byteCodificato(unsigned char b) {
 
 void Lettore::aggiungi(char16_t c) {
     const Stato& s = pila_.back();
-    if (s.car.nascosto)
+    if (s.car.nascosto || !diTesto(c))
         return;
     if (s.car != carTesto_ && !testo_.isEmpty())
         scarica();
@@ -303,8 +351,8 @@ void Lettore::carattere(char16_t c) {
     case Dest::TabellaFont:
         if (c < 0x80) {
             byteCodificato(static_cast<unsigned char>(c));
-        } else if (nomeFont_.size() < 256) {
-            nomeFont_.append(QString(QChar(c)).toLatin1());
+        } else {
+            aggiungiANomeFont(c);
         }
         return;
     case Dest::Immagine:

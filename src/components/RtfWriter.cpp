@@ -14,10 +14,12 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace hn {
@@ -64,6 +66,22 @@ bool stessoMarcatore(const QTextListFormat& a, const QTextListFormat& b) {
            (a.numberPrefix() == b.numberPrefix() && suffisso(a) == suffisso(b));
 }
 
+// An item's marker in reading order, as the list table has it: Qt gives a right-to-left item's
+// text around the number the other way round.
+QString marcatore(const QTextList& l, const QTextBlock& b) {
+    const QString testo = l.itemText(b);
+    const QString prima = l.format().numberPrefix();
+    const QString dopo = suffisso(l.format());
+    const auto numero = [&](const QString& inizio, const QString& fine) {
+        return testo.mid(inizio.size(), testo.size() - inizio.size() - fine.size());
+    };
+    if (testo.startsWith(prima) && testo.endsWith(dopo))
+        return prima + numero(prima, dopo) + dopo;
+    if (testo.startsWith(dopo) && testo.endsWith(prima))
+        return prima + numero(dopo, prima) + dopo;
+    return testo;
+}
+
 int livelloDi(const QTextList* l) {
     return std::clamp(l->format().indent(), 1, 9) - 1;
 }
@@ -73,7 +91,19 @@ int mezziPuntiSpostamento(const QTextCharFormat& f, double punti) {
     return static_cast<int>(std::lround(f.baselineOffset() * punti * 2.0 / 100.0));
 }
 
+// Qt keeps an empty paragraph before a table that opens the text: it is not the author's, and
+// other readers would show it.
+bool vuotoPrimaDiTabella(const QTextFrame* frame) {
+    auto it = frame->begin();
+    if (it.atEnd() || it.currentFrame() || it.currentBlock().length() > 1)
+        return false;
+    ++it;
+    return !it.atEnd() && qobject_cast<const QTextTable*>(it.currentFrame());
+}
+
 constexpr int kLivelli = 9;
+// The farthest right edge of a cell readers take (22 inches); a wider table ends there.
+constexpr int kBordoMassimo = 31680;
 
 // One list as word processors number it: up to nine levels, each with its own counter that
 // restarts after an item of a shallower level.
@@ -81,6 +111,10 @@ struct ListaRtf {
     std::array<std::optional<QTextListFormat>, kLivelli> livelli;
     // The Qt list last numbered at each level; none after a shallower item restarted it.
     std::array<const QTextList*, kLivelli> ultima{};
+    // The shallowest level an item has. A list indented deeper than its first level starts
+    // there: other readers would take the levels above it for an outer list around it.
+    int primo = kLivelli;
+    bool chiusa = false; // it holds a list no other may join
 };
 
 class Scrittore {
@@ -94,6 +128,7 @@ private:
     void raccogli();
     void raccogliFormato(const QTextCharFormat& f);
     void raccogliListe();
+    void trovaListeInterrotte();
     int listaPer(const QTextList* l, int corrente);
     int indiceFont(const QTextCharFormat& f) const { return fonts_.indexOf(famiglia(f, d_)); }
     int indiceColore(const QColor& c) const {
@@ -103,10 +138,14 @@ private:
     void scriviFrame(const QTextFrame* frame, bool inTabella);
     void scriviTabella(const QTextTable* t);
     void scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine);
+    QTextCharFormat formatoPrevalente(const QTextBlock& b);
+    void scriviFormatoParagrafo(const QTextBlockFormat& bf, const QTextList* lista);
+    void scriviVoceLista(const QTextList& lista, const QTextBlock& b);
+    void scriviSequenze(const QTextBlock& b, const QTextCharFormat& formato);
     void scriviFormatoCarattere(const QTextCharFormat& f);
     void scriviDifferenze(const QTextCharFormat& da, const QTextCharFormat& a);
     void scriviTabellaListe();
-    void scriviLivello(const QTextListFormat& f, int livello);
+    void scriviLivello(const QTextListFormat& f, int livello, int rientro);
     void scriviTesto(QStringView testo);
     void scriviImmagine(const QTextImageFormat& f);
     QImage immagine(const QString& nome) const;
@@ -118,6 +157,7 @@ private:
     int fontSimbolo_ = -1;
     std::vector<ListaRtf> liste_; // \ls N is liste_[N - 1]
     std::unordered_map<const QTextList*, int> numeroLista_;
+    std::unordered_set<const QTextList*> isolate_;
     QByteArray o_;
 };
 
@@ -144,7 +184,7 @@ void Scrittore::raccogli() {
             if (!it.fragment().charFormat().isImageFormat())
                 raccogliFormato(it.fragment().charFormat());
         }
-        if (vuoto)
+        if (vuoto && !(b == d_.begin() && vuotoPrimaDiTabella(d_.rootFrame())))
             raccogliFormato(b.charFormat());
     }
     if (fonts_.isEmpty()) {
@@ -159,6 +199,7 @@ void Scrittore::raccogli() {
 // level deeper (or back up), and starts a list of its own otherwise, so that two lists in a row
 // keep two counters.
 void Scrittore::raccogliListe() {
+    trovaListeInterrotte();
     int corrente = 0;
     bool punti = false;
     for (QTextBlock b = d_.begin(); b.isValid(); b = b.next()) {
@@ -172,6 +213,7 @@ void Scrittore::raccogliListe() {
         const int livello = livelloDi(l);
         if (!lista.livelli[livello])
             lista.livelli[livello] = l->format();
+        lista.primo = std::min(lista.primo, livello);
         lista.ultima[livello] = l;
         for (int k = livello + 1; k < kLivelli; ++k)
             lista.ultima[k] = nullptr;
@@ -184,21 +226,45 @@ void Scrittore::raccogliListe() {
     }
 }
 
+// A list with an item of a shallower list among its items would restart its numbering there
+// once it shared a list of levels: it keeps a list of its own, which no other joins.
+void Scrittore::trovaListeInterrotte() {
+    std::vector<int> livelli; // of each paragraph's list; kLivelli when it has none
+    std::unordered_map<const QTextList*, std::pair<int, int>> estensione; // first, last paragraph
+    for (QTextBlock b = d_.begin(); b.isValid(); b = b.next()) {
+        const QTextList* l = b.textList();
+        const int n = static_cast<int>(livelli.size());
+        livelli.push_back(l ? livelloDi(l) : kLivelli);
+        if (l)
+            estensione.try_emplace(l, n, n).first->second.second = n;
+    }
+    for (const auto& [l, e] : estensione) {
+        const int livello = livelloDi(l);
+        for (int i = e.first + 1; i < e.second; ++i)
+            if (livelli[static_cast<std::size_t>(i)] < livello) {
+                isolate_.insert(l);
+                break;
+            }
+    }
+}
+
 int Scrittore::listaPer(const QTextList* l, int corrente) {
     if (const auto trovata = numeroLista_.find(l); trovata != numeroLista_.end())
         return trovata->second;
     const int livello = livelloDi(l);
+    const bool isolata = isolate_.contains(l);
     int numero = 0;
-    if (corrente > 0) {
+    if (corrente > 0 && !isolata) {
         const ListaRtf& c = liste_[static_cast<std::size_t>(corrente - 1)];
         const bool libero = !c.ultima[livello] || c.ultima[livello] == l;
         const bool uguale =
             !c.livelli[livello] || stessoMarcatore(*c.livelli[livello], l->format());
-        if (libero && uguale)
+        if (libero && uguale && !c.chiusa)
             numero = corrente;
     }
     if (numero == 0) {
         liste_.emplace_back();
+        liste_.back().chiusa = isolata;
         numero = static_cast<int>(liste_.size());
     }
     numeroLista_[l] = numero;
@@ -213,10 +279,12 @@ void Scrittore::scriviTabellaListe() {
     o_.append("{\\*\\listtable");
     for (std::size_t i = 0; i < liste_.size(); ++i) {
         o_.append("\r\n{\\list\\listtemplateid" + QByteArray::number(i + 1));
+        const ListaRtf& l = liste_[i];
         for (int k = 0; k < kLivelli; ++k) {
             QTextListFormat f;
             f.setStyle(QTextListFormat::ListDecimal);
-            scriviLivello(liste_[i].livelli[k].value_or(f), k);
+            const int rientro = k + l.primo;
+            scriviLivello(rientro < kLivelli ? l.livelli[rientro].value_or(f) : f, k, rientro);
         }
         o_.append("{\\listname ;}\\listid" + QByteArray::number(i + 1) + '}');
     }
@@ -227,7 +295,8 @@ void Scrittore::scriviTabellaListe() {
     o_.append("}\r\n");
 }
 
-void Scrittore::scriviLivello(const QTextListFormat& f, int livello) {
+// Level livello of a list, indented as the list's level rientro is in the document.
+void Scrittore::scriviLivello(const QTextListFormat& f, int livello, int rientro) {
     int nfc = 0;
     switch (f.style()) {
     case QTextListFormat::ListUpperRoman:
@@ -280,7 +349,7 @@ void Scrittore::scriviLivello(const QTextListFormat& f, int livello) {
         lunghezza(prima.size() + 1);
         o_.append(";}");
     }
-    o_.append(font + "\\fi-360\\li" + QByteArray::number(720 * (livello + 1)) + '}');
+    o_.append(font + "\\fi-360\\li" + QByteArray::number(720 * (rientro + 1)) + '}');
 }
 
 void Scrittore::scriviTesto(QStringView testo) {
@@ -317,9 +386,7 @@ void Scrittore::scriviTesto(QStringView testo) {
         default:
             break;
         }
-        if (u < 0x20)
-            continue;
-        if (u < 0x80) {
+        if (u < 0x80 && u >= 0x20) {
             o_.append(static_cast<char>(u));
             continue;
         }
@@ -454,31 +521,70 @@ void Scrittore::scriviImmagine(const QTextImageFormat& f) {
     o_.append('}');
 }
 
-void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine) {
-    const QTextBlockFormat bf = b.blockFormat();
-    o_.append("\\pard");
-    // The first run's characters come before the paragraph's properties: pandoc's reader takes a
-    // later \plain as the end of \intbl and nests the table in itself.
-    // The paragraph's format is that of most of its text, so that the other runs are the few
-    // marked ones.
-    // A link's look is its own, not the paragraph's.
-    QTextCharFormat precedente = b.charFormat();
-    int piuLungo = -1;
+// A paragraph ends with a page break when the one after it starts a page.
+const char* marcaDiFine(const QTextBlock& b) {
+    const QTextBlock dopo = b.next();
+    const bool pagina = dopo.isValid() &&
+                        dopo.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+    return pagina ? "\\page" : "\\par";
+}
+
+// The paragraph's format is the look of most of its text, so that the other runs are the few
+// marked ones; looks are told apart as they are written, so that runs Qt keeps apart for what RTF
+// does not carry count together. A link's look is its own, not the paragraph's.
+QTextCharFormat Scrittore::formatoPrevalente(const QTextBlock& b) {
+    struct Aspetto {
+        QByteArray scritto;
+        QTextCharFormat formato;
+        qsizetype lunghezza;
+    };
     for (const bool collegamenti : {false, true}) {
+        std::vector<Aspetto> aspetti;
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment fr = it.fragment();
             const QTextCharFormat f = fr.charFormat();
-            if (!f.isImageFormat() && f.isAnchor() == collegamenti && fr.length() > piuLungo) {
-                precedente = f;
-                piuLungo = fr.length();
-            }
+            if (f.isImageFormat() || f.isAnchor() != collegamenti)
+                continue;
+            const qsizetype prima = o_.size();
+            scriviFormatoCarattere(f);
+            const QByteArray scritto = o_.sliced(prima);
+            o_.truncate(prima);
+            const auto uguale = [&](const Aspetto& a) { return a.scritto == scritto; };
+            if (auto a = std::find_if(aspetti.begin(), aspetti.end(), uguale); a != aspetti.end())
+                a->lunghezza += fr.length();
+            else
+                aspetti.push_back({scritto, f, fr.length()});
         }
-        if (piuLungo >= 0)
-            break;
+        // The first of the longest.
+        const auto piuLungo = std::max_element(
+            aspetti.begin(), aspetti.end(),
+            [](const Aspetto& x, const Aspetto& y) { return x.lunghezza < y.lunghezza; });
+        if (piuLungo != aspetti.end())
+            return piuLungo->formato;
     }
-    scriviFormatoCarattere(precedente);
+    return b.charFormat();
+}
+
+void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fine) {
+    o_.append("\\pard");
+    // The first run's characters come before the paragraph's properties: pandoc's reader takes a
+    // later \plain as the end of \intbl and nests the table in itself.
+    const QTextCharFormat formato = formatoPrevalente(b);
+    scriviFormatoCarattere(formato);
     if (inTabella)
         o_.append("\\intbl");
+    scriviFormatoParagrafo(b.blockFormat(), b.textList());
+    o_.append(' '); // ends the last control word, whatever follows
+    if (const QTextList* lista = b.textList())
+        scriviVoceLista(*lista, b);
+    scriviSequenze(b, formato);
+    o_.append(fine);
+    o_.append("\r\n");
+}
+
+void Scrittore::scriviFormatoParagrafo(const QTextBlockFormat& bf, const QTextList* lista) {
+    if (bf.layoutDirection() == Qt::RightToLeft)
+        o_.append("\\rtlpar");
     const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
     if (a & Qt::AlignHCenter)
         o_.append("\\qc");
@@ -494,11 +600,9 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         o_.append(parola);
         o_.append(QByteArray::number(valore));
     };
-    QTextList* lista = b.textList();
     if (lista) {
-        const int rientro = std::max(lista->format().indent(), 1);
         numero("\\fi", -360);
-        numero("\\li", 720 * rientro);
+        numero("\\li", 720 * std::max(lista->format().indent(), 1));
     } else {
         numero("\\fi", twips(bf.textIndent()));
         numero("\\li", twips(bf.leftMargin()));
@@ -534,35 +638,45 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         o_.append("\\tx");
         o_.append(QByteArray::number(twips(t.position)));
     }
-    o_.append(' '); // ends the last control word, whatever follows
-    if (lista) {
-        // The list's number and level for readers that know list definitions, then the marker
-        // as text for those that do not (they skip nothing else).
-        o_.append("\\ls" + QByteArray::number(numeroLista_.at(lista)) + "\\ilvl" +
-                  QByteArray::number(livelloDi(lista)) + ' ');
-        const QTextListFormat lf = lista->format();
-        if (elencoPuntato(lf.style())) {
-            // The Symbol font's bullet as Word writes it; circle and square as letters of the
-            // text's own font, which this reader tells apart.
-            const bool disco = lf.style() == QTextListFormat::ListDisc;
-            o_.append("{\\pntext\\f" + QByteArray::number(disco ? fontSimbolo_ : 0) + ' ' +
-                      (disco                                       ? "\\'b7"
-                       : lf.style() == QTextListFormat::ListCircle ? "o"
-                                                                   : "\\u9642?") +
-                      "\\tab}");
-        } else {
-            o_.append("{\\pntext ");
-            scriviTesto(lista->itemText(b));
-            o_.append("\\tab}");
-        }
-    }
+}
 
+// The list's number and level for readers that know list definitions, then the marker as text
+// for those that do not (they skip nothing else).
+void Scrittore::scriviVoceLista(const QTextList& lista, const QTextBlock& b) {
+    const int numero = numeroLista_.at(&lista);
+    o_.append(
+        "\\ls" + QByteArray::number(numero) + "\\ilvl" +
+        QByteArray::number(livelloDi(&lista) - liste_[static_cast<std::size_t>(numero - 1)].primo) +
+        ' ');
+    const QTextListFormat lf = lista.format();
+    if (elencoPuntato(lf.style())) {
+        // The Symbol font's bullet as Word writes it; circle and square as letters of the
+        // text's own font, which this reader tells apart.
+        const bool disco = lf.style() == QTextListFormat::ListDisc;
+        o_.append("{\\pntext\\f" + QByteArray::number(disco ? fontSimbolo_ : 0) + ' ' +
+                  (disco                                       ? "\\'b7"
+                   : lf.style() == QTextListFormat::ListCircle ? "o"
+                                                               : "\\u9642?") +
+                  "\\tab}");
+    } else {
+        o_.append("{\\pntext ");
+        scriviTesto(marcatore(lista, b));
+        o_.append("\\tab}");
+    }
+}
+
+// The paragraph's runs, each a group of its changes from the paragraph's format; links as
+// fields around their runs.
+void Scrittore::scriviSequenze(const QTextBlock& b, const QTextCharFormat& formato) {
     QString collegamento;
     bool dopoParola = false; // bare text right after a control word needs its space
+    // The changes of the group just written, which a run that reads alike joins.
+    QByteArray gruppo;
     const auto chiudiCollegamento = [&] {
         if (!collegamento.isEmpty())
             o_.append("}}");
         collegamento.clear();
+        gruppo.clear();
     };
     for (auto it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment fr = it.fragment();
@@ -581,27 +695,33 @@ void Scrittore::scriviBlocco(const QTextBlock& b, bool inTabella, const char* fi
         if (f.isImageFormat()) {
             scriviImmagine(f.toImageFormat());
             dopoParola = false;
+            gruppo.clear();
             continue;
         }
         const qsizetype prima = o_.size();
         o_.append('{');
-        scriviDifferenze(precedente, f);
-        if (o_.size() == prima + 1) {
+        scriviDifferenze(formato, f);
+        const QByteArray differenze = o_.sliced(prima + 1);
+        if (differenze.isEmpty()) {
             // The paragraph's own format: no group needed.
             o_.chop(1);
             if (dopoParola)
                 o_.append(' ');
             scriviTesto(fr.text());
+        } else if (differenze == gruppo) {
+            // Qt kept it apart for a difference RTF does not carry: the same group goes on.
+            o_.truncate(prima - 1);
+            scriviTesto(fr.text());
+            o_.append('}');
         } else {
             o_.append(' ');
             scriviTesto(fr.text());
             o_.append('}');
         }
+        gruppo = differenze;
         dopoParola = false;
     }
     chiudiCollegamento();
-    o_.append(fine);
-    o_.append("\r\n");
 }
 
 void Scrittore::scriviTabella(const QTextTable* t) {
@@ -617,7 +737,7 @@ void Scrittore::scriviTabella(const QTextTable* t) {
         if (ft.border() > 0)
             riga += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10"
                     "\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10";
-        riga += "\\cellx" + QByteArray::number(x);
+        riga += "\\cellx" + QByteArray::number(std::min(x, kBordoMassimo));
     }
     for (int r = 0; r < t->rows(); ++r) {
         o_.append(riga);
@@ -634,7 +754,8 @@ void Scrittore::scriviTabella(const QTextTable* t) {
                  b.isValid() && b.position() <= cella.lastPosition(); b = b.next())
                 blocchi.append(b);
             for (qsizetype i = 0; i < blocchi.size(); ++i)
-                scriviBlocco(blocchi[i], true, i + 1 == blocchi.size() ? "\\cell" : "\\par");
+                scriviBlocco(blocchi[i], true,
+                             i + 1 == blocchi.size() ? "\\cell" : marcaDiFine(blocchi[i]));
         }
         o_.append("\\row\r\n");
     }
@@ -642,14 +763,8 @@ void Scrittore::scriviTabella(const QTextTable* t) {
 
 void Scrittore::scriviFrame(const QTextFrame* frame, bool inTabella) {
     for (auto it = frame->begin(); !it.atEnd(); ++it) {
-        if (it == frame->begin() && !it.currentFrame() && it.currentBlock().length() <= 1) {
-            // Qt keeps an empty paragraph before a table that opens the text: it is not the
-            // author's and other readers would show it.
-            auto dopo = it;
-            ++dopo;
-            if (!dopo.atEnd() && qobject_cast<const QTextTable*>(dopo.currentFrame()))
-                continue;
-        }
+        if (it == frame->begin() && vuotoPrimaDiTabella(frame))
+            continue;
         if (const QTextFrame* figlio = it.currentFrame()) {
             if (const auto* t = qobject_cast<const QTextTable*>(figlio))
                 scriviTabella(t);
@@ -658,10 +773,7 @@ void Scrittore::scriviFrame(const QTextFrame* frame, bool inTabella) {
             continue;
         }
         const QTextBlock b = it.currentBlock();
-        const QTextBlock dopo = b.next();
-        const bool pagina = dopo.isValid() && dopo.blockFormat().pageBreakPolicy() &
-                                                  QTextFormat::PageBreak_AlwaysBefore;
-        scriviBlocco(b, inTabella, pagina ? "\\page" : "\\par");
+        scriviBlocco(b, inTabella, marcaDiFine(b));
     }
 }
 

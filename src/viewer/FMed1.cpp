@@ -368,7 +368,7 @@ void FMed1::HOTSPOTFISSO_MouseMove(int Index, int Button) {
 
 void FMed1::HOTSPOTFISSO_MouseUp(int Index, int Button) {
     Mod_Graph::MouseRilasciato(&HOTSPOTFISSO(Index), FONDO, Button);
-    if (Button == Pulsante::Sinistro)
+    if (Button == hn::Pulsante::Sinistro)
         EseguiPulsante(Index);
 }
 

@@ -94,6 +94,9 @@ void TestRtfReader::formattazione_data() {
         QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\cpg1251 A;}{\\f1\\fcharset161 B;}{\\f2"
                    "\\fcharset162 C;}{\\f3\\fcharset186 D;}}\\f0\\'c0\\f1\\'e1\\f2\\'fe\\f3\\'e8}"),
         QStringLiteral("P[ql] {A 12}\"А\" {B 12}\"α\" {C 12}\"ş\" {D 12}\"č\"\n"));
+    riga("a font's name in its own code page, control bytes left out",
+         QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset238 A\tB \\'a3\\'f3d\\'9f;}}\\f0 x}"),
+         QStringLiteral("P[ql] {AB Łódź 12}\"x\"\n"));
     riga("symbol fonts: Symbol's Greek, others in the private use area",
          QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset2 Symbol;}{\\f1\\fcharset2 "
                     "Wingdings;}}\\f0 a\\'b0\\f1 J}"),
@@ -108,6 +111,10 @@ void TestRtfReader::formattazione_data() {
          QStringLiteral("P[ql] {- 12}\"ok\"\n"));
     riga("page break marks the next paragraph", QByteArray("{\\rtf1 a\\page b}"),
          QStringLiteral("P[ql] {- 12}\"a\"\nP[ql page] {- 12}\"b\"\n"));
+    riga("a page break before a table starts its first cell, not the row",
+         font + "a\\page\\trowd\\cellx1000\\cellx2000\\pard\\intbl b\\cell c\\cell\\row\\pard d}",
+         QStringLiteral("P[ql] {Arial 12}\"a\"\nP[ql page cell=0,0 noborder] {Arial 12}\"b\"\n"
+                        "P[ql cell=0,1 noborder] {Arial 12}\"c\"\nP[ql] {Arial 12}\"d\"\n"));
     riga("bin data outside a picture is skipped by its length", QByteArray("{\\rtf1 a\\bin3 {}\\}"),
          QStringLiteral("P[ql] {- 12}\"a\"\n"));
     riga("protect travels as a character attribute", QByteArray("{\\rtf1 \\protect a\\protect0 b}"),

@@ -44,6 +44,11 @@ void costruisciCompleto(QTextDocument& d) {
     };
     run(QStringLiteral("zwykły "), [](QTextCharFormat&) {});
     run(QStringLiteral("gruby "), [](QTextCharFormat& f) { f.setFontWeight(QFont::Bold); });
+    // Apart in Qt for a property RTF does not carry: one run in RTF.
+    run(QStringLiteral("też "), [](QTextCharFormat& f) {
+        f.setFontWeight(QFont::Bold);
+        f.setFontKerning(false);
+    });
     run(QStringLiteral("kursywa "), [](QTextCharFormat& f) { f.setFontItalic(true); });
     run(QStringLiteral("podkreślenie "), [](QTextCharFormat& f) { f.setFontUnderline(true); });
     run(QStringLiteral("przekreślenie "), [](QTextCharFormat& f) { f.setFontStrikeOut(true); });
@@ -100,6 +105,15 @@ void costruisciCompleto(QTextDocument& d) {
         c.insertText(QStringLiteral("przerwa"), base);
     }
 
+    // A numbered item in right-to-left text: its marker is still "1." in logical order.
+    QTextBlockFormat odPrawej;
+    odPrawej.setLayoutDirection(Qt::RightToLeft);
+    c.insertBlock(odPrawej, base);
+    QTextListFormat numeri;
+    numeri.setStyle(QTextListFormat::ListDecimal);
+    c.createList(numeri);
+    c.insertText(QStringLiteral("od prawej"), base);
+
     c.insertBlock(QTextBlockFormat(), base);
     c.insertText(QStringLiteral("przed tabelą"), base);
     QTextTableFormat tf;
@@ -107,7 +121,18 @@ void costruisciCompleto(QTextDocument& d) {
     tf.setColumnWidthConstraints(
         {QTextLength(QTextLength::FixedLength, 100), QTextLength(QTextLength::FixedLength, 60)});
     QTextTable* t = c.insertTable(2, 2, tf);
-    t->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("a"), base);
+    // A bullet list in a cell; an empty cell with a look of its own.
+    QTextCursor ca = t->cellAt(0, 0).firstCursorPosition();
+    QTextListFormat punti;
+    punti.setStyle(QTextListFormat::ListDisc);
+    ca.createList(punti);
+    ca.insertText(QStringLiteral("a"), base);
+    ca.insertBlock(ca.blockFormat(), base);
+    ca.insertText(QStringLiteral("a2"), base);
+    QTextCharFormat vuota = base;
+    vuota.setFontWeight(QFont::Bold);
+    vuota.setFontPointSize(14);
+    t->cellAt(1, 0).firstCursorPosition().setBlockCharFormat(vuota);
     t->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("b"), base);
     QTextCursor cc = t->cellAt(1, 1).firstCursorPosition();
     cc.insertText(QStringLiteral("c1"), base);
@@ -141,8 +166,18 @@ void TestRtfWriter::formattazioneCompleta() {
     leggiRtf(scritto, riletto);
     QCOMPARE(descriviDocumento(riletto), descriviDocumento(d));
     QCOMPARE(scriviRtf(riletto), scritto);
+    // An empty paragraph's look is in no run, so not in the dump.
+    const auto* tabella = qobject_cast<QTextTable*>(riletto.rootFrame()->childFrames().value(0));
+    QVERIFY(tabella);
+    const QTextCharFormat cellaVuota =
+        tabella->cellAt(1, 0).firstCursorPosition().blockCharFormat();
+    QCOMPARE(cellaVuota.fontPointSize(), 14.0);
+    QCOMPARE(cellaVuota.fontWeight(), int(QFont::Bold));
+    QVERIFY(scritto.contains("\\rtlpar\\ql\\fi-360\\li720 \\ls9\\ilvl0 {\\pntext 1.\\tab}od"));
     // Characters before \intbl: pandoc ends a table paragraph at a later \plain.
-    QVERIFY(scritto.contains("\\pard\\plain\\f0\\fs20 \\intbl\\ql a\\cell"));
+    QVERIFY(scritto.contains("\\pard\\plain\\f0\\fs20 \\intbl\\ql\\fi-360\\li720 \\ls10\\ilvl0 "
+                             "{\\pntext\\f2 \\'b7\\tab}a2\\cell"));
+    QVERIFY(scritto.contains("{\\b gruby te\\'bf }"));
     QVERIFY(scritto.startsWith("{\\rtf1\\ansi\\ansicpg1250\\deff0\\uc1"));
     QVERIFY(scritto.contains("{\\fonttbl{\\f0\\fnil\\fcharset238 Verdana;}{\\f1\\fnil\\fcharset238 "
                              "Times New Roman;}"));
@@ -157,7 +192,8 @@ void TestRtfWriter::formattazioneCompleta() {
                        "link=http://example.pl/a\\b|\\tTab\\nnowa|qr|lh=2/18 page|lh=3/14|"
                        "list=disc/1#2|list=circle/2#1|list=square/1|list=decimal/1#2|"
                        "list=alpha/1|list=ALPHA/1|list=roman/1|list=ROMAN/1|"
-                       "cell=1,1] {Verdana 10}\"c2\"")
+                       "rtl list=decimal/1#1] {Verdana 10}\"od prawej|"
+                       "list=disc/1#2 cell=0,0] {Verdana 10}\"a2|cell=1,1] {Verdana 10}\"c2\"")
             .split(u'|');
     for (const QString& atteso : attesi)
         QVERIFY2(dump.contains(atteso), qPrintable(atteso));
@@ -209,6 +245,10 @@ void TestRtfWriter::perAltriLettori_data() {
     riga("the paragraph takes the format of most of its text",
          testa + "{\\b Krew} stanowi oko\\'b3o 7%\\par}",
          QByteArrayList{"\\pard\\plain\\f0\\fs20 \\ql {\\b Krew} stanowi"}, QByteArrayList{}, 0);
+    riga("runs that are written alike count together for the paragraph's format",
+         QByteArray("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\froman Times;}{\\f2 Times;}}"
+                    "\\f1 ab\\f2 cd\\f0 xyz\\par}"),
+         QByteArrayList{"\\pard\\plain\\f0\\fs24 \\ql abcd{\\f1 xyz}\\par"}, QByteArrayList{}, 0);
     riga("raised and lowered text keep their offsets and size",
          testa + "E = mc{\\up6 2}, x{\\dn4 i}, y{\\up 3}\\par}",
          QByteArrayList{"mc{\\up6 2}, x{\\dn4 i}, y{\\up6 3}"},
@@ -237,11 +277,36 @@ void TestRtfWriter::perAltriLettori_data() {
          QByteArrayList{"{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f1\\fi-360\\li720}",
                         "\\ls1\\ilvl0 {\\pntext\\f1 \\'b7\\tab}szyjka\\par"},
          QByteArrayList{"{\\*\\pn"}, 1);
+    // LibreOffice took the unused first level for a numbered list around the bullet.
+    riga("WordPad's bullet at a deep indent: a list that starts at that indent",
+         testa + "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}"
+                 "\\fi-720\\li1440 wi\\'eazad\\'b3o\\par}",
+         QByteArrayList{
+             "{\\list\\listtemplateid1{\\listlevel\\levelnfc23\\leveljc0\\levelfollow0"
+             "\\levelstartat1{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f1\\fi-360\\li1440}",
+             "\\li1440 \\ls1\\ilvl0 {\\pntext"},
+         QByteArrayList{"\\ilvl1"}, 1);
+    // Found by the round-trip fuzzer.
+    riga("a list with a shallower item among its own keeps a list of its own",
+         testa + "{\\listtext 1.\\tab}\\ls2\\ilvl1 x\\par{\\listtext 1.\\tab}\\ls1\\ilvl0 a\\par"
+                 "{\\listtext 2.\\tab}\\ls2\\ilvl1 y\\par}",
+         QByteArrayList{"\\ls2\\ilvl0 {\\pntext 1.\\tab}a", "\\ls1\\ilvl0 {\\pntext 2.\\tab}y"},
+         QByteArrayList{}, 2);
+    riga("cells beyond a row's definition end at the widest edge readers take",
+         testa + "\\trowd\\cellx20000\\pard\\intbl a\\cell b\\cell c\\cell\\row}",
+         QByteArrayList{"\\cellx20000\\cellx31680\\cellx31680\r\n"}, QByteArrayList{}, 0);
+    riga("a page break between two paragraphs of a cell",
+         testa + "\\trowd\\cellx1000\\pard\\intbl a\\page b\\cell\\row}",
+         QByteArrayList{"a\\page\r\n"}, QByteArrayList{}, 0);
+    riga("marks Qt takes for structure are no text; other controls are kept",
+         testa + "a\\u0?b\\u13?c\\u8233?d\\u-4?e\\u1?f\\par}", QByteArrayList{"abcde\\'01f\\par"},
+         QByteArrayList{}, 0);
     riga("a borderless table opening the text: no border, no paragraph before",
          QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\trgaph70\\cellx1000"
                     "\\clbrdrb\\brdrnone\\cellx2000\\pard\\intbl\\f0 a\\cell b\\cell\\row"
                     "\\pard\\f0 po\\par}"),
-         QByteArrayList{"\\viewkind4\r\n\\trowd\\trgaph70\\trleft0\\cellx1000\\cellx2000\r\n"},
+         QByteArrayList{"\\viewkind4\r\n\\trowd\\trgaph70\\trleft0\\cellx1000\\cellx2000\r\n",
+                        "{\\fonttbl{\\f0\\fnil\\fcharset238 Arial;}}"},
          QByteArrayList{"\\clbrdr"}, 0);
     riga("a bordered table keeps its borders",
          QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 przed\\par\\trowd"
@@ -305,6 +370,13 @@ void TestRtfWriter::immagine() {
     const QImage letto = riletto.resource(QTextDocument::ImageResource, QUrl(nome)).value<QImage>();
     QCOMPARE(letto.convertToFormat(QImage::Format_RGB32), img);
     QCOMPARE(scriviRtf(riletto), s);
+    // A scaled size is kept in whole twips, so that writing it back reads the same.
+    QByteArray scalata = s;
+    scalata.replace("\\picwgoal450", "\\picwgoal450\\picscalex67");
+    QTextDocument letta, scritta;
+    leggiRtf(scalata, letta);
+    leggiRtf(scriviRtf(letta), scritta);
+    QCOMPARE(descriviDocumento(scritta), descriviDocumento(letta));
 }
 
 void TestRtfWriter::selezione() {
