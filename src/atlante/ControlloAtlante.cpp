@@ -1,6 +1,9 @@
 #include "ControlloAtlante.h"
 
+#include "Copertura.h"
 #include "StoreImmagini.h"
+
+#include <algorithm>
 
 namespace hn::atlante {
 
@@ -87,6 +90,21 @@ private:
         if (!descrizione)
             segnala(Difetto::DescrizioneAssente, n.chiave, 0,
                     QStringLiteral("no description (a header record whose text is in hsmed.dat)"));
+        // Later records lie on top: a structure mostly covered by others is hard to click.
+        QList<Zona> zone;
+        for (const qsizetype i : n.record) {
+            const Record& r = d_.tabella[i];
+            zone.append(
+                {n.chiave, r.codice, areaDelRecord(int(r.x1), int(r.y1), int(r.x2), int(r.y2))});
+        }
+        for (const DifettoCopertura& c : verificaCopertura(zone)) {
+            const auto primo = std::find_if(zone.cbegin(), zone.cend(), [&c](const Zona& z) {
+                return z.struttura == c.struttura;
+            });
+            const qsizetype i = primo - zone.cbegin();
+            segnala(Difetto::CoperturaScarsa, n.chiave, int(i + 1),
+                    QStringLiteral("hard to click: ") + c.motivo, &d_.tabella[n.record[i]]);
+        }
     }
 
     // The hotspot spans X2 - X1 + 2 pixels from X1, and as many down from Y1.

@@ -2,7 +2,7 @@
 
 // What an atlas author must fix before students meet it: links to plates that do not exist,
 // plates no body system reaches, hotspots without a caption or a name, plates without a picture
-// or a description, hotspots outside their picture.
+// or a description, hotspots outside their picture, structures that can hardly be clicked.
 
 #include "DatiAtlante.h"
 
@@ -19,6 +19,7 @@ enum class Difetto {
     ImmagineAssente,
     DescrizioneAssente,
     FuoriImmagine,
+    CoperturaScarsa,
 };
 
 struct Rilievo {

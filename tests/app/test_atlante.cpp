@@ -168,12 +168,12 @@ private Q_SLOTS:
 
     // What a student clicks opens what it names: the built table keeps the coverage rule.
     void everyStructureOfTheBuiltTableCanBeClicked() {
-        QList<demo::Zona> zone;
+        QList<atlante::Zona> zone;
         for (const Record& r : leggiTabella(Dati + QStringLiteral("hsmed.bin")))
-            zone.append({r.tavola, r.codice, demo::areaDelRecord(r.x1, r.y1, r.x2, r.y2)});
+            zone.append({r.tavola, r.codice, atlante::areaDelRecord(r.x1, r.y1, r.x2, r.y2)});
         QVERIFY(zone.size() > 500);
         QStringList difetti;
-        for (const demo::Difetto& d : demo::verificaCopertura(zone))
+        for (const atlante::DifettoCopertura& d : atlante::verificaCopertura(zone))
             difetti.append(d.tavola + u'/' + d.struttura + QStringLiteral(": ") + d.motivo);
         QVERIFY2(difetti.isEmpty(), qPrintable(difetti.join(u'\n')));
     }
@@ -196,7 +196,7 @@ private Q_SLOTS:
         for (const Record& r : leggiTabella(Dati + QStringLiteral("hsmed.bin"))) {
             if (r.tavola != tavola || r.codice != codice || r.x1 < 90 || r.x2 > 308)
                 continue;
-            const QRect a = demo::areaDelRecord(r.x1, r.y1, r.x2, r.y2);
+            const QRect a = atlante::areaDelRecord(r.x1, r.y1, r.x2, r.y2);
             (a.center().x() < 199 ? sinistra : destra) += a.width() * a.height();
         }
         QVERIFY2(sinistra >= 200 && destra >= 200,
@@ -204,10 +204,10 @@ private Q_SLOTS:
     }
 
     void coverageRule_data() {
-        QTest::addColumn<QList<demo::Zona>>("zone");
+        QTest::addColumn<QList<atlante::Zona>>("zone");
         QTest::addColumn<QStringList>("difetti"); // plate/structure
         const auto z = [](const char* t, const char* s, QRect a) {
-            return demo::Zona{QString::fromLatin1(t), QString::fromLatin1(s), a};
+            return atlante::Zona{QString::fromLatin1(t), QString::fromLatin1(s), a};
         };
         const QRect grande(0, 0, 100, 100), piccolo(10, 10, 30, 30);
         prova::riga("small over large", QList{z("P", "G", grande), z("P", "S", piccolo)},
@@ -236,10 +236,10 @@ private Q_SLOTS:
                     QStringList{"P/N"});
     }
     void coverageRule() {
-        QFETCH(QList<demo::Zona>, zone);
+        QFETCH(QList<atlante::Zona>, zone);
         QFETCH(QStringList, difetti);
         QStringList trovati;
-        for (const demo::Difetto& d : demo::verificaCopertura(zone))
+        for (const atlante::DifettoCopertura& d : atlante::verificaCopertura(zone))
             trovati.append(d.tavola + u'/' + d.struttura);
         QCOMPARE(trovati, difetti);
     }
@@ -385,7 +385,7 @@ private Q_SLOTS:
         QCOMPARE(t.first().codice, QStringLiteral("000000"));
         QString sopra;
         for (const Record& r : t)
-            if (demo::areaDelRecord(r.x1, r.y1, r.x2, r.y2).contains(punto))
+            if (atlante::areaDelRecord(r.x1, r.y1, r.x2, r.y2).contains(punto))
                 sopra = r.codice;
         QCOMPARE(sopra, apre);
     }

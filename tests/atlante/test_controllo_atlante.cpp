@@ -29,7 +29,7 @@ struct AtlanteRotto {
             hotspot("SCHEL1", "FUORI", 390, 10, 397, 20),
             hotspot("SCHEL1", "ROVESCIO", 50, 50, 40, 60),
             hotspot("SCHEL1", "NOPICL", 300, 300, 320, 320, "NOPIC"),
-            hotspot("NOPIC", "CZASZKA", 10, 10, 20, 20),
+            hotspot("NOPIC", "CZASZKA", 10, 10, 40, 40),
             intestazione("ORFANO", "DSCHEL"),
             hotspot("schel1", "MINUSC", 10, 10, 20, 20),
         };
@@ -71,6 +71,9 @@ private Q_SLOTS:
             << Difetto::FuoriImmagine << "SCHEL1" << 6 << "not inside the 398x480 picture";
         QTest::newRow("right edge left of the left one")
             << Difetto::FuoriImmagine << "SCHEL1" << 7 << "SCHEL1 record 7 (ROVESCIO)";
+        // 9 x 12 pixels: under the least a structure must offer the pointer.
+        QTest::newRow("structure too small to click") << Difetto::CoperturaScarsa << "SCHEL1" << 6
+                                                      << "SCHEL1 record 6 (FUORI): hard to click: ";
         QTest::newRow("plate without a picture")
             << Difetto::ImmagineAssente << "NOPIC" << 0 << "NOPIC: no picture NOPIC.png";
         QTest::newRow("plate without a description")

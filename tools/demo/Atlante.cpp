@@ -378,14 +378,14 @@ bool recordDellaTavola(const QString& disegno, const Tavola& t, QByteArray& png,
             }
             usati.append({r, st.codice});
             dove.append({peso,
-                         {&dove == &forma ? 1 : 2, areaDelRecord(r.x1, r.y1, r.x2, r.y2), st.codice,
-                          byteDelRecord(t.chiave, st, r)}});
+                         {&dove == &forma ? 1 : 2, atlante::areaDelRecord(r.x1, r.y1, r.x2, r.y2),
+                          st.codice, byteDelRecord(t.chiave, st, r)}});
             return true;
         };
         if (st.intestazione()) {
             for (const QString& id : st.forme) {
                 const Rettangolo r = rettangoloDaBox(box(id), dim);
-                lista.append({0, areaDelRecord(r.x1, r.y1, r.x2, r.y2), st.codice,
+                lista.append({0, atlante::areaDelRecord(r.x1, r.y1, r.x2, r.y2), st.codice,
                               byteDelRecord(t.chiave, st, r)});
             }
         } else {
@@ -582,7 +582,7 @@ bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& pr
     }
 
     QByteArray record;
-    QList<Zona> zone;
+    QList<atlante::Zona> zone;
     QList<blob::VoceNuova> immagini;
     for (const Tavola& t : tavole) {
         QList<Record> lista;
@@ -598,10 +598,10 @@ bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& pr
             zone.append({t.chiave, r.codice, r.area});
         }
     }
-    const QList<Difetto> difetti = verificaCopertura(zone);
+    const QList<atlante::DifettoCopertura> difetti = atlante::verificaCopertura(zone);
     if (!difetti.isEmpty()) {
         QStringList righe;
-        for (const Difetto& d : difetti)
+        for (const atlante::DifettoCopertura& d : difetti)
             righe.append(QStringLiteral("%1: plate %2, structure %3: %4")
                              .arg(tabella, d.tavola, d.struttura, d.motivo));
         problema = righe.join(u'\n');

@@ -7,13 +7,13 @@
 // record of it lies wholly under records of other structures. A plate's header record (code
 // "000000") is no structure: it only covers what lies beneath it.
 // Pure over the rectangles and their order: the atlas compiler refuses a table that breaks it and
-// a checker can run it over any installed table.
+// the atlas checker reports it on any installed table.
 
 #include <QList>
 #include <QRect>
 #include <QString>
 
-namespace hn::demo {
+namespace hn::atlante {
 
 inline constexpr int MinimoPixel = 400;
 
@@ -23,7 +23,7 @@ struct Zona {
     QRect area;        // the pixels it covers
 };
 
-struct Difetto {
+struct DifettoCopertura {
     QString tavola, struttura, motivo;
 };
 
@@ -32,6 +32,6 @@ QRect areaDelRecord(int x1, int y1, int x2, int y2);
 
 // Records in table order (a plate's records need not be contiguous). Every breach, plate by plate
 // in order of first appearance, structures in order of their first record; empty when all hold.
-QList<Difetto> verificaCopertura(const QList<Zona>& zone);
+QList<DifettoCopertura> verificaCopertura(const QList<Zona>& zone);
 
-} // namespace hn::demo
+} // namespace hn::atlante

@@ -3,7 +3,7 @@
 #include <QHash>
 #include <vector>
 
-namespace hn::demo {
+namespace hn::atlante {
 
 namespace {
 
@@ -14,7 +14,7 @@ struct Tavola {
     QList<std::pair<int, QRect>> record;
 };
 
-void verificaTavola(const Tavola& t, QList<Difetto>& difetti) {
+void verificaTavola(const Tavola& t, QList<DifettoCopertura>& difetti) {
     QRect tutto;
     for (const auto& r : t.record)
         tutto |= r.second;
@@ -95,7 +95,7 @@ QRect areaDelRecord(int x1, int y1, int x2, int y2) {
     return QRect(x1, y1, x2 - x1 + 2, y2 - y1 + 2);
 }
 
-QList<Difetto> verificaCopertura(const QList<Zona>& zone) {
+QList<DifettoCopertura> verificaCopertura(const QList<Zona>& zone) {
     QList<Tavola> tavole;
     QHash<QString, qsizetype> posizione;
     for (const Zona& z : zone) {
@@ -112,10 +112,10 @@ QList<Difetto> verificaCopertura(const QList<Zona>& zone) {
         }
         t.record.append({static_cast<int>(s), z.area.isEmpty() ? QRect() : z.area});
     }
-    QList<Difetto> difetti;
+    QList<DifettoCopertura> difetti;
     for (const Tavola& t : tavole)
         verificaTavola(t, difetti);
     return difetti;
 }
 
-} // namespace hn::demo
+} // namespace hn::atlante
