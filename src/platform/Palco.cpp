@@ -424,12 +424,25 @@ bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
     return false;
 }
 
-void titoloVuotoSulDesktop(QWidget& finestra) {
-    // Only on X itself: the offscreen platform answers as an X application without a server.
+namespace {
+
+// Only on X itself: the offscreen platform answers as an X application without a server.
+xcb_connection_t* connessioneX() {
     auto* x11 = qApp && QGuiApplication::platformName() == QLatin1String("xcb")
                     ? qApp->nativeInterface<QNativeInterface::QX11Application>()
                     : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+} // namespace
+
+void consegnaAlDisplay() {
+    if (xcb_connection_t* c = connessioneX())
+        xcb_flush(c);
+}
+
+void titoloVuotoSulDesktop(QWidget& finestra) {
+    xcb_connection_t* c = connessioneX();
     if (!c || !finestra.windowTitle().isEmpty() || !finestra.windowHandle() ||
         !finestra.windowHandle()->handle())
         return;

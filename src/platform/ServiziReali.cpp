@@ -137,6 +137,10 @@ void QtScreen::setMousePointer(int pointer) {
         QGuiApplication::setOverrideCursor(
             QCursor(pointer == Puntatore::Clessidra ? Qt::WaitCursor : Qt::PointingHandCursor));
         pushed_ = true;
+        // The hourglass comes before long work that lets no event run: it must reach the display
+        // now, or the pointer of the hotspot just clicked stays on screen while the work goes on.
+        if (pointer == Puntatore::Clessidra)
+            consegnaAlDisplay();
     }
 }
 

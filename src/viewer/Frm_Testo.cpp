@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace hn {
@@ -97,7 +98,9 @@ void Frm_Testo::MostraAccanto(const QString& titolo, double left, double top) {
     ImpostaVisible(false);
     Ftdv_Didascalia.update();
 
-    const int righe = 1 + Ftdv_Didascalia.GetLineFromChar(int(Ftdv_Didascalia.TextRTF().size()));
+    // The line of a position past the end of the text, where the RTF's length always lies: the
+    // last line. Writing the RTF out only to take its length cost seconds on a long caption.
+    const int righe = 1 + Ftdv_Didascalia.GetLineFromChar(std::numeric_limits<int>::max());
     // Rounded as the runtime converts to a long: to the nearest, halves to even.
     const double misura = (Ftdv_Didascalia.FontSize() * 2.2 * righe + 40) * twipsPerPixelY();
     const int h = int(std::clamp(std::nearbyint(misura), 0.0, 2.0e9));
