@@ -1,5 +1,6 @@
 #include "Sprawdzian.h"
 
+#include "Accessibilita.h"
 #include "FMed1.h"
 #include "Fileini.h"
 #include "Frm_Testo.h"
@@ -22,7 +23,7 @@ namespace hn {
 
 namespace {
 
-constexpr int PausaGiusta = 1200;  // ms the "Dobrze" stays before the next question
+constexpr int PausaGiusta = 1500;  // ms the "Dobrze" stays before the next question
 constexpr int PausaMancata = 2600; // longer: the right structure is shown to be learnt
 
 // The search panel's look: the stage's dark blue, cream paper for the field.
@@ -71,7 +72,8 @@ Sprawdzian::Sprawdzian(FMed1& v)
     , esito(new QLabel(this))
     , pulsante(new QPushButton(QStringLiteral("Sprawdź się"), &v.FONDO))
     , v_(v)
-    , caso_(std::random_device{}()) {
+    , caso_(std::random_device{}())
+    , cornice_(new QWidget(&v.DISASGEO)) {
     setObjectName(QStringLiteral("Sprawdzian"));
     setStyleSheet(QString::fromUtf8(Aspetto));
     titolo->setObjectName(QStringLiteral("titolo"));
@@ -110,6 +112,15 @@ Sprawdzian::Sprawdzian(FMed1& v)
     auto* sistema = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T), &v);
     connect(sistema, &QShortcut::activated, this, [this] { avvia(true); });
 
+    // Drawn over the plate, never in the way of a click.
+    cornice_->setObjectName(QStringLiteral("cornice"));
+    cornice_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    cornice_->setStyleSheet(
+        QStringLiteral("#cornice { border: 3px solid #d9822b; border-radius: 6px; }"));
+    cornice_->setAttribute(Qt::WA_StyledBackground);
+    cornice_->hide();
+    accessibile::nascondi(cornice_);
+
     prossima_.setSingleShot(true);
     connect(&prossima_, &QTimer::timeout, this, &Sprawdzian::avanti);
     hide();
@@ -124,12 +135,11 @@ Sprawdzian* Sprawdzian::di(const FMed1& visore) {
 }
 
 bool Sprawdzian::avvia(bool sistema) {
-    if (inCorso())
-        termina();
     const auto dati = datiAtlante();
     if (!dati || !v_.Caricata())
         return false;
     QList<atlante::Domanda> tutte;
+    QString chiave;
     if (sistema) {
         const int radice = dati->albero.nodo(CodiceSistema);
         if (radice < 0)
@@ -138,20 +148,28 @@ bool Sprawdzian::avvia(bool sistema) {
         for (const atlante::NodoTavola& n : dati->albero.nodi())
             if (n.sistema == s)
                 tutte += atlante::domandeTavola(*dati, n.chiave);
-        chiave_ = punteggi::chiaveSistema(CodiceSistema);
+        chiave = punteggi::chiaveSistema(CodiceSistema);
     } else {
         tutte = atlante::domandeTavola(*dati, v_.Tavola);
-        chiave_ = punteggi::chiaveTavola(v_.Tavola);
+        chiave = punteggi::chiaveTavola(v_.Tavola);
     }
-    giro_ = atlante::scegliDomande(tutte, Domande, caso_);
-    if (giro_.isEmpty())
+    QList<atlante::Domanda> giro = atlante::scegliDomande(tutte, Domande, caso_);
+    if (giro.isEmpty())
         return false;
 
     if (Frm_Testo::creata())
         Frm_Testo::istanza().ImpostaVisible(false);
-    tavolaPrima_ = v_.Tavola;
-    storiaPrima_ = v_.storia;
-    fuocoPrima_ = QApplication::focusWidget();
+    // A new round over a running one keeps the viewer's state from before the first.
+    if (!inCorso()) {
+        tavolaPrima_ = v_.Tavola;
+        storiaPrima_ = v_.storia;
+        fuocoPrima_ = QApplication::focusWidget();
+    }
+    prossima_.stop();
+    incornicia(false);
+    giro_ = std::move(giro);
+    chiave_ = chiave;
+    sistema_ = sistema;
     corrente_ = 0;
     giuste_ = 0;
     mancate_.clear();
@@ -179,7 +197,7 @@ void Sprawdzian::mostraDomanda() {
     const QString numero = QStringLiteral("Pytanie %1 z %2: ").arg(corrente_ + 1).arg(giro_.size());
     domanda->setText(d.testo);
     risposta->clear();
-    risposta->setEnabled(true);
+    risposta->setReadOnly(false);
     risposta->setAccessibleDescription(numero + d.testo);
     annuncia(domanda, numero + d.testo);
     annuncia(esito, QString());
@@ -222,8 +240,7 @@ void Sprawdzian::rispondi(const QString& testo) {
 }
 
 void Sprawdzian::giusta() {
-    if (errori_ == 0)
-        ++giuste_;
+    ++giuste_;
     attesa_ = true;
     incornicia(true);
     annuncia(esito, QStringLiteral("Dobrze! To %1.").arg(giro_[corrente_].nome));
@@ -247,6 +264,7 @@ void Sprawdzian::sbagliata() {
 void Sprawdzian::avanti() {
     if (!inCorso() || finito_)
         return;
+    incornicia(false);
     if (corrente_ + 1 < giro_.size()) {
         ++corrente_;
         mostraDomanda();
@@ -272,10 +290,11 @@ void Sprawdzian::fine() {
                                                       mancate_.join(QStringLiteral(", ")) + u'.';
     domanda->setText(powtorka);
     risposta->clear();
-    risposta->setEnabled(false);
-    annuncia(esito, wynik + u' ' + powtorka + QStringLiteral(" Esc zamyka."));
-    esito->setText(wynik + QStringLiteral(" Esc zamyka."));
-    setFocus(Qt::OtherFocusReason);
+    risposta->setReadOnly(true);
+    risposta->setFocus(Qt::OtherFocusReason);
+    const QString dalej = QStringLiteral(" Enter: nowa runda, Esc: koniec.");
+    annuncia(esito, wynik + u' ' + powtorka + dalej);
+    esito->setText(wynik + dalej);
 }
 
 void Sprawdzian::termina() {
@@ -296,13 +315,20 @@ void Sprawdzian::termina() {
         v_.setFocus(Qt::OtherFocusReason);
 }
 
-// The structure's every record framed, as a found structure is.
+// One frame around the structure's records (shape in pieces and label alike); none when off.
 void Sprawdzian::incornicia(bool acceso) {
-    if (giro_.isEmpty())
+    QRect r;
+    if (acceso && !giro_.isEmpty())
+        for (int n : giro_[corrente_].hotspot)
+            if (v_.HOTSPOT.esiste(n))
+                r |= v_.HOTSPOT(n).rettangolo();
+    if (r.isEmpty()) {
+        cornice_->hide();
         return;
-    for (int n : giro_[corrente_].hotspot)
-        if (v_.HOTSPOT.esiste(n))
-            v_.HOTSPOT(n).setBorderStyle(acceso ? 1 : 0);
+    }
+    cornice_->setGeometry(r.adjusted(-4, -4, 4, 4).intersected(v_.DISASGEO.rect()));
+    cornice_->show();
+    cornice_->raise();
 }
 
 void Sprawdzian::annuncia(QLabel* etichetta, const QString& testo) {
@@ -346,7 +372,10 @@ bool Sprawdzian::eventFilter(QObject* oggetto, QEvent* evento) {
         return true;
     }
     if (oggetto == risposta && (tasto->key() == Qt::Key_Return || tasto->key() == Qt::Key_Enter)) {
-        rispondi(risposta->text());
+        if (finito_)
+            avvia(sistema_);
+        else
+            rispondi(risposta->text());
         return true;
     }
     return QFrame::eventFilter(oggetto, evento);

@@ -80,6 +80,8 @@ private:
     QString chiave_;      // where the score is kept
     bool attesa_ = false; // feedback on show: answers wait for the next question
     bool finito_ = false;
+    bool sistema_ = false;
+    QWidget* cornice_; // one frame around all the structure's records
     QTimer prossima_;
     // The viewer as the round found it.
     QString tavolaPrima_;
