@@ -84,7 +84,6 @@ Sprawdzian::Sprawdzian(FMed1& v)
     domanda->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     esito->setWordWrap(true);
     titolo->setWordWrap(true);
-    risposta->setPlaceholderText(QStringLiteral("Wpisz nazwę albo kliknij strukturę…"));
     risposta->setAccessibleName(QStringLiteral("Odpowiedź"));
     auto* aiuto = new QLabel(QStringLiteral("Enter odpowiada   Tab do planszy   Esc kończy"), this);
     aiuto->setWordWrap(true);
@@ -198,6 +197,7 @@ void Sprawdzian::mostraDomanda() {
     domanda->setText(d.testo);
     risposta->clear();
     risposta->setReadOnly(false);
+    risposta->setPlaceholderText(QStringLiteral("Wpisz nazwę albo kliknij strukturę…"));
     risposta->setAccessibleDescription(numero + d.testo);
     annuncia(domanda, numero + d.testo);
     annuncia(esito, QString());
@@ -291,6 +291,7 @@ void Sprawdzian::fine() {
     domanda->setText(powtorka);
     risposta->clear();
     risposta->setReadOnly(true);
+    risposta->setPlaceholderText(QStringLiteral("Enter: nowa runda"));
     risposta->setFocus(Qt::OtherFocusReason);
     const QString dalej = QStringLiteral(" Enter: nowa runda, Esc: koniec.");
     annuncia(esito, wynik + u' ' + powtorka + dalej);
@@ -302,6 +303,11 @@ void Sprawdzian::termina() {
         return;
     prossima_.stop();
     incornicia(false);
+    // Focus first: hiding the field that holds it would pass it on like Tab does.
+    if (fuocoPrima_ && fuocoPrima_->isVisible() && !isAncestorOf(fuocoPrima_))
+        fuocoPrima_->setFocus(Qt::OtherFocusReason);
+    else
+        v_.setFocus(Qt::OtherFocusReason);
     hide();
     giro_.clear();
     if (v_.Tavola.compare(tavolaPrima_, Qt::CaseInsensitive) != 0 && v_.Caricata()) {
@@ -309,10 +315,6 @@ void Sprawdzian::termina() {
         v_.Lanciata();
     }
     v_.storia = storiaPrima_;
-    if (fuocoPrima_ && fuocoPrima_->isVisible())
-        fuocoPrima_->setFocus(Qt::OtherFocusReason);
-    else
-        v_.setFocus(Qt::OtherFocusReason);
 }
 
 // One frame around the structure's records (shape in pieces and label alike); none when off.
