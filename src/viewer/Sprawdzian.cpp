@@ -80,6 +80,7 @@ Sprawdzian::Sprawdzian(FMed1& v)
     domanda->setObjectName(QStringLiteral("domanda"));
     esito->setObjectName(QStringLiteral("esito"));
     domanda->setWordWrap(true);
+    domanda->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     domanda->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     domanda->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     esito->setWordWrap(true);
@@ -119,6 +120,9 @@ Sprawdzian::Sprawdzian(FMed1& v)
     cornice_->setAttribute(Qt::WA_StyledBackground);
     cornice_->hide();
     accessibile::nascondi(cornice_);
+
+    connect(domanda, &QLabel::linkActivated, this,
+            [this](const QString& n) { apriMancata(n.toInt()); });
 
     prossima_.setSingleShot(true);
     connect(&prossima_, &QTimer::timeout, this, &Sprawdzian::avanti);
@@ -194,6 +198,7 @@ void Sprawdzian::mostraDomanda() {
     const atlante::Domanda& d = giro_[corrente_];
     vaiAllaTavola(d.tavola);
     const QString numero = QStringLiteral("Pytanie %1 z %2: ").arg(corrente_ + 1).arg(giro_.size());
+    domanda->setTextFormat(Qt::PlainText);
     domanda->setText(d.testo);
     risposta->clear();
     risposta->setReadOnly(false);
@@ -218,10 +223,19 @@ void Sprawdzian::vaiAllaTavola(const QString& tavola) {
     raise();
 }
 
+void Sprawdzian::apriMancata(int n) {
+    if (!finito_ || n < 0 || n >= giro_.size())
+        return;
+    vaiAllaTavola(giro_[n].tavola);
+    v_.HOTSPOT_Click(giro_[n].hotspot.first());
+}
+
 bool Sprawdzian::clic(int hotspot) {
     if (!inCorso())
         return false;
-    if (attesa_ || finito_)
+    if (finito_)
+        return false;
+    if (attesa_)
         return true; // the feedback is on show: the click opens nothing either
     if (giro_[corrente_].hotspot.contains(hotspot))
         giusta();
@@ -255,7 +269,7 @@ void Sprawdzian::sbagliata() {
         return;
     }
     attesa_ = true;
-    mancate_.append(giro_[corrente_].nome);
+    mancate_.append(corrente_);
     incornicia(true);
     annuncia(esito, QStringLiteral("Nie. To jest %1.").arg(giro_[corrente_].nome));
     prossima_.start(PausaMancata);
@@ -285,10 +299,22 @@ void Sprawdzian::fine() {
         wynik += QStringLiteral(" Nowy najlepszy wynik!");
     else if (prima)
         wynik += QStringLiteral(" Najlepszy wynik: ") + punteggio(*prima) + u'.';
+    // Each missed structure a link to its caption.
+    QStringList nomi, collegamenti;
+    for (int i : std::as_const(mancate_)) {
+        nomi.append(giro_[i].nome);
+        collegamenti.append(QStringLiteral("<a href=\"%1\" style=\"color:#2f5f8f\">%2</a>")
+                                .arg(i)
+                                .arg(giro_[i].nome.toHtmlEscaped()));
+    }
     const QString powtorka = mancate_.isEmpty() ? QStringLiteral("Wszystkie struktury rozpoznane.")
                                                 : QStringLiteral("Do powtórki: ") +
-                                                      mancate_.join(QStringLiteral(", ")) + u'.';
-    domanda->setText(powtorka);
+                                                      nomi.join(QStringLiteral(", ")) + u'.';
+    domanda->setTextFormat(Qt::RichText);
+    domanda->setText(mancate_.isEmpty()
+                         ? powtorka
+                         : QStringLiteral("Do powtórki (kliknij, aby przeczytać opis):<br>") +
+                               collegamenti.join(QStringLiteral(", ")));
     risposta->clear();
     risposta->setReadOnly(true);
     risposta->setPlaceholderText(QStringLiteral("Enter: nowa runda"));

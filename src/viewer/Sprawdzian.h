@@ -39,7 +39,8 @@ public:
     void termina();
     bool inCorso() const { return isVisible(); }
 
-    // A click on hotspot n while a round runs is an answer: true when it was taken as one.
+    // A click on hotspot n while a round runs is an answer: true when it was taken as one. Once
+    // the score is on show, clicks open captions again.
     bool clic(int hotspot);
     // A typed answer.
     void rispondi(const QString& testo);
@@ -69,6 +70,7 @@ private:
     void annuncia(QLabel* etichetta, const QString& testo);
     void disponi();
     void vaiAllaTavola(const QString& tavola);
+    void apriMancata(int domanda);
 
     FMed1& v_;
     std::mt19937 caso_;
@@ -76,7 +78,7 @@ private:
     int corrente_ = 0;
     int errori_ = 0; // misses on the question on show
     int giuste_ = 0;
-    QStringList mancate_;
+    QList<int> mancate_;  // questions missed, by place in the round
     QString chiave_;      // where the score is kept
     bool attesa_ = false; // feedback on show: answers wait for the next question
     bool finito_ = false;

@@ -151,6 +151,10 @@ private Q_SLOTS:
         x.scrivi(s, x.domanda(s).nome);
         QTRY_VERIFY(s.esito->text().startsWith(u"Wynik: 1/2."_s));
         QVERIFY(s.domanda->text().contains(pierwsza.nome));
+        // The structure missed opens its caption from the list.
+        QVERIFY(!captionShown());
+        Q_EMIT s.domanda->linkActivated(u"0"_s);
+        QVERIFY(captionShown());
         QTest::keyClick(&x.v(), Qt::Key_Escape);
         QVERIFY(!s.inCorso());
         QVERIFY(x.giro().titolo->text().endsWith(u"najlepszy wynik 1/2"_s));
