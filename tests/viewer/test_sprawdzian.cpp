@@ -119,8 +119,15 @@ private Q_SLOTS:
         if (modo < 2) {
             x.clic(d.hotspot.value(modo, d.hotspot.first()));
         } else if (modo == 2) {
-            Navigazione::di(x.v()).imposta(&x.v().HOTSPOT(d.hotspot.first()));
-            QTest::keyClick(&x.v(), Qt::Key_Return);
+            // From the answer field, Tab walks on to the plate's structures.
+            const QObject* meta = &x.v().HOTSPOT.rappresentante(x.v().HOTSPOT(d.hotspot.first()));
+            QWidget* fuoco = s.risposta;
+            for (int i = 0; i < 20 && Navigazione::di(x.v()).corrente() != meta; ++i) {
+                QTest::keyClick(fuoco, Qt::Key_Tab);
+                fuoco = QApplication::focusWidget();
+            }
+            QCOMPARE(Navigazione::di(x.v()).corrente(), meta);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QCoreApplication::processEvents();
         } else {
             x.scrivi(s, atlante::normalizza(d.nome).toUpper());
