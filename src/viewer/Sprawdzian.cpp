@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace hn {
@@ -105,12 +106,22 @@ Sprawdzian::Sprawdzian(FMed1& v)
     pulsante->setCursor(Qt::PointingHandCursor);
     pulsante->setFocusPolicy(Qt::NoFocus); // the keyboard has Ctrl+T
     pulsante->setAccessibleName(QStringLiteral("Sprawdź się (Ctrl+T)"));
-    connect(pulsante, &QPushButton::clicked, this, [this] { avvia(false); });
-
+    // Said, not just ignored, when there is nothing to ask.
+    const auto prova = [this](bool sistema) {
+        if (avvia(sistema))
+            return;
+        const QString t = sistema ? QStringLiteral("W tym układzie nie ma pytań.")
+                                  : QStringLiteral("Na tej planszy nie ma pytań.");
+        QToolTip::showText(pulsante->mapToGlobal(QPoint(0, -2 * pulsante->height())), t, pulsante);
+        pulsante->setAccessibleDescription(t);
+        QAccessibleEvent e(pulsante, QAccessible::Alert);
+        QAccessible::updateAccessibility(&e);
+    };
+    connect(pulsante, &QPushButton::clicked, this, [prova] { prova(false); });
     auto* tavola = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), &v);
-    connect(tavola, &QShortcut::activated, this, [this] { avvia(false); });
+    connect(tavola, &QShortcut::activated, this, [prova] { prova(false); });
     auto* sistema = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T), &v);
-    connect(sistema, &QShortcut::activated, this, [this] { avvia(true); });
+    connect(sistema, &QShortcut::activated, this, [prova] { prova(true); });
 
     // Drawn over the plate, never in the way of a click.
     cornice_->setObjectName(QStringLiteral("cornice"));
