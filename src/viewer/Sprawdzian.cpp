@@ -361,6 +361,8 @@ void Sprawdzian::incornicia(bool acceso) {
         for (int n : giro_[corrente_].hotspot)
             if (v_.HOTSPOT.esiste(n))
                 r |= v_.HOTSPOT(n).rettangolo();
+    if (!cornice_)
+        return;
     if (r.isEmpty()) {
         cornice_->hide();
         return;
@@ -401,6 +403,16 @@ bool Sprawdzian::eventFilter(QObject* oggetto, QEvent* evento) {
             if (inCorso())
                 disponi();
         }
+        return false;
+    }
+    if (oggetto == &v_ && evento->type() == QEvent::Hide && !evento->spontaneous() && !isHidden()) {
+        // The viewer closed (Start, Koniec): the round goes with it, it does not wait for the
+        // next visit.
+        prossima_.stop();
+        if (cornice_) // gone already when the viewer is being destroyed
+            cornice_->hide();
+        hide();
+        giro_.clear();
         return false;
     }
     if (evento->type() != QEvent::KeyPress || !inCorso())

@@ -83,7 +83,7 @@ private:
     bool attesa_ = false; // feedback on show: answers wait for the next question
     bool finito_ = false;
     bool sistema_ = false;
-    QWidget* cornice_; // one frame around all the structure's records
+    QPointer<QWidget> cornice_; // one frame around the structure; goes with the plate
     QTimer prossima_;
     // The viewer as the round found it.
     QString tavolaPrima_;

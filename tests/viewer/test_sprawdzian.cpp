@@ -185,6 +185,14 @@ private Q_SLOTS:
         // Clicks open captions again.
         x.clic(2);
         QVERIFY(captionShown());
+        // A round left open when the viewer closes is not there at the next visit.
+        x.giro();
+        QTest::mouseClick(&v.HOTSPOTFISSO(2), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QTest::mouseClick(&x.home->lbl_HotSpot(0), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(v.isVisible());
+        QVERIFY(!s.isVisible());
     }
 };
 
