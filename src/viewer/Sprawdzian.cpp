@@ -192,8 +192,7 @@ bool Sprawdzian::avvia(bool sistema) {
                         : QStringLiteral("Sprawdź się: ta plansza");
     if (const auto m = punteggi::migliore(chiave_))
         t += QStringLiteral(" · najlepszy wynik ") + punteggio(*m);
-    titolo->setText(t);
-    titolo->setAccessibleName(t);
+    intestazione_ = t;
     disponi();
     show();
     raise();
@@ -209,6 +208,8 @@ void Sprawdzian::mostraDomanda() {
     const atlante::Domanda& d = giro_[corrente_];
     vaiAllaTavola(d.tavola);
     const QString numero = QStringLiteral("Pytanie %1 z %2: ").arg(corrente_ + 1).arg(giro_.size());
+    titolo->setText(intestazione_ + u'\n' + numero.chopped(2));
+    titolo->setAccessibleName(titolo->text());
     domanda->setTextFormat(Qt::PlainText);
     domanda->setText(d.testo);
     risposta->clear();
@@ -300,6 +301,7 @@ void Sprawdzian::avanti() {
 
 void Sprawdzian::fine() {
     prossima_.stop();
+    titolo->setText(intestazione_);
     incornicia(false);
     finito_ = true;
     const punteggi::Punteggio p{giuste_, int(giro_.size())};

@@ -78,9 +78,10 @@ private:
     int corrente_ = 0;
     int errori_ = 0; // misses on the question on show
     int giuste_ = 0;
-    QList<int> mancate_;  // questions missed, by place in the round
-    QString chiave_;      // where the score is kept
-    bool attesa_ = false; // feedback on show: answers wait for the next question
+    QList<int> mancate_;   // questions missed, by place in the round
+    QString intestazione_; // the panel's title: what is asked, the best score so far
+    QString chiave_;       // where the score is kept
+    bool attesa_ = false;  // feedback on show: answers wait for the next question
     bool finito_ = false;
     bool sistema_ = false;
     QPointer<QWidget> cornice_; // one frame around the structure; goes with the plate
