@@ -70,11 +70,10 @@ private Q_SLOTS:
     void noQuestionOfTheDemoLeaksItsAnswer() {
         const auto dati = demo();
         QVERIFY(!dati->tabella.isEmpty());
-        int domande = 0, altreForme = 0;
+        int altreForme = 0;
         QSet<QString> chiesti;
         for (const NodoTavola& n : dati->albero.nodi())
             for (const Domanda& d : domandeTavola(*dati, n.chiave)) {
-                ++domande;
                 chiesti.insert(d.codice);
                 QVERIFY2(fuga(d).isEmpty(), qPrintable(d.nome + u" → "_s + d.testo));
                 QVERIFY(d.testo.startsWith(QString::fromUtf16(Lacuna)));
@@ -84,7 +83,6 @@ private Q_SLOTS:
             }
         QVERIFY2(chiesti.size() > 150, qPrintable(QString::number(chiesti.size())));
         QVERIFY2(altreForme >= 30, qPrintable(QString::number(altreForme)));
-        QVERIFY(domande >= chiesti.size());
     }
 
     void aRoundNeverRepeatsAndStopsShort() {
