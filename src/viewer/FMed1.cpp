@@ -16,6 +16,7 @@
 #include "Ricerca.h"
 #include "RtfReader.h"
 #include "SistemaScelto.h"
+#include "Sprawdzian.h"
 #include "gRAPH.h"
 
 #include <QKeyEvent>
@@ -133,6 +134,7 @@ FMed1::FMed1()
     connect(&DISASGEO, &FXImage::MouseDown, this,
             [this](int, int, float, float) { SpegniHotSpot(); });
     Ricerca::agganciaVisore(*this);
+    Sprawdzian::aggancia(*this);
     statoDiProgetto();
 }
 
@@ -317,6 +319,9 @@ ArrayEtichette::Descrizione FMed1::descriviHotSpot(int n) {
 void FMed1::HOTSPOT_Click(int Index) {
     // A click still queued when the viewer was left belongs to no plate any more.
     if (!Caricata())
+        return;
+    // During a self-test a click is an answer, not a caption to open.
+    if (Sprawdzian* s = Sprawdzian::di(*this); s && s->clic(Index))
         return;
     MostraHotSpot(Index);
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+// Questions made from the captions: a structure's caption with its name, in every form the text
+// gives it, blanked out; the answer is the structure itself, reached by click, key or name.
+
+#include "DatiAtlante.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <random>
+
+namespace hn::atlante {
+
+inline constexpr char16_t Lacuna[] = u"______";
+
+struct Domanda {
+    QString codice;     // the caption's code, shared by all the structure's records
+    QString nome;       // as the caption's bold opening gives it
+    QString testo;      // the caption with every form of the name blanked
+    QList<int> hotspot; // the structure's hotspot numbers on its plate (from 1)
+    QString tavola;     // the plate's key
+};
+
+// Whether a word of a text is a form of a word of a name (both normalised): Polish inflects by
+// ending, so they must share the name word's stem, give or take a changed vowel or two.
+bool formaDi(QStringView parola, QStringView parolaNome);
+
+// The text with every word that is a form of a word of the name blanked; a run of blanked words
+// (with what separates them) is one blank.
+QString nascondiNome(const QString& testo, const QString& nome);
+
+// Questions of a plate: one per structure (records grouped by code; links and the header are no
+// structures), in record order. A caption with no bold name, or with nothing left to read once
+// the name is blanked, is not asked.
+QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave);
+
+// Up to `quante` distinct structures (by code), in a random order.
+QList<Domanda> scegliDomande(QList<Domanda> tutte, int quante, std::mt19937& caso);
+
+// Whether a typed answer names the structure: case, Polish letters and punctuation don't matter.
+bool rispostaGiusta(QStringView scritto, const Domanda& domanda);
+
+} // namespace hn::atlante
