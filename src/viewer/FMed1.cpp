@@ -388,6 +388,11 @@ void FMed1::consegnaDescrizione() {
 }
 
 void FMed1::EseguiPulsante(int Index) {
+    // Back in a self-test round ends the round first, as Esc does, so Back walks the history the
+    // user had rather than the round's.
+    if (Index == Indietro)
+        if (Sprawdzian* s = Sprawdzian::di(*this); s && s->inCorso())
+            s->termina();
     if (Frm_Testo::creata())
         Frm_Testo::istanza().ImpostaVisible(false);
     switch (Index) {

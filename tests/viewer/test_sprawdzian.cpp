@@ -193,6 +193,17 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QVERIFY(v.isVisible());
         QVERIFY(!s.isVisible());
+        // Back in a round ends it, then walks the history the user had.
+        StoriaAggiungi(v.storia, u"SCHEL1"_s);
+        v.Tavola = u"SKREG"_s;
+        v.Lanciata();
+        x.giro();
+        QVERIFY(s.isVisible());
+        QTest::mouseClick(&v.HOTSPOTFISSO(1), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(!s.isVisible());
+        QCOMPARE(v.Tavola, u"SCHEL1"_s);
+        QCOMPARE(v.storia.conteggio, 0);
     }
 };
 
