@@ -93,13 +93,6 @@ void AdattaControlli(const ControlliDelDialogo& controlli, bool tutti) {
     }
 }
 
-double FattoreX() {
-    return fattoreX_;
-}
-double FattoreY() {
-    return fattoreY_;
-}
-
 void ScriviFileIntero(const QString& percorso, const QByteArray& dati) {
     const std::optional<QString> h =
         host().paths ? host().paths->toHost(percorso) : std::optional<QString>(percorso);

@@ -43,10 +43,6 @@ namespace Mod_CopiaeStampa {
 // 91 skip the one operation; any other ends the pass where it stands. Nothing is reported.
 void AdattaControlli(const ControlliDelDialogo& controlli, bool tutti);
 
-// The factors of the last rescaling pass (1 until one has run).
-double FattoreX();
-double FattoreY();
-
 // The line that names the product and its publisher, at the head of printed text, of the
 // printed illustration and of every text appended to the copy file.
 QString RigaDiCredito();

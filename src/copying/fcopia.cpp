@@ -3,18 +3,10 @@
 #include "Accessibilita.h"
 #include "ControlliDellaForma.h"
 #include "Fileini.h"
-#include "HostPaths.h"
 #include "KorAtx.h"
-#include "Messaggi.h"
 #include "Mod_CopiaeStampa.h"
-#include "Percorsi.h"
 #include "Puntatore.h"
 #include "RichTextBox.h"
-
-#include <QBuffer>
-#include <QFile>
-#include <QTextCursor>
-#include <memory>
 
 namespace hn {
 
@@ -35,61 +27,11 @@ constexpr Geometria kEvid[] = {{0, 525, 585, 705, 675},   {1, 510, 1665, 720, 72
                                {4, 1785, 1140, 195, 180}, {5, 0, 0, 720, 720},
                                {6, 1785, 1785, 195, 180}, {7, 1770, 2220, 195, 180},
                                {8, 465, 2850, 150, 135},  {9, 1965, 2880, 135, 135}};
-constexpr double kLarghezzaFondo = 227 * 15.0, kAltezzaFondo = 250 * 15.0;
-
-constexpr int kErroreInatteso = 146;
-constexpr int kAccessoNegato = 450;
-constexpr int kDiscoPieno = 451;
-constexpr int kScritturaFallita = 483;
-
-// OK's handler decided to close the dialog without the remaining steps.
-struct CopiaInterrotta {};
-
-QString messaggio(int numero, const QString& parametro, QString* titolo) {
-    return Mod_Comuni::LeggiMessaggio(numero, {}, parametro, titolo);
-}
-
-// Runs one step of OK under its handler: access and disk-full errors ask Retry or Cancel
-// (Cancel goes on with the next step); anything else is reported and may end the copy.
-template <typename F> void passo(F&& f) {
-    for (;;) {
-        int risposta;
-        try {
-            f();
-            return;
-        } catch (const ErroreVB& e) {
-            if (e.numero() == Errore::AccessoPercorso || e.numero() == Errore::DiscoPieno) {
-                QString titolo;
-                const QString testo =
-                    messaggio(e.numero() == Errore::DiscoPieno ? kDiscoPieno : kAccessoNegato,
-                              Fileini::cfg.FilePerCopia, &titolo);
-                risposta = MsgBox(testo, Stile::RiprovaAnnulla | Stile::Domanda, titolo);
-                if (risposta != Risposta::Riprova)
-                    return;
-                continue;
-            }
-            Mod_Comuni::TestoMessaggio =
-                QStringLiteral("(146) ") + messaggio(kErroreInatteso, {}, nullptr);
-            risposta = Mod_Comuni::SegnalaErrore(e, {});
-        }
-        if (risposta == Risposta::Ignora)
-            return;
-        if (risposta != Risposta::Riprova)
-            throw CopiaInterrotta{};
-    }
-}
-
-template <typename F> void ignorandoErrori(F&& f) {
-    try {
-        f();
-    } catch (const ErroreVB&) {
-    }
-}
 
 } // namespace
 
 fcopia::fcopia()
-    : Forma(QStringLiteral("fcopia")) {
+    : DialogoDisegnato(QStringLiteral("fcopia")) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setCaption(QStringLiteral("Kopiuj"));
@@ -97,18 +39,11 @@ fcopia::fcopia()
 }
 
 void fcopia::creaControlli() {
-    delete FONDO;
     delete TESTOATX;
     delete testortf;
     delete foto;
     copia = DialogoComune();
-    FONDO = new Riquadro(this, QStringLiteral("FONDO"));
-    // The marks and click areas lie on the bitmap, inside the picture box.
-    OPZ = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZ"));
-    OPZT = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZT"));
-    EVID = ArrayControlli<Figura>(FONDO, QStringLiteral("EVID"));
-    FONDO->Move(0, 0, kLarghezzaFondo, kAltezzaFondo);
-    FONDO->ImpostaPicture(QImage(QStringLiteral(":/art/fcopia.png")));
+    creaFondo(QImage(QStringLiteral(":/art/fcopia.png")));
     for (const Geometria& g : kEvid) {
         Figura& f = EVID.crea(g.indice);
         f.Move(g.l, g.t, g.w, g.h);
@@ -121,13 +56,9 @@ void fcopia::creaControlli() {
         OPZ.crea(g.indice).Move(g.l, g.t, g.w, g.h);
     for (const Geometria& g : kOpzt)
         OPZT.crea(g.indice).Move(g.l, g.t, g.w, g.h);
-    OK = new Immagine(FONDO, QStringLiteral("OK"));
-    OK->Move(720, 3270, 540, 480);
-    ANNULLA = new Immagine(FONDO, QStringLiteral("ANNULLA"));
-    ANNULLA->Move(1455, 3270, 1245, 480);
+    creaPulsanti(QRect(720, 3270, 540, 480), QRect(1455, 3270, 1245, 480));
     sceglifile = new Etichetta(FONDO, QStringLiteral("sceglifile"));
     sceglifile->Move(2715, 2595, 450, 390);
-    AGGIORNA.setInterval(100);
     // Work areas: outside the client area, never seen.
     TESTOATX = new KorAtx(this);
     TESTOATX->setGeometry(pixelX(2925), pixelY(3810), pixelX(2250), pixelY(1140));
@@ -146,8 +77,6 @@ void fcopia::creaControlli() {
     imposta(&OPZT(4), QStringLiteral("Do schowka"), QAccessible::RadioButton, &EVID(8));
     imposta(&OPZT(5), QStringLiteral("Do pliku"), QAccessible::RadioButton, &EVID(9));
     imposta(sceglifile, QStringLiteral("Wybierz plik"));
-    imposta(OK, QStringLiteral("OK"));
-    imposta(ANNULLA, QStringLiteral("Anuluj"));
     for (QWidget* w : std::initializer_list<QWidget*>{TESTOATX, testortf, foto})
         accessibile::nascondi(w);
     InvioAlleVoci = false;
@@ -207,11 +136,7 @@ void fcopia::Form_Load() {
     Mod_Comuni::ImpostaPuntatore(*this);
     CopiaInAppunti = 0;
     FONDO->Move(0, 0, FONDO->Width(), FONDO->Height());
-    for (int i = 0; i <= 7; ++i) {
-        EVID(i).setBorderColor(QColor(255, 255, 0));
-        EVID(i).setBorderWidth(2);
-        EVID(i).ImpostaVisible(false);
-    }
+    nascondiMarche(7);
     EVID(8).ImpostaVisible(true);
     EVID(9).ImpostaVisible(false);
     CopiaInAppunti = 1;
@@ -424,186 +349,40 @@ void fcopia::Form_Unload(int&) {
     OK->setEnabledProp(true);
 }
 
-void fcopia::CopiaTestoInAppunti() {
-    TESTOATX->setFText(testo_ ? testo_->FText() : QString());
-    TESTOATX->setSelFType(KorAtx::kTuttiIFormati);
-    host().clipboard->clear();
-    TESTOATX->setSelStart(0);
-    TESTOATX->setSelLength(static_cast<int>(TESTOATX->FText().size()));
-    TESTOATX->impostaMembro(KorAtx::MembroCopia, 2);
-}
-
-void fcopia::CopiaDidascaliaInAppunti() {
-    TESTOATX->setFText(didascalia_ ? didascalia_->FText() : QString());
-    TESTOATX->setSelFType(KorAtx::kTuttiIFormati);
-    host().clipboard->clear();
-    TESTOATX->setSelStart(0);
-    TESTOATX->setSelLength(static_cast<int>(TESTOATX->FText().size()));
-    TESTOATX->impostaMembro(KorAtx::MembroCopia, 1);
-}
-
-bool fcopia::preparaFile(const QString& testoNuovo) {
-    const QString file = Fileini::cfg.FilePerCopia + QStringLiteral(".rtf");
-    bool letto = true;
-    fileRiavviato_.clear();
-    if (Mod_Comuni::EsisteFile(file)) {
-        try {
-            testortf->LoadFile(file);
-        } catch (const ErroreVB&) {
-            // Saving now would replace the user's notes with the new text alone.
-            letto = false;
-            testortf->setText(QString());
-        }
-    } else {
-        testortf->setText(QString());
-    }
-    if (testortf->Text().startsWith(u'{')) {
-        // Not read as rich text: the file starts afresh, the old one is kept aside on saving.
-        fileRiavviato_ = file;
-        testortf->setText(QString());
-    }
-    if (TestoPresente)
-        testortf->setTextRTF(testortf->Text() + QStringLiteral("\r\n") +
-                             Mod_CopiaeStampa::RigaDiCredito() + QStringLiteral("\r\n") +
-                             testoNuovo);
-    return letto;
-}
-
-void fcopia::salvaTestortf(const QString& percorso) {
-    if (!fileLetto_)
-        throw ErroreVB(Errore::AccessoPercorso);
-    if (!fileRiavviato_.isEmpty()) {
-        // What could not be read as the notebook is set aside, not destroyed.
-        const std::optional<QString> h = host().paths->toHost(fileRiavviato_);
-        if (h && QFile::exists(*h)) {
-            QFile::remove(*h + QStringLiteral(".bak"));
-            if (!QFile::copy(*h, *h + QStringLiteral(".bak")))
-                throw ErroreVB(Errore::AccessoPercorso);
-        }
-        fileRiavviato_.clear();
-    }
-    Mod_CopiaeStampa::ScriviFileIntero(percorso, testortf->rtf());
-}
-
-void fcopia::salvaFoto(const QString& percorso) {
-    const QImage immagine = foto->Picture();
-    if (immagine.isNull())
-        throw ErroreVB(Errore::ImmagineNonValida);
-    QByteArray bmp;
-    QBuffer buffer(&bmp);
-    buffer.open(QIODevice::WriteOnly);
-    if (!immagine.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP"))
-        throw ErroreVB(Errore::ImmagineNonValida);
-    Mod_CopiaeStampa::ScriviFileIntero(percorso, bmp);
-}
-
-void fcopia::erroreDiScrittura(const QString& percorso) {
-    // The message file keeps no trailing blank, so the name would stick to the text.
-    QString testo = messaggio(kScritturaFallita, {}, nullptr);
-    if (!testo.isEmpty() && !testo.back().isSpace())
-        testo += u' ';
-    MsgBox(testo + percorso, Stile::OK);
+CosaCopiare fcopia::cosaCopiare() const {
+    if (CopiaInAppunti != 0 && visibile(3))
+        return CosaCopiare::Selezione;
+    if (visibile(0))
+        return CosaCopiare::Testo;
+    if (visibile(6))
+        return CosaCopiare::Didascalia;
+    if (visibile(7))
+        return CosaCopiare::Immagine;
+    return CosaCopiare::Niente;
 }
 
 void fcopia::OK_Click() {
     OK->setEnabledProp(false);
     ImpostaPuntatoreSchermo(Puntatore::Clessidra);
-    const QString fileTesto = Fileini::cfg.FilePerCopia + QStringLiteral(".rtf");
-    const QString fileFoto = Fileini::cfg.FilePerCopia + QStringLiteral(".bmp");
-    try {
-        if (CopiaInAppunti == 0) {
-            QString nuovo;
-            ignorandoErrori([&] {
-                testortf->setTextRTF(SelezioneScelta ? SelezioneDaCopiare : TestoDaCopiare);
-                nuovo = testortf->Text();
-            });
-            fileLetto_ = preparaFile(nuovo);
-            DoEvents();
-            // An unreadable notebook is read again on Retry, so it is never overwritten unread.
-            auto salvaTesto = [&] {
-                if (!fileLetto_)
-                    fileLetto_ = preparaFile(nuovo);
-                salvaTestortf(fileTesto);
-            };
-            if (visibile(0)) {
-                passo(salvaTesto);
-                passo([] { host().clipboard->clear(); });
-                if (didascalia_) {
-                    passo([&] {
-                        TESTOATX->setFText(didascalia_->FText());
-                        TESTOATX->setSelFType(KorAtx::kTuttiIFormati);
-                        host().clipboard->clear();
-                        TESTOATX->setSelStart(0);
-                        TESTOATX->setSelLength(static_cast<int>(TESTOATX->FText().size()));
-                    });
-                    passo([&] {
-                        TESTOATX->impostaMembro(KorAtx::MembroNomeFile, fileTesto);
-                        TESTOATX->impostaMembro(KorAtx::MembroComandoFile, KorAtx::kAggiungiAlFile);
-                    });
-                    passo([] { host().clipboard->clear(); });
-                }
-            } else if (visibile(6)) {
-                passo([&] { CopiaDidascaliaInAppunti(); });
-                testortf->SetFocus();
-                // The caption goes in between two line breaks where the caret stands, with its
-                // own formatting, as a paste would put it.
-                passo([&] {
-                    testortf->setSelStart(0);
-                    QTextCursor c = testortf->textCursor();
-                    c.insertBlock();
-                    testortf->setTextCursor(c);
-                    testortf->incolla();
-                    // A caption that brings its own paragraph end needs no second break.
-                    c = testortf->textCursor();
-                    if (!c.atBlockStart())
-                        c.insertBlock();
-                    testortf->setTextCursor(c);
-                    testortf->setSelStart(0);
-                    testortf->setSelLength(static_cast<int>(DidascaliaDaCopiare.size()));
-                    testortf->setSelProtected(false);
-                });
-                try {
-                    salvaTestortf(fileTesto);
-                } catch (const ErroreVB&) {
-                    erroreDiScrittura(fileTesto);
-                }
-                passo([] { host().clipboard->clear(); });
-            } else if (visibile(7)) {
-                try {
-                    foto->ImpostaPicture(fotoDaCopiare_ ? fotoDaCopiare_->Picture() : QImage());
-                    salvaFoto(fileFoto);
-                } catch (const ErroreVB&) {
-                    erroreDiScrittura(fileFoto);
-                }
-            }
-        } else if (visibile(3)) {
-            passo([&] {
-                TESTOATX->setFText(testo_ ? testo_->FText() : QString());
-                TESTOATX->setSelFType(KorAtx::kTuttiIFormati);
-                host().clipboard->clear();
-                TESTOATX->setSelStart(testo_ ? testo_->SelStart() : 0);
-                TESTOATX->setSelLength(testo_ ? testo_->SelLength() : 0);
-                TESTOATX->impostaMembro(KorAtx::MembroCopia, 2);
-            });
-        } else if (visibile(0)) {
-            passo([&] {
-                host().clipboard->clear();
-                CopiaTestoInAppunti();
-            });
-        } else if (visibile(6)) {
-            passo([&] {
-                host().clipboard->clear();
-                CopiaDidascaliaInAppunti();
-            });
-        } else if (visibile(7)) {
-            passo([&] {
-                host().clipboard->clear();
-                ClipboardContents c;
-                c.image = fotoDaCopiare_ ? fotoDaCopiare_->Picture() : QImage();
-                host().clipboard->put(c);
-            });
-        }
-    } catch (const CopiaInterrotta&) {
+    StatoDiCopia stato;
+    stato.TestoPresente = TestoPresente;
+    stato.SelezioneScelta = SelezioneScelta;
+    stato.TestoDaCopiare = TestoDaCopiare;
+    stato.SelezioneDaCopiare = SelezioneDaCopiare;
+    stato.DidascaliaDaCopiare = DidascaliaDaCopiare;
+    stato.sorgenteTesto = testo_;
+    stato.sorgenteDidascalia = didascalia_;
+    stato.fotoDaCopiare = fotoDaCopiare_;
+    stato.TESTOATX = TESTOATX;
+    stato.testortf = testortf;
+    stato.foto = foto;
+    LavoroDiCopia lavoro(stato);
+    if (CopiaInAppunti == 0) {
+        lavoro.PreparaFile();
+        // The marks are read once pending events have run.
+        lavoro.CopiaNelFile(cosaCopiare());
+    } else {
+        lavoro.CopiaNegliAppunti(cosaCopiare());
     }
     ImpostaPuntatoreSchermo(Puntatore::Predefinito);
     Unload();

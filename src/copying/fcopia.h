@@ -2,20 +2,21 @@
 
 // The copy dialog: a bitmap with transparent click areas and yellow marks. The visible marks are
 // the user's choice of what to copy (selection, whole text, caption, picture) and where (the
-// clipboard or the copy file); OK copies, ANNULLA gives up.
+// clipboard or the copy file); OK hands the choice to the copy job (LavoroDiCopia.h) and closes,
+// ANNULLA gives up.
 
-#include "Controlli.h"
 #include "DialogoComune.h"
+#include "DialogoDisegnato.h"
 #include "KorAtx.h"
+#include "LavoroDiCopia.h"
 
 #include <QPointer>
-#include <QTimer>
 
 namespace hn {
 
 class RichTextBox;
 
-class fcopia : public Forma {
+class fcopia : public DialogoDisegnato {
     Q_OBJECT
 public:
     fcopia();
@@ -38,20 +39,10 @@ public:
     void OK_Click();
     void ANNULLA_Click();
     void sceglifile_Click();
-    // Put on the clipboard the whole text, or the caption, through TESTOATX.
-    void CopiaTestoInAppunti();
-    void CopiaDidascaliaInAppunti();
 
-    // Controls, made anew at every load as they were drawn: nothing an earlier opening hid,
-    // moved or filled survives into the next.
-    Riquadro* FONDO = nullptr;
-    ArrayControlli<Immagine> OPZ{nullptr, QStringLiteral("OPZ")};
-    ArrayControlli<Immagine> OPZT{nullptr, QStringLiteral("OPZT")};
-    ArrayControlli<Figura> EVID{nullptr, QStringLiteral("EVID")};
-    Immagine* OK = nullptr;
-    Immagine* ANNULLA = nullptr;
+    // Controls beside the drawn ones, made anew at every load as well.
     Etichetta* sceglifile = nullptr;
-    QTimer AGGIORNA;
+    // The copy job's work areas.
     KorAtx* TESTOATX = nullptr;
     RichTextBox* testortf = nullptr;
     Riquadro* foto = nullptr;
@@ -66,9 +57,6 @@ public:
     QString TestoDaCopiare;
     QString SelezioneDaCopiare;
     QString DidascaliaDaCopiare;
-
-    KorAtx* ControlloTesto() const { return testo_; }
-    Forma* Chiamante() const { return chiamante_; }
 
 protected:
     void Form_Load() override;
@@ -85,20 +73,15 @@ private:
     void scegliImmagine();
     void scegliSoloDidascalia();
     void premuto(ControlloForma* c, bool giu);
-    // Copy-file work of OK: the text to append; true when the copy file's earlier content (if
-    // any) is in testortf, so that saving cannot lose it.
-    bool preparaFile(const QString& testoNuovo);
-    void salvaTestortf(const QString& percorso);
-    void salvaFoto(const QString& percorso);
-    void erroreDiScrittura(const QString& percorso);
+    // What the marks choose for the destination: the selected part counts for the clipboard
+    // only, the file takes the text SelezioneScelta picked.
+    CosaCopiare cosaCopiare() const;
 
     QPointer<KorAtx> didascalia_;
     QPointer<KorAtx> testo_;
     ControlloConPicture* immagine_ = nullptr;
     ControlloConPicture* fotoDaCopiare_ = nullptr;
     QPointer<Forma> chiamante_;
-    bool fileLetto_ = false;
-    QString fileRiavviato_;
     bool controlliUsati_ = false;
 };
 

@@ -76,8 +76,8 @@ PrinterService& stampante() {
 
 // Prepares the text control for printing all of its text with no indents.
 void preparaPerStampa(KorAtx& atx) {
-    atx.impostaMembro(KorAtx::MembroSelStart, 0);
-    atx.impostaMembro(KorAtx::MembroSelLength, atx.membro(KorAtx::MembroLunghezza));
+    atx.setSelStart(0);
+    atx.setSelLength(atx.lunghezza());
 }
 
 // Three device dots down, so the first line clears a printer's unprintable edge.
@@ -89,47 +89,42 @@ std::int32_t cimaDelTesto() {
 bool stampaTesto(const StatoDiStampa& s, short& StampaInCorso) {
     using namespace Mod_CopiaeStampa;
     return eseguiDocumento(
-        6,
-        {
-            [&] { ATX_PRINT_START(0, &stampante(), 1, 1); },
-            [&] {
-                KorAtx& sorgente = impostato(s.sorgenteTesto);
-                sorgente.impostaMembro(QStringView(u"SelFType"), KorAtx::kTuttiIFormati);
-                KorAtx& copia = impostato(s.atxTestoCop);
-                copia.impostaMembro(KorAtx::MembroFText, sorgente.membro(QStringView(u"FText")));
-                copia.impostaMembro(KorAtx::MembroSelFType, KorAtx::kTuttiIFormati);
-            },
-            [&] {
-                impostato(s.TESTOATX)
-                    .impostaMembro(KorAtx::MembroFText,
-                                   RtfDiCredito() + QStringLiteral("\\par \\par \\par"));
-            },
-            [&] {
-                KorAtx& copia = impostato(s.atxTestoCop);
-                if (s.soloSelezione)
-                    copia.impostaMembro(KorAtx::MembroFText,
-                                        impostato(s.sorgenteTesto).membro(QStringView(u"SelText")));
-                KorAtx& doc = impostato(s.TESTOATX);
-                doc.impostaMembro(KorAtx::MembroFText,
-                                  doc.membro(KorAtx::MembroFText).toString() +
-                                      copia.membro(KorAtx::MembroFText).toString());
-            },
-            [&] {
-                KorAtx& doc = impostato(s.TESTOATX);
-                preparaPerStampa(doc);
-                doc.impostaMembro(KorAtx::MembroRientroSinistro, 0);
-            },
-            [&] { StampaAtx(impostato(s.TESTOATX), 0, cimaDelTesto(), true); },
-            [&] {
-                ATX_PRINT_FINISH();
-                stampante().endDocument();
-            },
-            [&] {
-                ImpostaPuntatoreSchermo(Puntatore::Predefinito);
-                StampaInCorso = 0;
-                ImpostaPuntatoreSchermo(Puntatore::Clessidra);
-            },
-        });
+        6, {
+               [&] { ATX_PRINT_START(0, &stampante(), 1, 1); },
+               [&] {
+                   KorAtx& sorgente = impostato(s.sorgenteTesto);
+                   sorgente.setSelFType(KorAtx::kTuttiIFormati);
+                   KorAtx& copia = impostato(s.atxTestoCop);
+                   copia.setFText(sorgente.FText());
+                   copia.setSelFType(KorAtx::kTuttiIFormati);
+               },
+               [&] {
+                   impostato(s.TESTOATX)
+                       .setFText(RtfDiCredito() + QStringLiteral("\\par \\par \\par"));
+               },
+               [&] {
+                   KorAtx& copia = impostato(s.atxTestoCop);
+                   if (s.soloSelezione)
+                       copia.setFText(impostato(s.sorgenteTesto).SelText());
+                   KorAtx& doc = impostato(s.TESTOATX);
+                   doc.setFText(doc.FText() + copia.FText());
+               },
+               [&] {
+                   KorAtx& doc = impostato(s.TESTOATX);
+                   preparaPerStampa(doc);
+                   doc.setSelIndent(0);
+               },
+               [&] { StampaAtx(impostato(s.TESTOATX), 0, cimaDelTesto(), true); },
+               [&] {
+                   ATX_PRINT_FINISH();
+                   stampante().endDocument();
+               },
+               [&] {
+                   ImpostaPuntatoreSchermo(Puntatore::Predefinito);
+                   StampaInCorso = 0;
+                   ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+               },
+           });
 }
 
 bool stampaIllustrazione(const StatoDiStampa& s) {
@@ -144,7 +139,7 @@ bool stampaIllustrazione(const StatoDiStampa& s) {
             [&] {
                 KorAtx& doc = impostato(s.TESTOATX);
                 doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
-                doc.impostaMembro(KorAtx::MembroFText, RtfDiCredito());
+                doc.setFText(RtfDiCredito());
                 // A third of an inch down, under the title.
                 StampaAtx(doc, 0, 480);
             },
@@ -176,9 +171,9 @@ bool stampaIllustrazione(const StatoDiStampa& s) {
                 ATX_PRINT_START(0, &stampante(), 1, 1);
                 KorAtx& doc = impostato(s.TESTOATX);
                 doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
-                doc.impostaMembro(KorAtx::MembroFText, s.TestoDidascalia);
+                doc.setFText(s.TestoDidascalia);
                 preparaPerStampa(doc);
-                doc.impostaMembro(KorAtx::MembroRientroDestro, 0);
+                doc.setSelRightIndent(0);
                 // The caption's band begins two inches above the bottom of the sheet.
                 StampaAtx(doc, 0,
                           static_cast<std::int32_t>(stampante().pageSizeTwips().height()) - 2880);

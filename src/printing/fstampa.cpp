@@ -24,8 +24,8 @@ constexpr Posto kOPZ[2] = {{705, 540, 585, 600}, {705, 1575, 585, 600}};
 constexpr Posto kOPZT[2] = {{1755, 585, 315, 300}, {1770, 945, 315, 300}};
 constexpr Posto kEVID[6] = {{645, 480, 720, 720},  {645, 1515, 720, 720}, {1830, 630, 195, 195},
                             {1830, 990, 195, 180}, {645, 480, 720, 720},  {645, 1515, 720, 720}};
-constexpr Posto kOK = {705, 2565, 750, 435};
-constexpr Posto kANNULLA = {1710, 2565, 1110, 420};
+constexpr QRect kOK = {705, 2565, 750, 435};
+constexpr QRect kANNULLA = {1710, 2565, 1110, 420};
 
 void metti(ControlloForma& c, const Posto& p) {
     c.Move(p.left, p.top, p.width, p.height);
@@ -39,26 +39,18 @@ fstampa*& unica() {
 } // namespace
 
 fstampa::fstampa(QWidget* parent)
-    : Forma(QStringLiteral("fstampa"), parent) {
+    : DialogoDisegnato(QStringLiteral("fstampa"), parent) {
     creaControlli();
 }
 
 void fstampa::creaControlli() {
     // Whatever an earlier opening made of the controls goes with them: the hidden text keeps its
     // alignment, the layout pass its rescaling, the options their hidden or disabled state.
-    delete FONDO;
     delete TESTOATX;
     delete atxTestoCop;
     setCaption(QStringLiteral("FrmStampa"));
-    FONDO = new Riquadro(this, QStringLiteral("FONDO"));
-    OPZ = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZ"));
-    OPZT = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZT"));
-    EVID = ArrayControlli<Figura>(FONDO, QStringLiteral("EVID"));
-    // Drawn pixel for pixel at 15 twips per pixel; the layout pass fits it to other screens.
-    const QImage fondo(QStringLiteral(":/art/fstampa_fondo.png"));
-    FONDO->ImpostaPicture(fondo);
-    FONDO->Move(0, 0, fondo.width() * 15.0, fondo.height() * 15.0);
-    // The images are drawn over the background, so they live in it.
+    // The layout pass fits the drawing to screens other than 15 twips per pixel.
+    creaFondo(QImage(QStringLiteral(":/art/fstampa_fondo.png")));
     for (int i = 0; i < 2; ++i) {
         Immagine& o = OPZ.crea(i);
         o.setStretch(true);
@@ -77,14 +69,11 @@ void fstampa::creaControlli() {
         e.setAttribute(Qt::WA_TransparentForMouseEvents);
         metti(e, kEVID[i]);
     }
-    OK = new Immagine(FONDO, QStringLiteral("OK"));
+    creaPulsanti(kOK, kANNULLA);
     OK->setStretch(true);
-    metti(*OK, kOK);
     collegaPulsante(*OK, [this] { OK_Click(); });
     connect(OK, &ControlloForma::MouseMove, this, [this] { OK_MouseMove(); });
-    ANNULLA = new Immagine(FONDO, QStringLiteral("ANNULLA"));
     ANNULLA->setStretch(true);
-    metti(*ANNULLA, kANNULLA);
     collegaPulsante(*ANNULLA, [this] { ANNULLA_Click(); });
     // The two texts of the print job are never seen.
     TESTOATX = new KorAtx(this);
@@ -100,8 +89,6 @@ void fstampa::creaControlli() {
     imposta(&OPZ(1), QStringLiteral("Ilustracja"), QAccessible::CheckBox, &EVID(1));
     imposta(&OPZT(0), QStringLiteral("Zaznaczony"), QAccessible::CheckBox, &EVID(2));
     imposta(&OPZT(1), QStringLiteral("Wszystko"), QAccessible::CheckBox, &EVID(3));
-    imposta(OK, QStringLiteral("OK"));
-    imposta(ANNULLA, QStringLiteral("Anuluj"));
     accessibile::nascondi(TESTOATX);
     accessibile::nascondi(atxTestoCop);
     InvioAlleVoci = false;
@@ -145,13 +132,10 @@ void fstampa::InitStampa(Forma* frmChiamante) {
         TestoDisponibile_ = false;
         TestoIntero_ = false;
         SelezioneDisponibile_ = false;
-        TestoSelezionato_.clear();
     } else {
         TestoDisponibile_ = true;
-        const QString sel = testo->membro(QStringView(u"SelText")).toString();
-        SelezioneDisponibile_ = !sel.isEmpty();
-        TestoSelezionato_ = sel;
-        TestoIntero_ = sel.isEmpty();
+        SelezioneDisponibile_ = !testo->SelText().isEmpty();
+        TestoIntero_ = !SelezioneDisponibile_;
     }
 
     FXImage* figura = sorgenteImmagine_;
@@ -159,8 +143,7 @@ void fstampa::InitStampa(Forma* frmChiamante) {
     ImmagineDaStampare_ = ImmagineDisponibile_ ? figura : nullptr;
 
     KorAtx* didascalia = sorgenteDidascalia_;
-    TestoDidascalia_ =
-        didascalia ? didascalia->membro(QStringView(u"FText")).toString() : QString();
+    TestoDidascalia_ = didascalia ? didascalia->FText() : QString();
 
     // The caller owns the dialog's window, which keeps it above; asking for the window loads
     // the dialog.
@@ -175,14 +158,9 @@ void fstampa::Form_Load() {
     StampaInCorso_ = 0;
     Mod_Comuni::ImpostaPuntatore(*this);
     setCaption(QString());
-    static_cast<void>(static_cast<short>(TESTOATX->membro(KorAtx::MembroVersione).toInt()));
 
     FONDO->Move(0, 0, FONDO->Width(), FONDO->Height());
-    for (int i = 0; i <= 5; ++i) {
-        EVID(i).setBorderColor(QColor(255, 255, 0));
-        EVID(i).setBorderWidth(2);
-        EVID(i).ImpostaVisible(false);
-    }
+    nascondiMarche(5);
     ImpostaPuntatoreSchermo(Puntatore::Predefinito);
     Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(*this), true);
 
@@ -231,19 +209,7 @@ void fstampa::OPZ_Click(int Index) {
         if (!TestoDisponibile_)
             return;
         if (!EVID(0).Visible()) {
-            EVID(0).ImpostaVisible(true);
-            if (SelezioneDisponibile_) {
-                OPZT(0).setEnabledProp(true);
-                OPZT(0).ImpostaVisible(true);
-                OPZT(1).ImpostaVisible(true);
-                EVID(2).ImpostaVisible(true);
-                EVID(3).ImpostaVisible(false);
-            } else {
-                OPZT(0).setEnabledProp(false);
-                EVID(2).ImpostaVisible(false);
-                EVID(3).ImpostaVisible(true);
-            }
-            OPZT(1).setEnabledProp(true);
+            scegliTesto();
         } else {
             EVID(0).ImpostaVisible(false);
             for (int i = 0; i < 2; ++i) {
@@ -267,13 +233,15 @@ void fstampa::OPZ_Click(int Index) {
         return;
     }
     EVID(1).ImpostaVisible(false);
-    if (!TestoDisponibile_)
-        return;
+    if (TestoDisponibile_)
+        scegliTesto();
+}
+
+void fstampa::scegliTesto() {
     EVID(0).ImpostaVisible(true);
-    if (!TestoSelezionato_.isEmpty()) {
-        OPZT(0).ImpostaVisible(true);
+    if (SelezioneDisponibile_) {
         OPZT(0).setEnabledProp(true);
-        OPZT(1).setEnabledProp(true);
+        OPZT(0).ImpostaVisible(true);
         OPZT(1).ImpostaVisible(true);
         EVID(2).ImpostaVisible(true);
         EVID(3).ImpostaVisible(false);

@@ -5,9 +5,8 @@
 // frame is visible. While it is open the calling window is disabled, so it behaves as modal
 // although it is shown non-modally.
 
-#include "Controlli.h"
+#include "DialogoDisegnato.h"
 #include "FXImage.h"
-#include "Forma.h"
 #include "KorAtx.h"
 
 #include <QPointer>
@@ -15,7 +14,7 @@
 
 namespace hn {
 
-class fstampa : public Forma {
+class fstampa : public DialogoDisegnato {
     Q_OBJECT
 public:
     explicit fstampa(QWidget* parent = nullptr);
@@ -41,14 +40,7 @@ public:
     void ANNULLA_Click();
     void OK_MouseMove();
 
-    // The background; the images and marks are drawn over it, so they live in it. Every load
-    // makes them anew, as drawn: nothing an earlier opening did to them survives.
-    Riquadro* FONDO = nullptr;
-    ArrayControlli<Immagine> OPZ{nullptr, QStringLiteral("OPZ")};
-    ArrayControlli<Immagine> OPZT{nullptr, QStringLiteral("OPZT")};
-    ArrayControlli<Figura> EVID{nullptr, QStringLiteral("EVID")};
-    Immagine* OK = nullptr;
-    Immagine* ANNULLA = nullptr;
+    // The print job's two hidden texts, made anew at every load with the drawn controls.
     KorAtx* TESTOATX = nullptr;
     KorAtx* atxTestoCop = nullptr;
 
@@ -61,6 +53,9 @@ protected:
 private:
     void creaControlli();
     void StatoIniziale();
+    // The text chosen again: its options shown, the selected part ticked when there is one,
+    // else the whole text.
+    void scegliTesto();
     void collegaPulsante(Immagine& c, const std::function<void()>& clic);
 
     QPointer<KorAtx> sorgenteDidascalia_;
@@ -69,7 +64,6 @@ private:
     QPointer<Forma> FormChiamante_;
     bool TestoDisponibile_ = false;
     bool SelezioneDisponibile_ = false;
-    QString TestoSelezionato_;
     bool TestoIntero_ = false;
     bool ImmagineDisponibile_ = false;
     QPointer<FXImage> ImmagineDaStampare_;

@@ -2,6 +2,7 @@
 #include "HostDiProva.h"
 #include "Installazione.h"
 #include "KorAtx.h"
+#include "LavoroDiCopia.h"
 #include "Mod_CopiaeStampa.h"
 #include "Montaggio.h"
 #include "Navigazione.h"
@@ -130,6 +131,7 @@ private Q_SLOTS:
     void fileNonRtfRicominciaTenendoIlVecchio();
     void didascaliaNelFile();
     void immagineNelFile();
+    void testoEDidascaliaNelFile();
     void immagineNonSalvabile();
     void fileIlleggibileNonVieneSovrascritto();
     void cartellaSolaLettura();
@@ -214,7 +216,6 @@ void TestFcopia::nomeDelFileSenzaEstensione_data() {
     riga("four characters stay", "x.rt", "x.rt");
     riga("no extension", "C:\\dati\\copia", "C:\\dati\\copia");
     riga("a two-letter extension stays", "C:\\dati\\copia.rt", "C:\\dati\\copia.rt");
-    riga("picture extension too", "C:\\k.bmp", "C:\\k");
 }
 
 void TestFcopia::nomeDelFileSenzaEstensione() {
@@ -503,6 +504,34 @@ void TestFcopia::immagineNelFile() {
     QCOMPARE(salvata.size(), QSize(8, 5));
     QCOMPARE(salvata.pixelColor(1, 1), QColor(Qt::blue));
     QCOMPARE(b.h.leggiFile(kNome + u".bmp"_s).left(2), QByteArray("BM"));
+}
+
+// The job on work controls of its own, without the dialog: a text chosen for the file with a
+// caption source also appends the caption after the text, through TESTOATX.
+void TestFcopia::testoEDidascaliaNelFile() {
+    Banco b;
+    KorAtx didascalia, testoatx;
+    didascalia.setFText(kDidascalia);
+    RichTextBox testortf;
+    Riquadro foto(nullptr, u"foto"_s);
+    StatoDiCopia s;
+    s.TestoPresente = true;
+    s.TestoDaCopiare = kTesto;
+    s.DidascaliaDaCopiare = didascalia.FText();
+    s.sorgenteTesto = b.testo;
+    s.sorgenteDidascalia = &didascalia;
+    s.TESTOATX = &testoatx;
+    s.testortf = &testortf;
+    s.foto = &foto;
+    LavoroDiCopia lavoro(s);
+    lavoro.PreparaFile();
+    b.h.appunti.corrente.text = u"prima"_s;
+    lavoro.CopiaNelFile(CosaCopiare::Testo);
+    QCOMPARE(b.testoDelFile(),
+             u"\r\n"_s + credito() +
+                 u"\r\nKo\u015b\u0107 udowa cz\u0142owieka\r\nDrugi akapit\r\nCzaszka"_s);
+    QVERIFY(b.h.appunti.corrente.text.isEmpty());
+    QVERIFY(b.h.box.mostrati.isEmpty());
 }
 
 void TestFcopia::immagineNonSalvabile() {

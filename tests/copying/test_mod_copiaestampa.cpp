@@ -102,7 +102,6 @@ class TestModCopiaeStampa : public QObject {
 private Q_SLOTS:
     void riscalaESpiana_data();
     void riscalaESpiana();
-    void unaPassataSenzaControlliRiscalaComunque();
     void soloEtichette();
     void erroriCheSaltanoEdErroriCheFermano_data();
     void erroriCheSaltanoEdErroriCheFermano();
@@ -139,20 +138,6 @@ void TestModCopiaeStampa::riscalaESpiana() {
     QVERIFY(!aggiorna.geometria);
     QCOMPARE(piatto.bordo, 1); // flat controls keep their border style
     QVERIFY(vicino(*piatto.geometria, QRectF(0, 0, 3405 * tx / 15, 3750 * ty / 15)));
-}
-
-void TestModCopiaeStampa::unaPassataSenzaControlliRiscalaComunque() {
-    HostDiProva h;
-    Schermo s(12, 18);
-    host().screen = &s;
-    Modulo vuoto;
-    Mod_CopiaeStampa::AdattaControlli(vuoto, true);
-    QCOMPARE(Mod_CopiaeStampa::FattoreX(), 0.8);
-    QCOMPARE(Mod_CopiaeStampa::FattoreY(), 1.2);
-    // A later pass at 15 keeps the last factors.
-    host().screen = &h.schermo;
-    Mod_CopiaeStampa::AdattaControlli(vuoto, true);
-    QCOMPARE(Mod_CopiaeStampa::FattoreX(), 0.8);
 }
 
 void TestModCopiaeStampa::soloEtichette() {

@@ -1,15 +1,13 @@
 // The print dialog driven as the user drives it: what it opens with, what each click changes,
 // the keys, activation, and the caller disabled while it is open and enabled after.
 
+#include "BancoDiStampa.h"
 #include "ErroreVB.h"
 #include "FXImage.h"
-#include "HostDiProva.h"
-#include "Installazione.h"
 #include "KorAtx.h"
 #include "Navigazione.h"
 #include "PdfDiProva.h"
 #include "Riga.h"
-#include "ServiziReali.h"
 #include "fstampa.h"
 
 #include <QAccessible>
@@ -31,18 +29,13 @@ public:
 
 // Everything the dialog is opened over: a caller with a text and a picture, and a printer that
 // writes numbered PDFs into a folder of the test.
-struct Banco {
-    prova::HostDiProva h;
-    prova::Installazione inst{h};
-    QString cartella = h.cartella.path() + QStringLiteral("/wydruki");
-    QtPrinter stampante{DestinazioneStampa{DestinazioneStampa::PdfInCartella, cartella, {}}};
+struct Banco : prova::BancoDiStampa {
     Chiamante chiamante;
     KorAtx* testo = new KorAtx(&chiamante);
     FXImage* figura = new FXImage(&chiamante);
 
     Banco() {
         inst.scrivi();
-        host().printer = &stampante;
         chiamante.setGeometry(0, 0, 1024, 768);
         chiamante.Show();
         testo->setFText(QStringLiteral("{\\rtf1\\ansi Pierwszy akapit.\\par Drugi akapit.\\par}"));
@@ -61,13 +54,6 @@ struct Banco {
     fstampa& apri(bool conTesto = true, bool conFigura = true) {
         ApriStampa(&chiamante, conTesto ? testo : nullptr, nullptr, conFigura ? figura : nullptr);
         return fstampa::istanza();
-    }
-    QStringList pdf() const {
-        QStringList out;
-        for (const QString& n :
-             QDir(cartella).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
-            out << cartella + u'/' + n;
-        return out;
     }
     int documenti() const { return static_cast<int>(pdf().size()); }
 };

@@ -1,17 +1,15 @@
 // The print job, printed to PDF files and read back: what each document holds, in which order,
 // and where on the page the title, credit line, picture and caption land.
 
+#include "BancoDiStampa.h"
 #include "ErroreVB.h"
 #include "FXImage.h"
-#include "HostDiProva.h"
-#include "Installazione.h"
 #include "KorAtx.h"
 #include "LavoroDiStampa.h"
 #include "Mod_CopiaeStampa.h"
 #include "Montaggio.h"
 #include "PdfDiProva.h"
 #include "Riga.h"
-#include "ServiziReali.h"
 #include "StampaAtx.h"
 
 #include <QDir>
@@ -44,12 +42,8 @@ const char* kRtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs
                    "Pierwszy akapit opisu.\\par Drugi akapit zaznaczony.\\par "
                    "Trzeci akapit ko\\u324?cowy.\\par}";
 
-// A test installation with the printer writing numbered PDFs into a folder of its own.
-struct Banco {
-    prova::HostDiProva h;
-    prova::Installazione inst{h};
-    QString cartella = h.cartella.path() + QStringLiteral("/wydruki");
-    QtPrinter stampante{DestinazioneStampa{DestinazioneStampa::PdfInCartella, cartella, {}}};
+// The job's state over the sources, on a printer that writes PDFs.
+struct Banco : prova::BancoDiStampa {
     KorAtx sorgente, TESTOATX, atxTestoCop;
     FXImage figura;
     StatoDiStampa stato;
@@ -58,7 +52,6 @@ struct Banco {
         inst.messaggi[488] = {QStringLiteral("Drukowanie"), QStringLiteral("Anatomia ilustracja")};
         inst.messaggi[70] = {QStringLiteral("Drukarka"), QStringLiteral("Błąd drukarki")};
         inst.scrivi();
-        host().printer = &stampante;
         sorgente.setFText(QString::fromLatin1(kRtf));
         stato.sorgenteTesto = &sorgente;
         stato.TESTOATX = &TESTOATX;
@@ -75,13 +68,6 @@ struct Banco {
         QImage img(w, hh, QImage::Format_RGB32);
         img.fill(Qt::red);
         figura.ImpostaPicture(img);
-    }
-    QStringList pdf() const {
-        QStringList out;
-        for (const QString& n :
-             QDir(cartella).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
-            out << cartella + u'/' + n;
-        return out;
     }
     // The flag is cleared once the text has gone out, before the illustration.
     short inCorso = -1;

@@ -1,0 +1,37 @@
+#include "DialogoDisegnato.h"
+
+#include "Accessibilita.h"
+
+namespace hn {
+
+DialogoDisegnato::DialogoDisegnato(const QString& nome, QWidget* parent)
+    : Forma(nome, parent) {}
+
+void DialogoDisegnato::creaFondo(const QImage& disegno) {
+    delete FONDO;
+    FONDO = new Riquadro(this, QStringLiteral("FONDO"));
+    OPZ = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZ"));
+    OPZT = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZT"));
+    EVID = ArrayControlli<Figura>(FONDO, QStringLiteral("EVID"));
+    FONDO->ImpostaPicture(disegno);
+    FONDO->Move(0, 0, disegno.width() * 15.0, disegno.height() * 15.0);
+}
+
+void DialogoDisegnato::creaPulsanti(const QRect& ok, const QRect& annulla) {
+    OK = new Immagine(FONDO, QStringLiteral("OK"));
+    OK->Move(ok.x(), ok.y(), ok.width(), ok.height());
+    ANNULLA = new Immagine(FONDO, QStringLiteral("ANNULLA"));
+    ANNULLA->Move(annulla.x(), annulla.y(), annulla.width(), annulla.height());
+    accessibile::imposta(OK, QStringLiteral("OK"));
+    accessibile::imposta(ANNULLA, QStringLiteral("Anuluj"));
+}
+
+void DialogoDisegnato::nascondiMarche(int ultima) {
+    for (int i = 0; i <= ultima; ++i) {
+        EVID(i).setBorderColor(QColor(255, 255, 0));
+        EVID(i).setBorderWidth(2);
+        EVID(i).ImpostaVisible(false);
+    }
+}
+
+} // namespace hn

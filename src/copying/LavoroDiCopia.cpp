@@ -1,0 +1,277 @@
+#include "LavoroDiCopia.h"
+
+#include "Controlli.h"
+#include "Fileini.h"
+#include "HostPaths.h"
+#include "Messaggi.h"
+#include "Mod_CopiaeStampa.h"
+#include "Percorsi.h"
+#include "RichTextBox.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTextCursor>
+#include <optional>
+#include <utility>
+
+namespace hn {
+
+namespace {
+
+// The copy's texts in the message file.
+enum Messaggio {
+    kErroreInatteso = 146,
+    kAccessoNegato = 450,
+    kDiscoPieno = 451,
+    kScritturaFallita = 483,
+};
+
+// The user's answer to an error ended the copy: the remaining steps are skipped.
+struct CopiaInterrotta {};
+
+QString messaggio(int numero, const QString& parametro, QString* titolo) {
+    return Mod_Comuni::LeggiMessaggio(numero, {}, parametro, titolo);
+}
+
+// Runs one step under the copy's handler: access and disk-full errors ask Retry or Cancel
+// (Cancel goes on with the next step); anything else is reported and may end the copy.
+template <typename F> void passo(F&& f) {
+    for (;;) {
+        int risposta;
+        try {
+            f();
+            return;
+        } catch (const ErroreVB& e) {
+            if (e.numero() == Errore::AccessoPercorso || e.numero() == Errore::DiscoPieno) {
+                QString titolo;
+                const QString testo =
+                    messaggio(e.numero() == Errore::DiscoPieno ? kDiscoPieno : kAccessoNegato,
+                              Fileini::cfg.FilePerCopia, &titolo);
+                risposta = MsgBox(testo, Stile::RiprovaAnnulla | Stile::Domanda, titolo);
+                if (risposta != Risposta::Riprova)
+                    return;
+                continue;
+            }
+            Mod_Comuni::TestoMessaggio =
+                QStringLiteral("(146) ") + messaggio(kErroreInatteso, {}, nullptr);
+            risposta = Mod_Comuni::SegnalaErrore(e, {});
+        }
+        if (risposta == Risposta::Ignora)
+            return;
+        if (risposta != Risposta::Riprova)
+            throw CopiaInterrotta{};
+    }
+}
+
+template <typename F> void ignorandoErrori(F&& f) {
+    try {
+        f();
+    } catch (const ErroreVB&) {
+    }
+}
+
+// A caption or picture that cannot be written is reported once, and the copy goes on.
+void erroreDiScrittura(const QString& percorso) {
+    // The message file keeps no trailing blank, so the name would stick to the text.
+    QString testo = messaggio(kScritturaFallita, {}, nullptr);
+    if (!testo.isEmpty() && !testo.back().isSpace())
+        testo += u' ';
+    MsgBox(testo + percorso, Stile::OK);
+}
+
+} // namespace
+
+LavoroDiCopia::LavoroDiCopia(StatoDiCopia stato)
+    : s_(std::move(stato))
+    , fileTesto_(Fileini::cfg.FilePerCopia + QStringLiteral(".rtf"))
+    , fileFoto_(Fileini::cfg.FilePerCopia + QStringLiteral(".bmp")) {}
+
+void LavoroDiCopia::selezionaInTestoatx(const QString& testo, int inizio, int lunghezza) {
+    KorAtx& atx = *s_.TESTOATX;
+    atx.setFText(testo);
+    atx.setSelFType(KorAtx::kTuttiIFormati);
+    host().clipboard->clear();
+    atx.setSelStart(inizio);
+    atx.setSelLength(lunghezza < 0 ? static_cast<int>(atx.FText().size()) : lunghezza);
+}
+
+void LavoroDiCopia::CopiaTestoInAppunti() {
+    selezionaInTestoatx(s_.sorgenteTesto ? s_.sorgenteTesto->FText() : QString());
+    s_.TESTOATX->Copia(2);
+}
+
+void LavoroDiCopia::CopiaDidascaliaInAppunti() {
+    selezionaInTestoatx(s_.sorgenteDidascalia ? s_.sorgenteDidascalia->FText() : QString());
+    s_.TESTOATX->Copia(1);
+}
+
+bool LavoroDiCopia::leggiFile() {
+    RichTextBox& testortf = *s_.testortf;
+    const QString file = Fileini::cfg.FilePerCopia + QStringLiteral(".rtf");
+    bool letto = true;
+    fileRiavviato_.clear();
+    if (Mod_Comuni::EsisteFile(file)) {
+        try {
+            testortf.LoadFile(file);
+        } catch (const ErroreVB&) {
+            // Saving now would replace the user's notes with the new text alone.
+            letto = false;
+            testortf.setText(QString());
+        }
+    } else {
+        testortf.setText(QString());
+    }
+    if (testortf.Text().startsWith(u'{')) {
+        // Not read as rich text: the file starts afresh, the old one is kept aside on saving.
+        fileRiavviato_ = file;
+        testortf.setText(QString());
+    }
+    if (s_.TestoPresente)
+        testortf.setTextRTF(testortf.Text() + QStringLiteral("\r\n") +
+                            Mod_CopiaeStampa::RigaDiCredito() + QStringLiteral("\r\n") + nuovo_);
+    return letto;
+}
+
+void LavoroDiCopia::PreparaFile() {
+    ignorandoErrori([&] {
+        s_.testortf->setTextRTF(s_.SelezioneScelta ? s_.SelezioneDaCopiare : s_.TestoDaCopiare);
+        nuovo_ = s_.testortf->Text();
+    });
+    fileLetto_ = leggiFile();
+    DoEvents();
+}
+
+void LavoroDiCopia::salvaTestortf() {
+    if (!fileLetto_)
+        throw ErroreVB(Errore::AccessoPercorso);
+    if (!fileRiavviato_.isEmpty()) {
+        // What could not be read as the notebook is set aside, not destroyed.
+        const std::optional<QString> h = host().paths->toHost(fileRiavviato_);
+        if (h && QFile::exists(*h)) {
+            QFile::remove(*h + QStringLiteral(".bak"));
+            if (!QFile::copy(*h, *h + QStringLiteral(".bak")))
+                throw ErroreVB(Errore::AccessoPercorso);
+        }
+        fileRiavviato_.clear();
+    }
+    Mod_CopiaeStampa::ScriviFileIntero(fileTesto_, s_.testortf->rtf());
+}
+
+void LavoroDiCopia::salvaFoto() {
+    s_.foto->ImpostaPicture(s_.fotoDaCopiare ? s_.fotoDaCopiare->Picture() : QImage());
+    const QImage immagine = s_.foto->Picture();
+    if (immagine.isNull())
+        throw ErroreVB(Errore::ImmagineNonValida);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    if (!immagine.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP"))
+        throw ErroreVB(Errore::ImmagineNonValida);
+    Mod_CopiaeStampa::ScriviFileIntero(fileFoto_, bmp);
+}
+
+// The caption goes in between two line breaks where the caret stands, with its own formatting,
+// as a paste would put it.
+void LavoroDiCopia::incollaDidascalia() {
+    RichTextBox& testortf = *s_.testortf;
+    testortf.setSelStart(0);
+    QTextCursor c = testortf.textCursor();
+    c.insertBlock();
+    testortf.setTextCursor(c);
+    testortf.incolla();
+    // A caption that brings its own paragraph end needs no second break.
+    c = testortf.textCursor();
+    if (!c.atBlockStart())
+        c.insertBlock();
+    testortf.setTextCursor(c);
+    testortf.setSelStart(0);
+    testortf.setSelLength(static_cast<int>(s_.DidascaliaDaCopiare.size()));
+    testortf.setSelProtected(false);
+}
+
+void LavoroDiCopia::CopiaNelFile(CosaCopiare cosa) {
+    // An unreadable notebook is read again on Retry, so it is never overwritten unread.
+    const auto salvaTesto = [this] {
+        if (!fileLetto_)
+            fileLetto_ = leggiFile();
+        salvaTestortf();
+    };
+    try {
+        switch (cosa) {
+        case CosaCopiare::Testo:
+            passo(salvaTesto);
+            passo([] { host().clipboard->clear(); });
+            if (s_.sorgenteDidascalia) {
+                passo([this] { selezionaInTestoatx(s_.sorgenteDidascalia->FText()); });
+                passo([this] {
+                    s_.TESTOATX->impostaMembro(KorAtx::MembroNomeFile, fileTesto_);
+                    s_.TESTOATX->ComandoFile(KorAtx::kAggiungiAlFile);
+                });
+                passo([] { host().clipboard->clear(); });
+            }
+            break;
+        case CosaCopiare::Didascalia:
+            passo([this] { CopiaDidascaliaInAppunti(); });
+            s_.testortf->SetFocus();
+            passo([this] { incollaDidascalia(); });
+            try {
+                salvaTestortf();
+            } catch (const ErroreVB&) {
+                erroreDiScrittura(fileTesto_);
+            }
+            passo([] { host().clipboard->clear(); });
+            break;
+        case CosaCopiare::Immagine:
+            try {
+                salvaFoto();
+            } catch (const ErroreVB&) {
+                erroreDiScrittura(fileFoto_);
+            }
+            break;
+        case CosaCopiare::Selezione:
+        case CosaCopiare::Niente:
+            break;
+        }
+    } catch (const CopiaInterrotta&) {
+    }
+}
+
+void LavoroDiCopia::CopiaNegliAppunti(CosaCopiare cosa) {
+    try {
+        switch (cosa) {
+        case CosaCopiare::Selezione:
+            passo([this] {
+                KorAtx* t = s_.sorgenteTesto;
+                selezionaInTestoatx(t ? t->FText() : QString(), t ? t->SelStart() : 0,
+                                    t ? t->SelLength() : 0);
+                s_.TESTOATX->Copia(2);
+            });
+            break;
+        case CosaCopiare::Testo:
+            passo([this] {
+                host().clipboard->clear();
+                CopiaTestoInAppunti();
+            });
+            break;
+        case CosaCopiare::Didascalia:
+            passo([this] {
+                host().clipboard->clear();
+                CopiaDidascaliaInAppunti();
+            });
+            break;
+        case CosaCopiare::Immagine:
+            passo([this] {
+                host().clipboard->clear();
+                ClipboardContents c;
+                c.image = s_.fotoDaCopiare ? s_.fotoDaCopiare->Picture() : QImage();
+                host().clipboard->put(c);
+            });
+            break;
+        case CosaCopiare::Niente:
+            break;
+        }
+    } catch (const CopiaInterrotta&) {
+    }
+}
+
+} // namespace hn
