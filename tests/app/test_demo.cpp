@@ -4,6 +4,7 @@
 #include "HostDiProva.h"
 #include "Messaggi.h"
 #include "Prefisso.h"
+#include "StatoPulito.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -16,6 +17,7 @@ class TestDemo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void startsAndLoadsTheFirstPlate() {
+        prova::StatoPulito stato;
         prova::HostDiProva host;
         const QString copia = host.cartella.path() + QStringLiteral("/demo");
         QString errore;
@@ -23,7 +25,6 @@ private Q_SLOTS:
                  qPrintable(errore));
         host.usaPrefisso(copia);
 
-        Fileini::cfg = {};
         Fileini::AvvioModulo();
         QVERIFY(host.box.mostrati.isEmpty());
         // Pictures are extracted there: the folder must exist.

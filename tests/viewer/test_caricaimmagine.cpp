@@ -7,6 +7,7 @@
 #include "Fseek.h"
 #include "Installazione.h"
 #include "Riga.h"
+#include "StatoPulito.h"
 #include "StoreDiProva.h"
 
 #include <QDir>
@@ -31,7 +32,6 @@ struct Atlante {
         : installazione(host) {
         installazione.messaggi[290] = {u"Obraz"_s, u"Nie można wczytać &"_s};
         installazione.scrivi();
-        Fileini::cfg = {};
         Fileini::cfg.PathTemp = PathTemp;
         Fileini::cfg.PathFoto = u"D:\\DATI\\"_s;
         Fileini::cfg.PathSfondi = u"D:\\SFONDI\\"_s;
@@ -49,6 +49,7 @@ struct Atlante {
         file.removeIf([](const QString& f) { return f.contains(u'/') || f.endsWith(u".INI"_s); });
         return file;
     }
+    StatoPulito stato;
     HostDiProva host;
     Installazione installazione;
     // The background store's name in the photo folder is never the one read.
