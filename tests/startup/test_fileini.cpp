@@ -1,8 +1,7 @@
-#include "FMed.h"
 #include "Fileini.h"
 #include "Installazione.h"
 #include "Riga.h"
-#include "StoreDiProva.h"
+#include "StatoPulito.h"
 
 #include <QDir>
 #include <QTest>
@@ -28,7 +27,6 @@ struct Avvio {
     // Writes the installation and runs the start-up; false when it ended the program.
     bool avvia() {
         inst.scrivi();
-        cfg = {};
         try {
             AvvioModulo();
             return true;
@@ -38,6 +36,7 @@ struct Avvio {
     }
     QString primoBox() const { return host.box.mostrati.value(0).testo; }
 
+    prova::StatoPulito stato;
     HostDiProva host;
     Installazione inst{host};
 };
@@ -324,30 +323,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, contenuto);
         QFETCH(QString, campo);
         QCOMPARE(primoCampo(contenuto), campo);
-    }
-
-    void secondInstanceEndsSilently() {
-        Avvio a;
-        a.inst.scrivi();
-        FileInstanceLock primo(a.host.cartella.path() + QStringLiteral("/hnemar.lock"));
-        QVERIFY(primo.acquire());
-        FMed fmed;
-        cfg = {};
-        QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, fmed.Form_Load());
-        QVERIFY(a.host.box.mostrati.isEmpty());
-        QCOMPARE(cfg.IniModulo, QString()); // start-up never ran
-    }
-
-    void firstInstanceStartsAndNamesItsWindow() {
-        HostDiProva host(800, 600);
-        Installazione(host).scrivi();
-        host.scriviFile("D:\\SFONDI\\sistemi.bmp",
-                        prova::immagineDiProva(1024, 768, Qt::black, "BMP"));
-        FMed fmed;
-        fmed.Form_Load();
-        QCOMPARE(fmed.windowTitle(), QStringLiteral("Velto 2002"));
-        QCOMPARE(fmed.size(), QSize(800, 600));
-        QCOMPARE(cfg.PathFoto, QStringLiteral("D:\\DATI\\"));
     }
 };
 
