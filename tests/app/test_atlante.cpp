@@ -58,6 +58,16 @@ QString testo(const blob::Archivio& store, const QString& codice) {
     return doc.toPlainText().trimmed();
 }
 
+// Writes a file of an atlas's sources into the folder, making the folders it needs.
+auto scrittoreIn(const QTemporaryDir& dir) {
+    return [&dir](const QString& nome, const QByteArray& dati) {
+        QDir().mkpath(QFileInfo(dir.filePath(nome)).path());
+        QFile f(dir.filePath(nome));
+        if (!f.open(QIODevice::WriteOnly) || f.write(dati) != dati.size())
+            qFatal("cannot write %s", qPrintable(nome));
+    };
+}
+
 } // namespace
 
 // The bundled atlas, walked the way a user can: from the home screen's codes along the links.
@@ -313,12 +323,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, vista);
         QFETCH(QString, motivo);
         QTemporaryDir dir;
-        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
-            QDir().mkpath(QFileInfo(dir.filePath(nome)).path());
-            QFile f(dir.filePath(nome));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(dati);
-        };
+        const auto scrivi = scrittoreIn(dir);
         scrivi(QStringLiteral("sistemi.tsv"), "P\tOpis\n");
         scrivi(QStringLiteral("testi.txt"), "== P\nOpis\n== A\n**A**\n== C\nC\n");
         // "d" and "e" draw the same small box.
@@ -358,12 +363,7 @@ private Q_SLOTS:
         QFETCH(QPoint, punto);
         QFETCH(QString, apre);
         QTemporaryDir dir;
-        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
-            QDir().mkpath(QFileInfo(dir.filePath(nome)).path());
-            QFile f(dir.filePath(nome));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(dati);
-        };
+        const auto scrivi = scrittoreIn(dir);
         scrivi(QStringLiteral("sistemi.tsv"), "P\tOpis\n");
         scrivi(QStringLiteral("testi.txt"), "== P\nOpis\n== L\nL\n== M\nM\n");
         scrivi(QStringLiteral("tavole/P.svg"),
@@ -392,12 +392,7 @@ private Q_SLOTS:
 
     void compilerWritesWhatTheSourcesSay() {
         QTemporaryDir dir;
-        QDir().mkpath(dir.filePath(QStringLiteral("tavole")));
-        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
-            QFile f(dir.filePath(nome));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(dati);
-        };
+        const auto scrivi = scrittoreIn(dir);
         scrivi(QStringLiteral("sistemi.tsv"), "P\tŻołądek i jelita\n");
         scrivi(QStringLiteral("testi.txt"), "== P\n**Opis** planszy\n== A\nPodpis\n== B\nDuży\n");
         scrivi(QStringLiteral("tavole/P.svg"),
