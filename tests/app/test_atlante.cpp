@@ -74,7 +74,7 @@ auto scrittoreIn(const QTemporaryDir& dir) {
 class TestAtlante : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void everyBodySystemHasItsDescriptionLine() {
+    void ogniSistemaHaLaSuaRigaDiDescrizione() {
         QFile f(Dati + QStringLiteral("DesAppa.bin"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QMap<QString, QString> righe;
@@ -91,7 +91,7 @@ private Q_SLOTS:
         QVERIFY(righe.value(QStringLiteral("SCHEL1")).contains(u'ę'));
     }
 
-    void everyPlateIsReachableAndComplete() {
+    void ogniTavolaRaggiungibileECompleta() {
         const QList<Record> tabella = leggiTabella(Dati + QStringLiteral("hsmed.bin"));
         QVERIFY(!tabella.isEmpty());
         QCOMPARE(QFile(Dati + QStringLiteral("hsmed.bin")).size() % 50, 0);
@@ -177,7 +177,7 @@ private Q_SLOTS:
     }
 
     // What a student clicks opens what it names: the built table keeps the coverage rule.
-    void everyStructureOfTheBuiltTableCanBeClicked() {
+    void ogniStrutturaDellaTabellaCostruitaSiPuoCliccare() {
         QList<atlante::Zona> zone;
         for (const Record& r : leggiTabella(Dati + QStringLiteral("hsmed.bin")))
             zone.append({r.tavola, r.codice, atlante::areaDelRecord(r.x1, r.y1, r.x2, r.y2)});
@@ -190,7 +190,7 @@ private Q_SLOTS:
 
     // A pair drawn on both sides of the body answers on both sides (labels excepted: they lie
     // outside the drawing's columns).
-    void pairsAnswerOnBothSides_data() {
+    void leCoppieRispondonoDaEntrambiILati_data() {
         QTest::addColumn<QString>("tavola");
         QTest::addColumn<QString>("codice");
         for (const char* c : {"RAMIENNA", "PROMIEN", "LOKCIOWA", "UDOWA", "PISZCZEL", "STRZALKA"})
@@ -199,7 +199,7 @@ private Q_SLOTS:
             prova::riga(c, QStringLiteral("MUSCAVA"), QString::fromLatin1(c));
         prova::riga("parietal bones", QStringLiteral("SCZASZKA"), QStringLiteral("CIEMIEN"));
     }
-    void pairsAnswerOnBothSides() {
+    void leCoppieRispondonoDaEntrambiILati() {
         QFETCH(QString, tavola);
         QFETCH(QString, codice);
         int sinistra = 0, destra = 0;
@@ -213,7 +213,7 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("%1 left, %2 right").arg(sinistra).arg(destra)));
     }
 
-    void coverageRule_data() {
+    void regolaDiCopertura_data() {
         QTest::addColumn<QList<atlante::Zona>>("zone");
         QTest::addColumn<QStringList>("difetti"); // plate/structure
         const auto z = [](const char* t, const char* s, QRect a) {
@@ -245,7 +245,7 @@ private Q_SLOTS:
         prova::riga("no area", QList{z("P", "G", grande), z("P", "N", QRect(0, 0, 0, 5))},
                     QStringList{"P/N"});
     }
-    void coverageRule() {
+    void regolaDiCopertura() {
         QFETCH(QList<atlante::Zona>, zone);
         QFETCH(QStringList, difetti);
         QStringList trovati;
@@ -254,14 +254,14 @@ private Q_SLOTS:
         QCOMPARE(trovati, difetti);
     }
 
-    void messageNumbersFitTheirSixColumns_data() {
+    void numeriDeiMessaggiStannoInSeiColonne_data() {
         QTest::addColumn<QByteArray>("riga");
         QTest::addColumn<bool>("accettata");
         prova::riga("six digits", QByteArray("999999\tTytuł\tTekst\n"), true);
         prova::riga("seven digits", QByteArray("1000000\tTytuł\tTekst\n"), false);
         prova::riga("not a number", QByteArray("12a\tTytuł\tTekst\n"), false);
     }
-    void messageNumbersFitTheirSixColumns() {
+    void numeriDeiMessaggiStannoInSeiColonne() {
         QFETCH(QByteArray, riga);
         QFETCH(bool, accettata);
         QTemporaryDir dir;
@@ -275,7 +275,7 @@ private Q_SLOTS:
         QCOMPARE(problema.contains(QStringLiteral("messaggi.tsv:1:")), !accettata);
     }
 
-    void hotspotRectangleCoversTheMeasuredBox_data() {
+    void rettangoloDelHotspotCopreIlRiquadroMisurato_data() {
         QTest::addColumn<QRectF>("box");
         QTest::addColumn<QRect>("atteso"); // x1, y1, x2, y2 as the table stores them
         prova::riga("whole pixels", QRectF(10, 20, 100, 40),
@@ -286,14 +286,14 @@ private Q_SLOTS:
                     QRect(QPoint(43, 53), QPoint(57, 67)));
         prova::riga("kept inside", QRectF(-5, -5, 500, 600), QRect(QPoint(0, 0), QPoint(396, 478)));
     }
-    void hotspotRectangleCoversTheMeasuredBox() {
+    void rettangoloDelHotspotCopreIlRiquadroMisurato() {
         QFETCH(QRectF, box);
         QFETCH(QRect, atteso);
         const demo::Rettangolo r = demo::rettangoloDaBox(box, QSize(398, 480));
         QCOMPARE(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), atteso);
     }
 
-    void compilerRefusesSourcesThatDisagree_data() {
+    void compilatoreRifiutaSorgentiDiscordanti_data() {
         QTest::addColumn<QString>("riga");
         QTest::addColumn<QByteArray>("vista");
         QTest::addColumn<QString>("motivo");
@@ -318,7 +318,7 @@ private Q_SLOTS:
         prova::riga("view box unreadable", QStringLiteral("P\tA\t\ta\t"), QByteArray("0 0 x 1"),
                     QStringLiteral("viewBox"));
     }
-    void compilerRefusesSourcesThatDisagree() {
+    void compilatoreRifiutaSorgentiDiscordanti() {
         QFETCH(QString, riga);
         QFETCH(QByteArray, vista);
         QFETCH(QString, motivo);
@@ -348,7 +348,7 @@ private Q_SLOTS:
 
     // A click opens what the picture shows there: the shape's own pixels, not its box; the
     // structure drawn later where two overlap; the label's text and marker above all.
-    void compilerHotspotsFollowThePicture_data() {
+    void hotspotDelCompilatoreSeguonoIlDisegno_data() {
         QTest::addColumn<QPoint>("punto");
         QTest::addColumn<QString>("apre"); // the code of the topmost record, "" for none
         prova::riga("arm of the L", QPoint(170, 110), QStringLiteral("L"));
@@ -359,7 +359,7 @@ private Q_SLOTS:
         prova::riga("other side of the pair", QPoint(315, 415), QStringLiteral("L"));
         prova::riga("title", QPoint(8, 16), QStringLiteral("000000"));
     }
-    void compilerHotspotsFollowThePicture() {
+    void hotspotDelCompilatoreSeguonoIlDisegno() {
         QFETCH(QPoint, punto);
         QFETCH(QString, apre);
         QTemporaryDir dir;
@@ -390,7 +390,7 @@ private Q_SLOTS:
         QCOMPARE(sopra, apre);
     }
 
-    void compilerWritesWhatTheSourcesSay() {
+    void compilatoreScriveCioCheDiconoLeSorgenti() {
         QTemporaryDir dir;
         const auto scrivi = scrittoreIn(dir);
         scrivi(QStringLiteral("sistemi.tsv"), "P\tŻołądek i jelita\n");

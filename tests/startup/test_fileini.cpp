@@ -46,7 +46,7 @@ struct Avvio {
 class TestFileini : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void fillsTheWholeRecord() {
+    void riempieTuttoIlRecord() {
         Avvio a;
         a.host.scriviFile("C:\\VELTO\\NOTATKI.rtf", "{\\rtf1}");
         a.host.scriviFile("C:\\WINDOWS\\Atx4herr.log", "old log");
@@ -79,7 +79,7 @@ private Q_SLOTS:
         QVERIFY(a.host.schermo.eventiLasciati > 0);
     }
 
-    void numericOptions_data() {
+    void opzioniNumeriche_data() {
         QTest::addColumn<QString>("chiave");
         QTest::addColumn<QString>("valore"); // null: key removed
         QTest::addColumn<int>("atteso");
@@ -102,7 +102,7 @@ private Q_SLOTS:
         riga("sigla missing", "Sigla", QString(), -1, 0);
     }
 
-    void numericOptions() {
+    void opzioniNumeriche() {
         QFETCH(QString, chiave);
         QFETCH(QString, valore);
         QFETCH(int, atteso);
@@ -118,7 +118,7 @@ private Q_SLOTS:
             QCOMPARE(cfg.VolumeMci, mci);
     }
 
-    void volumeRoundsExactlyHalfToEven() {
+    void volumeArrotondaIlMezzoAlPari() {
         QCOMPARE(volumeMci(50), 32768);
         QCOMPARE(volumeMci(1), 655);
         QCOMPARE(volumeMci(10), 6554);  // 6553.5
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(volumeMci(-10), -6554);
     }
 
-    void textValues_data() {
+    void valoriDiTesto_data() {
         QTest::addColumn<QString>("sezione");
         QTest::addColumn<QString>("chiave");
         QTest::addColumn<QString>("valore");
@@ -144,7 +144,7 @@ private Q_SLOTS:
         riga("months missing", "OnLine", "AnniMesi", QString(), "");
     }
 
-    void textValues() {
+    void valoriDiTesto() {
         QFETCH(QString, sezione);
         QFETCH(QString, chiave);
         QFETCH(QString, valore);
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QCOMPARE(letti.value(chiave), atteso);
     }
 
-    void copyFileNeedsItsRtfOnDisc_data() {
+    void fileDiCopiaVuoleIlSuoRtfSulDisco_data() {
         QTest::addColumn<QString>("valore");
         QTest::addColumn<QString>("fileSulDisco");
         QTest::addColumn<QString>("atteso");
@@ -174,7 +174,7 @@ private Q_SLOTS:
         riga("missing key", QString(), "", predefinito);
     }
 
-    void copyFileNeedsItsRtfOnDisc() {
+    void fileDiCopiaVuoleIlSuoRtfSulDisco() {
         QFETCH(QString, valore);
         QFETCH(QString, fileSulDisco);
         QFETCH(QString, atteso);
@@ -186,7 +186,7 @@ private Q_SLOTS:
         QCOMPARE(cfg.FilePerCopia, atteso);
     }
 
-    void temporaryFolderFromTheEncyclopediaProgram_data() {
+    void cartellaTemporaneaDalProgrammaDellEnciclopedia_data() {
         QTest::addColumn<QString>("exe");
         QTest::addColumn<QString>("atteso");
         riga("full path", "C:\\Prog\\Tomvo98.exe", "C:\\Prog\\");
@@ -196,7 +196,7 @@ private Q_SLOTS:
         riga("folder only", "C:\\Prog\\", "\\");
     }
 
-    void temporaryFolderFromTheEncyclopediaProgram() {
+    void cartellaTemporaneaDalProgrammaDellEnciclopedia() {
         QFETCH(QString, exe);
         QFETCH(QString, atteso);
         Avvio a("GENERAL", "ExeVelto", exe);
@@ -204,7 +204,7 @@ private Q_SLOTS:
         QCOMPARE(cfg.PathTemp, atteso);
     }
 
-    void sectionsAndKeysIgnoreCase() {
+    void sezioniEChiaviSenzaRiguardoAlleMaiuscole() {
         Avvio a;
         a.inst.scriviModulo = false;
         a.host.scriviFile(a.inst.iniModulo,
@@ -218,7 +218,7 @@ private Q_SLOTS:
         QCOMPARE(cfg.ExeVeltoLab, QString());
     }
 
-    void requiredKeysEndTheProgram_data() {
+    void chiaviObbligatorieTerminanoIlProgramma_data() {
         QTest::addColumn<QString>("sezione");
         QTest::addColumn<QString>("chiave");
         QTest::addColumn<QString>("descrizione");
@@ -229,7 +229,7 @@ private Q_SLOTS:
             riga(k, "Directory2", k, "Sciezka, haslo " + QString::fromLatin1(k));
     }
 
-    void requiredKeysEndTheProgram() {
+    void chiaviObbligatorieTerminanoIlProgramma() {
         QFETCH(QString, sezione);
         QFETCH(QString, chiave);
         QFETCH(QString, descrizione);
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QCOMPARE(cfg.Volume, 0);
     }
 
-    void missingConfigurationFilesEndTheProgram() {
+    void fileDiConfigurazioneMancantiTerminanoIlProgramma() {
         // Messages 484 and 485 do not run together; the missing file is named as not found,
         // with the host file it stands for.
         Avvio senzaKormm;
@@ -274,7 +274,7 @@ private Q_SLOTS:
         QCOMPARE(cfg.PathCd, QString());
     }
 
-    void waitsForTheSecondDisc() {
+    void aspettaIlSecondoDisco() {
         Avvio a;
         a.inst.marcatore = QByteArray();
         int giri = 0;
@@ -298,7 +298,7 @@ private Q_SLOTS:
         QCOMPARE(cfg.PathFoto, QStringLiteral("D:\\DATI\\"));
     }
 
-    void cancellingTheDiscPromptEnds() {
+    void annullareLaRichiestaDelDiscoTermina() {
         Avvio a;
         a.inst.marcatore = QByteArrayLiteral("disco 1\r\n");
         a.host.box.risposte = {Risposta::Riprova, Risposta::Annulla};
@@ -307,7 +307,7 @@ private Q_SLOTS:
         QCOMPARE(cfg.PathTemp, QString()); // ExeVelto never read
     }
 
-    void discMarkerFirstField_data() {
+    void primoCampoDelMarcatoreDelDisco_data() {
         QTest::addColumn<QByteArray>("contenuto");
         QTest::addColumn<QString>("campo");
         riga("quoted", QByteArray("\"disco 2\",\"a\"\r\n"), "disco 2");
@@ -319,7 +319,7 @@ private Q_SLOTS:
         riga("empty", QByteArray(), "");
     }
 
-    void discMarkerFirstField() {
+    void primoCampoDelMarcatoreDelDisco() {
         QFETCH(QByteArray, contenuto);
         QFETCH(QString, campo);
         QCOMPARE(primoCampo(contenuto), campo);

@@ -74,7 +74,7 @@ class TestRicerca : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // A structure of the spine plate: the viewer walks the tree to it, Back walks up again.
-    void fromTheHomeScreenToAStructureAndBack() {
+    void dallaHomeAUnaStrutturaEIndietro() {
         Sessione s;
         Ricerca& r = s.cerca(*s.home, u"KRĘG SZYJNY"_s);
         QVERIFY(r.isVisible());
@@ -112,7 +112,7 @@ private Q_SLOTS:
     }
 
     // Up and Down choose among the rows; a result of another system switches the system.
-    void inTheViewerToAnotherSystem() {
+    void nelVisoreAUnAltroSistema() {
         Sessione s;
         QTest::mouseClick(&s.home->lbl_HotSpot(0), Qt::LeftButton);
         QCoreApplication::processEvents();
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!haAnello(v, 2));
     }
 
-    void escapeClosesAndGivesTheKeyboardBack() {
+    void escChiudeERendeLaTastiera() {
         Sessione s;
         QTest::mouseClick(&s.home->lbl_HotSpot(0), Qt::LeftButton);
         QCoreApplication::processEvents();
@@ -154,7 +154,7 @@ private Q_SLOTS:
     }
 
     // The index follows the installation: a caption added while the program runs is found.
-    void aChangedAtlasIsFoundAtTheNextSearch() {
+    void atlanteCambiatoTrovatoAllaRicercaSeguente() {
         Sessione s;
         QCOMPARE(s.cerca(*s.home, u"mostek"_s).elenco->count(), 0);
         s.atlante.righe.append(hotspot("SCHEL1", "MOSTEK", 300, 10, 320, 50));

@@ -66,7 +66,7 @@ struct Sessione : VisitaDiProva {
     }
 };
 
-bool captionShown() {
+bool didascaliaMostrata() {
     return Frm_Testo::creata() && Frm_Testo::istanza().Visible();
 }
 
@@ -75,14 +75,14 @@ bool captionShown() {
 class TestSprawdzian : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void threeWaysOfAnsweringAgree_data() {
+    void treModiDiRispondereConcordano_data() {
         QTest::addColumn<int>("modo");
         QTest::newRow("click on the shape") << 0;
         QTest::newRow("click on the second record") << 1;
         QTest::newRow("Tab to it and Enter") << 2;
         QTest::newRow("name typed, no Polish letters") << 3;
     }
-    void threeWaysOfAnsweringAgree() {
+    void treModiDiRispondereConcordano() {
         QFETCH(int, modo);
         Sessione x;
         Sprawdzian& s = x.giro();
@@ -110,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(s.esito->text(), u"Dobrze! To %1."_s.arg(d.nome));
         QCOMPARE(s.esito->accessibleName(), s.esito->text());
         QCOMPARE(s.giuste(), 1);
-        QVERIFY(!captionShown());
+        QVERIFY(!didascaliaMostrata());
         const auto* cornice = x.viewer().DISASGEO.findChild<QWidget*>(u"cornice"_s);
         QVERIFY(cornice->isVisible());
         QVERIFY(cornice->geometry().contains(x.viewer().HOTSPOT(d.hotspot.last()).rettangolo()));
@@ -120,7 +120,7 @@ private Q_SLOTS:
 
     // Two misses name the answer; the score counts it wrong and lists it; the best is kept and
     // shown at the next round.
-    void missesScoreAndBestScore() {
+    void erroriPunteggioEMigliore() {
         Sessione x;
         Sprawdzian& s = x.giro();
         const atlante::Domanda pierwsza = x.domanda(s);
@@ -134,16 +134,16 @@ private Q_SLOTS:
         QTRY_VERIFY(s.esito->text().startsWith(u"Wynik: 1/2."_s));
         QVERIFY(s.domanda->text().contains(pierwsza.nome));
         // The structure missed opens its caption from the list.
-        QVERIFY(!captionShown());
+        QVERIFY(!didascaliaMostrata());
         Q_EMIT s.domanda->linkActivated(u"0"_s);
-        QVERIFY(captionShown());
+        QVERIFY(didascaliaMostrata());
         QTest::keyClick(&x.viewer(), Qt::Key_Escape);
         QVERIFY(!s.inCorso());
         QVERIFY(x.giro().titolo->text().contains(u"najlepszy wynik 1/2\nPytanie 1 z 2"_s));
     }
 
     // A round over the system moves between plates; Esc brings back the plate and its history.
-    void escapeLeavesTheViewerAsItWas() {
+    void escLasciaIlVisoreComEra() {
         Sessione x;
         FMed1& v = x.viewer();
         Sprawdzian& s = x.giro(true);
@@ -159,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(v.storia.conteggio, 0);
         // Clicks open captions again.
         x.clicHotspot(2);
-        QVERIFY(captionShown());
+        QVERIFY(didascaliaMostrata());
         // A round left open when the viewer closes is not there at the next visit.
         x.giro();
         QTest::mouseClick(&v.HOTSPOTFISSO(2), Qt::LeftButton);
