@@ -84,12 +84,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("valore"); // null: key removed
         QTest::addColumn<int>("atteso");
         QTest::addColumn<int>("mci");
+        // How text reads as a number is the hotspot table's test; here, each option's own rules.
         riga("volume 100", "Volume", "100", 100, 65535);
         riga("volume 0", "Volume", "0", 0, 0);
         riga("volume missing", "Volume", QString(), 50, 32768);
         riga("volume empty", "Volume", "", 50, 32768);
         riga("volume not a number", "Volume", "abc", 0, 0);
-        riga("volume leading number", "Volume", " 75%", 75, 49151);
         riga("volume decimal", "Volume", "2.5", 2, 1311);
         riga("volume negative", "Volume", "-5", -5, -3277);
         riga("volume too large for 32 bits", "Volume", "99999999999", 50, 32768);
@@ -97,7 +97,6 @@ private Q_SLOTS:
         riga("history missing", "History", QString(), 10, 0);
         riga("history too large", "History", "99999", 10, 0);
         riga("history rounds half to even", "History", "12.5", 12, 0);
-        riga("history hexadecimal", "History", "&H10", 16, 0);
         riga("tema missing", "Tema", QString(), -1, 0);
         riga("sigla missing", "Sigla", QString(), -1, 0);
     }
@@ -119,7 +118,6 @@ private Q_SLOTS:
     }
 
     void volumeArrotondaIlMezzoAlPari() {
-        QCOMPARE(volumeMci(50), 32768);
         QCOMPARE(volumeMci(1), 655);
         QCOMPARE(volumeMci(10), 6554);  // 6553.5
         QCOMPARE(volumeMci(30), 19660); // 19660.5
