@@ -37,7 +37,6 @@ struct Atlante {
         Fileini::cfg.PathSfondi = u"D:\\SFONDI\\"_s;
         for (auto s = colori.cbegin(); s != colori.cend(); ++s)
             metti(s.key(), u"a.png"_s, immagineDiProva(6, 4, s.value()));
-        Fseek::Unload();
     }
     ~Atlante() { soloLettura(host.percorsoHost(PathTemp), false); } // a test may have set it
     void metti(const QString& store, const QString& voce, const QByteArray& dati) {
