@@ -58,13 +58,23 @@ QString testo(const blob::Archivio& store, const QString& codice) {
     return doc.toPlainText().trimmed();
 }
 
+// Writes a file of an atlas's sources into the folder, making the folders it needs.
+auto scrittoreIn(const QTemporaryDir& dir) {
+    return [&dir](const QString& nome, const QByteArray& dati) {
+        QDir().mkpath(QFileInfo(dir.filePath(nome)).path());
+        QFile f(dir.filePath(nome));
+        if (!f.open(QIODevice::WriteOnly) || f.write(dati) != dati.size())
+            qFatal("cannot write %s", qPrintable(nome));
+    };
+}
+
 } // namespace
 
 // The bundled atlas, walked the way a user can: from the home screen's codes along the links.
 class TestAtlante : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void everyBodySystemHasItsDescriptionLine() {
+    void ogniSistemaHaLaSuaRigaDiDescrizione() {
         QFile f(Dati + QStringLiteral("DesAppa.bin"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QMap<QString, QString> righe;
@@ -81,7 +91,7 @@ private Q_SLOTS:
         QVERIFY(righe.value(QStringLiteral("SCHEL1")).contains(u'ę'));
     }
 
-    void everyPlateIsReachableAndComplete() {
+    void ogniTavolaRaggiungibileECompleta() {
         const QList<Record> tabella = leggiTabella(Dati + QStringLiteral("hsmed.bin"));
         QVERIFY(!tabella.isEmpty());
         QCOMPARE(QFile(Dati + QStringLiteral("hsmed.bin")).size() % 50, 0);
@@ -167,7 +177,7 @@ private Q_SLOTS:
     }
 
     // What a student clicks opens what it names: the built table keeps the coverage rule.
-    void everyStructureOfTheBuiltTableCanBeClicked() {
+    void ogniStrutturaDellaTabellaCostruitaSiPuoCliccare() {
         QList<atlante::Zona> zone;
         for (const Record& r : leggiTabella(Dati + QStringLiteral("hsmed.bin")))
             zone.append({r.tavola, r.codice, atlante::areaDelRecord(r.x1, r.y1, r.x2, r.y2)});
@@ -180,7 +190,7 @@ private Q_SLOTS:
 
     // A pair drawn on both sides of the body answers on both sides (labels excepted: they lie
     // outside the drawing's columns).
-    void pairsAnswerOnBothSides_data() {
+    void leCoppieRispondonoDaEntrambiILati_data() {
         QTest::addColumn<QString>("tavola");
         QTest::addColumn<QString>("codice");
         for (const char* c : {"RAMIENNA", "PROMIEN", "LOKCIOWA", "UDOWA", "PISZCZEL", "STRZALKA"})
@@ -189,7 +199,7 @@ private Q_SLOTS:
             prova::riga(c, QStringLiteral("MUSCAVA"), QString::fromLatin1(c));
         prova::riga("parietal bones", QStringLiteral("SCZASZKA"), QStringLiteral("CIEMIEN"));
     }
-    void pairsAnswerOnBothSides() {
+    void leCoppieRispondonoDaEntrambiILati() {
         QFETCH(QString, tavola);
         QFETCH(QString, codice);
         int sinistra = 0, destra = 0;
@@ -203,7 +213,7 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("%1 left, %2 right").arg(sinistra).arg(destra)));
     }
 
-    void coverageRule_data() {
+    void regolaDiCopertura_data() {
         QTest::addColumn<QList<atlante::Zona>>("zone");
         QTest::addColumn<QStringList>("difetti"); // plate/structure
         const auto z = [](const char* t, const char* s, QRect a) {
@@ -235,7 +245,7 @@ private Q_SLOTS:
         prova::riga("no area", QList{z("P", "G", grande), z("P", "N", QRect(0, 0, 0, 5))},
                     QStringList{"P/N"});
     }
-    void coverageRule() {
+    void regolaDiCopertura() {
         QFETCH(QList<atlante::Zona>, zone);
         QFETCH(QStringList, difetti);
         QStringList trovati;
@@ -244,14 +254,14 @@ private Q_SLOTS:
         QCOMPARE(trovati, difetti);
     }
 
-    void messageNumbersFitTheirSixColumns_data() {
+    void numeriDeiMessaggiStannoInSeiColonne_data() {
         QTest::addColumn<QByteArray>("riga");
         QTest::addColumn<bool>("accettata");
         prova::riga("six digits", QByteArray("999999\tTytuł\tTekst\n"), true);
         prova::riga("seven digits", QByteArray("1000000\tTytuł\tTekst\n"), false);
         prova::riga("not a number", QByteArray("12a\tTytuł\tTekst\n"), false);
     }
-    void messageNumbersFitTheirSixColumns() {
+    void numeriDeiMessaggiStannoInSeiColonne() {
         QFETCH(QByteArray, riga);
         QFETCH(bool, accettata);
         QTemporaryDir dir;
@@ -265,7 +275,7 @@ private Q_SLOTS:
         QCOMPARE(problema.contains(QStringLiteral("messaggi.tsv:1:")), !accettata);
     }
 
-    void hotspotRectangleCoversTheMeasuredBox_data() {
+    void rettangoloDelHotspotCopreIlRiquadroMisurato_data() {
         QTest::addColumn<QRectF>("box");
         QTest::addColumn<QRect>("atteso"); // x1, y1, x2, y2 as the table stores them
         prova::riga("whole pixels", QRectF(10, 20, 100, 40),
@@ -276,14 +286,14 @@ private Q_SLOTS:
                     QRect(QPoint(43, 53), QPoint(57, 67)));
         prova::riga("kept inside", QRectF(-5, -5, 500, 600), QRect(QPoint(0, 0), QPoint(396, 478)));
     }
-    void hotspotRectangleCoversTheMeasuredBox() {
+    void rettangoloDelHotspotCopreIlRiquadroMisurato() {
         QFETCH(QRectF, box);
         QFETCH(QRect, atteso);
         const demo::Rettangolo r = demo::rettangoloDaBox(box, QSize(398, 480));
         QCOMPARE(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), atteso);
     }
 
-    void compilerRefusesSourcesThatDisagree_data() {
+    void compilatoreRifiutaSorgentiDiscordanti_data() {
         QTest::addColumn<QString>("riga");
         QTest::addColumn<QByteArray>("vista");
         QTest::addColumn<QString>("motivo");
@@ -308,17 +318,12 @@ private Q_SLOTS:
         prova::riga("view box unreadable", QStringLiteral("P\tA\t\ta\t"), QByteArray("0 0 x 1"),
                     QStringLiteral("viewBox"));
     }
-    void compilerRefusesSourcesThatDisagree() {
+    void compilatoreRifiutaSorgentiDiscordanti() {
         QFETCH(QString, riga);
         QFETCH(QByteArray, vista);
         QFETCH(QString, motivo);
         QTemporaryDir dir;
-        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
-            QDir().mkpath(QFileInfo(dir.filePath(nome)).path());
-            QFile f(dir.filePath(nome));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(dati);
-        };
+        const auto scrivi = scrittoreIn(dir);
         scrivi(QStringLiteral("sistemi.tsv"), "P\tOpis\n");
         scrivi(QStringLiteral("testi.txt"), "== P\nOpis\n== A\n**A**\n== C\nC\n");
         // "d" and "e" draw the same small box.
@@ -343,7 +348,7 @@ private Q_SLOTS:
 
     // A click opens what the picture shows there: the shape's own pixels, not its box; the
     // structure drawn later where two overlap; the label's text and marker above all.
-    void compilerHotspotsFollowThePicture_data() {
+    void hotspotDelCompilatoreSeguonoIlDisegno_data() {
         QTest::addColumn<QPoint>("punto");
         QTest::addColumn<QString>("apre"); // the code of the topmost record, "" for none
         prova::riga("arm of the L", QPoint(170, 110), QStringLiteral("L"));
@@ -354,16 +359,11 @@ private Q_SLOTS:
         prova::riga("other side of the pair", QPoint(315, 415), QStringLiteral("L"));
         prova::riga("title", QPoint(8, 16), QStringLiteral("000000"));
     }
-    void compilerHotspotsFollowThePicture() {
+    void hotspotDelCompilatoreSeguonoIlDisegno() {
         QFETCH(QPoint, punto);
         QFETCH(QString, apre);
         QTemporaryDir dir;
-        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
-            QDir().mkpath(QFileInfo(dir.filePath(nome)).path());
-            QFile f(dir.filePath(nome));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(dati);
-        };
+        const auto scrivi = scrittoreIn(dir);
         scrivi(QStringLiteral("sistemi.tsv"), "P\tOpis\n");
         scrivi(QStringLiteral("testi.txt"), "== P\nOpis\n== L\nL\n== M\nM\n");
         scrivi(QStringLiteral("tavole/P.svg"),
@@ -390,14 +390,9 @@ private Q_SLOTS:
         QCOMPARE(sopra, apre);
     }
 
-    void compilerWritesWhatTheSourcesSay() {
+    void compilatoreScriveCioCheDiconoLeSorgenti() {
         QTemporaryDir dir;
-        QDir().mkpath(dir.filePath(QStringLiteral("tavole")));
-        const auto scrivi = [&](const QString& nome, const QByteArray& dati) {
-            QFile f(dir.filePath(nome));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(dati);
-        };
+        const auto scrivi = scrittoreIn(dir);
         scrivi(QStringLiteral("sistemi.tsv"), "P\tŻołądek i jelita\n");
         scrivi(QStringLiteral("testi.txt"), "== P\n**Opis** planszy\n== A\nPodpis\n== B\nDuży\n");
         scrivi(QStringLiteral("tavole/P.svg"),

@@ -4,6 +4,7 @@
 #include "HostDiProva.h"
 #include "Messaggi.h"
 #include "Prefisso.h"
+#include "StatoPulito.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -15,7 +16,8 @@ using namespace hn;
 class TestDemo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void startsAndLoadsTheFirstPlate() {
+    void avviaECaricaLaPrimaTavola() {
+        prova::StatoPulito stato;
         prova::HostDiProva host;
         const QString copia = host.cartella.path() + QStringLiteral("/demo");
         QString errore;
@@ -23,7 +25,6 @@ private Q_SLOTS:
                  qPrintable(errore));
         host.usaPrefisso(copia);
 
-        Fileini::cfg = {};
         Fileini::AvvioModulo();
         QVERIFY(host.box.mostrati.isEmpty());
         // Pictures are extracted there: the folder must exist.
@@ -38,7 +39,7 @@ private Q_SLOTS:
         QVERIFY(host.box.mostrati.isEmpty());
     }
 
-    void everyMessageTheProgramUsesHasAText() {
+    void ogniMessaggioUsatoHaUnTesto() {
         prova::HostDiProva host;
         host.usaPrefisso(QStringLiteral(HNEMAR_DEMO_DIR));
         for (int n : {20,  23,  63,  64,  65,  66,  67,  68,  69,  70,  71,  72, 73,

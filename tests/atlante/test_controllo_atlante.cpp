@@ -55,7 +55,7 @@ struct AtlanteRotto {
 class TestControlloAtlante : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void eachFaultIsReportedWithItsPlateAndRecord_data() {
+    void ogniDifettoDettoConTavolaERecord_data() {
         QTest::addColumn<Difetto>("difetto");
         QTest::addColumn<QString>("tavola");
         QTest::addColumn<int>("record");
@@ -86,7 +86,7 @@ private Q_SLOTS:
         QTest::newRow("body system with no plate") << Difetto::CollegamentoRotto << "orecch" << 0
                                                    << "orecch: the body system's first plate";
     }
-    void eachFaultIsReportedWithItsPlateAndRecord() {
+    void ogniDifettoDettoConTavolaERecord() {
         QFETCH(Difetto, difetto);
         QFETCH(QString, tavola);
         QFETCH(int, record);
@@ -101,7 +101,7 @@ private Q_SLOTS:
                  qPrintable(trovati[0].testo));
     }
 
-    void rightRecordsAndReachedPlatesGiveNothing() {
+    void recordGiustiETavoleRaggiunteNonDannoNulla() {
         AtlanteRotto a;
         for (const Rilievo& r : a.rilievi()) {
             QVERIFY2(r.record != 1 && r.record != 2, qPrintable(r.testo));

@@ -24,7 +24,7 @@ Record rec(const QString& tavola, const QString& codice, const QString& link = {
 class TestDatiAtlante : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void numbersAreReadLeniently_data() {
+    void numeriLettiConIndulgenza_data() {
         QTest::addColumn<QByteArray>("campo");
         QTest::addColumn<float>("valore");
         QTest::newRow("leading zero") << QByteArray("012") << 12.0f;
@@ -33,13 +33,13 @@ private Q_SLOTS:
         QTest::newRow("blank") << QByteArray("   ") << 0.0f;
         QTest::newRow("negative") << QByteArray("-5 ") << -5.0f;
     }
-    void numbersAreReadLeniently() {
+    void numeriLettiConIndulgenza() {
         QFETCH(QByteArray, campo);
         QFETCH(float, valore);
         QCOMPARE(numeroCampo(campo), valore);
     }
 
-    void recordsSurviveTheWriterAndAShortLastRecordIsRead() {
+    void recordIntattiDopoLoScrittoreEUltimoCortoLetto() {
         const QList<Record> righe = {{u"SCHEL1"_s, u"000000"_s, {}, 0, 0, 0, 0, u"DSCHEL"_s},
                                      {u"SCHEL1"_s, u"ŻEBRA"_s, u"SKREG"_s, 10, 20, 110, 60, {}}};
         QByteArray dati = scriviTabella(righe);
@@ -58,7 +58,7 @@ private Q_SLOTS:
 
     // Depth first from the systems: a plate reached twice keeps its first way; a link back up
     // is no new node; a link to a plate without records is reported.
-    void theTreeFollowsLinksDepthFirst() {
+    void alberoSegueICollegamentiInProfondita() {
         const QList<Record> t = {
             rec(u"SCHEL1"_s, u"A"_s, u"SKREG"_s),
             rec(u"SCHEL1"_s, u"B"_s, u"SCZASZ"_s),
@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(a.collegamentiRotti()[0].numero, 2);
     }
 
-    void desAppaFirstExactMatchAndWriter() {
+    void desAppaPrimaCorrispondenzaEsattaEScrittore() {
         const QByteArray dati = QByteArray("schel1    mala\r\n") +
                                 "SCHEL1    Uk\xb3"
                                 "ad kostny  \r\n" +
@@ -97,7 +97,7 @@ private Q_SLOTS:
         QCOMPARE(leggiDesAppa(scriviDesAppa(righe)), righe);
     }
 
-    void storeBySelector_data() {
+    void storeDalSelettore_data() {
         QTest::addColumn<int>("selettore");
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("sfondi");
@@ -108,7 +108,7 @@ private Q_SLOTS:
         QTest::newRow("3: crops") << 3 << "BlobCrop.dat" << false << 2;
         QTest::newRow("10: backgrounds") << 10 << "Bit_Hd.ff" << true << 3;
     }
-    void storeBySelector() {
+    void storeDalSelettore() {
         QFETCH(int, selettore);
         QFETCH(QString, file);
         QFETCH(bool, sfondi);
@@ -120,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(s.metodo, metodo);
     }
 
-    void theCacheReadsAgainOnlyWhenTheFileChanged() {
+    void cacheRileggeSoloSeIlFileCambia() {
         QTemporaryDir cartella;
         const QString f = cartella.filePath(u"hsmed.bin"_s);
         const auto scrivi = [&f](const QByteArray& b) {

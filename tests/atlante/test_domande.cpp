@@ -41,7 +41,7 @@ QString fuga(const Domanda& d) {
 class TestDomande : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void hidesEveryFormOfTheName_data() {
+    void nascondeOgniFormaDelNome_data() {
         QTest::addColumn<QString>("testo");
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QString>("atteso");
@@ -58,7 +58,7 @@ private Q_SLOTS:
         QTest::newRow("preposition kept")
             << u"Staw z kością – z boku."_s << u"Staw z kością"_s << u"______ z ______ – z boku."_s;
     }
-    void hidesEveryFormOfTheName() {
+    void nascondeOgniFormaDelNome() {
         QFETCH(QString, testo);
         QFETCH(QString, nome);
         QFETCH(QString, atteso);
@@ -67,7 +67,7 @@ private Q_SLOTS:
 
     // Every caption of the bundled atlas: no question gives its answer away, and one in five or
     // so had the name in another form to hide.
-    void noQuestionOfTheDemoLeaksItsAnswer() {
+    void nessunaDomandaDellaDemoSvelaLaRisposta() {
         const auto dati = demo();
         QVERIFY(!dati->tabella.isEmpty());
         int altreForme = 0;
@@ -85,7 +85,7 @@ private Q_SLOTS:
         QVERIFY2(altreForme >= 30, qPrintable(QString::number(altreForme)));
     }
 
-    void aRoundNeverRepeatsAndStopsShort() {
+    void unGiroNonSiRipeteESiFermaPrima() {
         const auto dati = demo();
         std::mt19937 caso(7);
         for (const NodoTavola& n : dati->albero.nodi()) {
@@ -103,7 +103,7 @@ private Q_SLOTS:
         }
     }
 
-    void typedAnswers_data() {
+    void risposteScritte_data() {
         QTest::addColumn<QString>("scritto");
         QTest::addColumn<bool>("giusto");
         QTest::newRow("as written") << u"Kość łokciowa"_s << true;
@@ -112,7 +112,7 @@ private Q_SLOTS:
         QTest::newRow("another bone") << u"Kość ramienna"_s << false;
         QTest::newRow("empty") << u" – "_s << false;
     }
-    void typedAnswers() {
+    void risposteScritte() {
         QFETCH(QString, scritto);
         QFETCH(bool, giusto);
         Domanda d;

@@ -48,7 +48,7 @@ struct Atlante {
 class TestIndiceRicerca : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void normalisation_data() {
+    void normalizzazione_data() {
         QTest::addColumn<QString>("testo");
         QTest::addColumn<QString>("atteso");
         QTest::newRow("upper case and ogonek") << u"KOŚĆ ŁOKCIOWA"_s << u"kosc lokciowa"_s;
@@ -58,14 +58,14 @@ private Q_SLOTS:
         QTest::newRow("combining marks") << u"Kos\u0301c\u0301"_s << u"kosc"_s;
         QTest::newRow("nothing left") << u" – › "_s << QString();
     }
-    void normalisation() {
+    void normalizzazione() {
         QFETCH(QString, testo);
         QFETCH(QString, atteso);
         QCOMPARE(normalizza(testo), atteso);
     }
 
     // The name and text the search reads straight from a caption's RTF.
-    void summary_data() {
+    void sommario_data() {
         QTest::addColumn<QByteArray>("rtf");
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QString>("testo");
@@ -85,7 +85,7 @@ private Q_SLOTS:
             << u"Mostek"_s << u"Mostek"_s;
         QTest::newRow("not RTF") << QByteArray("Zwyk\xb3y") << QString() << u"Zwykły"_s;
     }
-    void summary() {
+    void sommario() {
         QFETCH(QByteArray, rtf);
         QFETCH(QString, nome);
         QFETCH(QString, testo);
@@ -94,7 +94,7 @@ private Q_SLOTS:
         QCOMPARE(s.testo, testo);
     }
 
-    void ranking_data() {
+    void classifica_data() {
         QTest::addColumn<QString>("domanda");
         QTest::addColumn<QStringList>("nomi");
         QTest::addColumn<QList<int>>("ranghi");
@@ -116,7 +116,7 @@ private Q_SLOTS:
         QTest::newRow("blank query") << u"  "_s << QStringList{} << QList<int>{};
         QTest::newRow("no match") << u"serce"_s << QStringList{} << QList<int>{};
     }
-    void ranking() {
+    void classifica() {
         QFETCH(QString, domanda);
         QFETCH(QStringList, nomi);
         QFETCH(QList<int>, ranghi);
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(totale, nomi.size());
     }
 
-    void aResultKnowsItsWayThroughTheTree_data() {
+    void risultatoConosceLaStradaNellAlbero_data() {
         QTest::addColumn<QString>("domanda");
         QTest::addColumn<QStringList>("percorso");
         QTest::addColumn<int>("hotspot");
@@ -148,7 +148,7 @@ private Q_SLOTS:
         QTest::newRow("a plate itself") << u"oś ciała"_s << QStringList{"SCHEL1", "SKREG"} << 0
                                         << u"Układ kostny › Kręgosłup"_s;
     }
-    void aResultKnowsItsWayThroughTheTree() {
+    void risultatoConosceLaStradaNellAlbero() {
         QFETCH(QString, domanda);
         QFETCH(QStringList, percorso);
         QFETCH(int, hotspot);
@@ -161,7 +161,7 @@ private Q_SLOTS:
         QCOMPARE(r[0].dove, dove);
     }
 
-    void aChangedAtlasIsSeenAndIndexedAgain() {
+    void atlanteCambiatoVistoEReindicizzato() {
         Atlante a;
         const auto prima = a.dati();
         QVERIFY(prima->aggiornato());
@@ -177,7 +177,7 @@ private Q_SLOTS:
         QCOMPARE(r[0].hotspot, 6);
     }
 
-    void aLargeResultIsCutButCounted() {
+    void risultatoGrandeTagliatoMaContato() {
         Atlante a;
         int totale = 0;
         QCOMPARE(IndiceRicerca(*a.dati()).cerca(u"k"_s, 2, &totale).size(), 2);

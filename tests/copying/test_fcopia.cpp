@@ -9,6 +9,7 @@
 #include "PictureBox.h"
 #include "RichTextBox.h"
 #include "Riga.h"
+#include "StatoPulito.h"
 #include "fcopia.h"
 
 #include <QAccessible>
@@ -45,7 +46,6 @@ struct Banco {
         inst.messaggi[483] = {u"Zapis"_s, u"Nie można zapisać pliku "_s};
         inst.messaggi[146] = {u"Błąd"_s, u"Nieoczekiwany błąd"_s};
         inst.scrivi();
-        Fileini::cfg = {};
         Fileini::cfg.FilePerCopia = kNome;
         QDir().mkpath(h.percorsoHost(kCartella + u"x"_s).chopped(2));
         testo = new KorAtx(&viewer);
@@ -98,6 +98,7 @@ struct Banco {
         return r.Text();
     }
 
+    StatoPulito stato;
     HostDiProva h;
     Installazione inst{h};
     Forma viewer{u"FMed1"_s};

@@ -8,6 +8,7 @@
 #include "Installazione.h"
 #include "Mod_Graph.h"
 #include "Riga.h"
+#include "StatoPulito.h"
 
 #include <QMouseEvent>
 #include <QTest>
@@ -99,11 +100,12 @@ QString aspetto(ArrayLinee& linea, int gruppo) {
 struct Ambiente {
     Ambiente() {
         prova::Installazione(host).scrivi();
-        Fileini::cfg = {};
         Fileini::cfg.PathApp = QStringLiteral("C:\\VELTO\\HNEMAR\\");
+    }
+    prova::StatoPulito stato{[] {
         HotCorrente = nullptr;
         StatoCorrente = Stato::Nessuno;
-    }
+    }};
     prova::HostDiProva host;
 };
 

@@ -13,6 +13,7 @@
 #include "Palco.h"
 #include "Riga.h"
 #include "SistemaScelto.h"
+#include "StatoPulito.h"
 #include "StoreDiProva.h"
 
 #include <QAccessible>
@@ -61,8 +62,6 @@ struct Casa {
         installazione.scrivi();
         host.scriviFile(Sfondo, immagineDiProva(1024, 768, Qt::darkCyan, "BMP"));
         host.scriviFile(DesAppa, desAppaCompleto());
-        Fileini::cfg = {};
-        Mod_Graph::HotCorrente = nullptr;
         FMed::registraVisore([this] {
             auto v = std::make_unique<VisoreFinto>();
             visore = v.get();
@@ -70,7 +69,10 @@ struct Casa {
             return v;
         });
     }
-    ~Casa() { FMed::registraVisore({}); }
+    StatoPulito stato{[] {
+        Mod_Graph::HotCorrente = nullptr;
+        FMed::registraVisore({});
+    }};
     HostDiProva host;
     Installazione installazione;
     VisoreFinto* visore = nullptr;
@@ -93,6 +95,8 @@ QColor colore(const ControlloConPicture& c) {
 class TestFMed : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void primaIstanzaAvviaEDaIlNomeAllaFinestra();
+    void secondaIstanzaFinisceInSilenzio();
     void caricamento();
     void corniciDaCaricoAScarico();
     void ricentraAlDipintoDopoCambioSchermo();
@@ -112,6 +116,25 @@ private Q_SLOTS:
     void clicAlCentroSulMonitor_data();
     void clicAlCentroSulMonitor();
 };
+
+void TestFMed::primaIstanzaAvviaEDaIlNomeAllaFinestra() {
+    Casa c(800, 600);
+    FMed f;
+    f.Form_Load();
+    QCOMPARE(f.windowTitle(), QStringLiteral("Velto 2002"));
+    QCOMPARE(f.size(), QSize(800, 600));
+    QCOMPARE(Fileini::cfg.PathFoto, QStringLiteral("D:\\DATI\\"));
+}
+
+void TestFMed::secondaIstanzaFinisceInSilenzio() {
+    Casa c;
+    FileInstanceLock primo(c.host.cartella.path() + QStringLiteral("/hnemar.lock"));
+    QVERIFY(primo.acquire());
+    FMed f;
+    QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, f.Form_Load());
+    QVERIFY(c.host.box.mostrati.isEmpty());
+    QCOMPARE(Fileini::cfg.IniModulo, QString()); // start-up never ran
+}
 
 // The layout is checked for every screen size with the screen routines; here, that the home
 // screen lays itself out at load.

@@ -8,7 +8,7 @@ using namespace hn;
 class TestCp1250 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void polishLettersHaveTheirBytes() {
+    void letterePolaccheHannoILoroByte() {
         const QString lettere = QStringLiteral("ąćęłńóśźżĄĆĘŁŃÓŚŹŻ");
         const QByteArray attesi = QByteArrayLiteral(
             "\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF");
@@ -19,7 +19,7 @@ private Q_SLOTS:
     // Every position against glibc's own table: one wrong entry anywhere garbles that character
     // in every file the atlas reads. The five bytes glibc leaves undefined are ours to map, to
     // the C1 control of the same value as Windows does.
-    void everyByteAgreesWithIconv() {
+    void ogniByteConcordaConIconv() {
         iconv_t cd = iconv_open("UTF-16LE", "WINDOWS-1250");
         if (cd == reinterpret_cast<iconv_t>(-1))
             QSKIP("glibc's WINDOWS-1250 converter is not installed");
@@ -49,7 +49,7 @@ private Q_SLOTS:
         QCOMPARE(indefiniti, (QList<int>{0x81, 0x83, 0x88, 0x90, 0x98}));
     }
 
-    void everyByteRoundTrips() {
+    void ogniByteAndataERitorno() {
         QByteArray tutti;
         for (int b = 0; b < 256; ++b)
             tutti.append(static_cast<char>(b));
@@ -60,7 +60,7 @@ private Q_SLOTS:
         QCOMPARE(testo[0x96], QChar(0x2013)); // en dash
     }
 
-    void unencodableCharactersBecomeTheFallback() {
+    void caratteriNonCodificabiliDiventanoIlRipiego() {
         QCOMPARE(encodeCp1250(QStringLiteral("a\u4E2Db\u00E5")), QByteArray("a?b?"));
         QCOMPARE(encodeCp1250(QStringLiteral("\u4E2D"), '_'), QByteArray("_"));
         QCOMPARE(unicodeToCp1250(u'\u4E2D'), 0);

@@ -38,7 +38,7 @@ private Q_SLOTS:
         QDir().mkpath(radice + QStringLiteral("/drive_d"));
     }
 
-    void mapsWindowsPaths_data() {
+    void traducePercorsiWindows_data() {
         QTest::addColumn<QString>("windows");
         QTest::addColumn<QString>("host");
         riga("case-insensitive", "C:\\VELTO\\DATI\\hsmed.bin", "/drive_c/Velto/Dati/HSMED.BIN");
@@ -56,7 +56,7 @@ private Q_SLOTS:
         riga("drive root", "D:\\", "/drive_d");
     }
 
-    void mapsWindowsPaths() {
+    void traducePercorsiWindows() {
         QFETCH(QString, windows);
         QFETCH(QString, host);
         const HostPaths p(radice);
@@ -66,7 +66,7 @@ private Q_SLOTS:
     }
 
     // What the file chooser hands back: each host path must name the same file again.
-    void mapsChosenHostPathsBack_data() {
+    void riportaIPercorsiScelti_data() {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("windows");
         riga("under a drive folder", "/drive_c/Velto/Dati/nuovo.rtf", "C:\\Velto\\Dati\\nuovo.rtf");
@@ -75,7 +75,7 @@ private Q_SLOTS:
         riga("dot dot resolved", "/drive_c/Velto/../Velto/x.rtf", "C:\\Velto\\x.rtf");
     }
 
-    void mapsChosenHostPathsBack() {
+    void riportaIPercorsiScelti() {
         QFETCH(QString, host);
         QFETCH(QString, windows);
         const HostPaths p(radice);
@@ -88,7 +88,7 @@ private Q_SLOTS:
     }
 
     // Host paths outside the prefix are named through Z:, the host root.
-    void driveZIsTheHostRoot() {
+    void unitaZERadiceDellHost() {
         const HostPaths p(radice);
         QCOMPARE(p.toWindows(QStringLiteral("/home/ala/kopia.rtf")),
                  QStringLiteral("Z:\\home\\ala\\kopia.rtf"));
@@ -96,7 +96,7 @@ private Q_SLOTS:
         QCOMPARE(p.toHost(QStringLiteral("z:\\")).value_or(QString()), QStringLiteral("/"));
     }
 
-    void refusesWhatCannotNameAFile_data() {
+    void rifiutaCioCheNonNominaUnFile_data() {
         QTest::addColumn<QString>("windows");
         riga("empty", "");
         riga("drive without a folder", "E:\\dati\\a.txt");
@@ -108,12 +108,12 @@ private Q_SLOTS:
         riga("colon inside", "C:\\velto\\a:b");
     }
 
-    void refusesWhatCannotNameAFile() {
+    void rifiutaCioCheNonNominaUnFile() {
         QFETCH(QString, windows);
         QVERIFY(!HostPaths(radice).toHost(windows).has_value());
     }
 
-    void findsNormalFilesByPattern_data() {
+    void trovaFileNormaliPerModello_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("found");
         riga("exact name, other case", "C:\\velto\\dati\\Hsmed.Bin", QStringList{"HSMED.BIN"});
@@ -130,7 +130,7 @@ private Q_SLOTS:
         riga("missing drive", "Q:\\*.*", QStringList{});
     }
 
-    void findsNormalFilesByPattern() {
+    void trovaFileNormaliPerModello() {
         QFETCH(QString, pattern);
         QFETCH(QStringList, found);
         QStringList nomi;
@@ -141,7 +141,7 @@ private Q_SLOTS:
         QCOMPARE(nomi, found);
     }
 
-    void wildcardMatching_data() {
+    void caratteriJolly_data() {
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QString>("modello");
         QTest::addColumn<bool>("atteso");
@@ -155,7 +155,7 @@ private Q_SLOTS:
         riga("bracket is not a class", "a.txt", "[a].txt", false);
     }
 
-    void wildcardMatching() {
+    void caratteriJolly() {
         QFETCH(QString, nome);
         QFETCH(QString, modello);
         QFETCH(bool, atteso);

@@ -63,7 +63,7 @@ QRectF rettangolo(const QList<double>& v) {
 class TestPalco : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void scaleValues_data() {
+    void valoriDiScala_data() {
         QTest::addColumn<QString>("valore");
         QTest::addColumn<ModoScala>("atteso");
         riga("fit", QString("fit"), ModoScala::Adatta);
@@ -72,7 +72,7 @@ private Q_SLOTS:
         riga("unset", QString(), ModoScala::Adatta);
         riga("unknown", QString("stretch"), ModoScala::Adatta);
     }
-    void scaleValues() {
+    void valoriDiScala() {
         QFETCH(QString, valore);
         QFETCH(ModoScala, atteso);
         QCOMPARE(modoScalaDa(valore), atteso);
@@ -81,7 +81,7 @@ private Q_SLOTS:
     // The platform asked of Qt: X11 wherever an X display is at hand (XWayland in a Wayland
     // session: the stage needs global window positions), else what the user set; no display at
     // all is reported rather than left to Qt's abort.
-    void platformChoice() {
+    void sceltaDellaPiattaforma() {
         const QByteArray prima[] = {qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"),
                                     qgetenv("QT_QPA_PLATFORM")};
         // DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM → the platform asked for ("-": no display).
@@ -103,7 +103,7 @@ private Q_SLOTS:
     }
 
     // The factor and the place of the program's screen for each kind of monitor.
-    void stageChoice_data() {
+    void sceltaDelPalco_data() {
         QTest::addColumn<QSize>("monitor");
         QTest::addColumn<ModoScala>("modo");
         QTest::addColumn<QSize>("schermo");
@@ -127,7 +127,7 @@ private Q_SLOTS:
         riga("1024x768 as it is", v, A, v, 1.0, QPoint(), true);
         riga("unknown monitor", QSize(), A, v, 1.0, QPoint(), true);
     }
-    void stageChoice() {
+    void sceltaDelPalco() {
         QFETCH(QSize, monitor);
         QFETCH(ModoScala, modo);
         const GeometriaPalco g = calcolaPalco(monitor, modo);
@@ -146,7 +146,7 @@ private Q_SLOTS:
 
     // Forms are placed on the program's screen: on a stage that screen starts inside the
     // desktop, and a place read from one form and given to another must not move twice.
-    void formsKeepTheirPlaceOnTheStage() {
+    void formeTengonoIlPostoSulPalco() {
         prova::HostDiProva host;
         host.schermo.origineProva = QPoint(171, 26);
         Forma casa(QStringLiteral("FMed")), visore(QStringLiteral("FMed1"));
@@ -165,7 +165,7 @@ private Q_SLOTS:
     // The real start-up on monitors the platform is told to offer: the form covering the
     // program's screen must sit exactly on the stage, on the monitor under the mouse, and
     // come back to the same place after a round trip through a window.
-    void startUpOnMonitors_data() {
+    void avvioSuiMonitor_data() {
         QTest::addColumn<QList<QRect>>("monitori");
         QTest::addColumn<QString>("scala");
         QTest::addColumn<int>("scelto");
@@ -178,7 +178,7 @@ private Q_SLOTS:
         riga("mouse on the small one", QList<QRect>{{1024, 0, 1920, 1080}, {0, 0, 1024, 768}},
              QString(), 1);
     }
-    void startUpOnMonitors() {
+    void avvioSuiMonitor() {
         QFETCH(QList<QRect>, monitori);
         QFETCH(QString, scala);
         QFETCH(int, scelto);

@@ -30,7 +30,7 @@ const QByteArray ini = QByteArrayLiteral("; comment line\r\n"
 class TestProfilo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void readsLikeGetPrivateProfileString_data() {
+    void leggeComeGetPrivateProfileString_data() {
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
@@ -46,7 +46,7 @@ private Q_SLOTS:
         riga("first section of a name only", "GENERAL", "Late", "dflt");
     }
 
-    void readsLikeGetPrivateProfileString() {
+    void leggeComeGetPrivateProfileString() {
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, value);
@@ -56,7 +56,7 @@ private Q_SLOTS:
         QCOMPARE(n, value.size());
     }
 
-    void longValuesAreCutToTheBuffer() {
+    void valoriLunghiTagliatiAlBuffer() {
         const QString lungo = QString(300, u'x');
         const QByteArray file = "[S]\nK=" + lungo.toLatin1() + "\n";
         QString out;
@@ -70,14 +70,14 @@ private Q_SLOTS:
             254);
     }
 
-    void utf8WithByteOrderMarkIsRead() {
+    void utf8ConBomVieneLetto() {
         QString out;
         leggiProfiloPrivato(QByteArrayLiteral("\xEF\xBB\xBF[S]\nK=\xC5\xBC\xC3\xB3\xC5\x82w\n"),
                             QStringLiteral("s"), QStringLiteral("k"), {}, out, 255);
         QCOMPARE(out, QStringLiteral("żółw"));
     }
 
-    void unreadableFilesReadAsEmpty() {
+    void fileIlleggibiliLettiVuoti() {
         prova::HostDiProva host;
         host.scriviFile(QStringLiteral("C:\\WINDOWS\\a.ini"), "[S]\r\nK=v\r\n");
         QDir().mkpath(host.percorsoHost(QStringLiteral("C:\\WINDOWS\\cartella.ini\\x")));

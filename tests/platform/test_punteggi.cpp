@@ -20,7 +20,7 @@ Q_CONSTRUCTOR_FUNCTION(configurazioneTemporanea)
 class TestPunteggi : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void keepsTheBest_data() {
+    void tieneIlMigliore_data() {
         QTest::addColumn<QList<Punteggio>>("giri");
         QTest::addColumn<Punteggio>("atteso");
         QTest::newRow("worse later") << QList<Punteggio>{{8, 10}, {5, 10}} << Punteggio{8, 10};
@@ -29,7 +29,7 @@ private Q_SLOTS:
             << QList<Punteggio>{{3, 3}, {10, 10}, {2, 2}} << Punteggio{10, 10};
         QTest::newRow("empty round ignored") << QList<Punteggio>{{4, 7}, {0, 0}} << Punteggio{4, 7};
     }
-    void keepsTheBest() {
+    void tieneIlMigliore() {
         QFETCH(QList<Punteggio>, giri);
         QFETCH(Punteggio, atteso);
         const QString chiave = chiaveTavola(QString::fromLatin1(QTest::currentDataTag()));
@@ -39,7 +39,7 @@ private Q_SLOTS:
     }
 
     // What a later start reads: the file in the user's config folder, through a new object.
-    void survivesARestart() {
+    void sopravviveAUnRiavvio() {
         QVERIFY(registra(chiaveSistema(u"SCHEL1"_s), {7, 10}));
         QVERIFY(!registra(chiaveSistema(u"schel1"_s), {6, 10}));
         const QString file = configurazione.path() + u"/hnemar/sprawdzian.ini"_s;
@@ -50,13 +50,13 @@ private Q_SLOTS:
         QCOMPARE(migliore(chiaveTavola(u"SCHEL1"_s)), std::nullopt);
     }
 
-    void nonsenseReadsAsNoScore_data() {
+    void datiSenzaSensoNessunPunteggio_data() {
         QTest::addColumn<QString>("valore");
         QTest::newRow("more right than asked") << u"11/10"_s;
         QTest::newRow("words") << u"dużo/10"_s;
         QTest::newRow("zero asked") << u"0/0"_s;
     }
-    void nonsenseReadsAsNoScore() {
+    void datiSenzaSensoNessunPunteggio() {
         QFETCH(QString, valore);
         {
             QSettings s(configurazione.path() + u"/hnemar/sprawdzian.ini"_s, QSettings::IniFormat);

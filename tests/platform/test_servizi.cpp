@@ -60,7 +60,7 @@ void premiPiuTardi(const QString& testo, QStringList* visti) {
 class TestServizi : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void demoFillsOnlyWhatIsMissing() {
+    void demoCompletaSoloCioCheManca() {
         QTemporaryDir dir;
         const QString demo = dir.path() + QStringLiteral("/demo");
         const QString prefisso = dir.path() + QStringLiteral("/prefix");
@@ -97,7 +97,7 @@ private Q_SLOTS:
             !preparaPrefisso({altro, false}, dir.path() + QStringLiteral("/missing")).isEmpty());
     }
 
-    void instanceLockOutlivesACrashedInstance() {
+    void bloccoSopravviveAUnIstanzaCaduta() {
         QTemporaryDir dir;
         const QString lock = dir.path() + QStringLiteral("/hnemar.lock");
         // A lock left by a process that no longer runs.
@@ -109,7 +109,7 @@ private Q_SLOTS:
         QVERIFY(!secondo.acquire());
     }
 
-    void messageBoxAnswersWithThePolishButtons_data() {
+    void boxRispondeConIPulsantiPolacchi_data() {
         QTest::addColumn<int>("stile");
         QTest::addColumn<QString>("pulsante");
         QTest::addColumn<int>("risposta");
@@ -121,7 +121,7 @@ private Q_SLOTS:
         riga("ok", 64, "OK", 1, QStringList{"OK"});
     }
 
-    void messageBoxAnswersWithThePolishButtons() {
+    void boxRispondeConIPulsantiPolacchi() {
         QFETCH(int, stile);
         QFETCH(QString, pulsante);
         QFETCH(int, risposta);
@@ -135,7 +135,7 @@ private Q_SLOTS:
 
     // Esc answers Cancel, or the only button; a Yes/No or Abort/Retry/Ignore box stays open
     // until a button is pressed.
-    void escAnswersOnlyWhereTheBoxAllowsIt_data() {
+    void escRispondeSoloDoveIlBoxLoPermette_data() {
         QTest::addColumn<int>("stile");
         QTest::addColumn<int>("risposta");
         riga("ok", 16, 1);
@@ -145,7 +145,7 @@ private Q_SLOTS:
         riga("yes, no: waits, then Yes", 4, 6);
         riga("abort, retry, ignore: waits, then Retry", 2, 4);
     }
-    void escAnswersOnlyWhereTheBoxAllowsIt() {
+    void escRispondeSoloDoveIlBoxLoPermette() {
         QFETCH(int, stile);
         QFETCH(int, risposta);
         // Esc first; if the box is still open, its second button (Yes has none before it).
@@ -171,7 +171,7 @@ private Q_SLOTS:
     }
 
     // Qt's own dialogs in Polish; the chooser's columns as wide as the names and dates in them.
-    void fileChooserInPolishWithColumnsThatFit() {
+    void selettoreInPolaccoConColonneCheCiStanno() {
         QVERIFY(caricaTraduzioniQt());
         // Qt keeps the chooser's column widths in the user's settings: start from none.
         QTemporaryDir impostazioni;
@@ -206,7 +206,7 @@ private Q_SLOTS:
     }
 
     // The screen pops only the cursors it pushed itself.
-    void mousePointerLeavesOtherOverridesAlone() {
+    void puntatoreLasciaStareGliAltriCursori() {
         QtScreen schermo;
         QGuiApplication::setOverrideCursor(QCursor(Qt::CrossCursor));
         for (int puntatore : {1, 11, 99, 5, 0}) {
@@ -223,7 +223,7 @@ private Q_SLOTS:
 
     // The box double stops a prompt that would otherwise ask for ever: once its scripted
     // answers run out, or after many unscripted choices; a box with one button needs no script.
-    void scriptedBoxStopsAPromptThatNeverEnds() {
+    void boxConCopioneFermaUnaDomandaSenzaFine() {
         for (const bool conCopione : {true, false}) {
             prova::ScriptedMessageBox box;
             QCOMPARE(box.show(QStringLiteral("Zapisano"), Stile::OK, {}), Risposta::OK);

@@ -25,7 +25,7 @@ QString leggi(const QByteArray& file, int numero, QString& titolo) {
 class TestMessaggi : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void recordsHaveTheFixedLayout() {
+    void recordHannoLaStrutturaFissa() {
         const QByteArray r =
             componiRecordMessaggio(486, QStringLiteral("Płyta"), QStringLiteral("Włóż płytę"));
         QCOMPARE(r.size(), 455);
@@ -37,7 +37,7 @@ private Q_SLOTS:
         QCOMPARE(componiRecordMessaggio(1, QString(40, u'T'), QString(400, u'x')).size(), 455);
     }
 
-    void numbersBelow1000AreRecords() {
+    void numeriSotto1000SonoRecord() {
         QMap<int, std::pair<QString, QString>> m;
         m[3] = {QStringLiteral("Tytuł"), QStringLiteral("Zażółć gęślą jaźń")};
         m[486] = {QStringLiteral("Płyta"), QStringLiteral("Włóż płytę")};
@@ -54,7 +54,7 @@ private Q_SLOTS:
         QCOMPARE(leggi(file, 0, titolo), QString());
     }
 
-    void aShortLineShiftsEveryLaterRecord() {
+    void rigaCortaSpostaIRecordSeguenti() {
         QMap<int, std::pair<QString, QString>> m;
         m[1] = {{}, QStringLiteral("uno")};
         m[2] = {{}, QStringLiteral("due")};
@@ -66,7 +66,7 @@ private Q_SLOTS:
         QVERIFY(leggi(file, 2, titolo) != QStringLiteral("due"));
     }
 
-    void numbersFrom1000AreSearched() {
+    void numeriDa1000SonoCercati() {
         QMap<int, std::pair<QString, QString>> m;
         m[2] = {QStringLiteral("a"), QStringLiteral("due")};
         m[1200] = {QStringLiteral("Tytuł"), QStringLiteral("mille e duecento")};
@@ -90,7 +90,7 @@ private Q_SLOTS:
                  QStringLiteral("vero"));
     }
 
-    void parametersAndLineBreaks_data() {
+    void parametriEACapo_data() {
         QTest::addColumn<QString>("testo");
         QTest::addColumn<QString>("parametro");
         QTest::addColumn<QString>("atteso");
@@ -102,14 +102,14 @@ private Q_SLOTS:
         riga("no parameter", "Bez", "x", "Bez");
     }
 
-    void parametersAndLineBreaks() {
+    void parametriEACapo() {
         QFETCH(QString, testo);
         QFETCH(QString, parametro);
         QFETCH(QString, atteso);
         QCOMPARE(SostituisciParametri(testo, parametro), atteso);
     }
 
-    void messageFileBesideTheProgramOrAbove() {
+    void fileDeiMessaggiAccantoAlProgrammaOSopra() {
         prova::HostDiProva host;
         prova::Installazione inst(host);
         inst.messaggi[23] = {QStringLiteral("Tło"), QStringLiteral("Brak &.")};
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(titolo, QString());
     }
 
-    void errorReport_data() {
+    void segnalazioneDiErrore_data() {
         QTest::addColumn<int>("numero");
         QTest::addColumn<QString>("testo");
         QTest::addColumn<int>("stile");
@@ -151,7 +151,7 @@ private Q_SLOTS:
         riga("9 own description", 9, "Indeks poza zakresem 9 w " + ctx, 16);
     }
 
-    void errorReport() {
+    void segnalazioneDiErrore() {
         QFETCH(int, numero);
         QFETCH(QString, testo);
         QFETCH(int, stile);
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QCOMPARE(host.box.mostrati[0].titolo, QString());
     }
 
-    void errorReportKeepsItsContextAndLastMessage() {
+    void segnalazioneTieneContestoEUltimoMessaggio() {
         prova::HostDiProva host;
         prova::Installazione(host).scrivi();
         TestoMessaggio = QStringLiteral("przygotowany tekst");
@@ -178,7 +178,7 @@ private Q_SLOTS:
         QCOMPARE(TitoloMessaggio, QStringLiteral("Titolo 64"));
     }
 
-    void controlErrorsGoOnWithoutABox() {
+    void erroriDeiControlliProseguonoSenzaBox() {
         prova::HostDiProva host;
         QCOMPARE(SegnalaErrore(ErroreVB(-2147418113, QStringLiteral("x")), QStringLiteral("c")),
                  int(Risposta::Ignora));
@@ -187,7 +187,7 @@ private Q_SLOTS:
 
     // The box still comes, and says which messages it lacks and where it looked for them;
     // the reader itself still gives the empty text.
-    void missingMessagesAreNamedInTheBox() {
+    void messaggiMancantiNominatiNelBox() {
         prova::HostDiProva host;
         QCOMPARE(SegnalaErrore(ErroreVB(57), QStringLiteral("c")), int(Risposta::OK));
         QCOMPARE(TestoMessaggio, QString());

@@ -13,7 +13,7 @@ using namespace hn::Mod_Comuni;
 class TestPercorsi : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void textRoutines_data() {
+    void routineDiTesto_data() {
         QTest::addColumn<QString>("routine");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
@@ -44,7 +44,7 @@ private Q_SLOTS:
         riga("folder: empty", "Cartella", "", "");
     }
 
-    void textRoutines() {
+    void routineDiTesto() {
         QFETCH(QString, routine);
         QFETCH(QString, input);
         QFETCH(QString, expected);
@@ -62,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(r, expected);
     }
 
-    void fileExistence() {
+    void esistenzaDeiFile() {
         prova::HostDiProva host;
         host.scriviFile("D:\\DATI\\Sistemi.BMP", "x");
         host.scriviFile("D:\\DATI\\.ukryty.bmp", "x");

@@ -7,6 +7,7 @@
 #include "Fseek.h"
 #include "Installazione.h"
 #include "Riga.h"
+#include "StatoPulito.h"
 #include "StoreDiProva.h"
 
 #include <QDir>
@@ -31,13 +32,11 @@ struct Atlante {
         : installazione(host) {
         installazione.messaggi[290] = {u"Obraz"_s, u"Nie można wczytać &"_s};
         installazione.scrivi();
-        Fileini::cfg = {};
         Fileini::cfg.PathTemp = PathTemp;
         Fileini::cfg.PathFoto = u"D:\\DATI\\"_s;
         Fileini::cfg.PathSfondi = u"D:\\SFONDI\\"_s;
         for (auto s = colori.cbegin(); s != colori.cend(); ++s)
             metti(s.key(), u"a.png"_s, immagineDiProva(6, 4, s.value()));
-        Fseek::Unload();
     }
     ~Atlante() { soloLettura(host.percorsoHost(PathTemp), false); } // a test may have set it
     void metti(const QString& store, const QString& voce, const QByteArray& dati) {
@@ -49,6 +48,7 @@ struct Atlante {
         file.removeIf([](const QString& f) { return f.contains(u'/') || f.endsWith(u".INI"_s); });
         return file;
     }
+    StatoPulito stato;
     HostDiProva host;
     Installazione installazione;
     // The background store's name in the photo folder is never the one read.

@@ -2,14 +2,11 @@
 
 #include "FMed1.h"
 
-#include "AtlanteDiProva.h"
-#include "FMed.h"
 #include "Fileini.h"
-#include "Frm_Testo.h"
 #include "Inchiostro.h"
-#include "Installazione.h"
 #include "SistemaScelto.h"
 #include "StoreDiProva.h"
+#include "VisitaDiProva.h"
 
 #include "Navigazione.h"
 
@@ -29,11 +26,8 @@ const QColor Rosso(200, 30, 30), Verde(30, 160, 60), Blu(40, 60, 200);
 // Skeleton (SCHEL1): header, a caption hotspot, a link to OSSA, a hotspot near the screen's
 // right edge and one near its bottom; records of other plates interleaved. OSSA links back to
 // itself and on to a plate with no records and to one without a picture.
-struct Visita {
-    Visita()
-        : installazione(host)
-        , atlante(host) {
-        installazione.scrivi();
+struct Visita : VisitaDiProva {
+    Visita() {
         atlante.righe = {
             hotspot("OSSA", "O1", 10, 10, 50, 50, "OSSA"),
             intestazione("SCHEL1", "DSCHEL", 0, 0, 5, 5),
@@ -59,27 +53,9 @@ struct Visita {
                           {u"OSSA.png"_s, immagineDiProva(398, 480, Verde)},
                           {u"VUOTA.png"_s, immagineDiProva(398, 480, Blu)}};
         atlante.descrizioni = {{u"SCHEL1"_s, u"Układ kostny"_s}};
-        atlante.scrivi();
-        FMed::registraVisore([] { return std::make_unique<FMed1>(); });
-        home = std::make_unique<FMed>();
-        home->Show();
-    }
-    ~Visita() {
-        if (Frm_Testo::creata())
-            Frm_Testo::istanza().ImpostaVisible(false);
+        mostraHome();
     }
 
-    FMed1& viewer() const { return *static_cast<FMed1*>(home->visore()); }
-    void apri(int sistema = 0) {
-        QTest::mouseClick(&home->lbl_HotSpot(sistema), Qt::LeftButton);
-        QCoreApplication::processEvents();
-    }
-    // Hotspots are drawn by the picture control: the click lands on it, at the hotspot.
-    void clicHotspot(int n) {
-        QTest::mouseClick(&viewer().DISASGEO, Qt::LeftButton, {},
-                          viewer().HOTSPOT(n).rettangolo().center());
-        QCoreApplication::processEvents();
-    }
     void pulsante(int i, Qt::MouseButton b = Qt::LeftButton) {
         QTest::mouseClick(&viewer().HOTSPOTFISSO(i), b);
         QCoreApplication::processEvents();
@@ -90,11 +66,6 @@ struct Visita {
     }
     // The pointer is back to the default after every action.
     bool puntatoreLibero() const { return host.schermo.puntatore == Puntatore::Predefinito; }
-
-    HostDiProva host;
-    Installazione installazione;
-    AtlanteDiProva atlante;
-    std::unique_ptr<FMed> home;
 };
 
 } // namespace
@@ -444,7 +415,6 @@ private Q_SLOTS:
         f.Ftdv_Testo.setSelLength(4);
         v.pulsante(3);
         v.pulsante(4);
-        agganciViewer = {};
         QCOMPARE(aperti.size(), 2);
         for (int i = 0; i < 2; ++i) {
             const auto& [chi, c, t, d, img] = aperti[i];

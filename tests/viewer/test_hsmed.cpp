@@ -6,6 +6,7 @@
 #include "Fseek.h"
 #include "RichTextBox.h"
 #include "Riga.h"
+#include "StatoPulito.h"
 #include "StoreDiProva.h"
 
 #include <QApplication>
@@ -226,6 +227,7 @@ private Q_SLOTS:
     }
 
     void estraiTestoDalloStore() {
+        StatoPulito stato;
         HostDiProva host;
         AtlanteDiProva atlante(host);
         atlante.testi = {{u"DSCHEL.RTF"_s, rtfDiProva(u"Szkielet człowieka"_s)},
@@ -234,7 +236,6 @@ private Q_SLOTS:
         // A file a hostile code would point at: never loaded, never deleted.
         const QString estraneo = u"C:\\ALTRO.RTF"_s;
         host.scriviFile(estraneo, rtfDiProva(u"obcy"_s));
-        Fseek::Unload();
         RichTextBox pannello;
         QVERIFY(EstraiTesto(u" DSCHEL "_s, pannello));
         QCOMPARE(pannello.Text(), u"Szkielet człowieka"_s);

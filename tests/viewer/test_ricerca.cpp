@@ -3,12 +3,9 @@
 #include "Navigazione.h"
 #include "Ricerca.h"
 
-#include "AtlanteDiProva.h"
-#include "FMed.h"
-#include "FMed1.h"
-#include "Installazione.h"
 #include "SistemaScelto.h"
 #include "StoreDiProva.h"
+#include "VisitaDiProva.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -24,11 +21,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Skeleton → spine → vertebra; the muscles' plate has a structure of its own.
-struct Sessione {
-    Sessione()
-        : installazione(host)
-        , atlante(host) {
-        installazione.scrivi();
+struct Sessione : VisitaDiProva {
+    Sessione() {
         atlante.righe = {
             intestazione("SCHEL1", "DSCHEL"),
             hotspot("SCHEL1", "LOKC", 20, 30, 120, 90),
@@ -53,13 +47,9 @@ struct Sessione {
             atlante.tavole.insert(QString::fromLatin1(t) + u".png"_s,
                                   immagineDiProva(398, 480, Qt::gray));
         atlante.descrizioni = {{u"SCHEL1"_s, u"Układ kostny"_s}, {u"muscava"_s, u"Mięśnie"_s}};
-        atlante.scrivi();
-        FMed::registraVisore([] { return std::make_unique<FMed1>(); });
-        home = std::make_unique<FMed>();
-        home->Show();
+        mostraHome();
     }
 
-    FMed1* viewer() const { return static_cast<FMed1*>(home->visore()); }
     // Ctrl+F on a form, then the query typed into the field.
     Ricerca& cerca(Forma& forma, const QString& domanda) {
         QApplication::setActiveWindow(&forma);
@@ -69,11 +59,6 @@ struct Sessione {
         r->campo->insert(domanda); // as typed: QTest types only Latin-1
         return *r;
     }
-
-    HostDiProva host;
-    Installazione installazione;
-    AtlanteDiProva atlante;
-    std::unique_ptr<FMed> home;
 };
 
 // The structure holds the keyboard and its ring is on screen.
@@ -89,7 +74,7 @@ class TestRicerca : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // A structure of the spine plate: the viewer walks the tree to it, Back walks up again.
-    void fromTheHomeScreenToAStructureAndBack() {
+    void dallaHomeAUnaStrutturaEIndietro() {
         Sessione s;
         Ricerca& r = s.cerca(*s.home, u"KRĘG SZYJNY"_s);
         QVERIFY(r.isVisible());
@@ -108,7 +93,7 @@ private Q_SLOTS:
         QTest::keyClick(r.campo, Qt::Key_Return);
         QCoreApplication::processEvents();
 
-        FMed1& v = *s.viewer();
+        FMed1& v = s.viewer();
         QVERIFY(v.isVisible() && !s.home->isVisible() && !r.isVisible());
         QCOMPARE(v.Tavola, u"SKREG"_s);
         QCOMPARE(v.storia.conteggio, 1);
@@ -127,11 +112,11 @@ private Q_SLOTS:
     }
 
     // Up and Down choose among the rows; a result of another system switches the system.
-    void inTheViewerToAnotherSystem() {
+    void nelVisoreAUnAltroSistema() {
         Sessione s;
         QTest::mouseClick(&s.home->lbl_HotSpot(0), Qt::LeftButton);
         QCoreApplication::processEvents();
-        FMed1& v = *s.viewer();
+        FMed1& v = s.viewer();
         QCOMPARE(v.Tavola, u"SCHEL1"_s);
         // "łokc": the ulna by a word of its name, then the biceps by its text.
         Ricerca& r = s.cerca(v, u"łokc"_s);
@@ -154,11 +139,11 @@ private Q_SLOTS:
         QTRY_VERIFY(!haAnello(v, 2));
     }
 
-    void escapeClosesAndGivesTheKeyboardBack() {
+    void escChiudeERendeLaTastiera() {
         Sessione s;
         QTest::mouseClick(&s.home->lbl_HotSpot(0), Qt::LeftButton);
         QCoreApplication::processEvents();
-        FMed1& v = *s.viewer();
+        FMed1& v = s.viewer();
         v.setFocus();
         Ricerca& r = s.cerca(v, u"zzz"_s);
         QCOMPARE(r.esito->text(), u"Brak wyników"_s);
@@ -169,7 +154,7 @@ private Q_SLOTS:
     }
 
     // The index follows the installation: a caption added while the program runs is found.
-    void aChangedAtlasIsFoundAtTheNextSearch() {
+    void atlanteCambiatoTrovatoAllaRicercaSeguente() {
         Sessione s;
         QCOMPARE(s.cerca(*s.home, u"mostek"_s).elenco->count(), 0);
         s.atlante.righe.append(hotspot("SCHEL1", "MOSTEK", 300, 10, 320, 50));

@@ -3,14 +3,10 @@
 
 #include "Sprawdzian.h"
 
-#include "AtlanteDiProva.h"
-#include "FMed.h"
-#include "FMed1.h"
-#include "Frm_Testo.h"
 #include "IndiceRicerca.h"
-#include "Installazione.h"
 #include "Navigazione.h"
 #include "StoreDiProva.h"
+#include "VisitaDiProva.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -31,11 +27,8 @@ Q_CONSTRUCTOR_FUNCTION(configurazioneTemporanea)
 namespace {
 
 // The ulna drawn twice (shape and label), the collarbone, a link to the spine and its vertebra.
-struct Sessione {
-    Sessione()
-        : installazione(host)
-        , atlante(host) {
-        installazione.scrivi();
+struct Sessione : VisitaDiProva {
+    Sessione() {
         atlante.righe = {
             intestazione("SCHEL1", "DSCHEL"),
             hotspot("SCHEL1", "LOKC", 20, 30, 120, 90),
@@ -57,42 +50,23 @@ struct Sessione {
             atlante.tavole.insert(QString::fromLatin1(t) + u".png"_s,
                                   immagineDiProva(398, 480, Qt::gray));
         atlante.descrizioni = {{u"SCHEL1"_s, u"Układ kostny"_s}};
-        atlante.scrivi();
-        FMed::registraVisore([] { return std::make_unique<FMed1>(); });
-        home = std::make_unique<FMed>();
-        home->Show();
-        QTest::mouseClick(&home->lbl_HotSpot(0), Qt::LeftButton);
-        QCoreApplication::processEvents();
-        QApplication::setActiveWindow(&v());
+        mostraHome();
+        apri();
+        QApplication::setActiveWindow(&viewer());
     }
-    ~Sessione() {
-        // The caption window outlives the test: left shown, it would be torn down after Qt.
-        if (Frm_Testo::creata())
-            Frm_Testo::istanza().ImpostaVisible(false);
-    }
-    FMed1& v() const { return *static_cast<FMed1*>(home->visore()); }
     Sprawdzian& giro(bool sistema = false) {
-        QTest::keyClick(&v(), Qt::Key_T,
+        QTest::keyClick(&viewer(), Qt::Key_T,
                         sistema ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
-        return *Sprawdzian::di(v());
+        return *Sprawdzian::di(viewer());
     }
     const atlante::Domanda& domanda(Sprawdzian& s) { return s.giro()[s.numero()]; }
-    void clic(int n) {
-        QTest::mouseClick(&v().DISASGEO, Qt::LeftButton, {}, v().HOTSPOT(n).rettangolo().center());
-        QCoreApplication::processEvents();
-    }
     void scrivi(Sprawdzian& s, const QString& testo) {
         s.risposta->setText(testo);
         QTest::keyClick(s.risposta, Qt::Key_Return);
     }
-
-    HostDiProva host;
-    Installazione installazione;
-    AtlanteDiProva atlante;
-    std::unique_ptr<FMed> home;
 };
 
-bool captionShown() {
+bool didascaliaMostrata() {
     return Frm_Testo::creata() && Frm_Testo::istanza().Visible();
 }
 
@@ -101,14 +75,14 @@ bool captionShown() {
 class TestSprawdzian : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void threeWaysOfAnsweringAgree_data() {
+    void treModiDiRispondereConcordano_data() {
         QTest::addColumn<int>("modo");
         QTest::newRow("click on the shape") << 0;
         QTest::newRow("click on the second record") << 1;
         QTest::newRow("Tab to it and Enter") << 2;
         QTest::newRow("name typed, no Polish letters") << 3;
     }
-    void threeWaysOfAnsweringAgree() {
+    void treModiDiRispondereConcordano() {
         QFETCH(int, modo);
         Sessione x;
         Sprawdzian& s = x.giro();
@@ -117,16 +91,17 @@ private Q_SLOTS:
         const atlante::Domanda d = x.domanda(s);
         QVERIFY(s.domanda->text().startsWith(u"______ – opis"_s));
         if (modo < 2) {
-            x.clic(d.hotspot.value(modo, d.hotspot.first()));
+            x.clicHotspot(d.hotspot.value(modo, d.hotspot.first()));
         } else if (modo == 2) {
             // From the answer field, Tab walks on to the plate's structures.
-            const QObject* meta = &x.v().HOTSPOT.rappresentante(x.v().HOTSPOT(d.hotspot.first()));
+            const QObject* meta =
+                &x.viewer().HOTSPOT.rappresentante(x.viewer().HOTSPOT(d.hotspot.first()));
             QWidget* fuoco = s.risposta;
-            for (int i = 0; i < 20 && Navigazione::di(x.v()).corrente() != meta; ++i) {
+            for (int i = 0; i < 20 && Navigazione::di(x.viewer()).corrente() != meta; ++i) {
                 QTest::keyClick(fuoco, Qt::Key_Tab);
                 fuoco = QApplication::focusWidget();
             }
-            QCOMPARE(Navigazione::di(x.v()).corrente(), meta);
+            QCOMPARE(Navigazione::di(x.viewer()).corrente(), meta);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QCoreApplication::processEvents();
         } else {
@@ -135,23 +110,23 @@ private Q_SLOTS:
         QCOMPARE(s.esito->text(), u"Dobrze! To %1."_s.arg(d.nome));
         QCOMPARE(s.esito->accessibleName(), s.esito->text());
         QCOMPARE(s.giuste(), 1);
-        QVERIFY(!captionShown());
-        const auto* cornice = x.v().DISASGEO.findChild<QWidget*>(u"cornice"_s);
+        QVERIFY(!didascaliaMostrata());
+        const auto* cornice = x.viewer().DISASGEO.findChild<QWidget*>(u"cornice"_s);
         QVERIFY(cornice->isVisible());
-        QVERIFY(cornice->geometry().contains(x.v().HOTSPOT(d.hotspot.last()).rettangolo()));
+        QVERIFY(cornice->geometry().contains(x.viewer().HOTSPOT(d.hotspot.last()).rettangolo()));
         s.avanti();
         QVERIFY(!cornice->isVisible());
     }
 
     // Two misses name the answer; the score counts it wrong and lists it; the best is kept and
     // shown at the next round.
-    void missesScoreAndBestScore() {
+    void erroriPunteggioEMigliore() {
         Sessione x;
         Sprawdzian& s = x.giro();
         const atlante::Domanda pierwsza = x.domanda(s);
         x.scrivi(s, u"zła odpowiedź"_s);
         QCOMPARE(s.esito->text(), u"Spróbuj jeszcze raz."_s);
-        x.clic(pierwsza.hotspot.first() == 3 ? 2 : 3); // the other structure
+        x.clicHotspot(pierwsza.hotspot.first() == 3 ? 2 : 3); // the other structure
         QCOMPARE(s.esito->text(), u"Nie. To jest %1."_s.arg(pierwsza.nome));
         s.avanti();
         x.scrivi(s, u"zła"_s); // a right second try still counts
@@ -159,32 +134,32 @@ private Q_SLOTS:
         QTRY_VERIFY(s.esito->text().startsWith(u"Wynik: 1/2."_s));
         QVERIFY(s.domanda->text().contains(pierwsza.nome));
         // The structure missed opens its caption from the list.
-        QVERIFY(!captionShown());
+        QVERIFY(!didascaliaMostrata());
         Q_EMIT s.domanda->linkActivated(u"0"_s);
-        QVERIFY(captionShown());
-        QTest::keyClick(&x.v(), Qt::Key_Escape);
+        QVERIFY(didascaliaMostrata());
+        QTest::keyClick(&x.viewer(), Qt::Key_Escape);
         QVERIFY(!s.inCorso());
         QVERIFY(x.giro().titolo->text().contains(u"najlepszy wynik 1/2\nPytanie 1 z 2"_s));
     }
 
     // A round over the system moves between plates; Esc brings back the plate and its history.
-    void escapeLeavesTheViewerAsItWas() {
+    void escLasciaIlVisoreComEra() {
         Sessione x;
-        FMed1& v = x.v();
+        FMed1& v = x.viewer();
         Sprawdzian& s = x.giro(true);
         QCOMPARE(s.giro().size(), 3);
         while (x.domanda(s).tavola != u"SKREG"_s)
             s.avanti();
         QCOMPARE(v.Tavola, u"SKREG"_s);
-        x.clic(x.domanda(s).hotspot.first());
+        x.clicHotspot(x.domanda(s).hotspot.first());
         QVERIFY(s.esito->text().startsWith(u"Dobrze"_s));
         QTest::keyClick(s.risposta, Qt::Key_Escape);
         QVERIFY(!s.isVisible());
         QCOMPARE(v.Tavola, u"SCHEL1"_s);
         QCOMPARE(v.storia.conteggio, 0);
         // Clicks open captions again.
-        x.clic(2);
-        QVERIFY(captionShown());
+        x.clicHotspot(2);
+        QVERIFY(didascaliaMostrata());
         // A round left open when the viewer closes is not there at the next visit.
         x.giro();
         QTest::mouseClick(&v.HOTSPOTFISSO(2), Qt::LeftButton);

@@ -521,69 +521,75 @@ Rettangolo rettangoloDaBox(const QRectF& elemento, QSize immagine) {
     return r;
 }
 
-bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& problema) {
-    QDir().mkpath(dati);
-    if (!costruisciDescrizioni(sorgente, dati, problema))
-        return false;
+namespace {
 
-    QMap<QString, QString> testi;
-    if (!leggiTesti(sorgente + QStringLiteral("/testi.txt"), testi, problema))
+// One row of the hotspot table, checked: its fields fit the record, its link leads to a plate that
+// has records, and the text it shows exists.
+bool strutturaDellaRiga(const Riga& r, const QString& tabella, const QSet<QString>& chiavi,
+                        const QMap<QString, QString>& testi, Struttura& st, QString& problema) {
+    const QString& tavola = r.campi[0];
+    st.codice = r.campi[1];
+    st.collegamento = r.campi[2];
+    st.forme = r.campi[3].split(u' ', Qt::SkipEmptyParts);
+    st.etichette = r.campi[4].split(u' ', Qt::SkipEmptyParts);
+    st.testo = r.campi[5];
+    st.dove = QStringLiteral("%1:%2: ").arg(tabella).arg(r.numero);
+    if (tavola.isEmpty() || st.codice.isEmpty() || st.forme.isEmpty()) {
+        problema = st.dove + QStringLiteral("plate, code and element are needed");
         return false;
+    }
+    for (const QString& v : {tavola, st.codice, st.collegamento, st.testo}) {
+        if (v.size() > LarghezzaCampo) {
+            problema = st.dove + v + QStringLiteral(": longer than 8 characters");
+            return false;
+        }
+    }
+    if (!st.collegamento.isEmpty() && !chiavi.contains(st.collegamento.toUpper())) {
+        problema = st.dove + QStringLiteral("link to a plate with no records: ") + st.collegamento;
+        return false;
+    }
+    const QString voceTesto = st.intestazione() ? st.testo : st.codice;
+    if ((st.intestazione() || st.collegamento.isEmpty()) && !testi.contains(voceTesto)) {
+        problema = st.dove + QStringLiteral("no text ") + voceTesto;
+        return false;
+    }
+    return true;
+}
 
+// The rows checked and grouped by plate, plates in order of first appearance; testiUsati gets
+// the texts the rows show.
+bool leggiTavole(const QString& tabella, const QMap<QString, QString>& testi, QList<Tavola>& tavole,
+                 QSet<QString>& testiUsati, QString& problema) {
     QList<Riga> righe;
-    const QString tabella = sorgente + QStringLiteral("/hotspot.tsv");
     if (!leggiTsv(tabella, 6, righe, problema))
         return false;
     QSet<QString> chiavi;
     for (const Riga& r : righe)
         chiavi.insert(r.campi[0].toUpper());
-
-    // The rows checked and grouped by plate, plates in order of first appearance.
-    QList<Tavola> tavole;
     QHash<QString, qsizetype> posizione;
-    QSet<QString> testiUsati;
     for (const Riga& r : righe) {
         Struttura st;
-        const QString& tavola = r.campi[0];
-        st.codice = r.campi[1];
-        st.collegamento = r.campi[2];
-        st.forme = r.campi[3].split(u' ', Qt::SkipEmptyParts);
-        st.etichette = r.campi[4].split(u' ', Qt::SkipEmptyParts);
-        st.testo = r.campi[5];
-        st.dove = QStringLiteral("%1:%2: ").arg(tabella).arg(r.numero);
-        if (tavola.isEmpty() || st.codice.isEmpty() || st.forme.isEmpty()) {
-            problema = st.dove + QStringLiteral("plate, code and element are needed");
+        if (!strutturaDellaRiga(r, tabella, chiavi, testi, st, problema))
             return false;
-        }
-        for (const QString& v : {tavola, st.codice, st.collegamento, st.testo}) {
-            if (v.size() > LarghezzaCampo) {
-                problema = st.dove + v + QStringLiteral(": longer than 8 characters");
-                return false;
-            }
-        }
-        if (!st.collegamento.isEmpty() && !chiavi.contains(st.collegamento.toUpper())) {
-            problema =
-                st.dove + QStringLiteral("link to a plate with no records: ") + st.collegamento;
-            return false;
-        }
-        const QString voceTesto = st.intestazione() ? st.testo : st.codice;
-        if ((st.intestazione() || st.collegamento.isEmpty()) && !testi.contains(voceTesto)) {
-            problema = st.dove + QStringLiteral("no text ") + voceTesto;
-            return false;
-        }
-        testiUsati.insert(voceTesto);
-        const QString chiave = tavola.toUpper();
+        testiUsati.insert(st.intestazione() ? st.testo : st.codice);
+        const QString chiave = r.campi[0].toUpper();
         auto p = posizione.constFind(chiave);
         if (p == posizione.cend()) {
             p = posizione.insert(chiave, tavole.size());
-            tavole.append({chiave, tavola, {}});
+            tavole.append({chiave, r.campi[0], {}});
         }
         tavole[*p].strutture.append(st);
     }
+    return true;
+}
 
+// Every plate's records, measured on its drawing, into "hsmed.bin" once together they cover every
+// structure; the plates' pictures go to immagini.
+bool scriviTabellaHotspot(const QString& sorgente, const QString& dati, const QString& tabella,
+                          const QList<Tavola>& tavole, QList<blob::VoceNuova>& immagini,
+                          QString& problema) {
     QByteArray record;
     QList<atlante::Zona> zone;
-    QList<blob::VoceNuova> immagini;
     for (const Tavola& t : tavole) {
         QList<Record> lista;
         blob::VoceNuova png;
@@ -611,7 +617,14 @@ bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& pr
         problema = dati + QStringLiteral("/hsmed.bin: cannot write");
         return false;
     }
+    return true;
+}
 
+// The texts as RTF into "hsmed.dat" and the pictures into "BlobCorp.dat". A text no row shows
+// is a mistake of the sources, except the home screen's.
+bool scriviTestiEImmagini(const QString& sorgente, const QString& dati,
+                          const QMap<QString, QString>& testi, const QSet<QString>& testiUsati,
+                          const QList<blob::VoceNuova>& immagini, QString& problema) {
     QList<blob::VoceNuova> rtf;
     for (auto i = testi.cbegin(); i != testi.cend(); ++i) {
         if (!testiUsati.contains(i.key()) && i.key() != QStringLiteral("000000")) {
@@ -629,6 +642,25 @@ bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& pr
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool costruisciAtlante(const QString& sorgente, const QString& dati, QString& problema) {
+    QDir().mkpath(dati);
+    if (!costruisciDescrizioni(sorgente, dati, problema))
+        return false;
+    QMap<QString, QString> testi;
+    if (!leggiTesti(sorgente + QStringLiteral("/testi.txt"), testi, problema))
+        return false;
+    const QString tabella = sorgente + QStringLiteral("/hotspot.tsv");
+    QList<Tavola> tavole;
+    QSet<QString> testiUsati;
+    if (!leggiTavole(tabella, testi, tavole, testiUsati, problema))
+        return false;
+    QList<blob::VoceNuova> immagini;
+    return scriviTabellaHotspot(sorgente, dati, tabella, tavole, immagini, problema) &&
+           scriviTestiEImmagini(sorgente, dati, testi, testiUsati, immagini, problema);
 }
 
 } // namespace hn::demo
