@@ -14,9 +14,6 @@
 
 namespace hn::atlante {
 
-// The identity of a host file now; none when it does not exist or cannot be reached.
-std::optional<IdentitaFile> identitaDi(const QString& percorsoHost);
-
 // What a set of files is now: equal prints mean nothing was added, removed or rewritten.
 struct Impronta {
     QList<std::optional<IdentitaFile>> file;

@@ -354,20 +354,16 @@ std::shared_ptr<Archivio> Archivio::condiviso(const QString& percorso) {
     // A handful of stores at most; each stays open while the program runs.
     static QHash<QString, std::shared_ptr<Archivio>> aperti;
 
-    struct stat st {};
-    if (::stat(QFile::encodeName(percorso).constData(), &st) != 0) {
-        aperti.remove(percorso);
-        throw errno == ENOENT || errno == ENOTDIR ? ErroreVB(Errore::FileNonTrovato)
-                                                  : erroreDaErrno(errno);
-    }
-    const IdentitaFile ora = IdentitaFile::di(st);
+    const std::optional<IdentitaFile> ora = identitaDi(percorso);
     if (const auto it = aperti.constFind(percorso);
-        it != aperti.constEnd() && (*it)->identita_ == ora)
+        ora && it != aperti.constEnd() && (*it)->identita_ == *ora)
         return *it;
 
     aperti.remove(percorso);
+    // Without an identity the open says why the store cannot be read.
     std::shared_ptr<Archivio> a = apri(percorso);
-    aperti.insert(percorso, a);
+    if (ora)
+        aperti.insert(percorso, a);
     return a;
 }
 

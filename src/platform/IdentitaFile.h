@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
+#include <optional>
 #include <sys/stat.h>
 
 namespace hn {
@@ -20,5 +22,9 @@ struct IdentitaFile {
         return {st.st_dev, st.st_ino, st.st_size, ns(st.st_mtim), ns(st.st_ctim)};
     }
 };
+
+// The identity of a host file now, through a link too; none when it does not exist or cannot be
+// reached.
+std::optional<IdentitaFile> identitaDi(const QString& percorsoHost);
 
 } // namespace hn
