@@ -4,7 +4,7 @@
 #include "BlobStore.h"
 #include "Cp1250.h"
 #include "ErroreVB.h"
-#include "Messaggi.h"
+#include "FileMessaggi.h"
 #include "RtfWriter.h"
 
 #include <QBuffer>
@@ -497,7 +497,7 @@ bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& 
             return false;
         }
         QString testo = campi[2];
-        testo.replace(QStringLiteral("\\n"), Mod_Comuni::marcatoreACapo());
+        testo.replace(QStringLiteral("\\n"), atlante::marcatoreACapo());
         messaggi[numero] = {campi[1], testo};
     }
     return true;
