@@ -1,5 +1,7 @@
 #include "BlobStore.h"
 
+#include "IdentitaFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -228,7 +230,6 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
         throw ErroreVB(Errore::AccessoPercorso,
                        QStringLiteral("%1: not a regular file").arg(percorso));
-    a->identita_ = IdentitaFile::di(st);
     a->dimensioneFile_ = qint64(st.st_size);
     const qint64 dimensione = a->dimensioneFile_;
     auto leggi = [&](qint64 posizione, qint64 n) {
@@ -350,21 +351,10 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     return a;
 }
 
-std::shared_ptr<Archivio> Archivio::condiviso(const QString& percorso) {
+std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
     // A handful of stores at most; each stays open while the program runs.
-    static QHash<QString, std::shared_ptr<Archivio>> aperti;
-
-    const std::optional<IdentitaFile> ora = identitaDi(percorso);
-    if (const auto it = aperti.constFind(percorso);
-        ora && it != aperti.constEnd() && (*it)->identita_ == *ora)
-        return *it;
-
-    aperti.remove(percorso);
-    // Without an identity the open says why the store cannot be read.
-    std::shared_ptr<Archivio> a = apri(percorso);
-    if (ora)
-        aperti.insert(percorso, a);
-    return a;
+    static CacheFile<Archivio> aperti;
+    return aperti.prendi(percorso, [](const QString& p) { return apri(p); });
 }
 
 const Voce* Archivio::trova(QStringView nome) const {
