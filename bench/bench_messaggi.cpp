@@ -2,14 +2,14 @@
 // feeds, against the same lookup in a normal file of the same size. Prints both median times;
 // the hostile one should cost about what the normal one does.
 
-#include "Messaggi.h"
+#include "FileMessaggi.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
 
-using namespace hn::Mod_Comuni;
+using namespace hn::atlante;
 
 namespace {
 

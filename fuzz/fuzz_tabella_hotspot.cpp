@@ -14,11 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     // The plates of the first and the last record, and one no record names.
     QStringList tavole{QStringLiteral("SCHEL1")};
     if (tabella->numeroRecord() > 0) {
-        tavole << hn::decodificaRecord(QByteArrayView(byte).first(std::min<qsizetype>(
-                                           byte.size(), hn::LunghezzaRecordHotSpot)))
+        tavole << hn::atlante::decodificaRecord(QByteArrayView(byte).first(std::min<qsizetype>(
+                                                    byte.size(), hn::LunghezzaRecordHotSpot)))
                       .Tavola;
         const qsizetype ultimo = (tabella->numeroRecord() - 1) * hn::LunghezzaRecordHotSpot;
-        tavole << hn::decodificaRecord(QByteArrayView(byte).sliced(ultimo)).Tavola;
+        tavole << hn::atlante::decodificaRecord(QByteArrayView(byte).sliced(ultimo)).Tavola;
     }
     for (const QString& tavola : tavole) {
         for (const hn::RecordHotSpot& r : tabella->recordDellaTavola(tavola))

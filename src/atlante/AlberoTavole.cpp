@@ -17,9 +17,9 @@ const QStringList& codiciSistemi() {
 AlberoTavole::AlberoTavole(const QList<Record>& tabella, const QStringList& sistemi) {
     QStringList ordine;
     for (qsizetype i = 0; i < tabella.size(); ++i) {
-        auto& lista = perTavola_[tabella[i].tavola];
+        auto& lista = perTavola_[tabella[i].Tavola];
         if (lista.isEmpty())
-            ordine.append(tabella[i].tavola);
+            ordine.append(tabella[i].Tavola);
         lista.append(i);
     }
 
@@ -42,7 +42,7 @@ AlberoTavole::AlberoTavole(const QList<Record>& tabella, const QStringList& sist
                 continue;
             }
             const qsizetype numero = prossimo++;
-            const QString& link = tabella[record[numero]].collegamento;
+            const QString& link = tabella[record[numero]].Collegamento;
             if (link.isEmpty())
                 continue;
             if (!perTavola_.contains(link.toUpper())) {

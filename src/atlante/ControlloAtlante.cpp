@@ -29,8 +29,8 @@ private:
         QString riga = tavola;
         if (record > 0)
             riga += QStringLiteral(" record %1").arg(record);
-        if (r && !r->codice.isEmpty())
-            riga += QStringLiteral(" (%1)").arg(r->codice);
+        if (r && !r->Codice.isEmpty())
+            riga += QStringLiteral(" (%1)").arg(r->Codice);
         rilievi_.append({d, tavola, record, riga + QStringLiteral(": ") + cosa});
     }
 
@@ -59,18 +59,18 @@ private:
             const Record& r = d_.tabella[n.record[i]];
             const int numero = int(i + 1);
             if (r.intestazione()) {
-                descrizione = descrizione || d_.testi.contiene(r.testo);
-            } else if (!r.collegamento.isEmpty()) {
-                if (d_.albero.recordDi(r.collegamento).isEmpty())
+                descrizione = descrizione || d_.testi.contiene(r.Testo);
+            } else if (!r.Collegamento.isEmpty()) {
+                if (d_.albero.recordDi(r.Collegamento).isEmpty())
                     segnala(Difetto::CollegamentoRotto, n.chiave, numero,
                             QStringLiteral("links to plate %1, which has no records")
-                                .arg(r.collegamento),
+                                .arg(r.Collegamento),
                             &r);
-            } else if (!d_.testi.contiene(r.codice)) {
+            } else if (!d_.testi.contiene(r.Codice)) {
                 segnala(Difetto::DidascaliaAssente, n.chiave, numero,
-                        QStringLiteral("no caption entry %1 in hsmed.dat").arg(nomeTesto(r.codice)),
+                        QStringLiteral("no caption entry %1 in hsmed.dat").arg(nomeTesto(r.Codice)),
                         &r);
-            } else if (!haNome(r.codice)) {
+            } else if (!haNome(r.Codice)) {
                 segnala(
                     Difetto::NomeAssente, n.chiave, numero,
                     QStringLiteral("the caption does not open with the structure's name in bold"),
@@ -79,10 +79,10 @@ private:
             if (dimensione.isValid() && !dentro(r, dimensione))
                 segnala(Difetto::FuoriImmagine, n.chiave, numero,
                         QStringLiteral("rectangle %1,%2-%3,%4 is not inside the %5x%6 picture")
-                            .arg(r.x1)
-                            .arg(r.y1)
-                            .arg(r.x2)
-                            .arg(r.y2)
+                            .arg(r.X1)
+                            .arg(r.Y1)
+                            .arg(r.X2)
+                            .arg(r.Y2)
                             .arg(dimensione.width())
                             .arg(dimensione.height()),
                         &r);
@@ -95,7 +95,7 @@ private:
         for (const qsizetype i : n.record) {
             const Record& r = d_.tabella[i];
             zone.append(
-                {n.chiave, r.codice, areaDelRecord(int(r.x1), int(r.y1), int(r.x2), int(r.y2))});
+                {n.chiave, r.Codice, areaDelRecord(int(r.X1), int(r.Y1), int(r.X2), int(r.Y2))});
         }
         for (const DifettoCopertura& c : verificaCopertura(zone)) {
             const auto primo = std::find_if(zone.cbegin(), zone.cend(), [&c](const Zona& z) {
@@ -109,8 +109,8 @@ private:
 
     // The hotspot spans X2 - X1 + 2 pixels from X1, and as many down from Y1.
     static bool dentro(const Record& r, QSize s) {
-        return r.x1 >= 0 && r.y1 >= 0 && r.x1 <= r.x2 && r.y1 <= r.y2 && r.x2 + 2 <= s.width() &&
-               r.y2 + 2 <= s.height();
+        return r.X1 >= 0 && r.Y1 >= 0 && r.X1 <= r.X2 && r.Y1 <= r.Y2 && r.X2 + 2 <= s.width() &&
+               r.Y2 + 2 <= s.height();
     }
 
     const DatiAtlante& d_;

@@ -102,9 +102,9 @@ QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave) {
     const QList<qsizetype> record = dati.albero.recordDi(chiave);
     for (qsizetype n = 0; n < record.size(); ++n) {
         const Record& r = dati.tabella[record[n]];
-        if (r.intestazione() || !r.collegamento.isEmpty())
+        if (r.intestazione() || !r.Collegamento.isEmpty())
             continue;
-        const QString codice = r.codice.trimmed().toUpper();
+        const QString codice = r.Codice.trimmed().toUpper();
         if (auto it = perCodice.constFind(codice); it != perCodice.cend()) {
             if (*it >= 0)
                 out[*it].hotspot.append(int(n + 1));
@@ -113,7 +113,7 @@ QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave) {
         perCodice.insert(codice, -1);
         Sommario s;
         try {
-            if (const std::optional<QByteArray> b = dati.testi.byte(r.codice))
+            if (const std::optional<QByteArray> b = dati.testi.byte(r.Codice))
                 s = sommarioDi(*b);
         } catch (const ErroreVB&) {
             continue; // a damaged caption cannot be asked
@@ -127,7 +127,7 @@ QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave) {
         if (resto.remove(u' ').size() < 12)
             continue;
         perCodice[codice] = out.size();
-        out.append({r.codice.trimmed(), nome, testo, {int(n + 1)}, chiave});
+        out.append({r.Codice.trimmed(), nome, testo, {int(n + 1)}, chiave});
     }
     return out;
 }

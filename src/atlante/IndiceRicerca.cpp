@@ -107,7 +107,7 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d) {
     for (qsizetype i = 0; i < nodi.size(); ++i) {
         for (qsizetype r : nodi[i].record)
             if (d.tabella[r].intestazione()) {
-                descrizioni[i] = sommario(d.tabella[r].testo);
+                descrizioni[i] = sommario(d.tabella[r].Testo);
                 break;
             }
         titoli.append(titoloDi(descrizioni[i], nodi[i].chiave));
@@ -133,15 +133,15 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d) {
         QSet<QString> codici;
         for (qsizetype n = 0; n < nodi[i].record.size(); ++n) {
             const Record& r = d.tabella[nodi[i].record[n]];
-            if (r.intestazione() || codici.contains(r.codice))
+            if (r.intestazione() || codici.contains(r.Codice))
                 continue;
-            codici.insert(r.codice);
-            if (!r.collegamento.isEmpty()) {
-                const int destinazione = d.albero.nodo(r.collegamento);
+            codici.insert(r.Codice);
+            if (!r.Collegamento.isEmpty()) {
+                const int destinazione = d.albero.nodo(r.Collegamento);
                 if (destinazione >= 0)
                     aggiungi(titoli[destinazione], {}, int(n + 1));
             } else {
-                const Sommario& s = sommario(r.codice);
+                const Sommario& s = sommario(r.Codice);
                 aggiungi(s.nome, s.testo, int(n + 1));
             }
         }

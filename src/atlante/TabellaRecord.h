@@ -5,30 +5,38 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
+#include <QIODevice>
 #include <QList>
 #include <QString>
+#include <memory>
+#include <optional>
 
 namespace hn::atlante {
 
 inline constexpr int LunghezzaRecord = 50;
 inline constexpr char CodiceIntestazione[] = "000000";
+// Hotspot numbers and the count are 16-bit: a plate holds at most this many records.
+inline constexpr int MassimoHotSpot = 32767;
 
+// One record, its texts trimmed of surrounding blanks.
 struct Record {
-    QString tavola;       // key of the plate it belongs to, as stored (upper case)
-    QString codice;       // "000000" for the plate's header; else code + ".RTF" is the caption
-    QString collegamento; // plate a click opens; empty: the caption is shown
-    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    QString testo; // header only: code + ".RTF" is the plate's description
+    QString Tavola;       // key of the plate it belongs to, as stored (upper case)
+    QString Codice;       // "000000" for the plate's header; else code + ".RTF" is the caption
+    QString Collegamento; // plate a click opens; empty: the caption is shown
+    float X1 = 0, Y1 = 0, X2 = 0, Y2 = 0; // picture pixels
+    QString Testo;                        // header only: code + ".RTF" is the plate's description
 
-    bool intestazione() const { return codice == QLatin1String(CodiceIntestazione); }
+    bool intestazione() const { return Codice == QLatin1String(CodiceIntestazione); }
     bool operator==(const Record&) const = default;
 };
 
-// A field read as the runtime reads a number: blanks skipped, then a number as far as it goes;
-// nothing numeric is 0.
+// A field read as the runtime reads a number (valoreIniziale): "012" is 12, "7x" is 7, "1e2" is
+// 100, "&H1F" is 31, nothing numeric is 0.
 float numeroCampo(QByteArrayView campo);
 
-// One record; missing bytes at the end of a short record read as blanks.
+// One record; missing bytes at the end of a short record read as blanks, so what it still holds
+// (key, rectangle) is used as written.
 Record decodificaRecord(QByteArrayView byte);
 // Every record in file order, a short last one included.
 QList<Record> leggiTabella(QByteArrayView dati);
@@ -36,5 +44,43 @@ QList<Record> leggiTabella(QByteArrayView dati);
 // A record's 50 bytes: texts cut or padded to their widths, numbers as three zero-padded digits.
 QByteArray codificaRecord(const Record& record);
 QByteArray scriviTabella(const QList<Record>& record);
+
+// The table as the viewer serves it: the file's bytes plus, per plate key, the positions of its
+// records in file order, so a plate's n-th record is found in constant time however many records
+// the other plates hold.
+class TabellaHotSpot {
+public:
+    // Reads a whole table. Errors: 75 when the device cannot be read, 7 past any atlas's size.
+    static std::shared_ptr<const TabellaHotSpot> leggi(QIODevice& dispositivo);
+    static std::shared_ptr<const TabellaHotSpot> daByte(QByteArray dati);
+    // The table of a host file, read once and kept while the file stays the same one.
+    // Errors: 53 no such file, 75 it cannot be read (not a regular file included), 7.
+    static std::shared_ptr<const TabellaHotSpot> delFile(const QString& percorsoHost);
+
+    // Records in the file, a truncated last one included.
+    qsizetype numeroRecord() const { return numeroRecord_; }
+
+    // The records of a plate in file order, at most MassimoHotSpot. The stored key matches when,
+    // trimmed, it equals the upper-cased key given here.
+    QList<Record> recordDellaTavola(const QString& tavola) const;
+    // Record number n (from 1) of the plate, header included.
+    std::optional<Record> cerca(const QString& tavola, qint16 n) const;
+
+    // Why the bytes read are no usable table, as the end of a Polish sentence about the file;
+    // empty when they are one. An empty file, a length that is no whole number of records and
+    // plate keys with control characters (some other kind of file) are flagged; the records are
+    // still served as read.
+    const QString& difetto() const { return difetto_; }
+
+private:
+    TabellaHotSpot() = default;
+    const QList<qint32>* posizioni(const QString& tavola) const;
+    Record record(qint32 indice) const;
+
+    QByteArray dati_;
+    QString difetto_;
+    qsizetype numeroRecord_ = 0;
+    QHash<QByteArray, QList<qint32>> indice_;
+};
 
 } // namespace hn::atlante

@@ -1,5 +1,7 @@
 #include "BlobStore.h"
 
+#include "IdentitaFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -228,7 +230,6 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
         throw ErroreVB(Errore::AccessoPercorso,
                        QStringLiteral("%1: not a regular file").arg(percorso));
-    a->identita_ = IdentitaFile::di(st);
     a->dimensioneFile_ = qint64(st.st_size);
     const qint64 dimensione = a->dimensioneFile_;
     auto leggi = [&](qint64 posizione, qint64 n) {
@@ -350,25 +351,10 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     return a;
 }
 
-std::shared_ptr<Archivio> Archivio::condiviso(const QString& percorso) {
+std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
     // A handful of stores at most; each stays open while the program runs.
-    static QHash<QString, std::shared_ptr<Archivio>> aperti;
-
-    struct stat st {};
-    if (::stat(QFile::encodeName(percorso).constData(), &st) != 0) {
-        aperti.remove(percorso);
-        throw errno == ENOENT || errno == ENOTDIR ? ErroreVB(Errore::FileNonTrovato)
-                                                  : erroreDaErrno(errno);
-    }
-    const IdentitaFile ora = IdentitaFile::di(st);
-    if (const auto it = aperti.constFind(percorso);
-        it != aperti.constEnd() && (*it)->identita_ == ora)
-        return *it;
-
-    aperti.remove(percorso);
-    std::shared_ptr<Archivio> a = apri(percorso);
-    aperti.insert(percorso, a);
-    return a;
+    static CacheFile<Archivio> aperti;
+    return aperti.prendi(percorso, [](const QString& p) { return apri(p); });
 }
 
 const Voce* Archivio::trova(QStringView nome) const {

@@ -11,7 +11,6 @@
 // general library does, re-reading the time zone for every entry. libzip writes the stores.
 
 #include "ErroreVB.h"
-#include "IdentitaFile.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -72,7 +71,7 @@ public:
 
     // The store at a path, opened once and kept while the file on disk stays the same one (same
     // file, size, modification and change times); a store replaced or rewritten is opened anew.
-    static std::shared_ptr<Archivio> condiviso(const QString& percorso);
+    static std::shared_ptr<const Archivio> condiviso(const QString& percorso);
 
     // The entry of that name, without regard to case; null when there is none.
     const Voce* trova(QStringView nome) const;
@@ -99,7 +98,6 @@ private:
 
     int fd_ = -1;
     qint64 dimensioneFile_ = 0;
-    IdentitaFile identita_;
     QList<Voce> voci_;
     QList<Esclusa> escluse_;
     QHash<NomeSenzaMaiuscole, qsizetype> indice_;

@@ -33,7 +33,7 @@ void QxBlob2::Metodo2(const QString& voce, const QString& destinazione) const {
     const std::optional<QString> store = host().paths->toHost(store_);
     if (store_.isEmpty() || !store)
         throw ErroreVB(Errore::FileNonTrovato);
-    std::shared_ptr<blob::Archivio> archivio;
+    std::shared_ptr<const blob::Archivio> archivio;
     try {
         archivio = blob::Archivio::condiviso(*store);
     } catch (const ErroreVB& e) {

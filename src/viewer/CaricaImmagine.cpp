@@ -8,6 +8,7 @@
 #include "Messaggi.h"
 #include "Passo.h"
 #include "Percorsi.h"
+#include "StoreImmagini.h"
 
 #include <QFile>
 
@@ -21,21 +22,17 @@ struct Store {
     bool metodo3;
 };
 
+// The selector's store as the atlas library gives it, on the hidden form's blob reader of that
+// name.
 Store scegliStore(std::optional<qint16> selettore) {
     using Fileini::cfg;
+    const atlante::StoreImmagine s =
+        atlante::storePerSelettore(selettore ? std::optional<int>(*selettore) : std::nullopt);
     Fseek& f = Fseek::istanza();
-    switch (selettore.value_or(1)) {
-    case 1:
-        return {&f.blbFoto, cfg.PathFoto + QStringLiteral("BlobFoto.dat"), false};
-    case 2:
-        return {&f.blbThumb, cfg.PathFoto + QStringLiteral("BlobThum.dat"), false};
-    case 3:
-        return {&f.blbCrop, cfg.PathFoto + QStringLiteral("BlobCrop.dat"), false};
-    case 10:
-        return {&f.blbFoto, cfg.PathSfondi + QStringLiteral("Bit_Hd.ff"), true};
-    default:
-        return {&f.blbFoto, cfg.PathFoto + QStringLiteral("BlobCorp.dat"), false};
-    }
+    QxBlob2* lettore = s.lettore == u"blbThumb"  ? &f.blbThumb
+                       : s.lettore == u"blbCrop" ? &f.blbCrop
+                                                 : &f.blbFoto;
+    return {lettore, (s.sfondi ? cfg.PathSfondi : cfg.PathFoto) + s.file, s.metodo == 3};
 }
 
 void Kill(const QString& percorso) {

@@ -10,9 +10,11 @@
 #include <functional>
 #include <memory>
 
-namespace hn {
-
+namespace hn::atlante {
 class TabellaHotSpot;
+}
+
+namespace hn {
 
 // The copy and print dialogs are built above the viewer: the program registers their openers
 // at start. Each opens its dialog over the viewer on the description (already handed over to
@@ -87,7 +89,7 @@ private:
 
     qint16 NumeroCornici = 0;
     // The hotspot table as it was at the last plate change; null when it could not be read.
-    std::shared_ptr<const TabellaHotSpot> tabella_;
+    std::shared_ptr<const atlante::TabellaHotSpot> tabella_;
     // Names read from the text store, by entry; forgotten at each plate change.
     QHash<QString, QString> titoli_;
 };

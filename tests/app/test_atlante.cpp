@@ -38,7 +38,7 @@ QList<Record> leggiTabella(const QString& file) {
     QList<Record> out;
     for (qsizetype i = 0; i + LunghezzaRecordHotSpot <= b.size(); i += LunghezzaRecordHotSpot) {
         const RecordHotSpot r =
-            decodificaRecord(QByteArrayView(b).sliced(i, LunghezzaRecordHotSpot));
+            atlante::decodificaRecord(QByteArrayView(b).sliced(i, LunghezzaRecordHotSpot));
         out.append({r.Tavola, r.Codice, r.Collegamento, r.Testo, int(r.X1), int(r.Y1), int(r.X2),
                     int(r.Y2)});
     }

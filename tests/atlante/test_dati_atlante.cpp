@@ -1,8 +1,10 @@
 // The atlas's formats read from bytes and written back, the plate tree, the file cache.
 
 #include "AlberoTavole.h"
+#include "AtlanteDiProva.h"
 #include "CacheFile.h"
 #include "DesAppa.h"
+#include "Riga.h"
 #include "StoreImmagini.h"
 #include "TabellaRecord.h"
 
@@ -11,6 +13,7 @@
 #include <QTest>
 
 using namespace hn::atlante;
+using namespace hn::prova;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -24,19 +27,40 @@ Record rec(const QString& tavola, const QString& codice, const QString& link = {
 class TestDatiAtlante : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void numeriLettiConIndulgenza_data() {
-        QTest::addColumn<QByteArray>("campo");
-        QTest::addColumn<float>("valore");
-        QTest::newRow("leading zero") << QByteArray("012") << 12.0f;
-        QTest::newRow("blanks, then digits up to a letter") << QByteArray(" 7x") << 7.0f;
-        QTest::newRow("nothing numeric") << QByteArray("abc") << 0.0f;
-        QTest::newRow("blank") << QByteArray("   ") << 0.0f;
-        QTest::newRow("negative") << QByteArray("-5 ") << -5.0f;
+    void campiERettangolo_data() {
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QStringList>("testi"); // Tavola, Codice, Collegamento, Testo
+        QTest::addColumn<QList<float>>("numeri");
+        // Fields in record order; those not given are blank.
+        const auto r = [](QList<QByteArray> c) {
+            c.resize(9);
+            return recordHsmed({c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8]});
+        };
+        riga("plain", r({"SCHEL1", "A01", "DIGER1", "010", "020", "110", "060", "T1", "xx"}),
+             QStringList{"SCHEL1", "A01", "DIGER1", "T1"}, QList<float>{10, 20, 110, 60});
+        riga("leading blanks and zeros", r({"  K", " B ", {}, "  7", " 09", "012", "000"}),
+             QStringList{"K", "B", "", ""}, QList<float>{7, 9, 12, 0});
+        riga("lenient numbers", r({"K", "C", {}, "7x1", "abc", "-5 ", "1.5"}),
+             QStringList{"K", "C", "", ""}, QList<float>{7, 0, -5, 1.5f});
+        riga("exponent and blank", r({"K", "C", {}, "1e2", "   ", "+3", "&H1"}),
+             QStringList{"K", "C", "", ""}, QList<float>{100, 0, 3, 1}); // &H: hexadecimal
+        riga("code page",
+             r({"\xa3\xb9KA", "\x9c"
+                              "1"}),
+             QStringList{"ŁąKA", "ś1", "", ""}, QList<float>{0, 0, 0, 0});
+        // Cut by the end of the file: what is there is read, the rest is blank.
+        riga("truncated", r({"K", "C", "L", "004", "005", "006"}).left(31),
+             QStringList{"K", "C", "L", ""}, QList<float>{4, 5, 0, 0});
+        riga("key only", QByteArray("ABC"), QStringList{"ABC", "", "", ""},
+             QList<float>{0, 0, 0, 0});
     }
-    void numeriLettiConIndulgenza() {
-        QFETCH(QByteArray, campo);
-        QFETCH(float, valore);
-        QCOMPARE(numeroCampo(campo), valore);
+    void campiERettangolo() {
+        QFETCH(QByteArray, record);
+        QFETCH(QStringList, testi);
+        QFETCH(QList<float>, numeri);
+        const Record r = decodificaRecord(record);
+        QCOMPARE((QStringList{r.Tavola, r.Codice, r.Collegamento, r.Testo}), testi);
+        QCOMPARE((QList<float>{r.X1, r.Y1, r.X2, r.Y2}), numeri);
     }
 
     void recordIntattiDopoLoScrittoreEUltimoCortoLetto() {
@@ -50,10 +74,10 @@ private Q_SLOTS:
         dati.chop(LunghezzaRecord - 29);
         const QList<Record> letti = leggiTabella(dati);
         QCOMPARE(letti.size(), 2);
-        QCOMPARE(letti[1].codice, u"ŻEBRA"_s);
-        QCOMPARE(letti[1].x1, 10.0f);
-        QCOMPARE(letti[1].y1, 2.0f);
-        QCOMPARE(letti[1].x2, 0.0f);
+        QCOMPARE(letti[1].Codice, u"ŻEBRA"_s);
+        QCOMPARE(letti[1].X1, 10.0f);
+        QCOMPARE(letti[1].Y1, 2.0f);
+        QCOMPARE(letti[1].X2, 0.0f);
     }
 
     // Depth first from the systems: a plate reached twice keeps its first way; a link back up

@@ -68,6 +68,10 @@ private Q_SLOTS:
         QCOMPARE(estrai(u"manca.png"_s, Temp + u"manca.png"_s), 0);
         QCOMPARE(host.leggiFile(Temp + u"a.rtf"_s), rtf);
         QCOMPARE(tuttiIFile(host.percorsoHost(Temp)), QStringList(u"a.rtf"_s));
+        // Rewritten in place: opened anew.
+        blob::scriviStore(host.percorsoHost(Store), {{u"Polmone.RTF"_s, rtf, {}}});
+        const auto nuovo = blob::Archivio::condiviso(host.percorsoHost(Store));
+        QVERIFY(nuovo->trova(u"Polmone.RTF"_s) && !nuovo->trova(u"Serce 2.RTF"_s));
     }
 
     // Names that could leave the caller's folder, or never name a file there, are not stored

@@ -1,3 +1,4 @@
+#include "FileMessaggi.h"
 #include "Messaggi.h"
 
 #include "Cp1250.h"
@@ -10,6 +11,7 @@
 using namespace hn;
 using hn::prova::riga;
 using namespace hn::Mod_Comuni;
+using namespace hn::atlante;
 
 namespace {
 

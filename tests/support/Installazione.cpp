@@ -1,7 +1,7 @@
 #include "Installazione.h"
 
 #include "Cp1250.h"
-#include "Messaggi.h"
+#include "FileMessaggi.h"
 
 namespace hn::prova {
 
@@ -81,7 +81,7 @@ void Installazione::scrivi() {
         host_.scriviFile(QStringLiteral("D:\\VeltoMM.txt"), marcatore);
     if (scriviMessaggi)
         host_.scriviFile(cartellaProgramma + QStringLiteral("help.bin"),
-                         Mod_Comuni::componiFileMessaggi(messaggi));
+                         atlante::componiFileMessaggi(messaggi));
 }
 
 } // namespace hn::prova

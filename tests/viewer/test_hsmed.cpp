@@ -33,42 +33,6 @@ QString chiavi(const QList<RecordHotSpot>& r) {
 class TestHsMed : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void campiERettangolo_data() {
-        QTest::addColumn<QByteArray>("record");
-        QTest::addColumn<QStringList>("testi"); // Tavola, Codice, Collegamento, Testo
-        QTest::addColumn<QList<float>>("numeri");
-        // Fields in record order; those not given are blank.
-        const auto r = [](QList<QByteArray> c) {
-            c.resize(9);
-            return recordHsmed({c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8]});
-        };
-        riga("plain", r({"SCHEL1", "A01", "DIGER1", "010", "020", "110", "060", "T1", "xx"}),
-             QStringList{"SCHEL1", "A01", "DIGER1", "T1"}, QList<float>{10, 20, 110, 60});
-        riga("leading blanks and zeros", r({"  K", " B ", {}, "  7", " 09", "012", "000"}),
-             QStringList{"K", "B", "", ""}, QList<float>{7, 9, 12, 0});
-        riga("lenient numbers", r({"K", "C", {}, "7x1", "abc", "-5 ", "1.5"}),
-             QStringList{"K", "C", "", ""}, QList<float>{7, 0, -5, 1.5f});
-        riga("exponent and blank", r({"K", "C", {}, "1e2", "   ", "+3", "&H1"}),
-             QStringList{"K", "C", "", ""}, QList<float>{100, 0, 3, 1}); // &H: hexadecimal
-        riga("code page",
-             r({"\xa3\xb9KA", "\x9c"
-                              "1"}),
-             QStringList{"ŁąKA", "ś1", "", ""}, QList<float>{0, 0, 0, 0});
-        // Cut by the end of the file: what is there is read, the rest is blank.
-        riga("truncated", r({"K", "C", "L", "004", "005", "006"}).left(31),
-             QStringList{"K", "C", "L", ""}, QList<float>{4, 5, 0, 0});
-        riga("key only", QByteArray("ABC"), QStringList{"ABC", "", "", ""},
-             QList<float>{0, 0, 0, 0});
-    }
-    void campiERettangolo() {
-        QFETCH(QByteArray, record);
-        QFETCH(QStringList, testi);
-        QFETCH(QList<float>, numeri);
-        const RecordHotSpot r = decodificaRecord(record);
-        QCOMPARE((QStringList{r.Tavola, r.Codice, r.Collegamento, r.Testo}), testi);
-        QCOMPARE((QList<float>{r.X1, r.Y1, r.X2, r.Y2}), numeri);
-    }
-
     void geometria_data() {
         QTest::addColumn<QList<float>>("rettangolo");
         QTest::addColumn<float>("tpp");
@@ -166,7 +130,7 @@ private Q_SLOTS:
     void ilFileCambiatoSiVedeAllaChiamataSeguente() {
         HostDiProva host;
         AtlanteDiProva atlante(host);
-        const QString bin = AtlanteDiProva::Dati + u"hsmed.bin"_s;
+        const QString bin = host.percorsoHost(AtlanteDiProva::Dati + u"hsmed.bin"_s);
         QVERIFY_THROWS_EXCEPTION(ErroreVB, TabellaHotSpot::delFile(bin));
         atlante.righe = {hotspot("P", "A", 1, 1, 2, 2)};
         atlante.scriviTabella();

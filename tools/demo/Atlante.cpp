@@ -1,10 +1,11 @@
 #include "Atlante.h"
 #include "Copertura.h"
+#include "DesAppa.h"
+#include "TabellaRecord.h"
 
 #include "BlobStore.h"
-#include "Cp1250.h"
 #include "ErroreVB.h"
-#include "Messaggi.h"
+#include "FileMessaggi.h"
 #include "RtfWriter.h"
 
 #include <QBuffer>
@@ -80,17 +81,6 @@ bool leggiTsv(const QString& file, int colonne, QList<Riga>& righe, QString& pro
 bool scrivi(const QString& file, const QByteArray& dati) {
     QFile f(file);
     return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
-}
-
-// A fixed-width field of the table: the program trims it, so blanks pad it.
-QByteArray campo(const QString& valore, int larghezza) {
-    QByteArray b = encodeCp1250(valore).left(larghezza);
-    b.append(QByteArray(larghezza - b.size(), ' '));
-    return b;
-}
-
-QByteArray numero3(int n) {
-    return QByteArray::number(n).rightJustified(3, '0');
 }
 
 // "== CODE" opens an entry; the lines up to the next one are its Markdown text.
@@ -194,7 +184,7 @@ bool costruisciDescrizioni(const QString& sorgente, const QString& dati, QString
     const QString file = sorgente + QStringLiteral("/sistemi.tsv");
     if (!leggiTsv(file, 2, righe, problema))
         return false;
-    QByteArray uscita;
+    QList<atlante::RigaDesAppa> sistemi;
     for (const Riga& r : righe) {
         if (r.campi[0].isEmpty() || r.campi[0].size() > 10 || r.campi[1].isEmpty()) {
             problema =
@@ -203,9 +193,9 @@ bool costruisciDescrizioni(const QString& sorgente, const QString& dati, QString
                     .arg(r.numero);
             return false;
         }
-        uscita += campo(r.campi[0], 10) + encodeCp1250(r.campi[1]) + "\r\n";
+        sistemi.append({r.campi[0], r.campi[1]});
     }
-    if (!scrivi(dati + QStringLiteral("/DesAppa.bin"), uscita)) {
+    if (!scrivi(dati + QStringLiteral("/DesAppa.bin"), atlante::scriviDesAppa(sistemi))) {
         problema = dati + QStringLiteral("/DesAppa.bin: cannot write");
         return false;
     }
@@ -274,9 +264,9 @@ QList<QRect> rettangoliDelleCelle(std::vector<char> celle, int w, int h) {
 }
 
 QByteArray byteDelRecord(const QString& chiave, const Struttura& st, const Rettangolo& r) {
-    return campo(chiave, 8) + campo(st.codice, 8) + campo(st.collegamento.toUpper(), 8) +
-           numero3(r.x1) + numero3(r.y1) + numero3(r.x2) + numero3(r.y2) +
-           campo(st.intestazione() ? st.testo : QString(), 8) + campo(QString(), 6);
+    return atlante::codificaRecord({chiave, st.codice, st.collegamento.toUpper(), float(r.x1),
+                                    float(r.y1), float(r.x2), float(r.y2),
+                                    st.intestazione() ? st.testo : QString()});
 }
 
 // A plate's picture and its records in table order. A structure's shapes become the cells of a
@@ -497,7 +487,7 @@ bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& 
             return false;
         }
         QString testo = campi[2];
-        testo.replace(QStringLiteral("\\n"), Mod_Comuni::marcatoreACapo());
+        testo.replace(QStringLiteral("\\n"), atlante::marcatoreACapo());
         messaggi[numero] = {campi[1], testo};
     }
     return true;

@@ -10,7 +10,7 @@
 #include "Atlante.h"
 #include "BlobStore.h"
 #include "Cp1250.h"
-#include "Messaggi.h"
+#include "FileMessaggi.h"
 #include "Opzioni.h"
 
 #include <QBuffer>
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     if (!hn::demo::leggiMessaggi(sorgente + QStringLiteral("/messaggi.tsv"), messaggi, problema))
         return errore(problema);
     const QString help = uscita + QStringLiteral("/drive_c/VELTO/HNEMAR/help.bin");
-    if (!scrivi(help, hn::Mod_Comuni::componiFileMessaggi(messaggi)))
+    if (!scrivi(help, hn::atlante::componiFileMessaggi(messaggi)))
         return errore(help + QStringLiteral(": cannot write"));
     return 0;
 }
