@@ -1,10 +1,13 @@
 #include "Palco.h"
 
+#include "Controlli.h"
 #include "Forma.h"
 #include "HostDiProva.h"
 #include "Riga.h"
 
+#include <QPainter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRectF>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,11 +61,79 @@ QRectF rettangolo(const QList<double>& v) {
     return v.size() == 4 ? QRectF(v[0], v[1], v[2], v[3]) : QRectF();
 }
 
+// A program screen scaled to a monitor with smoothing, as on 1080p or 4K.
+class SchermoLiscio : public prova::FixedScreen {
+public:
+    bool scalaLiscia() const override { return true; }
+};
+
 } // namespace
 
 class TestPalco : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A hover frame repaints thin strips of the smoothed background: every device pixel under
+    // them must be painted again, and as the whole picture paints it.
+    void smallRepaintsMatchTheWholePicture_data() {
+        QTest::addColumn<double>("scala");
+        QTest::addColumn<QRegion>("regione");
+        const QRegion cornice = QRegion(200, 199, 105, 3) + QRegion(199, 200, 3, 190) +
+                                QRegion(301, 200, 3, 190) + QRegion(200, 387, 105, 3);
+        QTest::newRow("frame, 3840x2160") << 2.8125 << cornice;
+        QTest::newRow("frame, 1920x1080") << 1.40625 << cornice;
+        QTest::newRow("frame, 1600x900") << 1.171875 << cornice;
+        QTest::newRow("two frames, 2560x1440") << 1.875 << cornice + cornice.translated(211, 5);
+    }
+    void smallRepaintsMatchTheWholePicture() {
+        QFETCH(double, scala);
+        QFETCH(QRegion, regione);
+        prova::HostDiProva banco;
+        SchermoLiscio liscio;
+        Host h = host();
+        h.screen = &liscio;
+        setHost(h);
+        Forma f(QStringLiteral("FMed"));
+        auto* fondo = new Riquadro(&f, QStringLiteral("FONDO"));
+        QImage figura(1024, 768, QImage::Format_RGB32);
+        QRandomGenerator caso(2002);
+        for (int y = 0; y < figura.height(); ++y)
+            for (int x = 0; x < figura.width(); ++x)
+                figura.setPixel(x, y, caso.generate() | 0xff000000u);
+        fondo->setAutoSize(true);
+        fondo->ImpostaPicture(figura);
+        const auto tela = [&] {
+            QImage t(QSizeF(QSizeF(figura.size()) * scala).toSize(), QImage::Format_RGB32);
+            t.setDevicePixelRatio(scala);
+            t.fill(Qt::magenta);
+            return t;
+        };
+        QImage intera = tela();
+        fondo->render(&intera);
+        QImage parte = tela();
+        fondo->render(&parte, regione.boundingRect().topLeft(), regione);
+        // The device pixels the update covers: what a plain filled widget paints for it.
+        QWidget pieno;
+        pieno.resize(figura.size());
+        pieno.setAutoFillBackground(true);
+        QImage coperti = tela();
+        pieno.render(&coperti, regione.boundingRect().topLeft(), regione);
+        const QRgb vuoto = QColor(Qt::magenta).rgb();
+        int peggiore = 0;
+        for (int y = 0; y < coperti.height(); ++y)
+            for (int x = 0; x < coperti.width(); ++x) {
+                if (coperti.pixel(x, y) == vuoto)
+                    continue;
+                const QRgb a = parte.pixel(x, y), b = intera.pixel(x, y);
+                QVERIFY2(a != vuoto,
+                         qPrintable(QStringLiteral("not painted: %1,%2").arg(x).arg(y)));
+                peggiore =
+                    std::max({peggiore, std::abs(qRed(a) - qRed(b)),
+                              std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+            }
+        // Smoothing rounds a little differently where a row starts: never more than that.
+        QVERIFY2(peggiore <= 8, qPrintable(QString::number(peggiore)));
+    }
+
     void scaleValues_data() {
         QTest::addColumn<QString>("valore");
         QTest::addColumn<ModoScala>("atteso");
