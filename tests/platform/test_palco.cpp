@@ -11,6 +11,7 @@
 #include <QRectF>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <array>
 
 using namespace hn;
@@ -79,56 +80,44 @@ private Q_SLOTS:
         QTest::addColumn<QRegion>("regione");
         const QRegion cornice = QRegion(200, 199, 105, 3) + QRegion(199, 200, 3, 190) +
                                 QRegion(301, 200, 3, 190) + QRegion(200, 387, 105, 3);
-        QTest::newRow("frame, 3840x2160") << 2.8125 << cornice;
-        QTest::newRow("frame, 1920x1080") << 1.40625 << cornice;
-        QTest::newRow("frame, 1600x900") << 1.171875 << cornice;
-        QTest::newRow("two frames, 2560x1440") << 1.875 << cornice + cornice.translated(211, 5);
+        QTest::newRow("3840x2160") << 2.8125 << cornice;
+        QTest::newRow("1600x900") << 1.171875 << cornice;
+        QTest::newRow("2560x1440, two frames") << 1.875 << cornice + cornice.translated(211, 5);
     }
     void smallRepaintsMatchTheWholePicture() {
         QFETCH(double, scala);
         QFETCH(QRegion, regione);
         prova::HostDiProva banco;
         SchermoLiscio liscio;
-        Host h = host();
-        h.screen = &liscio;
-        setHost(h);
+        host().screen = &liscio;
         Forma f(QStringLiteral("FMed"));
         auto* fondo = new Riquadro(&f, QStringLiteral("FONDO"));
         QImage figura(1024, 768, QImage::Format_RGB32);
         QRandomGenerator caso(2002);
-        for (int y = 0; y < figura.height(); ++y)
-            for (int x = 0; x < figura.width(); ++x)
-                figura.setPixel(x, y, caso.generate() | 0xff000000u);
+        std::generate_n(reinterpret_cast<quint32*>(figura.bits()), 1024 * 768,
+                        [&] { return caso.generate() | 0xff000000u; });
         fondo->setAutoSize(true);
         fondo->ImpostaPicture(figura);
-        const auto tela = [&] {
-            QImage t(QSizeF(QSizeF(figura.size()) * scala).toSize(), QImage::Format_RGB32);
-            t.setDevicePixelRatio(scala);
-            t.fill(Qt::magenta);
-            return t;
-        };
-        QImage intera = tela();
-        fondo->render(&intera);
-        QImage parte = tela();
-        fondo->render(&parte, regione.boundingRect().topLeft(), regione);
-        // The device pixels the update covers: what a plain filled widget paints for it.
-        QWidget pieno;
+        QWidget pieno; // paints just the device pixels an update covers
         pieno.resize(figura.size());
         pieno.setAutoFillBackground(true);
-        QImage coperti = tela();
-        pieno.render(&coperti, regione.boundingRect().topLeft(), regione);
-        const QRgb vuoto = QColor(Qt::magenta).rgb();
+        QImage tele[3];
+        for (QImage& t : tele) {
+            t = QImage((QSizeF(figura.size()) * scala).toSize(), QImage::Format_RGB32);
+            t.setDevicePixelRatio(scala);
+            t.fill(Qt::magenta);
+        }
+        fondo->render(&tele[0]);
+        fondo->render(&tele[1], regione.boundingRect().topLeft(), regione);
+        pieno.render(&tele[2], regione.boundingRect().topLeft(), regione);
         int peggiore = 0;
-        for (int y = 0; y < coperti.height(); ++y)
-            for (int x = 0; x < coperti.width(); ++x) {
-                if (coperti.pixel(x, y) == vuoto)
-                    continue;
-                const QRgb a = parte.pixel(x, y), b = intera.pixel(x, y);
-                QVERIFY2(a != vuoto,
-                         qPrintable(QStringLiteral("not painted: %1,%2").arg(x).arg(y)));
-                peggiore =
-                    std::max({peggiore, std::abs(qRed(a) - qRed(b)),
-                              std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+        for (int y = 0; y < tele[2].height(); ++y)
+            for (int x = 0; x < tele[2].width(); ++x) {
+                const QRgb a = tele[1].pixel(x, y), b = tele[0].pixel(x, y);
+                if (tele[2].pixel(x, y) != tele[2].pixel(0, 0))
+                    peggiore =
+                        std::max({peggiore, std::abs(qRed(a) - qRed(b)),
+                                  std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
             }
         // Smoothing rounds a little differently where a row starts: never more than that.
         QVERIFY2(peggiore <= 8, qPrintable(QString::number(peggiore)));
