@@ -447,13 +447,15 @@ void ArrayLinee::aggiorna(const Linea& l) {
     const double sy = twips ? twipsPerPixelY() : 1.0;
     const QPoint a(int(std::round(l.x1_ / sx)), int(std::round(l.y1_ / sy)));
     const QPoint b(int(std::round(l.x2_ / sx)), int(std::round(l.y2_ / sy)));
-    // The pen's width on every side, which also covers the rounding to device pixels of a scaled
-    // screen; any wider only repaints more of the smoothed picture beneath.
-    const int margine = l.spessore_;
+    // A one-pixel line lies on its points' device pixels or on the ones just before them, at any
+    // scale: one pixel before covers it. A wider pen reaches its width on every side. Any more only
+    // repaints more of the smoothed picture beneath.
+    const int prima = l.spessore_;
+    const int dopo = l.spessore_ > 1 ? l.spessore_ : 0;
     strato_->raise();
     strato_->update(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
                           QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())))
-                        .adjusted(-margine, -margine, margine, margine));
+                        .adjusted(-prima, -prima, dopo, dopo));
 }
 
 void ArrayLinee::aggiorna() {

@@ -108,17 +108,15 @@ private Q_SLOTS:
         QFETCH(QString, cartellaDemo);
         if (!QFileInfo(cartellaDemo).isWritable())
             QSKIP("no such file system here");
-        QTemporaryDir sorgente(cartellaDemo + QStringLiteral("/demo-XXXXXX"));
-        QTemporaryDir dir;
+        QTemporaryDir sorgente(cartellaDemo + QStringLiteral("/demo-XXXXXX")), dir;
         QByteArray figura(3 * (1 << 18) + 123, Qt::Uninitialized);
         for (int i = 0; i < figura.size(); ++i)
             figura[i] = char(i * 7 + i / 251);
-        scrivi(sorgente.filePath(QStringLiteral("drive_d/SFONDI/sistemi.bmp")), figura);
-        const QString prefisso = dir.filePath(QStringLiteral("prefix"));
-        QVERIFY(completaDaDemo(sorgente.path(), prefisso, nullptr));
-        QCOMPARE(leggi(prefisso + QStringLiteral("/drive_d/SFONDI/sistemi.bmp")), figura);
-        QCOMPARE(QDir(prefisso + QStringLiteral("/drive_d/SFONDI")).entryList(QDir::Files),
+        scrivi(sorgente.filePath(QStringLiteral("drive_d/sistemi.bmp")), figura);
+        QVERIFY(completaDaDemo(sorgente.path(), dir.path(), nullptr));
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("drive_d"))).entryList(QDir::Files),
                  QStringList{QStringLiteral("sistemi.bmp")});
+        QCOMPARE(leggi(dir.filePath(QStringLiteral("drive_d/sistemi.bmp"))), figura);
     }
 
     void instanceLockOutlivesACrashedInstance() {
