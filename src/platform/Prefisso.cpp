@@ -6,11 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-#include <vector>
 
 namespace hn {
 
@@ -57,61 +52,25 @@ QString preparaPrefisso(const Prefisso& prefisso, const QString& demo) {
 
 namespace {
 
-// The bytes of one open file into another: in the kernel where the file system allows it, so
-// the first start neither reads the demo into the program nor copies it through a buffer; else
-// through a buffer, from wherever the kernel stopped.
-bool copiaContenuto(int da, int a) {
-    bool nelKernel = true;
-    for (;;) {
-        const ssize_t n = copy_file_range(da, nullptr, a, nullptr, 1 << 30, 0);
-        if (n == 0)
-            return true;
-        if (n > 0)
-            continue;
-        if (errno == EINTR)
-            continue;
-        nelKernel = errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP;
-        break;
-    }
-    if (nelKernel)
-        return false;
-    std::vector<char> blocco(1 << 18);
-    for (;;) {
-        const ssize_t letti = read(da, blocco.data(), blocco.size());
-        if (letti == 0)
-            return true;
-        if (letti < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        for (ssize_t scritti = 0; scritti < letti;) {
-            const ssize_t n = write(a, blocco.data() + scritti, size_t(letti - scritti));
-            if (n < 0 && errno != EINTR)
-                return false;
-            scritti += std::max<ssize_t>(n, 0);
-        }
-    }
-}
-
 // One file of the demo into the prefix, never over an existing one: written beside it and renamed
 // into place, so a start that is cut short leaves no half file that a later one would keep. No
 // sync to the disk: the demo can always be copied again, and syncing each file made the first
 // start wait for the disk.
 bool copiaDaDemo(const QString& da, const QString& a) {
     const QString parziale = a + QStringLiteral(".part");
-    const int sorgente = open(QFile::encodeName(da).constData(), O_RDONLY | O_CLOEXEC);
-    if (sorgente < 0)
+    QFile sorgente(da);
+    QFile meta(parziale);
+    if (!sorgente.open(QIODevice::ReadOnly) ||
+        !meta.open(QIODevice::WriteOnly | QIODevice::Truncate,
+                   QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
         return false;
-    const int meta = open(QFile::encodeName(parziale).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (meta < 0) {
-        close(sorgente);
-        return false;
+    bool riuscita = true;
+    while (riuscita && !sorgente.atEnd()) {
+        const QByteArray blocco = sorgente.read(1 << 20);
+        riuscita = !blocco.isEmpty() && meta.write(blocco) == blocco.size();
     }
-    bool riuscita = copiaContenuto(sorgente, meta);
-    close(sorgente);
-    riuscita = close(meta) == 0 && riuscita && QFile::rename(parziale, a);
+    meta.close();
+    riuscita = riuscita && meta.error() == QFileDevice::NoError && QFile::rename(parziale, a);
     if (!riuscita)
         QFile::remove(parziale);
     return riuscita;

@@ -97,28 +97,6 @@ private Q_SLOTS:
             !preparaPrefisso({altro, false}, dir.path() + QStringLiteral("/missing")).isEmpty());
     }
 
-    // Large pictures of the demo arrive whole, whether the kernel copies them (one file system)
-    // or the program does (the demo on another one).
-    void demoFilesArriveWhole_data() {
-        QTest::addColumn<QString>("cartellaDemo");
-        QTest::newRow("same file system") << QDir::tempPath();
-        QTest::newRow("other file system") << QStringLiteral("/dev/shm");
-    }
-    void demoFilesArriveWhole() {
-        QFETCH(QString, cartellaDemo);
-        if (!QFileInfo(cartellaDemo).isWritable())
-            QSKIP("no such file system here");
-        QTemporaryDir sorgente(cartellaDemo + QStringLiteral("/demo-XXXXXX")), dir;
-        QByteArray figura(3 * (1 << 18) + 123, Qt::Uninitialized);
-        for (int i = 0; i < figura.size(); ++i)
-            figura[i] = char(i * 7 + i / 251);
-        scrivi(sorgente.filePath(QStringLiteral("drive_d/sistemi.bmp")), figura);
-        QVERIFY(completaDaDemo(sorgente.path(), dir.path(), nullptr));
-        QCOMPARE(QDir(dir.filePath(QStringLiteral("drive_d"))).entryList(QDir::Files),
-                 QStringList{QStringLiteral("sistemi.bmp")});
-        QCOMPARE(leggi(dir.filePath(QStringLiteral("drive_d/sistemi.bmp"))), figura);
-    }
-
     void instanceLockOutlivesACrashedInstance() {
         QTemporaryDir dir;
         const QString lock = dir.path() + QStringLiteral("/hnemar.lock");
