@@ -73,31 +73,28 @@ public:
 class TestPalco : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // A hover frame repaints thin strips of the smoothed background: every device pixel under
-    // them must be painted again, and as the whole picture paints it.
+    // A hover frame repaints thin strips of the smoothed picture: all their device pixels, as
+    // the whole picture paints them.
     void smallRepaintsMatchTheWholePicture_data() {
         QTest::addColumn<double>("scala");
-        QTest::addColumn<QRegion>("regione");
-        const QRegion cornice = QRegion(200, 199, 105, 3) + QRegion(199, 200, 3, 190) +
-                                QRegion(301, 200, 3, 190) + QRegion(200, 387, 105, 3);
-        QTest::newRow("3840x2160") << 2.8125 << cornice;
-        QTest::newRow("1600x900") << 1.171875 << cornice;
-        QTest::newRow("2560x1440, two frames") << 1.875 << cornice + cornice.translated(211, 5);
+        QTest::newRow("3840x2160") << 2.8125;
+        QTest::newRow("1600x900") << 1.171875;
     }
     void smallRepaintsMatchTheWholePicture() {
         QFETCH(double, scala);
-        QFETCH(QRegion, regione);
+        const QRegion cornice = QRegion(200, 199, 105, 3) + QRegion(199, 200, 3, 190) +
+                                QRegion(301, 200, 3, 190) + QRegion(410, 205, 3, 190);
         prova::HostDiProva banco;
         SchermoLiscio liscio;
         host().screen = &liscio;
         Forma f(QStringLiteral("FMed"));
-        auto* fondo = new Riquadro(&f, QStringLiteral("FONDO"));
+        Riquadro fondo(&f, QStringLiteral("FONDO"));
         QImage figura(1024, 768, QImage::Format_RGB32);
         QRandomGenerator caso(2002);
         std::generate_n(reinterpret_cast<quint32*>(figura.bits()), 1024 * 768,
                         [&] { return caso.generate() | 0xff000000u; });
-        fondo->setAutoSize(true);
-        fondo->ImpostaPicture(figura);
+        fondo.ImpostaPicture(figura);
+        fondo.resize(figura.size());
         QWidget pieno; // paints just the device pixels an update covers
         pieno.resize(figura.size());
         pieno.setAutoFillBackground(true);
@@ -107,18 +104,17 @@ private Q_SLOTS:
             t.setDevicePixelRatio(scala);
             t.fill(Qt::magenta);
         }
-        fondo->render(&tele[0]);
-        fondo->render(&tele[1], regione.boundingRect().topLeft(), regione);
-        pieno.render(&tele[2], regione.boundingRect().topLeft(), regione);
+        fondo.render(&tele[0]);
+        fondo.render(&tele[1], cornice.boundingRect().topLeft(), cornice);
+        pieno.render(&tele[2], cornice.boundingRect().topLeft(), cornice);
         int peggiore = 0;
         for (int y = 0; y < tele[2].height(); ++y)
-            for (int x = 0; x < tele[2].width(); ++x) {
-                const QRgb a = tele[1].pixel(x, y), b = tele[0].pixel(x, y);
+            for (int x = 0; x < tele[2].width(); ++x)
                 if (tele[2].pixel(x, y) != tele[2].pixel(0, 0))
-                    peggiore =
-                        std::max({peggiore, std::abs(qRed(a) - qRed(b)),
-                                  std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
-            }
+                    for (int c = 0; c < 24; c += 8)
+                        peggiore =
+                            std::max(peggiore, std::abs(int(tele[1].pixel(x, y) >> c & 255) -
+                                                        int(tele[0].pixel(x, y) >> c & 255)));
         // Smoothing rounds a little differently where a row starts: never more than that.
         QVERIFY2(peggiore <= 8, qPrintable(QString::number(peggiore)));
     }
