@@ -220,7 +220,7 @@ namespace {
 // the smoothing itself; so a small update is filled in pieces of fewer device rows, with the
 // whole picture as the brush, so that no piece shows the seams of a picture cut to it. Pieces
 // overlap by a pixel, so no row is lost to rounding at a fractional scale: only an opaque picture
-// may be drawn this way, twice over the same pixel giving the same pixel; and only away from its
+// may be drawn this way, since a pixel drawn twice is then simply replaced; and only away from its
 // edges, where a brush repeats the picture rather than stopping at it.
 constexpr qint64 areaPiccola = 64 * 1024;
 
