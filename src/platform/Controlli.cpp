@@ -213,13 +213,60 @@ void Riquadro::adatta() {
              picture_.height() * twipsPerPixelY());
 }
 
+namespace {
+
+// A hover frame repaints a few thin strips of the picture. Smoothed, Qt hands a blend of about
+// 96 spans or more to its worker threads, and for strips that small waking them costs more than
+// the smoothing itself; so a small update is filled in pieces of fewer device rows, with the
+// whole picture as the brush, so that no piece shows the seams of a picture cut to it. Pieces
+// overlap by a pixel, so no row is lost to rounding at a fractional scale: only an opaque picture
+// may be drawn this way, since a pixel drawn twice is then simply replaced; and only away from its
+// edges, where a brush repeats the picture rather than stopping at it.
+constexpr qint64 areaPiccola = 64 * 1024;
+
+bool aStrisce(const QPainter& p, const QImage& figura, const QRegion& regione) {
+    if (figura.hasAlphaChannel() || !p.testRenderHint(QPainter::SmoothPixmapTransform) ||
+        !figura.rect().adjusted(2, 2, -2, -2).contains(regione.boundingRect()))
+        return false;
+    qint64 area = 0;
+    for (const QRect& r : regione)
+        area += qint64(r.width()) * r.height();
+    return area <= areaPiccola;
+}
+
+void disegnaAStrisce(QPainter& p, const QImage& figura, const QRegion& regione) {
+    constexpr double righePerPezzo = 88; // device rows, one span each as a rule
+    const double scala = std::max(1.0, p.deviceTransform().m22());
+    const int alto = std::max(1, int(righePerPezzo / scala) - 2);
+    const QBrush trama(figura);
+    for (const QRect& r : regione)
+        for (int y = r.top(); y <= r.bottom(); y += alto)
+            p.fillRect(
+                QRect(r.left() - 1, y - 1, r.width() + 2, std::min(alto, r.bottom() + 1 - y) + 2),
+                trama);
+}
+
+} // namespace
+
 void Riquadro::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    p.fillRect(e->rect(), BackColor);
+    // The back colour only where an opaque picture leaves it showing: filling under the picture
+    // too costs a second pass over every pixel of a scaled screen. The picture's edge pixels are
+    // filled anyway, since a fractional scale may leave them partly uncovered.
+    QRegion fondo = e->region();
+    const bool opaca = !picture_.isNull() && !picture_.hasAlphaChannel();
+    if (opaca)
+        fondo -= QRect(QPoint(1, 1), picture_.size() - QSize(2, 2));
+    for (const QRect& r : fondo)
+        p.fillRect(r, BackColor);
     // The whole picture under the update's clip: a smoothed part alone would show seams.
     preparaPittore(p);
-    if (!picture_.isNull())
-        p.drawImage(QPoint(0, 0), picture_);
+    if (!picture_.isNull()) {
+        if (aStrisce(p, picture_, e->region()))
+            disegnaAStrisce(p, picture_, e->region());
+        else
+            p.drawImage(QPoint(0, 0), picture_);
+    }
     p.end();
     if (bordo_ == 1)
         disegnaBordoSingolo(this);
@@ -400,12 +447,15 @@ void ArrayLinee::aggiorna(const Linea& l) {
     const double sy = twips ? twipsPerPixelY() : 1.0;
     const QPoint a(int(std::round(l.x1_ / sx)), int(std::round(l.y1_ / sy)));
     const QPoint b(int(std::round(l.x2_ / sx)), int(std::round(l.y2_ / sy)));
-    // The pen's width and the smoothing of a scaled screen on every side.
-    const int margine = l.spessore_ + 2;
+    // A one-pixel line lies on its points' device pixels or on the ones just before them, at any
+    // scale: one pixel before covers it. A wider pen reaches its width on every side. Any more only
+    // repaints more of the smoothed picture beneath.
+    const int prima = l.spessore_;
+    const int dopo = l.spessore_ > 1 ? l.spessore_ : 0;
     strato_->raise();
     strato_->update(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
                           QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())))
-                        .adjusted(-margine, -margine, margine, margine));
+                        .adjusted(-prima, -prima, dopo, dopo));
 }
 
 void ArrayLinee::aggiorna() {

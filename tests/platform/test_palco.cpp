@@ -1,13 +1,17 @@
 #include "Palco.h"
 
+#include "Controlli.h"
 #include "Forma.h"
 #include "HostDiProva.h"
 #include "Riga.h"
 
+#include <QPainter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRectF>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <array>
 
 using namespace hn;
@@ -57,6 +61,12 @@ bool alSuoPosto(const QRectF& forma, const QRectF& atteso, double fattore) {
 QRectF rettangolo(const QList<double>& v) {
     return v.size() == 4 ? QRectF(v[0], v[1], v[2], v[3]) : QRectF();
 }
+
+// A program screen scaled to a monitor with smoothing, as on 1080p or 4K.
+class SchermoLiscio : public prova::FixedScreen {
+public:
+    bool scalaLiscia() const override { return true; }
+};
 
 } // namespace
 
@@ -258,6 +268,52 @@ private Q_SLOTS:
         const QRectF forma2 = rettangolo(v.value("formaAltrove"));
         QVERIFY2(alSuoPosto(forma2, palcoNativo(g2), g2.fattore),
                  qPrintable(QStringLiteral("form at ") + comeTesto(forma2)));
+    }
+
+    // A hover frame repaints thin strips of the smoothed picture: all their device pixels, as
+    // the whole picture paints them.
+    void ridisegniPiccoliComeLaFiguraIntera_data() {
+        QTest::addColumn<double>("scala");
+        QTest::newRow("3840x2160") << 2.8125;
+        QTest::newRow("1600x900") << 1.171875;
+    }
+    void ridisegniPiccoliComeLaFiguraIntera() {
+        QFETCH(double, scala);
+        const QRegion cornice = QRegion(200, 199, 105, 3) + QRegion(199, 200, 3, 190) +
+                                QRegion(301, 200, 3, 190) + QRegion(410, 205, 3, 190);
+        prova::HostDiProva banco;
+        SchermoLiscio liscio;
+        host().screen = &liscio;
+        Forma f(QStringLiteral("FMed"));
+        Riquadro fondo(&f, QStringLiteral("FONDO"));
+        QImage figura(1024, 768, QImage::Format_RGB32);
+        QRandomGenerator caso(2002);
+        std::generate_n(reinterpret_cast<quint32*>(figura.bits()), 1024 * 768,
+                        [&] { return caso.generate() | 0xff000000u; });
+        fondo.ImpostaPicture(figura);
+        fondo.resize(figura.size());
+        QWidget pieno; // paints just the device pixels an update covers
+        pieno.resize(figura.size());
+        pieno.setAutoFillBackground(true);
+        QImage tele[3];
+        for (QImage& t : tele) {
+            t = QImage((QSizeF(figura.size()) * scala).toSize(), QImage::Format_RGB32);
+            t.setDevicePixelRatio(scala);
+            t.fill(Qt::magenta);
+        }
+        fondo.render(&tele[0]);
+        fondo.render(&tele[1], cornice.boundingRect().topLeft(), cornice);
+        pieno.render(&tele[2], cornice.boundingRect().topLeft(), cornice);
+        int peggiore = 0;
+        for (int y = 0; y < tele[2].height(); ++y)
+            for (int x = 0; x < tele[2].width(); ++x)
+                if (tele[2].pixel(x, y) != tele[2].pixel(0, 0))
+                    for (int c = 0; c < 24; c += 8)
+                        peggiore =
+                            std::max(peggiore, std::abs(int(tele[1].pixel(x, y) >> c & 255) -
+                                                        int(tele[0].pixel(x, y) >> c & 255)));
+        // Smoothing rounds a little differently where a row starts: never more than that.
+        QVERIFY2(peggiore <= 8, qPrintable(QString::number(peggiore)));
     }
 };
 
