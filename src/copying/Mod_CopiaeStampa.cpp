@@ -101,8 +101,7 @@ double FattoreY() {
 }
 
 void ScriviFileIntero(const QString& percorso, const QByteArray& dati) {
-    const std::optional<QString> h =
-        host().paths ? host().paths->toHost(percorso) : std::optional<QString>(percorso);
+    const std::optional<QString> h = host().paths->toHost(percorso);
     if (!h || h->isEmpty())
         throw ErroreVB(Errore::AccessoPercorso);
     // Every byte is written and synced before the new file takes the old one's place: a buffered

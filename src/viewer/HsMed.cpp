@@ -191,8 +191,6 @@ std::optional<RecordHotSpot> TabellaHotSpot::cerca(const QString& tavola, qint16
 }
 
 void LeggiTwipsPerPixel() {
-    if (!host().screen)
-        return;
     TwipsPerPixelXCorrente = float(host().screen->twipsPerPixelX());
     TwipsPerPixelYCorrente = float(host().screen->twipsPerPixelY());
 }
