@@ -43,7 +43,7 @@ std::optional<Lavoro>& lavoro() {
 PrinterService* stampante() {
     if (lavoro() && lavoro()->stampante)
         return lavoro()->stampante;
-    return host().printer;
+    return &*host().printer;
 }
 
 // The painter of the open printer document, starting one if the caller has not.
@@ -172,8 +172,8 @@ std::unique_ptr<QTextDocument> prepara(const KorAtx& atx, std::int32_t width) {
 } // namespace
 
 int ATX_PRINT_START(std::int32_t, PrinterService* dispositivo, int, int) {
-    lavoro() = Lavoro{dispositivo ? dispositivo : host().printer, {}, false};
-    return lavoro()->stampante ? 1 : 0;
+    lavoro() = Lavoro{dispositivo ? dispositivo : &*host().printer, {}, false};
+    return lavoro()->stampante->installata() ? 1 : 0;
 }
 
 int ATX_PRINT_TITLE(const QString& titolo) {
@@ -187,7 +187,7 @@ int ATX_PRINT_TITLE(const QString& titolo) {
 int ATX_PRINT_REGION(KorAtx& atx, std::int32_t& top, std::int32_t height, std::int32_t left,
                      std::int32_t width, int, std::int32_t, int) {
     PrinterService* p = stampante();
-    if (!p || height <= 0)
+    if (!p->installata() || height <= 0)
         return 0;
     stampaTitolo(p);
     const auto d = prepara(atx, width);
@@ -202,7 +202,7 @@ int ATX_PRINT(KorAtx& atx, std::int32_t& pagine, std::int32_t top, std::int32_t 
               std::int32_t left, std::int32_t width, int, std::int32_t, int) {
     PrinterService* p = stampante();
     pagine = 0;
-    if (!p || height <= 0)
+    if (!p->installata() || height <= 0)
         return 0;
     stampaTitolo(p);
     const auto d = prepara(atx, width);
@@ -223,7 +223,7 @@ int ATX_PRINT(KorAtx& atx, std::int32_t& pagine, std::int32_t top, std::int32_t 
 int ATX_PRINT_FINISH() {
     if (!lavoro())
         return 0;
-    if (lavoro()->titoloDaStampare && stampante() && stampante()->painter())
+    if (lavoro()->titoloDaStampare && stampante()->painter())
         stampaTitolo(stampante());
     lavoro().reset();
     return 1;

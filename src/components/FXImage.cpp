@@ -13,10 +13,10 @@ namespace hn {
 namespace {
 
 double twipsX() {
-    return host().screen ? host().screen->twipsPerPixelX() : 15.0;
+    return host().screen->twipsPerPixelX();
 }
 double twipsY() {
-    return host().screen ? host().screen->twipsPerPixelY() : 15.0;
+    return host().screen->twipsPerPixelY();
 }
 
 int pulsanti(Qt::MouseButtons b) {

@@ -142,12 +142,12 @@ ClipboardContents ControlloTestoRicco::contenutoSelezione() const {
 }
 
 void ControlloTestoRicco::copia() {
-    if (textCursor().hasSelection() && host().clipboard)
+    if (textCursor().hasSelection())
         host().clipboard->put(contenutoSelezione());
 }
 
 void ControlloTestoRicco::incolla() {
-    if (isReadOnly() || !host().clipboard)
+    if (isReadOnly())
         return;
     const ClipboardContents c = host().clipboard->contents();
     QTextCursor cursore = textCursor();
@@ -212,8 +212,6 @@ void ControlloTestoRicco::insertFromMimeData(const QMimeData* source) {
 }
 
 QString ControlloTestoRicco::percorsoHost(const QString& percorso) {
-    if (!host().paths)
-        return percorso;
     const std::optional<QString> h = host().paths->toHost(percorso);
     if (!h)
         throw ErroreVB(Errore::AccessoPercorso);

@@ -6,7 +6,7 @@
 namespace hn {
 
 void DialogoComune::setAction(int azione) {
-    if (azione != AzioneSalvaConNome || !host().fileChooser)
+    if (azione != AzioneSalvaConNome)
         throw ErroreVB(Errore::ChiamataNonValida);
     const std::optional<QString> scelto = host().fileChooser->saveAs(Filter, InitDir, FileName);
     if (!scelto) {

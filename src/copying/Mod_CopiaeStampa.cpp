@@ -94,8 +94,7 @@ void AdattaControlli(const ControlliDelDialogo& controlli, bool tutti) {
 }
 
 void ScriviFileIntero(const QString& percorso, const QByteArray& dati) {
-    const std::optional<QString> h =
-        host().paths ? host().paths->toHost(percorso) : std::optional<QString>(percorso);
+    const std::optional<QString> h = host().paths->toHost(percorso);
     if (!h || h->isEmpty())
         throw ErroreVB(Errore::AccessoPercorso);
     // Every byte is written and synced before the new file takes the old one's place: a buffered

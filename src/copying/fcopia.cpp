@@ -145,9 +145,9 @@ void fcopia::Form_Load() {
     // the layout pass has put the bitmap at its pixel size on this screen.
     const QSize fondo(pixelX(FONDO->Width()), pixelY(FONDO->Height()));
     setFixedSize(fondo);
-    if (const ScreenService* s = host().screen)
-        move(sulDesktop(QPoint((s->widthPixels() - fondo.width()) / 2,
-                               (s->heightPixels() - fondo.height()) / 2)));
+    const ScreenService& s = *host().screen;
+    move(sulDesktop(
+        QPoint((s.widthPixels() - fondo.width()) / 2, (s.heightPixels() - fondo.height()) / 2)));
     ImpostaPuntatoreSchermo(Puntatore::Predefinito);
 }
 
@@ -318,8 +318,7 @@ void fcopia::sceglifile_Click() {
 }
 
 void fcopia::ANNULLA_Click() {
-    if (host().clipboard)
-        host().clipboard->clear();
+    host().clipboard->clear();
     Unload();
 }
 

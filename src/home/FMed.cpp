@@ -112,7 +112,7 @@ void FMed::collegaHotspot(Etichetta& e, std::function<void()> clic) {
 }
 
 void FMed::Form_Load() {
-    if (host().instance && !host().instance->acquire())
+    if (!host().instance->acquire())
         TerminaProgramma(0);
     Fileini::AvvioModulo();
     HOTSPOTFISSO(0).setBorderStyle(0);
@@ -154,8 +154,7 @@ void FMed::CaricaSfondo(ControlloConPicture& pittura, const QString& immagine) {
 QString FMed::DescrizioneDaFile(const QString& codice) {
     const QString nomeFile = Fileini::cfg.PathDati + QStringLiteral("DesAppa.bin");
     const QString errore = QStringLiteral("Blad w : ") + nomeFile;
-    const std::optional<QString> percorso =
-        host().paths ? host().paths->toHost(nomeFile) : std::nullopt;
+    const std::optional<QString> percorso = host().paths->toHost(nomeFile);
     if (!percorso)
         return errore;
     // A FIFO or device in the file's place reads like a missing file, never waits.

@@ -72,8 +72,7 @@ FinestraGuida::~FinestraGuida() {
 
 void FinestraGuida::showContents(const QString& helpFile) {
     QByteArray dati;
-    const std::optional<QString> file =
-        host().paths ? host().paths->toHost(helpFile) : std::nullopt;
+    const std::optional<QString> file = host().paths->toHost(helpFile);
     QString testo;
     bool troppoGrande = false;
     if (file) {

@@ -19,10 +19,10 @@
 namespace hn {
 
 double twipsPerPixelX() {
-    return host().screen ? host().screen->twipsPerPixelX() : 15.0;
+    return host().screen->twipsPerPixelX();
 }
 double twipsPerPixelY() {
-    return host().screen ? host().screen->twipsPerPixelY() : 15.0;
+    return host().screen->twipsPerPixelY();
 }
 int pixelX(double twips) {
     return static_cast<int>(std::lround(twips / twipsPerPixelX()));

@@ -2,7 +2,7 @@
 
 // The host layer: every service the program takes from the desktop, each behind a small
 // interface. Logic reaches them through host(); main() installs the real ones, tests install
-// doubles (tests/support).
+// doubles (tests/support), and a neutral default stands in for any that is not installed.
 
 #include <QByteArray>
 #include <QImage>
@@ -135,6 +135,9 @@ public:
     // The print job is over, every document of it ended: a printer that wrote files may now say
     // where they are.
     virtual void fineLavoro() {}
+    // False when there is nothing to print on: a print job then stops with 482 before it lays
+    // anything out.
+    virtual bool installata() const { return true; }
 };
 
 // The help viewer: opens a help file, named by a Windows path, at its contents, in a window of
@@ -156,18 +159,50 @@ public:
                                           const QString& fileName) = 0;
 };
 
-struct Host {
-    MessageBoxService* messageBox = nullptr;
-    ProgramEnd* programEnd = nullptr;
-    ScreenService* screen = nullptr;
-    HostPaths* paths = nullptr;
-    InstanceLock* instance = nullptr;
-    ClipboardService* clipboard = nullptr;
-    PrinterService* printer = nullptr;
-    HelpViewerService* help = nullptr;
-    FileChooserService* fileChooser = nullptr;
+// What stands in for a service nobody installed, one neutral world: a 1024 × 768 screen at
+// 15 twips per pixel, paths that map no file, a message box that writes its text to stderr and
+// answers as if closed (else with its first button), no printer, a clipboard that keeps nothing,
+// a chooser that is cancelled, no help, no other instance, and an end that exits at once.
+template <class S> S& servizioPredefinito();
+template <> MessageBoxService& servizioPredefinito<MessageBoxService>();
+template <> ProgramEnd& servizioPredefinito<ProgramEnd>();
+template <> ScreenService& servizioPredefinito<ScreenService>();
+template <> HostPaths& servizioPredefinito<HostPaths>();
+template <> InstanceLock& servizioPredefinito<InstanceLock>();
+template <> ClipboardService& servizioPredefinito<ClipboardService>();
+template <> PrinterService& servizioPredefinito<PrinterService>();
+template <> HelpViewerService& servizioPredefinito<HelpViewerService>();
+template <> FileChooserService& servizioPredefinito<FileChooserService>();
+
+// A service that is always there: given none (null), it holds the default above, so no caller
+// ever asks whether it exists. A question the logic does need (is there a printer?) is one the
+// service answers.
+template <class S> class Servizio {
+public:
+    // Implicit, so that a Host is written as the list of its services.
+    Servizio(S* s = nullptr)
+        : s_(s ? s : &servizioPredefinito<S>()) {}
+    S* operator->() const { return s_; }
+    S& operator*() const { return *s_; }
+
+private:
+    S* s_;
 };
 
+// The services left out of a list are the defaults.
+struct Host {
+    Servizio<MessageBoxService> messageBox{};
+    Servizio<ProgramEnd> programEnd{};
+    Servizio<ScreenService> screen{};
+    Servizio<HostPaths> paths{};
+    Servizio<InstanceLock> instance{};
+    Servizio<ClipboardService> clipboard{};
+    Servizio<PrinterService> printer{};
+    Servizio<HelpViewerService> help{};
+    Servizio<FileChooserService> fileChooser{};
+};
+
+// Every member is always a service: the defaults stand where nothing was installed.
 Host& host();
 void setHost(const Host& h);
 

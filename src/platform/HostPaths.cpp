@@ -96,7 +96,7 @@ std::optional<QString> HostPaths::resolve(const QString& windowsPath,
                                           QString* lastComponent) const {
     QString p = windowsPath;
     p.replace(u'/', u'\\');
-    if (p.isEmpty() || p.startsWith(QStringLiteral("\\\\")))
+    if (prefix_.isEmpty() || p.isEmpty() || p.startsWith(QStringLiteral("\\\\")))
         return std::nullopt;
 
     QChar drive;

@@ -11,6 +11,8 @@ namespace hn {
 // component is matched without regard to case, since CD-ROM data is often upper case.
 class HostPaths {
 public:
+    // The paths of no installation: no folders, and no Windows path maps to a host file.
+    HostPaths() = default;
     explicit HostPaths(QString prefixFolder, QString windowsFolder = QStringLiteral("C:\\WINDOWS"),
                        QString programFolder = QStringLiteral("C:\\VELTO\\HNEMAR"));
 

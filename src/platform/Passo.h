@@ -14,11 +14,11 @@ enum class Azione { Riprova, Prosegui, Termina };
 // whether to try the step again, go on with the next one, or end the program. Returns true when
 // the step completed.
 template <typename PassoFn, typename GestoreFn>
-bool eseguiPasso(PassoFn&& passo, GestoreFn&& gestore) {
+bool eseguiPasso(PassoFn&& compito, GestoreFn&& gestore) {
     for (;;) {
         Azione azione;
         try {
-            passo();
+            compito();
             return true;
         } catch (const ErroreVB& e) {
             azione = gestore(e);

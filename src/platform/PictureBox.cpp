@@ -14,8 +14,7 @@ namespace hn {
 QImage LoadPicture(const QString& percorso) {
     if (percorso.isEmpty())
         return {};
-    const std::optional<QString> file =
-        host().paths ? host().paths->toHost(percorso) : std::nullopt;
+    const std::optional<QString> file = host().paths->toHost(percorso);
     if (!file || !QFileInfo(*file).isFile())
         throw ErroreVB(Errore::FileNonTrovato);
 

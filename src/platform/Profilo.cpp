@@ -72,14 +72,12 @@ int leggiProfiloPrivato(QByteArrayView ini, const QString& section, const QStrin
 int GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue,
                             QString& out, int size, const QString& windowsFile) {
     QByteArray dati;
-    if (host().paths) {
-        // Anything but a regular file reads like a missing one; no INI file is this big.
-        if (const auto file = host().paths->toHost(windowsFile)) {
-            try {
-                dati = leggiFileRegolare(*file, 16 * 1024 * 1024);
-            } catch (const ErroreVB&) {
-                dati.clear();
-            }
+    // Anything but a regular file reads like a missing one; no INI file is this big.
+    if (const auto file = host().paths->toHost(windowsFile)) {
+        try {
+            dati = leggiFileRegolare(*file, 16 * 1024 * 1024);
+        } catch (const ErroreVB&) {
+            dati.clear();
         }
     }
     return leggiProfiloPrivato(dati, section, key, defaultValue, out, size);

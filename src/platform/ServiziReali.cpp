@@ -242,10 +242,9 @@ std::optional<QString> QtFileChooser::saveAs(const QString& filter, const QStrin
         for (qsizetype i = 0; i + 1 < parti.size(); i += 2)
             filtri.append(parti[i] + QStringLiteral(" (") + parti[i + 1] + u')');
     }
-    HostPaths* paths = host().paths;
     QString cartella;
-    if (!initialFolder.isEmpty() && paths)
-        cartella = paths->toHost(initialFolder).value_or(QString());
+    if (!initialFolder.isEmpty())
+        cartella = host().paths->toHost(initialFolder).value_or(QString());
     if (cartella.isEmpty() || !QFileInfo(cartella).isDir())
         cartella = QDir::currentPath();
 
@@ -266,7 +265,7 @@ std::optional<QString> QtFileChooser::saveAs(const QString& filter, const QStrin
     if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
         return std::nullopt;
     const QString scelto = dialogo.selectedFiles().constFirst();
-    return paths ? paths->toWindows(scelto) : scelto;
+    return host().paths->toWindows(scelto);
 }
 
 DestinazioneStampa DestinazioneStampa::dallAmbiente() {

@@ -49,7 +49,7 @@ bool eseguiDocumento(std::size_t fine, std::initializer_list<std::function<void(
         eseguiPasso(passi[i], [&](const ErroreVB& e) {
             switch (riferisci(e)) {
             case Risposta::Riprova:
-                if (i == fine && !(host().printer && host().printer->painter())) {
+                if (i == fine && !host().printer->painter()) {
                     daCapo = true;
                     return Azione::Prosegui;
                 }
@@ -69,7 +69,7 @@ bool eseguiDocumento(std::size_t fine, std::initializer_list<std::function<void(
 }
 
 PrinterService& stampante() {
-    if (!host().printer)
+    if (!host().printer->installata())
         throw ErroreVB(Errore::Stampante);
     return *host().printer;
 }
@@ -150,9 +150,8 @@ bool stampaIllustrazione(const StatoDiStampa& s) {
             [&] {
                 FXImage& figura = impostato(s.ImmagineDaStampare);
                 PrinterService& p = stampante();
-                ScreenService* schermo = host().screen;
-                const double tx = schermo ? schermo->twipsPerPixelX() : 15.0;
-                const double ty = schermo ? schermo->twipsPerPixelY() : 15.0;
+                const double tx = host().screen->twipsPerPixelX();
+                const double ty = host().screen->twipsPerPixelY();
                 // Screen size, each side cut to the printable area on its own; centred on the
                 // sheet.
                 const double w = Minimo(figura.IWidth() * tx, p.printableRectTwips().width());
@@ -190,7 +189,7 @@ bool stampaIllustrazione(const StatoDiStampa& s) {
 // next print.
 void chiudiTutto() {
     ATX_PRINT_FINISH();
-    if (host().printer && host().printer->painter()) {
+    if (host().printer->painter()) {
         try {
             host().printer->endDocument();
         } catch (const ErroreVB&) {

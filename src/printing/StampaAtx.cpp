@@ -29,11 +29,11 @@ QString inRtf(const QString& testo) {
 } // namespace
 
 void AvviaStampante() {
-    PrinterService* p = host().printer;
-    if (!p)
+    PrinterService& p = *host().printer;
+    if (!p.installata())
         throw ErroreVB(Errore::Stampante);
-    if (!p->painter())
-        p->startDocument(QStringLiteral("HNemar"));
+    if (!p.painter())
+        p.startDocument(QStringLiteral("HNemar"));
 }
 
 namespace Mod_CopiaeStampa {
@@ -47,13 +47,13 @@ QString RtfDiCredito() {
 void StampaAtx(KorAtx& atx, std::int32_t left, std::int32_t top, bool intero) {
     ImpostaPuntatoreSchermo(Puntatore::Clessidra);
     AvviaStampante();
-    PrinterService* p = host().printer;
+    const PrinterService& p = *host().printer;
     const auto h = atx.membro(KorAtx::MembroHandle).toInt();
     std::int32_t y = top;
-    const auto altezza = static_cast<std::int32_t>(p->printableRectTwips().height()) - y;
+    const auto altezza = static_cast<std::int32_t>(p.printableRectTwips().height()) - y;
     const std::int32_t x = left;
     // The band ends one inch short of the page's width.
-    const auto larghezza = static_cast<std::int32_t>(p->pageSizeTwips().width()) - x - 1440;
+    const auto larghezza = static_cast<std::int32_t>(p.pageSizeTwips().width()) - x - 1440;
     if (intero) {
         std::int32_t pagine = 0;
         ATX_PRINT(atx, pagine, y, altezza, x, larghezza, 0, h, 0);

@@ -169,12 +169,9 @@ void fstampa::Form_Load() {
     // the screen we are told about can be smaller than the monitor the caller fills.
     const double w = FONDO->Width(), h = FONDO->Height();
     setFixedSize(pixelX(w), pixelY(h));
-    double schermoW = 1024 * twipsPerPixelX(), schermoH = 768 * twipsPerPixelY();
+    double schermoW = host().screen->widthPixels() * twipsPerPixelX();
+    double schermoH = host().screen->heightPixels() * twipsPerPixelY();
     double origineX = 0, origineY = 0;
-    if (host().screen) {
-        schermoW = host().screen->widthPixels() * twipsPerPixelX();
-        schermoH = host().screen->heightPixels() * twipsPerPixelY();
-    }
     if (FormChiamante_ && FormChiamante_->isVisible()) {
         origineX = FormChiamante_->Left();
         origineY = FormChiamante_->Top();
@@ -299,8 +296,7 @@ void fstampa::OK_Click() {
     StampaInCorso_ = 0;
     Unload();
     // Every document of the job is complete now, and the dialog gone.
-    if (host().printer)
-        host().printer->fineLavoro();
+    host().printer->fineLavoro();
 }
 
 void fstampa::ANNULLA_Click() {

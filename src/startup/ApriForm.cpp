@@ -12,7 +12,7 @@ qint16 ApriForm(Forma& sorgente, Forma& destinazione) {
     } else {
         destinazione.Move(sorgente.Left(), sorgente.Top(), sorgente.Width(), sorgente.Height());
         // A 640-pixel screen has no room for a caption in the task bar.
-        const bool stretto = host().screen && host().screen->widthPixels() == 640;
+        const bool stretto = host().screen->widthPixels() == 640;
         destinazione.setCaption(stretto ? QString() : QStringLiteral("Velto 2002"));
     }
     // A form without the method is simply skipped; whatever goes wrong inside it is passed over.

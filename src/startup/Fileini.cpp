@@ -93,7 +93,7 @@ bool leggiInteroModulo(Intero& valore, QString& sezione, QString& chiave) {
 
 qint16 CartellaWindows(QString& cartella, int lunghezzaMassima) {
     Q_UNUSED(lunghezzaMassima);
-    cartella = host().paths ? host().paths->windowsFolder() : QString();
+    cartella = host().paths->windowsFolder();
     while (cartella.endsWith(u'\\'))
         cartella.chop(1);
     return static_cast<qint16>(cartella.size());

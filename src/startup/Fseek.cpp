@@ -24,7 +24,7 @@ Fseek::Fseek() {
 }
 
 void DialogoGuida::ShowHelp() const {
-    if (HelpCommand == 3 && host().help)
+    if (HelpCommand == 3)
         host().help->showContents(HelpFile);
 }
 

@@ -28,7 +28,7 @@ QString SostituisciParametri(const QString& testo, const QString& parametro) {
 }
 
 QString fileMessaggi() {
-    const QString cartella = host().paths ? host().paths->programFolder() : QString();
+    const QString cartella = host().paths->programFolder();
     for (const QString& nome :
          {cartella + QStringLiteral("\\help.bin"), cartella + QStringLiteral("\\..\\help.bin")})
         if (EsisteFile(nome))
@@ -42,15 +42,12 @@ namespace {
 QString oSostituto(int numero, const QString& testo) {
     if (!testo.trimmed().isEmpty())
         return testo;
-    const auto comeHost = [](const QString& w) {
-        return host().paths ? host().paths->toHost(w).value_or(w) : w;
-    };
+    const auto comeHost = [](const QString& w) { return host().paths->toHost(w).value_or(w); };
     const QString file = fileMessaggi();
     if (file.isEmpty())
         return QStringLiteral("[Komunikat nr %1: nie znaleziono pliku komunikatów %2]")
             .arg(numero)
-            .arg(comeHost((host().paths ? host().paths->programFolder() : QString()) +
-                          QStringLiteral("\\help.bin")));
+            .arg(comeHost(host().paths->programFolder() + QStringLiteral("\\help.bin")));
     return QStringLiteral("[Komunikat nr %1: brak tekstu w pliku %2]")
         .arg(numero)
         .arg(comeHost(file));

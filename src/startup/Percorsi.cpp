@@ -22,7 +22,7 @@ Azione gestisciPercorso(const ErroreVB& e, const QString& routine, bool terminaA
 } // namespace
 
 bool EsisteFile(const QString& percorso) {
-    if (percorso.isEmpty() || !host().paths)
+    if (percorso.isEmpty())
         return false;
     try {
         return !host().paths->findFiles(percorso).isEmpty();

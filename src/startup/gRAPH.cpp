@@ -12,10 +12,10 @@ qint32 AltezzaSchermo = 0;
 
 namespace {
 int larghezzaPixel() {
-    return host().screen ? host().screen->widthPixels() : 0;
+    return host().screen->widthPixels();
 }
 int altezzaPixel() {
-    return host().screen ? host().screen->heightPixels() : 0;
+    return host().screen->heightPixels();
 }
 qint32 altezzaTwips() {
     return static_cast<qint32>(std::lround(altezzaPixel() * twipsPerPixelY()));

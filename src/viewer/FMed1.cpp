@@ -276,8 +276,7 @@ QString FMed1::titoloTesto(const QString& codice) {
     QString titolo;
     try {
         const std::optional<QString> store =
-            host().paths ? host().paths->toHost(Fileini::cfg.PathDati + QStringLiteral("hsmed.dat"))
-                         : std::nullopt;
+            host().paths->toHost(Fileini::cfg.PathDati + QStringLiteral("hsmed.dat"));
         if (store) {
             const auto archivio = blob::Archivio::condiviso(*store);
             if (const blob::Voce* v = archivio->trova(QString(codice + QStringLiteral(".RTF")))) {

@@ -113,10 +113,8 @@ void Frm_Testo::MostraAccanto(const QString& titolo, double left, double top) {
 
     // Only the right and bottom edges pull the window back: a caption taller than the screen
     // keeps its top above the screen rather than hide its first lines.
-    const double larghezzaSchermo =
-        host().screen ? host().screen->widthPixels() * twipsPerPixelX() : 0;
-    const double altezzaSchermo =
-        host().screen ? host().screen->heightPixels() * twipsPerPixelY() : 0;
+    const double larghezzaSchermo = host().screen->widthPixels() * twipsPerPixelX();
+    const double altezzaSchermo = host().screen->heightPixels() * twipsPerPixelY();
     if (left + width_ > larghezzaSchermo)
         left = larghezzaSchermo - width_;
     if (top + height_ > altezzaSchermo)

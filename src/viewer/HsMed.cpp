@@ -29,8 +29,6 @@ void rimuoviFile(const QString& percorso) {
 } // namespace
 
 void LeggiTwipsPerPixel() {
-    if (!host().screen)
-        return;
     TwipsPerPixelXCorrente = float(host().screen->twipsPerPixelX());
     TwipsPerPixelYCorrente = float(host().screen->twipsPerPixelY());
 }

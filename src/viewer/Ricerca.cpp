@@ -189,7 +189,7 @@ void Ricerca::vaiA(FMed1& v, const atlante::Risultato& r) {
 }
 
 std::shared_ptr<const atlante::IndiceRicerca> Ricerca::indice() {
-    if (!host().paths || Fileini::cfg.PathDati.isEmpty())
+    if (Fileini::cfg.PathDati.isEmpty())
         return {};
     const atlante::FileAtlante file =
         atlante::FileAtlante::da(*host().paths, Fileini::cfg.PathDati, Fileini::cfg.PathFoto);

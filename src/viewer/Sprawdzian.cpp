@@ -50,7 +50,7 @@ QPushButton:pressed { background: #10233a; }
 // The atlas as it is now, re-read when its files changed.
 std::shared_ptr<const atlante::DatiAtlante> datiAtlante() {
     static std::shared_ptr<const atlante::DatiAtlante> dati;
-    if (!host().paths || Fileini::cfg.PathDati.isEmpty())
+    if (Fileini::cfg.PathDati.isEmpty())
         return {};
     const atlante::FileAtlante file =
         atlante::FileAtlante::da(*host().paths, Fileini::cfg.PathDati, Fileini::cfg.PathFoto);

@@ -1,5 +1,6 @@
 #include "Prefisso.h"
 
+#include "ErroreDi.h"
 #include "HostDiProva.h"
 #include "Riga.h"
 #include "ServiziReali.h"
@@ -254,6 +255,36 @@ private Q_SLOTS:
         QCOMPARE(figlio.exitCode(), 7);
         QCOMPARE(figlio.readAllStandardOutput(), QByteArray("prima della fine\n"));
         QCOMPARE(leggi(traccia), QByteArray("chiusura di Qt\n"));
+    }
+
+    // A service nobody installed is still there, and the defaults agree on one neutral world:
+    // the forms' screen, no file, no printer, nothing kept, every choice cancelled.
+    void serviziMancantiRispondonoNeutri() {
+        const struct Ripristina {
+            Host prima = host();
+            ~Ripristina() { setHost(prima); }
+        } ripristina;
+        setHost({});
+        Host& h = host();
+        QCOMPARE(QSize(h.screen->widthPixels(), h.screen->heightPixels()), QSize(1024, 768));
+        QCOMPARE(h.screen->twipsPerPixelX(), 15.0);
+        QVERIFY(!h.paths->toHost(QStringLiteral("Z:\\tmp")));
+        QVERIFY(h.paths->findFiles(QStringLiteral("C:\\*.*")).isEmpty());
+        QVERIFY(!h.printer->installata());
+        QCOMPARE(prova::erroreDi([&] { h.printer->startDocument({}); }), 482);
+        h.clipboard->put({{}, {}, QStringLiteral("kopia"), {}});
+        QVERIFY(h.clipboard->contents().text.isEmpty());
+        QVERIFY(!h.fileChooser->saveAs(QStringLiteral("*.rtf"), {}, QStringLiteral("kopia")));
+        QVERIFY(h.instance->acquire());
+        // Unseen, a box answers as if closed: a Retry there would ask for ever.
+        QCOMPARE(MsgBox(QStringLiteral("Włóż dysk 2"), Stile::RiprovaAnnulla), Risposta::Annulla);
+        QCOMPARE(MsgBox(QStringLiteral("Zastąpić?"), Stile::SiNo), Risposta::Si);
+        // Taking a service away puts the default back.
+        prova::RecordingClipboard appunti;
+        h.clipboard = &appunti;
+        h.clipboard = nullptr;
+        h.clipboard->put({{}, {}, QStringLiteral("kopia"), {}});
+        QVERIFY(appunti.corrente.text.isEmpty());
     }
 };
 

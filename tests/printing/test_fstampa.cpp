@@ -287,22 +287,25 @@ public:
 
 } // namespace
 
+// A printer that will not start and no printer at all end the same way.
 void TestFstampa::stampanteAnnullata() {
-    Banco b;
     StampanteSpenta spenta;
-    host().printer = &spenta;
-    b.h.box.risposte = {Risposta::Riprova, Risposta::Annulla};
-    fstampa& f = b.apri();
-    f.OK_Click();
-    QCOMPARE(b.h.box.mostrati.size(), 2);
-    QCOMPARE(b.h.box.mostrati[1].stile, Stile::RiprovaAnnulla | Stile::Critico);
-    QVERIFY(!f.Caricata());
-    QVERIFY(b.chiamante.Enabled());
-    QCOMPARE(b.h.schermo.puntatore, Puntatore::Predefinito);
-    // Opened again, it prints: nothing of the failed job is in the way.
-    host().printer = &b.stampante;
-    b.apri().OK_Click();
-    QCOMPARE(b.documenti(), 2);
+    for (PrinterService* guasta : std::initializer_list<PrinterService*>{&spenta, nullptr}) {
+        Banco b;
+        host().printer = guasta;
+        b.h.box.risposte = {Risposta::Riprova, Risposta::Annulla};
+        fstampa& f = b.apri();
+        f.OK_Click();
+        QCOMPARE(b.h.box.mostrati.size(), 2);
+        QCOMPARE(b.h.box.mostrati[1].stile, Stile::RiprovaAnnulla | Stile::Critico);
+        QVERIFY(!f.Caricata());
+        QVERIFY(b.chiamante.Enabled());
+        QCOMPARE(b.h.schermo.puntatore, Puntatore::Predefinito);
+        // Opened again, it prints: nothing of the failed job is in the way.
+        host().printer = &b.stampante;
+        b.apri().OK_Click();
+        QCOMPARE(b.documenti(), 2);
+    }
 }
 
 void TestFstampa::aspettoPremuto() {
