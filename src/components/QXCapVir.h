@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Controllo.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPoint>
@@ -9,7 +11,7 @@ namespace hn {
 
 // PRCapVir.QXCapVir: a caption bar drawn inside a borderless window. It shows one line of text
 // on a coloured bar; dragging it moves its window, as a title bar would. Lengths are in twips.
-class QXCapVir : public QWidget {
+class QXCapVir : public QWidget, public BaseControllo {
     Q_OBJECT
 public:
     explicit QXCapVir(QWidget* parent = nullptr);
@@ -27,12 +29,6 @@ public:
     void setForecolor(const QColor& c);
     // The bar's font is the widget's: font() / setFont().
 
-    int Left() const { return left_; }
-    int Top() const { return top_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    void Move(int left, int top, int width, int height);
-
 protected:
     void paintEvent(QPaintEvent* evento) override;
     void mousePressEvent(QMouseEvent* evento) override;
@@ -43,7 +39,6 @@ private:
     int captionLeft_ = 0, captionTop_ = 0;
     QColor sfondo_ = Qt::blue;
     QColor testo_ = Qt::white;
-    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     QPoint presa_;
 };
 

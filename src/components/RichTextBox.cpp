@@ -63,7 +63,8 @@ QString htmlConImmagini(const QTextCursor& selezione) {
 } // namespace
 
 ControlloTestoRicco::ControlloTestoRicco(QWidget* parent)
-    : QTextEdit(parent) {
+    : QTextEdit(parent)
+    , BaseControllo(this) {
     setAcceptRichText(true);
     // Qt's own menu would copy through Qt's clipboard.
     setContextMenuPolicy(Qt::NoContextMenu);

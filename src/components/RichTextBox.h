@@ -4,6 +4,7 @@
 // RTF, count selections in characters of the document (a paragraph mark counts one) and copy and
 // paste through the host's clipboard, never Qt's.
 
+#include "Controllo.h"
 #include "Host.h"
 
 #include <QTextEdit>
@@ -11,14 +12,14 @@
 
 namespace hn {
 
-class ControlloTestoRicco : public QTextEdit {
+class ControlloTestoRicco : public QTextEdit, public BaseControllo {
     Q_OBJECT
 public:
     explicit ControlloTestoRicco(QWidget* parent = nullptr);
 
     // The control's own Visible flag: true until the control is hidden, whether or not its form
     // is on screen yet.
-    bool Visible() const;
+    bool Visible() const override;
 
     // Characters in the document.
     int lunghezza() const;

@@ -45,17 +45,7 @@ void ControlloDellaForma::Move(double left, double top, double width, double hei
 }
 
 void ControlloDellaForma::ImpostaBorderStyle(int stile) {
-    ControlloForma& x = c();
-    if (auto* e = qobject_cast<Etichetta*>(&x))
-        e->setBorderStyle(stile);
-    else if (auto* i = qobject_cast<Immagine*>(&x))
-        i->setBorderStyle(stile);
-    else if (auto* r = qobject_cast<Riquadro*>(&x))
-        r->setBorderStyle(stile);
-    else if (auto* f = qobject_cast<Figura*>(&x))
-        f->setBorderStyle(stile);
-    else
-        throw ErroreVB(kMembroMancante);
+    c().setBorderStyle(stile);
 }
 
 ControlliDellaForma::ControlliDellaForma(const Forma& forma) {

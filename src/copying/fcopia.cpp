@@ -154,24 +154,24 @@ void fcopia::creaControlli() {
 
     for (int i : OPZ.indici()) {
         Immagine* c = &OPZ(i);
-        connect(c, &ControlloForma::Click, this, [this, i] { OPZ_Click(i); });
+        connect(&c->eventi(), &EventiControllo::Click, this, [this, i] { OPZ_Click(i); });
     }
     for (int i : OPZT.indici()) {
         Immagine* c = &OPZT(i);
-        connect(c, &ControlloForma::Click, this, [this, i] { OPZT_Click(i); });
+        connect(&c->eventi(), &EventiControllo::Click, this, [this, i] { OPZT_Click(i); });
     }
-    connect(OK, &ControlloForma::Click, this, &fcopia::OK_Click);
-    connect(ANNULLA, &ControlloForma::Click, this, &fcopia::ANNULLA_Click);
-    connect(sceglifile, &ControlloForma::Click, this, &fcopia::sceglifile_Click);
+    connect(&OK->eventi(), &EventiControllo::Click, this, &fcopia::OK_Click);
+    connect(&ANNULLA->eventi(), &EventiControllo::Click, this, &fcopia::ANNULLA_Click);
+    connect(&sceglifile->eventi(), &EventiControllo::Click, this, &fcopia::sceglifile_Click);
     QList<ControlloForma*> premibili{OK, ANNULLA};
     for (int i : OPZ.indici())
         premibili.append(&OPZ(i));
     for (int i : OPZT.indici())
         premibili.append(&OPZT(i));
     for (ControlloForma* c : premibili) {
-        connect(c, &ControlloForma::MouseDown, this,
+        connect(&c->eventi(), &EventiControllo::MouseDown, this,
                 [this, c](int, int, float, float) { premuto(c, true); });
-        connect(c, &ControlloForma::MouseUp, this,
+        connect(&c->eventi(), &EventiControllo::MouseUp, this,
                 [this, c](int, int, float, float) { premuto(c, false); });
     }
 }

@@ -90,7 +90,7 @@ FMed::FMed()
         accessibile::imposta(&e, i == 0 ? QStringLiteral("Koniec") : QStringLiteral("Pomoc"));
         collegaHotspot(e, [this, i] { HOTSPOTFISSO_Click(i); });
     }
-    connect(FONDO, &ControlloForma::MouseMove, this,
+    connect(&FONDO->eventi(), &EventiControllo::MouseMove, this,
             [this](int b, int, float, float) { Mod_Graph::MouseSopra(nullptr, *FONDO, b); });
     Ricerca::agganciaHome(*this, [this](int sistema) { lbl_HotSpot_Click(sistema); });
 }
@@ -102,13 +102,13 @@ FMed::~FMed() {
 
 void FMed::collegaHotspot(Etichetta& e, std::function<void()> clic) {
     Etichetta* hot = &e;
-    connect(hot, &ControlloForma::MouseMove, this,
+    connect(&hot->eventi(), &EventiControllo::MouseMove, this,
             [this, hot](int b, int, float, float) { Mod_Graph::MouseSopra(hot, *FONDO, b); });
-    connect(hot, &ControlloForma::MouseDown, this,
+    connect(&hot->eventi(), &EventiControllo::MouseDown, this,
             [this, hot](int b, int, float, float) { Mod_Graph::MousePremuto(hot, *FONDO, b); });
-    connect(hot, &ControlloForma::MouseUp, this,
+    connect(&hot->eventi(), &EventiControllo::MouseUp, this,
             [this, hot](int b, int, float, float) { Mod_Graph::MouseRilasciato(hot, *FONDO, b); });
-    connect(hot, &ControlloForma::Click, this, std::move(clic));
+    connect(&hot->eventi(), &EventiControllo::Click, this, std::move(clic));
 }
 
 void FMed::Form_Load() {

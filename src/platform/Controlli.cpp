@@ -235,26 +235,6 @@ int scalaDi(const QWidget* contenitore) {
 
 // ---- Linea ----
 
-void Linea::setX1(double v) {
-    array_->aggiorna(*this);
-    x1_ = v;
-    array_->aggiorna(*this);
-}
-void Linea::setY1(double v) {
-    array_->aggiorna(*this);
-    y1_ = v;
-    array_->aggiorna(*this);
-}
-void Linea::setX2(double v) {
-    array_->aggiorna(*this);
-    x2_ = v;
-    array_->aggiorna(*this);
-}
-void Linea::setY2(double v) {
-    array_->aggiorna(*this);
-    y2_ = v;
-    array_->aggiorna(*this);
-}
 void Linea::setPunti(double x1, double y1, double x2, double y2) {
     if (x1 == x1_ && y1 == y1_ && x2 == x2_ && y2 == y2_)
         return;
@@ -269,11 +249,6 @@ void Linea::setBorderColor(const QColor& c) {
     if (c == colore_)
         return;
     colore_ = c;
-    array_->aggiorna(*this);
-}
-void Linea::setBorderWidth(int pixel) {
-    array_->aggiorna(*this);
-    spessore_ = std::max(1, pixel);
     array_->aggiorna(*this);
 }
 void Linea::setVisible(bool v) {

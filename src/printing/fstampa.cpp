@@ -81,7 +81,7 @@ void fstampa::creaControlli() {
     OK->setStretch(true);
     metti(*OK, kOK);
     collegaPulsante(*OK, [this] { OK_Click(); });
-    connect(OK, &ControlloForma::MouseMove, this, [this] { OK_MouseMove(); });
+    connect(&OK->eventi(), &EventiControllo::MouseMove, this, [this] { OK_MouseMove(); });
     ANNULLA = new Immagine(FONDO, QStringLiteral("ANNULLA"));
     ANNULLA->setStretch(true);
     metti(*ANNULLA, kANNULLA);
@@ -123,15 +123,15 @@ fstampa& fstampa::istanza() {
 
 void fstampa::collegaPulsante(Immagine& c, const std::function<void()>& clic) {
     Immagine* p = &c;
-    connect(p, &ControlloForma::MouseDown, this, [p](int Button, int, float, float) {
+    connect(&p->eventi(), &EventiControllo::MouseDown, this, [p](int Button, int, float, float) {
         if (Button == Pulsante::Sinistro)
             Mod_Graph::BordoPremuto(*p);
     });
-    connect(p, &ControlloForma::MouseUp, this, [p](int Button, int, float, float) {
+    connect(&p->eventi(), &EventiControllo::MouseUp, this, [p](int Button, int, float, float) {
         if (Button == Pulsante::Sinistro)
             Mod_Graph::BordoNormale(*p);
     });
-    connect(p, &ControlloForma::Click, this, clic);
+    connect(&p->eventi(), &EventiControllo::Click, this, clic);
 }
 
 void fstampa::InitStampa(Forma* frmChiamante) {

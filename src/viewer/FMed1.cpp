@@ -45,11 +45,7 @@ constexpr Rett GeoLabel1{2910, 3420, 3450, 5145};
 
 enum Pulsante { Esci = 0, Indietro = 1, Home = 2, Copia = 3, Stampa = 4, Guida = 5 };
 
-void posiziona(QWidget& w, const Rett& r) {
-    w.setGeometry(pixelX(r.l), pixelY(r.t), pixelX(r.w), pixelY(r.h));
-}
-
-void posiziona(ControlloForma& c, const Rett& r) {
+void posiziona(BaseControllo& c, const Rett& r) {
     c.Move(r.l, r.t, r.w, r.h);
 }
 
@@ -120,18 +116,18 @@ FMed1::FMed1()
     for (int i = 0; i < 6; ++i) {
         Etichetta& e = HOTSPOTFISSO.crea(i);
         accessibile::imposta(&e, NomiPulsanti[i]);
-        connect(&e, &ControlloForma::MouseDown, this,
+        connect(&e.eventi(), &EventiControllo::MouseDown, this,
                 [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseDown(i, b); });
-        connect(&e, &ControlloForma::MouseMove, this,
+        connect(&e.eventi(), &EventiControllo::MouseMove, this,
                 [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseMove(i, b); });
-        connect(&e, &ControlloForma::MouseUp, this,
+        connect(&e.eventi(), &EventiControllo::MouseUp, this,
                 [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseUp(i, b); });
     }
     for (int i = 0; i < 2; ++i)
         SCROLLTESTO.crea(i);
-    connect(&FONDO, &ControlloForma::MouseMove, this,
+    connect(&FONDO.eventi(), &EventiControllo::MouseMove, this,
             [this](int b, int, float, float) { FONDO_MouseMove(b); });
-    connect(&DISASGEO, &FXImage::MouseDown, this,
+    connect(&DISASGEO.eventi(), &EventiControllo::MouseDown, this,
             [this](int, int, float, float) { SpegniHotSpot(); });
     Ricerca::agganciaVisore(*this);
     Sprawdzian::aggancia(*this);
@@ -143,7 +139,7 @@ FMed1::~FMed1() = default;
 // The controls as designed: a form loaded again starts from them, not from the last visit.
 void FMed1::statoDiProgetto() {
     posiziona(FONDO, GeoFondo);
-    DISASGEO.Move(GeoDisasgeo.l, GeoDisasgeo.t, GeoDisasgeo.w, GeoDisasgeo.h);
+    posiziona(DISASGEO, GeoDisasgeo);
     DISASGEO.ImpostaPicture({});
     DISASGEO.show();
     HOTSPOT(0).Move(GeoHotspot0.l, GeoHotspot0.t, GeoHotspot0.w, GeoHotspot0.h);
@@ -176,7 +172,6 @@ void FMed1::Form_Load() {
     gRAPH::AdattaSchermo(*this, FONDO, 0);
     Mod_Comuni::ImpostaPuntatore(*this);
     NumeroCornici = Mod_Graph::PreparaCornici(*this, FONDO);
-    DISASGEO.setProprieta2(0);
     // The copy and print dialogs take the text only from a visible control: it stays shown,
     // just off the window's left edge.
     ATXCopiaEStampa.move(-ATXCopiaEStampa.width(), ATXCopiaEStampa.y());
@@ -211,7 +206,6 @@ void FMed1::Lanciata() {
 
 void FMed1::Form_Activate() {
     gRAPH::CentraSfondo(*this, FONDO);
-    DISASGEO.setProprieta2(0);
 }
 
 void FMed1::Form_Paint() {
@@ -261,7 +255,7 @@ void FMed1::CaricaHotSpot() {
         // Queued: following a link unloads the hotspot that was clicked, which must not happen
         // inside its own mouse event.
         connect(
-            &h, &EtichettaDisegnata::Click, this, [this, n] { HOTSPOT_Click(n); },
+            &h.eventi(), &EventiControllo::Click, this, [this, n] { HOTSPOT_Click(n); },
             Qt::QueuedConnection);
     }
     if (descrizione) {

@@ -60,8 +60,8 @@ private Q_SLOTS:
         FXImage fx(&fondo);
         fx.Move(6495, 2160, 5970, 7200); // the viewer's plate, 15 twips to the pixel
         QCOMPARE(fx.geometry(), QRect(433, 144, 398, 480));
-        QCOMPARE((QList<int>{fx.Left(), fx.Top(), fx.Width(), fx.Height()}),
-                 (QList<int>{6495, 2160, 5970, 7200}));
+        QCOMPARE((QList<double>{fx.Left(), fx.Top(), fx.Width(), fx.Height()}),
+                 (QList<double>{6495, 2160, 5970, 7200}));
         fx.ImpostaPicture(QImage::fromData(immagineDiProva(10, 10, Qt::red)));
         QVERIFY(fx.grab().toImage().pixelColor(35, 35) != Qt::red);
         fx.setAutoSize(2);
@@ -69,7 +69,8 @@ private Q_SLOTS:
         fx.setAutoSize(1);
         QCOMPARE(fx.size(), QSize(10, 10));
 
-        QSignalSpy giu(&fx, &FXImage::MouseDown), su(&fx, &FXImage::MouseUp);
+        QSignalSpy giu(&fx.eventi(), &EventiControllo::MouseDown),
+            su(&fx.eventi(), &EventiControllo::MouseUp);
         QTest::mousePress(&fx, Qt::LeftButton, Qt::ShiftModifier, QPoint(1, 2));
         QTest::mouseRelease(&fx, Qt::RightButton, Qt::ControlModifier | Qt::AltModifier,
                             QPoint(3, 4));

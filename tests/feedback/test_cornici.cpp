@@ -40,17 +40,17 @@ public:
         new Immagine(FONDO, QStringLiteral("img"));
         B = hotspot("B", 150, 900, 900, 600);
         B->setVisible(nascondiB);
-        connect(FONDO, &ControlloForma::MouseMove, this,
+        connect(&FONDO->eventi(), &EventiControllo::MouseMove, this,
                 [this](int b, int, float, float) { MouseSopra(nullptr, *FONDO, b); });
     }
     Etichetta* hotspot(const char* nome, int l, int t, int w, int h) {
         auto* e = new Etichetta(FONDO, QString::fromLatin1(nome));
         e->Move(l, t, w, h);
-        connect(e, &ControlloForma::MouseMove, this,
+        connect(&e->eventi(), &EventiControllo::MouseMove, this,
                 [this, e](int b, int, float, float) { MouseSopra(e, *FONDO, b); });
-        connect(e, &ControlloForma::MouseDown, this,
+        connect(&e->eventi(), &EventiControllo::MouseDown, this,
                 [this, e](int b, int, float, float) { MousePremuto(e, *FONDO, b); });
-        connect(e, &ControlloForma::MouseUp, this,
+        connect(&e->eventi(), &EventiControllo::MouseUp, this,
                 [this, e](int b, int, float, float) { MouseRilasciato(e, *FONDO, b); });
         return e;
     }

@@ -114,15 +114,16 @@ void TestControlli::clicEtichetta() {
     QStringList ordine;
     int b = -1, s = -1;
     float x = -1, y = -1;
-    connect(&e, &ControlloForma::MouseDown, [&](int bb, int ss, float xx, float yy) {
+    connect(&e.eventi(), &EventiControllo::MouseDown, [&](int bb, int ss, float xx, float yy) {
         ordine << "Down";
         b = bb;
         s = ss;
         x = xx;
         y = yy;
     });
-    connect(&e, &ControlloForma::MouseUp, [&](int, int, float, float) { ordine << "Up"; });
-    connect(&e, &ControlloForma::Click, [&] { ordine << "Click"; });
+    connect(&e.eventi(), &EventiControllo::MouseUp,
+            [&](int, int, float, float) { ordine << "Up"; });
+    connect(&e.eventi(), &EventiControllo::Click, [&] { ordine << "Click"; });
     QTest::mouseClick(&e, tasto, Qt::ShiftModifier, QPoint(10, 20));
     QCOMPARE(b, button);
     QCOMPARE(s, 1);
@@ -140,7 +141,7 @@ void TestControlli::etichettaDisattivataNonRisponde() {
     Etichetta e(&f, "lbl");
     e.Move(0, 0, 1500, 1500);
     f.Show();
-    QSignalSpy clic(&e, &ControlloForma::Click);
+    QSignalSpy clic(&e.eventi(), &EventiControllo::Click);
     e.setEnabledProp(false);
     QTest::mouseClick(&e, Qt::LeftButton);
     QCOMPARE(clic.count(), 0);
@@ -411,16 +412,20 @@ void TestControlli::etichetteDisegnate() {
         copie = copie && !e.Visible() && e.Tag == "t" && e.Width() == 450;
         e.Move(x * 15, y * 15, 450, 450);
         e.ImpostaVisible(true);
-        connect(&e, &EtichettaDisegnata::MouseDown, &f, [&visti, n] { visti << u"D%1"_s.arg(n); });
-        connect(&e, &EtichettaDisegnata::MouseUp, &f, [&visti, n] { visti << u"U%1"_s.arg(n); });
-        connect(&e, &EtichettaDisegnata::Click, &f, [&visti, n] { visti << u"C%1"_s.arg(n); });
+        connect(&e.eventi(), &EventiControllo::MouseDown, &f,
+                [&visti, n] { visti << u"D%1"_s.arg(n); });
+        connect(&e.eventi(), &EventiControllo::MouseUp, &f,
+                [&visti, n] { visti << u"U%1"_s.arg(n); });
+        connect(&e.eventi(), &EventiControllo::Click, &f,
+                [&visti, n] { visti << u"C%1"_s.arg(n); });
         return e;
     };
     carica(1, 0, 0);
     carica(2, 20, 20);
     carica(3, 40, 40).ImpostaVisible(false);
     carica(4, 60, 0).setEnabledProp(false);
-    connect(fondo, &ControlloForma::MouseDown, &f, [&visti] { visti << u"contenitore"_s; });
+    connect(&fondo->eventi(), &EventiControllo::MouseDown, &f,
+            [&visti] { visti << u"contenitore"_s; });
     QVERIFY(copie);
     f.Show();
     QTest::mousePress(fondo, Qt::LeftButton, {}, premi);
