@@ -19,9 +19,7 @@ public:
     const QString& caption() const { return caption_; }
     void setCaption(const QString& testo);
     // Where the text starts inside the bar.
-    int captionleft() const { return captionLeft_; }
     void setCaptionleft(int twips);
-    int captiontop() const { return captionTop_; }
     void setCaptiontop(int twips);
     QColor backcolor() const { return sfondo_; }
     void setBackcolor(const QColor& c);

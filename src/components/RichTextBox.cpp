@@ -312,12 +312,6 @@ void RichTextBox::setSelProtected(bool protetto) {
     textCursor().mergeCharFormat(f);
 }
 
-void RichTextBox::setFontSize(double punti) {
-    QFont f = font();
-    f.setPointSizeF(punti);
-    setFont(f);
-}
-
 void RichTextBox::setLocked(bool bloccato) {
     setReadOnly(bloccato);
     if (bloccato)
@@ -350,22 +344,6 @@ void RichTextBox::impostaMembro(int numero, const QVariant& valore) {
         return;
     default:
         impostaMembroSelezione(numero, MembroSelStart, MembroSelLength, valore);
-    }
-}
-
-QVariant RichTextBox::chiama(int numero, const QVariantList& argomenti) {
-    if (argomenti.isEmpty())
-        throw ErroreVB(Errore::ChiamataNonValida);
-    const int tipo = argomenti.size() > 1 ? argomenti[1].toInt() : rtfRTF;
-    switch (numero) {
-    case MembroLoadFile:
-        LoadFile(argomenti[0].toString(), tipo);
-        return {};
-    case MembroSaveFile:
-        SaveFile(argomenti[0].toString(), tipo);
-        return {};
-    default:
-        membroSconosciuto();
     }
 }
 

@@ -69,8 +69,6 @@ public:
     enum Membro {
         MembroText = -517,
         MembroTextRTF = 10,
-        MembroLoadFile = 37,
-        MembroSaveFile = 38,
         MembroSelStart = 8,
         MembroSelLength = 5,
         MembroSelProtected = 24,
@@ -100,9 +98,7 @@ public:
     void setSelProtected(bool protetto);
 
     double FontSize() const { return font().pointSizeF(); }
-    void setFontSize(double punti);
 
-    bool Locked() const { return isReadOnly(); }
     void setLocked(bool bloccato);
 
     void SetFocus() { setFocus(Qt::OtherFocusReason); }
@@ -110,7 +106,6 @@ public:
     // Late-bound access by member number; an unknown number raises error 438.
     QVariant membro(int numero) const;
     void impostaMembro(int numero, const QVariant& valore);
-    QVariant chiama(int numero, const QVariantList& argomenti);
 };
 
 } // namespace hn

@@ -61,7 +61,6 @@ public:
     QImage Picture() const override { return picture_; }
     void ImpostaPicture(const QImage& immagine) override;
 
-    bool Stretch() const { return stretch_; }
     void setStretch(bool s);
     int BorderStyle() const override { return bordo_; }
     void setBorderStyle(int stile) override;
@@ -92,10 +91,8 @@ public:
     // 0 no frame, 1 solid.
     int BorderStyle() const override { return stileBordo_; }
     void setBorderStyle(int stile) override;
-    QColor FillColor() const { return riempimento_; }
     void setFillColor(const QColor& c);
     // 0 solid, 1 transparent.
-    int FillStyle() const { return stileRiempimento_; }
     void setFillStyle(int stile);
 
     void copiaProprietaDa(const ControlloForma& modello) override;
@@ -253,7 +250,6 @@ public:
     }
     QList<int> indici() const { return elementi_.keys(); }
     int UBound() const { return elementi_.isEmpty() ? -1 : elementi_.lastKey(); }
-    int LBound() const { return elementi_.isEmpty() ? 0 : elementi_.firstKey(); }
 
 private:
     QWidget* contenitore_;
