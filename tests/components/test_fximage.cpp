@@ -2,6 +2,8 @@
 
 #include "ErroreDi.h"
 #include "HostDiProva.h"
+#include "KorAtx.h"
+#include "QXCapVir.h"
 #include "StoreDiProva.h"
 
 #include <QDir>
@@ -52,6 +54,37 @@ private Q_SLOTS:
         const QDir fd(u"/proc/self/fd"_s);
         for (const QString& voce : fd.entryList(QDir::Files | QDir::System))
             QVERIFY(!QFile::symLinkTarget(fd.filePath(voce)).endsWith(u"tavola.png"_s));
+    }
+
+    // The other component controls share the form controls' twips geometry: placed in pixels,
+    // reporting what was set, a negative size taken as none.
+    void controlliComponentiInTwips_data() {
+        QTest::addColumn<int>("tipo");
+        QTest::newRow("caption bar") << 0;
+        QTest::newRow("RichTextBox") << 1;
+        QTest::newRow("KorAtx") << 2;
+    }
+    void controlliComponentiInTwips() {
+        QFETCH(int, tipo);
+        HostDiProva host;
+        QWidget fondo;
+        QWidget* w = nullptr;
+        BaseControllo* c = nullptr;
+        const auto crea = [&](auto* nuovo) { w = nuovo, c = nuovo; }; // owned by fondo
+        if (tipo == 0)
+            crea(new QXCapVir(&fondo));
+        else if (tipo == 1)
+            crea(new RichTextBox(&fondo));
+        else
+            crea(new KorAtx(&fondo));
+        c->Move(2940, 3420, 3465, -30);
+        QCOMPARE(w->geometry(), QRect(196, 228, 231, 0));
+        QCOMPARE((QList<double>{c->Left(), c->Top(), c->Width(), c->Height()}),
+                 (QList<double>{2940, 3420, 3465, 0}));
+        c->setLeft(-150);
+        QCOMPARE(w->pos(), QPoint(-10, 228));
+        c->setEnabledProp(false);
+        QVERIFY(!w->isEnabled() && !c->Enabled());
     }
 
     void geometriaAutoSizeMouseEStampaInTwips() {
