@@ -39,8 +39,8 @@ void FXImage::ImpostaPicture(const QImage& immagine) {
 
 void FXImage::adattaAllaFigura() {
     if (autoSize_ == 1 && !picture_.isNull())
-        Move(Left(), Top(), picture_.width() * twipsPerPixelX(),
-             picture_.height() * twipsPerPixelY());
+        MoveTw(LeftTw(), TopTw(), picture_.width() * twipsPerPixelX(),
+               picture_.height() * twipsPerPixelY());
 }
 
 void FXImage::setPrinterhDC(QPainter* dispositivo) const {

@@ -107,26 +107,26 @@ void fcopia::creaControlli() {
     OPZ = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZ"));
     OPZT = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZT"));
     EVID = ArrayControlli<Figura>(FONDO, QStringLiteral("EVID"));
-    FONDO->Move(0, 0, kLarghezzaFondo, kAltezzaFondo);
+    FONDO->MoveTw(0, 0, kLarghezzaFondo, kAltezzaFondo);
     FONDO->ImpostaPicture(QImage(QStringLiteral(":/art/fcopia.png")));
     for (const Geometria& g : kEvid) {
         Figura& f = EVID.crea(g.indice);
-        f.Move(g.l, g.t, g.w, g.h);
+        f.MoveTw(g.l, g.t, g.w, g.h);
         f.setFillStyle(1);
         // As drawn: the destination ticks are yellow from the start, like the others get.
         f.setBorderColor(QColor(255, 255, 0));
         f.setBorderWidth(2);
     }
     for (const Geometria& g : kOpz)
-        OPZ.crea(g.indice).Move(g.l, g.t, g.w, g.h);
+        OPZ.crea(g.indice).MoveTw(g.l, g.t, g.w, g.h);
     for (const Geometria& g : kOpzt)
-        OPZT.crea(g.indice).Move(g.l, g.t, g.w, g.h);
+        OPZT.crea(g.indice).MoveTw(g.l, g.t, g.w, g.h);
     OK = new Immagine(FONDO, QStringLiteral("OK"));
-    OK->Move(720, 3270, 540, 480);
+    OK->MoveTw(720, 3270, 540, 480);
     ANNULLA = new Immagine(FONDO, QStringLiteral("ANNULLA"));
-    ANNULLA->Move(1455, 3270, 1245, 480);
+    ANNULLA->MoveTw(1455, 3270, 1245, 480);
     sceglifile = new Etichetta(FONDO, QStringLiteral("sceglifile"));
-    sceglifile->Move(2715, 2595, 450, 390);
+    sceglifile->MoveTw(2715, 2595, 450, 390);
     AGGIORNA.setInterval(100);
     // Work areas: outside the client area, never seen.
     TESTOATX = new KorAtx(this);
@@ -134,7 +134,7 @@ void fcopia::creaControlli() {
     testortf = new RichTextBox(this);
     testortf->setGeometry(pixelX(3960), pixelY(1800), pixelX(1110), pixelY(690));
     foto = new Riquadro(this, QStringLiteral("foto"));
-    foto->Move(495, 3960, 1365, 720);
+    foto->MoveTw(495, 3960, 1365, 720);
     // What assistive tools read; the work areas take no keys and are not there for them.
     using accessibile::imposta;
     imposta(&OPZ(0), QStringLiteral("Tekst"), QAccessible::CheckBox, &EVID(0));
@@ -206,7 +206,7 @@ void fcopia::Form_Load() {
     controlliUsati_ = true;
     Mod_Comuni::ImpostaPuntatore(*this);
     CopiaInAppunti = 0;
-    FONDO->Move(0, 0, FONDO->Width(), FONDO->Height());
+    FONDO->MoveTw(0, 0, FONDO->WidthTw(), FONDO->HeightTw());
     for (int i = 0; i <= 7; ++i) {
         EVID(i).setBorderColor(QColor(255, 255, 0));
         EVID(i).setBorderWidth(2);
@@ -218,7 +218,7 @@ void fcopia::Form_Load() {
     Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(*this), true);
     // The client area is exactly the bitmap, the window centred on the screen by it. Sized once
     // the layout pass has put the bitmap at its pixel size on this screen.
-    const QSize fondo(pixelX(FONDO->Width()), pixelY(FONDO->Height()));
+    const QSize fondo(pixelX(FONDO->WidthTw()), pixelY(FONDO->HeightTw()));
     setFixedSize(fondo);
     if (const ScreenService* s = host().screen)
         move(sulDesktop(QPoint((s->widthPixels() - fondo.width()) / 2,
@@ -241,7 +241,7 @@ void fcopia::InitCopia(Forma* frmChiamante) {
     SelezioneDaCopiare.clear();
     if (frmChiamante) {
         chiamante_ = frmChiamante;
-        frmChiamante->setEnabledProp(false);
+        frmChiamante->ImpostaEnabled(false);
     }
     if (frmChiamante && testo_ && testo_->Visible()) {
         testo_->setSelFType(KorAtx::kTuttiIFormati);
@@ -419,9 +419,9 @@ void fcopia::Form_Unload(int&) {
     testo_ = nullptr;
     immagine_ = nullptr;
     if (chiamante_)
-        chiamante_->setEnabledProp(true);
+        chiamante_->ImpostaEnabled(true);
     chiamante_ = nullptr;
-    OK->setEnabledProp(true);
+    OK->ImpostaEnabled(true);
 }
 
 void fcopia::CopiaTestoInAppunti() {
@@ -506,7 +506,7 @@ void fcopia::erroreDiScrittura(const QString& percorso) {
 }
 
 void fcopia::OK_Click() {
-    OK->setEnabledProp(false);
+    OK->ImpostaEnabled(false);
     ImpostaPuntatoreSchermo(Puntatore::Clessidra);
     const QString fileTesto = Fileini::cfg.FilePerCopia + QStringLiteral(".rtf");
     const QString fileFoto = Fileini::cfg.FilePerCopia + QStringLiteral(".bmp");

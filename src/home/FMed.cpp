@@ -67,7 +67,7 @@ FMed::FMed()
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
-    FONDO->Move(0, 0, 1024 * 15, 768 * 15);
+    FONDO->MoveTw(0, 0, 1024 * 15, 768 * 15);
     // As the heading drawn on the picture reads.
     FONDO->setAccessibleName(QStringLiteral("Wybierz układ narządów"));
     Linea(0).setVisible(false);
@@ -76,7 +76,7 @@ FMed::FMed()
     // frames off.
     for (const Rettangolo& r : SISTEMI) {
         Etichetta& e = lbl_HotSpot.crea(r.indice);
-        e.Move(r.left, r.top, r.width, r.height);
+        e.MoveTw(r.left, r.top, r.width, r.height);
         e.setBorderStyle(1);
         const int i = r.indice;
         accessibile::imposta(&e, QString::fromUtf16(NomiSistemi[i]));
@@ -84,7 +84,7 @@ FMed::FMed()
     }
     for (const Rettangolo& r : FISSI) {
         Etichetta& e = HOTSPOTFISSO.crea(r.indice);
-        e.Move(r.left, r.top, r.width, r.height);
+        e.MoveTw(r.left, r.top, r.width, r.height);
         e.setBorderStyle(1);
         const int i = r.indice;
         accessibile::imposta(&e, i == 0 ? QStringLiteral("Koniec") : QStringLiteral("Pomoc"));

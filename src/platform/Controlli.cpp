@@ -101,8 +101,8 @@ void Immagine::setBorderStyle(int stile) {
 
 void Immagine::adatta() {
     if (!stretch_ && !picture_.isNull())
-        Move(Left(), Top(), picture_.width() * twipsPerPixelX(),
-             picture_.height() * twipsPerPixelY());
+        MoveTw(LeftTw(), TopTw(), picture_.width() * twipsPerPixelX(),
+               picture_.height() * twipsPerPixelY());
 }
 
 void Immagine::copiaProprietaDa(const ControlloForma& m) {
@@ -209,8 +209,8 @@ void Riquadro::setBorderStyle(int stile) {
 
 void Riquadro::adatta() {
     if (autoSize_ && !picture_.isNull())
-        Move(Left(), Top(), picture_.width() * twipsPerPixelX(),
-             picture_.height() * twipsPerPixelY());
+        MoveTw(LeftTw(), TopTw(), picture_.width() * twipsPerPixelX(),
+               picture_.height() * twipsPerPixelY());
 }
 
 void Riquadro::paintEvent(QPaintEvent* e) {

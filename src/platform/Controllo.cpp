@@ -86,14 +86,14 @@ void EventiControllo::premi(double larghezza, double altezza) {
 
 // ---- BaseControllo ----
 
-void BaseControllo::setLeft(double t) {
-    Move(t, top_, width_, height_);
+void BaseControllo::setLeftTw(double t) {
+    MoveTw(t, top_, width_, height_);
 }
-void BaseControllo::setTop(double t) {
-    Move(left_, t, width_, height_);
+void BaseControllo::setTopTw(double t) {
+    MoveTw(left_, t, width_, height_);
 }
 
-void BaseControllo::Move(double left, double top, double width, double height) {
+void BaseControllo::MoveTw(double left, double top, double width, double height) {
     left_ = left;
     top_ = top;
     width_ = std::max(0.0, width);
@@ -115,7 +115,7 @@ void BaseControllo::ImpostaVisible(bool visibile) {
 bool BaseControllo::Enabled() const {
     return widget_.isEnabledTo(widget_.parentWidget());
 }
-void BaseControllo::setEnabledProp(bool attivo) {
+void BaseControllo::ImpostaEnabled(bool attivo) {
     widget_.setEnabled(attivo);
 }
 

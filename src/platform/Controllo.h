@@ -77,19 +77,19 @@ Q_SIGNALS:
 // cannot inherit QWidget twice.
 class BaseControllo : public Controllo {
 public:
-    double Left() const { return left_; }
-    double Top() const { return top_; }
-    double Width() const { return width_; }
-    double Height() const { return height_; }
-    void setLeft(double twips);
-    void setTop(double twips);
-    void Move(double left, double top, double width, double height);
+    double LeftTw() const { return left_; }
+    double TopTw() const { return top_; }
+    double WidthTw() const { return width_; }
+    double HeightTw() const { return height_; }
+    void setLeftTw(double twips);
+    void setTopTw(double twips);
+    void MoveTw(double left, double top, double width, double height);
 
     // The control's own properties, whatever its container does.
     bool Visible() const override;
     void ImpostaVisible(bool visibile) override;
     bool Enabled() const;
-    void setEnabledProp(bool attivo);
+    void ImpostaEnabled(bool attivo);
 
     // Puts the widget where the twips say, for the current twips per pixel.
     void applicaGeometria();

@@ -85,7 +85,7 @@ void EtichettaDisegnata::ridisegna() const {
         array_->strato_->update(rettangolo());
 }
 
-void EtichettaDisegnata::Move(double left, double top, double width, double height) {
+void EtichettaDisegnata::MoveTw(double left, double top, double width, double height) {
     ridisegna();
     left_ = left;
     top_ = top;
@@ -103,7 +103,7 @@ void EtichettaDisegnata::ImpostaVisible(bool visibile) {
     ridisegna();
 }
 
-void EtichettaDisegnata::setEnabledProp(bool attivo) {
+void EtichettaDisegnata::ImpostaEnabled(bool attivo) {
     attivo_ = attivo;
 }
 
@@ -178,7 +178,7 @@ EtichettaDisegnata& ArrayEtichette::Load(int indice) {
     const EtichettaDisegnata& m = *elementi_.begin()->second;
     EtichettaDisegnata& e = crea(indice);
     e.visibile_ = false;
-    e.Move(m.left_, m.top_, m.width_, m.height_);
+    e.MoveTw(m.left_, m.top_, m.width_, m.height_);
     e.attivo_ = m.attivo_;
     e.setBorderStyle(m.bordo_);
     e.setBackStyle(m.sfondo_);

@@ -37,16 +37,16 @@ public:
     QWidget* Container() const;
     ArrayEtichette& Array() const { return *array_; }
 
-    double Left() const { return left_; }
-    double Top() const { return top_; }
-    double Width() const { return width_; }
-    double Height() const { return height_; }
-    void Move(double left, double top, double width, double height);
+    double LeftTw() const { return left_; }
+    double TopTw() const { return top_; }
+    double WidthTw() const { return width_; }
+    double HeightTw() const { return height_; }
+    void MoveTw(double left, double top, double width, double height);
 
     bool Visible() const override { return visibile_; }
     void ImpostaVisible(bool visibile) override;
     bool Enabled() const { return attivo_; }
-    void setEnabledProp(bool attivo);
+    void ImpostaEnabled(bool attivo);
 
     // 0 none, 1 a one-pixel black frame.
     int BorderStyle() const { return bordo_; }

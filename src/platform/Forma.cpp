@@ -66,7 +66,7 @@ void ControlloForma::aggiornaCursore() {
 }
 
 void ControlloForma::copiaProprietaDa(const ControlloForma& m) {
-    Move(m.Left(), m.Top(), m.Width(), m.Height());
+    MoveTw(m.LeftTw(), m.TopTw(), m.WidthTw(), m.HeightTw());
     Tag = m.Tag;
     setEnabled(m.Enabled());
     icona_ = m.icona_;
@@ -207,26 +207,26 @@ QPoint Forma::posizioneSulloSchermo() const {
     return isWindow() ? dalDesktop(pos()) : pos();
 }
 
-double Forma::Left() const {
+double Forma::LeftTw() const {
     return posizioneSulloSchermo().x() * twipsPerPixelX();
 }
-double Forma::Top() const {
+double Forma::TopTw() const {
     return posizioneSulloSchermo().y() * twipsPerPixelY();
 }
-double Forma::Width() const {
+double Forma::WidthTw() const {
     return width() * twipsPerPixelX();
 }
-double Forma::Height() const {
+double Forma::HeightTw() const {
     return height() * twipsPerPixelY();
 }
 
-void Forma::Move(double left, double top, double width, double height) {
+void Forma::MoveTw(double left, double top, double width, double height) {
     const QPoint p(pixelX(left), pixelY(top));
     move(isWindow() ? sulDesktop(p) : p);
     resize(pixelX(width), pixelY(height));
 }
 
-void Forma::setWindowStateProp(int stato) {
+void Forma::ImpostaWindowState(int stato) {
     statoFinestra_ = stato;
     if (!isVisible())
         return;

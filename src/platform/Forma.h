@@ -96,15 +96,15 @@ public:
     bool Unload(int modo = 1);
 
     // Place and size in twips, screen coordinates.
-    double Left() const;
-    double Top() const;
-    double Width() const;
-    double Height() const;
-    void Move(double left, double top, double width, double height);
+    double LeftTw() const;
+    double TopTw() const;
+    double WidthTw() const;
+    double HeightTw() const;
+    void MoveTw(double left, double top, double width, double height);
 
     // 0 normal, 1 minimised, 2 maximised.
     int WindowState() const { return statoFinestra_; }
-    void setWindowStateProp(int stato);
+    void ImpostaWindowState(int stato);
 
     // The caption property; setting it also sets the window text.
     const QString& Caption() const { return caption_; }
@@ -122,7 +122,7 @@ public:
     void setScaleMode(int modo) { scaleMode_ = modo; }
 
     bool Enabled() const { return isEnabled(); }
-    void setEnabledProp(bool attivo) { setEnabled(attivo); }
+    void ImpostaEnabled(bool attivo) { setEnabled(attivo); }
 
     bool KeyPreview = false;
     // Enter clicks what the keyboard reached; a dialog whose Enter means OK turns it off.

@@ -243,7 +243,7 @@ void Navigazione::premi(QObject* voce) {
     auto* c = qobject_cast<ControlloForma*>(voce);
     if (!c)
         return;
-    c->eventi().premi(c->Width(), c->Height());
+    c->eventi().premi(c->WidthTw(), c->HeightTw());
 }
 
 } // namespace hn

@@ -28,7 +28,7 @@ constexpr Posto kOK = {705, 2565, 750, 435};
 constexpr Posto kANNULLA = {1710, 2565, 1110, 420};
 
 void metti(ControlloForma& c, const Posto& p) {
-    c.Move(p.left, p.top, p.width, p.height);
+    c.MoveTw(p.left, p.top, p.width, p.height);
 }
 
 fstampa*& unica() {
@@ -57,7 +57,7 @@ void fstampa::creaControlli() {
     // Drawn pixel for pixel at 15 twips per pixel; the layout pass fits it to other screens.
     const QImage fondo(QStringLiteral(":/art/fstampa_fondo.png"));
     FONDO->ImpostaPicture(fondo);
-    FONDO->Move(0, 0, fondo.width() * 15.0, fondo.height() * 15.0);
+    FONDO->MoveTw(0, 0, fondo.width() * 15.0, fondo.height() * 15.0);
     // The images are drawn over the background, so they live in it.
     for (int i = 0; i < 2; ++i) {
         Immagine& o = OPZ.crea(i);
@@ -138,7 +138,7 @@ void fstampa::InitStampa(Forma* frmChiamante) {
     if (!frmChiamante)
         return;
     FormChiamante_ = frmChiamante;
-    frmChiamante->setEnabledProp(false);
+    frmChiamante->ImpostaEnabled(false);
 
     KorAtx* testo = sorgenteTesto_;
     if (!testo || !testo->Visible()) {
@@ -177,7 +177,7 @@ void fstampa::Form_Load() {
     setCaption(QString());
     static_cast<void>(static_cast<short>(TESTOATX->membro(KorAtx::MembroVersione).toInt()));
 
-    FONDO->Move(0, 0, FONDO->Width(), FONDO->Height());
+    FONDO->MoveTw(0, 0, FONDO->WidthTw(), FONDO->HeightTw());
     for (int i = 0; i <= 5; ++i) {
         EVID(i).setBorderColor(QColor(255, 255, 0));
         EVID(i).setBorderWidth(2);
@@ -189,7 +189,7 @@ void fstampa::Form_Load() {
     // The window's inner area is the bitmap, measured once the layout pass has fitted it to this
     // screen. It is centred over the calling window, which is the full screen in this program;
     // the screen we are told about can be smaller than the monitor the caller fills.
-    const double w = FONDO->Width(), h = FONDO->Height();
+    const double w = FONDO->WidthTw(), h = FONDO->HeightTw();
     setFixedSize(pixelX(w), pixelY(h));
     double schermoW = 1024 * twipsPerPixelX(), schermoH = 768 * twipsPerPixelY();
     double origineX = 0, origineY = 0;
@@ -198,10 +198,10 @@ void fstampa::Form_Load() {
         schermoH = host().screen->heightPixels() * twipsPerPixelY();
     }
     if (FormChiamante_ && FormChiamante_->isVisible()) {
-        origineX = FormChiamante_->Left();
-        origineY = FormChiamante_->Top();
-        schermoW = FormChiamante_->Width();
-        schermoH = FormChiamante_->Height();
+        origineX = FormChiamante_->LeftTw();
+        origineY = FormChiamante_->TopTw();
+        schermoW = FormChiamante_->WidthTw();
+        schermoH = FormChiamante_->HeightTw();
     }
     // The place is on the program's screen, which on a stage starts inside the desktop.
     setGeometry(QRect(sulDesktop(QPoint(pixelX(origineX + (schermoW - w) / 2),
@@ -233,27 +233,27 @@ void fstampa::OPZ_Click(int Index) {
         if (!EVID(0).Visible()) {
             EVID(0).ImpostaVisible(true);
             if (SelezioneDisponibile_) {
-                OPZT(0).setEnabledProp(true);
+                OPZT(0).ImpostaEnabled(true);
                 OPZT(0).ImpostaVisible(true);
                 OPZT(1).ImpostaVisible(true);
                 EVID(2).ImpostaVisible(true);
                 EVID(3).ImpostaVisible(false);
             } else {
-                OPZT(0).setEnabledProp(false);
+                OPZT(0).ImpostaEnabled(false);
                 EVID(2).ImpostaVisible(false);
                 EVID(3).ImpostaVisible(true);
             }
-            OPZT(1).setEnabledProp(true);
+            OPZT(1).ImpostaEnabled(true);
         } else {
             EVID(0).ImpostaVisible(false);
             for (int i = 0; i < 2; ++i) {
                 OPZT(i).ImpostaVisible(false);
-                OPZT(i).setEnabledProp(false);
+                OPZT(i).ImpostaEnabled(false);
             }
             EVID(2).ImpostaVisible(false);
             EVID(3).ImpostaVisible(false);
         }
-        OK->setEnabledProp(true);
+        OK->ImpostaEnabled(true);
         return;
     }
     if (!ImmagineDisponibile_)
@@ -272,17 +272,17 @@ void fstampa::OPZ_Click(int Index) {
     EVID(0).ImpostaVisible(true);
     if (!TestoSelezionato_.isEmpty()) {
         OPZT(0).ImpostaVisible(true);
-        OPZT(0).setEnabledProp(true);
-        OPZT(1).setEnabledProp(true);
+        OPZT(0).ImpostaEnabled(true);
+        OPZT(1).ImpostaEnabled(true);
         OPZT(1).ImpostaVisible(true);
         EVID(2).ImpostaVisible(true);
         EVID(3).ImpostaVisible(false);
     } else {
-        OPZT(0).setEnabledProp(false);
+        OPZT(0).ImpostaEnabled(false);
         EVID(2).ImpostaVisible(false);
         EVID(3).ImpostaVisible(true);
     }
-    OPZT(1).setEnabledProp(true);
+    OPZT(1).ImpostaEnabled(true);
 }
 
 void fstampa::SceltaTesto(int i) {
@@ -301,11 +301,11 @@ void fstampa::SceltaTesto(int i) {
             EVID(3).ImpostaVisible(false);
         }
     }
-    OK->setEnabledProp(EVID(3).Visible() || EVID(1).Visible() || EVID(2).Visible());
+    OK->ImpostaEnabled(EVID(3).Visible() || EVID(1).Visible() || EVID(2).Visible());
 }
 
 void fstampa::OK_MouseMove() {
-    OK->setEnabledProp(EVID(0).Visible() || EVID(1).Visible());
+    OK->ImpostaEnabled(EVID(0).Visible() || EVID(1).Visible());
 }
 
 void fstampa::OK_Click() {
@@ -314,7 +314,7 @@ void fstampa::OK_Click() {
         return;
     ImpostaPuntatoreSchermo(Puntatore::Clessidra);
     StampaInCorso_ = -1;
-    OK->setEnabledProp(false);
+    OK->ImpostaEnabled(false);
     DoEvents();
 
     StatoDiStampa stato;
@@ -357,7 +357,7 @@ void fstampa::Form_Unload(int&) {
     sorgenteImmagine_ = nullptr;
     if (Forma* chiamante = FormChiamante_) {
         FormChiamante_ = nullptr;
-        chiamante->setEnabledProp(true);
+        chiamante->ImpostaEnabled(true);
     }
 }
 

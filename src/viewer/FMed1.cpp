@@ -46,7 +46,7 @@ constexpr Rett GeoLabel1{2910, 3420, 3450, 5145};
 enum Pulsante { Esci = 0, Indietro = 1, Home = 2, Copia = 3, Stampa = 4, Guida = 5 };
 
 void posiziona(BaseControllo& c, const Rett& r) {
-    c.Move(r.l, r.t, r.w, r.h);
+    c.MoveTw(r.l, r.t, r.w, r.h);
 }
 
 // The hourglass from here to the end of the scope, whatever way it is left.
@@ -142,7 +142,7 @@ void FMed1::statoDiProgetto() {
     posiziona(DISASGEO, GeoDisasgeo);
     DISASGEO.ImpostaPicture({});
     DISASGEO.show();
-    HOTSPOT(0).Move(GeoHotspot0.l, GeoHotspot0.t, GeoHotspot0.w, GeoHotspot0.h);
+    HOTSPOT(0).MoveTw(GeoHotspot0.l, GeoHotspot0.t, GeoHotspot0.w, GeoHotspot0.h);
     HOTSPOT(0).ImpostaVisible(true);
     posiziona(Label1, GeoLabel1);
     Label1.ImpostaVisible(true);
@@ -250,7 +250,7 @@ void FMed1::CaricaHotSpot() {
         // Every record of a structure opens the same caption or plate: one stop for the keyboard.
         h.Gruppo = r.intestazione() ? QString() : r.Codice + u'|' + r.Collegamento;
         const QRect g = geometriaHotSpot(r, TwipsPerPixelXCorrente, TwipsPerPixelYCorrente);
-        h.Move(g.x(), g.y(), g.width(), g.height());
+        h.MoveTw(g.x(), g.y(), g.width(), g.height());
         h.ImpostaVisible(true);
         // Queued: following a link unloads the hotspot that was clicked, which must not happen
         // inside its own mouse event.
@@ -353,8 +353,8 @@ void FMed1::MostraHotSpot(int Index) {
     }
     const EtichettaDisegnata& h = HOTSPOT(Index);
     testo.setAccessibleName(aperturaInGrassetto(*testo.Ftdv_Didascalia.document()));
-    testo.MostraAccanto(DescrizioneSistema, DISASGEO.Left() + h.Left() + FONDO.Left(),
-                        DISASGEO.Top() + h.Top() + FONDO.Top());
+    testo.MostraAccanto(DescrizioneSistema, DISASGEO.LeftTw() + h.LeftTw() + FONDO.LeftTw(),
+                        DISASGEO.TopTw() + h.TopTw() + FONDO.TopTw());
 }
 
 void FMed1::HOTSPOTFISSO_MouseDown(int Index, int Button) {

@@ -77,13 +77,13 @@ private Q_SLOTS:
             crea(new RichTextBox(&fondo));
         else
             crea(new KorAtx(&fondo));
-        c->Move(2940, 3420, 3465, -30);
+        c->MoveTw(2940, 3420, 3465, -30);
         QCOMPARE(w->geometry(), QRect(196, 228, 231, 0));
-        QCOMPARE((QList<double>{c->Left(), c->Top(), c->Width(), c->Height()}),
+        QCOMPARE((QList<double>{c->LeftTw(), c->TopTw(), c->WidthTw(), c->HeightTw()}),
                  (QList<double>{2940, 3420, 3465, 0}));
-        c->setLeft(-150);
+        c->setLeftTw(-150);
         QCOMPARE(w->pos(), QPoint(-10, 228));
-        c->setEnabledProp(false);
+        c->ImpostaEnabled(false);
         QVERIFY(!w->isEnabled() && !c->Enabled());
     }
 
@@ -91,9 +91,9 @@ private Q_SLOTS:
         HostDiProva host;
         QWidget fondo;
         FXImage fx(&fondo);
-        fx.Move(6495, 2160, 5970, 7200); // the viewer's plate, 15 twips to the pixel
+        fx.MoveTw(6495, 2160, 5970, 7200); // the viewer's plate, 15 twips to the pixel
         QCOMPARE(fx.geometry(), QRect(433, 144, 398, 480));
-        QCOMPARE((QList<double>{fx.Left(), fx.Top(), fx.Width(), fx.Height()}),
+        QCOMPARE((QList<double>{fx.LeftTw(), fx.TopTw(), fx.WidthTw(), fx.HeightTw()}),
                  (QList<double>{6495, 2160, 5970, 7200}));
         fx.ImpostaPicture(QImage::fromData(immagineDiProva(10, 10, Qt::red)));
         QVERIFY(fx.grab().toImage().pixelColor(35, 35) != Qt::red);
