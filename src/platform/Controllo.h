@@ -74,7 +74,8 @@ Q_SIGNALS:
 // The base of every control that is a widget: its place and size in twips, relative to its
 // container, and its Visible and Enabled properties, all kept on that widget. A mixin over the
 // widget rather than a QWidget subclass: the rich-text controls must be QTextEdits, and a class
-// cannot inherit QWidget twice.
+// cannot inherit QWidget twice. Names in twips end in Tw: beside the widget's own x(), width() and
+// move() in pixels, neither can be taken for the other.
 class BaseControllo : public Controllo {
 public:
     double LeftTw() const { return left_; }
