@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
             qFatal("the caption did not open");
     };
     FXImage nuda(&f.FONDO);
-    nuda.Move(f.DISASGEO.Left(), f.DISASGEO.Top(), f.DISASGEO.Width(), f.DISASGEO.Height());
+    nuda.MoveTw(f.DISASGEO.LeftTw(), f.DISASGEO.TopTw(), f.DISASGEO.WidthTw(),
+                f.DISASGEO.HeightTw());
     auto nudo = [&] {
         QBuffer b;
         b.setData(png);

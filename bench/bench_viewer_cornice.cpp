@@ -31,7 +31,7 @@ int misuraQui(int giri) {
 
     Forma f(QStringLiteral("FMed"));
     f.setBorderStyle(0);
-    f.Move(0, 0, 1024 * 15, 768 * 15);
+    f.MoveTw(0, 0, 1024 * 15, 768 * 15);
     f.move(sulDesktop(QPoint(0, 0)));
     auto* fondo = new Riquadro(&f, QStringLiteral("FONDO"));
     QImage sfondo(1024, 768, QImage::Format_RGB32);
@@ -47,7 +47,7 @@ int misuraQui(int giri) {
     ArrayLinee linea(fondo, QStringLiteral("Linea"));
     ArrayControlli<Etichetta> hot(fondo, QStringLiteral("lbl_HotSpot"));
     for (int i = 0; i < 2; ++i)
-        hot.crea(i).Move(3000 + i * 3000, 3000, 1500, 2800);
+        hot.crea(i).MoveTw(3000 + i * 3000, 3000, 1500, 2800);
     qint16 gruppi = Mod_Graph::PreparaCornici(f, *fondo);
     f.Show();
     for (int i = 0; i < 10; ++i)

@@ -1,7 +1,6 @@
 #include "FXImage.h"
 
 #include "ErroreVB.h"
-#include "Host.h"
 #include "PictureBox.h"
 
 #include <QMouseEvent>
@@ -10,29 +9,9 @@
 
 namespace hn {
 
-namespace {
-
-double twipsX() {
-    return host().screen->twipsPerPixelX();
-}
-double twipsY() {
-    return host().screen->twipsPerPixelY();
-}
-
-int pulsanti(Qt::MouseButtons b) {
-    return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) |
-           (b & Qt::MiddleButton ? 4 : 0);
-}
-
-int tasti(Qt::KeyboardModifiers m) {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
-           (m & Qt::AltModifier ? 4 : 0);
-}
-
-} // namespace
-
 FXImage::FXImage(QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent)
+    , BaseControllo(this) {
     setMouseTracking(true);
 }
 
@@ -60,25 +39,8 @@ void FXImage::ImpostaPicture(const QImage& immagine) {
 
 void FXImage::adattaAllaFigura() {
     if (autoSize_ == 1 && !picture_.isNull())
-        resize(picture_.size());
-}
-
-int FXImage::Left() const {
-    return qRound(x() * twipsX());
-}
-int FXImage::Top() const {
-    return qRound(y() * twipsY());
-}
-int FXImage::Width() const {
-    return qRound(width() * twipsX());
-}
-int FXImage::Height() const {
-    return qRound(height() * twipsY());
-}
-
-void FXImage::Move(int left, int top, int width, int height) {
-    setGeometry(qRound(left / twipsX()), qRound(top / twipsY()), qRound(width / twipsX()),
-                qRound(height / twipsY()));
+        MoveTw(LeftTw(), TopTw(), picture_.width() * twipsPerPixelX(),
+               picture_.height() * twipsPerPixelY());
 }
 
 void FXImage::setPrinterhDC(QPainter* dispositivo) const {
@@ -109,18 +71,15 @@ void FXImage::paintEvent(QPaintEvent*) {
 }
 
 void FXImage::mousePressEvent(QMouseEvent* e) {
-    Q_EMIT MouseDown(pulsanti(e->button()), tasti(e->modifiers()),
-                     float(e->position().x() * twipsX()), float(e->position().y() * twipsY()));
+    eventi_.giu(*e);
 }
 
 void FXImage::mouseMoveEvent(QMouseEvent* e) {
-    Q_EMIT MouseMove(pulsanti(e->buttons()), tasti(e->modifiers()),
-                     float(e->position().x() * twipsX()), float(e->position().y() * twipsY()));
+    eventi_.mosso(*e);
 }
 
 void FXImage::mouseReleaseEvent(QMouseEvent* e) {
-    Q_EMIT MouseUp(pulsanti(e->button()), tasti(e->modifiers()),
-                   float(e->position().x() * twipsX()), float(e->position().y() * twipsY()));
+    eventi_.su(*e);
 }
 
 } // namespace hn

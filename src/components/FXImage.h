@@ -11,13 +11,14 @@ namespace hn {
 
 // The image display control: shows one picture, loaded from a file or handed over. Geometry is
 // in twips, as the forms set it; the hotspots laid on it are its children and sit relative to it.
-class FXImage : public QWidget, public ControlloConPicture {
+// Not a form control: the form's control list, its keyboard ring and its pointers leave it out.
+class FXImage : public QWidget, public BaseControllo, public ControlloConPicture {
     Q_OBJECT
 public:
     explicit FXImage(QWidget* parent = nullptr);
 
-    bool Visible() const override { return !isHidden(); }
-    void ImpostaVisible(bool visibile) override { setVisible(visibile); }
+    bool Visible() const override { return BaseControllo::Visible(); }
+    void ImpostaVisible(bool visibile) override { BaseControllo::ImpostaVisible(visibile); }
 
     // 0: the picture sits at its own size in the top-left corner and the control keeps its size;
     // 1: the control takes the picture's size; 2: the picture is stretched over the control.
@@ -30,23 +31,12 @@ public:
     const QString& FileName() const { return fileName_; }
     void setFileName(const QString& percorso);
 
-    // Property 2: kept for the program, which sets it to 0; the drawing does not depend on it.
-    int Proprieta2() const { return proprieta2_; }
-    void setProprieta2(int valore) { proprieta2_ = valore; }
-
     QImage Picture() const override { return picture_; }
     void ImpostaPicture(const QImage& immagine) override;
 
     // The picture's size in pixels; 0 without a picture.
     int IWidth() const { return picture_.width(); }
     int IHeight() const { return picture_.height(); }
-
-    // Place and size in twips.
-    int Left() const;
-    int Top() const;
-    int Width() const;
-    int Height() const;
-    void Move(int left, int top, int width, int height);
 
     // The rectangle the picture is printed into, in twips from the origin of the printer's
     // drawing surface (the corner of its printable area).
@@ -58,11 +48,8 @@ public:
     // Error 482 when the device is not open for drawing.
     void setPrinterhDC(QPainter* dispositivo) const;
 
-Q_SIGNALS:
-    // Button 1 left, 2 right, 4 middle; Shift 1 shift, 2 ctrl, 4 alt; X, Y in twips.
-    void MouseDown(int Button, int Shift, float X, float Y);
-    void MouseMove(int Button, int Shift, float X, float Y);
-    void MouseUp(int Button, int Shift, float X, float Y);
+    // MouseDown, MouseMove and MouseUp; no Click.
+    EventiControllo& eventi() { return eventi_; }
 
 protected:
     void paintEvent(QPaintEvent* evento) override;
@@ -73,8 +60,8 @@ protected:
 private:
     void adattaAllaFigura();
 
+    EventiControllo eventi_;
     int autoSize_ = 0;
-    int proprieta2_ = 0;
     QString fileName_;
     QImage picture_;
     QRectF stampa_;

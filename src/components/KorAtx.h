@@ -52,10 +52,6 @@ public:
     void setSelIndent(int twips);
     void setSelRightIndent(int twips);
 
-    // How the print entry points align every paragraph: 0 as the text has it, 1 left, 2 centre,
-    // 3 right.
-    int allineamentoStampa() const { return allineamentoStampa_; }
-
     // The selection, or the whole text when nothing is selected: what the print entry points draw.
     std::unique_ptr<QTextDocument> documentoDaStampare() const;
 
@@ -74,6 +70,8 @@ public:
 
 private:
     int selFType_ = kTuttiIFormati;
+    // How the print entry points align every paragraph (member 33): 0 as the text has it, 1 left,
+    // 2 centre, 3 right.
     int allineamentoStampa_ = 0;
     QString nomeFile_;
     std::int32_t handle_;

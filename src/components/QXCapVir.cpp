@@ -1,22 +1,13 @@
 #include "QXCapVir.h"
 
-#include "Forma.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace hn {
 
-namespace {
-
-int pixel(double twips, bool orizzontale) {
-    return orizzontale ? pixelX(twips) : pixelY(twips);
-}
-
-} // namespace
-
 QXCapVir::QXCapVir(QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent)
+    , BaseControllo(this) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -45,17 +36,12 @@ void QXCapVir::setForecolor(const QColor& c) {
     update();
 }
 
-void QXCapVir::Move(int left, int top, int width, int height) {
-    left_ = left, top_ = top, width_ = width, height_ = height;
-    setGeometry(pixel(left, true), pixel(top, false), pixel(width, true), pixel(height, false));
-}
-
 void QXCapVir::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), sfondo_);
     p.setPen(testo_);
     p.setFont(font());
-    const QRect area = rect().adjusted(pixel(captionLeft_, true), pixel(captionTop_, false), -2, 0);
+    const QRect area = rect().adjusted(pixelX(captionLeft_), pixelY(captionTop_), -2, 0);
     p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                p.fontMetrics().elidedText(caption_, Qt::ElideRight, area.width()));
 }

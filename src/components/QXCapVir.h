@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Controllo.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPoint>
@@ -9,7 +11,7 @@ namespace hn {
 
 // PRCapVir.QXCapVir: a caption bar drawn inside a borderless window. It shows one line of text
 // on a coloured bar; dragging it moves its window, as a title bar would. Lengths are in twips.
-class QXCapVir : public QWidget {
+class QXCapVir : public QWidget, public BaseControllo {
     Q_OBJECT
 public:
     explicit QXCapVir(QWidget* parent = nullptr);
@@ -17,21 +19,13 @@ public:
     const QString& caption() const { return caption_; }
     void setCaption(const QString& testo);
     // Where the text starts inside the bar.
-    int captionleft() const { return captionLeft_; }
     void setCaptionleft(int twips);
-    int captiontop() const { return captionTop_; }
     void setCaptiontop(int twips);
     QColor backcolor() const { return sfondo_; }
     void setBackcolor(const QColor& c);
     QColor forecolor() const { return testo_; }
     void setForecolor(const QColor& c);
     // The bar's font is the widget's: font() / setFont().
-
-    int Left() const { return left_; }
-    int Top() const { return top_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    void Move(int left, int top, int width, int height);
 
 protected:
     void paintEvent(QPaintEvent* evento) override;
@@ -43,7 +37,6 @@ private:
     int captionLeft_ = 0, captionTop_ = 0;
     QColor sfondo_ = Qt::blue;
     QColor testo_ = Qt::white;
-    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     QPoint presa_;
 };
 

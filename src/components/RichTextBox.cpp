@@ -63,7 +63,8 @@ QString htmlConImmagini(const QTextCursor& selezione) {
 } // namespace
 
 ControlloTestoRicco::ControlloTestoRicco(QWidget* parent)
-    : QTextEdit(parent) {
+    : QTextEdit(parent)
+    , BaseControllo(this) {
     setAcceptRichText(true);
     // Qt's own menu would copy through Qt's clipboard.
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -309,12 +310,6 @@ void RichTextBox::setSelProtected(bool protetto) {
     textCursor().mergeCharFormat(f);
 }
 
-void RichTextBox::setFontSize(double punti) {
-    QFont f = font();
-    f.setPointSizeF(punti);
-    setFont(f);
-}
-
 void RichTextBox::setLocked(bool bloccato) {
     setReadOnly(bloccato);
     if (bloccato)
@@ -347,22 +342,6 @@ void RichTextBox::impostaMembro(int numero, const QVariant& valore) {
         return;
     default:
         impostaMembroSelezione(numero, MembroSelStart, MembroSelLength, valore);
-    }
-}
-
-QVariant RichTextBox::chiama(int numero, const QVariantList& argomenti) {
-    if (argomenti.isEmpty())
-        throw ErroreVB(Errore::ChiamataNonValida);
-    const int tipo = argomenti.size() > 1 ? argomenti[1].toInt() : rtfRTF;
-    switch (numero) {
-    case MembroLoadFile:
-        LoadFile(argomenti[0].toString(), tipo);
-        return {};
-    case MembroSaveFile:
-        SaveFile(argomenti[0].toString(), tipo);
-        return {};
-    default:
-        membroSconosciuto();
     }
 }
 

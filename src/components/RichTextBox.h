@@ -4,6 +4,7 @@
 // RTF, count selections in characters of the document (a paragraph mark counts one) and copy and
 // paste through the host's clipboard, never Qt's.
 
+#include "Controllo.h"
 #include "Host.h"
 
 #include <QTextEdit>
@@ -11,14 +12,14 @@
 
 namespace hn {
 
-class ControlloTestoRicco : public QTextEdit {
+class ControlloTestoRicco : public QTextEdit, public BaseControllo {
     Q_OBJECT
 public:
     explicit ControlloTestoRicco(QWidget* parent = nullptr);
 
     // The control's own Visible flag: true until the control is hidden, whether or not its form
     // is on screen yet.
-    bool Visible() const;
+    bool Visible() const override;
 
     // Characters in the document.
     int lunghezza() const;
@@ -68,8 +69,6 @@ public:
     enum Membro {
         MembroText = -517,
         MembroTextRTF = 10,
-        MembroLoadFile = 37,
-        MembroSaveFile = 38,
         MembroSelStart = 8,
         MembroSelLength = 5,
         MembroSelProtected = 24,
@@ -99,9 +98,7 @@ public:
     void setSelProtected(bool protetto);
 
     double FontSize() const { return font().pointSizeF(); }
-    void setFontSize(double punti);
 
-    bool Locked() const { return isReadOnly(); }
     void setLocked(bool bloccato);
 
     void SetFocus() { setFocus(Qt::OtherFocusReason); }
@@ -109,7 +106,6 @@ public:
     // Late-bound access by member number; an unknown number raises error 438.
     QVariant membro(int numero) const;
     void impostaMembro(int numero, const QVariant& valore);
-    QVariant chiama(int numero, const QVariantList& argomenti);
 };
 
 } // namespace hn

@@ -27,35 +27,25 @@ int ControlloDellaForma::Appearance() const {
     return 0;
 }
 
-double ControlloDellaForma::Left() const {
-    return c().Left();
+double ControlloDellaForma::LeftTw() const {
+    return c().LeftTw();
 }
-double ControlloDellaForma::Top() const {
-    return c().Top();
+double ControlloDellaForma::TopTw() const {
+    return c().TopTw();
 }
-double ControlloDellaForma::Width() const {
-    return c().Width();
+double ControlloDellaForma::WidthTw() const {
+    return c().WidthTw();
 }
-double ControlloDellaForma::Height() const {
-    return c().Height();
+double ControlloDellaForma::HeightTw() const {
+    return c().HeightTw();
 }
 
-void ControlloDellaForma::Move(double left, double top, double width, double height) {
-    c().Move(left, top, width, height);
+void ControlloDellaForma::MoveTw(double left, double top, double width, double height) {
+    c().MoveTw(left, top, width, height);
 }
 
 void ControlloDellaForma::ImpostaBorderStyle(int stile) {
-    ControlloForma& x = c();
-    if (auto* e = qobject_cast<Etichetta*>(&x))
-        e->setBorderStyle(stile);
-    else if (auto* i = qobject_cast<Immagine*>(&x))
-        i->setBorderStyle(stile);
-    else if (auto* r = qobject_cast<Riquadro*>(&x))
-        r->setBorderStyle(stile);
-    else if (auto* f = qobject_cast<Figura*>(&x))
-        f->setBorderStyle(stile);
-    else
-        throw ErroreVB(kMembroMancante);
+    c().setBorderStyle(stile);
 }
 
 ControlliDellaForma::ControlliDellaForma(const Forma& forma) {

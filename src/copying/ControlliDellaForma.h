@@ -17,11 +17,11 @@ public:
     // The kit draws every control flat: labels, images and picture boxes say so; shapes have
     // no such property (438).
     int Appearance() const override;
-    double Left() const override;
-    double Top() const override;
-    double Width() const override;
-    double Height() const override;
-    void Move(double left, double top, double width, double height) override;
+    double LeftTw() const override;
+    double TopTw() const override;
+    double WidthTw() const override;
+    double HeightTw() const override;
+    void MoveTw(double left, double top, double width, double height) override;
     void ImpostaBorderStyle(int stile) override;
 
 private:

@@ -14,14 +14,14 @@ void DialogoDisegnato::creaFondo(const QImage& disegno) {
     OPZT = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZT"));
     EVID = ArrayControlli<Figura>(FONDO, QStringLiteral("EVID"));
     FONDO->ImpostaPicture(disegno);
-    FONDO->Move(0, 0, disegno.width() * 15.0, disegno.height() * 15.0);
+    FONDO->MoveTw(0, 0, disegno.width() * 15.0, disegno.height() * 15.0);
 }
 
 void DialogoDisegnato::creaPulsanti(const QRect& ok, const QRect& annulla) {
     OK = new Immagine(FONDO, QStringLiteral("OK"));
-    OK->Move(ok.x(), ok.y(), ok.width(), ok.height());
+    OK->MoveTw(ok.x(), ok.y(), ok.width(), ok.height());
     ANNULLA = new Immagine(FONDO, QStringLiteral("ANNULLA"));
-    ANNULLA->Move(annulla.x(), annulla.y(), annulla.width(), annulla.height());
+    ANNULLA->MoveTw(annulla.x(), annulla.y(), annulla.width(), annulla.height());
     accessibile::imposta(OK, QStringLiteral("OK"));
     accessibile::imposta(ANNULLA, QStringLiteral("Anuluj"));
 }

@@ -42,19 +42,19 @@ ControlloDelDialogo& oggetto(ControlloDelDialogo* c) {
 int ControlloDelDialogo::Appearance() const {
     manca();
 }
-double ControlloDelDialogo::Left() const {
+double ControlloDelDialogo::LeftTw() const {
     manca();
 }
-double ControlloDelDialogo::Top() const {
+double ControlloDelDialogo::TopTw() const {
     manca();
 }
-double ControlloDelDialogo::Width() const {
+double ControlloDelDialogo::WidthTw() const {
     manca();
 }
-double ControlloDelDialogo::Height() const {
+double ControlloDelDialogo::HeightTw() const {
     manca();
 }
-void ControlloDelDialogo::Move(double, double, double, double) {
+void ControlloDelDialogo::MoveTw(double, double, double, double) {
     manca();
 }
 void ControlloDelDialogo::ImpostaBorderStyle(int) {
@@ -82,8 +82,8 @@ void AdattaControlli(const ControlliDelDialogo& controlli, bool tutti) {
         if (tutti || (c && c->isLabel())) {
             if (riscala && !istruzione([&] {
                     ControlloDelDialogo& o = oggetto(c);
-                    o.Move(o.Left() * fattoreX_, o.Top() * fattoreY_, o.Width() * fattoreX_,
-                           o.Height() * fattoreY_);
+                    o.MoveTw(o.LeftTw() * fattoreX_, o.TopTw() * fattoreY_, o.WidthTw() * fattoreX_,
+                             o.HeightTw() * fattoreY_);
                 }))
                 return;
             if (app == 1 && !istruzione([&] { oggetto(c).ImpostaBorderStyle(0); }))

@@ -19,11 +19,11 @@ public:
     virtual bool isLabel() const { return false; }
     // 1 is three-dimensional.
     virtual int Appearance() const;
-    virtual double Left() const;
-    virtual double Top() const;
-    virtual double Width() const;
-    virtual double Height() const;
-    virtual void Move(double left, double top, double width, double height);
+    virtual double LeftTw() const;
+    virtual double TopTw() const;
+    virtual double WidthTw() const;
+    virtual double HeightTw() const;
+    virtual void MoveTw(double left, double top, double width, double height);
     virtual void ImpostaBorderStyle(int stile);
 };
 

@@ -46,26 +46,26 @@ void fcopia::creaControlli() {
     creaFondo(QImage(QStringLiteral(":/art/fcopia.png")));
     for (const Geometria& g : kEvid) {
         Figura& f = EVID.crea(g.indice);
-        f.Move(g.l, g.t, g.w, g.h);
+        f.MoveTw(g.l, g.t, g.w, g.h);
         f.setFillStyle(1);
         // As drawn: the destination ticks are yellow from the start, like the others get.
         f.setBorderColor(QColor(255, 255, 0));
         f.setBorderWidth(2);
     }
     for (const Geometria& g : kOpz)
-        OPZ.crea(g.indice).Move(g.l, g.t, g.w, g.h);
+        OPZ.crea(g.indice).MoveTw(g.l, g.t, g.w, g.h);
     for (const Geometria& g : kOpzt)
-        OPZT.crea(g.indice).Move(g.l, g.t, g.w, g.h);
+        OPZT.crea(g.indice).MoveTw(g.l, g.t, g.w, g.h);
     creaPulsanti(QRect(720, 3270, 540, 480), QRect(1455, 3270, 1245, 480));
     sceglifile = new Etichetta(FONDO, QStringLiteral("sceglifile"));
-    sceglifile->Move(2715, 2595, 450, 390);
+    sceglifile->MoveTw(2715, 2595, 450, 390);
     // Work areas: outside the client area, never seen.
     TESTOATX = new KorAtx(this);
     TESTOATX->setGeometry(pixelX(2925), pixelY(3810), pixelX(2250), pixelY(1140));
     testortf = new RichTextBox(this);
     testortf->setGeometry(pixelX(3960), pixelY(1800), pixelX(1110), pixelY(690));
     foto = new Riquadro(this, QStringLiteral("foto"));
-    foto->Move(495, 3960, 1365, 720);
+    foto->MoveTw(495, 3960, 1365, 720);
     // What assistive tools read; the work areas take no keys and are not there for them.
     using accessibile::imposta;
     imposta(&OPZ(0), QStringLiteral("Tekst"), QAccessible::CheckBox, &EVID(0));
@@ -83,24 +83,24 @@ void fcopia::creaControlli() {
 
     for (int i : OPZ.indici()) {
         Immagine* c = &OPZ(i);
-        connect(c, &ControlloForma::Click, this, [this, i] { OPZ_Click(i); });
+        connect(&c->eventi(), &EventiControllo::Click, this, [this, i] { OPZ_Click(i); });
     }
     for (int i : OPZT.indici()) {
         Immagine* c = &OPZT(i);
-        connect(c, &ControlloForma::Click, this, [this, i] { OPZT_Click(i); });
+        connect(&c->eventi(), &EventiControllo::Click, this, [this, i] { OPZT_Click(i); });
     }
-    connect(OK, &ControlloForma::Click, this, &fcopia::OK_Click);
-    connect(ANNULLA, &ControlloForma::Click, this, &fcopia::ANNULLA_Click);
-    connect(sceglifile, &ControlloForma::Click, this, &fcopia::sceglifile_Click);
+    connect(&OK->eventi(), &EventiControllo::Click, this, &fcopia::OK_Click);
+    connect(&ANNULLA->eventi(), &EventiControllo::Click, this, &fcopia::ANNULLA_Click);
+    connect(&sceglifile->eventi(), &EventiControllo::Click, this, &fcopia::sceglifile_Click);
     QList<ControlloForma*> premibili{OK, ANNULLA};
     for (int i : OPZ.indici())
         premibili.append(&OPZ(i));
     for (int i : OPZT.indici())
         premibili.append(&OPZT(i));
     for (ControlloForma* c : premibili) {
-        connect(c, &ControlloForma::MouseDown, this,
+        connect(&c->eventi(), &EventiControllo::MouseDown, this,
                 [this, c](int, int, float, float) { premuto(c, true); });
-        connect(c, &ControlloForma::MouseUp, this,
+        connect(&c->eventi(), &EventiControllo::MouseUp, this,
                 [this, c](int, int, float, float) { premuto(c, false); });
     }
 }
@@ -135,7 +135,7 @@ void fcopia::Form_Load() {
     controlliUsati_ = true;
     Mod_Comuni::ImpostaPuntatore(*this);
     CopiaInAppunti = 0;
-    FONDO->Move(0, 0, FONDO->Width(), FONDO->Height());
+    FONDO->MoveTw(0, 0, FONDO->WidthTw(), FONDO->HeightTw());
     nascondiMarche(7);
     EVID(8).ImpostaVisible(true);
     EVID(9).ImpostaVisible(false);
@@ -143,7 +143,7 @@ void fcopia::Form_Load() {
     Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(*this), true);
     // The client area is exactly the bitmap, the window centred on the screen by it. Sized once
     // the layout pass has put the bitmap at its pixel size on this screen.
-    const QSize fondo(pixelX(FONDO->Width()), pixelY(FONDO->Height()));
+    const QSize fondo(pixelX(FONDO->WidthTw()), pixelY(FONDO->HeightTw()));
     setFixedSize(fondo);
     const ScreenService& s = *host().screen;
     move(sulDesktop(
@@ -166,7 +166,7 @@ void fcopia::InitCopia(Forma* frmChiamante) {
     SelezioneDaCopiare.clear();
     if (frmChiamante) {
         chiamante_ = frmChiamante;
-        frmChiamante->setEnabledProp(false);
+        frmChiamante->ImpostaEnabled(false);
     }
     if (frmChiamante && testo_ && testo_->Visible()) {
         testo_->setSelFType(KorAtx::kTuttiIFormati);
@@ -343,9 +343,9 @@ void fcopia::Form_Unload(int&) {
     testo_ = nullptr;
     immagine_ = nullptr;
     if (chiamante_)
-        chiamante_->setEnabledProp(true);
+        chiamante_->ImpostaEnabled(true);
     chiamante_ = nullptr;
-    OK->setEnabledProp(true);
+    OK->ImpostaEnabled(true);
 }
 
 CosaCopiare fcopia::cosaCopiare() const {
@@ -361,7 +361,7 @@ CosaCopiare fcopia::cosaCopiare() const {
 }
 
 void fcopia::OK_Click() {
-    OK->setEnabledProp(false);
+    OK->ImpostaEnabled(false);
     ImpostaPuntatoreSchermo(Puntatore::Clessidra);
     StatoDiCopia stato;
     stato.TestoPresente = TestoPresente;

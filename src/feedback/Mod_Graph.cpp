@@ -107,10 +107,10 @@ void MostraStato(ControlloForma& controllo, QWidget& contenitore, int stato) {
     } else if (stato != Stato::Premuto) {
         MsgBox(Mod_Comuni::TestoDaMostrare(463), Stile::OK);
     }
-    const auto sinistra = static_cast<qint32>(std::lround(controllo.Left()));
-    const auto alto = static_cast<qint32>(std::lround(controllo.Top()));
-    const auto destra = sinistra + static_cast<qint32>(std::lround(controllo.Width()));
-    const auto basso = alto + static_cast<qint32>(std::lround(controllo.Height()));
+    const auto sinistra = static_cast<qint32>(std::lround(controllo.LeftTw()));
+    const auto alto = static_cast<qint32>(std::lround(controllo.TopTw()));
+    const auto destra = sinistra + static_cast<qint32>(std::lround(controllo.WidthTw()));
+    const auto basso = alto + static_cast<qint32>(std::lround(controllo.HeightTw()));
     DisegnaCornice(contenitore, sinistra, alto, destra, basso, incassata, anelli,
                    controllo.Tag.toInt());
 }

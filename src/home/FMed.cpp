@@ -67,7 +67,7 @@ FMed::FMed()
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
-    FONDO->Move(0, 0, 1024 * 15, 768 * 15);
+    FONDO->MoveTw(0, 0, 1024 * 15, 768 * 15);
     // As the heading drawn on the picture reads.
     FONDO->setAccessibleName(QStringLiteral("Wybierz układ narządów"));
     Linea(0).setVisible(false);
@@ -76,7 +76,7 @@ FMed::FMed()
     // frames off.
     for (const Rettangolo& r : SISTEMI) {
         Etichetta& e = lbl_HotSpot.crea(r.indice);
-        e.Move(r.left, r.top, r.width, r.height);
+        e.MoveTw(r.left, r.top, r.width, r.height);
         e.setBorderStyle(1);
         const int i = r.indice;
         accessibile::imposta(&e, QString::fromUtf16(NomiSistemi[i]));
@@ -84,13 +84,13 @@ FMed::FMed()
     }
     for (const Rettangolo& r : FISSI) {
         Etichetta& e = HOTSPOTFISSO.crea(r.indice);
-        e.Move(r.left, r.top, r.width, r.height);
+        e.MoveTw(r.left, r.top, r.width, r.height);
         e.setBorderStyle(1);
         const int i = r.indice;
         accessibile::imposta(&e, i == 0 ? QStringLiteral("Koniec") : QStringLiteral("Pomoc"));
         collegaHotspot(e, [this, i] { HOTSPOTFISSO_Click(i); });
     }
-    connect(FONDO, &ControlloForma::MouseMove, this,
+    connect(&FONDO->eventi(), &EventiControllo::MouseMove, this,
             [this](int b, int, float, float) { Mod_Graph::MouseSopra(nullptr, *FONDO, b); });
     Ricerca::agganciaHome(*this, [this](int sistema) { lbl_HotSpot_Click(sistema); });
 }
@@ -102,13 +102,13 @@ FMed::~FMed() {
 
 void FMed::collegaHotspot(Etichetta& e, std::function<void()> clic) {
     Etichetta* hot = &e;
-    connect(hot, &ControlloForma::MouseMove, this,
+    connect(&hot->eventi(), &EventiControllo::MouseMove, this,
             [this, hot](int b, int, float, float) { Mod_Graph::MouseSopra(hot, *FONDO, b); });
-    connect(hot, &ControlloForma::MouseDown, this,
+    connect(&hot->eventi(), &EventiControllo::MouseDown, this,
             [this, hot](int b, int, float, float) { Mod_Graph::MousePremuto(hot, *FONDO, b); });
-    connect(hot, &ControlloForma::MouseUp, this,
+    connect(&hot->eventi(), &EventiControllo::MouseUp, this,
             [this, hot](int b, int, float, float) { Mod_Graph::MouseRilasciato(hot, *FONDO, b); });
-    connect(hot, &ControlloForma::Click, this, std::move(clic));
+    connect(&hot->eventi(), &EventiControllo::Click, this, std::move(clic));
 }
 
 void FMed::Form_Load() {

@@ -101,8 +101,8 @@ void Immagine::setBorderStyle(int stile) {
 
 void Immagine::adatta() {
     if (!stretch_ && !picture_.isNull())
-        Move(Left(), Top(), picture_.width() * twipsPerPixelX(),
-             picture_.height() * twipsPerPixelY());
+        MoveTw(LeftTw(), TopTw(), picture_.width() * twipsPerPixelX(),
+               picture_.height() * twipsPerPixelY());
 }
 
 void Immagine::copiaProprietaDa(const ControlloForma& m) {
@@ -209,8 +209,8 @@ void Riquadro::setBorderStyle(int stile) {
 
 void Riquadro::adatta() {
     if (autoSize_ && !picture_.isNull())
-        Move(Left(), Top(), picture_.width() * twipsPerPixelX(),
-             picture_.height() * twipsPerPixelY());
+        MoveTw(LeftTw(), TopTw(), picture_.width() * twipsPerPixelX(),
+               picture_.height() * twipsPerPixelY());
 }
 
 namespace {
@@ -282,26 +282,6 @@ int scalaDi(const QWidget* contenitore) {
 
 // ---- Linea ----
 
-void Linea::setX1(double v) {
-    array_->aggiorna(*this);
-    x1_ = v;
-    array_->aggiorna(*this);
-}
-void Linea::setY1(double v) {
-    array_->aggiorna(*this);
-    y1_ = v;
-    array_->aggiorna(*this);
-}
-void Linea::setX2(double v) {
-    array_->aggiorna(*this);
-    x2_ = v;
-    array_->aggiorna(*this);
-}
-void Linea::setY2(double v) {
-    array_->aggiorna(*this);
-    y2_ = v;
-    array_->aggiorna(*this);
-}
 void Linea::setPunti(double x1, double y1, double x2, double y2) {
     if (x1 == x1_ && y1 == y1_ && x2 == x2_ && y2 == y2_)
         return;
@@ -316,11 +296,6 @@ void Linea::setBorderColor(const QColor& c) {
     if (c == colore_)
         return;
     colore_ = c;
-    array_->aggiorna(*this);
-}
-void Linea::setBorderWidth(int pixel) {
-    array_->aggiorna(*this);
-    spessore_ = std::max(1, pixel);
     array_->aggiorna(*this);
 }
 void Linea::setVisible(bool v) {

@@ -25,8 +25,8 @@ public:
     QString TypeName() const override { return QStringLiteral("Label"); }
 
     // 0 none, 1 a one-pixel black frame.
-    int BorderStyle() const { return bordo_; }
-    void setBorderStyle(int stile);
+    int BorderStyle() const override { return bordo_; }
+    void setBorderStyle(int stile) override;
     // 0 transparent, 1 filled with BackColor.
     int BackStyle() const { return sfondo_; }
     void setBackStyle(int stile);
@@ -61,10 +61,9 @@ public:
     QImage Picture() const override { return picture_; }
     void ImpostaPicture(const QImage& immagine) override;
 
-    bool Stretch() const { return stretch_; }
     void setStretch(bool s);
-    int BorderStyle() const { return bordo_; }
-    void setBorderStyle(int stile);
+    int BorderStyle() const override { return bordo_; }
+    void setBorderStyle(int stile) override;
 
     void copiaProprietaDa(const ControlloForma& modello) override;
 
@@ -90,12 +89,10 @@ public:
     int BorderWidth() const { return spessore_; }
     void setBorderWidth(int pixel);
     // 0 no frame, 1 solid.
-    int BorderStyle() const { return stileBordo_; }
-    void setBorderStyle(int stile);
-    QColor FillColor() const { return riempimento_; }
+    int BorderStyle() const override { return stileBordo_; }
+    void setBorderStyle(int stile) override;
     void setFillColor(const QColor& c);
     // 0 solid, 1 transparent.
-    int FillStyle() const { return stileRiempimento_; }
     void setFillStyle(int stile);
 
     void copiaProprietaDa(const ControlloForma& modello) override;
@@ -131,8 +128,8 @@ public:
     bool AutoRedraw = false;
     // 1 twips, 3 pixels: the unit of coordinates inside the box (lines drawn on it).
     int ScaleMode = 1;
-    int BorderStyle() const { return bordo_; }
-    void setBorderStyle(int stile);
+    int BorderStyle() const override { return bordo_; }
+    void setBorderStyle(int stile) override;
     QColor BackColor = Qt::black;
 
 protected:
@@ -157,15 +154,9 @@ public:
     double Y1() const { return y1_; }
     double X2() const { return x2_; }
     double Y2() const { return y2_; }
-    void setX1(double v);
-    void setY1(double v);
-    void setX2(double v);
-    void setY2(double v);
     void setPunti(double x1, double y1, double x2, double y2);
     QColor BorderColor() const { return colore_; }
     void setBorderColor(const QColor& c);
-    int BorderWidth() const { return spessore_; }
-    void setBorderWidth(int pixel);
     bool Visible() const { return visibile_; }
     void setVisible(bool v);
     int Index() const { return indice_; }
@@ -259,7 +250,6 @@ public:
     }
     QList<int> indici() const { return elementi_.keys(); }
     int UBound() const { return elementi_.isEmpty() ? -1 : elementi_.lastKey(); }
-    int LBound() const { return elementi_.isEmpty() ? 0 : elementi_.firstKey(); }
 
 private:
     QWidget* contenitore_;

@@ -58,13 +58,6 @@ private:
     const ArrayEtichette* array_;
 };
 
-float inTwipsX(double pixel) {
-    return static_cast<float>(pixel * twipsPerPixelX());
-}
-float inTwipsY(double pixel) {
-    return static_cast<float>(pixel * twipsPerPixelY());
-}
-
 } // namespace
 
 // ---- EtichettaDisegnata ----
@@ -92,7 +85,7 @@ void EtichettaDisegnata::ridisegna() const {
         array_->strato_->update(rettangolo());
 }
 
-void EtichettaDisegnata::Move(double left, double top, double width, double height) {
+void EtichettaDisegnata::MoveTw(double left, double top, double width, double height) {
     ridisegna();
     left_ = left;
     top_ = top;
@@ -110,7 +103,7 @@ void EtichettaDisegnata::ImpostaVisible(bool visibile) {
     ridisegna();
 }
 
-void EtichettaDisegnata::setEnabledProp(bool attivo) {
+void EtichettaDisegnata::ImpostaEnabled(bool attivo) {
     attivo_ = attivo;
 }
 
@@ -139,13 +132,7 @@ void EtichettaDisegnata::setCaption(const QString& testo) {
 }
 
 void EtichettaDisegnata::premi() {
-    const float x = static_cast<float>(width_ / 2), y = static_cast<float>(height_ / 2);
-    const QPointer<EtichettaDisegnata> guardia(this);
-    Q_EMIT MouseDown(Pulsante::Sinistro, 0, x, y);
-    if (guardia)
-        Q_EMIT MouseUp(Pulsante::Sinistro, 0, x, y);
-    if (guardia)
-        Q_EMIT Click();
+    EventiControllo::premi(width_, height_);
 }
 
 // ---- ArrayEtichette ----
@@ -191,7 +178,7 @@ EtichettaDisegnata& ArrayEtichette::Load(int indice) {
     const EtichettaDisegnata& m = *elementi_.begin()->second;
     EtichettaDisegnata& e = crea(indice);
     e.visibile_ = false;
-    e.Move(m.left_, m.top_, m.width_, m.height_);
+    e.MoveTw(m.left_, m.top_, m.width_, m.height_);
     e.attivo_ = m.attivo_;
     e.setBorderStyle(m.bordo_);
     e.setBackStyle(m.sfondo_);
@@ -310,10 +297,7 @@ bool ArrayEtichette::eventFilter(QObject* oggetto, QEvent* evento) {
         aggiornaCursore(e);
         if (!e)
             return false;
-        const QRect r = e->rettangolo();
-        Q_EMIT e->MouseMove(pulsantiDi(m->buttons()), maiuscoleDi(m->modifiers()),
-                            inTwipsX(m->position().x() - r.x()),
-                            inTwipsY(m->position().y() - r.y()));
+        e->mosso(*m, e->rettangolo().topLeft());
         return true;
     }
     case QEvent::MouseButtonPress:
@@ -328,9 +312,7 @@ bool ArrayEtichette::eventFilter(QObject* oggetto, QEvent* evento) {
         const QRect r = e->rettangolo();
         if (evento->type() == QEvent::MouseButtonDblClick && m->button() == Qt::LeftButton)
             Q_EMIT e->DblClick();
-        Q_EMIT e->MouseDown(pulsantiDi(m->button()), maiuscoleDi(m->modifiers()),
-                            inTwipsX(m->position().x() - r.x()),
-                            inTwipsY(m->position().y() - r.y()));
+        e->giu(*m, r.topLeft());
         return true;
     }
     case QEvent::MouseButtonRelease: {
@@ -345,8 +327,7 @@ bool ArrayEtichette::eventFilter(QObject* oggetto, QEvent* evento) {
             premuta_ = false;
         if (m->buttons() == Qt::NoButton)
             catturata_ = nullptr;
-        Q_EMIT e->MouseUp(pulsantiDi(m->button()), maiuscoleDi(m->modifiers()),
-                          inTwipsX(m->position().x() - r.x()), inTwipsY(m->position().y() - r.y()));
+        e->su(*m, r.topLeft());
         // A handler of MouseUp may have hidden or unloaded the element; the click still belongs
         // to the press that started it, when the element is still there.
         if (clic && e)

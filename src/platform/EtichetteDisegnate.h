@@ -26,8 +26,9 @@ namespace hn {
 class ArrayEtichette;
 
 // One element: a label with the program's properties, geometry in twips relative to its
-// container. Mouse events arrive as for the windowed controls.
-class EtichettaDisegnata : public QObject, public Controllo {
+// container. Mouse events arrive as for the windowed controls; the element is its own
+// EventiControllo, which spares a second object for each of tens of thousands of hotspots.
+class EtichettaDisegnata : public EventiControllo, public Controllo {
     Q_OBJECT
 public:
     const QString& Name() const;
@@ -36,16 +37,16 @@ public:
     QWidget* Container() const;
     ArrayEtichette& Array() const { return *array_; }
 
-    double Left() const { return left_; }
-    double Top() const { return top_; }
-    double Width() const { return width_; }
-    double Height() const { return height_; }
-    void Move(double left, double top, double width, double height);
+    double LeftTw() const { return left_; }
+    double TopTw() const { return top_; }
+    double WidthTw() const { return width_; }
+    double HeightTw() const { return height_; }
+    void MoveTw(double left, double top, double width, double height);
 
     bool Visible() const override { return visibile_; }
     void ImpostaVisible(bool visibile) override;
     bool Enabled() const { return attivo_; }
-    void setEnabledProp(bool attivo);
+    void ImpostaEnabled(bool attivo);
 
     // 0 none, 1 a one-pixel black frame.
     int BorderStyle() const { return bordo_; }
@@ -74,13 +75,8 @@ public:
     // What a left click does, for the keyboard and assistive tools: down, up, Click.
     void premi();
 
-Q_SIGNALS:
-    void Click();
-    void DblClick();
-    // As ControlloForma's: Button 1 left, 2 right, 4 middle; X, Y in twips from the corner.
-    void MouseDown(int Button, int Shift, float X, float Y);
-    void MouseMove(int Button, int Shift, float X, float Y);
-    void MouseUp(int Button, int Shift, float X, float Y);
+    // Click, DblClick and the mouse events, as a windowed control's.
+    EventiControllo& eventi() { return *this; }
 
 private:
     friend class ArrayEtichette;

@@ -18,41 +18,6 @@
 
 namespace hn {
 
-double twipsPerPixelX() {
-    return host().screen->twipsPerPixelX();
-}
-double twipsPerPixelY() {
-    return host().screen->twipsPerPixelY();
-}
-int pixelX(double twips) {
-    return static_cast<int>(std::lround(twips / twipsPerPixelX()));
-}
-int pixelY(double twips) {
-    return static_cast<int>(std::lround(twips / twipsPerPixelY()));
-}
-
-int pulsantiDi(Qt::MouseButtons pulsanti) {
-    int b = 0;
-    if (pulsanti & Qt::LeftButton)
-        b |= Pulsante::Sinistro;
-    if (pulsanti & Qt::RightButton)
-        b |= Pulsante::Destro;
-    if (pulsanti & Qt::MiddleButton)
-        b |= Pulsante::Centrale;
-    return b;
-}
-
-int maiuscoleDi(Qt::KeyboardModifiers modificatori) {
-    int s = 0;
-    if (modificatori & Qt::ShiftModifier)
-        s |= 1;
-    if (modificatori & Qt::ControlModifier)
-        s |= 2;
-    if (modificatori & Qt::AltModifier)
-        s |= 4;
-    return s;
-}
-
 // ---- ControlloForma ----
 
 Forma* Forma::di(QWidget* w) {
@@ -64,6 +29,7 @@ Forma* Forma::di(QWidget* w) {
 
 ControlloForma::ControlloForma(QWidget* contenitore, const QString& nome, int indice)
     : QWidget(contenitore)
+    , BaseControllo(this)
     , nome_(nome)
     , indice_(indice)
     , forma_(Forma::di(contenitore)) {
@@ -78,31 +44,6 @@ ControlloForma::ControlloForma(QWidget* contenitore, const QString& nome, int in
 ControlloForma::~ControlloForma() {
     if (forma_)
         forma_->controlli_.removeOne(this);
-}
-
-void ControlloForma::setLeft(double t) {
-    Move(t, top_, width_, height_);
-}
-void ControlloForma::setTop(double t) {
-    Move(left_, t, width_, height_);
-}
-void ControlloForma::setWidth(double t) {
-    Move(left_, top_, t, height_);
-}
-void ControlloForma::setHeight(double t) {
-    Move(left_, top_, width_, t);
-}
-
-void ControlloForma::Move(double left, double top, double width, double height) {
-    left_ = left;
-    top_ = top;
-    width_ = std::max(0.0, width);
-    height_ = std::max(0.0, height);
-    applicaGeometria();
-}
-
-void ControlloForma::applicaGeometria() {
-    setGeometry(pixelX(left_), pixelY(top_), pixelX(width_), pixelY(height_));
 }
 
 void ControlloForma::setMousePointer(int valore) {
@@ -125,7 +66,7 @@ void ControlloForma::aggiornaCursore() {
 }
 
 void ControlloForma::copiaProprietaDa(const ControlloForma& m) {
-    Move(m.left_, m.top_, m.width_, m.height_);
+    MoveTw(m.LeftTw(), m.TopTw(), m.WidthTw(), m.HeightTw());
     Tag = m.Tag;
     setEnabled(m.Enabled());
     icona_ = m.icona_;
@@ -135,36 +76,28 @@ void ControlloForma::copiaProprietaDa(const ControlloForma& m) {
 void ControlloForma::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton)
         premuto_ = true;
-    const QPointF p = e->position();
-    Q_EMIT MouseDown(pulsantiDi(e->button()), maiuscoleDi(e->modifiers()),
-                     static_cast<float>(p.x() * twipsPerPixelX()),
-                     static_cast<float>(p.y() * twipsPerPixelY()));
+    eventi_.giu(*e);
 }
 
 void ControlloForma::mouseMoveEvent(QMouseEvent* e) {
-    const QPointF p = e->position();
-    Q_EMIT MouseMove(pulsantiDi(e->buttons()), maiuscoleDi(e->modifiers()),
-                     static_cast<float>(p.x() * twipsPerPixelX()),
-                     static_cast<float>(p.y() * twipsPerPixelY()));
+    eventi_.mosso(*e);
 }
 
 void ControlloForma::mouseReleaseEvent(QMouseEvent* e) {
-    const QPointF p = e->position();
-    const bool clic = e->button() == Qt::LeftButton && premuto_ && rect().contains(p.toPoint());
+    const bool clic =
+        e->button() == Qt::LeftButton && premuto_ && rect().contains(e->position().toPoint());
     if (e->button() == Qt::LeftButton)
         premuto_ = false;
-    Q_EMIT MouseUp(pulsantiDi(e->button()), maiuscoleDi(e->modifiers()),
-                   static_cast<float>(p.x() * twipsPerPixelX()),
-                   static_cast<float>(p.y() * twipsPerPixelY()));
+    eventi_.su(*e);
     // A handler of MouseUp may have hidden or disabled the control; the click still belongs to
     // the press that started it.
     if (clic)
-        Q_EMIT Click();
+        Q_EMIT eventi_.Click();
 }
 
 void ControlloForma::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton)
-        Q_EMIT DblClick();
+        Q_EMIT eventi_.DblClick();
     mousePressEvent(e);
 }
 
@@ -274,26 +207,26 @@ QPoint Forma::posizioneSulloSchermo() const {
     return isWindow() ? dalDesktop(pos()) : pos();
 }
 
-double Forma::Left() const {
+double Forma::LeftTw() const {
     return posizioneSulloSchermo().x() * twipsPerPixelX();
 }
-double Forma::Top() const {
+double Forma::TopTw() const {
     return posizioneSulloSchermo().y() * twipsPerPixelY();
 }
-double Forma::Width() const {
+double Forma::WidthTw() const {
     return width() * twipsPerPixelX();
 }
-double Forma::Height() const {
+double Forma::HeightTw() const {
     return height() * twipsPerPixelY();
 }
 
-void Forma::Move(double left, double top, double width, double height) {
+void Forma::MoveTw(double left, double top, double width, double height) {
     const QPoint p(pixelX(left), pixelY(top));
     move(isWindow() ? sulDesktop(p) : p);
     resize(pixelX(width), pixelY(height));
 }
 
-void Forma::setWindowStateProp(int stato) {
+void Forma::ImpostaWindowState(int stato) {
     statoFinestra_ = stato;
     if (!isVisible())
         return;

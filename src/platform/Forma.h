@@ -15,24 +15,9 @@ namespace hn {
 class ArrayLinee;
 class Forma;
 
-// Twips per pixel of the host screen (15 when no screen is installed) and the conversions.
-double twipsPerPixelX();
-double twipsPerPixelY();
-int pixelX(double twips);
-int pixelY(double twips);
-
-// Mouse buttons and shift keys as the program's events pass them.
-namespace Pulsante {
-inline constexpr int Sinistro = 1;
-inline constexpr int Destro = 2;
-inline constexpr int Centrale = 4;
-} // namespace Pulsante
-int pulsantiDi(Qt::MouseButtons pulsanti);
-int maiuscoleDi(Qt::KeyboardModifiers modificatori);
-
 // A control of a form: a windowless child widget of its container (the form, a picture box or an
 // image display control), with the program's name and array index. Index -1: not in an array.
-class ControlloForma : public QWidget, public Controllo {
+class ControlloForma : public QWidget, public BaseControllo {
     Q_OBJECT
 public:
     ControlloForma(QWidget* contenitore, const QString& nome, int indice = -1);
@@ -46,21 +31,9 @@ public:
     Forma* Parent() const { return forma_; }
     QWidget* Container() const { return parentWidget(); }
 
-    double Left() const { return left_; }
-    double Top() const { return top_; }
-    double Width() const { return width_; }
-    double Height() const { return height_; }
-    void setLeft(double twips);
-    void setTop(double twips);
-    void setWidth(double twips);
-    void setHeight(double twips);
-    void Move(double left, double top, double width, double height);
-
-    // The control's own properties, whatever its container does.
-    bool Visible() const override { return !isHidden(); }
-    void ImpostaVisible(bool visibile) override { setVisible(visibile); }
-    bool Enabled() const { return isEnabledTo(parentWidget()); }
-    void setEnabledProp(bool attivo) { setEnabled(attivo); }
+    // Every kind has a frame: 0 none, 1 the kind's own.
+    virtual int BorderStyle() const = 0;
+    virtual void setBorderStyle(int stile) = 0;
 
     QString Tag;
 
@@ -74,17 +47,8 @@ public:
     // Copies the design-time properties of a template element (for arrays loaded at run time).
     virtual void copiaProprietaDa(const ControlloForma& modello);
 
-    // Puts the widget where the twips say, for the current twips per pixel.
-    void applicaGeometria();
-
-Q_SIGNALS:
-    void Click();
-    void DblClick();
-    // Button: 1 left, 2 right, 4 middle (a mask for MouseMove); Shift: 1 shift, 2 ctrl, 4 alt;
-    // X, Y in twips from the control's corner.
-    void MouseDown(int Button, int Shift, float X, float Y);
-    void MouseMove(int Button, int Shift, float X, float Y);
-    void MouseUp(int Button, int Shift, float X, float Y);
+    // Click, DblClick and the mouse events.
+    EventiControllo& eventi() { return eventi_; }
 
 protected:
     void mousePressEvent(QMouseEvent* evento) override;
@@ -99,7 +63,7 @@ private:
     QString nome_;
     int indice_;
     Forma* forma_ = nullptr;
-    double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    EventiControllo eventi_;
     int puntatore_ = 0;
     QImage icona_;
     bool premuto_ = false;
@@ -132,15 +96,15 @@ public:
     bool Unload(int modo = 1);
 
     // Place and size in twips, screen coordinates.
-    double Left() const;
-    double Top() const;
-    double Width() const;
-    double Height() const;
-    void Move(double left, double top, double width, double height);
+    double LeftTw() const;
+    double TopTw() const;
+    double WidthTw() const;
+    double HeightTw() const;
+    void MoveTw(double left, double top, double width, double height);
 
     // 0 normal, 1 minimised, 2 maximised.
     int WindowState() const { return statoFinestra_; }
-    void setWindowStateProp(int stato);
+    void ImpostaWindowState(int stato);
 
     // The caption property; setting it also sets the window text.
     const QString& Caption() const { return caption_; }
@@ -158,7 +122,7 @@ public:
     void setScaleMode(int modo) { scaleMode_ = modo; }
 
     bool Enabled() const { return isEnabled(); }
-    void setEnabledProp(bool attivo) { setEnabled(attivo); }
+    void ImpostaEnabled(bool attivo) { setEnabled(attivo); }
 
     bool KeyPreview = false;
     // Enter clicks what the keyboard reached; a dialog whose Enter means OK turns it off.

@@ -243,13 +243,7 @@ void Navigazione::premi(QObject* voce) {
     auto* c = qobject_cast<ControlloForma*>(voce);
     if (!c)
         return;
-    QPointer<ControlloForma> guardia(c);
-    const float x = static_cast<float>(c->Width() / 2), y = static_cast<float>(c->Height() / 2);
-    Q_EMIT c->MouseDown(Pulsante::Sinistro, 0, x, y);
-    if (guardia)
-        Q_EMIT c->MouseUp(Pulsante::Sinistro, 0, x, y);
-    if (guardia)
-        Q_EMIT c->Click();
+    c->eventi().premi(c->WidthTw(), c->HeightTw());
 }
 
 } // namespace hn

@@ -11,19 +11,14 @@ namespace hn {
 // picture. Errors: 53 no such file, 75 the file cannot be read, 481 not a picture it can decode.
 QImage LoadPicture(const QString& percorso);
 
-// A windowless picture box: holds a picture and its place on the form, in twips. The forms that
-// show one draw it themselves; the hidden utility form only keeps pictures in them.
+// A windowless picture box: holds a picture. The forms that show one draw it themselves; the
+// hidden utility form only keeps pictures in them.
 class PictureBox : public ControlloConPicture {
 public:
     bool Visible() const override { return visibile_; }
     void ImpostaVisible(bool visibile) override { visibile_ = visibile; }
     QImage Picture() const override { return picture_; }
     void ImpostaPicture(const QImage& immagine) override { picture_ = immagine; }
-
-    int Left = 0;
-    int Top = 0;
-    int Width = 0;
-    int Height = 0;
 
 private:
     bool visibile_ = true;

@@ -28,7 +28,7 @@ constexpr QRect kOK = {705, 2565, 750, 435};
 constexpr QRect kANNULLA = {1710, 2565, 1110, 420};
 
 void metti(ControlloForma& c, const Posto& p) {
-    c.Move(p.left, p.top, p.width, p.height);
+    c.MoveTw(p.left, p.top, p.width, p.height);
 }
 
 fstampa*& unica() {
@@ -72,7 +72,7 @@ void fstampa::creaControlli() {
     creaPulsanti(kOK, kANNULLA);
     OK->setStretch(true);
     collegaPulsante(*OK, [this] { OK_Click(); });
-    connect(OK, &ControlloForma::MouseMove, this, [this] { OK_MouseMove(); });
+    connect(&OK->eventi(), &EventiControllo::MouseMove, this, [this] { OK_MouseMove(); });
     ANNULLA->setStretch(true);
     collegaPulsante(*ANNULLA, [this] { ANNULLA_Click(); });
     // The two texts of the print job are never seen.
@@ -110,22 +110,22 @@ fstampa& fstampa::istanza() {
 
 void fstampa::collegaPulsante(Immagine& c, const std::function<void()>& clic) {
     Immagine* p = &c;
-    connect(p, &ControlloForma::MouseDown, this, [p](int Button, int, float, float) {
+    connect(&p->eventi(), &EventiControllo::MouseDown, this, [p](int Button, int, float, float) {
         if (Button == Pulsante::Sinistro)
             Mod_Graph::BordoPremuto(*p);
     });
-    connect(p, &ControlloForma::MouseUp, this, [p](int Button, int, float, float) {
+    connect(&p->eventi(), &EventiControllo::MouseUp, this, [p](int Button, int, float, float) {
         if (Button == Pulsante::Sinistro)
             Mod_Graph::BordoNormale(*p);
     });
-    connect(p, &ControlloForma::Click, this, clic);
+    connect(&p->eventi(), &EventiControllo::Click, this, clic);
 }
 
 void fstampa::InitStampa(Forma* frmChiamante) {
     if (!frmChiamante)
         return;
     FormChiamante_ = frmChiamante;
-    frmChiamante->setEnabledProp(false);
+    frmChiamante->ImpostaEnabled(false);
 
     KorAtx* testo = sorgenteTesto_;
     if (!testo || !testo->Visible()) {
@@ -159,7 +159,7 @@ void fstampa::Form_Load() {
     Mod_Comuni::ImpostaPuntatore(*this);
     setCaption(QString());
 
-    FONDO->Move(0, 0, FONDO->Width(), FONDO->Height());
+    FONDO->MoveTw(0, 0, FONDO->WidthTw(), FONDO->HeightTw());
     nascondiMarche(5);
     ImpostaPuntatoreSchermo(Puntatore::Predefinito);
     Mod_CopiaeStampa::AdattaControlli(ControlliDellaForma(*this), true);
@@ -167,16 +167,16 @@ void fstampa::Form_Load() {
     // The window's inner area is the bitmap, measured once the layout pass has fitted it to this
     // screen. It is centred over the calling window, which is the full screen in this program;
     // the screen we are told about can be smaller than the monitor the caller fills.
-    const double w = FONDO->Width(), h = FONDO->Height();
+    const double w = FONDO->WidthTw(), h = FONDO->HeightTw();
     setFixedSize(pixelX(w), pixelY(h));
     double schermoW = host().screen->widthPixels() * twipsPerPixelX();
     double schermoH = host().screen->heightPixels() * twipsPerPixelY();
     double origineX = 0, origineY = 0;
     if (FormChiamante_ && FormChiamante_->isVisible()) {
-        origineX = FormChiamante_->Left();
-        origineY = FormChiamante_->Top();
-        schermoW = FormChiamante_->Width();
-        schermoH = FormChiamante_->Height();
+        origineX = FormChiamante_->LeftTw();
+        origineY = FormChiamante_->TopTw();
+        schermoW = FormChiamante_->WidthTw();
+        schermoH = FormChiamante_->HeightTw();
     }
     // The place is on the program's screen, which on a stage starts inside the desktop.
     setGeometry(QRect(sulDesktop(QPoint(pixelX(origineX + (schermoW - w) / 2),
@@ -211,12 +211,12 @@ void fstampa::OPZ_Click(int Index) {
             EVID(0).ImpostaVisible(false);
             for (int i = 0; i < 2; ++i) {
                 OPZT(i).ImpostaVisible(false);
-                OPZT(i).setEnabledProp(false);
+                OPZT(i).ImpostaEnabled(false);
             }
             EVID(2).ImpostaVisible(false);
             EVID(3).ImpostaVisible(false);
         }
-        OK->setEnabledProp(true);
+        OK->ImpostaEnabled(true);
         return;
     }
     if (!ImmagineDisponibile_)
@@ -237,17 +237,17 @@ void fstampa::OPZ_Click(int Index) {
 void fstampa::scegliTesto() {
     EVID(0).ImpostaVisible(true);
     if (SelezioneDisponibile_) {
-        OPZT(0).setEnabledProp(true);
+        OPZT(0).ImpostaEnabled(true);
         OPZT(0).ImpostaVisible(true);
         OPZT(1).ImpostaVisible(true);
         EVID(2).ImpostaVisible(true);
         EVID(3).ImpostaVisible(false);
     } else {
-        OPZT(0).setEnabledProp(false);
+        OPZT(0).ImpostaEnabled(false);
         EVID(2).ImpostaVisible(false);
         EVID(3).ImpostaVisible(true);
     }
-    OPZT(1).setEnabledProp(true);
+    OPZT(1).ImpostaEnabled(true);
 }
 
 void fstampa::SceltaTesto(int i) {
@@ -266,11 +266,11 @@ void fstampa::SceltaTesto(int i) {
             EVID(3).ImpostaVisible(false);
         }
     }
-    OK->setEnabledProp(EVID(3).Visible() || EVID(1).Visible() || EVID(2).Visible());
+    OK->ImpostaEnabled(EVID(3).Visible() || EVID(1).Visible() || EVID(2).Visible());
 }
 
 void fstampa::OK_MouseMove() {
-    OK->setEnabledProp(EVID(0).Visible() || EVID(1).Visible());
+    OK->ImpostaEnabled(EVID(0).Visible() || EVID(1).Visible());
 }
 
 void fstampa::OK_Click() {
@@ -279,7 +279,7 @@ void fstampa::OK_Click() {
         return;
     ImpostaPuntatoreSchermo(Puntatore::Clessidra);
     StampaInCorso_ = -1;
-    OK->setEnabledProp(false);
+    OK->ImpostaEnabled(false);
     DoEvents();
 
     StatoDiStampa stato;
@@ -321,7 +321,7 @@ void fstampa::Form_Unload(int&) {
     sorgenteImmagine_ = nullptr;
     if (Forma* chiamante = FormChiamante_) {
         FormChiamante_ = nullptr;
-        chiamante->setEnabledProp(true);
+        chiamante->ImpostaEnabled(true);
     }
 }
 

@@ -8,9 +8,10 @@ namespace hn::Mod_Comuni {
 qint16 ApriForm(Forma& sorgente, Forma& destinazione) {
     destinazione.Load();
     if (sorgente.WindowState() != 0) {
-        destinazione.setWindowStateProp(2);
+        destinazione.ImpostaWindowState(2);
     } else {
-        destinazione.Move(sorgente.Left(), sorgente.Top(), sorgente.Width(), sorgente.Height());
+        destinazione.MoveTw(sorgente.LeftTw(), sorgente.TopTw(), sorgente.WidthTw(),
+                            sorgente.HeightTw());
         // A 640-pixel screen has no room for a caption in the task bar.
         const bool stretto = host().screen->widthPixels() == 640;
         destinazione.setCaption(stretto ? QString() : QStringLiteral("Velto 2002"));

@@ -46,10 +46,10 @@ void AdattaSchermo(Forma& forma, Riquadro& sfondo, qint16 centra) {
     static const int altezze[] = {480, 600, 768};
     float w = 0, h = 0;
     const int modo = ModoSchermo(w, h);
-    forma.Move(0, 0, larghezze[modo] * twipsPerPixelX(), altezze[modo] * twipsPerPixelY());
+    forma.MoveTw(0, 0, larghezze[modo] * twipsPerPixelX(), altezze[modo] * twipsPerPixelY());
     forma.setTestoFinestra(QStringLiteral("Velto 2002"));
-    sfondo.setTop(0);
-    sfondo.setLeft(0);
+    sfondo.setTopTw(0);
+    sfondo.setLeftTw(0);
     sfondo.setAutoSize(true);
     if (centra == 0)
         CentraSfondo(forma, sfondo);
@@ -60,7 +60,7 @@ void CentraSfondo(Forma&, Riquadro& sfondo) {
     LarghezzaSchermo = static_cast<qint32>(std::lround(larghezzaPixel() * twipsPerPixelX()));
     const double left = LarghezzaSchermo / 2.0 - (1024 * twipsPerPixelX()) / 2.0;
     const double top = AltezzaSchermo / 2.0 - (768 * twipsPerPixelY()) / 2.0;
-    sfondo.Move(left, top, sfondo.Width(), sfondo.Height());
+    sfondo.MoveTw(left, top, sfondo.WidthTw(), sfondo.HeightTw());
 }
 
 qint32 ControllaRisoluzione(Forma& forma, Riquadro& sfondo) {

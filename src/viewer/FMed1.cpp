@@ -45,12 +45,8 @@ constexpr Rett GeoLabel1{2910, 3420, 3450, 5145};
 
 enum Pulsante { Esci = 0, Indietro = 1, Home = 2, Copia = 3, Stampa = 4, Guida = 5 };
 
-void posiziona(QWidget& w, const Rett& r) {
-    w.setGeometry(pixelX(r.l), pixelY(r.t), pixelX(r.w), pixelY(r.h));
-}
-
-void posiziona(ControlloForma& c, const Rett& r) {
-    c.Move(r.l, r.t, r.w, r.h);
+void posiziona(BaseControllo& c, const Rett& r) {
+    c.MoveTw(r.l, r.t, r.w, r.h);
 }
 
 // The hourglass from here to the end of the scope, whatever way it is left.
@@ -120,18 +116,18 @@ FMed1::FMed1()
     for (int i = 0; i < 6; ++i) {
         Etichetta& e = HOTSPOTFISSO.crea(i);
         accessibile::imposta(&e, NomiPulsanti[i]);
-        connect(&e, &ControlloForma::MouseDown, this,
+        connect(&e.eventi(), &EventiControllo::MouseDown, this,
                 [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseDown(i, b); });
-        connect(&e, &ControlloForma::MouseMove, this,
+        connect(&e.eventi(), &EventiControllo::MouseMove, this,
                 [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseMove(i, b); });
-        connect(&e, &ControlloForma::MouseUp, this,
+        connect(&e.eventi(), &EventiControllo::MouseUp, this,
                 [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseUp(i, b); });
     }
     for (int i = 0; i < 2; ++i)
         SCROLLTESTO.crea(i);
-    connect(&FONDO, &ControlloForma::MouseMove, this,
+    connect(&FONDO.eventi(), &EventiControllo::MouseMove, this,
             [this](int b, int, float, float) { FONDO_MouseMove(b); });
-    connect(&DISASGEO, &FXImage::MouseDown, this,
+    connect(&DISASGEO.eventi(), &EventiControllo::MouseDown, this,
             [this](int, int, float, float) { SpegniHotSpot(); });
     Ricerca::agganciaVisore(*this);
     Sprawdzian::aggancia(*this);
@@ -143,10 +139,10 @@ FMed1::~FMed1() = default;
 // The controls as designed: a form loaded again starts from them, not from the last visit.
 void FMed1::statoDiProgetto() {
     posiziona(FONDO, GeoFondo);
-    DISASGEO.Move(GeoDisasgeo.l, GeoDisasgeo.t, GeoDisasgeo.w, GeoDisasgeo.h);
+    posiziona(DISASGEO, GeoDisasgeo);
     DISASGEO.ImpostaPicture({});
     DISASGEO.show();
-    HOTSPOT(0).Move(GeoHotspot0.l, GeoHotspot0.t, GeoHotspot0.w, GeoHotspot0.h);
+    HOTSPOT(0).MoveTw(GeoHotspot0.l, GeoHotspot0.t, GeoHotspot0.w, GeoHotspot0.h);
     HOTSPOT(0).ImpostaVisible(true);
     posiziona(Label1, GeoLabel1);
     Label1.ImpostaVisible(true);
@@ -176,7 +172,6 @@ void FMed1::Form_Load() {
     gRAPH::AdattaSchermo(*this, FONDO, 0);
     Mod_Comuni::ImpostaPuntatore(*this);
     NumeroCornici = Mod_Graph::PreparaCornici(*this, FONDO);
-    DISASGEO.setProprieta2(0);
     // The copy and print dialogs take the text only from a visible control: it stays shown,
     // just off the window's left edge.
     ATXCopiaEStampa.move(-ATXCopiaEStampa.width(), ATXCopiaEStampa.y());
@@ -211,7 +206,6 @@ void FMed1::Lanciata() {
 
 void FMed1::Form_Activate() {
     gRAPH::CentraSfondo(*this, FONDO);
-    DISASGEO.setProprieta2(0);
 }
 
 void FMed1::Form_Paint() {
@@ -256,12 +250,12 @@ void FMed1::CaricaHotSpot() {
         // Every record of a structure opens the same caption or plate: one stop for the keyboard.
         h.Gruppo = r.intestazione() ? QString() : r.Codice + u'|' + r.Collegamento;
         const QRect g = geometriaHotSpot(r, TwipsPerPixelXCorrente, TwipsPerPixelYCorrente);
-        h.Move(g.x(), g.y(), g.width(), g.height());
+        h.MoveTw(g.x(), g.y(), g.width(), g.height());
         h.ImpostaVisible(true);
         // Queued: following a link unloads the hotspot that was clicked, which must not happen
         // inside its own mouse event.
         connect(
-            &h, &EtichettaDisegnata::Click, this, [this, n] { HOTSPOT_Click(n); },
+            &h.eventi(), &EventiControllo::Click, this, [this, n] { HOTSPOT_Click(n); },
             Qt::QueuedConnection);
     }
     if (descrizione) {
@@ -358,8 +352,8 @@ void FMed1::MostraHotSpot(int Index) {
     }
     const EtichettaDisegnata& h = HOTSPOT(Index);
     testo.setAccessibleName(aperturaInGrassetto(*testo.Ftdv_Didascalia.document()));
-    testo.MostraAccanto(DescrizioneSistema, DISASGEO.Left() + h.Left() + FONDO.Left(),
-                        DISASGEO.Top() + h.Top() + FONDO.Top());
+    testo.MostraAccanto(DescrizioneSistema, DISASGEO.LeftTw() + h.LeftTw() + FONDO.LeftTw(),
+                        DISASGEO.TopTw() + h.TopTw() + FONDO.TopTw());
 }
 
 void FMed1::HOTSPOTFISSO_MouseDown(int Index, int Button) {

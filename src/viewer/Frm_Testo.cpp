@@ -54,7 +54,7 @@ Frm_Testo::Frm_Testo()
     QXCapVir1.setBackcolor(QColor(0x00, 0x00, 0xFF));
     QXCapVir1.setForecolor(QApplication::palette().color(QPalette::HighlightedText));
     QXCapVir1.setCaption(QStringLiteral("Frm_Testo"));
-    QXCapVir1.Move(0, 0, LarghezzaFinestra, 345);
+    QXCapVir1.MoveTw(0, 0, LarghezzaFinestra, 345);
 
     QFont testo(QStringLiteral("Arial"));
     testo.setPointSizeF(10);
@@ -64,10 +64,10 @@ Frm_Testo::Frm_Testo()
     Ftdv_Didascalia.setFocusPolicy(Qt::NoFocus);
     Ftdv_Didascalia.setGeometry(pixelX(PannelloLeft), pixelY(330), pixelX(PannelloWidth),
                                 pixelY(2295));
-    Move(0, 0, LarghezzaFinestra, 2640);
+    MoveTw(0, 0, LarghezzaFinestra, 2640);
 }
 
-void Frm_Testo::Move(double left, double top, double width, double height) {
+void Frm_Testo::MoveTw(double left, double top, double width, double height) {
     left_ = left, top_ = top, width_ = width, height_ = height;
     applicaGeometria();
 }
@@ -105,7 +105,7 @@ void Frm_Testo::MostraAccanto(const QString& titolo, double left, double top) {
     const double misura = (Ftdv_Didascalia.FontSize() * 2.2 * righe + 40) * twipsPerPixelY();
     const int h = int(std::clamp(std::nearbyint(misura), 0.0, 2.0e9));
 
-    const int cima = QXCapVir1.Height() + 20;
+    const int cima = QXCapVir1.HeightTw() + 20;
     Ftdv_Didascalia.setGeometry(pixelX(PannelloLeft), pixelY(cima), pixelX(PannelloWidth),
                                 pixelY(h));
     height_ = double(h) + cima + 20;
@@ -119,7 +119,7 @@ void Frm_Testo::MostraAccanto(const QString& titolo, double left, double top) {
         left = larghezzaSchermo - width_;
     if (top + height_ > altezzaSchermo)
         top = altezzaSchermo - height_;
-    Move(left, top, width_, height_);
+    MoveTw(left, top, width_, height_);
     ImpostaVisible(true);
 }
 

@@ -25,11 +25,11 @@ public:
     // The window's width: fixed.
     static constexpr int LarghezzaFinestra = 3120;
 
-    double Left() const { return left_; }
-    double Top() const { return top_; }
-    double Width() const { return width_; }
-    double Height() const { return height_; }
-    void Move(double left, double top, double width, double height);
+    double LeftTw() const { return left_; }
+    double TopTw() const { return top_; }
+    double WidthTw() const { return width_; }
+    double HeightTw() const { return height_; }
+    void MoveTw(double left, double top, double width, double height);
 
     bool Visible() const { return !isHidden(); }
     void ImpostaVisible(bool visibile);

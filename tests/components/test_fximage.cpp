@@ -2,6 +2,8 @@
 
 #include "ErroreDi.h"
 #include "HostDiProva.h"
+#include "KorAtx.h"
+#include "QXCapVir.h"
 #include "StoreDiProva.h"
 
 #include <QDir>
@@ -54,14 +56,45 @@ private Q_SLOTS:
             QVERIFY(!QFile::symLinkTarget(fd.filePath(voce)).endsWith(u"tavola.png"_s));
     }
 
+    // The other component controls share the form controls' twips geometry: placed in pixels,
+    // reporting what was set, a negative size taken as none.
+    void controlliComponentiInTwips_data() {
+        QTest::addColumn<int>("tipo");
+        QTest::newRow("caption bar") << 0;
+        QTest::newRow("RichTextBox") << 1;
+        QTest::newRow("KorAtx") << 2;
+    }
+    void controlliComponentiInTwips() {
+        QFETCH(int, tipo);
+        HostDiProva host;
+        QWidget fondo;
+        QWidget* w = nullptr;
+        BaseControllo* c = nullptr;
+        const auto crea = [&](auto* nuovo) { w = nuovo, c = nuovo; }; // owned by fondo
+        if (tipo == 0)
+            crea(new QXCapVir(&fondo));
+        else if (tipo == 1)
+            crea(new RichTextBox(&fondo));
+        else
+            crea(new KorAtx(&fondo));
+        c->MoveTw(2940, 3420, 3465, -30);
+        QCOMPARE(w->geometry(), QRect(196, 228, 231, 0));
+        QCOMPARE((QList<double>{c->LeftTw(), c->TopTw(), c->WidthTw(), c->HeightTw()}),
+                 (QList<double>{2940, 3420, 3465, 0}));
+        c->setLeftTw(-150);
+        QCOMPARE(w->pos(), QPoint(-10, 228));
+        c->ImpostaEnabled(false);
+        QVERIFY(!w->isEnabled() && !c->Enabled());
+    }
+
     void geometriaAutoSizeMouseEStampaInTwips() {
         HostDiProva host;
         QWidget fondo;
         FXImage fx(&fondo);
-        fx.Move(6495, 2160, 5970, 7200); // the viewer's plate, 15 twips to the pixel
+        fx.MoveTw(6495, 2160, 5970, 7200); // the viewer's plate, 15 twips to the pixel
         QCOMPARE(fx.geometry(), QRect(433, 144, 398, 480));
-        QCOMPARE((QList<int>{fx.Left(), fx.Top(), fx.Width(), fx.Height()}),
-                 (QList<int>{6495, 2160, 5970, 7200}));
+        QCOMPARE((QList<double>{fx.LeftTw(), fx.TopTw(), fx.WidthTw(), fx.HeightTw()}),
+                 (QList<double>{6495, 2160, 5970, 7200}));
         fx.ImpostaPicture(QImage::fromData(immagineDiProva(10, 10, Qt::red)));
         QVERIFY(fx.grab().toImage().pixelColor(35, 35) != Qt::red);
         fx.setAutoSize(2);
@@ -69,7 +102,8 @@ private Q_SLOTS:
         fx.setAutoSize(1);
         QCOMPARE(fx.size(), QSize(10, 10));
 
-        QSignalSpy giu(&fx, &FXImage::MouseDown), su(&fx, &FXImage::MouseUp);
+        QSignalSpy giu(&fx.eventi(), &EventiControllo::MouseDown),
+            su(&fx.eventi(), &EventiControllo::MouseUp);
         QTest::mousePress(&fx, Qt::LeftButton, Qt::ShiftModifier, QPoint(1, 2));
         QTest::mouseRelease(&fx, Qt::RightButton, Qt::ControlModifier | Qt::AltModifier,
                             QPoint(3, 4));

@@ -334,7 +334,7 @@ void TestFcopia::sceltaDelFile() {
     b.h.sceltaFile.risposte = {risposta.isEmpty() ? std::nullopt : std::optional(risposta)};
     b.f.OPZT_Click(sceltaOpzt);
     QVERIFY(b.f.EVID(8).Visible());
-    b.f.sceglifile->Click();
+    Q_EMIT b.f.sceglifile->eventi().Click();
     QCOMPARE(b.h.sceltaFile.chieste.size(), 1);
     QCOMPARE(b.h.sceltaFile.chieste[0].filtro, filtro);
     QCOMPARE(b.h.sceltaFile.chieste[0].cartella, kCartella);

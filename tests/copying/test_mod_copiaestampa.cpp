@@ -47,11 +47,11 @@ struct Finto : ControlloDelDialogo {
     int Appearance() const override {
         return aspetto ? *aspetto : ControlloDelDialogo::Appearance();
     }
-    double Left() const override { return g().left(); }
-    double Top() const override { return g().top(); }
-    double Width() const override { return g().width(); }
-    double Height() const override { return g().height(); }
-    void Move(double l, double t, double w, double h) override {
+    double LeftTw() const override { return g().left(); }
+    double TopTw() const override { return g().top(); }
+    double WidthTw() const override { return g().width(); }
+    double HeightTw() const override { return g().height(); }
+    void MoveTw(double l, double t, double w, double h) override {
         if (erroreMove)
             throw ErroreVB(erroreMove);
         g();

@@ -32,26 +32,26 @@ public:
         quadro.fill(Qt::gray);
         FONDO->ImpostaPicture(quadro);
         FONDO->setAutoSize(true);
-        Move(0, 0, 3000, 2250);
+        MoveTw(0, 0, 3000, 2250);
         A = hotspot("A", 150, 150, 600, 450);
         nascosta = hotspot("nascosta", 900, 150, 300, 300);
         nascosta->setVisible(false);
         spenta = hotspot("spenta", 1350, 150, 300, 300);
-        spenta->setEnabledProp(false);
+        spenta->ImpostaEnabled(false);
         new Immagine(FONDO, QStringLiteral("img"));
         B = hotspot("B", 150, 900, 900, 600);
         B->setVisible(nascondiB);
-        connect(FONDO, &ControlloForma::MouseMove, this,
+        connect(&FONDO->eventi(), &EventiControllo::MouseMove, this,
                 [this](int b, int, float, float) { MouseSopra(nullptr, *FONDO, b); });
     }
     Etichetta* hotspot(const char* nome, int l, int t, int w, int h) {
         auto* e = new Etichetta(FONDO, QString::fromLatin1(nome));
-        e->Move(l, t, w, h);
-        connect(e, &ControlloForma::MouseMove, this,
+        e->MoveTw(l, t, w, h);
+        connect(&e->eventi(), &EventiControllo::MouseMove, this,
                 [this, e](int b, int, float, float) { MouseSopra(e, *FONDO, b); });
-        connect(e, &ControlloForma::MouseDown, this,
+        connect(&e->eventi(), &EventiControllo::MouseDown, this,
                 [this, e](int b, int, float, float) { MousePremuto(e, *FONDO, b); });
-        connect(e, &ControlloForma::MouseUp, this,
+        connect(&e->eventi(), &EventiControllo::MouseUp, this,
                 [this, e](int b, int, float, float) { MouseRilasciato(e, *FONDO, b); });
         return e;
     }
@@ -197,7 +197,7 @@ void TestCornici::sequenzeDelMouse() {
     for (const QString& passo : passi.split(u' ')) {
         QWidget* w = bersaglio(passo.at(1));
         if (passo.at(1) == u'S')
-            s->setEnabledProp(false);
+            s->ImpostaEnabled(false);
         switch (passo.at(0).unicode()) {
         case 'm':
             muovi(w);

@@ -48,7 +48,7 @@ QImage tinta(int w, int h, QColor c) {
 
 // A 100 x 100 pixel form filled by a picture box of one colour, for what gets drawn on it.
 Riquadro* fondoTinto(Forma& f, QColor c) {
-    f.Move(0, 0, 1500, 1500);
+    f.MoveTw(0, 0, 1500, 1500);
     auto* fondo = new Riquadro(&f, "FONDO");
     fondo->ImpostaPicture(tinta(100, 100, c));
     fondo->setAutoSize(true);
@@ -82,14 +82,14 @@ void TestControlli::geometriaInTwips() {
     prova::HostDiProva h;
     FormaDiProva f;
     Etichetta e(&f, "lbl");
-    e.Move(3195, 3195, 1365, 2805);
+    e.MoveTw(3195, 3195, 1365, 2805);
     QCOMPARE(e.geometry(), QRect(213, 213, 91, 187));
-    QCOMPARE(e.Left(), 3195.0);
-    e.setLeft(-1680);
+    QCOMPARE(e.LeftTw(), 3195.0);
+    e.setLeftTw(-1680);
     QCOMPARE(e.x(), -112);
-    f.Move(0, 0, 12000, 9000);
+    f.MoveTw(0, 0, 12000, 9000);
     QCOMPARE(f.size(), QSize(800, 600));
-    QCOMPARE(f.Width(), 12000.0);
+    QCOMPARE(f.WidthTw(), 12000.0);
 }
 
 void TestControlli::clicEtichetta_data() {
@@ -107,22 +107,23 @@ void TestControlli::clicEtichetta() {
     QFETCH(int, clic);
     prova::HostDiProva h;
     FormaDiProva f;
-    f.Move(0, 0, 3000, 3000);
+    f.MoveTw(0, 0, 3000, 3000);
     Etichetta e(&f, "HOTSPOT", 3);
-    e.Move(150, 150, 1500, 1500);
+    e.MoveTw(150, 150, 1500, 1500);
     f.Show();
     QStringList ordine;
     int b = -1, s = -1;
     float x = -1, y = -1;
-    connect(&e, &ControlloForma::MouseDown, [&](int bb, int ss, float xx, float yy) {
+    connect(&e.eventi(), &EventiControllo::MouseDown, [&](int bb, int ss, float xx, float yy) {
         ordine << "Down";
         b = bb;
         s = ss;
         x = xx;
         y = yy;
     });
-    connect(&e, &ControlloForma::MouseUp, [&](int, int, float, float) { ordine << "Up"; });
-    connect(&e, &ControlloForma::Click, [&] { ordine << "Click"; });
+    connect(&e.eventi(), &EventiControllo::MouseUp,
+            [&](int, int, float, float) { ordine << "Up"; });
+    connect(&e.eventi(), &EventiControllo::Click, [&] { ordine << "Click"; });
     QTest::mouseClick(&e, tasto, Qt::ShiftModifier, QPoint(10, 20));
     QCOMPARE(b, button);
     QCOMPARE(s, 1);
@@ -136,18 +137,18 @@ void TestControlli::clicEtichetta() {
 void TestControlli::etichettaDisattivataNonRisponde() {
     prova::HostDiProva h;
     FormaDiProva f;
-    f.Move(0, 0, 3000, 3000);
+    f.MoveTw(0, 0, 3000, 3000);
     Etichetta e(&f, "lbl");
-    e.Move(0, 0, 1500, 1500);
+    e.MoveTw(0, 0, 1500, 1500);
     f.Show();
-    QSignalSpy clic(&e, &ControlloForma::Click);
-    e.setEnabledProp(false);
+    QSignalSpy clic(&e.eventi(), &EventiControllo::Click);
+    e.ImpostaEnabled(false);
     QTest::mouseClick(&e, Qt::LeftButton);
     QCOMPARE(clic.count(), 0);
     QVERIFY(!e.Enabled());
     // A disabled form leaves its controls' own property alone.
-    e.setEnabledProp(true);
-    f.setEnabledProp(false);
+    e.ImpostaEnabled(true);
+    f.ImpostaEnabled(false);
     QVERIFY(e.Enabled());
     QTest::mouseClick(&e, Qt::LeftButton);
     QCOMPARE(clic.count(), 0);
@@ -205,12 +206,12 @@ void TestControlli::tastiInvioEdEsc() {
     sotto.Show();
     dialogo.Show();
     QTRY_COMPARE(QGuiApplication::focusWindow(), dialogo.windowHandle());
-    sotto.setEnabledProp(false);
+    sotto.ImpostaEnabled(false);
     dialogo.Unload();
     QTRY_COMPARE(QGuiApplication::focusWindow(), f.windowHandle());
     dialogo.Show();
     QTRY_COMPARE(QGuiApplication::focusWindow(), dialogo.windowHandle());
-    sotto.setEnabledProp(true);
+    sotto.ImpostaEnabled(true);
     dialogo.Unload();
     QTRY_COMPARE(QGuiApplication::focusWindow(), sotto.windowHandle());
 }
@@ -263,7 +264,7 @@ void TestControlli::lineeDisegnateDalContenitore() {
     linea(1).setVisible(true);
     // A label made after the array must not hide the lines.
     auto* e = new Etichetta(fondo, "lbl");
-    e->Move(0, 0, 1500, 1500);
+    e->MoveTw(0, 0, 1500, 1500);
     f.Show();
     QImage quadro = fondo->grab().toImage();
     QCOMPARE(quadro.pixelColor(10, 20), QColor(Qt::white));
@@ -296,9 +297,9 @@ struct Dipinti : QObject {
 void TestControlli::lineaRidisegnaSoloDoveSta() {
     prova::HostDiProva h;
     FormaDiProva f;
-    f.Move(0, 0, 1024 * 15, 768 * 15);
+    f.MoveTw(0, 0, 1024 * 15, 768 * 15);
     auto* fondo = new Riquadro(&f, "FONDO");
-    fondo->Move(0, 0, 1024 * 15, 768 * 15);
+    fondo->MoveTw(0, 0, 1024 * 15, 768 * 15);
     ArrayLinee linea(fondo, "Linea");
     linea.Load(1);
     linea(1).setPunti(150, 300, 1350, 300);
@@ -327,7 +328,7 @@ void TestControlli::figuraBordoERiempimento() {
     FormaDiProva f;
     Riquadro* fondo = fondoTinto(f, Qt::blue);
     auto* evid = new Figura(fondo, "EVID", 0);
-    evid->Move(150, 150, 300, 300); // 10,10 .. 29,29
+    evid->MoveTw(150, 150, 300, 300); // 10,10 .. 29,29
     evid->setBorderColor(Qt::yellow);
     evid->setBorderWidth(2);
     f.Show();
@@ -347,12 +348,12 @@ void TestControlli::riquadroAutoSize() {
     prova::HostDiProva h;
     FormaDiProva f;
     Riquadro r(&f, "pic");
-    r.Move(0, 0, 300, 300);
+    r.MoveTw(0, 0, 300, 300);
     r.ImpostaPicture(tinta(64, 48, Qt::red));
-    QCOMPARE(r.Width(), 300.0);
+    QCOMPARE(r.WidthTw(), 300.0);
     r.setAutoSize(true);
-    QCOMPARE(r.Width(), 960.0);
-    QCOMPARE(r.Height(), 720.0);
+    QCOMPARE(r.WidthTw(), 960.0);
+    QCOMPARE(r.HeightTw(), 720.0);
     r.ImpostaPicture(tinta(10, 20, Qt::red));
     QCOMPARE(r.size(), QSize(10, 20));
 }
@@ -363,7 +364,7 @@ void TestControlli::arrayControlliCaricaCopieNascoste() {
     ArrayControlli<Etichetta> hot(&f, "HOTSPOT");
     QCOMPARE(hot.UBound(), -1);
     Etichetta& zero = hot.crea(0);
-    zero.Move(10, 20, 30, 40);
+    zero.MoveTw(10, 20, 30, 40);
     zero.setBorderStyle(1);
     zero.Tag = "x";
     Etichetta& uno = hot.Load(1);
@@ -396,31 +397,35 @@ void TestControlli::etichetteDisegnate() {
     QFETCH(QString, eventi);
     prova::HostDiProva h;
     FormaDiProva f;
-    f.Move(0, 0, 1500, 1500);
+    f.MoveTw(0, 0, 1500, 1500);
     auto* fondo = new Riquadro(&f, "FONDO");
-    fondo->Move(0, 0, 1500, 1500);
+    fondo->MoveTw(0, 0, 1500, 1500);
     ArrayEtichette hot(fondo, "HOTSPOT");
     EtichettaDisegnata& zero = hot.crea(0);
-    zero.Move(0, 0, 450, 450); // 30 × 30 pixels
+    zero.MoveTw(0, 0, 450, 450); // 30 × 30 pixels
     zero.Tag = "t";
     zero.ImpostaVisible(false);
     QStringList visti;
     bool copie = true; // each loaded element a hidden copy of element 0
     const auto carica = [&](int n, int x, int y) -> EtichettaDisegnata& {
         EtichettaDisegnata& e = hot.Load(n);
-        copie = copie && !e.Visible() && e.Tag == "t" && e.Width() == 450;
-        e.Move(x * 15, y * 15, 450, 450);
+        copie = copie && !e.Visible() && e.Tag == "t" && e.WidthTw() == 450;
+        e.MoveTw(x * 15, y * 15, 450, 450);
         e.ImpostaVisible(true);
-        connect(&e, &EtichettaDisegnata::MouseDown, &f, [&visti, n] { visti << u"D%1"_s.arg(n); });
-        connect(&e, &EtichettaDisegnata::MouseUp, &f, [&visti, n] { visti << u"U%1"_s.arg(n); });
-        connect(&e, &EtichettaDisegnata::Click, &f, [&visti, n] { visti << u"C%1"_s.arg(n); });
+        connect(&e.eventi(), &EventiControllo::MouseDown, &f,
+                [&visti, n] { visti << u"D%1"_s.arg(n); });
+        connect(&e.eventi(), &EventiControllo::MouseUp, &f,
+                [&visti, n] { visti << u"U%1"_s.arg(n); });
+        connect(&e.eventi(), &EventiControllo::Click, &f,
+                [&visti, n] { visti << u"C%1"_s.arg(n); });
         return e;
     };
     carica(1, 0, 0);
     carica(2, 20, 20);
     carica(3, 40, 40).ImpostaVisible(false);
-    carica(4, 60, 0).setEnabledProp(false);
-    connect(fondo, &ControlloForma::MouseDown, &f, [&visti] { visti << u"contenitore"_s; });
+    carica(4, 60, 0).ImpostaEnabled(false);
+    connect(&fondo->eventi(), &EventiControllo::MouseDown, &f,
+            [&visti] { visti << u"contenitore"_s; });
     QVERIFY(copie);
     f.Show();
     QTest::mousePress(fondo, Qt::LeftButton, {}, premi);

@@ -160,15 +160,15 @@ private Q_SLOTS:
         prova::HostDiProva host;
         host.schermo.origineProva = QPoint(171, 26);
         Forma casa(QStringLiteral("FMed")), visore(QStringLiteral("FMed1"));
-        casa.Move(0, 0, 1024 * 15, 768 * 15);
+        casa.MoveTw(0, 0, 1024 * 15, 768 * 15);
         QCOMPARE(casa.geometry(), QRect(171, 26, 1024, 768));
-        QCOMPARE(casa.Left(), 0.0);
-        QCOMPARE(casa.Top(), 0.0);
-        visore.Move(casa.Left(), casa.Top(), casa.Width(), casa.Height());
+        QCOMPARE(casa.LeftTw(), 0.0);
+        QCOMPARE(casa.TopTw(), 0.0);
+        visore.MoveTw(casa.LeftTw(), casa.TopTw(), casa.WidthTw(), casa.HeightTw());
         QCOMPARE(visore.geometry(), casa.geometry());
         // A dialog centred on the program's screen is centred on the stage.
         Forma dialogo(QStringLiteral("fstampa"));
-        dialogo.Move((1024 - 400) / 2 * 15, (768 - 300) / 2 * 15, 400 * 15, 300 * 15);
+        dialogo.MoveTw((1024 - 400) / 2 * 15, (768 - 300) / 2 * 15, 400 * 15, 300 * 15);
         QCOMPARE(dialogo.geometry().center(), casa.geometry().center());
     }
 

@@ -49,7 +49,7 @@ QString x(const QString& programma, const QStringList& argomenti) {
 struct Scrivania {
     Scrivania() {
         host().screen = &schermo;
-        casa.Move(0, 0, 1024 * 15, 768 * 15);
+        casa.MoveTw(0, 0, 1024 * 15, 768 * 15);
         casa.Show();
     }
     ~Scrivania() { host().screen = &h.schermo; }
@@ -101,7 +101,7 @@ private Q_SLOTS:
         QTRY_VERIFY(Scrivania::attiva(s.casa));
         FormaColorata dialogo(QStringLiteral("fstampa"), Verde);
         dialogo.setProprietario(&s.casa);
-        dialogo.Move(400 * 15, 300 * 15, 200 * 15, 150 * 15);
+        dialogo.MoveTw(400 * 15, 300 * 15, 200 * 15, 150 * 15);
         dialogo.Show();
         QTRY_VERIFY(Scrivania::attiva(dialogo));
         QTRY_COMPARE(s.colore({500, 375}), Verde);

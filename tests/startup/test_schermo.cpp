@@ -94,24 +94,24 @@ void TestSchermo::modiESfondoCentrato() {
 
     Schermata f;
     f.setCaption("vecchia");
-    f.fondo->Move(500, 500, 100, 100);
+    f.fondo->MoveTw(500, 500, 100, 100);
     gRAPH::AdattaSchermo(f, *f.fondo, 0);
     QCOMPARE(f.Caption(), QString());
     QCOMPARE(f.TestoFinestra(), "Velto 2002");
     QCOMPARE(f.BorderStyle(), 0);
     QVERIFY(f.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(f.geometry(), QRect(QPoint(0, 0), forma));
-    QCOMPARE(QPointF(f.fondo->Left(), f.fondo->Top()), sfondo);
-    QCOMPARE(f.fondo->Width(), 15360.0);
-    QCOMPARE(f.fondo->Height(), 11520.0);
+    QCOMPARE(QPointF(f.fondo->LeftTw(), f.fondo->TopTw()), sfondo);
+    QCOMPARE(f.fondo->WidthTw(), 15360.0);
+    QCOMPARE(f.fondo->HeightTw(), 11520.0);
     QCOMPARE(gRAPH::LarghezzaSchermo, w * 15);
     QCOMPARE(gRAPH::AltezzaSchermo, h * 15);
 
     // Flag not 0: laid out but left at the corner.
     Schermata g;
-    g.fondo->Move(500, 500, 100, 100);
+    g.fondo->MoveTw(500, 500, 100, 100);
     gRAPH::AdattaSchermo(g, *g.fondo, 1);
-    QCOMPARE(QPointF(g.fondo->Left(), g.fondo->Top()), QPointF(0, 0));
+    QCOMPARE(QPointF(g.fondo->LeftTw(), g.fondo->TopTw()), QPointF(0, 0));
 }
 
 void TestSchermo::ricentraSoloSeCambiaAltezza() {
@@ -122,10 +122,10 @@ void TestSchermo::ricentraSoloSeCambiaAltezza() {
     // Width alone does not count.
     host.schermo.setSize(800, 768);
     QCOMPARE(gRAPH::ControllaRisoluzione(f, *f.fondo), 0);
-    QCOMPARE(f.fondo->Left(), 0.0);
+    QCOMPARE(f.fondo->LeftTw(), 0.0);
     host.schermo.setSize(800, 600);
     QCOMPARE(gRAPH::ControllaRisoluzione(f, *f.fondo), 768 * 15);
-    QCOMPARE(QPointF(f.fondo->Left(), f.fondo->Top()), QPointF(-1680, -1260));
+    QCOMPARE(QPointF(f.fondo->LeftTw(), f.fondo->TopTw()), QPointF(-1680, -1260));
     QCOMPARE(gRAPH::ControllaRisoluzione(f, *f.fondo), 0);
 }
 
@@ -180,12 +180,12 @@ void TestSchermo::apriForm() {
     QFETCH(bool, spostata);
     prova::HostDiProva host(larghezza, larghezza * 3 / 4);
     Schermata casa("FCasa");
-    casa.Move(150, 300, 9000, 6000);
+    casa.MoveTw(150, 300, 9000, 6000);
     casa.Show();
-    casa.setWindowStateProp(stato);
+    casa.ImpostaWindowState(stato);
     Visore v;
     v.setCaption("prima");
-    v.Move(0, 0, 1500, 1500);
+    v.MoveTw(0, 0, 1500, 1500);
     QCOMPARE(Mod_Comuni::ApriForm(casa, v), 0);
     QVERIFY(v.Caricata());
     QCOMPARE(v.lanciate, 1);

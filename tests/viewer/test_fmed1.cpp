@@ -82,8 +82,9 @@ private Q_SLOTS:
         QCOMPARE(v.coloreTavola(), Rosso);
         QCOMPARE(f.NumHotSpot, 6); // the header is hotspot 1
         const EtichettaDisegnata& cranio = f.HOTSPOT(2);
-        QCOMPARE((QList<double>{cranio.Left(), cranio.Top(), cranio.Width(), cranio.Height()}),
-                 (QList<double>{300, 450, 1530, 930}));
+        QCOMPARE(
+            (QList<double>{cranio.LeftTw(), cranio.TopTw(), cranio.WidthTw(), cranio.HeightTw()}),
+            (QList<double>{300, 450, 1530, 930}));
         QVERIFY(cranio.Visible() && cranio.BorderStyle() == 0 && cranio.BackStyle() == 0);
         QVERIFY(!f.HOTSPOT(0).Visible());
         QVERIFY(f.Ftdv_Testo.Visible());
@@ -96,9 +97,9 @@ private Q_SLOTS:
         QVERIFY(t.Visible());
         QCOMPARE(t.QXCapVir1.caption(), u"Układ kostny"_s);
         QCOMPARE(t.Ftdv_Didascalia.Text(), u"Czaszka"_s);
-        QCOMPARE(t.Left(), f.FONDO.Left() + f.DISASGEO.Left() + 300);
-        QCOMPARE(t.Top(), f.FONDO.Top() + f.DISASGEO.Top() + 450);
-        QCOMPARE(t.Height(), 930 + 345 + 20 + 20.0); // one line at 10 points
+        QCOMPARE(t.LeftTw(), f.FONDO.LeftTw() + f.DISASGEO.LeftTw() + 300);
+        QCOMPARE(t.TopTw(), f.FONDO.TopTw() + f.DISASGEO.TopTw() + 450);
+        QCOMPARE(t.HeightTw(), 930 + 345 + 20 + 20.0); // one line at 10 points
         QVERIFY(inchiostro(t, t.Ftdv_Didascalia.geometry()) > 20);
         QVERIFY(v.puntatoreLibero());
         // A click elsewhere closes it.
@@ -223,8 +224,8 @@ private Q_SLOTS:
         QCOMPARE(v.host.box.mostrati.size(), 1);
         QVERIFY(v.host.box.mostrati.takeFirst().testo.contains(u"hsmed.bin"_s));
         QCOMPARE(f.NumHotSpot, 9);
-        QCOMPARE(f.HOTSPOT(7).Left(), 13500.0);
-        QCOMPARE(f.HOTSPOT(8).Top(), -75.0);
+        QCOMPARE(f.HOTSPOT(7).LeftTw(), 13500.0);
+        QCOMPARE(f.HOTSPOT(8).TopTw(), -75.0);
         // The keyboard's ring on a hotspot off the screen stays on the screen.
         for (int n : {7, 8}) {
             Navigazione::di(f).imposta(&f.HOTSPOT(n));
@@ -390,7 +391,7 @@ private Q_SLOTS:
         v.apri();
         FMed1& f = v.viewer();
         QCOMPARE(f.NumHotSpot, 32767);
-        QCOMPARE(f.HOTSPOT(32767).Left(), 32766 % 380 * 15.0);
+        QCOMPARE(f.HOTSPOT(32767).LeftTw(), 32766 % 380 * 15.0);
         QVERIFY(!f.grab().isNull());
         v.clicHotspot(32767);
         QVERIFY(Frm_Testo::istanza().Visible());

@@ -72,9 +72,9 @@ private Q_SLOTS:
         QCOMPARE(f.QXCapVir1.caption(), u"Układ kostny"_s);
         QCOMPARE(f.Ftdv_Didascalia.height(), altezzaTesto / 15);
         QCOMPARE(f.Ftdv_Didascalia.y(), (345 + 20) / 15);
-        QCOMPARE(f.Height(), altezzaTesto + 345 + 20 + 20.0);
-        QCOMPARE(QPointF(f.Left(), f.Top()), posto);
-        QCOMPARE(f.Width(), 3120.0);
+        QCOMPARE(f.HeightTw(), altezzaTesto + 345 + 20 + 20.0);
+        QCOMPARE(QPointF(f.LeftTw(), f.TopTw()), posto);
+        QCOMPARE(f.WidthTw(), 3120.0);
         f.ImpostaVisible(false);
     }
 
@@ -127,9 +127,9 @@ private Q_SLOTS:
         f.MostraAccanto(u"x"_s, 0, 0);
         int righe = 0;
         for (int k = 2; k <= 12 && !righe; ++k)
-            if (f.Height() - 385 == std::nearbyint((10 * 2.2 * k + 40) * 15))
+            if (f.HeightTw() - 385 == std::nearbyint((10 * 2.2 * k + 40) * 15))
                 righe = k;
-        QVERIFY2(righe >= 2, qPrintable(QString::number(f.Height())));
+        QVERIFY2(righe >= 2, qPrintable(QString::number(f.HeightTw())));
         f.ImpostaVisible(false);
     }
 
