@@ -6,6 +6,7 @@
 #include "Opzioni.h"
 #include "Palco.h"
 #include "Prefisso.h"
+#include "Ricerca.h"
 #include "ServiziReali.h"
 #include "fcopia.h"
 #include "fstampa.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
 
     // The home screen makes the plate viewer on the first body-system click.
     FMed::registraVisore([] { return std::make_unique<FMed1>(); });
+    FMed::registraRicerca(Ricerca::agganciaHome);
     agganciViewer.ApriStampa = ApriStampa;
     agganciViewer.ApriCopia = [](Forma* chiamante, KorAtx* testo, KorAtx* didascalia,
                                  FXImage* immagine) {

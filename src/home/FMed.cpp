@@ -12,7 +12,6 @@
 #include "Mod_Graph.h"
 #include "Navigazione.h"
 #include "Puntatore.h"
-#include "Ricerca.h"
 #include "SistemaScelto.h"
 #include "gRAPH.h"
 
@@ -27,6 +26,11 @@ namespace {
 FMed::FabbricaVisore& fabbrica() {
     static FMed::FabbricaVisore f;
     return f;
+}
+
+FMed::AggancioRicerca& aggancioRicerca() {
+    static FMed::AggancioRicerca a;
+    return a;
 }
 
 struct Rettangolo {
@@ -55,6 +59,10 @@ const QStringList& FMed::codiciSistemi() {
 
 void FMed::registraVisore(FabbricaVisore f) {
     fabbrica() = std::move(f);
+}
+
+void FMed::registraRicerca(AggancioRicerca a) {
+    aggancioRicerca() = std::move(a);
 }
 
 FMed::FMed()
@@ -92,7 +100,8 @@ FMed::FMed()
     }
     connect(&FONDO->eventi(), &EventiControllo::MouseMove, this,
             [this](int b, int, float, float) { Mod_Graph::MouseSopra(nullptr, *FONDO, b); });
-    Ricerca::agganciaHome(*this, [this](int sistema) { lbl_HotSpot_Click(sistema); });
+    if (aggancioRicerca())
+        aggancioRicerca()(*this, [this](int sistema) { lbl_HotSpot_Click(sistema); });
 }
 
 FMed::~FMed() {

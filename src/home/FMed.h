@@ -21,6 +21,11 @@ public:
     // loads it and switches to it. Made once, on the first body-system click.
     using FabbricaVisore = std::function<std::unique_ptr<Forma>()>;
     static void registraVisore(FabbricaVisore fabbrica);
+    // The search field lives with the viewer, which it opens at a result; the application hands
+    // it to the home screen, which takes it when it is made and opens a body system through it.
+    using AggancioRicerca =
+        std::function<void(Forma& home, std::function<void(int sistema)> apriSistema)>;
+    static void registraRicerca(AggancioRicerca aggancio);
     Forma* visore() const { return FMed1_.get(); }
 
     // Body-system codes by hotspot index (index 11, the ear, has no hotspot here).

@@ -7,6 +7,7 @@
 #include "FMed1.h"
 #include "Frm_Testo.h"
 #include "Installazione.h"
+#include "Ricerca.h"
 #include "StatoPulito.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,7 @@ struct VisitaDiProva {
     void mostraHome() {
         atlante.scrivi();
         FMed::registraVisore([] { return std::make_unique<FMed1>(); });
+        FMed::registraRicerca(Ricerca::agganciaHome);
         home = std::make_unique<FMed>();
         home->Show();
     }
@@ -50,6 +52,7 @@ struct VisitaDiProva {
 
     StatoPulito stato{[] {
         FMed::registraVisore({});
+        FMed::registraRicerca({});
         agganciViewer = {};
     }};
     HostDiProva host;
