@@ -80,8 +80,12 @@ public:
     }
 };
 
-// Builds the index once the home screen has painted: the first screen never waits for it. The
-// paint may reach only the form's children, so the whole application is watched.
+// Builds the index a moment after the home screen has painted: the first screen never waits for
+// it, and what the start still has queued (the window's mapping, the first frames) goes before a
+// build that takes a good part of a second on a large atlas. Asked for sooner, the index is built
+// then. The paint may reach only the form's children, so the whole application is watched.
+constexpr std::chrono::milliseconds kPausaDopoIlDipinto{500};
+
 class DopoIlPrimoDipinto : public QObject {
 public:
     explicit DopoIlPrimoDipinto(QWidget* finestra)
@@ -93,7 +97,7 @@ public:
         auto* w = e->type() == QEvent::Paint ? qobject_cast<QWidget*>(o) : nullptr;
         if (w && w->window() == finestra_) {
             qApp->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
+            QTimer::singleShot(kPausaDopoIlDipinto, this, [this] {
                 Ricerca::indice();
                 deleteLater();
             });
