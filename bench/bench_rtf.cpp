@@ -4,11 +4,14 @@
 // HTML reader; the aim is at most 1.5 for both. Then the reading speed on plain paragraphs, whose
 // aim is at least 20 MB/s.
 
+#include "Host.h"
+#include "HostPaths.h"
 #include "RichTextBox.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -176,9 +179,12 @@ int main(int argc, char** argv) {
     // The viewer's way: the description extracted to a file, loaded into the panel on screen and
     // painted.
     QTemporaryDir cartella;
-    const QString file = cartella.filePath(QStringLiteral("SCHEL1.RTF"));
+    HostPaths percorsi(cartella.path());
+    host().paths = &percorsi;
+    const QString file = QStringLiteral("C:\\SCHEL1.RTF");
     {
-        QFile f(file);
+        QDir().mkpath(cartella.filePath(QStringLiteral("drive_c")));
+        QFile f(cartella.filePath(QStringLiteral("drive_c/SCHEL1.RTF")));
         if (!f.open(QIODevice::WriteOnly) || f.write(rtf) != rtf.size())
             return 1;
     }
