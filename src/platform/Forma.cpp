@@ -349,6 +349,10 @@ void Forma::keyPressEvent(QKeyEvent* e) {
 }
 
 bool Forma::focusNextPrevChild(bool avanti) {
+    // Qt asks this of a form it is disabling (a dialog opened over it): that is no Tab, and the
+    // keyboard's ring must not come up on the form's first item under the dialog.
+    if (!isEnabled())
+        return false;
     return Navigazione::di(*this).tab(avanti) || QWidget::focusNextPrevChild(avanti);
 }
 

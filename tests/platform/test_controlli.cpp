@@ -5,6 +5,7 @@
 #include "ErroreDi.h"
 #include "EtichetteDisegnate.h"
 #include "HostDiProva.h"
+#include "Navigazione.h"
 #include "Riga.h"
 
 #include <QPaintEvent>
@@ -200,6 +201,16 @@ void TestControlli::tastiInvioEdEsc() {
     QCOMPARE(f.ultimoTasto, 27);
     QTest::keyClick(&f, Qt::Key_A);
     QCOMPARE(f.ultimoTasto, int('a'));
+    // Disabled under a dialog, the form hands the keyboard to none of its items: no ring shows
+    // on the first one, as a Tab would.
+    auto* voce = new Etichetta(&f, "lbl");
+    voce->MoveTw(150, 150, 600, 300);
+    voce->setAccessibleName("Etykieta");
+    voce->show();
+    f.setFocus();
+    f.ImpostaEnabled(false);
+    QCOMPARE(Navigazione::di(f).corrente(), nullptr);
+    f.ImpostaEnabled(true);
     // A dialog closed with the keyboard hands it back to the form below, a disabled one
     // excepted: the next key must reach a form, not a closed window.
     FormaDiProva sotto, dialogo;
