@@ -198,6 +198,11 @@ Palco::Palco(ModoScala modo)
     adattamento_->setInterval(40);
     connect(adattamento_, &QTimer::timeout, this, &Palco::adattaAllaFinestra);
 
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* finestra) {
+        if (finestra && finestra != windowHandle())
+            ultimaConTastiera_ = finestra;
+    });
+
     qApp->installEventFilter(this);
     impostaSchermoIntero(true);
     ultimaOrigine_ = origineDesktop();
@@ -389,19 +394,41 @@ void Palco::resizeEvent(QResizeEvent* e) {
 }
 
 void Palco::mousePressEvent(QMouseEvent* e) {
-    // A click on the bars must not bury the program's windows under the backdrop: the forms
-    // that cover the program's screen go up first, the smaller windows above them.
+    // A click on the bars must not bury the program's windows under the backdrop.
+    portaSuLeFinestre();
+    e->accept();
+}
+
+void Palco::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    // A window manager hands the keyboard to the window it has just made full screen: the
+    // backdrop, which has no keys of its own. It goes back to the program's window at once,
+    // or Esc, Tab and the forms' keys would do nothing until a click.
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, this, [this] {
+            if (isActiveWindow())
+                portaSuLeFinestre();
+        });
+}
+
+void Palco::portaSuLeFinestre() {
+    // The forms that cover the program's screen go up first, the smaller windows above them;
+    // the keyboard goes back to the window that last had it.
     QList<QWidget*> finestre;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (eFinestraDelProgramma(w) && w->isVisible())
             finestre.append(w);
+    if (finestre.isEmpty())
+        return;
     std::stable_partition(finestre.begin(), finestre.end(),
                           [this](const QWidget* w) { return w->size() == geometria_.schermo; });
     for (QWidget* w : finestre)
         w->raise();
-    if (!finestre.isEmpty())
-        finestre.first()->activateWindow();
-    e->accept();
+    QWidget* tastiera = finestre.first();
+    for (QWidget* w : finestre)
+        if (w->windowHandle() && w->windowHandle() == ultimaConTastiera_)
+            tastiera = w;
+    tastiera->activateWindow();
 }
 
 void Palco::monitorCambiato() {

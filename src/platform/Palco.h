@@ -8,9 +8,11 @@
 // the window it is shown in changes size.
 
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <QWindow>
 
 class QScreen;
 class QTimer;
@@ -90,9 +92,12 @@ protected:
     void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void monitorCambiato();
+    // Raises the program's windows above the backdrop and gives the keyboard back to them.
+    void portaSuLeFinestre();
     // The monitor the stage covers when full screen; null leaves it as it is.
     void impostaMonitor(QScreen* monitor);
     // The window manager's frame around the backdrop: on in a window, off at full screen.
@@ -118,6 +123,7 @@ private:
     bool applicando_ = false;
     QPoint ultimaOrigine_;
     QTimer* adattamento_ = nullptr;
+    QPointer<QWindow> ultimaConTastiera_; // the program window that last had the keyboard
 };
 
 } // namespace hn

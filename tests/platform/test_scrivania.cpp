@@ -63,6 +63,16 @@ struct Scrivania {
     static bool attiva(const QWidget& w) {
         return QGuiApplication::focusWindow() == w.windowHandle();
     }
+    // The window the desktop itself says has the keyboard: under a window manager its answer,
+    // which the program's own view may run ahead of; on a bare server the program's.
+    static bool attivaSulDesktop(const QWidget& w) {
+        const QString r = x(QStringLiteral("xprop"),
+                            {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW")});
+        if (!r.contains(QLatin1String("window id")))
+            return attiva(w);
+        bool ok = false;
+        return r.section(u' ', -1).toULongLong(&ok, 16) == w.winId() && ok;
+    }
 
     prova::HostDiProva h;
     Palco palco{ModoScala::Adatta};
@@ -124,9 +134,33 @@ private Q_SLOTS:
             QTRY_COMPARE(s.casa.pos(), s.palco.origineDesktop());
             QTRY_COMPARE(s.colore({512, 384}), Rosso);
             QTRY_VERIFY(Scrivania::attiva(s.casa));
+            // A window manager gives the keyboard to the window it has just made full screen:
+            // the backdrop must hand it back, and keep it handed back.
+            QTest::qWait(300);
+            QTRY_VERIFY(Scrivania::attivaSulDesktop(s.casa));
+            QVERIFY(Scrivania::attiva(s.casa));
         }
         QCOMPARE(s.casa.geometry(), pieno);
         QTRY_COMPARE(s.palco.windowHandle()->visibility(), QWindow::FullScreen);
+    }
+
+    // With a dialog open the keyboard comes back to the dialog, not to the form under it.
+    void altInvioConUnDialogoAperto() {
+        Scrivania s;
+        FormaColorata dialogo(QStringLiteral("fstampa"), Verde);
+        dialogo.setProprietario(&s.casa);
+        dialogo.MoveTw(400 * 15, 300 * 15, 200 * 15, 150 * 15);
+        dialogo.Show();
+        QTRY_VERIFY(Scrivania::attivaSulDesktop(dialogo));
+        for (const bool intero : {false, true}) {
+            x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+Return")});
+            QTRY_COMPARE(s.palco.schermoIntero(), intero);
+            QTRY_COMPARE(s.colore({500, 375}), Verde);
+            QTest::qWait(300);
+            QTRY_VERIFY(Scrivania::attivaSulDesktop(dialogo));
+        }
+        x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+        QTRY_VERIFY(!dialogo.isVisible());
     }
 
     // The program itself: each window the desktop lists is titled exactly "Velto 2002".
