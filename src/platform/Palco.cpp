@@ -7,7 +7,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QPalette>
 #include <QPointer>
 #include <QScreen>
 #include <QShortcut>
@@ -33,6 +32,9 @@ bool modoPrevisto(QSize s) {
 }
 
 constexpr QSize palcoVirtuale(1024, 768);
+
+// The display paints the window black wherever it shows, with nothing from the program.
+void fondoNeroSulDisplay(QWidget& finestra);
 
 } // namespace
 
@@ -170,10 +172,10 @@ Palco::Palco(ModoScala modo)
     : QWidget(nullptr, Qt::FramelessWindowHint)
     , modo_(modo) {
     setWindowTitle(QStringLiteral("Velto 2002"));
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::black);
-    setPalette(p);
+    // Black is the display's own: the backdrop has no buffer of its own to paint into, which at
+    // 4K would hold a third of the program's memory only to say "black".
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
     QScreen* sottoIlMouse = QGuiApplication::screenAt(QCursor::pos());
     impostaMonitor(sottoIlMouse ? sottoIlMouse : QGuiApplication::primaryScreen());
     geometria_ = calcolaPalco(monitorNativo(), modo_);
@@ -441,6 +443,8 @@ void Palco::monitorCambiato() {
 }
 
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
+    if (oggetto == this && evento->type() == QEvent::Show)
+        fondoNeroSulDisplay(*this);
     if (evento->type() == QEvent::Show) {
         auto* w = qobject_cast<QWidget*>(oggetto);
         if (eFinestraDelProgramma(w) && !w->parentWidget() && w->windowHandle() && windowHandle())
@@ -461,6 +465,42 @@ xcb_connection_t* connessioneX() {
     return x11 ? x11->connection() : nullptr;
 }
 
+xcb_atom_t atomoX(xcb_connection_t* c, QByteArrayView nome) {
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, uint16_t(nome.size()), nome.data()), nullptr);
+    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(r);
+    return a;
+}
+
+void fondoNeroSulDisplay(QWidget& finestra) {
+    xcb_connection_t* c = connessioneX();
+    if (!c || !finestra.windowHandle() || !finestra.windowHandle()->handle())
+        return;
+    const xcb_screen_t* schermo = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const uint32_t nero = schermo ? schermo->black_pixel : 0;
+    const auto id = static_cast<xcb_window_t>(finestra.winId());
+    xcb_change_window_attributes(c, id, XCB_CW_BACK_PIXEL, &nero);
+    xcb_clear_area(c, 0, id, 0, 0, 0, 0);
+    // A window that paints nothing never reports a repaint finished, and a window manager that
+    // asked for that report after each step of a resize by mouse would wait seconds for it.
+    const xcb_atom_t protocolli = atomoX(c, "WM_PROTOCOLS");
+    const xcb_atom_t sincronia = atomoX(c, "_NET_WM_SYNC_REQUEST");
+    xcb_get_property_reply_t* r = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, id, protocolli, XCB_ATOM_ATOM, 0, 32), nullptr);
+    if (r && r->format == 32) {
+        const auto* atomi = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
+        QList<xcb_atom_t> restano;
+        for (int i = 0; i < xcb_get_property_value_length(r) / 4; ++i)
+            if (atomi[i] != sincronia)
+                restano.append(atomi[i]);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, protocolli, XCB_ATOM_ATOM, 32,
+                            uint32_t(restano.size()), restano.constData());
+    }
+    std::free(r);
+    xcb_flush(c);
+}
+
 } // namespace
 
 void consegnaAlDisplay() {
@@ -473,16 +513,9 @@ void titoloVuotoSulDesktop(QWidget& finestra) {
     if (!c || !finestra.windowTitle().isEmpty() || !finestra.windowHandle() ||
         !finestra.windowHandle()->handle())
         return;
-    const auto atomo = [c](QByteArrayView nome) {
-        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-            c, xcb_intern_atom(c, 0, uint16_t(nome.size()), nome.data()), nullptr);
-        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(r);
-        return a;
-    };
     const auto id = static_cast<xcb_window_t>(finestra.winId());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atomo("_NET_WM_NAME"), atomo("UTF8_STRING"),
-                        8, 0, nullptr);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atomoX(c, "_NET_WM_NAME"),
+                        atomoX(c, "UTF8_STRING"), 8, 0, nullptr);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
                         nullptr);
     xcb_flush(c);

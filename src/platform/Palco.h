@@ -93,6 +93,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void changeEvent(QEvent* e) override;
+    // Nothing to paint with: the display paints the backdrop.
+    QPaintEngine* paintEngine() const override { return nullptr; }
 
 private:
     void monitorCambiato();

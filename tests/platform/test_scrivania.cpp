@@ -60,6 +60,19 @@ struct Scrivania {
         return QGuiApplication::primaryScreen()->grabWindow(0).toImage().pixelColor(
             (logico * palco.geometria().fattore).toPoint());
     }
+    // Every pixel of the bar above the program's screen is black: whatever lay on the desktop
+    // before must not show through.
+    bool barraNera() const {
+        const QImage tutto = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        const int righe = int(palco.origineDesktop().y() * palco.geometria().fattore) - 1;
+        if (righe < 1)
+            return false;
+        for (int y = 0; y < righe; ++y)
+            for (int x = 0; x < tutto.width(); ++x)
+                if (tutto.pixel(x, y) != qRgb(0, 0, 0))
+                    return false;
+        return true;
+    }
     static bool attiva(const QWidget& w) {
         return QGuiApplication::focusWindow() == w.windowHandle();
     }
@@ -103,6 +116,7 @@ private Q_SLOTS:
         QCOMPARE(s.colore({700, 450}), Verde);
         QCOMPARE(s.colore({100, 100}), Rosso);
         QCOMPARE(s.colore({100, -10}), Nero);
+        QVERIFY(s.barraNera());
     }
 
     // A dialog opens above its owner with the keyboard; Esc typed on the desktop closes it and
@@ -140,8 +154,22 @@ private Q_SLOTS:
             QTRY_VERIFY(Scrivania::attivaSulDesktop(s.casa));
             QVERIFY(Scrivania::attiva(s.casa));
         }
+        QTRY_VERIFY(s.barraNera());
         QCOMPARE(s.casa.geometry(), pieno);
         QTRY_COMPARE(s.palco.windowHandle()->visibility(), QWindow::FullScreen);
+    }
+
+    // The backdrop paints nothing itself, so it never reports a repaint finished: it must not
+    // offer to, or a window manager resizing it by mouse waits seconds at each step for that.
+    void palcoSenzaRichiestaDiSincronia() {
+        Scrivania s;
+        QTRY_VERIFY(s.palco.isVisible());
+        const QString protocolli =
+            x(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(s.palco.winId()),
+                                        QStringLiteral("WM_PROTOCOLS")});
+        QVERIFY2(protocolli.contains(QLatin1String("WM_DELETE_WINDOW")), qPrintable(protocolli));
+        QVERIFY2(!protocolli.contains(QLatin1String("_NET_WM_SYNC_REQUEST")),
+                 qPrintable(protocolli));
     }
 
     // With a dialog open the keyboard comes back to the dialog, not to the form under it.
