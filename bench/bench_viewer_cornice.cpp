@@ -1,7 +1,8 @@
 // bench_viewer_cornice [ROUNDS]: one hover frame moving from a hotspot to the next on the real
-// stage, painted and flushed, on a 1024 × 768 monitor and on a 3840 × 2160 one (the 1024 × 768
-// screen scaled and smoothed to fit). Runs itself once per monitor on the offscreen platform.
-// Aim: the 4K monitor at most twice the cost of the 1024 × 768 one. Times are processor time.
+// stage, painted and flushed, on a 1024 × 768 monitor, a 1920 × 1080 one and a 3840 × 2160 one
+// (the 1024 × 768 screen scaled and smoothed to fit). Runs itself once per monitor on the
+// offscreen platform. Aim: each larger monitor at most twice the cost of the 1024 × 768 one.
+// Times are processor time.
 
 #include "Controlli.h"
 #include "Host.h"
@@ -15,6 +16,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <utility>
 
 using namespace hn;
 using namespace hn::banco;
@@ -99,11 +101,16 @@ int main(int argc, char** argv) {
     QTemporaryDir cartella;
     const QString io = QCoreApplication::applicationFilePath();
     const double piccolo = misuraSu(io, QSize(1024, 768), giri, cartella);
+    const double medio = misuraSu(io, QSize(1920, 1080), giri, cartella);
     const double grande = misuraSu(io, QSize(3840, 2160), giri, cartella);
-    const double r = grande / piccolo;
     std::printf("one hover frame moved, painted and flushed, %d moves (medians, CPU)\n", giri);
     std::printf("  monitor 1024x768:   %8.4f ms\n", piccolo);
+    std::printf("  monitor 1920x1080:  %8.4f ms\n", medio);
     std::printf("  monitor 3840x2160:  %8.4f ms\n", grande);
-    std::printf("  4K / 1024x768: %.3f (aim: at most 2) %s\n", r, r <= 2 ? "met" : "MISSED");
+    for (const auto& [nome, t] : {std::pair{"1080p", medio}, std::pair{"4K", grande}}) {
+        const double r = t / piccolo;
+        std::printf("  %s / 1024x768: %.3f (aim: at most 2) %s\n", nome, r,
+                    r <= 2 ? "met" : "MISSED");
+    }
     return 0;
 }
