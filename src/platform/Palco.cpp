@@ -238,8 +238,11 @@ QSize Palco::finestraNativa() const {
 }
 
 QPoint Palco::origineDesktop() const {
+    // In a window, from where the window was last put, not from where the display has it yet:
+    // a window manager moves it a moment later, and windows placed from the old corner in
+    // between would stay there.
     if (!schermoIntero_)
-        return mapToGlobal(geometria_.origine);
+        return geometry().topLeft() + geometria_.origine;
     const QPoint monitor = monitor_ ? monitor_->geometry().topLeft() : QPoint();
     return monitor + geometria_.origine;
 }

@@ -2,8 +2,6 @@
 # sotto_x.sh [--wm] PROGRAM [ARGS...]: runs a test that drives real windows on an X server of its
 # own (Xvfb, 1280 x 1024, so the stage has bars), bare or, with --wm, under openbox as on a
 # user's desktop. The server and the window manager end with the test; its exit code is kept.
-# The root window has the old patterned background: an area no window paints shows it, not
-# black by luck.
 set -u
 wm=0
 if [ "${1:-}" = --wm ]; then wm=1; shift; fi
@@ -16,7 +14,7 @@ chmod 700 "$dir"
 pids=""
 trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"' EXIT
 # Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -retro -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
 pids="$!"
 for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
 [ -s "$dir/display" ] || { echo "sotto_x: Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
