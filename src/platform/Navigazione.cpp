@@ -65,42 +65,72 @@ Navigazione* Navigazione::se(const QWidget* forma) {
                  : nullptr;
 }
 
+namespace {
+
+// Reading order: rows from the top, each row from the left. An item joins a row when it and
+// every item already in it each start above the other's middle, so a tall item (a plate beside
+// a column of buttons and a panel) does not pull the whole column into its row.
+template <typename T> void ordinaPerLettura(QList<std::pair<QRect, T>>& voci) {
+    std::stable_sort(voci.begin(), voci.end(), [](const auto& a, const auto& b) {
+        return std::pair(a.first.top(), a.first.left()) < std::pair(b.first.top(), b.first.left());
+    });
+    const auto stessaRiga = [](const QRect& a, const QRect& b) {
+        return a.top() < b.center().y() && b.top() < a.center().y();
+    };
+    QList<std::pair<QRect, T>> ordinate;
+    ordinate.reserve(voci.size());
+    while (!voci.isEmpty()) {
+        QList<std::pair<QRect, T>> riga{voci.takeFirst()};
+        for (qsizetype i = 0; i < voci.size();) {
+            const bool entra = std::all_of(riga.cbegin(), riga.cend(), [&](const auto& m) {
+                return stessaRiga(m.first, voci.at(i).first);
+            });
+            if (entra)
+                riga.append(voci.takeAt(i));
+            else
+                ++i;
+        }
+        std::stable_sort(riga.begin(), riga.end(), [](const auto& a, const auto& b) {
+            return a.first.left() < b.first.left();
+        });
+        ordinate.append(riga);
+    }
+    voci = std::move(ordinate);
+}
+
+} // namespace
+
 QList<QObject*> Navigazione::voci() const {
-    QList<std::pair<QRect, QObject*>> trovate;
+    // Each item, or a picture's structures as one block: its place among the other items is the
+    // picture's, so Tab walks a plate from its top to its bottom without leaving it halfway.
+    QList<std::pair<QRect, QList<QObject*>>> trovate;
     // Picture boxes hold what the user reaches; they are not reached themselves.
     for (ControlloForma* c : forma_.Controls())
         if (!c->accessibleName().isEmpty() && c->TypeName() != QLatin1String("PictureBox") &&
             raggiungibile(c, forma_))
-            trovate.append({rettangolo(c), c});
+            trovate.append({rettangolo(c), {c}});
     for (ArrayEtichette* a : forma_.findChildren<ArrayEtichette*>()) {
         if (!a->Container() || !raggiungibile(a->Container(), forma_))
             continue;
+        QList<std::pair<QRect, QObject*>> blocco;
         for (EtichettaDisegnata* e : a->raggiungibili())
             if (e->Enabled())
-                trovate.append({rettangolo(e), e});
+                blocco.append({rettangolo(e), e});
+        if (blocco.isEmpty())
+            continue;
+        ordinaPerLettura(blocco);
+        QList<QObject*> etichette;
+        for (const auto& [r, e] : blocco)
+            etichette.append(e);
+        trovate.append({rettangolo(a->Container()), etichette});
     }
     for (QAbstractScrollArea* t : forma_.findChildren<QAbstractScrollArea*>())
         if ((t->focusPolicy() & Qt::TabFocus) && raggiungibile(t, forma_))
-            trovate.append({rettangolo(t), t});
-    // Reading order: rows from the top, each row from the left. An item whose top lies above
-    // the middle of the row's first item belongs to that row.
-    std::stable_sort(trovate.begin(), trovate.end(), [](const auto& a, const auto& b) {
-        return std::pair(a.first.top(), a.first.left()) < std::pair(b.first.top(), b.first.left());
-    });
-    for (qsizetype inizio = 0; inizio < trovate.size();) {
-        const int mezzo = trovate.at(inizio).first.center().y();
-        qsizetype fine = inizio + 1;
-        while (fine < trovate.size() && trovate.at(fine).first.top() < mezzo)
-            ++fine;
-        std::stable_sort(
-            trovate.begin() + inizio, trovate.begin() + fine,
-            [](const auto& a, const auto& b) { return a.first.left() < b.first.left(); });
-        inizio = fine;
-    }
+            trovate.append({rettangolo(t), {t}});
+    ordinaPerLettura(trovate);
     QList<QObject*> voci;
-    voci.reserve(trovate.size());
-    for (const auto& [r, o] : trovate)
-        voci.append(o);
+    for (const auto& [r, gruppo] : trovate)
+        voci.append(gruppo);
     return voci;
 }
 

@@ -330,6 +330,32 @@ private Q_SLOTS:
         }
     }
 
+    // Tab meets the plate's structures one after the other, from its top to its bottom: not
+    // the description panel or the buttons beside it halfway through.
+    void tabSullaTavolaInUnBlocco() {
+        Visita v;
+        v.apri();
+        FMed1& f = v.viewer();
+        QStringList ordine;
+        qsizetype primo = -1, ultimo = -1;
+        const QList<QObject*> voci = Navigazione::di(f).voci();
+        for (qsizetype i = 0; i < voci.size(); ++i) {
+            ordine.append(
+                QAccessible::queryAccessibleInterface(voci.at(i))->text(QAccessible::Name));
+            if (qobject_cast<EtichettaDisegnata*>(voci.at(i))) {
+                primo = primo < 0 ? i : primo;
+                ultimo = i;
+            }
+        }
+        const QString letto = ordine.join(u" | ");
+        QVERIFY2(primo >= 0, qPrintable(letto));
+        for (qsizetype i = primo; i <= ultimo; ++i)
+            QVERIFY2(qobject_cast<EtichettaDisegnata*>(voci.at(i)), qPrintable(letto));
+        // Within the plate, reading order: the top row first, the bottom label last.
+        QCOMPARE(ordine.at(ultimo), u"Dolny"_s);
+        QVERIFY2(ordine.indexOf(u"Czaszka"_s) < ordine.indexOf(u"Kości"_s), qPrintable(letto));
+    }
+
     // The keyboard alone, from the home screen to a caption, back and to the start again.
     void percorsoDaTastiera() {
         Visita v;
