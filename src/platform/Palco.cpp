@@ -429,11 +429,11 @@ void Palco::portaSuLeFinestre() {
                           [this](const QWidget* w) { return w->size() == geometria_.schermo; });
     for (QWidget* w : finestre)
         w->raise();
-    QWidget* tastiera = finestre.first();
-    for (QWidget* w : finestre)
-        if (w->windowHandle() && w->windowHandle() == ultimaConTastiera_)
-            tastiera = w;
-    tastiera->activateWindow();
+    // A message box or file chooser that had it gets it back too.
+    if (ultimaConTastiera_ && ultimaConTastiera_->isVisible())
+        ultimaConTastiera_->requestActivate();
+    else
+        finestre.first()->activateWindow();
 }
 
 void Palco::monitorCambiato() {
