@@ -446,9 +446,9 @@ void Palco::monitorCambiato() {
 }
 
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (oggetto == this && evento->type() == QEvent::Show)
-        fondoNeroSulDisplay(*this);
     if (evento->type() == QEvent::Show) {
+        if (oggetto == this)
+            fondoNeroSulDisplay(*this);
         auto* w = qobject_cast<QWidget*>(oggetto);
         if (eFinestraDelProgramma(w) && !w->parentWidget() && w->windowHandle() && windowHandle())
             impostaTransitoria(*w);
