@@ -454,6 +454,11 @@ bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
             impostaTransitoria(*w);
         if (w && w->isWindow())
             titoloVuotoSulDesktop(*w);
+    } else if (evento->type() == QEvent::WindowTitleChange) {
+        // A form's caption set empty while it is shown.
+        auto* w = qobject_cast<QWidget*>(oggetto);
+        if (w && w->isWindow())
+            titoloVuotoSulDesktop(*w);
     }
     return false;
 }

@@ -6,6 +6,7 @@
 // its name typed. Ten questions, no repeats; the end gives the score, the best so far is kept.
 
 #include "Domande.h"
+#include "FMed1.h"
 #include "Punteggi.h"
 #include "Storia.h"
 
@@ -20,9 +21,7 @@ class QPushButton;
 
 namespace hn {
 
-class FMed1;
-
-class Sprawdzian : public QFrame {
+class Sprawdzian : public QFrame, public GiroDelVisore {
     Q_OBJECT
 public:
     static constexpr int Domande = 10;
@@ -36,12 +35,12 @@ public:
     // panel) when there is nothing to ask.
     bool avvia(bool sistema);
     // Ends the round: the panel goes and the viewer is as it was when the round began.
-    void termina();
-    bool inCorso() const { return isVisible(); }
+    void termina() override;
+    bool inCorso() const override { return isVisible(); }
 
     // A click on hotspot n while a round runs is an answer: true when it was taken as one. Once
     // the score is on show, clicks open captions again.
-    bool clic(int hotspot);
+    bool clic(int hotspot) override;
     // A typed answer.
     void rispondi(const QString& testo);
     // On to the next question now, without waiting for the feedback to be read.

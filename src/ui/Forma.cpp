@@ -4,7 +4,6 @@
 #include "Controlli.h"
 #include "Host.h"
 #include "Navigazione.h"
-#include "Palco.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -240,8 +239,8 @@ void Forma::ImpostaWindowState(int stato) {
 
 void Forma::setCaption(const QString& testo) {
     caption_ = testo;
+    // An empty title reaches the display empty through the stage, which watches title changes.
     setWindowTitle(testo);
-    titoloVuotoSulDesktop(*this);
 }
 
 void Forma::setBorderStyle(int stile) {

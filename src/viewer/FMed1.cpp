@@ -16,7 +16,6 @@
 #include "Ricerca.h"
 #include "RtfReader.h"
 #include "SistemaScelto.h"
-#include "Sprawdzian.h"
 #include "gRAPH.h"
 
 #include <QKeyEvent>
@@ -130,11 +129,19 @@ FMed1::FMed1()
     connect(&DISASGEO.eventi(), &EventiControllo::MouseDown, this,
             [this](int, int, float, float) { SpegniHotSpot(); });
     Ricerca::agganciaVisore(*this);
-    Sprawdzian::aggancia(*this);
+    if (agganciViewer.Giro)
+        agganciViewer.Giro(*this);
     statoDiProgetto();
 }
 
 FMed1::~FMed1() = default;
+
+GiroDelVisore* FMed1::giro() const {
+    for (QObject* figlio : children())
+        if (auto* g = dynamic_cast<GiroDelVisore*>(figlio))
+            return g;
+    return nullptr;
+}
 
 // The controls as designed: a form loaded again starts from them, not from the last visit.
 void FMed1::statoDiProgetto() {
@@ -314,7 +321,7 @@ void FMed1::HOTSPOT_Click(int Index) {
     if (!Caricata())
         return;
     // During a self-test a click is an answer, not a caption to open.
-    if (Sprawdzian* s = Sprawdzian::di(*this); s && s->clic(Index))
+    if (GiroDelVisore* g = giro(); g && g->clic(Index))
         return;
     MostraHotSpot(Index);
 }
@@ -384,8 +391,8 @@ void FMed1::EseguiPulsante(int Index) {
     // Back in a self-test round ends the round first, as Esc does, so Back walks the history the
     // user had rather than the round's.
     if (Index == Indietro)
-        if (Sprawdzian* s = Sprawdzian::di(*this); s && s->inCorso())
-            s->termina();
+        if (GiroDelVisore* g = giro(); g && g->inCorso())
+            g->termina();
     if (Frm_Testo::creata())
         Frm_Testo::istanza().ImpostaVisible(false);
     switch (Index) {

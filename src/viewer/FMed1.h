@@ -16,16 +16,32 @@ class TabellaHotSpot;
 
 namespace hn {
 
+class FMed1;
+
 // The copy and print dialogs are built above the viewer: the program registers their openers
 // at start. Each opens its dialog over the viewer on the description (already handed over to
 // ATXCopiaEStampa), no caption, and the plate picture. An empty one opens nothing.
+// Giro, when set, is given every viewer made, to attach the self-test to it.
 struct AgganciViewer {
     using Dialogo =
         std::function<void(Forma* chiamante, KorAtx* testo, KorAtx* didascalia, FXImage* immagine)>;
     Dialogo ApriCopia;
     Dialogo ApriStampa;
+    std::function<void(FMed1& visore)> Giro;
 };
 inline AgganciViewer agganciViewer;
+
+// A round over the viewer's plates that takes the hotspot clicks while it runs: the self-test,
+// which lives above the viewer as a child object of it.
+class GiroDelVisore {
+public:
+    virtual ~GiroDelVisore() = default;
+    // A click on hotspot n: true when the round took it, so no caption opens.
+    virtual bool clic(int hotspot) = 0;
+    virtual bool inCorso() const = 0;
+    // Ends the round, putting the viewer back as the round found it.
+    virtual void termina() = 0;
+};
 
 // The plate viewer of one body system: the plate's picture with invisible hotspots over it, its
 // description, six buttons drawn on the background (exit, back, home, copy, print, help), and the
@@ -73,6 +89,8 @@ protected:
 
 private:
     void statoDiProgetto();
+    // The round attached to this viewer; null when there is none.
+    GiroDelVisore* giro() const;
     void InizializzaViewer();
     void InitFX();
     void CaricaHotSpot();

@@ -50,6 +50,7 @@ struct Sessione : VisitaDiProva {
             atlante.tavole.insert(QString::fromLatin1(t) + u".png"_s,
                                   immagineDiProva(398, 480, Qt::gray));
         atlante.descrizioni = {{u"SCHEL1"_s, u"Układ kostny"_s}};
+        agganciViewer.Giro = [](FMed1& v) { Sprawdzian::aggancia(v); };
         mostraHome();
         apri();
         QApplication::setActiveWindow(&viewer());
