@@ -164,8 +164,8 @@ bool Sprawdzian::avvia(bool sistema) {
                 tutte += atlante::domandeTavola(*dati, n.chiave);
         chiave = punteggi::chiaveSistema(CodiceSistema);
     } else {
-        tutte = atlante::domandeTavola(*dati, v_.Tavola);
-        chiave = punteggi::chiaveTavola(v_.Tavola);
+        tutte = atlante::domandeTavola(*dati, v_.tavola());
+        chiave = punteggi::chiaveTavola(v_.tavola());
     }
     QList<atlante::Domanda> giro = atlante::scegliDomande(tutte, Domande, caso_);
     if (giro.isEmpty())
@@ -175,8 +175,8 @@ bool Sprawdzian::avvia(bool sistema) {
         Frm_Testo::istanza().ImpostaVisible(false);
     // A new round over a running one keeps the viewer's state from before the first.
     if (!inCorso()) {
-        tavolaPrima_ = v_.Tavola;
-        storiaPrima_ = v_.storia;
+        tavolaPrima_ = v_.tavola();
+        storiaPrima_ = v_.storiaTavole();
         fuocoPrima_ = QApplication::focusWidget();
     }
     prossima_.stop();
@@ -223,7 +223,7 @@ void Sprawdzian::mostraDomanda() {
 }
 
 void Sprawdzian::vaiAllaTavola(const QString& tavola) {
-    if (v_.Tavola.compare(tavola, Qt::CaseInsensitive) == 0)
+    if (v_.tavola().compare(tavola, Qt::CaseInsensitive) == 0)
         return;
     const auto dati = datiAtlante();
     const int n = dati ? dati->albero.nodo(tavola) : -1;
@@ -349,11 +349,7 @@ void Sprawdzian::termina() {
         v_.setFocus(Qt::OtherFocusReason);
     hide();
     giro_.clear();
-    if (v_.Tavola.compare(tavolaPrima_, Qt::CaseInsensitive) != 0 && v_.Caricata()) {
-        v_.Tavola = tavolaPrima_;
-        v_.Lanciata();
-    }
-    v_.storia = storiaPrima_;
+    v_.ripristina(tavolaPrima_, storiaPrima_);
 }
 
 // One frame around the structure's records (shape in pieces and label alike); none when off.
@@ -361,8 +357,8 @@ void Sprawdzian::incornicia(bool acceso) {
     QRect r;
     if (acceso && !giro_.isEmpty())
         for (int n : giro_[corrente_].hotspot)
-            if (v_.HOTSPOT.esiste(n))
-                r |= v_.HOTSPOT(n).rettangolo();
+            if (v_.hotspot().esiste(n))
+                r |= v_.hotspot()(n).rettangolo();
     if (!cornice_)
         return;
     if (r.isEmpty()) {

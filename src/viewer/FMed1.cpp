@@ -211,6 +211,33 @@ void FMed1::Lanciata() {
     show();
 }
 
+void FMed1::apriTavola(const QStringList& percorso, int hotspot) {
+    if (percorso.isEmpty() || !Caricata())
+        return;
+    StoriaAzzera(storia);
+    for (qsizetype i = 0; i + 1 < percorso.size(); ++i)
+        StoriaAggiungi(storia, percorso[i]);
+    if (Tavola != percorso.last() || NumHotSpot == 0) {
+        Tavola = percorso.last();
+        Lanciata();
+    }
+    activateWindow();
+    if (hotspot < 1 || !HOTSPOT.esiste(hotspot)) {
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The keyboard's own ring marks the structure: Tab and the arrows go on from there.
+    Navigazione::di(*this).imposta(&HOTSPOT(hotspot));
+}
+
+void FMed1::ripristina(const QString& tavola, const Storia& storiaPrima) {
+    if (Tavola.compare(tavola, Qt::CaseInsensitive) != 0 && Caricata()) {
+        Tavola = tavola;
+        Lanciata();
+    }
+    storia = storiaPrima;
+}
+
 void FMed1::Form_Activate() {
     gRAPH::CentraSfondo(*this, FONDO);
 }

@@ -96,7 +96,7 @@ private Q_SLOTS:
         } else if (modo == 2) {
             // From the answer field, Tab walks on to the plate's structures.
             const QObject* meta =
-                &x.viewer().HOTSPOT.rappresentante(x.viewer().HOTSPOT(d.hotspot.first()));
+                &x.viewer().hotspot().rappresentante(x.viewer().hotspot()(d.hotspot.first()));
             QWidget* fuoco = s.risposta;
             for (int i = 0; i < 20 && Navigazione::di(x.viewer()).corrente() != meta; ++i) {
                 QTest::keyClick(fuoco, Qt::Key_Tab);
@@ -114,7 +114,7 @@ private Q_SLOTS:
         QVERIFY(!didascaliaMostrata());
         const auto* cornice = x.viewer().DISASGEO.findChild<QWidget*>(u"cornice"_s);
         QVERIFY(cornice->isVisible());
-        QVERIFY(cornice->geometry().contains(x.viewer().HOTSPOT(d.hotspot.last()).rettangolo()));
+        QVERIFY(cornice->geometry().contains(x.viewer().hotspot()(d.hotspot.last()).rettangolo()));
         s.avanti();
         QVERIFY(!cornice->isVisible());
     }
@@ -151,13 +151,13 @@ private Q_SLOTS:
         QCOMPARE(s.giro().size(), 3);
         while (x.domanda(s).tavola != u"SKREG"_s)
             s.avanti();
-        QCOMPARE(v.Tavola, u"SKREG"_s);
+        QCOMPARE(v.tavola(), u"SKREG"_s);
         x.clicHotspot(x.domanda(s).hotspot.first());
         QVERIFY(s.esito->text().startsWith(u"Dobrze"_s));
         QTest::keyClick(s.risposta, Qt::Key_Escape);
         QVERIFY(!s.isVisible());
-        QCOMPARE(v.Tavola, u"SCHEL1"_s);
-        QCOMPARE(v.storia.conteggio, 0);
+        QCOMPARE(v.tavola(), u"SCHEL1"_s);
+        QCOMPARE(v.storiaTavole().conteggio, 0);
         // Clicks open captions again.
         x.clicHotspot(2);
         QVERIFY(didascaliaMostrata());
@@ -170,16 +170,14 @@ private Q_SLOTS:
         QVERIFY(v.isVisible());
         QVERIFY(!s.isVisible());
         // Back in a round ends it, then walks the history the user had.
-        StoriaAggiungi(v.storia, u"SCHEL1"_s);
-        v.Tavola = u"SKREG"_s;
-        v.Lanciata();
+        v.apriTavola({u"SCHEL1"_s, u"SKREG"_s}, 0);
         x.giro();
         QVERIFY(s.isVisible());
         QTest::mouseClick(&v.HOTSPOTFISSO(1), Qt::LeftButton);
         QCoreApplication::processEvents();
         QVERIFY(!s.isVisible());
-        QCOMPARE(v.Tavola, u"SCHEL1"_s);
-        QCOMPARE(v.storia.conteggio, 0);
+        QCOMPARE(v.tavola(), u"SCHEL1"_s);
+        QCOMPARE(v.storiaTavole().conteggio, 0);
     }
 };
 
