@@ -120,7 +120,7 @@ private Q_SLOTS:
         for (const QString& vuoto : {QString(), u"   "_s})
             QCOMPARE(CaricaImmagine(vuoto, fx, {}, &coperta), std::nullopt);
         QCOMPARE(a.host.schermo.storiaPuntatore, QList<int>(2, Puntatore::Predefinito));
-        QVERIFY(!Fseek::caricato() && coperta.Visible() && fx.Picture().isNull());
+        QVERIFY(!Fseek::creata() && coperta.Visible() && fx.Picture().isNull());
 
         QCOMPARE(CaricaImmagine(u"  A.PNG "_s, fx, {}, &coperta, 0), std::nullopt);
         QCOMPARE(fx.FileName(), PathTemp + u"A.PNG"_s);
