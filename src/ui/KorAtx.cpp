@@ -150,60 +150,49 @@ void KorAtx::ComandoFile(int comando) {
     scriviFileSicuro(percorso, contenuto);
 }
 
+std::span<const KorAtx::MembroNumerato<KorAtx>> KorAtx::membri() {
+    using C = KorAtx;
+    using V = const QVariant&;
+    // Indents are kept in pixels by the document: 15 twips each.
+    static constexpr MembroNumerato<C> tabella[] = {
+        {MembroSelFType, [](const C& c) -> QVariant { return c.SelFType(); },
+         [](C& c, V v) { c.setSelFType(v.toInt()); }},
+        {MembroAllineamentoStampa, [](const C& c) -> QVariant { return c.allineamentoStampa_; },
+         [](C& c, V v) { c.allineamentoStampa_ = v.toInt(); }},
+        {MembroNomeFile, [](const C& c) -> QVariant { return c.nomeFile_; },
+         [](C& c, V v) { c.nomeFile_ = v.toString(); }},
+        {MembroComandoFile, nullptr, [](C& c, V v) { c.ComandoFile(v.toInt()); }},
+        {MembroRientroDestro,
+         [](const C& c) -> QVariant {
+             return static_cast<int>(
+                 std::lround(c.textCursor().blockFormat().rightMargin() * 15.0));
+         },
+         [](C& c, V v) { c.setSelRightIndent(v.toInt()); }},
+        {MembroFText, [](const C& c) -> QVariant { return c.FText(); },
+         [](C& c, V v) { c.setFText(v.toString()); }},
+        {MembroSelLength, [](const C& c) -> QVariant { return c.SelLength(); },
+         [](C& c, V v) { c.setSelLength(v.toInt()); }},
+        {MembroSelStart, [](const C& c) -> QVariant { return c.SelStart(); },
+         [](C& c, V v) { c.setSelStart(v.toInt()); }},
+        {MembroRientroSinistro,
+         [](const C& c) -> QVariant {
+             return static_cast<int>(std::lround(c.textCursor().blockFormat().leftMargin() * 15.0));
+         },
+         [](C& c, V v) { c.setSelIndent(v.toInt()); }},
+        {MembroCopia, nullptr, [](C& c, V v) { c.Copia(v.toInt()); }},
+        {MembroVersione, [](const C&) -> QVariant { return kVersione; }, nullptr},
+        {MembroLunghezza, [](const C& c) -> QVariant { return c.lunghezza(); }, nullptr},
+        {MembroHandle, [](const C& c) -> QVariant { return c.handle_; }, nullptr},
+    };
+    return tabella;
+}
+
 QVariant KorAtx::membro(int numero) const {
-    switch (numero) {
-    case MembroFText:
-        return FText();
-    case MembroSelFType:
-        return SelFType();
-    case MembroLunghezza:
-        return lunghezza();
-    case MembroHandle:
-        return handle_;
-    case MembroVersione:
-        return kVersione;
-    case MembroAllineamentoStampa:
-        return allineamentoStampa_;
-    case MembroNomeFile:
-        return nomeFile_;
-    case MembroRientroSinistro:
-        return static_cast<int>(std::lround(textCursor().blockFormat().leftMargin() * 15.0));
-    case MembroRientroDestro:
-        return static_cast<int>(std::lround(textCursor().blockFormat().rightMargin() * 15.0));
-    default:
-        return membroSelezione(numero, MembroSelStart, MembroSelLength);
-    }
+    return leggiMembro(membri(), *this, numero);
 }
 
 void KorAtx::impostaMembro(int numero, const QVariant& valore) {
-    switch (numero) {
-    case MembroFText:
-        setFText(valore.toString());
-        return;
-    case MembroSelFType:
-        setSelFType(valore.toInt());
-        return;
-    case MembroAllineamentoStampa:
-        allineamentoStampa_ = valore.toInt();
-        return;
-    case MembroRientroSinistro:
-        setSelIndent(valore.toInt());
-        return;
-    case MembroRientroDestro:
-        setSelRightIndent(valore.toInt());
-        return;
-    case MembroCopia:
-        Copia(valore.toInt());
-        return;
-    case MembroNomeFile:
-        nomeFile_ = valore.toString();
-        return;
-    case MembroComandoFile:
-        ComandoFile(valore.toInt());
-        return;
-    default:
-        impostaMembroSelezione(numero, MembroSelStart, MembroSelLength, valore);
-    }
+    scriviMembro(membri(), *this, numero, valore);
 }
 
 QVariant KorAtx::membro(QStringView nome) const {

@@ -69,6 +69,9 @@ public:
     void impostaMembro(QStringView nome, const QVariant& valore);
 
 private:
+    // Every member the forms reach by number, read and written from one row.
+    static std::span<const MembroNumerato<KorAtx>> membri();
+
     int selFType_ = kTuttiIFormati;
     // How the print entry points align every paragraph (member 33): 0 as the text has it, 1 left,
     // 2 centre, 3 right.

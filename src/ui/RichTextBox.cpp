@@ -219,25 +219,6 @@ QString ControlloTestoRicco::percorsoHost(const QString& percorso) {
     return *h;
 }
 
-QVariant ControlloTestoRicco::membroSelezione(int numero, int numeroInizio,
-                                              int numeroLunghezza) const {
-    if (numero == numeroInizio)
-        return SelStart();
-    if (numero == numeroLunghezza)
-        return SelLength();
-    membroSconosciuto();
-}
-
-void ControlloTestoRicco::impostaMembroSelezione(int numero, int numeroInizio, int numeroLunghezza,
-                                                 const QVariant& valore) {
-    if (numero == numeroInizio)
-        setSelStart(valore.toInt());
-    else if (numero == numeroLunghezza)
-        setSelLength(valore.toInt());
-    else
-        membroSconosciuto();
-}
-
 void ControlloTestoRicco::membroSconosciuto() {
     throw ErroreVB(kMembroSconosciuto,
                    QStringLiteral("Obiekt nie obsługuje tej właściwości lub metody"));
@@ -316,33 +297,30 @@ void RichTextBox::setLocked(bool bloccato) {
         setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
+std::span<const RichTextBox::MembroNumerato<RichTextBox>> RichTextBox::membri() {
+    using C = RichTextBox;
+    using V = const QVariant&;
+    static constexpr MembroNumerato<C> tabella[] = {
+        {MembroText, [](const C& c) -> QVariant { return c.Text(); },
+         [](C& c, V v) { c.setText(v.toString()); }},
+        {MembroTextRTF, [](const C& c) -> QVariant { return c.TextRTF(); },
+         [](C& c, V v) { c.setTextRTF(v.toString()); }},
+        {MembroSelStart, [](const C& c) -> QVariant { return c.SelStart(); },
+         [](C& c, V v) { c.setSelStart(v.toInt()); }},
+        {MembroSelLength, [](const C& c) -> QVariant { return c.SelLength(); },
+         [](C& c, V v) { c.setSelLength(v.toInt()); }},
+        {MembroSelProtected, [](const C& c) -> QVariant { return c.SelProtected(); },
+         [](C& c, V v) { c.setSelProtected(v.toBool()); }},
+    };
+    return tabella;
+}
+
 QVariant RichTextBox::membro(int numero) const {
-    switch (numero) {
-    case MembroText:
-        return Text();
-    case MembroTextRTF:
-        return TextRTF();
-    case MembroSelProtected:
-        return SelProtected();
-    default:
-        return membroSelezione(numero, MembroSelStart, MembroSelLength);
-    }
+    return leggiMembro(membri(), *this, numero);
 }
 
 void RichTextBox::impostaMembro(int numero, const QVariant& valore) {
-    switch (numero) {
-    case MembroText:
-        setText(valore.toString());
-        return;
-    case MembroTextRTF:
-        setTextRTF(valore.toString());
-        return;
-    case MembroSelProtected:
-        setSelProtected(valore.toBool());
-        return;
-    default:
-        impostaMembroSelezione(numero, MembroSelStart, MembroSelLength, valore);
-    }
+    scriviMembro(membri(), *this, numero, valore);
 }
 
 } // namespace hn

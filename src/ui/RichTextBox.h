@@ -9,6 +9,7 @@
 
 #include <QTextEdit>
 #include <QVariant>
+#include <span>
 
 namespace hn {
 
@@ -53,11 +54,31 @@ protected:
     // Turns a Windows-form path into a host path; throws ErroreVB 75 when it names nothing.
     static QString percorsoHost(const QString& percorso);
 
-    // Late-bound SelStart and SelLength, under the numbers the calling control gives them; any
-    // other number is a member the control lacks and raises error 438.
-    QVariant membroSelezione(int numero, int numeroInizio, int numeroLunghezza) const;
-    void impostaMembroSelezione(int numero, int numeroInizio, int numeroLunghezza,
-                                const QVariant& valore);
+    // A member reached by its number: how it is read and how it is written. A null reader or
+    // writer is a way the member is not offered.
+    template <class C> struct MembroNumerato {
+        int numero;
+        QVariant (*leggi)(const C&);
+        void (*scrivi)(C&, const QVariant&);
+    };
+    // Late-bound access through a control's table; a number the table lacks, or a way its
+    // member is not offered, raises error 438.
+    template <class C>
+    static QVariant leggiMembro(std::span<const MembroNumerato<C>> tabella, const C& c,
+                                int numero) {
+        for (const MembroNumerato<C>& m : tabella)
+            if (m.numero == numero && m.leggi)
+                return m.leggi(c);
+        membroSconosciuto();
+    }
+    template <class C>
+    static void scriviMembro(std::span<const MembroNumerato<C>> tabella, C& c, int numero,
+                             const QVariant& valore) {
+        for (const MembroNumerato<C>& m : tabella)
+            if (m.numero == numero && m.scrivi)
+                return m.scrivi(c, valore);
+        membroSconosciuto();
+    }
     [[noreturn]] static void membroSconosciuto();
 };
 
@@ -106,6 +127,10 @@ public:
     // Late-bound access by member number; an unknown number raises error 438.
     QVariant membro(int numero) const;
     void impostaMembro(int numero, const QVariant& valore);
+
+private:
+    // Every member the program reaches by number, read and written from one row.
+    static std::span<const MembroNumerato<RichTextBox>> membri();
 };
 
 } // namespace hn
