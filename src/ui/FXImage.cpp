@@ -1,6 +1,7 @@
 #include "FXImage.h"
 
 #include "ErroreVB.h"
+#include "Host.h"
 #include "PictureBox.h"
 
 #include <QMouseEvent>
@@ -64,6 +65,8 @@ void FXImage::paintEvent(QPaintEvent*) {
     if (picture_.isNull())
         return;
     QPainter p(this);
+    // Smoothed at a fractional scale, unsmoothed at a whole one, as every picture control.
+    preparaPittore(p);
     if (autoSize_ == 2)
         p.drawImage(rect(), picture_);
     else
