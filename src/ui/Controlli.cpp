@@ -383,7 +383,6 @@ void ArrayLinee::Load(int indice) {
     nuova->x2_ = modello.x2_;
     nuova->y2_ = modello.y2_;
     nuova->colore_ = modello.colore_;
-    nuova->spessore_ = modello.spessore_;
     nuova->visibile_ = false;
     elementi_[indice] = std::move(nuova);
 }
@@ -408,7 +407,8 @@ void ArrayLinee::disegna(QPainter& p) const {
     for (const auto& [indice, l] : elementi_) {
         if (!l->visibile_)
             continue;
-        p.setPen(QPen(l->colore_, l->spessore_ > 1 ? l->spessore_ : 0));
+        // A cosmetic pen: one device pixel wide at any scale, as the program's lines are.
+        p.setPen(QPen(l->colore_, 0));
         p.drawLine(QPointF(std::round(l->x1_ / sx), std::round(l->y1_ / sy)),
                    QPointF(std::round(l->x2_ / sx), std::round(l->y2_ / sy)));
     }
@@ -423,14 +423,12 @@ void ArrayLinee::aggiorna(const Linea& l) {
     const QPoint a(int(std::round(l.x1_ / sx)), int(std::round(l.y1_ / sy)));
     const QPoint b(int(std::round(l.x2_ / sx)), int(std::round(l.y2_ / sy)));
     // A one-pixel line lies on its points' device pixels or on the ones just before them, at any
-    // scale: one pixel before covers it. A wider pen reaches its width on every side. Any more only
-    // repaints more of the smoothed picture beneath.
-    const int prima = l.spessore_;
-    const int dopo = l.spessore_ > 1 ? l.spessore_ : 0;
+    // scale: one pixel before covers it. Any more only repaints more of the smoothed picture
+    // beneath.
     strato_->raise();
     strato_->update(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
                           QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())))
-                        .adjusted(-prima, -prima, dopo, dopo));
+                        .adjusted(-1, -1, 0, 0));
 }
 
 void ArrayLinee::aggiorna() {

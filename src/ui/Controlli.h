@@ -170,7 +170,6 @@ private:
     int indice_;
     double x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
     QColor colore_ = Qt::black;
-    int spessore_ = 1;
     bool visibile_ = true;
 };
 

@@ -117,9 +117,9 @@ public:
     int BorderStyle() const { return bordo_; }
     void setBorderStyle(int stile);
 
-    // 1 twips, 3 pixels: the unit of the form's own drawing coordinates.
-    int ScaleMode() const { return scaleMode_; }
-    void setScaleMode(int modo) { scaleMode_ = modo; }
+    // The unit of the form's own drawing coordinates: twips (1), as every form of the program
+    // keeps it.
+    int ScaleMode() const { return 1; }
 
     bool Enabled() const { return isEnabled(); }
     void ImpostaEnabled(bool attivo) { setEnabled(attivo); }
@@ -175,7 +175,6 @@ private:
     bool paintInAttesa_ = false;
     int statoFinestra_ = 0;
     int bordo_ = 2;
-    int scaleMode_ = 1;
     Forma* proprietario_ = nullptr;
     QList<ControlloForma*> controlli_;
     QList<ArrayLinee*> linee_;

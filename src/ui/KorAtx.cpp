@@ -157,8 +157,8 @@ std::span<const KorAtx::MembroNumerato<KorAtx>> KorAtx::membri() {
     static constexpr MembroNumerato<C> tabella[] = {
         {MembroSelFType, [](const C& c) -> QVariant { return c.SelFType(); },
          [](C& c, V v) { c.setSelFType(v.toInt()); }},
-        {MembroAllineamentoStampa, [](const C& c) -> QVariant { return c.allineamentoStampa_; },
-         [](C& c, V v) { c.allineamentoStampa_ = v.toInt(); }},
+        {MembroAllineamentoStampa, [](const C& c) -> QVariant { return c.AllineamentoStampa(); },
+         [](C& c, V v) { c.setAllineamentoStampa(v.toInt()); }},
         {MembroNomeFile, [](const C& c) -> QVariant { return c.nomeFile_; },
          [](C& c, V v) { c.nomeFile_ = v.toString(); }},
         {MembroComandoFile, nullptr, [](C& c, V v) { c.ComandoFile(v.toInt()); }},
@@ -182,7 +182,7 @@ std::span<const KorAtx::MembroNumerato<KorAtx>> KorAtx::membri() {
         {MembroCopia, nullptr, [](C& c, V v) { c.Copia(v.toInt()); }},
         {MembroVersione, [](const C&) -> QVariant { return kVersione; }, nullptr},
         {MembroLunghezza, [](const C& c) -> QVariant { return c.lunghezza(); }, nullptr},
-        {MembroHandle, [](const C& c) -> QVariant { return c.handle_; }, nullptr},
+        {MembroHandle, [](const C& c) -> QVariant { return c.Handle(); }, nullptr},
     };
     return tabella;
 }

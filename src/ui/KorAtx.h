@@ -48,6 +48,13 @@ public:
     int SelFType() const { return selFType_; }
     void setSelFType(int tipo) { selFType_ = tipo; }
 
+    // How the print entry points align every paragraph (member 33): 0 as the text has it, 1 left,
+    // 2 centre, 3 right.
+    int AllineamentoStampa() const { return allineamentoStampa_; }
+    void setAllineamentoStampa(int allineamento) { allineamentoStampa_ = allineamento; }
+    // The name the print entry points know the control by (member 146).
+    std::int32_t Handle() const { return handle_; }
+
     // Left and right indent, in twips, of the paragraphs the selection touches.
     void setSelIndent(int twips);
     void setSelRightIndent(int twips);
@@ -73,8 +80,6 @@ private:
     static std::span<const MembroNumerato<KorAtx>> membri();
 
     int selFType_ = kTuttiIFormati;
-    // How the print entry points align every paragraph (member 33): 0 as the text has it, 1 left,
-    // 2 centre, 3 right.
     int allineamentoStampa_ = 0;
     QString nomeFile_;
     std::int32_t handle_;
