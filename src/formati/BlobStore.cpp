@@ -216,31 +216,33 @@ QString nomeVoce(QByteArrayView grezzo, bool utf8) {
 
 } // namespace
 
-std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
-    const QByteArray nomeFile = QFile::encodeName(percorso);
-    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
-    const int fd = ::open(nomeFile.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw errno == ENOENT || errno == ENOTDIR ? ErroreVB(Errore::FileNonTrovato)
-                                                  : erroreDaErrno(errno);
-    std::shared_ptr<Archivio> a(new Archivio);
-    a->fd_ = fd; // closed with the store, whatever happens below
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
-        throw ErroreVB(Errore::AccessoPercorso,
-                       QStringLiteral("%1: not a regular file").arg(percorso));
-    a->dimensioneFile_ = qint64(st.st_size);
-    const qint64 dimensione = a->dimensioneFile_;
-    auto leggi = [&](qint64 posizione, qint64 n) {
+namespace {
+
+// Exactly n bytes at an offset of the store's file, or error 75.
+struct LettoreStore {
+    int fd;
+    qint64 dimensione;
+    const QString& percorso;
+
+    QByteArray operator()(qint64 posizione, qint64 n) const {
         QByteArray b(n, Qt::Uninitialized);
         if (posizione < 0 || n < 0 || posizione + n > dimensione ||
             !leggiA(fd, posizione, b.data(), n))
             throw ErroreVB(Errore::AccessoPercorso,
                            QStringLiteral("%1: cannot be read").arg(percorso));
         return b;
-    };
+    }
+};
 
+// Where the central directory lies, as the end record (or its ZIP64 record) gives it.
+struct DirectoryCentrale {
+    quint64 numero;
+    quint64 lunghezza;
+    quint64 inizio;
+};
+
+DirectoryCentrale trovaDirectory(const LettoreStore& leggi) {
+    const qint64 dimensione = leggi.dimensione;
     // The end record: the last one whose comment reaches no further than the file.
     const qint64 coda = std::min<qint64>(dimensione, LunghezzaFine + 0xffff);
     const QByteArray fine = leggi(dimensione - coda, coda);
@@ -278,75 +280,112 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     if (lunghezzaDir > quint64(DirectoryMassima) || inizioDir > quint64(limiteDir) ||
         inizioDir + lunghezzaDir > quint64(limiteDir) || numero > lunghezzaDir / LunghezzaCentrale)
         throw formatoNonValido(QStringLiteral("inconsistent central directory"));
-    const QByteArray dir = leggi(qint64(inizioDir), qint64(lunghezzaDir));
+    return {numero, lunghezzaDir, inizioDir};
+}
 
-    a->voci_.reserve(qsizetype(numero));
-    a->indice_.reserve(qsizetype(numero));
-    const char* const base = dir.constData();
+// Record i of the central directory, at pos: its entry's figures (no name yet) and its name as
+// stored; pos moves on to the next record.
+Voce voceCentrale(const QByteArray& dir, qint64& pos, quint64 i, QByteArrayView& grezzo) {
+    if (pos + LunghezzaCentrale > dir.size() || u32(dir.constData() + pos) != FirmaCentrale)
+        throw formatoNonValido(QStringLiteral("entry %1: damaged directory").arg(i));
+    const char* c = dir.constData() + pos;
+    const qint64 lunghezzaNome = u16(c + 28), lunghezzaExtra = u16(c + 30);
+    const qint64 successiva =
+        pos + LunghezzaCentrale + lunghezzaNome + lunghezzaExtra + u16(c + 32);
+    if (successiva > dir.size())
+        throw formatoNonValido(QStringLiteral("entry %1: damaged directory").arg(i));
+    pos = successiva;
+    grezzo = QByteArrayView(c + LunghezzaCentrale, lunghezzaNome);
+
+    Voce v;
+    v.indice = i;
+    v.flag = u16(c + 8);
+    v.metodo = u16(c + 10);
+    v.crc = u32(c + 16);
+    quint64 compressa = u32(c + 20), dimensioneVoce = u32(c + 24), locale = u32(c + 42);
+    // Figures too large for their field are in the ZIP64 extra field, in this order.
+    const char* x = c + LunghezzaCentrale + lunghezzaNome;
+    for (qint64 k = 0; k + 4 <= lunghezzaExtra;) {
+        const quint16 id = u16(x + k), n = u16(x + k + 2);
+        if (k + 4 + n > lunghezzaExtra)
+            break;
+        if (id == 0x0001) {
+            const char* q = x + k + 4;
+            const char* fineCampo = q + n;
+            for (quint64* campo : {&dimensioneVoce, &compressa, &locale})
+                if (*campo == 0xffffffff && q + 8 <= fineCampo) {
+                    *campo = u64(q);
+                    q += 8;
+                }
+        }
+        k += 4 + n;
+    }
+    constexpr quint64 Massimo = quint64(std::numeric_limits<qint64>::max());
+    v.dimensione = dimensioneVoce > Massimo ? -1 : qint64(dimensioneVoce);
+    v.compressa = compressa > Massimo ? -1 : qint64(compressa);
+    v.posizione = locale > Massimo ? -1 : qint64(locale);
+    v.deflate = v.metodo == 8;
+    return v;
+}
+
+} // namespace
+
+std::shared_ptr<Archivio> Archivio::apriFile(const QString& percorso) {
+    const QByteArray nomeFile = QFile::encodeName(percorso);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
+    const int fd = ::open(nomeFile.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw errno == ENOENT || errno == ENOTDIR ? ErroreVB(Errore::FileNonTrovato)
+                                                  : erroreDaErrno(errno);
+    std::shared_ptr<Archivio> a(new Archivio);
+    a->fd_ = fd; // closed with the store, whatever happens below
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        throw ErroreVB(Errore::AccessoPercorso,
+                       QStringLiteral("%1: not a regular file").arg(percorso));
+    a->dimensioneFile_ = qint64(st.st_size);
+    return a;
+}
+
+void Archivio::aggiungi(Voce v, QByteArrayView grezzo) {
+    // Control bytes are refused as stored, before any code page turns them into glyphs.
+    if (std::any_of(grezzo.begin(), grezzo.end(),
+                    [](char ch) { return uchar(ch) < 0x20 || ch == 0x7F; })) {
+        escluse_.append({QString::fromUtf8(grezzo.toByteArray().toPercentEncoding(" ")),
+                         QStringLiteral("control characters in the name")});
+        return;
+    }
+    v.nome = nomeVoce(grezzo, v.flag & 0x0800);
+    // A name no caller could ask for is unreachable; so is a second one differing only in case.
+    if (!nomeVoceAmmesso(v.nome)) {
+        escluse_.append({v.nome, QStringLiteral("not a plain file name")});
+        return;
+    }
+    // One look-up: a new name takes the slot it was given, an old one keeps its entry.
+    const qsizetype prima = indice_.size();
+    qsizetype& posto = indice_[NomeSenzaMaiuscole{v.nome}];
+    if (indice_.size() == prima) {
+        escluse_.append({v.nome, QStringLiteral("same name as an earlier entry")});
+        return;
+    }
+    posto = voci_.size();
+    voci_.append(std::move(v));
+}
+
+// The file, its end record, the central directory, then each of its records in turn.
+std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
+    std::shared_ptr<Archivio> a = apriFile(percorso);
+    const LettoreStore leggi{a->fd_, a->dimensioneFile_, percorso};
+    const DirectoryCentrale d = trovaDirectory(leggi);
+    const QByteArray dir = leggi(qint64(d.inizio), qint64(d.lunghezza));
+    a->voci_.reserve(qsizetype(d.numero));
+    a->indice_.reserve(qsizetype(d.numero));
     qint64 pos = 0;
-    for (quint64 i = 0; i < numero; ++i) {
-        if (pos + LunghezzaCentrale > dir.size() || u32(base + pos) != FirmaCentrale)
-            throw formatoNonValido(QStringLiteral("entry %1: damaged directory").arg(i));
-        const char* c = base + pos;
-        const qint64 lunghezzaNome = u16(c + 28), lunghezzaExtra = u16(c + 30);
-        const qint64 successiva =
-            pos + LunghezzaCentrale + lunghezzaNome + lunghezzaExtra + u16(c + 32);
-        if (successiva > dir.size())
-            throw formatoNonValido(QStringLiteral("entry %1: damaged directory").arg(i));
-        pos = successiva;
-        const QByteArrayView grezzo(c + LunghezzaCentrale, lunghezzaNome);
-
-        Voce v;
-        v.indice = i;
-        v.flag = u16(c + 8);
-        v.metodo = u16(c + 10);
-        v.crc = u32(c + 16);
-        quint64 compressa = u32(c + 20), dimensioneVoce = u32(c + 24), locale = u32(c + 42);
-        // Figures too large for their field are in the ZIP64 extra field, in this order.
-        const char* x = c + LunghezzaCentrale + lunghezzaNome;
-        for (qint64 k = 0; k + 4 <= lunghezzaExtra;) {
-            const quint16 id = u16(x + k), n = u16(x + k + 2);
-            if (k + 4 + n > lunghezzaExtra)
-                break;
-            if (id == 0x0001) {
-                const char* q = x + k + 4;
-                const char* fineCampo = q + n;
-                for (quint64* campo : {&dimensioneVoce, &compressa, &locale})
-                    if (*campo == 0xffffffff && q + 8 <= fineCampo) {
-                        *campo = u64(q);
-                        q += 8;
-                    }
-            }
-            k += 4 + n;
-        }
-        constexpr quint64 Massimo = quint64(std::numeric_limits<qint64>::max());
-        v.dimensione = dimensioneVoce > Massimo ? -1 : qint64(dimensioneVoce);
-        v.compressa = compressa > Massimo ? -1 : qint64(compressa);
-        v.posizione = locale > Massimo ? -1 : qint64(locale);
-        v.deflate = v.metodo == 8;
-
-        // Control bytes are refused as stored, before any code page turns them into glyphs.
-        if (std::any_of(grezzo.begin(), grezzo.end(),
-                        [](char ch) { return uchar(ch) < 0x20 || ch == 0x7F; })) {
-            a->escluse_.append({QString::fromUtf8(grezzo.toByteArray().toPercentEncoding(" ")),
-                                QStringLiteral("control characters in the name")});
-            continue;
-        }
-        v.nome = nomeVoce(grezzo, v.flag & 0x0800);
-        // A name no caller could ask for is unreachable; so is a second one differing only in case.
-        if (!nomeVoceAmmesso(v.nome)) {
-            a->escluse_.append({v.nome, QStringLiteral("not a plain file name")});
-            continue;
-        }
-        // One look-up: a new name takes the slot it was given, an old one keeps its entry.
-        const qsizetype prima = a->indice_.size();
-        qsizetype& posto = a->indice_[NomeSenzaMaiuscole{v.nome}];
-        if (a->indice_.size() == prima) {
-            a->escluse_.append({v.nome, QStringLiteral("same name as an earlier entry")});
-            continue;
-        }
-        posto = a->voci_.size();
-        a->voci_.append(std::move(v));
+    for (quint64 i = 0; i < d.numero; ++i) {
+        QByteArrayView grezzo;
+        Voce v = voceCentrale(dir, pos, i, grezzo);
+        a->aggiungi(std::move(v), grezzo);
     }
     return a;
 }

@@ -13,6 +13,7 @@
 #include "ErroreVB.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -94,6 +95,11 @@ public:
 
 private:
     Archivio() = default;
+    // The steps of apri: the file, opened for reading only when it is a regular file (53, 75);
+    // then each directory record's entry, left out with its reason when no caller could ask
+    // for it.
+    static std::shared_ptr<Archivio> apriFile(const QString& percorso);
+    void aggiungi(Voce voce, QByteArrayView grezzo);
     template <typename Scrivi> void copia(const Voce& voce, Scrivi&& scrivi) const;
 
     int fd_ = -1;
