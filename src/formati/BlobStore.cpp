@@ -501,6 +501,13 @@ QByteArray Archivio::leggi(const Voce& voce) const {
     return dati;
 }
 
+std::optional<QByteArray> Archivio::contenuto(QStringView nome) const {
+    const Voce* v = trova(nome);
+    if (!v)
+        return std::nullopt;
+    return leggi(*v);
+}
+
 void Archivio::estrai(const Voce& voce, const QString& destinazione) const {
     const QByteArray dest = QFile::encodeName(destinazione);
     struct stat st {};

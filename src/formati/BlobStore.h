@@ -19,6 +19,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <memory>
+#include <optional>
 #include <sys/types.h>
 
 namespace hn::blob {
@@ -87,6 +88,10 @@ public:
 
     // The entry's bytes, checked against its size and CRC. Error 321 when they disagree.
     QByteArray leggi(const Voce& voce) const;
+    // The bytes of the entry of that name, without regard to case; nullopt when there is none.
+    // The one way from an entry name to its bytes: pictures, descriptions and captions are read
+    // in memory, never through a file. Error 321 as leggi.
+    std::optional<QByteArray> contenuto(QStringView nome) const;
 
     // Writes the entry to a file: into a new file beside it first, renamed into place once its
     // size and CRC check out, so a failure leaves no partial file. A link or folder at the

@@ -2,6 +2,7 @@
 
 #include "ErroreVB.h"
 #include "Host.h"
+#include "Immagine.h"
 #include "PictureBox.h"
 
 #include <QMouseEvent>
@@ -29,6 +30,11 @@ void FXImage::setFileName(const QString& percorso) {
     picture_ = std::move(nuova);
     adattaAllaFigura();
     update();
+}
+
+void FXImage::caricaDati(const QByteArray& dati) {
+    // Decoded whole before anything changes: a failure leaves the old picture on show.
+    ImpostaPicture(decodificaImmagine(dati));
 }
 
 void FXImage::ImpostaPicture(const QImage& immagine) {

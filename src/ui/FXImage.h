@@ -30,6 +30,9 @@ public:
     // keeps the picture it had.
     const QString& FileName() const { return fileName_; }
     void setFileName(const QString& percorso);
+    // The picture in these bytes, as a store holds it; FileName becomes empty. Error 481 when
+    // they are no picture, and the old picture stays.
+    void caricaDati(const QByteArray& dati);
 
     QImage Picture() const override { return picture_; }
     void ImpostaPicture(const QImage& immagine) override;

@@ -3,11 +3,10 @@
 #include "ErroreVB.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Immagine.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 namespace hn {
 
@@ -28,15 +27,7 @@ QImage LoadPicture(const QString& percorso) {
             throw ErroreVB(Errore::AccessoPercorso);
     }
 
-    // The format comes from the bytes, never from the name: a text file called .png is no picture.
-    QBuffer buffer(&dati);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader lettore(&buffer);
-    lettore.setDecideFormatFromContent(true);
-    QImage immagine;
-    if (!lettore.read(&immagine) || immagine.isNull())
-        throw ErroreVB(Errore::ImmagineNonValida);
-    return immagine;
+    return decodificaImmagine(dati);
 }
 
 } // namespace hn

@@ -27,18 +27,45 @@ ErroreVB erroreStore(const ErroreVB& e, const QString& store) {
     return ErroreVB(e.numero(), frase.arg(store));
 }
 
+// A damaged entry: its length or checksum disagrees with the directory.
+ErroreVB erroreVoce(const ErroreVB& e, const QString& voce, const QString& store) {
+    if (e.numero() != blob::FormatoNonValido)
+        return e;
+    return ErroreVB(e.numero(), QStringLiteral("Wpis %1 w magazynie %2 jest uszkodzony (niezgodna "
+                                               "długość albo suma kontrolna).")
+                                    .arg(voce, store));
+}
+
 } // namespace
 
-void QxBlob2::Metodo2(const QString& voce, const QString& destinazione) const {
+std::shared_ptr<const blob::Archivio> QxBlob2::archivio(QString& percorsoHost) const {
     const std::optional<QString> store = host().paths->toHost(store_);
     if (store_.isEmpty() || !store)
         throw ErroreVB(Errore::FileNonTrovato);
-    std::shared_ptr<const blob::Archivio> archivio;
+    percorsoHost = *store;
     try {
-        archivio = blob::Archivio::condiviso(*store);
+        return blob::Archivio::condiviso(*store);
     } catch (const ErroreVB& e) {
         throw erroreStore(e, *store);
     }
+}
+
+std::optional<QByteArray> QxBlob2::Dati(const QString& voce) const {
+    QString store;
+    const std::shared_ptr<const blob::Archivio> a = archivio(store);
+    const blob::Voce* v = a->trova(voce);
+    if (!v)
+        return std::nullopt;
+    try {
+        return a->leggi(*v);
+    } catch (const ErroreVB& e) {
+        throw erroreVoce(e, v->nome, store);
+    }
+}
+
+void QxBlob2::Metodo2(const QString& voce, const QString& destinazione) const {
+    QString store;
+    const std::shared_ptr<const blob::Archivio> archivio = this->archivio(store);
     const blob::Voce* v = archivio->trova(voce);
     if (!v)
         return;
@@ -49,10 +76,7 @@ void QxBlob2::Metodo2(const QString& voce, const QString& destinazione) const {
         archivio->estrai(*v, *dest);
     } catch (const ErroreVB& e) {
         if (e.numero() == blob::FormatoNonValido)
-            throw ErroreVB(e.numero(),
-                           QStringLiteral("Wpis %1 w magazynie %2 jest uszkodzony (niezgodna "
-                                          "długość albo suma kontrolna).")
-                               .arg(v->nome, *store));
+            throw erroreVoce(e, v->nome, store);
         throw ErroreVB(e.numero(), QStringLiteral("Nie można zapisać pliku %1.").arg(*dest));
     }
 }

@@ -1,8 +1,15 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <memory>
+#include <optional>
 
 namespace hn {
+
+namespace blob {
+class Archivio;
+}
 
 // The blob reader control: writes one entry of an archive store to a file. The program sets the
 // store path (property 1) before every extraction and then judges success only by whether the
@@ -22,7 +29,15 @@ public:
     // Method 3: the same, used by the program for the background store.
     void Metodo3(const QString& voce, const QString& destinazione) const;
 
+    // The entry's bytes, read in memory: what the program loads pictures, descriptions and
+    // captions from. nullopt where Method 2 would write nothing; the same errors otherwise (53,
+    // 75, 321), with the same sentences.
+    std::optional<QByteArray> Dati(const QString& voce) const;
+
 private:
+    // The store of property 1, opened once and kept (53, 75, 321 with a sentence naming it).
+    std::shared_ptr<const blob::Archivio> archivio(QString& percorsoHost) const;
+
     QString store_;
 };
 

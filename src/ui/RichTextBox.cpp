@@ -233,7 +233,10 @@ void RichTextBox::LoadFile(const QString& percorso, int tipo) {
         throw ErroreVB(Errore::FileNonTrovato);
     if (!file.open(QIODevice::ReadOnly))
         throw ErroreVB(Errore::AccessoPercorso);
-    const QByteArray dati = file.readAll();
+    caricaDati(file.readAll(), tipo);
+}
+
+void RichTextBox::caricaDati(const QByteArray& dati, int tipo) {
     if (tipo == rtfRTF && sembraRtf(dati)) {
         leggiRtf(dati, *document());
         setTextCursor(QTextCursor(document()));

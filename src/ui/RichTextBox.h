@@ -101,6 +101,9 @@ public:
     // Loads an RTF file (a file that is not RTF comes in as Windows-1250 plain text).
     // Errors: 53 when the file is missing, 75 when it cannot be read.
     void LoadFile(const QString& percorso, int tipo = rtfRTF);
+    // The same from bytes already read (a store's entry): RTF as such, anything else as plain
+    // Windows-1250 text.
+    void caricaDati(const QByteArray& dati, int tipo = rtfRTF);
     // Errors: 75 when the file cannot be written, 61 when the disk is full.
     void SaveFile(const QString& percorso, int tipo = rtfRTF) const;
 

@@ -307,9 +307,9 @@ QString FMed1::titoloTesto(const QString& codice) {
             host().paths->toHost(Fileini::cfg.PathDati + QStringLiteral("hsmed.dat"));
         if (store) {
             const auto archivio = blob::Archivio::condiviso(*store);
-            if (const blob::Voce* v = archivio->trova(QString(codice + QStringLiteral(".RTF")))) {
+            if (const auto rtf = archivio->contenuto(QString(codice + QStringLiteral(".RTF")))) {
                 QTextDocument documento;
-                leggiRtf(archivio->leggi(*v), documento);
+                leggiRtf(*rtf, documento);
                 titolo = aperturaInGrassetto(documento);
             }
         }
