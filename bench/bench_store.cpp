@@ -1,5 +1,5 @@
-// bench_store [ROUNDS]: how much a plate costs through the store (extracted, loaded into the image
-// control and painted once) against decoding it from memory.
+// bench_store [ROUNDS]: how much a plate costs through the store (read in memory, loaded into the
+// image control and painted once) against decoding it from memory.
 // Prints the median times and their ratio; the aim is at most 1.3.
 
 #include "BlobStore.h"

@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
     usa(piccola);
     clic();
     nudo();
-    if (f.NumHotSpot != 21)
-        qFatal("the plate has %d hotspots", int(f.NumHotSpot));
+    if (f.numeroHotSpot() != 21)
+        qFatal("the plate has %d hotspots", int(f.numeroHotSpot()));
     QList<double> tavola100, tavola200k, clic100, clic200k, bare, lanciata, dipinto, testo;
     for (int i = 0; i < giri; ++i) {
         Fileini::cfg.PathDati = piccola;

@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
             FMed1 f;
             f.Load();
             f.Lanciata();
-            if (f.NumHotSpot == 0)
+            if (f.numeroHotSpot() == 0)
                 qFatal("no hotspots on the first plate");
             f.FONDO.render(&schermo);
             f.Unload();

@@ -8,6 +8,7 @@
 #include "Prefisso.h"
 #include "Ricerca.h"
 #include "ServiziReali.h"
+#include "Sprawdzian.h"
 #include "fcopia.h"
 #include "fstampa.h"
 
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
     // The home screen makes the plate viewer on the first body-system click.
     FMed::registraVisore([] { return std::make_unique<FMed1>(); });
     FMed::registraRicerca(Ricerca::agganciaHome);
+    agganciViewer.Giro = [](FMed1& visore) { Sprawdzian::aggancia(visore); };
     agganciViewer.ApriStampa = ApriStampa;
     agganciViewer.ApriCopia = [](Forma* chiamante, KorAtx* testo, KorAtx* didascalia,
                                  FXImage* immagine) {

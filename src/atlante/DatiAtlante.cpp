@@ -55,12 +55,13 @@ std::shared_ptr<const DatiAtlante> DatiAtlante::leggi(const FileAtlante& file) {
 }
 
 QSize DatiAtlante::dimensioneImmagine(const QString& chiave) const {
-    const blob::Voce* v = tavole ? tavole->trova(nomeImmagineTavola(chiave)) : nullptr;
-    if (!v)
+    if (!tavole)
         return {};
     try {
-        QByteArray b = tavole->leggi(*v);
-        QBuffer buffer(&b);
+        std::optional<QByteArray> b = tavole->contenuto(nomeImmagineTavola(chiave));
+        if (!b)
+            return {};
+        QBuffer buffer(&*b);
         QImageReader lettore(&buffer);
         return lettore.size();
     } catch (const ErroreVB&) {

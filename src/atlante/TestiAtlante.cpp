@@ -27,10 +27,9 @@ bool TestiAtlante::contiene(const QString& codice) const {
 }
 
 std::optional<QByteArray> TestiAtlante::byte(const QString& codice) const {
-    const blob::Voce* v = store_ ? store_->trova(nomeTesto(codice)) : nullptr;
-    if (!v)
+    if (!store_)
         return std::nullopt;
-    return store_->leggi(*v);
+    return store_->contenuto(nomeTesto(codice));
 }
 
 bool TestiAtlante::documento(const QString& codice, QTextDocument& documento) const {

@@ -107,13 +107,6 @@ void fcopia::creaControlli() {
 
 fcopia::~fcopia() = default;
 
-fcopia& fcopia::istanza() {
-    static QPointer<fcopia> f;
-    if (!f)
-        f = new fcopia;
-    return *f;
-}
-
 void fcopia::setControlloDidascalia(KorAtx* controllo) {
     Load();
     didascalia_ = controllo;

@@ -7,6 +7,7 @@
 
 #include "DialogoComune.h"
 #include "DialogoDisegnato.h"
+#include "FormaUnica.h"
 #include "KorAtx.h"
 #include "LavoroDiCopia.h"
 
@@ -16,14 +17,14 @@ namespace hn {
 
 class RichTextBox;
 
-class fcopia : public DialogoDisegnato {
+class fcopia : public DialogoDisegnato, public FormaUnica<fcopia> {
     Q_OBJECT
 public:
     fcopia();
     ~fcopia() override;
 
-    // The dialog the program opens; made on first use and kept, as the other forms are.
-    static fcopia& istanza();
+    // The dialog the program opens (istanza()) is made on first use and kept, as the other
+    // forms are.
 
     // Write-only sources from the viewer; the first of them loads the form.
     void setControlloDidascalia(KorAtx* controllo);

@@ -138,7 +138,7 @@ bool stampaIllustrazione(const StatoDiStampa& s) {
             },
             [&] {
                 KorAtx& doc = impostato(s.TESTOATX);
-                doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
+                doc.setAllineamentoStampa(2);
                 doc.setFText(RtfDiCredito());
                 // A third of an inch down, under the title.
                 StampaAtx(doc, 0, 480);
@@ -169,7 +169,7 @@ bool stampaIllustrazione(const StatoDiStampa& s) {
             [&] {
                 ATX_PRINT_START(0, &stampante(), 1, 1);
                 KorAtx& doc = impostato(s.TESTOATX);
-                doc.impostaMembro(KorAtx::MembroAllineamentoStampa, 2);
+                doc.setAllineamentoStampa(2);
                 doc.setFText(s.TestoDidascalia);
                 preparaPerStampa(doc);
                 doc.setSelRightIndent(0);

@@ -48,7 +48,7 @@ void StampaAtx(KorAtx& atx, std::int32_t left, std::int32_t top, bool intero) {
     ImpostaPuntatoreSchermo(Puntatore::Clessidra);
     AvviaStampante();
     const PrinterService& p = *host().printer;
-    const auto h = atx.membro(KorAtx::MembroHandle).toInt();
+    const std::int32_t h = atx.Handle();
     std::int32_t y = top;
     const auto altezza = static_cast<std::int32_t>(p.printableRectTwips().height()) - y;
     const std::int32_t x = left;

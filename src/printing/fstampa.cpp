@@ -31,11 +31,6 @@ void metti(ControlloForma& c, const Posto& p) {
     c.MoveTw(p.left, p.top, p.width, p.height);
 }
 
-fstampa*& unica() {
-    static fstampa* f = nullptr;
-    return f;
-}
-
 } // namespace
 
 fstampa::fstampa(QWidget* parent)
@@ -94,19 +89,7 @@ void fstampa::creaControlli() {
     InvioAlleVoci = false;
 }
 
-fstampa::~fstampa() {
-    if (unica() == this)
-        unica() = nullptr;
-}
-
-fstampa& fstampa::istanza() {
-    if (!unica()) {
-        unica() = new fstampa;
-        // Windows go before the application object does.
-        qAddPostRoutine([] { delete unica(); });
-    }
-    return *unica();
-}
+fstampa::~fstampa() = default;
 
 void fstampa::collegaPulsante(Immagine& c, const std::function<void()>& clic) {
     Immagine* p = &c;

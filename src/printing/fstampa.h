@@ -7,6 +7,7 @@
 
 #include "DialogoDisegnato.h"
 #include "FXImage.h"
+#include "FormaUnica.h"
 #include "KorAtx.h"
 
 #include <QPointer>
@@ -14,14 +15,13 @@
 
 namespace hn {
 
-class fstampa : public DialogoDisegnato {
+class fstampa : public DialogoDisegnato, public FormaUnica<fstampa> {
     Q_OBJECT
 public:
     explicit fstampa(QWidget* parent = nullptr);
     ~fstampa() override;
 
-    // The form's one instance, made on first use.
-    static fstampa& istanza();
+    // The form's one instance is made on first use (istanza()).
 
     // The sources, as write-only properties: caption, text and picture (each may be null).
     void setControlloDidascalia(KorAtx* CD) { sorgenteDidascalia_ = CD; }

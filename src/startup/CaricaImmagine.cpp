@@ -1,16 +1,14 @@
 #include "CaricaImmagine.h"
 
-#include "BlobStore.h"
 #include "FXImage.h"
 #include "Fileini.h"
 #include "Fseek.h"
 #include "HostPaths.h"
+#include "Immagine.h"
 #include "Messaggi.h"
 #include "Passo.h"
 #include "Percorsi.h"
 #include "StoreImmagini.h"
-
-#include <QFile>
 
 namespace hn {
 
@@ -19,7 +17,6 @@ namespace {
 struct Store {
     QxBlob2* lettore;
     QString percorso;
-    bool metodo3;
 };
 
 // The selector's store as the atlas library gives it, on the hidden form's blob reader of that
@@ -32,13 +29,7 @@ Store scegliStore(std::optional<qint16> selettore) {
     QxBlob2* lettore = s.lettore == u"blbThumb"  ? &f.blbThumb
                        : s.lettore == u"blbCrop" ? &f.blbCrop
                                                  : &f.blbFoto;
-    return {lettore, (s.sfondi ? cfg.PathSfondi : cfg.PathFoto) + s.file, s.metodo == 3};
-}
-
-void Kill(const QString& percorso) {
-    const std::optional<QString> file = host().paths->toHost(percorso);
-    if (!file || !QFile::remove(*file))
-        throw ErroreVB(Errore::AccessoPercorso);
+    return {lettore, (s.sfondi ? cfg.PathSfondi : cfg.PathFoto) + s.file};
 }
 
 } // namespace
@@ -88,19 +79,18 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
         return !esci;
     };
 
-    QString temp;
+    // The entry is read in memory: the store keeps it there already, and a picture never makes
+    // the round of a file in PathTemp.
+    std::optional<QByteArray> dati;
     if (!passo([&] { ImpostaPuntatoreSchermo(Puntatore::Clessidra); }) ||
-        !passo([&] { temp = Mod_Comuni::TogliNull(Fileini::cfg.PathTemp) + voce; }) ||
         !passo([&] { s = scegliStore(store); }) ||
-        !passo([&] { s.lettore->setProprieta1(s.percorso); }) || !passo([&] {
-            s.metodo3 ? s.lettore->Metodo3(voce, temp) : s.lettore->Metodo2(voce, temp);
-        }))
+        !passo([&] { s.lettore->setProprieta1(s.percorso); }) ||
+        !passo([&] { dati = s.lettore->Dati(voce); }))
         return risultato;
 
-    // No file written: the store holds no such entry. Silent, and the target keeps its picture.
-    // A name that is no plain file name was never written either, and the path it forms may
-    // name some unrelated file, which must be neither loaded nor deleted.
-    if (!blob::nomeVoceAmmesso(voce) || !Mod_Comuni::EsisteFile(temp)) {
+    // The store holds no such entry (nor can it, for a name that is no plain file name): silent,
+    // and the target keeps its picture.
+    if (!dati) {
         risultato = 2;
         ImpostaPuntatoreSchermo(Puntatore::Predefinito);
         return risultato;
@@ -112,13 +102,9 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
         }) &&
         passo([&] {
             if (auto* immagine = dynamic_cast<FXImage*>(&target))
-                immagine->setFileName(temp);
+                immagine->caricaDati(*dati);
             else
-                target.ImpostaPicture(LoadPicture(temp));
-        }) &&
-        passo([&] {
-            if (Mod_Comuni::EsisteFile(temp))
-                Kill(temp);
+                target.ImpostaPicture(decodificaImmagine(*dati));
         }))
         passo([&] { ImpostaPuntatoreSchermo(Puntatore::Predefinito); });
     return risultato;

@@ -2,16 +2,7 @@
 
 #include "Host.h"
 
-#include <memory>
-
 namespace hn {
-
-namespace {
-std::unique_ptr<Fseek>& forma() {
-    static std::unique_ptr<Fseek> f;
-    return f;
-}
-} // namespace
 
 Fseek::Fseek() {
     // A form that is never shown: its picture boxes are not either.
@@ -26,20 +17,6 @@ Fseek::Fseek() {
 void DialogoGuida::ShowHelp() const {
     if (HelpCommand == 3)
         host().help->showContents(HelpFile);
-}
-
-Fseek& Fseek::istanza() {
-    if (!forma())
-        forma().reset(new Fseek);
-    return *forma();
-}
-
-bool Fseek::caricato() {
-    return forma() != nullptr;
-}
-
-void Fseek::Unload() {
-    forma().reset();
 }
 
 } // namespace hn

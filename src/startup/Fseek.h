@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FormaUnica.h"
 #include "PictureBox.h"
 #include "QxBlob2.h"
 
@@ -16,13 +17,10 @@ struct DialogoGuida {
 // The hidden utility form: never shown, created when first used, it holds controls the other
 // forms share: the blob readers of the image stores and the picture boxes for the background
 // copy, a scratch picture and the custom mouse pointer.
-class Fseek {
+class Fseek : public FormaUnica<Fseek> {
 public:
-    // The form, created on first use.
-    static Fseek& istanza();
-    static bool caricato();
-    // Unloads the form; the next use creates it anew with empty controls.
-    static void Unload();
+    // The form is created on first use (istanza()); distruggi() unloads it, and the next use
+    // creates it anew with empty controls.
 
     QxBlob2 blbFoto;
     QxBlob2 blbThumb;
@@ -36,6 +34,7 @@ public:
     DialogoGuida Cmdlg_Help;
 
 private:
+    friend class FormaUnica<Fseek>;
     Fseek();
 };
 

@@ -16,7 +16,6 @@
 #include "Ricerca.h"
 #include "RtfReader.h"
 #include "SistemaScelto.h"
-#include "Sprawdzian.h"
 #include "gRAPH.h"
 
 #include <QKeyEvent>
@@ -130,11 +129,19 @@ FMed1::FMed1()
     connect(&DISASGEO.eventi(), &EventiControllo::MouseDown, this,
             [this](int, int, float, float) { SpegniHotSpot(); });
     Ricerca::agganciaVisore(*this);
-    Sprawdzian::aggancia(*this);
+    if (agganciViewer.Giro)
+        agganciViewer.Giro(*this);
     statoDiProgetto();
 }
 
 FMed1::~FMed1() = default;
+
+GiroDelVisore* FMed1::giro() const {
+    for (QObject* figlio : children())
+        if (auto* g = dynamic_cast<GiroDelVisore*>(figlio))
+            return g;
+    return nullptr;
+}
 
 // The controls as designed: a form loaded again starts from them, not from the last visit.
 void FMed1::statoDiProgetto() {
@@ -202,6 +209,33 @@ void FMed1::Lanciata() {
     CaricaTavola();
     CaricaHotSpot();
     show();
+}
+
+void FMed1::apriTavola(const QStringList& percorso, int hotspot) {
+    if (percorso.isEmpty() || !Caricata())
+        return;
+    StoriaAzzera(storia);
+    for (qsizetype i = 0; i + 1 < percorso.size(); ++i)
+        StoriaAggiungi(storia, percorso[i]);
+    if (Tavola != percorso.last() || NumHotSpot == 0) {
+        Tavola = percorso.last();
+        Lanciata();
+    }
+    activateWindow();
+    if (hotspot < 1 || !HOTSPOT.esiste(hotspot)) {
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The keyboard's own ring marks the structure: Tab and the arrows go on from there.
+    Navigazione::di(*this).imposta(&HOTSPOT(hotspot));
+}
+
+void FMed1::ripristina(const QString& tavola, const Storia& storiaPrima) {
+    if (Tavola.compare(tavola, Qt::CaseInsensitive) != 0 && Caricata()) {
+        Tavola = tavola;
+        Lanciata();
+    }
+    storia = storiaPrima;
 }
 
 void FMed1::Form_Activate() {
@@ -273,9 +307,9 @@ QString FMed1::titoloTesto(const QString& codice) {
             host().paths->toHost(Fileini::cfg.PathDati + QStringLiteral("hsmed.dat"));
         if (store) {
             const auto archivio = blob::Archivio::condiviso(*store);
-            if (const blob::Voce* v = archivio->trova(QString(codice + QStringLiteral(".RTF")))) {
+            if (const auto rtf = archivio->contenuto(QString(codice + QStringLiteral(".RTF")))) {
                 QTextDocument documento;
-                leggiRtf(archivio->leggi(*v), documento);
+                leggiRtf(*rtf, documento);
                 titolo = aperturaInGrassetto(documento);
             }
         }
@@ -314,7 +348,7 @@ void FMed1::HOTSPOT_Click(int Index) {
     if (!Caricata())
         return;
     // During a self-test a click is an answer, not a caption to open.
-    if (Sprawdzian* s = Sprawdzian::di(*this); s && s->clic(Index))
+    if (GiroDelVisore* g = giro(); g && g->clic(Index))
         return;
     MostraHotSpot(Index);
 }
@@ -384,8 +418,8 @@ void FMed1::EseguiPulsante(int Index) {
     // Back in a self-test round ends the round first, as Esc does, so Back walks the history the
     // user had rather than the round's.
     if (Index == Indietro)
-        if (Sprawdzian* s = Sprawdzian::di(*this); s && s->inCorso())
-            s->termina();
+        if (GiroDelVisore* g = giro(); g && g->inCorso())
+            g->termina();
     if (Frm_Testo::creata())
         Frm_Testo::istanza().ImpostaVisible(false);
     switch (Index) {

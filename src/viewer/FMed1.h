@@ -16,16 +16,32 @@ class TabellaHotSpot;
 
 namespace hn {
 
+class FMed1;
+
 // The copy and print dialogs are built above the viewer: the program registers their openers
 // at start. Each opens its dialog over the viewer on the description (already handed over to
 // ATXCopiaEStampa), no caption, and the plate picture. An empty one opens nothing.
+// Giro, when set, is given every viewer made, to attach the self-test to it.
 struct AgganciViewer {
     using Dialogo =
         std::function<void(Forma* chiamante, KorAtx* testo, KorAtx* didascalia, FXImage* immagine)>;
     Dialogo ApriCopia;
     Dialogo ApriStampa;
+    std::function<void(FMed1& visore)> Giro;
 };
 inline AgganciViewer agganciViewer;
+
+// A round over the viewer's plates that takes the hotspot clicks while it runs: the self-test,
+// which lives above the viewer as a child object of it.
+class GiroDelVisore {
+public:
+    virtual ~GiroDelVisore() = default;
+    // A click on hotspot n: true when the round took it, so no caption opens.
+    virtual bool clic(int hotspot) = 0;
+    virtual bool inCorso() const = 0;
+    // Ends the round, putting the viewer back as the round found it.
+    virtual void termina() = 0;
+};
 
 // The plate viewer of one body system: the plate's picture with invisible hotspots over it, its
 // description, six buttons drawn on the background (exit, back, home, copy, print, help), and the
@@ -40,20 +56,34 @@ public:
     FXImage DISASGEO;
     Etichetta Label1;
     RichTextBox Ftdv_Testo;
-    // Drawn by DISASGEO: a plate may hold tens of thousands.
+
+private:
+    // Drawn by DISASGEO: a plate may hold tens of thousands. Loaded and unloaded by the viewer
+    // alone; others read it through hotspot().
     ArrayEtichette HOTSPOT;
+
+public:
     ArrayControlli<Etichetta> HOTSPOTFISSO;
     ArrayControlli<Immagine> SCROLLTESTO;
     KorAtx ATXCopiaEStampa;
     ArrayLinee Linea;
 
-    QString Tavola;
-    qint16 NumHotSpot = 0;
-    QString EstensioneImmagine;
-    Storia storia;
-
-    // Called by ApriForm once the viewer is loaded: shows the plate named by Tavola.
+    // Called by ApriForm once the viewer is loaded: shows the plate named by Tavola (at first
+    // the chosen body system's).
     Q_INVOKABLE void Lanciata();
+
+    // Opens a plate reached along a way from its body system's first plate, as the search and
+    // the self-test do: the history becomes the way there, the plate is loaded unless it is on
+    // show already, and hotspot n, when the plate has it, takes the keyboard's ring; otherwise
+    // the viewer takes the focus. Nothing happens while the viewer is not loaded.
+    void apriTavola(const QStringList& percorso, int hotspot);
+    // Puts back a plate and a history kept earlier: the self-test ends where the user was.
+    void ripristina(const QString& tavola, const Storia& storiaPrima);
+
+    const QString& tavola() const { return Tavola; }
+    const Storia& storiaTavole() const { return storia; }
+    qint16 numeroHotSpot() const { return NumHotSpot; }
+    const ArrayEtichette& hotspot() const { return HOTSPOT; }
 
     // Events, as the controls raise them.
     void HOTSPOT_Click(int Index);
@@ -73,6 +103,8 @@ protected:
 
 private:
     void statoDiProgetto();
+    // The round attached to this viewer; null when there is none.
+    GiroDelVisore* giro() const;
     void InizializzaViewer();
     void InitFX();
     void CaricaHotSpot();
@@ -87,6 +119,10 @@ private:
     QString titoloTesto(const QString& codice);
     QString titoloTavola(const QString& tavola);
 
+    QString Tavola;
+    qint16 NumHotSpot = 0;
+    QString EstensioneImmagine;
+    Storia storia;
     qint16 NumeroCornici = 0;
     // The hotspot table as it was at the last plate change; null when it could not be read.
     std::shared_ptr<const atlante::TabellaHotSpot> tabella_;

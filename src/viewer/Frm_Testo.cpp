@@ -8,32 +8,16 @@
 #include <QMouseEvent>
 #include <cmath>
 #include <limits>
-#include <memory>
 
 namespace hn {
 
 namespace {
-
-std::unique_ptr<Frm_Testo>& finestra() {
-    static std::unique_ptr<Frm_Testo> f;
-    return f;
-}
 
 // The caption panel's place, in twips: it overlaps the window's left edge so its own frame
 // lines up with the bar.
 constexpr int PannelloLeft = -30, PannelloWidth = 3165;
 
 } // namespace
-
-Frm_Testo& Frm_Testo::istanza() {
-    if (!finestra())
-        finestra().reset(new Frm_Testo);
-    return *finestra();
-}
-
-bool Frm_Testo::creata() {
-    return finestra() != nullptr;
-}
 
 Frm_Testo::Frm_Testo()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FormaUnica.h"
 #include "QXCapVir.h"
 #include "RichTextBox.h"
 
@@ -12,12 +13,10 @@ namespace hn {
 // placed at the hotspot. It hides itself as soon as it stops being the active window, and on any
 // click outside it, so a click elsewhere always closes it. Lengths are in twips; its place is in
 // screen twips.
-class Frm_Testo : public QWidget {
+class Frm_Testo : public QWidget, public FormaUnica<Frm_Testo> {
     Q_OBJECT
 public:
-    // Created on first use and never unloaded: only hidden.
-    static Frm_Testo& istanza();
-    static bool creata();
+    // Created on first use (istanza()) and never unloaded: only hidden.
 
     QXCapVir QXCapVir1;
     RichTextBox Ftdv_Didascalia;
@@ -46,6 +45,7 @@ protected:
     void keyPressEvent(QKeyEvent* evento) override;
 
 private:
+    friend class FormaUnica<Frm_Testo>;
     Frm_Testo();
     void applicaGeometria();
 

@@ -1,15 +1,12 @@
 #include "HsMed.h"
 
-#include "BlobStore.h"
 #include "Fileini.h"
 #include "Fseek.h"
 #include "Host.h"
 #include "HostPaths.h"
-#include "Percorsi.h"
 #include "RichTextBox.h"
 #include "TestiAtlante.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -18,15 +15,6 @@ namespace hn {
 
 float TwipsPerPixelXCorrente = 15;
 float TwipsPerPixelYCorrente = 15;
-
-namespace {
-
-void rimuoviFile(const QString& percorso) {
-    if (const std::optional<QString> f = host().paths->toHost(percorso))
-        QFile::remove(*f);
-}
-
-} // namespace
 
 void LeggiTwipsPerPixel() {
     TwipsPerPixelXCorrente = float(host().screen->twipsPerPixelX());
@@ -82,20 +70,13 @@ bool CercaRecordHotSpot(const TabellaHotSpot* tabella, const QString& tavola, qi
 }
 
 bool EstraiTesto(const QString& codice, RichTextBox& pannello) {
-    const QString nome = atlante::nomeTesto(codice);
-    const QString temp = Mod_Comuni::TogliNull(Fileini::cfg.PathTemp) + nome;
     QxBlob2& lettore = Fseek::istanza().blbCrop;
     lettore.setProprieta1(Fileini::cfg.PathDati + QStringLiteral("hsmed.dat"));
-    lettore.Metodo2(nome, temp);
-    // A name that is no plain file name was never written, and the path it forms may name some
-    // unrelated file, which must be neither loaded nor deleted.
-    if (!blob::nomeVoceAmmesso(nome) || !Mod_Comuni::EsisteFile(temp))
+    // Read in memory: no file in PathTemp to write, load and delete.
+    const std::optional<QByteArray> dati = lettore.Dati(atlante::nomeTesto(codice));
+    if (!dati)
         return false;
-    struct Rimuovi {
-        const QString& percorso;
-        ~Rimuovi() { rimuoviFile(percorso); }
-    } rimuovi{temp};
-    pannello.LoadFile(temp);
+    pannello.caricaDati(*dati);
     return true;
 }
 

@@ -38,9 +38,9 @@ std::shared_ptr<const TabellaHotSpot> TabellaPerLaTavola(const QString& percorso
 bool CercaRecordHotSpot(const TabellaHotSpot* tabella, const QString& tavola, qint16 n,
                         RecordHotSpot& record);
 
-// Extracts the entry `codice` + ".RTF" of "hsmed.dat" through the crop blob reader into
-// PathTemp, loads it into the panel and deletes the file. False when the store has no such entry
-// (the panel keeps its text). Errors from the store or the panel reach the caller.
+// Reads the entry `codice` + ".RTF" of "hsmed.dat" through the crop blob reader, in memory, into
+// the panel. False when the store has no such entry (the panel keeps its text). Errors from the
+// store or the panel reach the caller.
 bool EstraiTesto(const QString& codice, RichTextBox& pannello);
 
 } // namespace hn

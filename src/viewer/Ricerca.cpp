@@ -5,7 +5,6 @@
 #include "Frm_Testo.h"
 #include "Host.h"
 #include "HostPaths.h"
-#include "Navigazione.h"
 #include "SistemaScelto.h"
 
 #include <QAccessible>
@@ -176,20 +175,7 @@ void Ricerca::vaiA(FMed1& v, const atlante::Risultato& r) {
         if (const auto& d = datiCorrenti())
             DescrizioneSistema = atlante::descrizioneSistema(d->desAppa, CodiceSistema);
     }
-    StoriaAzzera(v.storia);
-    for (qsizetype i = 0; i + 1 < r.percorso.size(); ++i)
-        StoriaAggiungi(v.storia, r.percorso[i]);
-    if (v.Tavola != r.percorso.last() || v.NumHotSpot == 0) {
-        v.Tavola = r.percorso.last();
-        v.Lanciata();
-    }
-    v.activateWindow();
-    if (r.hotspot < 1 || !v.HOTSPOT.esiste(r.hotspot)) {
-        v.setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    // The keyboard's own ring marks the structure: Tab and the arrows go on from there.
-    Navigazione::di(v).imposta(&v.HOTSPOT(r.hotspot));
+    v.apriTavola(r.percorso, r.hotspot);
 }
 
 std::shared_ptr<const atlante::IndiceRicerca> Ricerca::indice() {

@@ -10,57 +10,72 @@ using namespace hn;
 using hn::prova::riga;
 using namespace hn::Mod_Comuni;
 
+namespace {
+
+void colonne() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+}
+
+void confronta(QString (*routine)(const QString&)) {
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+    QCOMPARE(routine(input), expected);
+}
+
+} // namespace
+
 class TestPercorsi : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void routineDiTesto_data() {
-        QTest::addColumn<QString>("routine");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("expected");
-        riga("add: blanks trimmed", "Aggiungi", "  C:\\dati  ", "C:\\dati\\");
-        riga("add: already there", "Aggiungi", "C:\\dati\\", "C:\\dati\\");
-        riga("add: empty gives a backslash", "Aggiungi", "", "\\");
-        riga("add: blank gives a backslash", "Aggiungi", "   ", "\\");
-        riga("remove: trimmed, one removed", "Elimina", " C:\\dati\\ ", "C:\\dati");
-        riga("remove: only one", "Elimina", "C:\\dati\\\\", "C:\\dati\\");
-        riga("remove: none there", "Elimina", "C:\\dati", "C:\\dati");
-        riga("remove: lone backslash", "Elimina", "\\", "");
-        riga("nul: none, trimmed", "Null", " abc ", "abc");
-        riga("nul: cut at the first", "Null",
-             QStringLiteral("abc") + QChar(0) + QStringLiteral("xyz"), "abc");
-        riga("nul: leading", "Null", QChar(0) + QStringLiteral("abc"), "");
-        riga("nul: blanks before it", "Null", QStringLiteral(" C:\\t\\ ") + QChar(0) + QChar(0),
-             "C:\\t\\");
-        riga("name: full path", "Nome", "C:\\dati\\sistemi.bmp", "sistemi.bmp");
-        riga("name: drive relative", "Nome", "C:sistemi.bmp", "sistemi.bmp");
-        riga("name: folder", "Nome", "C:\\dati\\", "");
-        riga("name: plain", "Nome", "sistemi.bmp", "sistemi.bmp");
-        riga("name: network path", "Nome", "\\\\server\\share\\f.txt", "f.txt");
-        riga("name: colon after backslash", "Nome", "a\\b:c.txt", "c.txt");
-        riga("folder: full path", "Cartella", "C:\\dati\\a.exe", "C:\\dati\\");
-        riga("folder: plain name", "Cartella", "a.exe", "");
-        riga("folder: ends in backslash", "Cartella", "C:\\dati\\", "");
-        riga("folder: drive relative", "Cartella", "C:a.exe", "C:");
-        riga("folder: empty", "Cartella", "", "");
+    // One table per routine: a row can only ever run the routine its table is for.
+    void aggiungiSlash_data() {
+        colonne();
+        riga("blanks trimmed", "  C:\\dati  ", "C:\\dati\\");
+        riga("already there", "C:\\dati\\", "C:\\dati\\");
+        riga("empty gives a backslash", "", "\\");
+        riga("blank gives a backslash", "   ", "\\");
     }
+    void aggiungiSlash() { confronta(AggiungiSlash); }
 
-    void routineDiTesto() {
-        QFETCH(QString, routine);
-        QFETCH(QString, input);
-        QFETCH(QString, expected);
-        QString r;
-        if (routine == QStringLiteral("Aggiungi"))
-            r = AggiungiSlash(input);
-        else if (routine == QStringLiteral("Elimina"))
-            r = EliminaSlash(input);
-        else if (routine == QStringLiteral("Null"))
-            r = TogliNull(input);
-        else if (routine == QStringLiteral("Nome"))
-            r = EstraiNomeFileDaPathname(input);
-        else
-            r = EstraiPathnameDaFile(input);
-        QCOMPARE(r, expected);
+    void eliminaSlash_data() {
+        colonne();
+        riga("trimmed, one removed", " C:\\dati\\ ", "C:\\dati");
+        riga("only one", "C:\\dati\\\\", "C:\\dati\\");
+        riga("none there", "C:\\dati", "C:\\dati");
+        riga("lone backslash", "\\", "");
     }
+    void eliminaSlash() { confronta(EliminaSlash); }
+
+    void togliNull_data() {
+        colonne();
+        riga("none, trimmed", " abc ", "abc");
+        riga("cut at the first", QStringLiteral("abc") + QChar(0) + QStringLiteral("xyz"), "abc");
+        riga("leading", QChar(0) + QStringLiteral("abc"), "");
+        riga("blanks before it", QStringLiteral(" C:\\t\\ ") + QChar(0) + QChar(0), "C:\\t\\");
+    }
+    void togliNull() { confronta(TogliNull); }
+
+    void estraiNomeFileDaPathname_data() {
+        colonne();
+        riga("full path", "C:\\dati\\sistemi.bmp", "sistemi.bmp");
+        riga("drive relative", "C:sistemi.bmp", "sistemi.bmp");
+        riga("folder", "C:\\dati\\", "");
+        riga("plain", "sistemi.bmp", "sistemi.bmp");
+        riga("network path", "\\\\server\\share\\f.txt", "f.txt");
+        riga("colon after backslash", "a\\b:c.txt", "c.txt");
+    }
+    void estraiNomeFileDaPathname() { confronta(EstraiNomeFileDaPathname); }
+
+    void estraiPathnameDaFile_data() {
+        colonne();
+        riga("full path", "C:\\dati\\a.exe", "C:\\dati\\");
+        riga("plain name", "a.exe", "");
+        riga("ends in backslash", "C:\\dati\\", "");
+        riga("drive relative", "C:a.exe", "C:");
+        riga("empty", "", "");
+    }
+    void estraiPathnameDaFile() { confronta(EstraiPathnameDaFile); }
 
     void esistenzaDeiFile() {
         prova::HostDiProva host;

@@ -33,7 +33,7 @@ private:
         DescrizioneSistema.clear();
         Mod_Comuni::TestoMessaggio.clear();
         Mod_Comuni::TitoloMessaggio.clear();
-        Fseek::Unload();
+        Fseek::distruggi();
         if (altro_)
             altro_();
     }

@@ -46,7 +46,7 @@ struct VisitaDiProva {
     // Hotspots are drawn by the picture control: the click lands on it, at the hotspot.
     void clicHotspot(int n) {
         QTest::mouseClick(&viewer().DISASGEO, Qt::LeftButton, {},
-                          viewer().HOTSPOT(n).rettangolo().center());
+                          viewer().hotspot()(n).rettangolo().center());
         QCoreApplication::processEvents();
     }
 

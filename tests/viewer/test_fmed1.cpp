@@ -78,15 +78,15 @@ private Q_SLOTS:
         v.apri();
         FMed1& f = v.viewer();
         QVERIFY(f.isVisible() && !v.home->isVisible());
-        QCOMPARE(f.Tavola, u"SCHEL1"_s);
+        QCOMPARE(f.tavola(), u"SCHEL1"_s);
         QCOMPARE(v.coloreTavola(), Rosso);
-        QCOMPARE(f.NumHotSpot, 6); // the header is hotspot 1
-        const EtichettaDisegnata& cranio = f.HOTSPOT(2);
+        QCOMPARE(f.numeroHotSpot(), 6); // the header is hotspot 1
+        const EtichettaDisegnata& cranio = f.hotspot()(2);
         QCOMPARE(
             (QList<double>{cranio.LeftTw(), cranio.TopTw(), cranio.WidthTw(), cranio.HeightTw()}),
             (QList<double>{300, 450, 1530, 930}));
         QVERIFY(cranio.Visible() && cranio.BorderStyle() == 0 && cranio.BackStyle() == 0);
-        QVERIFY(!f.HOTSPOT(0).Visible());
+        QVERIFY(!f.hotspot()(0).Visible());
         QVERIFY(f.Ftdv_Testo.Visible());
         QCOMPARE(f.Ftdv_Testo.Text(), u"Szkielet człowieka"_s);
         QVERIFY(v.puntatoreLibero());
@@ -114,34 +114,34 @@ private Q_SLOTS:
         // A link: the plate changes, its hotspots and description come with it.
         v.clicHotspot(2);
         v.clicHotspot(3);
-        QCOMPARE(f.Tavola, u"OSSA"_s);
+        QCOMPARE(f.tavola(), u"OSSA"_s);
         QCOMPARE(v.coloreTavola(), Verde);
-        QCOMPARE(f.NumHotSpot, 4);
+        QCOMPARE(f.numeroHotSpot(), 4);
         QCOMPARE(f.Ftdv_Testo.Text(), u"Kości"_s);
         QVERIFY(inchiostro(f.Ftdv_Testo) > 20);
-        QCOMPARE(f.storia.conteggio, 1);
+        QCOMPARE(f.storiaTavole().conteggio, 1);
         QVERIFY(!t.Visible()); // the click on the link closed it
         // A plate linking to itself is pushed and loaded again.
         v.clicHotspot(1);
-        QCOMPARE(f.Tavola, u"OSSA"_s);
-        QCOMPARE(f.storia.conteggio, 2);
-        QCOMPARE(f.NumHotSpot, 4);
+        QCOMPARE(f.tavola(), u"OSSA"_s);
+        QCOMPARE(f.storiaTavole().conteggio, 2);
+        QCOMPARE(f.numeroHotSpot(), 4);
 
         // Back walks the history.
         v.pulsante(1);
-        QCOMPARE(f.Tavola, u"OSSA"_s);
+        QCOMPARE(f.tavola(), u"OSSA"_s);
         v.pulsante(1, Qt::RightButton); // only the left button acts
-        QCOMPARE(f.Tavola, u"OSSA"_s);
+        QCOMPARE(f.tavola(), u"OSSA"_s);
         v.pulsante(1);
-        QCOMPARE(f.Tavola, u"SCHEL1"_s);
+        QCOMPARE(f.tavola(), u"SCHEL1"_s);
         QCOMPARE(v.coloreTavola(), Rosso);
-        QCOMPARE(f.NumHotSpot, 6);
+        QCOMPARE(f.numeroHotSpot(), 6);
         QVERIFY(inchiostro(f.Ftdv_Testo) > 20);
         QVERIFY(v.puntatoreLibero());
         // With nothing left, back returns home and unloads the viewer.
         v.pulsante(1);
         QVERIFY(v.home->isVisible() && !f.isVisible() && !f.Caricata());
-        QCOMPARE(f.NumHotSpot, 0);
+        QCOMPARE(f.numeroHotSpot(), 0);
         QVERIFY(v.puntatoreLibero());
 
         // The next visit starts afresh: empty history, no description until one is loaded.
@@ -150,10 +150,10 @@ private Q_SLOTS:
         v.atlante.scrivi();
         v.apri(1); // muscava: no records at all
         QVERIFY(f.Caricata() && f.isVisible());
-        QCOMPARE(f.Tavola, u"muscava"_s);
-        QCOMPARE(f.NumHotSpot, 0);
+        QCOMPARE(f.tavola(), u"muscava"_s);
+        QCOMPARE(f.numeroHotSpot(), 0);
         QVERIFY(!f.Ftdv_Testo.Visible());
-        QCOMPARE(f.storia.conteggio, 0);
+        QCOMPARE(f.storiaTavole().conteggio, 0);
         v.pulsante(1);
         QVERIFY(v.home->isVisible() && !f.Caricata());
     }
@@ -172,12 +172,12 @@ private Q_SLOTS:
         FMed1& f = v.viewer();
         for (int i = 1; i <= 101; ++i)
             v.clicHotspot(1);
-        QCOMPARE(f.Tavola, u"P101"_s);
-        QCOMPARE(f.storia.conteggio, 100);
+        QCOMPARE(f.tavola(), u"P101"_s);
+        QCOMPARE(f.storiaTavole().conteggio, 100);
         QStringList ritorno;
         for (int i = 0; i < 100; ++i) {
             v.pulsante(1);
-            ritorno << f.Tavola;
+            ritorno << f.tavola();
         }
         QCOMPARE(ritorno.first(), u"P99"_s);
         QCOMPARE(ritorno.at(98), u"P1"_s);
@@ -195,15 +195,15 @@ private Q_SLOTS:
         FMed1& f = v.viewer();
         v.clicHotspot(3); // OSSA
         v.clicHotspot(3); // VUOTA: no records
-        QCOMPARE(f.Tavola, u"VUOTA"_s);
+        QCOMPARE(f.tavola(), u"VUOTA"_s);
         QCOMPARE(v.coloreTavola(), Blu);
-        QCOMPARE(f.NumHotSpot, 0);
+        QCOMPARE(f.numeroHotSpot(), 0);
         QCOMPARE(f.Ftdv_Testo.Text(), u"Kości"_s);
         v.pulsante(1);
         v.clicHotspot(4); // NOFOTO
-        QCOMPARE(f.Tavola, u"NOFOTO"_s);
+        QCOMPARE(f.tavola(), u"NOFOTO"_s);
         QCOMPARE(v.coloreTavola(), Verde);
-        QCOMPARE(f.NumHotSpot, 2);
+        QCOMPARE(f.numeroHotSpot(), 2);
         QCOMPARE(f.Ftdv_Testo.Text(), u"Opis bez RTF"_s);
         QVERIFY(v.host.box.mostrati.isEmpty() && v.puntatoreLibero());
     }
@@ -223,12 +223,12 @@ private Q_SLOTS:
         // The cut record is named once, and the plate keeps what could be read.
         QCOMPARE(v.host.box.mostrati.size(), 1);
         QVERIFY(v.host.box.mostrati.takeFirst().testo.contains(u"hsmed.bin"_s));
-        QCOMPARE(f.NumHotSpot, 9);
-        QCOMPARE(f.HOTSPOT(7).LeftTw(), 13500.0);
-        QCOMPARE(f.HOTSPOT(8).TopTw(), -75.0);
+        QCOMPARE(f.numeroHotSpot(), 9);
+        QCOMPARE(f.hotspot()(7).LeftTw(), 13500.0);
+        QCOMPARE(f.hotspot()(8).TopTw(), -75.0);
         // The keyboard's ring on a hotspot off the screen stays on the screen.
         for (int n : {7, 8}) {
-            Navigazione::di(f).imposta(&f.HOTSPOT(n));
+            Navigazione::di(f).imposta(&f.hotspot()(n));
             const QWidget* anello = f.findChild<QWidget*>(u"hn_anello"_s);
             QVERIFY(anello->isVisible() && f.rect().contains(anello->geometry()));
         }
@@ -244,13 +244,13 @@ private Q_SLOTS:
         // The table gone: the next plate has no hotspots, clicks find nothing.
         QFile::remove(v.host.percorsoHost(AtlanteDiProva::Dati + u"hsmed.bin"_s));
         v.clicHotspot(3);
-        QCOMPARE(f.Tavola, u"OSSA"_s);
-        QCOMPARE(f.NumHotSpot, 0);
+        QCOMPARE(f.tavola(), u"OSSA"_s);
+        QCOMPARE(f.numeroHotSpot(), 0);
         f.HOTSPOT_Click(1);
         QVERIFY(v.puntatoreLibero());
         v.pulsante(1);
-        QCOMPARE(f.Tavola, u"SCHEL1"_s);
-        QCOMPARE(f.NumHotSpot, 0);
+        QCOMPARE(f.tavola(), u"SCHEL1"_s);
+        QCOMPARE(f.numeroHotSpot(), 0);
         QCOMPARE(v.coloreTavola(), Rosso);
     }
 
@@ -279,7 +279,6 @@ private Q_SLOTS:
         QCOMPARE(letti, (QMap<QString, R>{{u"Koniec"_s, R::Button},
                                           {u"Wstecz"_s, R::Button},
                                           {u"Start"_s, R::Button},
-                                          {u"Sprawdź się (Ctrl+T)"_s, R::Button},
                                           {u"Kopiuj"_s, R::Button},
                                           {u"Drukuj"_s, R::Button},
                                           {u"Pomoc"_s, R::Button},
@@ -290,7 +289,7 @@ private Q_SLOTS:
                                           {u"Dolny"_s, R::Button},
                                           {u"MANCA"_s, R::Button},
                                           {u"Opis planszy"_s, R::EditableText}}));
-        QAccessible::queryAccessibleInterface(&f.HOTSPOT(2))
+        QAccessible::queryAccessibleInterface(&f.hotspot()(2))
             ->actionInterface()
             ->doAction(QAccessibleActionInterface::pressAction());
         QCoreApplication::processEvents();
@@ -307,20 +306,20 @@ private Q_SLOTS:
         v.atlante.scrivi();
         v.apri();
         FMed1& f = v.viewer();
-        const int cima = f.NumHotSpot; // the label, written last
+        const int cima = f.numeroHotSpot(); // the label, written last
         QList<QObject*> czaszka;
         for (QObject* o : Navigazione::di(f).voci())
             if (QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name) == u"Czaszka"_s)
                 czaszka.append(o);
-        QCOMPARE(czaszka, QList<QObject*>{&f.HOTSPOT(cima)});
+        QCOMPARE(czaszka, QList<QObject*>{&f.hotspot()(cima)});
         int letti = 0;
         QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(&f.DISASGEO);
         for (int k = 0; k < picture->childCount(); ++k)
             letti += picture->child(k)->text(QAccessible::Name) == u"Czaszka"_s;
         QCOMPARE(letti, 1);
         // Handing the keyboard to any piece puts it on the one that stands for the structure.
-        Navigazione::di(f).imposta(&f.HOTSPOT(2));
-        QCOMPARE(Navigazione::di(f).corrente(), &f.HOTSPOT(cima));
+        Navigazione::di(f).imposta(&f.hotspot()(2));
+        QCOMPARE(Navigazione::di(f).corrente(), &f.hotspot()(cima));
         for (const QPoint p : {QPoint(25, 35), QPoint(140, 35), QPoint(340, 110)}) {
             Frm_Testo::istanza().ImpostaVisible(false);
             QTest::mouseClick(&f.DISASGEO, Qt::LeftButton, {}, p);
@@ -379,7 +378,7 @@ private Q_SLOTS:
         QVERIFY(vaiA(*v.home, u"Szkielet"_s));
         tasto(*v.home, Qt::Key_Return);
         FMed1& f = v.viewer();
-        QVERIFY(f.isVisible() && f.Tavola == u"SCHEL1"_s);
+        QVERIFY(f.isVisible() && f.tavola() == u"SCHEL1"_s);
         QVERIFY(vaiA(f, u"Czaszka"_s));
         tasto(f, Qt::Key_Space);
         Frm_Testo& t = Frm_Testo::istanza();
@@ -388,12 +387,12 @@ private Q_SLOTS:
         QVERIFY(!t.Visible());
         QVERIFY(vaiA(f, u"Kości"_s));
         tasto(f, Qt::Key_Return);
-        QCOMPARE(f.Tavola, u"OSSA"_s);
+        QCOMPARE(f.tavola(), u"OSSA"_s);
         // From inside the description too: the panel reads, it does not take Back.
         QVERIFY(vaiA(f, u"Opis planszy"_s));
         QVERIFY(f.Ftdv_Testo.hasFocus());
         tasto(*QApplication::focusWidget(), Qt::Key_Backspace);
-        QCOMPARE(f.Tavola, u"SCHEL1"_s);
+        QCOMPARE(f.tavola(), u"SCHEL1"_s);
         tasto(f, Qt::Key_Left, Qt::AltModifier); // nothing left: home
         QVERIFY(v.home->isVisible() && !f.Caricata());
         v.apri();
@@ -416,8 +415,8 @@ private Q_SLOTS:
         v.atlante.scrivi();
         v.apri();
         FMed1& f = v.viewer();
-        QCOMPARE(f.NumHotSpot, 32767);
-        QCOMPARE(f.HOTSPOT(32767).LeftTw(), 32766 % 380 * 15.0);
+        QCOMPARE(f.numeroHotSpot(), 32767);
+        QCOMPARE(f.hotspot()(32767).LeftTw(), 32766 % 380 * 15.0);
         QVERIFY(!f.grab().isNull());
         v.clicHotspot(32767);
         QVERIFY(Frm_Testo::istanza().Visible());
@@ -455,12 +454,12 @@ private Q_SLOTS:
                 f.ATXCopiaEStampa.x() + f.ATXCopiaEStampa.width() <= 0);
         QVERIFY(v.puntatoreLibero());
         // A link clicked just before home is pressed is not followed once the viewer is gone.
-        QTest::mouseClick(&f.DISASGEO, Qt::LeftButton, {}, f.HOTSPOT(3).rettangolo().center());
+        QTest::mouseClick(&f.DISASGEO, Qt::LeftButton, {}, f.hotspot()(3).rettangolo().center());
         f.HOTSPOTFISSO_MouseUp(2, 1);
         QCoreApplication::processEvents();
         QVERIFY(!f.Caricata() && v.home->isVisible());
-        QCOMPARE(f.Tavola, u"SCHEL1"_s);
-        QCOMPARE(f.NumHotSpot, 0);
+        QCOMPARE(f.tavola(), u"SCHEL1"_s);
+        QCOMPARE(f.numeroHotSpot(), 0);
         // Exit ends the program at once.
         QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, f.HOTSPOTFISSO_MouseUp(0, 1));
         QVERIFY(v.host.fine.terminato);

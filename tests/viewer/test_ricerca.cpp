@@ -65,7 +65,7 @@ struct Sessione : VisitaDiProva {
 bool haAnello(FMed1& v, int hotspot) {
     const Navigazione* n = Navigazione::se(&v);
     const QWidget* anello = v.findChild<QWidget*>(u"hn_anello"_s);
-    return n && n->corrente() == &v.HOTSPOT(hotspot) && anello && anello->isVisible();
+    return n && n->corrente() == &v.hotspot()(hotspot) && anello && anello->isVisible();
 }
 
 } // namespace
@@ -95,9 +95,9 @@ private Q_SLOTS:
 
         FMed1& v = s.viewer();
         QVERIFY(v.isVisible() && !s.home->isVisible() && !r.isVisible());
-        QCOMPARE(v.Tavola, u"SKREG"_s);
-        QCOMPARE(v.storia.conteggio, 1);
-        QCOMPARE(v.storia.voci[0], u"SCHEL1"_s);
+        QCOMPARE(v.tavola(), u"SKREG"_s);
+        QCOMPARE(v.storiaTavole().conteggio, 1);
+        QCOMPARE(v.storiaTavole().voci[0], u"SCHEL1"_s);
         QCOMPARE(CodiceSistema, u"SCHEL1"_s);
         // Records of SKREG: the vertebra after the atlas and the header.
         QVERIFY(haAnello(v, 3));
@@ -105,7 +105,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(&v.HOTSPOTFISSO(1), Qt::LeftButton);
         QCoreApplication::processEvents();
-        QCOMPARE(v.Tavola, u"SCHEL1"_s);
+        QCOMPARE(v.tavola(), u"SCHEL1"_s);
         QTest::mouseClick(&v.HOTSPOTFISSO(1), Qt::LeftButton);
         QCoreApplication::processEvents();
         QVERIFY(s.home->isVisible());
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QTest::mouseClick(&s.home->lbl_HotSpot(0), Qt::LeftButton);
         QCoreApplication::processEvents();
         FMed1& v = s.viewer();
-        QCOMPARE(v.Tavola, u"SCHEL1"_s);
+        QCOMPARE(v.tavola(), u"SCHEL1"_s);
         // "łokc": the ulna by a word of its name, then the biceps by its text.
         Ricerca& r = s.cerca(v, u"łokc"_s);
         QCOMPARE(r.elenco->count(), 2);
@@ -128,8 +128,8 @@ private Q_SLOTS:
         QTest::keyClick(r.campo, Qt::Key_Down);
         QTest::keyClick(r.campo, Qt::Key_Enter);
         QCoreApplication::processEvents();
-        QCOMPARE(v.Tavola, u"muscava"_s);
-        QCOMPARE(v.storia.conteggio, 0);
+        QCOMPARE(v.tavola(), u"muscava"_s);
+        QCOMPARE(v.storiaTavole().conteggio, 0);
         QCOMPARE(CodiceSistema, u"muscava"_s);
         QCOMPARE(DescrizioneSistema, u"Mięśnie"_s);
         QVERIFY(haAnello(v, 2));

@@ -14,7 +14,7 @@ radice=$(cd "$(dirname "$0")/../.." && pwd) || exit 2
 RTF=${HNEMAR_RTF:-$radice/build/tools/hnemar-rtf}
 command -v soffice >/dev/null || { echo "interop.sh: soffice not installed" >&2; exit 2; }
 [ -x "$RTF" ] || { echo "interop.sh: $RTF not built" >&2; exit 2; }
-[ $# -gt 0 ] || set -- "$radice"/tests/components/rtf-corpus/*.rtf
+[ $# -gt 0 ] || set -- "$radice"/tests/formati/rtf-corpus/*.rtf
 
 # What LibreOffice 7.4 gets wrong in the source itself.
 noto() {

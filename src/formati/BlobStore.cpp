@@ -1,0 +1,601 @@
+#include "BlobStore.h"
+
+#include "IdentitaFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+#include <zlib.h>
+
+namespace hn::blob {
+
+namespace {
+
+QString erroreZip(int codice) {
+    zip_error_t e;
+    zip_error_init_with_code(&e, codice);
+    const QString testo = QString::fromUtf8(zip_error_strerror(&e));
+    zip_error_fini(&e);
+    return testo;
+}
+
+ErroreVB formatoNonValido(const QString& dettaglio) {
+    return ErroreVB(FormatoNonValido,
+                    QStringLiteral("Nieprawidłowy format pliku (%1)").arg(dettaglio));
+}
+
+// The run-time error a failed file-system call stands for.
+ErroreVB erroreDaErrno(int e) {
+    switch (e) {
+    case ENOENT:
+    case ENOTDIR:
+        return ErroreVB(Errore::PercorsoNonTrovato);
+    case ENOSPC:
+    case EDQUOT:
+        return ErroreVB(Errore::DiscoPieno);
+    case ENOMEM:
+        return ErroreVB(7);
+    case EIO:
+        return ErroreVB(Errore::ErroreIO);
+    default:
+        return ErroreVB(Errore::AccessoPercorso);
+    }
+}
+
+QString chiave(QStringView nome) {
+    return nome.toString().toCaseFolded();
+}
+
+// Closes a descriptor and removes the file it was made for, unless the file was handed over.
+struct FileTemporaneo {
+    int fd = -1;
+    QByteArray percorso;
+    ~FileTemporaneo() {
+        if (fd >= 0)
+            ::close(fd);
+        if (!percorso.isEmpty())
+            ::unlink(percorso.constData());
+    }
+};
+
+void scriviTutto(int fd, const char* dati, qint64 n) {
+    while (n > 0) {
+        const ssize_t scritti = ::write(fd, dati, size_t(n));
+        if (scritti < 0) {
+            if (errno == EINTR)
+                continue;
+            throw erroreDaErrno(errno);
+        }
+        dati += scritti;
+        n -= scritti;
+    }
+}
+
+} // namespace
+
+namespace {
+// Simple case folding, one UTF-16 unit at a time, as QString::toCaseFolded does it for every
+// name a store may hold; ASCII, the usual case, without a table lookup.
+char16_t piegato(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+    return c.toCaseFolded().unicode();
+}
+} // namespace
+
+bool operator==(const NomeSenzaMaiuscole& a, const NomeSenzaMaiuscole& b) noexcept {
+    if (a.nome.size() != b.nome.size())
+        return false;
+    // From the end: names of one store tend to share their start and differ in a number.
+    const QChar* x = a.nome.constData();
+    const QChar* y = b.nome.constData();
+    for (qsizetype i = a.nome.size(); i-- > 0;)
+        if (x[i] != y[i] && piegato(x[i]) != piegato(y[i]))
+            return false;
+    return true;
+}
+
+size_t qHash(const NomeSenzaMaiuscole& n, size_t seme) noexcept {
+    size_t h = seme ^ 0xcbf29ce484222325ull;
+    for (QChar c : n.nome) {
+        h ^= piegato(c);
+        h *= 0x100000001b3ull;
+    }
+    return h;
+}
+
+bool nomeVoceAmmesso(QStringView nome) {
+    if (nome.isEmpty() || nome.size() > 255 || nome.front().isSpace() || nome.back().isSpace())
+        return false;
+    char16_t prima = 0;
+    for (QChar c : nome) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || (u == u'.' && prima == u'.'))
+            return false;
+        prima = u;
+        switch (u) {
+        case u'/':
+        case u'\\':
+        case u':':
+        case u'*':
+        case u'?':
+        case u'"':
+        case u'<':
+        case u'>':
+        case u'|':
+            return false;
+        default:
+            break;
+        }
+    }
+    return nome != u".";
+}
+
+bool daComprimere(QStringView nome) {
+    static const QStringView giaCompressi[] = {u".png", u".jpg", u".jpeg", u".gif", u".zip"};
+    for (QStringView estensione : giaCompressi)
+        if (nome.endsWith(estensione, Qt::CaseInsensitive))
+            return false;
+    return true;
+}
+
+Archivio::~Archivio() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+namespace {
+
+// Signatures and sizes of the ZIP records read here.
+constexpr quint32 FirmaFine = 0x06054b50, FirmaLocalizzatore64 = 0x07064b50,
+                  FirmaFine64 = 0x06064b50, FirmaCentrale = 0x02014b50, FirmaLocale = 0x04034b50;
+constexpr qint64 LunghezzaFine = 22, LunghezzaLocalizzatore64 = 20, LunghezzaFine64 = 56,
+                 LunghezzaCentrale = 46, LunghezzaLocale = 30;
+// A central directory larger than this holds no atlas: refused before it is read.
+constexpr qint64 DirectoryMassima = qint64(256) * 1024 * 1024;
+
+quint16 u16(const char* p) {
+    return quint16(uchar(p[0]) | uchar(p[1]) << 8);
+}
+quint32 u32(const char* p) {
+    return quint32(u16(p)) | quint32(u16(p + 2)) << 16;
+}
+quint64 u64(const char* p) {
+    return quint64(u32(p)) | quint64(u32(p + 4)) << 32;
+}
+
+// Exactly n bytes at an offset, or false.
+bool leggiA(int fd, qint64 posizione, char* dati, qint64 n) {
+    while (n > 0) {
+        const ssize_t letti = ::pread(fd, dati, size_t(n), off_t(posizione));
+        if (letti < 0 && errno == EINTR)
+            continue;
+        if (letti <= 0)
+            return false;
+        dati += letti;
+        posizione += letti;
+        n -= letti;
+    }
+    return true;
+}
+
+// Names without the UTF-8 flag that are not valid UTF-8 were written in the DOS code page.
+QString nomeDaCp437(QByteArrayView grezzo) {
+    static constexpr char16_t Alta[] =
+        u"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧"
+        u"╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00a0";
+    static_assert(sizeof Alta / sizeof Alta[0] == 129);
+    QString nome(grezzo.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < grezzo.size(); ++i) {
+        const uchar c = uchar(grezzo[i]);
+        nome[i] = QChar(c < 0x80 ? char16_t(c) : Alta[c - 0x80]);
+    }
+    return nome;
+}
+
+QString nomeVoce(QByteArrayView grezzo, bool utf8) {
+    if (std::all_of(grezzo.begin(), grezzo.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(grezzo);
+    QStringDecoder decodifica(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString nome = decodifica(grezzo);
+    if (utf8 || !decodifica.hasError())
+        return nome;
+    return nomeDaCp437(grezzo);
+}
+
+} // namespace
+
+namespace {
+
+// Exactly n bytes at an offset of the store's file, or error 75.
+struct LettoreStore {
+    int fd;
+    qint64 dimensione;
+    const QString& percorso;
+
+    QByteArray operator()(qint64 posizione, qint64 n) const {
+        QByteArray b(n, Qt::Uninitialized);
+        if (posizione < 0 || n < 0 || posizione + n > dimensione ||
+            !leggiA(fd, posizione, b.data(), n))
+            throw ErroreVB(Errore::AccessoPercorso,
+                           QStringLiteral("%1: cannot be read").arg(percorso));
+        return b;
+    }
+};
+
+// Where the central directory lies, as the end record (or its ZIP64 record) gives it.
+struct DirectoryCentrale {
+    quint64 numero;
+    quint64 lunghezza;
+    quint64 inizio;
+};
+
+DirectoryCentrale trovaDirectory(const LettoreStore& leggi) {
+    const qint64 dimensione = leggi.dimensione;
+    // The end record: the last one whose comment reaches no further than the file.
+    const qint64 coda = std::min<qint64>(dimensione, LunghezzaFine + 0xffff);
+    const QByteArray fine = leggi(dimensione - coda, coda);
+    qint64 inFine = -1;
+    for (qint64 i = coda - LunghezzaFine; i >= 0; --i) {
+        const char* p = fine.constData() + i;
+        if (u32(p) == FirmaFine && i + LunghezzaFine + u16(p + 20) <= coda) {
+            inFine = i;
+            break;
+        }
+    }
+    if (inFine < 0)
+        throw formatoNonValido(QStringLiteral("not a zip archive"));
+    const char* e = fine.constData() + inFine;
+    const qint64 posFine = dimensione - coda + inFine;
+    quint64 numero = u16(e + 10), lunghezzaDir = u32(e + 12), inizioDir = u32(e + 16);
+    qint64 limiteDir = posFine;
+    // ZIP64: the real figures stand in a record of their own, found through its locator.
+    if ((numero == 0xffff || lunghezzaDir == 0xffffffff || inizioDir == 0xffffffff) &&
+        posFine >= LunghezzaLocalizzatore64) {
+        const QByteArray loc = leggi(posFine - LunghezzaLocalizzatore64, LunghezzaLocalizzatore64);
+        if (u32(loc.constData()) == FirmaLocalizzatore64) {
+            const quint64 pos64 = u64(loc.constData() + 8);
+            if (pos64 > quint64(posFine))
+                throw formatoNonValido(QStringLiteral("ZIP64 end record out of the file"));
+            const QByteArray f64 = leggi(qint64(pos64), LunghezzaFine64);
+            if (u32(f64.constData()) != FirmaFine64)
+                throw formatoNonValido(QStringLiteral("ZIP64 end record missing"));
+            numero = u64(f64.constData() + 32);
+            lunghezzaDir = u64(f64.constData() + 40);
+            inizioDir = u64(f64.constData() + 48);
+            limiteDir = qint64(pos64);
+        }
+    }
+    if (lunghezzaDir > quint64(DirectoryMassima) || inizioDir > quint64(limiteDir) ||
+        inizioDir + lunghezzaDir > quint64(limiteDir) || numero > lunghezzaDir / LunghezzaCentrale)
+        throw formatoNonValido(QStringLiteral("inconsistent central directory"));
+    return {numero, lunghezzaDir, inizioDir};
+}
+
+// Record i of the central directory, at pos: its entry's figures (no name yet) and its name as
+// stored; pos moves on to the next record.
+Voce voceCentrale(const QByteArray& dir, qint64& pos, quint64 i, QByteArrayView& grezzo) {
+    if (pos + LunghezzaCentrale > dir.size() || u32(dir.constData() + pos) != FirmaCentrale)
+        throw formatoNonValido(QStringLiteral("entry %1: damaged directory").arg(i));
+    const char* c = dir.constData() + pos;
+    const qint64 lunghezzaNome = u16(c + 28), lunghezzaExtra = u16(c + 30);
+    const qint64 successiva =
+        pos + LunghezzaCentrale + lunghezzaNome + lunghezzaExtra + u16(c + 32);
+    if (successiva > dir.size())
+        throw formatoNonValido(QStringLiteral("entry %1: damaged directory").arg(i));
+    pos = successiva;
+    grezzo = QByteArrayView(c + LunghezzaCentrale, lunghezzaNome);
+
+    Voce v;
+    v.indice = i;
+    v.flag = u16(c + 8);
+    v.metodo = u16(c + 10);
+    v.crc = u32(c + 16);
+    quint64 compressa = u32(c + 20), dimensioneVoce = u32(c + 24), locale = u32(c + 42);
+    // Figures too large for their field are in the ZIP64 extra field, in this order.
+    const char* x = c + LunghezzaCentrale + lunghezzaNome;
+    for (qint64 k = 0; k + 4 <= lunghezzaExtra;) {
+        const quint16 id = u16(x + k), n = u16(x + k + 2);
+        if (k + 4 + n > lunghezzaExtra)
+            break;
+        if (id == 0x0001) {
+            const char* q = x + k + 4;
+            const char* fineCampo = q + n;
+            for (quint64* campo : {&dimensioneVoce, &compressa, &locale})
+                if (*campo == 0xffffffff && q + 8 <= fineCampo) {
+                    *campo = u64(q);
+                    q += 8;
+                }
+        }
+        k += 4 + n;
+    }
+    constexpr quint64 Massimo = quint64(std::numeric_limits<qint64>::max());
+    v.dimensione = dimensioneVoce > Massimo ? -1 : qint64(dimensioneVoce);
+    v.compressa = compressa > Massimo ? -1 : qint64(compressa);
+    v.posizione = locale > Massimo ? -1 : qint64(locale);
+    v.deflate = v.metodo == 8;
+    return v;
+}
+
+} // namespace
+
+std::shared_ptr<Archivio> Archivio::apriFile(const QString& percorso) {
+    const QByteArray nomeFile = QFile::encodeName(percorso);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
+    const int fd = ::open(nomeFile.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw errno == ENOENT || errno == ENOTDIR ? ErroreVB(Errore::FileNonTrovato)
+                                                  : erroreDaErrno(errno);
+    std::shared_ptr<Archivio> a(new Archivio);
+    a->fd_ = fd; // closed with the store, whatever happens below
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        throw ErroreVB(Errore::AccessoPercorso,
+                       QStringLiteral("%1: not a regular file").arg(percorso));
+    a->dimensioneFile_ = qint64(st.st_size);
+    return a;
+}
+
+void Archivio::aggiungi(Voce v, QByteArrayView grezzo) {
+    // Control bytes are refused as stored, before any code page turns them into glyphs.
+    if (std::any_of(grezzo.begin(), grezzo.end(),
+                    [](char ch) { return uchar(ch) < 0x20 || ch == 0x7F; })) {
+        escluse_.append({QString::fromUtf8(grezzo.toByteArray().toPercentEncoding(" ")),
+                         QStringLiteral("control characters in the name")});
+        return;
+    }
+    v.nome = nomeVoce(grezzo, v.flag & 0x0800);
+    // A name no caller could ask for is unreachable; so is a second one differing only in case.
+    if (!nomeVoceAmmesso(v.nome)) {
+        escluse_.append({v.nome, QStringLiteral("not a plain file name")});
+        return;
+    }
+    // One look-up: a new name takes the slot it was given, an old one keeps its entry.
+    const qsizetype prima = indice_.size();
+    qsizetype& posto = indice_[NomeSenzaMaiuscole{v.nome}];
+    if (indice_.size() == prima) {
+        escluse_.append({v.nome, QStringLiteral("same name as an earlier entry")});
+        return;
+    }
+    posto = voci_.size();
+    voci_.append(std::move(v));
+}
+
+// The file, its end record, the central directory, then each of its records in turn.
+std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
+    std::shared_ptr<Archivio> a = apriFile(percorso);
+    const LettoreStore leggi{a->fd_, a->dimensioneFile_, percorso};
+    const DirectoryCentrale d = trovaDirectory(leggi);
+    const QByteArray dir = leggi(qint64(d.inizio), qint64(d.lunghezza));
+    a->voci_.reserve(qsizetype(d.numero));
+    a->indice_.reserve(qsizetype(d.numero));
+    qint64 pos = 0;
+    for (quint64 i = 0; i < d.numero; ++i) {
+        QByteArrayView grezzo;
+        Voce v = voceCentrale(dir, pos, i, grezzo);
+        a->aggiungi(std::move(v), grezzo);
+    }
+    return a;
+}
+
+std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
+    // A handful of stores at most; each stays open while the program runs.
+    static CacheFile<Archivio> aperti;
+    return aperti.prendi(percorso, [](const QString& p) { return apri(p); });
+}
+
+const Voce* Archivio::trova(QStringView nome) const {
+    if (!nomeVoceAmmesso(nome))
+        return nullptr;
+    const auto it = indice_.constFind(NomeSenzaMaiuscole{nome.toString()});
+    return it == indice_.constEnd() ? nullptr : &voci_[*it];
+}
+
+template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scrivi) const {
+    if (voce.dimensione < 0 || voce.dimensione > DimensioneMassimaVoce)
+        throw formatoNonValido(QStringLiteral("%1: %2 B").arg(voce.nome).arg(voce.dimensione));
+    const auto guasta = [&](const QString& perche) {
+        return formatoNonValido(voce.nome + QStringLiteral(": ") + perche);
+    };
+    if (voce.flag & 0x0001)
+        throw guasta(QStringLiteral("encrypted"));
+    if (voce.metodo != 0 && voce.metodo != 8)
+        throw guasta(QStringLiteral("compression method %1 not supported").arg(voce.metodo));
+    // The data follow the local header, whose name and extra field may differ in length from the
+    // directory's.
+    char locale[LunghezzaLocale];
+    if (voce.posizione < 0 || voce.posizione > dimensioneFile_ - LunghezzaLocale ||
+        !leggiA(fd_, voce.posizione, locale, LunghezzaLocale) || u32(locale) != FirmaLocale)
+        throw guasta(QStringLiteral("local header missing"));
+    const qint64 inizio = voce.posizione + LunghezzaLocale + u16(locale + 26) + u16(locale + 28);
+    if (voce.compressa < 0 || inizio + voce.compressa > dimensioneFile_)
+        throw guasta(QStringLiteral("data beyond the end of the store"));
+    if (!voce.deflate && voce.compressa != voce.dimensione)
+        throw guasta(QStringLiteral("stored with two different sizes"));
+
+    z_stream z{};
+    struct Fine {
+        z_stream* z;
+        bool attivo = false;
+        ~Fine() {
+            if (attivo)
+                inflateEnd(z);
+        }
+    } fine{&z};
+    if (voce.deflate) {
+        if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+            throw ErroreVB(7);
+        fine.attivo = true;
+    }
+
+    // More bytes than the directory promised stop before they are written; the CRC is checked
+    // on what was written.
+    static thread_local char ingresso[64 * 1024], uscita[64 * 1024];
+    uLong crc = crc32(0, nullptr, 0);
+    qint64 letti = 0, resta = voce.compressa, pos = inizio;
+    bool finito = !voce.deflate && resta == 0;
+    auto consegna = [&](const char* b, qint64 n) {
+        letti += n;
+        if (letti > voce.dimensione)
+            throw guasta(QStringLiteral("longer than stated"));
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(b), uInt(n));
+        scrivi(b, n);
+    };
+    while (resta > 0 && !finito) {
+        const qint64 n = std::min<qint64>(resta, sizeof ingresso);
+        if (!leggiA(fd_, pos, ingresso, n))
+            throw guasta(QStringLiteral("read error"));
+        pos += n;
+        resta -= n;
+        if (!voce.deflate) {
+            consegna(ingresso, n);
+            finito = resta == 0;
+            continue;
+        }
+        z.next_in = reinterpret_cast<Bytef*>(ingresso);
+        z.avail_in = uInt(n);
+        while (z.avail_in > 0 && !finito) {
+            z.next_out = reinterpret_cast<Bytef*>(uscita);
+            z.avail_out = sizeof uscita;
+            // With input and room for output, no progress means the data are damaged.
+            const int r = inflate(&z, Z_NO_FLUSH);
+            if (r != Z_OK && r != Z_STREAM_END)
+                throw guasta(QStringLiteral("damaged compressed data"));
+            consegna(uscita, qint64(sizeof uscita - z.avail_out));
+            finito = r == Z_STREAM_END;
+        }
+    }
+    // Deflated data may still hold output once all input is in.
+    while (voce.deflate && !finito) {
+        z.next_out = reinterpret_cast<Bytef*>(uscita);
+        z.avail_out = sizeof uscita;
+        const int r = inflate(&z, Z_NO_FLUSH);
+        if (r != Z_OK && r != Z_STREAM_END)
+            throw guasta(QStringLiteral("shorter than stated"));
+        consegna(uscita, qint64(sizeof uscita - z.avail_out));
+        finito = r == Z_STREAM_END;
+    }
+    if (!finito || letti != voce.dimensione)
+        throw guasta(QStringLiteral("shorter than stated"));
+    if (quint32(crc) != voce.crc)
+        throw guasta(QStringLiteral("CRC mismatch"));
+}
+
+QByteArray Archivio::leggi(const Voce& voce) const {
+    QByteArray dati;
+    if (voce.dimensione > 0 && voce.dimensione <= DimensioneMassimaVoce)
+        dati.reserve(voce.dimensione);
+    copia(voce, [&](const char* b, qint64 n) { dati.append(b, n); });
+    return dati;
+}
+
+std::optional<QByteArray> Archivio::contenuto(QStringView nome) const {
+    const Voce* v = trova(nome);
+    if (!v)
+        return std::nullopt;
+    return leggi(*v);
+}
+
+void Archivio::estrai(const Voce& voce, const QString& destinazione) const {
+    const QByteArray dest = QFile::encodeName(destinazione);
+    struct stat st {};
+    if (::lstat(dest.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw ErroreVB(Errore::AccessoPercorso);
+
+    FileTemporaneo tmp;
+    QByteArray modello = QFile::encodeName(QFileInfo(destinazione).path()) + "/.hnemar-XXXXXX";
+    tmp.fd = ::mkostemp(modello.data(), O_CLOEXEC);
+    if (tmp.fd < 0)
+        throw erroreDaErrno(errno);
+    tmp.percorso = modello;
+
+    copia(voce, [&](const char* b, qint64 n) { scriviTutto(tmp.fd, b, n); });
+    ::fchmod(tmp.fd, 0644);
+    const int fd = tmp.fd;
+    tmp.fd = -1;
+    if (::close(fd) != 0)
+        throw erroreDaErrno(errno);
+    // rename replaces whatever now stands at the destination, a link included, without following
+    // it.
+    if (::rename(tmp.percorso.constData(), dest.constData()) != 0)
+        throw erroreDaErrno(errno);
+    tmp.percorso.clear();
+}
+
+void scriviStore(const QString& percorso, const QList<VoceNuova>& voci, Compressione compressione) {
+    // libzip deletes an archive left without entries: the old store would be lost for nothing.
+    if (voci.isEmpty())
+        throw ErroreVB(Errore::ChiamataNonValida,
+                       QStringLiteral("%1: nothing to pack, store left as it was").arg(percorso));
+    // Replacing anything but a regular file (a FIFO would block, a folder cannot be one).
+    if (struct stat st{};
+        ::stat(QFile::encodeName(percorso).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw ErroreVB(Errore::AccessoPercorso,
+                       QStringLiteral("%1: not a regular file").arg(percorso));
+    QSet<QString> visti;
+    for (const VoceNuova& v : voci) {
+        if (!nomeVoceAmmesso(v.nome))
+            throw ErroreVB(Errore::ChiamataNonValida,
+                           QStringLiteral("\"%1\" is not a plain file name").arg(v.nome));
+        if (visti.contains(chiave(v.nome)))
+            throw ErroreVB(Errore::ChiamataNonValida,
+                           QStringLiteral("\"%1\" is there twice (names ignore case)").arg(v.nome));
+        visti.insert(chiave(v.nome));
+        const qint64 dimensione = v.file.isEmpty() ? v.dati.size() : QFileInfo(v.file).size();
+        if (!v.file.isEmpty() && !QFileInfo(v.file).isFile())
+            throw ErroreVB(Errore::FileNonTrovato, QStringLiteral("%1: no such file").arg(v.file));
+        if (dimensione > DimensioneMassimaVoce)
+            throw ErroreVB(
+                Errore::ChiamataNonValida,
+                QStringLiteral("%1: larger than %2 bytes").arg(v.nome).arg(DimensioneMassimaVoce));
+    }
+
+    int errore = 0;
+    zip_t* z =
+        zip_open(QFile::encodeName(percorso).constData(), ZIP_CREATE | ZIP_TRUNCATE, &errore);
+    if (!z)
+        throw ErroreVB(Errore::AccessoPercorso,
+                       QStringLiteral("%1: %2").arg(percorso, erroreZip(errore)));
+    auto fallisci = [&](const QString& cosa) {
+        const QString testo =
+            QStringLiteral("%1: %2: %3").arg(percorso, cosa, QString::fromUtf8(zip_strerror(z)));
+        zip_discard(z);
+        throw ErroreVB(Errore::AccessoPercorso, testo);
+    };
+
+    for (const VoceNuova& v : voci) {
+        // Buffers are not copied: the entries outlive zip_close, which reads them.
+        zip_source_t* s =
+            v.file.isEmpty()
+                ? zip_source_buffer(z, v.dati.constData(), zip_uint64_t(v.dati.size()), 0)
+                : zip_source_file(z, QFile::encodeName(v.file).constData(), 0, -1);
+        if (!s)
+            fallisci(v.nome);
+        const zip_int64_t i = zip_file_add(z, v.nome.toUtf8().constData(), s, ZIP_FL_ENC_UTF_8);
+        if (i < 0) {
+            zip_source_free(s);
+            fallisci(v.nome);
+        }
+        const bool comprimi = compressione == Compressione::Deflate ||
+                              (compressione == Compressione::SecondoIlTipo && daComprimere(v.nome));
+        if (zip_set_file_compression(z, zip_uint64_t(i), comprimi ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
+                                     0) != 0)
+            fallisci(v.nome);
+    }
+    if (zip_close(z) != 0)
+        fallisci(QStringLiteral("write"));
+}
+
+} // namespace hn::blob

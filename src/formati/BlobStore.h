@@ -1,0 +1,132 @@
+#pragma once
+
+// Archive stores: the ZIP files that hold the atlas's pictures and texts ("BlobCorp.dat",
+// "Bit_Hd.ff", "hsmed.dat" …). Any zip tool can build or inspect one; the reader takes stored and
+// deflated entries (ZIP64 included), finds names without regard to case and never lets an entry
+// name choose where bytes are written. Paths here are host paths; the blob reader control maps
+// the program's.
+//
+// The reader is our own: a large atlas's text store holds tens of thousands of entries, and it
+// reads the central directory in one pass without converting each entry's date, which the
+// general library does, re-reading the time zone for every entry. libzip writes the stores.
+
+#include "ErroreVB.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+#include <optional>
+#include <sys/types.h>
+
+namespace hn::blob {
+
+// Beyond this an entry is taken for a damaged or hostile store: no picture or text is this big.
+inline constexpr qint64 DimensioneMassimaVoce = qint64(64) * 1024 * 1024;
+
+// The run-time error for a store or entry that is not what it claims to be.
+inline constexpr int FormatoNonValido = 321;
+
+// A name a store may hold and a caller may ask for: a plain file name. Path separators, "..",
+// drive letters, wildcards, control characters and surrounding blanks are refused, since the name
+// ends up as a file name in the caller's folder.
+bool nomeVoceAmmesso(QStringView nome);
+
+// Already-compressed formats are stored as they are: deflating them gains nothing and costs time
+// at every read.
+bool daComprimere(QStringView nome);
+
+// An entry's name as the index knows it: compared and hashed without regard to case, sharing the
+// entry's own string instead of keeping a folded copy of each of tens of thousands of names.
+struct NomeSenzaMaiuscole {
+    QString nome;
+};
+bool operator==(const NomeSenzaMaiuscole& a, const NomeSenzaMaiuscole& b) noexcept;
+size_t qHash(const NomeSenzaMaiuscole& n, size_t seme = 0) noexcept;
+
+struct Voce {
+    QString nome;
+    quint64 indice = 0; // position in the central directory
+    qint64 dimensione = 0;
+    qint64 compressa = 0;
+    bool deflate = false;
+    // Where its local header starts, its CRC-32, its method and general-purpose flags as stored.
+    qint64 posizione = 0;
+    quint32 crc = 0;
+    quint16 metodo = 0;
+    quint16 flag = 0;
+};
+
+// One store, open for reading, with its directory.
+class Archivio {
+public:
+    ~Archivio();
+    Archivio(const Archivio&) = delete;
+    Archivio& operator=(const Archivio&) = delete;
+
+    // Opens a store and reads its directory once. Errors: 53 no such file, 75 it cannot be read,
+    // 321 not a store.
+    static std::shared_ptr<Archivio> apri(const QString& percorso);
+
+    // The store at a path, opened once and kept while the file on disk stays the same one (same
+    // file, size, modification and change times); a store replaced or rewritten is opened anew.
+    static std::shared_ptr<const Archivio> condiviso(const QString& percorso);
+
+    // The entry of that name, without regard to case; null when there is none.
+    const Voce* trova(QStringView nome) const;
+    // Entries in the store's order; names a caller could not ask for are left out.
+    const QList<Voce>& voci() const { return voci_; }
+    // The entries left out of voci(): the name as stored (control bytes percent-encoded) and why.
+    struct Esclusa {
+        QString nome;
+        QString motivo;
+    };
+    const QList<Esclusa>& escluse() const { return escluse_; }
+
+    // The entry's bytes, checked against its size and CRC. Error 321 when they disagree.
+    QByteArray leggi(const Voce& voce) const;
+    // The bytes of the entry of that name, without regard to case; nullopt when there is none.
+    // The one way from an entry name to its bytes: pictures, descriptions and captions are read
+    // in memory, never through a file. Error 321 as leggi.
+    std::optional<QByteArray> contenuto(QStringView nome) const;
+
+    // Writes the entry to a file: into a new file beside it first, renamed into place once its
+    // size and CRC check out, so a failure leaves no partial file. A link or folder at the
+    // destination is refused (75). Errors: 76 no such folder, 75 no access, 61 disk full, 321.
+    void estrai(const Voce& voce, const QString& destinazione) const;
+
+private:
+    Archivio() = default;
+    // The steps of apri: the file, opened for reading only when it is a regular file (53, 75);
+    // then each directory record's entry, left out with its reason when no caller could ask
+    // for it.
+    static std::shared_ptr<Archivio> apriFile(const QString& percorso);
+    void aggiungi(Voce voce, QByteArrayView grezzo);
+    template <typename Scrivi> void copia(const Voce& voce, Scrivi&& scrivi) const;
+
+    int fd_ = -1;
+    qint64 dimensioneFile_ = 0;
+    QList<Voce> voci_;
+    QList<Esclusa> escluse_;
+    QHash<NomeSenzaMaiuscole, qsizetype> indice_;
+};
+
+// A new entry: its bytes, or the file to take them from.
+struct VoceNuova {
+    QString nome;
+    QByteArray dati;
+    QString file;
+};
+
+enum class Compressione { SecondoIlTipo, Nessuna, Deflate };
+
+// Writes a store with these entries, replacing any file at the path only once it is complete.
+// Refuses an empty list, a path that is not a regular file, names that could not be read back and
+// names that differ only in case.
+void scriviStore(const QString& percorso, const QList<VoceNuova>& voci,
+                 Compressione compressione = Compressione::SecondoIlTipo);
+
+} // namespace hn::blob
