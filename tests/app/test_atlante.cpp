@@ -10,15 +10,18 @@
 #include <QImage>
 #include <QQueue>
 #include <QSet>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 
 using namespace hn;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString Dati = QStringLiteral(HNEMAR_DEMO_DIR "/drive_d/DATI/");
+const QString Sorgenti = QStringLiteral(HNEMAR_DEMO_SORGENTI "/");
 
 // The home screen's code table, in its order.
 const QStringList Codici = {"SCHEL1", "muscava", "DIGER1",  "NERVOS",   "CIRCOL", "LINFAT",
@@ -211,6 +214,110 @@ private Q_SLOTS:
         }
         QVERIFY2(sinistra >= 200 && destra >= 200,
                  qPrintable(QStringLiteral("%1 left, %2 right").arg(sinistra).arg(destra)));
+    }
+
+    // Where a caption says on which side a structure lies, its drawing agrees. Lateral (on the
+    // outer side, or the thumb's) and medial (the inner side, or the little finger's) are
+    // measured from the body's midline against the structure named beside it; right and left
+    // are the body's, on a plate seen from the front: the right one shows on the picture's left.
+    // Positions come from the drawings' element ids, the sides from the built captions.
+    void latiDelleDidascalieNelDisegno() {
+        enum Lato { Nessuno, Laterale, Mediale, Destro, Sinistro };
+        const auto latoDi = [](const QString& didascalia) {
+            const QString t = didascalia.toLower();
+            if (t.contains(u"po stronie kciuka"_s) || t.contains(u"boczn"_s))
+                return Laterale;
+            if (t.contains(u"po stronie palca małego"_s) || t.contains(u"przyśrodkow"_s))
+                return Mediale;
+            const QStringList nome = t.section(u" – "_s, 0, 0).split(u' ');
+            for (const char* w : {"prawy", "prawa", "prawe"})
+                if (nome.contains(QLatin1String(w)))
+                    return Destro;
+            for (const char* w : {"lewy", "lewa", "lewe"})
+                if (nome.contains(QLatin1String(w)))
+                    return Sinistro;
+            return Nessuno;
+        };
+        // What each side is said against; "" where nothing else is drawn there (the neck).
+        const QHash<QString, QString> rispetto = {
+            {u"PROMIEN"_s, u"LOKCIOWA"_s},  {u"LOKCIOWA"_s, u"PROMIEN"_s},
+            {u"STRZALKA"_s, u"PISZCZEL"_s}, {u"JARZMOWA"_s, u"OCZODOL"_s},
+            {u"MOSTKOW"_s, u""_s},          {u"SKOSNY"_s, u"PROSTY"_s},
+            {u"PRZYWOD"_s, u"CZWOROG"_s},   {u"PRZEDSD"_s, u"PRZEDSL"_s},
+            {u"PRZEDSL"_s, u"PRZEDSD"_s},   {u"KOMORAD"_s, u"KOMORAL"_s},
+            {u"KOMORAL"_s, u"KOMORAD"_s},   {u"PLUCOP"_s, u"PLUCOL"_s},
+            {u"PLUCOL"_s, u"PLUCOP"_s},     {u"PLATP"_s, u"PLATL"_s},
+            {u"PLATL"_s, u"PLATP"_s}};
+
+        QFile f(Sorgenti + QStringLiteral("hotspot.tsv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QHash<QString, QStringList> forme; // "PLATE/CODE" -> its shapes' ids
+        QList<std::pair<QString, QString>> strutture;
+        for (const QString& linea : QString::fromUtf8(f.readAll()).split(u'\n')) {
+            const QStringList c = linea.split(u'\t');
+            if (linea.startsWith(u'#') || c.size() < 4 || c[1] == u"000000"_s)
+                continue;
+            forme.insert(c[0] + u'/' + c[1], c[3].split(u' ', Qt::SkipEmptyParts));
+            strutture.append({c[0], c[1]});
+        }
+        const auto testi = blob::Archivio::apri(Dati + QStringLiteral("hsmed.dat"));
+        QStringList difetti;
+        int controllati = 0;
+        for (const auto& [tavola, codice] : strutture) {
+            const Lato lato = latoDi(testo(*testi, codice));
+            if (lato == Nessuno)
+                continue;
+            if (!rispetto.contains(codice)) {
+                difetti << tavola + u'/' + codice +
+                               u": its caption names a side; say against what"_s;
+                continue;
+            }
+            const QString altro = rispetto.value(codice);
+            if (altro.isEmpty())
+                continue;
+            QSvgRenderer svg(Sorgenti + QStringLiteral("tavole/") + tavola +
+                             QStringLiteral(".svg"));
+            const auto centri = [&svg](const QStringList& ids) {
+                QList<double> x;
+                for (const QString& id : ids)
+                    x << svg.transformForElement(id).mapRect(svg.boundsOnElement(id)).center().x();
+                return x;
+            };
+            const QList<double> s = centri(forme.value(tavola + u'/' + codice));
+            const QList<double> a = centri(forme.value(tavola + u'/' + altro));
+            if (s.isEmpty() || a.isEmpty()) {
+                difetti << tavola + u'/' + codice + u": no shapes to measure"_s;
+                continue;
+            }
+            ++controllati;
+            bool giusto = true;
+            if (lato == Destro || lato == Sinistro) {
+                giusto = (s[0] < a[0]) == (lato == Destro);
+            } else {
+                // The midline lies between the two sides of whichever of the two is a pair.
+                const QList<double>& coppia = s.size() == 2 ? s : a;
+                if (coppia.size() != 2) {
+                    difetti << tavola + u'/' + codice + u": neither it nor "_s + altro +
+                                   u" is drawn on both sides"_s;
+                    continue;
+                }
+                const double mezzo = (coppia[0] + coppia[1]) / 2;
+                for (const double xs : s) {
+                    // Against the other structure on the same side of the body.
+                    double xa = a[0];
+                    for (const double x : a)
+                        if ((x < mezzo) == (xs < mezzo))
+                            xa = x;
+                    const bool fuori = std::abs(xs - mezzo) > std::abs(xa - mezzo);
+                    giusto = giusto && fuori == (lato == Laterale);
+                }
+            }
+            if (!giusto)
+                difetti << tavola + u'/' + codice + u": drawn on the other side of "_s + altro +
+                               u" than its caption says"_s;
+        }
+        QVERIFY2(difetti.isEmpty(), qPrintable(difetti.join(u'\n')));
+        QVERIFY(controllati >= 12);
     }
 
     void regolaDiCopertura_data() {
