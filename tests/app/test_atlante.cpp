@@ -347,6 +347,16 @@ private Q_SLOTS:
                     QStringList{"P/A"});
         prova::riga("own records do not hide", QList{z("P", "A", grande), z("P", "A", piccolo)},
                     QStringList());
+        // A structure of several records stands at its topmost one, its label: nothing of
+        // another structure may lie over it, however little.
+        prova::riga("label partly under another",
+                    QList{z("P", "A", grande), z("P", "A", QRect(200, 0, 60, 20)),
+                          z("P", "B", QRect(220, 19, 60, 20))},
+                    QStringList{"P/A"});
+        prova::riga("labels apart",
+                    QList{z("P", "A", grande), z("P", "A", QRect(200, 0, 60, 20)),
+                          z("P", "B", QRect(220, 20, 60, 20))},
+                    QStringList());
         prova::riga("plates apart", QList{z("P", "S", piccolo), z("Q", "G", grande)},
                     QStringList());
         prova::riga("no area", QList{z("P", "G", grande), z("P", "N", QRect(0, 0, 0, 5))},
@@ -463,6 +473,9 @@ private Q_SLOTS:
         prova::riga("drawn over the L", QPoint(125, 112), QStringLiteral("M"));
         prova::riga("marker over M", QPoint(108, 108), QStringLiteral("L"));
         prova::riga("label text", QPoint(330, 296), QStringLiteral("L"));
+        // Two labels a line apart: each answers for its own text, neither margin reaches over.
+        prova::riga("lower edge of a label", QPoint(330, 301), QStringLiteral("L"));
+        prova::riga("upper edge of the label below", QPoint(330, 305), QStringLiteral("M"));
         prova::riga("other side of the pair", QPoint(315, 415), QStringLiteral("L"));
         prova::riga("title", QPoint(8, 16), QStringLiteral("000000"));
     }
@@ -481,9 +494,10 @@ private Q_SLOTS:
                // The L's other side, drawn after M: it must not lift the first side over M.
                "<rect id='n' x='300' y='400' width='30' height='30'/>"
                "<text id='podpis' x='312' y='300' font-size='12'>Litera L</text>"
+               "<text id='podpism' x='312' y='313' font-size='12'>Litera M</text>"
                "<circle id='znak' cx='108' cy='108' r='2'/></svg>");
         scrivi(QStringLiteral("hotspot.tsv"),
-               "P\t000000\t\tt\t\tP\nP\tL\t\tl n\tpodpis znak\t\nP\tM\t\tm\t\t\n");
+               "P\t000000\t\tt\t\tP\nP\tL\t\tl n\tpodpis znak\t\nP\tM\t\tm\tpodpism\t\n");
         QString problema;
         const QString out = dir.filePath(QStringLiteral("out"));
         QVERIFY2(demo::costruisciAtlante(dir.path(), out, problema), qPrintable(problema));
