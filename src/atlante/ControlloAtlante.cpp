@@ -15,6 +15,7 @@ public:
         : d_(d) {}
 
     QList<Rilievo> esegui() {
+        tabella();
         for (const NodoTavola& n : d_.albero.nodi())
             tavola(n);
         for (const QString& k : d_.albero.nonRaggiunte())
@@ -32,6 +33,22 @@ private:
         if (r && !r->Codice.isEmpty())
             riga += QStringLiteral(" (%1)").arg(r->Codice);
         rilievi_.append({d, tavola, record, riga + QStringLiteral(": ") + cosa});
+    }
+
+    void tabella() {
+        const auto riga = [](const QString& cosa) { return QStringLiteral("hsmed.bin: ") + cosa; };
+        if (d_.byteRecord % LunghezzaRecord != 0)
+            rilievi_.append(
+                {Difetto::TabellaSfasata, QString(), 0,
+                 riga(QStringLiteral("%1 bytes, no whole number of %2-byte records: every record "
+                                     "after a short or long one is shifted")
+                          .arg(d_.byteRecord)
+                          .arg(LunghezzaRecord))});
+        else if (d_.byteTabella > d_.byteRecord)
+            rilievi_.append({Difetto::ByteInCoda, QString(), 0,
+                             riga(QStringLiteral("%1 bytes after the last record, from a DOS "
+                                                 "end-of-file mark (0x1A): ignored")
+                                      .arg(d_.byteTabella - d_.byteRecord))});
     }
 
     bool haNome(const QString& codice) const {

@@ -20,11 +20,13 @@ enum class Difetto {
     DescrizioneAssente,
     FuoriImmagine,
     CoperturaScarsa,
+    TabellaSfasata, // "hsmed.bin" is no whole number of records
+    ByteInCoda,     // bytes past its last record (a DOS end-of-file tail), which are ignored
 };
 
 struct Rilievo {
     Difetto difetto;
-    QString tavola;
+    QString tavola; // empty for a finding about a whole file
     int record = 0; // the hotspot number on its plate, from 1; 0 for the plate as a whole
     QString testo;  // one line: plate, record and what is wrong
 };

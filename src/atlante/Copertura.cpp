@@ -14,6 +14,36 @@ struct Tavola {
     QList<std::pair<int, QRect>> record;
 };
 
+// A structure of several records is one item, at its topmost record: its label's text, which
+// must answer wholly for it. Empty when no later record of another structure lies over that one.
+QString etichettaCoperta(const Tavola& t, qsizetype s) {
+    qsizetype cima = -1, quanti = 0;
+    for (qsizetype i = 0; i < t.record.size(); ++i)
+        if (t.record[i].first == s) {
+            cima = i;
+            ++quanti;
+        }
+    if (quanti < 2)
+        return {};
+    const QRect a = t.record[cima].second;
+    for (qsizetype i = cima + 1; i < t.record.size(); ++i) {
+        const auto& [k, b] = t.record[i];
+        if (k != s && a.intersects(b))
+            return QStringLiteral("its label (its topmost record, at %1,%2 %3x%4) lies partly "
+                                  "under a record of %5 at %6,%7 %8x%9")
+                .arg(a.x())
+                .arg(a.y())
+                .arg(a.width())
+                .arg(a.height())
+                .arg(t.strutture[k])
+                .arg(b.x())
+                .arg(b.y())
+                .arg(b.width())
+                .arg(b.height());
+    }
+    return {};
+}
+
 void verificaTavola(const Tavola& t, QList<DifettoCopertura>& difetti) {
     QRect tutto;
     for (const auto& r : t.record)
@@ -83,6 +113,8 @@ void verificaTavola(const Tavola& t, QList<DifettoCopertura>& difetti) {
                              .arg(area)
                              .arg(MinimoPixel);
         }
+        if (motivo.isEmpty())
+            motivo = etichettaCoperta(t, s);
         // The header record names the plate, not a structure: it only covers others.
         if (!motivo.isEmpty() && t.strutture[s] != QLatin1String("000000"))
             difetti.append({t.chiave, t.strutture[s], motivo});

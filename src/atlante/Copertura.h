@@ -4,8 +4,10 @@
 // order, each later one on top of those before it, so a record hides what it overlaps. A
 // structure is every record of a plate with one code (its shapes and its label); it is clickable
 // enough when at least MinimoPixel pixels and at least half of its area lie on top, and when no
-// record of it lies wholly under records of other structures. A plate's header record (code
-// "000000") is no structure: it only covers what lies beneath it.
+// record of it lies wholly under records of other structures. A structure of several records
+// (shapes and a label) stands at its topmost record, its label's text: no record of another
+// structure may lie over any of that one. A plate's header record (code "000000") is no
+// structure: it only covers what lies beneath it.
 // Pure over the rectangles and their order: the atlas compiler refuses a table that breaks it and
 // the atlas checker reports it on any installed table.
 

@@ -46,7 +46,10 @@ std::shared_ptr<const DatiAtlante> DatiAtlante::leggi(const FileAtlante& file) {
     auto d = std::make_shared<DatiAtlante>();
     d->file = file;
     d->impronta = improntaDi(file.elenco());
-    d->tabella = leggiTabella(contenuto(file.tabella));
+    const QByteArray tabella = contenuto(file.tabella);
+    d->tabella = leggiTabella(tabella);
+    d->byteTabella = tabella.size();
+    d->byteRecord = lunghezzaSenzaFineDos(tabella);
     d->albero = AlberoTavole(d->tabella, codiciSistemi());
     d->testi = TestiAtlante(store(file.testi));
     d->tavole = store(file.tavole);

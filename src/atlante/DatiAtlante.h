@@ -42,6 +42,8 @@ public:
     FileAtlante file;
     Impronta impronta; // taken before reading, so a change made meanwhile is seen next time
     QList<Record> tabella;
+    // Bytes of "hsmed.bin" as read, and how many of them come before a DOS end-of-file tail.
+    qsizetype byteTabella = 0, byteRecord = 0;
     AlberoTavole albero;
     TestiAtlante testi;
     std::shared_ptr<const blob::Archivio> tavole; // null: no plate store

@@ -73,7 +73,21 @@ Record decodificaRecord(QByteArrayView byte) {
     return rec;
 }
 
+qsizetype lunghezzaSenzaFineDos(QByteArrayView dati) {
+    constexpr char FineDos = 0x1A;
+    qsizetype fine = dati.size() - dati.size() % LunghezzaRecord;
+    if (fine < dati.size() && dati[fine] != FineDos)
+        return dati.size(); // a short record of something else: served as it stands
+    const auto soloFineDos = [](QByteArrayView r) {
+        return std::all_of(r.begin(), r.end(), [](char c) { return c == FineDos; });
+    };
+    while (fine > 0 && soloFineDos(dati.sliced(fine - LunghezzaRecord, LunghezzaRecord)))
+        fine -= LunghezzaRecord;
+    return fine;
+}
+
 QList<Record> leggiTabella(QByteArrayView dati) {
+    dati.truncate(lunghezzaSenzaFineDos(dati));
     QList<Record> out;
     out.reserve((dati.size() + LunghezzaRecord - 1) / LunghezzaRecord);
     for (qsizetype i = 0; i < dati.size(); i += LunghezzaRecord)
@@ -116,7 +130,7 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::leggi(QIODevice& dispositi
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
     std::shared_ptr<TabellaHotSpot> t(new TabellaHotSpot);
     t->dati_ = std::move(dati);
-    const qsizetype n = t->dati_.size();
+    const qsizetype n = lunghezzaSenzaFineDos(t->dati_);
     t->numeroRecord_ = (n + LunghezzaRecord - 1) / LunghezzaRecord;
     if (n == 0)
         t->difetto_ = QStringLiteral("jest pusty");

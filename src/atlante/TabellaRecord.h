@@ -38,8 +38,13 @@ float numeroCampo(QByteArrayView campo);
 // One record; missing bytes at the end of a short record read as blanks, so what it still holds
 // (key, rectangle) is used as written.
 Record decodificaRecord(QByteArrayView byte);
-// Every record in file order, a short last one included.
+// Every record in file order, a short last one included; a DOS end-of-file tail is no record.
 QList<Record> leggiTabella(QByteArrayView dati);
+
+// Old DOS tools ended a file with an end-of-file byte (0x1A) after its last record, some padding
+// on with more of them. Where the bytes past the last whole record begin with one, the table ends
+// there (whole records of nothing but 0x1A included): the length of the table without that tail.
+qsizetype lunghezzaSenzaFineDos(QByteArrayView dati);
 
 // A record's 50 bytes: texts cut or padded to their widths, numbers as three zero-padded digits.
 QByteArray codificaRecord(const Record& record);
@@ -57,7 +62,7 @@ public:
     // Errors: 53 no such file, 75 it cannot be read (not a regular file included), 7.
     static std::shared_ptr<const TabellaHotSpot> delFile(const QString& percorsoHost);
 
-    // Records in the file, a truncated last one included.
+    // Records in the file, a truncated last one included, a DOS end-of-file tail not.
     qsizetype numeroRecord() const { return numeroRecord_; }
 
     // The records of a plate in file order, at most MassimoHotSpot. The stored key matches when,
@@ -69,7 +74,7 @@ public:
     // Why the bytes read are no usable table, as the end of a Polish sentence about the file;
     // empty when they are one. An empty file, a length that is no whole number of records and
     // plate keys with control characters (some other kind of file) are flagged; the records are
-    // still served as read.
+    // still served as read. A DOS end-of-file tail is no fault: the records before it are whole.
     const QString& difetto() const { return difetto_; }
 
 private:

@@ -155,6 +155,7 @@ void LavoroDiCopia::salvaTestortf() {
         fileRiavviato_.clear();
     }
     Mod_CopiaeStampa::ScriviFileIntero(fileTesto_, s_.testortf->rtf());
+    scritto_ = fileTesto_;
 }
 
 void LavoroDiCopia::salvaFoto() {
@@ -168,6 +169,7 @@ void LavoroDiCopia::salvaFoto() {
     if (!immagine.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP"))
         throw ErroreVB(Errore::ImmagineNonValida);
     Mod_CopiaeStampa::ScriviFileIntero(fileFoto_, bmp);
+    scritto_ = fileFoto_;
 }
 
 // The caption goes in between two line breaks where the caret stands, with its own formatting,

@@ -52,6 +52,9 @@ public:
     void CopiaTestoInAppunti();
     void CopiaDidascaliaInAppunti();
 
+    // The copy file this job wrote (Windows form), empty when it wrote none.
+    const QString& fileScritto() const { return scritto_; }
+
 private:
     // TESTOATX takes the text and selects from inizio, lunghezza characters (the whole text
     // when lunghezza is negative), with the clipboard cleared on the way.
@@ -69,6 +72,7 @@ private:
     QString nuovo_;
     bool fileLetto_ = false;
     QString fileRiavviato_;
+    QString scritto_;
 };
 
 } // namespace hn

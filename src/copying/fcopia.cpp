@@ -3,10 +3,14 @@
 #include "Accessibilita.h"
 #include "ControlliDellaForma.h"
 #include "Fileini.h"
+#include "Host.h"
+#include "HostPaths.h"
 #include "KorAtx.h"
 #include "Mod_CopiaeStampa.h"
 #include "Puntatore.h"
 #include "RichTextBox.h"
+
+#include <QDir>
 
 namespace hn {
 
@@ -378,6 +382,16 @@ void fcopia::OK_Click() {
     }
     ImpostaPuntatoreSchermo(Puntatore::Predefinito);
     Unload();
+    // The copy file lies in a folder a student never opens: the first copy to a file in a run
+    // says where it went, once the dialog is gone, as printing to a file does.
+    if (!lavoro.fileScritto().isEmpty() && !avvisoFileDato_) {
+        avvisoFileDato_ = true;
+        const QString file = lavoro.fileScritto();
+        MsgBox(QStringLiteral("Kopię zapisano w pliku:\n%1\n\nTam trafią też kolejne kopie do "
+                              "pliku; inny plik można wybrać w oknie kopiowania.")
+                   .arg(QDir::toNativeSeparators(host().paths->toHost(file).value_or(file))),
+               Stile::OK | Stile::Informazione);
+    }
 }
 
 void ApriCopia(Forma& chiamante, KorAtx* testo, KorAtx* didascalia, ControlloConPicture* immagine) {

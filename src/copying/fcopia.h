@@ -84,6 +84,8 @@ private:
     ControlloConPicture* fotoDaCopiare_ = nullptr;
     QPointer<Forma> chiamante_;
     bool controlliUsati_ = false;
+    // The one dialog lives for the whole run: where a copy to a file went is said once.
+    bool avvisoFileDato_ = false;
 };
 
 // Opens the copy dialog for the viewer: the caption source (none from the viewer), the text

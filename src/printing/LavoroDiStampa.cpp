@@ -27,13 +27,12 @@ template <typename T> T& impostato(T* oggetto) {
     return *oggetto;
 }
 
-// A document going to a file names the file and what is in its way; only a full disk, which the
-// user can clear, is offered Retry. Anything else is the printer's report.
+// Every failure goes through the common report with the print's context; a document going to a
+// file names the file and what is in its way in the description. A full disk, which the user can
+// clear, is offered Retry, which the common report's OK alone would not give.
 int riferisci(const ErroreVB& e) {
     if (e.numero() == Errore::DiscoPieno)
         return MsgBox(e.descrizione(), Stile::RiprovaAnnulla | Stile::Critico);
-    if (e.numero() == Errore::AccessoPercorso)
-        return MsgBox(e.descrizione(), Stile::OK | Stile::Critico);
     return Mod_Comuni::SegnalaErrore(e, contestoStampa());
 }
 

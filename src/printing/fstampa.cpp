@@ -92,15 +92,12 @@ void fstampa::creaControlli() {
 fstampa::~fstampa() = default;
 
 void fstampa::collegaPulsante(Immagine& c, const std::function<void()>& clic) {
+    // Any button shows the press, as in the copy dialog; only the left one's release clicks.
     Immagine* p = &c;
-    connect(&p->eventi(), &EventiControllo::MouseDown, this, [p](int Button, int, float, float) {
-        if (Button == Pulsante::Sinistro)
-            Mod_Graph::BordoPremuto(*p);
-    });
-    connect(&p->eventi(), &EventiControllo::MouseUp, this, [p](int Button, int, float, float) {
-        if (Button == Pulsante::Sinistro)
-            Mod_Graph::BordoNormale(*p);
-    });
+    connect(&p->eventi(), &EventiControllo::MouseDown, this,
+            [p](int, int, float, float) { Mod_Graph::BordoPremuto(*p); });
+    connect(&p->eventi(), &EventiControllo::MouseUp, this,
+            [p](int, int, float, float) { Mod_Graph::BordoNormale(*p); });
     connect(&p->eventi(), &EventiControllo::Click, this, clic);
 }
 

@@ -54,9 +54,9 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
             esci = true;
             return Azione::Prosegui;
         }
-        // The report reads as sentences: what is wrong with which file, the number on a line of
-        // its own, and what follows. Every report here has OK as its only button, so the
-        // program ends; only a printer error (never raised here) would offer a choice.
+        // The report reads as sentences: what is wrong with which file and its number, then
+        // what could not be done and what follows. Every report here has OK as its only button,
+        // so the program ends; only a printer error (never raised here) would offer a choice.
         QString frase = e.descrizione();
         if (e.numero() == Errore::ImmagineNonValida)
             frase = QStringLiteral("Obraz %1 z magazynu %2 jest uszkodzony albo zbyt duży, by go "
@@ -65,8 +65,7 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
         QString contesto = Mod_Comuni::LeggiMessaggio(290, {}, voce);
         if (e.numero() != Errore::Stampante)
             contesto += QStringLiteral("\r\nProgram zostanie zakończony.");
-        const int risposta = Mod_Comuni::SegnalaErrore(
-            ErroreVB(e.numero(), frase + QStringLiteral("\r\nBłąd nr")), contesto);
+        const int risposta = Mod_Comuni::SegnalaErrore(ErroreVB(e.numero(), frase), contesto);
         if (risposta == Risposta::Riprova)
             return Azione::Riprova;
         if (risposta == Risposta::Ignora)

@@ -4,6 +4,7 @@
 #include "Controllo.h"
 #include "Fileini.h"
 #include "Host.h"
+#include "HostPaths.h"
 #include "Messaggi.h"
 #include "Passo.h"
 #include "Percorsi.h"
@@ -13,8 +14,14 @@ namespace hn {
 
 void CaricaSfondo(ControlloConPicture& pittura, const QString& immagine) {
     using namespace Mod_Comuni;
-    auto gestore = [](const ErroreVB& e) {
-        const int risposta = SegnalaErrore(e, LeggiMessaggio(251));
+    // The report names the picture: the error's own description says what, not which file.
+    auto gestore = [&immagine](const ErroreVB& e) {
+        const QString file = host().paths->toHost(immagine).value_or(immagine);
+        const QString frase =
+            e.numero() == Errore::ImmagineNonValida
+                ? QStringLiteral("Obraz tła %1 jest uszkodzony albo nie jest obrazem.").arg(file)
+                : QStringLiteral("%1: %2.").arg(e.descrizione(), file);
+        const int risposta = SegnalaErrore(ErroreVB(e.numero(), frase), LeggiMessaggio(251));
         if (risposta == Risposta::Riprova)
             return Azione::Riprova;
         return risposta == Risposta::Ignora ? Azione::Prosegui : Azione::Termina;

@@ -53,6 +53,36 @@ QString oSostituto(int numero, const QString& testo) {
         .arg(comeHost(file));
 }
 
+// A text that is one or more sentences (a line break, or a full stop at its end) rather than a
+// phrase such as a routine's name or "Nieprawidłowy obraz".
+bool zdanie(const QString& t) {
+    const QString s = t.trimmed();
+    return s.contains(u'\n') || s.endsWith(u'.') || s.endsWith(u'!') || s.endsWith(u'?') ||
+           s.endsWith(u':');
+}
+
+// The report of an error without a message of its own: its description, its number and where it
+// happened. A routine's name as the context reads "Indeks poza zakresem 9 w EliminaSlash"; when
+// the description or the context is a sentence, "w" would stick to it, so the number goes in
+// brackets at the end of the description and a sentence of context follows on its own line.
+QString rapportoSenzaMessaggio(const ErroreVB& e, const QString& ctx) {
+    const QString n = QString::number(e.numero());
+    if (!ctx.trimmed().isEmpty() && !zdanie(e.descrizione()) && !zdanie(ctx))
+        return e.descrizione() + u' ' + n + QStringLiteral(" w ") + ctx;
+    QString d = e.descrizione().trimmed();
+    while (d.endsWith(u'.') || d.endsWith(u':'))
+        d.chop(1);
+    const QString c = ctx.trimmed();
+    const QString numero = (c.isEmpty() || zdanie(c) ? QString() : c + QStringLiteral(", ")) +
+                           QStringLiteral("błąd nr ") + n;
+    QString r = d.isEmpty() ? numero : d + QStringLiteral(" (") + numero + u')';
+    r[0] = r[0].toUpper();
+    r += u'.';
+    if (zdanie(c))
+        r += QStringLiteral("\r\n") + c;
+    return r;
+}
+
 } // namespace
 
 QString TestoDaMostrare(int numero, const QString& parametro) {
@@ -135,7 +165,7 @@ int SegnalaErrore(const ErroreVB& errore, const QString& contesto) {
         stile = Stile::OK;
         break;
     default:
-        rapporto = errore.descrizione() + u' ' + QString::number(n) + QStringLiteral(" w ") + ctx;
+        rapporto = rapportoSenzaMessaggio(errore, ctx);
         break;
     }
     return MsgBox(rapporto, stile);

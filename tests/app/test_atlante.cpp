@@ -10,15 +10,18 @@
 #include <QImage>
 #include <QQueue>
 #include <QSet>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 
 using namespace hn;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString Dati = QStringLiteral(HNEMAR_DEMO_DIR "/drive_d/DATI/");
+const QString Sorgenti = QStringLiteral(HNEMAR_DEMO_SORGENTI "/");
 
 // The home screen's code table, in its order.
 const QStringList Codici = {"SCHEL1", "muscava", "DIGER1",  "NERVOS",   "CIRCOL", "LINFAT",
@@ -213,6 +216,110 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("%1 left, %2 right").arg(sinistra).arg(destra)));
     }
 
+    // Where a caption says on which side a structure lies, its drawing agrees. Lateral (on the
+    // outer side, or the thumb's) and medial (the inner side, or the little finger's) are
+    // measured from the body's midline against the structure named beside it; right and left
+    // are the body's, on a plate seen from the front: the right one shows on the picture's left.
+    // Positions come from the drawings' element ids, the sides from the built captions.
+    void latiDelleDidascalieNelDisegno() {
+        enum Lato { Nessuno, Laterale, Mediale, Destro, Sinistro };
+        const auto latoDi = [](const QString& didascalia) {
+            const QString t = didascalia.toLower();
+            if (t.contains(u"po stronie kciuka"_s) || t.contains(u"boczn"_s))
+                return Laterale;
+            if (t.contains(u"po stronie palca małego"_s) || t.contains(u"przyśrodkow"_s))
+                return Mediale;
+            const QStringList nome = t.section(u" – "_s, 0, 0).split(u' ');
+            for (const char* w : {"prawy", "prawa", "prawe"})
+                if (nome.contains(QLatin1String(w)))
+                    return Destro;
+            for (const char* w : {"lewy", "lewa", "lewe"})
+                if (nome.contains(QLatin1String(w)))
+                    return Sinistro;
+            return Nessuno;
+        };
+        // What each side is said against; "" where nothing else is drawn there (the neck).
+        const QHash<QString, QString> rispetto = {
+            {u"PROMIEN"_s, u"LOKCIOWA"_s},  {u"LOKCIOWA"_s, u"PROMIEN"_s},
+            {u"STRZALKA"_s, u"PISZCZEL"_s}, {u"JARZMOWA"_s, u"OCZODOL"_s},
+            {u"MOSTKOW"_s, u""_s},          {u"SKOSNY"_s, u"PROSTY"_s},
+            {u"PRZYWOD"_s, u"CZWOROG"_s},   {u"PRZEDSD"_s, u"PRZEDSL"_s},
+            {u"PRZEDSL"_s, u"PRZEDSD"_s},   {u"KOMORAD"_s, u"KOMORAL"_s},
+            {u"KOMORAL"_s, u"KOMORAD"_s},   {u"PLUCOP"_s, u"PLUCOL"_s},
+            {u"PLUCOL"_s, u"PLUCOP"_s},     {u"PLATP"_s, u"PLATL"_s},
+            {u"PLATL"_s, u"PLATP"_s}};
+
+        QFile f(Sorgenti + QStringLiteral("hotspot.tsv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QHash<QString, QStringList> forme; // "PLATE/CODE" -> its shapes' ids
+        QList<std::pair<QString, QString>> strutture;
+        for (const QString& linea : QString::fromUtf8(f.readAll()).split(u'\n')) {
+            const QStringList c = linea.split(u'\t');
+            if (linea.startsWith(u'#') || c.size() < 4 || c[1] == u"000000"_s)
+                continue;
+            forme.insert(c[0] + u'/' + c[1], c[3].split(u' ', Qt::SkipEmptyParts));
+            strutture.append({c[0], c[1]});
+        }
+        const auto testi = blob::Archivio::apri(Dati + QStringLiteral("hsmed.dat"));
+        QStringList difetti;
+        int controllati = 0;
+        for (const auto& [tavola, codice] : strutture) {
+            const Lato lato = latoDi(testo(*testi, codice));
+            if (lato == Nessuno)
+                continue;
+            if (!rispetto.contains(codice)) {
+                difetti << tavola + u'/' + codice +
+                               u": its caption names a side; say against what"_s;
+                continue;
+            }
+            const QString altro = rispetto.value(codice);
+            if (altro.isEmpty())
+                continue;
+            QSvgRenderer svg(Sorgenti + QStringLiteral("tavole/") + tavola +
+                             QStringLiteral(".svg"));
+            const auto centri = [&svg](const QStringList& ids) {
+                QList<double> x;
+                for (const QString& id : ids)
+                    x << svg.transformForElement(id).mapRect(svg.boundsOnElement(id)).center().x();
+                return x;
+            };
+            const QList<double> s = centri(forme.value(tavola + u'/' + codice));
+            const QList<double> a = centri(forme.value(tavola + u'/' + altro));
+            if (s.isEmpty() || a.isEmpty()) {
+                difetti << tavola + u'/' + codice + u": no shapes to measure"_s;
+                continue;
+            }
+            ++controllati;
+            bool giusto = true;
+            if (lato == Destro || lato == Sinistro) {
+                giusto = (s[0] < a[0]) == (lato == Destro);
+            } else {
+                // The midline lies between the two sides of whichever of the two is a pair.
+                const QList<double>& coppia = s.size() == 2 ? s : a;
+                if (coppia.size() != 2) {
+                    difetti << tavola + u'/' + codice + u": neither it nor "_s + altro +
+                                   u" is drawn on both sides"_s;
+                    continue;
+                }
+                const double mezzo = (coppia[0] + coppia[1]) / 2;
+                for (const double xs : s) {
+                    // Against the other structure on the same side of the body.
+                    double xa = a[0];
+                    for (const double x : a)
+                        if ((x < mezzo) == (xs < mezzo))
+                            xa = x;
+                    const bool fuori = std::abs(xs - mezzo) > std::abs(xa - mezzo);
+                    giusto = giusto && fuori == (lato == Laterale);
+                }
+            }
+            if (!giusto)
+                difetti << tavola + u'/' + codice + u": drawn on the other side of "_s + altro +
+                               u" than its caption says"_s;
+        }
+        QVERIFY2(difetti.isEmpty(), qPrintable(difetti.join(u'\n')));
+        QVERIFY(controllati >= 12);
+    }
+
     void regolaDiCopertura_data() {
         QTest::addColumn<QList<atlante::Zona>>("zone");
         QTest::addColumn<QStringList>("difetti"); // plate/structure
@@ -239,6 +346,16 @@ private Q_SLOTS:
                           z("P", "B", QRect(290, 0, 30, 30))},
                     QStringList{"P/A"});
         prova::riga("own records do not hide", QList{z("P", "A", grande), z("P", "A", piccolo)},
+                    QStringList());
+        // A structure of several records stands at its topmost one, its label: nothing of
+        // another structure may lie over it, however little.
+        prova::riga("label partly under another",
+                    QList{z("P", "A", grande), z("P", "A", QRect(200, 0, 60, 20)),
+                          z("P", "B", QRect(220, 19, 60, 20))},
+                    QStringList{"P/A"});
+        prova::riga("labels apart",
+                    QList{z("P", "A", grande), z("P", "A", QRect(200, 0, 60, 20)),
+                          z("P", "B", QRect(220, 20, 60, 20))},
                     QStringList());
         prova::riga("plates apart", QList{z("P", "S", piccolo), z("Q", "G", grande)},
                     QStringList());
@@ -356,6 +473,9 @@ private Q_SLOTS:
         prova::riga("drawn over the L", QPoint(125, 112), QStringLiteral("M"));
         prova::riga("marker over M", QPoint(108, 108), QStringLiteral("L"));
         prova::riga("label text", QPoint(330, 296), QStringLiteral("L"));
+        // Two labels a line apart: each answers for its own text, neither margin reaches over.
+        prova::riga("lower edge of a label", QPoint(330, 301), QStringLiteral("L"));
+        prova::riga("upper edge of the label below", QPoint(330, 305), QStringLiteral("M"));
         prova::riga("other side of the pair", QPoint(315, 415), QStringLiteral("L"));
         prova::riga("title", QPoint(8, 16), QStringLiteral("000000"));
     }
@@ -374,9 +494,10 @@ private Q_SLOTS:
                // The L's other side, drawn after M: it must not lift the first side over M.
                "<rect id='n' x='300' y='400' width='30' height='30'/>"
                "<text id='podpis' x='312' y='300' font-size='12'>Litera L</text>"
+               "<text id='podpism' x='312' y='313' font-size='12'>Litera M</text>"
                "<circle id='znak' cx='108' cy='108' r='2'/></svg>");
         scrivi(QStringLiteral("hotspot.tsv"),
-               "P\t000000\t\tt\t\tP\nP\tL\t\tl n\tpodpis znak\t\nP\tM\t\tm\t\t\n");
+               "P\t000000\t\tt\t\tP\nP\tL\t\tl n\tpodpis znak\t\nP\tM\t\tm\tpodpism\t\n");
         QString problema;
         const QString out = dir.filePath(QStringLiteral("out"));
         QVERIFY2(demo::costruisciAtlante(dir.path(), out, problema), qPrintable(problema));

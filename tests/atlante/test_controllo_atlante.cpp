@@ -1,6 +1,7 @@
 #include "ControlloAtlante.h"
 
 #include "AtlanteDiProva.h"
+#include "Riga.h"
 #include "StoreDiProva.h"
 
 #include <QTest>
@@ -99,6 +100,44 @@ private Q_SLOTS:
         QCOMPARE(trovati.size(), 1);
         QVERIFY2(trovati[0].testo.startsWith(riga) || trovati[0].testo.contains(riga),
                  qPrintable(trovati[0].testo));
+    }
+
+    // Bytes past the table's last record: a DOS end-of-file tail is mentioned and ignored (it is
+    // no plate of its own), anything else shifts the records after it.
+    void codaDellaTabella_data() {
+        QTest::addColumn<QByteArray>("coda");
+        QTest::addColumn<QString>("atteso");
+        riga("none", QByteArray(), QString());
+        riga("DOS end-of-file byte", QByteArray("\x1a"),
+             u"hsmed.bin: 1 bytes after the last record, from a DOS end-of-file mark"_s);
+        riga("padded with end-of-file bytes", QByteArray(60, '\x1a'),
+             u"hsmed.bin: 60 bytes after the last record"_s);
+        riga("a stray byte", QByteArray("X"), u"hsmed.bin: 551 bytes, no whole number"_s);
+    }
+    void codaDellaTabella() {
+        QFETCH(QByteArray, coda);
+        QFETCH(QString, atteso);
+        AtlanteRotto a;
+        const QList<Rilievo> senza = a.rilievi();
+        a.host.scriviFile(AtlanteDiProva::Dati + u"hsmed.bin"_s,
+                          tabellaHsmed(a.atlante.righe) + coda);
+        QList<Rilievo> con = a.rilievi();
+        if (atteso.isEmpty()) {
+            QCOMPARE(con.size(), senza.size());
+            return;
+        }
+        QVERIFY(!con.isEmpty());
+        const Rilievo r = con.takeFirst();
+        QVERIFY2(r.testo.startsWith(atteso), qPrintable(r.testo));
+        QVERIFY(r.tavola.isEmpty() && r.record == 0);
+        if (coda.startsWith('\x1a')) {
+            QCOMPARE(r.difetto, Difetto::ByteInCoda);
+            QCOMPARE(con.size(), senza.size()); // the plates are told of as before
+            for (qsizetype i = 0; i < con.size(); ++i)
+                QCOMPARE(con[i].testo, senza[i].testo);
+        } else {
+            QCOMPARE(r.difetto, Difetto::TabellaSfasata);
+        }
     }
 
     void recordGiustiETavoleRaggiunteNonDannoNulla() {

@@ -459,6 +459,12 @@ void TestFcopia::fileNuovoEAggiunte() {
     const QString primo = u"Ko\u015b\u0107 udowa cz\u0142owieka\r\nDrugi akapit"_s;
     QCOMPARE(b.testoDelFile(), u"\r\n"_s + credito() + u"\r\n"_s + primo);
     QVERIFY(b.h.leggiFile(kNome + u".rtf"_s).startsWith("{\\rtf"));
+    // The first copy to a file says where the file is, once the dialog has closed.
+    QCOMPARE(b.h.box.mostrati.size(), 1);
+    QVERIFY2(b.h.box.mostrati[0].testo.contains(QDir::toNativeSeparators(b.percorso(u".rtf"_s))),
+             qPrintable(b.h.box.mostrati[0].testo));
+    QCOMPARE(b.h.box.mostrati[0].stile, Stile::OK | Stile::Informazione);
+    b.h.box.mostrati.clear();
 
     // A second copy, of the selection this time, grows the same file.
     b.apri(true, true);
@@ -467,7 +473,7 @@ void TestFcopia::fileNuovoEAggiunte() {
     b.f.OK_Click();
     QCOMPARE(b.testoDelFile(), u"\r\n"_s + credito() + u"\r\n"_s + primo + u"\r\n"_s + credito() +
                                    u"\r\n\u015b\u0107 udo"_s);
-    QVERIFY(b.h.box.mostrati.isEmpty());
+    QVERIFY(b.h.box.mostrati.isEmpty()); // said once a run
     QVERIFY(QDir(b.h.percorsoHost(kCartella)).entryList(QDir::Files) ==
             QStringList{u"notatki.rtf"_s});
 }

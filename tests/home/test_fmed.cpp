@@ -359,13 +359,16 @@ void TestFMed::sfondoIllegibileFinisce() {
     QCOMPARE(c.host.box.mostrati.size(), 1);
     QCOMPARE(c.host.box.mostrati[0].testo, "Messaggio 23 C:\\ALTROVE\\x.bmp");
     QCOMPARE(c.host.box.mostrati[0].stile, Stile::OK);
-    // On disk but no picture: reported with message 251 as the context, then the end.
+    // On disk but no picture: reported in a sentence that names the file, with message 251 as
+    // the context, then the end.
     c.host.box.mostrati.clear();
     c.host.scriviFile(Sfondo, "not a picture");
     QVERIFY_THROWS_EXCEPTION(ProgrammaTerminato, f.CaricaSfondo(r, Sfondo));
     QCOMPARE(c.host.box.mostrati.size(), 1);
-    QVERIFY(c.host.box.mostrati[0].testo.contains("481"));
-    QVERIFY(c.host.box.mostrati[0].testo.endsWith("Messaggio 251 "));
+    QCOMPARE(c.host.box.mostrati[0].testo,
+             QStringLiteral("Obraz tła %1 jest uszkodzony albo nie jest obrazem (Messaggio 251, "
+                            "błąd nr 481).")
+                 .arg(c.host.percorsoHost(Sfondo)));
 }
 
 void TestFMed::hotspotFissi() {

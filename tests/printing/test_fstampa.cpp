@@ -312,15 +312,24 @@ void TestFstampa::aspettoPremuto() {
     Banco b;
     fstampa& f = b.apri();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    // Each release is also a click, so the ones that hide others come last.
-    for (Immagine* c : {&f.OPZT(1), &f.OPZ(0), f.ANNULLA}) {
+    // Any button shows the press, as in the copy dialog; only the left one's release is a click,
+    // so the ones that hide others come last.
+    for (Immagine* c : {&f.OPZT(1), &f.OPZ(0), f.OK, f.ANNULLA}) {
+        for (Qt::MouseButton tasto : {Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mousePress(c, tasto, {}, QPoint(2, 2));
+            QCOMPARE(c->BorderStyle(), 1);
+            QTest::mouseRelease(c, tasto, {}, QPoint(2, 2));
+            QCOMPARE(c->BorderStyle(), 0);
+            QVERIFY(f.Caricata());
+        }
+        if (c == f.OK)
+            continue;
         QTest::mousePress(c, Qt::LeftButton, {}, QPoint(2, 2));
-        QCOMPARE(c->BorderStyle(), 1);
-        QTest::mouseRelease(c, Qt::RightButton, {}, QPoint(2, 2));
         QCOMPARE(c->BorderStyle(), 1);
         QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(2, 2));
         QCOMPARE(c->BorderStyle(), 0);
     }
+    QCOMPARE(b.documenti(), 0);
     // The release on ANNULLA was its click.
     QVERIFY(!f.Caricata());
 }

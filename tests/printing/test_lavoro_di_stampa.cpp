@@ -87,6 +87,7 @@ private Q_SLOTS:
     void erroreDellaStampante_data();
     void erroreDellaStampante();
     void discoPienoPoiRiprova();
+    void fileNonScrivibileNelRapportoComune();
 };
 
 void TestLavoroDiStampa::testo_data() {
@@ -314,6 +315,28 @@ void TestLavoroDiStampa::discoPienoPoiRiprova() {
     // Printed again whole once there was room, under the same name.
     QCOMPARE(b.pdf(), QStringList{b.cartella + QStringLiteral("/HNemar-001.pdf")});
     QVERIFY(testoDelPdf(b.pdf()[0]).contains(QStringLiteral("Trzeci akapit")));
+}
+
+// A PDF that cannot be written is a print error like any other: the common report with the
+// print's context, naming the file and what is in its way, and its OK ends printing.
+void TestLavoroDiStampa::fileNonScrivibileNelRapportoComune() {
+    Banco b;
+    QFile f(b.cartella);
+    QVERIFY(f.open(QIODevice::WriteOnly)); // a file where the folder should be
+    f.close();
+    b.stato.testo = true;
+    b.stato.illustrazione = true;
+    b.figuraDi(50, 50);
+    b.h.box.risposte = {Risposta::OK};
+    QVERIFY(!b.stampa());
+    QCOMPARE(b.h.box.mostrati.size(), 1);
+    const BoxMostrato& m = b.h.box.mostrati[0];
+    QCOMPARE(m.stile, Stile::OK | Stile::Critico);
+    QVERIFY2(m.testo.contains(QDir::toNativeSeparators(b.cartella)) &&
+                 m.testo.contains(QStringLiteral("jest plikiem")) &&
+                 m.testo.endsWith(QStringLiteral(" (Drukuj, błąd nr 75).")),
+             qPrintable(m.testo));
+    QCOMPARE(b.stampante.painter(), nullptr);
 }
 
 QTEST_MAIN(TestLavoroDiStampa)

@@ -12,6 +12,7 @@ using namespace hn;
 using hn::prova::riga;
 using namespace hn::Mod_Comuni;
 using namespace hn::atlante;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -151,6 +152,35 @@ private Q_SLOTS:
         riga("14 information", 14, "Messaggio 63 14 Messaggio 72 ", 64);
         riga("65533 no icon", 65533, "Messaggio 63 65533 Messaggio 73 ", 0);
         riga("9 own description", 9, "Indeks poza zakresem 9 w " + ctx, 16);
+    }
+
+    // Errors without a message of their own: "w" goes before a routine's name, never before a
+    // sentence; a description that is a sentence takes the number in brackets.
+    void senzaMessaggioProprio_data() {
+        QTest::addColumn<QString>("descrizione");
+        QTest::addColumn<QString>("contesto");
+        QTest::addColumn<QString>("testo");
+        riga("a sentence as context", u"Nieprawidłowy obraz"_s,
+             u"Nie można wczytać obrazu a.png."_s,
+             u"Nieprawidłowy obraz (błąd nr 9).\r\nNie można wczytać obrazu a.png."_s);
+        riga("sentences on both sides", u"Obraz a.png jest uszkodzony."_s,
+             u"Nie można wczytać obrazu a.png.\r\nProgram zostanie zakończony."_s,
+             u"Obraz a.png jest uszkodzony (błąd nr 9).\r\nNie można wczytać obrazu a.png.\r\n"
+             u"Program zostanie zakończony."_s);
+        riga("a sentence and a context word", u"Nie można zapisać pliku:\n/x/a.pdf"_s, u"Drukuj"_s,
+             u"Nie można zapisać pliku:\n/x/a.pdf (Drukuj, błąd nr 9)."_s);
+        riga("no context", u"Indeks poza zakresem"_s, QString(),
+             u"Indeks poza zakresem (błąd nr 9)."_s);
+    }
+    void senzaMessaggioProprio() {
+        QFETCH(QString, descrizione);
+        QFETCH(QString, contesto);
+        QFETCH(QString, testo);
+        prova::HostDiProva host;
+        prova::Installazione(host).scrivi();
+        SegnalaErrore(ErroreVB(9, descrizione), contesto);
+        QCOMPARE(host.box.mostrati.value(0).testo, testo);
+        QCOMPARE(host.box.mostrati.value(0).stile, Stile::OK | Stile::Critico);
     }
 
     void segnalazioneDiErrore() {

@@ -156,6 +156,11 @@ private Q_SLOTS:
         riga("empty", QByteArray(), u"jest pusty"_s, 0);
         riga("misaligned", QByteArray("sfasata"), u"ma 101 B"_s, 3);
         riga("garbage", QByteArray("\x89PNG\r\n\x1a\n").repeated(25), u"sterujące"_s, 4);
+        // What old DOS tools left after the last record: the whole records are fine.
+        riga("DOS end-of-file byte", QByteArray("\x1a"), QString(), 2);
+        riga("end-of-file byte and junk", QByteArray("\x1a\r\n"), QString(), 2);
+        riga("padded to a 128-byte sector", QByteArray(156, '\x1a'), QString(), 2);
+        riga("a short record, then the mark", QByteArray("P       \x1a"), u"ma 109 B"_s, 3);
     }
     void tabellaInutilizzabile() {
         QFETCH(QByteArray, tipo);
@@ -171,6 +176,8 @@ private Q_SLOTS:
             host.scriviFile(bin, due);
         else if (tipo == "sfasata")
             host.scriviFile(bin, due + "P");
+        else if (tipo.startsWith("\x1a") || tipo.startsWith("P "))
+            host.scriviFile(bin, due + tipo);
         else if (tipo == "fifo")
             QVERIFY(creaFifo(file));
         else if (tipo != "manca")

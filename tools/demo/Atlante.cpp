@@ -269,6 +269,67 @@ QByteArray byteDelRecord(const QString& chiave, const Struttura& st, const Retta
                                     st.intestazione() ? st.testo : QString()});
 }
 
+QRectF almenoMinimo(const QRectF& elemento) {
+    // A tiny structure still gets a target a finger-tip of mouse can hit.
+    QRectF box = elemento;
+    if (box.width() < DimensioneMinima)
+        box.adjust(-(DimensioneMinima - box.width()) / 2, 0, (DimensioneMinima - box.width()) / 2,
+                   0);
+    if (box.height() < DimensioneMinima)
+        box.adjust(0, -(DimensioneMinima - box.height()) / 2, 0,
+                   (DimensioneMinima - box.height()) / 2);
+    return box;
+}
+
+Rettangolo rettangoloDiPixel(const QRectF& box, QSize immagine) {
+    // The hotspot spans X2 - X1 + 2 pixels: the right edge is two short of the box's end.
+    Rettangolo r;
+    r.x1 = std::clamp(static_cast<int>(std::floor(box.left())), 0, immagine.width() - 2);
+    r.y1 = std::clamp(static_cast<int>(std::floor(box.top())), 0, immagine.height() - 2);
+    r.x2 = std::clamp(static_cast<int>(std::ceil(box.right())) - 2, r.x1, immagine.width() - 2);
+    r.y2 = std::clamp(static_cast<int>(std::ceil(box.bottom())) - 2, r.y1, immagine.height() - 2);
+    return r;
+}
+
+// A label's element (its text or its marker) on its way to a record: its box in the picture and
+// the area a click on it takes, the box with a margin.
+struct AreaEtichetta {
+    qsizetype struttura;
+    QRectF box, area;
+};
+
+// Each label's click area is its own text and marker: where the margins of two structures' labels
+// meet, both stop halfway between the boxes, so neither reaches over the other. They part along
+// the axis on which their boxes overlap least.
+void separaEtichette(QList<AreaEtichetta>& etichette) {
+    for (qsizetype i = 0; i < etichette.size(); ++i) {
+        for (qsizetype j = i + 1; j < etichette.size(); ++j) {
+            AreaEtichetta& a = etichette[i];
+            AreaEtichetta& b = etichette[j];
+            if (a.struttura == b.struttura || !a.area.intersects(b.area))
+                continue;
+            const double lungoX =
+                std::min(a.box.right(), b.box.right()) - std::max(a.box.left(), b.box.left());
+            const double lungoY =
+                std::min(a.box.bottom(), b.box.bottom()) - std::max(a.box.top(), b.box.top());
+            // Whole pixels: a record ends one pixel before the next begins.
+            if (lungoY <= lungoX) {
+                AreaEtichetta& su = a.box.center().y() <= b.box.center().y() ? a : b;
+                AreaEtichetta& giu = &su == &a ? b : a;
+                const double mezzo = std::round((su.box.bottom() + giu.box.top()) / 2);
+                su.area.setBottom(std::min(su.area.bottom(), mezzo));
+                giu.area.setTop(std::max(giu.area.top(), mezzo));
+            } else {
+                AreaEtichetta& sx = a.box.center().x() <= b.box.center().x() ? a : b;
+                AreaEtichetta& dx = &sx == &a ? b : a;
+                const double mezzo = std::round((sx.box.right() + dx.box.left()) / 2);
+                sx.area.setRight(std::min(sx.area.right(), mezzo));
+                dx.area.setLeft(std::max(dx.area.left(), mezzo));
+            }
+        }
+    }
+}
+
 // A plate's picture and its records in table order. A structure's shapes become the cells of a
 // grid where the picture shows it (its painted pixels not painted over by another structure
 // drawn later), so a click opens what the student sees there; a small shape, or one that shows
@@ -350,6 +411,28 @@ bool recordDellaTavola(const QString& disegno, const Tavola& t, QByteArray& png,
         }
     }
 
+    // The labels' areas, measured together since each stops short of its neighbours.
+    QList<AreaEtichetta> aree;
+    for (qsizetype s = 0; s < t.strutture.size(); ++s) {
+        for (const QString& id : t.strutture[s].etichette) {
+            const QRectF b = box(id);
+            // A label is cut off where it leaves the picture.
+            if (!QRectF(QPointF(0, 0), QSizeF(dim)).contains(b)) {
+                problema = t.strutture[s].dove + QStringLiteral("the label ") + id +
+                           QStringLiteral(" runs off the picture");
+                return false;
+            }
+            // Its hotspot takes in a margin, so a click just beside the text still counts.
+            // In whole pixels, as the record will have it, so that areas apart stay apart.
+            const QRectF area = almenoMinimo(b.adjusted(-MargineEtichetta, -MargineEtichetta,
+                                                        MargineEtichetta, MargineEtichetta));
+            aree.append({s, b,
+                         QRectF(QPointF(std::floor(area.left()), std::floor(area.top())),
+                                QPointF(std::ceil(area.right()), std::ceil(area.bottom())))});
+        }
+    }
+    separaEtichette(aree);
+
     QList<std::pair<Rettangolo, QString>> usati;
     QList<std::pair<qint64, Record>> forma, etichetta; // with the size they are ordered by
     for (qsizetype s = 0; s < t.strutture.size(); ++s) {
@@ -407,17 +490,10 @@ bool recordDellaTavola(const QString& disegno, const Tavola& t, QByteArray& png,
                 }
             }
         }
-        for (const QString& id : st.etichette) {
-            QRectF b = box(id);
-            // A label is cut off where it leaves the picture.
-            if (!QRectF(QPointF(0, 0), QSizeF(dim)).contains(b)) {
-                problema = st.dove + QStringLiteral("the label ") + id +
-                           QStringLiteral(" runs off the picture");
-                return false;
-            }
-            // Its hotspot takes in a margin, so a click just beside the text still counts.
-            b.adjust(-MargineEtichetta, -MargineEtichetta, MargineEtichetta, MargineEtichetta);
-            const Rettangolo r = rettangoloDaBox(b, dim);
+        for (const AreaEtichetta& e : aree) {
+            if (e.struttura != s)
+                continue;
+            const Rettangolo r = rettangoloDiPixel(e.area, dim);
             if (!aggiungi(etichetta, qint64(r.x2 - r.x1 + 2) * (r.y2 - r.y1 + 2), r))
                 return false;
         }
@@ -494,21 +570,7 @@ bool leggiMessaggi(const QString& file, QMap<int, std::pair<QString, QString>>& 
 }
 
 Rettangolo rettangoloDaBox(const QRectF& elemento, QSize immagine) {
-    // A tiny structure still gets a target a finger-tip of mouse can hit.
-    QRectF box = elemento;
-    if (box.width() < DimensioneMinima)
-        box.adjust(-(DimensioneMinima - box.width()) / 2, 0, (DimensioneMinima - box.width()) / 2,
-                   0);
-    if (box.height() < DimensioneMinima)
-        box.adjust(0, -(DimensioneMinima - box.height()) / 2, 0,
-                   (DimensioneMinima - box.height()) / 2);
-    // The hotspot spans X2 - X1 + 2 pixels: the right edge is two short of the box's end.
-    Rettangolo r;
-    r.x1 = std::clamp(static_cast<int>(std::floor(box.left())), 0, immagine.width() - 2);
-    r.y1 = std::clamp(static_cast<int>(std::floor(box.top())), 0, immagine.height() - 2);
-    r.x2 = std::clamp(static_cast<int>(std::ceil(box.right())) - 2, r.x1, immagine.width() - 2);
-    r.y2 = std::clamp(static_cast<int>(std::ceil(box.bottom())) - 2, r.y1, immagine.height() - 2);
-    return r;
+    return rettangoloDiPixel(almenoMinimo(elemento), immagine);
 }
 
 namespace {

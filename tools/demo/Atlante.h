@@ -7,7 +7,8 @@
 //   tavole/KEY.svg                                -> BlobCorp.dat (KEY.png)
 // Each structure gets a record per SVG element listed for it: its shapes (both sides of a pair)
 // and its label (text and marker); a record's rectangle is the element's bounding box in the
-// plate, a label's with a margin, so the picture and the table cannot drift apart. Within a plate
+// plate, a label's with a margin that stops halfway to another structure's label, so the picture
+// and the table cannot drift apart and each label answers for itself alone. Within a plate
 // the header comes first, then the shapes, then the labels, each from the largest to the
 // smallest, since later hotspots lie on top of earlier ones; a table in which a structure could
 // not be clicked well enough (Copertura.h) is refused.

@@ -144,7 +144,8 @@ def skeleton(w=0.35, ids=False):
         limbs.append(f'<ellipse cx="{f(X(43.3))}" cy="139.3" rx="2.1" ry="2.3" style="{st}"/>')
         limbs.append(bone((X(42.6), 174.5), (X(43.6), 181), 0.01, st, knob=1))
         limbs.append(bone((X(43.6), 142.5), (X(43.1), 180.5), 2.7, st, ident=i('piszczel' + sfx)))
-        limbs.append(bone((X(46.6), 143.5), (X(46.2), 179), 1.1, st, knob=1.5, ident=i('strzalka' + sfx)))
+        # The fibula lies on the lower leg's outer side, away from the body like the radius.
+        limbs.append(bone((X(40.6), 143.5), (X(40.0), 179), 1.1, st, knob=1.5, ident=i('strzalka' + sfx)))
         limbs.append(foot(X(43.3), 183, s, st))
     # The shoulder blades sit behind the ribs, so they go first.
     scap = ''.join(f'<path style="{st};opacity:0.85" d="M{f(53 + s * 9)},{f(37)} L{f(53 + s * 19)},{f(36.5)} '

@@ -22,7 +22,7 @@ def overview():
     p.spot('LOKCIOWA', 'Kość łokciowa', 'lokciowa lokciowa_p', s(83.8, 80), 'R')
     p.spot('UDOWA', 'Kość udowa', 'udowa udowa_p', s(43.8, 115), 'L')
     p.spot('PISZCZEL', 'Kość piszczelowa', 'piszczel piszczel_p', s(43.4, 160), 'L')
-    p.spot('STRZALKA', 'Kość strzałkowa', 'strzalka strzalka_p', s(59.6, 160), 'R')
+    p.spot('STRZALKA', 'Kość strzałkowa', 'strzalka strzalka_p', s(65.7, 160), 'R')
     return p
 
 
