@@ -2,7 +2,9 @@
 
 #include "Forma.h"
 #include "Host.h"
+#include "Navigazione.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -23,9 +25,19 @@ std::unique_ptr<Frm_Testo>& finestra() {
 // lines up with the bar.
 constexpr int PannelloLeft = -30, PannelloWidth = 3165;
 
+// A screen reader announces the window as a dialog with the structure's name; a plain widget
+// would be a nameless filler.
+QAccessibleInterface* accessibileDi(const QString&, QObject* o) {
+    if (auto* f = qobject_cast<Frm_Testo*>(o))
+        return new QAccessibleWidget(f, QAccessible::Dialog);
+    return nullptr;
+}
+
 } // namespace
 
 Frm_Testo& Frm_Testo::istanza() {
+    static const bool installata = (QAccessible::installFactory(accessibileDi), true);
+    Q_UNUSED(installata);
     if (!finestra())
         finestra().reset(new Frm_Testo);
     return *finestra();
@@ -59,9 +71,12 @@ Frm_Testo::Frm_Testo()
     QFont testo(QStringLiteral("Arial"));
     testo.setPointSizeF(10);
     Ftdv_Didascalia.setFont(testo);
+    // Read, not edited; the text takes the keyboard when the window comes up, so a screen reader
+    // reads it and the arrows move through a long caption.
     Ftdv_Didascalia.setLocked(true);
-    // A caption is read, not edited: no caret when the window comes up active.
-    Ftdv_Didascalia.setFocusPolicy(Qt::NoFocus);
+    Ftdv_Didascalia.setFocusPolicy(Qt::StrongFocus);
+    Ftdv_Didascalia.setAccessibleName(QStringLiteral("Opis struktury"));
+    QXCapVir1.setAccessibleName(QStringLiteral("Układ"));
     Ftdv_Didascalia.setGeometry(pixelX(PannelloLeft), pixelY(330), pixelX(PannelloWidth),
                                 pixelY(2295));
     MoveTw(0, 0, LarghezzaFinestra, 2640);
@@ -87,6 +102,8 @@ void Frm_Testo::ImpostaVisible(bool visibile) {
         show();
         raise();
         activateWindow();
+        Ftdv_Didascalia.moveCursor(QTextCursor::Start);
+        Ftdv_Didascalia.setFocus(Qt::ActiveWindowFocusReason);
         qApp->installEventFilter(this);
     } else {
         qApp->removeEventFilter(this);
@@ -129,14 +146,33 @@ bool Frm_Testo::event(QEvent* e) {
     return QWidget::event(e);
 }
 
+void Frm_Testo::ImpostaStruttura(QObject* voce, const QString& nome) {
+    struttura_ = voce;
+    setAccessibleName(nome);
+}
+
 void Frm_Testo::keyPressEvent(QKeyEvent* e) {
     if (e->key() != Qt::Key_Escape) {
         QWidget::keyPressEvent(e);
         return;
     }
+    torna();
+}
+
+bool Frm_Testo::focusNextPrevChild(bool) {
+    if (Visible())
+        torna();
+    return true;
+}
+
+void Frm_Testo::torna() {
     ImpostaVisible(false);
-    if (precedente_ && precedente_->isVisible())
-        precedente_->activateWindow();
+    if (!precedente_ || !precedente_->isVisible())
+        return;
+    precedente_->activateWindow();
+    auto* forma = qobject_cast<Forma*>(precedente_.data());
+    if (forma && struttura_)
+        Navigazione::di(*forma).imposta(struttura_);
 }
 
 bool Frm_Testo::eventFilter(QObject* oggetto, QEvent* e) {

@@ -40,13 +40,6 @@ QLineEdit { background: #f6efdf; color: #1d2a36; border: 1px solid #c9b98f; bord
             padding: 3px 8px; font-size: 15px; }
 )";
 
-const char* const AspettoPulsante = R"(
-QPushButton { background: #183048; color: #f6efdf; border: 1px solid #8fa6b8; border-radius: 12px;
-              padding: 3px 14px; font-size: 13px; font-weight: bold; }
-QPushButton:hover, QPushButton:focus { background: #2c5a85; }
-QPushButton:pressed { background: #10233a; }
-)";
-
 // The atlas as it is now, re-read when its files changed.
 std::shared_ptr<const atlante::DatiAtlante> datiAtlante() {
     static std::shared_ptr<const atlante::DatiAtlante> dati;
@@ -71,7 +64,7 @@ Sprawdzian::Sprawdzian(FMed1& v)
     , domanda(new QLabel(this))
     , risposta(new QLineEdit(this))
     , esito(new QLabel(this))
-    , pulsante(new QPushButton(QStringLiteral("Sprawdź się"), &v.FONDO))
+    , pulsante(new QPushButton(QStringLiteral("Sprawdź się  Ctrl+T"), &v.FONDO))
     , v_(v)
     , caso_(std::random_device{}())
     , cornice_(new QWidget(&v.DISASGEO)) {
@@ -102,7 +95,7 @@ Sprawdzian::Sprawdzian(FMed1& v)
     v.DISASGEO.installEventFilter(this);
 
     pulsante->setObjectName(QStringLiteral("SprawdzSie"));
-    pulsante->setStyleSheet(QString::fromUtf8(AspettoPulsante));
+    pulsante->setStyleSheet(Ricerca::aspettoPulsante());
     pulsante->setCursor(Qt::PointingHandCursor);
     pulsante->setFocusPolicy(Qt::NoFocus); // the keyboard has Ctrl+T
     pulsante->setAccessibleName(QStringLiteral("Sprawdź się (Ctrl+T)"));
@@ -196,6 +189,9 @@ bool Sprawdzian::avvia(bool sistema) {
     disponi();
     show();
     raise();
+    // The keyboard stays with the round: the plate's structures, then the answer. No fixed
+    // button lies in its way (Koniec would end the program mid-round); Esc ends the round.
+    Navigazione::di(v_).restringi({&v_.DISASGEO, risposta});
     mostraDomanda();
     return true;
 }
@@ -349,6 +345,7 @@ void Sprawdzian::termina() {
         v_.setFocus(Qt::OtherFocusReason);
     hide();
     giro_.clear();
+    Navigazione::di(v_).allarga();
     if (v_.Tavola.compare(tavolaPrima_, Qt::CaseInsensitive) != 0 && v_.Caricata()) {
         v_.Tavola = tavolaPrima_;
         v_.Lanciata();
@@ -415,6 +412,7 @@ bool Sprawdzian::eventFilter(QObject* oggetto, QEvent* evento) {
             cornice_->hide();
         hide();
         giro_.clear();
+        Navigazione::di(v_).allarga();
         return false;
     }
     if (evento->type() != QEvent::KeyPress || !inCorso())
