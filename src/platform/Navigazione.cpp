@@ -159,7 +159,9 @@ QList<QObject*> Navigazione::voci() const {
             }
             for (const auto& [r, gruppo] : trovate)
                 if (gruppo.first == w || w->isAncestorOf(gruppo.first))
-                    voci.append(gruppo.second);
+                    for (QObject* o : gruppo.second)
+                        if (!ammessa_ || ammessa_(o))
+                            voci.append(o);
         }
     }
     for (const QPointer<QObject>& o : inFondo_)
@@ -314,7 +316,9 @@ void Navigazione::inFondo(QObject* voce) {
     inFondo_.append(voce);
 }
 
-void Navigazione::restringi(const QList<QWidget*>& ambito) {
+void Navigazione::restringi(const QList<QWidget*>& ambito,
+                            std::function<bool(const QObject*)> ammessa) {
+    ammessa_ = ambito.isEmpty() ? nullptr : std::move(ammessa);
     ambito_.clear();
     for (QWidget* w : ambito)
         ambito_.append(w);

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <functional>
 
 class QKeyEvent;
 class QWidget;
@@ -48,8 +49,10 @@ public:
     // These items come last in the ring, in this order, wherever they lie.
     void inFondo(QObject* voce);
     // While not empty, the ring holds only what lies in these widgets, in this order: the drawn
-    // items and controls inside each, or the widget itself when it takes the keyboard (a field).
-    void restringi(const QList<QWidget*>& ambito);
+    // items and controls inside each that `ammessa` lets in (all, without it), or the widget
+    // itself when it takes the keyboard (a field).
+    void restringi(const QList<QWidget*>& ambito,
+                   std::function<bool(const QObject*)> ammessa = nullptr);
     void allarga() { restringi({}); }
 
     // What a left click on the item does: down, up, then Click.
@@ -66,6 +69,7 @@ private:
     QWidget* anello_;
     QList<QPointer<QObject>> inFondo_;
     QList<QPointer<QWidget>> ambito_;
+    std::function<bool(const QObject*)> ammessa_;
 };
 
 } // namespace hn

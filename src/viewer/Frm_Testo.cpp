@@ -30,6 +30,9 @@ constexpr int PannelloLeft = -30, PannelloWidth = 3165;
 QAccessibleInterface* accessibileDi(const QString&, QObject* o) {
     if (auto* f = qobject_cast<Frm_Testo*>(o))
         return new QAccessibleWidget(f, QAccessible::Dialog);
+    // The bar reads as the line it shows, the body system's.
+    if (auto* b = qobject_cast<QXCapVir*>(o); b && qobject_cast<Frm_Testo*>(b->parentWidget()))
+        return new QAccessibleWidget(b, QAccessible::StaticText);
     return nullptr;
 }
 
@@ -76,7 +79,6 @@ Frm_Testo::Frm_Testo()
     Ftdv_Didascalia.setLocked(true);
     Ftdv_Didascalia.setFocusPolicy(Qt::StrongFocus);
     Ftdv_Didascalia.setAccessibleName(QStringLiteral("Opis struktury"));
-    QXCapVir1.setAccessibleName(QStringLiteral("Układ"));
     Ftdv_Didascalia.setGeometry(pixelX(PannelloLeft), pixelY(330), pixelX(PannelloWidth),
                                 pixelY(2295));
     MoveTw(0, 0, LarghezzaFinestra, 2640);
@@ -127,6 +129,7 @@ void Frm_Testo::MostraAccanto(const QString& titolo, double left, double top) {
                                 pixelY(h));
     height_ = double(h) + cima + 20;
     QXCapVir1.setCaption(titolo);
+    QXCapVir1.setAccessibleName(titolo);
 
     // Only the right and bottom edges pull the window back: a caption taller than the screen
     // keeps its top above the screen rather than hide its first lines.

@@ -213,12 +213,11 @@ Ricerca& Ricerca::agganciaHome(Forma& home, std::function<void(int)> apriSistema
             if (auto* visore = qobject_cast<FMed1*>(Forma::trova(QStringLiteral("FMed1"))))
                 vaiA(*visore, r);
         });
-    // On the picture, under the right end of the panel of body systems, clear of the line of
-    // text under it.
+    // On the picture, above the right end of the panel of body systems, clear of the heading.
     if (ControlloForma* fondo = home.controllo(QStringLiteral("FONDO"))) {
         r.pulsante->setParent(fondo);
         r.pulsante->adjustSize();
-        r.pulsante->move(844 - r.pulsante->width(), 638);
+        r.pulsante->move(844 - r.pulsante->width(), 96);
         r.pulsante->show();
     } else {
         r.pulsante->hide();

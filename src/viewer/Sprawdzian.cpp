@@ -1,6 +1,7 @@
 #include "Sprawdzian.h"
 
 #include "Accessibilita.h"
+#include "EtichetteDisegnate.h"
 #include "FMed1.h"
 #include "Fileini.h"
 #include "Frm_Testo.h"
@@ -189,11 +190,27 @@ bool Sprawdzian::avvia(bool sistema) {
     disponi();
     show();
     raise();
-    // The keyboard stays with the round: the plate's structures, then the answer. No fixed
-    // button lies in its way (Koniec would end the program mid-round); Esc ends the round.
-    Navigazione::di(v_).restringi({&v_.DISASGEO, risposta});
+    // The keyboard stays with the round: the plate's structures that can be answers, then the
+    // answer field. No fixed button lies in its way (Koniec would end the program mid-round), nor
+    // the plate's title or its links; Esc ends the round.
+    Navigazione::di(v_).restringi({&v_.DISASGEO, risposta}, [this](const QObject* o) {
+        const auto* e = qobject_cast<const EtichettaDisegnata*>(o);
+        return !e || risposte().contains(e->Index());
+    });
     mostraDomanda();
     return true;
+}
+
+const QSet<int>& Sprawdzian::risposte() {
+    if (tavolaRisposte_ != v_.Tavola) {
+        tavolaRisposte_ = v_.Tavola;
+        risposte_.clear();
+        if (const auto dati = datiAtlante())
+            for (const atlante::Domanda& d : atlante::domandeTavola(*dati, v_.Tavola))
+                for (int n : d.hotspot)
+                    risposte_.insert(n);
+    }
+    return risposte_;
 }
 
 void Sprawdzian::mostraDomanda() {

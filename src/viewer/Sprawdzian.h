@@ -11,6 +11,7 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <random>
 
@@ -71,6 +72,8 @@ private:
     void disponi();
     void vaiAllaTavola(const QString& tavola);
     void apriMancata(int domanda);
+    // The hotspots of the plate on show that are some question's answer.
+    const QSet<int>& risposte();
 
     FMed1& v_;
     std::mt19937 caso_;
@@ -90,6 +93,8 @@ private:
     QString tavolaPrima_;
     Storia storiaPrima_;
     QPointer<QWidget> fuocoPrima_;
+    QString tavolaRisposte_;
+    QSet<int> risposte_;
 };
 
 } // namespace hn

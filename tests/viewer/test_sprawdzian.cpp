@@ -145,8 +145,8 @@ private Q_SLOTS:
 
     // The keyboard through a round, from the home screen: Tab, Enter on the first body system,
     // Ctrl+T, Tab, Enter answers on the plate's first structure and nothing ends the program.
-    // While the round runs Tab walks the plate and the answer only; Esc gives the whole ring
-    // back, with Koniec as its last stop.
+    // While the round runs Tab walks the plate's possible answers and the answer field only; Esc
+    // gives the whole ring back, with Koniec as its last stop.
     void tastieraInUnGiro() {
         Sessione x;
         FMed1& v = x.viewer();
@@ -169,8 +169,10 @@ private Q_SLOTS:
         for (QObject* o : cerchia.first(cerchia.size() - 1)) {
             const auto* e = qobject_cast<EtichettaDisegnata*>(o);
             QVERIFY(e && &e->Array() == &v.HOTSPOT);
+            QVERIFY(!v.HOTSPOT.descrivi(e->Index()).collegamento);
         }
-        QCOMPARE(cerchia.size(), v.HOTSPOT.raggiungibili().size() + 1);
+        // Each structure asked once, then the answer; the link to the spine is no answer.
+        QCOMPARE(cerchia.size(), s.giro().size() + 1);
 
         QTest::keyClick(s.risposta, Qt::Key_Tab);
         QCOMPARE(n.corrente(), cerchia.first());
