@@ -98,6 +98,10 @@ FMed::FMed()
         accessibile::imposta(&e, i == 0 ? QStringLiteral("Koniec") : QStringLiteral("Pomoc"));
         collegaHotspot(e, [this, i] { HOTSPOTFISSO_Click(i); });
     }
+    // The body systems first: Pomoc and Koniec, drawn above them, come last, Koniec (which ends
+    // the program at once) at the very end.
+    Navigazione::di(*this).inFondo(&HOTSPOTFISSO(5));
+    Navigazione::di(*this).inFondo(&HOTSPOTFISSO(0));
     connect(&FONDO->eventi(), &EventiControllo::MouseMove, this,
             [this](int b, int, float, float) { Mod_Graph::MouseSopra(nullptr, *FONDO, b); });
     if (aggancioRicerca())

@@ -1,6 +1,7 @@
 #include "Sprawdzian.h"
 
 #include "Accessibilita.h"
+#include "EtichetteDisegnate.h"
 #include "FMed1.h"
 #include "Fileini.h"
 #include "Frm_Testo.h"
@@ -40,13 +41,6 @@ QLineEdit { background: #f6efdf; color: #1d2a36; border: 1px solid #c9b98f; bord
             padding: 3px 8px; font-size: 15px; }
 )";
 
-const char* const AspettoPulsante = R"(
-QPushButton { background: #183048; color: #f6efdf; border: 1px solid #8fa6b8; border-radius: 12px;
-              padding: 3px 14px; font-size: 13px; font-weight: bold; }
-QPushButton:hover, QPushButton:focus { background: #2c5a85; }
-QPushButton:pressed { background: #10233a; }
-)";
-
 // The atlas as it is now, re-read when its files changed.
 std::shared_ptr<const atlante::DatiAtlante> datiAtlante() {
     static std::shared_ptr<const atlante::DatiAtlante> dati;
@@ -71,7 +65,7 @@ Sprawdzian::Sprawdzian(FMed1& v)
     , domanda(new QLabel(this))
     , risposta(new QLineEdit(this))
     , esito(new QLabel(this))
-    , pulsante(new QPushButton(QStringLiteral("Sprawdź się"), &v.FONDO))
+    , pulsante(new QPushButton(QStringLiteral("Sprawdź się  Ctrl+T"), &v.FONDO))
     , v_(v)
     , caso_(std::random_device{}())
     , cornice_(new QWidget(&v.DISASGEO)) {
@@ -102,7 +96,7 @@ Sprawdzian::Sprawdzian(FMed1& v)
     v.DISASGEO.installEventFilter(this);
 
     pulsante->setObjectName(QStringLiteral("SprawdzSie"));
-    pulsante->setStyleSheet(QString::fromUtf8(AspettoPulsante));
+    pulsante->setStyleSheet(Ricerca::aspettoPulsante());
     pulsante->setCursor(Qt::PointingHandCursor);
     pulsante->setFocusPolicy(Qt::NoFocus); // the keyboard has Ctrl+T
     pulsante->setAccessibleName(QStringLiteral("Sprawdź się (Ctrl+T)"));
@@ -196,8 +190,27 @@ bool Sprawdzian::avvia(bool sistema) {
     disponi();
     show();
     raise();
+    // The keyboard stays with the round: the plate's structures that can be answers, then the
+    // answer field. No fixed button lies in its way (Koniec would end the program mid-round), nor
+    // the plate's title or its links; Esc ends the round.
+    Navigazione::di(v_).restringi({&v_.DISASGEO, risposta}, [this](const QObject* o) {
+        const auto* e = qobject_cast<const EtichettaDisegnata*>(o);
+        return !e || risposte().contains(e->Index());
+    });
     mostraDomanda();
     return true;
+}
+
+const QSet<int>& Sprawdzian::risposte() {
+    if (tavolaRisposte_ != v_.tavola()) {
+        tavolaRisposte_ = v_.tavola();
+        risposte_.clear();
+        if (const auto dati = datiAtlante())
+            for (const atlante::Domanda& d : atlante::domandeTavola(*dati, v_.tavola()))
+                for (int n : d.hotspot)
+                    risposte_.insert(n);
+    }
+    return risposte_;
 }
 
 void Sprawdzian::mostraDomanda() {
@@ -349,6 +362,7 @@ void Sprawdzian::termina() {
         v_.setFocus(Qt::OtherFocusReason);
     hide();
     giro_.clear();
+    Navigazione::di(v_).allarga();
     v_.ripristina(tavolaPrima_, storiaPrima_);
 }
 
@@ -411,6 +425,7 @@ bool Sprawdzian::eventFilter(QObject* oggetto, QEvent* evento) {
             cornice_->hide();
         hide();
         giro_.clear();
+        Navigazione::di(v_).allarga();
         return false;
     }
     if (evento->type() != QEvent::KeyPress || !inCorso())

@@ -12,6 +12,7 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <random>
 
@@ -70,6 +71,8 @@ private:
     void disponi();
     void vaiAllaTavola(const QString& tavola);
     void apriMancata(int domanda);
+    // The hotspots of the plate on show that are some question's answer.
+    const QSet<int>& risposte();
 
     FMed1& v_;
     std::mt19937 caso_;
@@ -89,6 +92,8 @@ private:
     QString tavolaPrima_;
     Storia storiaPrima_;
     QPointer<QWidget> fuocoPrima_;
+    QString tavolaRisposte_;
+    QSet<int> risposte_;
 };
 
 } // namespace hn

@@ -6,8 +6,10 @@
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 #include <cmath>
 
@@ -15,9 +17,12 @@ namespace hn {
 
 namespace {
 
-constexpr int Spessore = 2;
+// Two tones side by side, each two pixels wide: black outside, white inside. Any background
+// stands at least 4.5:1 against one of them (black and white are 21:1 apart), so the ring shows
+// on the plates' paper, the stage's dark blue and the black backdrop alike.
+constexpr int Banda = 2;
+constexpr int Spessore = 2 * Banda;
 
-// The ring: two pixels, black outside and white inside, so it shows on any picture.
 class Anello : public QWidget {
 public:
     explicit Anello(QWidget* forma)
@@ -32,11 +37,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        // Filled bands, not pen strokes: a scaled stage draws a one-pixel pen as a hairline.
         QPainter p(this);
-        p.setPen(QPen(Qt::black, 0));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-        p.setPen(QPen(Qt::white, 0));
-        p.drawRect(rect().adjusted(1, 1, -2, -2));
+        const QRect fuori = rect();
+        const QRect dentro = fuori.adjusted(Banda, Banda, -Banda, -Banda);
+        const QRect vuoto = dentro.adjusted(Banda, Banda, -Banda, -Banda);
+        QRegion nero(fuori);
+        nero -= QRegion(dentro);
+        QRegion bianco(dentro);
+        bianco -= QRegion(vuoto);
+        for (const QRect& r : nero)
+            p.fillRect(r, Qt::black);
+        for (const QRect& r : bianco)
+            p.fillRect(r, Qt::white);
     }
 };
 
@@ -51,6 +64,8 @@ Navigazione::Navigazione(Forma& forma)
     , forma_(forma)
     , anello_(new Anello(&forma)) {
     setObjectName(QStringLiteral("hn_navigazione"));
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* ora) { fuocoCambiato(ora); });
 }
 
 Navigazione& Navigazione::di(Forma& forma) {
@@ -103,12 +118,14 @@ template <typename T> void ordinaPerLettura(QList<std::pair<QRect, T>>& voci) {
 QList<QObject*> Navigazione::voci() const {
     // Each item, or a picture's structures as one block: its place among the other items is the
     // picture's, so Tab walks a plate from its top to its bottom without leaving it halfway.
-    QList<std::pair<QRect, QList<QObject*>>> trovate;
+    // Each entry keeps the widget it lies in, for a ring narrowed to a few widgets.
+    using Voci = std::pair<QWidget*, QList<QObject*>>;
+    QList<std::pair<QRect, Voci>> trovate;
     // Picture boxes hold what the user reaches; they are not reached themselves.
     for (ControlloForma* c : forma_.Controls())
         if (!c->accessibleName().isEmpty() && c->TypeName() != QLatin1String("PictureBox") &&
             raggiungibile(c, forma_))
-            trovate.append({rettangolo(c), {c}});
+            trovate.append({rettangolo(c), {c, {c}}});
     for (ArrayEtichette* a : forma_.findChildren<ArrayEtichette*>()) {
         if (!a->Container() || !raggiungibile(a->Container(), forma_))
             continue;
@@ -122,15 +139,34 @@ QList<QObject*> Navigazione::voci() const {
         QList<QObject*> etichette;
         for (const auto& [r, e] : blocco)
             etichette.append(e);
-        trovate.append({rettangolo(a->Container()), etichette});
+        trovate.append({rettangolo(a->Container()), {a->Container(), etichette}});
     }
     for (QAbstractScrollArea* t : forma_.findChildren<QAbstractScrollArea*>())
         if ((t->focusPolicy() & Qt::TabFocus) && raggiungibile(t, forma_))
-            trovate.append({rettangolo(t), {t}});
+            trovate.append({rettangolo(t), {t, {t}}});
     ordinaPerLettura(trovate);
     QList<QObject*> voci;
-    for (const auto& [r, gruppo] : trovate)
-        voci.append(gruppo);
+    if (ambito_.isEmpty()) {
+        for (const auto& [r, gruppo] : trovate)
+            voci.append(gruppo.second);
+    } else {
+        for (QWidget* w : ambito_) {
+            if (!w || !raggiungibile(w, forma_))
+                continue;
+            if (!qobject_cast<ControlloForma*>(w) && (w->focusPolicy() & Qt::TabFocus)) {
+                voci.append(w);
+                continue;
+            }
+            for (const auto& [r, gruppo] : trovate)
+                if (gruppo.first == w || w->isAncestorOf(gruppo.first))
+                    for (QObject* o : gruppo.second)
+                        if (!ammessa_ || ammessa_(o))
+                            voci.append(o);
+        }
+    }
+    for (const QPointer<QObject>& o : inFondo_)
+        if (o && voci.removeOne(o.data()))
+            voci.append(o.data());
     return voci;
 }
 
@@ -158,9 +194,12 @@ void Navigazione::imposta(QObject* voce) {
         return;
     }
     connect(voce, &QObject::destroyed, this, [this] { anello_->hide(); });
-    auto* pannello = qobject_cast<QAbstractScrollArea*>(voce);
-    if (pannello)
-        pannello->setFocus(Qt::TabFocusReason);
+    // A panel or a field takes the keyboard itself; a drawn item leaves it with the form.
+    auto* campo = qobject_cast<QWidget*>(voce);
+    if (campo && qobject_cast<ControlloForma*>(campo))
+        campo = nullptr;
+    if (campo)
+        campo->setFocus(Qt::TabFocusReason);
     else if (forma_.focusWidget() != &forma_)
         forma_.setFocus(Qt::TabFocusReason);
     posizionaAnello();
@@ -169,9 +208,12 @@ void Navigazione::imposta(QObject* voce) {
 }
 
 void Navigazione::posizionaAnello() {
-    // Inside the form, whatever the item: a hotspot may lie partly or wholly off the screen.
-    QRect r = rettangolo(corrente_).intersected(forma_.rect());
-    const int minimo = 2 * Spessore + 8;
+    // Around the item, so it hides none of it; inside the form, whatever the item: a hotspot
+    // may lie partly or wholly off the screen.
+    QRect r = rettangolo(corrente_)
+                  .adjusted(-Spessore, -Spessore, Spessore, Spessore)
+                  .intersected(forma_.rect());
+    const int minimo = 2 * Spessore + 12;
     if (r.width() < minimo || r.height() < minimo) {
         const QPoint c = rettangolo(corrente_).center();
         r = QRect(std::clamp(c.x() - minimo / 2, 0, std::max(0, forma_.width() - minimo)),
@@ -187,7 +229,12 @@ bool Navigazione::tab(bool avanti) {
     const QList<QObject*> v = voci();
     if (v.isEmpty())
         return false;
-    const qsizetype i = v.indexOf(corrente_.data());
+    // A field or panel that took the keyboard by itself (a click, the program) is where Tab
+    // goes on from; a drawn item leaves the keyboard with the form.
+    QObject* da = corrente_.data();
+    if (QWidget* f = QApplication::focusWidget(); f && f != &forma_ && v.contains(f))
+        da = f;
+    const qsizetype i = v.indexOf(da);
     qsizetype j;
     if (i < 0)
         j = avanti ? 0 : v.size() - 1;
@@ -263,6 +310,32 @@ bool Navigazione::tasto(QKeyEvent* e) {
 
 void Navigazione::lascia() {
     anello_->hide();
+}
+
+void Navigazione::inFondo(QObject* voce) {
+    inFondo_.append(voce);
+}
+
+void Navigazione::restringi(const QList<QWidget*>& ambito,
+                            std::function<bool(const QObject*)> ammessa) {
+    ammessa_ = ambito.isEmpty() ? nullptr : std::move(ammessa);
+    ambito_.clear();
+    for (QWidget* w : ambito)
+        ambito_.append(w);
+}
+
+void Navigazione::fuocoCambiato(QWidget* ora) {
+    if (!ora || ora == &forma_ || ora->window() != &forma_ || ora == corrente_)
+        return;
+    if (!voci().contains(ora)) {
+        lascia();
+        return;
+    }
+    if (corrente_)
+        disconnect(corrente_, &QObject::destroyed, this, nullptr);
+    corrente_ = ora;
+    connect(ora, &QObject::destroyed, this, [this] { anello_->hide(); });
+    posizionaAnello();
 }
 
 void Navigazione::premi(QObject* voce) {

@@ -4,11 +4,15 @@
 // the drawn hotspots and the text panels in reading order, arrows move to the nearest one in
 // their direction, Enter and Space do what a click does. The item reached shows a two-pixel ring,
 // kept inside the form, until the mouse is pressed.
+//
+// A form may put items at the end of the ring (an exit that ends the program at once must not be
+// the first thing Tab reaches), or narrow the ring to a few widgets while a task runs on them.
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <functional>
 
 class QKeyEvent;
 class QWidget;
@@ -42,16 +46,30 @@ public:
     // The mouse took over: no ring until the keyboard moves again.
     void lascia();
 
+    // These items come last in the ring, in this order, wherever they lie.
+    void inFondo(QObject* voce);
+    // While not empty, the ring holds only what lies in these widgets, in this order: the drawn
+    // items and controls inside each that `ammessa` lets in (all, without it), or the widget
+    // itself when it takes the keyboard (a field).
+    void restringi(const QList<QWidget*>& ambito,
+                   std::function<bool(const QObject*)> ammessa = nullptr);
+    void allarga() { restringi({}); }
+
     // What a left click on the item does: down, up, then Click.
     static void premi(QObject* voce);
 
 private:
     explicit Navigazione(Forma& forma);
     void posizionaAnello();
+    // The keyboard went to a widget: the ring follows it, or goes when it is no item.
+    void fuocoCambiato(QWidget* ora);
 
     Forma& forma_;
     QPointer<QObject> corrente_;
     QWidget* anello_;
+    QList<QPointer<QObject>> inFondo_;
+    QList<QPointer<QWidget>> ambito_;
+    std::function<bool(const QObject*)> ammessa_;
 };
 
 } // namespace hn

@@ -128,6 +128,8 @@ FMed1::FMed1()
             [this](int b, int, float, float) { FONDO_MouseMove(b); });
     connect(&DISASGEO.eventi(), &EventiControllo::MouseDown, this,
             [this](int, int, float, float) { SpegniHotSpot(); });
+    // Koniec ends the program at once: the last stop of Tab, never the first.
+    Navigazione::di(*this).inFondo(&HOTSPOTFISSO(Esci));
     Ricerca::agganciaVisore(*this);
     if (agganciViewer.Giro)
         agganciViewer.Giro(*this);
@@ -384,8 +386,8 @@ void FMed1::MostraHotSpot(int Index) {
         testo.ImpostaVisible(false);
         return;
     }
-    const EtichettaDisegnata& h = HOTSPOT(Index);
-    testo.setAccessibleName(aperturaInGrassetto(*testo.Ftdv_Didascalia.document()));
+    EtichettaDisegnata& h = HOTSPOT(Index);
+    testo.ImpostaStruttura(&h, aperturaInGrassetto(*testo.Ftdv_Didascalia.document()));
     testo.MostraAccanto(DescrizioneSistema, DISASGEO.LeftTw() + h.LeftTw() + FONDO.LeftTw(),
                         DISASGEO.TopTw() + h.TopTw() + FONDO.TopTw());
 }
@@ -495,7 +497,10 @@ void FMed1::keyPressEvent(QKeyEvent* e) {
         pulsante = Copia;
     if (pulsante >= 0) {
         // As a click on the button drawn for it: the same press look and the same action.
+        const QString lasciata = Tavola;
         Navigazione::premi(&HOTSPOTFISSO(pulsante));
+        if (pulsante == Indietro && Caricata() && isVisible())
+            segnaRitorno(lasciata);
         return;
     }
     if (k == Qt::Key_Escape && Frm_Testo::creata() && Frm_Testo::istanza().Visible()) {
@@ -503,6 +508,20 @@ void FMed1::keyPressEvent(QKeyEvent* e) {
         return;
     }
     Forma::keyPressEvent(e);
+}
+
+void FMed1::segnaRitorno(const QString& lasciata) {
+    // The keyboard lands where the user left this plate: on the structure that leads to the plate
+    // just left, or on Back when none does (a search jumped there).
+    for (int i = 1; i <= NumHotSpot; ++i) {
+        RecordHotSpot r;
+        if (HOTSPOT.esiste(i) && CercaRecordHotSpot(tabella_.get(), Tavola, qint16(i), r) &&
+            r.Collegamento.compare(lasciata, Qt::CaseInsensitive) == 0) {
+            Navigazione::di(*this).imposta(&HOTSPOT(i));
+            return;
+        }
+    }
+    Navigazione::di(*this).imposta(&HOTSPOTFISSO(Indietro));
 }
 
 void FMed1::Form_QueryUnload(int&, int) {

@@ -113,6 +113,8 @@ private:
     void EseguiPulsante(int Index);
     void SpegniHotSpot();
     void scaricaHotSpot();
+    // After Back from the keyboard: the ring on the way to the plate just left.
+    void segnaRitorno(const QString& lasciata);
     void consegnaDescrizione();
     // What assistive tools read of hotspot n: its structure, or the plate it opens.
     ArrayEtichette::Descrizione descriviHotSpot(int n);

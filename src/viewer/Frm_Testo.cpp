@@ -2,7 +2,9 @@
 
 #include "Forma.h"
 #include "Host.h"
+#include "Navigazione.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -17,12 +19,25 @@ namespace {
 // lines up with the bar.
 constexpr int PannelloLeft = -30, PannelloWidth = 3165;
 
+// A screen reader announces the window as a dialog with the structure's name; a plain widget
+// would be a nameless filler.
+QAccessibleInterface* accessibileDi(const QString&, QObject* o) {
+    if (auto* f = qobject_cast<Frm_Testo*>(o))
+        return new QAccessibleWidget(f, QAccessible::Dialog);
+    // The bar reads as the line it shows, the body system's.
+    if (auto* b = qobject_cast<QXCapVir*>(o); b && qobject_cast<Frm_Testo*>(b->parentWidget()))
+        return new QAccessibleWidget(b, QAccessible::StaticText);
+    return nullptr;
+}
+
 } // namespace
 
 Frm_Testo::Frm_Testo()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
     , QXCapVir1(this)
     , Ftdv_Didascalia(this) {
+    static const bool accessibile = (QAccessible::installFactory(accessibileDi), true);
+    Q_UNUSED(accessibile);
     setAttribute(Qt::WA_QuitOnClose, false);
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -43,9 +58,11 @@ Frm_Testo::Frm_Testo()
     QFont testo(QStringLiteral("Arial"));
     testo.setPointSizeF(10);
     Ftdv_Didascalia.setFont(testo);
+    // Read, not edited; the text takes the keyboard when the window comes up, so a screen reader
+    // reads it and the arrows move through a long caption.
     Ftdv_Didascalia.setLocked(true);
-    // A caption is read, not edited: no caret when the window comes up active.
-    Ftdv_Didascalia.setFocusPolicy(Qt::NoFocus);
+    Ftdv_Didascalia.setFocusPolicy(Qt::StrongFocus);
+    Ftdv_Didascalia.setAccessibleName(QStringLiteral("Opis struktury"));
     Ftdv_Didascalia.setGeometry(pixelX(PannelloLeft), pixelY(330), pixelX(PannelloWidth),
                                 pixelY(2295));
     MoveTw(0, 0, LarghezzaFinestra, 2640);
@@ -71,6 +88,8 @@ void Frm_Testo::ImpostaVisible(bool visibile) {
         show();
         raise();
         activateWindow();
+        Ftdv_Didascalia.moveCursor(QTextCursor::Start);
+        Ftdv_Didascalia.setFocus(Qt::ActiveWindowFocusReason);
         qApp->installEventFilter(this);
     } else {
         qApp->removeEventFilter(this);
@@ -94,6 +113,7 @@ void Frm_Testo::MostraAccanto(const QString& titolo, double left, double top) {
                                 pixelY(h));
     height_ = double(h) + cima + 20;
     QXCapVir1.setCaption(titolo);
+    QXCapVir1.setAccessibleName(titolo);
 
     // Only the right and bottom edges pull the window back: a caption taller than the screen
     // keeps its top above the screen rather than hide its first lines.
@@ -113,14 +133,33 @@ bool Frm_Testo::event(QEvent* e) {
     return QWidget::event(e);
 }
 
+void Frm_Testo::ImpostaStruttura(QObject* voce, const QString& nome) {
+    struttura_ = voce;
+    setAccessibleName(nome);
+}
+
 void Frm_Testo::keyPressEvent(QKeyEvent* e) {
     if (e->key() != Qt::Key_Escape) {
         QWidget::keyPressEvent(e);
         return;
     }
+    torna();
+}
+
+bool Frm_Testo::focusNextPrevChild(bool) {
+    if (Visible())
+        torna();
+    return true;
+}
+
+void Frm_Testo::torna() {
     ImpostaVisible(false);
-    if (precedente_ && precedente_->isVisible())
-        precedente_->activateWindow();
+    if (!precedente_ || !precedente_->isVisible())
+        return;
+    precedente_->activateWindow();
+    auto* forma = qobject_cast<Forma*>(precedente_.data());
+    if (forma && struttura_)
+        Navigazione::di(*forma).imposta(struttura_);
 }
 
 bool Frm_Testo::eventFilter(QObject* oggetto, QEvent* e) {

@@ -12,7 +12,8 @@ namespace hn {
 // The caption window: a hotspot's caption under a caption bar titled with the body system,
 // placed at the hotspot. It hides itself as soon as it stops being the active window, and on any
 // click outside it, so a click elsewhere always closes it. Lengths are in twips; its place is in
-// screen twips.
+// screen twips. Assistive tools meet it as a dialog named after its structure, with the keyboard
+// in its text; Esc or Tab closes it and gives the keyboard back to the structure.
 class Frm_Testo : public QWidget, public FormaUnica<Frm_Testo> {
     Q_OBJECT
 public:
@@ -38,19 +39,28 @@ public:
     // shows it.
     void MostraAccanto(const QString& titolo, double left, double top);
 
+    // The structure the caption belongs to: its name names the dialog, and the keyboard goes back
+    // to it when the caption closes from the keys. Set before showing.
+    void ImpostaStruttura(QObject* voce, const QString& nome);
+
 protected:
     bool event(QEvent* evento) override;
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
     // Esc closes the window and gives the keyboard back to the window it came over.
     void keyPressEvent(QKeyEvent* evento) override;
+    // Tab and Shift+Tab leave the caption as Esc does: there is nothing else in it to reach.
+    bool focusNextPrevChild(bool avanti) override;
 
 private:
     friend class FormaUnica<Frm_Testo>;
     Frm_Testo();
     void applicaGeometria();
+    // Closes the window and hands the keyboard back to the window and structure it came from.
+    void torna();
 
     double left_ = 0, top_ = 0, width_ = LarghezzaFinestra, height_ = 2640;
     QPointer<QWidget> precedente_;
+    QPointer<QObject> struttura_;
 };
 
 } // namespace hn

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPushButton>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -45,6 +46,39 @@ std::shared_ptr<const atlante::IndiceRicerca>& indiceCorrente() {
     static std::shared_ptr<const atlante::IndiceRicerca> i;
     return i;
 }
+
+const char* const AspettoPulsante = R"(
+QPushButton { background: #183048; color: #f6efdf; border: 1px solid #8fa6b8; border-radius: 12px;
+              padding: 3px 14px; font-size: 13px; font-weight: bold; }
+QPushButton:hover, QPushButton:focus { background: #2c5a85; }
+QPushButton:pressed { background: #10233a; }
+)";
+
+// Keeps a widget placed against another as that one moves or changes size.
+class Segue : public QObject {
+public:
+    Segue(QWidget* chi, QWidget* riferimento, std::function<QPoint(const QRect&, QSize)> angolo)
+        : QObject(chi)
+        , chi_(chi)
+        , angolo_(std::move(angolo)) {
+        riferimento->installEventFilter(this);
+        sposta(riferimento);
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show)
+            sposta(static_cast<QWidget*>(o));
+        return false;
+    }
+
+private:
+    void sposta(QWidget* riferimento) {
+        chi_->adjustSize();
+        chi_->move(angolo_(riferimento->geometry(), chi_->size()));
+        chi_->raise();
+    }
+    QWidget* chi_;
+    std::function<QPoint(const QRect&, QSize)> angolo_;
+};
 
 // A result row: the name in bold, under it where it lies, in the plates' link blue.
 class DelegatoRiga : public QStyledItemDelegate {
@@ -115,6 +149,7 @@ Ricerca::Ricerca(Forma& forma, Apri apri)
     , campo(new QLineEdit(this))
     , esito(new QLabel(this))
     , elenco(new QListWidget(this))
+    , pulsante(new QPushButton(QStringLiteral("Szukaj  Ctrl+F"), &forma))
     , apri_(std::move(apri)) {
     setObjectName(QStringLiteral("Ricerca"));
     setStyleSheet(QString::fromUtf8(Aspetto));
@@ -142,7 +177,24 @@ Ricerca::Ricerca(Forma& forma, Apri apri)
         auto* s = new QShortcut(k, &forma);
         connect(s, &QShortcut::activated, this, &Ricerca::apri);
     }
+    // Shows that search exists and its key; the keyboard has the key itself.
+    pulsante->setObjectName(QStringLiteral("Szukaj"));
+    pulsante->setStyleSheet(aspettoPulsante());
+    pulsante->setCursor(Qt::PointingHandCursor);
+    pulsante->setFocusPolicy(Qt::NoFocus);
+    pulsante->setAccessibleName(QStringLiteral("Szukaj (Ctrl+F)"));
+    connect(pulsante, &QPushButton::clicked, this, &Ricerca::apri);
     hide();
+}
+
+QString Ricerca::aspettoPulsante() {
+    return QString::fromUtf8(AspettoPulsante);
+}
+
+void Ricerca::segui(QWidget* riferimento, std::function<QPoint(const QRect&, QSize)> angolo) {
+    pulsante->setParent(riferimento->parentWidget());
+    pulsante->show();
+    new Segue(pulsante, riferimento, std::move(angolo));
 }
 
 Ricerca& Ricerca::aggancia(Forma& forma, Apri apri) {
@@ -151,18 +203,33 @@ Ricerca& Ricerca::aggancia(Forma& forma, Apri apri) {
 
 Ricerca& Ricerca::agganciaHome(Forma& home, std::function<void(int)> apriSistema) {
     new DopoIlPrimoDipinto(&home);
-    return aggancia(home, [apriSistema = std::move(apriSistema)](const atlante::Risultato& r) {
-        const qsizetype sistema = atlante::codiciSistemi().indexOf(r.percorso.value(0));
-        if (sistema < 0)
-            return;
-        apriSistema(int(sistema));
-        if (auto* visore = qobject_cast<FMed1*>(Forma::trova(QStringLiteral("FMed1"))))
-            vaiA(*visore, r);
-    });
+    Ricerca& r =
+        aggancia(home, [apriSistema = std::move(apriSistema)](const atlante::Risultato& r) {
+            const qsizetype sistema = atlante::codiciSistemi().indexOf(r.percorso.value(0));
+            if (sistema < 0)
+                return;
+            apriSistema(int(sistema));
+            if (auto* visore = qobject_cast<FMed1*>(Forma::trova(QStringLiteral("FMed1"))))
+                vaiA(*visore, r);
+        });
+    // On the picture, above the right end of the panel of body systems, clear of the heading.
+    if (ControlloForma* fondo = home.controllo(QStringLiteral("FONDO"))) {
+        r.pulsante->setParent(fondo);
+        r.pulsante->adjustSize();
+        r.pulsante->move(844 - r.pulsante->width(), 96);
+        r.pulsante->show();
+    } else {
+        r.pulsante->hide();
+    }
+    return r;
 }
 
 Ricerca& Ricerca::agganciaVisore(FMed1& visore) {
-    return aggancia(visore, [&visore](const atlante::Risultato& r) { vaiA(visore, r); });
+    Ricerca& r = aggancia(visore, [&visore](const atlante::Risultato& r) { vaiA(visore, r); });
+    // Under the plate's frame, at its left end; the self-test's button takes the right end.
+    r.segui(&visore.DISASGEO,
+            [](const QRect& p, QSize) { return QPoint(p.left(), p.bottom() + 40); });
+    return r;
 }
 
 void Ricerca::vaiA(FMed1& v, const atlante::Risultato& r) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// Finding a structure by name: Ctrl+F or "/" on the home screen or in the viewer opens a search
-// field over the stage; the list under it follows what is typed, and a result opens its plate
-// along the way the tree leads to it, with the structure's hotspot focused.
+// Finding a structure by name: Ctrl+F or "/" (or the "Szukaj" button, which shows the key) on the
+// home screen or in the viewer opens a search field over the stage; the list under it follows what
+// is typed, and a result opens its plate along the way the tree leads to it, with the structure's
+// hotspot focused.
 
 #include "IndiceRicerca.h"
 
@@ -14,6 +15,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 
 namespace hn {
 
@@ -50,12 +52,18 @@ public:
     QLineEdit* const campo;
     QLabel* const esito;
     QListWidget* const elenco;
+    QPushButton* const pulsante; // "Szukaj", on the form's background
+
+    // The look of the buttons the program adds on the stage's backgrounds.
+    static QString aspettoPulsante();
 
 protected:
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
 
 private:
     Ricerca(Forma& forma, Apri apri);
+    // The button's place follows this widget: at `angolo` of it, on the background.
+    void segui(QWidget* riferimento, std::function<QPoint(const QRect&, QSize)> angolo);
     void aggiorna();
     void disponi();
 

@@ -3,6 +3,7 @@
 
 #include "Sprawdzian.h"
 
+#include "EtichetteDisegnate.h"
 #include "IndiceRicerca.h"
 #include "Navigazione.h"
 #include "StoreDiProva.h"
@@ -141,6 +142,58 @@ private Q_SLOTS:
         QTest::keyClick(&x.viewer(), Qt::Key_Escape);
         QVERIFY(!s.inCorso());
         QVERIFY(x.giro().titolo->text().contains(u"najlepszy wynik 1/2\nPytanie 1 z 2"_s));
+    }
+
+    // The keyboard through a round, from the home screen: Tab, Enter on the first body system,
+    // Ctrl+T, Tab, Enter answers on the plate's first structure and nothing ends the program.
+    // While the round runs Tab walks the plate's possible answers and the answer field only; Esc
+    // gives the whole ring back, with Koniec as its last stop.
+    void tastieraInUnGiro() {
+        Sessione x;
+        FMed1& v = x.viewer();
+        QTest::keyClick(&v, Qt::Key_Home, Qt::AltModifier);
+        QCoreApplication::processEvents();
+        QVERIFY(x.home->isVisible());
+        QApplication::setActiveWindow(x.home.get());
+        QTest::keyClick(x.home.get(), Qt::Key_Tab);
+        QCOMPARE(Navigazione::di(*x.home).corrente(), &x.home->lbl_HotSpot(0));
+        QTest::keyClick(x.home.get(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QVERIFY(v.isVisible());
+        QApplication::setActiveWindow(&v);
+
+        Sprawdzian& s = x.giro();
+        QCOMPARE(QApplication::focusWidget(), s.risposta);
+        Navigazione& n = Navigazione::di(v);
+        const QList<QObject*> cerchia = n.voci();
+        QCOMPARE(cerchia.last(), s.risposta);
+        for (QObject* o : cerchia.first(cerchia.size() - 1)) {
+            const auto* e = qobject_cast<EtichettaDisegnata*>(o);
+            QVERIFY(e && &e->Array() == &v.HOTSPOT);
+            QVERIFY(!v.HOTSPOT.descrivi(e->Index()).collegamento);
+        }
+        // Each structure asked once, then the answer; the link to the spine is no answer.
+        QCOMPARE(cerchia.size(), s.giro().size() + 1);
+
+        QTest::keyClick(s.risposta, Qt::Key_Tab);
+        QCOMPARE(n.corrente(), cerchia.first());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), s.risposta);
+        QCOMPARE(n.corrente(), s.risposta);
+        QTest::keyClick(s.risposta, Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QVERIFY(!x.host.fine.terminato);
+        QVERIFY(s.inCorso());
+        QVERIFY(s.esito->text().startsWith(u"Dobrze"_s) ||
+                s.esito->text() == u"Spróbuj jeszcze raz."_s);
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!s.inCorso());
+        const QList<QObject*> tutta = n.voci();
+        QVERIFY(!tutta.contains(s.risposta));
+        QCOMPARE(tutta.last(), &v.HOTSPOTFISSO(0));
+        QVERIFY(tutta.contains(&v.HOTSPOTFISSO(1)));
     }
 
     // A round over the system moves between plates; Esc brings back the plate and its history.

@@ -11,6 +11,7 @@
 #include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 
 using namespace hn;
 using namespace Qt::StringLiterals;
@@ -69,6 +70,8 @@ private Q_SLOTS:
     void chiamataPerNome();
     void tastiInvioEdEsc();
     void controlliInOrdineConTipo();
+    void anelloSiVedeSuOgniSfondo_data();
+    void anelloSiVedeSuOgniSfondo();
     void arrayLinee();
     void lineeDisegnateDalContenitore();
     void lineaRidisegnaSoloDoveSta();
@@ -225,6 +228,66 @@ void TestControlli::tastiInvioEdEsc() {
     sotto.ImpostaEnabled(true);
     dialogo.Unload();
     QTRY_COMPARE(QGuiApplication::focusWindow(), sotto.windowHandle());
+}
+
+namespace {
+
+double luminanza(QColor c) {
+    const auto canale = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * canale(c.redF()) + 0.7152 * canale(c.greenF()) + 0.0722 * canale(c.blueF());
+}
+
+double contrasto(QColor a, QColor b) {
+    const double la = luminanza(a), lb = luminanza(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+// The keyboard's ring on the backgrounds the screens have: measured on the form as drawn, across
+// its left side, its tones stand at least 3:1 apart, and one of them, at least two pixels wide,
+// stands at least 3:1 against the background.
+void TestControlli::anelloSiVedeSuOgniSfondo_data() {
+    QTest::addColumn<QColor>("sfondo");
+    riga("the stage's dark blue", QColor(0x18, 0x30, 0x48));
+    riga("black", QColor(Qt::black));
+    riga("white", QColor(Qt::white));
+    riga("the viewer's grey", QColor(0xC0, 0xC0, 0xC0));
+    riga("mid grey", QColor(0x76, 0x76, 0x76));
+    riga("plate paper", QColor(0xf6, 0xef, 0xdf));
+}
+
+void TestControlli::anelloSiVedeSuOgniSfondo() {
+    QFETCH(QColor, sfondo);
+    prova::HostDiProva h;
+    FormaDiProva f;
+    QPalette p = f.palette();
+    p.setColor(QPalette::Window, sfondo);
+    f.setPalette(p);
+    f.setAutoFillBackground(true);
+    f.MoveTw(0, 0, 4500, 3000);
+    auto* voce = new Etichetta(&f, "lbl");
+    voce->MoveTw(1500, 1500, 1500, 750);
+    voce->setAccessibleName("Etykieta");
+    f.Show();
+    Navigazione::di(f).imposta(voce);
+    const QImage quadro = f.grab().toImage();
+    const QRect r = Navigazione::di(f).rettangolo(voce);
+    QMap<QRgb, int> toni;
+    for (int x = r.left() - 12; x < r.left(); ++x)
+        if (const QRgb c = quadro.pixel(x, r.center().y()); QColor(c) != sfondo)
+            ++toni[c];
+    // A tone the background's own colour does not show; the other must, alone.
+    QVERIFY(!toni.isEmpty() && toni.size() <= 2);
+    if (toni.size() == 2)
+        QVERIFY(contrasto(QColor(toni.firstKey()), QColor(toni.lastKey())) >= 3);
+    double migliore = 0;
+    for (auto i = toni.cbegin(); i != toni.cend(); ++i)
+        if (i.value() >= 2)
+            migliore = std::max(migliore, contrasto(QColor(i.key()), sfondo));
+    QVERIFY2(migliore >= 3, qPrintable(QString::number(migliore)));
 }
 
 void TestControlli::controlliInOrdineConTipo() {

@@ -279,6 +279,8 @@ private Q_SLOTS:
         QCOMPARE(letti, (QMap<QString, R>{{u"Koniec"_s, R::Button},
                                           {u"Wstecz"_s, R::Button},
                                           {u"Start"_s, R::Button},
+                                          {u"Sprawdź się (Ctrl+T)"_s, R::Button},
+                                          {u"Szukaj (Ctrl+F)"_s, R::Button},
                                           {u"Kopiuj"_s, R::Button},
                                           {u"Drukuj"_s, R::Button},
                                           {u"Pomoc"_s, R::Button},
@@ -380,11 +382,24 @@ private Q_SLOTS:
         FMed1& f = v.viewer();
         QVERIFY(f.isVisible() && f.tavola() == u"SCHEL1"_s);
         QVERIFY(vaiA(f, u"Czaszka"_s));
-        tasto(f, Qt::Key_Space);
+        QObject* const czaszka = Navigazione::di(f).corrente();
+        // The caption: a dialog named after the structure, the keyboard in its text; Esc and
+        // Tab each close it and hand the keyboard back to the structure.
         Frm_Testo& t = Frm_Testo::istanza();
-        QVERIFY(t.Visible());
-        tasto(t, Qt::Key_Escape);
-        QVERIFY(!t.Visible());
+        for (const int chiude : {int(Qt::Key_Escape), int(Qt::Key_Tab)}) {
+            tasto(f, Qt::Key_Space);
+            QVERIFY(t.Visible());
+            QAccessibleInterface* dialogo = QAccessible::queryAccessibleInterface(&t);
+            QCOMPARE(dialogo->role(), QAccessible::Dialog);
+            QCOMPARE(dialogo->text(QAccessible::Name), u"Czaszka"_s);
+            QTRY_COMPARE(QApplication::focusWidget(), &t.Ftdv_Didascalia);
+            QAccessibleTextInterface* testo =
+                QAccessible::queryAccessibleInterface(&t.Ftdv_Didascalia)->textInterface();
+            QVERIFY(testo->text(0, testo->characterCount()).startsWith(u"Czaszka"_s));
+            tasto(*QApplication::focusWidget(), chiude);
+            QVERIFY(!t.Visible());
+            QCOMPARE(Navigazione::di(f).corrente(), czaszka);
+        }
         QVERIFY(vaiA(f, u"Kości"_s));
         tasto(f, Qt::Key_Return);
         QCOMPARE(f.tavola(), u"OSSA"_s);
@@ -393,6 +408,12 @@ private Q_SLOTS:
         QVERIFY(f.Ftdv_Testo.hasFocus());
         tasto(*QApplication::focusWidget(), Qt::Key_Backspace);
         QCOMPARE(f.tavola(), u"SCHEL1"_s);
+        // Back from the keyboard lands on the structure that led away, ring and all.
+        QObject* ritorno = Navigazione::di(f).corrente();
+        QVERIFY(ritorno);
+        QCOMPARE(QAccessible::queryAccessibleInterface(ritorno)->text(QAccessible::Name),
+                 u"Kości"_s);
+        QVERIFY(f.findChild<QWidget*>(u"hn_anello"_s)->isVisible());
         tasto(f, Qt::Key_Left, Qt::AltModifier); // nothing left: home
         QVERIFY(v.home->isVisible() && !f.Caricata());
         v.apri();

@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""The program as a screen reader meets it, through AT-SPI on a private X server and session bus.
+
+Opens the thigh bone's caption on the skeleton plate once by the structure's accessibility
+action and once by Enter; each time the caption must be a dialog named after the structure, with
+its text readable and the keyboard in it, and Esc or Tab must give the keyboard back to the
+structure. Run by lettore_schermo.sh, which starts the buses; exit 77 means no bus could start.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+APP = sys.argv[1]
+STRUTTURA = "Kość udowa"
+OPIS = "najdłuższa i najmocniejsza kość człowieka"
+
+
+def aspetta(condizione, cosa, secondi=20.0):
+    fine = time.monotonic() + secondi
+    while time.monotonic() < fine:
+        try:
+            valore = condizione()
+        except Exception:  # an object gone while it was read: ask again
+            valore = None
+        if valore:
+            return valore
+        time.sleep(0.2)
+    raise AssertionError("not seen within %.0f s: %s" % (secondi, cosa))
+
+
+def programma():
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == "hnemar":
+            return app
+    return None
+
+
+def trova(radice, prova, solo_visibili=True):
+    """The first object under radice (depth first) that passes prova."""
+    pila = [radice]
+    while pila:
+        o = pila.pop()
+        if o is None:
+            continue
+        try:
+            stato = o.getState()
+            if solo_visibili and not stato.contains(pyatspi.STATE_SHOWING) and o is not radice:
+                continue
+            if o is not radice and prova(o):
+                return o
+            pila.extend(reversed([o.getChildAtIndex(i) for i in range(o.childCount)]))
+        except Exception:
+            continue
+    return None
+
+
+def nominato(nome, ruolo=None):
+    return lambda o: o.name == nome and (ruolo is None or o.getRole() == ruolo)
+
+
+def fuoco(o):
+    return o.getState().contains(pyatspi.STATE_FOCUSED)
+
+
+def tasto(nome):
+    subprocess.run(["xdotool", "key", nome], check=True)
+
+
+def didascalia_letta(app):
+    dialogo = aspetta(lambda: trova(app, nominato(STRUTTURA, pyatspi.ROLE_DIALOG)),
+                      "the caption as a dialog named " + STRUTTURA)
+    testo = aspetta(lambda: trova(dialogo, fuoco), "the keyboard inside the caption")
+    contenuto = testo.queryText().getText(0, -1)
+    assert OPIS in contenuto, contenuto
+    return dialogo
+
+
+def struttura_col_fuoco(app):
+    def prova():
+        s = trova(app, nominato(STRUTTURA, pyatspi.ROLE_PUSH_BUTTON))
+        return s if s is not None and fuoco(s) else None
+    return aspetta(prova, "the keyboard back on " + STRUTTURA)
+
+
+def chiusa(app):
+    return trova(app, nominato(STRUTTURA, pyatspi.ROLE_DIALOG)) is None
+
+
+def main():
+    casa = tempfile.mkdtemp()
+    ambiente = dict(os.environ, HOME=casa, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                    QT_QPA_PLATFORM="xcb", HNEMAR_SCALE="native")
+    processo = subprocess.Popen([APP], env=ambiente)
+    try:
+        app = aspetta(programma, "the program on the accessibility bus")
+        scheletro = aspetta(lambda: trova(app, nominato("Szkielet", pyatspi.ROLE_PUSH_BUTTON)),
+                            "the body system Szkielet")
+        scheletro.queryAction().doAction(0)
+        femore = aspetta(lambda: trova(app, nominato(STRUTTURA, pyatspi.ROLE_PUSH_BUTTON)),
+                         "the thigh bone on the skeleton plate")
+
+        # By the accessibility action; Esc returns.
+        femore.queryAction().doAction(0)
+        didascalia_letta(app)
+        tasto("Escape")
+        aspetta(lambda: chiusa(app), "the caption closed by Esc")
+        struttura_col_fuoco(app)
+
+        # By Enter on the structure the keyboard is on; Tab returns.
+        tasto("Return")
+        didascalia_letta(app)
+        tasto("Tab")
+        aspetta(lambda: chiusa(app), "the caption closed by Tab")
+        struttura_col_fuoco(app)
+        assert processo.poll() is None, "the program ended"
+    finally:
+        processo.terminate()
+        try:
+            processo.wait(10)
+        except subprocess.TimeoutExpired:
+            processo.kill()
+        shutil.rmtree(casa, ignore_errors=True)
+    print("caption read through AT-SPI: dialog, text, focus in and back")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
