@@ -169,8 +169,8 @@ private Q_SLOTS:
         QCOMPARE(cerchia.last(), s.risposta);
         for (QObject* o : cerchia.first(cerchia.size() - 1)) {
             const auto* e = qobject_cast<EtichettaDisegnata*>(o);
-            QVERIFY(e && &e->Array() == &v.HOTSPOT);
-            QVERIFY(!v.HOTSPOT.descrivi(e->Index()).collegamento);
+            QVERIFY(e && &e->Array() == &v.hotspot());
+            QVERIFY(!v.hotspot().descrivi(e->Index()).collegamento);
         }
         // Each structure asked once, then the answer; the link to the spine is no answer.
         QCOMPARE(cerchia.size(), s.giro().size() + 1);
