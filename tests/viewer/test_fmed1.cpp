@@ -279,7 +279,6 @@ private Q_SLOTS:
         QCOMPARE(letti, (QMap<QString, R>{{u"Koniec"_s, R::Button},
                                           {u"Wstecz"_s, R::Button},
                                           {u"Start"_s, R::Button},
-                                          {u"Sprawdź się (Ctrl+T)"_s, R::Button},
                                           {u"Szukaj (Ctrl+F)"_s, R::Button},
                                           {u"Kopiuj"_s, R::Button},
                                           {u"Drukuj"_s, R::Button},
