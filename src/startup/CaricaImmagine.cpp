@@ -7,7 +7,6 @@
 #include "Immagine.h"
 #include "Messaggi.h"
 #include "Passo.h"
-#include "Percorsi.h"
 #include "StoreImmagini.h"
 
 namespace hn {

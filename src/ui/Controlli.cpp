@@ -396,6 +396,15 @@ void ArrayLinee::Unload(int indice) {
     elementi_.erase(indice);
 }
 
+// Beside the line arrays, which enter the form's list themselves: the form needs no more of them
+// than a pointer.
+ArrayLinee* Forma::linee(const QString& nome) const {
+    for (ArrayLinee* a : linee_)
+        if (a->Name().compare(nome, Qt::CaseInsensitive) == 0)
+            return a;
+    return nullptr;
+}
+
 int ArrayLinee::UBound() const {
     return elementi_.rbegin()->first;
 }

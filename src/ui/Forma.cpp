@@ -1,7 +1,6 @@
 #include "Forma.h"
 
 #include "Accessibilita.h"
-#include "Controlli.h"
 #include "Host.h"
 #include "Navigazione.h"
 
@@ -265,13 +264,6 @@ ControlloForma* Forma::controllo(const QString& nome, int indice) const {
     for (ControlloForma* c : controlli_)
         if (c->Index() == indice && c->Name().compare(nome, Qt::CaseInsensitive) == 0)
             return c;
-    return nullptr;
-}
-
-ArrayLinee* Forma::linee(const QString& nome) const {
-    for (ArrayLinee* a : linee_)
-        if (a->Name().compare(nome, Qt::CaseInsensitive) == 0)
-            return a;
     return nullptr;
 }
 

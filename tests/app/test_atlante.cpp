@@ -2,10 +2,12 @@
 #include "BlobStore.h"
 #include "Copertura.h"
 #include "Cp1250.h"
+#include "FileMessaggi.h"
 #include "HsMed.h"
 #include "Riga.h"
 #include "RtfReader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QQueue>
@@ -541,6 +543,49 @@ private Q_SLOTS:
         QCOMPARE(t[0].testo, QStringLiteral("P"));
         const auto testi = blob::Archivio::apri(out + QStringLiteral("/hsmed.dat"));
         QCOMPARE(testo(*testi, QStringLiteral("P")), QStringLiteral("Opis planszy"));
+    }
+
+    // Pinned outputs, as card games pin their historic deals: the compiler's files for fixed
+    // sources (tests/app/oro/sorgenti) must stay byte for byte what they were
+    // (tests/app/oro/attesi). A change there is a change of format a user's installation would
+    // see. HNEMAR_RISCRIVI_ORO=1 writes the expected files anew, after a wanted change.
+    void formatiDelCompilatoreRestanoQuelliFissati() {
+        const QString oro = QStringLiteral(HNEMAR_ORO_DIR);
+        QTemporaryDir dir;
+        QString problema;
+        QVERIFY2(demo::costruisciAtlante(oro + QStringLiteral("/sorgenti"), dir.path(), problema),
+                 qPrintable(problema));
+        QMap<int, std::pair<QString, QString>> messaggi;
+        QVERIFY2(
+            demo::leggiMessaggi(oro + QStringLiteral("/sorgenti/messaggi.tsv"), messaggi, problema),
+            qPrintable(problema));
+        QMap<QString, QByteArray> fatti;
+        fatti[QStringLiteral("help.bin")] = atlante::componiFileMessaggi(messaggi);
+        for (const char* nome : {"DesAppa.bin", "hsmed.bin"}) {
+            QFile f(dir.filePath(QString::fromLatin1(nome)));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            fatti[QString::fromLatin1(nome)] = f.readAll();
+        }
+        // The store's own bytes carry times; its entries are what the program reads.
+        const auto testi = blob::Archivio::apri(dir.filePath(QStringLiteral("hsmed.dat")));
+        for (const blob::Voce& v : testi->voci())
+            fatti[v.nome] = testi->leggi(v);
+        QCOMPARE(fatti.size(), 3 + 4);
+
+        const QDir attesi(oro + QStringLiteral("/attesi"));
+        if (qEnvironmentVariableIntValue("HNEMAR_RISCRIVI_ORO") == 1) {
+            for (auto it = fatti.cbegin(); it != fatti.cend(); ++it) {
+                QFile f(attesi.filePath(it.key()));
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(*it) == it->size());
+            }
+            QSKIP("expected files written anew");
+        }
+        QCOMPARE(attesi.entryList(QDir::Files).size(), fatti.size());
+        for (auto it = fatti.cbegin(); it != fatti.cend(); ++it) {
+            QFile f(attesi.filePath(it.key()));
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(it.key()));
+            QVERIFY2(f.readAll() == *it, qPrintable(it.key() + QStringLiteral(" differs")));
+        }
     }
 };
 

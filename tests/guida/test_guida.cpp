@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace hn;
@@ -26,16 +27,32 @@ private Q_SLOTS:
         riga("a page", "pagina", "Spis treści");
         riga("a FIFO", "fifo", "Nie znaleziono pliku pomocy");
         riga("too large", "grande", "zbyt duży");
+        // Unreadable in its place: shown as missing, never read, never waited on.
+        riga("a folder", "cartella", "Nie znaleziono pliku pomocy");
+        riga("a link to an endless device", "zero", "Nie znaleziono pliku pomocy");
+        riga("no read permission", "illeggibile", "Nie znaleziono pliku pomocy");
     }
     void fileDellaGuida() {
         QFETCH(QString, tipo);
         QFETCH(QString, attesa);
         HostDiProva h;
+        const QString file = h.percorsoHost(Guida);
         if (tipo == "fifo")
-            QVERIFY(creaFifo(h.percorsoHost(Guida)));
+            QVERIFY(creaFifo(file));
+        else if (tipo == "cartella")
+            QVERIFY(QDir().mkpath(file));
+        else if (tipo == "zero")
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()) &&
+                    QFile::link(QStringLiteral("/dev/zero"), file));
         else
             h.scriviFile(Guida, tipo == "grande" ? QByteArray(9 << 20, 'a')
                                                  : QByteArray("<h1>Spis treści</h1>"));
+        if (tipo == "illeggibile") {
+            QVERIFY(QFile::setPermissions(file, {}));
+            QFile prova(file);
+            if (prova.open(QIODevice::ReadOnly))
+                QSKIP("permissions do not keep this user from reading (root)");
+        }
         FinestraGuida guida;
         {
             EntroUnSecondo scadenza;
