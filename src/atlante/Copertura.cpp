@@ -29,8 +29,9 @@ QString etichettaCoperta(const Tavola& t, qsizetype s) {
     for (qsizetype i = cima + 1; i < t.record.size(); ++i) {
         const auto& [k, b] = t.record[i];
         if (k != s && a.intersects(b))
-            return QStringLiteral("its label (its topmost record, at %1,%2 %3x%4) lies partly "
-                                  "under a record of %5 at %6,%7 %8x%9")
+            return QStringLiteral("its topmost record, which stands for it (its label, where it "
+                                  "has one), at %1,%2 %3x%4 lies partly under a record of %5 at "
+                                  "%6,%7 %8x%9")
                 .arg(a.x())
                 .arg(a.y())
                 .arg(a.width())
