@@ -96,6 +96,8 @@ FMed::FMed()
         e.setBorderStyle(1);
         const int i = r.indice;
         accessibile::imposta(&e, i == 0 ? QStringLiteral("Koniec") : QStringLiteral("Pomoc"));
+        if (i == 5)
+            accessibile::impostaTasto(&e, QStringLiteral("F1"));
         collegaHotspot(e, [this, i] { HOTSPOTFISSO_Click(i); });
     }
     // The body systems first: Pomoc and Koniec, drawn above them, come last, Koniec (which ends

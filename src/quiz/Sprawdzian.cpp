@@ -134,6 +134,11 @@ Sprawdzian::Sprawdzian(FMed1& v)
     hide();
 }
 
+Sprawdzian::~Sprawdzian() {
+    if (Navigazione* n = Navigazione::se(&v_))
+        n->allarga();
+}
+
 Sprawdzian& Sprawdzian::aggancia(FMed1& visore) {
     return *new Sprawdzian(visore);
 }

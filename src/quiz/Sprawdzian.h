@@ -26,6 +26,8 @@ class Sprawdzian : public QFrame, public GiroDelVisore {
     Q_OBJECT
 public:
     static constexpr int Domande = 10;
+    // The viewer's keyboard no longer asks this round what it may reach.
+    ~Sprawdzian() override;
 
     // Gives the viewer its self-test: the button, the keys, and the click taken as an answer.
     static Sprawdzian& aggancia(FMed1& visore);

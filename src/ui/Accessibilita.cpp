@@ -15,6 +15,7 @@ namespace {
 const char* const ProprietaNascosto = "hn_nascosto";
 const char* const ProprietaRuolo = "hn_ruolo";
 const char* const ProprietaSegno = "hn_segno";
+const char* const ProprietaTasto = "hn_tasto";
 
 bool focalizzata(const QObject* voce, const QWidget* forma) {
     const Navigazione* n = Navigazione::se(forma);
@@ -126,8 +127,16 @@ public:
         if (actionNames().contains(azione) && widget()->isEnabled())
             Navigazione::premi(widget());
     }
+    QStringList keyBindingsForAction(const QString& azione) const override {
+        const QString t = tasto();
+        return azione == pressAction() && !t.isEmpty() ? QStringList{t} : QStringList{};
+    }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Accelerator ? tasto() : QAccessibleWidget::text(t);
+    }
 
 private:
+    QString tasto() const { return widget()->property(ProprietaTasto).toString(); }
     QWidget* segno() const {
         return qobject_cast<QWidget*>(widget()->property(ProprietaSegno).value<QObject*>());
     }
@@ -232,6 +241,10 @@ void imposta(QWidget* controllo, const QString& nome, QAccessible::Role ruolo, Q
     controllo->setAccessibleName(nome);
     controllo->setProperty(ProprietaRuolo, int(ruolo));
     controllo->setProperty(ProprietaSegno, QVariant::fromValue(static_cast<QObject*>(segno)));
+}
+
+void impostaTasto(QWidget* controllo, const QString& tasto) {
+    controllo->setProperty(ProprietaTasto, tasto);
 }
 
 } // namespace hn::accessibile

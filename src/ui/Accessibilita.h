@@ -23,4 +23,8 @@ bool nascosto(const QWidget* controllo);
 void imposta(QWidget* controllo, const QString& nome, QAccessible::Role ruolo = QAccessible::Button,
              QWidget* segno = nullptr);
 
+// The key that does what pressing the control does ("F1", "Ctrl+P"): screen readers say it with
+// the control's name.
+void impostaTasto(QWidget* controllo, const QString& tasto);
+
 } // namespace hn::accessibile

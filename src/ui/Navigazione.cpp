@@ -325,7 +325,7 @@ void Navigazione::restringi(const QList<QWidget*>& ambito,
 }
 
 void Navigazione::fuocoCambiato(QWidget* ora) {
-    if (!ora || ora == &forma_ || ora->window() != &forma_ || ora == corrente_)
+    if (!ora || ora == &forma_ || !forma_.isAncestorOf(ora) || ora == corrente_)
         return;
     if (!voci().contains(ora)) {
         lascia();

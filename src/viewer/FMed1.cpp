@@ -87,6 +87,13 @@ QString aperturaInGrassetto(const QTextDocument& documento) {
 const QString NomiPulsanti[6] = {QStringLiteral("Koniec"), QStringLiteral("Wstecz"),
                                  QStringLiteral("Start"),  QStringLiteral("Kopiuj"),
                                  QStringLiteral("Drukuj"), QStringLiteral("Pomoc")};
+// The keys keyPressEvent gives the same buttons; Koniec has none.
+const QString TastiPulsanti[6] = {QString(),
+                                  QStringLiteral("Backspace"),
+                                  QStringLiteral("Alt+Home"),
+                                  QStringLiteral("Ctrl+Shift+C"),
+                                  QStringLiteral("Ctrl+P"),
+                                  QStringLiteral("F1")};
 
 } // namespace
 
@@ -115,6 +122,7 @@ FMed1::FMed1()
     for (int i = 0; i < 6; ++i) {
         Etichetta& e = HOTSPOTFISSO.crea(i);
         accessibile::imposta(&e, NomiPulsanti[i]);
+        accessibile::impostaTasto(&e, TastiPulsanti[i]);
         connect(&e.eventi(), &EventiControllo::MouseDown, this,
                 [this, i](int b, int, float, float) { HOTSPOTFISSO_MouseDown(i, b); });
         connect(&e.eventi(), &EventiControllo::MouseMove, this,

@@ -1,5 +1,6 @@
 #include "Frm_Testo.h"
 
+#include "EtichetteDisegnate.h"
 #include "Forma.h"
 #include "Host.h"
 #include "Navigazione.h"
@@ -154,11 +155,17 @@ bool Frm_Testo::focusNextPrevChild(bool) {
 
 void Frm_Testo::torna() {
     ImpostaVisible(false);
-    if (!precedente_ || !precedente_->isVisible())
-        return;
-    precedente_->activateWindow();
-    auto* forma = qobject_cast<Forma*>(precedente_.data());
-    if (forma && struttura_)
+    if (precedente_ && precedente_->isVisible())
+        precedente_->activateWindow();
+    // The structure's own form, whatever window holds it.
+    QWidget* w = nullptr;
+    if (auto* e = qobject_cast<EtichettaDisegnata*>(struttura_.data()))
+        w = e->Container();
+    else
+        w = qobject_cast<QWidget*>(struttura_.data());
+    while (w && !qobject_cast<Forma*>(w))
+        w = w->parentWidget();
+    if (auto* forma = qobject_cast<Forma*>(w); forma && forma->isVisible())
         Navigazione::di(*forma).imposta(struttura_);
 }
 

@@ -26,6 +26,8 @@ def aspetta(condizione, cosa, secondi=20.0):
     while time.monotonic() < fine:
         try:
             valore = condizione()
+        except AssertionError:
+            raise
         except Exception:  # an object gone while it was read: ask again
             valore = None
         if valore:
@@ -96,9 +98,14 @@ def main():
     casa = tempfile.mkdtemp()
     ambiente = dict(os.environ, HOME=casa, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                     QT_QPA_PLATFORM="xcb", HNEMAR_SCALE="native")
+    # The registry up before the program starts, so the program's announcement reaches it.
+    aspetta(lambda: pyatspi.Registry.getDesktop(0) is not None, "the accessibility registry")
     processo = subprocess.Popen([APP], env=ambiente)
     try:
-        app = aspetta(programma, "the program on the accessibility bus")
+        def arrivato():
+            assert processo.poll() is None, "the program ended with %d" % processo.returncode
+            return programma()
+        app = aspetta(arrivato, "the program on the accessibility bus")
         scheletro = aspetta(lambda: trova(app, nominato("Szkielet", pyatspi.ROLE_PUSH_BUTTON)),
                             "the body system Szkielet")
         scheletro.queryAction().doAction(0)

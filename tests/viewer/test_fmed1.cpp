@@ -296,6 +296,20 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QVERIFY(Frm_Testo::istanza().Visible());
         QCOMPARE(Frm_Testo::istanza().accessibleName(), u"Czaszka"_s);
+        Frm_Testo::istanza().ImpostaVisible(false);
+        // The key a button is read with does what the button does; Koniec has none.
+        const auto tastoDi = [&f](int i) {
+            return QAccessible::queryAccessibleInterface(&f.HOTSPOTFISSO(i))
+                ->actionInterface()
+                ->keyBindingsForAction(QAccessibleActionInterface::pressAction())
+                .value(0);
+        };
+        QVERIFY(tastoDi(0).isEmpty());
+        QTest::keySequence(&f, QKeySequence(tastoDi(5)));
+        QCOMPARE(v.host.guida.aperti.size(), 1);
+        QTest::keySequence(&f, QKeySequence(tastoDi(1))); // no plate to go back to: home
+        QCoreApplication::processEvents();
+        QVERIFY(v.home->isVisible() && !f.Caricata());
     }
 
     // A structure in pieces (two parts of its shape and its label) is one stop for the keyboard
