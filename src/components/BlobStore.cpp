@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -284,6 +285,13 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     a->indice_.reserve(qsizetype(numero));
     const char* const base = dir.constData();
     qint64 pos = 0;
+    // Where each entry's local header starts and the least its header, name and data take: one
+    // compressed stream shared by many entries would let a small store unpack to gigabytes.
+    struct Estensione {
+        qint64 inizio, fine;
+    };
+    QList<Estensione> estensioni;
+    estensioni.reserve(qsizetype(numero));
     for (quint64 i = 0; i < numero; ++i) {
         if (pos + LunghezzaCentrale > dir.size() || u32(base + pos) != FirmaCentrale)
             throw formatoNonValido(QStringLiteral("entry %1: damaged directory").arg(i));
@@ -324,6 +332,11 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
         v.compressa = compressa > Massimo ? -1 : qint64(compressa);
         v.posizione = locale > Massimo ? -1 : qint64(locale);
         v.deflate = v.metodo == 8;
+        if (v.posizione < 0 || v.compressa < 0 ||
+            v.posizione + LunghezzaLocale + lunghezzaNome + v.compressa > qint64(inizioDir))
+            throw formatoNonValido(QStringLiteral("entry %1: data outside the file").arg(i));
+        estensioni.append(
+            {v.posizione, v.posizione + LunghezzaLocale + lunghezzaNome + v.compressa});
 
         // Control bytes are refused as stored, before any code page turns them into glyphs.
         if (std::any_of(grezzo.begin(), grezzo.end(),
@@ -348,12 +361,29 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
         posto = a->voci_.size();
         a->voci_.append(std::move(v));
     }
+    std::sort(estensioni.begin(), estensioni.end(),
+              [](const Estensione& x, const Estensione& y) { return x.inizio < y.inizio; });
+    for (qsizetype k = 1; k < estensioni.size(); ++k)
+        if (estensioni[k].inizio < estensioni[k - 1].fine)
+            throw formatoNonValido(
+                QStringLiteral("entries overlap at byte %1").arg(estensioni[k].inizio));
+    // Each entry's data must also end before the next entry begins, whatever its local header
+    // says.
+    for (Voce& v : a->voci_) {
+        const auto dopo =
+            std::upper_bound(estensioni.cbegin(), estensioni.cend(), v.posizione,
+                             [](qint64 p, const Estensione& e) { return p < e.inizio; });
+        v.limite = dopo == estensioni.cend() ? qint64(inizioDir) : dopo->inizio;
+    }
     return a;
 }
 
 std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
-    // A handful of stores at most; each stays open while the program runs.
+    // A handful of stores at most; each stays open while the program runs. The search index is
+    // built on a thread of its own while the screens read pictures.
+    static std::mutex guardia;
     static CacheFile<Archivio> aperti;
+    const std::lock_guard<std::mutex> chiuso(guardia);
     return aperti.prendi(percorso, [](const QString& p) { return apri(p); });
 }
 
@@ -364,7 +394,8 @@ const Voce* Archivio::trova(QStringView nome) const {
     return it == indice_.constEnd() ? nullptr : &voci_[*it];
 }
 
-template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scrivi) const {
+template <typename Scrivi>
+void Archivio::copia(const Voce& voce, Scrivi&& scrivi, qint64 fermaA) const {
     if (voce.dimensione < 0 || voce.dimensione > DimensioneMassimaVoce)
         throw formatoNonValido(QStringLiteral("%1: %2 B").arg(voce.nome).arg(voce.dimensione));
     const auto guasta = [&](const QString& perche) {
@@ -381,7 +412,7 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         !leggiA(fd_, voce.posizione, locale, LunghezzaLocale) || u32(locale) != FirmaLocale)
         throw guasta(QStringLiteral("local header missing"));
     const qint64 inizio = voce.posizione + LunghezzaLocale + u16(locale + 26) + u16(locale + 28);
-    if (voce.compressa < 0 || inizio + voce.compressa > dimensioneFile_)
+    if (voce.compressa < 0 || inizio + voce.compressa > std::min(dimensioneFile_, voce.limite))
         throw guasta(QStringLiteral("data beyond the end of the store"));
     if (!voce.deflate && voce.compressa != voce.dimensione)
         throw guasta(QStringLiteral("stored with two different sizes"));
@@ -414,7 +445,9 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         crc = crc32(crc, reinterpret_cast<const Bytef*>(b), uInt(n));
         scrivi(b, n);
     };
-    while (resta > 0 && !finito) {
+    // Enough for a caller who wants only the start: what follows is neither read nor checked.
+    const auto basta = [&] { return fermaA >= 0 && letti >= fermaA; };
+    while (resta > 0 && !finito && !basta()) {
         const qint64 n = std::min<qint64>(resta, sizeof ingresso);
         if (!leggiA(fd_, pos, ingresso, n))
             throw guasta(QStringLiteral("read error"));
@@ -427,7 +460,7 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         }
         z.next_in = reinterpret_cast<Bytef*>(ingresso);
         z.avail_in = uInt(n);
-        while (z.avail_in > 0 && !finito) {
+        while (z.avail_in > 0 && !finito && !basta()) {
             z.next_out = reinterpret_cast<Bytef*>(uscita);
             z.avail_out = sizeof uscita;
             // With input and room for output, no progress means the data are damaged.
@@ -439,7 +472,7 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         }
     }
     // Deflated data may still hold output once all input is in.
-    while (voce.deflate && !finito) {
+    while (voce.deflate && !finito && !basta()) {
         z.next_out = reinterpret_cast<Bytef*>(uscita);
         z.avail_out = sizeof uscita;
         const int r = inflate(&z, Z_NO_FLUSH);
@@ -448,6 +481,8 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         consegna(uscita, qint64(sizeof uscita - z.avail_out));
         finito = r == Z_STREAM_END;
     }
+    if (basta() && !finito)
+        return;
     if (!finito || letti != voce.dimensione)
         throw guasta(QStringLiteral("shorter than stated"));
     if (quint32(crc) != voce.crc)
@@ -459,6 +494,16 @@ QByteArray Archivio::leggi(const Voce& voce) const {
     if (voce.dimensione > 0 && voce.dimensione <= DimensioneMassimaVoce)
         dati.reserve(voce.dimensione);
     copia(voce, [&](const char* b, qint64 n) { dati.append(b, n); });
+    return dati;
+}
+
+QByteArray Archivio::leggiInizio(const Voce& voce, qint64 massimo) const {
+    QByteArray dati;
+    massimo = std::max<qint64>(massimo, 0);
+    dati.reserve(std::clamp<qint64>(voce.dimensione, 0, massimo));
+    copia(
+        voce, [&](const char* b, qint64 n) { dati.append(b, std::min(n, massimo - dati.size())); },
+        massimo);
     return dati;
 }
 
