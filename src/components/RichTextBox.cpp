@@ -1,5 +1,7 @@
 #include "RichTextBox.h"
 
+#include "TestoLimitato.h"
+
 #include "Cp1250.h"
 #include "ErroreVB.h"
 #include "FileSicuro.h"
@@ -106,9 +108,22 @@ QByteArray ControlloTestoRicco::rtf() const {
     return scriviRtf(*document());
 }
 
+template <typename Carica> void ControlloTestoRicco::riempi(Carica&& carica) {
+    if (!limitato_) {
+        carica();
+        return;
+    }
+    // One edit block around the load and the cut: the document is laid out once, at its end.
+    QTextCursor blocco(document());
+    blocco.beginEditBlock();
+    carica();
+    limitaTesto(*document());
+    blocco.endEditBlock();
+}
+
 void ControlloTestoRicco::impostaTesto(const QString& testo) {
     if (sembraRtf(testo)) {
-        leggiRtf(rtfDaStringa(testo), *document());
+        riempi([&] { leggiRtf(rtfDaStringa(testo), *document()); });
         setTextCursor(QTextCursor(document()));
     } else {
         impostaTestoSemplice(testo);
@@ -127,7 +142,7 @@ QString ControlloTestoRicco::testoSemplice() const {
 }
 
 void ControlloTestoRicco::impostaTestoSemplice(const QString& testo) {
-    setPlainText(normalizzaRighe(testo));
+    riempi([&] { setPlainText(normalizzaRighe(testo)); });
     setTextCursor(QTextCursor(document()));
 }
 
@@ -254,7 +269,7 @@ void RichTextBox::LoadFile(const QString& percorso, int tipo) {
         throw ErroreVB(Errore::AccessoPercorso);
     const QByteArray dati = file.readAll();
     if (tipo == rtfRTF && sembraRtf(dati)) {
-        leggiRtf(dati, *document());
+        riempi([&] { leggiRtf(dati, *document()); });
         setTextCursor(QTextCursor(document()));
     } else {
         impostaTestoSemplice(decodeCp1250(dati));

@@ -40,6 +40,7 @@ Frm_Testo::Frm_Testo()
     , QXCapVir1(this)
     , Ftdv_Didascalia(this) {
     setAttribute(Qt::WA_QuitOnClose, false);
+    Ftdv_Didascalia.setTestoLimitato(true);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
