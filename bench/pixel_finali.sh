@@ -1,0 +1,50 @@
+#!/bin/sh
+# Start-up as users meet it: from exec to the home screen's final pixels (sonda_pixel samples the
+# screen every millisecond until it stays the same for a second), the atlas against the bare Qt
+# program that shows "sistemi.bmp" full screen, in turn on a private 1024 × 768 X display with no
+# session bus, and afterwards a look for any D-Bus daemon the runs left behind.
+#   bench/pixel_finali.sh BUILD_FOLDER [ROUNDS] [default]
+# With "default" the atlas runs on its default prefix (no HNEMAR_PREFIX; filled from the demo
+# once, before the first round). Aim: at most 1.5 times the bare program.
+# Needs Xvfb (apt-get install -y xvfb).
+set -eu
+build=$(cd "$1" && pwd)
+rounds=${2:-9}
+modo=${3:-}
+work=$(mktemp -d)
+cp -r "$build/demo/." "$work/prefix/" 2>/dev/null || { mkdir -p "$work/prefix" && cp -r "$build/demo/." "$work/prefix/"; }
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run" XDG_DATA_HOME="$work/dati"
+unset DBUS_SESSION_BUS_ADDRESS
+if [ "$modo" = default ]; then
+    unset HNEMAR_PREFIX
+    export HNEMAR_DEMO="$build/demo"
+else
+    export HNEMAR_PREFIX="$work/prefix"
+fi
+for n in $(seq 90 99); do [ -e /tmp/.X$n-lock ] || break; done
+Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+trap 'kill $xpid; rm -rf "$work"' EXIT
+export DISPLAY=:$n
+sleep 1
+demoni() { pgrep -u "$(id -u)" -f "dbus-(launch|daemon)" | sort; }
+prima=$(demoni)
+picture="$work/prefix/drive_d/SFONDI/sistemi.bmp"
+# A first run fills the default prefix and warms the caches; not counted.
+"$build/bench/sonda_pixel" 1000 -- "$build/src/app/hnemar" >/dev/null
+for i in $(seq "$rounds"); do
+    a=$("$build/bench/sonda_pixel" 1000 -- "$build/src/app/hnemar")
+    b=$("$build/bench/sonda_pixel" 1000 -- "$build/bench/bench_avvio_nudo" "$picture" --resta)
+    echo "$a" >>"$work/atlas"
+    echo "$b" >>"$work/bare"
+    awk -v a="$a" -v b="$b" -v i="$i" 'BEGIN { printf "round %d: atlas %d ms, bare %d ms, %.2f x\n", i, a, b, a / b }'
+done
+a=$(sort -n "$work/atlas" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+b=$(sort -n "$work/bare" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+awk -v a="$a" -v b="$b" 'BEGIN { printf "median: atlas %d ms, bare %d ms, ratio %.2f\n", a, b, a / b }'
+dopo=$(demoni)
+if [ "$prima" != "$dopo" ]; then
+    echo "D-Bus daemons left behind:"
+    pgrep -a -u "$(id -u)" -f "dbus-(launch|daemon)" || true
+fi
