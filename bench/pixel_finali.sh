@@ -15,7 +15,7 @@ work=$(mktemp -d)
 cp -r "$build/demo/." "$work/prefix/" 2>/dev/null || { mkdir -p "$work/prefix" && cp -r "$build/demo/." "$work/prefix/"; }
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run" XDG_DATA_HOME="$work/dati"
-unset DBUS_SESSION_BUS_ADDRESS
+unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM
 if [ "$modo" = default ]; then
     unset HNEMAR_PREFIX
     export HNEMAR_DEMO="$build/demo"
@@ -28,14 +28,21 @@ xpid=$!
 trap 'kill $xpid; rm -rf "$work"' EXIT
 export DISPLAY=:$n
 sleep 1
-demoni() { pgrep -u "$(id -u)" -f "dbus-(launch|daemon)" | sort; }
+# D-Bus processes started for this display (other displays' are not this bench's).
+demoni() {
+    for p in $(pgrep -u "$(id -u)" -x "dbus-launch|dbus-daemon"); do
+        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=:$n" && echo "$p"
+    done | sort
+}
 prima=$(demoni)
 picture="$work/prefix/drive_d/SFONDI/sistemi.bmp"
 # A first run fills the default prefix and warms the caches; not counted.
 "$build/bench/sonda_pixel" 1000 -- "$build/src/app/hnemar" >/dev/null
 for i in $(seq "$rounds"); do
     a=$("$build/bench/sonda_pixel" 1000 -- "$build/src/app/hnemar")
-    b=$("$build/bench/sonda_pixel" 1000 -- "$build/bench/bench_avvio_nudo" "$picture" --resta)
+    # The bare program would start a bus of its own for the display, which is not the atlas's.
+    b=$(DBUS_SESSION_BUS_ADDRESS=disabled: "$build/bench/sonda_pixel" 1000 -- \
+        "$build/bench/bench_avvio_nudo" "$picture" --resta)
     echo "$a" >>"$work/atlas"
     echo "$b" >>"$work/bare"
     awk -v a="$a" -v b="$b" -v i="$i" 'BEGIN { printf "round %d: atlas %d ms, bare %d ms, %.2f x\n", i, a, b, a / b }'
@@ -46,5 +53,5 @@ awk -v a="$a" -v b="$b" 'BEGIN { printf "median: atlas %d ms, bare %d ms, ratio 
 dopo=$(demoni)
 if [ "$prima" != "$dopo" ]; then
     echo "D-Bus daemons left behind:"
-    pgrep -a -u "$(id -u)" -f "dbus-(launch|daemon)" || true
+    for p in $dopo; do ps -o pid=,args= -p "$p"; done
 fi

@@ -55,6 +55,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const long long quiete = std::atoll(argv[1]);
+    // SONDA_ELENCA=1 lists every change, to see what a start-up still draws after its first
+    // frame.
+    const bool elenca = std::getenv("SONDA_ELENCA") != nullptr;
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) {
         std::fprintf(stderr, "sonda_pixel: no X display\n");
@@ -80,6 +83,8 @@ int main(int argc, char** argv) {
             ultima = h;
             cambio = ora;
             ++cambi;
+            if (elenca)
+                std::fprintf(stderr, "change %d at %lld ms\n", cambi, ms(inizio, ora));
         }
         if (cambi > 0 && ms(cambio, ora) >= quiete)
             break;
