@@ -155,8 +155,11 @@ int main(int argc, char** argv) {
             indice = std::make_shared<IndiceRicerca>(*dati);
         });
         lettura.append(cpuLettura);
-        residente = memoria("VmRSS:") - prima;
-        picco = memoria("VmHWM:") - prima;
+        // Memory only in the first round: later ones reuse what the one before freed.
+        if (i == 0) {
+            residente = memoria("VmRSS:") - prima;
+            picco = memoria("VmHWM:") - prima;
+        }
         costruzione.append(w);
         costruzioneCpu.append(c);
         QFile toccato(file.testi);

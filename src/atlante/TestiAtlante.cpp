@@ -60,19 +60,20 @@ std::optional<QByteArray> LetturaLimitata::inizio(const QString& codice, bool* c
         esaurito_ = voci_ >= budget_.vociInTutto || byte_ >= budget_.byteInTutto ||
                     (voci_ % 32 == 0 && tempoDelThread() - inizio_ >= budget_.tempo) ||
                     (budget_.ferma && budget_.ferma->load(std::memory_order_relaxed));
-    if (esaurito_ || !testi_.contiene(codice))
+    if (esaurito_)
         return std::nullopt;
-    ++voci_;
     // One byte more than the share tells a whole entry from one that was cut.
     const qint64 quota = std::min(budget_.bytePerVoce, budget_.byteInTutto - byte_);
     std::optional<QByteArray> b;
     try {
         b = testi_.inizio(codice, quota + 1);
     } catch (const ErroreVB&) {
+        ++voci_;
         return std::nullopt; // damaged: read as missing, which the checker reports
     }
     if (!b)
         return std::nullopt;
+    ++voci_;
     if (completa)
         *completa = b->size() <= quota;
     if (b->size() > quota)
