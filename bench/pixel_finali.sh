@@ -22,15 +22,19 @@ if [ "$modo" = default ]; then
 else
     export HNEMAR_PREFIX="$work/prefix"
 fi
-for n in $(seq 90 99); do [ -e /tmp/.X$n-lock ] || break; done
-Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# A display number away from the low ones other benches and tests take meanwhile; kept as it
+# is between runs (no reset when the last client goes, which refuses the next one meanwhile).
+n=$((200 + $$ % 500))
+while [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xpid=$!
 trap 'kill $xpid; rm -rf "$work"' EXIT
 export DISPLAY=:$n
-sleep 1
+for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+sleep 0.5
 # D-Bus processes started for this display (other displays' are not this bench's).
 demoni() {
-    for p in $(pgrep -u "$(id -u)" -x "dbus-launch|dbus-daemon"); do
+    for p in $(pgrep -u "$(id -u)" -x dbus-launch) $(pgrep -u "$(id -u)" -x dbus-daemon); do
         tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=:$n" && echo "$p"
     done | sort
 }
