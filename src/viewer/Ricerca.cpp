@@ -241,10 +241,19 @@ std::shared_ptr<const atlante::IndiceRicerca> Ricerca::indice() {
     auto c = std::make_shared<Costruzione>();
     c->file = file;
     c->thread = QThread::create([c = c.get()] {
-        c->dati = atlante::DatiAtlante::leggi(c->file);
-        atlante::Budget budget;
-        budget.ferma = &c->ferma;
-        c->indice = std::make_shared<const atlante::IndiceRicerca>(*c->dati, budget);
+        // Nothing may escape a thread: an atlas that cannot be indexed finds nothing.
+        try {
+            c->dati = atlante::DatiAtlante::leggi(c->file);
+            atlante::Budget budget;
+            budget.ferma = &c->ferma;
+            c->indice = std::make_shared<const atlante::IndiceRicerca>(*c->dati, budget);
+        } catch (const std::exception&) {
+            auto vuoti = std::make_shared<atlante::DatiAtlante>();
+            vuoti->file = c->file;
+            vuoti->impronta = atlante::improntaDi(c->file.elenco());
+            c->dati = vuoti;
+            c->indice = std::make_shared<const atlante::IndiceRicerca>(*vuoti);
+        }
     });
     QObject::connect(c->thread, &QThread::finished, qApp, [c] {
         c->thread->deleteLater();

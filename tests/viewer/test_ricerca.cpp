@@ -1,5 +1,6 @@
 // The search over the real forms: from the home screen or the viewer to a structure's hotspot.
 
+#include "Fifo.h"
 #include "Navigazione.h"
 #include "Ricerca.h"
 
@@ -9,6 +10,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -169,6 +171,19 @@ private Q_SLOTS:
         QTRY_COMPARE(r.elenco->count(), 1);
         QCOMPARE(r.esito->text(), u"Wyniki: 1"_s);
         QCOMPARE(r.elenco->item(0)->text(), u"Kręg szyjny"_s);
+    }
+
+    // A FIFO as the hotspot table and a link to an endless device as the system descriptions:
+    // the index is built all the same (empty), neither blocked nor fed without end, and the
+    // program can end.
+    void fileSpecialiNonBloccanoLIndice() {
+        Sessione s;
+        QVERIFY(creaFifo(s.host.percorsoHost(AtlanteDiProva::Dati + u"hsmed.bin"_s)));
+        const QString desAppa = s.host.percorsoHost(AtlanteDiProva::Dati + u"DesAppa.bin"_s);
+        QFile::remove(desAppa);
+        QVERIFY(QFile::link(u"/dev/zero"_s, desAppa));
+        Ricerca& r = s.cerca(*s.home, u"kręg szyjny"_s);
+        QCOMPARE(r.esito->text(), u"Brak wyników"_s);
     }
 
     // The index follows the installation: a caption added while the program runs is found.
