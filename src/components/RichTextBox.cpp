@@ -267,12 +267,23 @@ void RichTextBox::LoadFile(const QString& percorso, int tipo) {
         throw ErroreVB(Errore::FileNonTrovato);
     if (!file.open(QIODevice::ReadOnly))
         throw ErroreVB(Errore::AccessoPercorso);
-    const QByteArray dati = file.readAll();
+    const QByteArray tutti = file.readAll();
+    // A panel reads no more than it could show: past this the reading alone would keep the
+    // screen busy for seconds.
+    const bool tagliato = limitato_ && tutti.size() > RtfMassimo;
+    const QByteArrayView dati = tagliato ? QByteArrayView(tutti).first(RtfMassimo) : tutti;
     if (tipo == rtfRTF && sembraRtf(dati)) {
-        riempi([&] { leggiRtf(dati, *document()); });
+        riempi([&] {
+            leggiRtf(dati, *document());
+            if (tagliato) {
+                QTextCursor fine(document());
+                fine.movePosition(QTextCursor::End);
+                fine.insertText(QStringLiteral("…"));
+            }
+        });
         setTextCursor(QTextCursor(document()));
     } else {
-        impostaTestoSemplice(decodeCp1250(dati));
+        impostaTestoSemplice(decodeCp1250(dati) + (tagliato ? QStringLiteral("…") : QString()));
     }
 }
 

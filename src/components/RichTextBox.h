@@ -67,7 +67,6 @@ protected:
     // out, since laying out what is to be cut is what takes the time.
     template <typename Carica> void riempi(Carica&& carica);
 
-private:
     bool limitato_ = false;
 };
 

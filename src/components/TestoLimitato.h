@@ -18,6 +18,9 @@ namespace hn {
 inline constexpr qsizetype ParolaMassima = 200;
 // Many times the longest description; laid out in well under a second.
 inline constexpr qsizetype TestoMassimo = 200'000;
+// Of a file a panel loads: read in a fraction of a second, and far more than TestoMassimo
+// characters of any text.
+inline constexpr qsizetype RtfMassimo = 8 * 1024 * 1024;
 
 // Cuts every word longer than ParolaMassima, and the text after TestoMassimo characters, each
 // cut marked with "…" in the formatting of what it follows. True when anything was cut.
