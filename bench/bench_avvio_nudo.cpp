@@ -2,7 +2,8 @@
 // 1024 × 768 picture on the screen. Reads the picture file, shows it in a borderless window over
 // the whole screen, and quits after the first paint, as the atlas does under
 // HNEMAR_ESCI_DOPO_DIPINTO.
-//   bench_avvio_nudo PICTURE
+//   bench_avvio_nudo PICTURE [--resta]
+// With --resta it stays on the screen until it is ended, for a probe that watches the pixels.
 
 #include <QApplication>
 #include <QImage>
@@ -16,8 +17,9 @@ namespace {
 
 class Quadro : public QWidget {
 public:
-    explicit Quadro(QImage immagine)
-        : immagine_(std::move(immagine)) {
+    Quadro(QImage immagine, bool resta)
+        : immagine_(std::move(immagine))
+        , dipinto_(resta) {
         setWindowFlag(Qt::FramelessWindowHint);
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
@@ -44,8 +46,9 @@ private:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: bench_avvio_nudo PICTURE\n");
+    const bool resta = argc == 3 && QByteArray(argv[2]) == "--resta";
+    if (argc != 2 && !resta) {
+        std::fprintf(stderr, "usage: bench_avvio_nudo PICTURE [--resta]\n");
         return 2;
     }
     QImage immagine(QString::fromLocal8Bit(argv[1]));
@@ -53,7 +56,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_avvio_nudo: cannot read %s\n", argv[1]);
         return 1;
     }
-    Quadro quadro(std::move(immagine));
+    Quadro quadro(std::move(immagine), resta);
     quadro.setGeometry(QApplication::primaryScreen()->geometry());
     quadro.show();
     return QApplication::exec();

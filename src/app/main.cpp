@@ -1,3 +1,4 @@
+#include "BusSessione.h"
 #include "FMed.h"
 #include "FMed1.h"
 #include "FinestraGuida.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(messaggioSenzaDisplay()));
         return 1;
     }
+    scegliBusSessione();
     preparaPalco();
     QApplication app(argc, argv);
     // No display name: Qt would add it to every window title the desktop shows.

@@ -2,6 +2,7 @@
 
 #include "Copertura.h"
 #include "StoreImmagini.h"
+#include "TestoLimitato.h"
 
 #include <algorithm>
 
@@ -51,13 +52,43 @@ private:
                                       .arg(d_.byteTabella - d_.byteRecord))});
     }
 
-    bool haNome(const QString& codice) const {
-        try {
-            const std::optional<QByteArray> b = d_.testi.byte(codice);
-            return b && !sommarioDi(*b).nome.isEmpty();
-        } catch (const ErroreVB&) {
-            return false;
+    // What the checks need of a text, read once per code: whether it opens with a name, and how
+    // long its words and the whole are. A text past the checker's budget is not judged.
+    struct Letto {
+        bool nome = true;
+        MisuraTesto misura;
+    };
+    const Letto& letto(const QString& codice) {
+        auto it = letti_.find(codice);
+        if (it == letti_.end()) {
+            Letto l;
+            if (const std::optional<QByteArray> b = lettura_.inizio(codice)) {
+                const Sommario s = sommarioDi(*b);
+                l = {!s.nome.isEmpty(), misuraTesto(s.testo)};
+            } else if (!lettura_.esaurito()) {
+                l.nome = false; // damaged
+            }
+            it = letti_.insert(codice, l);
         }
+        return *it;
+    }
+
+    void testoLungo(const QString& tavola, int numero, const QString& codice, const Record* r) {
+        const MisuraTesto& m = letto(codice).misura;
+        if (m.parolaPiuLunga > ParolaMassima)
+            segnala(Difetto::TestoTroppoLungo, tavola, numero,
+                    QStringLiteral("%1 has a word of %2 characters; the panel cuts it at %3")
+                        .arg(nomeTesto(codice))
+                        .arg(m.parolaPiuLunga)
+                        .arg(ParolaMassima),
+                    r);
+        if (m.lunghezza > TestoMassimo)
+            segnala(Difetto::TestoTroppoLungo, tavola, numero,
+                    QStringLiteral("%1 has %2 characters; the panel shows the first %3")
+                        .arg(nomeTesto(codice))
+                        .arg(m.lunghezza)
+                        .arg(TestoMassimo),
+                    r);
     }
 
     void tavola(const NodoTavola& n) {
@@ -76,7 +107,10 @@ private:
             const Record& r = d_.tabella[n.record[i]];
             const int numero = int(i + 1);
             if (r.intestazione()) {
-                descrizione = descrizione || d_.testi.contiene(r.Testo);
+                if (d_.testi.contiene(r.Testo)) {
+                    descrizione = true;
+                    testoLungo(n.chiave, numero, r.Testo, &r);
+                }
             } else if (!r.Collegamento.isEmpty()) {
                 if (d_.albero.recordDi(r.Collegamento).isEmpty())
                     segnala(Difetto::CollegamentoRotto, n.chiave, numero,
@@ -87,11 +121,13 @@ private:
                 segnala(Difetto::DidascaliaAssente, n.chiave, numero,
                         QStringLiteral("no caption entry %1 in hsmed.dat").arg(nomeTesto(r.Codice)),
                         &r);
-            } else if (!haNome(r.Codice)) {
-                segnala(
-                    Difetto::NomeAssente, n.chiave, numero,
-                    QStringLiteral("the caption does not open with the structure's name in bold"),
-                    &r);
+            } else {
+                if (!letto(r.Codice).nome)
+                    segnala(Difetto::NomeAssente, n.chiave, numero,
+                            QStringLiteral(
+                                "the caption does not open with the structure's name in bold"),
+                            &r);
+                testoLungo(n.chiave, numero, r.Codice, &r);
             }
             if (dimensione.isValid() && !dentro(r, dimensione))
                 segnala(Difetto::FuoriImmagine, n.chiave, numero,
@@ -131,6 +167,12 @@ private:
     }
 
     const DatiAtlante& d_;
+    // Whole texts, since a word too long may stand anywhere in one; a store of many huge
+    // entries stops being read at the budget instead of keeping the checker for minutes.
+    LetturaLimitata lettura_{d_.testi,
+                             Budget{blob::DimensioneMassimaVoce, qint64(1024) * 1024 * 1024,
+                                    2'000'000, std::chrono::seconds(60), 0}};
+    QHash<QString, Letto> letti_;
     QList<Rilievo> rilievi_;
 };
 

@@ -2,7 +2,8 @@
 
 // What an atlas author must fix before students meet it: links to plates that do not exist,
 // plates no body system reaches, hotspots without a caption or a name, plates without a picture
-// or a description, hotspots outside their picture, structures that can hardly be clicked.
+// or a description, hotspots outside their picture, structures that can hardly be clicked,
+// texts too long for their panel.
 
 #include "DatiAtlante.h"
 
@@ -22,6 +23,7 @@ enum class Difetto {
     CoperturaScarsa,
     TabellaSfasata, // "hsmed.bin" is no whole number of records
     ByteInCoda,     // bytes past its last record (a DOS end-of-file tail), which are ignored
+    TestoTroppoLungo, // a word or a whole text longer than a panel shows
 };
 
 struct Rilievo {

@@ -1,10 +1,10 @@
 #include "DatiAtlante.h"
 
+#include "FileSicuro.h"
 #include "HostPaths.h"
 #include "StoreImmagini.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 
 namespace hn::atlante {
@@ -14,11 +14,16 @@ namespace {
 // Past this no hotspot table is an atlas's; it is not read into memory.
 constexpr qint64 TabellaMassima = qint64(64) * 1024 * 1024;
 
+// Read on the search index's thread as well: a FIFO or a device in a data file's place must
+// neither block it nor feed it without end.
 QByteArray contenuto(const QString& percorso) {
-    QFile f(percorso);
-    if (percorso.isEmpty() || !f.open(QIODevice::ReadOnly) || f.size() > TabellaMassima)
+    if (percorso.isEmpty())
         return {};
-    return f.readAll();
+    try {
+        return leggiFileRegolare(percorso, TabellaMassima);
+    } catch (const ErroreVB&) {
+        return {};
+    }
 }
 
 std::shared_ptr<const blob::Archivio> store(const QString& percorso) {

@@ -97,6 +97,12 @@ QString nascondiNome(const QString& testo, const QString& nome) {
 }
 
 QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave) {
+    LetturaLimitata lettura(dati.testi);
+    return domandeTavola(dati, chiave, lettura);
+}
+
+QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave,
+                             LetturaLimitata& lettura) {
     QList<Domanda> out;
     QHash<QString, qsizetype> perCodice;
     const QList<qsizetype> record = dati.albero.recordDi(chiave);
@@ -111,13 +117,8 @@ QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave) {
             continue;
         }
         perCodice.insert(codice, -1);
-        Sommario s;
-        try {
-            if (const std::optional<QByteArray> b = dati.testi.byte(r.Codice))
-                s = sommarioDi(*b);
-        } catch (const ErroreVB&) {
-            continue; // a damaged caption cannot be asked
-        }
+        // A damaged caption, or one past the budget, is not asked.
+        const Sommario s = lettura.sommario(r.Codice).value_or(Sommario{});
         const QString nome = s.nome.trimmed();
         if (nome.isEmpty() || normalizza(nome).isEmpty())
             continue;

@@ -34,6 +34,9 @@ QString nascondiNome(const QString& testo, const QString& nome);
 // structures), in record order. A caption with no bold name, or with nothing left to read once
 // the name is blanked, is not asked.
 QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave);
+// The same within a budget shared by several plates (a whole body system's round).
+QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave,
+                             LetturaLimitata& lettura);
 
 // Up to `quante` distinct structures (by code), in a random order.
 QList<Domanda> scegliDomande(QList<Domanda> tutte, int quante, std::mt19937& caso);

@@ -83,22 +83,16 @@ QString normalizza(QStringView testo) {
     return out;
 }
 
-IndiceRicerca::IndiceRicerca(const DatiAtlante& d) {
+IndiceRicerca::IndiceRicerca(const DatiAtlante& d, const Budget& budget) {
     const QList<NodoTavola>& nodi = d.albero.nodi();
-    // A code may serve many plates: each text is read once.
+    LetturaLimitata lettura(d.testi, budget);
+    // A code may serve many plates: each text is read once. A damaged entry, or one past the
+    // budget, is found by nothing; the checker reports it.
     QHash<QString, Sommario> letti;
     const auto sommario = [&](const QString& codice) -> const Sommario& {
         auto it = letti.find(codice);
-        if (it == letti.end()) {
-            Sommario s;
-            try {
-                if (const std::optional<QByteArray> b = d.testi.byte(codice))
-                    s = sommarioDi(*b);
-            } catch (const ErroreVB&) {
-                // A damaged entry is found by nothing; the checker reports it.
-            }
-            it = letti.insert(codice, s);
-        }
+        if (it == letti.end())
+            it = letti.insert(codice, lettura.sommario(codice).value_or(Sommario{}));
         return *it;
     };
 
@@ -113,12 +107,17 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d) {
         titoli.append(titoloDi(descrizioni[i], nodi[i].chiave));
     }
 
-    percorsi_.reserve(nodi.size());
+    // The way to each plate is kept as its parent only: a tree of 10,000 plates in one chain
+    // would hold 50 million keys as whole ways.
+    chiavi_.reserve(nodi.size());
+    genitori_.reserve(nodi.size());
+    QList<int> radici(nodi.size());
     for (qsizetype i = 0; i < nodi.size(); ++i) {
-        percorsi_.append(d.albero.percorso(int(i)));
-        int radice = int(i);
-        while (nodi[radice].genitore >= 0)
-            radice = nodi[radice].genitore;
+        chiavi_.append(nodi[i].chiave);
+        genitori_.append(nodi[i].genitore);
+        // Depth first: a parent comes before its children.
+        const int g = nodi[i].genitore;
+        const int radice = radici[i] = g >= 0 && g < i ? radici[g] : int(i);
         dove_.append(radice == i ? titoli[i] : titoli[radice] + QStringLiteral(" › ") + titoli[i]);
         const auto aggiungi = [&](const QString& nome, const QString& testo, int hotspot) {
             if (nome.isEmpty() && testo.isEmpty())
@@ -146,6 +145,9 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d) {
             }
         }
     }
+    completo_ = !lettura.esaurito();
+    nomi_.tutto.squeeze();
+    testi_.tutto.squeeze();
 }
 
 void IndiceRicerca::Testi::aggiungi(const QString& normalizzato) {
@@ -157,6 +159,14 @@ void IndiceRicerca::Testi::aggiungi(const QString& normalizzato) {
 
 qsizetype IndiceRicerca::Testi::voceA(qsizetype posizione) const {
     return std::upper_bound(inizi.cbegin(), inizi.cend(), posizione) - inizi.cbegin() - 1;
+}
+
+QStringList IndiceRicerca::percorso(int nodo) const {
+    QStringList p;
+    for (int n = nodo; n >= 0 && n < chiavi_.size(); n = genitori_[n])
+        p.append(chiavi_[n]);
+    std::reverse(p.begin(), p.end());
+    return p;
 }
 
 QList<Risultato> IndiceRicerca::cerca(QStringView domanda, int massimo, int* totale) const {
@@ -198,7 +208,7 @@ QList<Risultato> IndiceRicerca::cerca(QStringView domanda, int massimo, int* tot
             if (out.size() >= massimo)
                 break;
             const Voce& v = voci_[k];
-            out.append({v.nome.isEmpty() ? dove_[v.nodo] : v.nome, dove_[v.nodo], percorsi_[v.nodo],
+            out.append({v.nome.isEmpty() ? dove_[v.nodo] : v.nome, dove_[v.nodo], percorso(v.nodo),
                         v.hotspot, int(rango[k])});
         }
     }

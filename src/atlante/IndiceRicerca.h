@@ -26,7 +26,10 @@ struct Risultato {
 
 class IndiceRicerca {
 public:
-    explicit IndiceRicerca(const DatiAtlante& dati);
+    // Reads each text only as far as the budget allows (a name and the start of the text).
+    explicit IndiceRicerca(const DatiAtlante& dati, const Budget& budget = {});
+    // False when the budget ran out before every text was read.
+    bool completo() const { return completo_; }
 
     // Matches in rank order, ties in tree order; at most `massimo`, and in `totale` how many
     // there are in all. An empty query finds nothing.
@@ -49,8 +52,11 @@ private:
     };
     QList<Voce> voci_;
     Testi nomi_, testi_;
-    QList<QStringList> percorsi_; // per tree node
-    QStringList dove_;            // per tree node
+    QStringList percorso(int nodo) const;
+    QStringList chiavi_;  // per tree node
+    QList<int> genitori_; // per tree node
+    QStringList dove_;    // per tree node
+    bool completo_ = true;
 };
 
 } // namespace hn::atlante

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ctime>
 
 namespace hn::atlante {
 
@@ -30,6 +31,66 @@ std::optional<QByteArray> TestiAtlante::byte(const QString& codice) const {
     if (!store_)
         return std::nullopt;
     return store_->contenuto(nomeTesto(codice));
+}
+
+std::optional<QByteArray> TestiAtlante::inizio(const QString& codice, qint64 massimo) const {
+    const blob::Voce* v = store_ ? store_->trova(nomeTesto(codice)) : nullptr;
+    if (!v)
+        return std::nullopt;
+    return store_->leggiInizio(*v, massimo);
+}
+
+namespace {
+std::chrono::nanoseconds tempoDelThread() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
+} // namespace
+
+LetturaLimitata::LetturaLimitata(const TestiAtlante& testi, const Budget& budget)
+    : testi_(testi)
+    , budget_(budget) {
+    inizio_ = tempoDelThread();
+}
+
+std::optional<QByteArray> LetturaLimitata::inizio(const QString& codice, bool* completa) {
+    if (!esaurito_)
+        esaurito_ = voci_ >= budget_.vociInTutto || byte_ >= budget_.byteInTutto ||
+                    (voci_ % 32 == 0 && tempoDelThread() - inizio_ >= budget_.tempo) ||
+                    (budget_.ferma && budget_.ferma->load(std::memory_order_relaxed));
+    if (esaurito_)
+        return std::nullopt;
+    // One byte more than the share tells a whole entry from one that was cut.
+    const qint64 quota = std::min(budget_.bytePerVoce, budget_.byteInTutto - byte_);
+    std::optional<QByteArray> b;
+    try {
+        b = testi_.inizio(codice, quota + 1);
+    } catch (const ErroreVB&) {
+        ++voci_;
+        return std::nullopt; // damaged: read as missing, which the checker reports
+    }
+    if (!b)
+        return std::nullopt;
+    ++voci_;
+    if (completa)
+        *completa = b->size() <= quota;
+    if (b->size() > quota)
+        b->truncate(quota);
+    byte_ += b->size();
+    return b;
+}
+
+std::optional<Sommario> LetturaLimitata::sommario(const QString& codice) {
+    const std::optional<QByteArray> b = inizio(codice);
+    if (!b)
+        return std::nullopt;
+    Sommario s = sommarioDi(*b);
+    // A name is a few words; a bold run of thousands is a damaged text, not a name.
+    s.nome.truncate(200);
+    s.testo.truncate(budget_.caratteriPerTesto);
+    s.testo.squeeze();
+    return s;
 }
 
 bool TestiAtlante::documento(const QString& codice, QTextDocument& documento) const {

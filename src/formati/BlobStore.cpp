@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -382,17 +383,45 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     a->voci_.reserve(qsizetype(d.numero));
     a->indice_.reserve(qsizetype(d.numero));
     qint64 pos = 0;
+    // Where each entry's local header starts and the least its header, name and data take: one
+    // compressed stream shared by many entries would let a small store unpack to gigabytes.
+    struct Estensione {
+        qint64 inizio, fine;
+    };
+    QList<Estensione> estensioni;
+    estensioni.reserve(qsizetype(d.numero));
     for (quint64 i = 0; i < d.numero; ++i) {
         QByteArrayView grezzo;
         Voce v = voceCentrale(dir, pos, i, grezzo);
+        if (v.posizione < 0 || v.compressa < 0 ||
+            v.posizione + LunghezzaLocale + grezzo.size() + v.compressa > qint64(d.inizio))
+            throw formatoNonValido(QStringLiteral("entry %1: data outside the file").arg(i));
+        estensioni.append({v.posizione, v.posizione + LunghezzaLocale + grezzo.size() + v.compressa});
         a->aggiungi(std::move(v), grezzo);
+    }
+    std::sort(estensioni.begin(), estensioni.end(),
+              [](const Estensione& x, const Estensione& y) { return x.inizio < y.inizio; });
+    for (qsizetype k = 1; k < estensioni.size(); ++k)
+        if (estensioni[k].inizio < estensioni[k - 1].fine)
+            throw formatoNonValido(
+                QStringLiteral("entries overlap at byte %1").arg(estensioni[k].inizio));
+    // Each entry's data must also end before the next entry begins, whatever its local header
+    // says.
+    for (Voce& v : a->voci_) {
+        const auto dopo =
+            std::upper_bound(estensioni.cbegin(), estensioni.cend(), v.posizione,
+                             [](qint64 p, const Estensione& e) { return p < e.inizio; });
+        v.limite = dopo == estensioni.cend() ? qint64(d.inizio) : dopo->inizio;
     }
     return a;
 }
 
 std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
-    // A handful of stores at most; each stays open while the program runs.
+    // A handful of stores at most; each stays open while the program runs. The search index is
+    // built on a thread of its own while the screens read pictures.
+    static std::mutex guardia;
     static CacheFile<Archivio> aperti;
+    const std::lock_guard<std::mutex> chiuso(guardia);
     return aperti.prendi(percorso, [](const QString& p) { return apri(p); });
 }
 
@@ -403,7 +432,8 @@ const Voce* Archivio::trova(QStringView nome) const {
     return it == indice_.constEnd() ? nullptr : &voci_[*it];
 }
 
-template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scrivi) const {
+template <typename Scrivi>
+void Archivio::copia(const Voce& voce, Scrivi&& scrivi, qint64 fermaA) const {
     if (voce.dimensione < 0 || voce.dimensione > DimensioneMassimaVoce)
         throw formatoNonValido(QStringLiteral("%1: %2 B").arg(voce.nome).arg(voce.dimensione));
     const auto guasta = [&](const QString& perche) {
@@ -415,34 +445,45 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         throw guasta(QStringLiteral("compression method %1 not supported").arg(voce.metodo));
     // The data follow the local header, whose name and extra field may differ in length from the
     // directory's.
-    char locale[LunghezzaLocale];
-    if (voce.posizione < 0 || voce.posizione > dimensioneFile_ - LunghezzaLocale ||
-        !leggiA(fd_, voce.posizione, locale, LunghezzaLocale) || u32(locale) != FirmaLocale)
+    // The local header and the start of the data in one read: an atlas-wide pass reads the start
+    // of hundreds of thousands of small entries.
+    static thread_local char ingresso[64 * 1024], uscita[64 * 1024];
+    const qint64 primo =
+        std::min<qint64>(sizeof ingresso, std::min(dimensioneFile_, voce.limite) - voce.posizione);
+    if (voce.posizione < 0 || primo < LunghezzaLocale ||
+        !leggiA(fd_, voce.posizione, ingresso, primo) || u32(ingresso) != FirmaLocale)
         throw guasta(QStringLiteral("local header missing"));
-    const qint64 inizio = voce.posizione + LunghezzaLocale + u16(locale + 26) + u16(locale + 28);
-    if (voce.compressa < 0 || inizio + voce.compressa > dimensioneFile_)
+    const qint64 inizio =
+        voce.posizione + LunghezzaLocale + u16(ingresso + 26) + u16(ingresso + 28);
+    if (voce.compressa < 0 || inizio + voce.compressa > std::min(dimensioneFile_, voce.limite))
         throw guasta(QStringLiteral("data beyond the end of the store"));
     if (!voce.deflate && voce.compressa != voce.dimensione)
         throw guasta(QStringLiteral("stored with two different sizes"));
 
-    z_stream z{};
-    struct Fine {
-        z_stream* z;
-        bool attivo = false;
-        ~Fine() {
-            if (attivo)
-                inflateEnd(z);
+    // One inflater per thread, reset for each entry: making one costs an allocation of some 40 KB
+    // cleared to zero, which reading the start of every text of a large atlas paid each time.
+    struct Inflatore {
+        z_stream z{};
+        bool pronto = false;
+        ~Inflatore() {
+            if (pronto)
+                inflateEnd(&z);
         }
-    } fine{&z};
+    };
+    static thread_local Inflatore inflatore;
+    z_stream& z = inflatore.z;
     if (voce.deflate) {
-        if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+        if (!inflatore.pronto) {
+            if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+                throw ErroreVB(7);
+            inflatore.pronto = true;
+        } else if (inflateReset(&z) != Z_OK) {
             throw ErroreVB(7);
-        fine.attivo = true;
+        }
     }
 
     // More bytes than the directory promised stop before they are written; the CRC is checked
     // on what was written.
-    static thread_local char ingresso[64 * 1024], uscita[64 * 1024];
     uLong crc = crc32(0, nullptr, 0);
     qint64 letti = 0, resta = voce.compressa, pos = inizio;
     bool finito = !voce.deflate && resta == 0;
@@ -453,20 +494,31 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         crc = crc32(crc, reinterpret_cast<const Bytef*>(b), uInt(n));
         scrivi(b, n);
     };
-    while (resta > 0 && !finito) {
-        const qint64 n = std::min<qint64>(resta, sizeof ingresso);
-        if (!leggiA(fd_, pos, ingresso, n))
-            throw guasta(QStringLiteral("read error"));
+    // Enough for a caller who wants only the start: what follows is neither read nor checked.
+    const auto basta = [&] { return fermaA >= 0 && letti >= fermaA; };
+    // What the first read already holds of the data, then the rest a buffer at a time.
+    qint64 gia = std::clamp<qint64>(voce.posizione + primo - inizio, 0, resta);
+    while (resta > 0 && !finito && !basta()) {
+        char* b = ingresso;
+        qint64 n = gia;
+        if (gia > 0) {
+            b = ingresso + (inizio - voce.posizione);
+            gia = 0;
+        } else {
+            n = std::min<qint64>(resta, sizeof ingresso);
+            if (!leggiA(fd_, pos, ingresso, n))
+                throw guasta(QStringLiteral("read error"));
+        }
         pos += n;
         resta -= n;
         if (!voce.deflate) {
-            consegna(ingresso, n);
+            consegna(b, n);
             finito = resta == 0;
             continue;
         }
-        z.next_in = reinterpret_cast<Bytef*>(ingresso);
+        z.next_in = reinterpret_cast<Bytef*>(b);
         z.avail_in = uInt(n);
-        while (z.avail_in > 0 && !finito) {
+        while (z.avail_in > 0 && !finito && !basta()) {
             z.next_out = reinterpret_cast<Bytef*>(uscita);
             z.avail_out = sizeof uscita;
             // With input and room for output, no progress means the data are damaged.
@@ -478,7 +530,7 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         }
     }
     // Deflated data may still hold output once all input is in.
-    while (voce.deflate && !finito) {
+    while (voce.deflate && !finito && !basta()) {
         z.next_out = reinterpret_cast<Bytef*>(uscita);
         z.avail_out = sizeof uscita;
         const int r = inflate(&z, Z_NO_FLUSH);
@@ -487,6 +539,8 @@ template <typename Scrivi> void Archivio::copia(const Voce& voce, Scrivi&& scriv
         consegna(uscita, qint64(sizeof uscita - z.avail_out));
         finito = r == Z_STREAM_END;
     }
+    if (basta() && !finito)
+        return;
     if (!finito || letti != voce.dimensione)
         throw guasta(QStringLiteral("shorter than stated"));
     if (quint32(crc) != voce.crc)
@@ -506,6 +560,16 @@ std::optional<QByteArray> Archivio::contenuto(QStringView nome) const {
     if (!v)
         return std::nullopt;
     return leggi(*v);
+}
+
+QByteArray Archivio::leggiInizio(const Voce& voce, qint64 massimo) const {
+    QByteArray dati;
+    massimo = std::max<qint64>(massimo, 0);
+    dati.reserve(std::clamp<qint64>(voce.dimensione, 0, massimo));
+    copia(
+        voce, [&](const char* b, qint64 n) { dati.append(b, std::min(n, massimo - dati.size())); },
+        massimo);
+    return dati;
 }
 
 void Archivio::estrai(const Voce& voce, const QString& destinazione) const {

@@ -18,6 +18,7 @@
 #include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <sys/types.h>
@@ -58,6 +59,8 @@ struct Voce {
     quint32 crc = 0;
     quint16 metodo = 0;
     quint16 flag = 0;
+    // Where the next entry (or the directory) begins: its data may not run past it.
+    qint64 limite = std::numeric_limits<qint64>::max();
 };
 
 // One store, open for reading, with its directory.
@@ -92,6 +95,10 @@ public:
     // The one way from an entry name to its bytes: pictures, descriptions and captions are read
     // in memory, never through a file. Error 321 as leggi.
     std::optional<QByteArray> contenuto(QStringView nome) const;
+    // At most the first `massimo` bytes of the entry, without unpacking the rest: for work over
+    // every entry of a store, which needs a name and the start of each text. The CRC is checked
+    // only when the whole entry was read.
+    QByteArray leggiInizio(const Voce& voce, qint64 massimo) const;
 
     // Writes the entry to a file: into a new file beside it first, renamed into place once its
     // size and CRC check out, so a failure leaves no partial file. A link or folder at the
@@ -105,7 +112,8 @@ private:
     // for it.
     static std::shared_ptr<Archivio> apriFile(const QString& percorso);
     void aggiungi(Voce voce, QByteArrayView grezzo);
-    template <typename Scrivi> void copia(const Voce& voce, Scrivi&& scrivi) const;
+    template <typename Scrivi>
+    void copia(const Voce& voce, Scrivi&& scrivi, qint64 fermaA = -1) const;
 
     int fd_ = -1;
     qint64 dimensioneFile_ = 0;

@@ -158,9 +158,14 @@ bool Sprawdzian::avvia(bool sistema) {
         if (radice < 0)
             return false;
         const int s = dati->albero.nodi()[radice].sistema;
+        // Read on the screen's thread: the whole system within one budget of time and bytes.
+        atlante::Budget budget;
+        budget.tempo = std::chrono::milliseconds(1000);
+        budget.byteInTutto = 32 * 1024 * 1024;
+        atlante::LetturaLimitata lettura(dati->testi, budget);
         for (const atlante::NodoTavola& n : dati->albero.nodi())
             if (n.sistema == s)
-                tutte += atlante::domandeTavola(*dati, n.chiave);
+                tutte += atlante::domandeTavola(*dati, n.chiave, lettura);
         chiave = punteggi::chiaveSistema(CodiceSistema);
     } else {
         tutte = atlante::domandeTavola(*dati, v_.tavola());

@@ -1,5 +1,7 @@
 #include "RichTextBox.h"
 
+#include "TestoLimitato.h"
+
 #include "Cp1250.h"
 #include "ErroreVB.h"
 #include "FileSicuro.h"
@@ -106,9 +108,22 @@ QByteArray ControlloTestoRicco::rtf() const {
     return scriviRtf(*document());
 }
 
+template <typename Carica> void ControlloTestoRicco::riempi(Carica&& carica) {
+    if (!limitato_) {
+        carica();
+        return;
+    }
+    // One edit block around the load and the cut: the document is laid out once, at its end.
+    QTextCursor blocco(document());
+    blocco.beginEditBlock();
+    carica();
+    limitaTesto(*document());
+    blocco.endEditBlock();
+}
+
 void ControlloTestoRicco::impostaTesto(const QString& testo) {
     if (sembraRtf(testo)) {
-        leggiRtf(rtfDaStringa(testo), *document());
+        riempi([&] { leggiRtf(rtfDaStringa(testo), *document()); });
         setTextCursor(QTextCursor(document()));
     } else {
         impostaTestoSemplice(testo);
@@ -127,7 +142,7 @@ QString ControlloTestoRicco::testoSemplice() const {
 }
 
 void ControlloTestoRicco::impostaTestoSemplice(const QString& testo) {
-    setPlainText(normalizzaRighe(testo));
+    riempi([&] { setPlainText(normalizzaRighe(testo)); });
     setTextCursor(QTextCursor(document()));
 }
 
@@ -236,12 +251,23 @@ void RichTextBox::LoadFile(const QString& percorso, int tipo) {
     caricaDati(file.readAll(), tipo);
 }
 
-void RichTextBox::caricaDati(const QByteArray& dati, int tipo) {
+void RichTextBox::caricaDati(const QByteArray& tutti, int tipo) {
+    // A panel reads no more than it could show: past this the reading alone would keep the
+    // screen busy for seconds.
+    const bool tagliato = limitato_ && tutti.size() > RtfMassimo;
+    const QByteArrayView dati = tagliato ? QByteArrayView(tutti).first(RtfMassimo) : tutti;
     if (tipo == rtfRTF && sembraRtf(dati)) {
-        leggiRtf(dati, *document());
+        riempi([&] {
+            leggiRtf(dati, *document());
+            if (tagliato) {
+                QTextCursor fine(document());
+                fine.movePosition(QTextCursor::End);
+                fine.insertText(QStringLiteral("…"));
+            }
+        });
         setTextCursor(QTextCursor(document()));
     } else {
-        impostaTestoSemplice(decodeCp1250(dati));
+        impostaTestoSemplice(decodeCp1250(dati) + (tagliato ? QStringLiteral("…") : QString()));
     }
 }
 

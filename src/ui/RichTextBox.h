@@ -38,6 +38,9 @@ public:
     // Paragraphs joined by CR LF, as the program's callers expect.
     QString testoSemplice() const;
     void impostaTestoSemplice(const QString& testo);
+    // A panel on screen cuts words and texts too long to lay out in good time (TestoLimitato.h);
+    // a work area, whose text goes to a file, keeps all of it.
+    void setTestoLimitato(bool limitato) { limitato_ = limitato; }
 
     // The selection in the three forms a paste target may want.
     ClipboardContents contenutoSelezione() const;
@@ -80,6 +83,12 @@ protected:
         membroSconosciuto();
     }
     [[noreturn]] static void membroSconosciuto();
+
+    // Runs a load of the whole text; on a limited panel the cut is made before the text is laid
+    // out, since laying out what is to be cut is what takes the time.
+    template <typename Carica> void riempi(Carica&& carica);
+
+    bool limitato_ = false;
 };
 
 // RichTextLib.RichTextBox: the description panel, the caption and the copy dialog's work area.

@@ -110,6 +110,7 @@ FMed1::FMed1()
     , Linea(&FONDO, QStringLiteral("Linea")) {
     DISASGEO.setObjectName(QStringLiteral("DISASGEO"));
     Ftdv_Testo.setObjectName(QStringLiteral("Ftdv_Testo"));
+    Ftdv_Testo.setTestoLimitato(true);
     ATXCopiaEStampa.setObjectName(QStringLiteral("ATXCopiaEStampa"));
     Ftdv_Testo.setLocked(true);
     Linea(0).setVisible(false);

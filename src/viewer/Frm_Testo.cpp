@@ -40,6 +40,7 @@ Frm_Testo::Frm_Testo()
     static const bool accessibile = (QAccessible::installFactory(accessibileDi), true);
     Q_UNUSED(accessibile);
     setAttribute(Qt::WA_QuitOnClose, false);
+    Ftdv_Didascalia.setTestoLimitato(true);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));

@@ -17,8 +17,11 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyledItemDelegate>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <atomic>
 
 namespace hn {
 
@@ -38,13 +41,35 @@ QLabel { color: #dfe7ee; font-size: 12px; }
 QListWidget { background: #f6efdf; border: 1px solid #c9b98f; border-radius: 5px; outline: none; }
 )";
 
-std::shared_ptr<const atlante::DatiAtlante>& datiCorrenti() {
-    static std::shared_ptr<const atlante::DatiAtlante> d;
-    return d;
+// One build of the index, on a thread of its own: reading every text of a large atlas takes a
+// good part of a second, which the screens must not wait for. The thread writes the results
+// before it finishes; the screen's thread takes them when it is told it has.
+struct Costruzione {
+    atlante::FileAtlante file;
+    QThread* thread = nullptr;
+    std::atomic_bool ferma{false};
+    std::shared_ptr<const atlante::DatiAtlante> dati;
+    std::shared_ptr<const atlante::IndiceRicerca> indice;
+};
+
+struct StatoIndice {
+    std::shared_ptr<const atlante::DatiAtlante> dati;
+    std::shared_ptr<const atlante::IndiceRicerca> indice;
+    std::shared_ptr<Costruzione> inCorso;
+    QList<Ricerca*> pannelli;
+};
+StatoIndice& stato() {
+    static StatoIndice s;
+    return s;
 }
-std::shared_ptr<const atlante::IndiceRicerca>& indiceCorrente() {
-    static std::shared_ptr<const atlante::IndiceRicerca> i;
-    return i;
+
+// A build still running when the application goes is stopped and waited for, so that it never
+// outlives what it reads.
+void fermaCostruzione() {
+    if (const std::shared_ptr<Costruzione> c = stato().inCorso) {
+        c->ferma = true;
+        c->thread->wait();
+    }
 }
 
 const char* const AspettoPulsante = R"(
@@ -79,6 +104,8 @@ private:
     QWidget* chi_;
     std::function<QPoint(const QRect&, QSize)> angolo_;
 };
+
+const QString InCostruzione = QStringLiteral("Wyszukiwanie: indeks w budowie…");
 
 // A result row: the name in bold, under it where it lies, in the plates' link blue.
 class DelegatoRiga : public QStyledItemDelegate {
@@ -131,7 +158,7 @@ public:
         if (w && w->window() == finestra_) {
             qApp->removeEventFilter(this);
             QTimer::singleShot(kPausaDopoIlDipinto, this, [this] {
-                Ricerca::indice();
+                Ricerca::indice(); // starts the build
                 deleteLater();
             });
         }
@@ -185,6 +212,7 @@ Ricerca::Ricerca(Forma& forma, Apri apri)
     pulsante->setAccessibleName(QStringLiteral("Szukaj (Ctrl+F)"));
     connect(pulsante, &QPushButton::clicked, this, &Ricerca::apri);
     hide();
+    stato().pannelli.append(this);
 }
 
 QString Ricerca::aspettoPulsante() {
@@ -239,7 +267,7 @@ void Ricerca::vaiA(FMed1& v, const atlante::Risultato& r) {
         Frm_Testo::istanza().ImpostaVisible(false);
     if (CodiceSistema != r.percorso.first()) {
         CodiceSistema = r.percorso.first();
-        if (const auto& d = datiCorrenti())
+        if (const auto& d = stato().dati)
             DescrizioneSistema = atlante::descrizioneSistema(d->desAppa, CodiceSistema);
     }
     v.apriTavola(r.percorso, r.hotspot);
@@ -250,12 +278,59 @@ std::shared_ptr<const atlante::IndiceRicerca> Ricerca::indice() {
         return {};
     const atlante::FileAtlante file =
         atlante::FileAtlante::da(*host().paths, Fileini::cfg.PathDati, Fileini::cfg.PathFoto);
-    auto& dati = datiCorrenti();
-    if (!dati || !(dati->file == file) || !dati->aggiornato()) {
-        dati = atlante::DatiAtlante::leggi(file);
-        indiceCorrente() = std::make_shared<const atlante::IndiceRicerca>(*dati);
-    }
-    return indiceCorrente();
+    StatoIndice& s = stato();
+    if (s.dati && s.dati->file == file && s.dati->aggiornato())
+        return s.indice;
+    if (s.inCorso && s.inCorso->file == file)
+        return {}; // on its way
+    if (s.inCorso)
+        s.inCorso->ferma = true; // for files no longer the installation's
+    static const bool registrata = [] {
+        qAddPostRoutine(fermaCostruzione);
+        return true;
+    }();
+    Q_UNUSED(registrata);
+
+    auto c = std::make_shared<Costruzione>();
+    c->file = file;
+    c->thread = QThread::create([c = c.get()] {
+        // Nothing may escape a thread: an atlas that cannot be indexed finds nothing.
+        try {
+            c->dati = atlante::DatiAtlante::leggi(c->file);
+            atlante::Budget budget;
+            budget.ferma = &c->ferma;
+            c->indice = std::make_shared<const atlante::IndiceRicerca>(*c->dati, budget);
+        } catch (const std::exception&) {
+            auto vuoti = std::make_shared<atlante::DatiAtlante>();
+            vuoti->file = c->file;
+            vuoti->impronta = atlante::improntaDi(c->file.elenco());
+            c->dati = vuoti;
+            c->indice = std::make_shared<const atlante::IndiceRicerca>(*vuoti);
+        }
+    });
+    QObject::connect(c->thread, &QThread::finished, qApp, [c] {
+        c->thread->deleteLater();
+        StatoIndice& s = stato();
+        if (s.inCorso != c)
+            return; // replaced by a later build
+        s.inCorso.reset();
+        s.dati = c->dati;
+        s.indice = c->indice;
+        for (Ricerca* r : std::as_const(s.pannelli))
+            if (r->isVisible() && !r->indice_) {
+                r->indice_ = c->indice;
+                r->aggiorna();
+            }
+    });
+    s.inCorso = c;
+    s.dati.reset();
+    s.indice.reset();
+    c->thread->start(QThread::LowPriority);
+    return {};
+}
+
+Ricerca::~Ricerca() {
+    stato().pannelli.removeOne(this);
 }
 
 void Ricerca::disponi() {
@@ -303,7 +378,9 @@ void Ricerca::aggiorna() {
         elenco->setCurrentRow(0);
 
     QString testo;
-    if (domanda.trimmed().isEmpty())
+    if (!indice_ && stato().inCorso)
+        testo = InCostruzione;
+    else if (domanda.trimmed().isEmpty())
         testo = QStringLiteral("Wpisz nazwę, np. kość łokciowa");
     else if (totale == 0)
         testo = QStringLiteral("Brak wyników");

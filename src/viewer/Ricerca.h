@@ -40,9 +40,11 @@ public:
     // plate, so Back walks up it; the structure's hotspot gets the focus and the hover frame.
     static void vaiA(FMed1& visore, const atlante::Risultato& risultato);
 
-    // The index of the installation as it is now: read on first use and again whenever its files
-    // changed. Null when no installation is configured.
+    // The index of the installation as it is now. Built on a thread of its own, on first use and
+    // again whenever the files changed: null until it is ready (an open panel then fills itself)
+    // and when no installation is configured.
     static std::shared_ptr<const atlante::IndiceRicerca> indice();
+    ~Ricerca() override;
 
     void apri();
     void chiudi();

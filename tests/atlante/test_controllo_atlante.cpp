@@ -30,15 +30,23 @@ struct AtlanteRotto {
             hotspot("SCHEL1", "FUORI", 390, 10, 397, 20),
             hotspot("SCHEL1", "ROVESCIO", 50, 50, 40, 60),
             hotspot("SCHEL1", "NOPICL", 300, 300, 320, 320, "NOPIC"),
+            hotspot("SCHEL1", "PAROLONA", 20, 300, 120, 400),
+            hotspot("SCHEL1", "LUNGO", 130, 380, 230, 470),
             hotspot("NOPIC", "CZASZKA", 10, 10, 40, 40),
             intestazione("ORFANO", "DSCHEL"),
             hotspot("schel1", "MINUSC", 10, 10, 20, 20),
         };
-        atlante.testi = {{u"DSCHEL.RTF"_s, Nominata},
-                         {u"CZASZKA.RTF"_s, Nominata},
-                         {u"FUORI.RTF"_s, Nominata},
-                         {u"ROVESCIO.RTF"_s, Nominata},
-                         {u"NONAME.RTF"_s, rtfDiProva(u"Opis bez nazwy"_s)}};
+        atlante.testi = {
+            {u"DSCHEL.RTF"_s, Nominata},
+            {u"CZASZKA.RTF"_s, Nominata},
+            {u"FUORI.RTF"_s, Nominata},
+            {u"ROVESCIO.RTF"_s, Nominata},
+            {u"NONAME.RTF"_s, rtfDiProva(u"Opis bez nazwy"_s)},
+            // One word longer than any panel, in the middle of a caption.
+            {u"PAROLONA.RTF"_s,
+             "{\\rtf1{\\b Czaszka} to " + QByteArray(300, 'x') + " i reszta.\\par}"},
+            // Short words, but more of them than a panel lays out in good time.
+            {u"LUNGO.RTF"_s, "{\\rtf1{\\b Czaszka} " + QByteArray("kosc ").repeated(41'000) + "}"}};
         atlante.tavole = {{u"SCHEL1.png"_s, immagineDiProva(398, 480, Qt::red)},
                           {u"ORFANO.png"_s, immagineDiProva(398, 480, Qt::red)}};
         atlante.scrivi();
@@ -75,6 +83,12 @@ private Q_SLOTS:
         // 9 x 12 pixels: under the least a structure must offer the pointer.
         QTest::newRow("structure too small to click") << Difetto::CoperturaScarsa << "SCHEL1" << 6
                                                       << "SCHEL1 record 6 (FUORI): hard to click: ";
+        QTest::newRow("a word longer than the panel")
+            << Difetto::TestoTroppoLungo << "SCHEL1" << 9
+            << "SCHEL1 record 9 (PAROLONA): PAROLONA.RTF has a word of 300 characters";
+        QTest::newRow("a text longer than the panel")
+            << Difetto::TestoTroppoLungo << "SCHEL1" << 10
+            << "SCHEL1 record 10 (LUNGO): LUNGO.RTF has 205";
         QTest::newRow("plate without a picture")
             << Difetto::ImmagineAssente << "NOPIC" << 0 << "NOPIC: no picture NOPIC.png";
         QTest::newRow("plate without a description")

@@ -177,6 +177,27 @@ private Q_SLOTS:
         QCOMPARE(r[0].hotspot, 6);
     }
 
+    // A caption of tens of megabytes costs its name and its start, not its whole text; a budget
+    // spent stops the reading and says so.
+    void testiLettiEntroIlBudget() {
+        Atlante a;
+        a.atlante.testi[u"LOKC.RTF"_s] =
+            didascaliaDiProva(u"Kość łokciowa"_s, u"– leży"_s).chopped(1) +
+            QByteArray(" kosc").repeated(8 * 1024 * 1024) + " zakopane}";
+        a.atlante.scrivi();
+        const auto dati = a.dati();
+        const IndiceRicerca indice(*dati);
+        QVERIFY(indice.completo());
+        QCOMPARE(indice.cerca(u"kość łokciowa"_s).value(0).hotspot, 2);
+        QVERIFY(indice.cerca(u"zakopane"_s).isEmpty());
+
+        Budget poco;
+        poco.vociInTutto = 2;
+        const IndiceRicerca parziale(*dati, poco);
+        QVERIFY(!parziale.completo());
+        QVERIFY(parziale.cerca(u"kręg szyjny"_s).isEmpty());
+    }
+
     void risultatoGrandeTagliatoMaContato() {
         Atlante a;
         int totale = 0;

@@ -180,6 +180,32 @@ private Q_SLOTS:
                  errore ? QByteArray() : dati);
     }
 
+    // Entries that share their bytes (a small store unpacking to gigabytes) or lie beyond the
+    // data: the whole store is refused when opened, before any entry is read.
+    void vociSovrapposteOFuoriRifiutano_data() {
+        QTest::addColumn<int>("campo"); // of the first central directory entry
+        QTest::addColumn<quint32>("valore");
+        QTest::addColumn<int>("errore");
+        riga("as written", 0, 0u, 0);
+        riga("two entries, one local header", 42, 135u, int(blob::FormatoNonValido));
+        riga("data running into the next entry", 20, 101u, int(blob::FormatoNonValido));
+        riga("data running into the directory", 42, 200u, int(blob::FormatoNonValido));
+    }
+    void vociSovrapposteOFuoriRifiutano() {
+        QFETCH(int, campo);
+        QFETCH(quint32, valore);
+        QFETCH(int, errore);
+        HostDiProva host;
+        // "a.png" from 0 (30 + 5 + 100 bytes), "b.png" from 135, the directory from 270.
+        scriviZipGrezzo(host.percorsoHost(Store),
+                        {{"a.png", QByteArray(100, 'a')}, {"b.png", QByteArray(100, 'b')}}, false);
+        if (campo)
+            alteraDirectory(host.percorsoHost(Store), campo, valore);
+        QCOMPARE(erroreDi([&] { blob::Archivio::apri(host.percorsoHost(Store)); }), errore);
+        host.percorsoHost(Temp + u"x"_s);
+        QCOMPARE(estrai(u"b.png"_s, Temp + u"b.png"_s), errore);
+    }
+
     // libzip removes an archive closed without entries: an empty list must not cost the old store.
     void storeVuotoRifiutatoSenzaToccareIlVecchio() {
         HostDiProva host;

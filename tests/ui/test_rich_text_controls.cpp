@@ -11,6 +11,7 @@
 #include "RtfDiProva.h"
 #include "RtfDump.h"
 #include "RtfReader.h"
+#include "TestoLimitato.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +53,7 @@ private Q_SLOTS:
     void kfMembriPerNumeroEPerNome();
     void kfCopiaNegliAppunti();
     void kfSelezioneInUnFile();
+    void testoTroppoLungoTagliatoSulPannello();
 };
 
 void TestRichTextControls::caricaESalvaFile() {
@@ -374,6 +376,40 @@ void TestRichTextControls::kfSelezioneInUnFile() {
     atx.impostaMembro(45, KorAtx::kAggiungiAlFile);
     letto.LoadFile(QStringLiteral("C:\\VELTO\\NOTATKI.txt"));
     QCOMPARE(letto.Text(), QStringLiteral("Moje notatki łokcia\r\nPodpis\r\n"));
+}
+
+// A word wider than the panel is cut with "…" in its own type, before the panel lays it out: laid
+// out whole, a one-megabyte word kept the screen busy for minutes. The rest of the text stays;
+// so does everything in a work area, whose text goes to a file.
+void TestRichTextControls::testoTroppoLungoTagliatoSulPannello() {
+    prova::HostDiProva h;
+    h.scriviFile(QStringLiteral("C:\\TEMP\\T.RTF"),
+                 "{\\rtf1\\ansi Czaszka {\\b " + QByteArray(1'000'000, 'x') + "} koniec.\\par}");
+    RichTextBox pannello;
+    pannello.setTestoLimitato(true);
+    pannello.setLocked(true);
+    pannello.setGeometry(0, 0, 211, 153);
+    pannello.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&pannello));
+    pannello.LoadFile(QStringLiteral("C:\\TEMP\\T.RTF"));
+    const QString atteso = QStringLiteral("Czaszka ") + QString(ParolaMassima, u'x') + u'…' +
+                           QStringLiteral(" koniec.");
+    QCOMPARE(pannello.toPlainText().trimmed(), atteso);
+    QTextCursor puntini(pannello.document());
+    puntini.setPosition(int(atteso.indexOf(u'…')) + 1);
+    QCOMPARE(puntini.charFormat().fontWeight(), int(QFont::Bold));
+    QVERIFY(pannello.GetLineFromChar(int(atteso.size())) > 5);
+    QVERIFY(inchiostro(pannello) > 20);
+
+    // Short words, but too many of them: the text ends with the cut.
+    pannello.setTextRTF(QStringLiteral("{\\rtf1 ") + QStringLiteral("ab ").repeated(100'000) +
+                        u'}');
+    QCOMPARE(pannello.toPlainText().size(), TestoMassimo + 1);
+    QVERIFY(pannello.toPlainText().endsWith(u'…'));
+
+    RichTextBox lavoro;
+    lavoro.setTextRTF(QStringLiteral("{\\rtf1 a ") + QString(300, u'y') + QStringLiteral(" b}"));
+    QCOMPARE(lavoro.toPlainText().size(), 304);
 }
 
 QTEST_MAIN(TestRichTextControls)

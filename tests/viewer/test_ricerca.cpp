@@ -1,5 +1,6 @@
 // The search over the real forms: from the home screen or the viewer to a structure's hotspot.
 
+#include "Fifo.h"
 #include "Navigazione.h"
 #include "Ricerca.h"
 
@@ -9,6 +10,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -50,8 +52,14 @@ struct Sessione : VisitaDiProva {
         mostraHome();
     }
 
-    // Ctrl+F on a form, then the query typed into the field.
+    // Ctrl+F on a form, then the query typed into the field; the index is built meanwhile.
     Ricerca& cerca(Forma& forma, const QString& domanda) {
+        Ricerca& r = apri(forma, domanda);
+        if (!QTest::qWaitFor([&] { return !r.esito->text().contains(u"indeks w budowie"_s); }))
+            qWarning("the index was not built");
+        return r;
+    }
+    Ricerca& apri(Forma& forma, const QString& domanda) {
         QApplication::setActiveWindow(&forma);
         QTest::keyClick(&forma, Qt::Key_F, Qt::ControlModifier);
         Ricerca* r = forma.findChild<Ricerca*>();
@@ -151,6 +159,31 @@ private Q_SLOTS:
         QTest::keyClick(r.campo, Qt::Key_Escape);
         QVERIFY(!r.isVisible());
         QVERIFY(v.hasFocus());
+    }
+
+    // The index is built off the screen's thread: the panel says so, the screens go on
+    // answering, and the results come in by themselves once it is ready.
+    void indiceInCostruzioneRisultatiArrivanoDaSoli() {
+        Sessione s;
+        Ricerca& r = s.apri(*s.home, u"kręg szyjny"_s);
+        QCOMPARE(r.esito->text(), u"Wyszukiwanie: indeks w budowie…"_s);
+        QCOMPARE(r.elenco->count(), 0);
+        QTRY_COMPARE(r.elenco->count(), 1);
+        QCOMPARE(r.esito->text(), u"Wyniki: 1"_s);
+        QCOMPARE(r.elenco->item(0)->text(), u"Kręg szyjny"_s);
+    }
+
+    // A FIFO as the hotspot table and a link to an endless device as the system descriptions:
+    // the index is built all the same (empty), neither blocked nor fed without end, and the
+    // program can end.
+    void fileSpecialiNonBloccanoLIndice() {
+        Sessione s;
+        QVERIFY(creaFifo(s.host.percorsoHost(AtlanteDiProva::Dati + u"hsmed.bin"_s)));
+        const QString desAppa = s.host.percorsoHost(AtlanteDiProva::Dati + u"DesAppa.bin"_s);
+        QFile::remove(desAppa);
+        QVERIFY(QFile::link(u"/dev/zero"_s, desAppa));
+        Ricerca& r = s.cerca(*s.home, u"kręg szyjny"_s);
+        QCOMPARE(r.esito->text(), u"Brak wyników"_s);
     }
 
     // The index follows the installation: a caption added while the program runs is found.
