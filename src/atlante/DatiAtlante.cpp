@@ -1,10 +1,10 @@
 #include "DatiAtlante.h"
 
+#include "FileSicuro.h"
 #include "HostPaths.h"
 #include "StoreImmagini.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 
 namespace hn::atlante {
@@ -15,10 +15,11 @@ namespace {
 constexpr qint64 TabellaMassima = qint64(64) * 1024 * 1024;
 
 QByteArray contenuto(const QString& percorso) {
-    QFile f(percorso);
-    if (percorso.isEmpty() || !f.open(QIODevice::ReadOnly) || f.size() > TabellaMassima)
+    try {
+        return leggiFileRegolare(percorso, TabellaMassima);
+    } catch (const ErroreVB&) {
         return {};
-    return f.readAll();
+    }
 }
 
 std::shared_ptr<const blob::Archivio> store(const QString& percorso) {

@@ -6,7 +6,6 @@
 #include "FileSicuro.h"
 #include "ValoreNumerico.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cmath>
 
@@ -149,9 +148,7 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& percorsoHost) {
     static CacheFile<TabellaHotSpot> letti;
     return letti.prendi(percorsoHost, [](const QString& percorso) {
-        QFile f;
-        apriInLettura(f, percorso);
-        return leggi(f);
+        return daByte(leggiFileRegolare(percorso, DimensioneMassimaTabella));
     });
 }
 

@@ -9,7 +9,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -247,12 +246,9 @@ RichTextBox::RichTextBox(QWidget* parent)
     : ControlloTestoRicco(parent) {}
 
 void RichTextBox::LoadFile(const QString& percorso, int tipo) {
-    QFile file(percorsoHost(percorso));
-    if (!file.exists())
-        throw ErroreVB(Errore::FileNonTrovato);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ErroreVB(Errore::AccessoPercorso);
-    const QByteArray dati = file.readAll();
+    // Past this no text is one a panel could show; a FIFO or device is never waited on.
+    constexpr qint64 TestoMassimo = qint64(256) * 1024 * 1024;
+    const QByteArray dati = leggiFileRegolare(percorsoHost(percorso), TestoMassimo);
     if (tipo == rtfRTF && sembraRtf(dati)) {
         leggiRtf(dati, *document());
         setTextCursor(QTextCursor(document()));

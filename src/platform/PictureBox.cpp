@@ -1,11 +1,11 @@
 #include "PictureBox.h"
 
 #include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -18,15 +18,8 @@ QImage LoadPicture(const QString& percorso) {
     if (!file || !QFileInfo(*file).isFile())
         throw ErroreVB(Errore::FileNonTrovato);
 
-    QByteArray dati;
-    {
-        QFile f(*file);
-        if (!f.open(QIODevice::ReadOnly))
-            throw ErroreVB(Errore::AccessoPercorso);
-        dati = f.readAll();
-        if (f.error() != QFileDevice::NoError)
-            throw ErroreVB(Errore::AccessoPercorso);
-    }
+    // Larger than any picture a screen shows; a 7 rather than memory running out.
+    QByteArray dati = leggiFileRegolare(*file, qint64(256) * 1024 * 1024);
 
     // The format comes from the bytes, never from the name: a text file called .png is no picture.
     QBuffer buffer(&dati);

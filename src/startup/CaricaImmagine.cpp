@@ -2,6 +2,7 @@
 
 #include "BlobStore.h"
 #include "FXImage.h"
+#include "FileSicuro.h"
 #include "Fileini.h"
 #include "Fseek.h"
 #include "HostPaths.h"
@@ -10,7 +11,7 @@
 #include "Percorsi.h"
 #include "StoreImmagini.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 namespace hn {
 
@@ -37,7 +38,8 @@ Store scegliStore(std::optional<qint16> selettore) {
 
 void Kill(const QString& percorso) {
     const std::optional<QString> file = host().paths->toHost(percorso);
-    if (!file || !QFile::remove(*file))
+    // Only a file that is there can be deleted, as the runtime's Kill says.
+    if (!file || !QFileInfo(*file).exists() || !rimuoviFile(*file))
         throw ErroreVB(Errore::AccessoPercorso);
 }
 

@@ -1,6 +1,7 @@
 #include "HsMed.h"
 
 #include "BlobStore.h"
+#include "FileSicuro.h"
 #include "Fileini.h"
 #include "Fseek.h"
 #include "Host.h"
@@ -9,7 +10,6 @@
 #include "RichTextBox.h"
 #include "TestiAtlante.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -21,9 +21,9 @@ float TwipsPerPixelYCorrente = 15;
 
 namespace {
 
-void rimuoviFile(const QString& percorso) {
+void rimuoviTemporaneo(const QString& percorso) {
     if (const std::optional<QString> f = host().paths->toHost(percorso))
-        QFile::remove(*f);
+        hn::rimuoviFile(*f);
 }
 
 } // namespace
@@ -93,7 +93,7 @@ bool EstraiTesto(const QString& codice, RichTextBox& pannello) {
         return false;
     struct Rimuovi {
         const QString& percorso;
-        ~Rimuovi() { rimuoviFile(percorso); }
+        ~Rimuovi() { rimuoviTemporaneo(percorso); }
     } rimuovi{temp};
     pannello.LoadFile(temp);
     return true;
