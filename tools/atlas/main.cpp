@@ -49,7 +49,8 @@ QString chiave(QByteArrayView ini, const QString& sezione, const QString& nome) 
 }
 
 int fallisci(const QString& testo) {
-    std::fprintf(stderr, "hnemar-atlas: %s\n", qUtf8Printable(testo));
+    // Paths and INI values come from the installation: never raw to the terminal.
+    std::fprintf(stderr, "hnemar-atlas: %s\n", qUtf8Printable(atlante::senzaControlli(testo)));
     return Difetti;
 }
 
