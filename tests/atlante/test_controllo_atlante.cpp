@@ -1,8 +1,12 @@
 #include "ControlloAtlante.h"
 
 #include "AtlanteDiProva.h"
+#include "Fifo.h"
+#include "Installazione.h"
 #include "StoreDiProva.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QTest>
 
 using namespace hn;
@@ -144,6 +148,38 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(troppi, 1);
+    }
+
+    // The tool on an installation: the terminal gets no control character, and a table that is
+    // no file (a FIFO, a link to an endless device) ends the check at once.
+    void strumentoSicuroSuUnInstallazioneOstile_data() {
+        QTest::addColumn<QString>("tabella");
+        QTest::newRow("escape sequence in a code") << QString();
+        QTest::newRow("FIFO") << u"fifo"_s;
+        QTest::newRow("link to /dev/zero") << u"/dev/zero"_s;
+    }
+    void strumentoSicuroSuUnInstallazioneOstile() {
+        QFETCH(QString, tabella);
+        AtlanteRotto a;
+        Installazione installazione(a.host);
+        installazione.scrivi();
+        const QString hsmed = a.host.percorsoHost(AtlanteDiProva::Dati + u"hsmed.bin"_s);
+        if (tabella == u"fifo")
+            QVERIFY(creaFifo(hsmed));
+        else if (!tabella.isEmpty())
+            QVERIFY(QFile::remove(hsmed) && QFile::link(tabella, hsmed));
+        QProcess p;
+        p.start(QStringLiteral(HNEMAR_ATLAS_TOOL),
+                {u"check"_s, a.host.percorsoHost(u"C:\\"_s) + u"/.."_s});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 1);
+        const QByteArray uscita = p.readAllStandardOutput() + p.readAllStandardError();
+        for (const char c : uscita)
+            QVERIFY2(uchar(c) >= 0x20 || c == '\n', uscita.constData());
+        if (tabella.isEmpty())
+            QVERIFY(uscita.contains("(\\x1b[2J\\x1b[3J): no caption entry"));
+        else
+            QVERIFY(uscita.contains("no hotspot table"));
     }
 
     void recordGiustiETavoleRaggiunteNonDannoNulla() {
