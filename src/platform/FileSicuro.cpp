@@ -149,8 +149,22 @@ QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo) {
 }
 
 QByteArray leggiFinoA(QIODevice& dispositivo, qint64 massimo) {
+    QByteArray dati;
+    // Room for what the device says it holds, never for the whole cap: a small file costs little.
+    if (!dispositivo.isSequential())
+        dati.reserve(qsizetype(
+            std::min(massimo, std::max<qint64>(0, dispositivo.size() - dispositivo.pos())) + 1));
     // One byte past the cap tells a device that holds more from one that holds exactly that.
-    QByteArray dati = dispositivo.read(massimo + 1);
+    char blocco[64 * 1024];
+    while (dati.size() <= massimo) {
+        const qint64 n =
+            dispositivo.read(blocco, std::min<qint64>(massimo + 1 - dati.size(), sizeof blocco));
+        if (n < 0)
+            throw ErroreVB(Errore::AccessoPercorso);
+        if (n == 0)
+            break;
+        dati.append(blocco, qsizetype(n));
+    }
     if (auto* f = qobject_cast<QFileDevice*>(&dispositivo); f && f->error() != QFileDevice::NoError)
         throw ErroreVB(Errore::AccessoPercorso);
     if (dati.size() > massimo)
