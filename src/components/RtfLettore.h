@@ -326,8 +326,10 @@ private:
     // One list of the text, held by Qt as a run of short lists: Qt's list does work
     // proportional to its length at every item added (and at every item drawn), so one list of
     // 59,000 items would take minutes. Numbered items past the first piece carry their number as
-    // text. Qt deletes a list whose last paragraph leaves it: held weakly.
+    // text (and, once the text is read, those of the first piece too, so that all line up).
+    // Qt deletes a list whose last paragraph leaves it: held weakly.
     struct ListaAperta {
+        QPointer<QTextList> primo;
         QPointer<QTextList> tratto;
         QTextListFormat formato;
         StileLista stile = StileLista::Nessuno;
@@ -335,7 +337,10 @@ private:
         int vociTratto = 0; // items in this run
         bool valida() const { return tratto && tratto->count() > 0; }
     };
-    void aggiungiVoce(ListaAperta& lista);
+    void aggiungiVoce(const std::shared_ptr<ListaAperta>& lista);
+    void scriviNumero(const QTextBlock& voce, int numero, const ListaAperta& lista);
+    void numeraListeLunghe();
+    std::vector<std::shared_ptr<ListaAperta>> listeLunghe_;
     std::shared_ptr<ListaAperta> listaPrecedente_;
     std::map<int, std::shared_ptr<ListaAperta>> liste_;
     int bloccoNumerato_ = -1;

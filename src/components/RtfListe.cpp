@@ -172,18 +172,29 @@ QString numeroVoce(int n, StileLista stile) {
 
 } // namespace
 
-void Lettore::aggiungiVoce(ListaAperta& l) {
+void Lettore::scriviNumero(const QTextBlock& voce, int numero, const ListaAperta& l) {
+    const QString suffisso = l.formato.hasProperty(QTextFormat::ListNumberSuffix)
+                                 ? l.formato.numberSuffix()
+                                 : QStringLiteral(".");
+    QTextCursor(voce).insertText(l.formato.numberPrefix() + numeroVoce(numero, l.stile) + suffisso +
+                                     u' ',
+                                 voce.charFormat());
+}
+
+void Lettore::aggiungiVoce(const std::shared_ptr<ListaAperta>& lista) {
+    ListaAperta& l = *lista;
     const QTextBlock blocco = cursore_.block();
     if (l.tratto && blocco.blockFormat().objectIndex() == l.tratto->objectIndex())
         return;
     const int limite = l.voci == l.vociTratto ? kVociPrimoTratto : kVociPerTratto;
     if (!l.tratto || l.vociTratto >= limite) {
         QTextListFormat f = l.formato;
-        const bool seguito = l.voci > 0;
         // A numbered list goes on with its numbers written out: Qt would start again at 1.
-        if (seguito && numerato(l.stile))
+        if (l.voci > 0 && numerato(l.stile))
             f.setStyle(QTextListFormat::ListStyleUndefined);
         l.tratto = cursore_.createList(f);
+        if (l.voci == 0)
+            l.primo = l.tratto;
         l.vociTratto = 0;
     } else {
         l.tratto->add(blocco);
@@ -191,13 +202,25 @@ void Lettore::aggiungiVoce(ListaAperta& l) {
     ++l.vociTratto;
     ++l.voci;
     if (l.voci > kVociPrimoTratto && numerato(l.stile) && blocco.blockNumber() != bloccoNumerato_) {
+        if (l.voci == kVociPrimoTratto + 1)
+            listeLunghe_.push_back(lista);
         bloccoNumerato_ = blocco.blockNumber();
-        QTextCursor inizio(blocco);
-        const QString suffisso = l.formato.hasProperty(QTextFormat::ListNumberSuffix)
-                                     ? l.formato.numberSuffix()
-                                     : QStringLiteral(".");
-        inizio.insertText(l.formato.numberPrefix() + numeroVoce(l.voci, l.stile) + suffisso + u' ',
-                          blocco.charFormat());
+        scriviNumero(blocco, l.voci, l);
+    }
+}
+
+// A numbered list that outgrew Qt's piece: its first items get their numbers written too, so
+// every number of the list stands in the same place.
+void Lettore::numeraListeLunghe() {
+    for (const std::shared_ptr<ListaAperta>& l : std::exchange(listeLunghe_, {})) {
+        if (!l->primo)
+            continue;
+        QTextList& primo = *l->primo;
+        for (int i = 0; i < primo.count(); ++i)
+            scriviNumero(primo.item(i), i + 1, *l);
+        QTextListFormat f = primo.format();
+        f.setStyle(QTextListFormat::ListStyleUndefined);
+        primo.setFormat(f);
     }
 }
 
@@ -241,7 +264,7 @@ void Lettore::mettiInLista(const Paragrafo& par) {
         }
     }
     if (lista)
-        aggiungiVoce(*lista);
+        aggiungiVoce(lista);
     listaPrecedente_ = lista;
 }
 
