@@ -244,6 +244,18 @@ void mettiAlPosto(const QString& temporaneo, const QString& destinazione, bool s
     sincronizzaCartella(QFile::encodeName(QFileInfo(destinazione).path()));
 }
 
+void spostaFile(const QString& da, const QString& a) {
+    const QByteArray sorgente = QFile::encodeName(da), meta = QFile::encodeName(a);
+    struct stat st {};
+    if (::lstat(sorgente.constData(), &st) != 0)
+        throw ErroreVB(errno == ENOENT ? Errore::FileNonTrovato : Errore::AccessoPercorso);
+    if (!S_ISREG(st.st_mode))
+        throw ErroreVB(Errore::AccessoPercorso);
+    if (::rename(sorgente.constData(), meta.constData()) != 0)
+        throw erroreDaErrno(errno);
+    sincronizzaCartella(QFile::encodeName(QFileInfo(a).path()));
+}
+
 int pulisciAvanzi(const QString& cartella) {
     static const QRegularExpression nostro(
         QStringLiteral("^\\.hnemar-(?:(\\d{1,10})-)?[A-Za-z0-9]{6}$"));

@@ -53,6 +53,10 @@ bool rimuoviFile(const QString& percorso);
 // later start can tell it from a live run's and remove it (`pulisciAvanzi`). Errors as above.
 QString fileAccanto(const QString& destinazione);
 
+// Renames a regular file (never a folder, FIFO or device, never what a link points to), replacing
+// `a`. Errors as for writing.
+void spostaFile(const QString& da, const QString& a);
+
 // The mkstemp pattern of such a file in `cartella`, for writers that hold the descriptor.
 QByteArray modelloFileAccanto(const QString& cartella);
 

@@ -168,8 +168,16 @@ bool registra(const QString& chiave, Punteggio p) {
     const QString cartella = QFileInfo(file).path();
     // A save killed half way left its file beside the scores.
     pulisciAvanzi(cartella);
-    // A file that cannot be read is not overwritten with what little is known.
-    Contenuto c = contenutoSulDisco(file);
+    // A file that cannot be read is not overwritten with what little is known; one too large to
+    // be ours is damage as a whole, kept aside.
+    Contenuto c;
+    try {
+        c = contenutoSulDisco(file);
+    } catch (const ErroreVB& e) {
+        if (e.numero() != 7)
+            throw;
+        spostaFile(file, file + QStringLiteral(".bak"));
+    }
     const auto prima = c.punteggi.constFind(chiave);
     if (prima != c.punteggi.constEnd() && !meglio(p, *prima))
         return false;

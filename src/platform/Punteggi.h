@@ -8,7 +8,8 @@
 //     [plansza]
 //     SCHEL1=7/10
 // read line by line, so a damaged stretch costs only its own lines: the rest is kept, and the
-// next save first sets the whole old file aside as "sprawdzian.ini.bak". It is replaced only
+// next save first sets the whole old file aside as "sprawdzian.ini.bak" (so does a file too
+// large to be one of ours). It is replaced only
 // through a file written beside it and renamed, so a killed save leaves the old file or the new.
 
 #include <QByteArray>

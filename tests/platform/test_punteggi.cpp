@@ -109,6 +109,12 @@ private Q_SLOTS:
         // A clean file needs no copy: the .bak stays the damaged one.
         QVERIFY(registra(chiaveTavola(u"NOWA"_s), {5, 5}));
         QCOMPARE(contenuto(file() + u".bak"_s), danneggiato);
+        // Far too large to be ours: set aside whole, and saving goes on.
+        const QByteArray enorme(5 * 1024 * 1024, 'x');
+        scriviFile(file(), enorme);
+        QVERIFY(registra(chiaveTavola(u"NOWA"_s), {5, 5}));
+        QCOMPARE(contenuto(file() + u".bak"_s), enorme);
+        QCOMPARE(migliore(chiaveTavola(u"NOWA"_s)), std::optional<Punteggio>({5, 5}));
     }
 
     // A new best that cannot reach the disk is an error, never a silent success, and leaves
