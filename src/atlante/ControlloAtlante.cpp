@@ -5,6 +5,8 @@
 #include "TestoLimitato.h"
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 namespace hn::atlante {
 
@@ -33,7 +35,7 @@ private:
             riga += QStringLiteral(" record %1").arg(record);
         if (r && !r->Codice.isEmpty())
             riga += QStringLiteral(" (%1)").arg(r->Codice);
-        rilievi_.append({d, tavola, record, riga + QStringLiteral(": ") + cosa});
+        rilievi_.append({d, tavola, record, senzaControlli(riga + QStringLiteral(": ") + cosa)});
     }
 
     void tabella() {
@@ -102,8 +104,17 @@ private:
             segnala(
                 Difetto::ImmagineAssente, n.chiave, 0,
                 QStringLiteral("no picture %1 in BlobCorp.dat").arg(nomeImmagineTavola(n.chiave)));
+        // The viewer numbers a plate's hotspots in 16 bits: the rest are never shown.
+        const qsizetype letti = std::min<qsizetype>(n.record.size(), MassimoHotSpot);
+        if (n.record.size() > MassimoHotSpot)
+            segnala(Difetto::TroppiRecord, n.chiave, 0,
+                    QStringLiteral("%1 records; the program reads only the first %2")
+                        .arg(n.record.size())
+                        .arg(MassimoHotSpot));
         bool descrizione = false;
-        for (qsizetype i = 0; i < n.record.size(); ++i) {
+        // Rectangle → the last record drawn on it: the one a click reaches.
+        std::map<std::tuple<float, float, float, float>, qsizetype> rettangoli;
+        for (qsizetype i = 0; i < letti; ++i) {
             const Record& r = d_.tabella[n.record[i]];
             const int numero = int(i + 1);
             if (r.intestazione()) {
@@ -129,6 +140,19 @@ private:
                             &r);
                 testoLungo(n.chiave, numero, r.Codice, &r);
             }
+            if (!r.intestazione()) {
+                auto [it, nuovo] = rettangoli.try_emplace({r.X1, r.Y1, r.X2, r.Y2}, i);
+                if (!nuovo) {
+                    const Record& sotto = d_.tabella[n.record[it->second]];
+                    segnala(Difetto::Sovrapposti, n.chiave, int(it->second + 1),
+                            QStringLiteral("lies exactly under record %1 (%2): only that one can "
+                                           "be clicked")
+                                .arg(numero)
+                                .arg(r.Codice),
+                            &sotto);
+                    it->second = i;
+                }
+            }
             if (dimensione.isValid() && !dentro(r, dimensione))
                 segnala(Difetto::FuoriImmagine, n.chiave, numero,
                         QStringLiteral("rectangle %1,%2-%3,%4 is not inside the %5x%6 picture")
@@ -145,7 +169,7 @@ private:
                     QStringLiteral("no description (a header record whose text is in hsmed.dat)"));
         // Later records lie on top: a structure mostly covered by others is hard to click.
         QList<Zona> zone;
-        for (const qsizetype i : n.record) {
+        for (const qsizetype i : n.record.first(letti)) {
             const Record& r = d_.tabella[i];
             zone.append(
                 {n.chiave, r.Codice, areaDelRecord(int(r.X1), int(r.Y1), int(r.X2), int(r.Y2))});
@@ -180,6 +204,25 @@ private:
 
 QList<Rilievo> controllaAtlante(const DatiAtlante& dati) {
     return Controllo(dati).esegui();
+}
+
+QString senzaControlli(const QString& testo) {
+    QString out;
+    out.reserve(testo.size());
+    for (const QChar c : testo) {
+        const char16_t u = c.unicode();
+        const bool controllo = u < 0x20 || (u >= 0x7F && u <= 0x9F);
+        // Direction marks, embeddings, overrides and isolates reorder what follows; zero-width
+        // and format characters hide text.
+        const bool formato = c.category() == QChar::Other_Format || u == 0x2028 || u == 0x2029;
+        if (controllo)
+            out += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
+        else if (formato)
+            out += QStringLiteral("\\u{%1}").arg(uint(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace hn::atlante

@@ -24,6 +24,8 @@ enum class Difetto {
     TabellaSfasata, // "hsmed.bin" is no whole number of records
     ByteInCoda,     // bytes past its last record (a DOS end-of-file tail), which are ignored
     TestoTroppoLungo, // a word or a whole text longer than a panel shows
+    TroppiRecord, // more records than the viewer reads for one plate
+    Sovrapposti,  // two hotspots on exactly the same rectangle: the earlier cannot be clicked
 };
 
 struct Rilievo {
@@ -33,7 +35,13 @@ struct Rilievo {
     QString testo;  // one line: plate, record and what is wrong
 };
 
-// Every finding, plates in tree order and then the plates no system reaches.
+// Every finding, plates in tree order and then the plates no system reaches. The lines hold no
+// control characters: what the atlas holds is shown escaped.
 QList<Rilievo> controllaAtlante(const DatiAtlante& dati);
+
+// A text safe for a terminal: control characters (C0, DEL, C1) and the marks that reorder or hide
+// text are written as \xNN or \u{NNNN}, so an atlas cannot move the cursor, clear the screen or
+// make a line say what it does not hold.
+QString senzaControlli(const QString& testo);
 
 } // namespace hn::atlante

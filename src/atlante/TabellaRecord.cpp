@@ -6,7 +6,6 @@
 #include "FileSicuro.h"
 #include "ValoreNumerico.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cmath>
 
@@ -54,13 +53,31 @@ std::optional<QByteArray> chiaveCercata(const QString& tavola) {
 } // namespace
 
 float numeroCampo(QByteArrayView c) {
+    // The authors' tools write digits padded with blanks, read here as they stand; anything else
+    // (a sign, a point, an exponent, &H, other blanks) takes the runtime's whole rule.
+    qsizetype i = 0;
+    while (i < c.size() && c[i] == ' ')
+        ++i;
+    qsizetype j = i;
+    int valore = 0;
+    while (j < c.size() && j - i < 9 && c[j] >= '0' && c[j] <= '9')
+        valore = valore * 10 + (c[j++] - '0');
+    qsizetype k = j;
+    while (k < c.size() && c[k] == ' ')
+        ++k;
+    if (k == c.size())
+        return float(valore);
     return float(valoreIniziale(QString::fromLatin1(c)));
 }
 
 Record decodificaRecord(QByteArrayView byte) {
-    QByteArray pieno = byte.first(std::min<qsizetype>(byte.size(), LunghezzaRecord)).toByteArray();
-    pieno = pieno.leftJustified(LunghezzaRecord, ' ');
-    const QByteArrayView r(pieno);
+    // Only a short last record needs a padded copy.
+    QByteArray pieno;
+    QByteArrayView r = byte.first(std::min<qsizetype>(byte.size(), LunghezzaRecord));
+    if (r.size() < LunghezzaRecord) {
+        pieno = r.toByteArray().leftJustified(LunghezzaRecord, ' ');
+        r = pieno;
+    }
     Record rec;
     rec.Tavola = campoTesto(r, 0, 8);
     rec.Codice = campoTesto(r, 8, 8);
@@ -163,9 +180,7 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& percorsoHost) {
     static CacheFile<TabellaHotSpot> letti;
     return letti.prendi(percorsoHost, [](const QString& percorso) {
-        QFile f;
-        apriInLettura(f, percorso);
-        return leggi(f);
+        return daByte(leggiFileRegolare(percorso, DimensioneMassimaTabella));
     });
 }
 

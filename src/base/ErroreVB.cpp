@@ -30,6 +30,8 @@ QString ErroreVB::descrizioneStandard(int numero) {
         return QStringLiteral("Plik jest już otwarty");
     case 57:
         return QStringLiteral("Błąd wejścia/wyjścia urządzenia");
+    case 58:
+        return QStringLiteral("Plik już istnieje");
     case 61:
         return QStringLiteral("Dysk pełny");
     case 62:

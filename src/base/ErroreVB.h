@@ -33,6 +33,7 @@ inline constexpr int IndiceFuoriIntervallo = 9;
 inline constexpr int SpazioStringheEsaurito = 14;
 inline constexpr int FileNonTrovato = 53;
 inline constexpr int ErroreIO = 57;
+inline constexpr int FileEsistente = 58;
 inline constexpr int DiscoPieno = 61;
 inline constexpr int FineFile = 62;
 inline constexpr int PermessoNegato = 70;

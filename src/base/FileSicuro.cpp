@@ -2,11 +2,16 @@
 
 #include "ErroreVB.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +34,14 @@ ErroreVB erroreDaErrno(int e) {
     }
 }
 
+void sincronizzaCartella(const QByteArray& cartella) {
+    const int fd = ::open(cartella.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 mode_t permessiNuovi() {
     const mode_t maschera = ::umask(0);
     ::umask(maschera);
@@ -48,7 +61,7 @@ void scriviFileSicuro(const QString& percorso, QByteArrayView dati) {
         meta = QFileInfo(percorso).canonicalFilePath();
     }
     const QByteArray destinazione = QFile::encodeName(meta);
-    QByteArray temporaneo = QFile::encodeName(QFileInfo(meta).path()) + "/.hnemar-XXXXXX";
+    QByteArray temporaneo = modelloFileAccanto(QFileInfo(meta).path());
     const int fd = ::mkostemp(temporaneo.data(), O_CLOEXEC);
     if (fd < 0)
         throw erroreDaErrno(errno);
@@ -87,12 +100,7 @@ void scriviFileSicuro(const QString& percorso, QByteArrayView dati) {
         throw erroreDaErrno(e);
     }
     // The rename itself reaches the disk with its folder; a failure here loses nothing.
-    const int cartella = ::open(QFile::encodeName(QFileInfo(meta).path()).constData(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (cartella >= 0) {
-        ::fsync(cartella);
-        ::close(cartella);
-    }
+    sincronizzaCartella(QFile::encodeName(QFileInfo(meta).path()));
 }
 
 void apriInLettura(QFile& file, const QString& percorso) {
@@ -119,18 +127,166 @@ void apriInLettura(QFile& file, const QString& percorso) {
     }
 }
 
+QByteArray leggiCoda(const QString& percorso, qint64 n) {
+    QFile file;
+    apriInLettura(file, percorso);
+    if (!file.seek(std::max<qint64>(0, file.size() - n)))
+        throw ErroreVB(Errore::AccessoPercorso);
+    return leggiFinoA(file, n);
+}
+
+void verificaLettura(const QString& percorso) {
+    QFile file;
+    apriInLettura(file, percorso);
+}
+
 QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo) {
     QFile file;
     apriInLettura(file, percorso);
     if (file.size() > massimo)
         throw ErroreVB(7);
-    // A file that grows while it is read still stops at the cap.
-    QByteArray dati = file.read(std::min(massimo, file.size()) + 1);
-    if (file.error() != QFileDevice::NoError)
+    return leggiFinoA(file, massimo);
+}
+
+QByteArray leggiFinoA(QIODevice& dispositivo, qint64 massimo) {
+    QByteArray dati;
+    // Room for what the device says it holds, never for the whole cap: a small file costs little.
+    if (!dispositivo.isSequential())
+        dati.reserve(qsizetype(
+            std::min(massimo, std::max<qint64>(0, dispositivo.size() - dispositivo.pos())) + 1));
+    // One byte past the cap tells a device that holds more from one that holds exactly that.
+    char blocco[64 * 1024];
+    while (dati.size() <= massimo) {
+        const qint64 n =
+            dispositivo.read(blocco, std::min<qint64>(massimo + 1 - dati.size(), sizeof blocco));
+        if (n < 0)
+            throw ErroreVB(Errore::AccessoPercorso);
+        if (n == 0)
+            break;
+        dati.append(blocco, qsizetype(n));
+    }
+    if (auto* f = qobject_cast<QFileDevice*>(&dispositivo); f && f->error() != QFileDevice::NoError)
         throw ErroreVB(Errore::AccessoPercorso);
     if (dati.size() > massimo)
         throw ErroreVB(7);
     return dati;
+}
+
+bool rimuoviFile(const QString& percorso) {
+    if (percorso.isEmpty())
+        return true;
+    const QByteArray nome = QFile::encodeName(percorso);
+    struct stat st {};
+    if (::lstat(nome.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(st.st_mode))
+        return false;
+    return ::unlink(nome.constData()) == 0 || errno == ENOENT;
+}
+
+// ".hnemar-<pid>-XXXXXX": hidden, and telling which run made it.
+QByteArray modelloFileAccanto(const QString& cartella) {
+    return QFile::encodeName(cartella) + "/.hnemar-" + QByteArray::number(qint64(::getpid())) +
+           "-XXXXXX";
+}
+
+QString fileAccanto(const QString& destinazione) {
+    QByteArray modello = modelloFileAccanto(QFileInfo(destinazione).path());
+    const int fd = ::mkostemp(modello.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw erroreDaErrno(errno);
+    ::fchmod(fd, permessiNuovi());
+    ::close(fd);
+    return QFile::decodeName(modello);
+}
+
+void mettiAlPosto(const QString& temporaneo, const QString& destinazione, bool sostituisci) {
+    const QByteArray da = QFile::encodeName(temporaneo), a = QFile::encodeName(destinazione);
+    auto fallisci = [&](ErroreVB e) {
+        ::unlink(da.constData());
+        throw e;
+    };
+    const int fd = ::open(da.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        fallisci(erroreDaErrno(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fallisci(ErroreVB(Errore::AccessoPercorso));
+    }
+    if (::fsync(fd) != 0) {
+        const int e = errno;
+        ::close(fd);
+        fallisci(erroreDaErrno(e));
+    }
+    ::close(fd);
+    if (sostituisci) {
+        if (::rename(da.constData(), a.constData()) != 0)
+            fallisci(erroreDaErrno(errno));
+    } else {
+        // A link never replaces a name, so a file that appeared meanwhile stays as it is.
+        if (::link(da.constData(), a.constData()) != 0) {
+            const int e = errno;
+            if (e == EEXIST)
+                throw ErroreVB(Errore::FileEsistente);
+            // A file system without hard links: the name was free a moment ago.
+            struct stat gia {};
+            if (e != EPERM && e != EOPNOTSUPP && e != ENOSYS)
+                fallisci(erroreDaErrno(e));
+            if (::lstat(a.constData(), &gia) == 0)
+                throw ErroreVB(Errore::FileEsistente);
+            if (::rename(da.constData(), a.constData()) != 0)
+                fallisci(erroreDaErrno(errno));
+        } else {
+            ::unlink(da.constData());
+        }
+    }
+    sincronizzaCartella(QFile::encodeName(QFileInfo(destinazione).path()));
+}
+
+void spostaFile(const QString& da, const QString& a) {
+    const QByteArray sorgente = QFile::encodeName(da), meta = QFile::encodeName(a);
+    struct stat st {};
+    if (::lstat(sorgente.constData(), &st) != 0)
+        throw ErroreVB(errno == ENOENT ? Errore::FileNonTrovato : Errore::AccessoPercorso);
+    if (!S_ISREG(st.st_mode))
+        throw ErroreVB(Errore::AccessoPercorso);
+    if (::rename(sorgente.constData(), meta.constData()) != 0)
+        throw erroreDaErrno(errno);
+    sincronizzaCartella(QFile::encodeName(QFileInfo(a).path()));
+}
+
+int pulisciAvanzi(const QString& cartella) {
+    static const QRegularExpression nostro(
+        QStringLiteral("^\\.hnemar-(?:(\\d{1,10})-)?[A-Za-z0-9]{6}$"));
+    if (cartella.isEmpty())
+        return 0;
+    const QDir dir(cartella);
+    int tolti = 0;
+    const QStringList nomi = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& nome : nomi) {
+        const QRegularExpressionMatch m = nostro.match(nome);
+        if (!m.hasMatch())
+            continue;
+        const QByteArray percorso = QFile::encodeName(dir.filePath(nome));
+        struct stat st {};
+        if (::lstat(percorso.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::getuid())
+            continue;
+        bool morto = false;
+        if (m.hasCaptured(1)) {
+            const qint64 pid = m.captured(1).toLongLong();
+            morto = pid > 0 && pid != qint64(::getpid()) &&
+                    pid <= std::numeric_limits<pid_t>::max() && ::kill(pid_t(pid), 0) != 0 &&
+                    errno == ESRCH;
+        } else {
+            // Older runs did not name themselves: a day untouched is long past any write.
+            morto = QDateTime::currentSecsSinceEpoch() - qint64(st.st_mtim.tv_sec) > 24 * 3600;
+        }
+        if (morto && ::unlink(percorso.constData()) == 0)
+            ++tolti;
+    }
+    return tolti;
 }
 
 } // namespace hn

@@ -15,6 +15,7 @@
 #include <QString>
 
 class QFile;
+class QIODevice;
 
 namespace hn {
 
@@ -28,8 +29,46 @@ void scriviFileSicuro(const QString& percorso, QByteArrayView dati);
 // file, 75 anything else (not a regular file, no permission).
 void apriInLettura(QFile& file, const QString& percorso);
 
+// The last `n` bytes (or fewer) of a regular file, opened as above.
+QByteArray leggiCoda(const QString& percorso, qint64 n);
+
+// Whether a host path could be read as above, without reading it: throws as apriInLettura.
+void verificaLettura(const QString& percorso);
+
 // The whole of a regular file opened as above. A file larger than `massimo` bytes is refused
 // (error 7, out of memory) without being read.
 QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo);
+
+// What is left of a device opened as above, at most `massimo` bytes: more is error 7, and is
+// never read into memory (a file that grows, or a link to an endless device, stops at the cap).
+// A read that fails is 75.
+QByteArray leggiFinoA(QIODevice& dispositivo, qint64 massimo);
+
+// Deletes a file or a link (never a folder, and never what a link points to); true when nothing
+// is left under the name.
+bool rimuoviFile(const QString& percorso);
+
+// For a writer that only takes a path (the PDF writer): a new, empty file beside `destinazione`,
+// hidden, that `mettiAlPosto` later renames into place. Its name carries this process's id, so a
+// later start can tell it from a live run's and remove it (`pulisciAvanzi`). Errors as above.
+QString fileAccanto(const QString& destinazione);
+
+// Renames a regular file (never a folder, FIFO or device, never what a link points to), replacing
+// `a`. Errors as for writing.
+void spostaFile(const QString& da, const QString& a);
+
+// The mkstemp pattern of such a file in `cartella`, for writers that hold the descriptor.
+QByteArray modelloFileAccanto(const QString& cartella);
+
+// Puts a file made by `fileAccanto` in place once its bytes are on the disk. With `sostituisci`
+// false an existing destination is never replaced (error 58, file already exists; the temporary
+// file is then kept, for another name). On any other failure the temporary file is gone. The
+// destination is as it was whenever this throws.
+void mettiAlPosto(const QString& temporaneo, const QString& destinazione, bool sostituisci);
+
+// Removes from a folder the temporary files of runs that ended before renaming them (killed,
+// power cut): files of this user whose process is gone. A live run's files are left alone.
+// Returns how many went.
+int pulisciAvanzi(const QString& cartella);
 
 } // namespace hn

@@ -1,15 +1,16 @@
 #include "LavoroDiCopia.h"
 
 #include "Controlli.h"
+#include "FileSicuro.h"
 #include "Fileini.h"
 #include "HostPaths.h"
+#include "IdentitaFile.h"
 #include "Messaggi.h"
 #include "Mod_CopiaeStampa.h"
 #include "Percorsi.h"
 #include "RichTextBox.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QTextCursor>
 #include <optional>
 #include <utility>
@@ -147,10 +148,10 @@ void LavoroDiCopia::salvaTestortf() {
     if (!fileRiavviato_.isEmpty()) {
         // What could not be read as the notebook is set aside, not destroyed.
         const std::optional<QString> h = host().paths->toHost(fileRiavviato_);
-        if (h && QFile::exists(*h)) {
-            QFile::remove(*h + QStringLiteral(".bak"));
-            if (!QFile::copy(*h, *h + QStringLiteral(".bak")))
-                throw ErroreVB(Errore::AccessoPercorso);
+        if (h && identitaDi(*h)) {
+            // Written like the notebook itself, so a killed run leaves the old copy or the new.
+            constexpr qint64 Massimo = qint64(256) * 1024 * 1024;
+            scriviFileSicuro(*h + QStringLiteral(".bak"), leggiFileRegolare(*h, Massimo));
         }
         fileRiavviato_.clear();
     }

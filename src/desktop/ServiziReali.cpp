@@ -1,6 +1,7 @@
 #include "ServiziReali.h"
 
 #include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "HostPaths.h"
 #include "Palco.h"
 
@@ -9,7 +10,6 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHash>
@@ -279,15 +279,30 @@ DestinazioneStampa DestinazioneStampa::dallAmbiente() {
     return d;
 }
 
+// A PDF of a run that was killed never got its name: what is left of it goes at the next start.
 QtPrinter::QtPrinter(DestinazioneStampa destinazione)
-    : destinazione_(std::move(destinazione)) {}
+    : destinazione_(std::move(destinazione)) {
+    pulisciAvanzi(cartellaPdf());
+}
 
 QtPrinter::QtPrinter(QString pdfFile)
-    : destinazione_{DestinazioneStampa::FilePdf, {}, std::move(pdfFile)} {}
+    : destinazione_{DestinazioneStampa::FilePdf, {}, std::move(pdfFile)} {
+    pulisciAvanzi(cartellaPdf());
+}
 
 QtPrinter::~QtPrinter() {
     if (painter_)
         painter_->end();
+    if (!scrittura_.isEmpty())
+        rimuoviFile(scrittura_);
+}
+
+QString QtPrinter::cartellaPdf() const {
+    if (destinazione_.modo == DestinazioneStampa::FilePdf)
+        return destinazione_.file.isEmpty() ? QString() : QFileInfo(destinazione_.file).path();
+    return destinazione_.cartella.isEmpty()
+               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+               : destinazione_.cartella;
 }
 
 namespace {
@@ -301,6 +316,11 @@ QString nativo(const QString& percorso) {
     throw ErroreVB(
         numero,
         QStringLiteral("Nie można zapisać wydruku w pliku:\n%1\n\n%2").arg(nativo(file), perche));
+}
+
+// The print job's handler knows a full disk (retry) and everything else (75).
+int numeroScrittura(const ErroreVB& e) {
+    return e.numero() == Errore::DiscoPieno ? Errore::DiscoPieno : Errore::AccessoPercorso;
 }
 
 // Below this much free space a PDF that could not be finished is taken for a full disk.
@@ -346,9 +366,7 @@ QString perFile(const QString& file) {
 // nothing the user keeps there is overwritten and the files sort in the order they were printed.
 // Every entry counts, not only files: a folder or a pipe of such a name is passed over too.
 QString QtPrinter::prossimoFile() const {
-    QString cartella = destinazione_.cartella;
-    if (cartella.isEmpty())
-        cartella = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString cartella = cartellaPdf();
     if (cartella.isEmpty())
         throw ErroreVB(Errore::AccessoPercorso,
                        QStringLiteral("Nie można zapisać wydruku: nie ma folderu dokumentów."));
@@ -383,19 +401,28 @@ void QtPrinter::startDocument(const QString& title) {
         // something read it, a device or a folder would never hold a PDF.
         if (QFileInfo(output_).exists() && !QFileInfo(output_).isFile())
             nonScrivibile(output_, perFile(output_));
+        // Written beside and renamed once whole: a killed run never leaves half a PDF under a
+        // name the user sees, nor one the next print would number past.
+        try {
+            scrittura_ = fileAccanto(output_);
+        } catch (const ErroreVB& e) {
+            nonScrivibile(output_, perFile(output_), numeroScrittura(e));
+        }
     }
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer_->setDocName(title);
     if (suFile) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
-        printer_->setOutputFileName(output_);
+        printer_->setOutputFileName(scrittura_);
     }
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_.get())) {
         painter_.reset();
         printer_.reset();
-        if (suFile)
+        if (suFile) {
+            rimuoviFile(std::exchange(scrittura_, {}));
             nonScrivibile(output_, perFile(output_));
+        }
         throw ErroreVB(Errore::Stampante);
     }
 }
@@ -409,11 +436,11 @@ namespace {
 
 // A PDF the writer could not finish (disk full, file gone) lacks its closing marker.
 bool pdfCompleto(const QString& percorso) {
-    QFile f(percorso);
-    if (!QFileInfo(percorso).isFile() || !f.open(QIODevice::ReadOnly) || f.size() < 8)
+    try {
+        return leggiCoda(percorso, 64).contains("%%EOF");
+    } catch (const ErroreVB&) {
         return false;
-    f.seek(std::max<qint64>(0, f.size() - 64));
-    return f.read(64).contains("%%EOF");
+    }
 }
 
 } // namespace
@@ -429,19 +456,33 @@ void QtPrinter::endDocument() {
             throw ErroreVB(Errore::Stampante);
         return;
     }
-    if (!chiuso || !pdfCompleto(output_)) {
+    const QString scritto = std::exchange(scrittura_, {});
+    if (!chiuso || !pdfCompleto(scritto)) {
         // Measured before the unfinished file gives its space back.
         const bool pieno = discoPieno(QFileInfo(output_).path());
-        // Only a numbered file of our own is taken away; a file named by the caller may be
-        // anything.
-        if (destinazione_.modo != DestinazioneStampa::FilePdf && QFileInfo(output_).isFile())
-            QFile::remove(output_);
+        rimuoviFile(scritto);
         if (pieno)
             nonScrivibile(output_,
                           QStringLiteral("Na dysku zabrakło miejsca. Zwolnij trochę miejsca "
                                          "i wybierz „Ponów próbę”, aby wydrukować jeszcze raz."),
                           Errore::DiscoPieno);
         nonScrivibile(output_, QStringLiteral("Zapis pliku nie powiódł się."));
+    }
+    // A file named by the caller is replaced; a numbered one never takes the place of a file
+    // that appeared meanwhile, it takes the next number.
+    const bool sostituisci = destinazione_.modo == DestinazioneStampa::FilePdf;
+    for (int prova = 0;; ++prova) {
+        try {
+            mettiAlPosto(scritto, output_, sostituisci);
+            break;
+        } catch (const ErroreVB& e) {
+            if (e.numero() == Errore::FileEsistente && prova < 1000) {
+                output_ = prossimoFile();
+                continue;
+            }
+            rimuoviFile(scritto);
+            nonScrivibile(output_, perFile(output_), numeroScrittura(e));
+        }
     }
     if (destinazione_.modo != DestinazioneStampa::FilePdf)
         scrittiNelLavoro_.append(output_);

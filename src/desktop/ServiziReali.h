@@ -112,9 +112,12 @@ public:
 
 private:
     QString prossimoFile() const;
+    QString cartellaPdf() const;
 
     DestinazioneStampa destinazione_;
     QString output_;
+    // Where the PDF is written until it is whole; renamed to output_ then.
+    QString scrittura_;
     bool avvisato_ = false;
     QStringList scrittiNelLavoro_;
     std::unique_ptr<QPrinter> printer_;

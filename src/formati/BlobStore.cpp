@@ -1,5 +1,6 @@
 #include "BlobStore.h"
 
+#include "FileSicuro.h"
 #include "IdentitaFile.h"
 
 #include <QDir>
@@ -579,7 +580,7 @@ void Archivio::estrai(const Voce& voce, const QString& destinazione) const {
         throw ErroreVB(Errore::AccessoPercorso);
 
     FileTemporaneo tmp;
-    QByteArray modello = QFile::encodeName(QFileInfo(destinazione).path()) + "/.hnemar-XXXXXX";
+    QByteArray modello = modelloFileAccanto(QFileInfo(destinazione).path());
     tmp.fd = ::mkostemp(modello.data(), O_CLOEXEC);
     if (tmp.fd < 0)
         throw erroreDaErrno(errno);

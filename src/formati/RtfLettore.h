@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -322,10 +323,27 @@ private:
     int spazioCelle_ = 30;   // twips between a cell's edge and its text
     bool bordiRiga_ = false; // the row being defined has a cell border
     bool bordoInDefinizione_ = false;
+    // One list of the text, held by Qt as a run of short lists: Qt's list does work
+    // proportional to its length at every item added (and at every item drawn), so one list of
+    // 59,000 items would take minutes. Numbered items past the first piece carry their number as
+    // text (and, once the text is read, those of the first piece too, so that all line up).
     // Qt deletes a list whose last paragraph leaves it: held weakly.
-    QPointer<QTextList> listaPrecedente_;
-    StileLista stilePrecedente_ = StileLista::Nessuno;
-    std::map<int, QPointer<QTextList>> liste_;
+    struct ListaAperta {
+        QPointer<QTextList> primo;
+        QPointer<QTextList> tratto;
+        QTextListFormat formato;
+        StileLista stile = StileLista::Nessuno;
+        int voci = 0;       // items in all runs
+        int vociTratto = 0; // items in this run
+        bool valida() const { return tratto && tratto->count() > 0; }
+    };
+    void aggiungiVoce(const std::shared_ptr<ListaAperta>& lista);
+    void scriviNumero(const QTextBlock& voce, int numero, const ListaAperta& lista);
+    void numeraListeLunghe();
+    std::vector<std::shared_ptr<ListaAperta>> listeLunghe_;
+    std::shared_ptr<ListaAperta> listaPrecedente_;
+    std::map<int, std::shared_ptr<ListaAperta>> liste_;
+    int bloccoNumerato_ = -1;
 };
 
 } // namespace hn::rtf

@@ -129,49 +129,143 @@ void Lettore::eseguiNumerazione(Cw cw, const Argomenti&) {
     }
 }
 
+namespace {
+
+// Qt numbers the first piece itself, so a list of ordinary length keeps Qt's own numbers; the
+// pieces after it only carry the list's look, and small ones cost least.
+constexpr int kVociPrimoTratto = 256;
+constexpr int kVociPerTratto = 32;
+
+bool numerato(StileLista s) {
+    return s == StileLista::Decimale || s == StileLista::Lettere ||
+           s == StileLista::LettereMaiuscole || s == StileLista::Romani ||
+           s == StileLista::RomaniMaiuscoli;
+}
+
+// An item's number as Qt writes it for the list's style.
+QString numeroVoce(int n, StileLista stile) {
+    switch (stile) {
+    case StileLista::Lettere:
+    case StileLista::LettereMaiuscole: {
+        QString r;
+        for (int k = n; k > 0; k = (k - 1) / 26)
+            r.prepend(QChar(u'a' + (k - 1) % 26));
+        return stile == StileLista::Lettere ? r : r.toUpper();
+    }
+    case StileLista::Romani:
+    case StileLista::RomaniMaiuscoli: {
+        if (n >= 5000)
+            return QString::number(n);
+        static const std::pair<int, const char*> cifre[] = {
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+            {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+        QString r;
+        for (const auto& [valore, testo] : cifre)
+            for (; n >= valore; n -= valore)
+                r += QLatin1String(testo);
+        return stile == StileLista::Romani ? r : r.toUpper();
+    }
+    default:
+        return QString::number(n);
+    }
+}
+
+} // namespace
+
+void Lettore::scriviNumero(const QTextBlock& voce, int numero, const ListaAperta& l) {
+    const QString suffisso = l.formato.hasProperty(QTextFormat::ListNumberSuffix)
+                                 ? l.formato.numberSuffix()
+                                 : QStringLiteral(".");
+    QTextCursor(voce).insertText(l.formato.numberPrefix() + numeroVoce(numero, l.stile) + suffisso +
+                                     u' ',
+                                 voce.charFormat());
+}
+
+void Lettore::aggiungiVoce(const std::shared_ptr<ListaAperta>& lista) {
+    ListaAperta& l = *lista;
+    const QTextBlock blocco = cursore_.block();
+    if (l.tratto && blocco.blockFormat().objectIndex() == l.tratto->objectIndex())
+        return;
+    const int limite = l.voci == l.vociTratto ? kVociPrimoTratto : kVociPerTratto;
+    if (!l.tratto || l.vociTratto >= limite) {
+        QTextListFormat f = l.formato;
+        // A numbered list goes on with its numbers written out: Qt would start again at 1.
+        if (l.voci > 0 && numerato(l.stile))
+            f.setStyle(QTextListFormat::ListStyleUndefined);
+        l.tratto = cursore_.createList(f);
+        if (l.voci == 0)
+            l.primo = l.tratto;
+        l.vociTratto = 0;
+    } else {
+        l.tratto->add(blocco);
+    }
+    ++l.vociTratto;
+    ++l.voci;
+    if (l.voci > kVociPrimoTratto && numerato(l.stile) && blocco.blockNumber() != bloccoNumerato_) {
+        if (l.voci == kVociPrimoTratto + 1)
+            listeLunghe_.push_back(lista);
+        bloccoNumerato_ = blocco.blockNumber();
+        scriviNumero(blocco, l.voci, l);
+    }
+}
+
+// A numbered list that outgrew Qt's piece: its first items get their numbers written too, so
+// every number of the list stands in the same place.
+void Lettore::numeraListeLunghe() {
+    for (const std::shared_ptr<ListaAperta>& l : std::exchange(listeLunghe_, {})) {
+        if (!l->primo)
+            continue;
+        QTextList& primo = *l->primo;
+        for (int i = 0; i < primo.count(); ++i)
+            scriviNumero(primo.item(i), i + 1, *l);
+        QTextListFormat f = primo.format();
+        f.setStyle(QTextListFormat::ListStyleUndefined);
+        primo.setFormat(f);
+    }
+}
+
 // The paragraph just ended joins its list: Word's by \ls and level, WordPad's by its numbering
 // and the list before it.
 void Lettore::mettiInLista(const Paragrafo& par) {
-    QTextList* lista = nullptr;
-    StileLista stile = StileLista::Nessuno;
+    std::shared_ptr<ListaAperta> lista;
     if (par.lista > 0) {
-        stile = stileDaMarcatore(marcatore_);
+        const StileLista stile = stileDaMarcatore(marcatore_);
         const int chiave = par.lista * 16 + par.livello;
         auto trovata = liste_.find(chiave);
-        if (trovata != liste_.end() && trovata->second && trovata->second->count() > 0) {
+        if (trovata != liste_.end() && trovata->second->valida()) {
             lista = trovata->second;
         } else {
-            QTextListFormat fl;
-            fl.setStyle(stileQt(stile));
+            lista = std::make_shared<ListaAperta>();
+            lista->stile = stile;
+            lista->formato.setStyle(stileQt(stile));
             // A list may start deeper than its first level: its indent tells.
-            fl.setIndent(
+            lista->formato.setIndent(
                 std::max(par.livello + 1, static_cast<int>(std::lround(par.sinistro / 720.0))));
-            testoAttornoAlNumero(marcatore_, stile, fl);
-            lista = cursore_.createList(fl);
+            testoAttornoAlNumero(marcatore_, stile, lista->formato);
             liste_[chiave] = lista;
         }
         // An item restarts the numbering of the levels below it.
         liste_.erase(liste_.upper_bound(chiave), liste_.lower_bound(par.lista * 16 + 16));
     } else if (par.pn != StileLista::Nessuno) {
-        stile = par.pn;
+        StileLista stile = par.pn;
         // WordPad knows one bullet; the marker written for older readers tells the others.
         if (stile == StileLista::Punto && !marcatore_.trimmed().isEmpty())
             stile = stileDaMarcatore(marcatore_);
-        if (listaPrecedente_ && stilePrecedente_ == stile && listaPrecedente_->count() > 0) {
+        if (listaPrecedente_ && listaPrecedente_->stile == stile && listaPrecedente_->valida()) {
             lista = listaPrecedente_;
         } else {
-            QTextListFormat fl;
-            fl.setStyle(stileQt(stile));
+            lista = std::make_shared<ListaAperta>();
+            lista->stile = stile;
+            lista->formato.setStyle(stileQt(stile));
             // WordPad gives no level; its indent steps are half an inch.
-            fl.setIndent(std::max(1, static_cast<int>(std::lround(par.sinistro / 720.0))));
-            testoAttornoAlNumero(marcatore_, stile, fl);
-            lista = cursore_.createList(fl);
+            lista->formato.setIndent(
+                std::max(1, static_cast<int>(std::lround(par.sinistro / 720.0))));
+            testoAttornoAlNumero(marcatore_, stile, lista->formato);
         }
     }
-    if (lista && lista->itemNumber(cursore_.block()) < 0)
-        lista->add(cursore_.block());
+    if (lista)
+        aggiungiVoce(lista);
     listaPrecedente_ = lista;
-    stilePrecedente_ = stile;
 }
 
 } // namespace hn::rtf

@@ -75,6 +75,7 @@ void Lettore::leggi() {
         fineParagrafo(false);
     if (tabella_ && !pila_.back().par.inTabella)
         esciDaTabella();
+    numeraListeLunghe();
     // A final \par only closes the last paragraph; on a paste it still ends the pasted text, and
     // the rest of the target paragraph keeps that paragraph's format.
     if (bloccoPendente_ && inserimento_) {

@@ -15,7 +15,6 @@
 #include "SistemaScelto.h"
 #include "gRAPH.h"
 
-#include <QFile>
 #include <QKeyEvent>
 #include <QPalette>
 
@@ -173,15 +172,14 @@ QString FMed::DescrizioneDaFile(const QString& codice) {
     if (!percorso)
         return errore;
     // A FIFO or device in the file's place reads like a missing file, never waits.
-    QFile file;
+    QByteArray dati;
     try {
-        apriInLettura(file, *percorso);
+        dati = leggiFileRegolare(*percorso, 16 << 20);
     } catch (const ErroreVB&) {
         return errore;
     }
     // Reading past the end is an error, so an empty file reads as a broken one.
-    const QByteArray dati = file.read(16 << 20);
-    if (dati.isEmpty() || file.error() != QFileDevice::NoError)
+    if (dati.isEmpty())
         return errore;
     return atlante::descrizioneSistema(atlante::leggiDesAppa(dati), codice);
 }

@@ -2,6 +2,7 @@
 
 #include "Accessibilita.h"
 #include "EtichetteDisegnate.h"
+#include "ErroreVB.h"
 #include "FMed1.h"
 #include "Fileini.h"
 #include "Frm_Testo.h"
@@ -329,9 +330,18 @@ void Sprawdzian::fine() {
     finito_ = true;
     const punteggi::Punteggio p{giuste_, int(giro_.size())};
     const std::optional<punteggi::Punteggio> prima = punteggi::migliore(chiave_);
-    const bool record = punteggi::registra(chiave_, p);
+    bool record = false;
+    QString nonSalvato;
+    try {
+        record = punteggi::registra(chiave_, p);
+    } catch (const ErroreVB& e) {
+        nonSalvato = e.descrizione();
+    }
     QString wynik = QStringLiteral("Wynik: ") + punteggio(p) + u'.';
-    if (record && prima)
+    // A best that did not reach the disk is not announced as kept.
+    if (!nonSalvato.isEmpty())
+        wynik += QStringLiteral(" Nie udało się zapisać wyniku (%1).").arg(nonSalvato);
+    else if (record && prima)
         wynik += QStringLiteral(" Nowy najlepszy wynik!");
     else if (prima)
         wynik += QStringLiteral(" Najlepszy wynik: ") + punteggio(*prima) + u'.';

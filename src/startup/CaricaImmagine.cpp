@@ -1,6 +1,7 @@
 #include "CaricaImmagine.h"
 
 #include "FXImage.h"
+#include "FileSicuro.h"
 #include "Fileini.h"
 #include "Fseek.h"
 #include "HostPaths.h"

@@ -2,6 +2,7 @@
 
 #include "Cp1250.h"
 #include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
 #include "Messaggi.h"
@@ -9,7 +10,6 @@
 #include "Profilo.h"
 #include "ValoreNumerico.h"
 
-#include <QFile>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -67,9 +67,11 @@ QString fileIniModulo() {
     if (!EsisteFile(cfg.IniModulo))
         throw ErroreVB(Errore::FileNonTrovato);
     // A file we may not read would otherwise look like one whose keys are all missing.
-    QFile prova(host().paths->toHost(cfg.IniModulo).value_or(QString()));
-    if (!prova.open(QIODevice::ReadOnly))
+    try {
+        verificaLettura(host().paths->toHost(cfg.IniModulo).value_or(QString()));
+    } catch (const ErroreVB&) {
         throw ErroreVB(Errore::PermessoNegato);
+    }
     return cfg.IniModulo;
 }
 
@@ -195,9 +197,14 @@ void controllaDisco() {
     for (;;) {
         const QString marcatore = cfg.PathCd + QStringLiteral("VeltoMM.txt");
         if (EsisteFile(marcatore)) {
-            QFile f(host().paths->toHost(marcatore).value_or(QString()));
-            if (f.open(QIODevice::ReadOnly) &&
-                primoCampo(f.read(4096)).toLower() == QStringLiteral("disco 2"))
+            // Only its first line counts: a larger marker is read no further.
+            QByteArray inizio;
+            try {
+                inizio = leggiFileRegolare(host().paths->toHost(marcatore).value_or(QString()),
+                                           qint64(1) << 20);
+            } catch (const ErroreVB&) {
+            }
+            if (primoCampo(inizio.left(4096)).toLower() == QStringLiteral("disco 2"))
                 return;
         }
         // The message asks for the disc; what exactly is looked for, and where, is ours to add.
@@ -223,7 +230,7 @@ void AvvioModulo() {
     if (!cfg.PathWindows.endsWith(u'\\'))
         cfg.PathWindows += u'\\';
     if (const auto log = host().paths->toHost(cfg.PathWindows + QStringLiteral("Atx4herr.log")))
-        QFile::remove(*log);
+        rimuoviFile(*log);
     cfg.DirApp = cartellaProgramma;
 
     const QString kormm = cfg.PathWindows + QStringLiteral("KORMM.INI");
@@ -256,6 +263,10 @@ void AvvioModulo() {
                                     "konfiguracyjnego modułu %1 („veltoMM.ini”): %2.")
                          .arg(conPercorsoHost(cfg.IniModulo), e.descrizione()));
     }
+    // What a killed run left half written beside the scratch files and the copy file.
+    for (const QString& cartella : {cfg.PathTemp, EstraiPathnameDaFile(cfg.FilePerCopia)})
+        if (const std::optional<QString> h = host().paths->toHost(cartella))
+            pulisciAvanzi(*h);
 
     DoEvents();
     ImpostaPuntatoreSchermo(Puntatore::Predefinito);

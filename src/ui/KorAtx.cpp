@@ -3,10 +3,10 @@
 #include "Cp1250.h"
 #include "ErroreVB.h"
 #include "FileSicuro.h"
+#include "IdentitaFile.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
-#include <QFile>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <algorithm>
@@ -125,12 +125,10 @@ void KorAtx::ComandoFile(int comando) {
     const QString percorso = percorsoHost(nomeFile_);
     QByteArray contenuto = scriviRtf(sel);
     if (comando == kAggiungiAlFile) {
-        QFile esistente(percorso);
-        if (esistente.exists()) {
+        if (identitaDi(percorso)) {
             // A FIFO in the file's place would never answer: refused like a locked file.
-            apriInLettura(esistente, percorso);
-            const QByteArray prima = esistente.readAll();
-            esistente.close();
+            constexpr qint64 TestoMassimo = qint64(256) * 1024 * 1024;
+            const QByteArray prima = leggiFileRegolare(percorso, TestoMassimo);
             // Read back as one document, the selection after the file's own text. A file that
             // is not RTF keeps its text as plain paragraphs: appending never drops it.
             QTextDocument unito;

@@ -1,11 +1,13 @@
 #include "PictureBox.h"
 
 #include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
 #include "Immagine.h"
 
 #include <QFile>
+#include <QBuffer>
 #include <QFileInfo>
 
 namespace hn {
@@ -17,15 +19,8 @@ QImage LoadPicture(const QString& percorso) {
     if (!file || !QFileInfo(*file).isFile())
         throw ErroreVB(Errore::FileNonTrovato);
 
-    QByteArray dati;
-    {
-        QFile f(*file);
-        if (!f.open(QIODevice::ReadOnly))
-            throw ErroreVB(Errore::AccessoPercorso);
-        dati = f.readAll();
-        if (f.error() != QFileDevice::NoError)
-            throw ErroreVB(Errore::AccessoPercorso);
-    }
+    // Larger than any picture a screen shows; a 7 rather than memory running out.
+    QByteArray dati = leggiFileRegolare(*file, qint64(256) * 1024 * 1024);
 
     return decodificaImmagine(dati);
 }

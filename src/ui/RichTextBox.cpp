@@ -11,7 +11,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -243,12 +242,9 @@ RichTextBox::RichTextBox(QWidget* parent)
     : ControlloTestoRicco(parent) {}
 
 void RichTextBox::LoadFile(const QString& percorso, int tipo) {
-    QFile file(percorsoHost(percorso));
-    if (!file.exists())
-        throw ErroreVB(Errore::FileNonTrovato);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ErroreVB(Errore::AccessoPercorso);
-    caricaDati(file.readAll(), tipo);
+    // Past this no text is one a panel could show; a FIFO or device is never waited on.
+    constexpr qint64 FileMassimo = qint64(256) * 1024 * 1024;
+    caricaDati(leggiFileRegolare(percorsoHost(percorso), FileMassimo), tipo);
 }
 
 void RichTextBox::caricaDati(const QByteArray& tutti, int tipo) {

@@ -2,8 +2,12 @@
 
 #include "AtlanteDiProva.h"
 #include "Riga.h"
+#include "Fifo.h"
+#include "Installazione.h"
 #include "StoreDiProva.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QTest>
 
 using namespace hn;
@@ -32,6 +36,10 @@ struct AtlanteRotto {
             hotspot("SCHEL1", "NOPICL", 300, 300, 320, 320, "NOPIC"),
             hotspot("SCHEL1", "PAROLONA", 20, 300, 120, 400),
             hotspot("SCHEL1", "LUNGO", 130, 380, 230, 470),
+            hotspot("SCHEL1", "SOTTO", 150, 150, 180, 190),
+            hotspot("SCHEL1", "SOPRA", 150, 150, 180, 190),
+            // A code that would clear the terminal the findings are printed on.
+            hotspot("SCHEL1", "\x1b[2J\x1b[3J", 330, 10, 360, 40),
             hotspot("NOPIC", "CZASZKA", 10, 10, 40, 40),
             intestazione("ORFANO", "DSCHEL"),
             hotspot("schel1", "MINUSC", 10, 10, 20, 20),
@@ -98,6 +106,12 @@ private Q_SLOTS:
         // The viewer asks for keys upper-cased: a lower-case key is a plate of its own.
         QTest::newRow("key stored in lower case")
             << Difetto::TavolaIrraggiungibile << "schel1" << 0 << "schel1: no body system";
+        QTest::newRow("hotspot exactly under another")
+            << Difetto::Sovrapposti << "SCHEL1" << 9
+            << "SCHEL1 record 9 (SOTTO): lies exactly under record 10 (SOPRA)";
+        QTest::newRow("control characters shown escaped")
+            << Difetto::DidascaliaAssente << "SCHEL1" << 11
+            << "SCHEL1 record 11 (\\x1b[2J\\x1b[3J): no caption entry \\x1b[2J\\x1b[3J.RTF";
         QTest::newRow("body system with no plate") << Difetto::CollegamentoRotto << "orecch" << 0
                                                    << "orecch: the body system's first plate";
     }
@@ -152,6 +166,73 @@ private Q_SLOTS:
         } else {
             QCOMPARE(r.difetto, Difetto::TabellaSfasata);
         }
+    }
+
+    void nessunCarattereDiControlloNelleRighe() {
+        AtlanteRotto a;
+        for (const Rilievo& r : a.rilievi())
+            for (const QChar c : r.testo)
+                QVERIFY2(c.unicode() >= 0x20 && c.unicode() != 0x7f, qPrintable(r.testo));
+        QCOMPARE(senzaControlli(u"a\u202Eb\u200Bc\td\u0085"_s),
+                 u"a\\u{202e}b\\u{200b}c\\x09d\\x85"_s);
+        QCOMPARE(senzaControlli(u"C:\\VELTO\\Kość"_s), u"C:\\VELTO\\Kość"_s);
+    }
+
+    // Past 32,767 records the viewer shows nothing of a plate: said once, and nothing is
+    // reported of records it never reads.
+    void recordOltreQuelliLetti() {
+        HostDiProva host;
+        AtlanteDiProva atlante(host);
+        atlante.righe = {intestazione("SCHEL1", "DSCHEL")};
+        for (int i = 0; i < MassimoHotSpot + 5; ++i)
+            atlante.righe.append(hotspot("SCHEL1", "KOSC", 10 + i % 300, 10, 10 + i % 300, 10));
+        atlante.testi = {{u"DSCHEL.RTF"_s, Nominata}, {u"KOSC.RTF"_s, Nominata}};
+        atlante.tavole = {{u"SCHEL1.png"_s, immagineDiProva(398, 480, Qt::red)}};
+        atlante.scrivi();
+        const QList<Rilievo> rilievi = controllaAtlante(*DatiAtlante::leggi(
+            FileAtlante::da(*host.paths, AtlanteDiProva::Dati, AtlanteDiProva::Dati)));
+        int troppi = 0;
+        for (const Rilievo& r : rilievi) {
+            QVERIFY(r.record <= MassimoHotSpot);
+            if (r.difetto == Difetto::TroppiRecord) {
+                ++troppi;
+                QCOMPARE(r.testo,
+                         u"SCHEL1: 32773 records; the program reads only the first 32767"_s);
+            }
+        }
+        QCOMPARE(troppi, 1);
+    }
+
+    // The tool on an installation: the terminal gets no control character, and a table that is
+    // no file (a FIFO, a link to an endless device) ends the check at once.
+    void strumentoSicuroSuUnInstallazioneOstile_data() {
+        QTest::addColumn<QString>("tabella");
+        QTest::newRow("escape sequence in a code") << QString();
+        QTest::newRow("FIFO") << u"fifo"_s;
+        QTest::newRow("link to /dev/zero") << u"/dev/zero"_s;
+    }
+    void strumentoSicuroSuUnInstallazioneOstile() {
+        QFETCH(QString, tabella);
+        AtlanteRotto a;
+        Installazione installazione(a.host);
+        installazione.scrivi();
+        const QString hsmed = a.host.percorsoHost(AtlanteDiProva::Dati + u"hsmed.bin"_s);
+        if (tabella == u"fifo")
+            QVERIFY(creaFifo(hsmed));
+        else if (!tabella.isEmpty())
+            QVERIFY(QFile::remove(hsmed) && QFile::link(tabella, hsmed));
+        QProcess p;
+        p.start(QStringLiteral(HNEMAR_ATLAS_TOOL),
+                {u"check"_s, a.host.percorsoHost(u"C:\\"_s) + u"/.."_s});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 1);
+        const QByteArray uscita = p.readAllStandardOutput() + p.readAllStandardError();
+        for (const char c : uscita)
+            QVERIFY2(uchar(c) >= 0x20 || c == '\n', uscita.constData());
+        if (tabella.isEmpty())
+            QVERIFY(uscita.contains("(\\x1b[2J\\x1b[3J): no caption entry"));
+        else
+            QVERIFY(uscita.contains("no hotspot table"));
     }
 
     void recordGiustiETavoleRaggiunteNonDannoNulla() {

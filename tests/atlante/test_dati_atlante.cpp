@@ -44,6 +44,9 @@ private Q_SLOTS:
              QStringList{"K", "C", "", ""}, QList<float>{7, 0, -5, 1.5f});
         riga("exponent and blank", r({"K", "C", {}, "1e2", "   ", "+3", "&H1"}),
              QStringList{"K", "C", "", ""}, QList<float>{100, 0, 3, 1}); // &H: hexadecimal
+        // Only digits padded with spaces take the short way; every other blank the full rule.
+        riga("blanks inside and other blanks", r({"K", "C", {}, "1 2", "\t12", " 1 ", "\24012"}),
+             QStringList{"K", "C", "", ""}, QList<float>{1, 12, 1, 12}); // \240: no-break space
         riga("code page",
              r({"\xa3\xb9KA", "\x9c"
                               "1"}),

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 
 using namespace hn;
 using hn::prova::riga;
@@ -45,6 +46,8 @@ private Q_SLOTS:
     void inputOstile();
     void sembraRtf_data();
     void sembraRtf();
+    void listaLungaNumeriContinui_data();
+    void listaLungaNumeriContinui();
 };
 
 // Small documents, each aimed at one rule of the format.
@@ -409,6 +412,59 @@ void TestRtfReader::sembraRtf() {
     QFETCH(bool, rtf);
     QCOMPARE(hn::sembraRtf(dati), rtf);
     QCOMPARE(hn::sembraRtf(QString::fromUtf8(dati)), rtf);
+}
+
+// The number a reader sees before a list item: the marker Qt draws for a numbered style, or one
+// written at the start of the text.
+QString numeroVisto(const QTextBlock& b) {
+    switch (b.textList()->format().style()) {
+    case QTextListFormat::ListDecimal:
+    case QTextListFormat::ListLowerAlpha:
+    case QTextListFormat::ListUpperAlpha:
+    case QTextListFormat::ListLowerRoman:
+    case QTextListFormat::ListUpperRoman:
+        return b.textList()->itemText(b);
+    default: {
+        const QString primo = b.text().section(u' ', 0, 0);
+        return primo == QStringLiteral("Pozycja") ? QString() : primo;
+    }
+    }
+}
+
+// A list far longer than one Qt handles quickly (Qt's lists slow down with every item): every
+// item stays a list item with its indent, and the numbers shown go on without a break.
+void TestRtfReader::listaLungaNumeriContinui_data() {
+    QTest::addColumn<QByteArray>("marcatore");
+    QTest::addColumn<QStringList>("numeri"); // shown before items 1, 256, 257 and 700
+    riga("decimal", QByteArray("1."), QStringList{"1.", "256.", "257.", "700."});
+    riga("letters in parentheses", QByteArray("(a)"), QStringList{"(a)", "(iv)", "(iw)", "(zx)"});
+    riga("roman", QByteArray("I."), QStringList{"I.", "CCLVI.", "CCLVII.", "DCC."});
+    riga("bullets", QByteArray("\\'b7"), QStringList{"", "", "", ""});
+}
+
+void TestRtfReader::listaLungaNumeriContinui() {
+    QFETCH(QByteArray, marcatore);
+    QFETCH(QStringList, numeri);
+    constexpr int Voci = 700;
+    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}";
+    for (int i = 1; i <= Voci; ++i)
+        rtf += "{\\listtext " + marcatore + "\\tab}\\pard\\ls1\\fi-360\\li720 Pozycja " +
+               QByteArray::number(i) + "\\par\n";
+    rtf += "\\pard Koniec\\par}";
+    QTextDocument d;
+    leggiRtf(rtf, d);
+    QCOMPARE(d.blockCount(), Voci + 1);
+    const int rientro = d.begin().textList()->format().indent();
+    QTextBlock b = d.begin();
+    for (int i = 1; i <= Voci; ++i, b = b.next()) {
+        QVERIFY2(b.textList(), qPrintable(QStringLiteral("item %1").arg(i)));
+        QCOMPARE(b.textList()->format().indent(), rientro);
+        QVERIFY(b.text().endsWith(QStringLiteral("Pozycja %1").arg(i)));
+        if (const qsizetype k = QList<int>{1, 256, 257, 700}.indexOf(i); k >= 0)
+            QCOMPARE(numeroVisto(b), numeri[k]);
+    }
+    QVERIFY(!b.textList());
+    QCOMPARE(b.text(), QStringLiteral("Koniec"));
 }
 
 QTEST_MAIN(TestRtfReader)

@@ -1,11 +1,15 @@
 #include "Punteggi.h"
 
+#include "ErroreDi.h"
+#include "Fifo.h"
+
+#include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace hn::punteggi;
+using namespace hn::prova;
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(Punteggio)
@@ -17,9 +21,36 @@ static void configurazioneTemporanea() {
 }
 Q_CONSTRUCTOR_FUNCTION(configurazioneTemporanea)
 
+namespace {
+
+QString file() {
+    return configurazione.path() + u"/hnemar/sprawdzian.ini"_s;
+}
+
+void scriviFile(const QString& percorso, const QByteArray& dati) {
+    QDir().mkpath(QFileInfo(percorso).path());
+    QFile f(percorso);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(dati);
+}
+
+QByteArray contenuto(const QString& percorso) {
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Each case starts from no file at all.
+void svuota() {
+    QDir(configurazione.path() + u"/hnemar"_s).removeRecursively();
+}
+
+} // namespace
+
 class TestPunteggi : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void init() { svuota(); }
+
     void tieneIlMigliore_data() {
         QTest::addColumn<QList<Punteggio>>("giri");
         QTest::addColumn<Punteggio>("atteso");
@@ -38,33 +69,86 @@ private Q_SLOTS:
         QCOMPARE(migliore(chiave), std::optional<Punteggio>(atteso));
     }
 
-    // What a later start reads: the file in the user's config folder, through a new object.
+    // What a later start reads, plate and system apart; keys that could break a line or pose
+    // as a section come back as they were.
     void sopravviveAUnRiavvio() {
         QVERIFY(registra(chiaveSistema(u"SCHEL1"_s), {7, 10}));
         QVERIFY(!registra(chiaveSistema(u"schel1"_s), {6, 10}));
-        const QString file = configurazione.path() + u"/hnemar/sprawdzian.ini"_s;
-        QVERIFY(QFile::exists(file));
-        QSettings letto(file, QSettings::IniFormat);
-        QCOMPARE(letto.value(chiaveSistema(u"SCHEL1"_s)).toString(), u"7/10"_s);
+        QVERIFY(registra(chiaveTavola(u"A=B\n[x]Ł"_s), {1, 2}));
+        const QByteArray testo = contenuto(file());
+        QVERIFY(testo.contains("[uklad]\nSCHEL1=7/10\n"));
+        QVERIFY(!testo.contains("[x]"));
         QCOMPARE(migliore(chiaveSistema(u"Schel1"_s)), std::optional<Punteggio>({7, 10}));
         QCOMPARE(migliore(chiaveTavola(u"SCHEL1"_s)), std::nullopt);
+        QCOMPARE(migliore(chiaveTavola(u"a=b\n[X]ł"_s)), std::optional<Punteggio>({1, 2}));
     }
 
-    void datiSenzaSensoNessunPunteggio_data() {
-        QTest::addColumn<QString>("valore");
-        QTest::newRow("more right than asked") << u"11/10"_s;
-        QTest::newRow("words") << u"dużo/10"_s;
-        QTest::newRow("zero asked") << u"0/0"_s;
+    // A file an earlier version wrote through QSettings reads as it is.
+    void fileDellaVersionePrecedente() {
+        scriviFile(file(), "[plansza]\r\nSCHEL1=3/4\r\n\r\n[uklad]\r\nNERVOS=2/2\r\n");
+        QCOMPARE(migliore(chiaveTavola(u"SCHEL1"_s)), std::optional<Punteggio>({3, 4}));
+        QCOMPARE(migliore(chiaveSistema(u"NERVOS"_s)), std::optional<Punteggio>({2, 2}));
     }
-    void datiSenzaSensoNessunPunteggio() {
-        QFETCH(QString, valore);
-        {
-            QSettings s(configurazione.path() + u"/hnemar/sprawdzian.ini"_s, QSettings::IniFormat);
-            s.setValue(chiaveTavola(u"ZLE"_s), valore);
-        }
+
+    // A damaged stretch costs its own lines: the scores before and after it survive the next
+    // save, and the old file is kept aside whole.
+    void unTrattoDanneggiatoNonPortaViaIlResto() {
+        static const char grezzo[] = "[plansza]\nPRIMA=1/2\nMIE\xff\x00\x01=9/1\nZLE=11/10\n"
+                                     "[\x7f\x7f\nDOPO=3/3\n[uklad]\nSISTEMA=5/6\nX=1/2/3\n";
+        const QByteArray danneggiato(grezzo, sizeof(grezzo) - 1);
+        scriviFile(file(), danneggiato);
+        QCOMPARE(migliore(chiaveTavola(u"DOPO"_s)), std::optional<Punteggio>({3, 3}));
         QCOMPARE(migliore(chiaveTavola(u"ZLE"_s)), std::nullopt);
-        // A real score replaces it.
-        QVERIFY(registra(chiaveTavola(u"ZLE"_s), {1, 10}));
+        QVERIFY(registra(chiaveTavola(u"NOWA"_s), {4, 5}));
+        QCOMPARE(contenuto(file() + u".bak"_s), danneggiato);
+        for (const auto& [chiave, p] : {std::pair{chiaveTavola(u"PRIMA"_s), Punteggio{1, 2}},
+                                        std::pair{chiaveTavola(u"DOPO"_s), Punteggio{3, 3}},
+                                        std::pair{chiaveSistema(u"SISTEMA"_s), Punteggio{5, 6}},
+                                        std::pair{chiaveTavola(u"NOWA"_s), Punteggio{4, 5}}})
+            QCOMPARE(migliore(chiave), std::optional<Punteggio>(p));
+        // A clean file needs no copy: the .bak stays the damaged one.
+        QVERIFY(registra(chiaveTavola(u"NOWA"_s), {5, 5}));
+        QCOMPARE(contenuto(file() + u".bak"_s), danneggiato);
+        // Far too large to be ours: set aside whole, and saving goes on.
+        const QByteArray enorme(5 * 1024 * 1024, 'x');
+        scriviFile(file(), enorme);
+        QVERIFY(registra(chiaveTavola(u"NOWA"_s), {5, 5}));
+        QCOMPARE(contenuto(file() + u".bak"_s), enorme);
+        QCOMPARE(migliore(chiaveTavola(u"NOWA"_s)), std::optional<Punteggio>({5, 5}));
+    }
+
+    // A new best that cannot reach the disk is an error, never a silent success, and leaves
+    // what is there as it was.
+    void unMiglioreNonSalvatoLoDice() {
+        QVERIFY(registra(chiaveTavola(u"A"_s), {1, 2}));
+        const QByteArray prima = contenuto(file());
+        const QString cartella = configurazione.path() + u"/hnemar"_s;
+        QFile::setPermissions(cartella, QFile::ReadOwner | QFile::ExeOwner);
+        const bool scrivibile = QFileInfo(cartella).isWritable(); // root writes anyway
+        if (!scrivibile)
+            QCOMPARE(erroreDi([] { registra(chiaveTavola(u"A"_s), {2, 2}); }), 75);
+        QFile::setPermissions(cartella, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(contenuto(file()), prima);
+
+        // A folder or a FIFO in the file's place: refused at once, never waited on.
+        svuota();
+        QVERIFY(QDir().mkpath(file()));
+        QCOMPARE(erroreDi([] { registra(chiaveTavola(u"A"_s), {1, 2}); }), 75);
+        svuota();
+        QDir().mkpath(cartella);
+        QVERIFY(creaFifo(file()));
+        EntroUnSecondo entro;
+        QCOMPARE(migliore(chiaveTavola(u"A"_s)), std::nullopt);
+        QCOMPARE(erroreDi([] { registra(chiaveTavola(u"A"_s), {1, 2}); }), 75);
+    }
+
+    // A save killed half way leaves a file beside the scores; the next save takes it away.
+    void avanziDiUnSalvataggioUcciso() {
+        QDir().mkpath(configurazione.path() + u"/hnemar"_s);
+        const QString avanzo = configurazione.path() + u"/hnemar/.hnemar-999999999-AbCdEf"_s;
+        scriviFile(avanzo, "[plansza]\nME");
+        QVERIFY(registra(chiaveTavola(u"A"_s), {1, 2}));
+        QVERIFY(!QFile::exists(avanzo));
     }
 };
 

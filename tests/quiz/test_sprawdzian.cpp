@@ -10,6 +10,8 @@
 #include "VisitaDiProva.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -194,6 +196,25 @@ private Q_SLOTS:
         QVERIFY(!tutta.contains(s.risposta));
         QCOMPARE(tutta.last(), &v.HOTSPOTFISSO(0));
         QVERIFY(tutta.contains(&v.HOTSPOTFISSO(1)));
+    }
+
+    // A score that cannot be saved (here a folder stands where the file goes) is said to be
+    // lost, not announced as kept.
+    void punteggioNonSalvatoDettoAllUtente() {
+        const QString file = configurazione.path() + u"/hnemar/sprawdzian.ini"_s;
+        QFile::remove(file);
+        QVERIFY(QDir().mkpath(file + u"/zajęte"_s));
+        Sessione x;
+        Sprawdzian& s = x.giro();
+        for (int i = 0; i < s.giro().size(); ++i) {
+            x.scrivi(s, x.domanda(s).nome);
+            s.avanti();
+        }
+        QTRY_VERIFY(s.esito->text().startsWith(u"Wynik: 2/2."_s));
+        QVERIFY2(s.esito->text().contains(u"Nie udało się zapisać wyniku"_s),
+                 qPrintable(s.esito->text()));
+        QVERIFY(!s.esito->text().contains(u"Nowy najlepszy"_s));
+        QDir(file).removeRecursively();
     }
 
     // A round over the system moves between plates; Esc brings back the plate and its history.

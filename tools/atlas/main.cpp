@@ -1,13 +1,14 @@
 // hnemar-atlas: checks an installation's atlas the way the program reads it.
 
 #include "ControlloAtlante.h"
+#include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "HostPaths.h"
 #include "Opzioni.h"
 #include "Prefisso.h"
 #include "Profilo.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 #include <cstring>
@@ -31,10 +32,14 @@ const Comando riga{
 
 QByteArray leggi(const HostPaths& paths, const QString& windows) {
     const std::optional<QString> f = paths.toHost(windows);
-    QFile file(f.value_or(QString()));
-    if (!f || !file.open(QIODevice::ReadOnly))
+    if (!f)
         return {};
-    return file.read(1 << 20);
+    // An INI file; a FIFO in its place would hang the check.
+    try {
+        return leggiFileRegolare(*f, 1 << 20);
+    } catch (const ErroreVB&) {
+        return {};
+    }
 }
 
 QString chiave(QByteArrayView ini, const QString& sezione, const QString& nome) {
@@ -44,7 +49,8 @@ QString chiave(QByteArrayView ini, const QString& sezione, const QString& nome) 
 }
 
 int fallisci(const QString& testo) {
-    std::fprintf(stderr, "hnemar-atlas: %s\n", qUtf8Printable(testo));
+    // Paths and INI values come from the installation: never raw to the terminal.
+    std::fprintf(stderr, "hnemar-atlas: %s\n", qUtf8Printable(atlante::senzaControlli(testo)));
     return Difetti;
 }
 

@@ -10,13 +10,14 @@
 #include "Atlante.h"
 #include "BlobStore.h"
 #include "Cp1250.h"
+#include "ErroreVB.h"
 #include "FileMessaggi.h"
+#include "FileSicuro.h"
 #include "Opzioni.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -39,8 +40,12 @@ int errore(const QString& testo) {
 
 bool scrivi(const QString& file, const QByteArray& dati) {
     QDir().mkpath(QFileInfo(file).path());
-    QFile f(file);
-    return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
+    try {
+        hn::scriviFileSicuro(file, dati);
+        return true;
+    } catch (const hn::ErroreVB&) {
+        return false;
+    }
 }
 
 bool nomeDiStore(const QString& nome) {
@@ -50,12 +55,12 @@ bool nomeDiStore(const QString& nome) {
 
 // A source file as the installation holds it: its name there and its bytes.
 bool prepara(const QFileInfo& file, QString& nome, QByteArray& dati, QString& problema) {
-    QFile f(file.filePath());
-    if (!f.open(QIODevice::ReadOnly)) {
+    try {
+        dati = hn::leggiFileRegolare(file.filePath(), qint64(256) * 1024 * 1024);
+    } catch (const hn::ErroreVB&) {
         problema = file.filePath() + QStringLiteral(": cannot read");
         return false;
     }
-    dati = f.readAll();
     nome = file.fileName();
     const QString suffisso = file.suffix().toLower();
     if (suffisso == QStringLiteral("ini") || suffisso == QStringLiteral("txt")) {

@@ -2,6 +2,7 @@
 
 #include "AtxPrint.h"
 #include "ErroreVB.h"
+#include "FileSicuro.h"
 #include "KorAtx.h"
 #include "Opzioni.h"
 #include "RtfDump.h"
@@ -10,7 +11,6 @@
 #include "ServiziReali.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -18,6 +18,9 @@
 #include <optional>
 
 namespace {
+
+// Past this a file is no RTF anyone wrote by hand or tool for a panel.
+constexpr qint64 RtfMassimo = qint64(1) << 30;
 
 const hn::Comando riga{
     "hnemar-rtf",
@@ -61,12 +64,14 @@ std::optional<QByteArray> leggiFile(const QString& nome) {
         errore(nome, QStringLiteral("not a regular file"));
         return std::nullopt;
     }
-    QFile file(nome);
-    if (!file.open(QIODevice::ReadOnly)) {
-        errore(nome, file.errorString());
+    QByteArray dati;
+    try {
+        dati = hn::leggiFileRegolare(nome, RtfMassimo);
+    } catch (const hn::ErroreVB& e) {
+        errore(nome, e.numero() == 7 ? QStringLiteral("larger than %1 MiB").arg(RtfMassimo >> 20)
+                                     : e.descrizione());
         return std::nullopt;
     }
-    QByteArray dati = file.readAll();
     if (!sembraRtf(dati)) {
         errore(nome, QStringLiteral("not an RTF file (it does not begin with {\\rtf)"));
         return std::nullopt;
