@@ -414,6 +414,15 @@ void FileGuida::leggiArgomenti() {
     }
     if (blocchi_.isEmpty())
         throw ErroreGuida(QStringLiteral("Plik pomocy nie zawiera żadnego tematu."));
+    // Uncompressed blocks are numbered in steps of 16 KB by some compilers and of the block's
+    // own size by others: the second block's first link says which.
+    if (!lz77_ && topic->size() >= dimBlocco_ + 12) {
+        Lettore h(topic->sliced(dimBlocco_, 12), QStringLiteral("|TOPIC"));
+        h.u32();
+        const std::uint32_t primo = h.u32();
+        if (primo != 0xFFFFFFFF && primo >= 12 && (primo - 12) / 16384 == 1)
+            dimDecompressa_ = 16384;
+    }
     const QString dove = QStringLiteral("|TOPIC");
     std::uint32_t pos = 12;
     {

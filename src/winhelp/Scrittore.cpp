@@ -433,7 +433,7 @@ QByteArray scriviGuida(const GuidaNuova& g, QStringList* avvisi) {
     auto posizioneDi = [&](qsizetype s) {
         const auto it = std::upper_bound(confini.cbegin(), confini.cend(), s) - 1;
         const qsizetype b = it - confini.cbegin();
-        return std::uint32_t(12 + b * (lz77 ? Decompresso : Blocco - 12) + (s - *it));
+        return std::uint32_t(12 + b * Decompresso + (s - *it));
     };
     auto bloccoDi = [&](qsizetype s) {
         return qsizetype(std::upper_bound(confini.cbegin(), confini.cend(), s) - confini.cbegin() -
@@ -491,45 +491,60 @@ QByteArray scriviGuida(const GuidaNuova& g, QStringList* avvisi) {
             scriviU32In(flusso, d + 24, k + 1 < testate.size() ? pos[testate[k + 1]] : Nessuno);
         }
     };
-    auto impagina = [&]() -> bool {
-        QList<qsizetype> nuovi{0};
-        compressi.clear();
-        qsizetype s = 0;
-        while (s < flusso.size()) {
-            if (lz77) {
-                qsizetype presi = 0;
-                compressi.append(comprimiLz77Blocco(QByteArrayView(flusso).sliced(s), Blocco - 12,
-                                                    Decompresso, presi));
-                s += presi;
-            } else {
-                compressi.append(flusso.mid(s, Blocco - 12));
-                s += Blocco - 12;
-            }
-            if (s < flusso.size())
-                nuovi.append(s);
-        }
-        const bool fermo = nuovi == confini;
-        confini = nuovi;
-        return fermo;
+    // Compressed blocks hold whole links, so that the zeros padding a block's compressed end
+    // (which decode as zeros) are never read as text. Where a link goes depends only on sizes;
+    // its bytes, filled in afterwards, can only change how well a block packs, so a block is
+    // filled to a little less than it holds and checked once its bytes are final.
+    auto comprimi = [&](qsizetype da, qsizetype a) {
+        qsizetype presi = 0;
+        return comprimiLz77Blocco(QByteArrayView(flusso).sliced(da, a - da), Blocco - 12,
+                                  Decompresso, presi);
     };
-    confini = {0};
-    riempi();
-    bool stabile = false;
-    for (int giro = 0; giro < 12 && !stabile; ++giro) {
-        stabile = impagina();
+    auto impaginaLz77 = [&](qsizetype margine) -> bool {
+        confini.clear();
+        qsizetype i = 0;
+        while (i < link.size()) {
+            auto entra = [&](qsizetype j) {
+                const qsizetype a = j < link.size() ? inizio[j] : flusso.size();
+                return a - inizio[i] <= Decompresso &&
+                       comprimi(inizio[i], a).size() <= Blocco - 12 - margine;
+            };
+            if (!entra(i + 1))
+                return false;
+            qsizetype basso = i + 1, alto = link.size();
+            while (basso < alto) {
+                const qsizetype medio = (basso + alto + 1) / 2;
+                if (entra(medio))
+                    basso = medio;
+                else
+                    alto = medio - 1;
+            }
+            confini.append(inizio[i]);
+            i = basso;
+        }
         riempi();
-        if (!lz77)
-            stabile = impagina() || true;
-    }
-    if (!stabile) {
+        compressi.clear();
+        for (qsizetype b = 0; b < confini.size(); ++b) {
+            const qsizetype a = b + 1 < confini.size() ? confini[b + 1] : flusso.size();
+            compressi.append(comprimi(confini[b], a));
+            if (compressi.last().size() >= Blocco - 12)
+                return false;
+        }
+        return true;
+    };
+    bool fatto = false;
+    for (qsizetype margine = 32; lz77 && !fatto && margine < 1024; margine *= 2)
+        fatto = impaginaLz77(margine);
+    if (!fatto) {
+        // A link too big for a block: plain blocks, which a link may cross.
         lz77 = false;
-        impagina();
+        confini.clear();
+        for (qsizetype s = 0; s < flusso.size(); s += Blocco - 12)
+            confini.append(s);
         riempi();
-        impagina();
-    }
-    if (lz77) {
-        // The positions are final; pack the blocks with them.
-        impagina();
+        compressi.clear();
+        for (const qsizetype s : confini)
+            compressi.append(flusso.mid(s, Blocco - 12));
     }
     QByteArray topic;
     for (qsizetype b = 0; b < compressi.size(); ++b) {
