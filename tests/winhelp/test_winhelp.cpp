@@ -3,7 +3,7 @@
 #include "Cp1250.h"
 #include "Guida.h"
 #include "Lettore.h"
-#include "Ricerca.h"
+#include "RicercaTesto.h"
 #include "Riga.h"
 #include "Scrittore.h"
 #include "Sorgente.h"

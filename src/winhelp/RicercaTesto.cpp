@@ -1,4 +1,4 @@
-#include "Ricerca.h"
+#include "RicercaTesto.h"
 
 #include "Guida.h"
 
