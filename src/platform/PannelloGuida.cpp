@@ -58,6 +58,7 @@ public:
         : pannello_(p) {
         setOpenLinks(false);
         setOpenExternalLinks(false);
+        viewport()->setMouseTracking(true);
     }
     QMap<int, QImage> immagini;
     std::function<QVariant(int, const QUrl&)> risorsaEsterna;
@@ -75,8 +76,25 @@ protected:
         QTextBrowser::mouseReleaseEvent(e);
         if (e->button() != Qt::LeftButton || !anchorAt(e->pos()).isEmpty())
             return;
+        if (const auto colpo = immagineSotto(e->position()))
+            pannello_->cliccaImmagine(colpo->first, colpo->second);
+    }
+
+    // Over a picture's hotspot the pointer is a hand, as over a link.
+    void mouseMoveEvent(QMouseEvent* e) override {
+        QTextBrowser::mouseMoveEvent(e);
+        if (!anchorAt(e->pos()).isEmpty())
+            return;
+        const auto colpo = immagineSotto(e->position());
+        const bool mano = colpo && pannello_->zonaIn(colpo->first, colpo->second);
+        viewport()->setCursor(mano ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    }
+
+private:
+    // The picture under a point of the viewport, and the point in the picture's pixels.
+    std::optional<std::pair<int, QPoint>> immagineSotto(QPointF suViewport) const {
         const QPointF punto =
-            e->position() + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+            suViewport + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
         const int pos = document()->documentLayout()->hitTest(punto, Qt::FuzzyHit);
         for (int p = std::max(0, pos - 1); p <= pos; ++p) {
             QTextCursor c(document());
@@ -92,8 +110,7 @@ protected:
             const int n = nome.path().toInt();
             const QImage img = immagini.value(n);
             const QTextBlock blocco = document()->findBlock(p);
-            const QTextLayout* layout = blocco.layout();
-            const QTextLine riga = layout->lineForTextPosition(p - blocco.position());
+            const QTextLine riga = blocco.layout()->lineForTextPosition(p - blocco.position());
             if (!riga.isValid())
                 continue;
             const QPointF origine =
@@ -101,11 +118,10 @@ protected:
             const QRectF rettangolo(origine.x() + riga.cursorToX(p - blocco.position()),
                                     origine.y() + riga.y() + riga.ascent() - img.height(),
                                     img.width(), img.height());
-            if (rettangolo.contains(punto)) {
-                pannello_->cliccaImmagine(n, (punto - rettangolo.topLeft()).toPoint());
-                return;
-            }
+            if (rettangolo.contains(punto))
+                return std::pair(n, (punto - rettangolo.topLeft()).toPoint());
         }
+        return std::nullopt;
     }
 
 private:
@@ -235,6 +251,13 @@ PannelloGuida::PannelloGuida() {
         risultati_->setFocus();
     });
     connect(campoRicerca_, &QLineEdit::returnPressed, this, [this] { cerca(); });
+    // A tab that takes typing gets the keyboard with it.
+    connect(schede_, &QTabWidget::currentChanged, this, [this](int i) {
+        if (i == 1)
+            campoIndice_->setFocus();
+        else if (i == 2)
+            campoRicerca_->setFocus();
+    });
     connect(risultati_, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* i) { vaiA(i->data(RuoloArgomento).toInt()); });
     connect(risultati_, &QListWidget::itemClicked, this,
@@ -583,6 +606,15 @@ void PannelloGuida::seguiCollegamento(const Collegamento& c) {
         mostraPopup(b);
     else
         vaiA(b);
+}
+
+bool PannelloGuida::zonaIn(int immagine, QPoint punto) const {
+    if (immagine < 0 || immagine >= immagini_.size())
+        return false;
+    for (const ZonaImmagine& z : immagini_.at(immagine).zone)
+        if (z.rettangolo.contains(punto))
+            return true;
+    return false;
 }
 
 void PannelloGuida::cliccaImmagine(int immagine, QPoint punto) {

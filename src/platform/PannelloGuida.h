@@ -61,6 +61,7 @@ public:
     void eseguiMacro(const QString& macro);
     // A click on a picture at `punto` (in the picture's pixels).
     void cliccaImmagine(int immagine, QPoint punto);
+    bool zonaIn(int immagine, QPoint punto) const;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
