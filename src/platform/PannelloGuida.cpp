@@ -364,6 +364,7 @@ void PannelloGuida::costruisciRicerca() {
         auto indice = std::make_shared<IndiceTesto>();
         for (int i = 0; i < copia.numeroArgomenti(); ++i)
             indice->aggiungi(i, copia.titoloArgomento(i), testoSemplice(copia.argomento(i)));
+        indice->completa();
         QMetaObject::invokeMethod(
             qApp,
             [io, indice] {

@@ -7,31 +7,32 @@
 namespace hn::winhelp {
 
 QByteArray decomprimiLz77(QByteArrayView dati, qsizetype massimo) {
-    QByteArray uscita;
-    uscita.reserve(std::min<qsizetype>(massimo, dati.size() * 4));
-    qsizetype i = 0;
-    while (i < dati.size() && uscita.size() < massimo) {
-        const auto bandiere = static_cast<unsigned char>(dati[i++]);
-        for (int bit = 0; bit < 8 && i < dati.size() && uscita.size() < massimo; ++bit) {
+    // Written into a buffer of the most it may grow to, then cut to what was made.
+    QByteArray uscita(std::min<qsizetype>(massimo, dati.size() * 9 + 16), Qt::Uninitialized);
+    char* o = uscita.data();
+    const qsizetype fine = uscita.size();
+    qsizetype n = 0, i = 0;
+    const auto* d = reinterpret_cast<const unsigned char*>(dati.data());
+    while (i < dati.size() && n < fine) {
+        const unsigned bandiere = d[i++];
+        for (int bit = 0; bit < 8 && i < dati.size() && n < fine; ++bit) {
             if (!(bandiere & (1u << bit))) {
-                uscita.append(dati[i++]);
+                o[n++] = static_cast<char>(d[i++]);
                 continue;
             }
-            if (i + 1 >= dati.size())
-                return uscita;
-            const unsigned parola =
-                static_cast<unsigned char>(dati[i]) |
-                (static_cast<unsigned>(static_cast<unsigned char>(dati[i + 1])) << 8);
+            if (i + 1 >= dati.size()) {
+                i = dati.size();
+                break;
+            }
+            const unsigned parola = d[i] | (unsigned(d[i + 1]) << 8);
             i += 2;
             const qsizetype distanza = (parola & 0x0FFF) + 1;
-            qsizetype lunghezza = (parola >> 12) + 3;
             // Byte by byte: a copy may overlap what it writes (a run of one byte repeated).
-            while (lunghezza-- > 0 && uscita.size() < massimo) {
-                const qsizetype da = uscita.size() - distanza;
-                uscita.append(da >= 0 ? uscita.at(da) : '\0');
-            }
+            for (qsizetype k = (parola >> 12) + 3; k > 0 && n < fine; --k, ++n)
+                o[n] = n >= distanza ? o[n - distanza] : '\0';
         }
     }
+    uscita.truncate(n);
     return uscita;
 }
 

@@ -9,7 +9,7 @@ namespace hn::winhelp {
 namespace {
 
 constexpr int LatoMassimo = 16384;
-constexpr qsizetype PixelMassimi = qsizetype(64) * 1024 * 1024;
+constexpr qsizetype PixelMassimi = qsizetype(16) * 1024 * 1024;
 
 struct Resa {
     qsizetype inizio;

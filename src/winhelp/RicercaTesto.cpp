@@ -29,21 +29,53 @@ QString piega(QStringView testo) {
     QString out;
     out.reserve(testo.size());
     for (const QChar c : testo) {
-        // Letters whose stroke is no combining mark.
-        switch (c.unicode()) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            out += (u >= 'A' && u <= 'Z') ? QChar(u + 32) : c;
+            continue;
+        }
+        // Polish letters directly (ł has no combining mark to drop); anything else through its
+        // canonical decomposition.
+        switch (u) {
+        case u'ą':
+        case u'Ą':
+            out += u'a';
+            continue;
+        case u'ć':
+        case u'Ć':
+            out += u'c';
+            continue;
+        case u'ę':
+        case u'Ę':
+            out += u'e';
+            continue;
         case u'ł':
         case u'Ł':
             out += u'l';
+            continue;
+        case u'ń':
+        case u'Ń':
+            out += u'n';
+            continue;
+        case u'ó':
+        case u'Ó':
+            out += u'o';
+            continue;
+        case u'ś':
+        case u'Ś':
+            out += u's';
+            continue;
+        case u'ź':
+        case u'Ź':
+        case u'ż':
+        case u'Ż':
+            out += u'z';
             continue;
         case u'ß':
             out += QStringLiteral("ss");
             continue;
         default:
             break;
-        }
-        if (c.unicode() < 0x80) {
-            out += c.toLower();
-            continue;
         }
         const QString d = QString(c).normalized(QString::NormalizationForm_D);
         for (const QChar x : d)
@@ -71,19 +103,29 @@ void IndiceTesto::aggiungi(int argomento, const QString& titolo, const QString& 
         qui[p].second = true;
     for (auto it = qui.cbegin(); it != qui.cend(); ++it)
         parole_[it.key()].append({argomento, it.value().first, it.value().second});
+    completo_ = false;
 }
 
-QList<Risultato> IndiceTesto::cerca(const QString& domanda, int massimo) const {
+void IndiceTesto::completa() {
+    if (completo_)
+        return;
+    ordinate_ = parole_.keys();
+    std::sort(ordinate_.begin(), ordinate_.end());
+    completo_ = true;
+}
+
+QList<Risultato> IndiceTesto::cerca(const QString& domanda, int massimo) {
+    completa();
     const QStringList cercate = parole(piega(domanda));
     if (cercate.isEmpty())
         return {};
     QHash<int, int> punti;
     for (qsizetype k = 0; k < cercate.size(); ++k) {
         QHash<int, int> qui;
-        for (auto it = parole_.lowerBound(cercate[k]);
-             it != parole_.cend() && it.key().startsWith(cercate[k]); ++it) {
-            const bool intera = it.key().size() == cercate[k].size();
-            for (const Presenza& p : it.value())
+        for (auto it = std::lower_bound(ordinate_.cbegin(), ordinate_.cend(), cercate[k]);
+             it != ordinate_.cend() && it->startsWith(cercate[k]); ++it) {
+            const bool intera = it->size() == cercate[k].size();
+            for (const Presenza& p : parole_.value(*it))
                 qui[p.argomento] += p.volte * (intera ? 2 : 1) + (p.titolo ? 20 : 0);
         }
         if (k == 0) {

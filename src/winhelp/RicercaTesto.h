@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
-#include <QMap>
 #include <QString>
+#include <QStringList>
 
 namespace hn::winhelp {
 
@@ -24,7 +25,10 @@ struct Risultato {
 class IndiceTesto {
 public:
     void aggiungi(int argomento, const QString& titolo, const QString& testo);
-    QList<Risultato> cerca(const QString& domanda, int massimo = 100) const;
+    // Sorts the words for prefix look-ups; done by the first query otherwise (best on the
+    // thread that built the index).
+    void completa();
+    QList<Risultato> cerca(const QString& domanda, int massimo = 100);
     bool vuoto() const { return parole_.isEmpty(); }
 
 private:
@@ -33,7 +37,9 @@ private:
         int volte;
         bool titolo;
     };
-    QMap<QString, QList<Presenza>> parole_;
+    QHash<QString, QList<Presenza>> parole_;
+    QStringList ordinate_;
+    bool completo_ = true;
 };
 
 } // namespace hn::winhelp
