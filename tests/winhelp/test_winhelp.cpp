@@ -42,7 +42,7 @@ QByteArray sistemaSemplice(unsigned flags = 0) {
 // `memorizzato` as stored and `lunghezza` bytes once expanded; `comandi` are its formatting
 // commands (0xFF added).
 QByteArray topicAMano(const QByteArray& memorizzato, qsizetype lunghezza,
-                      const QByteArray& comandi = {}) {
+                      const QByteArray& comandi = {}, const QByteArray& d1Tabella = {}) {
     const QByteArray titolo("Temat\0", 6);
     const std::uint32_t primo = 12, secondo = 12 + 21 + 28 + std::uint32_t(titolo.size());
     QByteArray t = u32(0xFFFFFFFF) + u32(12) + u32(12);
@@ -54,9 +54,12 @@ QByteArray topicAMano(const QByteArray& memorizzato, qsizetype lunghezza,
     QByteArray d1;
     scriviCu32(d1, std::uint32_t(lunghezza));
     scriviCu16(d1, unsigned(lunghezza));
-    d1 += QByteArray("\x00\x80\x00\x00\x00\x00", 6) + comandi + QByteArray(1, '\xFF');
+    d1 += d1Tabella.isEmpty()
+              ? QByteArray("\x00\x80\x00\x00\x00\x00", 6) + comandi + QByteArray(1, '\xFF')
+              : d1Tabella;
     t += u32(std::uint32_t(21 + d1.size() + memorizzato.size())) + u32(std::uint32_t(lunghezza)) +
-         u32(primo) + u32(0xFFFFFFFF) + u32(std::uint32_t(21 + d1.size())) + QByteArray(1, '\x20');
+         u32(primo) + u32(0xFFFFFFFF) + u32(std::uint32_t(21 + d1.size())) +
+         QByteArray(1, d1Tabella.isEmpty() ? '\x20' : '\x23');
     t += d1 + memorizzato;
     return t;
 }
@@ -295,6 +298,29 @@ private Q_SLOTS:
         file["|TOPIC"] = topicAMano(QByteArray("\x0F\xF0!\x00", 4), 10);
         QVERIFY(testoDi(FileGuida::apri(scriviContenitore(file)).argomento(0))
                     .contains(QStringLiteral("nieistniejącej frazy")));
+    }
+
+    void tabella() {
+        // Two columns of a normal table; cells at columns 0, 1, then 0 again (a second row),
+        // each a paragraph header then its text up to 0xFF; column −1 ends the record. The
+        // middle cell's text is a jump.
+        QByteArray d1 = QByteArray("\x02\x01", 2) + u16(0) + u16(16000) + u16(0) + u16(16000);
+        const QByteArray testa = QByteArray("\x00\x00\x00\x00\x00\x00\x00", 7) + u16(0);
+        auto cella = [&](int colonna) { return u16(unsigned(colonna)) + testa; };
+        d1 += cella(0) + QByteArray(1, '\xFF');
+        d1 += cella(1) + QByteArray(1, '\xE3') + u32(hashContesto("x")) + QByteArray("\x89\xFF", 2);
+        d1 += cella(0) + QByteArray(1, '\xFF') + u16(0xFFFF);
+        const QByteArray testo("A\0\0B\0\0C\0", 9);
+        QMap<QByteArray, QByteArray> file{{"|SYSTEM", sistemaSemplice()},
+                                          {"|TOPIC", topicAMano(testo, 9, {}, d1)}};
+        const Argomento a = FileGuida::apri(scriviContenitore(file)).argomento(0);
+        QCOMPARE(a.paragrafi.size(), 3);
+        QCOMPARE(a.paragrafi[0].riga, a.paragrafi[1].riga);
+        QCOMPARE(a.paragrafi[1].colonna, 1);
+        QCOMPARE(a.paragrafi[2].riga, a.paragrafi[0].riga + 1);
+        QCOMPARE(testoDi(a), QStringLiteral("A|B|C|"));
+        QCOMPARE(a.paragrafi[1].pezzi[0].collegamento, 0);
+        QCOMPARE(a.collegamenti[0].hash, hashContesto("x"));
     }
 
     void immagineLz77PoiRle() {

@@ -161,19 +161,20 @@ int scarica(const QString& file, const QString& cartellaImmagini) {
                 stampa(QStringLiteral("    ! %1").arg(m));
             std::fputs(qUtf8Printable(testoArgomento(g, a)), stdout);
             for (const auto& r : a.immagini) {
-                if (cartellaImmagini.isEmpty())
-                    continue;
                 try {
                     const auto im = g.immagine(r);
-                    const QString nome =
-                        QStringLiteral("%1/%2.png")
-                            .arg(cartellaImmagini)
-                            .arg(r.numero >= 0 ? QStringLiteral("bm%1").arg(r.numero)
-                                               : QStringLiteral("t%1-%2").arg(i).arg(immagini));
+                    const QString nome = r.numero >= 0
+                                             ? QStringLiteral("bm%1").arg(r.numero)
+                                             : QStringLiteral("t%1-%2").arg(i).arg(immagini);
                     ++immagini;
-                    QDir().mkpath(cartellaImmagini);
-                    if (!im.immagine.isNull())
-                        im.immagine.save(nome);
+                    stampa(QStringLiteral("    picture %1: %2×%3")
+                               .arg(nome)
+                               .arg(im.dimensione.width())
+                               .arg(im.dimensione.height()));
+                    if (!cartellaImmagini.isEmpty() && !im.immagine.isNull()) {
+                        QDir().mkpath(cartellaImmagini);
+                        im.immagine.save(cartellaImmagini + u'/' + nome + QStringLiteral(".png"));
+                    }
                     for (const auto& z : im.zone)
                         stampa(QStringLiteral("    hotspot %1,%2 %3×%4 → %5")
                                    .arg(z.rettangolo.x())
@@ -209,20 +210,20 @@ int scarica(const QString& file, const QString& cartellaImmagini) {
 int main(int argc, char** argv) {
     if (const auto uscita = hn::opzioniComuni(argc, argv, riga))
         return *uscita;
+    // Wrong usage is told before anything of Qt starts.
+    const QByteArray comando = argc >= 2 ? QByteArray(argv[1]) : QByteArray();
+    if (comando == "compile" && argc != 4)
+        return hn::usoErrato(riga, QStringLiteral("compile takes PROJECT.hpj OUTPUT.hlp"));
+    if (comando == "dump" && argc != 3 && argc != 4)
+        return hn::usoErrato(riga, QStringLiteral("dump takes FILE.hlp [PICTURE_FOLDER]"));
+    if (comando != "compile" && comando != "dump")
+        return hn::usoErrato(riga, QStringLiteral("the first argument is compile or dump"));
     // Pictures need Qt's GUI types, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() >= 2 && args[1] == u"compile") {
-        if (args.size() != 4)
-            return hn::usoErrato(riga, QStringLiteral("compile takes PROJECT.hpj OUTPUT.hlp"));
+    if (comando == "compile")
         return compila(args[2], args[3]);
-    }
-    if (args.size() >= 2 && args[1] == u"dump") {
-        if (args.size() != 3 && args.size() != 4)
-            return hn::usoErrato(riga, QStringLiteral("dump takes FILE.hlp [PICTURE_FOLDER]"));
-        return scarica(args[2], args.size() == 4 ? args[3] : QString());
-    }
-    return hn::usoErrato(riga, QStringLiteral("the first argument is compile or dump"));
+    return scarica(args[2], args.size() == 4 ? args[3] : QString());
 }
