@@ -365,8 +365,12 @@ void PannelloGuida::costruisciRicerca() {
         for (int i = 0; i < copia.numeroArgomenti(); ++i)
             indice->aggiungi(i, copia.titoloArgomento(i), testoSemplice(copia.argomento(i)));
         indice->completa();
+        // The program may be ending: then there is no one to hand the index to.
+        QCoreApplication* applicazione = QCoreApplication::instance();
+        if (!applicazione)
+            return;
         QMetaObject::invokeMethod(
-            qApp,
+            applicazione,
             [io, indice] {
                 if (io) {
                     io->indiceTesto_ = *indice;

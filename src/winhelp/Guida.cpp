@@ -437,6 +437,9 @@ void FileGuida::leggiArgomenti() {
     int aperto = -1;
     // Every link takes at least its 21-byte header: more links than that is a loop.
     const qsizetype linkMassimi = blocchi_.size() * dimDecompressa_ / 21 + 1;
+    qsizetype totale = 0, raccolti = 0;
+    for (const QByteArray& b : blocchi_)
+        totale += b.size();
     while (true) {
         if (link_.size() > linkMassimi)
             danneggiato(dove);
@@ -459,6 +462,10 @@ void FileGuida::leggiArgomenti() {
             (std::uint32_t(blocco) << 15) | std::min<std::uint32_t>(caratteri, 0x7FFF);
         link_.append({pos, offset, tipo});
         if (tipo == 2) {
+            // Headers that all claim megabytes would make opening copy without end.
+            raccolti += dimensione;
+            if (raccolti > totale * 2 + LinkMassimo)
+                danneggiato(dove);
             const QByteArray tutto = raccogli(pos, dimensione);
             Lettore h(QByteArrayView(tutto).sliced(21, lunghezza1 - 21), dove);
             Intestazione t;
@@ -530,12 +537,17 @@ void FileGuida::leggiTabelle() {
     const auto albero = c_->file("|KWBTREE");
     const auto dati = c_->file("|KWDATA");
     if (albero && dati) {
+        // Every topic offset of |KWDATA belongs to one keyword: more than it holds is damage,
+        // not a reason to allocate billions.
+        qsizetype voci = 0;
         percorriAlbero(*albero, QStringLiteral("|KWBTREE"), [&](Lettore& v) {
             VoceIndice voce;
             voce.parola = testo(v.stringa());
             const int n = v.i16();
             const std::uint32_t da = v.u32();
-            if (n < 0 || da > std::uint32_t(dati->size()) || qsizetype(n) * 4 > dati->size() - da)
+            voci += n;
+            if (n < 0 || da > std::uint32_t(dati->size()) || qsizetype(n) * 4 > dati->size() - da ||
+                voci * 4 > dati->size())
                 danneggiato(QStringLiteral("|KWDATA"));
             Lettore k(dati->sliced(da, qsizetype(n) * 4), QStringLiteral("|KWDATA"));
             for (int i = 0; i < n; ++i)
@@ -610,6 +622,7 @@ Argomento FileGuida::argomento(int i) const {
     a.titolo = t.titolo;
     a.macro = t.macro;
     int riga = -1;
+    qsizetype letti = 0;
     for (int k = t.primo + 1; k < t.fine; ++k) {
         const Collegamento_& l = link_.at(k);
         if (l.tipo != 0x20 && l.tipo != 0x23)
@@ -620,6 +633,9 @@ Argomento FileGuida::argomento(int i) const {
             const std::int32_t dimensione = h.i32(), lunghezza2 = h.i32();
             h.salta(8);
             const std::int32_t lunghezza1 = h.i32();
+            letti += dimensione;
+            if (letti > 2 * TestoMassimo)
+                danneggiato(QStringLiteral("|TOPIC"));
             const QByteArray tutto = raccogli(l.posizione, dimensione);
             const QByteArray d2 = espandi(QByteArrayView(tutto).sliced(lunghezza1), lunghezza2);
             const bool fisso = t.nonScorrevole != -1 && std::int64_t(l.posizione) < t.scorrevole;

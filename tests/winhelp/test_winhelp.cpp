@@ -534,6 +534,126 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(ErroreGuida, FileGuida::apri(scriviContenitore(file)));
     }
 
+    void codePage_data() {
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QString>("titolo");
+        // "Żółw" in Windows-1250 is AF F3 B3 77; the same bytes read "Їуіw" in 1251 and
+        // "¯ó³w" in 1252.
+        riga("no record: Windows-1250", QByteArray(), QStringLiteral("Żółw"));
+        riga("charset 238 (Central European)", u16(11) + u16(2) + u16(238), QStringLiteral("Żółw"));
+        riga("charset 204 (Cyrillic)", u16(11) + u16(2) + u16(204), QStringLiteral("Їуіw"));
+        riga("charset 0 (Western)", u16(11) + u16(2) + u16(0), QStringLiteral("¯ó³w"));
+        riga("charset 1 (default) names nothing", u16(11) + u16(2) + u16(1),
+             QStringLiteral("Żółw"));
+        riga("default font in Cyrillic",
+             u16(12) + u16(4) +
+                 QByteArray("\x0A\xCC"
+                            "A\0",
+                            4),
+             QStringLiteral("Їуіw"));
+    }
+    void codePage() {
+        QFETCH(QByteArray, record);
+        QFETCH(QString, titolo);
+        QByteArray sistema = u16(0x036C) + u16(33) + u16(1) + u32(0) + u16(0);
+        sistema += u16(1) + u16(5) + QByteArray("\xAF\xF3\xB3w\0", 5) + record;
+        QMap<QByteArray, QByteArray> file{{"|SYSTEM", sistema},
+                                          {"|TOPIC", topicAMano(QByteArray("\0", 1), 1)}};
+        QCOMPARE(FileGuida::apri(scriviContenitore(file)).titolo(), titolo);
+    }
+
+    void immagineMultiRisoluzione() {
+        // Two renditions: 1 × 1 at 48 dpi, 2 × 1 at 96 dpi; a 96-dpi screen takes the second,
+        // a 48-dpi one the first, whatever their order.
+        auto resa = [](unsigned dpi, unsigned larghezza) {
+            QByteArray r("\x06\x00", 2);
+            scriviCu32(r, dpi);
+            scriviCu32(r, dpi);
+            scriviCu16(r, 1);
+            scriviCu16(r, 8);
+            for (unsigned v : {larghezza, 1u, 1u, 0u, 4u, 0u})
+                scriviCu32(r, v);
+            const std::uint32_t pixel = std::uint32_t(r.size() + 8 + 4);
+            r += u32(pixel) + u32(0) + QByteArray("\x00\x00\xFF\x00", 4) + QByteArray(4, '\0');
+            return r;
+        };
+        const QByteArray a = resa(48, 1), b = resa(96, 2);
+        const QByteArray mrb =
+            u16(0x706C) + u16(2) + u32(12) + u32(12 + std::uint32_t(a.size())) + a + b;
+        QMap<QByteArray, QByteArray> file{{"|SYSTEM", sistemaSemplice()},
+                                          {"|TOPIC", topicAMano(QByteArray("\0", 1), 1)},
+                                          {"|bm3", mrb}};
+        const FileGuida g = FileGuida::apri(scriviContenitore(file));
+        RifImmagine r;
+        r.numero = 3;
+        QCOMPARE(g.immagine(r, 96).immagine.width(), 2);
+        QCOMPARE(g.immagine(r, 48).immagine.width(), 1);
+        QCOMPARE(g.immagine(r, 96).immagine.pixel(0, 0), qRgb(255, 0, 0));
+        r.numero = 4;
+        QVERIFY_THROWS_EXCEPTION(ErroreGuida, g.immagine(r));
+    }
+
+    void paragrafoPiuGrandeDiUnBlocco() {
+        // Text that packs to more than a block cannot be kept whole in one: the writer falls back
+        // to plain blocks, which a link may cross, and the text still reads back.
+        GuidaNuova n;
+        n.titolo = QStringLiteral("Duży");
+        ArgomentoNuovo a;
+        a.contesto = QStringLiteral("duzy");
+        a.titolo = QStringLiteral("Duży temat");
+        ParagrafoNuovo p;
+        PezzoNuovo t;
+        QRandomGenerator caso(5);
+        for (int i = 0; i < 6000; ++i)
+            t.testo += QChar(u'a' + caso.bounded(26));
+        p.pezzi.append(t);
+        a.paragrafi.append(p);
+        n.argomenti.append(a);
+        const FileGuida g = FileGuida::apri(scriviGuida(n));
+        QVERIFY(!g.lz77());
+        QCOMPARE(g.argomento(0).paragrafi[0].pezzi[0].testo, t.testo);
+    }
+
+    void sorgente() {
+        hn::help::Progetto p;
+        QString problema;
+        const QString progetto = QStringLiteral(
+            "[OPTIONS]\nTITLE=Próba\nCNT=p.cnt\n[FILES]\na.htm\n[KEYWORDS]\nb=kość; ząb\n");
+        const QString pagina = QStringLiteral(
+            "<h1>Spis</h1><ol><li><a href=\"#b\">Be</a></li><li>drugi &amp; &#x17C;</li></ol>"
+            "<h2 id=\"b\">1. Be</h2><p>Tekst <i>pochyły</i><br>i <b>gruby</b>.</p>"
+            "<h3 id=\"c\">Ce</h3><ul><li>punkt</li></ul>");
+        QVERIFY2(hn::help::leggiProgettoDaTesti(progetto, {{QStringLiteral("a.htm"), pagina}},
+                                                QStringLiteral("."), p, problema),
+                 qPrintable(problema));
+        const auto& g = p.guida;
+        QCOMPARE(g.titolo, QStringLiteral("Próba"));
+        QCOMPARE(g.argomenti.size(), 3);
+        QCOMPARE(g.argomenti[0].contesto, QStringLiteral("spis"));
+        // The heading, then the two list items numbered.
+        QCOMPARE(g.argomenti[0].paragrafi.size(), 3);
+        QCOMPARE(g.argomenti[0].paragrafi[1].pezzi[0].testo, QStringLiteral("1. "));
+        QCOMPARE(g.argomenti[0].paragrafi[1].pezzi[1].salto, QStringLiteral("b"));
+        QCOMPARE(g.argomenti[0].paragrafi[2].pezzi.last().testo, QStringLiteral("drugi & ż"));
+        QVERIFY(g.argomenti[1].paragrafi[0].nonScorrevole);
+        QCOMPARE(g.argomenti[1].parole, QStringList({"Be", "kość", "ząb"}));
+        const auto& testo = g.argomenti[1].paragrafi[1].pezzi;
+        QCOMPARE(testo.size(), 6);
+        QCOMPARE(testo[1].font, 1); // italic
+        QCOMPARE(testo[2].tipo, PezzoNuovo::ACapo);
+        QCOMPARE(testo[4].font, 2); // bold
+        QCOMPARE(g.argomenti[2].paragrafi[1].pezzi[0].testo, QStringLiteral("• "));
+        // The .cnt: a chapter with a sub-topic becomes a heading over both.
+        QVERIFY(p.contenuti.contains(QStringLiteral("1 1. Be\n2 1. Be=b\n2 Ce=c\n")));
+
+        QVERIFY(!hn::help::leggiProgettoDaTesti(
+            QStringLiteral("[FILES]\na.htm\n"),
+            {{QStringLiteral("a.htm"),
+              QStringLiteral("<h1>S</h1><area coords=\"1,2,3,4\" href=\"#x\">")}},
+            QStringLiteral("."), p, problema));
+        QVERIFY(problema.contains(QStringLiteral("map")));
+    }
+
     void macroEContenuti() {
         const auto m = leggiMacro(QStringLiteral("JI(`a.hlp',`x_1'); Back():PI(\"\", \"p\");bad("));
         QCOMPARE(m.size(), 3);
