@@ -286,10 +286,6 @@ QPushButton* PannelloGuida::pulsante(const QString& testo) const {
     return pulsanti_.value(testo, creati_.value(testo));
 }
 
-void PannelloGuida::keyPressEvent(QKeyEvent* e) {
-    QWidget::keyPressEvent(e);
-}
-
 void PannelloGuida::mostraErrore(const QString& messaggio) {
     guida_.reset();
     corrente_ = -1;
@@ -722,7 +718,7 @@ void PannelloGuida::eseguiMacro(const QString& macro) {
             if (t >= 0)
                 vaiA(t);
         } else if (nome == u"BrowseButtons") {
-            sequenza_ = true;
+            // « and » are always there, enabled where the sequence goes on.
         } else if (nome == u"CreateButton") {
             if (creati_.contains(a0) || pulsanti_.contains(a1))
                 continue;

@@ -63,9 +63,6 @@ public:
     void cliccaImmagine(int immagine, QPoint punto);
     bool zonaIn(int immagine, QPoint punto) const;
 
-protected:
-    void keyPressEvent(QKeyEvent* e) override;
-
 private:
     void mostra(int argomento);
     void seguiCollegamento(const winhelp::Collegamento& c);
@@ -84,7 +81,6 @@ private:
     winhelp::Argomento argomento_;
     QList<winhelp::ImmagineGuida> immagini_;
     std::optional<winhelp::IndiceTesto> indiceTesto_;
-    bool sequenza_ = false;
 
     QTabWidget* schede_;
     QTreeWidget* albero_;
