@@ -44,7 +44,8 @@ Esito esegui(const QString& programma, const QStringList& argomenti, const QStri
 
 const QStringList programmi = {u"" HNEMAR_APP ""_s,      u"" HNEMAR_STORE_TOOL ""_s,
                                u"" HNEMAR_RTF_TOOL ""_s, u"" HNEMAR_DEMO_TOOL ""_s,
-                               u"" HNEMAR_ART_TOOL ""_s, u"" HNEMAR_ATLAS_TOOL ""_s};
+                               u"" HNEMAR_ART_TOOL ""_s, u"" HNEMAR_ATLAS_TOOL ""_s,
+                               u"" HNEMAR_HELP_TOOL ""_s};
 
 } // namespace
 
