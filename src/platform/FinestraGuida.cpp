@@ -3,6 +3,7 @@
 #include "ErroreVB.h"
 #include "FileSicuro.h"
 #include "HostPaths.h"
+#include "Palco.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,6 +93,9 @@ void FinestraGuida::showContents(const QString& helpFile) {
 
     if (!finestra_) {
         finestra_ = new BrowserGuida;
+        // A window of its own kept above the stage, as the desktop keeps a dialog above its owner.
+        if (QWidget* sopra = finestraPerDialoghi())
+            finestra_->setParent(sopra, Qt::Window);
         finestra_->setAttribute(Qt::WA_DeleteOnClose, false);
         finestra_->setWindowTitle(QStringLiteral("Pomoc"));
         finestra_->setOpenExternalLinks(false);

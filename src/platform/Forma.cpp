@@ -156,6 +156,8 @@ Forma* Forma::trova(const QString& nome) {
 void Forma::Load() {
     if (caricata_)
         return;
+    // On the stage before Form_Load places the form: its place is on the program's screen.
+    sulPalco(*this);
     caricata_ = true;
     forme().append(this);
     if (qApp)
@@ -175,8 +177,8 @@ void Forma::Show() {
         show();
     // The window just shown takes the keyboard, as desktops do for a new window: Enter and Esc
     // of a dialog must reach it without a click first.
-    if (isWindow() && statoFinestra_ != 1)
-        activateWindow();
+    if (statoFinestra_ != 1)
+        attivaFinestra(*this);
     attiva();
 }
 
@@ -254,7 +256,11 @@ void Forma::setBorderStyle(int stile) {
 
 void Forma::setProprietario(Forma* proprietario) {
     proprietario_ = proprietario;
-    // A transient parent keeps the dialog above its owner without making the owner delete it.
+    sulPalco(*this);
+    // On the stage the stage keeps a dialog above its owner; on the desktop a transient parent
+    // does, without making the owner delete it.
+    if (!isWindow())
+        return;
     if (proprietario)
         proprietario->winId();
     winId();

@@ -4,9 +4,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QShortcut>
@@ -32,9 +29,6 @@ bool modoPrevisto(QSize s) {
 }
 
 constexpr QSize palcoVirtuale(1024, 768);
-
-// The display paints the window black wherever it shows, with nothing from the program.
-void fondoNeroSulDisplay(QWidget& finestra);
 
 } // namespace
 
@@ -126,8 +120,8 @@ bool scegliPiattaforma() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         if (!x11 && !wayland)
             return false;
-        if (x11)
-            qputenv("QT_QPA_PLATFORM", "xcb");
+        // A Wayland session gets a Wayland window; X11 where Qt's Wayland platform is missing.
+        qputenv("QT_QPA_PLATFORM", wayland ? (x11 ? "wayland;xcb" : "wayland") : "xcb");
     }
     static const bool installato = [] {
         gestoreAvvio = qInstallMessageHandler(senzaPiattaforma);
@@ -168,14 +162,35 @@ QSize finestraIniziale(QSize disponibile, QSize schermo) {
 
 } // namespace
 
+namespace {
+Palco* palcoAttuale = nullptr;
+} // namespace
+
+Palco* Palco::attuale() {
+    return palcoAttuale;
+}
+
 Palco::Palco(ModoScala modo)
-    : QWidget(nullptr, Qt::FramelessWindowHint)
+    : QWidget(nullptr, Qt::Window)
     , modo_(modo) {
+    palcoAttuale = this;
+    // A normal window, framed by the desktop when it is one: a window manager makes it full
+    // screen by its own protocol and takes the frame off then. A frameless one is typed as a
+    // window to leave alone, and some keep a panel above it even at full screen.
+    // Base size nought: left to Qt it is -1 × -1, and a window manager that trusts it sizes the
+    // window 65535 × 65535.
+    create();
+    windowHandle()->setBaseSize(QSize(0, 0));
     setWindowTitle(QStringLiteral("Velto 2002"));
-    // Black is the display's own: the backdrop has no buffer of its own to paint into, which at
-    // 4K would hold a third of the program's memory only to say "black".
-    setAttribute(Qt::WA_PaintOnScreen);
-    setAttribute(Qt::WA_NoSystemBackground);
+    // Black around the program's screen, and wherever no window of the program is shown.
+    QPalette nero = palette();
+    nero.setColor(QPalette::Window, Qt::black);
+    setPalette(nero);
+    setAutoFillBackground(true);
+    schermo_ = new QWidget(this);
+    schermo_->setObjectName(QStringLiteral("schermo"));
+    // The program's windows keep their focus among themselves: Tab never leaves the one active.
+    schermo_->setFocusPolicy(Qt::NoFocus);
     QScreen* sottoIlMouse = QGuiApplication::screenAt(QCursor::pos());
     impostaMonitor(sottoIlMouse ? sottoIlMouse : QGuiApplication::primaryScreen());
     geometria_ = calcolaPalco(monitorNativo(), modo_);
@@ -200,18 +215,14 @@ Palco::Palco(ModoScala modo)
     adattamento_->setInterval(40);
     connect(adattamento_, &QTimer::timeout, this, &Palco::adattaAllaFinestra);
 
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* finestra) {
-        if (finestra && finestra != windowHandle())
-            ultimaConTastiera_ = finestra;
-    });
-
     qApp->installEventFilter(this);
     impostaSchermoIntero(true);
-    ultimaOrigine_ = origineDesktop();
 }
 
 Palco::~Palco() {
     qApp->removeEventFilter(this);
+    if (palcoAttuale == this)
+        palcoAttuale = nullptr;
 }
 
 void Palco::impostaMonitor(QScreen* monitor) {
@@ -238,9 +249,8 @@ QSize Palco::finestraNativa() const {
 }
 
 QPoint Palco::origineDesktop() const {
-    // In a window, from where the window was last put, not from where the display has it yet:
-    // a window manager moves it a moment later, and windows placed from the old corner in
-    // between would stay there.
+    // From where the window was last put, not from where the display has it yet: a window
+    // manager moves it a moment later.
     if (!schermoIntero_)
         return geometry().topLeft() + geometria_.origine;
     const QPoint monitor = monitor_ ? monitor_->geometry().topLeft() : QPoint();
@@ -256,11 +266,14 @@ void Palco::impostaSchermoIntero(bool si) {
     if (si) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        impostaCornice(false);
         applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
         showFullScreen();
+        copriIlMonitor();
+        // Back over whatever the desktop put above the window meanwhile: some window managers
+        // leave a full-screen window where it was in the stack.
+        raise();
+        activateWindow();
     } else {
-        impostaCornice(true);
         showNormal();
         const QRect disponibile = monitor_ && monitor_->handle()
                                       ? monitor_->handle()->availableGeometry()
@@ -272,15 +285,15 @@ void Palco::impostaSchermoIntero(bool si) {
     }
 }
 
-void Palco::impostaCornice(bool si) {
-    Qt::WindowFlags f = windowFlags();
-    f.setFlag(Qt::FramelessWindowHint, !si);
-    // Told to the window that exists rather than made anew: the program's windows are
-    // transient for this one, and a new native window would leave them pointing at a window
-    // that is gone.
-    overrideWindowFlags(f);
-    if (windowHandle())
-        windowHandle()->setFlags(f);
+void Palco::copriIlMonitor() {
+    // The logical size the factor gives is rounded: the window is told the monitor in device
+    // pixels, so no column or row of the monitor is left out.
+    QWindow* w = windowHandle();
+    if (!schermoIntero_ || !w || !w->handle() || !monitor_ || !monitor_->handle())
+        return;
+    const QRect monitor = monitor_->handle()->geometry();
+    if (w->handle()->geometry() != monitor)
+        w->handle()->setGeometry(monitor);
 }
 
 void Palco::adattaAllaFinestra() {
@@ -295,18 +308,6 @@ void Palco::adattaAllaFinestra() {
 }
 
 void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
-    // Where each window lies on the program's screen, before the desktop's pixels change.
-    struct Posto {
-        QPointer<QWidget> finestra;
-        QPoint suSchermo;
-    };
-    QList<Posto> posti;
-    // Where the stage last put the screen: the mode may already be the new one.
-    const QPoint vecchiaOrigine = ultimaOrigine_;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (eFinestraDelProgramma(w))
-            posti.append({w, w->pos() - vecchiaOrigine});
-
     applicando_ = true;
     geometria_ = nuova;
     const bool cambiaFattore = !qFuzzyCompare(nuova.fattore, fattoreGui_);
@@ -320,6 +321,7 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
         if (windowHandle())
             windowHandle()->setGeometry(area);
         setGeometry(area);
+        copriIlMonitor();
     } else {
         // Never smaller than the screen at one device pixel per program pixel.
         const QSize minima(int(std::ceil(nuova.schermo.width() / fattoreGui_ - 1e-9)),
@@ -340,53 +342,16 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
             setGeometry(logica);
         }
     }
-    const QPoint nuovaOrigine = origineDesktop();
-    for (const Posto& p : posti) {
-        if (!p.finestra)
-            continue;
-        const QRect r(nuovaOrigine + p.suSchermo, p.finestra->size());
-        // The window's own handle first: at the same logical place and size the widget alone
-        // would not tell the platform the device pixels changed.
-        if (p.finestra->windowHandle())
-            p.finestra->windowHandle()->setGeometry(r);
-        p.finestra->setGeometry(r);
-    }
-    ultimaOrigine_ = nuovaOrigine;
+    schermo_->setGeometry(QRect(nuova.origine, nuova.schermo));
     applicando_ = false;
     // Every window drops its buffer and paints again at the new factor, as when it moves to
-    // another monitor (widgets listen for that signal); fonts are measured again too.
+    // another monitor (widgets listen for that signal); fonts are measured again too. The
+    // stage paints whole again: its old buffer covered only the old device pixels.
     if (cambiaFattore)
         for (QWidget* w : QApplication::topLevelWidgets())
             if (QWindow* finestra = w->windowHandle())
                 Q_EMIT finestra->screenChanged(finestra->screen());
-}
-
-bool Palco::eFinestraDelProgramma(const QWidget* w) const {
-    if (!w || w == this || !w->isWindow())
-        return false;
-    // Message boxes and file choosers place themselves; popups follow their owners.
-    if (qobject_cast<const QMessageBox*>(w) || qobject_cast<const QFileDialog*>(w))
-        return false;
-    const Qt::WindowType tipo = w->windowType();
-    return tipo != Qt::Popup && tipo != Qt::ToolTip && tipo != Qt::Desktop;
-}
-
-void Palco::seguiOrigine() {
-    if (applicando_)
-        return;
-    const QPoint nuova = origineDesktop();
-    const QPoint delta = nuova - ultimaOrigine_;
-    ultimaOrigine_ = nuova;
-    if (delta.isNull())
-        return;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (eFinestraDelProgramma(w))
-            w->move(w->pos() + delta);
-}
-
-void Palco::moveEvent(QMoveEvent* e) {
-    QWidget::moveEvent(e);
-    seguiOrigine();
+    update();
 }
 
 void Palco::resizeEvent(QResizeEvent* e) {
@@ -395,45 +360,35 @@ void Palco::resizeEvent(QResizeEvent* e) {
         return;
     if (!schermoIntero_)
         adattamento_->start();
-    seguiOrigine();
-}
-
-void Palco::mousePressEvent(QMouseEvent* e) {
-    // A click on the bars must not bury the program's windows under the backdrop.
-    portaSuLeFinestre();
-    e->accept();
 }
 
 void Palco::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
-    // A window manager hands the keyboard to the window it has just made full screen: the
-    // backdrop, which has no keys of its own. It goes back to the program's window at once,
-    // or Esc, Tab and the forms' keys would do nothing until a click.
-    if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        QTimer::singleShot(0, this, [this] {
-            if (isActiveWindow())
-                portaSuLeFinestre();
-        });
-}
-
-void Palco::portaSuLeFinestre() {
-    // The forms that cover the program's screen go up first, the smaller windows above them;
-    // the keyboard goes back to the window that last had it.
-    QList<QWidget*> finestre;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (eFinestraDelProgramma(w) && w->isVisible())
-            finestre.append(w);
-    if (finestre.isEmpty())
+    // The desktop activates the stage as a whole: the window inside that had the activation
+    // gets it back, or loses it with the stage (a caption hides then).
+    if (e->type() != QEvent::ActivationChange)
         return;
-    std::stable_partition(finestre.begin(), finestre.end(),
-                          [this](const QWidget* w) { return w->size() == geometria_.schermo; });
-    for (QWidget* w : finestre)
-        w->raise();
-    // A message box or file chooser that had it gets it back too.
-    if (ultimaConTastiera_ && ultimaConTastiera_->isVisible())
-        ultimaConTastiera_->requestActivate();
-    else
-        finestre.first()->activateWindow();
+    if (!isActiveWindow()) {
+        if (attiva_) {
+            QPointer<QWidget> prima = attiva_;
+            attiva(nullptr);
+            // Remembered, so the same window comes back, not whichever lies on top.
+            if (prima && !prima->isHidden() && prima->isEnabled())
+                attiva_ = prima, riattivare_ = true;
+        }
+        return;
+    }
+    QTimer::singleShot(0, this, [this] {
+        if (!isActiveWindow())
+            return;
+        QWidget* w = attiva_;
+        if (riattivare_ && w && !w->isHidden() && w->isEnabled())
+            attiva_ = nullptr;
+        else
+            w = piuAlta();
+        riattivare_ = false;
+        attiva(w);
+    });
 }
 
 void Palco::monitorCambiato() {
@@ -445,17 +400,153 @@ void Palco::monitorCambiato() {
         applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
 }
 
+void Palco::accogli(QWidget& finestra) {
+    if (finestra.parentWidget())
+        return;
+    const QPoint posto = finestra.pos();
+    const bool visibile = finestra.isVisible();
+    finestra.setParent(schermo_, Qt::SubWindow | Qt::FramelessWindowHint);
+    finestra.move(posto);
+    if (visibile)
+        finestra.show();
+}
+
+QWidget* Palco::finestraDi(QObject* oggetto) const {
+    if (!oggetto || !oggetto->isWidgetType())
+        return nullptr;
+    for (auto* w = static_cast<QWidget*>(oggetto); w; w = w->parentWidget())
+        if (w->parentWidget() == schermo_)
+            return w;
+    return nullptr;
+}
+
+QWidget* Palco::piuAlta(const QWidget* tranne) const {
+    // The children's order is their stacking order, the last on top.
+    const QObjectList& figli = schermo_->children();
+    for (auto i = figli.crbegin(); i != figli.crend(); ++i) {
+        auto* w = qobject_cast<QWidget*>(*i);
+        if (w && w != tranne && !w->isHidden() && w->isEnabled())
+            return w;
+    }
+    return nullptr;
+}
+
+void Palco::attiva(QWidget* finestra) {
+    if (finestra && finestraDi(finestra) != finestra)
+        return;
+    if (finestra)
+        finestra->raise();
+    if (finestra != attiva_) {
+        QPointer<QWidget> vecchia = attiva_;
+        attiva_ = finestra;
+        inoltrando_ = true;
+        if (vecchia) {
+            QEvent fuori(QEvent::WindowDeactivate);
+            QCoreApplication::sendEvent(vecchia, &fuori);
+        }
+        // Losing the activation may have moved it on (a caption hides itself).
+        if (finestra && attiva_ == finestra) {
+            QEvent dentro(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(finestra, &dentro);
+        }
+        inoltrando_ = false;
+    }
+    if (!finestra || attiva_ != finestra)
+        return;
+    // The keyboard goes where it was in that window, or to the window itself.
+    QWidget* fuoco = finestra->focusWidget();
+    if (!fuoco || fuoco->isHidden() || !fuoco->isEnabled() ||
+        (fuoco != finestra && !finestra->isAncestorOf(fuoco)))
+        fuoco = finestra;
+    fuoco->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (evento->type() == QEvent::Show) {
-        if (oggetto == this)
-            fondoNeroSulDisplay(*this);
-        auto* w = qobject_cast<QWidget*>(oggetto);
-        if (eFinestraDelProgramma(w) && !w->parentWidget() && w->windowHandle() && windowHandle())
-            impostaTransitoria(*w);
-        if (w && w->isWindow())
-            titoloVuotoSulDesktop(*w);
+    switch (evento->type()) {
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        // The desktop's activation of the stage reaches every widget in it; which of the
+        // stage's windows is active is the stage's own (see attiva).
+        if (!inoltrando_ && oggetto != this && finestraDi(oggetto))
+            return true;
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // A click activates the window clicked; one disabled by its dialog hands it on to the
+        // dialog, as an owner does.
+        if (QWidget* w = finestraDi(oggetto))
+            attiva(w->isEnabled() ? w : piuAlta());
+        break;
+    case QEvent::Show:
+        // A window just shown comes up on top with the keyboard, as on a desktop.
+        if (!evento->spontaneous() && oggetto == finestraDi(oggetto)) {
+            auto* w = static_cast<QWidget*>(oggetto);
+            w->raise();
+            if (w->isEnabled())
+                attiva(w);
+        }
+        break;
+    case QEvent::Hide:
+        if (!evento->spontaneous() && oggetto == attiva_)
+            attiva(piuAlta(attiva_));
+        // A message box or the file chooser closing: without a window manager nobody hands
+        // the keyboard back to the stage.
+        if (oggetto != this && oggetto->isWidgetType() &&
+            static_cast<QWidget*>(oggetto)->isWindow())
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible() && !QGuiApplication::focusWindow())
+                    activateWindow();
+            });
+        break;
+    case QEvent::EnabledChange:
+        if (oggetto == finestraDi(oggetto)) {
+            auto* w = static_cast<QWidget*>(oggetto);
+            if (w == attiva_ && !w->isEnabled())
+                attiva(piuAlta(w));
+            else if (w->isEnabled() && !w->isHidden() && (!attiva_ || attiva_->isHidden()))
+                attiva(piuAlta());
+        }
+        break;
+    default:
+        break;
     }
     return false;
+}
+
+void sulPalco(QWidget& finestra) {
+    if (Palco* p = Palco::attuale())
+        p->accogli(finestra);
+}
+
+namespace {
+// The stage's window a widget lies in, null when it is not on the stage.
+QWidget* finestraSulPalco(const Palco* palco, const QWidget* w) {
+    for (; w && palco; w = w->parentWidget())
+        if (w->parentWidget() == palco->schermo())
+            return const_cast<QWidget*>(w);
+    return nullptr;
+}
+} // namespace
+
+void attivaFinestra(QWidget& finestra) {
+    Palco* p = Palco::attuale();
+    if (QWidget* w = finestraSulPalco(p, &finestra))
+        p->attiva(w);
+    else
+        finestra.activateWindow();
+}
+
+bool eFinestraAttiva(const QWidget& finestra) {
+    const Palco* p = Palco::attuale();
+    if (const QWidget* w = finestraSulPalco(p, &finestra))
+        return p->finestraAttiva() == w && p->isActiveWindow();
+    return finestra.isActiveWindow();
+}
+
+QWidget* finestraPerDialoghi() {
+    if (Palco* p = Palco::attuale())
+        return p;
+    return QApplication::activeWindow();
 }
 
 namespace {
@@ -476,34 +567,6 @@ xcb_atom_t atomoX(xcb_connection_t* c, QByteArrayView nome) {
     return a;
 }
 
-void fondoNeroSulDisplay(QWidget& finestra) {
-    xcb_connection_t* c = connessioneX();
-    if (!c || !finestra.windowHandle() || !finestra.windowHandle()->handle())
-        return;
-    const xcb_screen_t* schermo = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    const uint32_t nero = schermo ? schermo->black_pixel : 0;
-    const auto id = static_cast<xcb_window_t>(finestra.winId());
-    xcb_change_window_attributes(c, id, XCB_CW_BACK_PIXEL, &nero);
-    xcb_clear_area(c, 0, id, 0, 0, 0, 0);
-    // A window that paints nothing never reports a repaint finished, and a window manager that
-    // asked for that report after each step of a resize by mouse would wait seconds for it.
-    const xcb_atom_t protocolli = atomoX(c, "WM_PROTOCOLS");
-    const xcb_atom_t sincronia = atomoX(c, "_NET_WM_SYNC_REQUEST");
-    xcb_get_property_reply_t* r = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, id, protocolli, XCB_ATOM_ATOM, 0, 32), nullptr);
-    if (r && r->format == 32) {
-        const auto* atomi = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
-        QList<xcb_atom_t> restano;
-        for (int i = 0; i < xcb_get_property_value_length(r) / 4; ++i)
-            if (atomi[i] != sincronia)
-                restano.append(atomi[i]);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, protocolli, XCB_ATOM_ATOM, 32,
-                            uint32_t(restano.size()), restano.constData());
-    }
-    std::free(r);
-    xcb_flush(c);
-}
-
 } // namespace
 
 void consegnaAlDisplay() {
@@ -522,27 +585,6 @@ void titoloVuotoSulDesktop(QWidget& finestra) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
                         nullptr);
     xcb_flush(c);
-}
-
-void Palco::impostaTransitoria(QWidget& w) {
-    // The program's windows form one tree under the backdrop, so a window manager keeps each
-    // above the window it belongs to and raises them together. A form without an owner belongs
-    // to the backdrop; a smaller window (a caption) to the window it was opened from. A caption
-    // under the backdrop itself would drag the backdrop, a full-screen window, above the forms
-    // when it takes the focus.
-    static const char* const kDelPalco = "hnemar_transitoriaDelPalco";
-    QWindow* finestra = w.windowHandle();
-    if (finestra->transientParent() && !finestra->property(kDelPalco).toBool())
-        return; // an owner the program chose
-    QWindow* sopra = windowHandle();
-    if (!qobject_cast<Forma*>(&w)) {
-        QWindow* attiva = QGuiApplication::focusWindow();
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (t != this && t != &w && t->windowHandle() == attiva && eFinestraDelProgramma(t))
-                sopra = attiva;
-    }
-    finestra->setTransientParent(sopra);
-    finestra->setProperty(kDelPalco, true);
 }
 
 } // namespace hn
