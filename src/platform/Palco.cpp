@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <qpa/qplatformscreen.h>
 #include <qpa/qplatformwindow.h>
 #include <xcb/xcb.h>
@@ -29,6 +30,13 @@ bool modoPrevisto(QSize s) {
 }
 
 constexpr QSize palcoVirtuale(1024, 768);
+
+// An X11 window manager is running: it sizes a full-screen window itself, and a size asked of
+// it when the window comes back from a framed one is taken for the frame, a title bar's
+// height off.
+bool gestoreDiFinestreX();
+// The running X11 window manager's name, empty for none.
+QString nomeGestoreX();
 
 } // namespace
 
@@ -215,8 +223,28 @@ Palco::Palco(ModoScala modo)
     adattamento_->setInterval(40);
     connect(adattamento_, &QTimer::timeout, this, &Palco::adattaAllaFinestra);
 
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &Palco::sopraIPannelli);
     qApp->installEventFilter(this);
     impostaSchermoIntero(true);
+}
+
+void Palco::sopraIPannelli() {
+    // xfwm4 keeps a panel that asks to stay on top above full-screen windows, and only a
+    // window that asks the same comes over it; other window managers put a window that asks it
+    // in a layer below their panels. So there, full screen and in use, the stage asks too;
+    // it stops asking when the user turns to another program, and in a window.
+    static const bool xfwm = nomeGestoreX().contains(QLatin1String("xfwm4"), Qt::CaseInsensitive);
+    const bool sopra =
+        xfwm && schermoIntero_ && QGuiApplication::applicationState() == Qt::ApplicationActive;
+    Qt::WindowFlags f = windowFlags();
+    if (f.testFlag(Qt::WindowStaysOnTopHint) == sopra)
+        return;
+    f.setFlag(Qt::WindowStaysOnTopHint, sopra);
+    // Told to the window that exists: a new native window would come up as a new window on
+    // the desktop, elsewhere, for a moment.
+    overrideWindowFlags(f);
+    if (windowHandle())
+        windowHandle()->setFlags(f);
 }
 
 Palco::~Palco() {
@@ -263,6 +291,9 @@ void Palco::impostaSchermoIntero(bool si) {
         impostaMonitor(screen());
     schermoIntero_ = si;
     adattamento_->stop();
+    // Asked after full screen, which some window managers would otherwise let override it.
+    if (!si)
+        sopraIPannelli();
     if (si) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -273,6 +304,8 @@ void Palco::impostaSchermoIntero(bool si) {
         // leave a full-screen window where it was in the stack.
         raise();
         activateWindow();
+        sopraIPannelli();
+        avviato_ = true;
     } else {
         showNormal();
         const QRect disponibile = monitor_ && monitor_->handle()
@@ -285,11 +318,16 @@ void Palco::impostaSchermoIntero(bool si) {
     }
 }
 
+bool Palco::impostaGeometria() const {
+    return !avviato_ || !gestoreDiFinestreX();
+}
+
 void Palco::copriIlMonitor() {
     // The logical size the factor gives is rounded: the window is told the monitor in device
     // pixels, so no column or row of the monitor is left out.
     QWindow* w = windowHandle();
-    if (!schermoIntero_ || !w || !w->handle() || !monitor_ || !monitor_->handle())
+    if (!schermoIntero_ || !w || !w->handle() || !monitor_ || !monitor_->handle() ||
+        !impostaGeometria())
         return;
     const QRect monitor = monitor_->handle()->geometry();
     if (w->handle()->geometry() != monitor)
@@ -317,11 +355,14 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
     }
     if (schermoIntero_) {
         const QRect area = monitor_ ? monitor_->geometry() : QRect(QPoint(), nuova.schermo);
-        // Set the geometry too: without a window manager full screen is only a request.
-        if (windowHandle())
-            windowHandle()->setGeometry(area);
-        setGeometry(area);
-        copriIlMonitor();
+        // Without a window manager full screen is only a request: the geometry is set too,
+        // and at the start, where some window managers keep their panels' strips free else.
+        if (impostaGeometria()) {
+            if (windowHandle())
+                windowHandle()->setGeometry(area);
+            setGeometry(area);
+            copriIlMonitor();
+        }
     } else {
         // Never smaller than the screen at one device pixel per program pixel.
         const QSize minima(int(std::ceil(nuova.schermo.width() / fattoreGui_ - 1e-9)),
@@ -565,6 +606,46 @@ xcb_atom_t atomoX(xcb_connection_t* c, QByteArrayView nome) {
     const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(r);
     return a;
+}
+
+bool gestoreDiFinestreX() {
+    xcb_connection_t* c = connessioneX();
+    if (!c)
+        return false;
+    const xcb_window_t radice = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_get_property_reply_t* r =
+        xcb_get_property_reply(c,
+                               xcb_get_property(c, 0, radice, atomoX(c, "_NET_SUPPORTING_WM_CHECK"),
+                                                XCB_ATOM_WINDOW, 0, 1),
+                               nullptr);
+    const bool si = r && xcb_get_property_value_length(r) >= 4;
+    std::free(r);
+    return si;
+}
+
+QString nomeGestoreX() {
+    xcb_connection_t* c = connessioneX();
+    if (!c)
+        return {};
+    const xcb_window_t radice = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto leggi = [c](xcb_window_t w, xcb_atom_t nome, xcb_atom_t tipo, uint32_t lunghezza) {
+        xcb_get_property_reply_t* r =
+            xcb_get_property_reply(c, xcb_get_property(c, 0, w, nome, tipo, 0, lunghezza), nullptr);
+        QByteArray valore;
+        if (r)
+            valore = QByteArray(static_cast<const char*>(xcb_get_property_value(r)),
+                                xcb_get_property_value_length(r));
+        std::free(r);
+        return valore;
+    };
+    const QByteArray verifica =
+        leggi(radice, atomoX(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1);
+    if (verifica.size() < 4)
+        return {};
+    xcb_window_t gestore = 0;
+    std::memcpy(&gestore, verifica.constData(), sizeof gestore);
+    return QString::fromUtf8(
+        leggi(gestore, atomoX(c, "_NET_WM_NAME"), atomoX(c, "UTF8_STRING"), 64));
 }
 
 } // namespace

@@ -107,6 +107,7 @@ protected:
 
 private:
     void monitorCambiato();
+    void sopraIPannelli();
     // The monitor the stage covers when full screen; null leaves it as it is.
     void impostaMonitor(QScreen* monitor);
     // The window's size changed: the screen is fitted into it again.
@@ -116,6 +117,9 @@ private:
     void applica(const GeometriaPalco& nuova, QRect rettangoloNativo);
     // Full screen: the window is the monitor to the device pixel, whatever the factor rounds.
     void copriIlMonitor();
+    // Whether the stage sets its full-screen geometry itself rather than leave it to a window
+    // manager.
+    bool impostaGeometria() const;
     // The stage's window a widget belongs to (a direct child of the screen), else null.
     QWidget* finestraDi(QObject* oggetto) const;
     // The topmost window shown and enabled, the one that takes the keyboard when the active one
@@ -134,7 +138,9 @@ private:
     QTimer* adattamento_ = nullptr;
     QPointer<QWidget> attiva_;
     bool inoltrando_ = false; // the stage itself is sending an activation change
-    bool riattivare_ = false; // attiva_ is the window to give the activation back to
+    bool riattivare_ = false;
+    bool avviato_ =
+        false; // shown full screen once // attiva_ is the window to give the activation back to
 };
 
 // Puts a program window on the stage when there is one; without one it stays a top-level

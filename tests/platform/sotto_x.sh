@@ -47,9 +47,8 @@ if [ -n "$wm" ]; then
         { echo "sotto_x: $wm did not start" >&2; cat "$dir/wm.log" >&2; exit 1; }
 fi
 if [ $pannello -eq 1 ]; then
-    # At the bottom, reserving its strip, in the docks' own layer as desktop panels are: a
-    # panel kept above everything stays above a full-screen window too, by its own choice.
-    sed 's/^panel_layer.*/panel_layer = normal/; s/^panel_position.*/panel_position = bottom center horizontal/' \
+    # At the bottom, reserving its strip, kept above other windows as tint2 is by default.
+    sed 's/^panel_position.*/panel_position = bottom center horizontal/' \
         /etc/xdg/tint2/tint2rc >"$dir/tint2rc"
     tint2 -c "$dir/tint2rc" >"$dir/tint2.log" 2>&1 &
     pids="$pids $!"

@@ -7,6 +7,7 @@
 #include "Palco.h"
 #include "ServiziReali.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -152,6 +153,16 @@ struct Scrivania {
     bool haLaTastiera(const QWidget& w) const {
         return eFinestraAttiva(w) && attivaSulDesktop(palco);
     }
+    // Who has it, for a failure's message.
+    QString tastiera() const {
+        const QWidget* a = palco.finestraAttiva();
+        const QWidget* f = QApplication::focusWidget();
+        return QStringLiteral("stage window %1, stage active %2 (desktop %3), focus %4")
+            .arg(a ? a->objectName() : QStringLiteral("none"))
+            .arg(palco.isActiveWindow())
+            .arg(attivaSulDesktop(palco))
+            .arg(f ? f->objectName() : QStringLiteral("none"));
+    }
 
     prova::HostDiProva h;
     Palco palco{ModoScala::Adatta};
@@ -186,7 +197,7 @@ private Q_SLOTS:
     // with the keyboard, which comes back where it was when each closes.
     void palcoFinestreETastiera() {
         Scrivania s;
-        QTRY_VERIFY(s.haLaTastiera(s.casa));
+        QTRY_VERIFY2(s.haLaTastiera(s.casa), qPrintable(s.tastiera()));
         QCOMPARE(finestreVisibili(QCoreApplication::applicationPid()).size(), 1);
         if (sottoUnGestore()) {
             const QString stato =
@@ -200,11 +211,11 @@ private Q_SLOTS:
         FormaColorata didascalia(QStringLiteral("Frm_Testo"), Blu);
         didascalia.MoveTw(600 * 15, 400 * 15, 200 * 15, 150 * 15);
         didascalia.Show();
-        QTRY_VERIFY(s.haLaTastiera(didascalia));
+        QTRY_VERIFY2(s.haLaTastiera(didascalia), qPrintable(s.tastiera()));
         QTRY_COMPARE(s.colore({700, 450}), Blu);
         tasto("Escape");
         QTRY_VERIFY(!didascalia.isVisible());
-        QTRY_VERIFY(s.haLaTastiera(s.casa));
+        QTRY_VERIFY2(s.haLaTastiera(s.casa), qPrintable(s.tastiera()));
 
         // A dialog disables its owner and takes the keyboard; a click on the owner leaves it
         // with the dialog.
@@ -214,7 +225,7 @@ private Q_SLOTS:
             dialogo.setProprietario(&s.casa);
             dialogo.MoveTw(400 * 15, 300 * 15, 200 * 15, 150 * 15);
             dialogo.Show();
-            QTRY_VERIFY(s.haLaTastiera(dialogo));
+            QTRY_VERIFY2(s.haLaTastiera(dialogo), qPrintable(s.tastiera()));
             QTRY_COMPARE(s.colore({500, 375}), Verde);
             const QPoint fuori = s.sulMonitor({100, 100});
             x(QStringLiteral("xdotool"),
@@ -231,11 +242,11 @@ private Q_SLOTS:
             QTRY_VERIFY(scelta.isActiveWindow());
             tasto("Escape");
             QTRY_VERIFY(!scelta.isVisible());
-            QTRY_VERIFY(s.haLaTastiera(dialogo));
+            QTRY_VERIFY2(s.haLaTastiera(dialogo), qPrintable(s.tastiera()));
             tasto("Escape");
             QTRY_VERIFY(!dialogo.isVisible());
             s.casa.ImpostaEnabled(true);
-            QTRY_VERIFY(s.haLaTastiera(s.casa));
+            QTRY_VERIFY2(s.haLaTastiera(s.casa), qPrintable(s.tastiera()));
         }
         QTRY_COMPARE(s.colore({500, 375}), Rosso);
         QCOMPARE(finestreVisibili(QCoreApplication::applicationPid()).size(), 1);
@@ -247,7 +258,7 @@ private Q_SLOTS:
         Scrivania s;
         Bersaglio bersaglio(&s.casa);
         bersaglio.show();
-        QTRY_VERIFY(s.haLaTastiera(s.casa));
+        QTRY_VERIFY2(s.haLaTastiera(s.casa), qPrintable(s.tastiera()));
         for (const bool intero : {false, true, false, true}) {
             tasto("alt+Return");
             QTRY_COMPARE(s.palco.schermoIntero(), intero);
@@ -264,7 +275,7 @@ private Q_SLOTS:
                 QVERIFY(QRect(QPoint(), img.size()).contains(dentro));
                 QCOMPARE(diversi(img, dentro, Rosso, verde), 0);
             }
-            QTRY_VERIFY(s.haLaTastiera(s.casa));
+            QTRY_VERIFY2(s.haLaTastiera(s.casa), qPrintable(s.tastiera()));
             const int prima = bersaglio.colpi;
             const QPoint punto = s.sulMonitor({930, 705});
             x(QStringLiteral("xdotool"),
