@@ -164,8 +164,11 @@ QSize finestraIniziale(QSize disponibile, QSize schermo) {
     const double f = std::min(0.9 * disponibile.width() / schermo.width(),
                               0.9 * disponibile.height() / schermo.height());
     const double scelto = std::max(1.0, std::floor(f));
+    // A free area too small for the screen even once (1366 × 768 under a panel) gets a window
+    // that fits it, title bar and all, the screen's edges outside.
     return QSize(int(std::lround(schermo.width() * scelto)),
-                 int(std::lround(schermo.height() * scelto)));
+                 int(std::lround(schermo.height() * scelto)))
+        .boundedTo(disponibile * 0.9);
 }
 
 } // namespace
@@ -364,10 +367,12 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
             copriIlMonitor();
         }
     } else {
-        // Never smaller than the screen at one device pixel per program pixel.
+        // Never smaller than the screen at one device pixel per program pixel, where the
+        // desktop's free area allows that.
+        const QSize disponibile = monitor_ ? monitor_->availableGeometry().size() * 0.9 : QSize();
         const QSize minima(int(std::ceil(nuova.schermo.width() / fattoreGui_ - 1e-9)),
                            int(std::ceil(nuova.schermo.height() / fattoreGui_ - 1e-9)));
-        setMinimumSize(minima);
+        setMinimumSize(disponibile.isEmpty() ? minima : minima.boundedTo(disponibile));
         if (rettangoloNativo.isValid()) {
             // Qt keeps a monitor's corner where it is and scales what lies from there on.
             const QPoint angolo = monitor_ && monitor_->handle()

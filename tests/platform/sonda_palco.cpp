@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
     // Into a window and back: the form must stay on the program's screen all along.
     palco.alterna();
     QCoreApplication::processEvents();
+    stampa("finestraNormale", nativa(palco, monitor));
     const QPoint inFinestra = forma.pos();
     std::printf("finestra %d %d %d\n", palco.schermoIntero() ? 1 : 0, inFinestra.x(),
                 inFinestra.y());

@@ -179,8 +179,10 @@ private Q_SLOTS:
         QTest::addColumn<QList<QRect>>("monitori");
         QTest::addColumn<QString>("scala");
         QTest::addColumn<int>("scelto");
-        riga("1920x1080", QList<QRect>{{0, 0, 1920, 1080}}, QString(), 0);
-        riga("1366x768", QList<QRect>{{0, 0, 1366, 768}}, QString(), 0);
+        for (const QSize m : {QSize(1366, 768), QSize(1600, 900), QSize(1920, 1080),
+                              QSize(2048, 1536), QSize(2560, 1440), QSize(3840, 2160)})
+            riga(qPrintable(QStringLiteral("%1x%2").arg(m.width()).arg(m.height())),
+                 QList<QRect>{QRect(QPoint(), m)}, QString(), 0);
         riga("1920x1080 integer", QList<QRect>{{0, 0, 1920, 1080}}, QString("integer"), 0);
         riga("800x600", QList<QRect>{{0, 0, 800, 600}}, QString(), 0);
         riga("mouse on the large one", QList<QRect>{{0, 0, 1920, 1080}, {1920, 0, 1024, 768}},
@@ -236,8 +238,19 @@ private Q_SLOTS:
         const QRectF forma = rettangolo(v.value("forma"));
         QVERIFY2(alSuoPosto(forma, palcoNativo(g), g.fattore),
                  qPrintable(QStringLiteral("form at ") + comeTesto(forma)));
-        // The stage's window is the monitor to the device pixel, whatever the factor rounds.
+        // The stage's window is the monitor to the device pixel, whatever the factor rounds,
+        // and the screen in it centred to within a program pixel.
         QCOMPARE(rettangolo(v.value("palco")), QRectF(QPointF(), QSizeF(monitor)));
+        const double sinistra = forma.left(), destra = monitor.width() - forma.right();
+        const double sopra = forma.top(), sotto = monitor.height() - forma.bottom();
+        QVERIFY2(std::abs(sinistra - destra) <= g.fattore + 1e-6 &&
+                     std::abs(sopra - sotto) <= g.fattore + 1e-6,
+                 qPrintable(QStringLiteral("form at ") + comeTesto(forma)));
+        // In a window, it fits the monitor with room for a title bar.
+        const QRectF normale = rettangolo(v.value("finestraNormale"));
+        QVERIFY2(QRectF(QPointF(), QSizeF(monitor)).contains(normale) &&
+                     normale.height() <= monitor.height() * 0.9 + 1,
+                 qPrintable(QStringLiteral("window at ") + comeTesto(normale)));
         QCOMPARE(v.value("finestra"), (QList<double>{0, 0, 0}));
         // A window made larger shows the screen as large as it fits, centred in it.
         const QRectF grande = rettangolo(v.value("finestraGrande"));
