@@ -298,11 +298,15 @@ void Forma::paintEvent(QPaintEvent*) {
 
 void Forma::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
+    if (Palco::attuale() && Palco::attuale()->rifacendo())
+        return;
     attiva();
 }
 
 void Forma::hideEvent(QHideEvent* e) {
     QWidget::hideEvent(e);
+    if (Palco::attuale() && Palco::attuale()->rifacendo())
+        return;
     if (formaAttiva() == this)
         formaAttiva() = nullptr;
     // The keyboard goes back to the form below, as desktops do when a window closes: without

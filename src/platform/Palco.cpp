@@ -316,8 +316,20 @@ void Palco::impostaSchermoIntero(bool si) {
                                       : QRect(QPoint(), monitorNativo());
         QRect finestra(QPoint(), finestraIniziale(disponibile.size(), geometria_.schermo));
         finestra.moveCenter(disponibile.center());
+        // On Wayland the surface keeps showing its full-screen buffer at the old factor after
+        // the switch: the window is made anew, as a new toplevel the compositor places.
+        // Its windows inside neither close nor open meanwhile, and the same one keeps the
+        // keyboard.
+        const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+        const QPointer<QWidget> prima = attiva_;
+        rifacendo_ = wayland;
+        if (wayland)
+            hide();
         applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
         show();
+        rifacendo_ = false;
+        if (wayland)
+            attiva(prima);
     }
 }
 
@@ -508,6 +520,8 @@ void Palco::attiva(QWidget* finestra) {
 }
 
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
+    if (rifacendo_ && (evento->type() == QEvent::Show || evento->type() == QEvent::Hide))
+        return false;
     switch (evento->type()) {
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:

@@ -91,6 +91,9 @@ public:
     void impostaSchermoIntero(bool si);
     void alterna() { impostaSchermoIntero(!schermoIntero_); }
     QScreen* monitor() const { return monitor_; }
+    // The stage's window is being made anew: its windows inside are hidden and shown with it,
+    // which is neither a close nor an open.
+    bool rifacendo() const { return rifacendo_; }
 
     // Makes a program window one of the stage's: a frameless window on the program's screen,
     // at the same place on it. A window that already has a parent is left alone.
@@ -138,9 +141,9 @@ private:
     QTimer* adattamento_ = nullptr;
     QPointer<QWidget> attiva_;
     bool inoltrando_ = false; // the stage itself is sending an activation change
-    bool riattivare_ = false;
-    bool avviato_ =
-        false; // shown full screen once // attiva_ is the window to give the activation back to
+    bool riattivare_ = false; // attiva_ is the window to give the activation back to
+    bool avviato_ = false;    // shown full screen once
+    bool rifacendo_ = false;
 };
 
 // Puts a program window on the stage when there is one; without one it stays a top-level
