@@ -93,9 +93,10 @@ void FinestraGuida::showContents(const QString& helpFile) {
 
     if (!finestra_) {
         finestra_ = new BrowserGuida;
-        // A window of its own kept above the stage, as the desktop keeps a dialog above its owner.
+        // A window of its own kept above the stage: a dialog-type one, which every window manager
+        // keeps above its owner.
         if (QWidget* sopra = finestraPerDialoghi())
-            finestra_->setParent(sopra, Qt::Window);
+            finestra_->setParent(sopra, Qt::Dialog);
         finestra_->setAttribute(Qt::WA_DeleteOnClose, false);
         finestra_->setWindowTitle(QStringLiteral("Pomoc"));
         finestra_->setOpenExternalLinks(false);

@@ -226,7 +226,6 @@ Palco::Palco(ModoScala modo)
     adattamento_->setInterval(40);
     connect(adattamento_, &QTimer::timeout, this, &Palco::adattaAllaFinestra);
 
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, &Palco::sopraIPannelli);
     qApp->installEventFilter(this);
     impostaSchermoIntero(true);
 }
@@ -234,11 +233,11 @@ Palco::Palco(ModoScala modo)
 void Palco::sopraIPannelli() {
     // xfwm4 keeps a panel that asks to stay on top above full-screen windows, and only a
     // window that asks the same comes over it; other window managers put a window that asks it
-    // in a layer below their panels. So there, full screen and in use, the stage asks too;
-    // it stops asking when the user turns to another program, and in a window.
+    // in a layer below their panels. So there, full screen and active, the stage asks too; it
+    // stops asking in a window and while another window has the keyboard (a message box, the
+    // file chooser, another program's), which would stay under it otherwise.
     static const bool xfwm = nomeGestoreX().contains(QLatin1String("xfwm4"), Qt::CaseInsensitive);
-    const bool sopra =
-        xfwm && schermoIntero_ && QGuiApplication::applicationState() == Qt::ApplicationActive;
+    const bool sopra = xfwm && schermoIntero_ && isActiveWindow();
     Qt::WindowFlags f = windowFlags();
     if (f.testFlag(Qt::WindowStaysOnTopHint) == sopra)
         return;
@@ -426,6 +425,7 @@ void Palco::changeEvent(QEvent* e) {
     // gets it back, or loses it with the stage (a caption hides then).
     if (e->type() != QEvent::ActivationChange)
         return;
+    sopraIPannelli();
     if (!isActiveWindow()) {
         if (attiva_) {
             QPointer<QWidget> prima = attiva_;

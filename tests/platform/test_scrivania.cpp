@@ -217,6 +217,23 @@ private Q_SLOTS:
         QTRY_VERIFY(!didascalia.isVisible());
         QTRY_VERIFY2(s.haLaTastiera(s.casa), qPrintable(s.tastiera()));
 
+        // A window of its own over the stage, as the help window is: shown above it, and the
+        // keyboard back to the form when it closes.
+        {
+            QWidget aiuto(finestraPerDialoghi(), Qt::Dialog);
+            aiuto.setPalette(QPalette(Qt::black, Blu));
+            aiuto.setAutoFillBackground(true);
+            aiuto.resize(300, 200);
+            aiuto.show();
+            aiuto.activateWindow();
+            QTRY_VERIFY(aiuto.isActiveWindow());
+            const QPoint mezzo =
+                (QPointF(aiuto.geometry().center()) * s.palco.devicePixelRatio()).toPoint();
+            QTRY_COMPARE(schermata().pixelColor(mezzo), Blu);
+            aiuto.close();
+        }
+        QTRY_VERIFY2(s.haLaTastiera(s.casa), qPrintable(s.tastiera()));
+
         // A dialog disables its owner and takes the keyboard; a click on the owner leaves it
         // with the dialog.
         for (const char* nome : {"fstampa", "fcopia"}) {
@@ -240,6 +257,11 @@ private Q_SLOTS:
             scelta.setOption(QFileDialog::DontUseNativeDialog);
             scelta.open();
             QTRY_VERIFY(scelta.isActiveWindow());
+            // Shown above the stage, not kept under it.
+            const QPoint mezzo =
+                (QPointF(scelta.frameGeometry().center()) * s.palco.devicePixelRatio()).toPoint();
+            QTRY_VERIFY(schermata().pixelColor(mezzo) != Verde &&
+                        schermata().pixelColor(mezzo) != Rosso);
             tasto("Escape");
             QTRY_VERIFY(!scelta.isVisible());
             QTRY_VERIFY2(s.haLaTastiera(dialogo), qPrintable(s.tastiera()));
