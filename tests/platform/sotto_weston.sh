@@ -23,6 +23,9 @@ for _ in $(seq 100); do [ -S "$dir/wayland-hn" ] && break; sleep 0.1; done
 # The panel is up once the shell client runs.
 sleep 1
 export XDG_RUNTIME_DIR="$dir" WAYLAND_DISPLAY=wayland-hn HOME="$dir"
+# Under the sanitizers: what libraries keep for the run on a real display is not ours.
+LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(dirname "$0")/sotto_x.supp"
+export LSAN_OPTIONS
 if [ $xwayland -eq 1 ]; then
     # XWayland listens on the display weston names in its log.
     for _ in $(seq 100); do grep -q 'xserver listening on display' "$dir/weston.log" && break; sleep 0.1; done
