@@ -1,7 +1,5 @@
 #include "Palco.h"
 
-#include "Forma.h"
-
 #include <QApplication>
 #include <QCursor>
 #include <QPointer>
@@ -276,15 +274,6 @@ QSize Palco::finestraNativa() const {
     if (w && w->handle())
         return w->handle()->geometry().size();
     return QSize(int(std::lround(width() * fattoreGui_)), int(std::lround(height() * fattoreGui_)));
-}
-
-QPoint Palco::origineDesktop() const {
-    // From where the window was last put, not from where the display has it yet: a window
-    // manager moves it a moment later.
-    if (!schermoIntero_)
-        return geometry().topLeft() + geometria_.origine;
-    const QPoint monitor = monitor_ ? monitor_->geometry().topLeft() : QPoint();
-    return monitor + geometria_.origine;
 }
 
 void Palco::impostaSchermoIntero(bool si) {

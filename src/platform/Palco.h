@@ -85,8 +85,6 @@ public:
     const GeometriaPalco& geometria() const { return geometria_; }
     // The program's screen: the widget the program's windows live in.
     QWidget* schermo() const { return schermo_; }
-    // The program screen's top-left corner on the desktop, in logical pixels.
-    QPoint origineDesktop() const;
     bool schermoIntero() const { return schermoIntero_; }
     void impostaSchermoIntero(bool si);
     void alterna() { impostaSchermoIntero(!schermoIntero_); }
