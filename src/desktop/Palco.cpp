@@ -1,12 +1,7 @@
 #include "Palco.h"
 
-#include "Forma.h"
-
 #include <QApplication>
 #include <QCursor>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QShortcut>
@@ -18,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <qpa/qplatformscreen.h>
 #include <qpa/qplatformwindow.h>
 #include <xcb/xcb.h>
@@ -33,8 +29,12 @@ bool modoPrevisto(QSize s) {
 
 constexpr QSize palcoVirtuale(1024, 768);
 
-// The display paints the window black wherever it shows, with nothing from the program.
-void fondoNeroSulDisplay(QWidget& finestra);
+// An X11 window manager is running: it sizes a full-screen window itself, and a size asked of
+// it when the window comes back from a framed one is taken for the frame, a title bar's
+// height off.
+bool gestoreDiFinestreX();
+// The running X11 window manager's name, empty for none.
+QString nomeGestoreX();
 
 } // namespace
 
@@ -126,8 +126,8 @@ bool scegliPiattaforma() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         if (!x11 && !wayland)
             return false;
-        if (x11)
-            qputenv("QT_QPA_PLATFORM", "xcb");
+        // A Wayland session gets a Wayland window; X11 where Qt's Wayland platform is missing.
+        qputenv("QT_QPA_PLATFORM", wayland ? (x11 ? "wayland;xcb" : "wayland") : "xcb");
     }
     static const bool installato = [] {
         gestoreAvvio = qInstallMessageHandler(senzaPiattaforma);
@@ -162,20 +162,44 @@ QSize finestraIniziale(QSize disponibile, QSize schermo) {
     const double f = std::min(0.9 * disponibile.width() / schermo.width(),
                               0.9 * disponibile.height() / schermo.height());
     const double scelto = std::max(1.0, std::floor(f));
+    // A free area too small for the screen even once (1366 × 768 under a panel) gets a window
+    // that fits it, title bar and all, the screen's edges outside.
     return QSize(int(std::lround(schermo.width() * scelto)),
-                 int(std::lround(schermo.height() * scelto)));
+                 int(std::lround(schermo.height() * scelto)))
+        .boundedTo(disponibile * 0.9);
 }
 
 } // namespace
 
+namespace {
+Palco* palcoAttuale = nullptr;
+} // namespace
+
+Palco* Palco::attuale() {
+    return palcoAttuale;
+}
+
 Palco::Palco(ModoScala modo)
-    : QWidget(nullptr, Qt::FramelessWindowHint)
+    : QWidget(nullptr, Qt::Window)
     , modo_(modo) {
+    palcoAttuale = this;
+    // A normal window, framed by the desktop when it is one: a window manager makes it full
+    // screen by its own protocol and takes the frame off then. A frameless one is typed as a
+    // window to leave alone, and some keep a panel above it even at full screen.
+    // Base size nought: left to Qt it is -1 × -1, and a window manager that trusts it sizes the
+    // window 65535 × 65535.
+    create();
+    windowHandle()->setBaseSize(QSize(0, 0));
     setWindowTitle(QStringLiteral("Velto 2002"));
-    // Black is the display's own: the backdrop has no buffer of its own to paint into, which at
-    // 4K would hold a third of the program's memory only to say "black".
-    setAttribute(Qt::WA_PaintOnScreen);
-    setAttribute(Qt::WA_NoSystemBackground);
+    // Black around the program's screen, and wherever no window of the program is shown.
+    QPalette nero = palette();
+    nero.setColor(QPalette::Window, Qt::black);
+    setPalette(nero);
+    setAutoFillBackground(true);
+    schermo_ = new QWidget(this);
+    schermo_->setObjectName(QStringLiteral("schermo"));
+    // The program's windows keep their focus among themselves: Tab never leaves the one active.
+    schermo_->setFocusPolicy(Qt::NoFocus);
     QScreen* sottoIlMouse = QGuiApplication::screenAt(QCursor::pos());
     impostaMonitor(sottoIlMouse ? sottoIlMouse : QGuiApplication::primaryScreen());
     geometria_ = calcolaPalco(monitorNativo(), modo_);
@@ -200,18 +224,33 @@ Palco::Palco(ModoScala modo)
     adattamento_->setInterval(40);
     connect(adattamento_, &QTimer::timeout, this, &Palco::adattaAllaFinestra);
 
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* finestra) {
-        if (finestra && finestra != windowHandle())
-            ultimaConTastiera_ = finestra;
-    });
-
     qApp->installEventFilter(this);
     impostaSchermoIntero(true);
-    ultimaOrigine_ = origineDesktop();
+}
+
+void Palco::sopraIPannelli() {
+    // xfwm4 keeps a panel that asks to stay on top above full-screen windows, and only a
+    // window that asks the same comes over it; other window managers put a window that asks it
+    // in a layer below their panels. So there, full screen and active, the stage asks too; it
+    // stops asking in a window and while another window has the keyboard (a message box, the
+    // file chooser, another program's), which would stay under it otherwise.
+    static const bool xfwm = nomeGestoreX().contains(QLatin1String("xfwm4"), Qt::CaseInsensitive);
+    const bool sopra = xfwm && schermoIntero_ && isActiveWindow();
+    Qt::WindowFlags f = windowFlags();
+    if (f.testFlag(Qt::WindowStaysOnTopHint) == sopra)
+        return;
+    f.setFlag(Qt::WindowStaysOnTopHint, sopra);
+    // Told to the window that exists: a new native window would come up as a new window on
+    // the desktop, elsewhere, for a moment.
+    overrideWindowFlags(f);
+    if (windowHandle())
+        windowHandle()->setFlags(f);
 }
 
 Palco::~Palco() {
     qApp->removeEventFilter(this);
+    if (palcoAttuale == this)
+        palcoAttuale = nullptr;
 }
 
 void Palco::impostaMonitor(QScreen* monitor) {
@@ -237,50 +276,65 @@ QSize Palco::finestraNativa() const {
     return QSize(int(std::lround(width() * fattoreGui_)), int(std::lround(height() * fattoreGui_)));
 }
 
-QPoint Palco::origineDesktop() const {
-    // In a window, from where the window was last put, not from where the display has it yet:
-    // a window manager moves it a moment later, and windows placed from the old corner in
-    // between would stay there.
-    if (!schermoIntero_)
-        return geometry().topLeft() + geometria_.origine;
-    const QPoint monitor = monitor_ ? monitor_->geometry().topLeft() : QPoint();
-    return monitor + geometria_.origine;
-}
-
 void Palco::impostaSchermoIntero(bool si) {
     // Back to full screen on the monitor the window was moved to.
     if (si && !schermoIntero_)
         impostaMonitor(screen());
     schermoIntero_ = si;
     adattamento_->stop();
+    // Asked after full screen, which some window managers would otherwise let override it.
+    if (!si)
+        sopraIPannelli();
     if (si) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        impostaCornice(false);
         applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
         showFullScreen();
+        copriIlMonitor();
+        // Back over whatever the desktop put above the window meanwhile: some window managers
+        // leave a full-screen window where it was in the stack.
+        raise();
+        activateWindow();
+        sopraIPannelli();
+        avviato_ = true;
     } else {
-        impostaCornice(true);
         showNormal();
         const QRect disponibile = monitor_ && monitor_->handle()
                                       ? monitor_->handle()->availableGeometry()
                                       : QRect(QPoint(), monitorNativo());
         QRect finestra(QPoint(), finestraIniziale(disponibile.size(), geometria_.schermo));
         finestra.moveCenter(disponibile.center());
+        // On Wayland the surface keeps showing its full-screen buffer at the old factor after
+        // the switch: the window is made anew, as a new toplevel the compositor places.
+        // Its windows inside neither close nor open meanwhile, and the same one keeps the
+        // keyboard.
+        const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+        const QPointer<QWidget> prima = attiva_;
+        rifacendo_ = wayland;
+        if (wayland)
+            hide();
         applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
         show();
+        rifacendo_ = false;
+        if (wayland)
+            attiva(prima);
     }
 }
 
-void Palco::impostaCornice(bool si) {
-    Qt::WindowFlags f = windowFlags();
-    f.setFlag(Qt::FramelessWindowHint, !si);
-    // Told to the window that exists rather than made anew: the program's windows are
-    // transient for this one, and a new native window would leave them pointing at a window
-    // that is gone.
-    overrideWindowFlags(f);
-    if (windowHandle())
-        windowHandle()->setFlags(f);
+bool Palco::impostaGeometria() const {
+    return !avviato_ || !gestoreDiFinestreX();
+}
+
+void Palco::copriIlMonitor() {
+    // The logical size the factor gives is rounded: the window is told the monitor in device
+    // pixels, so no column or row of the monitor is left out.
+    QWindow* w = windowHandle();
+    if (!schermoIntero_ || !w || !w->handle() || !monitor_ || !monitor_->handle() ||
+        !impostaGeometria())
+        return;
+    const QRect monitor = monitor_->handle()->geometry();
+    if (w->handle()->geometry() != monitor)
+        w->handle()->setGeometry(monitor);
 }
 
 void Palco::adattaAllaFinestra() {
@@ -295,18 +349,6 @@ void Palco::adattaAllaFinestra() {
 }
 
 void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
-    // Where each window lies on the program's screen, before the desktop's pixels change.
-    struct Posto {
-        QPointer<QWidget> finestra;
-        QPoint suSchermo;
-    };
-    QList<Posto> posti;
-    // Where the stage last put the screen: the mode may already be the new one.
-    const QPoint vecchiaOrigine = ultimaOrigine_;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (eFinestraDelProgramma(w))
-            posti.append({w, w->pos() - vecchiaOrigine});
-
     applicando_ = true;
     geometria_ = nuova;
     const bool cambiaFattore = !qFuzzyCompare(nuova.fattore, fattoreGui_);
@@ -316,15 +358,21 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
     }
     if (schermoIntero_) {
         const QRect area = monitor_ ? monitor_->geometry() : QRect(QPoint(), nuova.schermo);
-        // Set the geometry too: without a window manager full screen is only a request.
-        if (windowHandle())
-            windowHandle()->setGeometry(area);
-        setGeometry(area);
+        // Without a window manager full screen is only a request: the geometry is set too,
+        // and at the start, where some window managers keep their panels' strips free else.
+        if (impostaGeometria()) {
+            if (windowHandle())
+                windowHandle()->setGeometry(area);
+            setGeometry(area);
+            copriIlMonitor();
+        }
     } else {
-        // Never smaller than the screen at one device pixel per program pixel.
+        // Never smaller than the screen at one device pixel per program pixel, where the
+        // desktop's free area allows that.
+        const QSize disponibile = monitor_ ? monitor_->availableGeometry().size() * 0.9 : QSize();
         const QSize minima(int(std::ceil(nuova.schermo.width() / fattoreGui_ - 1e-9)),
                            int(std::ceil(nuova.schermo.height() / fattoreGui_ - 1e-9)));
-        setMinimumSize(minima);
+        setMinimumSize(disponibile.isEmpty() ? minima : minima.boundedTo(disponibile));
         if (rettangoloNativo.isValid()) {
             // Qt keeps a monitor's corner where it is and scales what lies from there on.
             const QPoint angolo = monitor_ && monitor_->handle()
@@ -340,53 +388,16 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
             setGeometry(logica);
         }
     }
-    const QPoint nuovaOrigine = origineDesktop();
-    for (const Posto& p : posti) {
-        if (!p.finestra)
-            continue;
-        const QRect r(nuovaOrigine + p.suSchermo, p.finestra->size());
-        // The window's own handle first: at the same logical place and size the widget alone
-        // would not tell the platform the device pixels changed.
-        if (p.finestra->windowHandle())
-            p.finestra->windowHandle()->setGeometry(r);
-        p.finestra->setGeometry(r);
-    }
-    ultimaOrigine_ = nuovaOrigine;
+    schermo_->setGeometry(QRect(nuova.origine, nuova.schermo));
     applicando_ = false;
     // Every window drops its buffer and paints again at the new factor, as when it moves to
-    // another monitor (widgets listen for that signal); fonts are measured again too.
+    // another monitor (widgets listen for that signal); fonts are measured again too. The
+    // stage paints whole again: its old buffer covered only the old device pixels.
     if (cambiaFattore)
         for (QWidget* w : QApplication::topLevelWidgets())
             if (QWindow* finestra = w->windowHandle())
                 Q_EMIT finestra->screenChanged(finestra->screen());
-}
-
-bool Palco::eFinestraDelProgramma(const QWidget* w) const {
-    if (!w || w == this || !w->isWindow())
-        return false;
-    // Message boxes and file choosers place themselves; popups follow their owners.
-    if (qobject_cast<const QMessageBox*>(w) || qobject_cast<const QFileDialog*>(w))
-        return false;
-    const Qt::WindowType tipo = w->windowType();
-    return tipo != Qt::Popup && tipo != Qt::ToolTip && tipo != Qt::Desktop;
-}
-
-void Palco::seguiOrigine() {
-    if (applicando_)
-        return;
-    const QPoint nuova = origineDesktop();
-    const QPoint delta = nuova - ultimaOrigine_;
-    ultimaOrigine_ = nuova;
-    if (delta.isNull())
-        return;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (eFinestraDelProgramma(w))
-            w->move(w->pos() + delta);
-}
-
-void Palco::moveEvent(QMoveEvent* e) {
-    QWidget::moveEvent(e);
-    seguiOrigine();
+    update();
 }
 
 void Palco::resizeEvent(QResizeEvent* e) {
@@ -395,45 +406,36 @@ void Palco::resizeEvent(QResizeEvent* e) {
         return;
     if (!schermoIntero_)
         adattamento_->start();
-    seguiOrigine();
-}
-
-void Palco::mousePressEvent(QMouseEvent* e) {
-    // A click on the bars must not bury the program's windows under the backdrop.
-    portaSuLeFinestre();
-    e->accept();
 }
 
 void Palco::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
-    // A window manager hands the keyboard to the window it has just made full screen: the
-    // backdrop, which has no keys of its own. It goes back to the program's window at once,
-    // or Esc, Tab and the forms' keys would do nothing until a click.
-    if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        QTimer::singleShot(0, this, [this] {
-            if (isActiveWindow())
-                portaSuLeFinestre();
-        });
-}
-
-void Palco::portaSuLeFinestre() {
-    // The forms that cover the program's screen go up first, the smaller windows above them;
-    // the keyboard goes back to the window that last had it.
-    QList<QWidget*> finestre;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (eFinestraDelProgramma(w) && w->isVisible())
-            finestre.append(w);
-    if (finestre.isEmpty())
+    // The desktop activates the stage as a whole: the window inside that had the activation
+    // gets it back, or loses it with the stage (a caption hides then).
+    if (e->type() != QEvent::ActivationChange)
         return;
-    std::stable_partition(finestre.begin(), finestre.end(),
-                          [this](const QWidget* w) { return w->size() == geometria_.schermo; });
-    for (QWidget* w : finestre)
-        w->raise();
-    // A message box or file chooser that had it gets it back too.
-    if (ultimaConTastiera_ && ultimaConTastiera_->isVisible())
-        ultimaConTastiera_->requestActivate();
-    else
-        finestre.first()->activateWindow();
+    sopraIPannelli();
+    if (!isActiveWindow()) {
+        if (attiva_) {
+            QPointer<QWidget> prima = attiva_;
+            attiva(nullptr);
+            // Remembered, so the same window comes back, not whichever lies on top.
+            if (prima && !prima->isHidden() && prima->isEnabled())
+                attiva_ = prima, riattivare_ = true;
+        }
+        return;
+    }
+    QTimer::singleShot(0, this, [this] {
+        if (!isActiveWindow())
+            return;
+        QWidget* w = attiva_;
+        if (riattivare_ && w && !w->isHidden() && w->isEnabled())
+            attiva_ = nullptr;
+        else
+            w = piuAlta();
+        riattivare_ = false;
+        attiva(w);
+    });
 }
 
 void Palco::monitorCambiato() {
@@ -445,22 +447,142 @@ void Palco::monitorCambiato() {
         applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
 }
 
+void Palco::accogli(QWidget& finestra) {
+    if (finestra.parentWidget())
+        return;
+    const QPoint posto = finestra.pos();
+    const bool visibile = finestra.isVisible();
+    finestra.setParent(schermo_, Qt::SubWindow | Qt::FramelessWindowHint);
+    finestra.move(posto);
+    if (visibile)
+        finestra.show();
+}
+
+QWidget* Palco::finestraDi(QObject* oggetto) const {
+    if (!oggetto || !oggetto->isWidgetType())
+        return nullptr;
+    for (auto* w = static_cast<QWidget*>(oggetto); w; w = w->parentWidget())
+        if (w->parentWidget() == schermo_)
+            return w;
+    return nullptr;
+}
+
+QWidget* Palco::piuAlta(const QWidget* tranne) const {
+    // The children's order is their stacking order, the last on top.
+    const QObjectList& figli = schermo_->children();
+    for (auto i = figli.crbegin(); i != figli.crend(); ++i) {
+        auto* w = qobject_cast<QWidget*>(*i);
+        if (w && w != tranne && !w->isHidden() && w->isEnabled())
+            return w;
+    }
+    return nullptr;
+}
+
+void Palco::attiva(QWidget* finestra) {
+    if (finestra && finestraDi(finestra) != finestra)
+        return;
+    if (finestra)
+        finestra->raise();
+    if (finestra != attiva_) {
+        QPointer<QWidget> vecchia = attiva_;
+        attiva_ = finestra;
+        inoltrando_ = true;
+        if (vecchia) {
+            QEvent fuori(QEvent::WindowDeactivate);
+            QCoreApplication::sendEvent(vecchia, &fuori);
+        }
+        // Losing the activation may have moved it on (a caption hides itself).
+        if (finestra && attiva_ == finestra) {
+            QEvent dentro(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(finestra, &dentro);
+        }
+        inoltrando_ = false;
+    }
+    if (!finestra || attiva_ != finestra)
+        return;
+    // The keyboard goes where it was in that window, or to the window itself.
+    QWidget* fuoco = finestra->focusWidget();
+    if (!fuoco || fuoco->isHidden() || !fuoco->isEnabled() ||
+        (fuoco != finestra && !finestra->isAncestorOf(fuoco)))
+        fuoco = finestra;
+    fuoco->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (evento->type() == QEvent::Show) {
-        if (oggetto == this)
-            fondoNeroSulDisplay(*this);
-        auto* w = qobject_cast<QWidget*>(oggetto);
-        if (eFinestraDelProgramma(w) && !w->parentWidget() && w->windowHandle() && windowHandle())
-            impostaTransitoria(*w);
-        if (w && w->isWindow())
-            titoloVuotoSulDesktop(*w);
-    } else if (evento->type() == QEvent::WindowTitleChange) {
-        // A form's caption set empty while it is shown.
-        auto* w = qobject_cast<QWidget*>(oggetto);
-        if (w && w->isWindow())
-            titoloVuotoSulDesktop(*w);
+    if (rifacendo_ && (evento->type() == QEvent::Show || evento->type() == QEvent::Hide))
+        return false;
+    switch (evento->type()) {
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        // The desktop's activation of the stage reaches every widget in it; which of the
+        // stage's windows is active is the stage's own (see attiva).
+        if (!inoltrando_ && oggetto != this && finestraDi(oggetto))
+            return true;
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // A click activates the window clicked; one disabled by its dialog hands it on to the
+        // dialog, as an owner does.
+        if (QWidget* w = finestraDi(oggetto))
+            attiva(w->isEnabled() ? w : piuAlta());
+        break;
+    case QEvent::Show:
+        // A window just shown comes up on top with the keyboard, as on a desktop.
+        if (!evento->spontaneous() && oggetto == finestraDi(oggetto)) {
+            auto* w = static_cast<QWidget*>(oggetto);
+            w->raise();
+            if (w->isEnabled())
+                attiva(w);
+        }
+        break;
+    case QEvent::Hide:
+        if (!evento->spontaneous() && oggetto == attiva_)
+            attiva(piuAlta(attiva_));
+        // A message box or the file chooser closing: without a window manager nobody hands
+        // the keyboard back to the stage.
+        if (oggetto != this && oggetto->isWidgetType() &&
+            static_cast<QWidget*>(oggetto)->isWindow())
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible() && !QGuiApplication::focusWindow())
+                    activateWindow();
+            });
+        break;
+    case QEvent::EnabledChange:
+        if (oggetto == finestraDi(oggetto)) {
+            auto* w = static_cast<QWidget*>(oggetto);
+            if (w == attiva_ && !w->isEnabled())
+                attiva(piuAlta(w));
+            else if (w->isEnabled() && !w->isHidden() && (!attiva_ || attiva_->isHidden()))
+                attiva(piuAlta());
+        }
+        break;
+    default:
+        break;
     }
     return false;
+}
+
+namespace {
+// The stage's window a widget lies in, null when it is not on the stage.
+QWidget* finestraSulPalco(const Palco* palco, const QWidget* w) {
+    for (; w && palco; w = w->parentWidget())
+        if (w->parentWidget() == palco->schermo())
+            return const_cast<QWidget*>(w);
+    return nullptr;
+}
+} // namespace
+
+void Palco::daiAttivazione(QWidget& finestra) {
+    if (QWidget* w = finestraSulPalco(this, &finestra))
+        attiva(w);
+    else
+        finestra.activateWindow();
+}
+
+bool Palco::haAttivazione(const QWidget& finestra) const {
+    if (const QWidget* w = finestraSulPalco(this, &finestra))
+        return finestraAttiva() == w && isActiveWindow();
+    return finestra.isActiveWindow();
 }
 
 namespace {
@@ -481,32 +603,44 @@ xcb_atom_t atomoX(xcb_connection_t* c, QByteArrayView nome) {
     return a;
 }
 
-void fondoNeroSulDisplay(QWidget& finestra) {
+bool gestoreDiFinestreX() {
     xcb_connection_t* c = connessioneX();
-    if (!c || !finestra.windowHandle() || !finestra.windowHandle()->handle())
-        return;
-    const xcb_screen_t* schermo = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    const uint32_t nero = schermo ? schermo->black_pixel : 0;
-    const auto id = static_cast<xcb_window_t>(finestra.winId());
-    xcb_change_window_attributes(c, id, XCB_CW_BACK_PIXEL, &nero);
-    xcb_clear_area(c, 0, id, 0, 0, 0, 0);
-    // A window that paints nothing never reports a repaint finished, and a window manager that
-    // asked for that report after each step of a resize by mouse would wait seconds for it.
-    const xcb_atom_t protocolli = atomoX(c, "WM_PROTOCOLS");
-    const xcb_atom_t sincronia = atomoX(c, "_NET_WM_SYNC_REQUEST");
-    xcb_get_property_reply_t* r = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, id, protocolli, XCB_ATOM_ATOM, 0, 32), nullptr);
-    if (r && r->format == 32) {
-        const auto* atomi = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
-        QList<xcb_atom_t> restano;
-        for (int i = 0; i < xcb_get_property_value_length(r) / 4; ++i)
-            if (atomi[i] != sincronia)
-                restano.append(atomi[i]);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, protocolli, XCB_ATOM_ATOM, 32,
-                            uint32_t(restano.size()), restano.constData());
-    }
+    if (!c)
+        return false;
+    const xcb_window_t radice = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_get_property_reply_t* r =
+        xcb_get_property_reply(c,
+                               xcb_get_property(c, 0, radice, atomoX(c, "_NET_SUPPORTING_WM_CHECK"),
+                                                XCB_ATOM_WINDOW, 0, 1),
+                               nullptr);
+    const bool si = r && xcb_get_property_value_length(r) >= 4;
     std::free(r);
-    xcb_flush(c);
+    return si;
+}
+
+QString nomeGestoreX() {
+    xcb_connection_t* c = connessioneX();
+    if (!c)
+        return {};
+    const xcb_window_t radice = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto leggi = [c](xcb_window_t w, xcb_atom_t nome, xcb_atom_t tipo, uint32_t lunghezza) {
+        xcb_get_property_reply_t* r =
+            xcb_get_property_reply(c, xcb_get_property(c, 0, w, nome, tipo, 0, lunghezza), nullptr);
+        QByteArray valore;
+        if (r)
+            valore = QByteArray(static_cast<const char*>(xcb_get_property_value(r)),
+                                xcb_get_property_value_length(r));
+        std::free(r);
+        return valore;
+    };
+    const QByteArray verifica =
+        leggi(radice, atomoX(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1);
+    if (verifica.size() < 4)
+        return {};
+    xcb_window_t gestore = 0;
+    std::memcpy(&gestore, verifica.constData(), sizeof gestore);
+    return QString::fromUtf8(
+        leggi(gestore, atomoX(c, "_NET_WM_NAME"), atomoX(c, "UTF8_STRING"), 64));
 }
 
 } // namespace
@@ -527,27 +661,6 @@ void titoloVuotoSulDesktop(QWidget& finestra) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
                         nullptr);
     xcb_flush(c);
-}
-
-void Palco::impostaTransitoria(QWidget& w) {
-    // The program's windows form one tree under the backdrop, so a window manager keeps each
-    // above the window it belongs to and raises them together. A form without an owner belongs
-    // to the backdrop; a smaller window (a caption) to the window it was opened from. A caption
-    // under the backdrop itself would drag the backdrop, a full-screen window, above the forms
-    // when it takes the focus.
-    static const char* const kDelPalco = "hnemar_transitoriaDelPalco";
-    QWindow* finestra = w.windowHandle();
-    if (finestra->transientParent() && !finestra->property(kDelPalco).toBool())
-        return; // an owner the program chose
-    QWindow* sopra = windowHandle();
-    if (!qobject_cast<Forma*>(&w)) {
-        QWindow* attiva = QGuiApplication::focusWindow();
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (t != this && t != &w && t->windowHandle() == attiva && eFinestraDelProgramma(t))
-                sopra = attiva;
-    }
-    finestra->setTransientParent(sopra);
-    finestra->setProperty(kDelPalco, true);
 }
 
 } // namespace hn

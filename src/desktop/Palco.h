@@ -7,6 +7,8 @@
 // position stays a real widget in the program's own pixels; the stage changes the factor when
 // the window it is shown in changes size.
 
+#include "Scena.h"
+
 #include <QPoint>
 #include <QPointer>
 #include <QSize>
@@ -52,11 +54,10 @@ GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo);
 // the one the stage chooses.
 void preparaPalco();
 
-// Before QApplication exists: the platform the stage can work on. The stage places windows at
-// global positions, which only X11 gives, so in a Wayland session with XWayland at hand the X11
-// platform is chosen; a QT_QPA_PLATFORM the user set is left alone. False when there is no
-// display at all. A display named but not reachable ends the program with the same one line,
-// exit code 1, instead of Qt's abort.
+// Before QApplication exists: the platform to run on. A Wayland session gets Qt's Wayland
+// platform (X11 through XWayland when that is missing), an X11 session X11; a QT_QPA_PLATFORM
+// the user set is left alone. False when there is no display at all. A display named but not
+// reachable ends the program with the same one line, exit code 1, instead of Qt's abort.
 bool scegliPiattaforma();
 // The line said when no display was found.
 QString messaggioSenzaDisplay();
@@ -68,64 +69,89 @@ void titoloVuotoSulDesktop(QWidget& finestra);
 // set before a long step must show during it.
 void consegnaAlDisplay();
 
-// The black backdrop that covers the chosen monitor behind the forms, and the place the forms'
-// top-level windows are offset to. It starts on the monitor under the mouse, full screen.
-// Alt+Enter switches between full screen and a resizable window; the choice lasts for the run
-// only.
-class Palco : public QWidget {
+// The stage: the program's one top-level window. Full screen it covers the monitor under the
+// mouse, black around the program's screen; Alt+Enter switches it to a resizable window and
+// back, for the run only. The forms, the caption and the dialogs are windows inside it, placed
+// on the program's screen as the program puts them, and the stage keeps for them what a window
+// manager keeps for top-level windows: stacking, activation, the keyboard.
+class Palco : public QWidget, public Scena {
     Q_OBJECT
 public:
-    // Measures the monitor and scales the GUI for it: make it before any form's window.
+    // Measures the monitor and scales the GUI for it: make it before any form.
     explicit Palco(ModoScala modo);
     ~Palco() override;
 
+    // The stage of this run; null where there is none (unit tests, tools).
+    static Palco* attuale();
+
     const GeometriaPalco& geometria() const { return geometria_; }
-    // The program screen's top-left corner on the desktop, in logical pixels.
-    QPoint origineDesktop() const;
+    // The program's screen: the widget the program's windows live in.
+    QWidget* schermo() const { return schermo_; }
     bool schermoIntero() const { return schermoIntero_; }
     void impostaSchermoIntero(bool si);
     void alterna() { impostaSchermoIntero(!schermoIntero_); }
     QScreen* monitor() const { return monitor_; }
+    // The stage's window is being made anew: its windows inside are hidden and shown with it,
+    // which is neither a close nor an open.
+    bool rifacendo() const { return rifacendo_; }
+
+    // What the forms ask of the stage.
+    void entra(QWidget& finestra) override { accogli(finestra); }
+    void daiAttivazione(QWidget& finestra) override;
+    bool haAttivazione(const QWidget& finestra) const override;
+    bool staRifacendo() const override { return rifacendo_; }
+    QWidget* finestraDeiDialoghi() override { return this; }
+
+    // Makes a program window one of the stage's: a frameless window on the program's screen,
+    // at the same place on it. A window that already has a parent is left alone.
+    void accogli(QWidget& finestra);
+    // The stage's window that has the keyboard and the activation (null for none).
+    QWidget* finestraAttiva() const { return attiva_; }
+    // Moves the activation to a window of the stage, raising it, as a window manager would.
+    void attiva(QWidget* finestra);
 
 protected:
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
-    void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    void mousePressEvent(QMouseEvent* e) override;
     void changeEvent(QEvent* e) override;
-    // Nothing to paint with: the display paints the backdrop.
-    QPaintEngine* paintEngine() const override { return nullptr; }
 
 private:
     void monitorCambiato();
-    // Raises the program's windows above the backdrop and gives the keyboard back to them.
-    void portaSuLeFinestre();
+    void sopraIPannelli();
     // The monitor the stage covers when full screen; null leaves it as it is.
     void impostaMonitor(QScreen* monitor);
-    // The window manager's frame around the backdrop: on in a window, off at full screen.
-    void impostaCornice(bool si);
     // The window's size changed: the screen is fitted into it again.
     void adattaAllaFinestra();
-    // Sets the GUI's factor and puts the backdrop (in a window: at this rectangle in device
-    // pixels) and the forms' windows back where they were on the program's screen.
+    // Sets the GUI's factor, puts the stage (in a window: at this rectangle in device pixels)
+    // and the program's screen in it.
     void applica(const GeometriaPalco& nuova, QRect rettangoloNativo);
-    // Keeps the forms' windows where the program put them when the stage moves.
-    void seguiOrigine();
-    bool eFinestraDelProgramma(const QWidget* w) const;
-    // Which window a program window being shown is transient for.
-    void impostaTransitoria(QWidget& w);
+    // Full screen: the window is the monitor to the device pixel, whatever the factor rounds.
+    void copriIlMonitor();
+    // Whether the stage sets its full-screen geometry itself rather than leave it to a window
+    // manager.
+    bool impostaGeometria() const;
+    // The stage's window a widget belongs to (a direct child of the screen), else null.
+    QWidget* finestraDi(QObject* oggetto) const;
+    // The topmost window shown and enabled, the one that takes the keyboard when the active one
+    // goes; `tranne` is left out.
+    QWidget* piuAlta(const QWidget* tranne = nullptr) const;
     QSize monitorNativo() const;
     QSize finestraNativa() const;
 
     ModoScala modo_;
     GeometriaPalco geometria_;
+    QWidget* schermo_ = nullptr;
     QScreen* monitor_ = nullptr;
     bool schermoIntero_ = true;
     double fattoreGui_ = 1; // the factor the GUI is drawn at now
     bool applicando_ = false;
-    QPoint ultimaOrigine_;
     QTimer* adattamento_ = nullptr;
-    QPointer<QWindow> ultimaConTastiera_; // the program window that last had the keyboard
+    QPointer<QWidget> attiva_;
+    bool inoltrando_ = false; // the stage itself is sending an activation change
+    bool riattivare_ = false; // attiva_ is the window to give the activation back to
+    bool avviato_ = false;    // shown full screen once
+    bool rifacendo_ = false;
 };
+
 
 } // namespace hn

@@ -37,7 +37,8 @@
 namespace hn {
 
 int QtMessageBox::show(const QString& text, int style, const QString& title) {
-    QMessageBox box;
+    // Above the stage, and the keyboard back to the stage's window that had it once closed.
+    QMessageBox box(finestraPerDialoghi());
     box.setWindowTitle(title.isEmpty() ? titoloApplicazione() : title);
     box.setText(text);
     switch (style & 0x70) {
@@ -119,7 +120,8 @@ int QtScreen::heightPixels() const {
     return (palco_ ? palco_->geometria() : senzaPalco()).schermo.height();
 }
 QPoint QtScreen::origine() const {
-    return palco_ ? palco_->origineDesktop() : QPoint();
+    // The program's windows live on the stage, placed on its screen as they are.
+    return {};
 }
 bool QtScreen::scalaLiscia() const {
     return palco_ && !palco_->geometria().nitido;
@@ -248,7 +250,7 @@ std::optional<QString> QtFileChooser::saveAs(const QString& filter, const QStrin
     if (cartella.isEmpty() || !QFileInfo(cartella).isDir())
         cartella = QDir::currentPath();
 
-    QFileDialog dialogo(QApplication::activeWindow(), QStringLiteral("Zapisz jako"), cartella);
+    QFileDialog dialogo(finestraPerDialoghi(), QStringLiteral("Zapisz jako"), cartella);
     dialogo.setAcceptMode(QFileDialog::AcceptSave);
     dialogo.setFileMode(QFileDialog::AnyFile);
     // Copies are appended to the file: asking to replace it would say the wrong thing. The

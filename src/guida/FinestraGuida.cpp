@@ -3,6 +3,7 @@
 #include "ErroreVB.h"
 #include "FileSicuro.h"
 #include "HostPaths.h"
+#include "Scena.h"
 #include "PannelloGuida.h"
 
 #include <QDir>
@@ -95,7 +96,14 @@ void FinestraGuida::showContents(const QString& helpFile) {
     }
     if (!pannello_) {
         pannello_ = new PannelloGuida;
-        if (QScreen* schermo = QGuiApplication::primaryScreen()) {
+        // A window of its own kept above the stage: a dialog-type one, which every window manager
+        // keeps above its owner.
+        if (QWidget* sopra = finestraPerDialoghi()) {
+            pannello_->setParent(sopra, Qt::Dialog);
+            QRect r(QPoint(), pannello_->size());
+            r.moveCenter(sopra->geometry().center());
+            pannello_->move(r.topLeft());
+        } else if (QScreen* schermo = QGuiApplication::primaryScreen()) {
             QRect r(QPoint(), pannello_->size());
             r.moveCenter(schermo->geometry().center());
             pannello_->move(r.topLeft());

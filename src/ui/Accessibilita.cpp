@@ -4,6 +4,7 @@
 #include "EtichetteDisegnate.h"
 #include "Forma.h"
 #include "Navigazione.h"
+#include "Scena.h"
 
 #include <QAccessibleWidget>
 #include <QPointer>
@@ -19,7 +20,7 @@ const char* const ProprietaTasto = "hn_tasto";
 
 bool focalizzata(const QObject* voce, const QWidget* forma) {
     const Navigazione* n = Navigazione::se(forma);
-    return n && n->corrente() == voce && forma->isActiveWindow();
+    return n && n->corrente() == voce && eFinestraAttiva(*forma);
 }
 
 // A form, a picture box or a control holding drawn hotspots: lists only what the user meets.

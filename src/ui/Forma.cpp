@@ -154,6 +154,8 @@ Forma* Forma::trova(const QString& nome) {
 void Forma::Load() {
     if (caricata_)
         return;
+    // On the stage before Form_Load places the form: its place is on the program's screen.
+    sulPalco(*this);
     caricata_ = true;
     forme().append(this);
     if (qApp)
@@ -173,8 +175,8 @@ void Forma::Show() {
         show();
     // The window just shown takes the keyboard, as desktops do for a new window: Enter and Esc
     // of a dialog must reach it without a click first.
-    if (isWindow() && statoFinestra_ != 1)
-        activateWindow();
+    if (statoFinestra_ != 1)
+        attivaFinestra(*this);
     attiva();
 }
 
@@ -252,7 +254,11 @@ void Forma::setBorderStyle(int stile) {
 
 void Forma::setProprietario(Forma* proprietario) {
     proprietario_ = proprietario;
-    // A transient parent keeps the dialog above its owner without making the owner delete it.
+    sulPalco(*this);
+    // On the stage the stage keeps a dialog above its owner; on the desktop a transient parent
+    // does, without making the owner delete it.
+    if (!isWindow())
+        return;
     if (proprietario)
         proprietario->winId();
     winId();
@@ -283,11 +289,15 @@ void Forma::paintEvent(QPaintEvent*) {
 
 void Forma::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
+    if (palcoInRifacimento())
+        return;
     attiva();
 }
 
 void Forma::hideEvent(QHideEvent* e) {
     QWidget::hideEvent(e);
+    if (palcoInRifacimento())
+        return;
     if (formaAttiva() == this)
         formaAttiva() = nullptr;
     // The keyboard goes back to the form below, as desktops do when a window closes: without

@@ -4,6 +4,7 @@
 #include "Forma.h"
 #include "Host.h"
 #include "Navigazione.h"
+#include "Scena.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -68,6 +69,7 @@ Frm_Testo::Frm_Testo()
     Ftdv_Didascalia.setGeometry(pixelX(PannelloLeft), pixelY(330), pixelX(PannelloWidth),
                                 pixelY(2295));
     MoveTw(0, 0, LarghezzaFinestra, 2640);
+    sulPalco(*this);
 }
 
 void Frm_Testo::MoveTw(double left, double top, double width, double height) {

@@ -11,6 +11,8 @@
 #include <QWindow>
 #include <cmath>
 #include <cstdio>
+#include <qpa/qplatformscreen.h>
+#include <qpa/qplatformwindow.h>
 
 using namespace hn;
 
@@ -20,11 +22,16 @@ void stampa(const char* chiave, QRectF r) {
     std::printf("%s %g %g %g %g\n", chiave, r.x(), r.y(), r.width(), r.height());
 }
 
-// A window in monitor device pixels, from the monitor's corner, rounded as the platform does.
+// A widget in monitor device pixels, from the monitor's corner: the stage's window as the
+// platform has it, a window on the stage as it is drawn in there.
 QRectF nativa(const QWidget& w, const QScreen& monitor) {
-    const qreal dpr = w.windowHandle()->devicePixelRatio();
-    const QPointF p = QPointF(w.geometry().topLeft() - monitor.geometry().topLeft()) * dpr;
-    return QRectF(qRound(p.x()), qRound(p.y()), qRound(w.width() * dpr), qRound(w.height() * dpr));
+    const QWindow* finestra = w.window()->windowHandle();
+    const QRect suMonitor = finestra->handle()->geometry();
+    const QPointF angolo = suMonitor.topLeft() - monitor.handle()->geometry().topLeft();
+    if (w.isWindow())
+        return QRectF(angolo, QSizeF(suMonitor.size()));
+    const qreal dpr = finestra->devicePixelRatio();
+    return QRectF(angolo + QPointF(w.mapTo(w.window(), QPoint())) * dpr, QSizeF(w.size()) * dpr);
 }
 
 } // namespace
@@ -38,18 +45,16 @@ int main(int argc, char** argv) {
     h.screen = &schermo;
     setHost(h);
 
-    QWidget forma(nullptr, Qt::FramelessWindowHint);
+    QWidget forma;
+    sulPalco(forma);
     forma.resize(schermo.widthPixels(), schermo.heightPixels());
-    forma.move(sulDesktop(QPoint(0, 0)));
+    forma.move(0, 0);
     forma.show();
     QCoreApplication::processEvents();
 
     const QScreen& monitor = *palco.monitor();
-    const qreal dpr = forma.windowHandle()->devicePixelRatio();
     std::printf("monitor %s\n", qPrintable(monitor.name()));
-    // The platform rounds the monitor down to whole program pixels: undo that.
-    stampa("monitorNativo", QRectF(0, 0, std::ceil(monitor.geometry().width() * dpr),
-                                   std::ceil(monitor.geometry().height() * dpr)));
+    stampa("monitorNativo", QRectF(QPointF(), QSizeF(monitor.handle()->geometry().size())));
     std::printf("schermo %d %d\n", schermo.widthPixels(), schermo.heightPixels());
     std::printf("liscia %d\n", schermo.scalaLiscia() ? 1 : 0);
     stampa("forma", nativa(forma, monitor));
@@ -58,11 +63,12 @@ int main(int argc, char** argv) {
     // Into a window and back: the form must stay on the program's screen all along.
     palco.alterna();
     QCoreApplication::processEvents();
-    const QPoint inFinestra = dalDesktop(forma.pos());
+    stampa("finestraNormale", nativa(palco, monitor));
+    const QPoint inFinestra = forma.pos();
     std::printf("finestra %d %d %d\n", palco.schermoIntero() ? 1 : 0, inFinestra.x(),
                 inFinestra.y());
     // The user drags the window to 1600 × 900 device pixels: the screen is fitted into it.
-    const qreal primaDpr = forma.windowHandle()->devicePixelRatio();
+    const qreal primaDpr = palco.windowHandle()->devicePixelRatio();
     palco.resize(qRound(1600 / primaDpr), qRound(900 / primaDpr));
     QTest::qWait(200);
     stampa("finestraGrande", nativa(palco, monitor));

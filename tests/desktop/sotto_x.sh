@@ -1,14 +1,23 @@
 #!/bin/sh
-# sotto_x.sh [--wm] PROGRAM [ARGS...]: runs a test that drives real windows on an X server of its
-# own (Xvfb, 1280 x 1024, so the stage has bars), bare or, with --wm, under openbox as on a
-# user's desktop. The server and the window manager end with the test; its exit code is kept.
+# sotto_x.sh [--wm NAME] [--pannello] PROGRAM [ARGS...]: runs a test that drives real windows on
+# an X server of its own (Xvfb, 1280 x 1024, so the stage has bars), bare or under a window
+# manager as on a user's desktop (openbox, icewm with its taskbar, xfwm4, fluxbox with its
+# toolbar, metacity), with --pannello a tint2 panel at the bottom, which reserves its strip of
+# the screen. The server, the window manager and the panel end with the test; its exit code is
+# kept.
 set -u
-wm=0
-if [ "${1:-}" = --wm ]; then wm=1; shift; fi
-for t in Xvfb xprop xdotool; do
-    command -v $t >/dev/null || { echo "sotto_x: $t is missing (scripts/packages.txt)" >&2; exit 1; }
+wm="" pannello=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --wm) wm=$2; shift 2 ;;
+    --pannello) pannello=1; shift ;;
+    *) break ;;
+    esac
 done
-[ $wm -eq 0 ] || command -v openbox >/dev/null || { echo "sotto_x: openbox is missing" >&2; exit 1; }
+manca() { echo "sotto_x: $1 is missing (scripts/packages.txt)" >&2; exit 1; }
+for t in Xvfb xprop xdotool; do command -v $t >/dev/null || manca $t; done
+[ -z "$wm" ] || command -v "$wm" >/dev/null || manca "$wm"
+[ $pannello -eq 0 ] || command -v tint2 >/dev/null || manca tint2
 dir=$(mktemp -d)
 chmod 700 "$dir"
 pids=""
@@ -20,8 +29,14 @@ for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
 [ -s "$dir/display" ] || { echo "sotto_x: Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
 DISPLAY=:$(head -n 1 "$dir/display")
 export DISPLAY
-if [ $wm -eq 1 ]; then
-    HOME=$dir openbox >"$dir/openbox.log" 2>&1 &
+# Each desktop program reads its settings from a home of its own, and none waits for a session
+# bus the test does not have.
+export HOME="$dir" XDG_RUNTIME_DIR="$dir" GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+if [ -n "$wm" ]; then
+    case "$wm" in
+    xfwm4) xfwm4 --compositor=off >"$dir/wm.log" 2>&1 & ;;
+    *) "$wm" >"$dir/wm.log" 2>&1 & ;;
+    esac
     pids="$pids $!"
     # The window manager is ready once it names itself on the root window.
     for _ in $(seq 100); do
@@ -29,9 +44,22 @@ if [ $wm -eq 1 ]; then
         sleep 0.1
     done
     xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
-        { echo "sotto_x: openbox did not start" >&2; cat "$dir/openbox.log" >&2; exit 1; }
+        { echo "sotto_x: $wm did not start" >&2; cat "$dir/wm.log" >&2; exit 1; }
+fi
+if [ $pannello -eq 1 ]; then
+    # At the bottom, reserving its strip, kept above other windows as tint2 is by default.
+    sed 's/^panel_position.*/panel_position = bottom center horizontal/' \
+        /etc/xdg/tint2/tint2rc >"$dir/tint2rc"
+    tint2 -c "$dir/tint2rc" >"$dir/tint2.log" 2>&1 &
+    pids="$pids $!"
+    # Ready once its window reserves the strip.
+    for _ in $(seq 100); do
+        xdotool search --class tint2 >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    sleep 0.5
 fi
 # Under the sanitizers: what libraries keep for the run on a real server is not ours.
 LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(dirname "$0")/sotto_x.supp"
 export LSAN_OPTIONS
-QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$dir "$@"
+HNEMAR_SCRIVANIA="${wm:-nudo}" QT_QPA_PLATFORM=xcb "$@"

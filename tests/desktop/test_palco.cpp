@@ -88,17 +88,17 @@ private Q_SLOTS:
         QCOMPARE(modoScalaDa(valore), atteso);
     }
 
-    // The platform asked of Qt: X11 wherever an X display is at hand (XWayland in a Wayland
-    // session: the stage needs global window positions), else what the user set; no display at
-    // all is reported rather than left to Qt's abort.
+    // The platform asked of Qt: Wayland in a Wayland session (X11 as the fallback where an X
+    // display is at hand too), X11 in an X session, else what the user set; no display at all
+    // is reported rather than left to Qt's abort.
     void sceltaDellaPiattaforma() {
         const QByteArray prima[] = {qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"),
                                     qgetenv("QT_QPA_PLATFORM")};
         // DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM → the platform asked for ("-": no display).
         for (const auto& [x11, wayland, scelta, attesa] :
              {std::array<const char*, 4>{":0", "", "", "xcb"},
-              {":0", "wayland-0", "", "xcb"},
-              {"", "wayland-0", "", ""},
+              {":0", "wayland-0", "", "wayland;xcb"},
+              {"", "wayland-0", "", "wayland"},
               {":0", "wayland-0", "wayland", "wayland"},
               {"", "", "", "-"}}) {
             qputenv("DISPLAY", x11);
@@ -179,8 +179,10 @@ private Q_SLOTS:
         QTest::addColumn<QList<QRect>>("monitori");
         QTest::addColumn<QString>("scala");
         QTest::addColumn<int>("scelto");
-        riga("1920x1080", QList<QRect>{{0, 0, 1920, 1080}}, QString(), 0);
-        riga("1366x768", QList<QRect>{{0, 0, 1366, 768}}, QString(), 0);
+        for (const QSize m : {QSize(1366, 768), QSize(1600, 900), QSize(1920, 1080),
+                              QSize(2048, 1536), QSize(2560, 1440), QSize(3840, 2160)})
+            riga(qPrintable(QStringLiteral("%1x%2").arg(m.width()).arg(m.height())),
+                 QList<QRect>{QRect(QPoint(), m)}, QString(), 0);
         riga("1920x1080 integer", QList<QRect>{{0, 0, 1920, 1080}}, QString("integer"), 0);
         riga("800x600", QList<QRect>{{0, 0, 800, 600}}, QString(), 0);
         riga("mouse on the large one", QList<QRect>{{0, 0, 1920, 1080}, {1920, 0, 1024, 768}},
@@ -236,12 +238,19 @@ private Q_SLOTS:
         const QRectF forma = rettangolo(v.value("forma"));
         QVERIFY2(alSuoPosto(forma, palcoNativo(g), g.fattore),
                  qPrintable(QStringLiteral("form at ") + comeTesto(forma)));
-        // The backdrop covers the monitor; with no window manager to make it full screen, the
-        // fraction of a program pixel the platform rounds off the monitor's size stays bare.
-        const QRectF fondo = rettangolo(v.value("palco"));
-        QCOMPARE(fondo.topLeft(), QPointF());
-        QVERIFY(fondo.width() > monitor.width() - g.fattore);
-        QVERIFY(fondo.height() > monitor.height() - g.fattore);
+        // The stage's window is the monitor to the device pixel, whatever the factor rounds,
+        // and the screen in it centred to within a program pixel.
+        QCOMPARE(rettangolo(v.value("palco")), QRectF(QPointF(), QSizeF(monitor)));
+        const double sinistra = forma.left(), destra = monitor.width() - forma.right();
+        const double sopra = forma.top(), sotto = monitor.height() - forma.bottom();
+        QVERIFY2(std::abs(sinistra - destra) <= g.fattore + 1e-6 &&
+                     std::abs(sopra - sotto) <= g.fattore + 1e-6,
+                 qPrintable(QStringLiteral("form at ") + comeTesto(forma)));
+        // In a window, it fits the monitor with room for a title bar.
+        const QRectF normale = rettangolo(v.value("finestraNormale"));
+        QVERIFY2(QRectF(QPointF(), QSizeF(monitor)).contains(normale) &&
+                     normale.height() <= monitor.height() * 0.9 + 1,
+                 qPrintable(QStringLiteral("window at ") + comeTesto(normale)));
         QCOMPARE(v.value("finestra"), (QList<double>{0, 0, 0}));
         // A window made larger shows the screen as large as it fits, centred in it.
         const QRectF grande = rettangolo(v.value("finestraGrande"));

@@ -1,0 +1,54 @@
+#include "Scena.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace hn {
+
+namespace {
+Scena* scenaAttuale = nullptr;
+} // namespace
+
+Scena* Scena::attuale() {
+    return scenaAttuale;
+}
+
+Scena::Scena() {
+    scenaAttuale = this;
+}
+
+Scena::~Scena() {
+    if (scenaAttuale == this)
+        scenaAttuale = nullptr;
+}
+
+void sulPalco(QWidget& finestra) {
+    if (Scena* s = Scena::attuale())
+        s->entra(finestra);
+}
+
+void attivaFinestra(QWidget& finestra) {
+    if (Scena* s = Scena::attuale())
+        s->daiAttivazione(finestra);
+    else
+        finestra.activateWindow();
+}
+
+bool eFinestraAttiva(const QWidget& finestra) {
+    if (const Scena* s = Scena::attuale())
+        return s->haAttivazione(finestra);
+    return finestra.isActiveWindow();
+}
+
+bool palcoInRifacimento() {
+    const Scena* s = Scena::attuale();
+    return s && s->staRifacendo();
+}
+
+QWidget* finestraPerDialoghi() {
+    if (Scena* s = Scena::attuale())
+        return s->finestraDeiDialoghi();
+    return QApplication::activeWindow();
+}
+
+} // namespace hn
