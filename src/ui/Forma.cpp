@@ -3,6 +3,7 @@
 #include "Accessibilita.h"
 #include "Host.h"
 #include "Navigazione.h"
+#include "Scena.h"
 
 #include <QApplication>
 #include <QCloseEvent>

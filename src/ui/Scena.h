@@ -26,7 +26,7 @@ public:
 
 protected:
     Scena();
-    ~Scena();
+    virtual ~Scena();
 };
 
 // Puts a program window on the stage when there is one; without one it stays a top-level
