@@ -1,9 +1,9 @@
 #include "ControlloAtlante.h"
 
 #include "AtlanteDiProva.h"
-#include "Riga.h"
 #include "Fifo.h"
 #include "Installazione.h"
+#include "Riga.h"
 #include "StoreDiProva.h"
 
 #include <QFile>
@@ -107,11 +107,11 @@ private Q_SLOTS:
         QTest::newRow("key stored in lower case")
             << Difetto::TavolaIrraggiungibile << "schel1" << 0 << "schel1: no body system";
         QTest::newRow("hotspot exactly under another")
-            << Difetto::Sovrapposti << "SCHEL1" << 9
-            << "SCHEL1 record 9 (SOTTO): lies exactly under record 10 (SOPRA)";
+            << Difetto::Sovrapposti << "SCHEL1" << 11
+            << "SCHEL1 record 11 (SOTTO): lies exactly under record 12 (SOPRA)";
         QTest::newRow("control characters shown escaped")
-            << Difetto::DidascaliaAssente << "SCHEL1" << 11
-            << "SCHEL1 record 11 (\\x1b[2J\\x1b[3J): no caption entry \\x1b[2J\\x1b[3J.RTF";
+            << Difetto::DidascaliaAssente << "SCHEL1" << 13
+            << "SCHEL1 record 13 (\\x1b[2J\\x1b[3J): no caption entry \\x1b[2J\\x1b[3J.RTF";
         QTest::newRow("body system with no plate") << Difetto::CollegamentoRotto << "orecch" << 0
                                                    << "orecch: the body system's first plate";
     }
@@ -140,7 +140,7 @@ private Q_SLOTS:
              u"hsmed.bin: 1 bytes after the last record, from a DOS end-of-file mark"_s);
         riga("padded with end-of-file bytes", QByteArray(60, '\x1a'),
              u"hsmed.bin: 60 bytes after the last record"_s);
-        riga("a stray byte", QByteArray("X"), u"hsmed.bin: 551 bytes, no whole number"_s);
+        riga("a stray byte", QByteArray("X"), u"hsmed.bin: 801 bytes, no whole number"_s);
     }
     void codaDellaTabella() {
         QFETCH(QByteArray, coda);
