@@ -21,11 +21,11 @@ enum class Difetto {
     DescrizioneAssente,
     FuoriImmagine,
     CoperturaScarsa,
-    TabellaSfasata, // "hsmed.bin" is no whole number of records
-    ByteInCoda,     // bytes past its last record (a DOS end-of-file tail), which are ignored
+    TabellaSfasata,   // "hsmed.bin" is no whole number of records
+    ByteInCoda,       // bytes past its last record (a DOS end-of-file tail), which are ignored
     TestoTroppoLungo, // a word or a whole text longer than a panel shows
-    TroppiRecord, // more records than the viewer reads for one plate
-    Sovrapposti,  // two hotspots on exactly the same rectangle: the earlier cannot be clicked
+    TroppiRecord,     // more records than the viewer reads for one plate
+    Sovrapposti,      // two hotspots on exactly the same rectangle: the earlier cannot be clicked
 };
 
 struct Rilievo {

@@ -153,5 +153,4 @@ private:
     bool rifacendo_ = false;
 };
 
-
 } // namespace hn

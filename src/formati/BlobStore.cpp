@@ -397,7 +397,8 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
         if (v.posizione < 0 || v.compressa < 0 ||
             v.posizione + LunghezzaLocale + grezzo.size() + v.compressa > qint64(d.inizio))
             throw formatoNonValido(QStringLiteral("entry %1: data outside the file").arg(i));
-        estensioni.append({v.posizione, v.posizione + LunghezzaLocale + grezzo.size() + v.compressa});
+        estensioni.append(
+            {v.posizione, v.posizione + LunghezzaLocale + grezzo.size() + v.compressa});
         a->aggiungi(std::move(v), grezzo);
     }
     std::sort(estensioni.begin(), estensioni.end(),

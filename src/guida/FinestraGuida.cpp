@@ -3,8 +3,8 @@
 #include "ErroreVB.h"
 #include "FileSicuro.h"
 #include "HostPaths.h"
-#include "Scena.h"
 #include "PannelloGuida.h"
+#include "Scena.h"
 
 #include <QDir>
 #include <QFile>

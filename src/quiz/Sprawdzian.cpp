@@ -1,8 +1,8 @@
 #include "Sprawdzian.h"
 
 #include "Accessibilita.h"
-#include "EtichetteDisegnate.h"
 #include "ErroreVB.h"
+#include "EtichetteDisegnate.h"
 #include "FMed1.h"
 #include "Fileini.h"
 #include "Frm_Testo.h"

@@ -6,8 +6,8 @@
 #include "HostPaths.h"
 #include "Immagine.h"
 
-#include <QFile>
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 
 namespace hn {

@@ -61,9 +61,9 @@ private Q_SLOTS:
                     QFile::link(QStringLiteral("/dev/zero"), file));
         else
             h.scriviFile(Guida, tipo == "grande" ? QByteArray(9 << 20, 'a')
-                                 : tipo == "rotto"
-                                     ? QByteArray::fromHex("3f5f0300") + QByteArray(60, '\x01')
-                                     : QByteArray("<h1>Spis treści</h1>"));
+                                : tipo == "rotto"
+                                    ? QByteArray::fromHex("3f5f0300") + QByteArray(60, '\x01')
+                                    : QByteArray("<h1>Spis treści</h1>"));
         if (tipo == "illeggibile") {
             QVERIFY(QFile::setPermissions(file, {}));
             QFile prova(file);
