@@ -3,85 +3,16 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
-#include <array>
 
 namespace hn::atlante {
 
 namespace {
-
-// Letters with a stroke or a ligature that no Unicode decomposition reduces to a base letter.
-char16_t senzaTratto(char16_t c) {
-    switch (c) {
-    case u'ł':
-        return u'l';
-    case u'đ':
-        return u'd';
-    case u'ø':
-        return u'o';
-    case u'ħ':
-        return u'h';
-    case u'ŧ':
-        return u't';
-    case u'ß':
-        return u's';
-    case u'æ':
-        return u'a';
-    case u'œ':
-        return u'o';
-    default:
-        return c;
-    }
-}
-
-// The base letter of one character, lower case; 0 for a character that is no letter or digit.
-char16_t base(char16_t c) {
-    QString d = QString(QChar(c)).toLower().normalized(QString::NormalizationForm_KD);
-    for (QChar x : d)
-        if (x.isLetterOrNumber())
-            return senzaTratto(x.unicode());
-    return 0;
-}
-
-// Latin scripts up to Latin Extended-B looked up, everything else worked out per character.
-constexpr char16_t Tabellati = 0x250;
-const std::array<char16_t, Tabellati>& tabella() {
-    static const std::array<char16_t, Tabellati> t = [] {
-        std::array<char16_t, Tabellati> a{};
-        for (char16_t c = 0; c < Tabellati; ++c)
-            a[c] = base(c);
-        return a;
-    }();
-    return t;
-}
 
 QString titoloDi(const Sommario& s, const QString& riserva) {
     return s.nome.isEmpty() ? riserva : s.nome;
 }
 
 } // namespace
-
-QString normalizza(QStringView testo) {
-    const auto& t = tabella();
-    QString out;
-    out.reserve(testo.size());
-    bool spazio = true;
-    for (QChar q : testo) {
-        const char16_t u = q.unicode();
-        if (u >= Tabellati && q.category() == QChar::Mark_NonSpacing)
-            continue;
-        const char16_t b = u < Tabellati ? t[u] : base(u);
-        if (b) {
-            out += QChar(b);
-            spazio = false;
-        } else if (!spazio) {
-            out += u' ';
-            spazio = true;
-        }
-    }
-    if (out.endsWith(u' '))
-        out.chop(1);
-    return out;
-}
 
 IndiceRicerca::IndiceRicerca(const DatiAtlante& d, const Budget& budget) {
     const QList<NodoTavola>& nodi = d.albero.nodi();

@@ -5,6 +5,7 @@
 // descriptions, matched without regard to case or diacritics.
 
 #include "DatiAtlante.h"
+#include "Normalizza.h"
 
 #include <QList>
 #include <QString>
@@ -12,9 +13,7 @@
 
 namespace hn::atlante {
 
-// Lower case, diacritics dropped (ł and the other letters Unicode does not decompose mapped to
-// their base letter), every run of other characters one blank, none at either end.
-QString normalizza(QStringView testo);
+using hn::normalizza;
 
 struct Risultato {
     QString nome;

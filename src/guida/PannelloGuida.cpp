@@ -2,6 +2,7 @@
 
 #include "ErroreVB.h"
 #include "Host.h"
+#include "Normalizza.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -395,9 +396,9 @@ void PannelloGuida::riempiIndice(const QString& filtro) {
         return;
     // Type-ahead: the first word that starts with what was typed, without regard to case or
     // diacritics.
-    const QString cercato = piega(filtro);
+    const QString cercato = normalizza(filtro);
     for (int i = 0; i < listaIndice_->count(); ++i)
-        if (piega(listaIndice_->item(i)->text()).startsWith(cercato)) {
+        if (normalizza(listaIndice_->item(i)->text()).startsWith(cercato)) {
             listaIndice_->setCurrentRow(i);
             listaIndice_->scrollToItem(listaIndice_->item(i), QAbstractItemView::PositionAtTop);
             return;

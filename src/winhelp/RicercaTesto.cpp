@@ -1,6 +1,7 @@
 #include "RicercaTesto.h"
 
 #include "Guida.h"
+#include "Normalizza.h"
 
 #include <QHash>
 #include <algorithm>
@@ -25,66 +26,6 @@ QStringList parole(const QString& piegato) {
 }
 } // namespace
 
-QString piega(QStringView testo) {
-    QString out;
-    out.reserve(testo.size());
-    for (const QChar c : testo) {
-        const char16_t u = c.unicode();
-        if (u < 0x80) {
-            out += (u >= 'A' && u <= 'Z') ? QChar(u + 32) : c;
-            continue;
-        }
-        // Polish letters directly (ł has no combining mark to drop); anything else through its
-        // canonical decomposition.
-        switch (u) {
-        case u'ą':
-        case u'Ą':
-            out += u'a';
-            continue;
-        case u'ć':
-        case u'Ć':
-            out += u'c';
-            continue;
-        case u'ę':
-        case u'Ę':
-            out += u'e';
-            continue;
-        case u'ł':
-        case u'Ł':
-            out += u'l';
-            continue;
-        case u'ń':
-        case u'Ń':
-            out += u'n';
-            continue;
-        case u'ó':
-        case u'Ó':
-            out += u'o';
-            continue;
-        case u'ś':
-        case u'Ś':
-            out += u's';
-            continue;
-        case u'ź':
-        case u'Ź':
-        case u'ż':
-        case u'Ż':
-            out += u'z';
-            continue;
-        case u'ß':
-            out += QStringLiteral("ss");
-            continue;
-        default:
-            break;
-        }
-        const QString d = QString(c).normalized(QString::NormalizationForm_D);
-        for (const QChar x : d)
-            if (x.category() != QChar::Mark_NonSpacing)
-                out += x.toLower();
-    }
-    return out;
-}
-
 QString testoSemplice(const Argomento& a) {
     QString t = a.titolo;
     for (const Paragrafo& p : a.paragrafi) {
@@ -97,9 +38,9 @@ QString testoSemplice(const Argomento& a) {
 
 void IndiceTesto::aggiungi(int argomento, const QString& titolo, const QString& testo) {
     QHash<QString, std::pair<int, bool>> qui;
-    for (const QString& p : parole(piega(testo)))
+    for (const QString& p : parole(normalizza(testo)))
         ++qui[p].first;
-    for (const QString& p : parole(piega(titolo)))
+    for (const QString& p : parole(normalizza(titolo)))
         qui[p].second = true;
     for (auto it = qui.cbegin(); it != qui.cend(); ++it)
         parole_[it.key()].append({argomento, it.value().first, it.value().second});
@@ -116,7 +57,7 @@ void IndiceTesto::completa() {
 
 QList<Risultato> IndiceTesto::cerca(const QString& domanda, int massimo) {
     completa();
-    const QStringList cercate = parole(piega(domanda));
+    const QStringList cercate = parole(normalizza(domanda));
     if (cercate.isEmpty())
         return {};
     QHash<int, int> punti;

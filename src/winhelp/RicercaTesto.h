@@ -9,8 +9,6 @@ namespace hn::winhelp {
 
 struct Argomento;
 
-// Text folded for searching: lower case, no diacritics ("Żółć" → "zolc").
-QString piega(QStringView testo);
 // The plain text of a topic: its title, then its paragraphs.
 QString testoSemplice(const Argomento& a);
 
