@@ -18,6 +18,14 @@ const char* const ProprietaRuolo = "hn_ruolo";
 const char* const ProprietaSegno = "hn_segno";
 const char* const ProprietaTasto = "hn_tasto";
 
+// The form a widget lies in. Not its window(): on the stage a form is a sub-window, and window()
+// is the stage itself, which has no keyboard ring.
+const QWidget* formaDi(const QWidget* w) {
+    while (w && !qobject_cast<const Forma*>(w))
+        w = w->parentWidget();
+    return w;
+}
+
 bool focalizzata(const QObject* voce, const QWidget* forma) {
     const Navigazione* n = Navigazione::se(forma);
     return n && n->corrente() == voce && eFinestraAttiva(*forma);
@@ -61,7 +69,7 @@ public:
     }
     QAccessibleInterface* focusChild() const override {
         // The item the keyboard reached, when it lies in this container.
-        const Navigazione* n = Navigazione::se(widget()->window());
+        const Navigazione* n = Navigazione::se(formaDi(widget()));
         QObject* voce = n ? n->corrente() : nullptr;
         QWidget* dove = nullptr;
         if (auto* e = qobject_cast<EtichettaDisegnata*>(voce))
@@ -121,7 +129,7 @@ public:
         return r.isValid() ? QAccessible::Role(r.toInt()) : QAccessible::Button;
     }
     QAccessible::State state() const override {
-        return statoDi(QAccessibleWidget::state(), widget(), widget()->window(), segno());
+        return statoDi(QAccessibleWidget::state(), widget(), formaDi(widget()), segno());
     }
     QStringList actionNames() const override { return azioni(segno() != nullptr); }
     void doAction(const QString& azione) override {
@@ -181,7 +189,7 @@ public:
         s.invisible = !e->Visible();
         s.disabled = !e->Enabled();
         QWidget* c = e->Container();
-        s = statoDi(s, e, c ? c->window() : nullptr, nullptr);
+        s = statoDi(s, e, formaDi(c), nullptr);
         if (descrizione().collegamento)
             s.linked = true;
         return s;

@@ -365,12 +365,15 @@ bool Forma::event(QEvent* e) {
 }
 
 bool Forma::eventFilter(QObject* oggetto, QEvent* e) {
+    // In this form: not window() == this, which on the stage, where a form is a sub-window, is
+    // the stage for everything.
+    const auto inQuesta = [this](const QWidget* w) { return w == this || isAncestorOf(w); };
     // A picture box over the whole form leaves the form nothing of its own to paint; the form's
     // paint event still has to follow what its window paints. Queued, and once per batch, so the
     // handler may move controls.
     if (e->type() == QEvent::Paint && oggetto != this && !paintInAttesa_) {
         auto* w = qobject_cast<QWidget*>(oggetto);
-        if (w && w->window() == this) {
+        if (w && inQuesta(w)) {
             paintInAttesa_ = true;
             QMetaObject::invokeMethod(
                 this,
@@ -384,13 +387,13 @@ bool Forma::eventFilter(QObject* oggetto, QEvent* e) {
     }
     // A press of the mouse in the form takes the keyboard's ring away.
     if (e->type() == QEvent::MouseButtonPress && oggetto->isWidgetType() &&
-        static_cast<QWidget*>(oggetto)->window() == this)
+        inQuesta(static_cast<QWidget*>(oggetto)))
         if (Navigazione* n = Navigazione::se(this))
             n->lascia();
     // Key preview: the form sees keys meant for its controls first.
     if (KeyPreview && e->type() == QEvent::KeyPress && oggetto != this) {
         auto* w = qobject_cast<QWidget*>(oggetto);
-        if (w && w->window() == this && isEnabled())
+        if (w && inQuesta(w) && isEnabled())
             return tastoPremuto(static_cast<QKeyEvent*>(e));
     }
     return QWidget::eventFilter(oggetto, e);

@@ -46,14 +46,28 @@ void QXCapVir::paintEvent(QPaintEvent*) {
                p.fontMetrics().elidedText(caption_, Qt::ElideRight, area.width()));
 }
 
+namespace {
+// The window the bar drags: on the stage a sub-window, whose window() is the stage itself.
+QWidget* finestraDellaBarra(QWidget* w) {
+    while (w->parentWidget() && !w->isWindow() && w->windowType() != Qt::SubWindow)
+        w = w->parentWidget();
+    return w;
+}
+} // namespace
+
 void QXCapVir::mousePressEvent(QMouseEvent* e) {
+    QWidget* f = finestraDellaBarra(this);
     if (e->button() == Qt::LeftButton)
-        presa_ = e->globalPosition().toPoint() - window()->pos();
+        presa_ = e->globalPosition().toPoint() -
+                 (f->isWindow() ? f->pos() : f->parentWidget()->mapToGlobal(f->pos()));
 }
 
 void QXCapVir::mouseMoveEvent(QMouseEvent* e) {
-    if (e->buttons() & Qt::LeftButton)
-        window()->move(e->globalPosition().toPoint() - presa_);
+    if (!(e->buttons() & Qt::LeftButton))
+        return;
+    QWidget* f = finestraDellaBarra(this);
+    const QPoint angolo = e->globalPosition().toPoint() - presa_;
+    f->move(f->isWindow() ? angolo : f->parentWidget()->mapFromGlobal(angolo));
 }
 
 } // namespace hn

@@ -174,9 +174,10 @@ void Frm_Testo::torna() {
 
 bool Frm_Testo::eventFilter(QObject* oggetto, QEvent* e) {
     // Without a window manager a click elsewhere may not take the activation away: a press
-    // anywhere outside this window closes it all the same.
-    if (e->type() == QEvent::MouseButtonPress && oggetto->isWidgetType() &&
-        static_cast<QWidget*>(oggetto)->window() != this)
+    // anywhere outside this window closes it all the same. Outside is not window() != this: on
+    // the stage this window is a sub-window, and window() is the stage for all it holds.
+    auto* w = oggetto->isWidgetType() ? static_cast<QWidget*>(oggetto) : nullptr;
+    if (e->type() == QEvent::MouseButtonPress && w && w != this && !isAncestorOf(w))
         ImpostaVisible(false);
     return QWidget::eventFilter(oggetto, e);
 }

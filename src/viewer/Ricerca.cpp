@@ -155,7 +155,8 @@ public:
     }
     bool eventFilter(QObject* o, QEvent* e) override {
         auto* w = e->type() == QEvent::Paint ? qobject_cast<QWidget*>(o) : nullptr;
-        if (w && w->window() == finestra_) {
+        // Not window(): on the stage that is the stage for everything in it.
+        if (w && (w == finestra_ || finestra_->isAncestorOf(w))) {
             qApp->removeEventFilter(this);
             QTimer::singleShot(kPausaDopoIlDipinto, this, [this] {
                 Ricerca::indice(); // starts the build

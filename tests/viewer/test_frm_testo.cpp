@@ -153,6 +153,33 @@ private Q_SLOTS:
         QTest::mouseClick(&altra, Qt::LeftButton, {}, QPoint(50, 50));
         QVERIFY(!f.Visible());
     }
+
+    // On the stage the caption is a sub-window, and everything in it has the stage for its
+    // window(): a click in its text still keeps it, and its bar drags it, not the stage.
+    void sulPalcoUnClicDentroResta() {
+        HostDiProva host;
+        Frm_Testo& f = Frm_Testo::istanza();
+        QWidget palco;
+        palco.resize(600, 500);
+        auto* schermo = new QWidget(&palco);
+        schermo->setGeometry(0, 0, 600, 500);
+        f.setParent(schermo, Qt::SubWindow | Qt::FramelessWindowHint);
+        palco.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&palco));
+        caricaDidascalia(f, u"Mostek"_s);
+        f.MostraAccanto(u"x"_s, 0, 0);
+        QTest::mouseClick(f.Ftdv_Didascalia.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(f.Visible());
+        const QPoint prima = f.pos(), palcoPrima = palco.pos();
+        QTest::mousePress(&f.QXCapVir1, Qt::LeftButton, {}, QPoint(10, 5));
+        QTest::mouseMove(&f.QXCapVir1, QPoint(40, 25));
+        QTest::mouseRelease(&f.QXCapVir1, Qt::LeftButton, {}, QPoint(40, 25));
+        QCOMPARE(f.pos(), prima + QPoint(30, 20));
+        QCOMPARE(palco.pos(), palcoPrima);
+        QTest::mouseClick(schermo, Qt::LeftButton, {}, QPoint(590, 490));
+        QVERIFY(!f.Visible());
+        f.setParent(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+    }
 };
 
 QTEST_MAIN(TestFrmTesto)
