@@ -40,7 +40,8 @@ public:
     bool eventFilter(QObject* oggetto, QEvent* evento) override {
         if (evento->type() == QEvent::Paint && !fatto_) {
             auto* w = qobject_cast<QWidget*>(oggetto);
-            if (w && w->window() == finestra_) {
+            // Not window(): on the stage that is the stage for everything in it.
+            if (w && (w == finestra_ || finestra_->isAncestorOf(w))) {
                 fatto_ = true;
                 QTimer::singleShot(0, qApp, &QCoreApplication::quit);
             }
