@@ -16,6 +16,7 @@
 #include "Ricerca.h"
 #include "RtfReader.h"
 #include "SistemaScelto.h"
+#include "TestiAtlante.h"
 #include "gRAPH.h"
 
 #include <QKeyEvent>
@@ -316,9 +317,11 @@ QString FMed1::titoloTesto(const QString& codice) {
     try {
         const std::optional<QString> store =
             host().paths->toHost(Fileini::cfg.PathDati + QStringLiteral("hsmed.dat"));
+        // A name is at the text's opening: its start is enough, however long the text.
+        constexpr qint64 InizioDelTesto = 16 * 1024;
         if (store) {
-            const auto archivio = blob::Archivio::condiviso(*store);
-            if (const auto rtf = archivio->contenuto(QString(codice + QStringLiteral(".RTF")))) {
+            const atlante::TestiAtlante testi(blob::Archivio::condiviso(*store));
+            if (const auto rtf = testi.inizio(codice, InizioDelTesto)) {
                 QTextDocument documento;
                 leggiRtf(*rtf, documento);
                 titolo = aperturaInGrassetto(documento);
