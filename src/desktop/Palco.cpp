@@ -650,17 +650,4 @@ void consegnaAlDisplay() {
         xcb_flush(c);
 }
 
-void titoloVuotoSulDesktop(QWidget& finestra) {
-    xcb_connection_t* c = connessioneX();
-    if (!c || !finestra.windowTitle().isEmpty() || !finestra.windowHandle() ||
-        !finestra.windowHandle()->handle())
-        return;
-    const auto id = static_cast<xcb_window_t>(finestra.winId());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atomoX(c, "_NET_WM_NAME"),
-                        atomoX(c, "UTF8_STRING"), 8, 0, nullptr);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
-                        nullptr);
-    xcb_flush(c);
-}
-
 } // namespace hn

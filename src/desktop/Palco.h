@@ -62,9 +62,6 @@ bool scegliPiattaforma();
 // The line said when no display was found.
 QString messaggioSenzaDisplay();
 
-// An empty window title reaches the desktop empty: Qt would show the program's name instead.
-// Nothing to do for a window with a title, or one not yet made.
-void titoloVuotoSulDesktop(QWidget& finestra);
 // Sends what is queued for the display now, not at the next turn of the event loop: a pointer
 // set before a long step must show during it.
 void consegnaAlDisplay();
