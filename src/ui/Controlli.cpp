@@ -84,6 +84,7 @@ Immagine::Immagine(QWidget* contenitore, const QString& nome, int indice)
 
 void Immagine::ImpostaPicture(const QImage& immagine) {
     picture_ = immagine;
+    rendizioni_ = {};
     adatta();
     update();
 }
@@ -193,6 +194,7 @@ Riquadro::Riquadro(QWidget* contenitore, const QString& nome, int indice)
 
 void Riquadro::ImpostaPicture(const QImage& immagine) {
     picture_ = immagine;
+    rendizioni_ = {};
     adatta();
     update();
 }

@@ -4,6 +4,8 @@
 // to the screen's pixels, the mouse events the program handles, and for a control that is a
 // widget of its own, its geometry in twips.
 
+#include "Rendizioni.h"
+
 #include <QImage>
 #include <QObject>
 #include <QPointF>
@@ -41,7 +43,21 @@ public:
 class ControlloConPicture : public Controllo {
 public:
     virtual QImage Picture() const = 0;
+    // Setting a picture lets go of the renditions the old one had.
     virtual void ImpostaPicture(const QImage& immagine) = 0;
+
+    // The larger drawings of the picture shown, set after the picture by whoever loaded it.
+    // Picture() stays the 1 × picture: sizes, hotspots and every figure in twips come from it.
+    const Rendizioni& rendizioni() const { return rendizioni_; }
+    void ImpostaRendizioni(Rendizioni r) {
+        rendizioni_ = std::move(r);
+        rendizioniCambiate();
+    }
+
+protected:
+    // For controls that draw: the renditions changed, what was chosen for the screen is stale.
+    virtual void rendizioniCambiate() {}
+    Rendizioni rendizioni_;
 };
 
 // The mouse events of a control. Windowed controls, image displays and labels drawn by their

@@ -39,6 +39,7 @@ void FXImage::caricaDati(const QByteArray& dati) {
 
 void FXImage::ImpostaPicture(const QImage& immagine) {
     picture_ = immagine;
+    rendizioni_ = {};
     fileName_.clear();
     adattaAllaFigura();
     update();

@@ -18,7 +18,10 @@ public:
     bool Visible() const override { return visibile_; }
     void ImpostaVisible(bool visibile) override { visibile_ = visibile; }
     QImage Picture() const override { return picture_; }
-    void ImpostaPicture(const QImage& immagine) override { picture_ = immagine; }
+    void ImpostaPicture(const QImage& immagine) override {
+        picture_ = immagine;
+        rendizioni_ = {};
+    }
 
 private:
     bool visibile_ = true;

@@ -1,0 +1,59 @@
+#pragma once
+
+// The larger drawings of a picture. An installation may keep, beside a picture, the same picture
+// drawn at 2 × and 3 × its size ("piede.png", "piede@2x.png", "piede@3x.png"); the program's
+// geometry always stays that of the 1 × picture, and a larger drawing is only what is painted
+// when the screen has the pixels for it. Every original installation has none: then the 1 ×
+// picture is all there is.
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace hn {
+
+// The name a rendition of `nome` has in a store or folder: "@<n>x" before the extension
+// ("tavola.png" → "tavola@2x.png", "schelet.bmp" → "schelet@2x.bmp", "abc" → "abc@2x").
+// Factor 1 is the name itself.
+QString nomeRendizione(const QString& nome, int fattore);
+
+// The factor a name carries (2 for "tavola@2x.png"); 1 for a name without one.
+int fattoreDelNome(const QString& nome);
+
+// The renditions a picture has besides its 1 × one, each read only when a scale needs it.
+class Rendizioni {
+public:
+    // Reads one rendition; an empty image when it cannot be read (the 1 × picture is then used).
+    using Caricatore = std::function<QImage()>;
+
+    // Adds the rendition of factor `fattore` (2 or more; another of the same factor replaces it).
+    void aggiungi(int fattore, Caricatore carica);
+
+    // The factors there are, 1 included, in ascending order.
+    QList<int> fattori() const;
+    bool vuote() const { return voci_.isEmpty(); }
+
+    // The smallest factor at least `necessario` (device pixels per 1 × pixel), or the largest
+    // there is when none is that large.
+    int scegli(double necessario) const;
+    // The largest factor there is (1 without renditions).
+    int massimo() const;
+
+    // The rendition of that factor; an empty image for 1, for a factor there is not, or when it
+    // cannot be read.
+    QImage carica(int fattore) const;
+
+private:
+    struct Voce {
+        int fattore;
+        Caricatore carica;
+    };
+    QList<Voce> voci_; // ascending by factor
+};
+
+// The choice on its own: of `fattori` (ascending, 1 included), the smallest at least
+// `necessario`, else the largest.
+int scegliRendizione(const QList<int>& fattori, double necessario);
+
+} // namespace hn
