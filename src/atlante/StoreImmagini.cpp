@@ -1,5 +1,8 @@
 #include "StoreImmagini.h"
 
+#include "BlobStore.h"
+#include "ErroreVB.h"
+
 namespace hn::atlante {
 
 StoreImmagine storePerSelettore(std::optional<int> selettore) {
@@ -20,6 +23,28 @@ StoreImmagine storePerSelettore(std::optional<int> selettore) {
 
 QString nomeImmagineTavola(const QString& chiave) {
     return chiave + QStringLiteral(".png");
+}
+
+Rendizioni rendizioniNelloStore(const std::shared_ptr<const blob::Archivio>& store,
+                                const QString& nome, QSize base) {
+    Rendizioni r;
+    if (!store || base.isEmpty())
+        return r;
+    for (int f : FattoriCercati) {
+        const blob::Voce* voce = store->trova(nomeRendizione(nome, f));
+        if (!voce)
+            continue;
+        // The store is held by the loader: the entry is read from the file it was found in.
+        r.aggiungi(f, [store, nome = voce->nome, attesa = base * f] {
+            try {
+                const std::optional<QByteArray> dati = store->contenuto(nome);
+                return dati ? decodificaRendizione(*dati, attesa) : QImage();
+            } catch (const ErroreVB&) {
+                return QImage();
+            }
+        });
+    }
+    return r;
 }
 
 } // namespace hn::atlante

@@ -1,5 +1,14 @@
 #include "Rendizioni.h"
 
+#include "ErroreVB.h"
+#include "FileSicuro.h"
+#include "Host.h"
+#include "HostPaths.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -22,6 +31,84 @@ int fattoreDelNome(const QString& nome) {
                                           QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = segno.match(nome);
     return m.hasMatch() ? m.captured(1).toInt() : 1;
+}
+
+bool scomponiNomeRendizione(const QString& nome, QString& base, QString& fattore) {
+    static const QRegularExpression segno(
+        QStringLiteral("^(.*)@([0-9]+(?:\\.[0-9]+)?)x(\\.[^.\\\\/]*)?$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = segno.match(nome);
+    if (!m.hasMatch())
+        return false;
+    base = m.captured(1) + m.captured(3);
+    fattore = m.captured(2);
+    return true;
+}
+
+QImage decodificaRendizione(const QByteArray& dati, QSize attesa) {
+    QBuffer buffer;
+    buffer.setData(dati);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader lettore(&buffer);
+    lettore.setDecideFormatFromContent(true);
+    if (!attesa.isValid() || lettore.size() != attesa)
+        return {};
+    QImage immagine;
+    if (!lettore.read(&immagine) || immagine.size() != attesa)
+        return {};
+    return immagine;
+}
+
+QImage rendizionePiuGrande(const QImage& base, const Rendizioni& rendizioni, int* fattore) {
+    const QList<int> fattori = rendizioni.fattori();
+    for (auto f = fattori.crbegin(); f != fattori.crend() && *f > 1; ++f) {
+        QImage r = rendizioni.carica(*f);
+        if (!r.isNull() && r.size() == base.size() * *f) {
+            if (fattore)
+                *fattore = *f;
+            return r;
+        }
+    }
+    if (fattore)
+        *fattore = 1;
+    return base;
+}
+
+Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base) {
+    Rendizioni r;
+    if (base.isEmpty())
+        return r;
+    for (int f : FattoriCercati) {
+        const std::optional<QString> file = host().paths->toHost(nomeRendizione(percorso, f));
+        if (!file || !QFileInfo(*file).isFile())
+            continue;
+        r.aggiungi(f, [file = *file, attesa = base * f] {
+            try {
+                // No picture file is this large; a bigger one is not a rendition.
+                return decodificaRendizione(leggiFileRegolare(file, qint64(256) * 1024 * 1024),
+                                            attesa);
+            } catch (const ErroreVB&) {
+                return QImage();
+            }
+        });
+    }
+    return r;
+}
+
+Rendizioni rendizioniDaRisorsa(const QString& percorso, QSize base) {
+    Rendizioni r;
+    for (int f : FattoriCercati) {
+        const QString nome = nomeRendizione(percorso, f);
+        if (!QFile::exists(nome))
+            continue;
+        r.aggiungi(f, [nome, attesa = base * f] {
+            QFile file(nome);
+            if (!file.open(QIODevice::ReadOnly))
+                return QImage();
+            return decodificaRendizione(file.readAll(), attesa);
+        });
+    }
+    return r;
 }
 
 void Rendizioni::aggiungi(int fattore, Caricatore carica) {

@@ -6,9 +6,12 @@
 // when the screen has the pixels for it. Every original installation has none: then the 1 ×
 // picture is all there is.
 
+#include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QSize>
 #include <QString>
+#include <array>
 #include <functional>
 
 namespace hn {
@@ -20,6 +23,15 @@ QString nomeRendizione(const QString& nome, int fattore);
 
 // The factor a name carries (2 for "tavola@2x.png"); 1 for a name without one.
 int fattoreDelNome(const QString& nome);
+
+// The factors looked for beside a picture, ascending. A name with another ("@5x", "@1.5x") is
+// a mistake of the installation: no loader finds it, the atlas check reports it.
+inline constexpr std::array<int, 3> FattoriCercati{2, 3, 4};
+
+// A name split at its rendition mark, whether or not the factor is one looked for:
+// "tavola@2x.png" → "tavola.png" and "2"; "x@1.5x.bmp" → "x.bmp" and "1.5". False for a name
+// without a mark.
+bool scomponiNomeRendizione(const QString& nome, QString& base, QString& fattore);
 
 // The renditions a picture has besides its 1 × one, each read only when a scale needs it.
 class Rendizioni {
@@ -51,6 +63,25 @@ private:
     };
     QList<Voce> voci_; // ascending by factor
 };
+
+// A rendition in these bytes, decoded by content, when it measures exactly `attesa` (the 1 ×
+// size times its factor); an empty image for any other size or for bytes that are no picture.
+// The size is read from the header first, so a wrong one is never decoded.
+QImage decodificaRendizione(const QByteArray& dati, QSize attesa);
+
+// What print and copy take: the largest rendition that can be read, and its factor; the 1 ×
+// picture and 1 when there is none.
+QImage rendizionePiuGrande(const QImage& base, const Rendizioni& rendizioni,
+                           int* fattore = nullptr);
+
+// The renditions of a picture file named by a Windows path: the files beside it named as
+// renditions ("C:\\SFONDI\\sistemi@2x.bmp"), found by their existence now and read through the
+// safe file reader only when asked for.
+Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base);
+
+// The renditions of a picture compiled into the program (":/art/cursor.png" →
+// ":/art/cursor@2x.png" …), for the factors there are.
+Rendizioni rendizioniDaRisorsa(const QString& percorso, QSize base);
 
 // The choice on its own: of `fattori` (ascending, 1 included), the smallest at least
 // `necessario`, else the largest.

@@ -47,7 +47,7 @@ void fcopia::creaControlli() {
     delete testortf;
     delete foto;
     copia = DialogoComune();
-    creaFondo(QImage(QStringLiteral(":/art/fcopia.png")));
+    creaFondo(QStringLiteral(":/art/fcopia.png"));
     for (const Geometria& g : kEvid) {
         Figura& f = EVID.crea(g.indice);
         f.MoveTw(g.l, g.t, g.w, g.h);

@@ -1,19 +1,22 @@
 #include "DialogoDisegnato.h"
 
 #include "Accessibilita.h"
+#include "Rendizioni.h"
 
 namespace hn {
 
 DialogoDisegnato::DialogoDisegnato(const QString& nome, QWidget* parent)
     : Forma(nome, parent) {}
 
-void DialogoDisegnato::creaFondo(const QImage& disegno) {
+void DialogoDisegnato::creaFondo(const QString& risorsa) {
+    const QImage disegno(risorsa);
     delete FONDO;
     FONDO = new Riquadro(this, QStringLiteral("FONDO"));
     OPZ = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZ"));
     OPZT = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZT"));
     EVID = ArrayControlli<Figura>(FONDO, QStringLiteral("EVID"));
     FONDO->ImpostaPicture(disegno);
+    FONDO->ImpostaRendizioni(rendizioniDaRisorsa(risorsa, disegno.size()));
     FONDO->MoveTw(0, 0, disegno.width() * 15.0, disegno.height() * 15.0);
 }
 

@@ -24,8 +24,9 @@ public:
 
 protected:
     // A new background at 0, 0 holding the bitmap at its drawn size, with empty control arrays
-    // on it; the earlier background goes with everything on it.
-    void creaFondo(const QImage& disegno);
+    // on it; the earlier background goes with everything on it. `risorsa` is the bitmap's name in
+    // the program's resources (":/art/fcopia.png"), with its renditions beside it.
+    void creaFondo(const QString& risorsa);
     // OK and ANNULLA on the background at their drawn places (twips), named for assistive tools.
     void creaPulsanti(const QRect& ok, const QRect& annulla);
     // Marks 0 … ultima get a yellow frame two pixels wide and are hidden.

@@ -33,8 +33,10 @@ bool eEtichetta(const ControlloForma& c) {
 } // namespace
 
 qint16 PreparaCornici(Forma& forma, QWidget& contenitore) {
-    if (auto* conFigura = dynamic_cast<ControlloConPicture*>(&contenitore))
+    if (auto* conFigura = dynamic_cast<ControlloConPicture*>(&contenitore)) {
         Fseek::istanza().Pic_SalvaSfondo.ImpostaPicture(conFigura->Picture());
+        Fseek::istanza().Pic_SalvaSfondo.ImpostaRendizioni(conFigura->rendizioni());
+    }
     if (auto* riquadro = qobject_cast<Riquadro*>(&contenitore))
         riquadro->AutoRedraw = true;
 

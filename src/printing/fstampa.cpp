@@ -45,7 +45,7 @@ void fstampa::creaControlli() {
     delete atxTestoCop;
     setCaption(QStringLiteral("FrmStampa"));
     // The layout pass fits the drawing to screens other than 15 twips per pixel.
-    creaFondo(QImage(QStringLiteral(":/art/fstampa_fondo.png")));
+    creaFondo(QStringLiteral(":/art/fstampa_fondo.png"));
     for (int i = 0; i < 2; ++i) {
         Immagine& o = OPZ.crea(i);
         o.setStretch(true);

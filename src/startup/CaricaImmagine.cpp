@@ -104,6 +104,16 @@ std::optional<int> CaricaImmagine(const QString& nome, ControlloConPicture& targ
                 immagine->caricaDati(*dati);
             else
                 target.ImpostaPicture(decodificaImmagine(*dati));
+            // Its larger renditions, if the store holds any: found now, read when a screen
+            // needs one.
+            std::shared_ptr<const blob::Archivio> archivio;
+            try {
+                archivio = s.lettore->archivioAperto();
+            } catch (const ErroreVB&) {
+                // Just read from: a store gone meanwhile only means no renditions.
+            }
+            target.ImpostaRendizioni(
+                atlante::rendizioniNelloStore(archivio, voce, target.Picture().size()));
         }))
         passo([&] { ImpostaPuntatoreSchermo(Puntatore::Predefinito); });
     return risultato;

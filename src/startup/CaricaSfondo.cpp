@@ -9,6 +9,7 @@
 #include "Passo.h"
 #include "Percorsi.h"
 #include "PictureBox.h"
+#include "Rendizioni.h"
 
 namespace hn {
 
@@ -30,7 +31,13 @@ void CaricaSfondo(ControlloConPicture& pittura, const QString& immagine) {
     bool suDisco = false;
     eseguiPasso([&] { suDisco = EsisteFile(immagine); }, gestore);
     if (suDisco) {
-        eseguiPasso([&] { pittura.ImpostaPicture(LoadPicture(immagine)); }, gestore);
+        eseguiPasso(
+            [&] {
+                pittura.ImpostaPicture(LoadPicture(immagine));
+                pittura.ImpostaRendizioni(
+                    rendizioniNellaCartella(immagine, pittura.Picture().size()));
+            },
+            gestore);
         return;
     }
     if (!immagine.contains(Fileini::cfg.PathSfondi, Qt::CaseSensitive)) {

@@ -1,6 +1,7 @@
 #include "Fseek.h"
 
 #include "Host.h"
+#include "Rendizioni.h"
 
 namespace hn {
 
@@ -12,6 +13,8 @@ Fseek::Fseek() {
     QImage mano(QStringLiteral(":/art/cursor.png"));
     mano.setOffset(QPoint(18, 4)); // the finger tip: the top of the drawn finger
     Pic_MousePointer.ImpostaPicture(mano);
+    Pic_MousePointer.ImpostaRendizioni(
+        rendizioniDaRisorsa(QStringLiteral(":/art/cursor.png"), mano.size()));
 }
 
 void DialogoGuida::ShowHelp() const {

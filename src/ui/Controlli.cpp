@@ -112,6 +112,7 @@ void Immagine::copiaProprietaDa(const ControlloForma& m) {
         stretch_ = i->stretch_;
         bordo_ = i->bordo_;
         ImpostaPicture(i->picture_);
+        ImpostaRendizioni(i->rendizioni_);
     }
 }
 

@@ -34,6 +34,13 @@ public:
     // 75, 321), with the same sentences.
     std::optional<QByteArray> Dati(const QString& voce) const;
 
+    // The store of property 1, open, for finding what lies beside an entry (its renditions);
+    // the same errors as Dati.
+    std::shared_ptr<const blob::Archivio> archivioAperto() const {
+        QString percorso;
+        return archivio(percorso);
+    }
+
 private:
     // The store of property 1, opened once and kept (53, 75, 321 with a sentence naming it).
     std::shared_ptr<const blob::Archivio> archivio(QString& percorsoHost) const;
