@@ -8,10 +8,15 @@
 #include "Messaggi.h"
 #include "Mod_CopiaeStampa.h"
 #include "Percorsi.h"
+#include "Rendizioni.h"
 #include "RichTextBox.h"
+#include "RtfWriter.h"
 
 #include <QBuffer>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
 #include <optional>
 #include <utility>
 
@@ -26,6 +31,35 @@ enum Messaggio {
     kDiscoPieno = 451,
     kScritturaFallita = 483,
 };
+
+// What a copy of the picture carries: its largest rendition, marked with as many dots per inch
+// more as its factor, so it keeps the 1 × picture's size on paper. The 1 × picture as it is
+// without renditions.
+QImage immagineDaCopiare(const QImage& base, const Rendizioni& rendizioni) {
+    int fattore = 1;
+    QImage immagine = rendizionePiuGrande(base, rendizioni, &fattore);
+    if (fattore > 1) {
+        // The screens are drawn at 96 dots per inch.
+        const int puntiPerMetro = qRound(96.0 * fattore / 0.0254);
+        immagine.setDotsPerMeterX(puntiPerMetro);
+        immagine.setDotsPerMeterY(puntiPerMetro);
+    }
+    return immagine;
+}
+
+// A document holding just the picture, its pixels those of `immagine`, its size that of the 1 ×
+// picture (`base`, pixels at 15 twips each).
+QByteArray rtfConImmagine(const QImage& immagine, QSize base) {
+    QTextDocument documento;
+    const QUrl nome(QStringLiteral("immagine"));
+    documento.addResource(QTextDocument::ImageResource, nome, immagine);
+    QTextImageFormat formato;
+    formato.setName(nome.toString());
+    formato.setWidth(base.width());
+    formato.setHeight(base.height());
+    QTextCursor(&documento).insertImage(formato);
+    return scriviRtf(documento);
+}
 
 // The user's answer to an error ended the copy: the remaining steps are skipped.
 struct CopiaInterrotta {};
@@ -161,7 +195,9 @@ void LavoroDiCopia::salvaTestortf() {
 
 void LavoroDiCopia::salvaFoto() {
     s_.foto->ImpostaPicture(s_.fotoDaCopiare ? s_.fotoDaCopiare->Picture() : QImage());
-    const QImage immagine = s_.foto->Picture();
+    if (s_.fotoDaCopiare)
+        s_.foto->ImpostaRendizioni(s_.fotoDaCopiare->rendizioni());
+    const QImage immagine = immagineDaCopiare(s_.foto->Picture(), s_.foto->rendizioni());
     if (immagine.isNull())
         throw ErroreVB(Errore::ImmagineNonValida);
     QByteArray bmp;
@@ -266,7 +302,14 @@ void LavoroDiCopia::CopiaNegliAppunti(CosaCopiare cosa) {
             passo([this] {
                 host().clipboard->clear();
                 ClipboardContents c;
-                c.image = s_.fotoDaCopiare ? s_.fotoDaCopiare->Picture() : QImage();
+                if (s_.fotoDaCopiare) {
+                    const QImage base = s_.fotoDaCopiare->Picture();
+                    c.image = immagineDaCopiare(base, s_.fotoDaCopiare->rendizioni());
+                    // A larger rendition goes with its size in twips as well, so a word
+                    // processor pastes it where the 1 × picture would sit, only sharper.
+                    if (c.image.size() != base.size())
+                        c.rtf = rtfConImmagine(c.image, base.size());
+                }
                 host().clipboard->put(c);
             });
             break;

@@ -28,6 +28,8 @@ void FXImage::setFileName(const QString& percorso) {
     QImage nuova = LoadPicture(percorso);
     fileName_ = percorso;
     picture_ = std::move(nuova);
+    // The files beside it named as its renditions, or none: never the old picture's.
+    ImpostaRendizioni(rendizioniNellaCartella(percorso, picture_.size()));
     adattaAllaFigura();
     update();
 }
@@ -64,7 +66,8 @@ void FXImage::setPrinterhDC(QPainter* dispositivo) const {
     dispositivo->setRenderHint(QPainter::SmoothPixmapTransform);
     // A plate is line art with labels: a PDF keeps it lossless rather than as JPEG.
     dispositivo->setRenderHint(QPainter::LosslessImageRendering);
-    dispositivo->drawImage(area, picture_);
+    // A printer has the dots for the largest rendition: its pixels, in the 1 × picture's place.
+    dispositivo->drawImage(area, rendizionePiuGrande(picture_, rendizioni_));
     dispositivo->restore();
 }
 

@@ -47,7 +47,8 @@ public:
     void setPrinterHeight(double twips) { stampa_.setHeight(twips); }
     void setPrinterLeft(double twips) { stampa_.moveLeft(twips); }
     void setPrinterTop(double twips) { stampa_.moveTop(twips); }
-    // Handing over the printer's device draws the picture into that rectangle, scaled to it.
+    // Handing over the printer's device draws the picture into that rectangle, scaled to it: its
+    // largest rendition when it has any.
     // Error 482 when the device is not open for drawing.
     void setPrinterhDC(QPainter* dispositivo) const;
 

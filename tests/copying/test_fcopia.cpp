@@ -7,6 +7,7 @@
 #include "Montaggio.h"
 #include "Navigazione.h"
 #include "PictureBox.h"
+#include "Rendizioni.h"
 #include "RichTextBox.h"
 #include "Riga.h"
 #include "StatoPulito.h"
@@ -18,6 +19,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
 #include <memory>
 #include <unistd.h>
 
@@ -128,6 +133,8 @@ private Q_SLOTS:
     void tastieraSenzaScatoleNascoste();
     void appunti_data();
     void appunti();
+    void immagineConRendizioni_data();
+    void immagineConRendizioni();
     void fileNuovoEAggiunte();
     void fileNonRtfRicominciaTenendoIlVecchio();
     void didascaliaNelFile();
@@ -435,8 +442,11 @@ void TestFcopia::appunti() {
     const ClipboardContents c = b.h.appunti.corrente;
     QCOMPARE(c.text, testo);
     QCOMPARE(c.image.isNull(), !immagine);
-    if (immagine)
-        QCOMPARE(c.image.pixelColor(1, 1), QColor(Qt::blue));
+    if (immagine) {
+        // Without renditions the picture goes as it is, alone.
+        QCOMPARE(c.image, Banco::immagineDiProva());
+        QVERIFY(c.rtf.isEmpty());
+    }
     if (scelta >= 0 && !testo.isEmpty()) {
         QVERIFY(c.rtf.startsWith("{\\rtf"));
         QVERIFY(c.html.contains(u"<html"_s));
@@ -499,6 +509,71 @@ void TestFcopia::didascaliaNelFile() {
     QCOMPARE(b.testoDelFile(), u"\r\nCzaszka\r\nStare notatki"_s);
     QVERIFY2(b.h.leggiFile(kNome + u".rtf"_s).contains("\\i"), "the caption keeps its italics");
     QVERIFY(b.h.appunti.corrente.text.isEmpty());
+}
+
+// A picture with larger renditions is copied as the largest that measures its factor times the
+// picture, marked to keep the picture's size on paper: 96 dots per inch times the factor in the
+// bitmap and on the clipboard, the 1 × size in twips in the rich text beside it.
+void TestFcopia::immagineConRendizioni_data() {
+    QTest::addColumn<bool>("terzaGiusta");
+    QTest::addColumn<int>("fattore");
+    QTest::newRow("3 × taken") << true << 3;
+    QTest::newRow("3 × of the wrong size: 2 × taken") << false << 2;
+}
+
+void TestFcopia::immagineConRendizioni() {
+    QFETCH(bool, terzaGiusta);
+    QFETCH(int, fattore);
+    const auto disegno = [](QSize dim) {
+        QImage i(dim, QImage::Format_RGB32);
+        i.fill(Qt::green);
+        return i;
+    };
+    Rendizioni r;
+    r.aggiungi(2, [&] { return disegno({16, 10}); });
+    r.aggiungi(3, [&] { return disegno(terzaGiusta ? QSize(24, 15) : QSize(24, 16)); });
+    const QSize attesa = QSize(8, 5) * fattore;
+    const int puntiPerMetro = qRound(96.0 * fattore / 0.0254);
+
+    Banco b;
+    b.immagine.ImpostaRendizioni(r);
+    b.apri(false, false, false, true);
+    b.f.OPZT_Click(3);
+    b.f.OK_Click();
+    const ClipboardContents c = b.h.appunti.corrente;
+    QCOMPARE(c.image.size(), attesa);
+    QCOMPARE(c.image.pixelColor(1, 1), QColor(Qt::green));
+    QCOMPARE(c.image.dotsPerMeterX(), puntiPerMetro);
+    const QByteArray pict =
+        QStringLiteral("\\pict\\pngblip\\picw%1\\pich%2\\picwgoal120\\pichgoal75")
+            .arg(attesa.width())
+            .arg(attesa.height())
+            .toLatin1();
+    QVERIFY2(c.rtf.contains(pict), c.rtf.left(400).constData());
+    // What the rich text holds is the rendition itself.
+    RichTextBox lettore;
+    lettore.setTextRTF(QString::fromLatin1(c.rtf));
+    QTextCursor cursore(lettore.document());
+    cursore.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    const QTextImageFormat formato = cursore.charFormat().toImageFormat();
+    QCOMPARE(formato.width(), 8.0);
+    const QImage nelTesto = lettore.document()
+                                ->resource(QTextDocument::ImageResource, QUrl(formato.name()))
+                                .value<QImage>();
+    QCOMPARE(nelTesto.size(), attesa);
+
+    // In the file: the same pixels; the picture on screen keeps its renditions.
+    Banco file;
+    file.immagine.ImpostaRendizioni(r);
+    file.apri(false, false, false, true);
+    file.f.OPZT_Click(3);
+    file.f.OPZT_Click(5);
+    file.f.OK_Click();
+    const QImage salvata(file.percorso(u".bmp"_s), "BMP");
+    QCOMPARE(salvata.size(), attesa);
+    QCOMPARE(salvata.dotsPerMeterX(), puntiPerMetro);
+    QCOMPARE(file.immagine.Picture().size(), QSize(8, 5));
+    QCOMPARE(file.immagine.rendizioni().fattori(), QList<int>({1, 2, 3}));
 }
 
 void TestFcopia::immagineNelFile() {

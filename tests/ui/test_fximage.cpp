@@ -3,11 +3,14 @@
 #include "ErroreDi.h"
 #include "HostDiProva.h"
 #include "KorAtx.h"
+#include "PdfDiProva.h"
 #include "QXCapVir.h"
+#include "Rendizioni.h"
 #include "StoreDiProva.h"
 
 #include <QDir>
 #include <QPainter>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -58,6 +61,64 @@ private Q_SLOTS:
 
     // The other component controls share the form controls' twips geometry: placed in pixels,
     // reporting what was set, a negative size taken as none.
+    // A picture with renditions prints the largest one that can be read, in the 1 × picture's
+    // rectangle: the PDF holds its pixels (pdfimages), the page shows it where the 1 × one
+    // would be. A picture without renditions prints as it is.
+    void stampaLaRendizionePiuGrande_data() {
+        QTest::addColumn<QList<int>>("fattori");
+        QTest::addColumn<QSize>("nelPdf");
+        QTest::newRow("1 ×") << QList<int>{} << QSize(40, 30);
+        QTest::newRow("2 ×") << QList<int>{2} << QSize(80, 60);
+        QTest::newRow("2 × and 3 ×") << QList<int>{2, 3} << QSize(120, 90);
+        QTest::newRow("3 × unreadable: 2 ×") << QList<int>{2, -3} << QSize(80, 60);
+    }
+    void stampaLaRendizionePiuGrande() {
+        QFETCH(QList<int>, fattori);
+        QFETCH(QSize, nelPdf);
+        HostDiProva host;
+        FXImage fx;
+        QImage base(40, 30, QImage::Format_RGB32);
+        base.fill(Qt::red);
+        fx.ImpostaPicture(base);
+        Rendizioni r;
+        for (int f : fattori)
+            r.aggiungi(std::abs(f), [f, base] {
+                if (f < 0)
+                    return QImage();
+                QImage i(base.size() * f, QImage::Format_RGB32);
+                i.fill(Qt::blue);
+                return i;
+            });
+        fx.ImpostaRendizioni(r);
+        fx.setPrinterWidth(1440 * 2);
+        fx.setPrinterHeight(1440 * 1.5);
+        fx.setPrinterLeft(1440);
+        fx.setPrinterTop(1440);
+        host.stampante->startDocument(u"Ilustracja"_s);
+        fx.setPrinterhDC(host.stampante->painter());
+        host.stampante->endDocument();
+
+        QProcess p;
+        p.start(u"pdfimages"_s, {u"-list"_s, host.filePdf});
+        QVERIFY(p.waitForFinished(20000));
+        const QStringList righe = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n');
+        QVERIFY2(righe.size() >= 3, qPrintable(righe.join(u'\n')));
+        // page num type width height …
+        const QStringList campi = righe[2].simplified().split(u' ');
+        QCOMPARE(QSize(campi[3].toInt(), campi[4].toInt()), nelPdf);
+        // Still the 1 × picture's size on the page: 2 × 1.5 inches, an inch from the corner.
+        const QImage pagina = primaPagina(host.filePdf, QDir::temp().filePath(u"fximage"_s));
+        QRect inchiostro;
+        for (int y = 0; y < pagina.height(); ++y)
+            for (int x = 0; x < pagina.width(); ++x)
+                if (pagina.pixelColor(x, y) != QColor(Qt::white))
+                    inchiostro |= QRect(x, y, 1, 1);
+        QVERIFY2(std::abs(inchiostro.width() - 144) <= 1 &&
+                     std::abs(inchiostro.height() - 108) <= 1,
+                 qPrintable(u"%1 × %2"_s.arg(inchiostro.width()).arg(inchiostro.height())));
+        QCOMPARE(QSize(fx.IWidth(), fx.IHeight()), QSize(40, 30));
+    }
+
     void controlliComponentiInTwips_data() {
         QTest::addColumn<int>("tipo");
         QTest::newRow("caption bar") << 0;
