@@ -1,9 +1,15 @@
 #include "ControlloAtlante.h"
 
+#include "BlobStore.h"
 #include "Copertura.h"
+#include "Rendizioni.h"
 #include "StoreImmagini.h"
 #include "TestoLimitato.h"
 
+#include <QBuffer>
+#include <QHash>
+#include <QImage>
+#include <QImageReader>
 #include <algorithm>
 #include <map>
 #include <tuple>
@@ -203,7 +209,98 @@ private:
 } // namespace
 
 QList<Rilievo> controllaAtlante(const DatiAtlante& dati) {
-    return Controllo(dati).esegui();
+    QList<Rilievo> rilievi = Controllo(dati).esegui();
+    if (dati.tavole)
+        rilievi +=
+            controllaRendizioni(raccoltaDaStore(QStringLiteral("BlobCorp.dat"), dati.tavole));
+    return rilievi;
+}
+
+namespace {
+
+QString misura(QSize s) {
+    return QStringLiteral("%1 × %2").arg(s.width()).arg(s.height());
+}
+
+} // namespace
+
+RaccoltaImmagini raccoltaDaStore(const QString& nome, std::shared_ptr<const blob::Archivio> store) {
+    RaccoltaImmagini r{nome, {}, {}};
+    if (!store)
+        return r;
+    for (const blob::Voce& v : store->voci())
+        r.voci.append(v.nome);
+    r.leggi = [store](const QString& voce) -> std::optional<QByteArray> {
+        try {
+            return store->contenuto(voce);
+        } catch (const ErroreVB&) {
+            return std::nullopt;
+        }
+    };
+    return r;
+}
+
+QList<Rilievo> controllaRendizioni(const RaccoltaImmagini& raccolta) {
+    QList<Rilievo> rilievi;
+    QHash<QString, QString> perNome; // folded name → the name as held
+    for (const QString& v : raccolta.voci)
+        perNome.insert(v.toCaseFolded(), v);
+    const auto segnala = [&](Difetto d, const QString& voce, const QString& cosa) {
+        rilievi.append(
+            {d, QString(), 0,
+             senzaControlli(QStringLiteral("%1 in %2: %3").arg(voce, raccolta.nome, cosa))});
+    };
+    for (const QString& voce : raccolta.voci) {
+        QString base, testoFattore;
+        if (!scomponiNomeRendizione(voce, base, testoFattore))
+            continue;
+        const int fattore = testoFattore.toInt();
+        if (std::find(FattoriCercati.begin(), FattoriCercati.end(), fattore) ==
+            FattoriCercati.end()) {
+            segnala(Difetto::FattoreSconosciuto, voce,
+                    QStringLiteral("factor %1 is none the program looks for (2, 3 or 4): never "
+                                   "shown")
+                        .arg(testoFattore));
+            continue;
+        }
+        const auto originale = perNome.constFind(base.toCaseFolded());
+        if (originale == perNome.cend()) {
+            segnala(Difetto::RendizioneSenzaOriginale, voce,
+                    QStringLiteral("no 1 × picture %1 beside it: never shown").arg(base));
+            continue;
+        }
+        const std::optional<QByteArray> datiBase = raccolta.leggi(*originale);
+        QSize misuraBase;
+        if (datiBase) {
+            QBuffer b;
+            b.setData(*datiBase);
+            b.open(QIODevice::ReadOnly);
+            misuraBase = QImageReader(&b).size();
+        }
+        // Without a readable 1 × picture the program shows none, and the plate's own check says
+        // so; its rendition is judged only as a picture.
+        const std::optional<QByteArray> dati = raccolta.leggi(voce);
+        QImage immagine;
+        if (dati) {
+            QBuffer b;
+            b.setData(*dati);
+            b.open(QIODevice::ReadOnly);
+            QImageReader lettore(&b);
+            lettore.setDecideFormatFromContent(true);
+            lettore.read(&immagine);
+        }
+        if (immagine.isNull()) {
+            segnala(Difetto::RendizioneIllegibile, voce,
+                    QStringLiteral("not a picture that can be decoded: never shown"));
+            continue;
+        }
+        if (misuraBase.isValid() && immagine.size() != misuraBase * fattore)
+            segnala(Difetto::RendizioneMisuraErrata, voce,
+                    QStringLiteral("%1 pixels, not %2 (%3 times %4 at %5): never shown")
+                        .arg(misura(immagine.size()), misura(misuraBase * fattore),
+                             QString::number(fattore), *originale, misura(misuraBase)));
+    }
+    return rilievi;
 }
 
 QString senzaControlli(const QString& testo) {

@@ -1,6 +1,7 @@
 #include "ControlloAtlante.h"
 
 #include "AtlanteDiProva.h"
+#include "BlobStore.h"
 #include "Fifo.h"
 #include "Installazione.h"
 #include "Riga.h"
@@ -56,7 +57,13 @@ struct AtlanteRotto {
             // Short words, but more of them than a panel lays out in good time.
             {u"LUNGO.RTF"_s, "{\\rtf1{\\b Czaszka} " + QByteArray("kosc ").repeated(41'000) + "}"}};
         atlante.tavole = {{u"SCHEL1.png"_s, immagineDiProva(398, 480, Qt::red)},
-                          {u"ORFANO.png"_s, immagineDiProva(398, 480, Qt::red)}};
+                          {u"ORFANO.png"_s, immagineDiProva(398, 480, Qt::red)},
+                          // Renditions: one right, one per way of being passed over.
+                          {u"SCHEL1@2x.png"_s, immagineDiProva(796, 960, Qt::red)},
+                          {u"schel1@3X.png"_s, immagineDiProva(1194, 1441, Qt::red)},
+                          {u"ORFANO@2x.png"_s, QByteArray("\x89PNG\r\n\x1a\n but no picture")},
+                          {u"NIENTE@2x.png"_s, immagineDiProva(10, 10, Qt::red)},
+                          {u"SCHEL1@1.5x.png"_s, immagineDiProva(597, 720, Qt::red)}};
         atlante.scrivi();
     }
     QList<Rilievo> rilievi() const {
@@ -112,6 +119,19 @@ private Q_SLOTS:
         QTest::newRow("control characters shown escaped")
             << Difetto::DidascaliaAssente << "SCHEL1" << 13
             << "SCHEL1 record 13 (\\x1b[2J\\x1b[3J): no caption entry \\x1b[2J\\x1b[3J.RTF";
+        QTest::newRow("rendition of the wrong size")
+            << Difetto::RendizioneMisuraErrata << "" << 0
+            << "schel1@3X.png in BlobCorp.dat: 1194 × 1441 pixels, not 1194 × 1440 (3 times "
+               "SCHEL1.png at 398 × 480): never shown";
+        QTest::newRow("rendition that cannot be decoded")
+            << Difetto::RendizioneIllegibile << "" << 0
+            << "ORFANO@2x.png in BlobCorp.dat: not a picture that can be decoded";
+        QTest::newRow("rendition without its picture")
+            << Difetto::RendizioneSenzaOriginale << "" << 0
+            << "NIENTE@2x.png in BlobCorp.dat: no 1 × picture NIENTE.png beside it";
+        QTest::newRow("rendition of an unknown factor")
+            << Difetto::FattoreSconosciuto << "" << 0
+            << "SCHEL1@1.5x.png in BlobCorp.dat: factor 1.5 is none the program looks for";
         QTest::newRow("body system with no plate") << Difetto::CollegamentoRotto << "orecch" << 0
                                                    << "orecch: the body system's first plate";
     }
@@ -240,7 +260,32 @@ private Q_SLOTS:
         for (const Rilievo& r : a.rilievi()) {
             QVERIFY2(r.record != 1 && r.record != 2, qPrintable(r.testo));
             QVERIFY2(r.tavola != u"SCHEL1" || r.record != 0, qPrintable(r.testo));
+            QVERIFY2(!r.testo.contains(u"SCHEL1@2x"_s), qPrintable(r.testo));
         }
+    }
+
+    // The tool also looks at the backgrounds' renditions, in their folder and their store.
+    void rendizioniDegliSfondi() {
+        AtlanteRotto a;
+        Installazione installazione(a.host);
+        installazione.scrivi();
+        const QString sfondi = u"D:\\SFONDI\\"_s;
+        a.host.scriviFile(sfondi + u"sistemi.bmp"_s, immagineDiProva(8, 6, Qt::red, "BMP"));
+        a.host.scriviFile(sfondi + u"sistemi@2x.bmp"_s, immagineDiProva(16, 12, Qt::red));
+        a.host.scriviFile(sfondi + u"sistemi@3x.bmp"_s, immagineDiProva(24, 19, Qt::red));
+        blob::scriviStore(a.host.percorsoHost(sfondi + u"Bit_Hd.ff"_s),
+                          {{u"schelet.bmp"_s, immagineDiProva(8, 6, Qt::red, "BMP"), {}},
+                           {u"schelet@2x.bmp"_s, immagineDiProva(17, 12, Qt::red), {}}});
+        QProcess p;
+        p.start(QStringLiteral(HNEMAR_ATLAS_TOOL),
+                {u"check"_s, a.host.percorsoHost(u"C:\\"_s) + u"/.."_s});
+        QVERIFY(p.waitForFinished(20000));
+        const QString uscita = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(uscita.contains(u"sistemi@3x.bmp in D:\\SFONDI\\: 24 × 19 pixels"_s),
+                 qPrintable(uscita));
+        QVERIFY2(uscita.contains(u"schelet@2x.bmp in Bit_Hd.ff: 17 × 12 pixels"_s),
+                 qPrintable(uscita));
+        QVERIFY2(!uscita.contains(u"sistemi@2x"_s), qPrintable(uscita));
     }
 };
 

@@ -1,5 +1,6 @@
 // hnemar-atlas: checks an installation's atlas the way the program reads it.
 
+#include "BlobStore.h"
 #include "ControlloAtlante.h"
 #include "ErroreVB.h"
 #include "FileSicuro.h"
@@ -9,6 +10,7 @@
 #include "Profilo.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <cstring>
@@ -26,7 +28,10 @@ const Comando riga{
     "         text store, the plate store and DesAppa.bin of its data folder. Prints one line\n"
     "         per finding, with the plate and the record: links to plates that do not exist,\n"
     "         plates no body system reaches, hotspots with no caption entry or no name,\n"
-    "         plates without a picture or a description, hotspots outside their picture.\n"
+    "         plates without a picture or a description, hotspots outside their picture,\n"
+    "         and pictures' larger renditions (NAME@2x.png …) the program passes over: of the\n"
+    "         wrong size, undecodable, without a 1 × picture, or of an unknown factor, in the\n"
+    "         plate store and among the backgrounds (folder and Bit_Hd.ff).\n"
     "\n"
     "Exit status: 0 nothing found, 1 findings (or no installation to read), 2 wrong usage.\n"};
 
@@ -46,6 +51,23 @@ QString chiave(QByteArrayView ini, const QString& sezione, const QString& nome) 
     QString valore;
     leggiProfiloPrivato(ini, sezione, nome, {}, valore, 256);
     return valore;
+}
+
+// The picture files of a folder, by name.
+atlante::RaccoltaImmagini raccoltaDaCartella(const HostPaths& paths, const QString& windows) {
+    atlante::RaccoltaImmagini r{windows, {}, {}};
+    const std::optional<QString> cartella = paths.toHost(windows);
+    if (!cartella)
+        return r;
+    r.voci = QDir(*cartella).entryList(QDir::Files | QDir::Hidden);
+    r.leggi = [c = *cartella](const QString& nome) -> std::optional<QByteArray> {
+        try {
+            return leggiFileRegolare(c + u'/' + nome, qint64(256) * 1024 * 1024);
+        } catch (const ErroreVB&) {
+            return std::nullopt;
+        }
+    };
+    return r;
 }
 
 int fallisci(const QString& testo) {
@@ -89,7 +111,22 @@ int main(int argc, char** argv) {
     const auto dati = atlante::DatiAtlante::leggi(atlante::FileAtlante::da(paths, foto, foto));
     if (dati->tabella.isEmpty())
         return fallisci(QStringLiteral("no hotspot table %1hsmed.bin").arg(foto));
-    const QList<atlante::Rilievo> rilievi = atlante::controllaAtlante(*dati);
+    QList<atlante::Rilievo> rilievi = atlante::controllaAtlante(*dati);
+    // The backgrounds' renditions, in their store and beside them in their folder.
+    QString sfondi =
+        chiave(leggi(paths, modulo), QStringLiteral("Directory2"), QStringLiteral("Sfondi"));
+    if (!sfondi.isEmpty()) {
+        if (!sfondi.endsWith(u'\\'))
+            sfondi += u'\\';
+        rilievi += atlante::controllaRendizioni(raccoltaDaCartella(paths, sfondi));
+        if (const std::optional<QString> store = paths.toHost(sfondi + QStringLiteral("Bit_Hd.ff")))
+            try {
+                rilievi += atlante::controllaRendizioni(atlante::raccoltaDaStore(
+                    QStringLiteral("Bit_Hd.ff"), blob::Archivio::apri(*store)));
+            } catch (const ErroreVB&) {
+                // No background store: the program then reads the folder alone.
+            }
+    }
     for (const atlante::Rilievo& r : rilievi)
         std::printf("%s\n", qUtf8Printable(r.testo));
     return rilievi.isEmpty() ? Pulito : Difetti;
