@@ -549,6 +549,37 @@ private Q_SLOTS:
     // sources (tests/app/oro/sorgenti) must stay byte for byte what they were
     // (tests/app/oro/attesi). A change there is a change of format a user's installation would
     // see. HNEMAR_RISCRIVI_ORO=1 writes the expected files anew, after a wanted change.
+    // A rendition's palette: a picture of few colours keeps them all exactly; one of more keeps
+    // the most used and draws each other one as its nearest.
+    void tavolozzaDelleRendizioni() {
+        QImage poche(30, 20, QImage::Format_RGB32);
+        poche.fill(Qt::white);
+        for (int x = 0; x < 30; ++x)
+            poche.setPixelColor(x, x % 20, x % 2 ? Qt::red : QColor(10, 20, 30));
+        double psnr = 0;
+        const QImage esatta = demo::conTavolozza(poche, &psnr);
+        QCOMPARE(esatta.format(), QImage::Format_Indexed8);
+        QCOMPARE(esatta.convertToFormat(QImage::Format_RGB32), poche);
+        QVERIFY(psnr > 100);
+
+        // 256 colours used twice each, 44 once each, those one blue step from a common one.
+        const auto comune = [](int k) { return qRgb(k, 255 - k, (k * 7) % 256); };
+        QImage molte(2 * 256 + 44, 1, QImage::Format_RGB32);
+        for (int k = 0; k < 256; ++k) {
+            molte.setPixel(2 * k, 0, comune(k));
+            molte.setPixel(2 * k + 1, 0, comune(k));
+        }
+        for (int j = 0; j < 44; ++j)
+            molte.setPixel(512 + j, 0, comune(5 * j) ^ 1u);
+        const QImage ridotta = demo::conTavolozza(molte, &psnr);
+        QCOMPARE(ridotta.colorCount(), 256);
+        for (int k = 0; k < 256; ++k)
+            QCOMPARE(ridotta.pixel(2 * k, 0), comune(k));
+        for (int j = 0; j < 44; ++j)
+            QCOMPARE(ridotta.pixel(512 + j, 0), comune(5 * j));
+        QVERIFY(psnr > 50 && psnr < 100);
+    }
+
     void formatiDelCompilatoreRestanoQuelliFissati() {
         const QString oro = QStringLiteral(HNEMAR_ORO_DIR);
         QTemporaryDir dir;

@@ -1,9 +1,11 @@
+#include "BlobStore.h"
 #include "CaricaImmagine.h"
 #include "FXImage.h"
 #include "Fileini.h"
 #include "HostDiProva.h"
 #include "Messaggi.h"
 #include "Prefisso.h"
+#include "Rendizioni.h"
 #include "StatoPulito.h"
 
 #include <QDirIterator>
@@ -71,6 +73,47 @@ private Q_SLOTS:
         // Plates are drawn at the picture control's size.
         QCOMPARE(QSize(immagine.IWidth(), immagine.IHeight()), QSize(398, 480));
         QVERIFY(host.box.mostrati.isEmpty());
+        // With their renditions beside them, drawn from the same drawing.
+        QCOMPARE(immagine.rendizioni().fattori(), QList<int>({1, 2, 3}));
+        const QImage doppia = immagine.rendizioni().carica(2);
+        QCOMPARE(doppia.size(), QSize(796, 960));
+        QCOMPARE(immagine.rendizioni().carica(3).size(), QSize(1194, 1440));
+        // Its pixels averaged two by two are the 1 × picture's, but for the smoothed edges.
+        const QImage ridotta =
+            doppia.convertToFormat(QImage::Format_RGB32)
+                .scaled(398, 480, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage uno = immagine.Picture().convertToFormat(QImage::Format_RGB32);
+        qint64 diversi = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 398; ++x) {
+                const QRgb a = ridotta.pixel(x, y), b = uno.pixel(x, y);
+                if (std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                        std::abs(qBlue(a) - qBlue(b)) >
+                    48)
+                    ++diversi;
+            }
+        QVERIFY2(diversi < 398 * 480 / 20, qPrintable(QString::number(diversi)));
+    }
+
+    // Renditions make the demo's stores larger, at most four times their 1 × size.
+    void gliStoreDellaDemoCresconoAlPiuQuattroVolte() {
+        for (const char* store : {"/drive_d/DATI/BlobCorp.dat", "/drive_d/SFONDI/Bit_Hd.ff"}) {
+            const auto a =
+                blob::Archivio::apri(QStringLiteral(HNEMAR_DEMO_DIR) + QLatin1String(store));
+            qint64 base = 0, tutto = 0;
+            int rendizioni = 0;
+            for (const blob::Voce& v : a->voci()) {
+                tutto += v.compressa;
+                if (fattoreDelNome(v.nome) == 1)
+                    base += v.compressa;
+                else
+                    ++rendizioni;
+            }
+            QVERIFY2(rendizioni > 0, store);
+            QVERIFY2(tutto <= 4 * base, qPrintable(QStringLiteral("%1: %2 times")
+                                                       .arg(QLatin1String(store))
+                                                       .arg(double(tutto) / base)));
+        }
     }
 
     void ogniMessaggioUsatoHaUnTesto() {

@@ -6,6 +6,7 @@
 #include "BlobStore.h"
 #include "ErroreVB.h"
 #include "FileMessaggi.h"
+#include "Rendizioni.h"
 #include "RtfWriter.h"
 
 #include <QBuffer>
@@ -14,6 +15,7 @@
 #include <QFont>
 #include <QHash>
 #include <QImage>
+#include <QImageWriter>
 #include <QMap>
 #include <QPainter>
 #include <QRegularExpression>
@@ -178,6 +180,81 @@ bool pngDaSvg(const QString& file, QSvgRenderer& svg, QByteArray& png, QString& 
     }
     return true;
 }
+
+} // namespace
+
+QImage conTavolozza(const QImage& immagine, double* psnr) {
+    const QImage rgb = immagine.convertToFormat(QImage::Format_RGB32);
+    QHash<QRgb, qint64> conteggi;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* riga = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            ++conteggi[riga[x] | 0xFF000000u];
+    }
+    QList<std::pair<qint64, QRgb>> perUso;
+    for (auto it = conteggi.cbegin(); it != conteggi.cend(); ++it)
+        perUso.append({it.value(), it.key()});
+    // Most used first; equal counts by colour, so the same drawing gives the same bytes.
+    std::sort(perUso.begin(), perUso.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    QList<QRgb> tavolozza;
+    for (qsizetype i = 0; i < perUso.size() && i < 256; ++i)
+        tavolozza.append(perUso[i].second);
+    const auto distanza = [](QRgb a, QRgb b) {
+        const int r = qRed(a) - qRed(b), g = qGreen(a) - qGreen(b), bl = qBlue(a) - qBlue(b);
+        return qint64(r) * r + qint64(g) * g + qint64(bl) * bl;
+    };
+    // Each colour to its nearest in the palette, found once per colour.
+    QHash<QRgb, uchar> indice;
+    for (const auto& [uso, colore] : perUso) {
+        int migliore = 0;
+        for (int k = 1; k < tavolozza.size(); ++k)
+            if (distanza(colore, tavolozza[k]) < distanza(colore, tavolozza[migliore]))
+                migliore = k;
+        indice.insert(colore, uchar(migliore));
+    }
+    QImage uscita(rgb.size(), QImage::Format_Indexed8);
+    uscita.setColorTable(tavolozza);
+    double errore = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* riga = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* destinazione = uscita.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb c = riga[x] | 0xFF000000u;
+            destinazione[x] = indice.value(c);
+            errore += double(distanza(c, tavolozza[destinazione[x]]));
+        }
+    }
+    if (psnr) {
+        const double mse = errore / (3.0 * std::max<qint64>(1, qint64(rgb.width()) * rgb.height()));
+        *psnr = mse > 0 ? 10 * std::log10(255.0 * 255.0 / mse) : 999.0;
+    }
+    return uscita;
+}
+
+QByteArray rendizioneDaSvg(QSvgRenderer& svg, int fattore) {
+    const QSize dim = svg.defaultSize() * fattore;
+    QImage immagine(dim, QImage::Format_RGB32);
+    immagine.fill(Qt::white);
+    QPainter p(&immagine);
+    svg.render(&p, QRectF(QPointF(0, 0), QSizeF(dim)));
+    p.end();
+    // Flat art with smoothed edges: its 256 most used colours cover nearly every pixel, and a
+    // palette makes the file less than half as large. Kept in full colour when it would show.
+    double psnr = 0;
+    const QImage ridotta = conTavolozza(immagine, &psnr);
+    QByteArray png;
+    QBuffer b(&png);
+    b.open(QIODevice::WriteOnly);
+    QImageWriter scrittore(&b, "PNG");
+    scrittore.setQuality(0); // the strongest deflate: written once, read a rendition at a time
+    if (!scrittore.write(psnr >= PsnrTavolozza ? ridotta : immagine))
+        return {};
+    return png;
+}
+
+namespace {
 
 bool costruisciDescrizioni(const QString& sorgente, const QString& dati, QString& problema) {
     QList<Riga> righe;
@@ -651,6 +728,16 @@ bool scriviTabellaHotspot(const QString& sorgente, const QString& dati, const QS
                                t, png.dati, lista, problema))
             return false;
         immagini.append(png);
+        // The same drawing again at each larger rendition's size.
+        QSvgRenderer svg(sorgente + QStringLiteral("/tavole/") + t.nome + QStringLiteral(".svg"));
+        for (int f : FattoriRendizioni) {
+            blob::VoceNuova r{nomeRendizione(png.nome, f), rendizioneDaSvg(svg, f), {}};
+            if (r.dati.isEmpty()) {
+                problema = t.nome + QStringLiteral(".svg: cannot rasterise at %1 ×").arg(f);
+                return false;
+            }
+            immagini.append(r);
+        }
         for (const Record& r : lista) {
             record += r.byte;
             zone.append({t.chiave, r.codice, r.area});

@@ -13,9 +13,14 @@
 // smallest, since later hotspots lie on top of earlier ones; a table in which a structure could
 // not be clicked well enough (Copertura.h) is refused.
 
+#include <QByteArray>
+#include <QImage>
+#include <QList>
 #include <QMap>
 #include <QRect>
 #include <QString>
+
+class QSvgRenderer;
 
 namespace hn::demo {
 
@@ -25,6 +30,22 @@ struct Rettangolo {
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     bool operator==(const Rettangolo&) const = default;
 };
+
+// The larger renditions every picture of the demo gets beside its 1 × one.
+inline const QList<int> FattoriRendizioni{2, 3};
+
+// The drawing rasterised at `fattore` times its declared size on white, as PNG: a rendition,
+// whatever the 1 × picture's format (the program decodes by content). Packed as tightly as PNG
+// allows, since a store carries every rendition: with a palette of its 256 most used colours
+// when that stays within PsnrTavolozza of the full colours. Empty when it cannot be encoded.
+QByteArray rendizioneDaSvg(QSvgRenderer& svg, int fattore);
+
+// Below this peak signal-to-noise ratio (dB) against the full colours, a palette would show.
+inline constexpr double PsnrTavolozza = 42.0;
+
+// The picture with a palette of its 256 most used colours, every other colour drawn as its
+// nearest there; `psnr` how far that is from the picture (dB; very large when equal).
+QImage conTavolozza(const QImage& immagine, double* psnr = nullptr);
 
 // The element's box mapped to the table's edges, kept inside a picture of that size.
 Rettangolo rettangoloDaBox(const QRectF& box, QSize immagine);

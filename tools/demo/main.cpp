@@ -4,7 +4,8 @@
 // their hotspots and texts, compiled into the data folder D:\DATI, see Atlante.h). Under prefix/:
 //  - a folder named like a store ("BlobCorp.dat", "Bit_Hd.ff") becomes that store, its files
 //    the entries;
-//  - "NAME.png.svg" and "NAME.bmp.svg" become NAME.png / NAME.bmp, rasterised at the SVG's size;
+//  - "NAME.png.svg" and "NAME.bmp.svg" become NAME.png / NAME.bmp, rasterised at the SVG's size,
+//    and NAME@2x.png … NAME@3x.bmp beside them, the same drawing at 2 and 3 times (PNG inside);
 //  - .ini and .txt files are written in Windows-1250; everything else is copied as it is.
 
 #include "Atlante.h"
@@ -14,6 +15,7 @@
 #include "FileMessaggi.h"
 #include "FileSicuro.h"
 #include "Opzioni.h"
+#include "Rendizioni.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -48,13 +50,20 @@ bool scrivi(const QString& file, const QByteArray& dati) {
     }
 }
 
+// A store here holds backgrounds, the fallback for a file missing from their folder, which
+// carries every rendition. Backgrounds are shaded art that a palette would spoil: at 3 × too
+// the store would grow eightfold, so it keeps the 2 × alone (3.7 times the 1 × store).
+const QList<int> FattoriNegliStore{2};
+
 bool nomeDiStore(const QString& nome) {
     return nome.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive) ||
            nome.endsWith(QStringLiteral(".ff"), Qt::CaseInsensitive);
 }
 
-// A source file as the installation holds it: its name there and its bytes.
-bool prepara(const QFileInfo& file, QString& nome, QByteArray& dati, QString& problema) {
+// A source file as the installation holds it: its name there and its bytes; a drawing adds its
+// renditions of these factors to `rendizioni`.
+bool prepara(const QFileInfo& file, QString& nome, QByteArray& dati, const QList<int>& fattori,
+             QList<hn::blob::VoceNuova>& rendizioni, QString& problema) {
     try {
         dati = hn::leggiFileRegolare(file.filePath(), qint64(256) * 1024 * 1024);
     } catch (const hn::ErroreVB&) {
@@ -87,6 +96,15 @@ bool prepara(const QFileInfo& file, QString& nome, QByteArray& dati, QString& pr
             problema = file.filePath() + QStringLiteral(": cannot rasterise");
             return false;
         }
+        for (int f : fattori) {
+            hn::blob::VoceNuova r{
+                hn::nomeRendizione(nome, f), hn::demo::rendizioneDaSvg(svg, f), {}};
+            if (r.dati.isEmpty()) {
+                problema = file.filePath() + QStringLiteral(": cannot rasterise at %1 ×").arg(f);
+                return false;
+            }
+            rendizioni.append(r);
+        }
     }
     return true;
 }
@@ -101,9 +119,11 @@ bool costruisci(const QString& sorgente, const QString& uscita, QString& problem
             for (const QFileInfo& file :
                  QDir(voce.filePath()).entryInfoList(QDir::Files, QDir::Name)) {
                 hn::blob::VoceNuova n;
-                if (!prepara(file, n.nome, n.dati, problema))
+                QList<hn::blob::VoceNuova> rendizioni;
+                if (!prepara(file, n.nome, n.dati, FattoriNegliStore, rendizioni, problema))
                     return false;
                 nuove.append(n);
+                nuove.append(rendizioni);
             }
             QDir().mkpath(uscita);
             try {
@@ -119,12 +139,15 @@ bool costruisci(const QString& sorgente, const QString& uscita, QString& problem
         } else if (voce.fileName() != QStringLiteral(".keep")) {
             QString nome;
             QByteArray dati;
-            if (!prepara(voce, nome, dati, problema))
+            QList<hn::blob::VoceNuova> rendizioni;
+            if (!prepara(voce, nome, dati, hn::demo::FattoriRendizioni, rendizioni, problema))
                 return false;
-            if (!scrivi(uscita + u'/' + nome, dati)) {
-                problema = uscita + u'/' + nome + QStringLiteral(": cannot write");
-                return false;
-            }
+            rendizioni.prepend({nome, dati, {}});
+            for (const hn::blob::VoceNuova& v : rendizioni)
+                if (!scrivi(uscita + u'/' + v.nome, v.dati)) {
+                    problema = uscita + u'/' + v.nome + QStringLiteral(": cannot write");
+                    return false;
+                }
         }
     }
     return true;
