@@ -741,6 +741,8 @@ void TestFcopia::ogniAperturaComeDisegnata() {
         b.apri(true, false, false, conImmagine);
         QCOMPARE(b.f.size(), QSize(227, 250));
         QCOMPARE(b.f.OK->geometry(), QRect(48, 218, 36, 32));
+        // The drawing's renditions come with it.
+        QCOMPARE(b.f.FONDO->rendizioni().carica(3).size(), QSize(681, 750));
         QCOMPARE(b.f.OPZ(1).Visible(), conImmagine);
         QCOMPARE(b.f.OPZT(3).Visible(), conImmagine);
         b.f.ANNULLA_Click();

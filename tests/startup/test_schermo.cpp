@@ -143,6 +143,10 @@ void TestSchermo::puntatoreSuEtichetteEImmagini() {
     QCOMPARE(mano.offset().y(), riga - 1);
     QVERIFY(inchiostro.contains(mano.offset().x()));
     QCOMPARE(qAlpha(mano.pixel(0, 0)), 0);
+    // Drawn at 2 × and 3 × as well, the same hand.
+    const Rendizioni& grandi = Fseek::istanza().Pic_MousePointer.rendizioni();
+    QCOMPARE(grandi.fattori(), QList<int>({1, 2, 3}));
+    QVERIFY(qAlpha(grandi.carica(3).pixel(mano.offset() * 3 + QPoint(1, 1))) >= 128);
 
     Schermata f;
     auto* lbl = new Etichetta(f.fondo, "lbl", 0);
