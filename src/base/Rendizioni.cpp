@@ -102,6 +102,7 @@ Rendizioni rendizioniDaRisorsa(const QString& percorso, QSize base) {
         if (!QFile::exists(nome))
             continue;
         r.aggiungi(f, [nome, attesa = base * f] {
+            // Compiled into the program, not a file of the installation.
             QFile file(nome);
             if (!file.open(QIODevice::ReadOnly))
                 return QImage();
