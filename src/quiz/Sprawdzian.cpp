@@ -535,7 +535,14 @@ const QList<atlante::Domanda>& Sprawdzian::strutture() {
             strutture_ = atlante::struttureTavola(*dati, v_.tavola(), lettura);
             for (const atlante::Domanda& d : std::as_const(strutture_))
                 etichette_.append(atlante::etichettaDi(*dati, d));
+            const QList<qsizetype> record = dati->albero.recordDi(v_.tavola());
+            recordTitolo_ = 0;
+            for (qsizetype n = 0; n < record.size() && recordTitolo_ == 0; ++n)
+                if (dati->tabella[record[n]].intestazione())
+                    recordTitolo_ = int(n + 1);
         }
+        // The viewer names the picture by the plate's title, read as it loaded it.
+        titoloTavola_ = v_.DISASGEO.accessibleName();
     }
     return strutture_;
 }
@@ -586,6 +593,15 @@ void Sprawdzian::copri() {
             numero = QStringLiteral("?");
         toppe.append({v_.hotspot()(e).rettangolo(), numero, segnata});
     }
+    // A plate's title may name the structure asked ("Wątroba, trzustka…"): then it is covered
+    // too, in the picture and for assistive tools, unless the question gives the name itself.
+    const QString nome = atlante::normalizza(chiesta.nome);
+    const bool titoloDice =
+        rodzaj_ != Rodzaj::GdzieJest && !nome.isEmpty() &&
+        (u' ' + atlante::normalizza(titoloTavola_) + u' ').contains(u' ' + nome + u' ');
+    if (titoloDice && recordTitolo_ > 0 && v_.hotspot().esiste(recordTitolo_))
+        toppe.append({v_.hotspot()(recordTitolo_).rettangolo(), QString(), false});
+    v_.DISASGEO.setAccessibleName(titoloDice ? QStringLiteral("Plansza") : titoloTavola_);
     zaslona_->imposta(toppe);
     cornice_->raise();
 }
@@ -843,6 +859,8 @@ void Sprawdzian::fine() {
     incornicia(false);
     finito_ = true;
     zaslona_->imposta({});
+    if (tavolaStrutture_ == v_.tavola())
+        v_.DISASGEO.setAccessibleName(titoloTavola_);
     quattro->hide();
     scelte->hide();
     const punteggi::Punteggio p{giuste_, int(giro_.size())};
@@ -897,6 +915,8 @@ void Sprawdzian::termina() {
     prossima_.stop();
     incornicia(false);
     zaslona_->imposta({});
+    if (tavolaStrutture_ == v_.tavola())
+        v_.DISASGEO.setAccessibleName(titoloTavola_);
     // Focus first: hiding the field that holds it would pass it on like Tab does.
     if (fuocoPrima_ && fuocoPrima_->isVisible() && !isAncestorOf(fuocoPrima_))
         fuocoPrima_->setFocus(Qt::OtherFocusReason);

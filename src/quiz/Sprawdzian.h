@@ -17,6 +17,7 @@
 #include "Punteggi.h"
 #include "Ripasso.h"
 #include "Storia.h"
+#include "Zaslona.h"
 
 #include <QFrame>
 #include <QPointer>
@@ -30,8 +31,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace hn {
-
-class Zaslona;
 
 class Sprawdzian : public QFrame, public GiroDelVisore {
     Q_OBJECT
@@ -154,6 +153,8 @@ private:
     QString tavolaStrutture_;
     QList<atlante::Domanda> strutture_;
     QList<int> etichette_; // per structure, its label's record; 0 for none
+    int recordTitolo_ = 0; // the plate's header record: its title in the picture
+    QString titoloTavola_; // as the viewer names the picture
     QString tavolaRisposte_;
     QSet<int> risposte_;
 };
