@@ -65,10 +65,9 @@ std::shared_ptr<const atlante::DatiAtlante> datiAtlante() {
 using atlante::ripasso::Voto;
 
 // The kinds as the choice offers them, by the key that picks each.
-const QStringList NomiRodzajow{QStringLiteral("1  Szybki test: 10 pytań, najlepszy wynik"),
-                               QStringLiteral("2  Gdzie jest…? Wskaż strukturę"),
-                               QStringLiteral("3  Co to jest? Nazwij zaznaczoną"),
-                               QStringLiteral("4  Wszystkie etykiety po kolei")};
+const QStringList NomiRodzajow{QStringLiteral("1  Szybki test (10 pytań)"),
+                               QStringLiteral("2  Gdzie jest…?"), QStringLiteral("3  Co to jest?"),
+                               QStringLiteral("4  Wszystkie etykiety")};
 
 QString nomeDelRodzaj(Sprawdzian::Rodzaj r) {
     switch (r) {
@@ -111,7 +110,7 @@ Sprawdzian::Sprawdzian(FMed1& v)
     , domanda(new QLabel(this))
     , risposta(new QLineEdit(this))
     , scelte(new QWidget(this))
-    , quattro(new QPushButton(QStringLiteral("Cztery odpowiedzi do wyboru (F2)"), this))
+    , quattro(new QPushButton(QStringLiteral("Cztery nazwy do wyboru (F2)"), this))
     , esito(new QLabel(this))
     , aiuto(new QLabel(this))
     , menu(new QWidget(this))
@@ -131,7 +130,11 @@ Sprawdzian::Sprawdzian(FMed1& v)
     domanda->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     domanda->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     domanda->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    // A long caption is cut before the answer field is squeezed.
+    domanda->setMinimumHeight(40);
     esito->setWordWrap(true);
+    // Two lines kept for the feedback, so that its coming does not move the answer field.
+    esito->setMinimumHeight(40); // two lines of its 14 px type
     titolo->setWordWrap(true);
     aiuto->setWordWrap(true);
     risposta->setAccessibleName(QStringLiteral("Odpowiedź"));
@@ -143,6 +146,7 @@ Sprawdzian::Sprawdzian(FMed1& v)
     for (int i = 0; i < 4; ++i) {
         auto* b = new QPushButton(scelte);
         b->setFocusPolicy(Qt::StrongFocus);
+        b->setMinimumHeight(26);
         b->installEventFilter(this);
         connect(b, &QPushButton::clicked, this, [this, i] { scegli(i); });
         kolumna->addWidget(b);
@@ -150,6 +154,8 @@ Sprawdzian::Sprawdzian(FMed1& v)
     }
     scelte->hide();
     quattro->setFocusPolicy(Qt::StrongFocus);
+    quattro->setMinimumHeight(26);
+    risposta->setMinimumHeight(28);
     quattro->installEventFilter(this);
     connect(quattro, &QPushButton::clicked, this, &Sprawdzian::mostraAlternative);
 
@@ -305,8 +311,8 @@ void Sprawdzian::agganciaHome(Forma& home, std::function<void(int)> apriSistema)
         b->setText(testoPowtorka(quante) + QStringLiteral("  Ctrl+R"));
         b->setAccessibleName(testoPowtorka(quante) + QStringLiteral(" (Ctrl+R)"));
         b->adjustSize();
-        // Under the search button, at the same right edge.
-        b->move(844 - b->width(), 96 + 40);
+        // Level with the search button, at the left end of the panel of body systems.
+        b->move(190, 96);
         b->show();
     };
     aggiorna();
@@ -497,7 +503,7 @@ bool Sprawdzian::inizia(Rodzaj rodzaj, bool sistema, QList<atlante::Domanda> gir
     mostraParti(false);
     QString t = nomeDelRodzaj(rodzaj);
     if (rodzaj != Rodzaj::Powtorka)
-        t += sistema ? QStringLiteral(": cały układ") : QStringLiteral(": ta plansza");
+        t += sistema ? QStringLiteral(" · cały układ") : QStringLiteral(" · plansza");
     if (!chiave_.isEmpty())
         if (const auto m = punteggi::migliore(chiave_))
             t += QStringLiteral(" · najlepszy wynik ") + punteggio(*m);
@@ -662,16 +668,15 @@ void Sprawdzian::mostraDomanda() {
     domanda->setText(testo);
     risposta->clear();
     risposta->setReadOnly(rodzaj_ == Rodzaj::GdzieJest);
-    risposta->setPlaceholderText(
-        rodzaj_ == Rodzaj::GdzieJest ? QStringLiteral("Kliknij strukturę albo Tab do niej…")
-        : scriviNome()               ? QStringLiteral("Wpisz nazwę i Enter…")
-                                     : QStringLiteral("Wpisz nazwę albo kliknij strukturę…"));
+    risposta->setPlaceholderText(rodzaj_ == Rodzaj::GdzieJest ? QStringLiteral("Kliknij strukturę…")
+                                 : scriviNome() ? QStringLiteral("Wpisz nazwę i Enter…")
+                                                : QStringLiteral("Nazwa albo kliknięcie…"));
     risposta->setAccessibleDescription(numero + testo);
     quattro->setVisible(scriviNome());
     scelte->hide();
-    aiuto->setText(scriviNome()
-                       ? QStringLiteral("Enter odpowiada   F2 cztery odpowiedzi   Esc kończy")
-                       : QStringLiteral("Enter odpowiada   Tab do planszy   Esc kończy"));
+    aiuto->setText(scriviNome() ? QStringLiteral("Enter odpowiada   F2 cztery nazwy   Esc kończy")
+                                : QStringLiteral("Enter odpowiada   Tab do planszy   Esc kończy"));
+    aiuto->show();
     annuncia(domanda, numero + testo);
     annuncia(esito, QString());
     copri();
@@ -679,6 +684,7 @@ void Sprawdzian::mostraDomanda() {
     if (scriviNome())
         incornicia(true);
     activateWindow();
+    layout()->activate();
     if (rodzaj_ == Rodzaj::GdzieJest && !risposte().isEmpty()) {
         // The answer is given on the plate: the keyboard starts there.
         const QList<QObject*> voci = Navigazione::di(v_).voci();
@@ -765,10 +771,11 @@ void Sprawdzian::mostraAlternative() {
     }
     aiutato_ = true;
     quattro->hide();
+    aiuto->hide(); // the feedback line says the keys
     scelte->show();
+    layout()->activate();
     alternative.first()->setFocus(Qt::OtherFocusReason);
-    annuncia(esito, QStringLiteral("Wybierz jedną z %1 nazw: klawisze 1–%1 albo Tab i Enter.")
-                        .arg(nomi.size()));
+    annuncia(esito, QStringLiteral("Wybierz nazwę: 1–%1 albo Tab i Enter.").arg(nomi.size()));
 }
 
 void Sprawdzian::scegli(int indice) {
@@ -817,6 +824,8 @@ void Sprawdzian::giusta(Voto voto) {
                     ? QStringLiteral("Dobrze, z drobnym błędem: %1.").arg(nome)
                     : QStringLiteral("Dobrze! To %1.").arg(nome);
     annuncia(esito, t + avvisoNonSalvato(nonSalvato_));
+    // The panel laid out anew before the keyboard's ring is placed on the field.
+    layout()->activate();
     risposta->setFocus(Qt::OtherFocusReason);
     prossima_.start(PausaGiusta);
 }
@@ -837,6 +846,8 @@ void Sprawdzian::sbagliata() {
     quattro->hide();
     annuncia(esito, QStringLiteral("Nie. To jest %1.").arg(giro_[corrente_].nome) +
                         avvisoNonSalvato(nonSalvato_));
+    // The panel laid out anew before the keyboard's ring is placed on the field.
+    layout()->activate();
     risposta->setFocus(Qt::OtherFocusReason);
     prossima_.start(PausaMancata);
 }
@@ -978,7 +989,8 @@ bool Sprawdzian::eventFilter(QObject* oggetto, QEvent* evento) {
             pulsante->move(p.right() - pulsante->width() + 1, p.bottom() + 40);
             pulsante->raise();
             aggiornaPowtorka();
-            pulsantePowtorka->move(pulsante->x() - pulsantePowtorka->width() - 8, p.bottom() + 40);
+            // Left of the search button, which takes the plate's left end.
+            pulsantePowtorka->move(p.left() - pulsantePowtorka->width() - 8, p.bottom() + 40);
             pulsantePowtorka->raise();
             if (inCorso()) {
                 disponi();
