@@ -308,7 +308,7 @@ void Sprawdzian::agganciaHome(Forma& home, std::function<void(int)> apriSistema)
     b->setFocusPolicy(Qt::NoFocus); // the keyboard has Ctrl+R
     const auto aggiorna = [b] {
         const int quante = quanteDaRipassare();
-        b->setText(testoPowtorka(quante) + QStringLiteral("  Ctrl+R"));
+        b->setText(testoPowtorka(quante)); // beside the subtitle: no room for the key
         b->setAccessibleName(testoPowtorka(quante) + QStringLiteral(" (Ctrl+R)"));
         b->adjustSize();
         // Level with the search button, at the left end of the panel of body systems.
@@ -673,6 +673,7 @@ void Sprawdzian::mostraDomanda() {
                                                 : QStringLiteral("Nazwa albo kliknięcie…"));
     risposta->setAccessibleDescription(numero + testo);
     quattro->setVisible(scriviNome());
+    quattro->setEnabled(true);
     scelte->hide();
     aiuto->setText(scriviNome() ? QStringLiteral("Enter odpowiada   F2 cztery nazwy   Esc kończy")
                                 : QStringLiteral("Enter odpowiada   Tab do planszy   Esc kończy"));
@@ -684,6 +685,7 @@ void Sprawdzian::mostraDomanda() {
     if (scriviNome())
         incornicia(true);
     activateWindow();
+    layout()->invalidate();
     layout()->activate();
     if (rodzaj_ == Rodzaj::GdzieJest && !risposte().isEmpty()) {
         // The answer is given on the plate: the keyboard starts there.
@@ -773,6 +775,7 @@ void Sprawdzian::mostraAlternative() {
     quattro->hide();
     aiuto->hide(); // the feedback line says the keys
     scelte->show();
+    layout()->invalidate();
     layout()->activate();
     alternative.first()->setFocus(Qt::OtherFocusReason);
     annuncia(esito, QStringLiteral("Wybierz nazwę: 1–%1 albo Tab i Enter.").arg(nomi.size()));
@@ -818,15 +821,14 @@ void Sprawdzian::giusta(Voto voto) {
     incornicia(true);
     copri();
     scelte->hide();
-    quattro->hide();
+    // Kept in its place, so the field holding the keyboard does not move under its ring.
+    quattro->setEnabled(false);
     const QString nome = giro_[corrente_].nome;
     QString t = voto == Voto::Difficile && !aiutato_
                     ? QStringLiteral("Dobrze, z drobnym błędem: %1.").arg(nome)
                     : QStringLiteral("Dobrze! To %1.").arg(nome);
     annuncia(esito, t + avvisoNonSalvato(nonSalvato_));
-    // The panel laid out anew before the keyboard's ring is placed on the field.
-    layout()->activate();
-    risposta->setFocus(Qt::OtherFocusReason);
+    fuocoAllaRisposta();
     prossima_.start(PausaGiusta);
 }
 
@@ -843,13 +845,24 @@ void Sprawdzian::sbagliata() {
     incornicia(true);
     copri();
     scelte->hide();
-    quattro->hide();
+    // Kept in its place, so the field holding the keyboard does not move under its ring.
+    quattro->setEnabled(false);
     annuncia(esito, QStringLiteral("Nie. To jest %1.").arg(giro_[corrente_].nome) +
                         avvisoNonSalvato(nonSalvato_));
-    // The panel laid out anew before the keyboard's ring is placed on the field.
-    layout()->activate();
-    risposta->setFocus(Qt::OtherFocusReason);
+    fuocoAllaRisposta();
     prossima_.start(PausaMancata);
+}
+
+// The panel laid out anew before the keyboard goes to the field, so that the ring drawn round
+// it is where the field now is.
+void Sprawdzian::fuocoAllaRisposta() {
+    layout()->invalidate();
+    layout()->activate();
+    Navigazione& n = Navigazione::di(v_);
+    if (n.corrente() == risposta)
+        n.imposta(risposta);
+    else
+        risposta->setFocus(Qt::OtherFocusReason);
 }
 
 void Sprawdzian::avanti() {
@@ -869,6 +882,7 @@ void Sprawdzian::fine() {
     titolo->setText(intestazione_);
     incornicia(false);
     finito_ = true;
+    aiuto->hide(); // the feedback says what the keys do now
     zaslona_->imposta({});
     if (tavolaStrutture_ == v_.tavola())
         v_.DISASGEO.setAccessibleName(titoloTavola_);
@@ -914,7 +928,7 @@ void Sprawdzian::fine() {
     risposta->clear();
     risposta->setReadOnly(true);
     risposta->setPlaceholderText(QStringLiteral("Enter: nowa runda"));
-    risposta->setFocus(Qt::OtherFocusReason);
+    fuocoAllaRisposta();
     const QString dalej = QStringLiteral(" Enter: nowa runda, Esc: koniec.");
     annuncia(esito, wynik + u' ' + powtorka + dalej);
     esito->setText(wynik + dalej);

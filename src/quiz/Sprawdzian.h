@@ -119,6 +119,7 @@ private:
     void apriMancata(int domanda);
     void aggiornaPowtorka();
     void mostraParti(bool scelta);
+    void fuocoAllaRisposta();
     bool scriviNome() const; // the kind is answered by typing
     // The structures of the plate on show, with their labels' record numbers.
     const QList<atlante::Domanda>& strutture();
