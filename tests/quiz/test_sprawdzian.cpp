@@ -472,6 +472,31 @@ private Q_SLOTS:
         QVERIFY(!s.inCorso());
         QCOMPARE(v.tavola(), u"SCHEL1"_s);
     }
+    // The home screen's button: the count due, then a click opens the system of the first
+    // structure due and starts the review there.
+    void powtorkaDallaSchermataIniziale() {
+        pamiec::registra(
+            {{atlante::ripasso::chiaveStruttura(u"Kręg szyjny"_s), atlante::ripasso::Voto::Ancora}},
+            pamiec::oggi() - 20);
+        Sessione x;
+        QTest::mouseClick(&x.viewer().HOTSPOTFISSO(2), Qt::LeftButton); // Start
+        QCoreApplication::processEvents();
+        QVERIFY(x.home->isVisible());
+        Sprawdzian::agganciaHome(*x.home,
+                                 [&x](int sistema) { x.home->lbl_HotSpot_Click(sistema); });
+        auto* b = x.home->findChild<QPushButton*>(u"Powtorka"_s);
+        QVERIFY(b);
+        QCOMPARE(b->text(), u"Powtórka · do powtórki: 1"_s);
+        QTest::mouseClick(b, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        FMed1& v = x.viewer();
+        QVERIFY(v.isVisible());
+        Sprawdzian& s = *Sprawdzian::di(v);
+        QVERIFY(s.inCorso());
+        QCOMPARE(s.rodzaj(), Sprawdzian::Rodzaj::Powtorka);
+        QCOMPARE(v.tavola(), u"SKREG"_s);
+        QCOMPARE(QApplication::focusWidget(), s.risposta);
+    }
 };
 
 QTEST_MAIN(TestSprawdzian)
