@@ -213,7 +213,8 @@ Sprawdzian::Sprawdzian(FMed1& v)
     pulsantePowtorka->setObjectName(QStringLiteral("Powtorka"));
     pulsantePowtorka->setStyleSheet(Ricerca::aspettoPulsante());
     pulsantePowtorka->setCursor(Qt::PointingHandCursor);
-    pulsantePowtorka->setFocusPolicy(Qt::NoFocus); // the keyboard has Ctrl+R
+    pulsantePowtorka->setFocusPolicy(Qt::NoFocus);                 // the keyboard has Ctrl+R
+    pulsantePowtorka->setText(QStringLiteral("Powtórka  Ctrl+R")); // counted once on show
     const auto powtorka = [this] {
         if (avviaPowtorka())
             return;
@@ -228,7 +229,6 @@ Sprawdzian::Sprawdzian(FMed1& v)
     connect(pulsantePowtorka, &QPushButton::clicked, this, powtorka);
     auto* ripasso = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), &v);
     connect(ripasso, &QShortcut::activated, this, powtorka);
-    aggiornaPowtorka();
 
     // Drawn over the plate, never in the way of a click.
     cornice_->setObjectName(QStringLiteral("cornice"));
@@ -281,6 +281,8 @@ static const QSet<QString>& chiaviAtlante() {
 int Sprawdzian::quanteDaRipassare() {
     const atlante::ripasso::Diario d = pamiec::carica();
     const QStringList dovute = d.daRipassare(d.chiavi(), pamiec::oggi());
+    if (dovute.isEmpty())
+        return 0; // no need to read the atlas's names
     // Structures gone from the atlas are not asked, so not counted; an atlas too large to read
     // at once counts them all.
     const QSet<QString>& atlante = chiaviAtlante();
@@ -295,6 +297,14 @@ void Sprawdzian::aggiornaPowtorka() {
     pulsantePowtorka->setText(testoPowtorka(quante) + QStringLiteral("  Ctrl+R"));
     pulsantePowtorka->setAccessibleName(testoPowtorka(quante) + QStringLiteral(" (Ctrl+R)"));
     pulsantePowtorka->adjustSize();
+    posizionaPowtorka();
+}
+
+// Left of the search button, which takes the plate's left end.
+void Sprawdzian::posizionaPowtorka() {
+    const QRect p = v_.DISASGEO.geometry();
+    pulsantePowtorka->move(p.left() - pulsantePowtorka->width() - 8, p.bottom() + 40);
+    pulsantePowtorka->raise();
 }
 
 void Sprawdzian::agganciaHome(Forma& home, std::function<void(int)> apriSistema) {
@@ -320,8 +330,9 @@ void Sprawdzian::agganciaHome(Forma& home, std::function<void(int)> apriSistema)
     struct AlRitorno : QObject {
         std::function<void()> f;
         bool eventFilter(QObject*, QEvent* e) override {
+            // After the screen has painted: counting may read the atlas's names.
             if (e->type() == QEvent::Show || e->type() == QEvent::WindowActivate)
-                f();
+                QTimer::singleShot(0, this, f);
             return false;
         }
     };
@@ -1002,10 +1013,10 @@ bool Sprawdzian::eventFilter(QObject* oggetto, QEvent* evento) {
             pulsante->adjustSize();
             pulsante->move(p.right() - pulsante->width() + 1, p.bottom() + 40);
             pulsante->raise();
-            aggiornaPowtorka();
-            // Left of the search button, which takes the plate's left end.
-            pulsantePowtorka->move(p.left() - pulsantePowtorka->width() - 8, p.bottom() + 40);
-            pulsantePowtorka->raise();
+            posizionaPowtorka();
+            // The count is read once the plate is on show, not on its way there.
+            if (evento->type() == QEvent::Show)
+                QTimer::singleShot(0, this, &Sprawdzian::aggiornaPowtorka);
             if (inCorso()) {
                 disponi();
                 if (zaslona_->isVisible())
