@@ -340,7 +340,7 @@ void Sprawdzian::agganciaHome(Forma& home, std::function<void(int)> apriSistema)
     filtro->setParent(b);
     filtro->f = aggiorna;
     home.installEventFilter(filtro);
-    const auto avvia = [&home, b, apriSistema] {
+    const auto avvia = [b, apriSistema] {
         const auto dati = datiAtlante();
         QList<atlante::Domanda> dovute;
         if (dati) {
@@ -361,7 +361,6 @@ void Sprawdzian::agganciaHome(Forma& home, std::function<void(int)> apriSistema)
         if (auto* visore = qobject_cast<FMed1*>(Forma::trova(QStringLiteral("FMed1"))))
             if (Sprawdzian* s = di(*visore))
                 s->avviaPowtorka();
-        Q_UNUSED(home);
     };
     QObject::connect(b, &QPushButton::clicked, b, avvia);
     auto* tasto = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), &home);
