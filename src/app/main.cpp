@@ -103,7 +103,11 @@ int main(int argc, char** argv) {
 
     // The home screen makes the plate viewer on the first body-system click.
     FMed::registraVisore([] { return std::make_unique<FMed1>(); });
-    FMed::registraRicerca(Ricerca::agganciaHome);
+    // The home screen takes the search and the review from above it, as it is made.
+    FMed::registraRicerca([](Forma& home, std::function<void(int)> apriSistema) {
+        Ricerca::agganciaHome(home, apriSistema);
+        Sprawdzian::agganciaHome(home, std::move(apriSistema));
+    });
     agganciViewer.Giro = [](FMed1& visore) { Sprawdzian::aggancia(visore); };
     agganciViewer.ApriStampa = ApriStampa;
     agganciViewer.ApriCopia = [](Forma* chiamante, KorAtx* testo, KorAtx* didascalia,

@@ -1,6 +1,9 @@
 #include "Domande.h"
 
 #include "IndiceRicerca.h"
+#include "Ripasso.h"
+
+#include <QRegularExpression>
 
 #include <QSet>
 #include <algorithm>
@@ -101,8 +104,8 @@ QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave) {
     return domandeTavola(dati, chiave, lettura);
 }
 
-QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave,
-                             LetturaLimitata& lettura) {
+QList<Domanda> struttureTavola(const DatiAtlante& dati, const QString& chiave,
+                               LetturaLimitata& lettura) {
     QList<Domanda> out;
     QHash<QString, qsizetype> perCodice;
     const QList<qsizetype> record = dati.albero.recordDi(chiave);
@@ -122,14 +125,24 @@ QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave,
         const QString nome = s.nome.trimmed();
         if (nome.isEmpty() || normalizza(nome).isEmpty())
             continue;
-        const QString testo = nascondiNome(s.testo.trimmed(), nome);
-        // Something must be left to read besides blanks, dashes and the odd short word.
-        QString resto = normalizza(QString(testo).remove(QString::fromUtf16(Lacuna)));
-        if (resto.remove(u' ').size() < 12)
-            continue;
         perCodice[codice] = out.size();
-        out.append({r.Codice.trimmed(), nome, testo, {int(n + 1)}, chiave});
+        out.append({r.Codice.trimmed(),
+                    nome,
+                    nascondiNome(s.testo.trimmed(), nome),
+                    {int(n + 1)},
+                    chiave});
     }
+    return out;
+}
+
+QList<Domanda> domandeTavola(const DatiAtlante& dati, const QString& chiave,
+                             LetturaLimitata& lettura) {
+    QList<Domanda> out = struttureTavola(dati, chiave, lettura);
+    // Something must be left to read besides blanks, dashes and the odd short word.
+    out.removeIf([](const Domanda& d) {
+        QString resto = normalizza(QString(d.testo).remove(QString::fromUtf16(Lacuna)));
+        return resto.remove(u' ').size() < 12;
+    });
     return out;
 }
 
@@ -152,6 +165,127 @@ QList<Domanda> scegliDomande(QList<Domanda> tutte, int quante, std::mt19937& cas
 bool rispostaGiusta(QStringView scritto, const Domanda& domanda) {
     const QString s = normalizza(scritto);
     return !s.isEmpty() && s == normalizza(domanda.nome);
+}
+
+QStringList alternative(const QList<Domanda>& tutte, const Domanda& giusta, std::mt19937& caso,
+                        int quante) {
+    const QString chiaveGiusta = normalizza(giusta.nome);
+    QList<Domanda> stessa, altre;
+    for (const Domanda& d : tutte)
+        (d.tavola == giusta.tavola ? stessa : altre).append(d);
+    std::shuffle(stessa.begin(), stessa.end(), caso);
+    std::shuffle(altre.begin(), altre.end(), caso);
+    QStringList out{giusta.nome};
+    QSet<QString> viste{chiaveGiusta};
+    for (const QList<Domanda>* gruppo : {&stessa, &altre})
+        for (const Domanda& d : *gruppo) {
+            if (out.size() >= quante)
+                break;
+            const QString k = normalizza(d.nome);
+            if (k.isEmpty() || viste.contains(k))
+                continue;
+            viste.insert(k);
+            out.append(d.nome);
+        }
+    std::shuffle(out.begin(), out.end(), caso);
+    return out;
+}
+
+int etichettaDi(const DatiAtlante& dati, const Domanda& d) {
+    if (d.hotspot.size() < 2)
+        return 0;
+    const QRect r = rettangoloDi(dati, d.tavola, d.hotspot.last());
+    // A line of text, a little margin round it.
+    return !r.isEmpty() && r.height() <= 48 && r.width() >= r.height() ? d.hotspot.last() : 0;
+}
+
+QRect rettangoloDi(const DatiAtlante& dati, const QString& tavola, int hotspot) {
+    const QList<qsizetype> record = dati.albero.recordDi(tavola);
+    if (hotspot < 1 || hotspot > record.size())
+        return {};
+    const Record& r = dati.tabella[record[hotspot - 1]];
+    const auto px = [](float v) { return int(std::clamp<float>(v, -1e6f, 1e6f)); };
+    return QRect(QPoint(px(r.X1), px(r.Y1)), QPoint(px(r.X2) + 1, px(r.Y2) + 1));
+}
+
+QList<Domanda> daRipassare(const DatiAtlante& dati, const ripasso::Diario& diario, qint64 oggi,
+                           LetturaLimitata& lettura) {
+    QStringList chiavi = diario.chiavi();
+    chiavi.sort(); // ties in a stable order
+    const QStringList dovute = diario.daRipassare(chiavi, oggi);
+    if (dovute.isEmpty())
+        return {};
+    QHash<QString, Domanda> trovate;
+    for (const NodoTavola& n : dati.albero.nodi()) {
+        if (trovate.size() == dovute.size())
+            break;
+        for (const Domanda& d : struttureTavola(dati, n.chiave, lettura)) {
+            const QString k = ripasso::chiaveStruttura(d.nome);
+            if (!trovate.contains(k) && dovute.contains(k))
+                trovate.insert(k, d);
+        }
+    }
+    QList<Domanda> out;
+    for (const QString& k : dovute)
+        if (const auto it = trovate.constFind(k); it != trovate.cend())
+            out.append(*it);
+    return out;
+}
+
+namespace {
+
+// Words that say which side of a pair: the name less them names both members.
+bool parolaDelLato(QStringView p) {
+    for (const char16_t* lato :
+         {u"prawa", u"prawy", u"prawe", u"prawego", u"prawej", u"lewa", u"lewy", u"lewe", u"lewego",
+          u"lewej", u"prawostronny", u"lewostronny"})
+        if (p == QStringView(lato))
+            return true;
+    return false;
+}
+
+QString senzaLato(const QString& normalizzato) {
+    QStringList parole = normalizzato.split(u' ', Qt::SkipEmptyParts);
+    parole.removeIf([](const QString& p) { return parolaDelLato(p); });
+    return parole.join(u' ');
+}
+
+// Each word a form of the name's word in the same place: "kosc ciemieniowa" for "kosci
+// ciemieniowe".
+bool stesseParole(const QString& a, const QString& b) {
+    const QStringList pa = a.split(u' ', Qt::SkipEmptyParts);
+    const QStringList pb = b.split(u' ', Qt::SkipEmptyParts);
+    if (pa.isEmpty() || pa.size() != pb.size())
+        return false;
+    for (qsizetype i = 0; i < pa.size(); ++i)
+        if (pa[i] != pb[i] && !(formaDi(pa[i], pb[i]) && formaDi(pb[i], pa[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+Corrispondenza confronta(QStringView scritto, const QString& nome) {
+    bool esatta = false;
+    if (ripasso::rispostaVicina(scritto, nome, &esatta))
+        return esatta ? Corrispondenza::Esatta : Corrispondenza::Vicina;
+    const QString s = normalizza(scritto), n = normalizza(nome);
+    if (s.isEmpty() || n.isEmpty())
+        return Corrispondenza::Nessuna;
+    // The members of a pair: the other side, either of "X i Y" or "X / Y".
+    QStringList membri{senzaLato(n)};
+    for (const QString& m : QString(nome).split(
+             QRegularExpression(QStringLiteral("\\s+i\\s+|/|,|\\s+oraz\\s+")), Qt::SkipEmptyParts))
+        if (const QString k = normalizza(m); !k.isEmpty() && k != n)
+            membri.append(k);
+    const QString sl = senzaLato(s);
+    for (const QString& m : std::as_const(membri)) {
+        if (m.isEmpty())
+            continue;
+        if (ripasso::rispostaVicina(sl, m) || stesseParole(sl, m))
+            return Corrispondenza::Vicina;
+    }
+    return Corrispondenza::Nessuna;
 }
 
 } // namespace hn::atlante

@@ -78,6 +78,8 @@ public:
     void registra(const QString& chiave, Voto voto, qint64 oggi, const Parametri& p = {});
     void imposta(const QString& chiave, const Memoria& m) { voci_.insert(chiave, m); }
     qsizetype size() const { return voci_.size(); }
+    // Every structure ever asked, in no particular order.
+    QStringList chiavi() const { return voci_.keys(); }
 
     // The keys among `chiavi` due on `oggi`, most overdue first (then in the given order).
     QStringList daRipassare(const QStringList& chiavi, qint64 oggi) const;

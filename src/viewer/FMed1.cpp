@@ -346,6 +346,9 @@ QString FMed1::titoloTavola(const QString& tavola) {
 }
 
 ArrayEtichette::Descrizione FMed1::descriviHotSpot(int n) {
+    if (const GiroDelVisore* g = giro(); g && g->inCorso())
+        if (std::optional<QString> nome = g->nomeNelGiro(n))
+            return {*nome, false};
     RecordHotSpot r;
     if (n < 1 || n > MassimoHotSpot || !CercaRecordHotSpot(tabella_.get(), Tavola, qint16(n), r))
         return {};

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace hn::atlante {
 class TabellaHotSpot;
@@ -41,6 +42,9 @@ public:
     virtual bool inCorso() const = 0;
     // Ends the round, putting the viewer back as the round found it.
     virtual void termina() = 0;
+    // What assistive tools read of hotspot n while the round runs, so that none reads out an
+    // answer; nothing to leave the structure's own name.
+    virtual std::optional<QString> nomeNelGiro(int /*hotspot*/) const { return std::nullopt; }
 };
 
 // The plate viewer of one body system: the plate's picture with invisible hotspots over it, its
