@@ -3,6 +3,7 @@
 
 #include "Sprawdzian.h"
 
+#include "Accessibilita.h"
 #include "EtichetteDisegnate.h"
 #include "IndiceRicerca.h"
 #include "Navigazione.h"
@@ -79,6 +80,12 @@ bool didascaliaMostrata() {
 class TestSprawdzian : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
+
     void treModiDiRispondereConcordano_data() {
         QTest::addColumn<int>("modo");
         QTest::newRow("click on the shape") << 0;
