@@ -1,9 +1,11 @@
+#include "Accessibilita.h"
 #include "BusSessione.h"
 #include "FMed.h"
 #include "FMed1.h"
 #include "FinestraGuida.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Navigazione.h"
 #include "Opzioni.h"
 #include "Palco.h"
 #include "Prefisso.h"
@@ -83,6 +85,9 @@ int main(int argc, char** argv) {
     // No display name: Qt would add it to every window title the desktop shows.
     QApplication::setApplicationName(QStringLiteral("hnemar"));
     caricaTraduzioniQt();
+    // Every form gets the keyboard's ring and its screen-reader view.
+    Navigazione::installa();
+    accessibile::installa();
 
     QtMessageBox messageBox;
     const Prefisso prefisso = scegliPrefisso();

@@ -13,7 +13,6 @@ namespace hn::accessibile {
 
 namespace {
 
-const char* const ProprietaNascosto = "hn_nascosto";
 const char* const ProprietaRuolo = "hn_ruolo";
 const char* const ProprietaSegno = "hn_segno";
 const char* const ProprietaTasto = "hn_tasto";
@@ -235,15 +234,6 @@ void installa() {
         return;
     fatto = true;
     QAccessible::installFactory(fabbrica);
-}
-
-void nascondi(QWidget* controllo) {
-    controllo->setFocusPolicy(Qt::NoFocus);
-    controllo->setProperty(ProprietaNascosto, true);
-}
-
-bool nascosto(const QWidget* controllo) {
-    return controllo->property(ProprietaNascosto).toBool();
 }
 
 void imposta(QWidget* controllo, const QString& nome, QAccessible::Role ruolo, QWidget* segno) {

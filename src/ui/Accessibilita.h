@@ -4,6 +4,8 @@
 // that does what a click does; a control is in the tree only when it is shown and means something
 // to the user (it has a name, or it holds controls that have); working controls never are.
 
+#include "Controllo.h"
+
 #include <QAccessible>
 #include <QString>
 
@@ -11,12 +13,8 @@ class QWidget;
 
 namespace hn::accessibile {
 
-// Installs the interfaces once; every form does it on creation.
+// Installs the interfaces once, before the first form is shown.
 void installa();
-
-// A working control the user never meets: out of the Tab order and of the tree.
-void nascondi(QWidget* controllo);
-bool nascosto(const QWidget* controllo);
 
 // A control's name and role; a `segno` (a mark shape) makes it a check box whose checked state
 // is the mark's visibility.

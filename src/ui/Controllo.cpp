@@ -10,6 +10,17 @@
 
 namespace hn {
 
+namespace accessibile {
+void nascondi(QWidget* controllo) {
+    controllo->setFocusPolicy(Qt::NoFocus);
+    controllo->setProperty("hn_nascosto", true);
+}
+
+bool nascosto(const QWidget* controllo) {
+    return controllo->property("hn_nascosto").toBool();
+}
+} // namespace accessibile
+
 double twipsPerPixelX() {
     return host().screen->twipsPerPixelX();
 }

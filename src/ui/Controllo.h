@@ -21,6 +21,13 @@ double twipsPerPixelY();
 int pixelX(double twips);
 int pixelY(double twips);
 
+namespace accessibile {
+// A working control the user never meets: out of the keyboard's ring and of what screen readers
+// read.
+void nascondi(QWidget* controllo);
+bool nascosto(const QWidget* controllo);
+} // namespace accessibile
+
 // Mouse buttons and shift keys as the program's events pass them.
 namespace Pulsante {
 inline constexpr int Sinistro = 1;

@@ -1,8 +1,6 @@
 #include "Forma.h"
 
-#include "Accessibilita.h"
 #include "Host.h"
-#include "Navigazione.h"
 #include "Scena.h"
 
 #include <QApplication>
@@ -111,7 +109,16 @@ Forma*& formaAttiva() {
     static Forma* f = nullptr;
     return f;
 }
+
+Forma::Tastiera& tastiera() {
+    static Forma::Tastiera t;
+    return t;
+}
 } // namespace
+
+void Forma::registraTastiera(Tastiera t) {
+    tastiera() = std::move(t);
+}
 
 // A dialog-type window: on X it is the kind a window manager is told is transient for another
 // window (the stage's backdrop, or the dialog's owner), and so keeps above it.
@@ -120,7 +127,6 @@ Forma::Forma(const QString& nome, QWidget* parent)
     , nome_(nome) {
     setObjectName(nome);
     setFocusPolicy(Qt::StrongFocus);
-    accessibile::installa();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
@@ -345,7 +351,7 @@ bool Forma::tastoPremuto(QKeyEvent* e) {
 }
 
 void Forma::keyPressEvent(QKeyEvent* e) {
-    if (tastoPremuto(e) || Navigazione::di(*this).tasto(e))
+    if (tastoPremuto(e) || (tastiera().tasto && tastiera().tasto(*this, e)))
         return;
     QWidget::keyPressEvent(e);
 }
@@ -355,7 +361,7 @@ bool Forma::focusNextPrevChild(bool avanti) {
     // keyboard's ring must not come up on the form's first item under the dialog.
     if (!isEnabled())
         return false;
-    return Navigazione::di(*this).tab(avanti) || QWidget::focusNextPrevChild(avanti);
+    return (tastiera().tab && tastiera().tab(*this, avanti)) || QWidget::focusNextPrevChild(avanti);
 }
 
 bool Forma::event(QEvent* e) {
@@ -388,8 +394,8 @@ bool Forma::eventFilter(QObject* oggetto, QEvent* e) {
     // A press of the mouse in the form takes the keyboard's ring away.
     if (e->type() == QEvent::MouseButtonPress && oggetto->isWidgetType() &&
         inQuesta(static_cast<QWidget*>(oggetto)))
-        if (Navigazione* n = Navigazione::se(this))
-            n->lascia();
+        if (tastiera().lascia)
+            tastiera().lascia(*this);
     // Key preview: the form sees keys meant for its controls first.
     if (KeyPreview && e->type() == QEvent::KeyPress && oggetto != this) {
         auto* w = qobject_cast<QWidget*>(oggetto);

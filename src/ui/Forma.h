@@ -9,6 +9,9 @@
 #include <QList>
 #include <QString>
 #include <QWidget>
+#include <functional>
+
+class QKeyEvent;
 
 namespace hn {
 
@@ -141,6 +144,16 @@ public:
     // Calls a method of the form by name (a Q_INVOKABLE without arguments). False when the form
     // has no such method; errors thrown by the method pass through.
     bool chiamaPerNome(const char* metodo);
+
+    // The keyboard's ring is built over the forms and hooks itself on once (Navigazione::
+    // installa): a form hands it the keys it leaves unused and Tab, and tells it when the mouse
+    // takes over. Without it a form has Qt's own Tab.
+    struct Tastiera {
+        std::function<bool(Forma&, QKeyEvent*)> tasto;
+        std::function<bool(Forma&, bool avanti)> tab;
+        std::function<void(Forma&)> lascia;
+    };
+    static void registraTastiera(Tastiera tastiera);
 
 protected:
     virtual void Form_Load() {}

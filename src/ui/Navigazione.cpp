@@ -1,6 +1,5 @@
 #include "Navigazione.h"
 
-#include "Accessibilita.h"
 #include "EtichetteDisegnate.h"
 #include "Forma.h"
 
@@ -66,6 +65,18 @@ Navigazione::Navigazione(Forma& forma)
     setObjectName(QStringLiteral("hn_navigazione"));
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* ora) { fuocoCambiato(ora); });
+}
+
+void Navigazione::installa() {
+    Forma::registraTastiera({
+        .tasto = [](Forma& f, QKeyEvent* e) { return di(f).tasto(e); },
+        .tab = [](Forma& f, bool avanti) { return di(f).tab(avanti); },
+        .lascia =
+            [](Forma& f) {
+                if (Navigazione* n = se(&f))
+                    n->lascia();
+            },
+    });
 }
 
 Navigazione& Navigazione::di(Forma& forma) {

@@ -24,6 +24,9 @@ class Forma;
 class Navigazione : public QObject {
     Q_OBJECT
 public:
+    // Hooks the ring onto every form: once, before the first form is shown.
+    static void installa();
+
     // The form's navigation, made on first use.
     static Navigazione& di(Forma& forma);
     // Null when the form has none yet.

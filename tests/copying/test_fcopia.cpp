@@ -1,3 +1,4 @@
+#include "Accessibilita.h"
 #include "Fileini.h"
 #include "HostDiProva.h"
 #include "Installazione.h"
@@ -118,6 +119,12 @@ struct Banco {
 class TestFcopia : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
+
     void marcheIniziali_data();
     void marcheIniziali();
     void initCopiaDisabilitaIlChiamanteEPrendeITesti();

@@ -1,6 +1,7 @@
 // The home screen loaded against a fixture installation: layout on each screen, frames, the
 // body-system clicks handing over to a stand-in viewer, descriptions and backgrounds.
 
+#include "Accessibilita.h"
 #include "ApriForm.h"
 #include "BlobStore.h"
 #include "Cp1250.h"
@@ -10,6 +11,7 @@
 #include "HostDiProva.h"
 #include "Installazione.h"
 #include "Mod_Graph.h"
+#include "Navigazione.h"
 #include "Palco.h"
 #include "Riga.h"
 #include "SistemaScelto.h"
@@ -95,6 +97,12 @@ QColor colore(const ControlloConPicture& c) {
 class TestFMed : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
+
     void primaIstanzaAvviaEDaIlNomeAllaFinestra();
     void secondaIstanzaFinisceInSilenzio();
     void caricamento();

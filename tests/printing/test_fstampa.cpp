@@ -1,6 +1,7 @@
 // The print dialog driven as the user drives it: what it opens with, what each click changes,
 // the keys, activation, and the caller disabled while it is open and enabled after.
 
+#include "Accessibilita.h"
 #include "BancoDiStampa.h"
 #include "ErroreVB.h"
 #include "FXImage.h"
@@ -84,6 +85,12 @@ void tasto(QWidget& w, Qt::Key k) {
 class TestFstampa : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
+
     void apertura_data();
     void apertura();
     void clic_data();

@@ -7,6 +7,7 @@
 #include "Pamiec.h"
 #include "Zaslona.h"
 
+#include "Accessibilita.h"
 #include "EtichetteDisegnate.h"
 #include "IndiceRicerca.h"
 #include "Navigazione.h"
@@ -101,6 +102,11 @@ bool didascaliaMostrata() {
 class TestSprawdzian : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
     // Each case starts with no diary: what it finds there is what its answers wrote.
     void init() { QFile::remove(diario()); }
 

@@ -8,6 +8,7 @@
 #include "StoreDiProva.h"
 #include "VisitaDiProva.h"
 
+#include "Accessibilita.h"
 #include "Navigazione.h"
 
 #include <QAccessible>
@@ -73,6 +74,12 @@ struct Visita : VisitaDiProva {
 class TestFMed1 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
+
     void dallaHomeAlleTavoleEIndietro() {
         Visita v;
         v.apri();

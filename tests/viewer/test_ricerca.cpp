@@ -1,5 +1,6 @@
 // The search over the real forms: from the home screen or the viewer to a structure's hotspot.
 
+#include "Accessibilita.h"
 #include "Fifo.h"
 #include "Navigazione.h"
 #include "Ricerca.h"
@@ -81,6 +82,12 @@ bool haAnello(FMed1& v, int hotspot) {
 class TestRicerca : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
+
     // A structure of the spine plate: the viewer walks the tree to it, Back walks up again.
     void dallaHomeAUnaStrutturaEIndietro() {
         Sessione s;
