@@ -4,10 +4,12 @@
 #include "FinestraGuida.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "MappaSapere.h"
 #include "Opzioni.h"
 #include "Palco.h"
 #include "Prefisso.h"
 #include "Ricerca.h"
+#include "RiepilogoCasa.h"
 #include "ServiziReali.h"
 #include "Sprawdzian.h"
 #include "fcopia.h"
@@ -104,7 +106,10 @@ int main(int argc, char** argv) {
     // The home screen makes the plate viewer on the first body-system click.
     FMed::registraVisore([] { return std::make_unique<FMed1>(); });
     FMed::registraRicerca(Ricerca::agganciaHome);
-    agganciViewer.Giro = [](FMed1& visore) { Sprawdzian::aggancia(visore); };
+    agganciViewer.Giro = [](FMed1& visore) {
+        Sprawdzian::aggancia(visore);
+        MappaSapere::aggancia(visore);
+    };
     agganciViewer.ApriStampa = ApriStampa;
     agganciViewer.ApriCopia = [](Forma* chiamante, KorAtx* testo, KorAtx* didascalia,
                                  FXImage* immagine) {
@@ -112,6 +117,7 @@ int main(int argc, char** argv) {
             ApriCopia(*chiamante, testo, didascalia, immagine);
     };
     FMed fmed;
+    RiepilogoCasa::aggancia(fmed);
     // The start-up benchmark times the way to the first painted home screen, then lets go.
     if (qEnvironmentVariableIsSet("HNEMAR_ESCI_DOPO_DIPINTO"))
         app.installEventFilter(new UscitaDopoDipinto(&fmed, &app));
