@@ -81,7 +81,7 @@ protected:
     }
 
 private:
-    static constexpr int Alto = 15, Margine = 7, Spazio = 8, Segno = 9;
+    static constexpr int Alto = 14, Margine = 7, Spazio = 8, Segno = 9;
     QFont f_;
     QList<std::pair<Stato, int>> voci_;
 };
@@ -207,9 +207,10 @@ void RiepilogoCasa::disponi() {
         QWidget* p = etichette_[i];
         if (!p || !home_.lbl_HotSpot.esiste(i))
             continue;
-        // Just under the card, centred on it: the card's picture and name stay as drawn.
+        // Just under the card, centred on it: the card's picture and name stay as drawn, and the
+        // card below (the tightest gap is 16 pixels) stays clear.
         const QRect carta = home_.lbl_HotSpot(i).geometry();
-        p->move(carta.center().x() - p->width() / 2, carta.bottom() + 3);
+        p->move(carta.center().x() - p->width() / 2, carta.bottom() + 2);
     }
 }
 

@@ -305,6 +305,15 @@ private Q_SLOTS:
         scriviDiario(
             {{u"Kość łokciowa"_s, 30, 20}, {u"Obojczyk"_s, 5, 0}, {u"Kręg szyjny"_s, 3, 2}});
         Sessione x;
+        // One structure each for the systems after the muscles but the last, so the tightest
+        // gaps between cards (senses over breathing, urinary over reproductive) carry counts.
+        for (int i = 2; i < 10; ++i) {
+            const QByteArray tavola = FMed::codiciSistemi()[i].toUpper().toLatin1();
+            const QByteArray codice = "S" + QByteArray::number(i);
+            x.atlante.righe.append(hotspot(tavola, codice, 10, 10, 60, 24));
+            x.atlante.testi.insert(QString::fromLatin1(codice) + u".RTF"_s,
+                                   didascaliaDiProva(u"Struktura %1"_s.arg(i), u"– opis."_s));
+        }
         x.atlante.scrivi();
         FMed::registraVisore([] { return std::make_unique<FMed1>(); });
         x.home = std::make_unique<FMed>();
@@ -320,12 +329,20 @@ private Q_SLOTS:
         for (int i : {0, 1}) {
             QWidget* p = r.etichetta(i);
             QVERIFY(p && p->isVisible());
-            // Under the card, never over its picture.
-            QVERIFY(!p->geometry().intersects(x.home->lbl_HotSpot(i).geometry()));
             QVERIFY(p->geometry().top() - x.home->lbl_HotSpot(i).geometry().bottom() < 10);
         }
-        // A system without structures shows no counts.
-        QVERIFY(!r.etichetta(2)->isVisible());
+        QCOMPARE(r.riepilogo(6), (atlante::Riepilogo{0, 0, 0, 1}));
+        // Under each card, never over the picture of any, wherever the cards are tightest.
+        for (int i = 0; i < 10; ++i) {
+            QVERIFY(r.etichetta(i)->isVisible());
+            const QRect p = r.etichetta(i)->geometry();
+            for (int j = 0; j < 11; ++j)
+                QVERIFY2(!p.intersects(x.home->lbl_HotSpot(j).geometry()),
+                         qPrintable(u"%1 over %2"_s.arg(i).arg(j)));
+        }
+        // A system without structures shows no counts; the ear has no card at all.
+        QVERIFY(!r.etichetta(10)->isVisible());
+        QVERIFY(!r.etichetta(11));
 
         // Back from the viewer, the counts follow the diary as it is now.
         scriviDiario({{u"Mięsień dwugłowy"_s, 30, 20}});
