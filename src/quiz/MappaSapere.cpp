@@ -284,11 +284,17 @@ void MappaSapere::imposta(bool accesa) {
         v_.notaHotSpot = {};
         stati_.clear();
         conteggio_ = {};
-        foglio_->hide();
+        if (foglio_)
+            foglio_->hide();
         legenda->hide();
     }
-    QAccessibleEvent e(pulsante, QAccessible::StateChanged);
-    QAccessible::updateAccessibility(&e);
+    // Said as the map turns on or off, so a screen reader knows what the labels now carry.
+    pulsante->setAccessibleDescription(accesa ? legenda->accessibleName()
+                                              : QStringLiteral("Mapa wiedzy wyłączona"));
+    QAccessibleEvent stato(pulsante, QAccessible::StateChanged);
+    QAccessible::updateAccessibility(&stato);
+    QAccessibleEvent detto(pulsante, QAccessible::Alert);
+    QAccessible::updateAccessibility(&detto);
 }
 
 QList<int> MappaSapere::etichette() const {
@@ -323,10 +329,12 @@ void MappaSapere::aggiorna() {
         detto << t;
     }
     legenda->setAccessibleName(QStringLiteral("Mapa wiedzy: ") + detto.join(QStringLiteral(", ")));
-    foglio_->setGeometry(v_.DISASGEO.rect());
-    foglio_->show();
-    foglio_->raise();
-    foglio_->update();
+    if (foglio_) {
+        foglio_->setGeometry(v_.DISASGEO.rect());
+        foglio_->show();
+        foglio_->raise();
+        foglio_->update();
+    }
     disponi();
     legenda->show();
     for (int n : stati_.keys()) {
