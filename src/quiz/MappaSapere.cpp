@@ -375,8 +375,17 @@ bool MappaSapere::eventFilter(QObject* oggetto, QEvent* evento) {
 KartaPracy MappaSapere::karta() const {
     KartaPracy k;
     k.obraz = v_.DISASGEO.Picture();
-    k.tytul = v_.DISASGEO.accessibleName();
     const ArrayEtichette& h = v_.hotspot();
+    // The plate's title as the viewer names it (its header's text, else its key): the picture's
+    // own name may still be the last plate's when this one has no description.
+    k.tytul = v_.tavola();
+    for (const EtichettaDisegnata* e : h.raggiungibili())
+        if (e->Gruppo.isEmpty() && e->Index() >= 1 && h.descrivi) {
+            const QString t = h.descrivi(e->Index()).nome;
+            if (!t.isEmpty())
+                k.tytul = t;
+            break;
+        }
     const QList<int> numeri = etichette();
     QList<QRectF> aree;
     for (int n : numeri)

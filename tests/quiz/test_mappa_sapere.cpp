@@ -301,6 +301,12 @@ private Q_SLOTS:
             nomi << v.nome;
         QCOMPARE(nomi, (QStringList{u"Kość łokciowa"_s, u"Obojczyk"_s, u"Kręgosłup"_s}));
         QCOMPARE(k.voci[0].area, QRectF(x.viewer().hotspot()(x.etichetta("LOKC")).rettangolo()));
+        // A plate without a description is titled by its own name, not the last plate's.
+        x.atlante.testi.remove(u"DSKREG.RTF"_s);
+        x.atlante.scrivi();
+        x.clicHotspot(x.etichetta("LINK"));
+        QTRY_COMPARE(x.viewer().tavola(), u"SKREG"_s);
+        QCOMPARE(x.mappa().karta().tytul, u"SKREG"_s);
     }
 
     void iContiSulleCarteDellaHome() {
