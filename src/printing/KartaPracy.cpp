@@ -104,8 +104,12 @@ void paginaTavola(QPainter& p, double u, const QRectF& area, const KartaPracy& k
     // Each label under a blank: a pixel more all round, so no smoothed edge of a letter shows.
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    for (qsizetype i = 0; i < k.voci.size(); ++i) {
-        const QRectF r = suCarta(k.voci[i].area.adjusted(-1, -1, 1, 1));
+    QList<QRectF> etichette;
+    for (const KartaPracy::Voce& v : k.voci)
+        etichette.append(v.area);
+    const QList<QRectF> caselle = caselleKarta(etichette, k.obraz.size());
+    for (qsizetype i = 0; i < caselle.size(); ++i) {
+        const QRectF r = suCarta(caselle[i]);
         p.setPen(QPen(QColor(0x55, 0x55, 0x55), std::max(1.0, 8 * u)));
         p.setBrush(Qt::white);
         p.drawRect(r);
@@ -184,6 +188,37 @@ void dipingi(const KartaPracy& k, const QRectF& area, int pagina) {
 }
 
 } // namespace
+
+QList<QRectF> caselleKarta(const QList<QRectF>& etichette, const QSizeF& immagine,
+                           double larghezzaMinima) {
+    QList<QRectF> out;
+    for (const QRectF& e : etichette)
+        out.append(e.adjusted(-1, -1, 1, 1));
+    const auto sullaRiga = [](const QRectF& a, const QRectF& b) {
+        return a.top() < b.bottom() + 2 && b.top() < a.bottom() + 2;
+    };
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        QRectF& r = out[i];
+        const double manca = larghezzaMinima - r.width();
+        if (manca <= 0)
+            continue;
+        // Outwards, where a plate's margin is: a label left of the middle grows to the left.
+        if (r.center().x() < immagine.width() / 2) {
+            double limite = 0;
+            for (qsizetype j = 0; j < out.size(); ++j)
+                if (j != i && sullaRiga(out[j], r) && out[j].right() <= r.left())
+                    limite = std::max(limite, out[j].right() + 2);
+            r.setLeft(std::min(r.left(), std::max(limite, r.left() - manca)));
+        } else {
+            double limite = immagine.width();
+            for (qsizetype j = 0; j < out.size(); ++j)
+                if (j != i && sullaRiga(out[j], r) && out[j].left() >= r.right())
+                    limite = std::min(limite, out[j].left() - 2);
+            r.setRight(std::max(r.right(), std::min(limite, r.right() + manca)));
+        }
+    }
+    return out;
+}
 
 int pagineKarta(const KartaPracy& k, const QSizeF& areaTw) {
     const Colonne c = colonneRisposte(k, areaTw);

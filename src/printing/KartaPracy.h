@@ -23,6 +23,13 @@ struct KartaPracy {
     QList<Voce> voci; // numbered from 1 in this order
 };
 
+// The blanks over the labels, in the picture's pixels: each covers its label and a pixel round
+// it, and one shorter than `larghezzaMinima` grows outwards (away from the picture's middle, where
+// its margin is) as far as the picture's edge and the blanks beside it allow, so there is room to
+// write. A blank never grows into another.
+QList<QRectF> caselleKarta(const QList<QRectF>& etichette, const QSizeF& immagine,
+                           double larghezzaMinima = 90);
+
 // How many pages the worksheet takes on a page of this size (twips): the plate, then the answers.
 int pagineKarta(const KartaPracy& karta, const QSizeF& paginaTw);
 

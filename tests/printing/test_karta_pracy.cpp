@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QSet>
 #include <QTest>
+#include <algorithm>
+#include <random>
 
 using namespace hn;
 using namespace hn::prova;
@@ -137,6 +139,58 @@ private Q_SLOTS:
         const QString risposte = pagine.mid(1).join(u'\n');
         for (int i = 0; i < nomi.size(); ++i)
             QVERIFY2(risposte.contains(u"%1. %2"_s.arg(i + 1).arg(nomi[i])), qPrintable(nomi[i]));
+    }
+
+    void caselleConSpazioPerScrivere_data() {
+        QTest::addColumn<QList<QRectF>>("etichette");
+        QTest::addColumn<QList<QRectF>>("attese");
+        QTest::newRow("long label: a pixel round it")
+            << QList<QRectF>{{20, 30, 120, 14}} << QList<QRectF>{{19, 29, 122, 16}};
+        QTest::newRow("short on the left grows left")
+            << QList<QRectF>{{150, 30, 40, 14}} << QList<QRectF>{{101, 29, 90, 16}};
+        QTest::newRow("short on the right grows right")
+            << QList<QRectF>{{260, 30, 40, 14}} << QList<QRectF>{{259, 29, 90, 16}};
+        QTest::newRow("the picture's edge stops it")
+            << QList<QRectF>{{10, 30, 40, 14}, {370, 80, 20, 14}}
+            << QList<QRectF>{{0, 29, 51, 16}, {369, 79, 31, 16}};
+        QTest::newRow("a blank beside stops it")
+            << QList<QRectF>{{60, 30, 40, 14}, {110, 32, 40, 14}}
+            << QList<QRectF>{{11, 29, 90, 16}, {103, 31, 48, 16}};
+        QTest::newRow("a blank on another row does not")
+            << QList<QRectF>{{60, 30, 40, 14}, {110, 60, 40, 14}}
+            << QList<QRectF>{{11, 29, 90, 16}, {61, 59, 90, 16}};
+    }
+    void caselleConSpazioPerScrivere() {
+        QFETCH(QList<QRectF>, etichette);
+        QFETCH(QList<QRectF>, attese);
+        QCOMPARE(caselleKarta(etichette, QSizeF(400, 300)), attese);
+    }
+
+    void caselleNonSiSovrappongonoMai() {
+        // A crowded plate: no blank grows into another, each covers its label, none leaves the
+        // picture for room to write.
+        std::mt19937 caso(38);
+        QList<QRectF> etichette;
+        while (etichette.size() < 150) {
+            const QRectF e(caso() % 360, caso() % 290, 8 + caso() % 60, 10);
+            const QRectF attorno = e.adjusted(-2, -2, 2, 2);
+            if (std::none_of(etichette.cbegin(), etichette.cend(),
+                             [&](const QRectF& a) { return a.intersects(attorno); }))
+                etichette.append(e);
+        }
+        const QList<QRectF> caselle = caselleKarta(etichette, QSizeF(400, 300));
+        QCOMPARE(caselle.size(), etichette.size());
+        int cresciute = 0;
+        for (qsizetype i = 0; i < caselle.size(); ++i) {
+            QVERIFY(caselle[i].contains(etichette[i]));
+            QVERIFY(caselle[i].left() >= std::min(0.0, etichette[i].left() - 1));
+            QVERIFY(caselle[i].right() <= std::max(400.0, etichette[i].right() + 1));
+            cresciute += caselle[i].width() > etichette[i].width() + 2;
+            for (qsizetype j = i + 1; j < caselle.size(); ++j)
+                QVERIFY2(!caselle[i].intersects(caselle[j]),
+                         qPrintable(u"%1 and %2"_s.arg(i).arg(j)));
+        }
+        QVERIFY(cresciute > 50);
     }
 
     void senzaStampanteRiprovaOAnnulla() {
