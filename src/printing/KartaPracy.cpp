@@ -19,9 +19,9 @@ namespace hn {
 namespace {
 
 // Sizes in twips (20 to the point).
-constexpr double Titolo = 18 * 20, Sottotitolo = 12 * 20, Corpo = 10 * 20, Risposta = 11 * 20;
+constexpr double Titolo = 18 * 20, Sottotitolo = 12 * 20, Corpo = 10 * 20, CorpoRisposte = 11 * 20;
 constexpr double Credito = 8 * 20;
-constexpr double RigaRisposta = Risposta * 1.6;
+constexpr double RigaRisposta = CorpoRisposte * 1.6;
 constexpr double TraColonne = 360;
 constexpr double SpazioPiede = 400; // the credit line at the foot of each page
 
@@ -114,7 +114,7 @@ void paginaTavola(QPainter& p, double u, const QRectF& area, const KartaPracy& k
         p.setBrush(Qt::white);
         p.drawRect(r);
         // The number as large as the blank allows, up to the answers' size.
-        const double corpo = std::min(r.height() * 0.72 / u, Risposta);
+        const double corpo = std::min(r.height() * 0.72 / u, CorpoRisposte);
         QFont f = carattere(corpo, u, true);
         p.setFont(f);
         p.setPen(Qt::black);
@@ -139,7 +139,7 @@ void paginaRisposte(QPainter& p, double u, const QRectF& area, const KartaPracy&
     const Colonne c = colonneRisposte(k, area.size());
     const int perPagina = c.righe * c.colonne;
     const double largo = (area.width() - TraColonne * (c.colonne - 1)) / c.colonne;
-    const QFont f = carattere(Risposta, u);
+    const QFont f = carattere(CorpoRisposte, u);
     p.setFont(f);
     for (int j = 0; j < perPagina; ++j) {
         const qsizetype i = qsizetype(foglio) * perPagina + j;
