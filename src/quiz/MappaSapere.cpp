@@ -291,7 +291,9 @@ void MappaSapere::imposta(bool accesa) {
     // Said as the map turns on or off, so a screen reader knows what the labels now carry.
     pulsante->setAccessibleDescription(accesa ? legenda->accessibleName()
                                               : QStringLiteral("Mapa wiedzy wyłączona"));
-    QAccessibleEvent stato(pulsante, QAccessible::StateChanged);
+    QAccessible::State cambiato;
+    cambiato.checked = true;
+    QAccessibleStateChangeEvent stato(pulsante, cambiato);
     QAccessible::updateAccessibility(&stato);
     QAccessibleEvent detto(pulsante, QAccessible::Alert);
     QAccessible::updateAccessibility(&detto);
