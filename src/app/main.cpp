@@ -6,10 +6,12 @@
 #include "Host.h"
 #include "HostPaths.h"
 #include "Navigazione.h"
+#include "MappaSapere.h"
 #include "Opzioni.h"
 #include "Palco.h"
 #include "Prefisso.h"
 #include "Ricerca.h"
+#include "RiepilogoCasa.h"
 #include "ServiziReali.h"
 #include "Sprawdzian.h"
 #include "fcopia.h"
@@ -113,7 +115,10 @@ int main(int argc, char** argv) {
         Ricerca::agganciaHome(home, apriSistema);
         Sprawdzian::agganciaHome(home, std::move(apriSistema));
     });
-    agganciViewer.Giro = [](FMed1& visore) { Sprawdzian::aggancia(visore); };
+    agganciViewer.Giro = [](FMed1& visore) {
+        Sprawdzian::aggancia(visore);
+        MappaSapere::aggancia(visore);
+    };
     agganciViewer.ApriStampa = ApriStampa;
     agganciViewer.ApriCopia = [](Forma* chiamante, KorAtx* testo, KorAtx* didascalia,
                                  FXImage* immagine) {
@@ -121,6 +126,7 @@ int main(int argc, char** argv) {
             ApriCopia(*chiamante, testo, didascalia, immagine);
     };
     FMed fmed;
+    RiepilogoCasa::aggancia(fmed);
     // The start-up benchmark times the way to the first painted home screen, then lets go.
     if (qEnvironmentVariableIsSet("HNEMAR_ESCI_DOPO_DIPINTO"))
         app.installEventFilter(new UscitaDopoDipinto(&fmed, &app));

@@ -175,6 +175,8 @@ public:
         return c ? QRect(c->mapToGlobal(r.topLeft()), r.size()) : QRect();
     }
     QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description)
+            return descrizione().nota;
         if (t != QAccessible::Name)
             return {};
         return descrizione().nome;

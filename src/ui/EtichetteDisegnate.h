@@ -134,6 +134,7 @@ public:
     struct Descrizione {
         QString nome;
         bool collegamento = false;
+        QString nota; // read after the name, as its description (how well it is known)
     };
     std::function<Descrizione(int indice)> descrivi;
 

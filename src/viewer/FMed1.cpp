@@ -308,6 +308,7 @@ void FMed1::CaricaHotSpot() {
         Ftdv_Testo.show();
         DISASGEO.setAccessibleName(aperturaInGrassetto(*Ftdv_Testo.document()));
     }
+    Q_EMIT tavolaCaricata();
 }
 
 QString FMed1::titoloTesto(const QString& codice) {
@@ -349,15 +350,22 @@ ArrayEtichette::Descrizione FMed1::descriviHotSpot(int n) {
     if (const GiroDelVisore* g = giro(); g && g->inCorso())
         if (std::optional<QString> nome = g->nomeNelGiro(n))
             return {*nome, false};
+    ArrayEtichette::Descrizione d = descriviRecord(n);
+    if (notaHotSpot && !d.nome.isEmpty())
+        d.nota = notaHotSpot(n, d.nome);
+    return d;
+}
+
+ArrayEtichette::Descrizione FMed1::descriviRecord(int n) {
     RecordHotSpot r;
     if (n < 1 || n > MassimoHotSpot || !CercaRecordHotSpot(tabella_.get(), Tavola, qint16(n), r))
         return {};
     if (!r.Collegamento.isEmpty())
-        return {titoloTavola(r.Collegamento), true};
+        return {titoloTavola(r.Collegamento), true, {}};
     if (r.intestazione())
-        return {titoloTavola(Tavola), false};
+        return {titoloTavola(Tavola), false, {}};
     const QString t = titoloTesto(r.Codice);
-    return {t.isEmpty() ? r.Codice : t, false};
+    return {t.isEmpty() ? r.Codice : t, false, {}};
 }
 
 void FMed1::HOTSPOT_Click(int Index) {

@@ -88,6 +88,9 @@ public:
     const Storia& storiaTavole() const { return storia; }
     qint16 numeroHotSpot() const { return NumHotSpot; }
     const ArrayEtichette& hotspot() const { return HOTSPOT; }
+    // What assistive tools read of hotspot n besides its name; null or empty adds nothing. The
+    // map of what the student knows gives each structure's state through it.
+    std::function<QString(int n, const QString& nome)> notaHotSpot;
 
     // Events, as the controls raise them.
     void HOTSPOT_Click(int Index);
@@ -95,6 +98,10 @@ public:
     void HOTSPOTFISSO_MouseMove(int Index, int Button);
     void HOTSPOTFISSO_MouseUp(int Index, int Button);
     void FONDO_MouseMove(int Button);
+
+Q_SIGNALS:
+    // A plate's hotspots have been made anew (a plate opened, or the same one again).
+    void tavolaCaricata();
 
 protected:
     void Form_Load() override;
@@ -122,6 +129,7 @@ private:
     void consegnaDescrizione();
     // What assistive tools read of hotspot n: its structure, or the plate it opens.
     ArrayEtichette::Descrizione descriviHotSpot(int n);
+    ArrayEtichette::Descrizione descriviRecord(int n);
     QString titoloTesto(const QString& codice);
     QString titoloTavola(const QString& tavola);
 

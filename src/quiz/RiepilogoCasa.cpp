@@ -1,0 +1,217 @@
+#include "RiepilogoCasa.h"
+
+#include "Accessibilita.h"
+#include "DatiAtlante.h"
+#include "FMed.h"
+#include "Fileini.h"
+#include "Host.h"
+#include "HostPaths.h"
+#include "MappaSapere.h"
+#include "Pamiec.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QThread>
+#include <atomic>
+
+namespace hn {
+
+namespace {
+
+using mappa::Stato;
+
+// As the home screen's cards name the systems, for the tooltips.
+QString nomeSistema(const FMed& home, int i) {
+    return home.lbl_HotSpot.esiste(i) ? home.lbl_HotSpot(i).accessibleName() : QString();
+}
+
+// Due ones are still being learnt: the card keeps to three numbers.
+QString aParole(const atlante::Riepilogo& r) {
+    QString t = QStringLiteral("znane %1, w nauce %2")
+                    .arg(r.conosciute)
+                    .arg(r.inApprendimento + r.daRipassare);
+    if (r.daRipassare > 0)
+        t += QStringLiteral(" (do powtórki %1)").arg(r.daRipassare);
+    return t + QStringLiteral(", nowe %1").arg(r.nuove);
+}
+
+// A small pill under a card: the map's markers, each with its count.
+class Pigula : public QWidget {
+public:
+    explicit Pigula(QWidget* genitore)
+        : QWidget(genitore) {
+        setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        accessibile::nascondi(this); // the card itself says it
+        f_.setPixelSize(10);
+        f_.setBold(true);
+        hide();
+    }
+    void imposta(const atlante::Riepilogo& r) {
+        voci_ = {{Stato::Conosciuta, r.conosciute},
+                 {Stato::InApprendimento, r.inApprendimento + r.daRipassare},
+                 {Stato::Nuova, r.nuove}};
+        const QFontMetrics m(f_);
+        int largo = 2 * Margine - Spazio;
+        for (const auto& [stato, n] : voci_)
+            largo += Segno + 3 + m.horizontalAdvance(QString::number(n)) + Spazio;
+        resize(largo, Alto);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        // Paper like the cards', so the markers look as they do on the plates.
+        p.setPen(QColor(0xc9, 0xb9, 0x8f));
+        p.setBrush(QColor(0xfa, 0xf7, 0xf0));
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), Alto / 2.0, Alto / 2.0);
+        p.setFont(f_);
+        const QFontMetrics m(f_);
+        int x = Margine;
+        for (const auto& [stato, n] : voci_) {
+            mappa::dipingiSegno(p, QPointF(x + Segno / 2.0, Alto / 2.0), Segno, stato);
+            x += Segno + 3;
+            const QString t = QString::number(n);
+            p.setPen(QColor(0x1d, 0x2a, 0x36));
+            p.drawText(QRect(x, 0, m.horizontalAdvance(t), Alto),
+                       int(Qt::AlignLeft | Qt::AlignVCenter), t);
+            x += m.horizontalAdvance(t) + Spazio;
+        }
+    }
+
+private:
+    static constexpr int Alto = 14, Margine = 7, Spazio = 8, Segno = 9;
+    QFont f_;
+    QList<std::pair<Stato, int>> voci_;
+};
+
+// What the worker reads, shared with it so that neither outlives what it uses.
+struct Lettura {
+    atlante::FileAtlante file;
+    std::atomic_bool ferma{false};
+    std::shared_ptr<const atlante::DatiAtlante> dati;
+    QList<QStringList> strutture;
+};
+
+} // namespace
+
+RiepilogoCasa& RiepilogoCasa::aggancia(FMed& home) {
+    if (RiepilogoCasa* r = di(home))
+        return *r;
+    return *new RiepilogoCasa(home);
+}
+
+RiepilogoCasa* RiepilogoCasa::di(const FMed& home) {
+    return home.findChild<RiepilogoCasa*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+RiepilogoCasa::RiepilogoCasa(FMed& home)
+    : QObject(&home)
+    , home_(home) {
+    for (int i = 0; i < FMed::codiciSistemi().size(); ++i)
+        etichette_.append(home.lbl_HotSpot.esiste(i) ? new Pigula(home.FONDO) : nullptr);
+    riepiloghi_.resize(etichette_.size());
+    home.installEventFilter(this);
+    // The cards move with the screen's layout.
+    if (home.lbl_HotSpot.esiste(0))
+        home.lbl_HotSpot(0).installEventFilter(this);
+}
+
+RiepilogoCasa::~RiepilogoCasa() {
+    if (ferma_)
+        *ferma_ = true;
+    if (lettura_)
+        lettura_->wait();
+}
+
+QWidget* RiepilogoCasa::etichetta(int sistema) const {
+    return sistema >= 0 && sistema < etichette_.size() ? etichette_[sistema].data() : nullptr;
+}
+
+bool RiepilogoCasa::eventFilter(QObject* oggetto, QEvent* evento) {
+    if (oggetto == &home_ && evento->type() == QEvent::Show)
+        aggiorna();
+    else if (oggetto != &home_ &&
+             (evento->type() == QEvent::Move || evento->type() == QEvent::Resize))
+        disponi();
+    return QObject::eventFilter(oggetto, evento);
+}
+
+void RiepilogoCasa::leggiAtlante() {
+    if (lettura_ || Fileini::cfg.PathDati.isEmpty())
+        return;
+    auto l = std::make_shared<Lettura>();
+    l->file = atlante::FileAtlante::da(*host().paths, Fileini::cfg.PathDati, Fileini::cfg.PathFoto);
+    ferma_ = std::shared_ptr<std::atomic_bool>(l, &l->ferma);
+    QThread* t = QThread::create([l] {
+        // Nothing may escape a thread: an atlas that cannot be read has no structures.
+        try {
+            l->dati = atlante::DatiAtlante::leggi(l->file);
+            atlante::Budget budget;
+            budget.ferma = &l->ferma;
+            l->strutture = atlante::struttureDeiSistemi(*l->dati, budget);
+        } catch (const std::exception&) {
+            l->strutture.clear();
+        }
+    });
+    connect(t, &QThread::finished, t, &QObject::deleteLater);
+    connect(t, &QThread::finished, this, [this, l] {
+        lettura_.clear();
+        ferma_.reset();
+        if (l->ferma)
+            return;
+        dati_ = l->dati;
+        strutture_ = l->strutture;
+        pronto_ = true;
+        aggiorna();
+    });
+    lettura_ = t;
+    t->start(QThread::LowPriority);
+}
+
+void RiepilogoCasa::aggiorna() {
+    // The atlas is read once, and again only when its files change.
+    if (!pronto_ || (dati_ && !dati_->aggiornato())) {
+        pronto_ = false;
+        leggiAtlante();
+        return;
+    }
+    const atlante::ripasso::Diario diario = pamiec::carica();
+    const qint64 oggi = pamiec::oggi();
+    for (int i = 0; i < etichette_.size(); ++i) {
+        Pigula* p = static_cast<Pigula*>(etichette_[i].data());
+        if (!p)
+            continue;
+        const QStringList chiavi = strutture_.value(i);
+        riepiloghi_[i] = atlante::riepiloga(chiavi, diario, oggi);
+        Etichetta& carta = home_.lbl_HotSpot(i);
+        if (chiavi.isEmpty()) {
+            p->hide();
+            carta.setAccessibleDescription({});
+            continue;
+        }
+        const QString parole = aParole(riepiloghi_[i]);
+        p->imposta(riepiloghi_[i]);
+        p->setToolTip(nomeSistema(home_, i) + QStringLiteral(": ") + parole);
+        carta.setAccessibleDescription(parole);
+        p->show();
+        p->raise();
+    }
+    disponi();
+    Q_EMIT aggiornato();
+}
+
+void RiepilogoCasa::disponi() {
+    for (int i = 0; i < etichette_.size(); ++i) {
+        QWidget* p = etichette_[i];
+        if (!p || !home_.lbl_HotSpot.esiste(i))
+            continue;
+        // Just under the card, centred on it: the card's picture and name stay as drawn, and the
+        // card below (the tightest gap is 16 pixels) stays clear.
+        const QRect carta = home_.lbl_HotSpot(i).geometry();
+        p->move(carta.center().x() - p->width() / 2, carta.bottom() + 2);
+    }
+}
+
+} // namespace hn

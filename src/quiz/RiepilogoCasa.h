@@ -1,0 +1,61 @@
+#pragma once
+
+// On the home screen, under each body system's card, what the student knows of it: how many of
+// its structures are known, being learnt (due ones among them) and new, with the map's markers.
+// The structures of each system are read once per atlas on a worker thread; the counts are taken
+// from the review diary each time the home screen shows.
+
+#include "Conoscenza.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <atomic>
+#include <memory>
+
+class QThread;
+class QWidget;
+
+namespace hn {
+
+class FMed;
+
+class RiepilogoCasa : public QObject {
+    Q_OBJECT
+public:
+    static RiepilogoCasa& aggancia(FMed& home);
+    static RiepilogoCasa* di(const FMed& home);
+    ~RiepilogoCasa() override;
+
+    // The counts on card i, by hotspot index; all zero before the atlas has been read.
+    atlante::Riepilogo riepilogo(int sistema) const { return riepiloghi_.value(sistema); }
+    // The summary drawn under card i; null when the card has none.
+    QWidget* etichetta(int sistema) const;
+    // True once the structures have been read and the counts shown.
+    bool pronto() const { return pronto_; }
+    // Reads the diary again and redraws the counts (the home screen does it when it shows).
+    void aggiorna();
+
+Q_SIGNALS:
+    void aggiornato();
+
+protected:
+    bool eventFilter(QObject* oggetto, QEvent* evento) override;
+
+private:
+    explicit RiepilogoCasa(FMed& home);
+    void leggiAtlante();
+    void disponi();
+
+    FMed& home_;
+    QList<QPointer<QWidget>> etichette_;
+    QList<atlante::Riepilogo> riepiloghi_;
+    QList<QStringList> strutture_;
+    std::shared_ptr<const atlante::DatiAtlante> dati_; // as last read, to see it change
+    QPointer<QThread> lettura_;
+    std::shared_ptr<std::atomic_bool> ferma_;
+    bool pronto_ = false;
+};
+
+} // namespace hn
