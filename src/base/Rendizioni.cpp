@@ -97,6 +97,9 @@ Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base) {
 
 Rendizioni rendizioniDaRisorsa(const QString& percorso, QSize base) {
     Rendizioni r;
+    // Only the program's own compiled-in pictures: files go through the safe readers.
+    if (!percorso.startsWith(u":/"))
+        return r;
     for (int f : FattoriCercati) {
         const QString nome = nomeRendizione(percorso, f);
         if (!QFile::exists(nome))

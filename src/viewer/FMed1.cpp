@@ -349,7 +349,7 @@ QString FMed1::titoloTavola(const QString& tavola) {
 ArrayEtichette::Descrizione FMed1::descriviHotSpot(int n) {
     if (const GiroDelVisore* g = giro(); g && g->inCorso())
         if (std::optional<QString> nome = g->nomeNelGiro(n))
-            return {*nome, false};
+            return {*nome, false, {}};
     ArrayEtichette::Descrizione d = descriviRecord(n);
     if (notaHotSpot && !d.nome.isEmpty())
         d.nota = notaHotSpot(n, d.nome);

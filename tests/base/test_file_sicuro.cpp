@@ -63,6 +63,7 @@ const QHash<QString, QString> permessi = {
                         "record at a time"_s},
     {u"Prefisso.cpp"_s, u"copies the bundled demo, files of our own, into a new prefix"_s},
     {u"Atlante.cpp"_s, u"the demo compiler, reading the project's own sources at build time"_s},
+    {u"Rendizioni.cpp"_s, u"reads the larger drawings compiled into the program (\":/\" only)"_s},
 };
 
 } // namespace

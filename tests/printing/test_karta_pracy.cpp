@@ -2,7 +2,9 @@
 // every drawn label with its numbered blank, the answers list every number with its name, a long
 // list runs on to more pages, and a missing printer is reported with Retry and Cancel.
 
+#include "Accessibilita.h"
 #include "KartaPracy.h"
+#include "Navigazione.h"
 
 #include "BancoDiStampa.h"
 #include "Normalizza.h"
@@ -63,6 +65,12 @@ int pixelDi(const QImage& img, QColor c) {
 class TestKartaPracy : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
+
     void primaPaginaSenzaNomiSecondaConLeRisposte() {
         BancoDiStampa b;
         const QList<QRectF> aree = {{20, 30, 90, 14},

@@ -2,6 +2,8 @@
 // on the screen (an uncovered label, the prompt, the feedback waiting, the window titles) or to
 // assistive tools (the hotspots' and the widgets' names and descriptions).
 
+#include "Accessibilita.h"
+#include "Navigazione.h"
 #include "Sprawdzian.h"
 
 #include "FMed.h"
@@ -98,6 +100,12 @@ QString fuga(FMed1& v, Sprawdzian& s, const atlante::Domanda& d, const atlante::
 class TestGiroDemo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
+
     void nessunaDomandaSvelaLaRisposta() {
         prova::StatoPulito stato{[] {
             FMed::registraVisore({});

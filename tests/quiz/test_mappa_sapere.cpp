@@ -2,7 +2,9 @@
 // cards: both read the review diary on disk, a pair and a structure on two plates are one memory,
 // the tint and the legend tell the states apart without colour, the worksheet takes the labels.
 
+#include "Accessibilita.h"
 #include "MappaSapere.h"
+#include "Navigazione.h"
 #include "RiepilogoCasa.h"
 
 #include "EtichetteDisegnate.h"
@@ -165,6 +167,12 @@ double contrasto(QColor a, QColor b) {
 class TestMappaSapere : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The forms get their keyboard ring and screen-reader view as in the program.
+    void initTestCase() {
+        Navigazione::installa();
+        accessibile::installa();
+    }
+
     void init() { QFile::remove(pamiec::percorsoFile()); }
 
     void laMappaSegueIlDiario() {
