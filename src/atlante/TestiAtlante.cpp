@@ -4,6 +4,7 @@
 #include "RtfReader.h"
 
 #include <QTextDocument>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cctype>
@@ -155,8 +156,10 @@ public:
             if (c == '{') {
                 pila_.append(s_);
             } else if (c == '}') {
-                if (!pila_.isEmpty())
-                    s_ = pila_.takeLast();
+                if (!pila_.isEmpty()) {
+                    s_ = pila_.back();
+                    pila_.removeLast();
+                }
             } else if (c == '\\' && i < r.size()) {
                 i = controllo(r, i);
             } else if (c != '\r' && c != '\n') {
@@ -282,7 +285,7 @@ private:
     }
 
     Stato s_;
-    QList<Stato> pila_;
+    QVarLengthArray<Stato, 32> pila_; // a caption nests a few groups: no allocation for them
     int fase_ = 0; // 0 before the first visible character, 1 in the name, 2 after it
     Sommario sommario_;
 };

@@ -430,7 +430,9 @@ std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
 const Voce* Archivio::trova(QStringView nome) const {
     if (!nomeVoceAmmesso(nome))
         return nullptr;
-    const auto it = indice_.constFind(NomeSenzaMaiuscole{nome.toString()});
+    // The caller's characters as they are, not a copy: the key lives only for the lookup.
+    const auto it =
+        indice_.constFind(NomeSenzaMaiuscole{QString::fromRawData(nome.data(), nome.size())});
     return it == indice_.constEnd() ? nullptr : &voci_[*it];
 }
 
