@@ -420,11 +420,25 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
 
 std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
     // A handful of stores at most; each stays open while the program runs. The search index is
-    // built on a thread of its own while the screens read pictures.
+    // built on a thread of its own while the screens read pictures: a lock per store, so that a
+    // plate's picture store is not kept waiting while the index opens the large text store (a
+    // second caller of one store waits for its one opening).
+    struct Posto {
+        std::mutex guardia;
+        CacheFile<Archivio> aperto;
+    };
     static std::mutex guardia;
-    static CacheFile<Archivio> aperti;
-    const std::lock_guard<std::mutex> chiuso(guardia);
-    return aperti.prendi(percorso, [](const QString& p) { return apri(p); });
+    static QHash<QString, std::shared_ptr<Posto>> posti;
+    std::shared_ptr<Posto> posto;
+    {
+        const std::lock_guard<std::mutex> chiuso(guardia);
+        std::shared_ptr<Posto>& p = posti[percorso];
+        if (!p)
+            p = std::make_shared<Posto>();
+        posto = p;
+    }
+    const std::lock_guard<std::mutex> chiuso(posto->guardia);
+    return posto->aperto.prendi(percorso, [](const QString& p) { return apri(p); });
 }
 
 const Voce* Archivio::trova(QStringView nome) const {
