@@ -96,25 +96,26 @@ char16_t piegato(QChar c) {
 }
 } // namespace
 
-bool operator==(const NomeSenzaMaiuscole& a, const NomeSenzaMaiuscole& b) noexcept {
-    if (a.nome.size() != b.nome.size())
+bool stessoNome(QStringView a, QStringView b) noexcept {
+    if (a.size() != b.size())
         return false;
     // From the end: names of one store tend to share their start and differ in a number.
-    const QChar* x = a.nome.constData();
-    const QChar* y = b.nome.constData();
-    for (qsizetype i = a.nome.size(); i-- > 0;)
+    const QChar* x = a.data();
+    const QChar* y = b.data();
+    for (qsizetype i = a.size(); i-- > 0;)
         if (x[i] != y[i] && piegato(x[i]) != piegato(y[i]))
             return false;
     return true;
 }
 
-size_t qHash(const NomeSenzaMaiuscole& n, size_t seme) noexcept {
-    size_t h = seme ^ 0xcbf29ce484222325ull;
-    for (QChar c : n.nome) {
+size_t hashNome(QStringView nome) noexcept {
+    size_t h = 0xcbf29ce484222325ull;
+    for (QChar c : nome) {
         h ^= piegato(c);
         h *= 0x100000001b3ull;
     }
-    return h;
+    // The low bits choose the slot: fold the high ones, which the last characters stirred most.
+    return h ^ (h >> 29);
 }
 
 bool nomeVoceAmmesso(QStringView nome) {
@@ -364,15 +365,36 @@ void Archivio::aggiungi(Voce v, QByteArrayView grezzo) {
         escluse_.append({v.nome, QStringLiteral("not a plain file name")});
         return;
     }
-    // One look-up: a new name takes the slot it was given, an old one keeps its entry.
-    const qsizetype prima = indice_.size();
-    qsizetype& posto = indice_[NomeSenzaMaiuscole{v.nome}];
-    if (indice_.size() == prima) {
+    // One look-up: a new name takes the free slot found, an old one keeps its entry.
+    riservaPosti(voci_.size() + 1);
+    const qsizetype k = posto(v.nome);
+    if (posti_[k] != 0) {
         escluse_.append({v.nome, QStringLiteral("same name as an earlier entry")});
         return;
     }
-    posto = voci_.size();
+    posti_[k] = quint32(voci_.size() + 1);
     voci_.append(std::move(v));
+}
+
+void Archivio::riservaPosti(qsizetype voci) {
+    if (voci * 2 <= posti_.size())
+        return;
+    qsizetype n = 16;
+    while (n < voci * 2)
+        n *= 2;
+    if (n <= posti_.size())
+        return;
+    posti_.fill(0, n);
+    for (qsizetype i = 0; i < voci_.size(); ++i)
+        posti_[posto(voci_[i].nome)] = quint32(i + 1);
+}
+
+// The slot holding the name, or the free one where it would go.
+qsizetype Archivio::posto(QStringView nome) const {
+    const size_t maschera = size_t(posti_.size()) - 1;
+    for (size_t k = hashNome(nome) & maschera;; k = (k + 1) & maschera)
+        if (posti_[qsizetype(k)] == 0 || stessoNome(voci_[posti_[qsizetype(k)] - 1].nome, nome))
+            return qsizetype(k);
 }
 
 // The file, its end record, the central directory, then each of its records in turn.
@@ -382,7 +404,7 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     const DirectoryCentrale d = trovaDirectory(leggi);
     const QByteArray dir = leggi(qint64(d.inizio), qint64(d.lunghezza));
     a->voci_.reserve(qsizetype(d.numero));
-    a->indice_.reserve(qsizetype(d.numero));
+    a->riservaPosti(qsizetype(d.numero));
     qint64 pos = 0;
     // Where each entry's local header starts and the least its header, name and data take: one
     // compressed stream shared by many entries would let a small store unpack to gigabytes.
@@ -444,10 +466,10 @@ std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
 const Voce* Archivio::trova(QStringView nome) const {
     if (!nomeVoceAmmesso(nome))
         return nullptr;
-    // The caller's characters as they are, not a copy: the key lives only for the lookup.
-    const auto it =
-        indice_.constFind(NomeSenzaMaiuscole{QString::fromRawData(nome.data(), nome.size())});
-    return it == indice_.constEnd() ? nullptr : &voci_[*it];
+    if (posti_.isEmpty())
+        return nullptr;
+    const quint32 p = posti_[posto(nome)];
+    return p == 0 ? nullptr : &voci_[p - 1];
 }
 
 template <typename Scrivi>
