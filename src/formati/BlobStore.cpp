@@ -367,12 +367,13 @@ void Archivio::aggiungi(Voce v, QByteArrayView grezzo) {
     }
     // One look-up: a new name takes the free slot found, an old one keeps its entry.
     riservaPosti(voci_.size() + 1);
-    const qsizetype k = posto(v.nome);
-    if (posti_[k] != 0) {
+    const size_t h = hashNome(v.nome);
+    const qsizetype k = posto(v.nome, h);
+    if (posti_.at(k) != 0) {
         escluse_.append({v.nome, QStringLiteral("same name as an earlier entry")});
         return;
     }
-    posti_[k] = quint32(voci_.size() + 1);
+    posti_[k] = quint64(voci_.size() + 1) | (quint64(h >> 32) << 32);
     voci_.append(std::move(v));
 }
 
@@ -385,16 +386,23 @@ void Archivio::riservaPosti(qsizetype voci) {
     if (n <= posti_.size())
         return;
     posti_.fill(0, n);
-    for (qsizetype i = 0; i < voci_.size(); ++i)
-        posti_[posto(voci_[i].nome)] = quint32(i + 1);
+    for (qsizetype i = 0; i < voci_.size(); ++i) {
+        const size_t h = hashNome(voci_[i].nome);
+        posti_[posto(voci_[i].nome, h)] = quint64(i + 1) | (quint64(h >> 32) << 32);
+    }
 }
 
 // The slot holding the name, or the free one where it would go.
-qsizetype Archivio::posto(QStringView nome) const {
+qsizetype Archivio::posto(QStringView nome, size_t hash) const {
     const size_t maschera = size_t(posti_.size()) - 1;
-    for (size_t k = hashNome(nome) & maschera;; k = (k + 1) & maschera)
-        if (posti_[qsizetype(k)] == 0 || stessoNome(voci_[posti_[qsizetype(k)] - 1].nome, nome))
+    const quint64 segno = quint64(hash >> 32) << 32;
+    const quint64* p = posti_.constData();
+    for (size_t k = hash & maschera;; k = (k + 1) & maschera) {
+        const quint64 x = p[k];
+        if (x == 0 || ((x & 0xffffffff00000000ull) == segno &&
+                       stessoNome(voci_.at(qsizetype(quint32(x)) - 1).nome, nome)))
             return qsizetype(k);
+    }
 }
 
 // The file, its end record, the central directory, then each of its records in turn.
@@ -468,8 +476,8 @@ const Voce* Archivio::trova(QStringView nome) const {
         return nullptr;
     if (posti_.isEmpty())
         return nullptr;
-    const quint32 p = posti_[posto(nome)];
-    return p == 0 ? nullptr : &voci_[p - 1];
+    const quint64 p = posti_.at(posto(nome, hashNome(nome)));
+    return p == 0 ? nullptr : &voci_.at(qsizetype(quint32(p)) - 1);
 }
 
 template <typename Scrivi>

@@ -116,12 +116,14 @@ private:
     qint64 dimensioneFile_ = 0;
     QList<Voce> voci_;
     QList<Esclusa> escluse_;
-    // Open addressing over voci_: each slot holds an entry's position plus one, 0 when free; at
-    // most half the slots are taken. A flat table, since a large atlas's text store is opened
-    // before its first plate shows and a node per entry cost more than the rest of the opening.
-    QList<quint32> posti_;
+    // Open addressing over voci_: each slot holds an entry's position plus one in its low half,
+    // 0 when free, and the top of the name's hash in its high half, so that a probe passes other
+    // names without reading them; at most half the slots are taken. A flat table, since a large
+    // atlas's text store is opened before its first plate shows and a node per entry cost more
+    // than the rest of the opening.
+    QList<quint64> posti_;
     void riservaPosti(qsizetype voci);
-    qsizetype posto(QStringView nome) const;
+    qsizetype posto(QStringView nome, size_t hash) const;
 };
 
 // A new entry: its bytes, or the file to take them from.
