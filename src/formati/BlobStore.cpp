@@ -412,7 +412,9 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     const DirectoryCentrale d = trovaDirectory(leggi);
     const QByteArray dir = leggi(qint64(d.inizio), qint64(d.lunghezza));
     a->voci_.reserve(qsizetype(d.numero));
-    a->riservaPosti(qsizetype(d.numero));
+    // Room for what the end record promises, up to a large atlas's many times over: a count a
+    // damaged store inflates costs nothing before its entries are there (the table grows).
+    a->riservaPosti(qsizetype(std::min<quint64>(d.numero, 1'000'000)));
     qint64 pos = 0;
     // Where each entry's local header starts and the least its header, name and data take: one
     // compressed stream shared by many entries would let a small store unpack to gigabytes.
