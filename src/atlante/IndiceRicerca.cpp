@@ -6,36 +6,39 @@
 
 namespace hn::atlante {
 
-namespace {
-
-QString titoloDi(const Sommario& s, const QString& riserva) {
-    return s.nome.isEmpty() ? riserva : s.nome;
-}
-
-} // namespace
-
 IndiceRicerca::IndiceRicerca(const DatiAtlante& d, const Budget& budget) {
     const QList<NodoTavola>& nodi = d.albero.nodi();
     LetturaLimitata lettura(d.testi, budget);
-    // A code may serve many plates: each text is read once. A damaged entry, or one past the
-    // budget, is found by nothing; the checker reports it.
-    QHash<QString, Sommario> letti;
-    const auto sommario = [&](const QString& codice) -> const Sommario& {
-        auto it = letti.find(codice);
-        if (it == letti.end())
-            it = letti.insert(codice, lettura.sommario(codice).value_or(Sommario{}));
+    // A code may serve many plates: each text is read and normalised once. A damaged entry, or
+    // one past the budget, is found by nothing; the checker reports it.
+    struct Letto {
+        QString nome, nomeNormale, testoNormale;
+    };
+    QList<Letto> letti{Letto{}}; // the first one stands for a plate without a description
+    QHash<QString, qsizetype> posti;
+    // Most codes are read once: room for all of them up front spares the table its growing.
+    posti.reserve(d.tabella.size());
+    const auto leggi = [&](const QString& codice) {
+        auto it = posti.constFind(codice);
+        if (it == posti.cend()) {
+            const Sommario s = lettura.sommario(codice).value_or(Sommario{});
+            letti.append({s.nome, normalizza(s.nome), normalizza(s.testo)});
+            it = posti.insert(codice, letti.size() - 1);
+        }
         return *it;
     };
 
-    QList<Sommario> descrizioni(nodi.size());
-    QStringList titoli;
+    QList<qsizetype> descrizioni(nodi.size(), 0);
+    QStringList titoli, titoliNormali;
     for (qsizetype i = 0; i < nodi.size(); ++i) {
         for (qsizetype r : nodi[i].record)
             if (d.tabella[r].intestazione()) {
-                descrizioni[i] = sommario(d.tabella[r].Testo);
+                descrizioni[i] = leggi(d.tabella[r].Testo);
                 break;
             }
-        titoli.append(titoloDi(descrizioni[i], nodi[i].chiave));
+        const Letto& l = letti[descrizioni[i]];
+        titoli.append(l.nome.isEmpty() ? nodi[i].chiave : l.nome);
+        titoliNormali.append(l.nome.isEmpty() ? normalizza(nodi[i].chiave) : l.nomeNormale);
     }
 
     // The way to each plate is kept as its parent only: a tree of 10,000 plates in one chain
@@ -43,6 +46,7 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d, const Budget& budget) {
     chiavi_.reserve(nodi.size());
     genitori_.reserve(nodi.size());
     QList<int> radici(nodi.size());
+    const QString vuoto;
     for (qsizetype i = 0; i < nodi.size(); ++i) {
         chiavi_.append(nodi[i].chiave);
         genitori_.append(nodi[i].genitore);
@@ -50,14 +54,15 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d, const Budget& budget) {
         const int g = nodi[i].genitore;
         const int radice = radici[i] = g >= 0 && g < i ? radici[g] : int(i);
         dove_.append(radice == i ? titoli[i] : titoli[radice] + QStringLiteral(" › ") + titoli[i]);
-        const auto aggiungi = [&](const QString& nome, const QString& testo, int hotspot) {
-            if (nome.isEmpty() && testo.isEmpty())
+        const auto aggiungi = [&](const QString& nome, const QString& nomeNormale,
+                                  const QString& testoNormale, int hotspot) {
+            if (nome.isEmpty() && testoNormale.isEmpty())
                 return;
             voci_.append({nome, int(i), hotspot});
-            nomi_.aggiungi(normalizza(nome));
-            testi_.aggiungi(normalizza(testo));
+            nomi_.aggiungi(nomeNormale);
+            testi_.aggiungi(testoNormale);
         };
-        aggiungi(titoli[i], descrizioni[i].testo, 0);
+        aggiungi(titoli[i], titoliNormali[i], letti[descrizioni[i]].testoNormale, 0);
         // A structure drawn in several places (its shape, its label, both sides of a pair) has
         // a record for each, all with its code: it is found once, at its first record.
         QSet<QString> codici;
@@ -69,10 +74,10 @@ IndiceRicerca::IndiceRicerca(const DatiAtlante& d, const Budget& budget) {
             if (!r.Collegamento.isEmpty()) {
                 const int destinazione = d.albero.nodo(r.Collegamento);
                 if (destinazione >= 0)
-                    aggiungi(titoli[destinazione], {}, int(n + 1));
+                    aggiungi(titoli[destinazione], titoliNormali[destinazione], vuoto, int(n + 1));
             } else {
-                const Sommario& s = sommario(r.Codice);
-                aggiungi(s.nome, s.testo, int(n + 1));
+                const Letto& s = letti[leggi(r.Codice)];
+                aggiungi(s.nome, s.nomeNormale, s.testoNormale, int(n + 1));
             }
         }
     }

@@ -4,10 +4,12 @@
 #include "RtfReader.h"
 
 #include <QTextDocument>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <string_view>
 
 namespace hn::atlante {
 
@@ -85,7 +87,7 @@ std::optional<Sommario> LetturaLimitata::sommario(const QString& codice) {
     const std::optional<QByteArray> b = inizio(codice);
     if (!b)
         return std::nullopt;
-    Sommario s = sommarioDi(*b);
+    Sommario s = sommarioDi(*b, budget_.caratteriPerTesto);
     // A name is a few words; a bold run of thousands is a damaged text, not a name.
     s.nome.truncate(200);
     s.testo.truncate(budget_.caratteriPerTesto);
@@ -107,29 +109,57 @@ bool TestiAtlante::documento(const QString& codice, QTextDocument& documento) co
 namespace {
 
 // Groups whose text is not the document's.
-bool destinazioneSenzaTesto(QByteArrayView parola) {
-    static const QByteArrayView nomi[] = {
+bool destinazioneSenzaTesto(std::string_view parola) {
+    static constexpr std::string_view nomi[] = {
         "fonttbl",   "colortbl", "stylesheet",        "info",      "pict",      "object",
         "header",    "footer",   "headerl",           "headerr",   "footerl",   "footerr",
         "listtable", "fldinst",  "listoverridetable", "themedata", "datastore", "latentstyles",
         "rsidtbl",   "xmlnstbl", "generator",         "pntext",    "listtext",  "bkmkstart",
         "bkmkend",   "footnote"};
-    for (QByteArrayView n : nomi)
+    for (std::string_view n : nomi)
         if (parola == n)
             return true;
     return false;
 }
 
+// A control word's parameter: an optional minus and digits, of which the first seven count (no
+// parameter the extractor uses comes near them).
+int numeroDi(QByteArrayView cifre) {
+    const bool meno = cifre.startsWith('-');
+    int n = 0;
+    for (qsizetype k = meno ? 1 : 0; k < std::min<qsizetype>(cifre.size(), 8); ++k)
+        n = n * 10 + (cifre[k] - '0');
+    return meno ? -n : n;
+}
+
+// A control word's letters are ASCII ones, whatever the locale says of other bytes.
+bool lettera(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The value of a character that is a hex digit.
+int esadecimale(char c) {
+    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+
 class Estrattore {
 public:
-    Sommario leggi(QByteArrayView r) {
+    // With `caratteri` ≥ 0 the reading stops once the name is whole and the text holds more than
+    // that many characters: what a caller keeps of it is the same.
+    Sommario leggi(QByteArrayView r, qsizetype caratteri) {
+        // Every character comes from at least one byte: one allocation for the whole text.
+        sommario_.testo.reserve(caratteri >= 0 ? std::min(r.size(), caratteri + 64) : r.size());
         for (qsizetype i = 0; i < r.size();) {
+            if (caratteri >= 0 && fase_ == 2 && sommario_.testo.size() > caratteri)
+                break;
             const char c = r[i++];
             if (c == '{') {
                 pila_.append(s_);
             } else if (c == '}') {
-                if (!pila_.isEmpty())
-                    s_ = pila_.takeLast();
+                if (!pila_.isEmpty()) {
+                    s_ = pila_.back();
+                    pila_.removeLast();
+                }
             } else if (c == '\\' && i < r.size()) {
                 i = controllo(r, i);
             } else if (c != '\r' && c != '\n') {
@@ -153,8 +183,12 @@ private:
     qsizetype controllo(QByteArrayView r, qsizetype i) {
         const char c = r[i];
         if (c == '\'') {
-            bool ok = false;
-            const int b = r.sliced(i + 1, std::min<qsizetype>(2, r.size() - i - 1)).toInt(&ok, 16);
+            const QByteArrayView cifre = r.sliced(i + 1, std::min<qsizetype>(2, r.size() - i - 1));
+            bool ok = cifre.size() == 2 && std::isxdigit(static_cast<unsigned char>(cifre[0])) &&
+                      std::isxdigit(static_cast<unsigned char>(cifre[1]));
+            // Two hex digits, the usual case, without the general number parser.
+            const int b =
+                ok ? esadecimale(cifre[0]) * 16 + esadecimale(cifre[1]) : cifre.toInt(&ok, 16);
             if (ok)
                 testo(cp1250ToUnicode(static_cast<unsigned char>(b)));
             return i + 3;
@@ -167,7 +201,7 @@ private:
             paragrafo();
             return i + 1;
         }
-        if (!std::isalpha(static_cast<unsigned char>(c))) {
+        if (!lettera(c)) {
             if (c == '~')
                 testo(u'\u00a0');
             else if (c == '_')
@@ -177,17 +211,18 @@ private:
             return i + 1;
         }
         const qsizetype inizio = i;
-        while (i < r.size() && std::isalpha(static_cast<unsigned char>(r[i])))
+        while (i < r.size() && lettera(r[i]))
             ++i;
-        const QByteArrayView parola = r.sliced(inizio, i - inizio);
+        // Compared as a standard view: its literals carry their length, where a byte view's
+        // would look for their end at every comparison.
+        const std::string_view parola(r.data() + inizio, size_t(i - inizio));
         const qsizetype numero = i;
         if (i < r.size() && r[i] == '-')
             ++i;
         while (i < r.size() && std::isdigit(static_cast<unsigned char>(r[i])))
             ++i;
         const bool conNumero = i > numero;
-        const int valore =
-            conNumero ? r.sliced(numero, std::min<qsizetype>(i - numero, 8)).toInt() : 0;
+        const int valore = conNumero ? numeroDi(r.sliced(numero, i - numero)) : 0;
         if (i < r.size() && r[i] == ' ')
             ++i;
         if (parola == "b")
@@ -250,17 +285,18 @@ private:
     }
 
     Stato s_;
-    QList<Stato> pila_;
+    QVarLengthArray<Stato, 32> pila_; // a caption nests a few groups: no allocation for them
     int fase_ = 0; // 0 before the first visible character, 1 in the name, 2 after it
     Sommario sommario_;
 };
 
 } // namespace
 
-Sommario sommarioDi(QByteArrayView rtf) {
+Sommario sommarioDi(QByteArrayView rtf, qsizetype caratteri) {
     if (!sembraRtf(rtf))
-        return {{}, decodeCp1250(rtf)};
-    return Estrattore().leggi(rtf);
+        return {{},
+                decodeCp1250(caratteri >= 0 ? rtf.first(std::min(rtf.size(), caratteri)) : rtf)};
+    return Estrattore().leggi(rtf, caratteri);
 }
 
 } // namespace hn::atlante

@@ -46,7 +46,9 @@ struct Sommario {
     QString nome;
     QString testo;
 };
-Sommario sommarioDi(QByteArrayView rtf);
+// With `caratteri` ≥ 0, only the text's first `caratteri` characters are asked for: the reading
+// stops soon after them (the text may hold a few more), the name is whole all the same.
+Sommario sommarioDi(QByteArrayView rtf, qsizetype caratteri = -1);
 
 // Limits for work that reads every text of the atlas at once (the search index, the question pool,
 // the checker), so that no store, however large or hostile, costs more than this.

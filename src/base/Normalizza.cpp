@@ -55,8 +55,11 @@ const std::array<char16_t, Tabellati>& tabella() {
 
 QString normalizza(QStringView testo) {
     const auto& t = tabella();
-    QString out;
-    out.reserve(testo.size());
+    // Never longer than the text: written in place, cut to length once, since the search's index
+    // runs every caption of an atlas through here.
+    QString out(testo.size(), Qt::Uninitialized);
+    QChar* o = out.data();
+    qsizetype n = 0;
     bool spazio = true;
     for (QChar q : testo) {
         const char16_t u = q.unicode();
@@ -64,15 +67,16 @@ QString normalizza(QStringView testo) {
             continue;
         const char16_t b = u < Tabellati ? t[u] : base(u);
         if (b) {
-            out += QChar(b);
+            o[n++] = QChar(b);
             spazio = false;
         } else if (!spazio) {
-            out += u' ';
+            o[n++] = u' ';
             spazio = true;
         }
     }
-    if (out.endsWith(u' '))
-        out.chop(1);
+    if (n > 0 && o[n - 1] == u' ')
+        --n;
+    out.truncate(n);
     return out;
 }
 

@@ -96,25 +96,26 @@ char16_t piegato(QChar c) {
 }
 } // namespace
 
-bool operator==(const NomeSenzaMaiuscole& a, const NomeSenzaMaiuscole& b) noexcept {
-    if (a.nome.size() != b.nome.size())
+bool stessoNome(QStringView a, QStringView b) noexcept {
+    if (a.size() != b.size())
         return false;
     // From the end: names of one store tend to share their start and differ in a number.
-    const QChar* x = a.nome.constData();
-    const QChar* y = b.nome.constData();
-    for (qsizetype i = a.nome.size(); i-- > 0;)
+    const QChar* x = a.data();
+    const QChar* y = b.data();
+    for (qsizetype i = a.size(); i-- > 0;)
         if (x[i] != y[i] && piegato(x[i]) != piegato(y[i]))
             return false;
     return true;
 }
 
-size_t qHash(const NomeSenzaMaiuscole& n, size_t seme) noexcept {
-    size_t h = seme ^ 0xcbf29ce484222325ull;
-    for (QChar c : n.nome) {
+size_t hashNome(QStringView nome) noexcept {
+    size_t h = 0xcbf29ce484222325ull;
+    for (QChar c : nome) {
         h ^= piegato(c);
         h *= 0x100000001b3ull;
     }
-    return h;
+    // The low bits choose the slot: fold the high ones, which the last characters stirred most.
+    return h ^ (h >> 29);
 }
 
 bool nomeVoceAmmesso(QStringView nome) {
@@ -364,15 +365,44 @@ void Archivio::aggiungi(Voce v, QByteArrayView grezzo) {
         escluse_.append({v.nome, QStringLiteral("not a plain file name")});
         return;
     }
-    // One look-up: a new name takes the slot it was given, an old one keeps its entry.
-    const qsizetype prima = indice_.size();
-    qsizetype& posto = indice_[NomeSenzaMaiuscole{v.nome}];
-    if (indice_.size() == prima) {
+    // One look-up: a new name takes the free slot found, an old one keeps its entry.
+    riservaPosti(voci_.size() + 1);
+    const size_t h = hashNome(v.nome);
+    const qsizetype k = posto(v.nome, h);
+    if (posti_.at(k) != 0) {
         escluse_.append({v.nome, QStringLiteral("same name as an earlier entry")});
         return;
     }
-    posto = voci_.size();
+    posti_[k] = quint64(voci_.size() + 1) | (quint64(h >> 32) << 32);
     voci_.append(std::move(v));
+}
+
+void Archivio::riservaPosti(qsizetype voci) {
+    if (voci * 2 <= posti_.size())
+        return;
+    qsizetype n = 16;
+    while (n < voci * 2)
+        n *= 2;
+    if (n <= posti_.size())
+        return;
+    posti_.fill(0, n);
+    for (qsizetype i = 0; i < voci_.size(); ++i) {
+        const size_t h = hashNome(voci_[i].nome);
+        posti_[posto(voci_[i].nome, h)] = quint64(i + 1) | (quint64(h >> 32) << 32);
+    }
+}
+
+// The slot holding the name, or the free one where it would go.
+qsizetype Archivio::posto(QStringView nome, size_t hash) const {
+    const size_t maschera = size_t(posti_.size()) - 1;
+    const quint64 segno = quint64(hash >> 32) << 32;
+    const quint64* p = posti_.constData();
+    for (size_t k = hash & maschera;; k = (k + 1) & maschera) {
+        const quint64 x = p[k];
+        if (x == 0 || ((x & 0xffffffff00000000ull) == segno &&
+                       stessoNome(voci_.at(qsizetype(quint32(x)) - 1).nome, nome)))
+            return qsizetype(k);
+    }
 }
 
 // The file, its end record, the central directory, then each of its records in turn.
@@ -382,7 +412,9 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     const DirectoryCentrale d = trovaDirectory(leggi);
     const QByteArray dir = leggi(qint64(d.inizio), qint64(d.lunghezza));
     a->voci_.reserve(qsizetype(d.numero));
-    a->indice_.reserve(qsizetype(d.numero));
+    // Room for what the end record promises, up to a large atlas's many times over: a count a
+    // damaged store inflates costs nothing before its entries are there (the table grows).
+    a->riservaPosti(qsizetype(std::min<quint64>(d.numero, 1'000'000)));
     qint64 pos = 0;
     // Where each entry's local header starts and the least its header, name and data take: one
     // compressed stream shared by many entries would let a small store unpack to gigabytes.
@@ -420,18 +452,34 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
 
 std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
     // A handful of stores at most; each stays open while the program runs. The search index is
-    // built on a thread of its own while the screens read pictures.
+    // built on a thread of its own while the screens read pictures: a lock per store, so that a
+    // plate's picture store is not kept waiting while the index opens the large text store (a
+    // second caller of one store waits for its one opening).
+    struct Posto {
+        std::mutex guardia;
+        CacheFile<Archivio> aperto;
+    };
     static std::mutex guardia;
-    static CacheFile<Archivio> aperti;
-    const std::lock_guard<std::mutex> chiuso(guardia);
-    return aperti.prendi(percorso, [](const QString& p) { return apri(p); });
+    static QHash<QString, std::shared_ptr<Posto>> posti;
+    std::shared_ptr<Posto> posto;
+    {
+        const std::lock_guard<std::mutex> chiuso(guardia);
+        std::shared_ptr<Posto>& p = posti[percorso];
+        if (!p)
+            p = std::make_shared<Posto>();
+        posto = p;
+    }
+    const std::lock_guard<std::mutex> chiuso(posto->guardia);
+    return posto->aperto.prendi(percorso, [](const QString& p) { return apri(p); });
 }
 
 const Voce* Archivio::trova(QStringView nome) const {
     if (!nomeVoceAmmesso(nome))
         return nullptr;
-    const auto it = indice_.constFind(NomeSenzaMaiuscole{nome.toString()});
-    return it == indice_.constEnd() ? nullptr : &voci_[*it];
+    if (posti_.isEmpty())
+        return nullptr;
+    const quint64 p = posti_.at(posto(nome, hashNome(nome)));
+    return p == 0 ? nullptr : &voci_.at(qsizetype(quint32(p)) - 1);
 }
 
 template <typename Scrivi>

@@ -40,13 +40,10 @@ bool nomeVoceAmmesso(QStringView nome);
 // at every read.
 bool daComprimere(QStringView nome);
 
-// An entry's name as the index knows it: compared and hashed without regard to case, sharing the
-// entry's own string instead of keeping a folded copy of each of tens of thousands of names.
-struct NomeSenzaMaiuscole {
-    QString nome;
-};
-bool operator==(const NomeSenzaMaiuscole& a, const NomeSenzaMaiuscole& b) noexcept;
-size_t qHash(const NomeSenzaMaiuscole& n, size_t seme = 0) noexcept;
+// Entry names as the index knows them: compared and hashed without regard to case, on the
+// entry's own string instead of a folded copy of each of tens of thousands of names.
+bool stessoNome(QStringView a, QStringView b) noexcept;
+size_t hashNome(QStringView nome) noexcept;
 
 struct Voce {
     QString nome;
@@ -119,7 +116,14 @@ private:
     qint64 dimensioneFile_ = 0;
     QList<Voce> voci_;
     QList<Esclusa> escluse_;
-    QHash<NomeSenzaMaiuscole, qsizetype> indice_;
+    // Open addressing over voci_: each slot holds an entry's position plus one in its low half,
+    // 0 when free, and the top of the name's hash in its high half, so that a probe passes other
+    // names without reading them; at most half the slots are taken. A flat table, since a large
+    // atlas's text store is opened before its first plate shows and a node per entry cost more
+    // than the rest of the opening.
+    QList<quint64> posti_;
+    void riservaPosti(qsizetype voci);
+    qsizetype posto(QStringView nome, size_t hash) const;
 };
 
 // A new entry: its bytes, or the file to take them from.

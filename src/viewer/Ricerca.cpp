@@ -183,7 +183,6 @@ Ricerca::Ricerca(Forma& forma, Apri apri)
     setStyleSheet(QString::fromUtf8(Aspetto));
     campo->setPlaceholderText(QStringLiteral("Szukaj struktury lub planszy…"));
     campo->setAccessibleName(QStringLiteral("Szukaj w atlasie"));
-    campo->setClearButtonEnabled(true);
     elenco->setAccessibleName(QStringLiteral("Wyniki wyszukiwania"));
     elenco->setItemDelegate(new DelegatoRiga(elenco));
     elenco->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -347,6 +346,10 @@ void Ricerca::disponi() {
 void Ricerca::apri() {
     if (!isVisible())
         fuocoPrecedente_ = QApplication::focusWidget();
+    // Set the first time the panel opens, not when the home screen is made: finding the clear
+    // icon in the desktop's theme was a sixth of the processor time before the first frame.
+    if (!campo->isClearButtonEnabled())
+        campo->setClearButtonEnabled(true);
     indice_ = indice(); // the atlas may have changed since the last time
     aggiorna();
     disponi();

@@ -4,8 +4,10 @@
 #include "Cp1250.h"
 #include "FileMessaggi.h"
 #include "HsMed.h"
+#include "Normalizza.h"
 #include "Riga.h"
 #include "RtfReader.h"
+#include "TestiAtlante.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 
 using namespace hn;
@@ -63,6 +66,41 @@ QString testo(const blob::Archivio& store, const QString& codice) {
     return doc.toPlainText().trimmed();
 }
 
+// A caption's name and text as the panels show them: read by the full RTF reader, the name the
+// bold run the first paragraph opens with, plain blanks inside it kept as one.
+atlante::Sommario sommarioPieno(const QByteArray& rtf) {
+    QTextDocument doc;
+    leggiRtf(rtf, doc);
+    atlante::Sommario s{{}, doc.toPlainText()};
+    int fase = 0; // 0 before the first visible character, 1 in the name, 2 after it
+    for (QTextBlock b = doc.begin(); b.isValid() && fase < 2; b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd() && fase < 2; ++it) {
+            const bool grassetto = it.fragment().charFormat().fontWeight() >= QFont::Bold;
+            for (QChar c : it.fragment().text()) {
+                if (fase == 0 && !c.isSpace())
+                    fase = grassetto ? 1 : 2;
+                if (fase == 0)
+                    continue;
+                if (fase == 2)
+                    break;
+                if (c.isSpace()) {
+                    if (!s.nome.endsWith(u' '))
+                        s.nome += u' ';
+                } else if (grassetto) {
+                    s.nome += c;
+                } else {
+                    fase = 2;
+                }
+            }
+        }
+        if (fase == 1)
+            fase = 2;
+    }
+    while (!s.nome.isEmpty() && QStringView(u" :–-,.›").contains(s.nome.back()))
+        s.nome.chop(1);
+    return s;
+}
+
 // Writes a file of an atlas's sources into the folder, making the folders it needs.
 auto scrittoreIn(const QTemporaryDir& dir) {
     return [&dir](const QString& nome, const QByteArray& dati) {
@@ -94,6 +132,28 @@ private Q_SLOTS:
             QVERIFY2(!righe.value(codice).isEmpty(), qPrintable(codice));
         // Polish letters survive the code page.
         QVERIFY(righe.value(QStringLiteral("SCHEL1")).contains(u'ę'));
+    }
+
+    // The search reads every caption with a light extractor instead of the full reader; on the
+    // bundled atlas both must find the same name and the same text, whole or cut where the
+    // search cuts it.
+    void estrattoreLeggeComeIlLettorePieno() {
+        const auto testi = blob::Archivio::apri(Dati + QStringLiteral("hsmed.dat"));
+        QVERIFY(testi->voci().size() > 30);
+        const qsizetype taglio = atlante::Budget{}.caratteriPerTesto;
+        for (const blob::Voce& v : testi->voci()) {
+            const QByteArray rtf = testi->leggi(v);
+            QVERIFY2(sembraRtf(rtf), qPrintable(v.nome));
+            const atlante::Sommario leggero = atlante::sommarioDi(rtf);
+            const atlante::Sommario pieno = sommarioPieno(rtf);
+            QVERIFY2(!pieno.nome.isEmpty(), qPrintable(v.nome));
+            QCOMPARE(leggero.nome, pieno.nome);
+            QCOMPARE(normalizza(leggero.testo), normalizza(pieno.testo));
+            // Stopping early changes nothing of what is kept.
+            const atlante::Sommario corto = atlante::sommarioDi(rtf, taglio / 8);
+            QCOMPARE(corto.nome, leggero.nome);
+            QCOMPARE(corto.testo.left(taglio / 8), leggero.testo.left(taglio / 8));
+        }
     }
 
     void ogniTavolaRaggiungibileECompleta() {

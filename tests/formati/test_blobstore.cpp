@@ -74,6 +74,30 @@ private Q_SLOTS:
         QVERIFY(nuovo->trova(u"Polmone.RTF"_s) && !nuovo->trova(u"Serce 2.RTF"_s));
     }
 
+    // The directory's index among thousands of names whose slots collide: each found in any
+    // case, a second entry differing only in case left out, a name not there found as nothing.
+    void indiceTrovaOgniNomeInOgniCaso() {
+        QList<std::pair<QByteArray, QByteArray>> voci;
+        for (int i = 0; i < 3000; ++i)
+            voci.append({"T" + QByteArray::number(i) + ".RTF", QByteArray::number(i)});
+        voci.append({QByteArray("t7.rtf"), QByteArray("drugi")});
+        voci.append({QByteArray("\xc5\x81okie\xc4\x87.png"), QByteArray("staw")});
+        HostDiProva host;
+        scriviZipGrezzo(host.percorsoHost(Store), voci, false);
+        const auto a = blob::Archivio::apri(host.percorsoHost(Store));
+        QCOMPARE(a->voci().size(), 3001);
+        QCOMPARE(a->escluse().size(), 1);
+        QCOMPARE(a->escluse()[0].nome, u"t7.rtf"_s);
+        for (int i = 0; i < 3000; ++i) {
+            const blob::Voce* v = a->trova(u"t%1.rtf"_s.arg(i));
+            QVERIFY2(v && a->leggi(*v) == QByteArray::number(i), qPrintable(QString::number(i)));
+        }
+        const blob::Voce* staw = a->trova(u"ŁOKIEĆ.PNG"_s);
+        QVERIFY(staw && a->leggi(*staw) == "staw");
+        for (const QString& manca : {u"T3000.RTF"_s, u"T1.RT"_s, u"T12.RTF "_s, u"okiec.png"_s})
+            QVERIFY2(!a->trova(manca), qPrintable(manca));
+    }
+
     // Names that could leave the caller's folder, or never name a file there, are not stored
     // under any name and write nothing, wherever they point.
     void nomiOstiliNonScrivonoNullaDaNessunaParte() {
