@@ -28,6 +28,8 @@ void FXImage::setFileName(const QString& percorso) {
     QImage nuova = LoadPicture(percorso);
     fileName_ = percorso;
     picture_ = std::move(nuova);
+    rendizioni_ = {};
+    nitida_.svuota();
     adattaAllaFigura();
     update();
 }
@@ -40,6 +42,7 @@ void FXImage::caricaDati(const QByteArray& dati) {
 void FXImage::ImpostaPicture(const QImage& immagine) {
     picture_ = immagine;
     rendizioni_ = {};
+    nitida_.svuota();
     fileName_.clear();
     adattaAllaFigura();
     update();
@@ -72,12 +75,38 @@ void FXImage::paintEvent(QPaintEvent*) {
     if (picture_.isNull())
         return;
     QPainter p(this);
-    // Smoothed at a fractional scale, unsmoothed at a whole one, as every picture control.
     preparaPittore(p);
-    if (autoSize_ == 2)
-        p.drawImage(rect(), picture_);
+    const QRectF dove = autoSize_ == 2 ? QRectF(rect()) : QRectF(QPointF(), picture_.size());
+    disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma());
+}
+
+void FXImage::setMouseIcon(const QImage& icona, const Rendizioni& rendizioni) {
+    icona_ = icona;
+    rendizioniIcona_ = rendizioni;
+    scalaCursore_ = devicePixelRatioF();
+    if (icona_.isNull())
+        unsetCursor();
     else
-        p.drawImage(0, 0, picture_);
+        setCursor(cursoreNitido(icona_, rendizioniIcona_, scalaCursore_));
+}
+
+bool FXImage::event(QEvent* e) {
+    // The stage's factor changed (Alt+Enter, another monitor): the pointer is made again for it.
+    if (e->type() == QEvent::ScreenChangeInternal && !icona_.isNull() &&
+        !qFuzzyCompare(scalaCursore_, devicePixelRatioF()))
+        setMouseIcon(icona_, rendizioniIcona_);
+    return QWidget::event(e);
+}
+
+void FXImage::hideEvent(QHideEvent* e) {
+    // Out of sight it need not hold a screen-sized copy; the next paint makes it again.
+    nitida_.svuota();
+    QWidget::hideEvent(e);
+}
+
+void FXImage::rendizioniCambiate() {
+    nitida_.svuota();
+    update();
 }
 
 void FXImage::mousePressEvent(QMouseEvent* e) {
