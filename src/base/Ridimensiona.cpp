@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace hn {
 
@@ -26,6 +28,126 @@ QImage perLoSchermo(QImage immagine) {
         immagine.convertTo(formato);
     immagine.setDevicePixelRatio(1);
     return immagine;
+}
+
+// One axis of sharp-bilinear: each source pixel repeated k times (the next whole multiple of the
+// scale), then the areas of that row averaged into the target's pixels. Per target pixel, the
+// source pixels it takes and their weights in 1/65536, summing to 65536.
+struct Pesi {
+    QList<int> primo;    // first source pixel of each target pixel
+    QList<int> quanti;   // how many source pixels it takes
+    QList<quint32> peso; // their weights, target by target
+    QList<int> inizio;   // where a target pixel's weights start in `peso`
+};
+
+Pesi pesiAsse(int sorgente, int bersaglio) {
+    const int k = std::max(1, (bersaglio + sorgente - 1) / sorgente);
+    const double passo = double(sorgente) * k / bersaglio; // expanded pixels per target pixel
+    Pesi p;
+    p.primo.reserve(bersaglio);
+    p.quanti.reserve(bersaglio);
+    p.inizio.reserve(bersaglio);
+    for (int t = 0; t < bersaglio; ++t) {
+        const double a = t * passo, b = std::min((t + 1) * passo, double(sorgente) * k);
+        const int j0 = std::min(sorgente - 1, int(a / k));
+        const int j1 = std::min(sorgente - 1, std::max(j0, int(std::ceil(b / k)) - 1));
+        p.primo.append(j0);
+        p.quanti.append(j1 - j0 + 1);
+        p.inizio.append(int(p.peso.size()));
+        quint32 somma = 0, piuGrande = 0;
+        qsizetype dovePiuGrande = p.peso.size();
+        for (int j = j0; j <= j1; ++j) {
+            const double sovrapposto = std::min(b, double(j + 1) * k) - std::max(a, double(j) * k);
+            const quint32 w = quint32(std::lround(std::max(0.0, sovrapposto) / (b - a) * 65536));
+            if (w > piuGrande) {
+                piuGrande = w;
+                dovePiuGrande = p.peso.size();
+            }
+            p.peso.append(w);
+            somma += w;
+        }
+        // Rounding leftovers go to the heaviest, so a flat area stays exactly flat.
+        p.peso[dovePiuGrande] += 65536 - somma;
+    }
+    return p;
+}
+
+// Weighted sum of four 8-bit channels, rounded back to 8 bits.
+inline QRgb misto(const QRgb* pixel, qsizetype passo, const quint32* pesi, int quanti) {
+    quint64 c[4] = {0, 0, 0, 0};
+    for (int i = 0; i < quanti; ++i) {
+        const QRgb v = pixel[i * passo];
+        const quint64 w = pesi[i];
+        c[0] += w * (v & 0xff);
+        c[1] += w * (v >> 8 & 0xff);
+        c[2] += w * (v >> 16 & 0xff);
+        c[3] += w * (v >> 24);
+    }
+    const auto arrotonda = [](quint64 v) {
+        return QRgb(std::min<quint64>(255, (v + 32768) >> 16));
+    };
+    return arrotonda(c[0]) | arrotonda(c[1]) << 8 | arrotonda(c[2]) << 16 | arrotonda(c[3]) << 24;
+}
+
+// Sharp-bilinear in two passes, the rows and then the columns, keeping only the few rows of the
+// first pass the second needs at a time: no enlarged copy of the whole picture is ever made (at
+// 3840 x 2160 that copy alone was as large as the screen). Premultiplied, so transparent pixels
+// do not bleed their colour; an opaque result is kept in three bytes a pixel, as it is as large
+// as the screen.
+QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
+    const bool alfa = immagine.hasAlphaChannel();
+    const QImage s =
+        immagine.convertToFormat(alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    const Pesi px = pesiAsse(s.width(), bersaglio.width());
+    const Pesi py = pesiAsse(s.height(), bersaglio.height());
+    const int finestra = *std::max_element(py.quanti.cbegin(), py.quanti.cend());
+    QImage fatta(bersaglio, alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB888);
+    if (s.isNull() || fatta.isNull())
+        return {};
+    // Rows of the first pass, row r in slot r % finestra: a target row takes consecutive source
+    // rows, never more than `finestra`, and they only move down.
+    std::vector<QRgb> righe(size_t(finestra) * size_t(bersaglio.width()));
+    std::vector<int> inSlot(static_cast<size_t>(finestra), -1);
+    std::vector<const QRgb*> da(static_cast<size_t>(finestra));
+    for (int y = 0; y < bersaglio.height(); ++y) {
+        const int quante = py.quanti[y];
+        for (int i = 0; i < quante; ++i) {
+            const int r = py.primo[y] + i;
+            QRgb* riga = righe.data() + size_t(r % finestra) * size_t(bersaglio.width());
+            if (inSlot[size_t(r % finestra)] != r) {
+                const auto* sorgente = reinterpret_cast<const QRgb*>(s.constScanLine(r));
+                for (int x = 0; x < bersaglio.width(); ++x)
+                    riga[x] = misto(sorgente + px.primo[x], 1, px.peso.constData() + px.inizio[x],
+                                    px.quanti[x]);
+                inSlot[size_t(r % finestra)] = r;
+            }
+            da[size_t(i)] = riga;
+        }
+        const quint32* pesi = py.peso.constData() + py.inizio[y];
+        uchar* a = fatta.scanLine(y);
+        for (int x = 0; x < bersaglio.width(); ++x) {
+            QRgb colonna[8];
+            QRgb v;
+            if (quante <= 8) {
+                for (int i = 0; i < quante; ++i)
+                    colonna[i] = da[size_t(i)][x];
+                v = misto(colonna, 1, pesi, quante);
+            } else {
+                std::vector<QRgb> lunga(static_cast<size_t>(quante));
+                for (int i = 0; i < quante; ++i)
+                    lunga[size_t(i)] = da[size_t(i)][x];
+                v = misto(lunga.data(), 1, pesi, quante);
+            }
+            if (alfa) {
+                reinterpret_cast<QRgb*>(a)[x] = v;
+            } else {
+                a[3 * x] = uchar(qRed(v));
+                a[3 * x + 1] = uchar(qGreen(v));
+                a[3 * x + 2] = uchar(qBlue(v));
+            }
+        }
+    }
+    return fatta;
 }
 
 } // namespace
@@ -58,15 +180,7 @@ QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro) {
     if (filtro == Filtro::Liscio || !ingrandisce)
         return perLoSchermo(
             sorgente.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    // Sharp-bilinear: every pixel becomes an even block first, so the smoothing that follows
-    // only softens the blocks' edges, by less than one device pixel.
-    const int kx = std::max(1, (bersaglio.width() + s.width() - 1) / s.width());
-    const int ky = std::max(1, (bersaglio.height() + s.height() - 1) / s.height());
-    const QImage blocchi = sorgente.scaled(QSize(s.width() * kx, s.height() * ky),
-                                           Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    if (blocchi.size() == bersaglio)
-        return perLoSchermo(blocchi);
-    return perLoSchermo(blocchi.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return nitidaBilineare(sorgente, bersaglio);
 }
 
 double fattoreNecessario(QSize base, QSize dispositivo) {

@@ -172,6 +172,38 @@ private Q_SLOTS:
         }
     }
 
+    // The two-pass sharp-bilinear equals its definition, made the long way: nearest neighbour
+    // to the whole multiple, then one smooth reduction of that enlarged copy.
+    void nitidaComeLaSuaDefinizione_data() {
+        QTest::addColumn<QSize>("bersaglio");
+        QTest::newRow("1.40625x") << QSize(45, 28);
+        QTest::newRow("2.8125x") << QSize(90, 56);
+        QTest::newRow("1.25x wide, 1.5x tall") << QSize(40, 30);
+    }
+    void nitidaComeLaSuaDefinizione() {
+        QFETCH(QSize, bersaglio);
+        QImage s(32, 20, QImage::Format_RGB32);
+        quint32 seme = 2002;
+        for (int y = 0; y < s.height(); ++y)
+            for (int x = 0; x < s.width(); ++x) {
+                seme = seme * 1664525u + 1013904223u;
+                s.setPixel(x, y, 0xff000000u | (seme >> 8));
+            }
+        const int kx = (bersaglio.width() + 31) / 32, ky = (bersaglio.height() + 19) / 20;
+        const QImage lunga =
+            s.scaled(32 * kx, 20 * ky, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                .scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage fatta = ridimensiona(s, bersaglio, Filtro::Nitido);
+        QCOMPARE(fatta.size(), bersaglio);
+        int peggiore = 0;
+        for (int y = 0; y < bersaglio.height(); ++y)
+            for (int x = 0; x < bersaglio.width(); ++x)
+                for (int c = 0; c < 24; c += 8)
+                    peggiore = std::max(peggiore, std::abs(int(fatta.pixel(x, y) >> c & 255) -
+                                                           int(lunga.pixel(x, y) >> c & 255)));
+        QVERIFY2(peggiore <= 3, qPrintable(QString::number(peggiore)));
+    }
+
     // Reducing averages areas (one pass, no aliasing): a fine checker becomes grey, not black
     // or white as a sample would; the pixel filter keeps picking pixels.
     void riduzioneMediaLeAree() {
