@@ -96,14 +96,17 @@ inline QRgb misto(const QRgb* pixel, qsizetype passo, const quint32* pesi, int q
 // as the screen.
 QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
     const bool alfa = immagine.hasAlphaChannel();
-    const QImage s =
-        immagine.convertToFormat(alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    const QImage::Format formato =
+        alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    // A picture of another format is converted a row at a time, not copied whole.
+    const QImage& s = immagine;
     const Pesi px = pesiAsse(s.width(), bersaglio.width());
     const Pesi py = pesiAsse(s.height(), bersaglio.height());
     const int finestra = *std::max_element(py.quanti.cbegin(), py.quanti.cend());
     QImage fatta(bersaglio, alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB888);
     if (s.isNull() || fatta.isNull())
         return {};
+    QImage convertita;
     // Rows of the first pass, row r in slot r % finestra: a target row takes consecutive source
     // rows, never more than `finestra`, and they only move down.
     std::vector<QRgb> righe(size_t(finestra) * size_t(bersaglio.width()));
@@ -115,7 +118,13 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
             const int r = py.primo[y] + i;
             QRgb* riga = righe.data() + size_t(r % finestra) * size_t(bersaglio.width());
             if (inSlot[size_t(r % finestra)] != r) {
-                const auto* sorgente = reinterpret_cast<const QRgb*>(s.constScanLine(r));
+                const QRgb* sorgente = reinterpret_cast<const QRgb*>(s.constScanLine(r));
+                if (s.format() != formato) {
+                    QImage riga(s.constScanLine(r), s.width(), 1, s.bytesPerLine(), s.format());
+                    riga.setColorTable(s.colorTable());
+                    convertita = riga.convertToFormat(formato);
+                    sorgente = reinterpret_cast<const QRgb*>(convertita.constScanLine(0));
+                }
                 for (int x = 0; x < bersaglio.width(); ++x)
                     riga[x] = misto(sorgente + px.primo[x], 1, px.peso.constData() + px.inizio[x],
                                     px.quanti[x]);

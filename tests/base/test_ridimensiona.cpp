@@ -195,6 +195,11 @@ private Q_SLOTS:
                 .scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const QImage fatta = ridimensiona(s, bersaglio, Filtro::Nitido);
         QCOMPARE(fatta.size(), bersaglio);
+        // A picture of another format (a BMP's 24 bits, a GIF's palette) gives the same.
+        for (const QImage::Format f : {QImage::Format_RGB888, QImage::Format_Indexed8})
+            QCOMPARE(ridimensiona(s.convertToFormat(f), bersaglio, Filtro::Nitido),
+                     ridimensiona(s.convertToFormat(f).convertToFormat(QImage::Format_RGB32),
+                                  bersaglio, Filtro::Nitido));
         int peggiore = 0;
         for (int y = 0; y < bersaglio.height(); ++y)
             for (int x = 0; x < bersaglio.width(); ++x)
