@@ -32,7 +32,7 @@ QImage perLoSchermo(QImage immagine) {
 
 // One axis of sharp-bilinear: each source pixel repeated k times (the next whole multiple of the
 // scale), then the areas of that row averaged into the target's pixels. Per target pixel, the
-// source pixels it takes and their weights in 1/65536, summing to 65536.
+// source pixels it takes and their weights in 1/256, summing to 256.
 struct Pesi {
     QList<int> primo;    // first source pixel of each target pixel
     QList<int> quanti;   // how many source pixels it takes
@@ -58,7 +58,7 @@ Pesi pesiAsse(int sorgente, int bersaglio) {
         qsizetype dovePiuGrande = p.peso.size();
         for (int j = j0; j <= j1; ++j) {
             const double sovrapposto = std::min(b, double(j + 1) * k) - std::max(a, double(j) * k);
-            const quint32 w = quint32(std::lround(std::max(0.0, sovrapposto) / (b - a) * 65536));
+            const quint32 w = quint32(std::lround(std::max(0.0, sovrapposto) / (b - a) * 256));
             if (w > piuGrande) {
                 piuGrande = w;
                 dovePiuGrande = p.peso.size();
@@ -67,33 +67,27 @@ Pesi pesiAsse(int sorgente, int bersaglio) {
             somma += w;
         }
         // Rounding leftovers go to the heaviest, so a flat area stays exactly flat.
-        p.peso[dovePiuGrande] += 65536 - somma;
+        p.peso[dovePiuGrande] += 256 - somma;
     }
     return p;
 }
 
-// Weighted sum of four 8-bit channels, rounded back to 8 bits.
+// Weighted sum of four 8-bit channels, two at a time in one 32-bit word: with weights summing
+// to 256 each 16-bit lane holds at most 255 * 256.
 inline QRgb misto(const QRgb* pixel, qsizetype passo, const quint32* pesi, int quanti) {
-    quint64 c[4] = {0, 0, 0, 0};
+    quint32 rb = 0, ag = 0;
     for (int i = 0; i < quanti; ++i) {
         const QRgb v = pixel[i * passo];
-        const quint64 w = pesi[i];
-        c[0] += w * (v & 0xff);
-        c[1] += w * (v >> 8 & 0xff);
-        c[2] += w * (v >> 16 & 0xff);
-        c[3] += w * (v >> 24);
+        rb += (v & 0x00ff00ffu) * pesi[i];
+        ag += (v >> 8 & 0x00ff00ffu) * pesi[i];
     }
-    const auto arrotonda = [](quint64 v) {
-        return QRgb(std::min<quint64>(255, (v + 32768) >> 16));
-    };
-    return arrotonda(c[0]) | arrotonda(c[1]) << 8 | arrotonda(c[2]) << 16 | arrotonda(c[3]) << 24;
+    return ((rb + 0x00800080u) >> 8 & 0x00ff00ffu) | ((ag + 0x00800080u) & 0xff00ff00u);
 }
 
 // Sharp-bilinear in two passes, the rows and then the columns, keeping only the few rows of the
 // first pass the second needs at a time: no enlarged copy of the whole picture is ever made (at
 // 3840 x 2160 that copy alone was as large as the screen). Premultiplied, so transparent pixels
-// do not bleed their colour; an opaque result is kept in three bytes a pixel, as it is as large
-// as the screen.
+// do not bleed their colour.
 QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
     const bool alfa = immagine.hasAlphaChannel();
     const QImage::Format formato =
@@ -103,7 +97,13 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
     const Pesi px = pesiAsse(s.width(), bersaglio.width());
     const Pesi py = pesiAsse(s.height(), bersaglio.height());
     const int finestra = *std::max_element(py.quanti.cbegin(), py.quanti.cend());
-    QImage fatta(bersaglio, alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB888);
+    // Three bytes a pixel only for pictures the size of a large monitor's background: copying
+    // them to the screen converts each pixel, which costs at every paint of a smaller one more
+    // than the memory it saves.
+    const bool compatta = !alfa && qint64(bersaglio.width()) * bersaglio.height() > 3'000'000;
+    QImage fatta(bersaglio, alfa       ? QImage::Format_ARGB32_Premultiplied
+                            : compatta ? QImage::Format_RGB888
+                                       : QImage::Format_RGB32);
     if (s.isNull() || fatta.isNull())
         return {};
     QImage convertita;
@@ -112,6 +112,8 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
     std::vector<QRgb> righe(size_t(finestra) * size_t(bersaglio.width()));
     std::vector<int> inSlot(static_cast<size_t>(finestra), -1);
     std::vector<const QRgb*> da(static_cast<size_t>(finestra));
+    const size_t larghezza = size_t(bersaglio.width());
+    std::vector<quint32> rb(larghezza), ag(larghezza);
     for (int y = 0; y < bersaglio.height(); ++y) {
         const int quante = py.quanti[y];
         for (int i = 0; i < quante; ++i) {
@@ -132,22 +134,22 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
             }
             da[size_t(i)] = riga;
         }
+        // The columns pass a row at a time, so the compiler can vectorise it.
         const quint32* pesi = py.peso.constData() + py.inizio[y];
-        uchar* a = fatta.scanLine(y);
-        for (int x = 0; x < bersaglio.width(); ++x) {
-            QRgb colonna[8];
-            QRgb v;
-            if (quante <= 8) {
-                for (int i = 0; i < quante; ++i)
-                    colonna[i] = da[size_t(i)][x];
-                v = misto(colonna, 1, pesi, quante);
-            } else {
-                std::vector<QRgb> lunga(static_cast<size_t>(quante));
-                for (int i = 0; i < quante; ++i)
-                    lunga[size_t(i)] = da[size_t(i)][x];
-                v = misto(lunga.data(), 1, pesi, quante);
+        std::fill(rb.begin(), rb.end(), 0x00800080u); // rounding, per 16-bit lane
+        std::fill(ag.begin(), ag.end(), 0x00800080u);
+        for (int i = 0; i < quante; ++i) {
+            const QRgb* riga = da[size_t(i)];
+            const quint32 w = pesi[i];
+            for (size_t x = 0; x < larghezza; ++x) {
+                rb[x] += (riga[x] & 0x00ff00ffu) * w;
+                ag[x] += (riga[x] >> 8 & 0x00ff00ffu) * w;
             }
-            if (alfa) {
+        }
+        uchar* a = fatta.scanLine(y);
+        for (size_t x = 0; x < larghezza; ++x) {
+            const QRgb v = (rb[x] >> 8 & 0x00ff00ffu) | (ag[x] & 0xff00ff00u);
+            if (!compatta) {
                 reinterpret_cast<QRgb*>(a)[x] = v;
             } else {
                 a[3 * x] = uchar(qRed(v));
