@@ -237,7 +237,8 @@ void CacheNitida::svuota() {
 }
 
 void disegnaNitido(QPainter& p, const QRectF& bersaglio, const QImage& base,
-                   const Rendizioni& rendizioni, CacheNitida& cache, Filtro filtro) {
+                   const Rendizioni& rendizioni, CacheNitida& cache, Filtro filtro,
+                   const QRegion& regione) {
     if (base.isNull() || bersaglio.isEmpty())
         return;
     const QTransform dispositivo = p.deviceTransform();
@@ -257,7 +258,25 @@ void disegnaNitido(QPainter& p, const QRectF& bersaglio, const QImage& base,
             p.setRenderHint(QPainter::SmoothPixmapTransform, false);
             p.setWorldTransform(QTransform::fromTranslate(x0, y0) * dispositivo.inverted() *
                                 p.worldTransform());
-            p.drawImage(QPointF(0, 0), fatta);
+            const QRect tutta(QPoint(x0, y0), misura);
+            if (regione.isEmpty()) {
+                p.drawImage(QPointF(0, 0), fatta);
+            } else {
+                for (const QRect& r : regione) {
+                    const QRect parte = dispositivo.mapRect(QRectF(r))
+                                            .toAlignedRect()
+                                            .intersected(tutta)
+                                            .translated(-x0, -y0);
+                    // Qt hands a copy of about 96 rows or more to its worker threads; for a
+                    // hover frame's thin strips waking them costs more than the copy itself.
+                    constexpr int righe = 64;
+                    for (int y = parte.top(); y <= parte.bottom(); y += righe) {
+                        const QRect pezzo(parte.left(), y, parte.width(),
+                                          std::min(righe, parte.bottom() + 1 - y));
+                        p.drawImage(QPointF(pezzo.topLeft()), fatta, QRectF(pezzo));
+                    }
+                }
+            }
             p.restore();
             return;
         }

@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QImage>
 #include <QRectF>
+#include <QRegion>
 #include <QSize>
 #include <QString>
 
@@ -69,9 +70,12 @@ private:
 // Paints `base` over `bersaglio` (the painter's coordinates) with the device pixels it covers
 // taken from `cache`: the rectangle is rounded to whole device pixels and the picture copied
 // onto them 1:1. A painter that rotates or shears, or a size beyond any screen, draws the
-// picture scaled by the painter instead, as any picture is drawn.
+// picture scaled by the painter instead, as any picture is drawn. `regione` (the painter's
+// coordinates, as a paint event gives it) limits the copy to what is repainted: a hover frame's
+// thin strips then cost their own pixels, not a pass over the whole picture's rows.
 void disegnaNitido(QPainter& pittore, const QRectF& bersaglio, const QImage& base,
-                   const Rendizioni& rendizioni, CacheNitida& cache, Filtro filtro);
+                   const Rendizioni& rendizioni, CacheNitida& cache, Filtro filtro,
+                   const QRegion& regione = {});
 
 // The pointer for a screen of `scala` device pixels per program pixel: the icon (its offset() the
 // hot spot) at its size in device pixels, from its best rendition, so it keeps its size on the

@@ -116,12 +116,12 @@ void Immagine::copiaProprietaDa(const ControlloForma& m) {
     }
 }
 
-void Immagine::paintEvent(QPaintEvent*) {
+void Immagine::paintEvent(QPaintEvent* e) {
     if (!picture_.isNull()) {
         QPainter p(this);
         preparaPittore(p);
         const QRectF dove = stretch_ ? QRectF(rect()) : QRectF(QPointF(), picture_.size());
-        disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma());
+        disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma(), e->region());
     }
     if (bordo_ == 1)
         disegnaBordoSingolo(this);
@@ -241,7 +241,7 @@ void Riquadro::paintEvent(QPaintEvent* e) {
     // then copies of it, with no seams and no smoothing at each paint.
     preparaPittore(p);
     disegnaNitido(p, QRectF(QPointF(), picture_.size()), picture_, rendizioni_, nitida_,
-                  filtroDelProgramma());
+                  filtroDelProgramma(), e->region());
     p.end();
     if (bordo_ == 1)
         disegnaBordoSingolo(this);

@@ -6,6 +6,7 @@
 #include "PictureBox.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPaintDevice>
 #include <QPainter>
 
@@ -71,13 +72,13 @@ void FXImage::setPrinterhDC(QPainter* dispositivo) const {
     dispositivo->restore();
 }
 
-void FXImage::paintEvent(QPaintEvent*) {
+void FXImage::paintEvent(QPaintEvent* e) {
     if (picture_.isNull())
         return;
     QPainter p(this);
     preparaPittore(p);
     const QRectF dove = autoSize_ == 2 ? QRectF(rect()) : QRectF(QPointF(), picture_.size());
-    disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma());
+    disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma(), e->region());
 }
 
 void FXImage::setMouseIcon(const QImage& icona, const Rendizioni& rendizioni) {
