@@ -6,8 +6,8 @@
 #include "PictureBox.h"
 
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QPaintDevice>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace hn {
