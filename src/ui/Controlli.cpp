@@ -85,6 +85,7 @@ Immagine::Immagine(QWidget* contenitore, const QString& nome, int indice)
 void Immagine::ImpostaPicture(const QImage& immagine) {
     picture_ = immagine;
     rendizioni_ = {};
+    nitida_.svuota();
     adatta();
     update();
 }
@@ -116,17 +117,26 @@ void Immagine::copiaProprietaDa(const ControlloForma& m) {
     }
 }
 
-void Immagine::paintEvent(QPaintEvent*) {
+void Immagine::paintEvent(QPaintEvent* e) {
     if (!picture_.isNull()) {
         QPainter p(this);
         preparaPittore(p);
-        if (stretch_)
-            p.drawImage(rect(), picture_);
-        else
-            p.drawImage(0, 0, picture_);
+        const QRectF dove = stretch_ ? QRectF(rect()) : QRectF(QPointF(), picture_.size());
+        disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma(), e->region());
     }
     if (bordo_ == 1)
         disegnaBordoSingolo(this);
+}
+
+void Immagine::hideEvent(QHideEvent* e) {
+    // Out of sight it need not hold a screen-sized copy; the next paint makes it again.
+    nitida_.svuota();
+    ControlloForma::hideEvent(e);
+}
+
+void Immagine::rendizioniCambiate() {
+    nitida_.svuota();
+    update();
 }
 
 // ---- Figura ----
@@ -196,6 +206,7 @@ Riquadro::Riquadro(QWidget* contenitore, const QString& nome, int indice)
 void Riquadro::ImpostaPicture(const QImage& immagine) {
     picture_ = immagine;
     rendizioni_ = {};
+    nitida_.svuota();
     adatta();
     update();
 }
@@ -216,41 +227,6 @@ void Riquadro::adatta() {
                picture_.height() * twipsPerPixelY());
 }
 
-namespace {
-
-// A hover frame repaints a few thin strips of the picture. Smoothed, Qt hands a blend of about
-// 96 spans or more to its worker threads, and for strips that small waking them costs more than
-// the smoothing itself; so a small update is filled in pieces of fewer device rows, with the
-// whole picture as the brush, so that no piece shows the seams of a picture cut to it. Pieces
-// overlap by a pixel, so no row is lost to rounding at a fractional scale: only an opaque picture
-// may be drawn this way, since a pixel drawn twice is then simply replaced; and only away from its
-// edges, where a brush repeats the picture rather than stopping at it.
-constexpr qint64 areaPiccola = 64 * 1024;
-
-bool aStrisce(const QPainter& p, const QImage& figura, const QRegion& regione) {
-    if (figura.hasAlphaChannel() || !p.testRenderHint(QPainter::SmoothPixmapTransform) ||
-        !figura.rect().adjusted(2, 2, -2, -2).contains(regione.boundingRect()))
-        return false;
-    qint64 area = 0;
-    for (const QRect& r : regione)
-        area += qint64(r.width()) * r.height();
-    return area <= areaPiccola;
-}
-
-void disegnaAStrisce(QPainter& p, const QImage& figura, const QRegion& regione) {
-    constexpr double righePerPezzo = 88; // device rows, one span each as a rule
-    const double scala = std::max(1.0, p.deviceTransform().m22());
-    const int alto = std::max(1, int(righePerPezzo / scala) - 2);
-    const QBrush trama(figura);
-    for (const QRect& r : regione)
-        for (int y = r.top(); y <= r.bottom(); y += alto)
-            p.fillRect(
-                QRect(r.left() - 1, y - 1, r.width() + 2, std::min(alto, r.bottom() + 1 - y) + 2),
-                trama);
-}
-
-} // namespace
-
 void Riquadro::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     // The back colour only where an opaque picture leaves it showing: filling under the picture
@@ -262,17 +238,25 @@ void Riquadro::paintEvent(QPaintEvent* e) {
         fondo -= QRect(QPoint(1, 1), picture_.size() - QSize(2, 2));
     for (const QRect& r : fondo)
         p.fillRect(r, BackColor);
-    // The whole picture under the update's clip: a smoothed part alone would show seams.
+    // The picture made once for the device pixels it covers: a hover frame's few strips are
+    // then copies of it, with no seams and no smoothing at each paint.
     preparaPittore(p);
-    if (!picture_.isNull()) {
-        if (aStrisce(p, picture_, e->region()))
-            disegnaAStrisce(p, picture_, e->region());
-        else
-            p.drawImage(QPoint(0, 0), picture_);
-    }
+    disegnaNitido(p, QRectF(QPointF(), picture_.size()), picture_, rendizioni_, nitida_,
+                  filtroDelProgramma(), e->region());
     p.end();
     if (bordo_ == 1)
         disegnaBordoSingolo(this);
+}
+
+void Riquadro::hideEvent(QHideEvent* e) {
+    // Out of sight it need not hold a screen-sized copy; the next paint makes it again.
+    nitida_.svuota();
+    ControlloForma::hideEvent(e);
+}
+
+void Riquadro::rendizioniCambiate() {
+    nitida_.svuota();
+    update();
 }
 
 int scalaDi(const QWidget* contenitore) {

@@ -5,6 +5,7 @@
 
 #include "ErroreVB.h"
 #include "Forma.h"
+#include "Ridimensiona.h"
 
 #include <QColor>
 #include <QMap>
@@ -69,10 +70,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* evento) override;
+    void hideEvent(QHideEvent* evento) override;
+    void rendizioniCambiate() override;
 
 private:
     void adatta();
     QImage picture_;
+    CacheNitida nitida_; // the picture at the device pixels it covers
     bool stretch_ = false;
     int bordo_ = 0;
 };
@@ -134,10 +138,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* evento) override;
+    void hideEvent(QHideEvent* evento) override;
+    void rendizioniCambiate() override;
 
 private:
     void adatta();
     QImage picture_;
+    CacheNitida nitida_; // the picture at the device pixels it covers
     bool autoSize_ = false;
     int bordo_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "ErroreVB.h"
 #include "Forma.h"
 #include "Host.h"
+#include "Ridimensiona.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -187,6 +188,7 @@ EtichettaDisegnata& ArrayEtichette::Load(int indice) {
     e.Tag = m.Tag;
     e.puntatore_ = m.puntatore_;
     e.icona_ = m.icona_;
+    e.rendizioniIcona_ = m.rendizioniIcona_;
     return e;
 }
 
@@ -254,10 +256,12 @@ void ArrayEtichette::aggiornaCursore(const EtichettaDisegnata* sopra) {
     if (!contenitore_)
         return;
     if (sopra && sopra->puntatore_ == Puntatore::Personalizzato && !sopra->icona_.isNull()) {
-        if (sopra->icona_.cacheKey() != chiaveCursore_) {
+        // Made again when the stage's factor changed since (Alt+Enter, another monitor).
+        const double scala = contenitore_->devicePixelRatioF();
+        if (sopra->icona_.cacheKey() != chiaveCursore_ || !qFuzzyCompare(scala, scalaCursore_)) {
             chiaveCursore_ = sopra->icona_.cacheKey();
-            cursore_ = QCursor(QPixmap::fromImage(sopra->icona_), sopra->icona_.offset().x(),
-                               sopra->icona_.offset().y());
+            scalaCursore_ = scala;
+            cursore_ = cursoreNitido(sopra->icona_, sopra->rendizioniIcona_, scala);
         }
         if (!cursoreNostro_) {
             contenitore_->setProperty("hn_cursoreProprio",

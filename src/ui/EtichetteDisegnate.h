@@ -68,7 +68,10 @@ public:
     int MousePointer() const { return puntatore_; }
     void setMousePointer(int valore) { puntatore_ = valore; }
     const QImage& MouseIcon() const { return icona_; }
-    void setMouseIcon(const QImage& icona) { icona_ = icona; }
+    void setMouseIcon(const QImage& icona, const Rendizioni& rendizioni = {}) {
+        icona_ = icona;
+        rendizioniIcona_ = rendizioni;
+    }
 
     // The rectangle in the container's pixels.
     QRect rettangolo() const;
@@ -94,6 +97,7 @@ private:
     QString caption_;
     int puntatore_ = 0;
     QImage icona_;
+    Rendizioni rendizioniIcona_; // shared by the elements of an array, not copied
 };
 
 // A label control array drawn by its container: element 0 made at design time, the others loaded
@@ -160,6 +164,7 @@ private:
     // The pointer of the last icon used, made once rather than at each hotspot.
     QCursor cursore_;
     qint64 chiaveCursore_ = 0;
+    double scalaCursore_ = 0; // the device pixel ratio cursore_ was made for
     bool cursoreNostro_ = false;
 };
 

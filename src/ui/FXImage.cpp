@@ -7,6 +7,7 @@
 
 #include <QMouseEvent>
 #include <QPaintDevice>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace hn {
@@ -28,6 +29,7 @@ void FXImage::setFileName(const QString& percorso) {
     QImage nuova = LoadPicture(percorso);
     fileName_ = percorso;
     picture_ = std::move(nuova);
+    nitida_.svuota();
     // The files beside it named as its renditions, or none: never the old picture's.
     ImpostaRendizioni(rendizioniNellaCartella(percorso, picture_.size()));
     adattaAllaFigura();
@@ -42,6 +44,7 @@ void FXImage::caricaDati(const QByteArray& dati) {
 void FXImage::ImpostaPicture(const QImage& immagine) {
     picture_ = immagine;
     rendizioni_ = {};
+    nitida_.svuota();
     fileName_.clear();
     adattaAllaFigura();
     update();
@@ -71,16 +74,42 @@ void FXImage::setPrinterhDC(QPainter* dispositivo) const {
     dispositivo->restore();
 }
 
-void FXImage::paintEvent(QPaintEvent*) {
+void FXImage::paintEvent(QPaintEvent* e) {
     if (picture_.isNull())
         return;
     QPainter p(this);
-    // Smoothed at a fractional scale, unsmoothed at a whole one, as every picture control.
     preparaPittore(p);
-    if (autoSize_ == 2)
-        p.drawImage(rect(), picture_);
+    const QRectF dove = autoSize_ == 2 ? QRectF(rect()) : QRectF(QPointF(), picture_.size());
+    disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma(), e->region());
+}
+
+void FXImage::setMouseIcon(const QImage& icona, const Rendizioni& rendizioni) {
+    icona_ = icona;
+    rendizioniIcona_ = rendizioni;
+    scalaCursore_ = devicePixelRatioF();
+    if (icona_.isNull())
+        unsetCursor();
     else
-        p.drawImage(0, 0, picture_);
+        setCursor(cursoreNitido(icona_, rendizioniIcona_, scalaCursore_));
+}
+
+bool FXImage::event(QEvent* e) {
+    // The stage's factor changed (Alt+Enter, another monitor): the pointer is made again for it.
+    if (e->type() == QEvent::ScreenChangeInternal && !icona_.isNull() &&
+        !qFuzzyCompare(scalaCursore_, devicePixelRatioF()))
+        setMouseIcon(icona_, rendizioniIcona_);
+    return QWidget::event(e);
+}
+
+void FXImage::hideEvent(QHideEvent* e) {
+    // Out of sight it need not hold a screen-sized copy; the next paint makes it again.
+    nitida_.svuota();
+    QWidget::hideEvent(e);
+}
+
+void FXImage::rendizioniCambiate() {
+    nitida_.svuota();
+    update();
 }
 
 void FXImage::mousePressEvent(QMouseEvent* e) {

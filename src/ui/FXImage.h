@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controllo.h"
+#include "Ridimensiona.h"
 
 #include <QImage>
 #include <QWidget>
@@ -52,11 +53,17 @@ public:
     // Error 482 when the device is not open for drawing.
     void setPrinterhDC(QPainter* dispositivo) const;
 
+    // The pointer over the control (its offset() the hot spot), kept at the screen's scale.
+    void setMouseIcon(const QImage& icona, const Rendizioni& rendizioni = {});
+
     // MouseDown, MouseMove and MouseUp; no Click.
     EventiControllo& eventi() { return eventi_; }
 
 protected:
+    bool event(QEvent* evento) override;
     void paintEvent(QPaintEvent* evento) override;
+    void hideEvent(QHideEvent* evento) override;
+    void rendizioniCambiate() override;
     void mousePressEvent(QMouseEvent* evento) override;
     void mouseMoveEvent(QMouseEvent* evento) override;
     void mouseReleaseEvent(QMouseEvent* evento) override;
@@ -68,6 +75,10 @@ private:
     int autoSize_ = 0;
     QString fileName_;
     QImage picture_;
+    CacheNitida nitida_; // the picture at the device pixels it covers
+    QImage icona_;
+    Rendizioni rendizioniIcona_;
+    double scalaCursore_ = 1; // the device pixel ratio the pointer was made for
     QRectF stampa_;
 };
 

@@ -1,6 +1,7 @@
 #include "Forma.h"
 
 #include "Host.h"
+#include "Ridimensiona.h"
 #include "Scena.h"
 
 #include <QApplication>
@@ -48,14 +49,24 @@ void ControlloForma::setMousePointer(int valore) {
     aggiornaCursore();
 }
 
-void ControlloForma::setMouseIcon(const QImage& icona) {
+void ControlloForma::setMouseIcon(const QImage& icona, const Rendizioni& rendizioni) {
     icona_ = icona;
+    rendizioniIcona_ = rendizioni;
     aggiornaCursore();
 }
 
+bool ControlloForma::event(QEvent* e) {
+    // The stage's factor changed (Alt+Enter, another monitor): the pointer is made again for it.
+    if (e->type() == QEvent::ScreenChangeInternal && puntatore_ == Puntatore::Personalizzato &&
+        !qFuzzyCompare(scalaCursore_, devicePixelRatioF()))
+        aggiornaCursore();
+    return QWidget::event(e);
+}
+
 void ControlloForma::aggiornaCursore() {
+    scalaCursore_ = devicePixelRatioF();
     if (puntatore_ == Puntatore::Personalizzato && !icona_.isNull())
-        setCursor(QCursor(QPixmap::fromImage(icona_), icona_.offset().x(), icona_.offset().y()));
+        setCursor(cursoreNitido(icona_, rendizioniIcona_, scalaCursore_));
     else if (puntatore_ == Puntatore::Clessidra)
         setCursor(Qt::WaitCursor);
     else
@@ -67,6 +78,7 @@ void ControlloForma::copiaProprietaDa(const ControlloForma& m) {
     Tag = m.Tag;
     setEnabled(m.Enabled());
     icona_ = m.icona_;
+    rendizioniIcona_ = m.rendizioniIcona_;
     setMousePointer(m.puntatore_);
 }
 

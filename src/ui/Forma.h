@@ -41,11 +41,11 @@ public:
     QString Tag;
 
     // 0 default, 99 the MouseIcon; others fall back to the platform's pointer. The icon's
-    // offset() is its hot spot.
+    // offset() is its hot spot; its renditions, when it has some, draw it at a scaled screen.
     int MousePointer() const { return puntatore_; }
     void setMousePointer(int valore);
     const QImage& MouseIcon() const { return icona_; }
-    void setMouseIcon(const QImage& icona);
+    void setMouseIcon(const QImage& icona, const Rendizioni& rendizioni = {});
 
     // Copies the design-time properties of a template element (for arrays loaded at run time).
     virtual void copiaProprietaDa(const ControlloForma& modello);
@@ -54,6 +54,7 @@ public:
     EventiControllo& eventi() { return eventi_; }
 
 protected:
+    bool event(QEvent* evento) override;
     void mousePressEvent(QMouseEvent* evento) override;
     void mouseMoveEvent(QMouseEvent* evento) override;
     void mouseReleaseEvent(QMouseEvent* evento) override;
@@ -69,6 +70,8 @@ private:
     EventiControllo eventi_;
     int puntatore_ = 0;
     QImage icona_;
+    Rendizioni rendizioniIcona_;
+    double scalaCursore_ = 1; // the device pixel ratio the pointer was made for
     bool premuto_ = false;
 };
 

@@ -1,0 +1,307 @@
+#include "Ridimensiona.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QTransform>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace hn {
+
+namespace {
+
+// Larger than any screen's side: a control stretched past it is drawn by the painter, not
+// made as a picture of that size.
+constexpr int latoMassimo = 16384;
+
+// A whole factor per axis: each picture pixel becomes a block of device pixels.
+bool multiploIntero(QSize sorgente, QSize bersaglio) {
+    return bersaglio.width() % sorgente.width() == 0 && bersaglio.height() % sorgente.height() == 0;
+}
+
+// What the screen's buffer takes without converting at every paint.
+QImage perLoSchermo(QImage immagine) {
+    const QImage::Format formato =
+        immagine.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (immagine.format() != formato)
+        immagine.convertTo(formato);
+    immagine.setDevicePixelRatio(1);
+    return immagine;
+}
+
+// One axis of sharp-bilinear: each source pixel repeated k times (the next whole multiple of the
+// scale), then the areas of that row averaged into the target's pixels. Per target pixel, the
+// source pixels it takes and their weights in 1/256, summing to 256.
+struct Pesi {
+    QList<int> primo;    // first source pixel of each target pixel
+    QList<int> quanti;   // how many source pixels it takes
+    QList<quint32> peso; // their weights, target by target
+    QList<int> inizio;   // where a target pixel's weights start in `peso`
+};
+
+Pesi pesiAsse(int sorgente, int bersaglio) {
+    const int k = std::max(1, (bersaglio + sorgente - 1) / sorgente);
+    const double passo = double(sorgente) * k / bersaglio; // expanded pixels per target pixel
+    Pesi p;
+    p.primo.reserve(bersaglio);
+    p.quanti.reserve(bersaglio);
+    p.inizio.reserve(bersaglio);
+    for (int t = 0; t < bersaglio; ++t) {
+        const double a = t * passo, b = std::min((t + 1) * passo, double(sorgente) * k);
+        const int j0 = std::min(sorgente - 1, int(a / k));
+        const int j1 = std::min(sorgente - 1, std::max(j0, int(std::ceil(b / k)) - 1));
+        p.primo.append(j0);
+        p.quanti.append(j1 - j0 + 1);
+        p.inizio.append(int(p.peso.size()));
+        quint32 somma = 0, piuGrande = 0;
+        qsizetype dovePiuGrande = p.peso.size();
+        for (int j = j0; j <= j1; ++j) {
+            const double sovrapposto = std::min(b, double(j + 1) * k) - std::max(a, double(j) * k);
+            const quint32 w = quint32(std::lround(std::max(0.0, sovrapposto) / (b - a) * 256));
+            if (w > piuGrande) {
+                piuGrande = w;
+                dovePiuGrande = p.peso.size();
+            }
+            p.peso.append(w);
+            somma += w;
+        }
+        // Rounding leftovers go to the heaviest, so a flat area stays exactly flat.
+        p.peso[dovePiuGrande] += 256 - somma;
+    }
+    return p;
+}
+
+// Weighted sum of four 8-bit channels, two at a time in one 32-bit word: with weights summing
+// to 256 each 16-bit lane holds at most 255 * 256.
+inline QRgb misto(const QRgb* pixel, qsizetype passo, const quint32* pesi, int quanti) {
+    quint32 rb = 0, ag = 0;
+    for (int i = 0; i < quanti; ++i) {
+        const QRgb v = pixel[i * passo];
+        rb += (v & 0x00ff00ffu) * pesi[i];
+        ag += (v >> 8 & 0x00ff00ffu) * pesi[i];
+    }
+    return ((rb + 0x00800080u) >> 8 & 0x00ff00ffu) | ((ag + 0x00800080u) & 0xff00ff00u);
+}
+
+// Sharp-bilinear in two passes, the rows and then the columns, keeping only the few rows of the
+// first pass the second needs at a time: no enlarged copy of the whole picture is ever made (at
+// 3840 x 2160 that copy alone was as large as the screen). Premultiplied, so transparent pixels
+// do not bleed their colour.
+QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
+    const bool alfa = immagine.hasAlphaChannel();
+    const QImage::Format formato =
+        alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    // A picture of another format is converted a row at a time, not copied whole.
+    const QImage& s = immagine;
+    const Pesi px = pesiAsse(s.width(), bersaglio.width());
+    const Pesi py = pesiAsse(s.height(), bersaglio.height());
+    const int finestra = *std::max_element(py.quanti.cbegin(), py.quanti.cend());
+    // Three bytes a pixel only for pictures the size of a large monitor's background: copying
+    // them to the screen converts each pixel, which costs at every paint of a smaller one more
+    // than the memory it saves.
+    const bool compatta = !alfa && qint64(bersaglio.width()) * bersaglio.height() > 3'000'000;
+    QImage fatta(bersaglio, alfa       ? QImage::Format_ARGB32_Premultiplied
+                            : compatta ? QImage::Format_RGB888
+                                       : QImage::Format_RGB32);
+    if (s.isNull() || fatta.isNull())
+        return {};
+    QImage convertita;
+    // Rows of the first pass, row r in slot r % finestra: a target row takes consecutive source
+    // rows, never more than `finestra`, and they only move down.
+    std::vector<QRgb> righe(size_t(finestra) * size_t(bersaglio.width()));
+    std::vector<int> inSlot(static_cast<size_t>(finestra), -1);
+    std::vector<const QRgb*> da(static_cast<size_t>(finestra));
+    const size_t larghezza = size_t(bersaglio.width());
+    std::vector<quint32> rb(larghezza), ag(larghezza);
+    for (int y = 0; y < bersaglio.height(); ++y) {
+        const int quante = py.quanti[y];
+        for (int i = 0; i < quante; ++i) {
+            const int r = py.primo[y] + i;
+            QRgb* riga = righe.data() + size_t(r % finestra) * size_t(bersaglio.width());
+            if (inSlot[size_t(r % finestra)] != r) {
+                const QRgb* sorgente = reinterpret_cast<const QRgb*>(s.constScanLine(r));
+                if (s.format() != formato) {
+                    QImage riga(s.constScanLine(r), s.width(), 1, s.bytesPerLine(), s.format());
+                    riga.setColorTable(s.colorTable());
+                    convertita = riga.convertToFormat(formato);
+                    sorgente = reinterpret_cast<const QRgb*>(convertita.constScanLine(0));
+                }
+                for (int x = 0; x < bersaglio.width(); ++x)
+                    riga[x] = misto(sorgente + px.primo[x], 1, px.peso.constData() + px.inizio[x],
+                                    px.quanti[x]);
+                inSlot[size_t(r % finestra)] = r;
+            }
+            da[size_t(i)] = riga;
+        }
+        // The columns pass a row at a time, so the compiler can vectorise it.
+        const quint32* pesi = py.peso.constData() + py.inizio[y];
+        std::fill(rb.begin(), rb.end(), 0x00800080u); // rounding, per 16-bit lane
+        std::fill(ag.begin(), ag.end(), 0x00800080u);
+        for (int i = 0; i < quante; ++i) {
+            const QRgb* riga = da[size_t(i)];
+            const quint32 w = pesi[i];
+            for (size_t x = 0; x < larghezza; ++x) {
+                rb[x] += (riga[x] & 0x00ff00ffu) * w;
+                ag[x] += (riga[x] >> 8 & 0x00ff00ffu) * w;
+            }
+        }
+        uchar* a = fatta.scanLine(y);
+        for (size_t x = 0; x < larghezza; ++x) {
+            const QRgb v = (rb[x] >> 8 & 0x00ff00ffu) | (ag[x] & 0xff00ff00u);
+            if (!compatta) {
+                reinterpret_cast<QRgb*>(a)[x] = v;
+            } else {
+                a[3 * x] = uchar(qRed(v));
+                a[3 * x + 1] = uchar(qGreen(v));
+                a[3 * x + 2] = uchar(qBlue(v));
+            }
+        }
+    }
+    return fatta;
+}
+
+} // namespace
+
+Filtro filtroDa(const QString& valore) {
+    const QString v = valore.trimmed().toLower();
+    if (v == QLatin1String("smooth"))
+        return Filtro::Liscio;
+    if (v == QLatin1String("pixel"))
+        return Filtro::Pixel;
+    return Filtro::Nitido;
+}
+
+Filtro filtroDelProgramma() {
+    static const Filtro filtro = filtroDa(qEnvironmentVariable("HNEMAR_FILTER"));
+    return filtro;
+}
+
+QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro) {
+    if (sorgente.isNull() || bersaglio.isEmpty() || bersaglio.width() > latoMassimo ||
+        bersaglio.height() > latoMassimo)
+        return {};
+    const QSize s = sorgente.size();
+    if (s == bersaglio)
+        return perLoSchermo(sorgente);
+    if (filtro == Filtro::Pixel || multiploIntero(s, bersaglio))
+        return perLoSchermo(
+            sorgente.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    const bool ingrandisce = bersaglio.width() > s.width() || bersaglio.height() > s.height();
+    if (filtro == Filtro::Liscio || !ingrandisce)
+        return perLoSchermo(
+            sorgente.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return nitidaBilineare(sorgente, bersaglio);
+}
+
+double fattoreNecessario(QSize base, QSize dispositivo) {
+    if (base.isEmpty() || dispositivo.isEmpty())
+        return 1;
+    return std::max(double(dispositivo.width()) / base.width(),
+                    double(dispositivo.height()) / base.height());
+}
+
+QImage perIlDispositivo(const QImage& base, const Rendizioni& rendizioni, QSize dispositivo,
+                        Filtro filtro) {
+    if (base.isNull())
+        return {};
+    const int scelto = rendizioni.scegli(fattoreNecessario(base.size(), dispositivo));
+    const QList<int> fattori = rendizioni.fattori();
+    for (qsizetype i = fattori.indexOf(scelto); i > 0; --i) {
+        const QImage r = rendizioni.carica(fattori.at(i));
+        if (!r.isNull())
+            return ridimensiona(r, dispositivo, filtro);
+    }
+    return ridimensiona(base, dispositivo, filtro);
+}
+
+const QImage& CacheNitida::per(const QImage& base, const Rendizioni& rendizioni, QSize dispositivo,
+                               Filtro filtro) {
+    if (fatta_.isNull() || chiave_ != base.cacheKey() || dispositivo_ != dispositivo ||
+        filtro_ != filtro) {
+        // The old picture goes first: two screens' worth never live at once.
+        fatta_ = QImage();
+        fatta_ = perIlDispositivo(base, rendizioni, dispositivo, filtro);
+        chiave_ = base.cacheKey();
+        dispositivo_ = dispositivo;
+        filtro_ = filtro;
+        ++fatte_;
+    }
+    return fatta_;
+}
+
+void CacheNitida::svuota() {
+    fatta_ = QImage();
+    chiave_ = 0;
+    dispositivo_ = {};
+}
+
+void disegnaNitido(QPainter& p, const QRectF& bersaglio, const QImage& base,
+                   const Rendizioni& rendizioni, CacheNitida& cache, Filtro filtro,
+                   const QRegion& regione) {
+    if (base.isNull() || bersaglio.isEmpty())
+        return;
+    const QTransform dispositivo = p.deviceTransform();
+    if (dispositivo.type() <= QTransform::TxScale && dispositivo.isInvertible()) {
+        // Rounded edge by edge, so two pictures side by side share their border pixel.
+        const QRectF r = dispositivo.mapRect(bersaglio);
+        const auto arrotonda = [](double v) { return int(std::floor(v + 0.5)); };
+        const int x0 = arrotonda(r.left()), y0 = arrotonda(r.top());
+        const QSize misura(arrotonda(r.right()) - x0, arrotonda(r.bottom()) - y0);
+        if (misura.isEmpty())
+            return;
+        const QImage& fatta = cache.per(base, rendizioni, misura, filtro);
+        if (!fatta.isNull()) {
+            p.save();
+            // A transform that lands on device pixels unscaled: the painter copies, it does not
+            // resample (and a smoothing hint would blur a copy at a fractional position).
+            p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            p.setWorldTransform(QTransform::fromTranslate(x0, y0) * dispositivo.inverted() *
+                                p.worldTransform());
+            const QRect tutta(QPoint(x0, y0), misura);
+            if (regione.isEmpty()) {
+                p.drawImage(QPointF(0, 0), fatta);
+            } else {
+                for (const QRect& r : regione) {
+                    const QRect parte = dispositivo.mapRect(QRectF(r))
+                                            .toAlignedRect()
+                                            .intersected(tutta)
+                                            .translated(-x0, -y0);
+                    // Qt hands a copy of about 96 rows or more to its worker threads; for a
+                    // hover frame's thin strips waking them costs more than the copy itself.
+                    constexpr int righe = 64;
+                    for (int y = parte.top(); y <= parte.bottom(); y += righe) {
+                        const QRect pezzo(parte.left(), y, parte.width(),
+                                          std::min(righe, parte.bottom() + 1 - y));
+                        p.drawImage(QPointF(pezzo.topLeft()), fatta, QRectF(pezzo));
+                    }
+                }
+            }
+            p.restore();
+            return;
+        }
+    }
+    p.drawImage(bersaglio, base);
+}
+
+QCursor cursoreNitido(const QImage& icona, const Rendizioni& rendizioni, double scala) {
+    const QPoint punta = icona.offset();
+    if (scala < 1 || !std::isfinite(scala) || icona.isNull())
+        scala = 1;
+    const QSize misura(int(std::lround(icona.width() * scala)),
+                       int(std::lround(icona.height() * scala)));
+    QImage fatta = std::abs(scala - 1) < 1e-9 && rendizioni.vuote()
+                       ? icona
+                       : perIlDispositivo(icona, rendizioni, misura, filtroDelProgramma());
+    if (fatta.isNull()) {
+        fatta = icona;
+        scala = 1;
+    }
+    QPixmap figura = QPixmap::fromImage(fatta);
+    figura.setDevicePixelRatio(scala);
+    // The hot spot's pixel, scaled: the device pixel under its centre.
+    const auto inPixel = [scala](int v) { return int(std::floor((v + 0.5) * scala)); };
+    return QCursor(figura, inPixel(punta.x()), inPixel(punta.y()));
+}
+
+} // namespace hn

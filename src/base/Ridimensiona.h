@@ -1,0 +1,86 @@
+#pragma once
+
+// Pictures painted sharp at the screen's own resolution. The stage scales the program's
+// 1024 × 768 screen by a factor that is often fractional (1.40625 on 1920 × 1080), and a painter
+// that scales a picture itself either smears it (bilinear) or makes its pixels uneven (nearest).
+// So a picture is made once at exactly the device pixels it covers, from the best rendition
+// there is, kept while that size holds, and copied 1:1 onto device pixels at every paint. The
+// program's geometry is untouched: only what lands on the device pixels changes.
+
+#include "Rendizioni.h"
+
+#include <QCursor>
+#include <QImage>
+#include <QRectF>
+#include <QRegion>
+#include <QSize>
+#include <QString>
+
+class QPainter;
+
+namespace hn {
+
+// How a picture is enlarged when no rendition is large enough (HNEMAR_FILTER).
+enum class Filtro {
+    Nitido, // "sharp": nearest neighbour to the next whole multiple, then reduced smoothly
+    Liscio, // "smooth": plain smooth scaling
+    Pixel,  // "pixel": nearest neighbour only
+};
+
+// HNEMAR_FILTER's value: "sharp", "smooth", "pixel"; anything else means sharp.
+Filtro filtroDa(const QString& valore);
+// The filter this run uses, read from the environment once.
+Filtro filtroDelProgramma();
+
+// The picture at exactly `bersaglio` pixels. A whole multiple of its size is pixel-exact
+// (nearest neighbour) whatever the filter; a reduction averages areas, except with `Pixel`;
+// an enlargement by a fraction follows the filter. An empty image for an empty picture or a
+// size beyond any screen.
+QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro);
+
+// Device pixels per picture pixel when `base` fills `dispositivo` (the larger of the two axes).
+double fattoreNecessario(QSize base, QSize dispositivo);
+
+// The picture for `dispositivo` device pixels: the smallest rendition at least that large
+// (else the largest), brought to exactly that size. A rendition that cannot be read gives way to
+// the next smaller one, down to `base` itself.
+QImage perIlDispositivo(const QImage& base, const Rendizioni& rendizioni, QSize dispositivo,
+                        Filtro filtro);
+
+// What a control keeps of its picture for the screen: the picture made for one device size,
+// made again only when the picture, the size or the filter changes.
+class CacheNitida {
+public:
+    const QImage& per(const QImage& base, const Rendizioni& rendizioni, QSize dispositivo,
+                      Filtro filtro);
+    // The picture or its renditions changed, or the control is out of sight: let it go.
+    void svuota();
+    bool vuota() const { return fatta_.isNull(); }
+    // How many times a picture was made: for tests that a paint reuses it.
+    int fatte() const { return fatte_; }
+
+private:
+    QImage fatta_;
+    qint64 chiave_ = 0;
+    QSize dispositivo_;
+    Filtro filtro_ = Filtro::Nitido;
+    int fatte_ = 0;
+};
+
+// Paints `base` over `bersaglio` (the painter's coordinates) with the device pixels it covers
+// taken from `cache`: the rectangle is rounded to whole device pixels and the picture copied
+// onto them 1:1. A painter that rotates or shears, or a size beyond any screen, draws the
+// picture scaled by the painter instead, as any picture is drawn. `regione` (the painter's
+// coordinates, as a paint event gives it) limits the copy to what is repainted: a hover frame's
+// thin strips then cost their own pixels, not a pass over the whole picture's rows.
+void disegnaNitido(QPainter& pittore, const QRectF& bersaglio, const QImage& base,
+                   const Rendizioni& rendizioni, CacheNitida& cache, Filtro filtro,
+                   const QRegion& regione = {});
+
+// The pointer for a screen of `scala` device pixels per program pixel: the icon (its offset() the
+// hot spot) at its size in device pixels, from its best rendition, so it keeps its size on the
+// program's screen. X11 takes a pointer's pixels and hot spot as they stand, whatever the
+// picture's device pixel ratio: the hot spot is given in the pointer's own pixels.
+QCursor cursoreNitido(const QImage& icona, const Rendizioni& rendizioni, double scala);
+
+} // namespace hn

@@ -1,0 +1,324 @@
+#include "Ridimensiona.h"
+
+#include <QPainter>
+#include <QTest>
+
+using namespace hn;
+
+namespace {
+
+// A picture of one colour per rendition, so what was drawn tells which one was chosen.
+QColor coloreDel(int fattore) {
+    return fattore == 1 ? QColor(Qt::red) : fattore == 2 ? QColor(Qt::green) : QColor(Qt::blue);
+}
+
+QImage tinta(QSize misura, const QColor& colore) {
+    QImage i(misura, QImage::Format_RGB32);
+    i.fill(colore);
+    return i;
+}
+
+// Renditions that record which were read; `rotte` cannot be read.
+Rendizioni rendizioniDi(const QList<int>& fattori, QSize base, QList<int>* lette,
+                        const QList<int>& rotte = {}) {
+    Rendizioni r;
+    for (int f : fattori)
+        r.aggiungi(f, [=] {
+            lette->append(f);
+            return rotte.contains(f) ? QImage() : tinta(base * f, coloreDel(f));
+        });
+    return r;
+}
+
+// Columns one pixel wide, black and white by turns.
+QImage strisce(int larghezza, int altezza) {
+    QImage i(larghezza, altezza, QImage::Format_RGB32);
+    for (int x = 0; x < larghezza; ++x)
+        for (int y = 0; y < altezza; ++y)
+            i.setPixel(x, y, x % 2 ? 0xffffffffu : 0xff000000u);
+    return i;
+}
+
+// Pixels of a row that are neither of the picture's two colours.
+int mezzeTinte(const QImage& i, int y) {
+    int n = 0;
+    for (int x = 0; x < i.width(); ++x) {
+        const int v = qGray(i.pixel(x, y));
+        n += v != 0 && v != 255;
+    }
+    return n;
+}
+
+QImage dispositivoDi(QSize logico, double scala) {
+    QImage i((QSizeF(logico) * scala).toSize(), QImage::Format_RGB32);
+    i.fill(Qt::black);
+    i.setDevicePixelRatio(scala);
+    return i;
+}
+
+} // namespace
+
+class TestRidimensiona : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void filtroDallAmbiente_data() {
+        QTest::addColumn<QString>("valore");
+        QTest::addColumn<int>("filtro");
+        QTest::newRow("unset") << QString() << int(Filtro::Nitido);
+        QTest::newRow("sharp") << "sharp" << int(Filtro::Nitido);
+        QTest::newRow("smooth, spaced and upper") << " SMOOTH " << int(Filtro::Liscio);
+        QTest::newRow("pixel") << "pixel" << int(Filtro::Pixel);
+        QTest::newRow("unknown") << "bicubic" << int(Filtro::Nitido);
+    }
+    void filtroDallAmbiente() {
+        QFETCH(QString, valore);
+        QFETCH(int, filtro);
+        QCOMPARE(int(filtroDa(valore)), filtro);
+    }
+
+    // The stage's usual factors against the rendition sets an installation may have: the
+    // smallest at least as large as the device size, else the largest; only that one is read.
+    void sceltaDellaRendizione_data() {
+        QTest::addColumn<double>("scala");
+        QTest::addColumn<QList<int>>("fattori");
+        QTest::addColumn<int>("atteso");
+        const QList<double> scale{1, 1.25, 1.40625, 1.5, 2, 2.8125, 3};
+        const QList<QList<int>> insiemi{{}, {2}, {2, 3}};
+        const QList<QList<int>> attesi{
+            {1, 1, 1, 1, 1, 1, 1}, {1, 2, 2, 2, 2, 2, 2}, {1, 2, 2, 2, 2, 3, 3}};
+        for (qsizetype i = 0; i < insiemi.size(); ++i)
+            for (qsizetype j = 0; j < scale.size(); ++j)
+                QTest::addRow("%gx of {1%s}", scale[j],
+                              insiemi[i].isEmpty()     ? ""
+                              : insiemi[i].size() == 1 ? ",2"
+                                                       : ",2,3")
+                    << scale[j] << insiemi[i] << attesi[i][j];
+    }
+    void sceltaDellaRendizione() {
+        QFETCH(double, scala);
+        QFETCH(QList<int>, fattori);
+        QFETCH(int, atteso);
+        const QSize base(384, 480);
+        QList<int> lette;
+        const Rendizioni r = rendizioniDi(fattori, base, &lette);
+        const QSize dispositivo = (QSizeF(base) * scala).toSize();
+        const QImage fatta =
+            perIlDispositivo(tinta(base, coloreDel(1)), r, dispositivo, Filtro::Nitido);
+        QCOMPARE(fatta.size(), dispositivo);
+        QCOMPARE(fatta.pixelColor(dispositivo.width() / 2, dispositivo.height() / 2),
+                 coloreDel(atteso));
+        QCOMPARE(lette, atteso == 1 ? QList<int>() : QList<int>{atteso});
+    }
+
+    void rendizioneIllegibileCedeAllaMinore() {
+        const QSize base(10, 10);
+        QList<int> lette;
+        const QImage fatta =
+            perIlDispositivo(tinta(base, coloreDel(1)), rendizioniDi({2, 3}, base, &lette, {3}),
+                             QSize(30, 30), Filtro::Nitido);
+        QCOMPARE(lette, (QList<int>{3, 2}));
+        QCOMPARE(fatta.pixelColor(15, 15), coloreDel(2));
+        lette.clear();
+        const QImage sola =
+            perIlDispositivo(tinta(base, coloreDel(1)), rendizioniDi({2}, base, &lette, {2}),
+                             QSize(20, 20), Filtro::Nitido);
+        QCOMPARE(sola.pixelColor(5, 5), coloreDel(1));
+    }
+
+    // A whole factor repeats each pixel as an even block, whatever the filter: no blending.
+    void multiploInteroEsattoAlPixel_data() {
+        QTest::addColumn<int>("filtro");
+        QTest::newRow("sharp") << int(Filtro::Nitido);
+        QTest::newRow("smooth") << int(Filtro::Liscio);
+        QTest::newRow("pixel") << int(Filtro::Pixel);
+    }
+    void multiploInteroEsattoAlPixel() {
+        QFETCH(int, filtro);
+        QImage sorgente(7, 5, QImage::Format_RGB32);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x)
+                sorgente.setPixel(x, y, qRgb(x * 37, y * 51, (x * y * 13) % 256));
+        for (int k : {1, 2, 3}) {
+            const QImage g = ridimensiona(sorgente, sorgente.size() * k, Filtro(filtro));
+            QCOMPARE(g.size(), sorgente.size() * k);
+            for (int y = 0; y < g.height(); ++y)
+                for (int x = 0; x < g.width(); ++x)
+                    QCOMPARE(g.pixel(x, y), sorgente.pixel(x / k, y / k));
+        }
+    }
+
+    // At a fractional factor sharp-bilinear blends at most one device pixel per edge of the
+    // picture; plain smoothing blends nearly every pixel of thin lines; nearest neighbour none.
+    void ingrandimentoFrazionario() {
+        const QImage s = strisce(64, 4);
+        const QSize bersaglio(90, 6); // 1.40625 ×
+        const QImage nitida = ridimensiona(s, bersaglio, Filtro::Nitido);
+        const QImage liscia = ridimensiona(s, bersaglio, Filtro::Liscio);
+        const QImage pixel = ridimensiona(s, bersaglio, Filtro::Pixel);
+        QCOMPARE(nitida.size(), bersaglio);
+        QCOMPARE(liscia.size(), bersaglio);
+        QCOMPARE(pixel.size(), bersaglio);
+        QCOMPARE(mezzeTinte(pixel, 3), 0);
+        QVERIFY2(mezzeTinte(nitida, 3) <= 63, qPrintable(QString::number(mezzeTinte(nitida, 3))));
+        QVERIFY2(mezzeTinte(liscia, 3) > 70, qPrintable(QString::number(mezzeTinte(liscia, 3))));
+        // Each black column still shows, dark: a stripe 1.4 device pixels wide covers at least
+        // 0.7 of one device pixel.
+        for (int colonna = 0; colonna < 64; colonna += 2) {
+            const double da = colonna * 90.0 / 64, a = (colonna + 1) * 90.0 / 64;
+            int piuScuro = 255;
+            for (int x = int(da); x < std::min(90, int(std::ceil(a))); ++x)
+                piuScuro = std::min(piuScuro, qGray(nitida.pixel(x, 3)));
+            QVERIFY2(piuScuro <= 80, qPrintable(QString::number(colonna)));
+        }
+    }
+
+    // The two-pass sharp-bilinear equals its definition, made the long way: nearest neighbour
+    // to the whole multiple, then one smooth reduction of that enlarged copy.
+    void nitidaComeLaSuaDefinizione_data() {
+        QTest::addColumn<QSize>("bersaglio");
+        QTest::newRow("1.40625x") << QSize(45, 28);
+        QTest::newRow("2.8125x") << QSize(90, 56);
+        QTest::newRow("1.25x wide, 1.5x tall") << QSize(40, 30);
+    }
+    void nitidaComeLaSuaDefinizione() {
+        QFETCH(QSize, bersaglio);
+        QImage s(32, 20, QImage::Format_RGB32);
+        quint32 seme = 2002;
+        for (int y = 0; y < s.height(); ++y)
+            for (int x = 0; x < s.width(); ++x) {
+                seme = seme * 1664525u + 1013904223u;
+                s.setPixel(x, y, 0xff000000u | (seme >> 8));
+            }
+        const int kx = (bersaglio.width() + 31) / 32, ky = (bersaglio.height() + 19) / 20;
+        const QImage lunga =
+            s.scaled(32 * kx, 20 * ky, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                .scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage fatta = ridimensiona(s, bersaglio, Filtro::Nitido);
+        QCOMPARE(fatta.size(), bersaglio);
+        // A picture of another format (a BMP's 24 bits, a GIF's palette) gives the same.
+        for (const QImage::Format f : {QImage::Format_RGB888, QImage::Format_Indexed8})
+            QCOMPARE(ridimensiona(s.convertToFormat(f), bersaglio, Filtro::Nitido),
+                     ridimensiona(s.convertToFormat(f).convertToFormat(QImage::Format_RGB32),
+                                  bersaglio, Filtro::Nitido));
+        int peggiore = 0;
+        for (int y = 0; y < bersaglio.height(); ++y)
+            for (int x = 0; x < bersaglio.width(); ++x)
+                for (int c = 0; c < 24; c += 8)
+                    peggiore = std::max(peggiore, std::abs(int(fatta.pixel(x, y) >> c & 255) -
+                                                           int(lunga.pixel(x, y) >> c & 255)));
+        QVERIFY2(peggiore <= 3, qPrintable(QString::number(peggiore)));
+    }
+
+    // Reducing averages areas (one pass, no aliasing): a fine checker becomes grey, not black
+    // or white as a sample would; the pixel filter keeps picking pixels.
+    void riduzioneMediaLeAree() {
+        QImage scacchi(64, 64, QImage::Format_RGB32);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                scacchi.setPixel(x, y, (x + y) % 2 ? 0xffffffffu : 0xff000000u);
+        const QImage ridotta = ridimensiona(scacchi, QSize(23, 23), Filtro::Nitido);
+        for (int y = 2; y < 21; y += 6)
+            for (int x = 2; x < 21; x += 6)
+                QVERIFY(qAbs(qGray(ridotta.pixel(x, y)) - 128) < 24);
+        const QImage campione = ridimensiona(scacchi, QSize(23, 23), Filtro::Pixel);
+        QCOMPARE(mezzeTinte(campione, 11), 0);
+    }
+
+    void misureImpossibili() {
+        const QImage s = tinta(QSize(8, 8), Qt::red);
+        QVERIFY(ridimensiona(QImage(), QSize(10, 10), Filtro::Nitido).isNull());
+        QVERIFY(ridimensiona(s, QSize(0, 10), Filtro::Nitido).isNull());
+        QVERIFY(ridimensiona(s, QSize(-5, 10), Filtro::Nitido).isNull());
+        QVERIFY(ridimensiona(s, QSize(100000, 10), Filtro::Nitido).isNull());
+        // A picture with transparency keeps it, premultiplied for the screen.
+        QImage trasparente(4, 4, QImage::Format_ARGB32);
+        trasparente.fill(Qt::transparent);
+        const QImage t = ridimensiona(trasparente, QSize(6, 6), Filtro::Nitido);
+        QVERIFY(t.hasAlphaChannel());
+        QCOMPARE(qAlpha(t.pixel(3, 3)), 0);
+    }
+
+    // Made once per picture and size; a new size, a new picture, a new filter or a clearing
+    // makes it again.
+    void cacheRifaSoloQuandoServe() {
+        CacheNitida c;
+        QList<int> lette;
+        const QSize base(20, 10);
+        const Rendizioni r = rendizioniDi({2}, base, &lette);
+        const QImage uno = tinta(base, coloreDel(1));
+        c.per(uno, r, QSize(28, 14), Filtro::Nitido);
+        c.per(uno, r, QSize(28, 14), Filtro::Nitido);
+        QCOMPARE(c.fatte(), 1);
+        QCOMPARE(lette.size(), 1);
+        QCOMPARE(c.per(uno, r, QSize(20, 10), Filtro::Nitido).pixelColor(1, 1), coloreDel(1));
+        QCOMPARE(c.fatte(), 2);
+        c.per(uno, r, QSize(20, 10), Filtro::Pixel);
+        QCOMPARE(c.fatte(), 3);
+        const QImage altra = tinta(base, Qt::yellow);
+        QCOMPARE(c.per(altra, r, QSize(20, 10), Filtro::Pixel).pixelColor(1, 1),
+                 QColor(Qt::yellow));
+        QCOMPARE(c.fatte(), 4);
+        c.svuota();
+        QVERIFY(c.vuota());
+        c.per(altra, r, QSize(20, 10), Filtro::Pixel);
+        QCOMPARE(c.fatte(), 5);
+    }
+
+    // Painted at a fractional device position the picture lands 1:1 on device pixels: every
+    // device pixel of the rounded rectangle is the made picture's, none resampled again.
+    void disegnoCopiaUnoAUno_data() {
+        QTest::addColumn<double>("scala");
+        QTest::addColumn<QPointF>("dove");
+        QTest::newRow("1x") << 1.0 << QPointF(3, 5);
+        QTest::newRow("1.40625x, fractional corner") << 1.40625 << QPointF(433, 17);
+        QTest::newRow("2x") << 2.0 << QPointF(11, 9);
+        QTest::newRow("2.8125x") << 2.8125 << QPointF(7, 13);
+    }
+    void disegnoCopiaUnoAUno() {
+        QFETCH(double, scala);
+        QFETCH(QPointF, dove);
+        QImage base(40, 30, QImage::Format_RGB32);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                base.setPixel(x, y, qRgb((x * 7) % 256, (y * 9) % 256, (x ^ y) * 5 % 256));
+        QImage schermo = dispositivoDi(QSize(500, 80), scala);
+        CacheNitida cache;
+        {
+            QPainter p(&schermo);
+            p.setRenderHint(QPainter::SmoothPixmapTransform); // must not resample the copy
+            p.translate(dove);
+            disegnaNitido(p, QRectF(0, 0, 40, 30), base, {}, cache, Filtro::Nitido);
+        }
+        const int x0 = int(std::floor(dove.x() * scala + 0.5));
+        const int y0 = int(std::floor(dove.y() * scala + 0.5));
+        const QSize misura(int(std::floor((dove.x() + 40) * scala + 0.5)) - x0,
+                           int(std::floor((dove.y() + 30) * scala + 0.5)) - y0);
+        const QImage attesa = ridimensiona(base, misura, Filtro::Nitido);
+        QCOMPARE(attesa.size(), misura);
+        for (int y = 0; y < misura.height(); ++y)
+            for (int x = 0; x < misura.width(); ++x)
+                QCOMPARE(schermo.pixel(x0 + x, y0 + y), attesa.pixel(x, y));
+        // Nothing outside the rounded rectangle.
+        QCOMPARE(schermo.pixel(x0 - 1, y0 + 3), 0xff000000u);
+        QCOMPARE(schermo.pixel(x0 + misura.width(), y0 + 3), 0xff000000u);
+        QCOMPARE(schermo.pixel(x0 + 3, y0 + misura.height()), 0xff000000u);
+    }
+
+    // A rotating painter has no device pixels to copy onto: the picture is drawn by it.
+    void pittoreRuotatoDisegnaComunque() {
+        QImage schermo = dispositivoDi(QSize(100, 100), 1.5);
+        CacheNitida cache;
+        {
+            QPainter p(&schermo);
+            p.translate(50, 50);
+            p.rotate(30);
+            disegnaNitido(p, QRectF(-10, -10, 20, 20), tinta(QSize(20, 20), Qt::red), {}, cache,
+                          Filtro::Nitido);
+        }
+        QVERIFY(cache.vuota());
+        QCOMPARE(schermo.pixelColor(75, 75), QColor(Qt::red));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestRidimensiona)
+#include "test_ridimensiona.moc"
