@@ -132,7 +132,16 @@ void FinestraGuida::showContents(const QString& helpFile) {
             area = schermo->availableGeometry();
         const winhelp::FinestraDefinita* f = p->guida() ? p->guida()->finestra(QString()) : nullptr;
         p->impostaArea(area);
-        p->setGeometry(geometriaGuida(f, area, p->size()));
+        QRect dove = geometriaGuida(f, area, p->size());
+        // At first, and where the file says nothing, a good part of the stage under its heading:
+        // a smaller, centred window ended across the home screen's hint line and began across
+        // its heading, and their cut letters read as stray lines along the window's edges.
+        if (nuova && !area.isEmpty() && (!f || (!f->posizioneData && !f->massimizzata))) {
+            dove = geometriaGuida(nullptr, area,
+                                  QSize(area.width() * 25 / 32, area.height() * 25 / 32));
+            dove.moveTop(area.top() + area.height() * 7 / 50);
+        }
+        p->setGeometry(dove);
     }
     pannello_->show();
     pannello_->raise();
