@@ -134,6 +134,10 @@ public:
 QAccessibleInterface* fabbricaFermate(const QString&, QObject* o) {
     if (auto* f = dynamic_cast<FermataGuida*>(o))
         return new FermataAccessibile(f);
+    // The help window is a dialog over the stage, named by its title: a plain widget would be a
+    // nameless "filler" to a screen reader.
+    if (auto* p = qobject_cast<PannelloGuida*>(o))
+        return new QAccessibleWidget(p, QAccessible::Dialog);
     return nullptr;
 }
 
