@@ -498,7 +498,8 @@ private Q_SLOTS:
         f.posizione = QRect(10, 20, 300, 400);
         f.colore = QColor(1, 2, 3);
         n.finestre = {f};
-        const FinestraDefinita* letta = FileGuida::apri(scriviGuida(n)).finestra(QString());
+        const FileGuida nostro = FileGuida::apri(scriviGuida(n));
+        const FinestraDefinita* letta = nostro.finestra(QString());
         QVERIFY(letta);
         QCOMPARE(letta->titolo, f.titolo);
         QCOMPARE(letta->posizione, f.posizione);
