@@ -166,6 +166,7 @@ public:
     // A stop's name for a screen reader: a hotspot is named after where it leads.
     std::function<QString(int immagine, int zona)> nomeZona;
     std::function<void(int immagine, int zona, QPoint dove)> attivaZona;
+    std::function<void(const QUrl& link, QPoint dove)> attivaLink;
 
     QVariant loadResource(int tipo, const QUrl& nome) override {
         if (nome.scheme() == SchemaImmagine)
@@ -205,8 +206,10 @@ public:
                     s->inizio = fr.position();
                     s->fine = fr.position() + fr.length();
                     s->setAccessibleName(fr.text());
-                    connect(s, &QAbstractButton::clicked, this,
-                            [this, link] { Q_EMIT anchorClicked(link); });
+                    connect(s, &QAbstractButton::clicked, this, [this, s, link] {
+                        if (attivaLink)
+                            attivaLink(link, s->mapToGlobal(s->rect().bottomLeft()));
+                    });
                 } else if (f.isImageFormat()) {
                     const QUrl nome(f.toImageFormat().name());
                     if (nome.scheme() != SchemaImmagine)
@@ -509,14 +512,22 @@ PannelloGuida::PannelloGuida() {
             puntoPopup_.reset();
         };
     }
-    for (TestoGuida* t : {testo_, intestazione_})
-        connect(t, &QTextBrowser::anchorClicked, this, [this](const QUrl& u) {
+    for (TestoGuida* t : {testo_, intestazione_}) {
+        auto segui = [this](const QUrl& u) {
             if (u.scheme() != SchemaLink)
                 return;
             const int n = u.path().toInt();
             if (n >= 0 && n < argomento_.collegamenti.size())
                 seguiCollegamento(argomento_.collegamenti.at(n));
-        });
+        };
+        connect(t, &QTextBrowser::anchorClicked, this, segui);
+        // From the keyboard: a popup comes up below the link, not where the pointer was left.
+        t->attivaLink = [this, segui](const QUrl& u, QPoint dove) {
+            puntoPopup_ = dove;
+            segui(u);
+            puntoPopup_.reset();
+        };
+    }
     connect(albero_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* i) {
         const QVariant a = i->data(0, RuoloArgomento);
         if (a.isValid())
