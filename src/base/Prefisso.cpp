@@ -1,6 +1,10 @@
 #include "Prefisso.h"
 
+#include "ErroreVB.h"
+#include "FileSicuro.h"
+
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -56,7 +60,7 @@ namespace {
 // into place, so a start that is cut short leaves no half file that a later one would keep. No
 // sync to the disk: the demo can always be copied again, and syncing each file made the first
 // start wait for the disk.
-bool copiaDaDemo(const QString& da, const QString& a) {
+bool copiaDaDemo(const QString& da, const QString& a, bool sostituisci) {
     const QString parziale = a + QStringLiteral(".part");
     QFile sorgente(da);
     QFile meta(parziale);
@@ -70,15 +74,56 @@ bool copiaDaDemo(const QString& da, const QString& a) {
         riuscita = !blocco.isEmpty() && meta.write(blocco) == blocco.size();
     }
     meta.close();
-    riuscita = riuscita && meta.error() == QFileDevice::NoError && QFile::rename(parziale, a);
+    // A file replaced goes just before the new one takes its name: cut short between the two,
+    // the next start finds it missing and copies it again.
+    riuscita = riuscita && meta.error() == QFileDevice::NoError &&
+               (!sostituisci || QFile::remove(a)) && QFile::rename(parziale, a);
     if (!riuscita)
         QFile::remove(parziale);
     return riuscita;
 }
 
+// The file is, byte for byte, one of the versions superseded at that path.
+bool superato(const QString& relativo, const QString& file,
+              const QList<VersioneSuperata>& superate) {
+    QByteArray dati;
+    bool letto = false;
+    for (const VersioneSuperata& v : superate) {
+        if (v.file != relativo)
+            continue;
+        if (!letto) {
+            try {
+                // The superseded files are small; a large one is the user's.
+                dati = leggiFileRegolare(file, 64 * 1024);
+            } catch (const ErroreVB&) {
+                return false;
+            }
+            letto = true;
+        }
+        if (QCryptographicHash::hash(dati, QCryptographicHash::Sha256).toHex() == v.sha256)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
-bool completaDaDemo(const QString& sorgente, const QString& destinazione, QString* errore) {
+const QList<VersioneSuperata>& versioniSuperate() {
+    // The help was an HTML page before it was a WinHelp file; the page can no longer show the
+    // help's contents, pictures and index.
+    static const QList<VersioneSuperata> v{
+        {QStringLiteral("drive_c/VELTO/HNEMAR/halvo.hlp"),
+         "01bc5c1e2f53f50fdde41f432ecd15b46b56bf881737442dc9601973753b8557"},
+        {QStringLiteral("drive_c/VELTO/HNEMAR/halvo.hlp"),
+         "9f38cc2d6aded5636dbf106476dfb34ef8fba628f53eda91df93e0dd481b0b6a"},
+        {QStringLiteral("drive_c/VELTO/HNEMAR/halvo.hlp"),
+         "aa1a3033eac7bfb7a726f843c3ad8cf2bd0a67178cdf812e0b6d646681cec31f"},
+    };
+    return v;
+}
+
+bool completaDaDemo(const QString& sorgente, const QString& destinazione, QString* errore,
+                    const QList<VersioneSuperata>& superate) {
     const QDir radice(sorgente);
     if (!radice.exists()) {
         if (errore)
@@ -104,9 +149,11 @@ bool completaDaDemo(const QString& sorgente, const QString& destinazione, QStrin
             }
             continue;
         }
-        if (QFileInfo::exists(meta))
+        const bool sostituisci =
+            QFileInfo::exists(meta) && superato(radice.relativeFilePath(voce), meta, superate);
+        if (QFileInfo::exists(meta) && !sostituisci)
             continue;
-        if (!QDir().mkpath(QFileInfo(meta).path()) || !copiaDaDemo(voce, meta)) {
+        if (!QDir().mkpath(QFileInfo(meta).path()) || !copiaDaDemo(voce, meta, sostituisci)) {
             if (errore)
                 *errore = meta;
             return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace hn {
@@ -20,8 +22,20 @@ QString cartellaDemo();
 // every file of the demo it lacks. Empty on success, else the user's explanation.
 QString preparaPrefisso(const Prefisso& prefisso, const QString& demo);
 
-// Copies every file of `sorgente` that `destinazione` lacks; never overwrites. Returns false with
-// a reason when a folder or file cannot be made.
-bool completaDaDemo(const QString& sorgente, const QString& destinazione, QString* errore);
+// A demo file as an earlier version shipped it: its path in the prefix and the SHA-256 of its
+// bytes, in hex.
+struct VersioneSuperata {
+    QString file;
+    QByteArray sha256;
+};
+
+// The demo files earlier versions shipped and this one ships differently.
+const QList<VersioneSuperata>& versioniSuperate();
+
+// Copies every file of `sorgente` that `destinazione` lacks, and replaces a file that is, byte
+// for byte, one of `superate` (a demo file no user changed); never overwrites anything else.
+// Returns false with a reason when a folder or file cannot be made.
+bool completaDaDemo(const QString& sorgente, const QString& destinazione, QString* errore,
+                    const QList<VersioneSuperata>& superate = versioniSuperate());
 
 } // namespace hn

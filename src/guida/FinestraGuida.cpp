@@ -94,20 +94,13 @@ void FinestraGuida::showContents(const QString& helpFile) {
             troppoGrande = e.numero() == 7;
         }
     }
-    if (!pannello_) {
+    const bool nuova = !pannello_;
+    if (nuova) {
         pannello_ = new PannelloGuida;
         // A window of its own kept above the stage: a dialog-type one, which every window manager
         // keeps above its owner.
-        if (QWidget* sopra = finestraPerDialoghi()) {
+        if (QWidget* sopra = finestraPerDialoghi())
             pannello_->setParent(sopra, Qt::Dialog);
-            QRect r(QPoint(), pannello_->size());
-            r.moveCenter(sopra->geometry().center());
-            pannello_->move(r.topLeft());
-        } else if (QScreen* schermo = QGuiApplication::primaryScreen()) {
-            QRect r(QPoint(), pannello_->size());
-            r.moveCenter(schermo->geometry().center());
-            pannello_->move(r.topLeft());
-        }
     }
     PannelloGuida* p = pannello();
     if (troppoGrande)
@@ -128,6 +121,27 @@ void FinestraGuida::showContents(const QString& helpFile) {
         p->mostraHtml(contenutoGuida(dati), [cartella](int, const QUrl& nome) {
             return risorsaDellaCartella(cartella, nome);
         });
+    }
+    // Placed where the file's main window asks, inside the stage, when it comes up; once shown,
+    // where the user put it.
+    if (nuova || !pannello_->isVisible()) {
+        QRect area;
+        if (QWidget* sopra = finestraPerDialoghi())
+            area = sopra->geometry();
+        else if (QScreen* schermo = QGuiApplication::primaryScreen())
+            area = schermo->availableGeometry();
+        const winhelp::FinestraDefinita* f = p->guida() ? p->guida()->finestra(QString()) : nullptr;
+        p->impostaArea(area);
+        QRect dove = geometriaGuida(f, area, p->size());
+        // At first, and where the file says nothing, a good part of the stage under its heading:
+        // a smaller, centred window ended across the home screen's hint line and began across
+        // its heading, and their cut letters read as stray lines along the window's edges.
+        if (nuova && !area.isEmpty() && (!f || (!f->posizioneData && !f->massimizzata))) {
+            dove = geometriaGuida(nullptr, area,
+                                  QSize(area.width() * 25 / 32, area.height() * 25 / 32));
+            dove.moveTop(area.top() + area.height() * 7 / 50);
+        }
+        p->setGeometry(dove);
     }
     pannello_->show();
     pannello_->raise();

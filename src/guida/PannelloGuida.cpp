@@ -4,7 +4,9 @@
 #include "Host.h"
 #include "Normalizza.h"
 
+#include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,6 +15,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -49,20 +52,121 @@ QImage riquadro(QSize dimensione) {
     return img;
 }
 
+// Two tones side by side, each two pixels wide, black outside and white inside: the keyboard
+// ring the forms draw, so the help shows where the keyboard is the same way.
+constexpr int Banda = 2;
+constexpr int Spessore = 2 * Banda;
+
+void disegnaAnello(QPainter& p, const QRect& voce) {
+    const QRect fuori = voce.adjusted(-Spessore, -Spessore, Spessore, Spessore);
+    const QRect dentro = fuori.adjusted(Banda, Banda, -Banda, -Banda);
+    QRegion nero(fuori);
+    nero -= QRegion(dentro);
+    QRegion bianco(dentro);
+    bianco -= QRegion(voce);
+    for (const QRect& r : nero)
+        p.fillRect(r, Qt::black);
+    for (const QRect& r : bianco)
+        p.fillRect(r, Qt::white);
+}
+
+// A stop of the keyboard in a topic: a link of the text or a hotspot of a picture. An invisible
+// widget over it, so that Tab reaches links and hotspots in reading order, the ring shows where
+// the keyboard is, and screen readers meet each as a link with its name. The mouse goes through
+// it to the text below.
+class FermataGuida : public QAbstractButton {
+public:
+    explicit FermataGuida(QWidget* sopra)
+        : QAbstractButton(sopra) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::TabFocus);
+    }
+    int inizio = -1, fine = -1;   // a link: its text in the document
+    int immagine = -1, zona = -1; // a hotspot: its picture and its rectangle
+    QList<QRect> righe;           // what it covers, in its own pixels
+    std::function<void()> mostrata;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!hasFocus())
+            return;
+        QPainter p(this);
+        for (const QRect& r : righe)
+            disegnaAnello(p, r);
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+            click();
+        else
+            QAbstractButton::keyPressEvent(e);
+    }
+    void focusInEvent(QFocusEvent* e) override {
+        QAbstractButton::focusInEvent(e);
+        if (mostrata)
+            mostrata();
+        update();
+    }
+    void focusOutEvent(QFocusEvent* e) override {
+        QAbstractButton::focusOutEvent(e);
+        update();
+    }
+};
+
+// A screen reader's view of a stop: a link, named, that a Press follows.
+class FermataAccessibile : public QAccessibleWidget {
+public:
+    explicit FermataAccessibile(QWidget* w)
+        : QAccessibleWidget(w, QAccessible::Link) {}
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.linked = true;
+        return s;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& azione) override {
+        if (azione == pressAction())
+            static_cast<QAbstractButton*>(widget())->click();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+QAccessibleInterface* fabbricaFermate(const QString&, QObject* o) {
+    if (auto* f = dynamic_cast<FermataGuida*>(o))
+        return new FermataAccessibile(f);
+    // The help window is a dialog over the stage, named by its title: a plain widget would be a
+    // nameless "filler" to a screen reader.
+    if (auto* p = qobject_cast<PannelloGuida*>(o))
+        return new QAccessibleWidget(p, QAccessible::Dialog);
+    return nullptr;
+}
+
 } // namespace
 
 // The topic text: links come to the window, pictures from the window's topic, and a click on a
-// picture reaches it with the point inside the picture, for its hotspots.
+// picture reaches it with the point inside the picture, for its hotspots. Tab walks its links
+// and the hotspots of its pictures, in the order they are read.
 class TestoGuida : public QTextBrowser {
 public:
     explicit TestoGuida(PannelloGuida* p)
         : pannello_(p) {
         setOpenLinks(false);
         setOpenExternalLinks(false);
+        // The keyboard reaches links through the stops, which hotspots share.
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
         viewport()->setMouseTracking(true);
+        for (QScrollBar* b : {verticalScrollBar(), horizontalScrollBar()})
+            connect(b, &QScrollBar::valueChanged, this, [this] { posizionaFermate(); });
+        connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
+                this, [this] { posizionaFermate(); });
     }
     QMap<int, QImage> immagini;
+    QMap<int, QList<ZonaImmagine>> zone;
     std::function<QVariant(int, const QUrl&)> risorsaEsterna;
+    // A stop's name for a screen reader: a hotspot is named after where it leads.
+    std::function<QString(int immagine, int zona)> nomeZona;
+    std::function<void(int immagine, int zona, QPoint dove)> attivaZona;
+    std::function<void(const QUrl& link, QPoint dove)> attivaLink;
 
     QVariant loadResource(int tipo, const QUrl& nome) override {
         if (nome.scheme() == SchemaImmagine)
@@ -72,7 +176,77 @@ public:
         return QByteArray();
     }
 
+    QList<FermataGuida*> fermate() const { return fermate_; }
+
+    // New text: its stops, chained after the text in the Tab order.
+    void costruisciFermate() {
+        const bool aveva = std::any_of(fermate_.begin(), fermate_.end(),
+                                       [](const FermataGuida* f) { return f->hasFocus(); });
+        for (FermataGuida* f : std::as_const(fermate_)) {
+            // A stop may be the one whose Enter brought this text: it goes once its event ends.
+            f->hide();
+            f->deleteLater();
+        }
+        fermate_.clear();
+        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fr = it.fragment();
+                const QTextCharFormat f = fr.charFormat();
+                const QUrl link(f.anchorHref());
+                if (f.isAnchor() && link.scheme() == SchemaLink) {
+                    FermataGuida* ultima = fermate_.isEmpty() ? nullptr : fermate_.last();
+                    if (ultima && ultima->fine == fr.position() &&
+                        ultima->property("href").toString() == f.anchorHref()) {
+                        ultima->fine += fr.length();
+                        ultima->setAccessibleName(ultima->accessibleName() + fr.text());
+                        continue;
+                    }
+                    FermataGuida* s = nuovaFermata();
+                    s->setProperty("href", f.anchorHref());
+                    s->inizio = fr.position();
+                    s->fine = fr.position() + fr.length();
+                    s->setAccessibleName(fr.text());
+                    connect(s, &QAbstractButton::clicked, this, [this, s, link] {
+                        if (attivaLink)
+                            attivaLink(link, s->mapToGlobal(s->rect().bottomLeft()));
+                    });
+                } else if (f.isImageFormat()) {
+                    const QUrl nome(f.toImageFormat().name());
+                    if (nome.scheme() != SchemaImmagine)
+                        continue;
+                    const int n = nome.path().toInt();
+                    for (qsizetype z = 0; z < zone.value(n).size(); ++z) {
+                        FermataGuida* s = nuovaFermata();
+                        s->inizio = fr.position();
+                        s->immagine = n;
+                        s->zona = int(z);
+                        s->setAccessibleName(nomeZona ? nomeZona(n, int(z)) : QString());
+                        connect(s, &QAbstractButton::clicked, this, [this, s] {
+                            if (attivaZona)
+                                attivaZona(s->immagine, s->zona,
+                                           s->mapToGlobal(s->rect().bottomLeft()));
+                        });
+                    }
+                }
+            }
+        for (FermataGuida* s : std::as_const(fermate_))
+            s->setAccessibleName(s->accessibleName().simplified());
+        QWidget* prima = this;
+        for (FermataGuida* s : std::as_const(fermate_)) {
+            setTabOrder(prima, s);
+            prima = s;
+        }
+        posizionaFermate();
+        if (aveva)
+            setFocus(Qt::OtherFocusReason);
+    }
+
 protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QTextBrowser::resizeEvent(e);
+        posizionaFermate();
+    }
+
     void mouseReleaseEvent(QMouseEvent* e) override {
         QTextBrowser::mouseReleaseEvent(e);
         if (e->button() != Qt::LeftButton || !anchorAt(e->pos()).isEmpty())
@@ -92,6 +266,101 @@ protected:
     }
 
 private:
+    FermataGuida* nuovaFermata() {
+        auto* s = new FermataGuida(this);
+        s->mostrata = [this, s] { mostraFermata(s); };
+        s->show();
+        fermate_.append(s);
+        return s;
+    }
+
+    // Where a picture drawn at document position `pos` lies, in document coordinates.
+    std::optional<QRectF> rettangoloImmagine(int pos, QSize dimensione) const {
+        const QTextBlock blocco = document()->findBlock(pos);
+        if (!blocco.isValid() || !blocco.layout())
+            return std::nullopt;
+        const QTextLine riga = blocco.layout()->lineForTextPosition(pos - blocco.position());
+        if (!riga.isValid())
+            return std::nullopt;
+        const QPointF origine = document()->documentLayout()->blockBoundingRect(blocco).topLeft();
+        return QRectF(origine.x() + riga.cursorToX(pos - blocco.position()),
+                      origine.y() + riga.y() + riga.ascent() - dimensione.height(),
+                      dimensione.width(), dimensione.height());
+    }
+
+    // The lines a stop covers, in document coordinates.
+    QList<QRectF> righeDi(const FermataGuida* s) const {
+        QList<QRectF> r;
+        if (s->immagine >= 0) {
+            const QRect z = zone.value(s->immagine).value(s->zona).rettangolo;
+            if (const auto im = rettangoloImmagine(s->inizio, immagini.value(s->immagine).size()))
+                r.append(QRectF(im->topLeft() + z.topLeft(), z.size()).intersected(*im));
+            return r;
+        }
+        for (QTextBlock b = document()->findBlock(s->inizio); b.isValid() && b.position() < s->fine;
+             b = b.next()) {
+            const QTextLayout* l = b.layout();
+            if (!l)
+                continue;
+            const QPointF o = document()->documentLayout()->blockBoundingRect(b).topLeft();
+            for (int i = 0; i < l->lineCount(); ++i) {
+                const QTextLine riga = l->lineAt(i);
+                const int da = std::max(s->inizio - b.position(), riga.textStart());
+                const int a =
+                    std::min(s->fine - b.position(), riga.textStart() + riga.textLength());
+                if (da >= a)
+                    continue;
+                const qreal x1 = riga.cursorToX(da), x2 = riga.cursorToX(a);
+                r.append(QRectF(o.x() + std::min(x1, x2), o.y() + riga.y(), std::abs(x2 - x1),
+                                riga.height()));
+            }
+        }
+        return r;
+    }
+
+    QPointF scostamento() const {
+        return QPointF(viewport()->geometry().topLeft()) -
+               QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    }
+
+    void posizionaFermate() {
+        const QPointF d = scostamento();
+        for (FermataGuida* s : std::as_const(fermate_)) {
+            QList<QRect> righe;
+            QRect tutto;
+            for (const QRectF& r : righeDi(s)) {
+                righe.append(r.translated(d).toAlignedRect());
+                tutto |= righe.last();
+            }
+            if (righe.isEmpty()) {
+                s->righe.clear();
+                s->setGeometry(QRect(viewport()->geometry().topLeft(), QSize(1, 1)));
+                continue;
+            }
+            const QRect g = tutto.adjusted(-Spessore, -Spessore, Spessore, Spessore);
+            s->righe.clear();
+            for (const QRect& r : righe)
+                s->righe.append(r.translated(-g.topLeft()));
+            s->setGeometry(g);
+            s->update();
+        }
+    }
+
+    // The keyboard reached a stop: the text scrolls to show it.
+    void mostraFermata(const FermataGuida* s) {
+        QRectF tutto;
+        for (const QRectF& r : righeDi(s))
+            tutto |= r;
+        if (tutto.isEmpty())
+            return;
+        QScrollBar* v = verticalScrollBar();
+        const int alto = viewport()->height();
+        if (tutto.top() < v->value())
+            v->setValue(int(tutto.top()) - Spessore * 2);
+        else if (tutto.bottom() > v->value() + alto)
+            v->setValue(int(std::min(tutto.top(), tutto.bottom() - alto)) + Spessore * 2);
+    }
+
     // The picture under a point of the viewport, and the point in the picture's pixels.
     std::optional<std::pair<int, QPoint>> immagineSotto(QPointF suViewport) const {
         const QPointF punto =
@@ -109,25 +378,39 @@ private:
             if (nome.scheme() != SchemaImmagine)
                 continue;
             const int n = nome.path().toInt();
-            const QImage img = immagini.value(n);
-            const QTextBlock blocco = document()->findBlock(p);
-            const QTextLine riga = blocco.layout()->lineForTextPosition(p - blocco.position());
-            if (!riga.isValid())
-                continue;
-            const QPointF origine =
-                document()->documentLayout()->blockBoundingRect(blocco).topLeft();
-            const QRectF rettangolo(origine.x() + riga.cursorToX(p - blocco.position()),
-                                    origine.y() + riga.y() + riga.ascent() - img.height(),
-                                    img.width(), img.height());
-            if (rettangolo.contains(punto))
-                return std::pair(n, (punto - rettangolo.topLeft()).toPoint());
+            const auto rettangolo = rettangoloImmagine(p, immagini.value(n).size());
+            if (rettangolo && rettangolo->contains(punto))
+                return std::pair(n, (punto - rettangolo->topLeft()).toPoint());
         }
         return std::nullopt;
     }
 
-private:
     PannelloGuida* pannello_;
+    QList<FermataGuida*> fermate_;
 };
+
+QRect geometriaGuida(const FinestraDefinita* f, const QRect& area, QSize predefinita) {
+    // Smaller than this, the contents list and the topic no longer fit side by side.
+    const QSize minima = QSize(420, 300).boundedTo(area.size());
+    QRect r(QPoint(), predefinita.boundedTo(area.size()).expandedTo(minima));
+    r.moveCenter(area.center());
+    if (!f)
+        return r;
+    if (f->massimizzata)
+        return area;
+    if (!f->posizioneData)
+        return r;
+    auto scala = [](int v, int lato) { return int(qint64(std::clamp(v, 0, 1024)) * lato / 1024); };
+    const QSize dim = QSize(scala(f->posizione.width(), area.width()),
+                            scala(f->posizione.height(), area.height()))
+                          .expandedTo(minima)
+                          .boundedTo(area.size());
+    const int x = std::min(area.left() + scala(f->posizione.x(), area.width()),
+                           area.right() + 1 - dim.width());
+    const int y = std::min(area.top() + scala(f->posizione.y(), area.height()),
+                           area.bottom() + 1 - dim.height());
+    return QRect(QPoint(x, y), dim);
+}
 
 PannelloGuida::PannelloGuida() {
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -211,14 +494,40 @@ PannelloGuida::PannelloGuida() {
     divisore->setStretchFactor(1, 3);
     divisore->setSizes({220, 560});
 
-    for (TestoGuida* t : {testo_, intestazione_})
-        connect(t, &QTextBrowser::anchorClicked, this, [this](const QUrl& u) {
+    QAccessible::installFactory(fabbricaFermate);
+    for (TestoGuida* t : {testo_, intestazione_}) {
+        t->nomeZona = [this](int immagine, int zona) {
+            const ZonaImmagine z = immagini_.value(immagine).zone.value(zona);
+            const int a = argomentoDi(z.collegamento);
+            if (a >= 0)
+                return guida_->titoloArgomento(a);
+            return z.nome.isEmpty() ? QStringLiteral("Obszar obrazu %1").arg(zona + 1) : z.nome;
+        };
+        t->attivaZona = [this](int immagine, int zona, QPoint dove) {
+            if (immagine < 0 || immagine >= immagini_.size() || zona < 0 ||
+                zona >= immagini_.at(immagine).zone.size())
+                return;
+            puntoPopup_ = dove;
+            seguiCollegamento(immagini_.at(immagine).zone.at(zona).collegamento);
+            puntoPopup_.reset();
+        };
+    }
+    for (TestoGuida* t : {testo_, intestazione_}) {
+        auto segui = [this](const QUrl& u) {
             if (u.scheme() != SchemaLink)
                 return;
             const int n = u.path().toInt();
             if (n >= 0 && n < argomento_.collegamenti.size())
                 seguiCollegamento(argomento_.collegamenti.at(n));
-        });
+        };
+        connect(t, &QTextBrowser::anchorClicked, this, segui);
+        // From the keyboard: a popup comes up below the link, not where the pointer was left.
+        t->attivaLink = [this, segui](const QUrl& u, QPoint dove) {
+            puntoPopup_ = dove;
+            segui(u);
+            puntoPopup_.reset();
+        };
+    }
     connect(albero_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* i) {
         const QVariant a = i->data(0, RuoloArgomento);
         if (a.isValid())
@@ -295,6 +604,7 @@ void PannelloGuida::mostraErrore(const QString& messaggio) {
     schede_->hide();
     intestazione_->hide();
     testo_->setHtml(QStringLiteral("<h2>Pomoc</h2><p>%1</p>").arg(messaggio.toHtmlEscaped()));
+    testo_->costruisciFermate();
     aggiornaPulsanti();
 }
 
@@ -304,6 +614,7 @@ void PannelloGuida::mostraHtml(const QString& html,
     testo_->risorsaEsterna = std::move(risorse);
     testo_->setHtml(html);
     testo_->moveCursor(QTextCursor::Start);
+    testo_->costruisciFermate();
 }
 
 void PannelloGuida::apri(FileGuida guida, const QString& contenuti) {
@@ -317,7 +628,11 @@ void PannelloGuida::apri(FileGuida guida, const QString& contenuti) {
     creati_.clear();
     azioni_.clear();
     schede_->show();
-    setWindowTitle(guida_->titolo().isEmpty() ? QStringLiteral("Pomoc") : guida_->titolo());
+    // The main window's caption, as the file defines it, else the file's title.
+    const FinestraDefinita* principale = guida_->finestra(QString());
+    const QString titolo =
+        principale && !principale->titolo.isEmpty() ? principale->titolo : guida_->titolo();
+    setWindowTitle(titolo.isEmpty() ? QStringLiteral("Pomoc") : titolo);
 
     albero_->clear();
     const Contenuti cnt = leggiContenuti(contenuti);
@@ -554,9 +869,13 @@ void PannelloGuida::mostra(int argomento) {
     const QString scorre = html(argomento_, false, immagini_);
     for (TestoGuida* t : {testo_, intestazione_}) {
         t->immagini.clear();
-        for (qsizetype i = 0; i < immagini_.size(); ++i)
+        t->zone.clear();
+        for (qsizetype i = 0; i < immagini_.size(); ++i) {
             t->immagini.insert(int(i), immagini_[i].immagine);
+            t->zone.insert(int(i), immagini_[i].zone);
+        }
     }
+    applicaFinestra();
     // The non-scrolling region stays above the text, as tall as it needs.
     intestazione_->setVisible(!fisso.isEmpty());
     intestazione_->setHtml(fisso);
@@ -567,9 +886,26 @@ void PannelloGuida::mostra(int argomento) {
     }
     testo_->setHtml(scorre);
     testo_->moveCursor(QTextCursor::Start);
+    intestazione_->costruisciFermate();
+    testo_->costruisciFermate();
     for (const QString& m : argomento_.macro)
         eseguiMacro(m);
     aggiornaPulsanti();
+}
+
+void PannelloGuida::applicaFinestra() {
+    // The colours the file gives its windows; the window a jump named, else the main one.
+    const FinestraDefinita* f = guida_->finestra(finestraCorrente_);
+    if (!f)
+        f = guida_->finestra(QString());
+    const QPalette normale = QApplication::palette(testo_);
+    for (auto [t, c] : {std::pair{testo_, f ? f->colore : QColor()},
+                        std::pair{intestazione_, f ? f->coloreFisso : QColor()}}) {
+        QPalette pal = normale;
+        if (c.isValid())
+            pal.setColor(QPalette::Base, c);
+        t->setPalette(pal);
+    }
 }
 
 void PannelloGuida::aggiornaPulsanti() {
@@ -585,6 +921,13 @@ void PannelloGuida::aggiornaPulsanti() {
     schede_->setVisible(c);
 }
 
+int PannelloGuida::argomentoDi(const Collegamento& c) const {
+    if (!guida_ || c.tipo == Collegamento::Macro || !c.file.isEmpty())
+        return -1;
+    const int a = c.hash ? guida_->argomentoDaHash(c.hash) : -1;
+    return a >= 0 || c.contesto.isEmpty() ? a : guida_->argomentoDaContesto(c.contesto);
+}
+
 void PannelloGuida::seguiCollegamento(const Collegamento& c) {
     if (c.tipo == Collegamento::Macro) {
         eseguiMacro(c.macro);
@@ -596,18 +939,20 @@ void PannelloGuida::seguiCollegamento(const Collegamento& c) {
         avviso_->show();
         return;
     }
-    const int a = c.hash ? guida_->argomentoDaHash(c.hash) : -1;
-    const int b = a >= 0 || c.contesto.isEmpty() ? a : guida_->argomentoDaContesto(c.contesto);
+    const int b = argomentoDi(c);
     if (b < 0) {
         avviso_->setText(QStringLiteral("Tego tematu nie ma w pliku pomocy."));
         avviso_->show();
         return;
     }
     avviso_->hide();
-    if (c.tipo == Collegamento::Popup)
+    if (c.tipo == Collegamento::Popup) {
         mostraPopup(b);
-    else
-        vaiA(b);
+        return;
+    }
+    finestraCorrente_ = c.finestra;
+    vaiA(b);
+    finestraCorrente_.clear();
 }
 
 bool PannelloGuida::zonaIn(int immagine, QPoint punto) const {
@@ -657,8 +1002,19 @@ void PannelloGuida::mostraPopup(int argomento) {
     p->document()->setTextWidth(360);
     const QSize dim(380, std::min(400, int(p->document()->size().height()) + 12));
     p->resize(dim);
-    QPoint dove = QCursor::pos() + QPoint(8, 8);
-    p->move(dove);
+    // Beside the pointer, or below the stop the keyboard pressed; whole inside the stage.
+    QRect dove(puntoPopup_ ? *puntoPopup_ : QCursor::pos() + QPoint(8, 8), dim);
+    QRect area = area_;
+    if (area.isEmpty())
+        if (QScreen* s = screen())
+            area = s->availableGeometry();
+    if (!area.isEmpty()) {
+        dove = QRect(dove.topLeft(), dim.boundedTo(area.size()));
+        dove.moveLeft(std::clamp(dove.left(), area.left(), area.right() + 1 - dove.width()));
+        dove.moveTop(std::clamp(dove.top(), area.top(), area.bottom() + 1 - dove.height()));
+        p->resize(dove.size());
+    }
+    p->move(dove.topLeft());
     p->show();
     popup_ = p;
 }
@@ -667,14 +1023,23 @@ void PannelloGuida::eseguiMacro(const QString& macro) {
     for (const ChiamataMacro& m : leggiMacro(macro)) {
         const QString nome = nomeMacro(m.nome);
         const QString a0 = m.argomenti.value(0), a1 = m.argomenti.value(1);
-        const bool questoFile = a0.isEmpty() || a0.startsWith(u'`') ||
-                                a0.compare(QStringLiteral("qchPath"), Qt::CaseInsensitive) == 0;
+        // "file>window": a file of none (or qchPath) is this one.
+        const qsizetype maggiore = a0.indexOf(u'>');
+        const QString file = maggiore >= 0 ? a0.left(maggiore) : a0;
+        const QString finestra = maggiore >= 0 ? a0.mid(maggiore + 1) : QString();
+        const bool questoFile = file.isEmpty() || file.startsWith(u'`') ||
+                                file.compare(QStringLiteral("qchPath"), Qt::CaseInsensitive) == 0;
         if (!guida_)
             return;
         if (nome == u"JumpId" || nome == u"PopupId") {
             const int t = questoFile ? guida_->argomentoDaContesto(a1) : -1;
-            if (t >= 0)
-                nome == u"JumpId" ? vaiA(t) : mostraPopup(t);
+            if (t >= 0 && nome == u"PopupId") {
+                mostraPopup(t);
+            } else if (t >= 0) {
+                finestraCorrente_ = finestra;
+                vaiA(t);
+                finestraCorrente_.clear();
+            }
         } else if (nome == u"JumpContext" || nome == u"PopupContext") {
             const int t = guida_->argomentoDaMappa(a1.toInt());
             if (t >= 0)

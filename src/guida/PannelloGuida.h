@@ -23,6 +23,12 @@ namespace hn {
 
 class TestoGuida;
 
+// Where the help window goes over `area` (the stage): as the file's main window asks, in 1024ths
+// of the screen, maximised to the whole area, kept inside the area and never too small to use;
+// with no such wish, `predefinita` centred.
+QRect geometriaGuida(const winhelp::FinestraDefinita* finestra, const QRect& area,
+                     QSize predefinita);
+
 // The help window for a WinHelp file: contents, keyword index and full-text search on the
 // left, the topic on the right under its non-scrolling region, and the buttons a reader of
 // these files expects. It opens at the contents (the .cnt tree when there is one, else the
@@ -36,6 +42,8 @@ public:
 
     // Shows `guida`, its .cnt (when there is one, already decoded) at its contents.
     void apri(winhelp::FileGuida guida, const QString& contenuti);
+    // Where popups may go: inside the stage.
+    void impostaArea(const QRect& area) { area_ = area; }
     // A file that could not be read: the window says so.
     void mostraErrore(const QString& messaggio);
     // A help page in HTML, its pictures through `risorse`.
@@ -54,6 +62,8 @@ public:
     QLabel* avviso() const { return avviso_; }
     QPushButton* pulsante(const QString& testo) const;
     int argomentoCorrente() const { return corrente_; }
+    QString titoloCorrente() const { return argomento_.titolo; }
+    const winhelp::FileGuida* guida() const { return guida_ ? &*guida_ : nullptr; }
     bool ricercaPronta() const { return indiceTesto_.has_value(); }
 
     void vaiA(int argomento, bool storia = true);
@@ -66,6 +76,7 @@ public:
 private:
     void mostra(int argomento);
     void seguiCollegamento(const winhelp::Collegamento& c);
+    int argomentoDi(const winhelp::Collegamento& c) const; // −1: another file, a macro, none
     void mostraPopup(int argomento);
     void riempiIndice(const QString& filtro);
     void cerca();
@@ -96,6 +107,10 @@ private:
     QMap<QString, QPushButton*> creati_; // buttons the file's macros created, by id
     QMap<QString, QString> azioni_;      // their macros
     QPointer<QWidget> popup_;
+    std::optional<QPoint> puntoPopup_; // where a popup the keyboard opened goes
+    QRect area_;
+    QString finestraCorrente_; // the file's window the topic shows in, empty for the main one
+    void applicaFinestra();
 };
 
 } // namespace hn

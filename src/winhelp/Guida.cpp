@@ -114,7 +114,7 @@ void FileGuida::leggiSistema() {
     }
     dimDecompressa_ = lz77_ ? 16384 : dimBlocco_ - 12;
     int charset = -1, charsetFont = -1;
-    QList<QByteArray> titoli, copyright;
+    QList<QByteArray> titoli, copyright, didascalie;
     while (minor_ > 16 && l.resto() >= 4) {
         const unsigned tipo = l.u16();
         const qsizetype n = l.u16();
@@ -143,10 +143,26 @@ void FileGuida::leggiSistema() {
                 const unsigned validi = r.u16();
                 f.tipo = stringaFissa(r.byte(10));
                 f.nome = stringaFissa(r.byte(9));
-                f.titolo = stringaFissa(r.byte(51));
+                // Decoded below, once the code page is known.
+                didascalie.append(r.byte(51).toByteArray());
                 const int x = r.i16(), y = r.i16(), w = r.i16(), h = r.i16();
                 f.posizione = QRect(x, y, w, h);
                 f.posizioneData = (validi & 0x78) == 0x78;
+                // Read whether or not it is valid: the colours come after it.
+                if (r.resto() >= 2) {
+                    const bool massimizzata = r.u16() != 0;
+                    f.massimizzata = (validi & 0x80) && massimizzata;
+                }
+                auto colore = [&r](bool dato) {
+                    if (r.resto() < 4)
+                        return QColor();
+                    const int rosso = r.u8(), verde = r.u8(), blu = r.u8();
+                    r.u8();
+                    return dato ? QColor(rosso, verde, blu) : QColor();
+                };
+                f.colore = colore(validi & 0x100);
+                f.coloreFisso = colore(validi & 0x200);
+                f.sopra = validi & 0x400;
                 finestre_.append(f);
             }
             break;
@@ -179,6 +195,20 @@ void FileGuida::leggiSistema() {
         copyright_ = testo(t);
     for (QString& m : macro_)
         m = testo(m.toLatin1());
+    for (qsizetype i = 0; i < finestre_.size(); ++i) {
+        const QByteArray& d = didascalie.at(i);
+        const qsizetype nul = d.indexOf('\0');
+        finestre_[i].titolo = testo(nul >= 0 ? d.first(nul) : d);
+    }
+}
+
+const FinestraDefinita* FileGuida::finestra(const QString& nome) const {
+    const QString cercato = nome.isEmpty() ? QStringLiteral("main") : nome;
+    for (const FinestraDefinita& f : finestre_)
+        if (f.nome.compare(cercato, Qt::CaseInsensitive) == 0 ||
+            (nome.isEmpty() && f.tipo.compare(cercato, Qt::CaseInsensitive) == 0))
+            return &f;
+    return nullptr;
 }
 
 void FileGuida::leggiFont() {

@@ -79,10 +79,15 @@ struct ImmagineGuida {
     QList<ZonaImmagine> zone;
 };
 
+// A window the file defines ([WINDOWS] of its project): "main" or a secondary one.
 struct FinestraDefinita {
     QString nome, tipo, titolo;
-    QRect posizione; // 0..1000 in each direction, when given
+    QRect posizione; // in 1024ths of the screen, each direction
     bool posizioneData = false;
+    bool massimizzata = false;
+    QColor colore;      // the topic's background; invalid when the file gives none
+    QColor coloreFisso; // the non-scrolling region's
+    bool sopra = false; // kept above other windows
 };
 
 struct VoceIndice {
@@ -102,6 +107,8 @@ public:
     const QString& copyright() const { return copyright_; }
     const QStringList& macroIniziali() const { return macro_; }
     const QList<FinestraDefinita>& finestre() const { return finestre_; }
+    // The window of that name (case aside; empty: the main one), or none.
+    const FinestraDefinita* finestra(const QString& nome) const;
     const QList<Font>& font() const { return font_; }
     int codePage() const { return codePage_; }
     int versione() const { return minor_; }

@@ -686,6 +686,25 @@ QByteArray scriviGuida(const GuidaNuova& g, QStringList* avvisi) {
         record(3, c);
         for (const QString& m : g.macro)
             record(4, zString(m));
+        for (const FinestraNuova& f : g.finestre) {
+            QByteArray w;
+            const bool dove = !f.posizione.isEmpty();
+            scriviU16(w, 0x0001 | 0x0002 | (f.titolo.isEmpty() ? 0 : 0x0004) | (dove ? 0x78 : 0) |
+                             (f.massimizzata ? 0x80 : 0) | (f.colore.isValid() ? 0x100 : 0) |
+                             (f.coloreFisso.isValid() ? 0x200 : 0));
+            w += fisso(f.tipo, 10) + fisso(f.nome, 9) + fisso(f.titolo, 51);
+            for (const int v :
+                 {f.posizione.x(), f.posizione.y(), f.posizione.width(), f.posizione.height()})
+                scriviU16(w, dove ? unsigned(v) & 0xFFFF : 0);
+            scriviU16(w, f.massimizzata ? 1 : 0);
+            for (const QColor& c : {f.colore, f.coloreFisso}) {
+                w.append(static_cast<char>(c.isValid() ? c.red() : 0));
+                w.append(static_cast<char>(c.isValid() ? c.green() : 0));
+                w.append(static_cast<char>(c.isValid() ? c.blue() : 0));
+                w.append('\0');
+            }
+            record(6, w);
+        }
         if (g.charset) {
             if (!g.nomeContenuti.isEmpty())
                 record(10, zString(g.nomeContenuti));

@@ -60,6 +60,15 @@ struct FontNuovo {
     QColor colore = Qt::black;
 };
 
+// A window of the file: its place in 1024ths of the screen (an empty rectangle: none given),
+// colours (invalid: none given).
+struct FinestraNuova {
+    QString tipo = QStringLiteral("main"), nome = QStringLiteral("main"), titolo;
+    QRect posizione;
+    bool massimizzata = false;
+    QColor colore, coloreFisso;
+};
+
 struct GuidaNuova {
     QString titolo, copyright, contenuti; // contenuti: the contents topic's context
     QStringList macro;
@@ -67,9 +76,10 @@ struct GuidaNuova {
     QList<ArgomentoNuovo> argomenti;
     QList<ImmagineNuova> immagini;
     QMap<int, QString> mappa; // [MAP] numbers
-    QString nomeContenuti;    // the .cnt file's name
-    bool charset = true;      // say "Central European" (the 3.1 compiler said nothing)
-    bool frasi = true;        // phrase compression
+    QList<FinestraNuova> finestre;
+    QString nomeContenuti; // the .cnt file's name
+    bool charset = true;   // say "Central European" (the 3.1 compiler said nothing)
+    bool frasi = true;     // phrase compression
     bool lz77 = true;
 };
 

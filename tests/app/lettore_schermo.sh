@@ -1,5 +1,5 @@
 #!/bin/sh
-# lettore_schermo.sh APP: runs lettore_schermo.py against the program on the X server sotto_x.sh
+# lettore_schermo.sh [SCRIPT.py] APP: runs lettore_schermo.py (or SCRIPT.py) against the program on the X server sotto_x.sh
 # gave it, inside a session bus of its own with the accessibility bus started on it. Exit 77
 # (skipped) only when those buses cannot start; anything else missing is a failure.
 set -u
@@ -20,5 +20,7 @@ for _ in $(seq 50); do
 done
 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
     >/dev/null 2>&1 || { echo "lettore_schermo: the accessibility bus did not start"; exit 77; }
+script="$qui/lettore_schermo.py"
+case "${1:-}" in *.py) script=$1; shift ;; esac
 # The Debian python, whose modules python3-pyatspi installs, whatever python3 is first in PATH.
-/usr/bin/python3 "$qui/lettore_schermo.py" "$@"
+/usr/bin/python3 "$script" "$@"

@@ -6,6 +6,7 @@
 #include "ServiziReali.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QCursor>
 #include <QDir>
 #include <QFile>
@@ -80,6 +81,21 @@ private Q_SLOTS:
         QCOMPARE(QDir(prefisso + QStringLiteral("/drive_d/DATI")).entryList(QDir::Files),
                  QStringList{QStringLiteral("a.dat")});
         QVERIFY(QFileInfo(prefisso + QStringLiteral("/drive_c/VELTO/TEMP")).isDir());
+        // A demo file an earlier version shipped, never changed, gives way to this version's;
+        // the same file changed by its user stays.
+        const QString guida = QStringLiteral("/drive_c/VELTO/HNEMAR/halvo.hlp");
+        const QList<VersioneSuperata> superate{
+            {guida.mid(1),
+             QCryptographicHash::hash("old page", QCryptographicHash::Sha256).toHex()}};
+        scrivi(demo + guida, "new help");
+        scrivi(prefisso + guida, "old page");
+        QVERIFY(completaDaDemo(demo, prefisso, &errore, superate));
+        QCOMPARE(leggi(prefisso + guida), QByteArray("new help"));
+        scrivi(prefisso + guida, "old page, edited");
+        QVERIFY(completaDaDemo(demo, prefisso, &errore, superate));
+        QCOMPARE(leggi(prefisso + guida), QByteArray("old page, edited"));
+        QCOMPARE(QDir(prefisso + QStringLiteral("/drive_c/VELTO/HNEMAR")).entryList(QDir::Files),
+                 QStringList{QStringLiteral("halvo.hlp")});
         QVERIFY(!completaDaDemo(dir.path() + QStringLiteral("/missing"), prefisso, &errore));
         QVERIFY(errore.endsWith(QStringLiteral("/missing")));
 

@@ -7,12 +7,15 @@
 #include "Sorgente.h"
 
 #include "Cp1250.h"
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QTextBlock>
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -239,6 +242,163 @@ private Q_SLOTS:
         QVERIFY(finestrella);
         QTest::mouseClick(finestrella->viewport(), Qt::LeftButton);
         QTRY_VERIFY(!p_->popup());
+    }
+
+    // Tab walks the text's links and the picture's hotspots as they are read; Enter and a
+    // screen reader's Press follow them; the ring shows where the keyboard is.
+    void tabraggiungeCollegamentiEZone() {
+        hn::help::Progetto progetto;
+        QString problema;
+        QVERIFY(hn::help::leggiProgettoDaTesti(
+            "[FILES]\na.htm\n",
+            {{"a.htm", "<h1>S</h1><p>Przed <a href=\"#b\">do Bety</a>.</p><p>OBRAZ</p>"
+                       "<p>Po <a href=\"#c\">do Gammy</a>.</p><h2 id=\"b\">Beta</h2><p>B</p>"
+                       "<h2 id=\"c\">Gamma</h2><p>C</p>"}},
+            ".", progetto, problema));
+        hn::winhelp::ImmagineNuova obraz;
+        obraz.immagine = QImage(120, 60, QImage::Format_RGB32);
+        obraz.immagine.fill(Qt::gray);
+        // Listed right to left: the ring follows the file's order of hotspots.
+        for (const auto& [rettangolo, contesto] :
+             {std::pair{QRect(60, 0, 60, 60), "c"}, std::pair{QRect(0, 0, 60, 60), "b"}}) {
+            hn::winhelp::ZonaNuova z;
+            z.rettangolo = rettangolo;
+            z.contesto = QString::fromLatin1(contesto);
+            obraz.zone.append(z);
+        }
+        progetto.guida.immagini.append(obraz);
+        auto& paragrafi = progetto.guida.argomenti[0].paragrafi;
+        bool messo = false;
+        for (auto& par : paragrafi)
+            if (!par.pezzi.isEmpty() && par.pezzi[0].testo.contains("OBRAZ")) {
+                hn::winhelp::PezzoNuovo im;
+                im.tipo = hn::winhelp::PezzoNuovo::Immagine;
+                im.immagine = 0;
+                par.pezzi = {im};
+                messo = true;
+            }
+        QVERIFY(messo);
+        scrivi(progetto);
+        guida_.showContents(Guida);
+        QCOMPARE(p_->argomentoCorrente(), 0);
+        p_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p_));
+        p_->testo()->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(p_->testo()->hasFocus());
+
+        QStringList visti;
+        QList<QPointer<QWidget>> fermate;
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(QApplication::focusWidget());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* w = QApplication::focusWidget();
+            QVERIFY(w && p_->testo()->isAncestorOf(w));
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY(a);
+            QCOMPARE(a->role(), QAccessible::Link);
+            visti << a->text(QAccessible::Name);
+            fermate << w;
+        }
+        QCOMPARE(visti, QStringList({"do Bety", "Gamma", "Beta", "do Gammy"}));
+        // Past the last stop the keyboard leaves the text; Shift+Tab comes back to it.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget());
+        QVERIFY(!p_->testo()->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), fermate[3]);
+
+        // The ring on the hotspot that leads to Gamma: black outside, white inside, over the
+        // picture's right half.
+        QVERIFY(fermate[1]);
+        fermate[1]->setFocus(Qt::TabFocusReason);
+        QVERIFY(fermate[1]);
+        const QImage schermo = p_->grab().toImage();
+        QVERIFY(fermate[1] && p_->isAncestorOf(fermate[1]));
+        const QPoint angolo = fermate[1]->mapTo(p_, QPoint(0, 0));
+        const qreal dpr = schermo.devicePixelRatio();
+        auto pixel = [&](QPoint q) { return QColor(schermo.pixel((angolo + q) * dpr)); };
+        QCOMPARE(pixel(QPoint(1, 1)), QColor(Qt::black));
+        QCOMPARE(pixel(QPoint(3, 3)), QColor(Qt::white));
+        QCOMPARE(pixel(QPoint(20, 20)), QColor(Qt::gray));
+        QCOMPARE(fermate[1]->width(), 60 + 8);
+        QVERIFY(p_->testo()->viewport()->geometry().contains(fermate[1]->geometry()));
+
+        QTest::keyClick(fermate[1], Qt::Key_Return);
+        QVERIFY(p_->testo()->toPlainText().contains("C"));
+        QCOMPARE(p_->titoloCorrente(), QStringLiteral("Gamma"));
+        p_->indietro();
+        // The new text has its own stops; a Press through the screen reader's interface.
+        QWidget* beta = nullptr;
+        for (auto* w : p_->testo()->findChildren<QAbstractButton*>())
+            if (w->isVisible() && w->accessibleName() == "Beta")
+                beta = w;
+        QVERIFY(beta);
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(beta);
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(p_->titoloCorrente(), QStringLiteral("Beta"));
+    }
+
+    // The file's own windows: the main one's caption and colours, a secondary one's colours
+    // for the topics a jump into it shows.
+    void finestreDelFile() {
+        hn::help::Progetto progetto;
+        QString problema;
+        QVERIFY(hn::help::leggiProgettoDaTesti(
+            "[FILES]\na.htm\n",
+            {{"a.htm", "<h1>S</h1><p><a href=\"#b\">b</a></p><h2 id=\"b\">Beta</h2><p>B</p>"}}, ".",
+            progetto, problema));
+        hn::winhelp::FinestraNuova glowna;
+        glowna.titolo = QStringLiteral("Okno główne pomocy");
+        glowna.colore = QColor(255, 255, 224);
+        glowna.coloreFisso = QColor(192, 192, 255);
+        glowna.posizione = QRect(0, 0, 512, 512);
+        hn::winhelp::FinestraNuova boczna;
+        boczna.tipo = boczna.nome = QStringLiteral("boczne");
+        boczna.colore = QColor(224, 255, 224);
+        progetto.guida.finestre = {glowna, boczna};
+        scrivi(progetto);
+        guida_.showContents(Guida);
+        QCOMPARE(p_->windowTitle(), QStringLiteral("Okno główne pomocy"));
+        QCOMPARE(p_->testo()->palette().color(QPalette::Base), QColor(255, 255, 224));
+        QCOMPARE(p_->intestazione()->palette().color(QPalette::Base), QColor(192, 192, 255));
+        p_->eseguiMacro(QStringLiteral("JumpId(`>boczne', `b')"));
+        QCOMPARE(p_->titoloCorrente(), QStringLiteral("Beta"));
+        QCOMPARE(p_->testo()->palette().color(QPalette::Base), QColor(224, 255, 224));
+        p_->indietro();
+        QCOMPARE(p_->testo()->palette().color(QPalette::Base), QColor(255, 255, 224));
+    }
+
+    void geometria_data() {
+        QTest::addColumn<QRect>("posizione");
+        QTest::addColumn<bool>("massimizzata");
+        QTest::addColumn<QRect>("attesa");
+        const QRect nessuna;
+        // The stage at (100, 50), 1024 × 768.
+        riga("none given: the default, centred", nessuna, false, QRect(212, 154, 800, 560));
+        riga("maximised: the whole stage", nessuna, true, QRect(100, 50, 1024, 768));
+        riga("a quarter at the right", QRect(768, 0, 256, 1024), false,
+             QRect(100 + 1024 - 420, 50, 420, 768));
+        riga("half, in the middle", QRect(256, 256, 512, 512), false,
+             QRect(100 + 256, 50 + 192, 512, 384));
+        riga("off the screen: pulled back in", QRect(1000, 1000, 600, 600), false,
+             QRect(100 + 1024 - 600, 50 + 768 - 450, 600, 450));
+        riga("huge and negative: the stage", QRect(-32768, -5, 32767, 32767), false,
+             QRect(100, 50, 1024, 768));
+    }
+    void geometria() {
+        QFETCH(QRect, posizione);
+        QFETCH(bool, massimizzata);
+        QFETCH(QRect, attesa);
+        const QRect palco(100, 50, 1024, 768);
+        hn::winhelp::FinestraDefinita f;
+        f.posizione = posizione;
+        f.posizioneData = posizione.isValid() || posizione.width() > 0;
+        f.massimizzata = massimizzata;
+        QCOMPARE(geometriaGuida(posizione.isNull() && !massimizzata ? nullptr : &f, palco,
+                                QSize(800, 560)),
+                 attesa);
+        // Never outside the stage, whatever the file says.
+        QVERIFY(palco.contains(geometriaGuida(&f, palco, QSize(4000, 4000))));
     }
 };
 

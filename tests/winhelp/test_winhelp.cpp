@@ -75,6 +75,21 @@ QString testoDi(const Argomento& a) {
     return s;
 }
 
+// A picture file (SHG) of one DIB rendition whose header says `w` × `h` at `bit` bits, with
+// `pixel` as its packed bytes (method 0: stored) and no palette beyond black and white.
+QByteArray shgDi(std::uint32_t w, std::uint32_t h, unsigned bit, const QByteArray& pixel) {
+    QByteArray testa("\x06\x00", 2);
+    for (unsigned v : {96u, 96u})
+        scriviCu32(testa, v);
+    scriviCu16(testa, 1);
+    scriviCu16(testa, bit);
+    for (std::uint32_t v : {w, h, 2u, 0u, std::uint32_t(pixel.size()), 0u})
+        scriviCu32(testa, v);
+    const std::uint32_t posPixel = std::uint32_t(testa.size() + 8 + 8);
+    testa += u32(posPixel) + u32(0) + QByteArray("\x00\x00\x00\x00\xFF\xFF\xFF\x00", 8);
+    return u16(0x506C) + u16(1) + u32(8) + testa + pixel;
+}
+
 // Hall's phrase lengths: a run of ones (each 2^bits more), a zero, then the rest in `bits` bits.
 QByteArray indiceHall(const QList<QByteArray>& frasi, unsigned bits) {
     QList<bool> flusso;
@@ -241,6 +256,10 @@ private Q_SLOTS:
         const QByteArray blocco = comprimiLz77Blocco(testo, 1000, 16384, presi);
         QCOMPARE(blocco.size(), 1000);
         QCOMPARE(decomprimiLz77(blocco, 16384), testo.left(presi));
+        // A copy from before the start gives NULs and the literal after it survives; a reference
+        // cut in half ends the stream.
+        QCOMPARE(decomprimiLz77(QByteArray("\x01\x63\x00x", 4), 100), QByteArray("\0\0\0x", 4));
+        QCOMPARE(decomprimiLz77(QByteArray("\x02y\x05", 3), 100), QByteArray("y"));
     }
 
     void rle() {
@@ -272,6 +291,15 @@ private Q_SLOTS:
                                           {"|PhrImage", frasi.join()}};
         const FileGuida g = FileGuida::apri(scriviContenitore(file));
         QCOMPARE(testoDi(g.argomento(0)), QStringLiteral("p127p128xyz   |"));
+        // Phrase 200 of 130 (0x01 0x48: 128 + 72): a clear message, not a read past the table.
+        file["|TOPIC"] = topicAMano(QByteArray("a\x01\x48", 3), 10);
+        QVERIFY(testoDi(FileGuida::apri(scriviContenitore(file)).argomento(0))
+                    .contains(QStringLiteral("nieistniejącej frazy")));
+        // An index claiming more phrases than its bits can say.
+        file["|PhrIndex"] = indiceHall(frasi, 4);
+        file["|PhrIndex"][4] = '\xFF';
+        file["|PhrIndex"][5] = '\xFF';
+        QVERIFY_THROWS_EXCEPTION(ErroreGuida, FileGuida::apri(scriviContenitore(file)));
     }
 
     void frasiVecchie() {
@@ -360,6 +388,171 @@ private Q_SLOTS:
         QCOMPARE(im.zone[0].collegamento.tipo, Collegamento::Salto);
         QVERIFY(!im.zone[0].collegamento.visibile);
         QCOMPARE(im.zone[0].collegamento.hash, hashContesto("cel"));
+    }
+
+    // Trees that would loop, run past their pages or claim more than they hold.
+    void alberiOstili() {
+        QList<std::pair<QByteArray, QByteArray>> voci;
+        for (int i = 0; i < 40; ++i) {
+            const QByteArray k = "k" + QByteArray::number(100 + i);
+            voci.append({k, k + '\0' + u32(std::uint32_t(i))});
+        }
+        // Pages of 64 bytes: seven leaves under one index page.
+        const QByteArray buono = scriviAlbero(voci, 64, "z4");
+        QStringList lette;
+        const auto leggi = [&lette](Lettore& l) {
+            lette << QString::fromLatin1(l.stringa());
+            l.u32();
+        };
+        percorriAlbero(buono, QStringLiteral("t"), leggi);
+        QCOMPARE(lette.size(), 40);
+        QCOMPARE(lette.last(), QStringLiteral("k139"));
+        const auto guasto = [&](const char* cosa, const std::function<void(QByteArray&)>& danno) {
+            QByteArray a = buono;
+            danno(a);
+            try {
+                percorriAlbero(a, QStringLiteral("t"), leggi);
+                QFAIL(cosa);
+            } catch (const ErroreGuida& e) {
+                QVERIFY(!e.messaggio().isEmpty());
+            }
+        };
+        guasto("leaf 1 leads back to leaf 0", [](QByteArray& a) {
+            a[38 + 64 + 6] = 0;
+            a[38 + 64 + 7] = 0;
+        });
+        guasto("more levels than a real tree", [](QByteArray& a) { a[32] = 40; });
+        guasto("cut inside its pages", [](QByteArray& a) { a.truncate(38 + 64 + 20); });
+        guasto("the root past the pages", [](QByteArray& a) { a[26] = 0x7F; });
+        guasto("the page count past the bytes", [](QByteArray& a) {
+            a[30] = 0x7F;
+            a[26] = 0x70;
+        });
+        guasto("a leaf of 32767 entries", [](QByteArray& a) {
+            a[38 + 2] = '\xFF';
+            a[38 + 3] = 0x7F;
+        });
+    }
+
+    // The window records, byte by byte as the compilers wrote them: validity flags, the short
+    // record of the older compiler, a caption in the file's code page; jumps into a window and
+    // to another file.
+    void finestre() {
+        const auto finestra = [](unsigned flag, const QByteArray& tipo, const QByteArray& nome,
+                                 const QByteArray& titolo, const QList<int>& dove, unsigned max,
+                                 const QByteArray& colori) {
+            QByteArray w = u16(flag) + tipo.leftJustified(10, '\0') + nome.leftJustified(9, '\0') +
+                           titolo.leftJustified(51, '\0');
+            for (const int v : dove)
+                w += u16(unsigned(v) & 0xFFFF);
+            w += u16(max) + colori;
+            return u16(6) + u16(unsigned(w.size())) + w;
+        };
+        QByteArray sistema = u16(0x036C) + u16(33) + u16(1) + u32(0) + u16(0);
+        sistema += u16(1) + u16(2) + QByteArray("T\0", 2) + u16(11) + u16(2) + u16(204);
+        sistema += finestra(0x07FF, "main", "main", "\xCF\xEE\xEC\xEE\xF9\xFC", {100, 50, 600, 700},
+                            1, QByteArray("\xFF\xFF\xE0\x00\xC0\xC0\xFF\x00", 8));
+        // Only type and name valid: the other fields mean nothing.
+        sistema += finestra(0x0003, "secondary", "Okno", "x", {1, 2, 3, 4}, 1,
+                            QByteArray("\x10\x20\x30\x00\x40\x50\x60\x00", 8));
+        const QByteArray lungo =
+            finestra(0x007F, "secondary", "krotkie", "", {0, 0, 512, 512}, 0, {});
+        sistema += u16(6) + u16(82) + lungo.mid(4, 82);
+        // "a", a jump into window 1, "b", end, "c", a jump to another file, "d".
+        QByteArray salti =
+            QByteArray(1, '\xEB') + u16(6) + '\x01' + u32(hashContesto("cel")) + '\x01';
+        salti += QByteArray(1, '\x89') + '\xEB' + u16(14) + '\x04' + u32(hashContesto("cel")) +
+                 QByteArray("inny.hlp\0", 9) + '\x89';
+        QMap<QByteArray, QByteArray> file{
+            {"|SYSTEM", sistema}, {"|TOPIC", topicAMano(QByteArray("a\0b\0c\0d\0", 8), 8, salti)}};
+        const FileGuida g = FileGuida::apri(scriviContenitore(file));
+        QCOMPARE(g.finestre().size(), 3);
+        const FinestraDefinita* m = g.finestra(QString());
+        QVERIFY(m);
+        QCOMPARE(m->titolo, QStringLiteral("Помощь"));
+        QCOMPARE(m->posizione, QRect(100, 50, 600, 700));
+        QVERIFY(m->posizioneData && m->massimizzata && m->sopra);
+        QCOMPARE(m->colore, QColor(255, 255, 224));
+        QCOMPARE(m->coloreFisso, QColor(192, 192, 255));
+        const FinestraDefinita* o = g.finestra(QStringLiteral("OKNO"));
+        QVERIFY(o);
+        QVERIFY(!o->posizioneData && !o->massimizzata && !o->colore.isValid() &&
+                !o->coloreFisso.isValid());
+        QVERIFY(g.finestra(QStringLiteral("krotkie"))->posizioneData);
+        QVERIFY(!g.finestra(QStringLiteral("brak")));
+
+        const Argomento a = g.argomento(0);
+        QCOMPARE(testoDi(a), QStringLiteral("abcd|"));
+        QCOMPARE(a.collegamenti.size(), 2);
+        QCOMPARE(a.collegamenti[0].finestra, QStringLiteral("Okno"));
+        QCOMPARE(a.collegamenti[0].hash, hashContesto("cel"));
+        QCOMPARE(a.collegamenti[1].file, QStringLiteral("inny.hlp"));
+        QCOMPARE(a.paragrafi[0].pezzi[1].collegamento, 0);
+        QCOMPARE(a.paragrafi[0].pezzi[2].collegamento, -1);
+        QCOMPARE(a.paragrafi[0].pezzi[3].collegamento, 1);
+
+        // Our writer's records read back the same.
+        GuidaNuova n = guidaNostra(2);
+        FinestraNuova f;
+        f.titolo = QStringLiteral("Główne");
+        f.posizione = QRect(10, 20, 300, 400);
+        f.colore = QColor(1, 2, 3);
+        n.finestre = {f};
+        const FileGuida nostro = FileGuida::apri(scriviGuida(n));
+        const FinestraDefinita* letta = nostro.finestra(QString());
+        QVERIFY(letta);
+        QCOMPARE(letta->titolo, f.titolo);
+        QCOMPARE(letta->posizione, f.posizione);
+        QCOMPARE(letta->colore, f.colore);
+        QVERIFY(!letta->coloreFisso.isValid() && !letta->massimizzata);
+    }
+
+    // Pictures in the line, left and right, by number; an element only a multimedia viewer shows
+    // is passed over by its length and the text after it stays.
+    void immaginiNelTesto() {
+        auto oggetto = [](char comando, unsigned tipo, const QByteArray& dati) {
+            QByteArray b = QByteArray(1, comando) + char(tipo);
+            scriviCu32(b, std::uint32_t(dati.size()));
+            return b + dati;
+        };
+        const QByteArray comandi = oggetto('\x86', 3, u16(0) + u16(5)) +
+                                   oggetto('\x87', 3, u16(0) + u16(6)) +
+                                   oggetto('\x88', 3, u16(0) + u16(7)) +
+                                   oggetto('\x86', 5, u16(0) + u16(0) + u16(0) + "mci,film.avi\0");
+        QMap<QByteArray, QByteArray> file{
+            {"|SYSTEM", sistemaSemplice()},
+            {"|TOPIC", topicAMano(QByteArray("x\0\0\0\0y\0", 7), 7, comandi)}};
+        const Argomento a = FileGuida::apri(scriviContenitore(file)).argomento(0);
+        QCOMPARE(testoDi(a), QStringLiteral("xy|"));
+        const QList<Pezzo>& pz = a.paragrafi[0].pezzi;
+        QCOMPARE(pz.size(), 5);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(pz[1 + i].tipo, Pezzo::Immagine);
+            QCOMPARE(pz[1 + i].posizione, quint8(i));
+            QCOMPARE(a.immagini[pz[1 + i].immagine].numero, 5 + i);
+        }
+        QCOMPARE(pz[4].testo, QStringLiteral("y"));
+    }
+
+    // Sizes no picture has are refused before anything is allocated; the largest allowed one
+    // with its pixels missing is a blank picture, not a read past the data.
+    void immaginiEnormi() {
+        QMap<QByteArray, QByteArray> file{{"|SYSTEM", sistemaSemplice()},
+                                          {"|TOPIC", topicAMano(QByteArray("\0", 1), 1)}};
+        file["|bm0"] = shgDi(0x7FFFFFFF, 1, 8, QByteArray(4, '\0'));
+        file["|bm1"] = shgDi(16384, 16384, 24, QByteArray(4, '\0'));
+        file["|bm2"] = shgDi(16384, 1024, 1, QByteArray(4, '\xFF'));
+        file["|bm3"] = shgDi(2, 2, 7, QByteArray(8, '\0'));
+        const FileGuida g = FileGuida::apri(scriviContenitore(file));
+        RifImmagine r;
+        for (int n : {0, 1, 3}) {
+            r.numero = n;
+            QVERIFY_THROWS_EXCEPTION(ErroreGuida, g.immagine(r));
+        }
+        r.numero = 2;
+        const ImmagineGuida im = g.immagine(r);
+        QCOMPARE(im.immagine.size(), QSize(16384, 1024));
+        QCOMPARE(im.immagine.pixel(0, 0), qRgb(0, 0, 0));
     }
 
     // halibut is an independent writer: a real container, trees, fonts, jumps, keyword index.
