@@ -48,12 +48,28 @@ ModoScala modoScalaDa(const QString& valore) {
 }
 
 QPointF GeometriaPalco::versoMonitor(QPointF p) const {
-    return (p + QPointF(origine)) * fattore;
+    return p * fattore + QPointF(nativo.topLeft());
 }
 
 QPointF GeometriaPalco::versoSchermo(QPointF p) const {
-    return p / fattore - QPointF(origine);
+    return (p - QPointF(nativo.topLeft())) / fattore;
 }
+
+namespace {
+
+// The first device pixel a painting that starts at `inizio` (in device pixels) covers: Qt fills
+// the pixels whose centres lie inside.
+int primoPixel(double inizio) {
+    return int(std::ceil(inizio - 0.5 - 1e-9));
+}
+
+// Halves the spare pixels, the odd one on the far side; floors below nought too, for a screen
+// larger than its area.
+int meta(int spare) {
+    return spare >= 0 ? spare / 2 : -((-spare + 1) / 2);
+}
+
+} // namespace
 
 GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo) {
     GeometriaPalco g;
@@ -73,9 +89,27 @@ GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo) {
     const QSizeF logico = QSizeF(area) / g.fattore;
     g.monitorLogico =
         QSize(int(std::floor(logico.width() + 1e-9)), int(std::floor(logico.height() + 1e-9)));
-    // Rounded to the nearest program pixel: the bars differ by at most one device pixel or two.
+    // Rounded to the nearest program pixel.
     g.origine = QPoint(int(std::lround((logico.width() - g.schermo.width()) / 2)),
                        int(std::lround((logico.height() - g.schermo.height()) / 2)));
+    const QSize dimensione(int(std::lround(g.schermo.width() * g.fattore)),
+                           int(std::lround(g.schermo.height() * g.fattore)));
+    // Where Qt paints the screen placed at `origine`: kept when its bars differ by no more than
+    // the odd spare pixel.
+    const QPointF inizio = QPointF(g.origine) * g.fattore;
+    const QPointF fine = inizio + QPointF(dimensione.width(), dimensione.height());
+    const QRect dipinto(QPoint(primoPixel(inizio.x()), primoPixel(inizio.y())),
+                        QPoint(primoPixel(fine.x()) - 1, primoPixel(fine.y()) - 1));
+    const auto centrato = [](int prima, int lunghezza, int tutta) {
+        return std::abs(prima - (tutta - prima - lunghezza)) <= 1;
+    };
+    g.fuoriCentro = dipinto.size() != dimensione ||
+                    !centrato(dipinto.left(), dipinto.width(), area.width()) ||
+                    !centrato(dipinto.top(), dipinto.height(), area.height());
+    g.nativo = g.fuoriCentro ? QRect(QPoint(meta(area.width() - dimensione.width()),
+                                            meta(area.height() - dimensione.height())),
+                                     dimensione)
+                             : dipinto;
     return g;
 }
 
@@ -147,6 +181,9 @@ void senzaAvvisoFattore(QtMsgType tipo, const QMessageLogContext& contesto, cons
         gestorePrecedente(tipo, contesto, testo);
 }
 
+// Qt's only public ways to scale the GUI (QT_SCALE_FACTOR, the screens' own factors) are read
+// once, when the application starts; a factor that follows the window's size as the user drags
+// it can only be set through the private QHighDpiScaling (Qt 6.4 has no public setter).
 // Qt warns when the factor changes while windows exist; the stage puts every window back in
 // place right after, so the warning is only noise.
 void impostaFattoreGui(double fattore) {
@@ -296,6 +333,7 @@ void Palco::impostaSchermoIntero(bool si) {
         raise();
         activateWindow();
         sopraIPannelli();
+        posaNativo();
         avviato_ = true;
     } else {
         showNormal();
@@ -315,6 +353,7 @@ void Palco::impostaSchermoIntero(bool si) {
             hide();
         applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
         show();
+        posaNativo();
         rifacendo_ = false;
         if (wayland)
             attiva(prima);
@@ -335,6 +374,59 @@ void Palco::copriIlMonitor() {
     const QRect monitor = monitor_->handle()->geometry();
     if (w->handle()->geometry() != monitor)
         w->handle()->setGeometry(monitor);
+}
+
+void Palco::posaNativo() {
+    // Widgets paint into one buffer per window at whole program pixels, so at 1.875 device
+    // pixels per program pixel the screen starts 0.625 off and its first column rounds one
+    // device pixel off the centre. A native sub-window can sit on any device pixel: the window
+    // system shows the screen's buffer there. Its buffer is still painted at the rounded place,
+    // and the stage's own window shows that buffer unshifted, so one column of the screen
+    // would show beside it: black native bands over the stage's own window hide it.
+    if (!geometria_.fuoriCentro && !schermo_->testAttribute(Qt::WA_NativeWindow))
+        return;
+    const QWindow* finestra = windowHandle();
+    if (!finestra || !finestra->handle())
+        return;
+    if (!schermo_->testAttribute(Qt::WA_NativeWindow)) {
+        for (QWidget*& banda : bande_) {
+            banda = new QWidget(this);
+            banda->setObjectName(QStringLiteral("banda"));
+            banda->setAttribute(Qt::WA_NativeWindow);
+            banda->setAutoFillBackground(true);
+            banda->setFocusPolicy(Qt::NoFocus);
+            banda->winId();
+        }
+        schermo_->setAttribute(Qt::WA_NativeWindow);
+        schermo_->winId();
+        schermo_->raise();
+    }
+    const QRect s = geometria_.nativo;
+    const QSize area = finestraNativa();
+    const QRect nativi[4] = {
+        QRect(0, 0, s.left(), area.height()),
+        QRect(s.left() + s.width(), 0, area.width() - s.left() - s.width(), area.height()),
+        QRect(s.left(), 0, s.width(), s.top()),
+        QRect(s.left(), s.top() + s.height(), s.width(), area.height() - s.top() - s.height())};
+    // Logically each band lies beside the screen, so the two never paint the same pixels.
+    const QRect l(geometria_.origine, geometria_.schermo);
+    const QSize tutto = size();
+    const QRect logici[4] = {
+        QRect(0, 0, l.left(), tutto.height()),
+        QRect(l.right() + 1, 0, tutto.width() - l.right() - 1, tutto.height()),
+        QRect(l.left(), 0, l.width(), l.top()),
+        QRect(l.left(), l.bottom() + 1, l.width(), tutto.height() - l.bottom() - 1)};
+    for (int i = 0; i < 4; ++i) {
+        QWidget* banda = bande_[size_t(i)];
+        const bool serve = !nativi[i].isEmpty();
+        banda->setGeometry(logici[i].isEmpty() ? QRect(nativi[i].topLeft(), QSize(1, 1))
+                                               : logici[i]);
+        banda->setVisible(serve);
+        if (serve && banda->windowHandle() && banda->windowHandle()->handle())
+            banda->windowHandle()->handle()->setGeometry(nativi[i]);
+    }
+    if (QWindow* w = schermo_->windowHandle(); w && w->handle())
+        w->handle()->setGeometry(s);
 }
 
 void Palco::adattaAllaFinestra() {
@@ -389,6 +481,7 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
         }
     }
     schermo_->setGeometry(QRect(nuova.origine, nuova.schermo));
+    posaNativo();
     applicando_ = false;
     // Every window drops its buffer and paints again at the new factor, as when it moves to
     // another monitor (widgets listen for that signal); fonts are measured again too. The

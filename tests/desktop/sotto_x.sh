@@ -1,15 +1,16 @@
 #!/bin/sh
-# sotto_x.sh [--wm NAME] [--pannello] PROGRAM [ARGS...]: runs a test that drives real windows on
-# an X server of its own (Xvfb, 1280 x 1024, so the stage has bars), bare or under a window
-# manager as on a user's desktop (openbox, icewm with its taskbar, xfwm4, fluxbox with its
-# toolbar, metacity), with --pannello a tint2 panel at the bottom, which reserves its strip of
-# the screen. The server, the window manager and the panel end with the test; its exit code is
-# kept.
+# sotto_x.sh [--wm NAME] [--pannello] [--monitor WxH] PROGRAM [ARGS...]: runs a test that drives
+# real windows on an X server of its own (Xvfb, 1280 x 1024 unless told, so the stage has bars),
+# bare or under a window manager as on a user's desktop (openbox, icewm with its taskbar, xfwm4,
+# fluxbox with its toolbar, metacity), with --pannello a tint2 panel at the bottom, which
+# reserves its strip of the screen. The server, the window manager and the panel end with the
+# test; its exit code is kept.
 set -u
-wm="" pannello=0
+wm="" pannello=0 monitor=1280x1024
 while [ $# -gt 0 ]; do
     case "$1" in
     --wm) wm=$2; shift 2 ;;
+    --monitor) monitor=$2; shift 2 ;;
     --pannello) pannello=1; shift ;;
     *) break ;;
     esac
@@ -23,7 +24,7 @@ chmod 700 "$dir"
 pids=""
 trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"' EXIT
 # Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${monitor}x24" -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
 pids="$!"
 for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
 [ -s "$dir/display" ] || { echo "sotto_x: Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
