@@ -1,5 +1,7 @@
 #include "Palco.h"
 
+#include "Accessibilita.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QPointer>
@@ -220,6 +222,8 @@ Palco::Palco(ModoScala modo)
     : QWidget(nullptr, Qt::Window)
     , modo_(modo) {
     palcoAttuale = this;
+    // Before the window exists: assistive tools keep what they were first told it is.
+    accessibile::installa();
     // A normal window, framed by the desktop when it is one: a window manager makes it full
     // screen by its own protocol and takes the frame off then. A frameless one is typed as a
     // window to leave alone, and some keep a panel above it even at full screen.
