@@ -231,6 +231,16 @@ Palco::Palco(ModoScala modo)
     // window 65535 × 65535.
     create();
     windowHandle()->setBaseSize(QSize(0, 0));
+    connect(windowHandle(), &QWindow::windowStateChanged, this, [this](Qt::WindowState stato) {
+        if (stato != Qt::WindowNoState || schermoIntero_ || !finestraVoluta_.isValid())
+            return;
+        const QRect finestra = finestraVoluta_;
+        finestraVoluta_ = {};
+        QTimer::singleShot(0, this, [this, finestra] {
+            if (!schermoIntero_)
+                applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
+        });
+    });
     setWindowTitle(QStringLiteral("Velto 2002"));
     // Black around the program's screen, and wherever no window of the program is shown.
     QPalette nero = palette();
@@ -327,6 +337,7 @@ void Palco::impostaSchermoIntero(bool si) {
     if (!si)
         sopraIPannelli();
     if (si) {
+        finestraVoluta_ = {};
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
@@ -346,21 +357,14 @@ void Palco::impostaSchermoIntero(bool si) {
                                       : QRect(QPoint(), monitorNativo());
         QRect finestra(QPoint(), finestraIniziale(disponibile.size(), geometria_.schermo));
         finestra.moveCenter(disponibile.center());
-        // On Wayland the surface keeps showing its full-screen buffer at the old factor after
-        // the switch: the window is made anew, as a new toplevel the compositor places.
-        // Its windows inside neither close nor open meanwhile, and the same one keeps the
-        // keyboard.
-        const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-        const QPointer<QWidget> prima = attiva_;
-        rifacendo_ = wayland;
-        if (wayland)
-            hide();
         applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
         show();
         posaNativo();
-        rifacendo_ = false;
-        if (wayland)
-            attiva(prima);
+        // A Wayland compositor answers the end of full screen later, with the size the window
+        // had before it (the whole monitor, as the stage starts full screen), and Qt takes that
+        // over the size asked here: the window's size is asked again once that answer is in.
+        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+            finestraVoluta_ = finestra;
     }
 }
 
@@ -606,8 +610,6 @@ void Palco::attiva(QWidget* finestra) {
 }
 
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (rifacendo_ && (evento->type() == QEvent::Show || evento->type() == QEvent::Hide))
-        return false;
     switch (evento->type()) {
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:

@@ -97,15 +97,11 @@ public:
     void impostaSchermoIntero(bool si);
     void alterna() { impostaSchermoIntero(!schermoIntero_); }
     QScreen* monitor() const { return monitor_; }
-    // The stage's window is being made anew: its windows inside are hidden and shown with it,
-    // which is neither a close nor an open.
-    bool rifacendo() const { return rifacendo_; }
 
     // What the forms ask of the stage.
     void entra(QWidget& finestra) override { accogli(finestra); }
     void daiAttivazione(QWidget& finestra) override;
     bool haAttivazione(const QWidget& finestra) const override;
-    bool staRifacendo() const override { return rifacendo_; }
     QWidget* finestraDeiDialoghi() override { return this; }
 
     // Makes a program window one of the stage's: a frameless window on the program's screen,
@@ -161,7 +157,8 @@ private:
     bool inoltrando_ = false; // the stage itself is sending an activation change
     bool riattivare_ = false; // attiva_ is the window to give the activation back to
     bool avviato_ = false;    // shown full screen once
-    bool rifacendo_ = false;
+    // Wayland: the window asked for on leaving full screen, until the compositor has answered.
+    QRect finestraVoluta_;
 };
 
 } // namespace hn

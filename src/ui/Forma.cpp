@@ -285,15 +285,11 @@ void Forma::paintEvent(QPaintEvent*) {
 
 void Forma::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    if (palcoInRifacimento())
-        return;
     attiva();
 }
 
 void Forma::hideEvent(QHideEvent* e) {
     QWidget::hideEvent(e);
-    if (palcoInRifacimento())
-        return;
     if (formaAttiva() == this)
         formaAttiva() = nullptr;
     // The keyboard goes back to the form below, as desktops do when a window closes: without
