@@ -37,6 +37,10 @@ constexpr QSize palcoVirtuale(1024, 768);
 bool gestoreDiFinestreX();
 // The running X11 window manager's name, empty for none.
 QString nomeGestoreX();
+// The window the X11 window manager names active (_NET_ACTIVE_WINDOW), 0 for none.
+quint32 attivaPerGestoreX();
+// Gives an X11 window the keyboard focus directly.
+void daiFuocoX(quint32 finestra);
 
 } // namespace
 
@@ -524,6 +528,7 @@ void Palco::changeEvent(QEvent* e) {
             if (prima && !prima->isHidden() && prima->isEnabled())
                 attiva_ = prima, riattivare_ = true;
         }
+        QTimer::singleShot(150, this, &Palco::riprendiTastiera);
         return;
     }
     QTimer::singleShot(0, this, [this] {
@@ -537,6 +542,19 @@ void Palco::changeEvent(QEvent* e) {
         riattivare_ = false;
         attiva(w);
     });
+}
+
+void Palco::riprendiTastiera() {
+    // A window manager that focuses on click (fluxbox) can take the X keyboard focus off the
+    // stage's window on a click inside it while still naming the stage the active window, and
+    // then gives it back to nobody: the keyboard would be lost until the user switches away and
+    // back. Only then, with no window of the program holding it, the stage takes it back.
+    if (!isVisible() || isActiveWindow() || QGuiApplication::focusWindow() ||
+        QApplication::activePopupWidget())
+        return;
+    const quint32 attivaX = attivaPerGestoreX();
+    if (attivaX != 0 && attivaX == quint32(winId()))
+        daiFuocoX(attivaX);
 }
 
 void Palco::monitorCambiato() {
@@ -740,6 +758,28 @@ QString nomeGestoreX() {
     std::memcpy(&gestore, verifica.constData(), sizeof gestore);
     return QString::fromUtf8(
         leggi(gestore, atomoX(c, "_NET_WM_NAME"), atomoX(c, "UTF8_STRING"), 64));
+}
+
+quint32 attivaPerGestoreX() {
+    xcb_connection_t* c = connessioneX();
+    if (!c)
+        return 0;
+    const xcb_window_t radice = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_get_property_reply_t* r = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, radice, atomoX(c, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+        nullptr);
+    xcb_window_t attiva = 0;
+    if (r && xcb_get_property_value_length(r) >= 4)
+        std::memcpy(&attiva, xcb_get_property_value(r), sizeof attiva);
+    std::free(r);
+    return attiva;
+}
+
+void daiFuocoX(quint32 finestra) {
+    if (xcb_connection_t* c = connessioneX()) {
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, finestra, XCB_CURRENT_TIME);
+        xcb_flush(c);
+    }
 }
 
 } // namespace

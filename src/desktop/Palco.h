@@ -120,6 +120,8 @@ protected:
 private:
     void monitorCambiato();
     void sopraIPannelli();
+    // The stage lost the keyboard while the desktop still names it active: takes it back.
+    void riprendiTastiera();
     // The monitor the stage covers when full screen; null leaves it as it is.
     void impostaMonitor(QScreen* monitor);
     // The window's size changed: the screen is fitted into it again.
