@@ -23,13 +23,23 @@ dir=$(mktemp -d)
 chmod 700 "$dir"
 pids=""
 trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"' EXIT
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 "${monitor}x24" -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
-pids="$!"
-for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
-[ -s "$dir/display" ] || { echo "sotto_x: Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
-DISPLAY=:$(head -n 1 "$dir/display")
-export DISPLAY
+# Xvfb picks a free display itself and writes its number once it accepts clients. With other
+# servers starting on the machine at the same moment, one may lose its display right after: it
+# counts once it still runs and answers, else a new one is started.
+for prova in 1 2 3; do
+    : >"$dir/display"
+    Xvfb -displayfd 3 -screen 0 "${monitor}x24" -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+    xvfb=$!
+    pids="$xvfb"
+    for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+    DISPLAY=:$(head -n 1 "$dir/display")
+    export DISPLAY
+    sleep 0.2
+    [ -s "$dir/display" ] && kill -0 $xvfb 2>/dev/null && xprop -root >/dev/null 2>&1 && break
+    kill $xvfb 2>/dev/null
+    wait $xvfb 2>/dev/null
+    [ $prova -lt 3 ] || { echo "sotto_x: Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+done
 # Each desktop program reads its settings from a home of its own, and none waits for a session
 # bus the test does not have.
 export HOME="$dir" XDG_RUNTIME_DIR="$dir" GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
