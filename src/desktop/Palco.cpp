@@ -414,7 +414,9 @@ void Palco::posaNativo() {
         schermo_->raise();
     }
     const QRect s = geometria_.nativo;
-    const QSize area = finestraNativa();
+    // Full screen the area is the monitor, even while a window manager still has the window
+    // at its framed size.
+    const QSize area = schermoIntero_ ? monitorNativo() : finestraNativa();
     const QRect nativi[4] = {
         QRect(0, 0, s.left(), area.height()),
         QRect(s.left() + s.width(), 0, area.width() - s.left() - s.width(), area.height()),
@@ -509,6 +511,8 @@ void Palco::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     if (applicando_)
         return;
+    // A window manager sizes the window after the stage has placed its bands.
+    posaNativo();
     if (!schermoIntero_)
         adattamento_->start();
 }
