@@ -34,7 +34,6 @@ int misuraQui(int giri) {
     Forma f(QStringLiteral("FMed"));
     f.setBorderStyle(0);
     f.MoveTw(0, 0, 1024 * 15, 768 * 15);
-    f.move(sulDesktop(QPoint(0, 0)));
     auto* fondo = new Riquadro(&f, QStringLiteral("FONDO"));
     QImage sfondo(1024, 768, QImage::Format_RGB32);
     {

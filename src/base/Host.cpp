@@ -175,14 +175,6 @@ void ImpostaPuntatoreSchermo(int puntatore) {
     host().screen->setMousePointer(puntatore);
 }
 
-QPoint sulDesktop(QPoint suSchermo) {
-    return suSchermo + host().screen->origine();
-}
-
-QPoint dalDesktop(QPoint sulDesktop) {
-    return sulDesktop - host().screen->origine();
-}
-
 void preparaPittore(QPainter& pittore) {
     pittore.setRenderHint(QPainter::SmoothPixmapTransform, host().screen->scalaLiscia());
 }

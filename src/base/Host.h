@@ -80,9 +80,6 @@ public:
     virtual int heightPixels() const = 0;
     virtual double twipsPerPixelX() const = 0;
     virtual double twipsPerPixelY() const = 0;
-    // Where the program's screen lies on the desktop, in logical pixels: not the desktop's
-    // corner when the screen is a stage centred on a larger monitor.
-    virtual QPoint origine() const { return {}; }
     // True when the screen is scaled by a fraction, so pictures are smoothed rather than
     // shown with uneven pixels.
     virtual bool scalaLiscia() const { return false; }
@@ -215,10 +212,6 @@ int MsgBox(const QString& testo, int stile = Stile::OK, const QString& titolo = 
 void DoEvents();
 void ImpostaPuntatoreSchermo(int puntatore);
 
-// Top-level windows are placed on the program's screen; these turn such a position into the
-// desktop's and back. Forms move their windows through them.
-QPoint sulDesktop(QPoint suSchermo);
-QPoint dalDesktop(QPoint sulDesktop);
 // Sets the painter's picture scaling to suit the screen's scale.
 void preparaPittore(QPainter& pittore);
 

@@ -143,8 +143,7 @@ void fcopia::Form_Load() {
     const QSize fondo(pixelX(FONDO->WidthTw()), pixelY(FONDO->HeightTw()));
     setFixedSize(fondo);
     const ScreenService& s = *host().screen;
-    move(sulDesktop(
-        QPoint((s.widthPixels() - fondo.width()) / 2, (s.heightPixels() - fondo.height()) / 2)));
+    move((s.widthPixels() - fondo.width()) / 2, (s.heightPixels() - fondo.height()) / 2);
     ImpostaPuntatoreSchermo(Puntatore::Predefinito);
 }
 

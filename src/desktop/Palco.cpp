@@ -1,5 +1,7 @@
 #include "Palco.h"
 
+#include "Accessibilita.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QPointer>
@@ -35,6 +37,10 @@ constexpr QSize palcoVirtuale(1024, 768);
 bool gestoreDiFinestreX();
 // The running X11 window manager's name, empty for none.
 QString nomeGestoreX();
+// The window the X11 window manager names active (_NET_ACTIVE_WINDOW), 0 for none.
+quint32 attivaPerGestoreX();
+// Gives an X11 window the keyboard focus directly.
+void daiFuocoX(quint32 finestra);
 
 } // namespace
 
@@ -48,12 +54,28 @@ ModoScala modoScalaDa(const QString& valore) {
 }
 
 QPointF GeometriaPalco::versoMonitor(QPointF p) const {
-    return (p + QPointF(origine)) * fattore;
+    return p * fattore + QPointF(nativo.topLeft());
 }
 
 QPointF GeometriaPalco::versoSchermo(QPointF p) const {
-    return p / fattore - QPointF(origine);
+    return (p - QPointF(nativo.topLeft())) / fattore;
 }
+
+namespace {
+
+// The first device pixel a painting that starts at `inizio` (in device pixels) covers: Qt fills
+// the pixels whose centres lie inside.
+int primoPixel(double inizio) {
+    return int(std::ceil(inizio - 0.5 - 1e-9));
+}
+
+// Halves the spare pixels, the odd one on the far side; floors below nought too, for a screen
+// larger than its area.
+int meta(int spare) {
+    return spare >= 0 ? spare / 2 : -((-spare + 1) / 2);
+}
+
+} // namespace
 
 GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo) {
     GeometriaPalco g;
@@ -73,9 +95,27 @@ GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo) {
     const QSizeF logico = QSizeF(area) / g.fattore;
     g.monitorLogico =
         QSize(int(std::floor(logico.width() + 1e-9)), int(std::floor(logico.height() + 1e-9)));
-    // Rounded to the nearest program pixel: the bars differ by at most one device pixel or two.
+    // Rounded to the nearest program pixel.
     g.origine = QPoint(int(std::lround((logico.width() - g.schermo.width()) / 2)),
                        int(std::lround((logico.height() - g.schermo.height()) / 2)));
+    const QSize dimensione(int(std::lround(g.schermo.width() * g.fattore)),
+                           int(std::lround(g.schermo.height() * g.fattore)));
+    // Where Qt paints the screen placed at `origine`: kept when its bars differ by no more than
+    // the odd spare pixel.
+    const QPointF inizio = QPointF(g.origine) * g.fattore;
+    const QPointF fine = inizio + QPointF(dimensione.width(), dimensione.height());
+    const QRect dipinto(QPoint(primoPixel(inizio.x()), primoPixel(inizio.y())),
+                        QPoint(primoPixel(fine.x()) - 1, primoPixel(fine.y()) - 1));
+    const auto centrato = [](int prima, int lunghezza, int tutta) {
+        return std::abs(prima - (tutta - prima - lunghezza)) <= 1;
+    };
+    g.fuoriCentro = dipinto.size() != dimensione ||
+                    !centrato(dipinto.left(), dipinto.width(), area.width()) ||
+                    !centrato(dipinto.top(), dipinto.height(), area.height());
+    g.nativo = g.fuoriCentro ? QRect(QPoint(meta(area.width() - dimensione.width()),
+                                            meta(area.height() - dimensione.height())),
+                                     dimensione)
+                             : dipinto;
     return g;
 }
 
@@ -147,6 +187,9 @@ void senzaAvvisoFattore(QtMsgType tipo, const QMessageLogContext& contesto, cons
         gestorePrecedente(tipo, contesto, testo);
 }
 
+// Qt's only public ways to scale the GUI (QT_SCALE_FACTOR, the screens' own factors) are read
+// once, when the application starts; a factor that follows the window's size as the user drags
+// it can only be set through the private QHighDpiScaling (Qt 6.4 has no public setter).
 // Qt warns when the factor changes while windows exist; the stage puts every window back in
 // place right after, so the warning is only noise.
 void impostaFattoreGui(double fattore) {
@@ -183,6 +226,8 @@ Palco::Palco(ModoScala modo)
     : QWidget(nullptr, Qt::Window)
     , modo_(modo) {
     palcoAttuale = this;
+    // Before the window exists: assistive tools keep what they were first told it is.
+    accessibile::installa();
     // A normal window, framed by the desktop when it is one: a window manager makes it full
     // screen by its own protocol and takes the frame off then. A frameless one is typed as a
     // window to leave alone, and some keep a panel above it even at full screen.
@@ -190,6 +235,16 @@ Palco::Palco(ModoScala modo)
     // window 65535 × 65535.
     create();
     windowHandle()->setBaseSize(QSize(0, 0));
+    connect(windowHandle(), &QWindow::windowStateChanged, this, [this](Qt::WindowState stato) {
+        if (stato != Qt::WindowNoState || schermoIntero_ || !finestraVoluta_.isValid())
+            return;
+        const QRect finestra = finestraVoluta_;
+        finestraVoluta_ = {};
+        QTimer::singleShot(0, this, [this, finestra] {
+            if (!schermoIntero_)
+                applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
+        });
+    });
     setWindowTitle(QStringLiteral("Velto 2002"));
     // Black around the program's screen, and wherever no window of the program is shown.
     QPalette nero = palette();
@@ -286,6 +341,7 @@ void Palco::impostaSchermoIntero(bool si) {
     if (!si)
         sopraIPannelli();
     if (si) {
+        finestraVoluta_ = {};
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         applica(adattaPalco(monitorNativo(), geometria_.schermo, modo_), {});
@@ -296,6 +352,7 @@ void Palco::impostaSchermoIntero(bool si) {
         raise();
         activateWindow();
         sopraIPannelli();
+        posaNativo();
         avviato_ = true;
     } else {
         showNormal();
@@ -304,20 +361,14 @@ void Palco::impostaSchermoIntero(bool si) {
                                       : QRect(QPoint(), monitorNativo());
         QRect finestra(QPoint(), finestraIniziale(disponibile.size(), geometria_.schermo));
         finestra.moveCenter(disponibile.center());
-        // On Wayland the surface keeps showing its full-screen buffer at the old factor after
-        // the switch: the window is made anew, as a new toplevel the compositor places.
-        // Its windows inside neither close nor open meanwhile, and the same one keeps the
-        // keyboard.
-        const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-        const QPointer<QWidget> prima = attiva_;
-        rifacendo_ = wayland;
-        if (wayland)
-            hide();
         applica(adattaPalco(finestra.size(), geometria_.schermo, modo_), finestra);
         show();
-        rifacendo_ = false;
-        if (wayland)
-            attiva(prima);
+        posaNativo();
+        // A Wayland compositor answers the end of full screen later, with the size the window
+        // had before it (the whole monitor, as the stage starts full screen), and Qt takes that
+        // over the size asked here: the window's size is asked again once that answer is in.
+        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+            finestraVoluta_ = finestra;
     }
 }
 
@@ -335,6 +386,61 @@ void Palco::copriIlMonitor() {
     const QRect monitor = monitor_->handle()->geometry();
     if (w->handle()->geometry() != monitor)
         w->handle()->setGeometry(monitor);
+}
+
+void Palco::posaNativo() {
+    // Widgets paint into one buffer per window at whole program pixels, so at 1.875 device
+    // pixels per program pixel the screen starts 0.625 off and its first column rounds one
+    // device pixel off the centre. A native sub-window can sit on any device pixel: the window
+    // system shows the screen's buffer there. Its buffer is still painted at the rounded place,
+    // and the stage's own window shows that buffer unshifted, so one column of the screen
+    // would show beside it: black native bands over the stage's own window hide it.
+    if (!geometria_.fuoriCentro && !schermo_->testAttribute(Qt::WA_NativeWindow))
+        return;
+    const QWindow* finestra = windowHandle();
+    if (!finestra || !finestra->handle())
+        return;
+    if (!schermo_->testAttribute(Qt::WA_NativeWindow)) {
+        for (QWidget*& banda : bande_) {
+            banda = new QWidget(this);
+            banda->setObjectName(QStringLiteral("banda"));
+            banda->setAttribute(Qt::WA_NativeWindow);
+            banda->setAutoFillBackground(true);
+            banda->setFocusPolicy(Qt::NoFocus);
+            banda->winId();
+        }
+        schermo_->setAttribute(Qt::WA_NativeWindow);
+        schermo_->winId();
+        schermo_->raise();
+    }
+    const QRect s = geometria_.nativo;
+    // Full screen the area is the monitor, even while a window manager still has the window
+    // at its framed size.
+    const QSize area = schermoIntero_ ? monitorNativo() : finestraNativa();
+    const QRect nativi[4] = {
+        QRect(0, 0, s.left(), area.height()),
+        QRect(s.left() + s.width(), 0, area.width() - s.left() - s.width(), area.height()),
+        QRect(s.left(), 0, s.width(), s.top()),
+        QRect(s.left(), s.top() + s.height(), s.width(), area.height() - s.top() - s.height())};
+    // Logically each band lies beside the screen, so the two never paint the same pixels.
+    const QRect l(geometria_.origine, geometria_.schermo);
+    const QSize tutto = size();
+    const QRect logici[4] = {
+        QRect(0, 0, l.left(), tutto.height()),
+        QRect(l.right() + 1, 0, tutto.width() - l.right() - 1, tutto.height()),
+        QRect(l.left(), 0, l.width(), l.top()),
+        QRect(l.left(), l.bottom() + 1, l.width(), tutto.height() - l.bottom() - 1)};
+    for (int i = 0; i < 4; ++i) {
+        QWidget* banda = bande_[size_t(i)];
+        const bool serve = !nativi[i].isEmpty();
+        banda->setGeometry(logici[i].isEmpty() ? QRect(nativi[i].topLeft(), QSize(1, 1))
+                                               : logici[i]);
+        banda->setVisible(serve);
+        if (serve && banda->windowHandle() && banda->windowHandle()->handle())
+            banda->windowHandle()->handle()->setGeometry(nativi[i]);
+    }
+    if (QWindow* w = schermo_->windowHandle(); w && w->handle())
+        w->handle()->setGeometry(s);
 }
 
 void Palco::adattaAllaFinestra() {
@@ -389,6 +495,7 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
         }
     }
     schermo_->setGeometry(QRect(nuova.origine, nuova.schermo));
+    posaNativo();
     applicando_ = false;
     // Every window drops its buffer and paints again at the new factor, as when it moves to
     // another monitor (widgets listen for that signal); fonts are measured again too. The
@@ -404,6 +511,8 @@ void Palco::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     if (applicando_)
         return;
+    // A window manager sizes the window after the stage has placed its bands.
+    posaNativo();
     if (!schermoIntero_)
         adattamento_->start();
 }
@@ -423,6 +532,7 @@ void Palco::changeEvent(QEvent* e) {
             if (prima && !prima->isHidden() && prima->isEnabled())
                 attiva_ = prima, riattivare_ = true;
         }
+        QTimer::singleShot(150, this, &Palco::riprendiTastiera);
         return;
     }
     QTimer::singleShot(0, this, [this] {
@@ -436,6 +546,19 @@ void Palco::changeEvent(QEvent* e) {
         riattivare_ = false;
         attiva(w);
     });
+}
+
+void Palco::riprendiTastiera() {
+    // A window manager that focuses on click (fluxbox) can take the X keyboard focus off the
+    // stage's window on a click inside it while still naming the stage the active window, and
+    // then gives it back to nobody: the keyboard would be lost until the user switches away and
+    // back. Only then, with no window of the program holding it, the stage takes it back.
+    if (!isVisible() || isActiveWindow() || QGuiApplication::focusWindow() ||
+        QApplication::activePopupWidget())
+        return;
+    const quint32 attivaX = attivaPerGestoreX();
+    if (attivaX != 0 && attivaX == quint32(winId()))
+        daiFuocoX(attivaX);
 }
 
 void Palco::monitorCambiato() {
@@ -509,8 +632,6 @@ void Palco::attiva(QWidget* finestra) {
 }
 
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (rifacendo_ && (evento->type() == QEvent::Show || evento->type() == QEvent::Hide))
-        return false;
     switch (evento->type()) {
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
@@ -641,6 +762,28 @@ QString nomeGestoreX() {
     std::memcpy(&gestore, verifica.constData(), sizeof gestore);
     return QString::fromUtf8(
         leggi(gestore, atomoX(c, "_NET_WM_NAME"), atomoX(c, "UTF8_STRING"), 64));
+}
+
+quint32 attivaPerGestoreX() {
+    xcb_connection_t* c = connessioneX();
+    if (!c)
+        return 0;
+    const xcb_window_t radice = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_get_property_reply_t* r = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, radice, atomoX(c, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+        nullptr);
+    xcb_window_t attiva = 0;
+    if (r && xcb_get_property_value_length(r) >= 4)
+        std::memcpy(&attiva, xcb_get_property_value(r), sizeof attiva);
+    std::free(r);
+    return attiva;
+}
+
+void daiFuocoX(quint32 finestra) {
+    if (xcb_connection_t* c = connessioneX()) {
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, finestra, XCB_CURRENT_TIME);
+        xcb_flush(c);
+    }
 }
 
 } // namespace

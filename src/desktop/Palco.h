@@ -11,10 +11,12 @@
 
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QWidget>
 #include <QWindow>
+#include <array>
 
 class QScreen;
 class QTimer;
@@ -37,6 +39,13 @@ struct GeometriaPalco {
     QPoint origine;      // the screen's top-left corner, in program pixels from the area's
     bool nitido = true;  // whole factor: pictures are scaled without smoothing
     QSize monitorLogico; // the area in program pixels (rounded down)
+    // The screen in device pixels of the area, centred to the device pixel: the bars on either
+    // side differ by at most one, and only where the area's spare pixels are odd.
+    QRect nativo;
+    // Painted at `origine`, the screen would be a device pixel off the centre: at factors such
+    // as 1.875 no whole program pixel lands on it. The stage then places the screen at `nativo`
+    // itself; otherwise `nativo` is where Qt paints it.
+    bool fuoriCentro = false;
 
     // A program pixel position as a device pixel position in the area, and back.
     QPointF versoMonitor(QPointF suSchermo) const;
@@ -88,15 +97,11 @@ public:
     void impostaSchermoIntero(bool si);
     void alterna() { impostaSchermoIntero(!schermoIntero_); }
     QScreen* monitor() const { return monitor_; }
-    // The stage's window is being made anew: its windows inside are hidden and shown with it,
-    // which is neither a close nor an open.
-    bool rifacendo() const { return rifacendo_; }
 
     // What the forms ask of the stage.
     void entra(QWidget& finestra) override { accogli(finestra); }
     void daiAttivazione(QWidget& finestra) override;
     bool haAttivazione(const QWidget& finestra) const override;
-    bool staRifacendo() const override { return rifacendo_; }
     QWidget* finestraDeiDialoghi() override { return this; }
 
     // Makes a program window one of the stage's: a frameless window on the program's screen,
@@ -115,6 +120,8 @@ protected:
 private:
     void monitorCambiato();
     void sopraIPannelli();
+    // The stage lost the keyboard while the desktop still names it active: takes it back.
+    void riprendiTastiera();
     // The monitor the stage covers when full screen; null leaves it as it is.
     void impostaMonitor(QScreen* monitor);
     // The window's size changed: the screen is fitted into it again.
@@ -124,6 +131,10 @@ private:
     void applica(const GeometriaPalco& nuova, QRect rettangoloNativo);
     // Full screen: the window is the monitor to the device pixel, whatever the factor rounds.
     void copriIlMonitor();
+    // Where Qt's placement in whole program pixels misses the centre, the program's screen
+    // becomes a native sub-window put on its device pixels, with black native bands around
+    // it (see the definition).
+    void posaNativo();
     // Whether the stage sets its full-screen geometry itself rather than leave it to a window
     // manager.
     bool impostaGeometria() const;
@@ -138,6 +149,7 @@ private:
     ModoScala modo_;
     GeometriaPalco geometria_;
     QWidget* schermo_ = nullptr;
+    std::array<QWidget*, 4> bande_{}; // left, right, top, bottom of a native screen
     QScreen* monitor_ = nullptr;
     bool schermoIntero_ = true;
     double fattoreGui_ = 1; // the factor the GUI is drawn at now
@@ -147,7 +159,8 @@ private:
     bool inoltrando_ = false; // the stage itself is sending an activation change
     bool riattivare_ = false; // attiva_ is the window to give the activation back to
     bool avviato_ = false;    // shown full screen once
-    bool rifacendo_ = false;
+    // Wayland: the window asked for on leaving full screen, until the compositor has answered.
+    QRect finestraVoluta_;
 };
 
 } // namespace hn

@@ -119,10 +119,6 @@ int QtScreen::widthPixels() const {
 int QtScreen::heightPixels() const {
     return (palco_ ? palco_->geometria() : senzaPalco()).schermo.height();
 }
-QPoint QtScreen::origine() const {
-    // The program's windows live on the stage, placed on its screen as they are.
-    return {};
-}
 bool QtScreen::scalaLiscia() const {
     return palco_ && !palco_->geometria().nitido;
 }

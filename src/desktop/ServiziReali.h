@@ -35,7 +35,6 @@ public:
     int heightPixels() const override;
     double twipsPerPixelX() const override { return 15.0; }
     double twipsPerPixelY() const override { return 15.0; }
-    QPoint origine() const override;
     bool scalaLiscia() const override;
     void setMousePointer(int pointer) override;
     int mousePointer() const override { return pointer_; }

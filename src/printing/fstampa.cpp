@@ -158,10 +158,9 @@ void fstampa::Form_Load() {
         schermoW = FormChiamante_->WidthTw();
         schermoH = FormChiamante_->HeightTw();
     }
-    // The place is on the program's screen, which on a stage starts inside the desktop.
-    setGeometry(QRect(sulDesktop(QPoint(pixelX(origineX + (schermoW - w) / 2),
-                                        pixelY(origineY + (schermoH - h) / 2))),
-                      QSize(pixelX(w), pixelY(h))));
+    setGeometry(
+        QRect(QPoint(pixelX(origineX + (schermoW - w) / 2), pixelY(origineY + (schermoH - h) / 2)),
+              QSize(pixelX(w), pixelY(h))));
 }
 
 void fstampa::Form_Activate() {

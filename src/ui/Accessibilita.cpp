@@ -84,6 +84,14 @@ public:
             return f->Proprietario() ? QAccessible::Dialog : QAccessible::Window;
         return QAccessibleWidget::role();
     }
+    QString text(QAccessible::Text t) const override {
+        // A form on the stage is a sub-window, whose title Qt does not read as its name: the
+        // window text the desktop would have shown names it.
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            if (qobject_cast<const Forma*>(widget()))
+                return widget()->windowTitle();
+        return QAccessibleWidget::text(t);
+    }
     QStringList actionNames() const override { return {}; }
 
 private:
@@ -225,6 +233,9 @@ QAccessibleInterface* fabbrica(const QString&, QObject* o) {
     if (auto* w = qobject_cast<QWidget*>(o);
         w && w->findChild<ArrayEtichette*>(QString(), Qt::FindDirectChildrenOnly))
         return new Contenitore(w, QAccessible::Graphic);
+    // The stage is the program's window on the desktop, as a plain widget would not say.
+    if (auto* w = qobject_cast<QWidget*>(o); w && w->isWindow() && dynamic_cast<Scena*>(w))
+        return new QAccessibleWidget(w, QAccessible::Window);
     return nullptr;
 }
 

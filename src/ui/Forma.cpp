@@ -219,18 +219,13 @@ bool Forma::Unload(int modo) {
     return true;
 }
 
-// Position by the window's outer corner, as the desktop places windows, on the program's screen,
-// which need not start at the desktop's corner (see the stage); size of the client area, which is
-// the whole window once the forms go borderless.
-QPoint Forma::posizioneSulloSchermo() const {
-    return isWindow() ? dalDesktop(pos()) : pos();
-}
-
+// Position by the window's outer corner on the program's screen, where the stage keeps its
+// windows; size of the client area, which is the whole window once the forms go borderless.
 double Forma::LeftTw() const {
-    return posizioneSulloSchermo().x() * twipsPerPixelX();
+    return x() * twipsPerPixelX();
 }
 double Forma::TopTw() const {
-    return posizioneSulloSchermo().y() * twipsPerPixelY();
+    return y() * twipsPerPixelY();
 }
 double Forma::WidthTw() const {
     return width() * twipsPerPixelX();
@@ -241,7 +236,7 @@ double Forma::HeightTw() const {
 
 void Forma::MoveTw(double left, double top, double width, double height) {
     const QPoint p(pixelX(left), pixelY(top));
-    move(isWindow() ? sulDesktop(p) : p);
+    move(p);
     resize(pixelX(width), pixelY(height));
 }
 
@@ -308,15 +303,11 @@ void Forma::paintEvent(QPaintEvent*) {
 
 void Forma::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    if (palcoInRifacimento())
-        return;
     attiva();
 }
 
 void Forma::hideEvent(QHideEvent* e) {
     QWidget::hideEvent(e);
-    if (palcoInRifacimento())
-        return;
     if (formaAttiva() == this)
         formaAttiva() = nullptr;
     // The keyboard goes back to the form below, as desktops do when a window closes: without

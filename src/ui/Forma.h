@@ -181,7 +181,6 @@ private:
     friend class ControlloForma;
     friend class ArrayLinee;
     void attiva();
-    QPoint posizioneSulloSchermo() const;
     // True when the key was swallowed.
     bool tastoPremuto(QKeyEvent* evento);
 

@@ -40,11 +40,6 @@ bool eFinestraAttiva(const QWidget& finestra) {
     return finestra.isActiveWindow();
 }
 
-bool palcoInRifacimento() {
-    const Scena* s = Scena::attuale();
-    return s && s->staRifacendo();
-}
-
 QWidget* finestraPerDialoghi() {
     if (Scena* s = Scena::attuale())
         return s->finestraDeiDialoghi();

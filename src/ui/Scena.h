@@ -18,9 +18,6 @@ public:
     // Gives a window of the stage the activation and the keyboard, raising it.
     virtual void daiAttivazione(QWidget& finestra) = 0;
     virtual bool haAttivazione(const QWidget& finestra) const = 0;
-    // The stage's window is being made anew: the windows inside are hidden and shown with it,
-    // which is neither a close nor an open.
-    virtual bool staRifacendo() const = 0;
     // The window the toolkit's own dialogs (message boxes, the file chooser) belong to.
     virtual QWidget* finestraDeiDialoghi() = 0;
 
@@ -36,8 +33,6 @@ void sulPalco(QWidget& finestra);
 void attivaFinestra(QWidget& finestra);
 // Whether a program window has the activation, inside the stage or on the desktop.
 bool eFinestraAttiva(const QWidget& finestra);
-// Whether the stage is making its window anew (see Scena::staRifacendo).
-bool palcoInRifacimento();
 // The window the toolkit's own dialogs belong to.
 QWidget* finestraPerDialoghi();
 

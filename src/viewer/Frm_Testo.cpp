@@ -78,9 +78,7 @@ void Frm_Testo::MoveTw(double left, double top, double width, double height) {
 }
 
 void Frm_Testo::applicaGeometria() {
-    // Placed in screen twips: the program's screen may lie anywhere on the desktop.
-    setGeometry(QRect(sulDesktop(QPoint(pixelX(left_), pixelY(top_))),
-                      QSize(pixelX(width_), pixelY(height_))));
+    setGeometry(QRect(QPoint(pixelX(left_), pixelY(top_)), QSize(pixelX(width_), pixelY(height_))));
 }
 
 void Frm_Testo::ImpostaVisible(bool visibile) {

@@ -23,15 +23,19 @@ void stampa(const char* chiave, QRectF r) {
 }
 
 // A widget in monitor device pixels, from the monitor's corner: the stage's window as the
-// platform has it, a window on the stage as it is drawn in there.
+// platform has it, a window on the stage as it is drawn in there, from the corner of the native
+// sub-window it lies in when the stage placed the screen as one.
 QRectF nativa(const QWidget& w, const QScreen& monitor) {
     const QWindow* finestra = w.window()->windowHandle();
     const QRect suMonitor = finestra->handle()->geometry();
-    const QPointF angolo = suMonitor.topLeft() - monitor.handle()->geometry().topLeft();
+    QPointF angolo = suMonitor.topLeft() - monitor.handle()->geometry().topLeft();
     if (w.isWindow())
         return QRectF(angolo, QSizeF(suMonitor.size()));
     const qreal dpr = finestra->devicePixelRatio();
-    return QRectF(angolo + QPointF(w.mapTo(w.window(), QPoint())) * dpr, QSizeF(w.size()) * dpr);
+    const QWidget* base = w.nativeParentWidget();
+    if (base != w.window())
+        angolo += base->windowHandle()->handle()->geometry().topLeft();
+    return QRectF(angolo + QPointF(w.mapTo(base, QPoint())) * dpr, QSizeF(w.size()) * dpr);
 }
 
 } // namespace

@@ -17,7 +17,39 @@ using namespace hn;
 
 namespace {
 
-const QColor Rosso(200, 30, 30);
+const QColor Rosso(200, 30, 30), Blu(30, 60, 200);
+
+// Counts what a window switch must not do to the program's windows: close, hide or show them, or
+// make the stage's surface anew.
+class Testimone : public QObject {
+public:
+    int visibilita = 0, superfici = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Close:
+            ++visibilita;
+            break;
+        case QEvent::PlatformSurface:
+            ++superfici;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+int pixelDi(const QImage& img, QColor colore) {
+    int n = 0;
+    for (int y = 0; y < img.height(); y += 4)
+        for (int x = 0; x < img.width(); x += 4)
+            n += img.pixelColor(x, y) == colore;
+    return n;
+}
 
 // What the compositor shows now: its screenshot tool writes a file in the folder it runs in.
 QImage schermata() {
@@ -120,6 +152,53 @@ private Q_SLOTS:
                 QVERIFY2(std::abs(r.width() * 3 - r.height() * 4) <= 12 && r.width() < 1440,
                          qPrintable(dove));
             }
+        }
+        host().screen = &h.schermo;
+    }
+
+    // A dialog open with the keyboard in it while the stage goes to a window and back: the same
+    // surface all along, nothing closed, hidden or shown, the dialog still drawn on top with the
+    // keyboard. (The headless compositor has no keyboard of its own to give.)
+    void dialogoAttraversoIlCambio() {
+        prova::HostDiProva h;
+        Palco palco(ModoScala::Adatta);
+        QtScreen schermo(&palco);
+        host().screen = &schermo;
+        Forma casa(QStringLiteral("FMed"));
+        QPalette p = casa.palette();
+        p.setColor(QPalette::Window, Rosso);
+        casa.setPalette(p);
+        casa.setBorderStyle(0);
+        casa.MoveTw(0, 0, 1024 * 15, 768 * 15);
+        casa.Show();
+        Forma dialogo(QStringLiteral("fstampa"));
+        p.setColor(QPalette::Window, Blu);
+        dialogo.setPalette(p);
+        dialogo.setBorderStyle(0);
+        dialogo.MoveTw(300 * 15, 200 * 15, 400 * 15, 300 * 15);
+        dialogo.Show();
+        QTRY_COMPARE(palco.finestraAttiva(), &dialogo);
+        Testimone t;
+        for (QObject* o : {static_cast<QObject*>(&casa), static_cast<QObject*>(&dialogo),
+                           static_cast<QObject*>(palco.windowHandle())})
+            o->installEventFilter(&t);
+        for (const bool intero : {true, false, true}) {
+            if (intero != palco.schermoIntero()) {
+                palco.alterna();
+                QTest::qWait(300);
+            }
+            const QImage img = ferma();
+            if (qEnvironmentVariableIsSet("HNEMAR_SCHERMATA"))
+                img.save(qEnvironmentVariable("HNEMAR_SCHERMATA") + QStringLiteral("dialogo") +
+                         QString::number(intero) + QStringLiteral(".png"));
+            QVERIFY2(pixelDi(img, Blu) > 0 && pixelDi(img, Rosso) > 0,
+                     intero ? "full screen again" : "in a window");
+            QCOMPARE(palco.finestraAttiva(), &dialogo);
+            // Where the keyboard goes as soon as the desktop gives the stage one.
+            QVERIFY(palco.focusWidget() == &dialogo || dialogo.isAncestorOf(palco.focusWidget()));
+            QVERIFY(casa.isVisible() && dialogo.isVisible());
+            QCOMPARE(t.visibilita, 0);
+            QCOMPARE(t.superfici, 0);
         }
         host().screen = &h.schermo;
     }

@@ -62,7 +62,6 @@ public:
     int heightPixels() const override { return h_; }
     double twipsPerPixelX() const override { return 15.0; }
     double twipsPerPixelY() const override { return 15.0; }
-    QPoint origine() const override { return origineProva; }
     bool scalaLiscia() const override { return false; }
     void setMousePointer(int p) override {
         puntatore = p;
@@ -77,8 +76,6 @@ public:
     }
     int puntatore = Puntatore::Predefinito;
     QList<int> storiaPuntatore;
-    // Where a stage would put the program's screen on the desktop.
-    QPoint origineProva;
     int eventiLasciati = 0;
 
 private:

@@ -89,17 +89,15 @@ private Q_SLOTS:
         QFETCH(QSize, monitor);
         const GeometriaPalco g = calcolaPalco(monitor, ModoScala::Adatta);
         HostDiProva host(g.schermo.width(), g.schermo.height());
-        host.schermo.origineProva = g.origine;
         Frm_Testo& f = Frm_Testo::istanza();
         caricaDidascalia(f, u"Kość udowa"_s);
         f.MostraAccanto(u"Układ kostny"_s, 1010 * 15, 700 * 15);
-        const QRect palco(g.origine, g.schermo);
+        const QRect palco(QPoint(), g.schermo);
         QVERIFY2(palco.contains(f.geometry()),
                  qPrintable(u"%1,%2 %3x%4"_s.arg(f.x()).arg(f.y()).arg(f.width()).arg(f.height())));
         QCOMPARE(f.geometry().right(), palco.right());
         QCOMPARE(f.geometry().bottom(), palco.bottom());
-        const QPointF basso =
-            g.versoMonitor(QPointF(f.geometry().bottomRight() + QPoint(1, 1) - g.origine));
+        const QPointF basso = g.versoMonitor(QPointF(f.geometry().bottomRight() + QPoint(1, 1)));
         QVERIFY(basso.x() <= monitor.width() + 1e-6 && basso.y() <= monitor.height() + 1e-6);
         f.ImpostaVisible(false);
     }
