@@ -3,6 +3,7 @@
 #include "Accessibilita.h"
 #include "EtichetteDisegnate.h"
 #include "FMed1.h"
+#include "FilaPulsanti.h"
 #include "Pamiec.h"
 #include "Ricerca.h"
 
@@ -236,8 +237,11 @@ MappaSapere::MappaSapere(FMed1& v)
     for (QPushButton* b : {pulsante, pulsanteKarta}) {
         b->setCursor(Qt::PointingHandCursor);
         b->setFocusPolicy(Qt::NoFocus); // the keyboard has its keys
+        b->adjustSize();
         b->show();
     }
+    v.filaPulsanti().aggiungi(pulsante, FMed1::PostoMapa);
+    v.filaPulsanti().aggiungi(pulsanteKarta, FMed1::PostoKarta);
     connect(pulsante, &QPushButton::clicked, this, [this](bool su) { imposta(su); });
     connect(pulsanteKarta, &QPushButton::clicked, this, &MappaSapere::stampaKarta);
     auto* tastoMappa = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), &v);
@@ -348,15 +352,8 @@ void MappaSapere::aggiorna() {
 void MappaSapere::disponi() {
     const QRect p = v_.DISASGEO.geometry();
     const QRect t = v_.Ftdv_Testo.geometry();
-    // On the row of the buttons under the plate, left of the search's (which opens at the plate's
-    // left edge), under the description's column.
-    pulsante->adjustSize();
-    pulsanteKarta->adjustSize();
+    // The buttons are in the row under the plate, 40 pixels below it.
     const int y = p.bottom() + 40;
-    pulsanteKarta->move(p.left() - 6 - pulsanteKarta->width(), y);
-    pulsante->move(pulsanteKarta->x() - 5 - pulsante->width(), y);
-    pulsante->raise();
-    pulsanteKarta->raise();
     // The legend over the hint under the buttons, which it stands in for while the map is on.
     legenda->adjustSize();
     const int centro = (t.left() + p.right()) / 2;

@@ -4,6 +4,7 @@
 #include "ErroreVB.h"
 #include "EtichetteDisegnate.h"
 #include "FMed1.h"
+#include "FilaPulsanti.h"
 #include "Fileini.h"
 #include "Frm_Testo.h"
 #include "Host.h"
@@ -229,6 +230,10 @@ Sprawdzian::Sprawdzian(FMed1& v)
     connect(pulsantePowtorka, &QPushButton::clicked, this, powtorka);
     auto* ripasso = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), &v);
     connect(ripasso, &QShortcut::activated, this, powtorka);
+    pulsante->adjustSize();
+    pulsantePowtorka->adjustSize();
+    v.filaPulsanti().aggiungi(pulsantePowtorka, FMed1::PostoPowtorka);
+    v.filaPulsanti().aggiungi(pulsante, FMed1::PostoSprawdz);
 
     // Drawn over the plate, never in the way of a click.
     cornice_->setObjectName(QStringLiteral("cornice"));
@@ -296,15 +301,8 @@ void Sprawdzian::aggiornaPowtorka() {
     const int quante = quanteDaRipassare();
     pulsantePowtorka->setText(testoPowtorka(quante) + QStringLiteral("  Ctrl+R"));
     pulsantePowtorka->setAccessibleName(testoPowtorka(quante) + QStringLiteral(" (Ctrl+R)"));
+    // The row under the plate makes room as the text grows.
     pulsantePowtorka->adjustSize();
-    posizionaPowtorka();
-}
-
-// Left of the search button, which takes the plate's left end.
-void Sprawdzian::posizionaPowtorka() {
-    const QRect p = v_.DISASGEO.geometry();
-    pulsantePowtorka->move(p.left() - pulsantePowtorka->width() - 8, p.bottom() + 40);
-    pulsantePowtorka->raise();
 }
 
 void Sprawdzian::agganciaHome(Forma& home, std::function<void(int)> apriSistema) {
@@ -1007,12 +1005,7 @@ bool Sprawdzian::eventFilter(QObject* oggetto, QEvent* evento) {
     if (oggetto == &v_.DISASGEO) {
         if (evento->type() == QEvent::Move || evento->type() == QEvent::Resize ||
             evento->type() == QEvent::Show) {
-            // Under the plate's frame, at its right end; the review beside it.
-            const QRect p = v_.DISASGEO.geometry();
-            pulsante->adjustSize();
-            pulsante->move(p.right() - pulsante->width() + 1, p.bottom() + 40);
-            pulsante->raise();
-            posizionaPowtorka();
+            // The buttons are in the row under the plate, which follows the plate itself.
             // The count is read once the plate is on show, not on its way there.
             if (evento->type() == QEvent::Show)
                 QTimer::singleShot(0, this, &Sprawdzian::aggiornaPowtorka);

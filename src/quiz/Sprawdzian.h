@@ -118,7 +118,6 @@ private:
     void vaiAllaTavola(const QString& tavola);
     void apriMancata(int domanda);
     void aggiornaPowtorka();
-    void posizionaPowtorka();
     void mostraParti(bool scelta);
     void fuocoAllaRisposta();
     bool scriviNome() const; // the kind is answered by typing

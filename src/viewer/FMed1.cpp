@@ -1,5 +1,7 @@
 #include "FMed1.h"
 
+#include "FilaPulsanti.h"
+
 #include "Accessibilita.h"
 #include "ApriForm.h"
 #include "BlobStore.h"
@@ -344,6 +346,12 @@ QString FMed1::titoloTavola(const QString& tavola) {
                 break;
             }
     return tavola;
+}
+
+FilaPulsanti& FMed1::filaPulsanti() {
+    if (!fila_)
+        fila_ = new FilaPulsanti(DISASGEO, FONDO);
+    return *fila_;
 }
 
 ArrayEtichette::Descrizione FMed1::descriviHotSpot(int n) {

@@ -18,6 +18,7 @@ class TabellaHotSpot;
 namespace hn {
 
 class FMed1;
+class FilaPulsanti;
 
 // The copy and print dialogs are built above the viewer: the program registers their openers
 // at start. Each opens its dialog over the viewer on the description (already handed over to
@@ -91,6 +92,16 @@ public:
     // What assistive tools read of hotspot n besides its name; null or empty adds nothing. The
     // map of what the student knows gives each structure's state through it.
     std::function<QString(int n, const QString& nome)> notaHotSpot;
+    // The row of buttons under the plate the study features attach theirs to.
+    FilaPulsanti& filaPulsanti();
+    // Their places in it, left to right.
+    enum PostoNellaFila {
+        PostoPowtorka = 10,
+        PostoMapa = 20,
+        PostoKarta = 30,
+        PostoSzukaj = 40,
+        PostoSprawdz = 50
+    };
 
     // Events, as the controls raise them.
     void HOTSPOT_Click(int Index);
@@ -142,6 +153,7 @@ private:
     std::shared_ptr<const atlante::TabellaHotSpot> tabella_;
     // Names read from the text store, by entry; forgotten at each plate change.
     QHash<QString, QString> titoli_;
+    FilaPulsanti* fila_ = nullptr;
 };
 
 } // namespace hn

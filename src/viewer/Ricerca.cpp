@@ -1,6 +1,7 @@
 #include "Ricerca.h"
 
 #include "FMed1.h"
+#include "FilaPulsanti.h"
 #include "Fileini.h"
 #include "Frm_Testo.h"
 #include "Host.h"
@@ -78,32 +79,6 @@ QPushButton { background: #183048; color: #f6efdf; border: 1px solid #8fa6b8; bo
 QPushButton:hover, QPushButton:focus { background: #2c5a85; }
 QPushButton:pressed { background: #10233a; }
 )";
-
-// Keeps a widget placed against another as that one moves or changes size.
-class Segue : public QObject {
-public:
-    Segue(QWidget* chi, QWidget* riferimento, std::function<QPoint(const QRect&, QSize)> angolo)
-        : QObject(chi)
-        , chi_(chi)
-        , angolo_(std::move(angolo)) {
-        riferimento->installEventFilter(this);
-        sposta(riferimento);
-    }
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show)
-            sposta(static_cast<QWidget*>(o));
-        return false;
-    }
-
-private:
-    void sposta(QWidget* riferimento) {
-        chi_->adjustSize();
-        chi_->move(angolo_(riferimento->geometry(), chi_->size()));
-        chi_->raise();
-    }
-    QWidget* chi_;
-    std::function<QPoint(const QRect&, QSize)> angolo_;
-};
 
 const QString InCostruzione = QStringLiteral("Wyszukiwanie: indeks w budowie…");
 
@@ -219,12 +194,6 @@ QString Ricerca::aspettoPulsante() {
     return QString::fromUtf8(AspettoPulsante);
 }
 
-void Ricerca::segui(QWidget* riferimento, std::function<QPoint(const QRect&, QSize)> angolo) {
-    pulsante->setParent(riferimento->parentWidget());
-    pulsante->show();
-    new Segue(pulsante, riferimento, std::move(angolo));
-}
-
 Ricerca& Ricerca::aggancia(Forma& forma, Apri apri) {
     return *new Ricerca(forma, std::move(apri));
 }
@@ -254,9 +223,10 @@ Ricerca& Ricerca::agganciaHome(Forma& home, std::function<void(int)> apriSistema
 
 Ricerca& Ricerca::agganciaVisore(FMed1& visore) {
     Ricerca& r = aggancia(visore, [&visore](const atlante::Risultato& r) { vaiA(visore, r); });
-    // Under the plate's frame, at its left end; the self-test's button takes the right end.
-    r.segui(&visore.DISASGEO,
-            [](const QRect& p, QSize) { return QPoint(p.left(), p.bottom() + 40); });
+    // In the row under the plate, between the study buttons and the self-test's.
+    r.pulsante->adjustSize();
+    r.pulsante->show();
+    visore.filaPulsanti().aggiungi(r.pulsante, FMed1::PostoSzukaj);
     return r;
 }
 

@@ -64,8 +64,6 @@ protected:
 
 private:
     Ricerca(Forma& forma, Apri apri);
-    // The button's place follows this widget: at `angolo` of it, on the background.
-    void segui(QWidget* riferimento, std::function<QPoint(const QRect&, QSize)> angolo);
     void aggiorna();
     void disponi();
 
