@@ -2,6 +2,7 @@
 
 #include "ErroreVB.h"
 #include "Host.h"
+#include "Navigazione.h"
 #include "Normalizza.h"
 
 #include <QAbstractButton>
@@ -52,23 +53,8 @@ QImage riquadro(QSize dimensione) {
     return img;
 }
 
-// Two tones side by side, each two pixels wide, black outside and white inside: the keyboard
-// ring the forms draw, so the help shows where the keyboard is the same way.
-constexpr int Banda = 2;
-constexpr int Spessore = 2 * Banda;
-
-void disegnaAnello(QPainter& p, const QRect& voce) {
-    const QRect fuori = voce.adjusted(-Spessore, -Spessore, Spessore, Spessore);
-    const QRect dentro = fuori.adjusted(Banda, Banda, -Banda, -Banda);
-    QRegion nero(fuori);
-    nero -= QRegion(dentro);
-    QRegion bianco(dentro);
-    bianco -= QRegion(voce);
-    for (const QRect& r : nero)
-        p.fillRect(r, Qt::black);
-    for (const QRect& r : bianco)
-        p.fillRect(r, Qt::white);
-}
+// The forms' keyboard ring, so the help shows where the keyboard is the same way.
+constexpr int Spessore = 2 * BandaAnello;
 
 // A stop of the keyboard in a topic: a link of the text or a hotspot of a picture. An invisible
 // widget over it, so that Tab reaches links and hotspots in reading order, the ring shows where
@@ -93,7 +79,7 @@ protected:
             return;
         QPainter p(this);
         for (const QRect& r : righe)
-            disegnaAnello(p, r);
+            disegnaAnello(p, r.adjusted(-Spessore, -Spessore, Spessore, Spessore));
     }
     void keyPressEvent(QKeyEvent* e) override {
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)

@@ -16,10 +16,7 @@ namespace hn {
 
 namespace {
 
-// Two tones side by side, each two pixels wide: black outside, white inside. Any background
-// stands at least 4.5:1 against one of them (black and white are 21:1 apart), so the ring shows
-// on the plates' paper, the stage's dark blue and the black backdrop alike.
-constexpr int Banda = 2;
+constexpr int Banda = BandaAnello;
 constexpr int Spessore = 2 * Banda;
 
 class Anello : public QWidget {
@@ -36,19 +33,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        // Filled bands, not pen strokes: a scaled stage draws a one-pixel pen as a hairline.
         QPainter p(this);
-        const QRect fuori = rect();
-        const QRect dentro = fuori.adjusted(Banda, Banda, -Banda, -Banda);
-        const QRect vuoto = dentro.adjusted(Banda, Banda, -Banda, -Banda);
-        QRegion nero(fuori);
-        nero -= QRegion(dentro);
-        QRegion bianco(dentro);
-        bianco -= QRegion(vuoto);
-        for (const QRect& r : nero)
-            p.fillRect(r, Qt::black);
-        for (const QRect& r : bianco)
-            p.fillRect(r, Qt::white);
+        disegnaAnello(p, rect());
     }
 };
 
@@ -57,6 +43,22 @@ bool raggiungibile(const QWidget* w, const Forma& forma) {
 }
 
 } // namespace
+
+// Any background stands at least 4.5:1 against one of the two tones (black and white are 21:1
+// apart), so the ring shows on the plates' paper, the stage's dark blue and the black backdrop
+// alike. Filled bands, not pen strokes: a scaled stage draws a one-pixel pen as a hairline.
+void disegnaAnello(QPainter& p, const QRect& fuori) {
+    const QRect dentro = fuori.adjusted(Banda, Banda, -Banda, -Banda);
+    const QRect vuoto = dentro.adjusted(Banda, Banda, -Banda, -Banda);
+    QRegion nero(fuori);
+    nero -= QRegion(dentro);
+    QRegion bianco(dentro);
+    bianco -= QRegion(vuoto);
+    for (const QRect& r : nero)
+        p.fillRect(r, Qt::black);
+    for (const QRect& r : bianco)
+        p.fillRect(r, Qt::white);
+}
 
 Navigazione::Navigazione(Forma& forma)
     : QObject(&forma)

@@ -15,9 +15,15 @@
 #include <functional>
 
 class QKeyEvent;
+class QPainter;
 class QWidget;
 
 namespace hn {
+
+// The keyboard's ring: two tones side by side, each `BandaAnello` pixels wide, black outside and
+// white inside, drawn within `fuori`. Whatever shows where the keyboard is draws this one.
+inline constexpr int BandaAnello = 2;
+void disegnaAnello(QPainter& p, const QRect& fuori);
 
 class Forma;
 
