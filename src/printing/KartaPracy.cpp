@@ -98,7 +98,8 @@ void paginaTavola(QPainter& p, double u, const QRectF& area, const KartaPracy& k
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setRenderHint(QPainter::LosslessImageRendering);
-    p.drawImage(suCarta(QRectF(0, 0, k.obraz.width(), k.obraz.height())), k.obraz);
+    p.drawImage(suCarta(QRectF(0, 0, k.obraz.width(), k.obraz.height())),
+                k.wydruk.isNull() ? k.obraz : k.wydruk);
     p.restore();
 
     // Each label under a blank: a pixel more all round, so no smoothed edge of a letter shows.

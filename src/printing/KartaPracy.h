@@ -19,7 +19,8 @@ struct KartaPracy {
         QString nome;
     };
     QString tytul;    // the plate's title
-    QImage obraz;     // the plate as drawn, labels and all
+    QImage obraz;     // the plate as drawn, labels and all; its pixels are the areas' unit
+    QImage wydruk;    // what is printed in its place: its largest rendition (none: obraz)
     QList<Voce> voci; // numbered from 1 in this order
 };
 

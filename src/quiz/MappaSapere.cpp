@@ -5,6 +5,7 @@
 #include "FMed1.h"
 #include "FilaPulsanti.h"
 #include "Pamiec.h"
+#include "Rendizioni.h"
 #include "Ricerca.h"
 
 #include <QAccessible>
@@ -374,6 +375,8 @@ bool MappaSapere::eventFilter(QObject* oggetto, QEvent* evento) {
 KartaPracy MappaSapere::karta() const {
     KartaPracy k;
     k.obraz = v_.DISASGEO.Picture();
+    // Paper has the pixels a screen may not: the largest drawing of the plate, at its size.
+    k.wydruk = rendizionePiuGrande(k.obraz, v_.DISASGEO.rendizioni());
     const ArrayEtichette& h = v_.hotspot();
     // The plate's title as the viewer names it (its header's text, else its key): the picture's
     // own name may still be the last plate's when this one has no description.

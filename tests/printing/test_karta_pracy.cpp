@@ -11,6 +11,7 @@
 #include "PdfDiProva.h"
 
 #include <QPainter>
+#include <QProcess>
 #include <QSet>
 #include <QTest>
 #include <algorithm>
@@ -125,6 +126,30 @@ private Q_SLOTS:
         }
 
         // The plate prints, and no pixel of its drawn labels shows past the blanks.
+        const QImage prima = primaPagina(b.pdf().first(), b.cartella + u"/pagina"_s);
+        QVERIFY(pixelDi(prima, Azzurro) > 500);
+        QCOMPARE(pixelDi(prima, Rosso), 0);
+    }
+
+    // A plate with a larger rendition prints that rendition's pixels in the 1 × plate's place.
+    void laRendizionePiuGrandeVaSullaCarta() {
+        BancoDiStampa b;
+        const QList<QRectF> aree = {{20, 30, 90, 14}, {280, 150, 90, 14}};
+        KartaPracy k = karta(aree, {u"Czaszka"_s, u"Żebra"_s});
+        k.wydruk = k.obraz.scaled(k.obraz.size() * 3);
+        QVERIFY(StampaKartaPracy(k));
+        QCOMPARE(b.pdf().size(), 1);
+        QProcess elenco;
+        elenco.start(u"pdfimages"_s, {u"-list"_s, b.pdf().first()});
+        QVERIFY(elenco.waitForFinished(20000));
+        const QStringList righe =
+            QString::fromUtf8(elenco.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        // page num type width height …, one picture on the first page
+        QVERIFY2(righe.size() >= 3, qPrintable(righe.join(u'\n')));
+        const QStringList campi = righe[2].simplified().split(u' ');
+        QCOMPARE(campi[0].toInt(), 1);
+        QCOMPARE(QSize(campi[3].toInt(), campi[4].toInt()), QSize(1200, 900));
+        // And the blanks still sit over the labels.
         const QImage prima = primaPagina(b.pdf().first(), b.cartella + u"/pagina"_s);
         QVERIFY(pixelDi(prima, Azzurro) > 500);
         QCOMPARE(pixelDi(prima, Rosso), 0);
