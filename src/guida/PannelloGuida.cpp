@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextFrame>
 #include <QTextLayout>
 #include <QThread>
 #include <QToolBar>
@@ -262,7 +263,24 @@ private:
 
     // Where a picture drawn at document position `pos` lies, in document coordinates.
     std::optional<QRectF> rettangoloImmagine(int pos, QSize dimensione) const {
+        // A picture set left or right is a frame of its own that the text flows beside: it
+        // lies where its frame lies, not where its character stands in the line.
+        // (The fragment's format, not a cursor's: a cursor's leaves out the frame.)
         const QTextBlock blocco = document()->findBlock(pos);
+        for (auto it = blocco.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (pos < f.position() || pos >= f.position() + f.length())
+                continue;
+            auto* cornice =
+                qobject_cast<QTextFrame*>(document()->object(f.charFormat().objectIndex()));
+            if (cornice && cornice->frameFormat().position() != QTextFrameFormat::InFlow) {
+                // Its place is known once the whole text is laid out.
+                QAbstractTextDocumentLayout* impaginazione = document()->documentLayout();
+                impaginazione->documentSize();
+                return QRectF(impaginazione->frameBoundingRect(cornice).topLeft(), dimensione);
+            }
+            break;
+        }
         if (!blocco.isValid() || !blocco.layout())
             return std::nullopt;
         const QTextLine riga = blocco.layout()->lineForTextPosition(pos - blocco.position());

@@ -321,7 +321,8 @@ QByteArray scriviGuida(const GuidaNuova& g, QStringList* avvisi) {
                 }
                 if (pz.tipo == PezzoNuovo::Immagine) {
                     const ImmagineNuova& im = g.immagini.at(pz.immagine);
-                    QByteArray c("\x86\x22", 2);
+                    QByteArray c(1, char(0x86 + std::min<int>(pz.posizione, 2)));
+                    c.append('\x22');
                     scriviCu32(c, 4);
                     scriviCu16(c, unsigned(im.zone.size()));
                     scriviU16(c, 0);

@@ -34,6 +34,7 @@ struct PezzoNuovo {
     bool popup = false;
     QString macro; // a macro hotspot on this text
     int immagine = -1;
+    quint8 posizione = 0; // a picture: 0 in the line, 1 left, 2 right (the text flows beside)
 };
 
 struct ParagrafoNuovo {

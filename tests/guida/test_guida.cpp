@@ -246,7 +246,9 @@ private Q_SLOTS:
 
     // Tab walks the text's links and the picture's hotspots as they are read; Enter and a
     // screen reader's Press follow them; the ring shows where the keyboard is.
-    void tabraggiungeCollegamentiEZone() {
+    // A topic with a link, a 120 × 60 grey picture whose left half leads to Beta and right half
+    // to Gamma, and another link; the picture in the line or set left or right of its text.
+    void scriviConImmagine(quint8 posizione) {
         hn::help::Progetto progetto;
         QString problema;
         QVERIFY(hn::help::leggiProgettoDaTesti(
@@ -274,11 +276,22 @@ private Q_SLOTS:
                 hn::winhelp::PezzoNuovo im;
                 im.tipo = hn::winhelp::PezzoNuovo::Immagine;
                 im.immagine = 0;
-                par.pezzi = {im};
+                im.posizione = posizione;
+                if (posizione == 0) {
+                    par.pezzi = {im};
+                } else {
+                    hn::winhelp::PezzoNuovo testo;
+                    testo.testo = QStringLiteral("Tekst obok obrazka, ").repeated(12);
+                    par.pezzi = {im, testo};
+                }
                 messo = true;
             }
         QVERIFY(messo);
         scrivi(progetto);
+    }
+
+    void tabraggiungeCollegamentiEZone() {
+        scriviConImmagine(0);
         guida_.showContents(Guida);
         QCOMPARE(p_->argomentoCorrente(), 0);
         p_->activateWindow();
@@ -336,6 +349,45 @@ private Q_SLOTS:
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(beta);
         a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(p_->titoloCorrente(), QStringLiteral("Beta"));
+    }
+
+    // A picture set right of its text is drawn where the text leaves it room: the mouse and the
+    // keyboard find its hotspots there.
+    void zoneDiUnImmagineADestra() {
+        scriviConImmagine(2);
+        guida_.showContents(Guida);
+        p_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p_));
+        QWidget* vista = p_->testo()->viewport();
+        const QImage schermo = vista->grab().toImage();
+        const qreal dpr = schermo.devicePixelRatio();
+        QRect grigio;
+        for (int y = 0; y < schermo.height(); ++y)
+            for (int x = 0; x < schermo.width(); ++x)
+                if (QColor(schermo.pixel(x, y)) == QColor(Qt::gray))
+                    grigio |= QRect(x, y, 1, 1);
+        grigio = QRect(grigio.topLeft() / dpr, grigio.size() / dpr);
+        QVERIFY2(grigio.width() >= 118 && grigio.height() >= 58,
+                 qPrintable(QStringLiteral("%1 × %2").arg(grigio.width()).arg(grigio.height())));
+        // Set right: its right edge near the text's, well away from the line's start.
+        QVERIFY2(grigio.left() > vista->width() / 3, qPrintable(QString::number(grigio.left())));
+        // The keyboard's stop for Gamma covers the picture's right half.
+        QWidget* gamma = nullptr;
+        for (auto* w : p_->testo()->findChildren<QAbstractButton*>())
+            if (w->isVisible() && w->accessibleName() == "Gamma")
+                gamma = w;
+        QVERIFY(gamma);
+        const QRect stop(vista->mapFromGlobal(gamma->mapToGlobal(QPoint(0, 0))), gamma->size());
+        QVERIFY2(stop.contains(QPoint(grigio.left() + 90, grigio.center().y())),
+                 qPrintable(QStringLiteral("stop %1,%2 picture %3,%4")
+                                .arg(stop.x())
+                                .arg(stop.y())
+                                .arg(grigio.x())
+                                .arg(grigio.y())));
+        // A click on that half follows its jump.
+        QTest::mouseClick(vista, Qt::LeftButton, {},
+                          QPoint(grigio.left() + 90, grigio.center().y()));
+        QTRY_COMPARE(p_->titoloCorrente(), QStringLiteral("Gamma"));
     }
 
     // The file's own windows: the main one's caption and colours, a secondary one's colours
