@@ -3,16 +3,12 @@
 #include "ErroreVB.h"
 #include "Host.h"
 #include "LavoroDiStampa.h"
-#include "Messaggi.h"
 #include "Mod_CopiaeStampa.h"
-#include "Passo.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
-#include <functional>
-#include <vector>
 
 namespace hn {
 
@@ -155,19 +151,6 @@ void paginaRisposte(QPainter& p, double u, const QRectF& area, const KartaPracy&
     piede(p, u, area);
 }
 
-// The print job's report: a full disk, which the user can clear, offers Retry.
-int riferisci(const ErroreVB& e) {
-    if (e.numero() == Errore::DiscoPieno)
-        return MsgBox(e.descrizione(), Stile::RiprovaAnnulla | Stile::Critico);
-    return Mod_Comuni::SegnalaErrore(e, contestoStampa());
-}
-
-PrinterService& stampante() {
-    if (!host().printer->installata())
-        throw ErroreVB(Errore::Stampante);
-    return *host().printer;
-}
-
 // The sheet less a quarter inch inside what the printer can print.
 QRectF areaUtile(PrinterService& s) {
     QRectF a = s.printableRectTwips();
@@ -177,7 +160,7 @@ QRectF areaUtile(PrinterService& s) {
 }
 
 QPainter& pittore() {
-    QPainter* p = stampante().painter();
+    QPainter* p = stampanteInstallata().painter();
     if (!p || !p->isActive() || !p->device())
         throw ErroreVB(Errore::Stampante);
     return *p;
@@ -244,52 +227,23 @@ bool StampaKartaPracy(const KartaPracy& k) {
     // Steps: 0 opens the document and measures its sheet, 1 paints the plate, then a new page and
     // its answers for each page after it, and last the end of the document.
     QRectF area;
-    int pagine = 2;
-    const auto passo = [&](int i) -> std::function<void()> {
-        if (i == 0)
-            return [&] {
-                stampante().startDocument(QStringLiteral("Karta pracy"));
-                area = areaUtile(stampante());
-                pagine = pagineKarta(k, area.size());
-            };
-        if (i == 2 * pagine)
-            return [] { stampante().endDocument(); };
-        if (i % 2 == 0)
-            return [] { stampante().newPage(); };
-        return [&, pagina = (i - 1) / 2] { dipingi(k, area, pagina); };
-    };
-    bool completa = true;
-    for (int i = 0; i <= 2 * pagine;) {
-        bool finito = false, daCapo = false;
-        eseguiPasso(passo(i), [&](const ErroreVB& e) {
-            switch (riferisci(e)) {
-            case Risposta::Riprova:
-                // A document that failed to end is gone: it is printed again whole.
-                if (i == 2 * pagine && !host().printer->painter()) {
-                    daCapo = true;
-                    return Azione::Prosegui;
-                }
-                return Azione::Riprova;
-            case Risposta::Ignora:
-                return Azione::Prosegui;
-            default:
-                finito = true;
-                return Azione::Prosegui;
+    std::size_t pagine = 2;
+    const bool completa = eseguiDocumentoDiStampa(
+        [&] { return 2 * pagine + 1; }, [&] { return 2 * pagine; },
+        [&](std::size_t i) {
+            if (i == 0) {
+                stampanteInstallata().startDocument(QStringLiteral("Karta pracy"));
+                area = areaUtile(stampanteInstallata());
+                pagine = std::size_t(pagineKarta(k, area.size()));
+            } else if (i == 2 * pagine) {
+                stampanteInstallata().endDocument();
+            } else if (i % 2 == 0) {
+                stampanteInstallata().newPage();
+            } else {
+                dipingi(k, area, int((i - 1) / 2));
             }
         });
-        if (finito) {
-            completa = false;
-            break;
-        }
-        i = daCapo ? 0 : i + 1;
-    }
-    if (host().printer->painter()) {
-        try {
-            host().printer->endDocument();
-        } catch (const ErroreVB&) {
-            // The user has been told of this printer already and chose to stop.
-        }
-    }
+    chiudiDocumentoAperto();
     host().printer->fineLavoro();
     return completa;
 }

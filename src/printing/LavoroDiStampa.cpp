@@ -36,41 +36,10 @@ int riferisci(const ErroreVB& e) {
     return Mod_Comuni::SegnalaErrore(e, contestoStampa());
 }
 
-// The steps of one printer document, run in order; the first answer other than Retry or Ignore
-// stops the rest. Ending the document (step `fine`) takes it away even when that fails, so a
-// Retry there prints the whole document again rather than end nothing.
 bool eseguiDocumento(std::size_t fine, std::initializer_list<std::function<void()>> elenco) {
     const std::vector<std::function<void()>> passi(elenco);
-    std::size_t i = 0;
-    while (i < passi.size()) {
-        bool finito = false;
-        bool daCapo = false;
-        eseguiPasso(passi[i], [&](const ErroreVB& e) {
-            switch (riferisci(e)) {
-            case Risposta::Riprova:
-                if (i == fine && !host().printer->painter()) {
-                    daCapo = true;
-                    return Azione::Prosegui;
-                }
-                return Azione::Riprova;
-            case Risposta::Ignora:
-                return Azione::Prosegui;
-            default:
-                finito = true;
-                return Azione::Prosegui;
-            }
-        });
-        if (finito)
-            return false;
-        i = daCapo ? 0 : i + 1;
-    }
-    return true;
-}
-
-PrinterService& stampante() {
-    if (!host().printer->installata())
-        throw ErroreVB(Errore::Stampante);
-    return *host().printer;
+    return eseguiDocumentoDiStampa([&] { return passi.size(); }, [fine] { return fine; },
+                                   [&](std::size_t i) { passi[i](); });
 }
 
 // Prepares the text control for printing all of its text with no indents.
@@ -81,7 +50,7 @@ void preparaPerStampa(KorAtx& atx) {
 
 // Three device dots down, so the first line clears a printer's unprintable edge.
 std::int32_t cimaDelTesto() {
-    const double u = stampante().unitsPerTwip();
+    const double u = stampanteInstallata().unitsPerTwip();
     return u > 0 ? static_cast<std::int32_t>(std::lround(3.0 / u)) : 0;
 }
 
@@ -89,7 +58,7 @@ bool stampaTesto(const StatoDiStampa& s, short& StampaInCorso) {
     using namespace Mod_CopiaeStampa;
     return eseguiDocumento(
         6, {
-               [&] { ATX_PRINT_START(0, &stampante(), 1, 1); },
+               [&] { ATX_PRINT_START(0, &stampanteInstallata(), 1, 1); },
                [&] {
                    KorAtx& sorgente = impostato(s.sorgenteTesto);
                    sorgente.setSelFType(KorAtx::kTuttiIFormati);
@@ -116,7 +85,7 @@ bool stampaTesto(const StatoDiStampa& s, short& StampaInCorso) {
                [&] { StampaAtx(impostato(s.TESTOATX), 0, cimaDelTesto(), true); },
                [&] {
                    ATX_PRINT_FINISH();
-                   stampante().endDocument();
+                   stampanteInstallata().endDocument();
                },
                [&] {
                    ImpostaPuntatoreSchermo(Puntatore::Predefinito);
@@ -129,65 +98,108 @@ bool stampaTesto(const StatoDiStampa& s, short& StampaInCorso) {
 bool stampaIllustrazione(const StatoDiStampa& s) {
     using namespace Mod_CopiaeStampa;
     return eseguiDocumento(
-        5,
-        {
-            [&] {
-                ATX_PRINT_START(0, &stampante(), 1, 1);
-                ATX_PRINT_TITLE(Mod_Comuni::LeggiMessaggio(488));
-            },
-            [&] {
-                KorAtx& doc = impostato(s.TESTOATX);
-                doc.setAllineamentoStampa(2);
-                doc.setFText(RtfDiCredito());
-                // A third of an inch down, under the title.
-                StampaAtx(doc, 0, 480);
-            },
-            [&] {
-                ATX_PRINT_FINISH();
-                ImpostaPuntatoreSchermo(Puntatore::Clessidra);
-            },
-            [&] {
-                FXImage& figura = impostato(s.ImmagineDaStampare);
-                PrinterService& p = stampante();
-                const double tx = host().screen->twipsPerPixelX();
-                const double ty = host().screen->twipsPerPixelY();
-                // Screen size, each side cut to the printable area on its own; centred on the
-                // sheet.
-                const double w = Minimo(figura.IWidth() * tx, p.printableRectTwips().width());
-                const double h = Minimo(figura.IHeight() * ty, p.printableRectTwips().height());
-                const auto paginaW = static_cast<std::int32_t>(p.pageSizeTwips().width());
-                const auto paginaH = static_cast<std::int32_t>(p.pageSizeTwips().height());
-                figura.setPrinterWidth(w);
-                figura.setPrinterHeight(h);
-                figura.setPrinterLeft((paginaW - w) / 2.0);
-                figura.setPrinterTop((paginaH - h) / 2.0);
-                AvviaStampante();
-                figura.setPrinterhDC(p.painter());
-                DoEvents();
-            },
-            [&] {
-                ATX_PRINT_START(0, &stampante(), 1, 1);
-                KorAtx& doc = impostato(s.TESTOATX);
-                doc.setAllineamentoStampa(2);
-                doc.setFText(s.TestoDidascalia);
-                preparaPerStampa(doc);
-                doc.setSelRightIndent(0);
-                // The caption's band begins two inches above the bottom of the sheet.
-                StampaAtx(doc, 0,
-                          static_cast<std::int32_t>(stampante().pageSizeTwips().height()) - 2880);
-            },
-            [&] {
-                ATX_PRINT_FINISH();
-                stampante().endDocument();
-                ImpostaPuntatoreSchermo(Puntatore::Clessidra);
-            },
-        });
+        5, {
+               [&] {
+                   ATX_PRINT_START(0, &stampanteInstallata(), 1, 1);
+                   ATX_PRINT_TITLE(Mod_Comuni::LeggiMessaggio(488));
+               },
+               [&] {
+                   KorAtx& doc = impostato(s.TESTOATX);
+                   doc.setAllineamentoStampa(2);
+                   doc.setFText(RtfDiCredito());
+                   // A third of an inch down, under the title.
+                   StampaAtx(doc, 0, 480);
+               },
+               [&] {
+                   ATX_PRINT_FINISH();
+                   ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+               },
+               [&] {
+                   FXImage& figura = impostato(s.ImmagineDaStampare);
+                   PrinterService& p = stampanteInstallata();
+                   const double tx = host().screen->twipsPerPixelX();
+                   const double ty = host().screen->twipsPerPixelY();
+                   // Screen size, each side cut to the printable area on its own; centred on the
+                   // sheet.
+                   const double w = Minimo(figura.IWidth() * tx, p.printableRectTwips().width());
+                   const double h = Minimo(figura.IHeight() * ty, p.printableRectTwips().height());
+                   const auto paginaW = static_cast<std::int32_t>(p.pageSizeTwips().width());
+                   const auto paginaH = static_cast<std::int32_t>(p.pageSizeTwips().height());
+                   figura.setPrinterWidth(w);
+                   figura.setPrinterHeight(h);
+                   figura.setPrinterLeft((paginaW - w) / 2.0);
+                   figura.setPrinterTop((paginaH - h) / 2.0);
+                   AvviaStampante();
+                   figura.setPrinterhDC(p.painter());
+                   DoEvents();
+               },
+               [&] {
+                   ATX_PRINT_START(0, &stampanteInstallata(), 1, 1);
+                   KorAtx& doc = impostato(s.TESTOATX);
+                   doc.setAllineamentoStampa(2);
+                   doc.setFText(s.TestoDidascalia);
+                   preparaPerStampa(doc);
+                   doc.setSelRightIndent(0);
+                   // The caption's band begins two inches above the bottom of the sheet.
+                   StampaAtx(
+                       doc, 0,
+                       static_cast<std::int32_t>(stampanteInstallata().pageSizeTwips().height()) -
+                           2880);
+               },
+               [&] {
+                   ATX_PRINT_FINISH();
+                   stampanteInstallata().endDocument();
+                   ImpostaPuntatoreSchermo(Puntatore::Clessidra);
+               },
+           });
 }
 
 // What ending printing leaves behind: no open job and no half-made document in the way of the
 // next print.
 void chiudiTutto() {
     ATX_PRINT_FINISH();
+    chiudiDocumentoAperto();
+}
+
+} // namespace
+
+PrinterService& stampanteInstallata() {
+    if (!host().printer->installata())
+        throw ErroreVB(Errore::Stampante);
+    return *host().printer;
+}
+
+bool eseguiDocumentoDiStampa(const std::function<std::size_t()>& quanti,
+                             const std::function<std::size_t()>& fine,
+                             const std::function<void(std::size_t)>& passo) {
+    std::size_t i = 0;
+    while (i < quanti()) {
+        bool finito = false;
+        bool daCapo = false;
+        eseguiPasso([&] { passo(i); },
+                    [&](const ErroreVB& e) {
+                        switch (riferisci(e)) {
+                        case Risposta::Riprova:
+                            if (i == fine() && !host().printer->painter()) {
+                                daCapo = true;
+                                return Azione::Prosegui;
+                            }
+                            return Azione::Riprova;
+                        case Risposta::Ignora:
+                            return Azione::Prosegui;
+                        default:
+                            finito = true;
+                            return Azione::Prosegui;
+                        }
+                    });
+        if (finito)
+            return false;
+        i = daCapo ? 0 : i + 1;
+    }
+    return true;
+}
+
+void chiudiDocumentoAperto() {
     if (host().printer->painter()) {
         try {
             host().printer->endDocument();
@@ -196,8 +208,6 @@ void chiudiTutto() {
         }
     }
 }
-
-} // namespace
 
 bool StampaScelte(const StatoDiStampa& stato, short& StampaInCorso) {
     bool completa = true;

@@ -5,10 +5,14 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <functional>
+
 namespace hn {
 
 class FXImage;
 class KorAtx;
+class PrinterService;
 
 // What the job reads from the dialog: its marks, its sources and its two hidden text controls.
 struct StatoDiStampa {
@@ -30,6 +34,21 @@ struct StatoDiStampa {
 // text has gone out, as the dialog's OK handler expects. Returns false when the user ended
 // printing.
 bool StampaScelte(const StatoDiStampa& stato, short& StampaInCorso);
+
+// The host's printer, or the printer error when none is installed.
+PrinterService& stampanteInstallata();
+
+// Runs one printer document step by step. `passo(i)` runs step i; `quanti()` is asked before each
+// step, as a step may learn how many there are (the pages of a document); step `fine()` ends the
+// document. A failing step is reported with the context "Drukuj": Retry runs it again (when the
+// ending step failed, the document is gone and is printed again whole), Ignore goes on with the
+// next step, any other answer stops. Returns false when the user stopped.
+bool eseguiDocumentoDiStampa(const std::function<std::size_t()>& quanti,
+                             const std::function<std::size_t()>& fine,
+                             const std::function<void(std::size_t)>& passo);
+
+// Ends the printer document left open by a stopped job, so none is in the way of the next print.
+void chiudiDocumentoAperto();
 
 // The context word of the print job's error reports.
 inline const QString& contestoStampa() {
