@@ -7,15 +7,11 @@ picture is a link named after where it leads, a Press on one follows it, and Tab
 keyboard to links that the reader names. Run by lettore_schermo.sh, which starts the buses.
 """
 
-import os
-import shutil
-import subprocess
 import sys
-import tempfile
 
 import pyatspi
 
-from lettore_schermo import aspetta, fuoco, programma, tasto, trova
+from lettore_schermo import aspetta, avviato, fuoco, tasto, trova
 
 APP = sys.argv[1]
 TITOLO = "Atlas anatomii człowieka – pomoc"
@@ -33,16 +29,7 @@ def link(finestra, nome):
 
 
 def main():
-    casa = tempfile.mkdtemp()
-    ambiente = dict(os.environ, HOME=casa, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                    QT_QPA_PLATFORM="xcb", HNEMAR_SCALE="native")
-    aspetta(lambda: pyatspi.Registry.getDesktop(0) is not None, "the accessibility registry")
-    processo = subprocess.Popen([APP], env=ambiente)
-    try:
-        def arrivato():
-            assert processo.poll() is None, "the program ended with %d" % processo.returncode
-            return programma()
-        app = aspetta(arrivato, "the program on the accessibility bus")
+    with avviato(APP) as app:
         aspetta(lambda: trova(app, lambda o: o.name == "Szkielet"), "the home screen")
         tasto("F1")
         ruoli = (pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG, pyatspi.ROLE_WINDOW)
@@ -87,14 +74,6 @@ def main():
 
         link(finestra, "Szkielet").queryAction().doAction(0)
         aspetta(lambda: "Układ kostny" in testo_di(finestra), "the skeleton's topic after a Press")
-        assert processo.poll() is None, "the program ended"
-    finally:
-        processo.terminate()
-        try:
-            processo.wait(10)
-        except subprocess.TimeoutExpired:
-            processo.kill()
-        shutil.rmtree(casa, ignore_errors=True)
     print("help read through AT-SPI: window, contents, text, links and hotspots")
     return 0
 

@@ -10,6 +10,7 @@ Tab must give the keyboard back to the structure. The print and copy dialogs mus
 starts the buses; exit 77 means no bus could start.
 """
 
+import contextlib
 import os
 import shutil
 import subprocess
@@ -46,6 +47,31 @@ def programma():
         if app is not None and app.name == "hnemar":
             return app
     return None
+
+
+@contextlib.contextmanager
+def avviato(eseguibile):
+    """The program started with a home of its own and accessibility on, as it appears on the
+    accessibility bus; checked still running at the end, then ended and its home removed."""
+    casa = tempfile.mkdtemp()
+    ambiente = dict(os.environ, HOME=casa, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                    QT_QPA_PLATFORM="xcb", HNEMAR_SCALE="native")
+    # The registry up before the program starts, so the program's announcement reaches it.
+    aspetta(lambda: pyatspi.Registry.getDesktop(0) is not None, "the accessibility registry")
+    processo = subprocess.Popen([eseguibile], env=ambiente)
+    try:
+        def arrivato():
+            assert processo.poll() is None, "the program ended with %d" % processo.returncode
+            return programma()
+        yield aspetta(arrivato, "the program on the accessibility bus")
+        assert processo.poll() is None, "the program ended"
+    finally:
+        processo.terminate()
+        try:
+            processo.wait(10)
+        except subprocess.TimeoutExpired:
+            processo.kill()
+        shutil.rmtree(casa, ignore_errors=True)
 
 
 def trova(radice, prova, solo_visibili=True):
@@ -164,17 +190,7 @@ def dialogo_col_tasto(app, combinazione, nome):
 
 
 def main():
-    casa = tempfile.mkdtemp()
-    ambiente = dict(os.environ, HOME=casa, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                    QT_QPA_PLATFORM="xcb", HNEMAR_SCALE="native")
-    # The registry up before the program starts, so the program's announcement reaches it.
-    aspetta(lambda: pyatspi.Registry.getDesktop(0) is not None, "the accessibility registry")
-    processo = subprocess.Popen([APP], env=ambiente)
-    try:
-        def arrivato():
-            assert processo.poll() is None, "the program ended with %d" % processo.returncode
-            return programma()
-        app = aspetta(arrivato, "the program on the accessibility bus")
+    with avviato(APP) as app:
         # One window on the desktop, a frame named as the program names it.
         palco = aspetta(lambda: [app.getChildAtIndex(i) for i in range(app.childCount)],
                         "the program's window")
@@ -210,14 +226,6 @@ def main():
         struttura_col_fuoco(app)
         dialogo_col_tasto(app, "ctrl+shift+c", "Kopiuj")
         struttura_col_fuoco(app)
-        assert processo.poll() is None, "the program ended"
-    finally:
-        processo.terminate()
-        try:
-            processo.wait(10)
-        except subprocess.TimeoutExpired:
-            processo.kill()
-        shutil.rmtree(casa, ignore_errors=True)
     print("forms, caption and dialogs read through AT-SPI: roles, names, focus in and back")
     return 0
 
