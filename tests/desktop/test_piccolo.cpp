@@ -77,6 +77,15 @@ double differenza(const QImage& a, const QImage& b) {
     return somma / (3.0 * a.width() * a.height());
 }
 
+// How many pixels of two pictures of one size differ.
+int diversi(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x)
+            n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
+
 // How many sampled pixels of the rectangle are not black.
 int nonNeri(const QImage& img, const QRect& r) {
     int n = 0;
@@ -164,6 +173,10 @@ private Q_SLOTS:
         const QPointF scheletro = QPointF(palco.topLeft()) + QPointF(258, 300) * f;
         clic(scheletro.toPoint());
         QTRY_VERIFY_WITH_TIMEOUT(differenza(schermata().copy(palco), atteso) > 20, 10000);
+        // The keyboard reaches the screen through the window: Tab frames the next stop.
+        const QImage primaDelTab = ferma().copy(palco);
+        x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Tab")});
+        QTRY_VERIFY_WITH_TIMEOUT(diversi(schermata().copy(palco), primaDelTab) > 20, 10000);
         const QImage tavolaFinestra = ferma();
 
         // Full screen again: the plate whole at its own size, the same picture the window
