@@ -460,6 +460,8 @@ void Palco::posaSchermo() {
         // The keyboard stays where it was: moving the screen between the stage and the view
         // takes it away from the window inside.
         QPointer<QWidget> fuoco = QApplication::focusWidget();
+        if (!finestraDi(fuoco)) // the view itself, scaled down: what it passed the keys to
+            fuoco = schermo_->focusWidget();
         if (ridurre) {
             if (!vista_) {
                 vista_ = new QGraphicsView(new QGraphicsScene(this), this);

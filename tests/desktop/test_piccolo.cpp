@@ -193,6 +193,9 @@ private Q_SLOTS:
         const double t = differenza(tavolaFinestra.copy(palco), tavolaRidotta);
         QVERIFY2(t < 8, qPrintable(QStringLiteral("window and full screen differ: %1").arg(t)));
         QVERIFY(differenza(tavolaIntera.copy(SchermoIntero), casaSchermo) > 20);
+        // And the keyboard came back with the screen.
+        x(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Tab")});
+        QTRY_VERIFY_WITH_TIMEOUT(diversi(schermata(), tavolaIntera) > 20, 10000);
 
         programma.kill();
         programma.waitForFinished();
