@@ -207,6 +207,8 @@ private Q_SLOTS:
                  QList<QRect>{QRect(QPoint(), m)}, QString(), 0);
         riga("1920x1080 integer", QList<QRect>{{0, 0, 1920, 1080}}, QString("integer"), 0);
         riga("800x600", QList<QRect>{{0, 0, 800, 600}}, QString(), 0);
+        // Scaled down full screen, through the stage's view.
+        riga("1280x720", QList<QRect>{{0, 0, 1280, 720}}, QString(), 0);
         riga("mouse on the large one", QList<QRect>{{0, 0, 1920, 1080}, {1920, 0, 1024, 768}},
              QString(), 0);
         riga("mouse on the small one", QList<QRect>{{1024, 0, 1920, 1080}, {0, 0, 1024, 768}},
