@@ -30,7 +30,7 @@ namespace hn {
 
 enum class ModoScala {
     Adatta, // as large as the monitor allows (default)
-    Intero, // whole multiples only, so pixels stay square and sharp
+    Intero, // whole multiples only, so pixels stay square and sharp; below one as Adatta
     Nativo, // the monitor's own size, unscaled: the screens see the real display
 };
 
