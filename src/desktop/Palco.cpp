@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QPointer>
 #include <QScreen>
 #include <QShortcut>
@@ -84,11 +87,12 @@ GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo) {
         area = g.schermo;
     const double adatta = std::min(double(area.width()) / g.schermo.width(),
                                    double(area.height()) / g.schermo.height());
-    // Qt paints no finer than one device pixel per program pixel: an area smaller than the
-    // screen shows it at its own size, centred, edges outside.
-    g.fattore = std::max(1.0, adatta);
-    if (modo == ModoScala::Intero)
-        g.fattore = std::floor(g.fattore);
+    // An area smaller than the screen (a window on a 1366 × 768 desktop) shows it scaled down,
+    // whole: cut edges would hide hotspots and the exit. Below one no whole factor exists, so
+    // integer scaling fits there too.
+    g.fattore = adatta;
+    if (modo == ModoScala::Intero && adatta >= 1)
+        g.fattore = std::floor(adatta);
     else if (modo == ModoScala::Nativo)
         g.fattore = 1;
     g.nitido = std::abs(g.fattore - std::round(g.fattore)) < 1e-9;
@@ -395,6 +399,13 @@ void Palco::posaNativo() {
     // system shows the screen's buffer there. Its buffer is still painted at the rounded place,
     // and the stage's own window shows that buffer unshifted, so one column of the screen
     // would show beside it: black native bands over the stage's own window hide it.
+    if (ridotto()) {
+        // The view covers the stage's own window only: no band may lie over it.
+        for (QWidget* banda : bande_)
+            if (banda)
+                banda->hide();
+        return;
+    }
     if (!geometria_.fuoriCentro && !schermo_->testAttribute(Qt::WA_NativeWindow))
         return;
     const QWindow* finestra = windowHandle();
@@ -443,12 +454,71 @@ void Palco::posaNativo() {
         w->handle()->setGeometry(s);
 }
 
+void Palco::posaSchermo() {
+    const bool ridurre = geometria_.fattore < 1 - 1e-9;
+    if (ridurre != ridotto()) {
+        // The keyboard stays where it was: moving the screen between the stage and the view
+        // takes it away from the window inside.
+        QPointer<QWidget> fuoco = QApplication::focusWidget();
+        if (!finestraDi(fuoco)) // the view itself, scaled down: what it passed the keys to
+            fuoco = schermo_->focusWidget();
+        if (ridurre) {
+            if (!vista_) {
+                vista_ = new QGraphicsView(new QGraphicsScene(this), this);
+                vista_->setObjectName(QStringLiteral("vistaRidotta"));
+                vista_->setFrameShape(QFrame::NoFrame);
+                vista_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                vista_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                vista_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                vista_->setBackgroundBrush(Qt::black);
+                // Pictures and text shrunk smoothly, as at other fractional factors.
+                vista_->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                                       QPainter::SmoothPixmapTransform);
+            }
+            // A view takes only a widget of no parent; the screen's windows come along inside.
+            schermo_->setParent(nullptr);
+            delega_ = vista_->scene()->addWidget(schermo_);
+            vista_->show();
+            vista_->raise();
+        } else {
+            delega_->setWidget(nullptr);
+            delete delega_;
+            delega_ = nullptr;
+            vista_->hide();
+            schermo_->setParent(this);
+            schermo_->show();
+        }
+        if (fuoco && finestraDi(fuoco))
+            fuoco->setFocus(Qt::OtherFocusReason);
+        else if (attiva_)
+            attiva_->setFocus(Qt::OtherFocusReason);
+        if (ridurre)
+            vista_->setFocus(Qt::OtherFocusReason);
+    }
+    if (!ridurre) {
+        schermo_->setGeometry(QRect(geometria_.origine, geometria_.schermo));
+        posaNativo();
+        return;
+    }
+    // The view on the device pixels the geometry gives the screen, the screen stretched over
+    // exactly those: a hair of anisotropy rather than a blank column.
+    const QSize s = geometria_.schermo;
+    const QRect r = geometria_.nativo;
+    vista_->setGeometry(r);
+    vista_->setSceneRect(0, 0, s.width(), s.height());
+    delega_->setGeometry(QRectF(0, 0, s.width(), s.height()));
+    vista_->setTransform(
+        QTransform::fromScale(double(r.width()) / s.width(), double(r.height()) / s.height()));
+    posaNativo();
+}
+
 void Palco::adattaAllaFinestra() {
     if (schermoIntero_)
         return;
     const QSize nativa = finestraNativa();
     const GeometriaPalco g = adattaPalco(nativa, geometria_.schermo, modo_);
-    if (qFuzzyCompare(g.fattore, fattoreGui_) && g.origine == geometria_.origine)
+    if (qFuzzyCompare(g.fattore, geometria_.fattore) && g.origine == geometria_.origine &&
+        g.nativo == geometria_.nativo)
         return;
     const QWindow* w = windowHandle();
     applica(g, w && w->handle() ? w->handle()->geometry() : QRect());
@@ -457,10 +527,12 @@ void Palco::adattaAllaFinestra() {
 void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
     applicando_ = true;
     geometria_ = nuova;
-    const bool cambiaFattore = !qFuzzyCompare(nuova.fattore, fattoreGui_);
+    // Below one the GUI stays at one and the stage's view scales the screen down (posaSchermo).
+    const double gui = std::max(1.0, nuova.fattore);
+    const bool cambiaFattore = !qFuzzyCompare(gui, fattoreGui_);
     if (cambiaFattore) {
-        impostaFattoreGui(nuova.fattore);
-        fattoreGui_ = nuova.fattore;
+        impostaFattoreGui(gui);
+        fattoreGui_ = gui;
     }
     if (schermoIntero_) {
         const QRect area = monitor_ ? monitor_->geometry() : QRect(QPoint(), nuova.schermo);
@@ -494,8 +566,7 @@ void Palco::applica(const GeometriaPalco& nuova, QRect rettangoloNativo) {
             setGeometry(logica);
         }
     }
-    schermo_->setGeometry(QRect(nuova.origine, nuova.schermo));
-    posaNativo();
+    posaSchermo();
     applicando_ = false;
     // Every window drops its buffer and paints again at the new factor, as when it moves to
     // another monitor (widgets listen for that signal); fonts are measured again too. The
@@ -629,6 +700,9 @@ void Palco::attiva(QWidget* finestra) {
         (fuoco != finestra && !finestra->isAncestorOf(fuoco)))
         fuoco = finestra;
     fuoco->setFocus(Qt::ActiveWindowFocusReason);
+    // Scaled down, the keys reach the screen through the view, which must have them itself.
+    if (ridotto() && !vista_->hasFocus())
+        vista_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {

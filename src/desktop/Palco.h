@@ -3,9 +3,12 @@
 // The stage: the screens are pictures drawn for 640 × 480, 800 × 600 and 1024 × 768 displays.
 // On any other monitor the program is shown a 1024 × 768 screen, and the whole GUI is scaled
 // so that screen fills the monitor (or the program's window), aspect kept, centred on black.
-// The scaling is Qt's own device-pixel scaling, so every form, control, child window and mouse
-// position stays a real widget in the program's own pixels; the stage changes the factor when
-// the window it is shown in changes size.
+// The scaling up is Qt's own device-pixel scaling, so every form, control, child window and
+// mouse position stays a real widget in the program's own pixels; the stage changes the factor
+// when the window it is shown in changes size. Qt paints no finer than one device pixel per
+// program pixel (its painter raises a smaller ratio to one), so an area smaller than the screen
+// (a window on a 1366 × 768 desktop) is served by the stage itself: the GUI stays at one and
+// the program's screen is shown through a scaled view, which maps clicks back to it.
 
 #include "Scena.h"
 
@@ -18,6 +21,8 @@
 #include <QWindow>
 #include <array>
 
+class QGraphicsProxyWidget;
+class QGraphicsView;
 class QScreen;
 class QTimer;
 
@@ -25,7 +30,7 @@ namespace hn {
 
 enum class ModoScala {
     Adatta, // as large as the monitor allows (default)
-    Intero, // whole multiples only, so pixels stay square and sharp
+    Intero, // whole multiples only, so pixels stay square and sharp; below one as Adatta
     Nativo, // the monitor's own size, unscaled: the screens see the real display
 };
 
@@ -55,8 +60,8 @@ struct GeometriaPalco {
 // The program's screen for a monitor of this many device pixels, and its place on it.
 GeometriaPalco calcolaPalco(QSize monitor, ModoScala modo);
 // A screen already chosen, fitted into an area of this many device pixels: a monitor the
-// program is already running on, or its window. Never below one device pixel per program
-// pixel (Qt paints no finer); native keeps exactly one.
+// program is already running on, or its window. Below one where the area is smaller than the
+// screen, whatever the mode but native, which keeps exactly one.
 GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo);
 
 // Before QApplication exists: the desktop's own scaling is switched off, so the only factor is
@@ -94,6 +99,8 @@ public:
     // The program's screen: the widget the program's windows live in.
     QWidget* schermo() const { return schermo_; }
     bool schermoIntero() const { return schermoIntero_; }
+    // The screen is shown scaled down through the stage's own view (factor below one).
+    bool ridotto() const { return delega_ != nullptr; }
     void impostaSchermoIntero(bool si);
     void alterna() { impostaSchermoIntero(!schermoIntero_); }
     QScreen* monitor() const { return monitor_; }
@@ -135,6 +142,9 @@ private:
     // becomes a native sub-window put on its device pixels, with black native bands around
     // it (see the definition).
     void posaNativo();
+    // Puts the program's screen where the geometry says: in the stage itself, or, below one
+    // device pixel per program pixel, into the scaled view.
+    void posaSchermo();
     // Whether the stage sets its full-screen geometry itself rather than leave it to a window
     // manager.
     bool impostaGeometria() const;
@@ -149,7 +159,9 @@ private:
     ModoScala modo_;
     GeometriaPalco geometria_;
     QWidget* schermo_ = nullptr;
-    std::array<QWidget*, 4> bande_{}; // left, right, top, bottom of a native screen
+    std::array<QWidget*, 4> bande_{};        // left, right, top, bottom of a native screen
+    QGraphicsView* vista_ = nullptr;         // shows the screen scaled down, made on first need
+    QGraphicsProxyWidget* delega_ = nullptr; // the screen inside that view, while it is there
     QScreen* monitor_ = nullptr;
     bool schermoIntero_ = true;
     double fattoreGui_ = 1; // the factor the GUI is drawn at now

@@ -6,6 +6,8 @@
 #include "ServiziReali.h"
 
 #include <QApplication>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsView>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -24,9 +26,24 @@ void stampa(const char* chiave, QRectF r) {
 
 // A widget in monitor device pixels, from the monitor's corner: the stage's window as the
 // platform has it, a window on the stage as it is drawn in there, from the corner of the native
-// sub-window it lies in when the stage placed the screen as one.
+// sub-window it lies in when the stage placed the screen as one, or through the view that
+// shows it scaled down.
 QRectF nativa(const QWidget& w, const QScreen& monitor) {
     const QWindow* finestra = w.window()->windowHandle();
+    if (const Palco* palco = Palco::attuale(); palco && palco->ridotto() && !w.isWindow()) {
+        // Inside the stage's scaled view (the GUI at one device pixel per program pixel): where
+        // the view draws the widget's corners, as it maps the mouse back.
+        const auto* vista = palco->findChild<QGraphicsView*>();
+        const QGraphicsProxyWidget* delega = palco->schermo()->graphicsProxyWidget();
+        const QPointF angolo = QPointF(palco->windowHandle()->handle()->geometry().topLeft() -
+                                       monitor.handle()->geometry().topLeft()) +
+                               QPointF(vista->viewport()->mapTo(palco, QPoint()));
+        const auto mappa = [&](QPoint p) {
+            return angolo + vista->viewportTransform().map(
+                                delega->mapToScene(QPointF(w.mapTo(palco->schermo(), p))));
+        };
+        return {mappa(QPoint()), mappa(QPoint(w.width(), w.height()))};
+    }
     const QRect suMonitor = finestra->handle()->geometry();
     QPointF angolo = suMonitor.topLeft() - monitor.handle()->geometry().topLeft();
     if (w.isWindow())
