@@ -5,6 +5,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace hn {
@@ -84,28 +85,60 @@ inline QRgb misto(const QRgb* pixel, qsizetype passo, const quint32* pesi, int q
     return ((rb + 0x00800080u) >> 8 & 0x00ff00ffu) | ((ag + 0x00800080u) & 0xff00ff00u);
 }
 
+// Pictures the size of a large monitor's background: kept at three bytes a pixel when opaque,
+// and reduced by our own averaging, over the rendition's own pixels when it can. Copying RGB888
+// to the screen converts each pixel, which costs at every paint of a smaller picture more than
+// the memory it saves.
+bool grande(QSize misura) {
+    return qint64(misura.width()) * misura.height() > 3'000'000;
+}
+
+QImage::Format formatoFatto(bool alfa, QSize bersaglio) {
+    return alfa                ? QImage::Format_ARGB32_Premultiplied
+           : grande(bersaglio) ? QImage::Format_RGB888
+                               : QImage::Format_RGB32;
+}
+
+qsizetype rigaDi(QSize misura, QImage::Format formato) {
+    return (qsizetype(misura.width()) * QImage::toPixelFormat(formato).bitsPerPixel() + 31) / 32 *
+           4;
+}
+
+// Whether the made picture's rows can be written over the source's as they are made: a row
+// written lies before every source row still to be read when neither axis grows and no row of
+// the result is longer than a row of the source.
+bool stannoSulPosto(const QImage& sorgente, QSize bersaglio) {
+    return bersaglio.width() <= sorgente.width() && bersaglio.height() <= sorgente.height() &&
+           rigaDi(bersaglio, formatoFatto(sorgente.hasAlphaChannel(), bersaglio)) <=
+               sorgente.bytesPerLine();
+}
+
 // Sharp-bilinear in two passes, the rows and then the columns, keeping only the few rows of the
 // first pass the second needs at a time: no enlarged copy of the whole picture is ever made (at
 // 3840 x 2160 that copy alone was as large as the screen). Premultiplied, so transparent pixels
-// do not bleed their colour.
-QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
+// do not bleed their colour. For a reduction each pixel is repeated once: the areas averaged.
+// With `sulPosto` (the source's own pixels, where stannoSulPosto holds) the rows made are
+// written there, at the made picture's stride, and a null image is returned.
+QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto = nullptr) {
     const bool alfa = immagine.hasAlphaChannel();
     const QImage::Format formato =
         alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     // A picture of another format is converted a row at a time, not copied whole.
     const QImage& s = immagine;
+    if (s.isNull())
+        return {};
     const Pesi px = pesiAsse(s.width(), bersaglio.width());
     const Pesi py = pesiAsse(s.height(), bersaglio.height());
     const int finestra = *std::max_element(py.quanti.cbegin(), py.quanti.cend());
-    // Three bytes a pixel only for pictures the size of a large monitor's background: copying
-    // them to the screen converts each pixel, which costs at every paint of a smaller one more
-    // than the memory it saves.
-    const bool compatta = !alfa && qint64(bersaglio.width()) * bersaglio.height() > 3'000'000;
-    QImage fatta(bersaglio, alfa       ? QImage::Format_ARGB32_Premultiplied
-                            : compatta ? QImage::Format_RGB888
-                                       : QImage::Format_RGB32);
-    if (s.isNull() || fatta.isNull())
-        return {};
+    const QImage::Format formatoUscita = formatoFatto(alfa, bersaglio);
+    const bool compatta = formatoUscita == QImage::Format_RGB888;
+    QImage fatta;
+    if (!sulPosto) {
+        fatta = QImage(bersaglio, formatoUscita);
+        if (fatta.isNull())
+            return {};
+    }
+    const qsizetype passoUscita = sulPosto ? rigaDi(bersaglio, formatoUscita) : 0;
     QImage convertita;
     // Rows of the first pass, row r in slot r % finestra: a target row takes consecutive source
     // rows, never more than `finestra`, and they only move down.
@@ -146,7 +179,7 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
                 ag[x] += (riga[x] >> 8 & 0x00ff00ffu) * w;
             }
         }
-        uchar* a = fatta.scanLine(y);
+        uchar* a = sulPosto ? sulPosto + qsizetype(y) * passoUscita : fatta.scanLine(y);
         for (size_t x = 0; x < larghezza; ++x) {
             const QRgb v = (rb[x] >> 8 & 0x00ff00ffu) | (ag[x] & 0xff00ff00u);
             if (!compatta) {
@@ -177,7 +210,24 @@ Filtro filtroDelProgramma() {
     return filtro;
 }
 
-QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro) {
+namespace {
+
+// The made picture written over the rendition's own pixels, then the buffer shrunk to it: at
+// 3840 x 2160 the 3 × home background and its reduction no longer live side by side.
+QImage riduciSulPosto(QImage& sorgente, QSize bersaglio) {
+    const QImage::Format formato = formatoFatto(sorgente.hasAlphaChannel(), bersaglio);
+    nitidaBilineare(sorgente, bersaglio, sorgente.bits());
+    uchar* dati = prendiPixelPropri(sorgente);
+    const qsizetype riga = rigaDi(bersaglio, formato);
+    const size_t totale = size_t(riga) * size_t(bersaglio.height());
+    // Shrinking gives the rest back; should it fail, the larger buffer still holds the rows.
+    if (void* stretto = std::realloc(dati, totale))
+        dati = static_cast<uchar*>(stretto);
+    return avvolgiPixelPropri(dati, bersaglio, riga, formato);
+}
+
+// `propria`: the same picture, when its pixels are our own and may be written over.
+QImage scegliERiduci(const QImage& sorgente, QSize bersaglio, Filtro filtro, QImage* propria) {
     if (sorgente.isNull() || bersaglio.isEmpty() || bersaglio.width() > latoMassimo ||
         bersaglio.height() > latoMassimo)
         return {};
@@ -188,10 +238,29 @@ QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro) {
         return perLoSchermo(
             sorgente.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     const bool ingrandisce = bersaglio.width() > s.width() || bersaglio.height() > s.height();
+    if (!ingrandisce && grande(bersaglio)) {
+        if (propria && stannoSulPosto(sorgente, bersaglio))
+            return riduciSulPosto(*propria, bersaglio);
+        return nitidaBilineare(sorgente, bersaglio);
+    }
     if (filtro == Filtro::Liscio || !ingrandisce)
         return perLoSchermo(
             sorgente.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     return nitidaBilineare(sorgente, bersaglio);
+}
+
+} // namespace
+
+QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro) {
+    return scegliERiduci(sorgente, bersaglio, filtro, nullptr);
+}
+
+QImage ridimensiona(QImage&& sorgente, QSize bersaglio, Filtro filtro) {
+    QImage fatta =
+        scegliERiduci(sorgente, bersaglio, filtro, pixelPropri(sorgente) ? &sorgente : nullptr);
+    // Let go of the source before the caller keeps what was made.
+    sorgente = QImage();
+    return fatta;
 }
 
 double fattoreNecessario(QSize base, QSize dispositivo) {
@@ -208,9 +277,9 @@ QImage perIlDispositivo(const QImage& base, const Rendizioni& rendizioni, QSize 
     const int scelto = rendizioni.scegli(fattoreNecessario(base.size(), dispositivo));
     const QList<int> fattori = rendizioni.fattori();
     for (qsizetype i = fattori.indexOf(scelto); i > 0; --i) {
-        const QImage r = rendizioni.carica(fattori.at(i));
+        QImage r = rendizioni.carica(fattori.at(i));
         if (!r.isNull())
-            return ridimensiona(r, dispositivo, filtro);
+            return ridimensiona(std::move(r), dispositivo, filtro);
     }
     return ridimensiona(base, dispositivo, filtro);
 }
