@@ -220,9 +220,16 @@ private Q_SLOTS:
     }
 
     // A scale change (Alt+Enter, another monitor) is only a paint at another device size: the
-    // picture is chosen again from it, and made once per size, not at every paint.
+    // picture is chosen again from it, and made once per size, not at every paint. New
+    // renditions, a new picture and hiding each let go of what was made.
+    void cambioDiScalaSceglieDiNuovo_data() {
+        QTest::addColumn<QString>("tipo");
+        for (const char* tipo : {"FXImage", "Image", "PictureBox"})
+            QTest::newRow(tipo) << tipo;
+    }
     void cambioDiScalaSceglieDiNuovo() {
-        Banco b(QStringLiteral("FXImage"));
+        QFETCH(QString, tipo);
+        Banco b(tipo);
         int lette = 0;
         b.controllo->ImpostaRendizioni(rendizioniSvg({2, 3}, &lette));
         const QRect rect(posto, tavola);
@@ -246,8 +253,19 @@ private Q_SLOTS:
         QCOMPARE(dipinto(b.forma, 2).pixelColor(nelDispositivo(rect, 2).center()), QColor(Qt::red));
         // A new picture lets go of them.
         b.controllo->ImpostaPicture(svgA(tavola));
+        QVERIFY(b.controllo->nitidaVuota());
         QVERIFY(uguali(dipinto(b.forma, 2), nelDispositivo(rect, 2),
                        ridimensiona(svgA(tavola), tavola * 2, Filtro::Pixel)));
+        // Out of sight it keeps no copy for the screen; back in sight it makes one again.
+        b.forma.show();
+        QVERIFY(!b.controllo->nitidaVuota());
+        const int fatte = b.controllo->fatteNitide();
+        b.widget->hide();
+        QVERIFY(b.controllo->nitidaVuota());
+        b.widget->show();
+        QVERIFY(uguali(dipinto(b.forma, 2), nelDispositivo(rect, 2),
+                       ridimensiona(svgA(tavola), tavola * 2, Filtro::Pixel)));
+        QCOMPARE(b.controllo->fatteNitide(), fatte + 1);
     }
 
     // A stretched picture needs the factor of its drawn size, not of the stage alone.
