@@ -73,16 +73,24 @@ Pesi pesiAsse(int sorgente, int bersaglio) {
     return p;
 }
 
-// Weighted sum of four 8-bit channels, two at a time in one 32-bit word: with weights summing
-// to 256 each 16-bit lane holds at most 255 * 256.
+// The four 8-bit channels of a pixel spread over the 16-bit lanes of one 64-bit word (blue, red,
+// green, alpha from the lowest), and back. With weights summing to 256 a lane holds at most
+// 255 * 256 plus the rounding: one multiply-add per pixel and weight.
+inline quint64 allarga(QRgb v) {
+    return (v & 0x00ff00ffu) | quint64(v & 0xff00ff00u) << 24;
+}
+inline QRgb restringi(quint64 somma) {
+    const quint64 t = somma >> 8 & 0x00ff00ff00ff00ffull;
+    return QRgb(t & 0x00ff00ffu) | QRgb(t >> 24 & 0xff00ff00u);
+}
+constexpr quint64 arrotondamento = 0x0080008000800080ull; // half of 256, per lane
+
+// Weighted sum of four 8-bit channels.
 inline QRgb misto(const QRgb* pixel, qsizetype passo, const quint32* pesi, int quanti) {
-    quint32 rb = 0, ag = 0;
-    for (int i = 0; i < quanti; ++i) {
-        const QRgb v = pixel[i * passo];
-        rb += (v & 0x00ff00ffu) * pesi[i];
-        ag += (v >> 8 & 0x00ff00ffu) * pesi[i];
-    }
-    return ((rb + 0x00800080u) >> 8 & 0x00ff00ffu) | ((ag + 0x00800080u) & 0xff00ff00u);
+    quint64 somma = arrotondamento;
+    for (int i = 0; i < quanti; ++i)
+        somma += allarga(pixel[i * passo]) * pesi[i];
+    return restringi(somma);
 }
 
 // Pictures the size of a large monitor's background: kept at three bytes a pixel when opaque,
@@ -146,7 +154,7 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto 
     std::vector<int> inSlot(static_cast<size_t>(finestra), -1);
     std::vector<const QRgb*> da(static_cast<size_t>(finestra));
     const size_t larghezza = size_t(bersaglio.width());
-    std::vector<quint32> rb(larghezza), ag(larghezza);
+    std::vector<quint64> somme(larghezza);
     for (int y = 0; y < bersaglio.height(); ++y) {
         const int quante = py.quanti[y];
         for (int i = 0; i < quante; ++i) {
@@ -169,19 +177,16 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto 
         }
         // The columns pass a row at a time, so the compiler can vectorise it.
         const quint32* pesi = py.peso.constData() + py.inizio[y];
-        std::fill(rb.begin(), rb.end(), 0x00800080u); // rounding, per 16-bit lane
-        std::fill(ag.begin(), ag.end(), 0x00800080u);
+        std::fill(somme.begin(), somme.end(), arrotondamento);
         for (int i = 0; i < quante; ++i) {
             const QRgb* riga = da[size_t(i)];
             const quint32 w = pesi[i];
-            for (size_t x = 0; x < larghezza; ++x) {
-                rb[x] += (riga[x] & 0x00ff00ffu) * w;
-                ag[x] += (riga[x] >> 8 & 0x00ff00ffu) * w;
-            }
+            for (size_t x = 0; x < larghezza; ++x)
+                somme[x] += allarga(riga[x]) * w;
         }
         uchar* a = sulPosto ? sulPosto + qsizetype(y) * passoUscita : fatta.scanLine(y);
         for (size_t x = 0; x < larghezza; ++x) {
-            const QRgb v = (rb[x] >> 8 & 0x00ff00ffu) | (ag[x] & 0xff00ff00u);
+            const QRgb v = restringi(somme[x]);
             if (!compatta) {
                 reinterpret_cast<QRgb*>(a)[x] = v;
             } else {
