@@ -155,6 +155,26 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto 
     std::vector<const QRgb*> da(static_cast<size_t>(finestra));
     const size_t larghezza = size_t(bersaglio.width());
     std::vector<quint64> somme(larghezza);
+    // A target pixel mostly takes one or two source pixels (any reduction to more than half,
+    // every sharp enlargement): then the row pass runs with two fixed taps, the second weighing
+    // nothing where there is one, from tables made once.
+    const bool dueAlPiu = *std::max_element(px.quanti.cbegin(), px.quanti.cend()) <= 2;
+    std::vector<int> primo, secondo;
+    std::vector<quint32> peso0, peso1;
+    if (dueAlPiu) {
+        primo.resize(larghezza);
+        secondo.resize(larghezza);
+        peso0.resize(larghezza);
+        peso1.resize(larghezza);
+        for (size_t x = 0; x < larghezza; ++x) {
+            const qsizetype i = qsizetype(x);
+            const bool due = px.quanti[i] == 2;
+            primo[x] = px.primo[i];
+            secondo[x] = due ? px.primo[i] + 1 : px.primo[i];
+            peso0[x] = px.peso[px.inizio[i]];
+            peso1[x] = due ? px.peso[px.inizio[i] + 1] : 0;
+        }
+    }
     for (int y = 0; y < bersaglio.height(); ++y) {
         const int quante = py.quanti[y];
         for (int i = 0; i < quante; ++i) {
@@ -168,9 +188,16 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto 
                     convertita = riga.convertToFormat(formato);
                     sorgente = reinterpret_cast<const QRgb*>(convertita.constScanLine(0));
                 }
-                for (int x = 0; x < bersaglio.width(); ++x)
-                    riga[x] = misto(sorgente + px.primo[x], 1, px.peso.constData() + px.inizio[x],
-                                    px.quanti[x]);
+                if (dueAlPiu) {
+                    for (size_t x = 0; x < larghezza; ++x)
+                        riga[x] =
+                            restringi(arrotondamento + allarga(sorgente[primo[x]]) * peso0[x] +
+                                      allarga(sorgente[secondo[x]]) * peso1[x]);
+                } else {
+                    for (int x = 0; x < bersaglio.width(); ++x)
+                        riga[x] = misto(sorgente + px.primo[x], 1,
+                                        px.peso.constData() + px.inizio[x], px.quanti[x]);
+                }
                 inSlot[size_t(r % finestra)] = r;
             }
             da[size_t(i)] = riga;
