@@ -57,6 +57,12 @@ public:
     // cannot be read.
     QImage carica(int fattore) const;
 
+    // Whether these are the same renditions as `altre`: one a copy of the other, untouched since
+    // (or both none). Loaders cannot be compared, so two sets added apart are never the same.
+    bool stesseDi(const Rendizioni& altre) const {
+        return voci_.size() == altre.voci_.size() && voci_.constData() == altre.voci_.constData();
+    }
+
 private:
     struct Voce {
         int fattore;

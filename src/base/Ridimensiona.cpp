@@ -391,9 +391,26 @@ QCursor cursoreNitido(const QImage& icona, const Rendizioni& rendizioni, double 
         scala = 1;
     const QSize misura(int(std::lround(icona.width() * scala)),
                        int(std::lround(icona.height() * scala)));
-    QImage fatta = std::abs(scala - 1) < 1e-9 && rendizioni.vuote()
-                       ? icona
-                       : perIlDispositivo(icona, rendizioni, misura, filtroDelProgramma());
+    // Every label and image of a form takes the same pointer: the last one made is kept, so a
+    // form's dozen controls read and reduce its rendition once. A copy of the renditions is kept
+    // with it, so their identity cannot pass to others.
+    struct Fatto {
+        qint64 chiave = 0;
+        Rendizioni rendizioni;
+        double scala = 0;
+        QImage immagine;
+    };
+    static Fatto ultimo;
+    QImage fatta;
+    if (std::abs(scala - 1) < 1e-9 && rendizioni.vuote()) {
+        fatta = icona;
+    } else if (ultimo.chiave == icona.cacheKey() && ultimo.scala == scala &&
+               ultimo.rendizioni.stesseDi(rendizioni)) {
+        fatta = ultimo.immagine;
+    } else {
+        fatta = perIlDispositivo(icona, rendizioni, misura, filtroDelProgramma());
+        ultimo = {icona.cacheKey(), rendizioni, scala, fatta};
+    }
     if (fatta.isNull()) {
         fatta = icona;
         scala = 1;

@@ -364,6 +364,37 @@ private Q_SLOTS:
         QCOMPARE(c.pixmap().toImage().pixelColor(lato / 2, lato / 2), colore);
         QCOMPARE(c.hotSpot(), QPoint(int(std::floor(18.5 * scala)), int(std::floor(4.5 * scala))));
     }
+
+    // A form's controls all take the same pointer: its rendition is read once per scale, and
+    // other renditions of the same icon, or another scale, make it again.
+    void puntatoreFattoUnaVoltaPerScala() {
+        QImage mano(32, 32, QImage::Format_ARGB32);
+        mano.fill(Qt::red);
+        int lette = 0;
+        const auto di = [&lette](QColor colore) {
+            Rendizioni r;
+            r.aggiungi(3, [&lette, colore] {
+                ++lette;
+                QImage i(96, 96, QImage::Format_ARGB32);
+                i.fill(colore);
+                return i;
+            });
+            return r;
+        };
+        const auto colore = [](const QCursor& c) {
+            return c.pixmap().toImage().pixelColor(10, 10);
+        };
+        const Rendizioni verdi = di(Qt::green);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(colore(cursoreNitido(mano, Rendizioni(verdi), 2.8125)), QColor(Qt::green));
+        QCOMPARE(lette, 1);
+        QCOMPARE(colore(cursoreNitido(mano, di(Qt::blue), 2.8125)), QColor(Qt::blue));
+        QCOMPARE(lette, 2);
+        QCOMPARE(cursoreNitido(mano, verdi, 2).pixmap().size(), QSize(64, 64));
+        QCOMPARE(lette, 3);
+        mano.fill(Qt::yellow); // a changed icon is another picture
+        QCOMPARE(colore(cursoreNitido(mano, {}, 2)), QColor(Qt::yellow));
+    }
 };
 
 QTEST_MAIN(TestNitido)
