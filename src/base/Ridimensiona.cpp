@@ -202,18 +202,10 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto 
             }
             da[size_t(i)] = riga;
         }
-        // The columns pass a row at a time, so the compiler can vectorise it.
+        // The columns pass a row at a time; with one or two rows, straight into the result.
         const quint32* pesi = py.peso.constData() + py.inizio[y];
-        std::fill(somme.begin(), somme.end(), arrotondamento);
-        for (int i = 0; i < quante; ++i) {
-            const QRgb* riga = da[size_t(i)];
-            const quint32 w = pesi[i];
-            for (size_t x = 0; x < larghezza; ++x)
-                somme[x] += allarga(riga[x]) * w;
-        }
         uchar* a = sulPosto ? sulPosto + qsizetype(y) * passoUscita : fatta.scanLine(y);
-        for (size_t x = 0; x < larghezza; ++x) {
-            const QRgb v = restringi(somme[x]);
+        const auto scrivi = [a, compatta](size_t x, QRgb v) {
             if (!compatta) {
                 reinterpret_cast<QRgb*>(a)[x] = v;
             } else {
@@ -221,7 +213,24 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto 
                 a[3 * x + 1] = uchar(qGreen(v));
                 a[3 * x + 2] = uchar(qBlue(v));
             }
+        };
+        if (quante <= 2) {
+            const QRgb* r0 = da[0];
+            const QRgb* r1 = da[size_t(quante - 1)];
+            const quint32 w0 = pesi[0], w1 = quante == 2 ? pesi[1] : 0;
+            for (size_t x = 0; x < larghezza; ++x)
+                scrivi(x, restringi(arrotondamento + allarga(r0[x]) * w0 + allarga(r1[x]) * w1));
+            continue;
         }
+        std::fill(somme.begin(), somme.end(), arrotondamento);
+        for (int i = 0; i < quante; ++i) {
+            const QRgb* riga = da[size_t(i)];
+            const quint32 w = pesi[i];
+            for (size_t x = 0; x < larghezza; ++x)
+                somme[x] += allarga(riga[x]) * w;
+        }
+        for (size_t x = 0; x < larghezza; ++x)
+            scrivi(x, restringi(somme[x]));
     }
     return fatta;
 }
