@@ -52,11 +52,12 @@ bool scomponiNomeRendizione(const QString& nome, QString& base, QString& fattore
 namespace {
 
 // The buffers of pictures made by immagineInPixelPropri and avvolgiPixelPropri that are still
-// theirs: a buffer taken out of its picture is no longer freed by it.
-QMutex mutexPropri;
+// theirs: a buffer taken out of its picture is no longer freed by it. Never destroyed: a
+// picture kept in a static (the last pointer made) is freed after every static is gone.
+QBasicMutex mutexPropri;
 QSet<const void*>& bufferPropri() {
-    static QSet<const void*> insieme;
-    return insieme;
+    static auto* insieme = new QSet<const void*>;
+    return *insieme;
 }
 
 void liberaPropri(void* dati) {
