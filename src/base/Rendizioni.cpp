@@ -9,8 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMutex>
 #include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
 
 namespace hn {
 
@@ -45,18 +49,103 @@ bool scomponiNomeRendizione(const QString& nome, QString& base, QString& fattore
     return true;
 }
 
+namespace {
+
+// The buffers of pictures made by immagineInPixelPropri and avvolgiPixelPropri that are still
+// theirs: a buffer taken out of its picture is no longer freed by it. Never destroyed: a
+// picture kept in a static (the last pointer made) is freed after every static is gone.
+QBasicMutex mutexPropri;
+QSet<const void*>& bufferPropri() {
+    static auto* insieme = new QSet<const void*>;
+    return *insieme;
+}
+
+void liberaPropri(void* dati) {
+    {
+        const QMutexLocker chiave(&mutexPropri);
+        if (!bufferPropri().remove(dati))
+            return;
+    }
+    std::free(dati);
+}
+
+bool formatoA32Bit(QImage::Format f) {
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+           f == QImage::Format_ARGB32_Premultiplied;
+}
+
+} // namespace
+
+QImage avvolgiPixelPropri(uchar* dati, QSize misura, qsizetype bytesPerLine,
+                          QImage::Format formato) {
+    if (!dati)
+        return {};
+    {
+        const QMutexLocker chiave(&mutexPropri);
+        bufferPropri().insert(dati);
+    }
+    QImage immagine(dati, misura.width(), misura.height(), bytesPerLine, formato, liberaPropri,
+                    dati);
+    // A picture Qt refused never calls its clean-up.
+    if (immagine.isNull())
+        liberaPropri(dati);
+    return immagine;
+}
+
+QImage immagineInPixelPropri(QSize misura, QImage::Format formato) {
+    if (misura.isEmpty() || formato == QImage::Format_Invalid || misura.width() > 32767 ||
+        misura.height() > 32767)
+        return {};
+    const qint64 bit = QImage::toPixelFormat(formato).bitsPerPixel();
+    const qint64 riga = (misura.width() * bit + 31) / 32 * 4;
+    const qint64 totale = riga * misura.height();
+    // The reader's own limit, which a picture handed to it in advance would bypass.
+    const qint64 limite = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    if (bit == 0 || (limite > 0 && totale > limite) ||
+        totale > std::numeric_limits<qsizetype>::max() / 2)
+        return {};
+    return avvolgiPixelPropri(static_cast<uchar*>(std::malloc(size_t(totale))), misura, riga,
+                              formato);
+}
+
+bool pixelPropri(const QImage& immagine) {
+    if (immagine.isNull() || !immagine.isDetached())
+        return false;
+    const QMutexLocker chiave(&mutexPropri);
+    return bufferPropri().contains(immagine.constBits());
+}
+
+uchar* prendiPixelPropri(QImage& immagine) {
+    if (!pixelPropri(immagine))
+        return nullptr;
+    uchar* dati = const_cast<uchar*>(immagine.constBits());
+    {
+        const QMutexLocker chiave(&mutexPropri);
+        bufferPropri().remove(dati);
+    }
+    immagine = QImage();
+    return dati;
+}
+
+QImage decodificaRendizione(QIODevice& dispositivo, QSize attesa) {
+    QImageReader lettore(&dispositivo);
+    lettore.setDecideFormatFromContent(true);
+    if (!attesa.isValid() || lettore.size() != attesa)
+        return {};
+    // A reader handed a picture of its size and format decodes into it.
+    QImage immagine;
+    if (formatoA32Bit(lettore.imageFormat()))
+        immagine = immagineInPixelPropri(attesa, lettore.imageFormat());
+    if (!lettore.read(&immagine) || immagine.size() != attesa)
+        return {};
+    return immagine;
+}
+
 QImage decodificaRendizione(const QByteArray& dati, QSize attesa) {
     QBuffer buffer;
     buffer.setData(dati);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader lettore(&buffer);
-    lettore.setDecideFormatFromContent(true);
-    if (!attesa.isValid() || lettore.size() != attesa)
-        return {};
-    QImage immagine;
-    if (!lettore.read(&immagine) || immagine.size() != attesa)
-        return {};
-    return immagine;
+    return decodificaRendizione(buffer, attesa);
 }
 
 QImage rendizionePiuGrande(const QImage& base, const Rendizioni& rendizioni, int* fattore) {
@@ -84,9 +173,12 @@ Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base) {
             continue;
         r.aggiungi(f, [file = *file, attesa = base * f] {
             try {
+                QFile dati;
+                apriInLettura(dati, file);
                 // No picture file is this large; a bigger one is not a rendition.
-                return decodificaRendizione(leggiFileRegolare(file, qint64(256) * 1024 * 1024),
-                                            attesa);
+                if (dati.size() > qint64(256) * 1024 * 1024)
+                    return QImage();
+                return decodificaRendizione(dati, attesa);
             } catch (const ErroreVB&) {
                 return QImage();
             }

@@ -7,6 +7,7 @@
 // picture is all there is.
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QImage>
 #include <QList>
 #include <QSize>
@@ -56,6 +57,12 @@ public:
     // cannot be read.
     QImage carica(int fattore) const;
 
+    // Whether these are the same renditions as `altre`: one a copy of the other, untouched since
+    // (or both none). Loaders cannot be compared, so two sets added apart are never the same.
+    bool stesseDi(const Rendizioni& altre) const {
+        return voci_.size() == altre.voci_.size() && voci_.constData() == altre.voci_.constData();
+    }
+
 private:
     struct Voce {
         int fattore;
@@ -66,8 +73,28 @@ private:
 
 // A rendition in these bytes, decoded by content, when it measures exactly `attesa` (the 1 ×
 // size times its factor); an empty image for any other size or for bytes that are no picture.
-// The size is read from the header first, so a wrong one is never decoded.
+// The size is read from the header first, so a wrong one is never decoded. A 32-bit picture is
+// decoded into pixels of our own (below), so a reduction can take its place.
 QImage decodificaRendizione(const QByteArray& dati, QSize attesa);
+// The same, read from an open device as it decodes: a large uncompressed file is never held
+// whole beside its picture.
+QImage decodificaRendizione(QIODevice& dispositivo, QSize attesa);
+
+// Pixels of our own: a picture in a buffer from std::malloc that it frees. A large rendition
+// reduced for the screen is reduced over its own pixels and the buffer then shrunk to the
+// result, so the two never live side by side. A null image for a size or format Qt would refuse
+// or beyond the image reader's allocation limit.
+QImage immagineInPixelPropri(QSize misura, QImage::Format formato);
+// True when the picture's pixels are our own and no other copy shares them.
+bool pixelPropri(const QImage& immagine);
+// Takes the pixels of such a picture: it becomes null and the caller owns the buffer (to hand
+// to avvolgiPixelPropri or std::free). Nullptr, and the picture untouched, when pixelPropri is
+// false.
+uchar* prendiPixelPropri(QImage& immagine);
+// A picture over a std::malloc buffer, which it frees; null (and the buffer freed) when the
+// size, stride or format do not make one.
+QImage avvolgiPixelPropri(uchar* dati, QSize misura, qsizetype bytesPerLine,
+                          QImage::Format formato);
 
 // What print and copy take: the largest rendition that can be read, and its factor; the 1 ×
 // picture and 1 when there is none.

@@ -5,6 +5,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace hn {
@@ -72,40 +73,80 @@ Pesi pesiAsse(int sorgente, int bersaglio) {
     return p;
 }
 
-// Weighted sum of four 8-bit channels, two at a time in one 32-bit word: with weights summing
-// to 256 each 16-bit lane holds at most 255 * 256.
+// The four 8-bit channels of a pixel spread over the 16-bit lanes of one 64-bit word (blue, red,
+// green, alpha from the lowest), and back. With weights summing to 256 a lane holds at most
+// 255 * 256 plus the rounding: one multiply-add per pixel and weight.
+inline quint64 allarga(QRgb v) {
+    return (v & 0x00ff00ffu) | quint64(v & 0xff00ff00u) << 24;
+}
+inline QRgb restringi(quint64 somma) {
+    const quint64 t = somma >> 8 & 0x00ff00ff00ff00ffull;
+    return QRgb(t & 0x00ff00ffu) | QRgb(t >> 24 & 0xff00ff00u);
+}
+constexpr quint64 arrotondamento = 0x0080008000800080ull; // half of 256, per lane
+
+// Weighted sum of four 8-bit channels.
 inline QRgb misto(const QRgb* pixel, qsizetype passo, const quint32* pesi, int quanti) {
-    quint32 rb = 0, ag = 0;
-    for (int i = 0; i < quanti; ++i) {
-        const QRgb v = pixel[i * passo];
-        rb += (v & 0x00ff00ffu) * pesi[i];
-        ag += (v >> 8 & 0x00ff00ffu) * pesi[i];
-    }
-    return ((rb + 0x00800080u) >> 8 & 0x00ff00ffu) | ((ag + 0x00800080u) & 0xff00ff00u);
+    quint64 somma = arrotondamento;
+    for (int i = 0; i < quanti; ++i)
+        somma += allarga(pixel[i * passo]) * pesi[i];
+    return restringi(somma);
+}
+
+// Pictures the size of a large monitor's background: kept at three bytes a pixel when opaque,
+// and reduced by our own averaging, over the rendition's own pixels when it can. Copying RGB888
+// to the screen converts each pixel, which costs at every paint of a smaller picture more than
+// the memory it saves.
+bool grande(QSize misura) {
+    return qint64(misura.width()) * misura.height() > 3'000'000;
+}
+
+QImage::Format formatoFatto(bool alfa, QSize bersaglio) {
+    return alfa                ? QImage::Format_ARGB32_Premultiplied
+           : grande(bersaglio) ? QImage::Format_RGB888
+                               : QImage::Format_RGB32;
+}
+
+qsizetype rigaDi(QSize misura, QImage::Format formato) {
+    return (qsizetype(misura.width()) * QImage::toPixelFormat(formato).bitsPerPixel() + 31) / 32 *
+           4;
+}
+
+// Whether the made picture's rows can be written over the source's as they are made: a row
+// written lies before every source row still to be read when neither axis grows and no row of
+// the result is longer than a row of the source.
+bool stannoSulPosto(const QImage& sorgente, QSize bersaglio) {
+    return bersaglio.width() <= sorgente.width() && bersaglio.height() <= sorgente.height() &&
+           rigaDi(bersaglio, formatoFatto(sorgente.hasAlphaChannel(), bersaglio)) <=
+               sorgente.bytesPerLine();
 }
 
 // Sharp-bilinear in two passes, the rows and then the columns, keeping only the few rows of the
 // first pass the second needs at a time: no enlarged copy of the whole picture is ever made (at
 // 3840 x 2160 that copy alone was as large as the screen). Premultiplied, so transparent pixels
-// do not bleed their colour.
-QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
+// do not bleed their colour. For a reduction each pixel is repeated once: the areas averaged.
+// With `sulPosto` (the source's own pixels, where stannoSulPosto holds) the rows made are
+// written there, at the made picture's stride, and a null image is returned.
+QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto = nullptr) {
     const bool alfa = immagine.hasAlphaChannel();
     const QImage::Format formato =
         alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     // A picture of another format is converted a row at a time, not copied whole.
     const QImage& s = immagine;
+    if (s.isNull())
+        return {};
     const Pesi px = pesiAsse(s.width(), bersaglio.width());
     const Pesi py = pesiAsse(s.height(), bersaglio.height());
     const int finestra = *std::max_element(py.quanti.cbegin(), py.quanti.cend());
-    // Three bytes a pixel only for pictures the size of a large monitor's background: copying
-    // them to the screen converts each pixel, which costs at every paint of a smaller one more
-    // than the memory it saves.
-    const bool compatta = !alfa && qint64(bersaglio.width()) * bersaglio.height() > 3'000'000;
-    QImage fatta(bersaglio, alfa       ? QImage::Format_ARGB32_Premultiplied
-                            : compatta ? QImage::Format_RGB888
-                                       : QImage::Format_RGB32);
-    if (s.isNull() || fatta.isNull())
-        return {};
+    const QImage::Format formatoUscita = formatoFatto(alfa, bersaglio);
+    const bool compatta = formatoUscita == QImage::Format_RGB888;
+    QImage fatta;
+    if (!sulPosto) {
+        fatta = QImage(bersaglio, formatoUscita);
+        if (fatta.isNull())
+            return {};
+    }
+    const qsizetype passoUscita = sulPosto ? rigaDi(bersaglio, formatoUscita) : 0;
     QImage convertita;
     // Rows of the first pass, row r in slot r % finestra: a target row takes consecutive source
     // rows, never more than `finestra`, and they only move down.
@@ -113,7 +154,27 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
     std::vector<int> inSlot(static_cast<size_t>(finestra), -1);
     std::vector<const QRgb*> da(static_cast<size_t>(finestra));
     const size_t larghezza = size_t(bersaglio.width());
-    std::vector<quint32> rb(larghezza), ag(larghezza);
+    std::vector<quint64> somme(larghezza);
+    // A target pixel mostly takes one or two source pixels (any reduction to more than half,
+    // every sharp enlargement): then the row pass runs with two fixed taps, the second weighing
+    // nothing where there is one, from tables made once.
+    const bool dueAlPiu = *std::max_element(px.quanti.cbegin(), px.quanti.cend()) <= 2;
+    std::vector<int> primo, secondo;
+    std::vector<quint32> peso0, peso1;
+    if (dueAlPiu) {
+        primo.resize(larghezza);
+        secondo.resize(larghezza);
+        peso0.resize(larghezza);
+        peso1.resize(larghezza);
+        for (size_t x = 0; x < larghezza; ++x) {
+            const qsizetype i = qsizetype(x);
+            const bool due = px.quanti[i] == 2;
+            primo[x] = px.primo[i];
+            secondo[x] = due ? px.primo[i] + 1 : px.primo[i];
+            peso0[x] = px.peso[px.inizio[i]];
+            peso1[x] = due ? px.peso[px.inizio[i] + 1] : 0;
+        }
+    }
     for (int y = 0; y < bersaglio.height(); ++y) {
         const int quante = py.quanti[y];
         for (int i = 0; i < quante; ++i) {
@@ -127,28 +188,24 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
                     convertita = riga.convertToFormat(formato);
                     sorgente = reinterpret_cast<const QRgb*>(convertita.constScanLine(0));
                 }
-                for (int x = 0; x < bersaglio.width(); ++x)
-                    riga[x] = misto(sorgente + px.primo[x], 1, px.peso.constData() + px.inizio[x],
-                                    px.quanti[x]);
+                if (dueAlPiu) {
+                    for (size_t x = 0; x < larghezza; ++x)
+                        riga[x] =
+                            restringi(arrotondamento + allarga(sorgente[primo[x]]) * peso0[x] +
+                                      allarga(sorgente[secondo[x]]) * peso1[x]);
+                } else {
+                    for (int x = 0; x < bersaglio.width(); ++x)
+                        riga[x] = misto(sorgente + px.primo[x], 1,
+                                        px.peso.constData() + px.inizio[x], px.quanti[x]);
+                }
                 inSlot[size_t(r % finestra)] = r;
             }
             da[size_t(i)] = riga;
         }
-        // The columns pass a row at a time, so the compiler can vectorise it.
+        // The columns pass a row at a time; with one or two rows, straight into the result.
         const quint32* pesi = py.peso.constData() + py.inizio[y];
-        std::fill(rb.begin(), rb.end(), 0x00800080u); // rounding, per 16-bit lane
-        std::fill(ag.begin(), ag.end(), 0x00800080u);
-        for (int i = 0; i < quante; ++i) {
-            const QRgb* riga = da[size_t(i)];
-            const quint32 w = pesi[i];
-            for (size_t x = 0; x < larghezza; ++x) {
-                rb[x] += (riga[x] & 0x00ff00ffu) * w;
-                ag[x] += (riga[x] >> 8 & 0x00ff00ffu) * w;
-            }
-        }
-        uchar* a = fatta.scanLine(y);
-        for (size_t x = 0; x < larghezza; ++x) {
-            const QRgb v = (rb[x] >> 8 & 0x00ff00ffu) | (ag[x] & 0xff00ff00u);
+        uchar* a = sulPosto ? sulPosto + qsizetype(y) * passoUscita : fatta.scanLine(y);
+        const auto scrivi = [a, compatta](size_t x, QRgb v) {
             if (!compatta) {
                 reinterpret_cast<QRgb*>(a)[x] = v;
             } else {
@@ -156,7 +213,24 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio) {
                 a[3 * x + 1] = uchar(qGreen(v));
                 a[3 * x + 2] = uchar(qBlue(v));
             }
+        };
+        if (quante <= 2) {
+            const QRgb* r0 = da[0];
+            const QRgb* r1 = da[size_t(quante - 1)];
+            const quint32 w0 = pesi[0], w1 = quante == 2 ? pesi[1] : 0;
+            for (size_t x = 0; x < larghezza; ++x)
+                scrivi(x, restringi(arrotondamento + allarga(r0[x]) * w0 + allarga(r1[x]) * w1));
+            continue;
         }
+        std::fill(somme.begin(), somme.end(), arrotondamento);
+        for (int i = 0; i < quante; ++i) {
+            const QRgb* riga = da[size_t(i)];
+            const quint32 w = pesi[i];
+            for (size_t x = 0; x < larghezza; ++x)
+                somme[x] += allarga(riga[x]) * w;
+        }
+        for (size_t x = 0; x < larghezza; ++x)
+            scrivi(x, restringi(somme[x]));
     }
     return fatta;
 }
@@ -177,7 +251,24 @@ Filtro filtroDelProgramma() {
     return filtro;
 }
 
-QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro) {
+namespace {
+
+// The made picture written over the rendition's own pixels, then the buffer shrunk to it: at
+// 3840 x 2160 the 3 × home background and its reduction no longer live side by side.
+QImage riduciSulPosto(QImage& sorgente, QSize bersaglio) {
+    const QImage::Format formato = formatoFatto(sorgente.hasAlphaChannel(), bersaglio);
+    nitidaBilineare(sorgente, bersaglio, sorgente.bits());
+    uchar* dati = prendiPixelPropri(sorgente);
+    const qsizetype riga = rigaDi(bersaglio, formato);
+    const size_t totale = size_t(riga) * size_t(bersaglio.height());
+    // Shrinking gives the rest back; should it fail, the larger buffer still holds the rows.
+    if (void* stretto = std::realloc(dati, totale))
+        dati = static_cast<uchar*>(stretto);
+    return avvolgiPixelPropri(dati, bersaglio, riga, formato);
+}
+
+// `propria`: the same picture, when its pixels are our own and may be written over.
+QImage scegliERiduci(const QImage& sorgente, QSize bersaglio, Filtro filtro, QImage* propria) {
     if (sorgente.isNull() || bersaglio.isEmpty() || bersaglio.width() > latoMassimo ||
         bersaglio.height() > latoMassimo)
         return {};
@@ -188,10 +279,29 @@ QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro) {
         return perLoSchermo(
             sorgente.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     const bool ingrandisce = bersaglio.width() > s.width() || bersaglio.height() > s.height();
+    if (!ingrandisce && grande(bersaglio)) {
+        if (propria && stannoSulPosto(sorgente, bersaglio))
+            return riduciSulPosto(*propria, bersaglio);
+        return nitidaBilineare(sorgente, bersaglio);
+    }
     if (filtro == Filtro::Liscio || !ingrandisce)
         return perLoSchermo(
             sorgente.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     return nitidaBilineare(sorgente, bersaglio);
+}
+
+} // namespace
+
+QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro) {
+    return scegliERiduci(sorgente, bersaglio, filtro, nullptr);
+}
+
+QImage ridimensiona(QImage&& sorgente, QSize bersaglio, Filtro filtro) {
+    QImage fatta =
+        scegliERiduci(sorgente, bersaglio, filtro, pixelPropri(sorgente) ? &sorgente : nullptr);
+    // Let go of the source before the caller keeps what was made.
+    sorgente = QImage();
+    return fatta;
 }
 
 double fattoreNecessario(QSize base, QSize dispositivo) {
@@ -208,9 +318,9 @@ QImage perIlDispositivo(const QImage& base, const Rendizioni& rendizioni, QSize 
     const int scelto = rendizioni.scegli(fattoreNecessario(base.size(), dispositivo));
     const QList<int> fattori = rendizioni.fattori();
     for (qsizetype i = fattori.indexOf(scelto); i > 0; --i) {
-        const QImage r = rendizioni.carica(fattori.at(i));
+        QImage r = rendizioni.carica(fattori.at(i));
         if (!r.isNull())
-            return ridimensiona(r, dispositivo, filtro);
+            return ridimensiona(std::move(r), dispositivo, filtro);
     }
     return ridimensiona(base, dispositivo, filtro);
 }
@@ -290,9 +400,26 @@ QCursor cursoreNitido(const QImage& icona, const Rendizioni& rendizioni, double 
         scala = 1;
     const QSize misura(int(std::lround(icona.width() * scala)),
                        int(std::lround(icona.height() * scala)));
-    QImage fatta = std::abs(scala - 1) < 1e-9 && rendizioni.vuote()
-                       ? icona
-                       : perIlDispositivo(icona, rendizioni, misura, filtroDelProgramma());
+    // Every label and image of a form takes the same pointer: the last one made is kept, so a
+    // form's dozen controls read and reduce its rendition once. A copy of the renditions is kept
+    // with it, so their identity cannot pass to others.
+    struct Fatto {
+        qint64 chiave = 0;
+        Rendizioni rendizioni;
+        double scala = 0;
+        QImage immagine;
+    };
+    static Fatto ultimo;
+    QImage fatta;
+    if (std::abs(scala - 1) < 1e-9 && rendizioni.vuote()) {
+        fatta = icona;
+    } else if (ultimo.chiave == icona.cacheKey() && ultimo.scala == scala &&
+               ultimo.rendizioni.stesseDi(rendizioni)) {
+        fatta = ultimo.immagine;
+    } else {
+        fatta = perIlDispositivo(icona, rendizioni, misura, filtroDelProgramma());
+        ultimo = {icona.cacheKey(), rendizioni, scala, fatta};
+    }
     if (fatta.isNull()) {
         fatta = icona;
         scala = 1;

@@ -37,6 +37,9 @@ Filtro filtroDelProgramma();
 // an enlargement by a fraction follows the filter. An empty image for an empty picture or a
 // size beyond any screen.
 QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro);
+// The same pixels; a source in pixels of our own (pixelPropri) that is reduced to a picture the
+// size of a large monitor's is reduced over its own pixels, and is null afterwards either way.
+QImage ridimensiona(QImage&& sorgente, QSize bersaglio, Filtro filtro);
 
 // Device pixels per picture pixel when `base` fills `dispositivo` (the larger of the two axes).
 double fattoreNecessario(QSize base, QSize dispositivo);

@@ -82,10 +82,7 @@ Immagine::Immagine(QWidget* contenitore, const QString& nome, int indice)
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void Immagine::ImpostaPicture(const QImage& immagine) {
-    picture_ = immagine;
-    rendizioni_ = {};
-    nitida_.svuota();
+void Immagine::pictureCambiata() {
     adatta();
     update();
 }
@@ -102,9 +99,9 @@ void Immagine::setBorderStyle(int stile) {
 }
 
 void Immagine::adatta() {
-    if (!stretch_ && !picture_.isNull())
-        MoveTw(LeftTw(), TopTw(), picture_.width() * twipsPerPixelX(),
-               picture_.height() * twipsPerPixelY());
+    if (!stretch_ && !picture().isNull())
+        MoveTw(LeftTw(), TopTw(), picture().width() * twipsPerPixelX(),
+               picture().height() * twipsPerPixelY());
 }
 
 void Immagine::copiaProprietaDa(const ControlloForma& m) {
@@ -112,30 +109,28 @@ void Immagine::copiaProprietaDa(const ControlloForma& m) {
     if (const auto* i = qobject_cast<const Immagine*>(&m)) {
         stretch_ = i->stretch_;
         bordo_ = i->bordo_;
-        ImpostaPicture(i->picture_);
-        ImpostaRendizioni(i->rendizioni_);
+        ImpostaPicture(i->Picture());
+        ImpostaRendizioni(i->rendizioni());
     }
 }
 
 void Immagine::paintEvent(QPaintEvent* e) {
-    if (!picture_.isNull()) {
+    if (!picture().isNull()) {
         QPainter p(this);
         preparaPittore(p);
-        const QRectF dove = stretch_ ? QRectF(rect()) : QRectF(QPointF(), picture_.size());
-        disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma(), e->region());
+        const QRectF dove = stretch_ ? QRectF(rect()) : QRectF(QPointF(), picture().size());
+        disegnaPicture(p, dove, e->region());
     }
     if (bordo_ == 1)
         disegnaBordoSingolo(this);
 }
 
 void Immagine::hideEvent(QHideEvent* e) {
-    // Out of sight it need not hold a screen-sized copy; the next paint makes it again.
-    nitida_.svuota();
+    nascostaLaPicture();
     ControlloForma::hideEvent(e);
 }
 
 void Immagine::rendizioniCambiate() {
-    nitida_.svuota();
     update();
 }
 
@@ -203,10 +198,7 @@ Riquadro::Riquadro(QWidget* contenitore, const QString& nome, int indice)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void Riquadro::ImpostaPicture(const QImage& immagine) {
-    picture_ = immagine;
-    rendizioni_ = {};
-    nitida_.svuota();
+void Riquadro::pictureCambiata() {
     adatta();
     update();
 }
@@ -222,9 +214,9 @@ void Riquadro::setBorderStyle(int stile) {
 }
 
 void Riquadro::adatta() {
-    if (autoSize_ && !picture_.isNull())
-        MoveTw(LeftTw(), TopTw(), picture_.width() * twipsPerPixelX(),
-               picture_.height() * twipsPerPixelY());
+    if (autoSize_ && !picture().isNull())
+        MoveTw(LeftTw(), TopTw(), picture().width() * twipsPerPixelX(),
+               picture().height() * twipsPerPixelY());
 }
 
 void Riquadro::paintEvent(QPaintEvent* e) {
@@ -233,29 +225,26 @@ void Riquadro::paintEvent(QPaintEvent* e) {
     // too costs a second pass over every pixel of a scaled screen. The picture's edge pixels are
     // filled anyway, since a fractional scale may leave them partly uncovered.
     QRegion fondo = e->region();
-    const bool opaca = !picture_.isNull() && !picture_.hasAlphaChannel();
+    const bool opaca = !picture().isNull() && !picture().hasAlphaChannel();
     if (opaca)
-        fondo -= QRect(QPoint(1, 1), picture_.size() - QSize(2, 2));
+        fondo -= QRect(QPoint(1, 1), picture().size() - QSize(2, 2));
     for (const QRect& r : fondo)
         p.fillRect(r, BackColor);
     // The picture made once for the device pixels it covers: a hover frame's few strips are
     // then copies of it, with no seams and no smoothing at each paint.
     preparaPittore(p);
-    disegnaNitido(p, QRectF(QPointF(), picture_.size()), picture_, rendizioni_, nitida_,
-                  filtroDelProgramma(), e->region());
+    disegnaPicture(p, QRectF(QPointF(), picture().size()), e->region());
     p.end();
     if (bordo_ == 1)
         disegnaBordoSingolo(this);
 }
 
 void Riquadro::hideEvent(QHideEvent* e) {
-    // Out of sight it need not hold a screen-sized copy; the next paint makes it again.
-    nitida_.svuota();
+    nascostaLaPicture();
     ControlloForma::hideEvent(e);
 }
 
 void Riquadro::rendizioniCambiate() {
-    nitida_.svuota();
     update();
 }
 

@@ -59,8 +59,6 @@ public:
 
     bool Visible() const override { return ControlloForma::Visible(); }
     void ImpostaVisible(bool visibile) override { ControlloForma::ImpostaVisible(visibile); }
-    QImage Picture() const override { return picture_; }
-    void ImpostaPicture(const QImage& immagine) override;
 
     void setStretch(bool s);
     int BorderStyle() const override { return bordo_; }
@@ -71,12 +69,11 @@ public:
 protected:
     void paintEvent(QPaintEvent* evento) override;
     void hideEvent(QHideEvent* evento) override;
+    void pictureCambiata() override;
     void rendizioniCambiate() override;
 
 private:
     void adatta();
-    QImage picture_;
-    CacheNitida nitida_; // the picture at the device pixels it covers
     bool stretch_ = false;
     int bordo_ = 0;
 };
@@ -122,8 +119,6 @@ public:
 
     bool Visible() const override { return ControlloForma::Visible(); }
     void ImpostaVisible(bool visibile) override { ControlloForma::ImpostaVisible(visibile); }
-    QImage Picture() const override { return picture_; }
-    void ImpostaPicture(const QImage& immagine) override;
 
     // The box takes its picture's size.
     bool AutoSize() const { return autoSize_; }
@@ -139,12 +134,11 @@ public:
 protected:
     void paintEvent(QPaintEvent* evento) override;
     void hideEvent(QHideEvent* evento) override;
+    void pictureCambiata() override;
     void rendizioniCambiate() override;
 
 private:
     void adatta();
-    QImage picture_;
-    CacheNitida nitida_; // the picture at the device pixels it covers
     bool autoSize_ = false;
     int bordo_ = 0;
 };

@@ -34,6 +34,23 @@ int pixelY(double twips) {
     return static_cast<int>(std::lround(twips / twipsPerPixelY()));
 }
 
+void ControlloConPicture::ImpostaPicture(const QImage& immagine) {
+    picture_ = immagine;
+    rendizioni_ = {};
+    nitida_.svuota();
+    pictureCambiata();
+}
+
+void ControlloConPicture::ImpostaRendizioni(Rendizioni r) {
+    rendizioni_ = std::move(r);
+    nitida_.svuota();
+    rendizioniCambiate();
+}
+
+void ControlloConPicture::disegnaPicture(QPainter& p, const QRectF& dove, const QRegion& regione) {
+    disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma(), regione);
+}
+
 int pulsantiDi(Qt::MouseButtons pulsanti) {
     int b = 0;
     if (pulsanti & Qt::LeftButton)

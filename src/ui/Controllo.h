@@ -5,12 +5,14 @@
 // widget of its own, its geometry in twips.
 
 #include "Rendizioni.h"
+#include "Ridimensiona.h"
 
 #include <QImage>
 #include <QObject>
 #include <QPointF>
 
 class QMouseEvent;
+class QPainter;
 class QWidget;
 
 namespace hn {
@@ -46,25 +48,40 @@ public:
     virtual void ImpostaVisible(bool visibile) = 0;
 };
 
-// A control with a Picture property: the picture it shows, as a picture object.
+// A control with a Picture property: the picture it shows, as a picture object, with the larger
+// drawings of it and, for a control that draws, what was made of them for the screen.
 class ControlloConPicture : public Controllo {
 public:
-    virtual QImage Picture() const = 0;
-    // Setting a picture lets go of the renditions the old one had.
-    virtual void ImpostaPicture(const QImage& immagine) = 0;
+    QImage Picture() const { return picture_; }
+    // Setting a picture lets go of the renditions the old one had and of what was made of it.
+    void ImpostaPicture(const QImage& immagine);
 
     // The larger drawings of the picture shown, set after the picture by whoever loaded it.
     // Picture() stays the 1 × picture: sizes, hotspots and every figure in twips come from it.
     const Rendizioni& rendizioni() const { return rendizioni_; }
-    void ImpostaRendizioni(Rendizioni r) {
-        rendizioni_ = std::move(r);
-        rendizioniCambiate();
-    }
+    void ImpostaRendizioni(Rendizioni r);
+
+    // How many times the picture was made for the screen: for tests that a paint reuses it.
+    int fatteNitide() const { return nitida_.fatte(); }
+    bool nitidaVuota() const { return nitida_.vuota(); }
 
 protected:
-    // For controls that draw: the renditions changed, what was chosen for the screen is stale.
+    // The picture changed (after the renditions and the screen's copy were let go).
+    virtual void pictureCambiata() {}
+    // The renditions changed, what was made for the screen is already let go.
     virtual void rendizioniCambiate() {}
+    // Out of sight a control need not hold a screen-sized copy: the next paint makes it again.
+    void nascostaLaPicture() { nitida_.svuota(); }
+    // Paints the picture over `dove` (the painter's coordinates) from the device pixels made for
+    // it, limited to `regione`.
+    void disegnaPicture(QPainter& pittore, const QRectF& dove, const QRegion& regione);
+    // The picture itself, for the control's own drawing and sizing.
+    const QImage& picture() const { return picture_; }
+
+private:
+    QImage picture_;
     Rendizioni rendizioni_;
+    CacheNitida nitida_; // the picture at the device pixels it covers
 };
 
 // The mouse events of a control. Windowed controls, image displays and labels drawn by their

@@ -26,14 +26,10 @@ void FXImage::setAutoSize(int modo) {
 
 void FXImage::setFileName(const QString& percorso) {
     // Loaded whole before anything changes: a failure leaves the old picture on show.
-    QImage nuova = LoadPicture(percorso);
+    ImpostaPicture(LoadPicture(percorso));
     fileName_ = percorso;
-    picture_ = std::move(nuova);
-    nitida_.svuota();
     // The files beside it named as its renditions, or none: never the old picture's.
-    ImpostaRendizioni(rendizioniNellaCartella(percorso, picture_.size()));
-    adattaAllaFigura();
-    update();
+    ImpostaRendizioni(rendizioniNellaCartella(percorso, picture().size()));
 }
 
 void FXImage::caricaDati(const QByteArray& dati) {
@@ -41,25 +37,22 @@ void FXImage::caricaDati(const QByteArray& dati) {
     ImpostaPicture(decodificaImmagine(dati));
 }
 
-void FXImage::ImpostaPicture(const QImage& immagine) {
-    picture_ = immagine;
-    rendizioni_ = {};
-    nitida_.svuota();
+void FXImage::pictureCambiata() {
     fileName_.clear();
     adattaAllaFigura();
     update();
 }
 
 void FXImage::adattaAllaFigura() {
-    if (autoSize_ == 1 && !picture_.isNull())
-        MoveTw(LeftTw(), TopTw(), picture_.width() * twipsPerPixelX(),
-               picture_.height() * twipsPerPixelY());
+    if (autoSize_ == 1 && !picture().isNull())
+        MoveTw(LeftTw(), TopTw(), picture().width() * twipsPerPixelX(),
+               picture().height() * twipsPerPixelY());
 }
 
 void FXImage::setPrinterhDC(QPainter* dispositivo) const {
     if (!dispositivo || !dispositivo->isActive() || !dispositivo->device())
         throw ErroreVB(Errore::Stampante);
-    if (picture_.isNull())
+    if (picture().isNull())
         return;
     const double kx = dispositivo->device()->logicalDpiX() / 1440.0;
     const double ky = dispositivo->device()->logicalDpiY() / 1440.0;
@@ -70,17 +63,17 @@ void FXImage::setPrinterhDC(QPainter* dispositivo) const {
     // A plate is line art with labels: a PDF keeps it lossless rather than as JPEG.
     dispositivo->setRenderHint(QPainter::LosslessImageRendering);
     // A printer has the dots for the largest rendition: its pixels, in the 1 × picture's place.
-    dispositivo->drawImage(area, rendizionePiuGrande(picture_, rendizioni_));
+    dispositivo->drawImage(area, rendizionePiuGrande(picture(), rendizioni()));
     dispositivo->restore();
 }
 
 void FXImage::paintEvent(QPaintEvent* e) {
-    if (picture_.isNull())
+    if (picture().isNull())
         return;
     QPainter p(this);
     preparaPittore(p);
-    const QRectF dove = autoSize_ == 2 ? QRectF(rect()) : QRectF(QPointF(), picture_.size());
-    disegnaNitido(p, dove, picture_, rendizioni_, nitida_, filtroDelProgramma(), e->region());
+    const QRectF dove = autoSize_ == 2 ? QRectF(rect()) : QRectF(QPointF(), picture().size());
+    disegnaPicture(p, dove, e->region());
 }
 
 void FXImage::setMouseIcon(const QImage& icona, const Rendizioni& rendizioni) {
@@ -102,13 +95,11 @@ bool FXImage::event(QEvent* e) {
 }
 
 void FXImage::hideEvent(QHideEvent* e) {
-    // Out of sight it need not hold a screen-sized copy; the next paint makes it again.
-    nitida_.svuota();
+    nascostaLaPicture();
     QWidget::hideEvent(e);
 }
 
 void FXImage::rendizioniCambiate() {
-    nitida_.svuota();
     update();
 }
 

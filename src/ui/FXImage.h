@@ -35,12 +35,9 @@ public:
     // they are no picture, and the old picture stays.
     void caricaDati(const QByteArray& dati);
 
-    QImage Picture() const override { return picture_; }
-    void ImpostaPicture(const QImage& immagine) override;
-
     // The picture's size in pixels; 0 without a picture.
-    int IWidth() const { return picture_.width(); }
-    int IHeight() const { return picture_.height(); }
+    int IWidth() const { return picture().width(); }
+    int IHeight() const { return picture().height(); }
 
     // The rectangle the picture is printed into, in twips from the origin of the printer's
     // drawing surface (the corner of its printable area).
@@ -63,6 +60,7 @@ protected:
     bool event(QEvent* evento) override;
     void paintEvent(QPaintEvent* evento) override;
     void hideEvent(QHideEvent* evento) override;
+    void pictureCambiata() override;
     void rendizioniCambiate() override;
     void mousePressEvent(QMouseEvent* evento) override;
     void mouseMoveEvent(QMouseEvent* evento) override;
@@ -74,8 +72,6 @@ private:
     EventiControllo eventi_;
     int autoSize_ = 0;
     QString fileName_;
-    QImage picture_;
-    CacheNitida nitida_; // the picture at the device pixels it covers
     QImage icona_;
     Rendizioni rendizioniIcona_;
     double scalaCursore_ = 1; // the device pixel ratio the pointer was made for

@@ -17,15 +17,9 @@ class PictureBox : public ControlloConPicture {
 public:
     bool Visible() const override { return visibile_; }
     void ImpostaVisible(bool visibile) override { visibile_ = visibile; }
-    QImage Picture() const override { return picture_; }
-    void ImpostaPicture(const QImage& immagine) override {
-        picture_ = immagine;
-        rendizioni_ = {};
-    }
 
 private:
     bool visibile_ = true;
-    QImage picture_;
 };
 
 } // namespace hn

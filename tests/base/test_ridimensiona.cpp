@@ -1,5 +1,6 @@
 #include "Ridimensiona.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QTest>
 
@@ -47,6 +48,42 @@ int mezzeTinte(const QImage& i, int y) {
         n += v != 0 && v != 255;
     }
     return n;
+}
+
+// Every pixel its own colour (a fixed pseudo-random sequence), with or without transparency.
+QImage rumore(QSize misura, bool alfa) {
+    QImage i(misura, alfa ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    quint32 v = 12345;
+    for (int y = 0; y < misura.height(); ++y) {
+        auto* riga = reinterpret_cast<QRgb*>(i.scanLine(y));
+        for (int x = 0; x < misura.width(); ++x) {
+            v = v * 1664525u + 1013904223u;
+            riga[x] = alfa ? v : v | 0xff000000u;
+        }
+    }
+    return i;
+}
+
+// The same picture in pixels of our own.
+QImage inPixelPropri(const QImage& i) {
+    QImage p = immagineInPixelPropri(i.size(), i.format());
+    for (int y = 0; y < i.height(); ++y)
+        memcpy(p.scanLine(y), i.constScanLine(y), size_t(i.width()) * 4);
+    return p;
+}
+
+// The largest difference of one channel between two pictures of one size.
+int scartoMassimo(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage y = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    int peggiore = 0;
+    for (int r = 0; r < x.height(); ++r)
+        for (int c = 0; c < x.width(); ++c) {
+            const QRgb p = x.pixel(c, r), q = y.pixel(c, r);
+            peggiore = std::max({peggiore, qAbs(qRed(p) - qRed(q)), qAbs(qGreen(p) - qGreen(q)),
+                                 qAbs(qBlue(p) - qBlue(q)), qAbs(qAlpha(p) - qAlpha(q))});
+        }
+    return peggiore;
 }
 
 QImage dispositivoDi(QSize logico, double scala) {
@@ -222,6 +259,74 @@ private Q_SLOTS:
                 QVERIFY(qAbs(qGray(ridotta.pixel(x, y)) - 128) < 24);
         const QImage campione = ridimensiona(scacchi, QSize(23, 23), Filtro::Pixel);
         QCOMPARE(mezzeTinte(campione, 11), 0);
+    }
+
+    // A rendition reduced to a large monitor's size is reduced over its own pixels: the same
+    // picture as reduced into a new one, the areas averaged as Qt averages them, and a copy
+    // someone else holds is never written over.
+    void riduzioneGrandeSulPosto_data() {
+        QTest::addColumn<bool>("alfa");
+        QTest::addColumn<QSize>("sorgente");
+        QTest::addColumn<QSize>("bersaglio");
+        QTest::newRow("opaca, 16:15") << false << QSize(2240, 1600) << QSize(2100, 1500);
+        QTest::newRow("trasparente") << true << QSize(2240, 1600) << QSize(2100, 1500);
+        QTest::newRow("opaca, solo in larghezza")
+            << false << QSize(2400, 1500) << QSize(2100, 1500);
+    }
+    void riduzioneGrandeSulPosto() {
+        QFETCH(bool, alfa);
+        QFETCH(QSize, sorgente);
+        QFETCH(QSize, bersaglio);
+        const QImage originale = rumore(sorgente, alfa);
+        const QImage attesa = ridimensiona(originale, bersaglio, Filtro::Nitido);
+        QCOMPARE(attesa.format(),
+                 alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB888);
+        const int scarto = scartoMassimo(
+            attesa, originale.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        // Weights in 1/256 against Qt's finer ones: a few levels on a picture of pure noise.
+        QVERIFY2(scarto <= 3, qPrintable(QString::number(scarto)));
+
+        QImage propria = inPixelPropri(originale);
+        QVERIFY(pixelPropri(propria));
+        const QImage fatta = ridimensiona(std::move(propria), bersaglio, Filtro::Nitido);
+        QVERIFY(propria.isNull());
+        QVERIFY2(pixelPropri(fatta), "not made over the source's pixels");
+        QCOMPARE(fatta, attesa);
+
+        QImage condivisa = inPixelPropri(originale);
+        const QImage altrui = condivisa;
+        QVERIFY(!pixelPropri(condivisa));
+        QCOMPARE(ridimensiona(std::move(condivisa), bersaglio, Filtro::Nitido), attesa);
+        QCOMPARE(altrui, originale);
+    }
+
+    // A rendition is decoded into pixels of our own, read from a device as it decodes; a
+    // truncated file or one of another size is no rendition.
+    void rendizioneDecodificata() {
+        const QImage originale = rumore(QSize(60, 40), false);
+        for (const char* formato : {"BMP", "PNG"}) {
+            QByteArray dati;
+            QBuffer scritto(&dati);
+            scritto.open(QIODevice::WriteOnly);
+            QVERIFY(originale.save(&scritto, formato));
+            const QImage letta = decodificaRendizione(dati, QSize(60, 40));
+            QCOMPARE(letta.convertToFormat(QImage::Format_RGB32), originale);
+            QVERIFY2(pixelPropri(letta), formato);
+            QVERIFY(decodificaRendizione(dati, QSize(30, 20)).isNull());
+            if (QByteArray(formato) == "PNG")
+                QVERIFY(decodificaRendizione(dati.left(dati.size() / 2), QSize(60, 40)).isNull());
+            QBuffer dispositivo(&dati);
+            dispositivo.open(QIODevice::ReadOnly);
+            QCOMPARE(decodificaRendizione(dispositivo, QSize(60, 40)), letta);
+        }
+        // Pixels taken out of their picture are the taker's to free, and no longer its.
+        QImage p = immagineInPixelPropri(QSize(4, 4), QImage::Format_RGB32);
+        uchar* dati = prendiPixelPropri(p);
+        QVERIFY(dati && p.isNull());
+        const QImage avvolta = avvolgiPixelPropri(dati, QSize(4, 4), 16, QImage::Format_RGB32);
+        QVERIFY(pixelPropri(avvolta));
+        QVERIFY(immagineInPixelPropri(QSize(0, 4), QImage::Format_RGB32).isNull());
+        QVERIFY(immagineInPixelPropri(QSize(40000, 40000), QImage::Format_RGB32).isNull());
     }
 
     void misureImpossibili() {

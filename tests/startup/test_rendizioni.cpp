@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace hn;
 using namespace hn::prova;
@@ -167,6 +168,10 @@ void TestRendizioni::nellaCartellaLetteSoloQuandoServono() {
     b.host.scriviFile(Sfondi + u"sistemi@3x.bmp"_s, immagineDiProva(24, 17, Qt::yellow));
     QVERIFY(c.rendizioni().carica(2).isNull());
     QVERIFY(c.rendizioni().carica(3).isNull());
+    // A pipe in its place is no picture, and reading it never waits for a writer.
+    QCOMPARE(::mkfifo(QFile::encodeName(b.host.percorsoHost(Sfondi + u"SISTEMI@2x.bmp"_s)), 0600),
+             0);
+    QVERIFY(c.rendizioni().carica(2).isNull());
     QCOMPARE(b.host.box.mostrati.size(), 0);
     QCOMPARE(c.Picture().size(), QSize(8, 6));
 }

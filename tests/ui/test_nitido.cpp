@@ -220,9 +220,16 @@ private Q_SLOTS:
     }
 
     // A scale change (Alt+Enter, another monitor) is only a paint at another device size: the
-    // picture is chosen again from it, and made once per size, not at every paint.
+    // picture is chosen again from it, and made once per size, not at every paint. New
+    // renditions, a new picture and hiding each let go of what was made.
+    void cambioDiScalaSceglieDiNuovo_data() {
+        QTest::addColumn<QString>("tipo");
+        for (const char* tipo : {"FXImage", "Image", "PictureBox"})
+            QTest::newRow(tipo) << tipo;
+    }
     void cambioDiScalaSceglieDiNuovo() {
-        Banco b(QStringLiteral("FXImage"));
+        QFETCH(QString, tipo);
+        Banco b(tipo);
         int lette = 0;
         b.controllo->ImpostaRendizioni(rendizioniSvg({2, 3}, &lette));
         const QRect rect(posto, tavola);
@@ -246,8 +253,19 @@ private Q_SLOTS:
         QCOMPARE(dipinto(b.forma, 2).pixelColor(nelDispositivo(rect, 2).center()), QColor(Qt::red));
         // A new picture lets go of them.
         b.controllo->ImpostaPicture(svgA(tavola));
+        QVERIFY(b.controllo->nitidaVuota());
         QVERIFY(uguali(dipinto(b.forma, 2), nelDispositivo(rect, 2),
                        ridimensiona(svgA(tavola), tavola * 2, Filtro::Pixel)));
+        // Out of sight it keeps no copy for the screen; back in sight it makes one again.
+        b.forma.show();
+        QVERIFY(!b.controllo->nitidaVuota());
+        const int fatte = b.controllo->fatteNitide();
+        b.widget->hide();
+        QVERIFY(b.controllo->nitidaVuota());
+        b.widget->show();
+        QVERIFY(uguali(dipinto(b.forma, 2), nelDispositivo(rect, 2),
+                       ridimensiona(svgA(tavola), tavola * 2, Filtro::Pixel)));
+        QCOMPARE(b.controllo->fatteNitide(), fatte + 1);
     }
 
     // A stretched picture needs the factor of its drawn size, not of the stage alone.
@@ -345,6 +363,37 @@ private Q_SLOTS:
         QCOMPARE(c.pixmap().toImage().size(), QSize(lato, lato));
         QCOMPARE(c.pixmap().toImage().pixelColor(lato / 2, lato / 2), colore);
         QCOMPARE(c.hotSpot(), QPoint(int(std::floor(18.5 * scala)), int(std::floor(4.5 * scala))));
+    }
+
+    // A form's controls all take the same pointer: its rendition is read once per scale, and
+    // other renditions of the same icon, or another scale, make it again.
+    void puntatoreFattoUnaVoltaPerScala() {
+        QImage mano(32, 32, QImage::Format_ARGB32);
+        mano.fill(Qt::red);
+        int lette = 0;
+        const auto di = [&lette](QColor colore) {
+            Rendizioni r;
+            r.aggiungi(3, [&lette, colore] {
+                ++lette;
+                QImage i(96, 96, QImage::Format_ARGB32);
+                i.fill(colore);
+                return i;
+            });
+            return r;
+        };
+        const auto colore = [](const QCursor& c) {
+            return c.pixmap().toImage().pixelColor(10, 10);
+        };
+        const Rendizioni verdi = di(Qt::green);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(colore(cursoreNitido(mano, Rendizioni(verdi), 2.8125)), QColor(Qt::green));
+        QCOMPARE(lette, 1);
+        QCOMPARE(colore(cursoreNitido(mano, di(Qt::blue), 2.8125)), QColor(Qt::blue));
+        QCOMPARE(lette, 2);
+        QCOMPARE(cursoreNitido(mano, verdi, 2).pixmap().size(), QSize(64, 64));
+        QCOMPARE(lette, 3);
+        mano.fill(Qt::yellow); // a changed icon is another picture
+        QCOMPARE(colore(cursoreNitido(mano, {}, 2)), QColor(Qt::yellow));
     }
 };
 
