@@ -7,7 +7,10 @@
 #include "ValoreNumerico.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace hn::atlante {
 
@@ -144,6 +147,53 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::leggi(QIODevice& dispositi
     return daByte(std::move(dati));
 }
 
+namespace {
+
+// A key trimmed of blanks, as one number: its bytes left-aligned and padded with blanks, so that
+// equal numbers are equal trimmed keys. None for a key longer than a field.
+std::optional<quint64> chiaveNumerica(QByteArrayView chiave) {
+    if (chiave.size() > 8)
+        return std::nullopt;
+    quint64 k = 0x2020202020202020ull;
+    for (qsizetype i = 0; i < chiave.size(); ++i)
+        k = (k & ~(quint64(0xff) << (8 * i))) | quint64(uchar(chiave[i])) << (8 * i);
+    return k;
+}
+
+// The same from a whole 8-byte field: its leading blanks dropped, blanks shifted in behind.
+quint64 chiaveDelCampo(const char* campo) {
+    constexpr quint64 Spazi = 0x2020202020202020ull;
+    quint64 x;
+    std::memcpy(&x, campo, 8);
+    const quint64 diversi = x ^ Spazi; // bytes stored first are the low ones
+    if (diversi == 0)
+        return Spazi;
+    const int iniziali = std::countr_zero(diversi) / 8 * 8;
+    return iniziali == 0 ? x : (x >> iniziali) | (Spazi << (64 - iniziali));
+}
+
+// Some byte below 0x20 among eight.
+bool conSterujacy(quint64 x) {
+    return ((x - 0x2020202020202020ull) & ~x & 0x8080808080808080ull) != 0;
+}
+
+size_t hashChiave(quint64 k) {
+    return size_t((k * 0x9E3779B97F4A7C15ull) >> 32);
+}
+
+} // namespace
+
+qsizetype TabellaHotSpot::ordinale(quint64 chiave) const {
+    const size_t maschera = size_t(posti_.size()) - 1;
+    const qint32* posti = posti_.constData();
+    const quint64* chiavi = chiavi_.constData();
+    for (size_t s = hashChiave(chiave) & maschera;; s = (s + 1) & maschera) {
+        const qint32 o = posti[s];
+        if (o == 0 || chiavi[o - 1] == chiave)
+            return qsizetype(s);
+    }
+}
+
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
     std::shared_ptr<TabellaHotSpot> t(new TabellaHotSpot);
     t->dati_ = std::move(dati);
@@ -157,19 +207,63 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
                           .arg(n)
                           .arg(LunghezzaRecord);
     bool sterujacy = false;
+    // First each record's key ordinal, counting the records of each key (at most MassimoHotSpot);
+    // then the positions, placed key by key. A plate's records usually follow one another: the
+    // previous record's key is tried first.
+    std::vector<qint32> ordinali(size_t(t->numeroRecord_));
+    std::vector<qint32> conteggi;
+    t->posti_.fill(0, 64);
+    const char* byte = t->dati_.constData();
+    quint64 kPrima = 0;
+    qint32 oPrima = -1;
     for (qsizetype i = 0; i < t->numeroRecord_; ++i) {
         const qsizetype inizio = i * LunghezzaRecord;
-        QByteArrayView chiave =
-            senzaSpazi(QByteArrayView(t->dati_).sliced(inizio, std::min<qsizetype>(8, n - inizio)));
-        // A key is text padded with blanks: control bytes there mean some other kind of file.
-        sterujacy = sterujacy || std::any_of(chiave.begin(), chiave.end(),
-                                             [](char c) { return uchar(c) < 0x20; });
-        // A short last record padded with blanks trims to the same key.
-        auto it = t->indice_.find(QByteArray::fromRawData(chiave.data(), chiave.size()));
-        if (it == t->indice_.end())
-            it = t->indice_.insert(chiave.toByteArray(), {});
-        if (it->size() < MassimoHotSpot)
-            it->append(qint32(i));
+        quint64 k;
+        if (n - inizio >= 8) {
+            k = chiaveDelCampo(byte + inizio);
+            // A key is text padded with blanks: control bytes there mean some other kind of file.
+            sterujacy = sterujacy || conSterujacy(k);
+        } else {
+            const QByteArrayView chiave = senzaSpazi(QByteArrayView(byte + inizio, n - inizio));
+            for (char c : chiave)
+                sterujacy = sterujacy || uchar(c) < 0x20;
+            k = *chiaveNumerica(chiave);
+        }
+        qint32 o = oPrima;
+        if (o < 0 || k != kPrima) {
+            qsizetype s = t->ordinale(k);
+            if (t->posti_[s] == 0) {
+                t->chiavi_.append(k);
+                conteggi.push_back(0);
+                t->posti_[s] = qint32(t->chiavi_.size());
+                // At most half the slots taken: probes stay short.
+                if (t->chiavi_.size() * 2 > t->posti_.size()) {
+                    t->posti_.fill(0, t->posti_.size() * 2);
+                    for (qsizetype j = 0; j < t->chiavi_.size(); ++j)
+                        t->posti_[t->ordinale(t->chiavi_[j])] = qint32(j + 1);
+                    s = t->ordinale(k);
+                }
+            }
+            o = t->posti_[s] - 1;
+            kPrima = k;
+            oPrima = o;
+        }
+        ordinali[size_t(i)] = o;
+        if (conteggi[size_t(o)] < MassimoHotSpot)
+            ++conteggi[size_t(o)];
+    }
+    t->inizio_.resize(t->chiavi_.size() + 1);
+    t->inizio_[0] = 0;
+    for (qsizetype o = 0; o < t->chiavi_.size(); ++o)
+        t->inizio_[o + 1] = t->inizio_[o] + conteggi[size_t(o)];
+    t->posizioni_.resize(t->inizio_.back());
+    std::fill(conteggi.begin(), conteggi.end(), 0);
+    const qint32* inizi = t->inizio_.constData();
+    qint32* posizioni = t->posizioni_.data();
+    for (qsizetype i = 0; i < t->numeroRecord_; ++i) {
+        const qint32 o = ordinali[size_t(i)];
+        if (inizi[o] + conteggi[size_t(o)] < inizi[o + 1])
+            posizioni[inizi[o] + conteggi[size_t(o)]++] = qint32(i);
     }
     if (sterujacy && t->difetto_.isEmpty())
         t->difetto_ = QStringLiteral("nie jest tabelą punktów aktywnych (klucze plansz zawierają "
@@ -184,12 +278,16 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& per
     });
 }
 
-const QList<qint32>* TabellaHotSpot::posizioni(const QString& tavola) const {
+std::span<const qint32> TabellaHotSpot::posizioni(const QString& tavola) const {
     const std::optional<QByteArray> chiave = chiaveCercata(tavola);
-    if (!chiave)
-        return nullptr;
-    const auto it = indice_.constFind(*chiave);
-    return it == indice_.constEnd() ? nullptr : &*it;
+    const std::optional<quint64> k = chiave ? chiaveNumerica(*chiave) : std::nullopt;
+    if (!k || posti_.isEmpty())
+        return {};
+    const qint32 o = posti_[ordinale(*k)] - 1;
+    if (o < 0)
+        return {};
+    return std::span<const qint32>(posizioni_.constData() + inizio_[o],
+                                   size_t(inizio_[o + 1] - inizio_[o]));
 }
 
 Record TabellaHotSpot::record(qint32 indice) const {
@@ -198,19 +296,18 @@ Record TabellaHotSpot::record(qint32 indice) const {
 
 QList<Record> TabellaHotSpot::recordDellaTavola(const QString& tavola) const {
     QList<Record> risultato;
-    if (const QList<qint32>* p = posizioni(tavola)) {
-        risultato.reserve(p->size());
-        for (qint32 i : *p)
-            risultato.append(record(i));
-    }
+    const std::span<const qint32> p = posizioni(tavola);
+    risultato.reserve(qsizetype(p.size()));
+    for (qint32 i : p)
+        risultato.append(record(i));
     return risultato;
 }
 
 std::optional<Record> TabellaHotSpot::cerca(const QString& tavola, qint16 n) const {
-    const QList<qint32>* p = posizioni(tavola);
-    if (!p || n < 1 || n > p->size())
+    const std::span<const qint32> p = posizioni(tavola);
+    if (n < 1 || size_t(n) > p.size())
         return std::nullopt;
-    return record((*p)[n - 1]);
+    return record(p[size_t(n - 1)]);
 }
 
 } // namespace hn::atlante

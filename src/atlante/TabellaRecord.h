@@ -11,6 +11,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <span>
 
 namespace hn::atlante {
 
@@ -79,13 +80,22 @@ public:
 
 private:
     TabellaHotSpot() = default;
-    const QList<qint32>* posizioni(const QString& tavola) const;
+    // The plate's record positions, in file order.
+    std::span<const qint32> posizioni(const QString& tavola) const;
+    qsizetype ordinale(quint64 chiave) const;
     Record record(qint32 indice) const;
 
     QByteArray dati_;
     QString difetto_;
     qsizetype numeroRecord_ = 0;
-    QHash<QByteArray, QList<qint32>> indice_;
+    // Each key (trimmed, blank-padded to 8 bytes, as one number) has an ordinal in the order the
+    // keys first appear; the positions of its records lie together in posizioni_, from inizio_ of
+    // its ordinal to that of the next. Flat lists and one open-addressed table of ordinals (0
+    // free), since a large atlas's table is read before its first plate shows.
+    QList<quint64> chiavi_;
+    QList<qint32> inizio_;
+    QList<qint32> posizioni_;
+    QList<qint32> posti_;
 };
 
 } // namespace hn::atlante
