@@ -10,6 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace hn::atlante {
@@ -272,7 +273,12 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
 }
 
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& percorsoHost) {
+    // Only the screens' thread asks today: the search index and the home screen's counts read
+    // the table on their threads through DatiAtlante, never through here. The lock keeps the
+    // cache whole should another thread ever ask, and costs nothing beside reading a table.
+    static std::mutex guardia;
     static CacheFile<TabellaHotSpot> letti;
+    const std::lock_guard<std::mutex> chiuso(guardia);
     return letti.prendi(percorsoHost, [](const QString& percorso) {
         return daByte(leggiFileRegolare(percorso, DimensioneMassimaTabella));
     });
