@@ -593,10 +593,7 @@ std::shared_ptr<Archivio> Archivio::apriPerCercare(const QString& percorso) {
     a->perCercare_ = true;
     a->inizioDirectory_ = qint64(d.inizio);
     // A count a damaged end record inflates reserves no more than a large atlas needs.
-    const qsizetype attese = qsizetype(std::min<quint64>(d.numero, 1'000'000));
-    a->impronte_.reserve(attese);
-    a->posizioniInDirectory_.reserve(attese);
-    a->inizi_.reserve(attese);
+    a->righe_.reserve(size_t(std::min<quint64>(d.numero, 1'000'000)));
     // Stores are written entry after entry, so their local headers come in the directory's order
     // and an overlap shows between neighbours; only a store in another order is walked again to
     // sort its extents, as apri does.
@@ -604,9 +601,7 @@ std::shared_ptr<Archivio> Archivio::apriPerCercare(const QString& percorso) {
     bool inOrdine = true;
     scorriDirectory(
         leggi, d, [&](quint64, qint64 qui, const Voce& v, QByteArrayView grezzo, Estensione e) {
-            a->impronte_.push_back(improntaNome(grezzo, v.flag & 0x0800));
-            a->posizioniInDirectory_.push_back(quint32(qui));
-            a->inizi_.push_back(e.inizio);
+            a->righe_.push_back({improntaNome(grezzo, v.flag & 0x0800), quint32(qui)});
             if (e.inizio < inizioPrima)
                 inOrdine = false;
             else if (inOrdine && e.inizio < finePrima)
@@ -616,14 +611,16 @@ std::shared_ptr<Archivio> Archivio::apriPerCercare(const QString& percorso) {
         });
     if (!inOrdine) {
         QList<Estensione> estensioni;
-        estensioni.reserve(qsizetype(a->inizi_.size()));
+        estensioni.reserve(qsizetype(a->righe_.size()));
         scorriDirectory(leggi, d, [&](quint64, qint64, const Voce&, QByteArrayView, Estensione e) {
             estensioni.append(e);
         });
         std::sort(estensioni.begin(), estensioni.end(),
                   [](const Estensione& x, const Estensione& y) { return x.inizio < y.inizio; });
         verificaSovrapposte(estensioni);
-        std::sort(a->inizi_.begin(), a->inizi_.end());
+        a->inizi_.reserve(size_t(estensioni.size()));
+        for (const Estensione& e : std::as_const(estensioni))
+            a->inizi_.push_back(e.inizio);
     }
     return a;
 }
@@ -664,28 +661,31 @@ std::shared_ptr<const Archivio> Archivio::condivisoIntero(const QString& percors
     return daCache(percorso, [](const QString& p) { return apri(p); });
 }
 
-const Voce* Archivio::cerca(QStringView nome) const {
-    const quint32 impronta = improntaNome(nome);
+Voce Archivio::rileggi(size_t i, QByteArray& record, QByteArrayView& grezzo) const {
     const QString senzaNome;
     const LettoreStore leggi{fd_, dimensioneFile_, senzaNome};
-    const quint32* impronte = impronte_.data();
+    const qint64 qui = inizioDirectory_ + righe_[i].posizione;
+    record = leggi(qui, std::min<qint64>(LunghezzaCentrale, dimensioneFile_ - qui));
+    if (record.size() >= LunghezzaCentrale) {
+        const char* c = record.constData();
+        const qint64 tutto = LunghezzaCentrale + qint64(u16(c + 28)) + u16(c + 30) + u16(c + 32);
+        if (tutto > record.size())
+            record = leggi(qui, std::min<qint64>(tutto, dimensioneFile_ - qui));
+    }
+    qint64 pos = 0;
+    return voceCentrale(record, pos, quint64(i), grezzo);
+}
+
+const Voce* Archivio::cerca(QStringView nome) const {
+    const quint32 impronta = improntaNome(nome);
     // Records whose name hashes alike, in the store's order, read back and compared: names made
     // to collide cost one small read each, never more than the directory once.
-    for (size_t i = 0; i < impronte_.size(); ++i) {
-        if (impronte[i] != impronta)
+    for (size_t i = 0; i < righe_.size(); ++i) {
+        if (righe_[i].impronta != impronta)
             continue;
-        const qint64 qui = inizioDirectory_ + posizioniInDirectory_[i];
-        QByteArray record = leggi(qui, std::min<qint64>(LunghezzaCentrale, dimensioneFile_ - qui));
-        if (record.size() >= LunghezzaCentrale) {
-            const char* c = record.constData();
-            const qint64 tutto =
-                LunghezzaCentrale + qint64(u16(c + 28)) + u16(c + 30) + u16(c + 32);
-            if (tutto > record.size())
-                record = leggi(qui, std::min<qint64>(tutto, dimensioneFile_ - qui));
-        }
-        qint64 pos = 0;
+        QByteArray record;
         QByteArrayView grezzo;
-        Voce v = voceCentrale(record, pos, quint64(i), grezzo);
+        Voce v = rileggi(i, record, grezzo);
         // As aggiungi would: control bytes, or a name no caller could ask for, are no entry.
         if (std::any_of(grezzo.begin(), grezzo.end(),
                         [](char ch) { return uchar(ch) < 0x20 || ch == 0x7F; }))
@@ -693,8 +693,17 @@ const Voce* Archivio::cerca(QStringView nome) const {
         v.nome = nomeVoce(grezzo, v.flag & 0x0800);
         if (!nomeVoceAmmesso(v.nome) || !stessoNome(v.nome, nome))
             continue;
-        const auto dopo = std::upper_bound(inizi_.cbegin(), inizi_.cend(), v.posizione);
-        v.limite = dopo == inizi_.cend() ? inizioDirectory_ : *dopo;
+        // The data may run to the next local header, or to the directory after the last.
+        if (!inizi_.empty()) {
+            const auto dopo = std::upper_bound(inizi_.cbegin(), inizi_.cend(), v.posizione);
+            v.limite = dopo == inizi_.cend() ? inizioDirectory_ : *dopo;
+        } else if (i + 1 < righe_.size()) {
+            QByteArray altro;
+            QByteArrayView altroNome;
+            v.limite = rileggi(i + 1, altro, altroNome).posizione;
+        } else {
+            v.limite = inizioDirectory_;
+        }
         const std::lock_guard<std::mutex> chiuso(guardiaTrovate_);
         return &trovate_.try_emplace(quint32(i), std::move(v)).first->second;
     }

@@ -149,16 +149,23 @@ private:
     qsizetype posto(QStringView nome, size_t hash) const;
 
     // Opened for look-ups only: where the directory lies, and per record the hash of its name as
-    // trova folds it and where the record starts in the directory; the local headers' starts in
-    // ascending order, which bound each entry's data. The entries found so far, by record, made
-    // once: a node map, so that what trova returned stays where it is.
+    // trova folds it (improntaNome) and where the record starts in the directory. When the local
+    // headers follow the directory's order, an entry's data may run to the next record's; when
+    // not, the headers' starts are kept in ascending order to bound them. The entries found so
+    // far, by record, made once: a node map, so that what trova returned stays where it is.
+    struct Riga {
+        quint32 impronta;
+        quint32 posizione;
+    };
     bool perCercare_ = false;
     qint64 inizioDirectory_ = 0;
-    std::vector<quint32> impronte_;
-    std::vector<quint32> posizioniInDirectory_;
+    std::vector<Riga> righe_;
     std::vector<qint64> inizi_;
     mutable std::mutex guardiaTrovate_;
     mutable std::unordered_map<quint32, Voce> trovate_;
+    // Record i read back from the directory: its entry (no name yet) and its name as stored,
+    // which lives in `record`.
+    Voce rileggi(size_t i, QByteArray& record, QByteArrayView& grezzo) const;
     const Voce* cerca(QStringView nome) const;
 };
 
