@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QStringDecoder>
 #include <QVarLengthArray>
@@ -237,10 +238,17 @@ quint64 carica(const char* p) {
     return x;
 }
 
+// Chosen afresh in each run, so that no store can be made whose names all hash alike (each look-up
+// would then read back every record).
+quint64 seme() {
+    static const quint64 s = QRandomGenerator::system()->generate64();
+    return s;
+}
+
 // Folded ASCII bytes, eight at a time (the last eight overlapping the ones before when the length
 // is no multiple of eight).
 quint32 improntaAscii(const char* p, qsizetype n) {
-    quint64 h = 0x9E3779B97F4A7C15ull ^ quint64(n);
+    quint64 h = seme() ^ quint64(n);
     const auto mescola = [&h](quint64 x) {
         h = (h ^ piegaOtto(x)) * 0xff51afd7ed558ccdull;
         h ^= h >> 32;

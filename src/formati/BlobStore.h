@@ -54,7 +54,7 @@ bool daComprimere(QStringView nome);
 bool stessoNome(QStringView a, QStringView b) noexcept;
 size_t hashNome(QStringView nome) noexcept;
 // Another hash of the folded name, eight ASCII characters at a time, from the name as stored
-// too: what a store opened for look-ups keeps of each name.
+// too: what a store opened for look-ups keeps of each name. Seeded afresh in each run.
 quint32 improntaNome(QStringView nome);
 quint32 improntaNome(QByteArrayView grezzo, bool utf8);
 
