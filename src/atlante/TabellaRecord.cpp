@@ -178,22 +178,7 @@ bool conSterujacy(quint64 x) {
     return ((x - 0x2020202020202020ull) & ~x & 0x8080808080808080ull) != 0;
 }
 
-size_t hashChiave(quint64 k) {
-    return size_t((k * 0x9E3779B97F4A7C15ull) >> 32);
-}
-
 } // namespace
-
-qsizetype TabellaHotSpot::ordinale(quint64 chiave) const {
-    const size_t maschera = size_t(posti_.size()) - 1;
-    const qint32* posti = posti_.constData();
-    const quint64* chiavi = chiavi_.constData();
-    for (size_t s = hashChiave(chiave) & maschera;; s = (s + 1) & maschera) {
-        const qint32 o = posti[s];
-        if (o == 0 || chiavi[o - 1] == chiave)
-            return qsizetype(s);
-    }
-}
 
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
     std::shared_ptr<TabellaHotSpot> t(new TabellaHotSpot);
@@ -208,15 +193,8 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
                           .arg(n)
                           .arg(LunghezzaRecord);
     bool sterujacy = false;
-    // First each record's key ordinal, counting the records of each key (at most MassimoHotSpot);
-    // then the positions, placed key by key. A plate's records usually follow one another: the
-    // previous record's key is tried first.
-    std::vector<qint32> ordinali(size_t(t->numeroRecord_));
-    std::vector<qint32> conteggi;
-    t->posti_.fill(0, 64);
+    t->chiavi_.resize(size_t(t->numeroRecord_));
     const char* byte = t->dati_.constData();
-    quint64 kPrima = 0;
-    qint32 oPrima = -1;
     for (qsizetype i = 0; i < t->numeroRecord_; ++i) {
         const qsizetype inizio = i * LunghezzaRecord;
         quint64 k;
@@ -230,41 +208,7 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
                 sterujacy = sterujacy || uchar(c) < 0x20;
             k = *chiaveNumerica(chiave);
         }
-        qint32 o = oPrima;
-        if (o < 0 || k != kPrima) {
-            qsizetype s = t->ordinale(k);
-            if (t->posti_[s] == 0) {
-                t->chiavi_.append(k);
-                conteggi.push_back(0);
-                t->posti_[s] = qint32(t->chiavi_.size());
-                // At most half the slots taken: probes stay short.
-                if (t->chiavi_.size() * 2 > t->posti_.size()) {
-                    t->posti_.fill(0, t->posti_.size() * 2);
-                    for (qsizetype j = 0; j < t->chiavi_.size(); ++j)
-                        t->posti_[t->ordinale(t->chiavi_[j])] = qint32(j + 1);
-                    s = t->ordinale(k);
-                }
-            }
-            o = t->posti_[s] - 1;
-            kPrima = k;
-            oPrima = o;
-        }
-        ordinali[size_t(i)] = o;
-        if (conteggi[size_t(o)] < MassimoHotSpot)
-            ++conteggi[size_t(o)];
-    }
-    t->inizio_.resize(t->chiavi_.size() + 1);
-    t->inizio_[0] = 0;
-    for (qsizetype o = 0; o < t->chiavi_.size(); ++o)
-        t->inizio_[o + 1] = t->inizio_[o] + conteggi[size_t(o)];
-    t->posizioni_.resize(t->inizio_.back());
-    std::fill(conteggi.begin(), conteggi.end(), 0);
-    const qint32* inizi = t->inizio_.constData();
-    qint32* posizioni = t->posizioni_.data();
-    for (qsizetype i = 0; i < t->numeroRecord_; ++i) {
-        const qint32 o = ordinali[size_t(i)];
-        if (inizi[o] + conteggi[size_t(o)] < inizi[o + 1])
-            posizioni[inizi[o] + conteggi[size_t(o)]++] = qint32(i);
+        t->chiavi_[size_t(i)] = k;
     }
     if (sterujacy && t->difetto_.isEmpty())
         t->difetto_ = QStringLiteral("nie jest tabelą punktów aktywnych (klucze plansz zawierają "
@@ -284,16 +228,21 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& per
     });
 }
 
-std::span<const qint32> TabellaHotSpot::posizioni(const QString& tavola) const {
+QList<qint32> TabellaHotSpot::posizioni(const QString& tavola) const {
     const std::optional<QByteArray> chiave = chiaveCercata(tavola);
     const std::optional<quint64> k = chiave ? chiaveNumerica(*chiave) : std::nullopt;
-    if (!k || posti_.isEmpty())
+    if (!k)
         return {};
-    const qint32 o = posti_[ordinale(*k)] - 1;
-    if (o < 0)
-        return {};
-    return std::span<const qint32>(posizioni_.constData() + inizio_[o],
-                                   size_t(inizio_[o + 1] - inizio_[o]));
+    const std::lock_guard<std::mutex> chiuso(guardia_);
+    if (const auto it = tavole_.constFind(*k); it != tavole_.cend())
+        return *it;
+    QList<qint32> p;
+    const quint64* chiavi = chiavi_.data();
+    for (size_t i = 0; i < chiavi_.size() && p.size() < MassimoHotSpot; ++i)
+        if (chiavi[i] == *k)
+            p.append(qint32(i));
+    tavole_.insert(*k, p);
+    return p;
 }
 
 Record TabellaHotSpot::record(qint32 indice) const {
@@ -302,18 +251,18 @@ Record TabellaHotSpot::record(qint32 indice) const {
 
 QList<Record> TabellaHotSpot::recordDellaTavola(const QString& tavola) const {
     QList<Record> risultato;
-    const std::span<const qint32> p = posizioni(tavola);
-    risultato.reserve(qsizetype(p.size()));
+    const QList<qint32> p = posizioni(tavola);
+    risultato.reserve(p.size());
     for (qint32 i : p)
         risultato.append(record(i));
     return risultato;
 }
 
 std::optional<Record> TabellaHotSpot::cerca(const QString& tavola, qint16 n) const {
-    const std::span<const qint32> p = posizioni(tavola);
-    if (n < 1 || size_t(n) > p.size())
+    const QList<qint32> p = posizioni(tavola);
+    if (n < 1 || n > p.size())
         return std::nullopt;
-    return record(p[size_t(n - 1)]);
+    return record(p[n - 1]);
 }
 
 } // namespace hn::atlante
