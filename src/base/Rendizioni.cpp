@@ -4,6 +4,7 @@
 #include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Immagine.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -46,17 +47,25 @@ bool scomponiNomeRendizione(const QString& nome, QString& base, QString& fattore
 }
 
 QImage decodificaRendizione(const QByteArray& dati, QSize attesa) {
-    QBuffer buffer;
-    buffer.setData(dati);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader lettore(&buffer);
-    lettore.setDecideFormatFromContent(true);
-    if (!attesa.isValid() || lettore.size() != attesa)
+    if (!attesa.isValid())
         return {};
-    QImage immagine;
-    if (!lettore.read(&immagine) || immagine.size() != attesa)
-        return {};
-    return immagine;
+    // Named when the bytes tell it (no image plugin loaded to ask), else recognised by Qt; bytes
+    // that only look like a known format are tried both ways.
+    const QByteArray formato = formatoDaiByte(dati);
+    for (const bool dalContenuto : {formato.isEmpty(), true}) {
+        QBuffer buffer;
+        buffer.setData(dati);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader lettore(&buffer, dalContenuto ? QByteArray() : formato);
+        lettore.setDecideFormatFromContent(dalContenuto);
+        lettore.setAutoDetectImageFormat(dalContenuto);
+        QImage immagine;
+        if (lettore.size() == attesa && lettore.read(&immagine) && immagine.size() == attesa)
+            return immagine;
+        if (dalContenuto)
+            break;
+    }
+    return {};
 }
 
 QImage rendizionePiuGrande(const QImage& base, const Rendizioni& rendizioni, int* fattore) {
@@ -93,6 +102,19 @@ Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base) {
         });
     }
     return r;
+}
+
+QImage immagineDaRisorsa(const QString& percorso) {
+    if (!percorso.startsWith(u":/"))
+        return {};
+    QFile file(percorso);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    try {
+        return decodificaImmagine(file.readAll());
+    } catch (const ErroreVB&) {
+        return {};
+    }
 }
 
 Rendizioni rendizioniDaRisorsa(const QString& percorso, QSize base) {
