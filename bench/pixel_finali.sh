@@ -49,11 +49,17 @@ for i in $(seq "$rounds"); do
         "$build/bench/bench_avvio_nudo" "$picture" --resta)
     echo "$a" >>"$work/atlas"
     echo "$b" >>"$work/bare"
-    awk -v a="$a" -v b="$b" -v i="$i" 'BEGIN { printf "round %d: atlas %d ms, bare %d ms, %.2f x\n", i, a, b, a / b }'
+    awk -v a="$a" -v b="$b" -v i="$i" 'BEGIN { split(a, x, " "); split(b, y, " ");
+        printf "round %d: atlas %d ms (CPU %d ms), bare %d ms (CPU %d ms), %.2f x\n", i, x[1], x[2], y[1], y[2], x[1] / y[1] }'
 done
-a=$(sort -n "$work/atlas" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-b=$(sort -n "$work/bare" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-awk -v a="$a" -v b="$b" 'BEGIN { printf "median: atlas %d ms, bare %d ms, ratio %.2f\n", a, b, a / b }'
+# The median of one column of a file of rounds.
+mediana() { awk -v c="$2" '{ print $c }' "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+a=$(mediana "$work/atlas" 1)
+b=$(mediana "$work/bare" 1)
+ac=$(mediana "$work/atlas" 2)
+bc=$(mediana "$work/bare" 2)
+awk -v a="$a" -v b="$b" -v ac="$ac" -v bc="$bc" 'BEGIN { printf "median: atlas %d ms, bare %d ms, ratio %.2f; CPU to the final pixels: atlas %d ms, bare %d ms\n", a, b, a / b, ac, bc }'
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 dopo=$(demoni)
 if [ "$prima" != "$dopo" ]; then
     echo "D-Bus daemons left behind:"

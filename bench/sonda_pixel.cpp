@@ -1,8 +1,9 @@
 // sonda_pixel QUIET_MS -- PROGRAM [ARGS...]: starts the program and samples the X screen every
 // millisecond until it has not changed for QUIET_MS; prints the milliseconds from the start to
-// the last change (the final pixels, as a user sees them) and ends the program. A first paint
-// event is not the end of a start-up: pictures, the pointer and late layouts may still come.
-// Plain xcb, so that the probe itself costs little beside the program it watches.
+// the last change (the final pixels, as a user sees them) and the processor time the program had
+// used by then (all its threads, in steps of the kernel's clock tick), and ends the program. A
+// first paint event is not the end of a start-up: pictures, the pointer and late layouts may still
+// come. Plain xcb, so that the probe itself costs little beside the program it watches.
 
 #include <xcb/xcb.h>
 
@@ -22,8 +23,30 @@ long long ms(Orologio::time_point da, Orologio::time_point a) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(a - da).count();
 }
 
-// A hash of the whole screen's pixels; 0 when the screen could not be read.
-unsigned long long impronta(xcb_connection_t* c, const xcb_screen_t* s) {
+// Where SONDA_SALVA names a folder, each screen that differs from the one before is written
+// there as a PPM file named by its number, to see what a start-up draws after its first frame.
+void salva(const unsigned char* p, int n, const xcb_screen_t* s, int numero) {
+    const char* cartella = std::getenv("SONDA_SALVA");
+    const int w = s->width_in_pixels, h = s->height_in_pixels;
+    if (!cartella || n < w * h * 4)
+        return;
+    char nome[4096];
+    std::snprintf(nome, sizeof nome, "%s/%03d.ppm", cartella, numero);
+    FILE* f = std::fopen(nome, "wb");
+    if (!f)
+        return;
+    std::fprintf(f, "P6 %d %d 255\n", w, h);
+    for (int i = 0; i < w * h; ++i) {
+        const unsigned char rgb[3] = {p[4 * i + 2], p[4 * i + 1], p[4 * i]}; // stored BGRX
+        std::fwrite(rgb, 1, 3, f);
+    }
+    std::fclose(f);
+}
+
+// A hash of the whole screen's pixels; 0 when the screen could not be read. The screen is
+// saved as numero when it is given and the hash differs from `prima`.
+unsigned long long impronta(xcb_connection_t* c, const xcb_screen_t* s,
+                            unsigned long long prima = 0, int numero = -1) {
     xcb_get_image_reply_t* r =
         xcb_get_image_reply(c,
                             xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, s->root, 0, 0,
@@ -43,8 +66,31 @@ unsigned long long impronta(xcb_connection_t* c, const xcb_screen_t* s) {
     }
     for (; i < n; ++i)
         h = (h ^ p[i]) * 0x100000001b3ull;
+    if (numero >= 0 && h != prima)
+        salva(p, n, s, numero);
     std::free(r);
     return h;
+}
+
+// Milliseconds of processor time a process has used, user and system, its ended threads
+// included; -1 when it cannot be read.
+long long cpuMs(pid_t pid) {
+    char nome[64];
+    std::snprintf(nome, sizeof nome, "/proc/%d/stat", int(pid));
+    FILE* f = std::fopen(nome, "r");
+    if (!f)
+        return -1;
+    char riga[1024];
+    const size_t n = std::fread(riga, 1, sizeof riga - 1, f);
+    std::fclose(f);
+    riga[n] = '\0';
+    // The command name may hold blanks and parentheses: the fields follow the last ')'.
+    const char* p = std::strrchr(riga, ')');
+    unsigned long long utente = 0, sistema = 0;
+    if (!p || std::sscanf(p + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utente,
+                          &sistema) != 2)
+        return -1;
+    return static_cast<long long>(utente + sistema) * 1000 / ::sysconf(_SC_CLK_TCK);
 }
 
 } // namespace
@@ -74,14 +120,16 @@ int main(int argc, char** argv) {
         ::_exit(127);
     }
     Orologio::time_point cambio = inizio;
+    long long cpu = -1;
     int cambi = 0;
     bool finito = false;
     for (;;) {
-        const unsigned long long h = impronta(c, s);
+        const unsigned long long h = impronta(c, s, ultima, cambi + 1);
         const Orologio::time_point ora = Orologio::now();
         if (h != ultima) {
             ultima = h;
             cambio = ora;
+            cpu = cpuMs(figlio);
             ++cambi;
             if (elenca)
                 std::fprintf(stderr, "change %d at %lld ms\n", cambi, ms(inizio, ora));
@@ -106,6 +154,6 @@ int main(int argc, char** argv) {
         ::waitpid(figlio, nullptr, 0);
     }
     xcb_disconnect(c);
-    std::printf("%lld\n", ms(inizio, cambio));
+    std::printf("%lld %lld\n", ms(inizio, cambio), cpu);
     return 0;
 }

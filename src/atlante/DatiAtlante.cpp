@@ -26,11 +26,13 @@ QByteArray contenuto(const QString& percorso) {
     }
 }
 
+// Opened whole, apart from the screens' stores: the work that reads the atlas here reads every
+// entry, on threads of its own, and must not hold the store a plate is being read from.
 std::shared_ptr<const blob::Archivio> store(const QString& percorso) {
     if (percorso.isEmpty())
         return {};
     try {
-        return blob::Archivio::condiviso(percorso);
+        return blob::Archivio::condivisoIntero(percorso);
     } catch (const ErroreVB&) {
         return {};
     }

@@ -7,7 +7,11 @@
 #include "ValoreNumerico.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <mutex>
+#include <vector>
 
 namespace hn::atlante {
 
@@ -144,6 +148,38 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::leggi(QIODevice& dispositi
     return daByte(std::move(dati));
 }
 
+namespace {
+
+// A key trimmed of blanks, as one number: its bytes left-aligned and padded with blanks, so that
+// equal numbers are equal trimmed keys. None for a key longer than a field.
+std::optional<quint64> chiaveNumerica(QByteArrayView chiave) {
+    if (chiave.size() > 8)
+        return std::nullopt;
+    quint64 k = 0x2020202020202020ull;
+    for (qsizetype i = 0; i < chiave.size(); ++i)
+        k = (k & ~(quint64(0xff) << (8 * i))) | quint64(uchar(chiave[i])) << (8 * i);
+    return k;
+}
+
+// The same from a whole 8-byte field: its leading blanks dropped, blanks shifted in behind.
+quint64 chiaveDelCampo(const char* campo) {
+    constexpr quint64 Spazi = 0x2020202020202020ull;
+    quint64 x;
+    std::memcpy(&x, campo, 8);
+    const quint64 diversi = x ^ Spazi; // bytes stored first are the low ones
+    if (diversi == 0)
+        return Spazi;
+    const int iniziali = std::countr_zero(diversi) / 8 * 8;
+    return iniziali == 0 ? x : (x >> iniziali) | (Spazi << (64 - iniziali));
+}
+
+// Some byte below 0x20 among eight.
+bool conSterujacy(quint64 x) {
+    return ((x - 0x2020202020202020ull) & ~x & 0x8080808080808080ull) != 0;
+}
+
+} // namespace
+
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
     std::shared_ptr<TabellaHotSpot> t(new TabellaHotSpot);
     t->dati_ = std::move(dati);
@@ -157,19 +193,22 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
                           .arg(n)
                           .arg(LunghezzaRecord);
     bool sterujacy = false;
+    t->chiavi_.resize(size_t(t->numeroRecord_));
+    const char* byte = t->dati_.constData();
     for (qsizetype i = 0; i < t->numeroRecord_; ++i) {
         const qsizetype inizio = i * LunghezzaRecord;
-        QByteArrayView chiave =
-            senzaSpazi(QByteArrayView(t->dati_).sliced(inizio, std::min<qsizetype>(8, n - inizio)));
-        // A key is text padded with blanks: control bytes there mean some other kind of file.
-        sterujacy = sterujacy || std::any_of(chiave.begin(), chiave.end(),
-                                             [](char c) { return uchar(c) < 0x20; });
-        // A short last record padded with blanks trims to the same key.
-        auto it = t->indice_.find(QByteArray::fromRawData(chiave.data(), chiave.size()));
-        if (it == t->indice_.end())
-            it = t->indice_.insert(chiave.toByteArray(), {});
-        if (it->size() < MassimoHotSpot)
-            it->append(qint32(i));
+        quint64 k;
+        if (n - inizio >= 8) {
+            k = chiaveDelCampo(byte + inizio);
+            // A key is text padded with blanks: control bytes there mean some other kind of file.
+            sterujacy = sterujacy || conSterujacy(k);
+        } else {
+            const QByteArrayView chiave = senzaSpazi(QByteArrayView(byte + inizio, n - inizio));
+            for (char c : chiave)
+                sterujacy = sterujacy || uchar(c) < 0x20;
+            k = *chiaveNumerica(chiave);
+        }
+        t->chiavi_[size_t(i)] = k;
     }
     if (sterujacy && t->difetto_.isEmpty())
         t->difetto_ = QStringLiteral("nie jest tabelą punktów aktywnych (klucze plansz zawierają "
@@ -178,18 +217,32 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
 }
 
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& percorsoHost) {
+    // Only the screens' thread asks today: the search index and the home screen's counts read
+    // the table on their threads through DatiAtlante, never through here. The lock keeps the
+    // cache whole should another thread ever ask, and costs nothing beside reading a table.
+    static std::mutex guardia;
     static CacheFile<TabellaHotSpot> letti;
+    const std::lock_guard<std::mutex> chiuso(guardia);
     return letti.prendi(percorsoHost, [](const QString& percorso) {
         return daByte(leggiFileRegolare(percorso, DimensioneMassimaTabella));
     });
 }
 
-const QList<qint32>* TabellaHotSpot::posizioni(const QString& tavola) const {
+QList<qint32> TabellaHotSpot::posizioni(const QString& tavola) const {
     const std::optional<QByteArray> chiave = chiaveCercata(tavola);
-    if (!chiave)
-        return nullptr;
-    const auto it = indice_.constFind(*chiave);
-    return it == indice_.constEnd() ? nullptr : &*it;
+    const std::optional<quint64> k = chiave ? chiaveNumerica(*chiave) : std::nullopt;
+    if (!k)
+        return {};
+    const std::lock_guard<std::mutex> chiuso(guardia_);
+    if (const auto it = tavole_.constFind(*k); it != tavole_.cend())
+        return *it;
+    QList<qint32> p;
+    const quint64* chiavi = chiavi_.data();
+    for (size_t i = 0; i < chiavi_.size() && p.size() < MassimoHotSpot; ++i)
+        if (chiavi[i] == *k)
+            p.append(qint32(i));
+    tavole_.insert(*k, p);
+    return p;
 }
 
 Record TabellaHotSpot::record(qint32 indice) const {
@@ -198,19 +251,18 @@ Record TabellaHotSpot::record(qint32 indice) const {
 
 QList<Record> TabellaHotSpot::recordDellaTavola(const QString& tavola) const {
     QList<Record> risultato;
-    if (const QList<qint32>* p = posizioni(tavola)) {
-        risultato.reserve(p->size());
-        for (qint32 i : *p)
-            risultato.append(record(i));
-    }
+    const QList<qint32> p = posizioni(tavola);
+    risultato.reserve(p.size());
+    for (qint32 i : p)
+        risultato.append(record(i));
     return risultato;
 }
 
 std::optional<Record> TabellaHotSpot::cerca(const QString& tavola, qint16 n) const {
-    const QList<qint32>* p = posizioni(tavola);
-    if (!p || n < 1 || n > p->size())
+    const QList<qint32> p = posizioni(tavola);
+    if (n < 1 || n > p.size())
         return std::nullopt;
-    return record((*p)[n - 1]);
+    return record(p[n - 1]);
 }
 
 } // namespace hn::atlante

@@ -10,7 +10,9 @@
 #include <QList>
 #include <QString>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <vector>
 
 namespace hn::atlante {
 
@@ -50,9 +52,10 @@ qsizetype lunghezzaSenzaFineDos(QByteArrayView dati);
 QByteArray codificaRecord(const Record& record);
 QByteArray scriviTabella(const QList<Record>& record);
 
-// The table as the viewer serves it: the file's bytes plus, per plate key, the positions of its
-// records in file order, so a plate's n-th record is found in constant time however many records
-// the other plates hold.
+// The table as the viewer serves it: the file's bytes plus, per plate key asked for, the positions
+// of its records in file order, so a plate's n-th record is found in constant time however many
+// records the other plates hold; the first time a plate is asked for, one pass over a number per
+// record finds them.
 class TabellaHotSpot {
 public:
     // Reads a whole table. Errors: 75 when the device cannot be read, 7 past any atlas's size.
@@ -79,13 +82,20 @@ public:
 
 private:
     TabellaHotSpot() = default;
-    const QList<qint32>* posizioni(const QString& tavola) const;
+    // The plate's record positions, in file order.
+    QList<qint32> posizioni(const QString& tavola) const;
     Record record(qint32 indice) const;
 
     QByteArray dati_;
     QString difetto_;
     qsizetype numeroRecord_ = 0;
-    QHash<QByteArray, QList<qint32>> indice_;
+    // Each record's key (trimmed, blank-padded to 8 bytes) as one number, made in one pass when
+    // the table is read, since a large atlas's table is read before its first plate shows. A
+    // plate's positions are found by one pass over these numbers the first time it is asked
+    // for, and kept.
+    std::vector<quint64> chiavi_;
+    mutable std::mutex guardia_;
+    mutable QHash<quint64, QList<qint32>> tavole_;
 };
 
 } // namespace hn::atlante

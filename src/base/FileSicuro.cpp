@@ -149,25 +149,33 @@ QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo) {
 }
 
 QByteArray leggiFinoA(QIODevice& dispositivo, qint64 massimo) {
-    QByteArray dati;
     // Room for what the device says it holds, never for the whole cap: a small file costs little.
+    // The bytes are read straight into it, not through a block copied after: a large atlas's
+    // hotspot table is read before its first plate shows.
+    qint64 atteso = 64 * 1024;
     if (!dispositivo.isSequential())
-        dati.reserve(qsizetype(
-            std::min(massimo, std::max<qint64>(0, dispositivo.size() - dispositivo.pos())) + 1));
+        atteso = std::min(massimo, std::max<qint64>(0, dispositivo.size() - dispositivo.pos())) + 1;
+    QByteArray dati;
+    qint64 letti = 0;
     // One byte past the cap tells a device that holds more from one that holds exactly that.
-    char blocco[64 * 1024];
-    while (dati.size() <= massimo) {
-        const qint64 n =
-            dispositivo.read(blocco, std::min<qint64>(massimo + 1 - dati.size(), sizeof blocco));
+    while (letti <= massimo) {
+        if (letti == dati.size()) {
+            // A device that holds more than it said (or never ends) grows by half each time.
+            dati.resize(qsizetype(
+                std::min(massimo + 1, std::max(atteso, letti + std::max<qint64>(letti / 2, 1)))));
+            atteso = 0;
+        }
+        const qint64 n = dispositivo.read(dati.data() + letti, dati.size() - letti);
         if (n < 0)
             throw ErroreVB(Errore::AccessoPercorso);
         if (n == 0)
             break;
-        dati.append(blocco, qsizetype(n));
+        letti += n;
     }
+    dati.truncate(qsizetype(letti));
     if (auto* f = qobject_cast<QFileDevice*>(&dispositivo); f && f->error() != QFileDevice::NoError)
         throw ErroreVB(Errore::AccessoPercorso);
-    if (dati.size() > massimo)
+    if (letti > massimo)
         throw ErroreVB(7);
     return dati;
 }

@@ -83,24 +83,26 @@ bool copiaDaDemo(const QString& da, const QString& a, bool sostituisci) {
     return riuscita;
 }
 
-// The file is, byte for byte, one of the versions superseded at that path.
+// The file is, byte for byte, one of the versions superseded at that path. Checked at every start
+// of the default prefix, before the first frame: the file is read and hashed once, whatever the
+// number of versions.
 bool superato(const QString& relativo, const QString& file,
               const QList<VersioneSuperata>& superate) {
-    QByteArray dati;
-    bool letto = false;
+    QByteArray impronta;
     for (const VersioneSuperata& v : superate) {
         if (v.file != relativo)
             continue;
-        if (!letto) {
+        if (impronta.isEmpty()) {
             try {
                 // The superseded files are small; a large one is the user's.
-                dati = leggiFileRegolare(file, 64 * 1024);
+                impronta = QCryptographicHash::hash(leggiFileRegolare(file, 64 * 1024),
+                                                    QCryptographicHash::Sha256)
+                               .toHex();
             } catch (const ErroreVB&) {
                 return false;
             }
-            letto = true;
         }
-        if (QCryptographicHash::hash(dati, QCryptographicHash::Sha256).toHex() == v.sha256)
+        if (impronta == v.sha256)
             return true;
     }
     return false;

@@ -4,6 +4,7 @@
 #include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "Immagine.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -128,17 +129,30 @@ uchar* prendiPixelPropri(QImage& immagine) {
 }
 
 QImage decodificaRendizione(QIODevice& dispositivo, QSize attesa) {
-    QImageReader lettore(&dispositivo);
-    lettore.setDecideFormatFromContent(true);
-    if (!attesa.isValid() || lettore.size() != attesa)
+    if (!attesa.isValid())
         return {};
-    // A reader handed a picture of its size and format decodes into it.
-    QImage immagine;
-    if (formatoA32Bit(lettore.imageFormat()))
-        immagine = immagineInPixelPropri(attesa, lettore.imageFormat());
-    if (!lettore.read(&immagine) || immagine.size() != attesa)
-        return {};
-    return immagine;
+    // Named when the bytes tell it (no image plugin loaded to ask), else recognised by Qt; bytes
+    // that only look like a known format are tried both ways.
+    const qint64 inizio = dispositivo.pos();
+    const QByteArray formato = formatoDaiByte(dispositivo.peek(16));
+    for (const bool dalContenuto : {formato.isEmpty(), true}) {
+        if (!dispositivo.seek(inizio))
+            return {};
+        QImageReader lettore(&dispositivo, dalContenuto ? QByteArray() : formato);
+        lettore.setDecideFormatFromContent(dalContenuto);
+        lettore.setAutoDetectImageFormat(dalContenuto);
+        if (lettore.size() == attesa) {
+            // A reader handed a picture of its size and format decodes into it.
+            QImage immagine;
+            if (formatoA32Bit(lettore.imageFormat()))
+                immagine = immagineInPixelPropri(attesa, lettore.imageFormat());
+            if (lettore.read(&immagine) && immagine.size() == attesa)
+                return immagine;
+        }
+        if (dalContenuto)
+            break;
+    }
+    return {};
 }
 
 QImage decodificaRendizione(const QByteArray& dati, QSize attesa) {
@@ -185,6 +199,19 @@ Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base) {
         });
     }
     return r;
+}
+
+QImage immagineDaRisorsa(const QString& percorso) {
+    if (!percorso.startsWith(u":/"))
+        return {};
+    QFile file(percorso);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    try {
+        return decodificaImmagine(file.readAll());
+    } catch (const ErroreVB&) {
+        return {};
+    }
 }
 
 Rendizioni rendizioniDaRisorsa(const QString& percorso, QSize base) {

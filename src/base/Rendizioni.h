@@ -101,6 +101,11 @@ QImage avvolgiPixelPropri(uchar* dati, QSize misura, qsizetype bytesPerLine,
 QImage rendizionePiuGrande(const QImage& base, const Rendizioni& rendizioni,
                            int* fattore = nullptr);
 
+// A picture compiled into the program (":/art/cursor.png"), its format named from its bytes, so
+// that no image plugin is loaded to recognise it; an empty image for any other path or for bytes
+// that are no picture.
+QImage immagineDaRisorsa(const QString& percorso);
+
 // The renditions of a picture file named by a Windows path: the files beside it named as
 // renditions ("C:\\SFONDI\\sistemi@2x.bmp"), found by their existence now and read through the
 // safe file reader only when asked for.

@@ -9,7 +9,7 @@ DialogoDisegnato::DialogoDisegnato(const QString& nome, QWidget* parent)
     : Forma(nome, parent) {}
 
 void DialogoDisegnato::creaFondo(const QString& risorsa) {
-    const QImage disegno(risorsa);
+    const QImage disegno = immagineDaRisorsa(risorsa);
     delete FONDO;
     FONDO = new Riquadro(this, QStringLiteral("FONDO"));
     OPZ = ArrayControlli<Immagine>(FONDO, QStringLiteral("OPZ"));

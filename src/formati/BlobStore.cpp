@@ -6,11 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QStringDecoder>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <mutex>
@@ -88,7 +91,7 @@ void scriviTutto(int fd, const char* dati, qint64 n) {
 namespace {
 // Simple case folding, one UTF-16 unit at a time, as QString::toCaseFolded does it for every
 // name a store may hold; ASCII, the usual case, without a table lookup.
-char16_t piegato(QChar c) {
+char16_t piegatoUnita(QChar c) {
     const char16_t u = c.unicode();
     if (u < 0x80)
         return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
@@ -103,7 +106,7 @@ bool stessoNome(QStringView a, QStringView b) noexcept {
     const QChar* x = a.data();
     const QChar* y = b.data();
     for (qsizetype i = a.size(); i-- > 0;)
-        if (x[i] != y[i] && piegato(x[i]) != piegato(y[i]))
+        if (x[i] != y[i] && piegatoUnita(x[i]) != piegatoUnita(y[i]))
             return false;
     return true;
 }
@@ -111,7 +114,7 @@ bool stessoNome(QStringView a, QStringView b) noexcept {
 size_t hashNome(QStringView nome) noexcept {
     size_t h = 0xcbf29ce484222325ull;
     for (QChar c : nome) {
-        h ^= piegato(c);
+        h ^= piegatoUnita(c);
         h *= 0x100000001b3ull;
     }
     // The low bits choose the slot: fold the high ones, which the last characters stirred most.
@@ -221,6 +224,86 @@ QString nomeVoce(QByteArrayView grezzo, bool utf8) {
 
 namespace {
 
+// Eight ASCII bytes folded to lower case at once: a byte from 'A' to 'Z' gains 0x20.
+quint64 piegaOtto(quint64 x) {
+    const quint64 alti = 0x8080808080808080ull;
+    const quint64 daA = x + 0x3F3F3F3F3F3F3F3Full;    // top bit set from 'A' on
+    const quint64 oltreZ = x + 0x2525252525252525ull; // top bit set past 'Z'
+    return x | ((daA & ~oltreZ & alti) >> 2);
+}
+
+quint64 carica(const char* p) {
+    quint64 x;
+    std::memcpy(&x, p, 8);
+    return x;
+}
+
+// Chosen afresh in each run, so that no store can be made whose names all hash alike (each look-up
+// would then read back every record).
+quint64 seme() {
+    static const quint64 s = QRandomGenerator::system()->generate64();
+    return s;
+}
+
+// Folded ASCII bytes, eight at a time (the last eight overlapping the ones before when the length
+// is no multiple of eight).
+quint32 improntaAscii(const char* p, qsizetype n) {
+    quint64 h = seme() ^ quint64(n);
+    const auto mescola = [&h](quint64 x) {
+        h = (h ^ piegaOtto(x)) * 0xff51afd7ed558ccdull;
+        h ^= h >> 32;
+    };
+    if (n < 8) {
+        quint64 x = 0;
+        for (qsizetype i = 0; i < n; ++i)
+            x |= quint64(uchar(p[i])) << (8 * i);
+        mescola(x);
+    } else {
+        for (qsizetype i = 0; i + 8 < n; i += 8)
+            mescola(carica(p + i));
+        mescola(carica(p + n - 8));
+    }
+    return quint32(h);
+}
+
+bool ascii(const char* p, qsizetype n) {
+    quint64 tutti = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8)
+        tutti |= carica(p + i);
+    for (; i < n; ++i)
+        tutti |= uchar(p[i]);
+    return (tutti & 0x8080808080808080ull) == 0;
+}
+
+} // namespace
+
+quint32 improntaNome(QStringView nome) {
+    // The name folded as stessoNome compares it; ASCII as its bytes, anything else as its units.
+    QVarLengthArray<char16_t, 64> piegato(nome.size());
+    bool soloAscii = true;
+    for (qsizetype i = 0; i < nome.size(); ++i) {
+        piegato[i] = piegatoUnita(nome[i]);
+        soloAscii = soloAscii && piegato[i] < 0x80;
+    }
+    if (soloAscii) {
+        QByteArray b(nome.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < nome.size(); ++i)
+            b[i] = char(piegato[i]);
+        return improntaAscii(b.constData(), b.size());
+    }
+    return improntaAscii(reinterpret_cast<const char*>(piegato.constData()), piegato.size() * 2) ^
+           0x5bd1e995u;
+}
+
+quint32 improntaNome(QByteArrayView grezzo, bool utf8) {
+    if (ascii(grezzo.data(), grezzo.size()))
+        return improntaAscii(grezzo.data(), grezzo.size());
+    return improntaNome(nomeVoce(grezzo, utf8));
+}
+
+namespace {
+
 // Exactly n bytes at an offset of the store's file, or error 75.
 struct LettoreStore {
     int fd;
@@ -288,7 +371,7 @@ DirectoryCentrale trovaDirectory(const LettoreStore& leggi) {
 
 // Record i of the central directory, at pos: its entry's figures (no name yet) and its name as
 // stored; pos moves on to the next record.
-Voce voceCentrale(const QByteArray& dir, qint64& pos, quint64 i, QByteArrayView& grezzo) {
+Voce voceCentrale(QByteArrayView dir, qint64& pos, quint64 i, QByteArrayView& grezzo) {
     if (pos + LunghezzaCentrale > dir.size() || u32(dir.constData() + pos) != FirmaCentrale)
         throw formatoNonValido(QStringLiteral("entry %1: damaged directory").arg(i));
     const char* c = dir.constData() + pos;
@@ -329,6 +412,78 @@ Voce voceCentrale(const QByteArray& dir, qint64& pos, quint64 i, QByteArrayView&
     v.posizione = locale > Massimo ? -1 : qint64(locale);
     v.deflate = v.metodo == 8;
     return v;
+}
+
+// Where an entry's local header starts and the least its header, name and data take.
+struct Estensione {
+    qint64 inizio, fine;
+};
+
+// The entry's data lie before the directory; where they lie, as an extent.
+Estensione estensioneDi(const Voce& v, QByteArrayView grezzo, qint64 inizioDirectory, quint64 i) {
+    if (v.posizione < 0 || v.compressa < 0 ||
+        v.posizione + LunghezzaLocale + grezzo.size() + v.compressa > inizioDirectory)
+        throw formatoNonValido(QStringLiteral("entry %1: data outside the file").arg(i));
+    return {v.posizione, v.posizione + LunghezzaLocale + grezzo.size() + v.compressa};
+}
+
+// Extents sorted by their start: one starting before the previous one ends is refused.
+void verificaSovrapposte(const QList<Estensione>& estensioni) {
+    for (qsizetype k = 1; k < estensioni.size(); ++k)
+        if (estensioni[k].inizio < estensioni[k - 1].fine)
+            throw formatoNonValido(
+                QStringLiteral("entries overlap at byte %1").arg(estensioni[k].inizio));
+}
+
+// The central directory read a piece at a time into one buffer, so that a directory of
+// hundreds of thousands of records is walked without holding it whole.
+class PezziDirectory {
+public:
+    PezziDirectory(const LettoreStore& leggi, const DirectoryCentrale& d)
+        : leggi_(leggi)
+        , inizio_(qint64(d.inizio))
+        , lunghezza_(qint64(d.lunghezza)) {}
+
+    // The directory's bytes from pos on, holding the whole record there when the directory
+    // does (the largest record, with its three 64 KB fields, fits a piece).
+    QByteArrayView da(qint64 pos) {
+        const auto dentro = [&](qint64 n) {
+            return pos >= base_ && pos + n <= base_ + pezzo_.size();
+        };
+        qint64 serve = LunghezzaCentrale;
+        if (dentro(serve)) {
+            const char* c = pezzo_.constData() + (pos - base_);
+            serve += qint64(u16(c + 28)) + u16(c + 30) + u16(c + 32);
+        }
+        if (!dentro(serve)) {
+            base_ = pos;
+            pezzo_ = leggi_(inizio_ + pos, std::min<qint64>(Pezzo, lunghezza_ - pos));
+        }
+        return QByteArrayView(pezzo_).sliced(pos - base_);
+    }
+
+private:
+    static constexpr qint64 Pezzo = 256 * 1024;
+    const LettoreStore& leggi_;
+    qint64 inizio_, lunghezza_;
+    qint64 base_ = 0;
+    QByteArray pezzo_;
+};
+
+// Calls f(i, where the record starts in the directory, its entry without a name, its name as
+// stored) for each record, after checking that the entry's data lie before the directory.
+template <typename F>
+void scorriDirectory(const LettoreStore& leggi, const DirectoryCentrale& d, F&& f) {
+    PezziDirectory pezzi(leggi, d);
+    qint64 pos = 0;
+    for (quint64 i = 0; i < d.numero; ++i) {
+        const qint64 qui = pos;
+        qint64 dopo = 0;
+        QByteArrayView grezzo;
+        Voce v = voceCentrale(pezzi.da(pos), dopo, i, grezzo);
+        pos += dopo;
+        f(i, qui, v, grezzo, estensioneDi(v, grezzo, qint64(d.inizio), i));
+    }
 }
 
 } // namespace
@@ -416,29 +571,18 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     // damaged store inflates costs nothing before its entries are there (the table grows).
     a->riservaPosti(qsizetype(std::min<quint64>(d.numero, 1'000'000)));
     qint64 pos = 0;
-    // Where each entry's local header starts and the least its header, name and data take: one
-    // compressed stream shared by many entries would let a small store unpack to gigabytes.
-    struct Estensione {
-        qint64 inizio, fine;
-    };
+    // One compressed stream shared by many entries would let a small store unpack to gigabytes.
     QList<Estensione> estensioni;
     estensioni.reserve(qsizetype(d.numero));
     for (quint64 i = 0; i < d.numero; ++i) {
         QByteArrayView grezzo;
         Voce v = voceCentrale(dir, pos, i, grezzo);
-        if (v.posizione < 0 || v.compressa < 0 ||
-            v.posizione + LunghezzaLocale + grezzo.size() + v.compressa > qint64(d.inizio))
-            throw formatoNonValido(QStringLiteral("entry %1: data outside the file").arg(i));
-        estensioni.append(
-            {v.posizione, v.posizione + LunghezzaLocale + grezzo.size() + v.compressa});
+        estensioni.append(estensioneDi(v, grezzo, qint64(d.inizio), i));
         a->aggiungi(std::move(v), grezzo);
     }
     std::sort(estensioni.begin(), estensioni.end(),
               [](const Estensione& x, const Estensione& y) { return x.inizio < y.inizio; });
-    for (qsizetype k = 1; k < estensioni.size(); ++k)
-        if (estensioni[k].inizio < estensioni[k - 1].fine)
-            throw formatoNonValido(
-                QStringLiteral("entries overlap at byte %1").arg(estensioni[k].inizio));
+    verificaSovrapposte(estensioni);
     // Each entry's data must also end before the next entry begins, whatever its local header
     // says.
     for (Voce& v : a->voci_) {
@@ -450,11 +594,52 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     return a;
 }
 
-std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
-    // A handful of stores at most; each stays open while the program runs. The search index is
-    // built on a thread of its own while the screens read pictures: a lock per store, so that a
-    // plate's picture store is not kept waiting while the index opens the large text store (a
-    // second caller of one store waits for its one opening).
+std::shared_ptr<Archivio> Archivio::apriPerCercare(const QString& percorso) {
+    std::shared_ptr<Archivio> a = apriFile(percorso);
+    const LettoreStore leggi{a->fd_, a->dimensioneFile_, percorso};
+    const DirectoryCentrale d = trovaDirectory(leggi);
+    a->perCercare_ = true;
+    a->inizioDirectory_ = qint64(d.inizio);
+    // A count a damaged end record inflates reserves no more than a large atlas needs.
+    a->righe_.reserve(size_t(std::min<quint64>(d.numero, 1'000'000)));
+    // Stores are written entry after entry, so their local headers come in the directory's order
+    // and an overlap shows between neighbours; only a store in another order is walked again to
+    // sort its extents, as apri does.
+    qint64 finePrima = 0, inizioPrima = -1;
+    bool inOrdine = true;
+    scorriDirectory(
+        leggi, d, [&](quint64, qint64 qui, const Voce& v, QByteArrayView grezzo, Estensione e) {
+            a->righe_.push_back({improntaNome(grezzo, v.flag & 0x0800), quint32(qui)});
+            if (e.inizio < inizioPrima)
+                inOrdine = false;
+            else if (inOrdine && e.inizio < finePrima)
+                throw formatoNonValido(QStringLiteral("entries overlap at byte %1").arg(e.inizio));
+            inizioPrima = e.inizio;
+            finePrima = e.fine;
+        });
+    if (!inOrdine) {
+        QList<Estensione> estensioni;
+        estensioni.reserve(qsizetype(a->righe_.size()));
+        scorriDirectory(leggi, d, [&](quint64, qint64, const Voce&, QByteArrayView, Estensione e) {
+            estensioni.append(e);
+        });
+        std::sort(estensioni.begin(), estensioni.end(),
+                  [](const Estensione& x, const Estensione& y) { return x.inizio < y.inizio; });
+        verificaSovrapposte(estensioni);
+        a->inizi_.reserve(size_t(estensioni.size()));
+        for (const Estensione& e : std::as_const(estensioni))
+            a->inizi_.push_back(e.inizio);
+    }
+    return a;
+}
+
+namespace {
+
+// A handful of stores at most; each stays open while the program runs. A lock per store, so that
+// a plate's picture store is not kept waiting while another store opens (a second caller of one
+// store waits for its one opening).
+template <typename Apri>
+std::shared_ptr<const Archivio> daCache(const QString& percorso, Apri apri) {
     struct Posto {
         std::mutex guardia;
         CacheFile<Archivio> aperto;
@@ -470,12 +655,74 @@ std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
         posto = p;
     }
     const std::lock_guard<std::mutex> chiuso(posto->guardia);
-    return posto->aperto.prendi(percorso, [](const QString& p) { return apri(p); });
+    return posto->aperto.prendi(percorso, apri);
+}
+
+} // namespace
+
+// Two instantiations, two caches: the screens' stores and the whole ones never share a lock.
+std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
+    return daCache(percorso, [](const QString& p) { return apriPerCercare(p); });
+}
+
+std::shared_ptr<const Archivio> Archivio::condivisoIntero(const QString& percorso) {
+    return daCache(percorso, [](const QString& p) { return apri(p); });
+}
+
+Voce Archivio::rileggi(size_t i, QByteArray& record, QByteArrayView& grezzo) const {
+    const QString senzaNome;
+    const LettoreStore leggi{fd_, dimensioneFile_, senzaNome};
+    const qint64 qui = inizioDirectory_ + righe_[i].posizione;
+    record = leggi(qui, std::min<qint64>(LunghezzaCentrale, dimensioneFile_ - qui));
+    if (record.size() >= LunghezzaCentrale) {
+        const char* c = record.constData();
+        const qint64 tutto = LunghezzaCentrale + qint64(u16(c + 28)) + u16(c + 30) + u16(c + 32);
+        if (tutto > record.size())
+            record = leggi(qui, std::min<qint64>(tutto, dimensioneFile_ - qui));
+    }
+    qint64 pos = 0;
+    return voceCentrale(record, pos, quint64(i), grezzo);
+}
+
+const Voce* Archivio::cerca(QStringView nome) const {
+    const quint32 impronta = improntaNome(nome);
+    // Records whose name hashes alike, in the store's order, read back and compared: names made
+    // to collide cost one small read each, never more than the directory once.
+    for (size_t i = 0; i < righe_.size(); ++i) {
+        if (righe_[i].impronta != impronta)
+            continue;
+        QByteArray record;
+        QByteArrayView grezzo;
+        Voce v = rileggi(i, record, grezzo);
+        // As aggiungi would: control bytes, or a name no caller could ask for, are no entry.
+        if (std::any_of(grezzo.begin(), grezzo.end(),
+                        [](char ch) { return uchar(ch) < 0x20 || ch == 0x7F; }))
+            continue;
+        v.nome = nomeVoce(grezzo, v.flag & 0x0800);
+        if (!nomeVoceAmmesso(v.nome) || !stessoNome(v.nome, nome))
+            continue;
+        // The data may run to the next local header, or to the directory after the last.
+        if (!inizi_.empty()) {
+            const auto dopo = std::upper_bound(inizi_.cbegin(), inizi_.cend(), v.posizione);
+            v.limite = dopo == inizi_.cend() ? inizioDirectory_ : *dopo;
+        } else if (i + 1 < righe_.size()) {
+            QByteArray altro;
+            QByteArrayView altroNome;
+            v.limite = rileggi(i + 1, altro, altroNome).posizione;
+        } else {
+            v.limite = inizioDirectory_;
+        }
+        const std::lock_guard<std::mutex> chiuso(guardiaTrovate_);
+        return &trovate_.try_emplace(quint32(i), std::move(v)).first->second;
+    }
+    return nullptr;
 }
 
 const Voce* Archivio::trova(QStringView nome) const {
     if (!nomeVoceAmmesso(nome))
         return nullptr;
+    if (perCercare_)
+        return cerca(nome);
     if (posti_.isEmpty())
         return nullptr;
     const quint64 p = posti_.at(posto(nome, hashNome(nome)));

@@ -9,6 +9,12 @@
 // The reader is our own: a large atlas's text store holds tens of thousands of entries, and it
 // reads the central directory in one pass without converting each entry's date, which the
 // general library does, re-reading the time zone for every entry. libzip writes the stores.
+//
+// A store is opened in one of two ways, both checking every directory record (entries that
+// overlap or lie outside the data refuse the whole store): whole, with an entry for each record,
+// for work over every entry; or for look-ups only, keeping a few numbers per record and making an
+// entry when it is asked for, for the screens, which read a few entries of a store that may hold
+// hundreds of thousands.
 
 #include "ErroreVB.h"
 
@@ -20,8 +26,11 @@
 #include <QtGlobal>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <sys/types.h>
+#include <unordered_map>
+#include <vector>
 
 namespace hn::blob {
 
@@ -44,6 +53,10 @@ bool daComprimere(QStringView nome);
 // entry's own string instead of a folded copy of each of tens of thousands of names.
 bool stessoNome(QStringView a, QStringView b) noexcept;
 size_t hashNome(QStringView nome) noexcept;
+// Another hash of the folded name, eight ASCII characters at a time, from the name as stored
+// too: what a store opened for look-ups keeps of each name. Seeded afresh in each run.
+quint32 improntaNome(QStringView nome);
+quint32 improntaNome(QByteArrayView grezzo, bool utf8);
 
 struct Voce {
     QString nome;
@@ -67,17 +80,27 @@ public:
     Archivio(const Archivio&) = delete;
     Archivio& operator=(const Archivio&) = delete;
 
-    // Opens a store and reads its directory once. Errors: 53 no such file, 75 it cannot be read,
-    // 321 not a store.
+    // Opens a store and reads its directory once, an entry for each record. Errors: 53 no such
+    // file, 75 it cannot be read, 321 not a store.
     static std::shared_ptr<Archivio> apri(const QString& percorso);
+    // Opens a store for look-ups only: the directory is read and checked as by apri, but no entry
+    // is made before trova asks for it, and voci() and escluse() stay empty. The same errors.
+    static std::shared_ptr<Archivio> apriPerCercare(const QString& percorso);
 
-    // The store at a path, opened once and kept while the file on disk stays the same one (same
-    // file, size, modification and change times); a store replaced or rewritten is opened anew.
+    // The store at a path, opened for look-ups once and kept while the file on disk stays the
+    // same one (same file, size, modification and change times); a store replaced or rewritten
+    // is opened anew. For the screens, which must not wait for work over a whole store.
     static std::shared_ptr<const Archivio> condiviso(const QString& percorso);
+    // The same, opened whole: for work over every entry, on threads of its own. Kept apart from
+    // condiviso's, so that such work never holds the screens' store or its lock.
+    static std::shared_ptr<const Archivio> condivisoIntero(const QString& percorso);
 
-    // The entry of that name, without regard to case; null when there is none.
+    // The entry of that name, without regard to case; null when there is none. When two names
+    // differ only in case the first in the store's order is the one found. The entry lives as
+    // long as the store.
     const Voce* trova(QStringView nome) const;
-    // Entries in the store's order; names a caller could not ask for are left out.
+    // Entries in the store's order; names a caller could not ask for are left out. Empty for a
+    // store opened for look-ups only.
     const QList<Voce>& voci() const { return voci_; }
     // The entries left out of voci(): the name as stored (control bytes percent-encoded) and why.
     struct Esclusa {
@@ -124,6 +147,26 @@ private:
     QList<quint64> posti_;
     void riservaPosti(qsizetype voci);
     qsizetype posto(QStringView nome, size_t hash) const;
+
+    // Opened for look-ups only: where the directory lies, and per record the hash of its name as
+    // trova folds it (improntaNome) and where the record starts in the directory. When the local
+    // headers follow the directory's order, an entry's data may run to the next record's; when
+    // not, the headers' starts are kept in ascending order to bound them. The entries found so
+    // far, by record, made once: a node map, so that what trova returned stays where it is.
+    struct Riga {
+        quint32 impronta;
+        quint32 posizione;
+    };
+    bool perCercare_ = false;
+    qint64 inizioDirectory_ = 0;
+    std::vector<Riga> righe_;
+    std::vector<qint64> inizi_;
+    mutable std::mutex guardiaTrovate_;
+    mutable std::unordered_map<quint32, Voce> trovate_;
+    // Record i read back from the directory: its entry (no name yet) and its name as stored,
+    // which lives in `record`.
+    Voce rileggi(size_t i, QByteArray& record, QByteArrayView& grezzo) const;
+    const Voce* cerca(QStringView nome) const;
 };
 
 // A new entry: its bytes, or the file to take them from.

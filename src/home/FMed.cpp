@@ -129,6 +129,8 @@ void FMed::Form_Load() {
     if (!host().instance->acquire())
         TerminaProgramma(0);
     Fileini::AvvioModulo();
+    if (dopoAvvio)
+        dopoAvvio();
     HOTSPOTFISSO(0).setBorderStyle(0);
     HOTSPOTFISSO(5).setBorderStyle(0);
     CaricaSfondo(*FONDO, Fileini::cfg.PathSfondi + QStringLiteral("sistemi.bmp"));

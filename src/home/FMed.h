@@ -33,6 +33,10 @@ public:
 
     // Refuses a second instance, runs the start-up, then builds the screen.
     void Form_Load() override;
+    // Called once the start-up has found the installation, before the screen is built: work that
+    // reads the atlas on a thread of its own starts there, alongside the building, so that what
+    // it shows on this screen is there by the first frame.
+    std::function<void()> dopoAvvio;
 
     void CaricaSfondo(ControlloConPicture& pittura, const QString& immagine);
     // The description of a body system from "DesAppa.bin": first line whose code matches

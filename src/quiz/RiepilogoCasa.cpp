@@ -113,12 +113,16 @@ RiepilogoCasa::RiepilogoCasa(FMed& home)
         etichette_.append(home.lbl_HotSpot.esiste(i) ? new Pigula(home.FONDO) : nullptr);
     riepiloghi_.resize(etichette_.size());
     home.installEventFilter(this);
+    // The counts are read while the screen is built, not once it shows: on an atlas of a usual
+    // size they are there for its first frame, which is then its last.
+    home.dopoAvvio = [this] { leggiAtlante(); };
     // The cards move with the screen's layout.
     if (home.lbl_HotSpot.esiste(0))
         home.lbl_HotSpot(0).installEventFilter(this);
 }
 
 RiepilogoCasa::~RiepilogoCasa() {
+    home_.dopoAvvio = nullptr;
     if (ferma_)
         *ferma_ = true;
     if (lettura_)

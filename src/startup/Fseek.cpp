@@ -10,7 +10,7 @@ Fseek::Fseek() {
     Pic_SalvaSfondo.ImpostaVisible(false);
     Pic_Buffer.ImpostaVisible(false);
     Pic_MousePointer.ImpostaVisible(false);
-    QImage mano(QStringLiteral(":/art/cursor.png"));
+    QImage mano = immagineDaRisorsa(QStringLiteral(":/art/cursor.png"));
     mano.setOffset(QPoint(18, 4)); // the finger tip: the top of the drawn finger
     Pic_MousePointer.ImpostaPicture(mano);
     Pic_MousePointer.ImpostaRendizioni(

@@ -116,6 +116,25 @@ private Q_SLOTS:
         }
     }
 
+    // The demo's stores opened for look-ups find every entry, in any case, where the stores
+    // opened whole find it.
+    void gliStoreDellaDemoSiCercanoComeInteri() {
+        for (const char* store : {"/drive_d/DATI/BlobCorp.dat", "/drive_d/DATI/hsmed.dat",
+                                  "/drive_d/SFONDI/Bit_Hd.ff"}) {
+            const QString file = QStringLiteral(HNEMAR_DEMO_DIR) + QLatin1String(store);
+            const auto intero = blob::Archivio::apri(file);
+            const auto perCercare = blob::Archivio::apriPerCercare(file);
+            QVERIFY2(intero->voci().size() > 1, store);
+            for (const blob::Voce& v : intero->voci()) {
+                const blob::Voce* w = perCercare->trova(v.nome.toUpper());
+                QVERIFY2(w && w->indice == v.indice && w->posizione == v.posizione &&
+                             w->limite == v.limite && w->crc == v.crc,
+                         qPrintable(v.nome));
+            }
+            QVERIFY(!perCercare->trova(QStringLiteral("nie ma.png")));
+        }
+    }
+
     void ogniMessaggioUsatoHaUnTesto() {
         prova::HostDiProva host;
         host.usaPrefisso(QStringLiteral(HNEMAR_DEMO_DIR));

@@ -86,6 +86,8 @@ private Q_SLOTS:
         const QString guida = QStringLiteral("/drive_c/VELTO/HNEMAR/halvo.hlp");
         const QList<VersioneSuperata> superate{
             {guida.mid(1),
+             QCryptographicHash::hash("older page", QCryptographicHash::Sha256).toHex()},
+            {guida.mid(1),
              QCryptographicHash::hash("old page", QCryptographicHash::Sha256).toHex()}};
         scrivi(demo + guida, "new help");
         scrivi(prefisso + guida, "old page");

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTest>
 #include <QtEndian>
+#include <functional>
 #include <zlib.h>
 
 using namespace hn;
@@ -49,6 +50,46 @@ QByteArray zip64(const QByteArray& nome, const QByteArray& dati) {
     z += "PK\x06\x07" + le(quint32(0)) + le(quint64(fine64)) + le(quint32(1));
     return z + "PK\x05\x06" + QByteArray(4, '\0') + le(quint32(0xffffffffu)) + ffff + ffff +
            le(quint16(0));
+}
+
+// Rewrites a 32-bit field of the n-th central directory record (42: where its local header is).
+void alteraRecord(const QString& file, int n, int campo, quint32 valore) {
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    const QByteArray tutto = f.readAll();
+    qsizetype pos = -1;
+    for (int i = 0; i <= n; ++i)
+        pos = tutto.indexOf("PK\x01\x02", pos + 1);
+    QVERIFY(pos >= 0);
+    const quint32 le = qToLittleEndian(valore);
+    f.seek(pos + campo);
+    f.write(reinterpret_cast<const char*>(&le), sizeof le);
+}
+
+// What a store answers: the error that refuses it, or for each name asked the entry found (its
+// record, name, where its data lie and may run to) and its bytes or the error reading them.
+QStringList risposte(const std::function<std::shared_ptr<blob::Archivio>()>& apri,
+                     const QStringList& nomi) {
+    std::shared_ptr<blob::Archivio> a;
+    if (const int e = erroreDi([&] { a = apri(); }))
+        return {u"store refused: %1"_s.arg(e)};
+    QStringList r;
+    for (const QString& nome : nomi) {
+        const blob::Voce* v = a->trova(nome);
+        if (!v) {
+            r << nome + u": none"_s;
+            continue;
+        }
+        QByteArray dati;
+        const int e = erroreDi([&] { dati = a->leggi(*v); });
+        r << u"%1: #%2 %3 %4..%5 %6"_s.arg(nome)
+                 .arg(v->indice)
+                 .arg(v->nome)
+                 .arg(v->posizione)
+                 .arg(v->limite)
+                 .arg(e ? u"error %1"_s.arg(e) : QString::fromLatin1(dati.toHex()));
+    }
+    return r;
 }
 
 } // namespace
@@ -228,6 +269,92 @@ private Q_SLOTS:
         QCOMPARE(erroreDi([&] { blob::Archivio::apri(host.percorsoHost(Store)); }), errore);
         host.percorsoHost(Temp + u"x"_s);
         QCOMPARE(estrai(u"b.png"_s, Temp + u"b.png"_s), errore);
+    }
+
+    // A store opened for look-ups only gives the answers of one opened whole, entry by entry,
+    // and refuses the same damaged stores: names in any case, names alike but for case, names no
+    // caller may ask for, a directory cut short or counting more records than it holds, entries
+    // sharing or running into each other's bytes or past the data, local headers in another order
+    // than the directory's.
+    void perCercareRispondeComeIntero_data() {
+        QTest::addColumn<int>("guasto");
+        QTest::addColumn<int>("record"); // of the central directory
+        QTest::addColumn<int>("campo");
+        QTest::addColumn<quint32>("valore");
+        riga("as written", 0, 0, 0, 0u);
+        // "a.png" from 0, "b.png" from 135, "c.png" from 270, each 30 + 5 + 100 bytes; the last
+        // entry, "../zle.png", from 587 to the directory at 631.
+        riga("local headers in reverse order", 1, 0, 0, 0u);
+        riga("two entries, one local header", 0, 1, 42, 0u);
+        riga("one entry inside another, out of order", 0, 2, 42, 100u);
+        riga("data running into the next entry", 0, 0, 20, 101u);
+        riga("data running into the directory", 0, 7, 42, 600u);
+        riga("local header past the end", 0, 1, 42, 1000000u);
+        riga("more records counted than held", 2, 0, 0, 0u);
+        riga("directory cut short", 3, 0, 0, 0u);
+    }
+    void perCercareRispondeComeIntero() {
+        QFETCH(int, guasto);
+        QFETCH(int, record);
+        QFETCH(int, campo);
+        QFETCH(quint32, valore);
+        HostDiProva host;
+        const QString file = host.percorsoHost(Store);
+        const QByteArray x(100, 'x');
+        scriviZipGrezzo(file,
+                        {{"a.png", x},
+                         {"b.png", x},
+                         {"c.png", x},
+                         {"C.PNG", "same name"},
+                         {QByteArray("M\x81ller.png"), "cp437"},
+                         {QByteArray("\xc5\x81okie\xc4\x87.png"), "utf-8"},
+                         {QByteArray("zle\x01.png"), "control"},
+                         {"../zle.png", "path"}},
+                        false);
+        if (campo)
+            alteraRecord(file, record, campo, valore);
+        if (guasto == 1) { // a's and c's local headers trade places: same sizes, same bytes
+            alteraRecord(file, 0, 42, 270);
+            alteraRecord(file, 2, 42, 0);
+        }
+        if (guasto >= 2) { // the end record's count of records, or its directory's length
+            QByteArray b = host.leggiFile(Store);
+            const qsizetype fine = b.lastIndexOf("PK\x05\x06");
+            if (guasto == 2) {
+                qToLittleEndian(quint16(9), b.data() + fine + 8);
+                qToLittleEndian(quint16(9), b.data() + fine + 10);
+            } else {
+                qToLittleEndian(qFromLittleEndian<quint32>(b.constData() + fine + 12) - 20,
+                                b.data() + fine + 12);
+            }
+            host.scriviFile(Store, b);
+        }
+        const QStringList nomi = {u"A.PNG"_s,      u"b.png"_s,      u"c.png"_s,
+                                  u"MÜLLER.PNG"_s, u"łokieć.PNG"_s, u"zle\u0001.png"_s,
+                                  u"../zle.png"_s, u"zle.png"_s,    u"d.png"_s};
+        const QStringList intero = risposte([&] { return blob::Archivio::apri(file); }, nomi);
+        QCOMPARE(risposte([&] { return blob::Archivio::apriPerCercare(file); }, nomi), intero);
+        // The rows stand for what they say: a clean store serves its entries, a damaged one is
+        // refused.
+        QCOMPARE(intero.first().startsWith(u"store refused"_s), guasto >= 2 || campo != 0);
+    }
+
+    // Among thousands of names, each found in any case through the store opened for look-ups,
+    // as through the one opened whole.
+    void perCercareTrovaTraMigliaiaDiNomi() {
+        QList<std::pair<QByteArray, QByteArray>> voci;
+        QStringList nomi;
+        for (int i = 0; i < 5000; ++i) {
+            voci.append({"Tavola" + QByteArray::number(i) + ".RTF", QByteArray::number(i)});
+            nomi << u"TAVOLA%1.rtf"_s.arg(i);
+        }
+        nomi << u"Tavola5000.RTF"_s << u"Tavola1.RT"_s << u"avola1.RTF"_s;
+        HostDiProva host;
+        scriviZipGrezzo(host.percorsoHost(Store), voci, true);
+        const QString file = host.percorsoHost(Store);
+        const QStringList intero = risposte([&] { return blob::Archivio::apri(file); }, nomi);
+        QCOMPARE(intero.filter(u": none"_s).size(), 3);
+        QCOMPARE(risposte([&] { return blob::Archivio::apriPerCercare(file); }, nomi), intero);
     }
 
     // libzip removes an archive closed without entries: an empty list must not cost the old store.

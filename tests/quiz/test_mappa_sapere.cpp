@@ -334,8 +334,11 @@ private Q_SLOTS:
         FMed::registraVisore([] { return std::make_unique<FMed1>(); });
         x.home = std::make_unique<FMed>();
         RiepilogoCasa& r = RiepilogoCasa::aggancia(*x.home);
-        x.home->Show();
+        // Read while the screen is built, before it shows: its first frame has the counts.
+        x.home->Load();
+        QVERIFY(!x.home->isVisible());
         QTRY_VERIFY(r.pronto());
+        x.home->Show();
         // The skeleton: the ulna (on two plates, and a pair) once, the collarbone due, the
         // vertebra being learnt; the link is no structure of its own.
         QCOMPARE(r.riepilogo(0), (atlante::Riepilogo{1, 1, 1, 0}));

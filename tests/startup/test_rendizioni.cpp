@@ -5,9 +5,11 @@
 #include "CaricaSfondo.h"
 
 #include "BlobStore.h"
+#include "ErroreDi.h"
 #include "FXImage.h"
 #include "Fileini.h"
 #include "HostDiProva.h"
+#include "Immagine.h"
 #include "Installazione.h"
 #include "PictureBox.h"
 #include "Rendizioni.h"
@@ -60,6 +62,8 @@ private Q_SLOTS:
     void unaFiguraSenzaRendizioniNonTieneQuelleDellaPrecedente();
     void nellaCartellaLetteSoloQuandoServono();
     void laPiuGrandeLeggibile();
+    void immaginiDaiLoroByte_data();
+    void immaginiDaiLoroByte();
 };
 
 void TestRendizioni::nomiDelleRendizioni_data() {
@@ -202,6 +206,37 @@ void TestRendizioni::laPiuGrandeLeggibile() {
     QVERIFY(decodificaRendizione(immagineDiProva(8, 6, Qt::red).left(60), {8, 6}).isNull());
     QCOMPARE(decodificaRendizione(immagineDiProva(8, 6, Qt::red, "BMP"), {8, 6}).size(),
              QSize(8, 6));
+}
+
+// Pictures are what their bytes are, whatever their format: the two an atlas holds are read by
+// name, any other recognised by Qt; bytes that only begin like a picture are none.
+void TestRendizioni::immaginiDaiLoroByte_data() {
+    QTest::addColumn<QByteArray>("dati");
+    QTest::addColumn<QByteArray>("formato");
+    QTest::addColumn<QSize>("misura"); // invalid: no picture
+    QTest::newRow("PNG") << immagineDiProva(7, 5, Qt::red, "PNG") << "png"_ba << QSize(7, 5);
+    QTest::newRow("BMP") << immagineDiProva(7, 5, Qt::red, "BMP") << "bmp"_ba << QSize(7, 5);
+    QTest::newRow("JPEG, left to Qt")
+        << immagineDiProva(7, 5, Qt::red, "JPG") << QByteArray() << QSize(7, 5);
+    QTest::newRow("BM and nothing more") << "BM not a picture"_ba
+                                         << "bmp"_ba << QSize();
+    QTest::newRow("PNG signature, then nothing") << "\x89PNG\r\n\x1a\n"_ba
+                                                 << "png"_ba << QSize();
+}
+
+void TestRendizioni::immaginiDaiLoroByte() {
+    QFETCH(QByteArray, dati);
+    QFETCH(QByteArray, formato);
+    QFETCH(QSize, misura);
+    QCOMPARE(formatoDaiByte(dati), formato);
+    QImage letta;
+    QCOMPARE(erroreDi([&] { letta = decodificaImmagine(dati); }),
+             misura.isValid() ? 0 : int(Errore::ImmagineNonValida));
+    QCOMPARE(letta.size(), misura.isValid() ? misura : QSize(0, 0));
+    // As a rendition: read only at the size it must have.
+    QCOMPARE(decodificaRendizione(dati, QSize(7, 5)).size(),
+             misura.isValid() ? misura : QSize(0, 0));
+    QVERIFY(decodificaRendizione(dati, QSize(14, 10)).isNull());
 }
 
 QTEST_MAIN(TestRendizioni)

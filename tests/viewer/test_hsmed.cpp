@@ -126,6 +126,32 @@ private Q_SLOTS:
         QCOMPARE(t->cerca(u"PICCOLA"_s, 1)->Codice, u"Y"_s);
     }
 
+    // Thousands of plates, their records interleaved as authors' tools append them: each plate
+    // keeps its own records in file order, whatever the others hold; keys in the table's code
+    // page (Polish letters) and keys alike but for leading blanks are one plate.
+    void tavoleIntercalateTraMigliaia() {
+        QList<RigaHsmed> righe;
+        for (int r = 0; r < 3; ++r)
+            for (int t = 0; t < 3000; ++t)
+                righe.append(
+                    hotspot("T" + QByteArray::number(t), QByteArray::number(r), 1, 1, 2, 2));
+        righe.append(hotspot("\xaf"
+                             "EBRA",
+                             "Z1", 1, 1, 2, 2)); // "ŻEBRA" in Windows-1250
+        righe.append(hotspot("  \xaf"
+                             "EBRA",
+                             "Z2", 1, 1, 2, 2));
+        const auto t = TabellaHotSpot::daByte(tabellaHsmed(righe));
+        for (int k = 0; k < 3000; ++k)
+            QVERIFY2(chiavi(t->recordDellaTavola(u"t%1"_s.arg(k))) == u"0,1,2"_s,
+                     qPrintable(QString::number(k)));
+        QCOMPARE(t->cerca(u"T2999"_s, 3)->Codice, u"2"_s);
+        QVERIFY(!t->cerca(u"T2999"_s, 4));
+        QCOMPARE(chiavi(t->recordDellaTavola(u"żebra"_s)), u"Z1,Z2"_s);
+        QVERIFY(t->recordDellaTavola(u"T3000"_s).isEmpty());
+        QVERIFY(t->difetto().isEmpty());
+    }
+
     // The table is kept between calls and read anew as soon as the file changes.
     void ilFileCambiatoSiVedeAllaChiamataSeguente() {
         HostDiProva host;
