@@ -6,6 +6,7 @@
 #include "Forma.h"
 #include "HostDiProva.h"
 #include "Palco.h"
+#include "ScrivaniaX.h"
 #include "ServiziReali.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <cmath>
 
 using namespace hn;
+using namespace scrivania;
 
 namespace {
 
@@ -36,23 +38,6 @@ protected:
         p.fillRect(rect().adjusted(1, 1, -1, -1), Rosso);
     }
 };
-
-QImage schermata() {
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-}
-
-// Once the display has settled: two looks a moment apart agree.
-QImage ferma() {
-    QImage prima = schermata();
-    for (int i = 0; i < 30; ++i) {
-        QTest::qWait(150);
-        QImage ora = schermata();
-        if (ora == prima)
-            return ora;
-        prima = ora;
-    }
-    return prima;
-}
 
 // The run of pixels that are not black along a line of the image, as first and last index.
 struct Tratto {
@@ -126,13 +111,13 @@ private Q_SLOTS:
         casa.MoveTw(0, 0, 1024 * 15, 768 * 15);
         casa.Show();
         QTRY_VERIFY(casa.isVisible() && palco.isActiveWindow());
-        controlla(ferma(), "full screen");
+        controlla(ferma(150), "full screen");
         if (QTest::currentTestFailed())
             return;
         palco.alterna();
         QTest::qWait(300);
         palco.alterna();
-        controlla(ferma(), "full screen after a window");
+        controlla(ferma(150), "full screen after a window");
         host().screen = &h.schermo;
     }
 };

@@ -3,6 +3,8 @@
 // down, the clicks landing where they are drawn; full screen again it is whole at its own size.
 // What the monitor shows is compared, not what the widgets believe.
 
+#include "ScrivaniaX.h"
+
 #include <QApplication>
 #include <QProcess>
 #include <QScreen>
@@ -10,47 +12,11 @@
 #include <QTest>
 #include <cmath>
 
+using namespace scrivania;
+
 namespace {
 
 const QSize Monitor(1366, 768), Schermo(1024, 768);
-
-QString x(const QString& programma, const QStringList& argomenti) {
-    QProcess p;
-    p.start(programma, argomenti);
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-QStringList finestreVisibili(qint64 pid) {
-    const QString r =
-        x(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                      QStringLiteral("--pid"), QString::number(pid)});
-    return r.isEmpty() ? QStringList() : r.split(u'\n');
-}
-
-void clic(QPoint p) {
-    x(QStringLiteral("xdotool"),
-      {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()),
-       QStringLiteral("click"), QStringLiteral("1")});
-}
-
-QImage schermata() {
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(
-        QImage::Format_RGB32);
-}
-
-// Once the display has settled: two looks a moment apart agree.
-QImage ferma() {
-    QImage prima = schermata();
-    for (int i = 0; i < 30; ++i) {
-        QTest::qWait(200);
-        QImage ora = schermata();
-        if (ora == prima)
-            return ora;
-        prima = ora;
-    }
-    return prima;
-}
 
 // The window's inside on the monitor (xwininfo's absolute corner and size).
 QRect internoFinestra(const QString& id) {
@@ -118,14 +84,8 @@ private:
 private Q_SLOTS:
     void finestraPiuPiccolaDelloSchermo() {
         QTemporaryDir casa;
-        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
-        ambiente.insert(QStringLiteral("HOME"), casa.path()); // a prefix filled from the demo
-        ambiente.insert(QStringLiteral("XDG_RUNTIME_DIR"), casa.path());
-        for (const char* v : {"XDG_DATA_HOME", "HNEMAR_PREFIX", "HNEMAR_SCALE"})
-            ambiente.remove(QString::fromLatin1(v));
         QProcess programma;
-        programma.setProcessEnvironment(ambiente);
-        programma.start(QStringLiteral(HNEMAR_APP), {});
+        avvia(programma, casa, QStringLiteral(HNEMAR_APP));
         const qint64 pid = programma.processId();
         QStringList finestre;
         QTRY_VERIFY_WITH_TIMEOUT(!(finestre = finestreVisibili(pid)).isEmpty(), 30000);

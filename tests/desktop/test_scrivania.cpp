@@ -5,6 +5,7 @@
 #include "Forma.h"
 #include "HostDiProva.h"
 #include "Palco.h"
+#include "ScrivaniaX.h"
 #include "ServiziReali.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <xcb/xcb.h>
 
 using namespace hn;
+using namespace scrivania;
 
 namespace {
 
@@ -59,30 +61,6 @@ protected:
     void mousePressEvent(QMouseEvent*) override { ++colpi; }
 };
 
-// An X tool's standard output: keys pressed on the server, windows the desktop lists.
-QString x(const QString& programma, const QStringList& argomenti) {
-    QProcess p;
-    p.start(programma, argomenti);
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-void tasto(const char* nome) {
-    x(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(nome)});
-}
-
-// The windows of a process the X server shows: mapped, whoever manages them.
-QStringList finestreVisibili(qint64 pid) {
-    const QString r =
-        x(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                      QStringLiteral("--pid"), QString::number(pid)});
-    return r.isEmpty() ? QStringList() : r.split(u'\n');
-}
-
-QImage schermata() {
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-}
-
 // How many sampled device pixels of the rectangle are not of that colour, what lies in
 // `tranne` left out.
 int diversi(const QImage& img, const QRect& r, QColor colore, const QRect& tranne = {}) {
@@ -115,17 +93,7 @@ struct Scrivania {
     QColor colore(QPoint p) const { return schermata().pixelColor(sulMonitor(p)); }
     // Once a switch has settled: a window manager still moving windows about shows other
     // things for a moment, so the screen counts when two looks a moment apart agree.
-    QImage fermo() const {
-        QImage prima = schermata();
-        for (int i = 0; i < 30; ++i) {
-            QTest::qWait(150);
-            QImage ora = schermata();
-            if (ora == prima)
-                return ora;
-            prima = ora;
-        }
-        return prima;
-    }
+    QImage fermo() const { return ferma(150); }
     // The whole monitor: the red screen inside, black all around it (the edge pixels, which
     // smoothing may blend, left out). A panel or taskbar left on top, a bar nobody painted or a
     // screen painted only in part all show here.
@@ -245,9 +213,7 @@ private Q_SLOTS:
             QTRY_VERIFY2(s.haLaTastiera(dialogo), qPrintable(s.tastiera()));
             QTRY_COMPARE(s.colore({500, 375}), Verde);
             const QPoint fuori = s.sulMonitor({100, 100});
-            x(QStringLiteral("xdotool"),
-              {QStringLiteral("mousemove"), QString::number(fuori.x()), QString::number(fuori.y()),
-               QStringLiteral("click"), QStringLiteral("1")});
+            clic(fuori);
             QTest::qWait(200);
             // The stage keeps the dialog active at once; a window manager that focuses on click
             // (fluxbox) may take a moment to give the stage the desktop's keyboard back.
@@ -303,9 +269,7 @@ private Q_SLOTS:
             QTRY_VERIFY2(s.haLaTastiera(s.casa), qPrintable(s.tastiera()));
             const int prima = bersaglio.colpi;
             const QPoint punto = s.sulMonitor({930, 705});
-            x(QStringLiteral("xdotool"),
-              {QStringLiteral("mousemove"), QString::number(punto.x()), QString::number(punto.y()),
-               QStringLiteral("click"), QStringLiteral("1")});
+            clic(punto);
             QTRY_COMPARE(bersaglio.colpi, prima + 1);
         }
         QCOMPARE(finestreVisibili(QCoreApplication::applicationPid()).size(), 1);
@@ -315,14 +279,8 @@ private Q_SLOTS:
     // of the home screen leaves nothing behind.
     void ilProgramma() {
         QTemporaryDir casa;
-        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
-        ambiente.insert(QStringLiteral("HOME"), casa.path()); // a prefix filled from the demo
-        ambiente.insert(QStringLiteral("XDG_RUNTIME_DIR"), casa.path());
-        for (const char* v : {"XDG_DATA_HOME", "HNEMAR_PREFIX", "HNEMAR_SCALE"})
-            ambiente.remove(QString::fromLatin1(v));
         QProcess programma;
-        programma.setProcessEnvironment(ambiente);
-        programma.start(QStringLiteral(HNEMAR_APP), {});
+        avvia(programma, casa, QStringLiteral(HNEMAR_APP));
         const qint64 pid = programma.processId();
         QStringList finestre;
         QTRY_VERIFY_WITH_TIMEOUT(!(finestre = finestreVisibili(pid)).isEmpty(), 30000);
@@ -335,9 +293,7 @@ private Q_SLOTS:
         // "Koniec" on the home screen, at 1.25 device pixels per program pixel from the top
         // bar of 32 on this 1280 × 1024 monitor.
         const QPoint koniec(qRound(230 * 1.25), 32 + qRound(170 * 1.25));
-        x(QStringLiteral("xdotool"),
-          {QStringLiteral("mousemove"), QString::number(koniec.x()), QString::number(koniec.y()),
-           QStringLiteral("click"), QStringLiteral("1")});
+        clic(koniec);
         QVERIFY(programma.waitForFinished(10000));
         QCOMPARE(programma.exitStatus(), QProcess::NormalExit);
         QVERIFY(finestreVisibili(pid).isEmpty());
