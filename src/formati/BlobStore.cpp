@@ -421,7 +421,9 @@ struct Estensione {
 
 // The entry's data lie before the directory; where they lie, as an extent.
 Estensione estensioneDi(const Voce& v, QByteArrayView grezzo, qint64 inizioDirectory, quint64 i) {
-    if (v.posizione < 0 || v.compressa < 0 ||
+    // Each figure bounded first, so their sum cannot overflow whatever a ZIP64 field says.
+    if (v.posizione < 0 || v.compressa < 0 || v.posizione > inizioDirectory ||
+        v.compressa > inizioDirectory ||
         v.posizione + LunghezzaLocale + grezzo.size() + v.compressa > inizioDirectory)
         throw formatoNonValido(QStringLiteral("entry %1: data outside the file").arg(i));
     return {v.posizione, v.posizione + LunghezzaLocale + grezzo.size() + v.compressa};

@@ -10,6 +10,9 @@
 #include <QTest>
 #include <QtEndian>
 #include <functional>
+#include <limits>
+#include <optional>
+#include <utility>
 #include <zlib.h>
 
 using namespace hn;
@@ -27,8 +30,10 @@ int estrai(const QString& voce, const QString& destinazione, const QString& stor
     return erroreDi([&] { b.Metodo2(voce, destinazione); });
 }
 
-// A one-entry stored archive with its figures in ZIP64 records, as zip tools write large ones.
-QByteArray zip64(const QByteArray& nome, const QByteArray& dati) {
+// A one-entry stored archive with its figures in ZIP64 records, as zip tools write large ones;
+// the directory's compressed size and local header offset may be given as a hostile tool would.
+QByteArray zip64(const QByteArray& nome, const QByteArray& dati,
+                 std::optional<quint64> compressa = {}, quint64 locale = 0) {
     const auto le = [](auto v) {
         QByteArray b(sizeof v, Qt::Uninitialized);
         qToLittleEndian(v, b.data());
@@ -43,7 +48,7 @@ QByteArray zip64(const QByteArray& nome, const QByteArray& dati) {
     const qsizetype dir = z.size();
     z += "PK\x01\x02" + le(quint16(45)) + comune + ffff + ffff + le(quint16(nome.size())) +
          le(quint16(28)) + QByteArray(10, '\0') + ffff + nome + le(quint16(1)) + le(quint16(24)) +
-         le(quint64(dati.size())) + le(quint64(dati.size())) + le(quint64(0));
+         le(quint64(dati.size())) + le(compressa.value_or(quint64(dati.size()))) + le(locale);
     const qsizetype fine64 = z.size();
     z += "PK\x06\x06" + le(quint64(44)) + le(quint32(45 * 0x10001)) + QByteArray(8, '\0') +
          le(quint64(1)) + le(quint64(1)) + le(quint64(fine64 - dir)) + le(quint64(dir));
@@ -269,6 +274,22 @@ private Q_SLOTS:
         QCOMPARE(erroreDi([&] { blob::Archivio::apri(host.percorsoHost(Store)); }), errore);
         host.percorsoHost(Temp + u"x"_s);
         QCOMPARE(estrai(u"b.png"_s, Temp + u"b.png"_s), errore);
+    }
+
+    // ZIP64 figures near the largest a signed 64-bit number holds: refused as lying outside the
+    // file, with no sum of them overflowing on the way (the sanitizer build stops on one).
+    void figureZip64EnormiRifiutate() {
+        HostDiProva host;
+        const quint64 quasiMassimo = quint64(std::numeric_limits<qint64>::max()) - 8;
+        for (const auto& [compressa, locale] :
+             {std::pair{quasiMassimo, quint64(0)}, std::pair{quint64(4), quasiMassimo},
+              std::pair{quasiMassimo, quasiMassimo}}) {
+            host.scriviFile(Store, zip64("tavola.png", "dati", compressa, locale));
+            QCOMPARE(erroreDi([&] { blob::Archivio::apri(host.percorsoHost(Store)); }),
+                     int(blob::FormatoNonValido));
+            QCOMPARE(erroreDi([&] { blob::Archivio::condiviso(host.percorsoHost(Store)); }),
+                     int(blob::FormatoNonValido));
+        }
     }
 
     // A store opened for look-ups only gives the answers of one opened whole, entry by entry,
