@@ -3,6 +3,7 @@
 
 #include "Pamiec.h"
 
+#include "ConfigurazioneDiProva.h"
 #include "ErroreDi.h"
 #include "Fifo.h"
 
@@ -17,31 +18,12 @@ using namespace hn::prova;
 using namespace hn::atlante::ripasso;
 using namespace Qt::StringLiterals;
 
-// The user's config folder is a temporary one, set before Qt first looks for it.
-static QTemporaryDir configurazione;
-static void configurazioneTemporanea() {
-    qputenv("XDG_CONFIG_HOME", configurazione.path().toUtf8());
-}
-Q_CONSTRUCTOR_FUNCTION(configurazioneTemporanea)
-
 namespace {
 
 constexpr qint64 Giorno = 2461000; // a Julian day in 2026
 
 QString file() {
     return configurazione.path() + u"/hnemar/powtorki.txt"_s;
-}
-
-void scriviFile(const QString& percorso, const QByteArray& dati) {
-    QDir().mkpath(QFileInfo(percorso).path());
-    QFile f(percorso);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(dati);
-}
-
-QByteArray contenuto(const QString& percorso) {
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 using Risposte = QList<QPair<QString, Voto>>;

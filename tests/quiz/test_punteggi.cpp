@@ -1,5 +1,6 @@
 #include "Punteggi.h"
 
+#include "ConfigurazioneDiProva.h"
 #include "ErroreDi.h"
 #include "Fifo.h"
 
@@ -14,29 +15,10 @@ using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(Punteggio)
 
-// The user's config folder is a temporary one, set before Qt first looks for it.
-static QTemporaryDir configurazione;
-static void configurazioneTemporanea() {
-    qputenv("XDG_CONFIG_HOME", configurazione.path().toUtf8());
-}
-Q_CONSTRUCTOR_FUNCTION(configurazioneTemporanea)
-
 namespace {
 
 QString file() {
     return configurazione.path() + u"/hnemar/sprawdzian.ini"_s;
-}
-
-void scriviFile(const QString& percorso, const QByteArray& dati) {
-    QDir().mkpath(QFileInfo(percorso).path());
-    QFile f(percorso);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(dati);
-}
-
-QByteArray contenuto(const QString& percorso) {
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Each case starts from no file at all.
