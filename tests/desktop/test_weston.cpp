@@ -105,6 +105,16 @@ QImage ferma() {
     return prima;
 }
 
+// A borderless form of one colour over `r` (program pixels), shown.
+void mostraTinta(Forma& forma, QColor colore, const QRect& r) {
+    QPalette p = forma.palette();
+    p.setColor(QPalette::Window, colore);
+    forma.setPalette(p);
+    forma.setBorderStyle(0);
+    forma.MoveTw(r.x() * 15, r.y() * 15, r.width() * 15, r.height() * 15);
+    forma.Show();
+}
+
 } // namespace
 
 class TestWeston : public QObject {
@@ -119,12 +129,7 @@ private Q_SLOTS:
         QtScreen schermo(&palco);
         host().screen = &schermo;
         Forma casa(QStringLiteral("FMed"));
-        QPalette p = casa.palette();
-        p.setColor(QPalette::Window, Rosso);
-        casa.setPalette(p);
-        casa.setBorderStyle(0);
-        casa.MoveTw(0, 0, 1024 * 15, 768 * 15);
-        casa.Show();
+        mostraTinta(casa, Rosso, {0, 0, 1024, 768});
         QTRY_VERIFY(casa.isVisible() && palco.isVisible());
         const QRect atteso(240, 0, 1440, 1080);
         for (const bool intero : {true, false, true}) {
@@ -165,18 +170,9 @@ private Q_SLOTS:
         QtScreen schermo(&palco);
         host().screen = &schermo;
         Forma casa(QStringLiteral("FMed"));
-        QPalette p = casa.palette();
-        p.setColor(QPalette::Window, Rosso);
-        casa.setPalette(p);
-        casa.setBorderStyle(0);
-        casa.MoveTw(0, 0, 1024 * 15, 768 * 15);
-        casa.Show();
+        mostraTinta(casa, Rosso, {0, 0, 1024, 768});
         Forma dialogo(QStringLiteral("fstampa"));
-        p.setColor(QPalette::Window, Blu);
-        dialogo.setPalette(p);
-        dialogo.setBorderStyle(0);
-        dialogo.MoveTw(300 * 15, 200 * 15, 400 * 15, 300 * 15);
-        dialogo.Show();
+        mostraTinta(dialogo, Blu, {300, 200, 400, 300});
         QTRY_COMPARE(palco.finestraAttiva(), &dialogo);
         Testimone t;
         for (QObject* o : {static_cast<QObject*>(&casa), static_cast<QObject*>(&dialogo),
