@@ -148,6 +148,57 @@ QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo) {
     return leggiFinoA(file, massimo);
 }
 
+QList<QByteArray> leggiIntervalli(const QString& percorso, const QList<Intervallo>& pezzi,
+                                  qint64 massimo, IdentitaFile* identita) {
+    qint64 totale = 0;
+    for (const Intervallo& p : pezzi) {
+        if (p.inizio < 0 || p.lunghezza < 0)
+            throw ErroreVB(Errore::ChiamataNonValida);
+        if (p.lunghezza > massimo - totale)
+            throw ErroreVB(7);
+        totale += p.lunghezza;
+    }
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
+    const int fd =
+        ::open(QFile::encodeName(percorso).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw errno == ENOENT || errno == ENOTDIR ? ErroreVB(Errore::FileNonTrovato)
+                                                  : ErroreVB(Errore::AccessoPercorso);
+    struct Chiudi {
+        int fd;
+        ~Chiudi() { ::close(fd); }
+    } chiudi{fd};
+    struct stat prima {};
+    if (::fstat(fd, &prima) != 0 || !S_ISREG(prima.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        throw ErroreVB(Errore::AccessoPercorso);
+    QList<QByteArray> letti;
+    letti.reserve(pezzi.size());
+    for (const Intervallo& p : pezzi) {
+        const qint64 n = std::clamp<qint64>(qint64(prima.st_size) - p.inizio, 0, p.lunghezza);
+        QByteArray b(qsizetype(n), Qt::Uninitialized);
+        qint64 fatti = 0;
+        while (fatti < n) {
+            const ssize_t r =
+                ::pread(fd, b.data() + fatti, size_t(n - fatti), off_t(p.inizio + fatti));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0)
+                break;
+            fatti += r;
+        }
+        b.truncate(qsizetype(fatti));
+        letti.append(std::move(b));
+    }
+    // A file rewritten in place while it was read: its pieces may mix the old and the new.
+    struct stat dopo {};
+    if (::fstat(fd, &dopo) != 0 || !(IdentitaFile::di(prima) == IdentitaFile::di(dopo)))
+        throw ErroreVB(Errore::AccessoPercorso);
+    if (identita)
+        *identita = IdentitaFile::di(prima);
+    return letti;
+}
+
 QByteArray leggiFinoA(QIODevice& dispositivo, qint64 massimo) {
     // Room for what the device says it holds, never for the whole cap: a small file costs little.
     // The bytes are read straight into it, not through a block copied after: a large atlas's

@@ -10,8 +10,11 @@
 // Reading an installation's file: only a regular file is ever opened. A FIFO, a device or a
 // folder in a data file's place could block the program for good or feed it without end.
 
+#include "IdentitaFile.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 class QFile;
@@ -43,6 +46,18 @@ QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo);
 // never read into memory (a file that grows, or a link to an endless device, stops at the cap).
 // A read that fails is 75.
 QByteArray leggiFinoA(QIODevice& dispositivo, qint64 massimo);
+
+// Pieces of a regular file, opened as above once for all of them: each from `inizio`, at most
+// `lunghezza` bytes (a piece running past the end comes back short, one past it empty). More than
+// `massimo` bytes asked for in all is error 7, and nothing is read. `identita`, when given,
+// receives the identity of the file read, taken from the open descriptor; a file that changes
+// while its pieces are read is error 75, so the pieces always belong to that identity.
+struct Intervallo {
+    qint64 inizio = 0;
+    qint64 lunghezza = 0;
+};
+QList<QByteArray> leggiIntervalli(const QString& percorso, const QList<Intervallo>& pezzi,
+                                  qint64 massimo, IdentitaFile* identita = nullptr);
 
 // Deletes a file or a link (never a folder, and never what a link points to); true when nothing
 // is left under the name.
