@@ -4,6 +4,7 @@
 #include "Cp1250.h"
 #include "ErroreVB.h"
 #include "FileSicuro.h"
+#include "IndiceSalvato.h"
 #include "ValoreNumerico.h"
 
 #include <algorithm>
@@ -180,18 +181,44 @@ bool conSterujacy(quint64 x) {
 
 } // namespace
 
+namespace {
+
+// The faults difetto() names, by number, so that a saved index can carry them.
+enum Difetto { Nessuno, Vuota, NonMultipla, Sterujace };
+
+QString testoDifetto(int tipo, qint64 lunghezza) {
+    switch (tipo) {
+    case Vuota:
+        return QStringLiteral("jest pusty");
+    case NonMultipla:
+        return QStringLiteral("ma %1 B, a to nie jest wielokrotność długości rekordu "
+                              "(%2 B), więc rekordy są przesunięte")
+            .arg(lunghezza)
+            .arg(LunghezzaRecord);
+    case Sterujace:
+        return QStringLiteral("nie jest tabelą punktów aktywnych (klucze plansz zawierają "
+                              "znaki sterujące)");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
+    return nuova(std::move(dati));
+}
+
+std::shared_ptr<TabellaHotSpot> TabellaHotSpot::nuova(QByteArray dati) {
     std::shared_ptr<TabellaHotSpot> t(new TabellaHotSpot);
     t->dati_ = std::move(dati);
     const qsizetype n = lunghezzaSenzaFineDos(t->dati_);
+    t->lunghezza_ = n;
     t->numeroRecord_ = (n + LunghezzaRecord - 1) / LunghezzaRecord;
     if (n == 0)
-        t->difetto_ = QStringLiteral("jest pusty");
+        t->tipoDifetto_ = Vuota;
     else if (n % LunghezzaRecord != 0)
-        t->difetto_ = QStringLiteral("ma %1 B, a to nie jest wielokrotność długości rekordu "
-                                     "(%2 B), więc rekordy są przesunięte")
-                          .arg(n)
-                          .arg(LunghezzaRecord);
+        t->tipoDifetto_ = NonMultipla;
     bool sterujacy = false;
     t->chiavi_.resize(size_t(t->numeroRecord_));
     const char* byte = t->dati_.constData();
@@ -210,22 +237,146 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::daByte(QByteArray dati) {
         }
         t->chiavi_[size_t(i)] = k;
     }
-    if (sterujacy && t->difetto_.isEmpty())
-        t->difetto_ = QStringLiteral("nie jest tabelą punktów aktywnych (klucze plansz zawierają "
-                                     "znaki sterujące)");
+    if (sterujacy && t->tipoDifetto_ == Nessuno)
+        t->tipoDifetto_ = Sterujace;
+    t->difetto_ = testoDifetto(t->tipoDifetto_, n);
+    return t;
+}
+
+namespace {
+
+constexpr QStringView TipoIndice = u"tabella";
+constexpr QByteArrayView MagiaIndice = "HNTABEL2";
+// About this many plates share a bucket of the saved index.
+constexpr quint64 PerSecchio = 16;
+
+quint64 secchiPer(quint64 chiavi) {
+    return std::max<quint64>(1, chiavi / PerSecchio);
+}
+
+// The bucket of a key: its bytes stirred, since keys share their first letters.
+quint64 secchioDi(quint64 chiave, quint64 secchi) {
+    chiave ^= chiave >> 29;
+    chiave *= 0xbf58476d1ce4e5b9ull;
+    return (chiave ^ (chiave >> 32)) % secchi;
+}
+
+std::mutex guardiaLetti;
+CacheFile<TabellaHotSpot> letti;
+
+} // namespace
+
+QByteArray TabellaHotSpot::indiceDaSalvare() const {
+    // Each plate's positions in file order, the plates by key.
+    std::vector<quint32> ordine(chiavi_.size());
+    for (size_t i = 0; i < ordine.size(); ++i)
+        ordine[i] = quint32(i);
+    std::stable_sort(ordine.begin(), ordine.end(),
+                     [this](quint32 a, quint32 b) { return chiavi_[a] < chiavi_[b]; });
+    quint64 tavole = 0;
+    for (size_t i = 0; i < ordine.size(); ++i)
+        tavole += i == 0 || chiavi_[ordine[i]] != chiavi_[ordine[i - 1]];
+    const quint64 n = secchiPer(tavole);
+    QList<QByteArray> secchi;
+    secchi.resize(qsizetype(n));
+    for (size_t i = 0; i < ordine.size();) {
+        const quint64 k = chiavi_[ordine[i]];
+        size_t fine = i;
+        while (fine < ordine.size() && chiavi_[ordine[fine]] == k)
+            ++fine;
+        indice::Scrittura r;
+        r.u64(k);
+        r.u32(quint32(fine - i));
+        for (; i < fine; ++i)
+            r.u32(ordine[i]);
+        secchi[qsizetype(secchioDi(k, n))] += r.dati();
+    }
+    indice::Scrittura testa;
+    testa.identita(identita_);
+    testa.u64(quint64(lunghezza_));
+    testa.u64(quint64(numeroRecord_));
+    testa.u64(quint64(tipoDifetto_));
+    testa.u64(tavole);
+    return indice::IndiceSecchi::componi(MagiaIndice, testa.dati(), secchi);
+}
+
+std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::dallIndice(const QString& percorsoHost) {
+    // The identity of the file as it is open now, so the index is taken for this file only.
+    IdentitaFile identita;
+    try {
+        leggiIntervalli(percorsoHost, {}, 0, &identita);
+    } catch (const ErroreVB&) {
+        return nullptr;
+    }
+    if (identita.dimensione < 0 || identita.dimensione > DimensioneMassimaTabella)
+        return nullptr;
+    // No more buckets than a table of this size could need.
+    const quint64 record = (quint64(identita.dimensione) + LunghezzaRecord - 1) / LunghezzaRecord;
+    std::optional<indice::IndiceSecchi> x = indice::IndiceSecchi::apri(
+        percorsoHost, TipoIndice, MagiaIndice, quint32(secchiPer(record)));
+    if (!x)
+        return nullptr;
+    indice::Lettura l(x->intestazione());
+    const IdentitaFile salvata = l.identita();
+    const quint64 lunghezza = l.u64(), numero = l.u64(), tipo = l.u64(), tavole = l.u64();
+    if (!l.ok() || l.resto() != 0 || !(salvata == identita) ||
+        lunghezza > quint64(identita.dimensione) ||
+        numero != (lunghezza + LunghezzaRecord - 1) / LunghezzaRecord || tipo > Sterujace ||
+        tavole > numero || x->numeroSecchi() != secchiPer(tavole))
+        return nullptr;
+    std::shared_ptr<TabellaHotSpot> t(new TabellaHotSpot);
+    t->daIndice_ = true;
+    t->percorso_ = percorsoHost;
+    t->identita_ = identita;
+    t->lunghezza_ = qint64(lunghezza);
+    t->numeroRecord_ = qsizetype(numero);
+    t->tipoDifetto_ = int(tipo);
+    t->difetto_ = testoDifetto(t->tipoDifetto_, t->lunghezza_);
+    t->salvato_ = std::make_unique<indice::IndiceSecchi>(std::move(*x));
     return t;
 }
 
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& percorsoHost) {
-    // Only the screens' thread asks today: the search index and the home screen's counts read
-    // the table on their threads through DatiAtlante, never through here. The lock keeps the
-    // cache whole should another thread ever ask, and costs nothing beside reading a table.
-    static std::mutex guardia;
-    static CacheFile<TabellaHotSpot> letti;
-    const std::lock_guard<std::mutex> chiuso(guardia);
+    // The screens' thread asks; the search index and the home screen's counts read the table on
+    // their threads through DatiAtlante. The lock keeps the cache whole all the same, and costs
+    // nothing beside reading a table.
+    const std::lock_guard<std::mutex> chiuso(guardiaLetti);
     return letti.prendi(percorsoHost, [](const QString& percorso) {
-        return daByte(leggiFileRegolare(percorso, DimensioneMassimaTabella));
+        std::shared_ptr<const TabellaHotSpot> t = dallIndice(percorso);
+        return t ? t : leggiIntera(percorso);
     });
+}
+
+std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::leggiIntera(const QString& percorso) {
+    // The whole file in one read, with the identity of what was read.
+    IdentitaFile identita;
+    QList<QByteArray> tutto = leggiIntervalli(percorso, {{0, DimensioneMassimaTabella + 1}},
+                                              DimensioneMassimaTabella + 1, &identita);
+    if (tutto.front().size() > DimensioneMassimaTabella)
+        throw ErroreVB(7);
+    std::shared_ptr<TabellaHotSpot> t = nuova(std::move(tutto.front()));
+    t->percorso_ = percorso;
+    t->identita_ = identita;
+    // For the next session, which then reads only the records of the plates it shows.
+    indice::salvaIndice(percorso, TipoIndice, [t] { return t->indiceDaSalvare(); });
+    return t;
+}
+
+void TabellaHotSpot::svuotaCache() {
+    const std::lock_guard<std::mutex> chiuso(guardiaLetti);
+    letti.svuota();
+}
+
+std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::attuale() const {
+    if (percorso_.isEmpty() || identitaDi(percorso_) == identita_)
+        return shared_from_this();
+    try {
+        return delFile(percorso_);
+    } catch (const ErroreVB&) {
+        // Not readable now: a whole table still answers as read; one read a plate at a time
+        // cannot.
+        return daIndice_ ? nullptr : shared_from_this();
+    }
 }
 
 QList<qint32> TabellaHotSpot::posizioni(const QString& tavola) const {
@@ -249,20 +400,109 @@ Record TabellaHotSpot::record(qint32 indice) const {
     return decodificaRecord(QByteArrayView(dati_).sliced(qsizetype(indice) * LunghezzaRecord));
 }
 
-QList<Record> TabellaHotSpot::recordDellaTavola(const QString& tavola) const {
+std::optional<QList<Record>> TabellaHotSpot::recordQui(const QString& tavola) const {
+    if (!daIndice_) {
+        QList<Record> risultato;
+        const QList<qint32> p = posizioni(tavola);
+        risultato.reserve(p.size());
+        for (qint32 i : p)
+            risultato.append(record(i));
+        return risultato;
+    }
+    const std::optional<QByteArray> chiave = chiaveCercata(tavola);
+    const std::optional<quint64> k = chiave ? chiaveNumerica(*chiave) : std::nullopt;
+    if (!k)
+        return QList<Record>();
+    const std::lock_guard<std::mutex> chiuso(guardia_);
+    if (const auto it = lette_.constFind(*k); it != lette_.cend())
+        return *it;
+    // The key's bucket: rows of a key, a count and that many positions. Positions ascending and
+    // inside the table, or the index is not what it claims and the file is read whole instead.
+    const quint64 secchi = salvato_->numeroSecchi();
+    const std::optional<QByteArray> secchio =
+        salvato_->secchio(quint32(secchioDi(*k, secchi)), 16 * qint64(numeroRecord_) + 12);
+    if (!secchio)
+        return std::nullopt;
+    indice::Lettura l(*secchio);
+    quint32 quanti = 0;
+    bool trovata = false;
+    while (l.resto() > 0 && !trovata) {
+        const quint64 chiaveRiga = l.u64();
+        quanti = l.u32();
+        if (!l.ok() || quanti == 0 || quanti > quint64(numeroRecord_) ||
+            quint64(l.resto()) < 4 * quint64(quanti))
+            return std::nullopt;
+        trovata = chiaveRiga == *k;
+        if (!trovata)
+            l.salta(4 * quint64(quanti));
+    }
+    if (!trovata) {
+        lette_.insert(*k, {});
+        return QList<Record>();
+    }
+    QList<Intervallo> pezzi;
+    quanti = std::min<quint32>(quanti, MassimoHotSpot);
+    qint64 prima = -1;
+    for (quint32 j = 0; j < quanti; ++j) {
+        const qint64 p = l.u32();
+        if (p <= prima || p >= numeroRecord_)
+            return std::nullopt;
+        const qint64 da = p * LunghezzaRecord;
+        const qint64 n = std::min<qint64>(LunghezzaRecord, lunghezza_ - da);
+        if (!pezzi.isEmpty() && p == prima + 1)
+            pezzi.back().lunghezza += n;
+        else
+            pezzi.append({da, n});
+        prima = p;
+    }
+    IdentitaFile letta;
+    QList<QByteArray> byte;
+    try {
+        byte = leggiIntervalli(percorso_, pezzi, qint64(quanti) * LunghezzaRecord, &letta);
+    } catch (const ErroreVB&) {
+        return std::nullopt;
+    }
+    if (!(letta == identita_))
+        return std::nullopt;
     QList<Record> risultato;
-    const QList<qint32> p = posizioni(tavola);
-    risultato.reserve(p.size());
-    for (qint32 i : p)
-        risultato.append(record(i));
+    risultato.reserve(qsizetype(quanti));
+    for (const QByteArray& b : std::as_const(byte))
+        for (qsizetype i = 0; i < b.size(); i += LunghezzaRecord)
+            risultato.append(decodificaRecord(QByteArrayView(b).sliced(i)));
+    if (risultato.size() != qsizetype(quanti))
+        return std::nullopt;
+    lette_.insert(*k, risultato);
     return risultato;
 }
 
+QList<Record> TabellaHotSpot::recordDellaTavola(const QString& tavola) const {
+    const std::shared_ptr<const TabellaHotSpot> t = attuale();
+    if (!t)
+        return {};
+    if (std::optional<QList<Record>> r = t->recordQui(tavola))
+        return *r;
+    // The index pointed outside the table, or the file changed while it was read: the file whole,
+    // as it is now.
+    try {
+        const std::lock_guard<std::mutex> chiuso(guardiaLetti);
+        letti.svuota();
+        return letti.prendi(t->percorso_, leggiIntera)->recordQui(tavola).value_or(QList<Record>());
+    } catch (const ErroreVB&) {
+        return {};
+    }
+}
+
 std::optional<Record> TabellaHotSpot::cerca(const QString& tavola, qint16 n) const {
-    const QList<qint32> p = posizioni(tavola);
-    if (n < 1 || n > p.size())
+    if (!daIndice_ && (percorso_.isEmpty() || identitaDi(percorso_) == identita_)) {
+        const QList<qint32> p = posizioni(tavola);
+        if (n < 1 || n > p.size())
+            return std::nullopt;
+        return record(p[n - 1]);
+    }
+    const QList<Record> r = recordDellaTavola(tavola);
+    if (n < 1 || n > r.size())
         return std::nullopt;
-    return record(p[n - 1]);
+    return r[n - 1];
 }
 
 } // namespace hn::atlante

@@ -3,6 +3,9 @@
 // The hotspot table "hsmed.bin": headerless 50-byte Windows-1250 records, fields padded with
 // blanks. The reader takes bytes; the writer gives them back in the same form.
 
+#include "IdentitaFile.h"
+#include "IndiceSalvato.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -56,14 +59,23 @@ QByteArray scriviTabella(const QList<Record>& record);
 // of its records in file order, so a plate's n-th record is found in constant time however many
 // records the other plates hold; the first time a plate is asked for, one pass over a number per
 // record finds them.
-class TabellaHotSpot {
+class TabellaHotSpot : public std::enable_shared_from_this<TabellaHotSpot> {
 public:
     // Reads a whole table. Errors: 75 when the device cannot be read, 7 past any atlas's size.
     static std::shared_ptr<const TabellaHotSpot> leggi(QIODevice& dispositivo);
     static std::shared_ptr<const TabellaHotSpot> daByte(QByteArray dati);
-    // The table of a host file, read once and kept while the file stays the same one.
+    // The table of a host file, read once and kept while the file stays the same one. When the
+    // user's cache folder holds a whole index of this very file (the positions of each plate's
+    // records, saved after an earlier whole read), the file is not read: a plate's records are
+    // read alone when asked for. Each use of a table from a file checks that the file is still
+    // the one read or indexed; one rewritten or replaced meanwhile is read anew, so a plate on
+    // screen answers its clicks from the table as it is now.
     // Errors: 53 no such file, 75 it cannot be read (not a regular file included), 7.
     static std::shared_ptr<const TabellaHotSpot> delFile(const QString& percorsoHost);
+    // Forgets the tables delFile keeps (their holders keep theirs), as a new session starts.
+    static void svuotaCache();
+    // Whether the records come from the file a plate at a time, through a saved index.
+    bool daIndiceSalvato() const { return daIndice_; }
 
     // Records in the file, a truncated last one included, a DOS end-of-file tail not.
     qsizetype numeroRecord() const { return numeroRecord_; }
@@ -85,9 +97,19 @@ private:
     // The plate's record positions, in file order.
     QList<qint32> posizioni(const QString& tavola) const;
     Record record(qint32 indice) const;
+    // The records of the plate from this table: none when the file read through an index no
+    // longer is the one indexed.
+    std::optional<QList<Record>> recordQui(const QString& tavola) const;
+    // This table, or the file's table now when the file changed since it was read.
+    std::shared_ptr<const TabellaHotSpot> attuale() const;
+    static std::shared_ptr<TabellaHotSpot> nuova(QByteArray dati);
+    static std::shared_ptr<const TabellaHotSpot> dallIndice(const QString& percorsoHost);
+    static std::shared_ptr<const TabellaHotSpot> leggiIntera(const QString& percorsoHost);
+    QByteArray indiceDaSalvare() const;
 
     QByteArray dati_;
     QString difetto_;
+    int tipoDifetto_ = 0;
     qsizetype numeroRecord_ = 0;
     // Each record's key (trimmed, blank-padded to 8 bytes) as one number, made in one pass when
     // the table is read, since a large atlas's table is read before its first plate shows. A
@@ -96,6 +118,17 @@ private:
     std::vector<quint64> chiavi_;
     mutable std::mutex guardia_;
     mutable QHash<quint64, QList<qint32>> tavole_;
+
+    // Read from a file: which one, and what it was then.
+    QString percorso_;
+    IdentitaFile identita_;
+    // Through a saved index: the table's length without a DOS tail and the index, whose bucket
+    // of a plate's key names the positions of its records. A plate's records, once read, are kept
+    // with this table (whose file they came from).
+    bool daIndice_ = false;
+    qint64 lunghezza_ = 0;
+    std::unique_ptr<indice::IndiceSecchi> salvato_;
+    mutable QHash<quint64, QList<Record>> lette_;
 };
 
 } // namespace hn::atlante

@@ -2,6 +2,7 @@
 
 #include "FileSicuro.h"
 #include "IdentitaFile.h"
+#include "IndiceSalvato.h"
 
 #include <QDir>
 #include <QFile>
@@ -247,8 +248,8 @@ quint64 seme() {
 
 // Folded ASCII bytes, eight at a time (the last eight overlapping the ones before when the length
 // is no multiple of eight).
-quint32 improntaAscii(const char* p, qsizetype n) {
-    quint64 h = seme() ^ quint64(n);
+quint32 improntaAscii(const char* p, qsizetype n, quint64 semeScelto) {
+    quint64 h = semeScelto ^ quint64(n);
     const auto mescola = [&h](quint64 x) {
         h = (h ^ piegaOtto(x)) * 0xff51afd7ed558ccdull;
         h ^= h >> 32;
@@ -278,7 +279,7 @@ bool ascii(const char* p, qsizetype n) {
 
 } // namespace
 
-quint32 improntaNome(QStringView nome) {
+quint32 improntaNome(QStringView nome, quint64 semeScelto) {
     // The name folded as stessoNome compares it; ASCII as its bytes, anything else as its units.
     QVarLengthArray<char16_t, 64> piegato(nome.size());
     bool soloAscii = true;
@@ -290,16 +291,25 @@ quint32 improntaNome(QStringView nome) {
         QByteArray b(nome.size(), Qt::Uninitialized);
         for (qsizetype i = 0; i < nome.size(); ++i)
             b[i] = char(piegato[i]);
-        return improntaAscii(b.constData(), b.size());
+        return improntaAscii(b.constData(), b.size(), semeScelto);
     }
-    return improntaAscii(reinterpret_cast<const char*>(piegato.constData()), piegato.size() * 2) ^
+    return improntaAscii(reinterpret_cast<const char*>(piegato.constData()), piegato.size() * 2,
+                         semeScelto) ^
            0x5bd1e995u;
 }
 
-quint32 improntaNome(QByteArrayView grezzo, bool utf8) {
+quint32 improntaNome(QByteArrayView grezzo, bool utf8, quint64 semeScelto) {
     if (ascii(grezzo.data(), grezzo.size()))
-        return improntaAscii(grezzo.data(), grezzo.size());
-    return improntaNome(nomeVoce(grezzo, utf8));
+        return improntaAscii(grezzo.data(), grezzo.size(), semeScelto);
+    return improntaNome(nomeVoce(grezzo, utf8), semeScelto);
+}
+
+quint32 improntaNome(QStringView nome) {
+    return improntaNome(nome, seme());
+}
+
+quint32 improntaNome(QByteArrayView grezzo, bool utf8) {
+    return improntaNome(grezzo, utf8, seme());
 }
 
 namespace {
@@ -505,6 +515,7 @@ std::shared_ptr<Archivio> Archivio::apriFile(const QString& percorso) {
         throw ErroreVB(Errore::AccessoPercorso,
                        QStringLiteral("%1: not a regular file").arg(percorso));
     a->dimensioneFile_ = qint64(st.st_size);
+    a->identita_ = IdentitaFile::di(st);
     return a;
 }
 
@@ -596,14 +607,45 @@ std::shared_ptr<Archivio> Archivio::apri(const QString& percorso) {
     return a;
 }
 
-std::shared_ptr<Archivio> Archivio::apriPerCercare(const QString& percorso) {
+namespace {
+
+constexpr QStringView TipoIndice = u"store";
+constexpr QByteArrayView MagiaIndice = "HNSTORE2";
+// About this many records share a bucket of the saved index: one small read per look-up.
+constexpr quint64 PerSecchio = 128;
+// A bucket's row: the name's hash, where its record starts in the directory, its number.
+constexpr qint64 LunghezzaRiga = 12;
+// The least a directory record takes: its fixed part, with an empty name.
+constexpr quint64 RecordMinimo = quint64(LunghezzaCentrale);
+
+quint64 secchiPer(quint64 record) {
+    return std::max<quint64>(1, record / PerSecchio);
+}
+
+} // namespace
+
+std::shared_ptr<Archivio> Archivio::apriPerCercare(const QString& percorso, Indice modo) {
     std::shared_ptr<Archivio> a = apriFile(percorso);
-    const LettoreStore leggi{a->fd_, a->dimensioneFile_, percorso};
+    if (modo == Indice::Salvato && a->caricaIndice(percorso))
+        return a;
+    a->cammina(percorso);
+    // A store whose local headers are out of the directory's order (no writer of ours makes
+    // one) keeps their starts besides: it is walked each time rather than indexed.
+    if (modo == Indice::Salvato && a->inizi_.empty())
+        indice::salvaIndice(percorso, TipoIndice, [a] { return a->indiceDaSalvare(); });
+    return a;
+}
+
+void Archivio::cammina(const QString& percorso) {
+    const LettoreStore leggi{fd_, dimensioneFile_, percorso};
     const DirectoryCentrale d = trovaDirectory(leggi);
-    a->perCercare_ = true;
-    a->inizioDirectory_ = qint64(d.inizio);
+    perCercare_ = true;
+    inizioDirectory_ = qint64(d.inizio);
+    lunghezzaDirectory_ = qint64(d.lunghezza);
+    numeroRecord_ = d.numero;
+    seme_ = seme();
     // A count a damaged end record inflates reserves no more than a large atlas needs.
-    a->righe_.reserve(size_t(std::min<quint64>(d.numero, 1'000'000)));
+    righe_.reserve(size_t(std::min<quint64>(d.numero, 1'000'000)));
     // Stores are written entry after entry, so their local headers come in the directory's order
     // and an overlap shows between neighbours; only a store in another order is walked again to
     // sort its extents, as apri does.
@@ -611,7 +653,7 @@ std::shared_ptr<Archivio> Archivio::apriPerCercare(const QString& percorso) {
     bool inOrdine = true;
     scorriDirectory(
         leggi, d, [&](quint64, qint64 qui, const Voce& v, QByteArrayView grezzo, Estensione e) {
-            a->righe_.push_back({improntaNome(grezzo, v.flag & 0x0800), quint32(qui)});
+            righe_.push_back({improntaNome(grezzo, v.flag & 0x0800, seme_), quint32(qui)});
             if (e.inizio < inizioPrima)
                 inOrdine = false;
             else if (inOrdine && e.inizio < finePrima)
@@ -621,18 +663,117 @@ std::shared_ptr<Archivio> Archivio::apriPerCercare(const QString& percorso) {
         });
     if (!inOrdine) {
         QList<Estensione> estensioni;
-        estensioni.reserve(qsizetype(a->righe_.size()));
+        estensioni.reserve(qsizetype(righe_.size()));
         scorriDirectory(leggi, d, [&](quint64, qint64, const Voce&, QByteArrayView, Estensione e) {
             estensioni.append(e);
         });
         std::sort(estensioni.begin(), estensioni.end(),
                   [](const Estensione& x, const Estensione& y) { return x.inizio < y.inizio; });
         verificaSovrapposte(estensioni);
-        a->inizi_.reserve(size_t(estensioni.size()));
+        inizi_.reserve(size_t(estensioni.size()));
         for (const Estensione& e : std::as_const(estensioni))
-            a->inizi_.push_back(e.inizio);
+            inizi_.push_back(e.inizio);
     }
-    return a;
+}
+
+QByteArray Archivio::indiceDaSalvare() const {
+    const quint64 n = secchiPer(righe_.size());
+    QList<QByteArray> secchi;
+    secchi.resize(qsizetype(n));
+    for (size_t i = 0; i < righe_.size(); ++i) {
+        indice::Scrittura r;
+        r.u32(righe_[i].impronta);
+        r.u32(righe_[i].posizione);
+        r.u32(quint32(i));
+        secchi[qsizetype(righe_[i].impronta % n)] += r.dati();
+    }
+    indice::Scrittura testa;
+    testa.identita(identita_);
+    testa.u64(seme_);
+    testa.u64(quint64(inizioDirectory_));
+    testa.u64(quint64(lunghezzaDirectory_));
+    testa.u64(righe_.size());
+    return indice::IndiceSecchi::componi(MagiaIndice, testa.dati(), secchi);
+}
+
+bool Archivio::caricaIndice(const QString& percorso) {
+    const LettoreStore leggi{fd_, dimensioneFile_, percorso};
+    const DirectoryCentrale d = trovaDirectory(leggi);
+    // As many buckets as the directory the end record describes needs: a hostile index file costs
+    // no more than the store's own walk.
+    const quint64 secchi = secchiPer(d.numero);
+    if (secchi > std::numeric_limits<quint32>::max())
+        return false;
+    std::optional<indice::IndiceSecchi> x =
+        indice::IndiceSecchi::apri(percorso, TipoIndice, MagiaIndice, quint32(secchi));
+    if (!x || x->numeroSecchi() != secchi)
+        return false;
+    indice::Lettura l(x->intestazione());
+    const IdentitaFile identita = l.identita();
+    const quint64 semeSalvato = l.u64(), inizio = l.u64(), lunghezza = l.u64(), numero = l.u64();
+    if (!l.ok() || l.resto() != 0 || !(identita == identita_) || inizio != d.inizio ||
+        lunghezza != d.lunghezza || numero != d.numero)
+        return false;
+    perCercare_ = true;
+    daIndice_ = true;
+    inizioDirectory_ = qint64(d.inizio);
+    lunghezzaDirectory_ = qint64(d.lunghezza);
+    numeroRecord_ = d.numero;
+    seme_ = semeSalvato;
+    salvato_ = std::make_unique<indice::IndiceSecchi>(std::move(*x));
+    return true;
+}
+
+std::optional<const Voce*> Archivio::cercaNellIndice(QStringView nome) const {
+    const quint32 impronta = improntaNome(nome, seme_);
+    const std::optional<QByteArray> secchio = salvato_->secchio(
+        quint32(impronta % salvato_->numeroSecchi()), LunghezzaRiga * qint64(numeroRecord_));
+    if (!secchio || secchio->size() % LunghezzaRiga != 0)
+        return std::nullopt;
+    indice::Lettura l(*secchio);
+    quint64 prima = 0;
+    bool primo = true;
+    while (l.resto() > 0) {
+        const quint32 h = l.u32(), posizione = l.u32(), i = l.u32();
+        // Rows in the store's order, each a record inside the directory.
+        if ((!primo && i <= prima) || i >= numeroRecord_ ||
+            posizione + RecordMinimo > quint64(lunghezzaDirectory_))
+            return std::nullopt;
+        primo = false;
+        prima = i;
+        if (h != impronta)
+            continue;
+        std::optional<Voce> v;
+        try {
+            v = rileggiVoce(i, posizione, nome);
+        } catch (const ErroreVB& e) {
+            // The walk checked every record it saved: one that fails now is an index that lies.
+            if (e.numero() != FormatoNonValido)
+                throw;
+            return std::nullopt;
+        }
+        if (!v)
+            continue;
+        const std::lock_guard<std::mutex> chiuso(guardiaTrovate_);
+        return &trovate_.try_emplace(i, std::move(*v)).first->second;
+    }
+    return nullptr;
+}
+
+const Archivio& Archivio::camminato() const {
+    const std::lock_guard<std::mutex> chiuso(guardiaCammino_);
+    if (!cammino_) {
+        // The same open file walked, so what it finds is of the store this one is.
+        std::unique_ptr<Archivio> b(new Archivio);
+        b->fd_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+        if (b->fd_ < 0)
+            throw erroreDaErrno(errno);
+        b->dimensioneFile_ = dimensioneFile_;
+        b->identita_ = identita_;
+        b->cammina(QString());
+        cammino_ = std::move(b);
+    }
+    return *cammino_;
 }
 
 namespace {
@@ -640,20 +781,29 @@ namespace {
 // A handful of stores at most; each stays open while the program runs. A lock per store, so that
 // a plate's picture store is not kept waiting while another store opens (a second caller of one
 // store waits for its one opening).
-template <typename Apri>
-std::shared_ptr<const Archivio> daCache(const QString& percorso, Apri apri) {
+struct Registro {
     struct Posto {
         std::mutex guardia;
         CacheFile<Archivio> aperto;
     };
-    static std::mutex guardia;
-    static QHash<QString, std::shared_ptr<Posto>> posti;
-    std::shared_ptr<Posto> posto;
+    std::mutex guardia;
+    QHash<QString, std::shared_ptr<Posto>> posti;
+};
+
+// Two registers, two caches: the screens' stores and the whole ones never share a lock.
+Registro& registro(bool intero) {
+    static Registro registri[2];
+    return registri[intero ? 1 : 0];
+}
+
+template <typename Apri>
+std::shared_ptr<const Archivio> daCache(Registro& r, const QString& percorso, Apri apri) {
+    std::shared_ptr<Registro::Posto> posto;
     {
-        const std::lock_guard<std::mutex> chiuso(guardia);
-        std::shared_ptr<Posto>& p = posti[percorso];
+        const std::lock_guard<std::mutex> chiuso(r.guardia);
+        std::shared_ptr<Registro::Posto>& p = r.posti[percorso];
         if (!p)
-            p = std::make_shared<Posto>();
+            p = std::make_shared<Registro::Posto>();
         posto = p;
     }
     const std::lock_guard<std::mutex> chiuso(posto->guardia);
@@ -662,19 +812,28 @@ std::shared_ptr<const Archivio> daCache(const QString& percorso, Apri apri) {
 
 } // namespace
 
-// Two instantiations, two caches: the screens' stores and the whole ones never share a lock.
 std::shared_ptr<const Archivio> Archivio::condiviso(const QString& percorso) {
-    return daCache(percorso, [](const QString& p) { return apriPerCercare(p); });
+    return daCache(registro(false), percorso,
+                   [](const QString& p) { return apriPerCercare(p, Indice::Salvato); });
 }
 
 std::shared_ptr<const Archivio> Archivio::condivisoIntero(const QString& percorso) {
-    return daCache(percorso, [](const QString& p) { return apri(p); });
+    return daCache(registro(true), percorso, [](const QString& p) { return apri(p); });
 }
 
-Voce Archivio::rileggi(size_t i, QByteArray& record, QByteArrayView& grezzo) const {
+void Archivio::svuotaCondivisi() {
+    for (bool intero : {false, true}) {
+        Registro& r = registro(intero);
+        const std::lock_guard<std::mutex> chiuso(r.guardia);
+        r.posti.clear();
+    }
+}
+
+Voce Archivio::rileggi(quint64 i, qint64 posizione, QByteArray& record, QByteArrayView& grezzo,
+                       qint64& lunghezza) const {
     const QString senzaNome;
     const LettoreStore leggi{fd_, dimensioneFile_, senzaNome};
-    const qint64 qui = inizioDirectory_ + righe_[i].posizione;
+    const qint64 qui = inizioDirectory_ + posizione;
     record = leggi(qui, std::min<qint64>(LunghezzaCentrale, dimensioneFile_ - qui));
     if (record.size() >= LunghezzaCentrale) {
         const char* c = record.constData();
@@ -682,42 +841,63 @@ Voce Archivio::rileggi(size_t i, QByteArray& record, QByteArrayView& grezzo) con
         if (tutto > record.size())
             record = leggi(qui, std::min<qint64>(tutto, dimensioneFile_ - qui));
     }
-    qint64 pos = 0;
-    return voceCentrale(record, pos, quint64(i), grezzo);
+    lunghezza = 0;
+    return voceCentrale(record, lunghezza, i, grezzo);
 }
 
 const Voce* Archivio::cerca(QStringView nome) const {
-    const quint32 impronta = improntaNome(nome);
+    if (daIndice_) {
+        // Anything amiss in the saved index: the store walked, as if there had been none.
+        if (!indiceGuasto_.load())
+            if (const std::optional<const Voce*> v = cercaNellIndice(nome))
+                return *v;
+        indiceGuasto_.store(true);
+        return camminato().cerca(nome);
+    }
+    const quint32 impronta = improntaNome(nome, seme_);
     // Records whose name hashes alike, in the store's order, read back and compared: names made
     // to collide cost one small read each, never more than the directory once.
     for (size_t i = 0; i < righe_.size(); ++i) {
         if (righe_[i].impronta != impronta)
             continue;
-        QByteArray record;
-        QByteArrayView grezzo;
-        Voce v = rileggi(i, record, grezzo);
-        // As aggiungi would: control bytes, or a name no caller could ask for, are no entry.
-        if (std::any_of(grezzo.begin(), grezzo.end(),
-                        [](char ch) { return uchar(ch) < 0x20 || ch == 0x7F; }))
+        std::optional<Voce> v = rileggiVoce(i, righe_[i].posizione, nome);
+        if (!v)
             continue;
-        v.nome = nomeVoce(grezzo, v.flag & 0x0800);
-        if (!nomeVoceAmmesso(v.nome) || !stessoNome(v.nome, nome))
-            continue;
-        // The data may run to the next local header, or to the directory after the last.
-        if (!inizi_.empty()) {
-            const auto dopo = std::upper_bound(inizi_.cbegin(), inizi_.cend(), v.posizione);
-            v.limite = dopo == inizi_.cend() ? inizioDirectory_ : *dopo;
-        } else if (i + 1 < righe_.size()) {
-            QByteArray altro;
-            QByteArrayView altroNome;
-            v.limite = rileggi(i + 1, altro, altroNome).posizione;
-        } else {
-            v.limite = inizioDirectory_;
-        }
         const std::lock_guard<std::mutex> chiuso(guardiaTrovate_);
-        return &trovate_.try_emplace(quint32(i), std::move(v)).first->second;
+        return &trovate_.try_emplace(quint32(i), std::move(*v)).first->second;
     }
     return nullptr;
+}
+
+std::optional<Voce> Archivio::rileggiVoce(quint64 i, qint64 posizione, QStringView nome) const {
+    QByteArray record;
+    QByteArrayView grezzo;
+    qint64 lunghezza = 0;
+    Voce v = rileggi(i, posizione, record, grezzo, lunghezza);
+    // As aggiungi would: control bytes, or a name no caller could ask for, are no entry.
+    if (std::any_of(grezzo.begin(), grezzo.end(),
+                    [](char ch) { return uchar(ch) < 0x20 || ch == 0x7F; }))
+        return std::nullopt;
+    v.nome = nomeVoce(grezzo, v.flag & 0x0800);
+    if (!nomeVoceAmmesso(v.nome) || !stessoNome(v.nome, nome))
+        return std::nullopt;
+    // Its data before the directory, as the walk requires.
+    estensioneDi(v, grezzo, inizioDirectory_, i);
+    // The data may run to the next local header (the next record's, which follows this one in
+    // the directory), or to the directory after the last.
+    if (!inizi_.empty()) {
+        const auto dopo = std::upper_bound(inizi_.cbegin(), inizi_.cend(), v.posizione);
+        v.limite = dopo == inizi_.cend() ? inizioDirectory_ : *dopo;
+    } else if (i + 1 < numeroRecord_) {
+        QByteArray altro;
+        QByteArrayView altroNome;
+        qint64 altraLunghezza = 0;
+        v.limite =
+            rileggi(i + 1, posizione + lunghezza, altro, altroNome, altraLunghezza).posizione;
+    } else {
+        v.limite = inizioDirectory_;
+    }
+    return v;
 }
 
 const Voce* Archivio::trova(QStringView nome) const {

@@ -17,6 +17,8 @@
 // hundreds of thousands.
 
 #include "ErroreVB.h"
+#include "IdentitaFile.h"
+#include "IndiceSalvato.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -24,6 +26,7 @@
 #include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -57,6 +60,9 @@ size_t hashNome(QStringView nome) noexcept;
 // too: what a store opened for look-ups keeps of each name. Seeded afresh in each run.
 quint32 improntaNome(QStringView nome);
 quint32 improntaNome(QByteArrayView grezzo, bool utf8);
+// The same with a seed of the caller's: a saved index keeps the one its hashes were made with.
+quint32 improntaNome(QStringView nome, quint64 seme);
+quint32 improntaNome(QByteArrayView grezzo, bool utf8, quint64 seme);
 
 struct Voce {
     QString nome;
@@ -85,7 +91,15 @@ public:
     static std::shared_ptr<Archivio> apri(const QString& percorso);
     // Opens a store for look-ups only: the directory is read and checked as by apri, but no entry
     // is made before trova asks for it, and voci() and escluse() stay empty. The same errors.
-    static std::shared_ptr<Archivio> apriPerCercare(const QString& percorso);
+    // With Indice::Salvato, what an earlier walk of this very file saved in the user's cache folder
+    // stands for the walk when it is whole and names the open file's identity (each entry found
+    // is still read back and checked); else the directory is walked and what it found is saved,
+    // off this thread, for the next time.
+    enum class Indice { Nessuno, Salvato };
+    static std::shared_ptr<Archivio> apriPerCercare(const QString& percorso,
+                                                    Indice indice = Indice::Nessuno);
+    // Whether this store's look-ups go through a saved index rather than its own walk.
+    bool daIndiceSalvato() const { return daIndice_; }
 
     // The store at a path, opened for look-ups once and kept while the file on disk stays the
     // same one (same file, size, modification and change times); a store replaced or rewritten
@@ -94,6 +108,9 @@ public:
     // The same, opened whole: for work over every entry, on threads of its own. Kept apart from
     // condiviso's, so that such work never holds the screens' store or its lock.
     static std::shared_ptr<const Archivio> condivisoIntero(const QString& percorso);
+    // Forgets the stores condiviso and condivisoIntero keep (their holders keep theirs), as a new
+    // session starts.
+    static void svuotaCondivisi();
 
     // The entry of that name, without regard to case; null when there is none. When two names
     // differ only in case the first in the store's order is the one found. The entry lives as
@@ -137,6 +154,8 @@ private:
 
     int fd_ = -1;
     qint64 dimensioneFile_ = 0;
+    // What the open file is (from its descriptor): a saved index must name the same.
+    IdentitaFile identita_;
     QList<Voce> voci_;
     QList<Esclusa> escluse_;
     // Open addressing over voci_: each slot holds an entry's position plus one in its low half,
@@ -159,14 +178,36 @@ private:
     };
     bool perCercare_ = false;
     qint64 inizioDirectory_ = 0;
+    qint64 lunghezzaDirectory_ = 0;
+    quint64 numeroRecord_ = 0;
+    quint64 seme_ = 0;
     std::vector<Riga> righe_;
     std::vector<qint64> inizi_;
     mutable std::mutex guardiaTrovate_;
     mutable std::unordered_map<quint32, Voce> trovate_;
-    // Record i read back from the directory: its entry (no name yet) and its name as stored,
-    // which lives in `record`.
-    Voce rileggi(size_t i, QByteArray& record, QByteArrayView& grezzo) const;
+    // The walk's steps: righe_ and inizi_ from the open file.
+    void cammina(const QString& percorso);
+    // Record i, starting at `posizione` in the directory, read back: its entry (no name yet), its
+    // name as stored, which lives in `record`, and the record's length.
+    Voce rileggi(quint64 i, qint64 posizione, QByteArray& record, QByteArrayView& grezzo,
+                 qint64& lunghezza) const;
     const Voce* cerca(QStringView nome) const;
+    // Record i as the entry of that name, checked as the walk checks it; none when it is not.
+    std::optional<Voce> rileggiVoce(quint64 i, qint64 posizione, QStringView nome) const;
+
+    // Through a saved index: each look-up reads the bucket of the name's hash (seme_ is then the
+    // index's seed) and the records it names. Should the index fail a check on the way, the
+    // store is walked after all, once, through the same open file.
+    bool daIndice_ = false;
+    std::unique_ptr<indice::IndiceSecchi> salvato_;
+    mutable std::atomic<bool> indiceGuasto_ = false;
+    mutable std::mutex guardiaCammino_;
+    mutable std::unique_ptr<Archivio> cammino_;
+    bool caricaIndice(const QString& percorso);
+    // The entry, nullptr when there is none, nothing when the index failed.
+    std::optional<const Voce*> cercaNellIndice(QStringView nome) const;
+    const Archivio& camminato() const;
+    QByteArray indiceDaSalvare() const;
 };
 
 // A new entry: its bytes, or the file to take them from.
