@@ -3,10 +3,12 @@
 #include "FXImage.h"
 #include "Fileini.h"
 #include "HostDiProva.h"
+#include "IndiceSalvato.h"
 #include "Messaggi.h"
 #include "Prefisso.h"
 #include "Rendizioni.h"
 #include "StatoPulito.h"
+#include "TabellaRecord.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -116,23 +118,53 @@ private Q_SLOTS:
         }
     }
 
-    // The demo's stores opened for look-ups find every entry, in any case, where the stores
-    // opened whole find it.
+    // The demo's stores opened for look-ups, by their own walk and through the index a walk
+    // saved, find every entry, in any case, where the stores opened whole find it.
     void gliStoreDellaDemoSiCercanoComeInteri() {
+        using Indice = blob::Archivio::Indice;
         for (const char* store : {"/drive_d/DATI/BlobCorp.dat", "/drive_d/DATI/hsmed.dat",
                                   "/drive_d/SFONDI/Bit_Hd.ff"}) {
             const QString file = QStringLiteral(HNEMAR_DEMO_DIR) + QLatin1String(store);
             const auto intero = blob::Archivio::apri(file);
-            const auto perCercare = blob::Archivio::apriPerCercare(file);
             QVERIFY2(intero->voci().size() > 1, store);
-            for (const blob::Voce& v : intero->voci()) {
-                const blob::Voce* w = perCercare->trova(v.nome.toUpper());
-                QVERIFY2(w && w->indice == v.indice && w->posizione == v.posizione &&
-                             w->limite == v.limite && w->crc == v.crc,
-                         qPrintable(v.nome));
+            blob::Archivio::apriPerCercare(file, Indice::Salvato);
+            indice::attendiSalvataggi();
+            const auto salvato = blob::Archivio::apriPerCercare(file, Indice::Salvato);
+            QVERIFY2(salvato->daIndiceSalvato(), store);
+            for (const auto& perCercare : {blob::Archivio::apriPerCercare(file), salvato}) {
+                for (const blob::Voce& v : intero->voci()) {
+                    const blob::Voce* w = perCercare->trova(v.nome.toUpper());
+                    QVERIFY2(w && w->indice == v.indice && w->posizione == v.posizione &&
+                                 w->limite == v.limite && w->crc == v.crc,
+                             qPrintable(v.nome));
+                }
+                QVERIFY(!perCercare->trova(QStringLiteral("nie ma.png")));
             }
-            QVERIFY(!perCercare->trova(QStringLiteral("nie ma.png")));
         }
+    }
+
+    // The demo's hotspot table through its saved index gives every plate the records the whole
+    // table gives it.
+    void laTabellaDellaDemoDallIndice() {
+        const QString file = QStringLiteral(HNEMAR_DEMO_DIR "/drive_d/DATI/hsmed.bin");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray byte = f.readAll();
+        const auto intera = atlante::TabellaHotSpot::daByte(byte);
+        atlante::TabellaHotSpot::svuotaCache();
+        atlante::TabellaHotSpot::delFile(file);
+        indice::attendiSalvataggi();
+        atlante::TabellaHotSpot::svuotaCache();
+        const auto salvata = atlante::TabellaHotSpot::delFile(file);
+        QVERIFY(salvata->daIndiceSalvato());
+        QCOMPARE(salvata->numeroRecord(), intera->numeroRecord());
+        QSet<QString> tavole;
+        for (const atlante::Record& r : atlante::leggiTabella(byte))
+            tavole.insert(r.Tavola);
+        QVERIFY(tavole.size() > 10);
+        for (const QString& t : std::as_const(tavole))
+            QVERIFY2(salvata->recordDellaTavola(t.toLower()) == intera->recordDellaTavola(t),
+                     qPrintable(t));
     }
 
     void ogniMessaggioUsatoHaUnTesto() {
