@@ -1,5 +1,6 @@
 #include "DatiAtlante.h"
 
+#include "BlobStore.h"
 #include "FileSicuro.h"
 #include "HostPaths.h"
 #include "StoreImmagini.h"
@@ -47,6 +48,20 @@ FileAtlante FileAtlante::da(const HostPaths& paths, const QString& pathDati,
             host(pathDati + QStringLiteral("hsmed.dat")),
             host(pathFoto + QStringLiteral("BlobCorp.dat")),
             host(pathDati + QStringLiteral("DesAppa.bin"))};
+}
+
+void preparaPerLoSchermo(const FileAtlante& file) {
+    for (const QString& p : {file.tavole, file.testi})
+        try {
+            if (!p.isEmpty())
+                blob::Archivio::condiviso(p);
+        } catch (const ErroreVB&) {
+        }
+    try {
+        if (!file.tabella.isEmpty())
+            TabellaHotSpot::delFile(file.tabella);
+    } catch (const ErroreVB&) {
+    }
 }
 
 std::shared_ptr<const DatiAtlante> DatiAtlante::leggi(const FileAtlante& file) {

@@ -33,6 +33,12 @@ struct FileAtlante {
     bool operator==(const FileAtlante&) const = default;
 };
 
+// Opens the plate stores and the hotspot table for the screens' look-ups, as the viewer would
+// (through saved indexes, or walked and their indexes saved), and keeps them for it: for a thread
+// of its own at start-up, so that neither this session's first plate nor a later session's walks
+// the whole of a large atlas. Errors are left for the screens to meet and report.
+void preparaPerLoSchermo(const FileAtlante& file);
+
 class DatiAtlante {
 public:
     // Reads what there is: a missing or unreadable file reads as empty (no records, no

@@ -337,9 +337,9 @@ std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::dallIndice(const QString& 
 }
 
 std::shared_ptr<const TabellaHotSpot> TabellaHotSpot::delFile(const QString& percorsoHost) {
-    // The screens' thread asks; the search index and the home screen's counts read the table on
-    // their threads through DatiAtlante. The lock keeps the cache whole all the same, and costs
-    // nothing beside reading a table.
+    // The screens' thread asks, and the thread that prepares for them at start-up (the search
+    // index and the home screen's counts read the table through DatiAtlante). The lock keeps the
+    // cache whole, and costs nothing beside reading a table.
     const std::lock_guard<std::mutex> chiuso(guardiaLetti);
     return letti.prendi(percorsoHost, [](const QString& percorso) {
         std::shared_ptr<const TabellaHotSpot> t = dallIndice(percorso);

@@ -266,6 +266,8 @@ std::shared_ptr<const atlante::IndiceRicerca> Ricerca::indice() {
     c->thread = QThread::create([c = c.get()] {
         // Nothing may escape a thread: an atlas that cannot be indexed finds nothing.
         try {
+            // First what the plates read, so that the first one is quick in this session too.
+            atlante::preparaPerLoSchermo(c->file);
             c->dati = atlante::DatiAtlante::leggi(c->file);
             atlante::Budget budget;
             budget.ferma = &c->ferma;
