@@ -121,7 +121,7 @@ QList<Record> recordDiProva(int tavole) {
             x.Testo = h == 0 ? u"D%1"_s.arg(t) : QString();
             r.append(x);
         }
-    r.insert(5, recordSolo(u"p1"_s, u"Z"_s));
+    r.insert(std::min<qsizetype>(5, r.size()), recordSolo(u"p1"_s, u"Z"_s));
     return r;
 }
 
