@@ -224,8 +224,12 @@ void salvaIndice(const QString& percorsoHost, QStringView tipo,
     lavoratore().start([percorso, prepara = std::move(prepara)] {
         try {
             const QByteArray dati = prepara();
-            if (dati.isEmpty() || !QDir().mkpath(QFileInfo(percorso).path()))
+            const QString cartella = QFileInfo(percorso).path();
+            if (dati.isEmpty() || !QDir().mkpath(cartella))
                 return;
+            // What a run killed while saving left beside an index, once per run.
+            static const bool pulita = (pulisciAvanzi(cartella), true);
+            Q_UNUSED(pulita);
             scriviFileSicuro(percorso, dati);
         } catch (...) {
             // An index not saved costs the next session a walk, nothing more.
