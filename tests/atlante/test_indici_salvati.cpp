@@ -3,6 +3,7 @@
 #include "IndiceSalvato.h"
 #include "TabellaRecord.h"
 
+#include "CacheDiProva.h"
 #include "ErroreDi.h"
 #include "Fifo.h"
 #include "StoreDiProva.h"
@@ -20,13 +21,6 @@ using namespace hn::prova;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The user's cache folder is a temporary one, set before Qt first looks for it.
-QTemporaryDir cache;
-void cacheTemporanea() {
-    qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
-}
-Q_CONSTRUCTOR_FUNCTION(cacheTemporanea)
 
 using Indice = blob::Archivio::Indice;
 
@@ -140,7 +134,7 @@ class TestIndiciSalvati : public QObject {
 private Q_SLOTS:
     void init() {
         indice::attendiSalvataggi();
-        QDir(cache.path()).removeRecursively();
+        QDir(cartellaCache()).removeRecursively();
     }
 
     // Through the index an earlier walk saved, a store answers every name as its own walk does,
@@ -161,9 +155,9 @@ private Q_SLOTS:
         QVERIFY(a->daIndiceSalvato());
         QCOMPARE(risposte(*a, nomiDiProva()), attese);
         QCOMPARE(tuttiIFile(dati.path()), QStringList{u"hsmed.dat"_s});
-        const QStringList inCache = tuttiIFile(cache.path());
+        const QStringList inCache = tuttiIFile(cartellaCache());
         QCOMPARE(inCache.size(), 1);
-        QCOMPARE(cache.path() + u'/' + inCache.front(), indice::percorsoIndice(file, u"store"));
+        QCOMPARE(cartellaCache() + u'/' + inCache.front(), indice::percorsoIndice(file, u"store"));
     }
 
     // A store rewritten after its index was saved, even to the same size, is walked anew.
