@@ -1,4 +1,5 @@
 #include "BlobStore.h"
+#include "DatiAtlante.h"
 #include "FileSicuro.h"
 #include "IndiceSalvato.h"
 #include "TabellaRecord.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fcntl.h>
@@ -330,6 +332,27 @@ private Q_SLOTS:
             QCOMPARE(codici(mostrata->recordDellaTavola(u"P8"_s)),
                      (QStringList{u"000000"_s, u"C7_1"_s, u"C7_2"_s, u"C7_3"_s}));
         }
+    }
+
+    // What the start-up thread prepares the screens find ready: the stores and the table in the
+    // screens' caches, their indexes saved for the next session.
+    void preparatoPerLoSchermo() {
+        QTemporaryDir dati;
+        const FileAtlante file{dati.filePath(u"hsmed.bin"_s), dati.filePath(u"hsmed.dat"_s),
+                               dati.filePath(u"BlobCorp.dat"_s), dati.filePath(u"DesAppa.bin"_s)};
+        scrivi(file.tabella, scriviTabella(recordDiProva(20)));
+        scriviZipGrezzo(file.testi, vociDiProva(), true);
+        scriviZipGrezzo(file.tavole, {{"P1.png", "png"}}, false);
+        TabellaHotSpot::svuotaCache();
+        preparaPerLoSchermo(file);
+        indice::attendiSalvataggi();
+        for (const auto& [f, tipo] :
+             {std::pair{file.testi, u"store"}, {file.tavole, u"store"}, {file.tabella, u"tabella"}})
+            QVERIFY2(QFileInfo(indice::percorsoIndice(f, tipo)).isFile(), qPrintable(f));
+        // Kept from start-up: walked and read then, not opened anew through the indexes.
+        QVERIFY(!TabellaHotSpot::delFile(file.tabella)->daIndiceSalvato());
+        QVERIFY(!blob::Archivio::condiviso(file.testi)->daIndiceSalvato());
+        QVERIFY(blob::Archivio::condiviso(file.tavole)->trova(u"p1.PNG"));
     }
 
     // The pieces of a file, in one opening: short past its end, refused beyond their cap, never
