@@ -1,0 +1,205 @@
+#include "PngPerRighe.h"
+
+#include "Ridimensiona.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <vector>
+
+namespace hn {
+
+namespace {
+
+// The sides the other decoders accept (immagineInPixelPropri): a larger header is refused
+// before anything is allocated for it.
+constexpr png_uint_32 latoMassimo = 32767;
+// Text, profiles and other chunks beside the pixels: none of a picture of ours comes near.
+constexpr png_alloc_size_t bloccoMassimo = 8 * 1024 * 1024;
+constexpr png_uint_32 blocchiMassimi = 256;
+
+// libpng reports an error by jumping back to the setjmp of the step under way; warnings are
+// dropped, as Qt's reader drops them.
+[[noreturn]] void errore(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+void avviso(png_structp, png_const_charp) {}
+
+// libpng's reads, from the device. Bytes that end early are an error, reported the libpng way;
+// nothing from C++ may unwind through libpng's frames, so nothing thrown leaves here.
+void leggi(png_structp png, png_bytep dati, size_t quanti) {
+    auto* dispositivo = static_cast<QIODevice*>(png_get_io_ptr(png));
+    size_t letti = 0;
+    while (letti < quanti) {
+        qint64 n = -1;
+        try {
+            n = dispositivo->read(reinterpret_cast<char*>(dati) + letti, qint64(quanti - letti));
+        } catch (...) {
+        }
+        if (n <= 0)
+            break;
+        letti += size_t(n);
+    }
+    if (letti < quanti)
+        png_error(png, "troncato");
+}
+
+} // namespace
+
+struct PngPerRighe::Stato {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    bool leggibile = false;
+    bool rotta = false;
+    bool alfa = false;
+    int larghezza = 0;
+    int altezza = 0;
+    int lette = 0;
+    std::vector<QRgb> riga;
+
+    // The two calls into libpng that may jump back. Each holds only trivially destructible
+    // locals, so a jump skips no destructor; false when libpng reported an error.
+    static bool apri(Stato* s);
+    static bool leggiRiga(Stato* s);
+    // What the header says, once read; false for a kind the rows are not given for.
+    static bool preparaRighe(Stato* s);
+};
+
+bool PngPerRighe::Stato::apri(Stato* s) {
+    if (setjmp(png_jmpbuf(s->png)))
+        return false;
+    png_read_info(s->png, s->info);
+    return preparaRighe(s);
+}
+
+bool PngPerRighe::Stato::preparaRighe(Stato* s) {
+    png_uint_32 w = 0, h = 0;
+    int profondita = 0, colore = 0, interlacciata = 0;
+    png_get_IHDR(s->png, s->info, &w, &h, &profondita, &colore, &interlacciata, nullptr, nullptr);
+    // Seven passes over the picture: decoded whole, by Qt.
+    if (interlacciata != PNG_INTERLACE_NONE || w == 0 || h == 0 || w > latoMassimo ||
+        h > latoMassimo)
+        return false;
+    s->larghezza = int(w);
+    s->altezza = int(h);
+    s->alfa = (colore & PNG_COLOR_MASK_ALPHA) != 0;
+    const bool trasparenze = png_get_valid(s->png, s->info, PNG_INFO_tRNS) != 0;
+    if (trasparenze && colore == PNG_COLOR_TYPE_PALETTE) {
+        // A palette whose entries are all opaque has no transparency.
+        png_bytep alfe = nullptr;
+        int quante = 0;
+        png_get_tRNS(s->png, s->info, &alfe, &quante, nullptr);
+        for (int i = 0; alfe && i < quante; ++i)
+            s->alfa = s->alfa || alfe[i] != 255;
+    } else if (trasparenze) {
+        s->alfa = true;
+    }
+    // Every kind to 8-bit RGBA: palette and small greys expanded, one transparent colour made an
+    // alpha channel, 16 bits rounded to 8, grey made colour, an opaque alpha added.
+    png_set_expand(s->png);
+    png_set_scale_16(s->png);
+    png_set_gray_to_rgb(s->png);
+    const bool conAlfa = (colore & PNG_COLOR_MASK_ALPHA) != 0 || trasparenze;
+    // In the byte order of a QRgb in memory, so a row is used as it comes.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    png_set_bgr(s->png);
+    if (!conAlfa)
+        png_set_filler(s->png, 0xff, PNG_FILLER_AFTER);
+#else
+    if (conAlfa)
+        png_set_swap_alpha(s->png);
+    else
+        png_set_filler(s->png, 0xff, PNG_FILLER_BEFORE);
+#endif
+    png_read_update_info(s->png, s->info);
+    return png_get_channels(s->png, s->info) == 4 && png_get_bit_depth(s->png, s->info) == 8 &&
+           png_get_rowbytes(s->png, s->info) == size_t(w) * 4;
+}
+
+bool PngPerRighe::Stato::leggiRiga(Stato* s) {
+    if (setjmp(png_jmpbuf(s->png)))
+        return false;
+    png_read_row(s->png, reinterpret_cast<png_bytep>(s->riga.data()), nullptr);
+    return true;
+}
+
+PngPerRighe::PngPerRighe(QIODevice& dispositivo) : s_(std::make_unique<Stato>()) {
+    const QByteArray firma = dispositivo.peek(8);
+    if (firma.size() < 8 ||
+        png_sig_cmp(reinterpret_cast<png_const_bytep>(firma.constData()), 0, 8) != 0)
+        return;
+    s_->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, errore, avviso);
+    if (!s_->png)
+        return;
+    s_->info = png_create_info_struct(s_->png);
+    if (!s_->info)
+        return;
+    png_set_read_fn(s_->png, &dispositivo, leggi);
+    png_set_user_limits(s_->png, latoMassimo, latoMassimo);
+    png_set_chunk_malloc_max(s_->png, bloccoMassimo);
+    png_set_chunk_cache_max(s_->png, blocchiMassimi);
+    if (!Stato::apri(s_.get()))
+        return;
+    s_->riga.resize(size_t(s_->larghezza));
+    s_->leggibile = true;
+}
+
+PngPerRighe::~PngPerRighe() {
+    if (s_->png)
+        png_destroy_read_struct(&s_->png, s_->info ? &s_->info : nullptr, nullptr);
+}
+
+bool PngPerRighe::leggibile() const {
+    return s_->leggibile;
+}
+
+QSize PngPerRighe::misura() const {
+    return s_->leggibile ? QSize(s_->larghezza, s_->altezza) : QSize();
+}
+
+bool PngPerRighe::alfa() const {
+    return s_->alfa;
+}
+
+int PngPerRighe::lette() const {
+    return s_->lette;
+}
+
+const QRgb* PngPerRighe::riga() {
+    if (!s_->leggibile || s_->rotta || s_->lette >= s_->altezza)
+        return nullptr;
+    if (!Stato::leggiRiga(s_.get())) {
+        s_->rotta = true;
+        return nullptr;
+    }
+    ++s_->lette;
+    if (s_->alfa)
+        for (QRgb& v : s_->riga)
+            v = qPremultiply(v);
+    return s_->riga.data();
+}
+
+std::optional<QImage> decodificaRendizioneRidotta(QIODevice& dispositivo, QSize attesa,
+                                                  QSize bersaglio) {
+    if (!attesa.isValid())
+        return QImage();
+    const qint64 inizio = dispositivo.pos();
+    PngPerRighe png(dispositivo);
+    if (!png.leggibile()) {
+        if (!dispositivo.seek(inizio))
+            return QImage();
+        return std::nullopt;
+    }
+    if (png.misura() != attesa)
+        return QImage();
+    const RigaSorgente riga = [&png](int r) -> const QRgb* {
+        // Rows no target pixel takes are read past.
+        while (png.lette() < r)
+            if (!png.riga())
+                return nullptr;
+        return png.lette() == r ? png.riga() : nullptr;
+    };
+    return riduciPerRighe(attesa, png.alfa(), riga, bersaglio);
+}
+
+} // namespace hn
