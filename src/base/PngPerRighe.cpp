@@ -123,7 +123,8 @@ bool PngPerRighe::Stato::leggiRiga(Stato* s) {
     return true;
 }
 
-PngPerRighe::PngPerRighe(QIODevice& dispositivo) : s_(std::make_unique<Stato>()) {
+PngPerRighe::PngPerRighe(QIODevice& dispositivo)
+    : s_(std::make_unique<Stato>()) {
     const QByteArray firma = dispositivo.peek(8);
     if (firma.size() < 8 ||
         png_sig_cmp(reinterpret_cast<png_const_bytep>(firma.constData()), 0, 8) != 0)

@@ -187,7 +187,8 @@ Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base) {
         if (!file || !QFileInfo(*file).isFile())
             continue;
         // Read whole, or reduced as it is read: the same file, the same checks.
-        const auto leggi = [file = *file, attesa = base * f](QSize ridotta) -> std::optional<QImage> {
+        const auto leggi = [file = *file,
+                            attesa = base * f](QSize ridotta) -> std::optional<QImage> {
             try {
                 QFile dati;
                 apriInLettura(dati, file);

@@ -307,9 +307,9 @@ QImage scegliERiduci(const QImage& sorgente, QSize bersaglio, Filtro filtro, QIm
 
 bool riduzionePerRighe(QSize sorgente, QSize bersaglio, Filtro filtro) {
     return !sorgente.isEmpty() && !bersaglio.isEmpty() && bersaglio.width() <= latoMassimo &&
-           bersaglio.height() <= latoMassimo && sorgente != bersaglio &&
-           filtro != Filtro::Pixel && bersaglio.width() <= sorgente.width() &&
-           bersaglio.height() <= sorgente.height() && grande(bersaglio);
+           bersaglio.height() <= latoMassimo && sorgente != bersaglio && filtro != Filtro::Pixel &&
+           bersaglio.width() <= sorgente.width() && bersaglio.height() <= sorgente.height() &&
+           grande(bersaglio);
 }
 
 QImage riduciPerRighe(QSize sorgente, bool alfa, const RigaSorgente& riga, QSize bersaglio) {
