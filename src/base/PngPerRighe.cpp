@@ -50,7 +50,7 @@ struct PngPerRighe::Stato {
     png_structp png = nullptr;
     png_infop info = nullptr;
     bool leggibile = false;
-    bool rotta = false;
+    bool rotta = false; // libpng reported an error
     bool alfa = false;
     int larghezza = 0;
     int altezza = 0;
@@ -58,16 +58,21 @@ struct PngPerRighe::Stato {
     std::vector<QRgb> riga;
 
     // The two calls into libpng that may jump back. Each holds only trivially destructible
-    // locals, so a jump skips no destructor; false when libpng reported an error.
+    // locals, so a jump skips no destructor; they record in `rotta` whether libpng reported an
+    // error. apri is true when the rows can be read.
     static bool apri(Stato* s);
     static bool leggiRiga(Stato* s);
+    // The chunks after the last row, up to the end mark, which Qt's reader wants too.
+    static bool leggiFine(Stato* s);
     // What the header says, once read; false for a kind the rows are not given for.
     static bool preparaRighe(Stato* s);
 };
 
 bool PngPerRighe::Stato::apri(Stato* s) {
-    if (setjmp(png_jmpbuf(s->png)))
+    if (setjmp(png_jmpbuf(s->png))) {
+        s->rotta = true;
         return false;
+    }
     png_read_info(s->png, s->info);
     return preparaRighe(s);
 }
@@ -117,9 +122,20 @@ bool PngPerRighe::Stato::preparaRighe(Stato* s) {
 }
 
 bool PngPerRighe::Stato::leggiRiga(Stato* s) {
-    if (setjmp(png_jmpbuf(s->png)))
+    if (setjmp(png_jmpbuf(s->png))) {
+        s->rotta = true;
         return false;
+    }
     png_read_row(s->png, reinterpret_cast<png_bytep>(s->riga.data()), nullptr);
+    return true;
+}
+
+bool PngPerRighe::Stato::leggiFine(Stato* s) {
+    if (setjmp(png_jmpbuf(s->png))) {
+        s->rotta = true;
+        return false;
+    }
+    png_read_end(s->png, nullptr);
     return true;
 }
 
@@ -158,6 +174,10 @@ QSize PngPerRighe::misura() const {
     return s_->leggibile ? QSize(s_->larghezza, s_->altezza) : QSize();
 }
 
+bool PngPerRighe::guasta() const {
+    return s_->rotta;
+}
+
 bool PngPerRighe::alfa() const {
     return s_->alfa;
 }
@@ -169,11 +189,11 @@ int PngPerRighe::lette() const {
 const QRgb* PngPerRighe::riga() {
     if (!s_->leggibile || s_->rotta || s_->lette >= s_->altezza)
         return nullptr;
-    if (!Stato::leggiRiga(s_.get())) {
-        s_->rotta = true;
+    if (!Stato::leggiRiga(s_.get()))
         return nullptr;
-    }
-    ++s_->lette;
+    // A file that ends without its end mark is truncated: its last row is not handed out.
+    if (++s_->lette == s_->altezza && !Stato::leggiFine(s_.get()))
+        return nullptr;
     if (s_->alfa)
         for (QRgb& v : s_->riga)
             v = qPremultiply(v);
@@ -186,6 +206,9 @@ std::optional<QImage> decodificaRendizioneRidotta(QIODevice& dispositivo, QSize 
         return QImage();
     const qint64 inizio = dispositivo.pos();
     PngPerRighe png(dispositivo);
+    // A PNG whose header libpng refuses is no picture for Qt's reader either.
+    if (png.guasta())
+        return QImage();
     if (!png.leggibile()) {
         if (!dispositivo.seek(inizio))
             return QImage();

@@ -24,6 +24,9 @@ public:
     // (its rows come in seven passes) nor of a kind the row conversion does not give as 8-bit
     // RGBA. False for bytes that are no PNG at all.
     bool leggibile() const;
+    // Whether libpng found the bytes truncated or corrupt: in the header (then the rows cannot
+    // be read either) or in a row read since.
+    bool guasta() const;
     QSize misura() const;
     // Transparency as Qt's reader would find it: an alpha channel, or transparent entries in
     // the palette or for one colour.
@@ -43,7 +46,7 @@ private:
 // A rendition read from a device and reduced to `bersaglio` by averaging areas as it is decoded
 // (riduciPerRighe), when it is a PNG that can be read by rows: nullopt when it is not (another
 // format, interlaced), so the caller decodes it whole; an empty image, as decodificaRendizione
-// gives, when it does not measure exactly `attesa` or cannot be read.
+// gives, when it does not measure exactly `attesa` or is truncated or corrupt.
 std::optional<QImage> decodificaRendizioneRidotta(QIODevice& dispositivo, QSize attesa,
                                                   QSize bersaglio);
 
