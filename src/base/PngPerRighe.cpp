@@ -135,7 +135,8 @@ bool PngPerRighe::Stato::leggiFine(Stato* s) {
         s->rotta = true;
         return false;
     }
-    png_read_end(s->png, nullptr);
+    // With the picture's info: without it libpng skips every chunk unchecked.
+    png_read_end(s->png, s->info);
     return true;
 }
 

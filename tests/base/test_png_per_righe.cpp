@@ -217,12 +217,25 @@ private Q_SLOTS:
         const qsizetype idat = png.indexOf("IDAT") - 4;
         QVERIFY(idat > 8);
         // Every cut before the end mark is seen, the end mark itself included.
-        for (qsizetype taglio : {idat, idat + 20, png.size() / 2, png.size() - 13, png.size() - 12}) {
+        for (qsizetype taglio :
+             {idat, idat + 20, png.size() / 2, png.size() - 13, png.size() - 12}) {
             const QByteArray corti = png.left(taglio);
             QVERIFY(decodificaRendizione(corti, misura).isNull());
             const std::optional<QImage> r = ridotta(corti, misura, bersaglio);
             QVERIFY2(r && r->isNull(), qPrintable(QString::number(taglio)));
         }
+        // A chunk after the pixels that a reader must know and does not: no picture either.
+        QByteArray ignoto("Xbad");
+        ignoto += QByteArray(4, '\0');
+        QByteArray conIgnoto = png;
+        const quint32 c = crc32(ignoto);
+        ignoto.prepend(QByteArray("\0\0\0\4", 4));
+        for (int i = 0; i < 4; ++i)
+            ignoto += char(c >> (24 - 8 * i));
+        conIgnoto.insert(png.size() - 12, ignoto);
+        QVERIFY(decodificaRendizione(conIgnoto, misura).isNull());
+        const std::optional<QImage> r = ridotta(conIgnoto, misura, bersaglio);
+        QVERIFY(r && r->isNull());
         for (qsizetype dove : {idat + 8 + 100, png.size() - 20}) {
             QByteArray guasti = png;
             guasti[dove] = char(guasti[dove] ^ 0x5a);
