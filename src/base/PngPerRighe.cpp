@@ -17,6 +17,12 @@ constexpr png_uint_32 latoMassimo = 32767;
 // Text, profiles and other chunks beside the pixels: none of a picture of ours comes near.
 constexpr png_alloc_size_t bloccoMassimo = 8 * 1024 * 1024;
 constexpr png_uint_32 blocchiMassimi = 256;
+// The chunks beside the pixels that the rows do not need (colour spaces and gamma are not
+// applied, as Qt's reader applies none to the pixels), skipped a piece at a time unread: libpng
+// would otherwise allocate each one's claimed length before reading it, the chunk limit above
+// notwithstanding, and a text chunk claiming 1.5 GB in a file of 300 bytes asks for 1.5 GB.
+constexpr png_byte ignorati[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0"
+                                "sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
 
 // libpng reports an error by jumping back to the setjmp of the step under way; warnings are
 // dropped, as Qt's reader drops them.
@@ -156,6 +162,8 @@ PngPerRighe::PngPerRighe(QIODevice& dispositivo)
     png_set_user_limits(s_->png, latoMassimo, latoMassimo);
     png_set_chunk_malloc_max(s_->png, bloccoMassimo);
     png_set_chunk_cache_max(s_->png, blocchiMassimi);
+    png_set_keep_unknown_chunks(s_->png, PNG_HANDLE_CHUNK_NEVER, ignorati,
+                                int(sizeof(ignorati) / 5));
     if (!Stato::apri(s_.get()))
         return;
     s_->riga.resize(size_t(s_->larghezza));
