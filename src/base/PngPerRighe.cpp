@@ -4,6 +4,8 @@
 
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <vector>
 
@@ -62,6 +64,11 @@ struct PngPerRighe::Stato {
     int altezza = 0;
     int lette = 0;
     std::vector<QRgb> riga;
+    // A palette picture's rows come as indices, looked up here: an index past the palette's end
+    // takes its first entry, as Qt's reader gives it.
+    bool tavolozza = false;
+    std::array<QRgb, 256> colori{};
+    std::vector<png_byte> indici;
 
     // The two calls into libpng that may jump back. Each holds only trivially destructible
     // locals, so a jump skips no destructor; they record in `rotta` whether libpng reported an
@@ -105,7 +112,30 @@ bool PngPerRighe::Stato::preparaRighe(Stato* s) {
     } else if (trasparenze) {
         s->alfa = true;
     }
-    // Every kind to 8-bit RGBA: palette and small greys expanded, one transparent colour made an
+    if (colore == PNG_COLOR_TYPE_PALETTE) {
+        png_colorp voci = nullptr;
+        int quante = 0;
+        png_get_PLTE(s->png, s->info, &voci, &quante);
+        png_bytep alfe = nullptr;
+        int trasparenti = 0;
+        if (trasparenze)
+            png_get_tRNS(s->png, s->info, &alfe, &trasparenti, nullptr);
+        if (!voci || quante < 1)
+            return false;
+        for (int i = 0; i < 256; ++i) {
+            const int v = i < quante ? i : 0;
+            const QRgb c = qRgba(voci[v].red, voci[v].green, voci[v].blue,
+                                 alfe && v < trasparenti ? alfe[v] : 255);
+            s->colori[size_t(i)] = s->alfa ? qPremultiply(c) : c;
+        }
+        s->tavolozza = true;
+        // Indices of fewer bits one to a byte.
+        png_set_packing(s->png);
+        png_read_update_info(s->png, s->info);
+        return png_get_channels(s->png, s->info) == 1 && png_get_bit_depth(s->png, s->info) == 8 &&
+               png_get_rowbytes(s->png, s->info) == size_t(w);
+    }
+    // Every other kind to 8-bit RGBA: small greys expanded, one transparent colour made an
     // alpha channel, 16 bits rounded to 8, grey made colour, an opaque alpha added.
     png_set_expand(s->png);
     png_set_scale_16(s->png);
@@ -132,7 +162,9 @@ bool PngPerRighe::Stato::leggiRiga(Stato* s) {
         s->rotta = true;
         return false;
     }
-    png_read_row(s->png, reinterpret_cast<png_bytep>(s->riga.data()), nullptr);
+    png_read_row(s->png,
+                 s->tavolozza ? s->indici.data() : reinterpret_cast<png_bytep>(s->riga.data()),
+                 nullptr);
     return true;
 }
 
@@ -167,6 +199,8 @@ PngPerRighe::PngPerRighe(QIODevice& dispositivo)
     if (!Stato::apri(s_.get()))
         return;
     s_->riga.resize(size_t(s_->larghezza));
+    if (s_->tavolozza)
+        s_->indici.resize(size_t(s_->larghezza));
     s_->leggibile = true;
 }
 
@@ -203,7 +237,10 @@ const QRgb* PngPerRighe::riga() {
     // A file that ends without its end mark is truncated: its last row is not handed out.
     if (++s_->lette == s_->altezza && !Stato::leggiFine(s_.get()))
         return nullptr;
-    if (s_->alfa)
+    if (s_->tavolozza)
+        std::transform(s_->indici.cbegin(), s_->indici.cend(), s_->riga.begin(),
+                       [this](png_byte i) { return s_->colori[i]; });
+    else if (s_->alfa)
         for (QRgb& v : s_->riga)
             v = qPremultiply(v);
     return s_->riga.data();
