@@ -252,7 +252,8 @@ std::optional<QImage> decodificaRendizioneRidotta(QIODevice& dispositivo, QSize 
         return QImage();
     const qint64 inizio = dispositivo.pos();
     PngPerRighe png(dispositivo);
-    // A PNG whose header libpng refuses is no picture for Qt's reader either.
+    // A PNG whose header libpng refuses is no picture for Qt's reader either (which uses the
+    // same libpng), nor one with a side beyond any picture's here.
     if (png.guasta())
         return QImage();
     if (!png.leggibile()) {
