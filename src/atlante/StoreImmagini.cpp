@@ -2,6 +2,9 @@
 
 #include "BlobStore.h"
 #include "ErroreVB.h"
+#include "PngPerRighe.h"
+
+#include <QBuffer>
 
 namespace hn::atlante {
 
@@ -35,14 +38,25 @@ Rendizioni rendizioniNelloStore(const std::shared_ptr<const blob::Archivio>& sto
         if (!voce)
             continue;
         // The store is held by the loader: the entry is read from the file it was found in.
-        r.aggiungi(f, [store, nome = voce->nome, attesa = base * f] {
+        // Read whole, or reduced as it is decoded.
+        const auto leggi = [store, nome = voce->nome,
+                            attesa = base * f](QSize ridotta) -> std::optional<QImage> {
             try {
                 const std::optional<QByteArray> dati = store->contenuto(nome);
-                return dati ? decodificaRendizione(*dati, attesa) : QImage();
+                if (!dati)
+                    return QImage();
+                if (!ridotta.isValid())
+                    return decodificaRendizione(*dati, attesa);
+                QBuffer buffer;
+                buffer.setData(*dati);
+                buffer.open(QIODevice::ReadOnly);
+                return decodificaRendizioneRidotta(buffer, attesa, ridotta);
             } catch (const ErroreVB&) {
                 return QImage();
             }
-        });
+        };
+        r.aggiungi(
+            f, [leggi] { return *leggi(QSize()); }, leggi);
     }
     return r;
 }

@@ -5,6 +5,7 @@
 #include "Host.h"
 #include "HostPaths.h"
 #include "Immagine.h"
+#include "PngPerRighe.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -185,18 +186,24 @@ Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base) {
         const std::optional<QString> file = host().paths->toHost(nomeRendizione(percorso, f));
         if (!file || !QFileInfo(*file).isFile())
             continue;
-        r.aggiungi(f, [file = *file, attesa = base * f] {
+        // Read whole, or reduced as it is read: the same file, the same checks.
+        const auto leggi = [file = *file,
+                            attesa = base * f](QSize ridotta) -> std::optional<QImage> {
             try {
                 QFile dati;
                 apriInLettura(dati, file);
                 // No picture file is this large; a bigger one is not a rendition.
                 if (dati.size() > qint64(256) * 1024 * 1024)
                     return QImage();
+                if (ridotta.isValid())
+                    return decodificaRendizioneRidotta(dati, attesa, ridotta);
                 return decodificaRendizione(dati, attesa);
             } catch (const ErroreVB&) {
                 return QImage();
             }
-        });
+        };
+        r.aggiungi(
+            f, [leggi] { return *leggi(QSize()); }, leggi);
     }
     return r;
 }
@@ -234,15 +241,15 @@ Rendizioni rendizioniDaRisorsa(const QString& percorso, QSize base) {
     return r;
 }
 
-void Rendizioni::aggiungi(int fattore, Caricatore carica) {
+void Rendizioni::aggiungi(int fattore, Caricatore carica, CaricatoreRidotto ridotta) {
     if (fattore < 2 || !carica)
         return;
     auto it = std::find_if(voci_.begin(), voci_.end(),
                            [fattore](const Voce& v) { return v.fattore >= fattore; });
     if (it != voci_.end() && it->fattore == fattore)
-        it->carica = std::move(carica);
+        *it = Voce{fattore, std::move(carica), std::move(ridotta)};
     else
-        voci_.insert(it, Voce{fattore, std::move(carica)});
+        voci_.insert(it, Voce{fattore, std::move(carica), std::move(ridotta)});
 }
 
 QList<int> Rendizioni::fattori() const {
@@ -265,6 +272,13 @@ QImage Rendizioni::carica(int fattore) const {
         if (v.fattore == fattore)
             return v.carica();
     return {};
+}
+
+std::optional<QImage> Rendizioni::caricaRidotta(int fattore, QSize bersaglio) const {
+    for (const Voce& v : voci_)
+        if (v.fattore == fattore && v.ridotta)
+            return v.ridotta(bersaglio);
+    return std::nullopt;
 }
 
 int scegliRendizione(const QList<int>& fattori, double necessario) {

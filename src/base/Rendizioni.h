@@ -14,6 +14,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace hn {
 
@@ -39,9 +40,13 @@ class Rendizioni {
 public:
     // Reads one rendition; an empty image when it cannot be read (the 1 × picture is then used).
     using Caricatore = std::function<QImage()>;
+    // Reads one rendition and reduces it to `bersaglio` by averaging areas as it decodes
+    // (decodificaRendizioneRidotta), when it can be read that way; nullopt when it cannot.
+    using CaricatoreRidotto = std::function<std::optional<QImage>(QSize bersaglio)>;
 
     // Adds the rendition of factor `fattore` (2 or more; another of the same factor replaces it).
-    void aggiungi(int fattore, Caricatore carica);
+    // `ridotta`, when given, reads the same rendition reduced.
+    void aggiungi(int fattore, Caricatore carica, CaricatoreRidotto ridotta = {});
 
     // The factors there are, 1 included, in ascending order.
     QList<int> fattori() const;
@@ -56,6 +61,10 @@ public:
     // The rendition of that factor; an empty image for 1, for a factor there is not, or when it
     // cannot be read.
     QImage carica(int fattore) const;
+    // The rendition of that factor reduced to `bersaglio` as it is read, never whole: nullopt
+    // when it has no such reader or cannot be read that way (then carica reads it), else the
+    // reduced picture, or an empty image when it cannot be read at all.
+    std::optional<QImage> caricaRidotta(int fattore, QSize bersaglio) const;
 
     // Whether these are the same renditions as `altre`: one a copy of the other, untouched since
     // (or both none). Loaders cannot be compared, so two sets added apart are never the same.
@@ -67,6 +76,7 @@ private:
     struct Voce {
         int fattore;
         Caricatore carica;
+        CaricatoreRidotto ridotta;
     };
     QList<Voce> voci_; // ascending by factor
 };

@@ -127,16 +127,14 @@ bool stannoSulPosto(const QImage& sorgente, QSize bersaglio) {
 // do not bleed their colour. For a reduction each pixel is repeated once: the areas averaged.
 // With `sulPosto` (the source's own pixels, where stannoSulPosto holds) the rows made are
 // written there, at the made picture's stride, and a null image is returned.
-QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto = nullptr) {
-    const bool alfa = immagine.hasAlphaChannel();
-    const QImage::Format formato =
-        alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    // A picture of another format is converted a row at a time, not copied whole.
-    const QImage& s = immagine;
-    if (s.isNull())
+// The source comes as rows (`riga`, see RigaSorgente), so a picture being decoded can feed it
+// without ever being whole.
+QImage nitidaBilineare(QSize misura, bool alfa, const RigaSorgente& riga, QSize bersaglio,
+                       uchar* sulPosto = nullptr) {
+    if (misura.isEmpty() || bersaglio.isEmpty())
         return {};
-    const Pesi px = pesiAsse(s.width(), bersaglio.width());
-    const Pesi py = pesiAsse(s.height(), bersaglio.height());
+    const Pesi px = pesiAsse(misura.width(), bersaglio.width());
+    const Pesi py = pesiAsse(misura.height(), bersaglio.height());
     const int finestra = *std::max_element(py.quanti.cbegin(), py.quanti.cend());
     const QImage::Format formatoUscita = formatoFatto(alfa, bersaglio);
     const bool compatta = formatoUscita == QImage::Format_RGB888;
@@ -147,7 +145,6 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto 
             return {};
     }
     const qsizetype passoUscita = sulPosto ? rigaDi(bersaglio, formatoUscita) : 0;
-    QImage convertita;
     // Rows of the first pass, row r in slot r % finestra: a target row takes consecutive source
     // rows, never more than `finestra`, and they only move down.
     std::vector<QRgb> righe(size_t(finestra) * size_t(bersaglio.width()));
@@ -179,28 +176,24 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto 
         const int quante = py.quanti[y];
         for (int i = 0; i < quante; ++i) {
             const int r = py.primo[y] + i;
-            QRgb* riga = righe.data() + size_t(r % finestra) * size_t(bersaglio.width());
+            QRgb* fila = righe.data() + size_t(r % finestra) * size_t(bersaglio.width());
             if (inSlot[size_t(r % finestra)] != r) {
-                const QRgb* sorgente = reinterpret_cast<const QRgb*>(s.constScanLine(r));
-                if (s.format() != formato) {
-                    QImage riga(s.constScanLine(r), s.width(), 1, s.bytesPerLine(), s.format());
-                    riga.setColorTable(s.colorTable());
-                    convertita = riga.convertToFormat(formato);
-                    sorgente = reinterpret_cast<const QRgb*>(convertita.constScanLine(0));
-                }
+                const QRgb* sorgente = riga(r);
+                if (!sorgente)
+                    return {};
                 if (dueAlPiu) {
                     for (size_t x = 0; x < larghezza; ++x)
-                        riga[x] =
+                        fila[x] =
                             restringi(arrotondamento + allarga(sorgente[primo[x]]) * peso0[x] +
                                       allarga(sorgente[secondo[x]]) * peso1[x]);
                 } else {
                     for (int x = 0; x < bersaglio.width(); ++x)
-                        riga[x] = misto(sorgente + px.primo[x], 1,
+                        fila[x] = misto(sorgente + px.primo[x], 1,
                                         px.peso.constData() + px.inizio[x], px.quanti[x]);
                 }
                 inSlot[size_t(r % finestra)] = r;
             }
-            da[size_t(i)] = riga;
+            da[size_t(i)] = fila;
         }
         // The columns pass a row at a time; with one or two rows, straight into the result.
         const quint32* pesi = py.peso.constData() + py.inizio[y];
@@ -224,15 +217,35 @@ QImage nitidaBilineare(const QImage& immagine, QSize bersaglio, uchar* sulPosto 
         }
         std::fill(somme.begin(), somme.end(), arrotondamento);
         for (int i = 0; i < quante; ++i) {
-            const QRgb* riga = da[size_t(i)];
+            const QRgb* fila = da[size_t(i)];
             const quint32 w = pesi[i];
             for (size_t x = 0; x < larghezza; ++x)
-                somme[x] += allarga(riga[x]) * w;
+                somme[x] += allarga(fila[x]) * w;
         }
         for (size_t x = 0; x < larghezza; ++x)
             scrivi(x, restringi(somme[x]));
     }
     return fatta;
+}
+
+// The same over a whole picture: a picture of another format is converted a row at a time, not
+// copied whole.
+QImage nitidaBilineare(const QImage& s, QSize bersaglio, uchar* sulPosto = nullptr) {
+    if (s.isNull())
+        return {};
+    const bool alfa = s.hasAlphaChannel();
+    const QImage::Format formato =
+        alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    QImage convertita;
+    const RigaSorgente riga = [&](int r) {
+        if (s.format() == formato)
+            return reinterpret_cast<const QRgb*>(s.constScanLine(r));
+        QImage una(s.constScanLine(r), s.width(), 1, s.bytesPerLine(), s.format());
+        una.setColorTable(s.colorTable());
+        convertita = una.convertToFormat(formato);
+        return reinterpret_cast<const QRgb*>(convertita.constScanLine(0));
+    };
+    return nitidaBilineare(s.size(), alfa, riga, bersaglio, sulPosto);
 }
 
 } // namespace
@@ -278,12 +291,12 @@ QImage scegliERiduci(const QImage& sorgente, QSize bersaglio, Filtro filtro, QIm
     if (filtro == Filtro::Pixel || multiploIntero(s, bersaglio))
         return perLoSchermo(
             sorgente.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-    const bool ingrandisce = bersaglio.width() > s.width() || bersaglio.height() > s.height();
-    if (!ingrandisce && grande(bersaglio)) {
+    if (riduzionePerRighe(s, bersaglio, filtro)) {
         if (propria && stannoSulPosto(sorgente, bersaglio))
             return riduciSulPosto(*propria, bersaglio);
         return nitidaBilineare(sorgente, bersaglio);
     }
+    const bool ingrandisce = bersaglio.width() > s.width() || bersaglio.height() > s.height();
     if (filtro == Filtro::Liscio || !ingrandisce)
         return perLoSchermo(
             sorgente.scaled(bersaglio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
@@ -291,6 +304,20 @@ QImage scegliERiduci(const QImage& sorgente, QSize bersaglio, Filtro filtro, QIm
 }
 
 } // namespace
+
+bool riduzionePerRighe(QSize sorgente, QSize bersaglio, Filtro filtro) {
+    return !sorgente.isEmpty() && !bersaglio.isEmpty() && bersaglio.width() <= latoMassimo &&
+           bersaglio.height() <= latoMassimo && sorgente != bersaglio && filtro != Filtro::Pixel &&
+           bersaglio.width() <= sorgente.width() && bersaglio.height() <= sorgente.height() &&
+           grande(bersaglio);
+}
+
+QImage riduciPerRighe(QSize sorgente, bool alfa, const RigaSorgente& riga, QSize bersaglio) {
+    if (sorgente.width() < bersaglio.width() || sorgente.height() < bersaglio.height() ||
+        bersaglio.width() > latoMassimo || bersaglio.height() > latoMassimo)
+        return {};
+    return nitidaBilineare(sorgente, alfa, riga, bersaglio);
+}
 
 QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro) {
     return scegliERiduci(sorgente, bersaglio, filtro, nullptr);
@@ -318,6 +345,14 @@ QImage perIlDispositivo(const QImage& base, const Rendizioni& rendizioni, QSize 
     const int scelto = rendizioni.scegli(fattoreNecessario(base.size(), dispositivo));
     const QList<int> fattori = rendizioni.fattori();
     for (qsizetype i = fattori.indexOf(scelto); i > 0; --i) {
+        // A large rendition reduced by areas is reduced as it is decoded, when it can be.
+        if (riduzionePerRighe(base.size() * fattori.at(i), dispositivo, filtro)) {
+            if (std::optional<QImage> r = rendizioni.caricaRidotta(fattori.at(i), dispositivo)) {
+                if (!r->isNull())
+                    return *r;
+                continue;
+            }
+        }
         QImage r = rendizioni.carica(fattori.at(i));
         if (!r.isNull())
             return ridimensiona(std::move(r), dispositivo, filtro);
@@ -401,34 +436,36 @@ QCursor cursoreNitido(const QImage& icona, const Rendizioni& rendizioni, double 
     const QSize misura(int(std::lround(icona.width() * scala)),
                        int(std::lround(icona.height() * scala)));
     // Every label and image of a form takes the same pointer: the last one made is kept, so a
-    // form's dozen controls read and reduce its rendition once. A copy of the renditions is kept
-    // with it, so their identity cannot pass to others.
+    // form's dozen controls read and reduce its rendition once and share one copy of its pixels
+    // (at 3840 x 2160 a dozen copies were 0.4 MB). A copy of the renditions is kept with it, so
+    // their identity cannot pass to others. Never destroyed: a pointer outlives the application.
     struct Fatto {
         qint64 chiave = 0;
         Rendizioni rendizioni;
         double scala = 0;
-        QImage immagine;
+        QCursor cursore;
     };
-    static Fatto ultimo;
+    static auto* ultimo = new std::optional<Fatto>;
+    if (*ultimo && (*ultimo)->chiave == icona.cacheKey() && (*ultimo)->scala == scala &&
+        (*ultimo)->rendizioni.stesseDi(rendizioni))
+        return (*ultimo)->cursore;
     QImage fatta;
-    if (std::abs(scala - 1) < 1e-9 && rendizioni.vuote()) {
+    if (std::abs(scala - 1) < 1e-9 && rendizioni.vuote())
         fatta = icona;
-    } else if (ultimo.chiave == icona.cacheKey() && ultimo.scala == scala &&
-               ultimo.rendizioni.stesseDi(rendizioni)) {
-        fatta = ultimo.immagine;
-    } else {
+    else
         fatta = perIlDispositivo(icona, rendizioni, misura, filtroDelProgramma());
-        ultimo = {icona.cacheKey(), rendizioni, scala, fatta};
-    }
+    double scalaFatta = scala;
     if (fatta.isNull()) {
         fatta = icona;
-        scala = 1;
+        scalaFatta = 1;
     }
     QPixmap figura = QPixmap::fromImage(fatta);
-    figura.setDevicePixelRatio(scala);
+    figura.setDevicePixelRatio(scalaFatta);
     // The hot spot's pixel, scaled: the device pixel under its centre.
-    const auto inPixel = [scala](int v) { return int(std::floor((v + 0.5) * scala)); };
-    return QCursor(figura, inPixel(punta.x()), inPixel(punta.y()));
+    const auto inPixel = [scalaFatta](int v) { return int(std::floor((v + 0.5) * scalaFatta)); };
+    const QCursor cursore(figura, inPixel(punta.x()), inPixel(punta.y()));
+    *ultimo = Fatto{icona.cacheKey(), rendizioni, scala, cursore};
+    return cursore;
 }
 
 } // namespace hn

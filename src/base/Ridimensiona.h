@@ -15,6 +15,7 @@
 #include <QRegion>
 #include <QSize>
 #include <QString>
+#include <functional>
 
 class QPainter;
 
@@ -40,6 +41,20 @@ QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro);
 // The same pixels; a source in pixels of our own (pixelPropri) that is reduced to a picture the
 // size of a large monitor's is reduced over its own pixels, and is null afterwards either way.
 QImage ridimensiona(QImage&& sorgente, QSize bersaglio, Filtro filtro);
+
+// Whether `ridimensiona` brings a picture of `sorgente` pixels to `bersaglio` by its own
+// averaging of areas, a row at a time: a large rendition reduced for a large monitor. Such a
+// picture may then be fed to riduciPerRighe as it is decoded, and is never held whole.
+bool riduzionePerRighe(QSize sorgente, QSize bersaglio, Filtro filtro);
+
+// Row `r` of a source picture in RGB32, or premultiplied ARGB32 when it has transparency: the
+// rows are asked for in ascending order, each at most once, and a row handed back stays valid
+// until the next is asked for. Null when it cannot be read.
+using RigaSorgente = std::function<const QRgb*(int r)>;
+// That reduction over a source of `sorgente` pixels handed in by rows: the same pixels as
+// `ridimensiona` makes of the whole picture. Null when a row cannot be read or the target is
+// no reduction.
+QImage riduciPerRighe(QSize sorgente, bool alfa, const RigaSorgente& riga, QSize bersaglio);
 
 // Device pixels per picture pixel when `base` fills `dispositivo` (the larger of the two axes).
 double fattoreNecessario(QSize base, QSize dispositivo);

@@ -329,6 +329,48 @@ private Q_SLOTS:
         QVERIFY(immagineInPixelPropri(QSize(40000, 40000), QImage::Format_RGB32).isNull());
     }
 
+    // A large rendition reduced by areas is read already reduced when its reader can; one it
+    // cannot read so is read whole; one that cannot be read at all gives way to the next
+    // smaller. A reduction of another kind never asks for it reduced.
+    void rendizioneLettaRidotta_data() {
+        QTest::addColumn<QSize>("schermo");
+        QTest::addColumn<int>("ridotta"); // what the 3 x reader gives: 0 none, 1 a picture, 2 null
+        QTest::addColumn<QStringList>("letture");
+        QTest::addColumn<QColor>("colore");
+        const QSize k4(2880, 2160);
+        QTest::newRow("reduced") << k4 << 1 << QStringList{"3 ridotta"} << QColor(Qt::yellow);
+        QTest::newRow("not by rows") << k4 << 0 << QStringList{"3 ridotta", "3"} << coloreDel(3);
+        QTest::newRow("unreadable") << k4 << 2 << QStringList{"3 ridotta", "2"} << coloreDel(2);
+        QTest::newRow("small screen") << QSize(1440, 1080) << 1 << QStringList{"2"} << coloreDel(2);
+    }
+    void rendizioneLettaRidotta() {
+        QFETCH(QSize, schermo);
+        QFETCH(int, ridotta);
+        QFETCH(QStringList, letture);
+        QFETCH(QColor, colore);
+        const QSize base(1024, 768);
+        QStringList lette;
+        Rendizioni r;
+        for (int f : {2, 3})
+            r.aggiungi(
+                f,
+                [&lette, f, base] {
+                    lette << QString::number(f);
+                    return tinta(base * f, coloreDel(f));
+                },
+                [&lette, f, ridotta](QSize bersaglio) -> std::optional<QImage> {
+                    lette << QString::number(f) + " ridotta";
+                    if (f != 3 || ridotta == 0)
+                        return std::nullopt;
+                    return ridotta == 1 ? tinta(bersaglio, Qt::yellow) : QImage();
+                });
+        const QImage fatta =
+            perIlDispositivo(tinta(base, coloreDel(1)), r, schermo, Filtro::Nitido);
+        QCOMPARE(lette, letture);
+        QCOMPARE(fatta.size(), schermo);
+        QCOMPARE(fatta.pixelColor(schermo.width() / 2, schermo.height() / 2), colore);
+    }
+
     void misureImpossibili() {
         const QImage s = tinta(QSize(8, 8), Qt::red);
         QVERIFY(ridimensiona(QImage(), QSize(10, 10), Filtro::Nitido).isNull());
