@@ -130,6 +130,27 @@ GeometriaPalco calcolaPalco(QSize monitor, ModoScala modo) {
     return adattaPalco(monitor, comE ? monitor : palcoVirtuale, modo);
 }
 
+namespace {
+
+QSize dimensioneNativa(const QScreen* monitor) {
+    if (!monitor)
+        return {};
+    return monitor->handle() ? monitor->handle()->geometry().size() : monitor->geometry().size();
+}
+
+// The monitor the stage starts on.
+QScreen* monitorIniziale() {
+    QScreen* sottoIlMouse = QGuiApplication::screenAt(QCursor::pos());
+    return sottoIlMouse ? sottoIlMouse : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+double scalaIniziale(ModoScala modo) {
+    const QSize monitor = dimensioneNativa(monitorIniziale());
+    return adattaPalco(monitor, calcolaPalco(monitor, modo).schermo, modo).fattore;
+}
+
 void preparaPalco() {
     // The factor is chosen by the stage from real device pixels: the desktop's own scaling
     // would otherwise be multiplied in a second time.
@@ -259,8 +280,7 @@ Palco::Palco(ModoScala modo)
     schermo_->setObjectName(QStringLiteral("schermo"));
     // The program's windows keep their focus among themselves: Tab never leaves the one active.
     schermo_->setFocusPolicy(Qt::NoFocus);
-    QScreen* sottoIlMouse = QGuiApplication::screenAt(QCursor::pos());
-    impostaMonitor(sottoIlMouse ? sottoIlMouse : QGuiApplication::primaryScreen());
+    impostaMonitor(monitorIniziale());
     geometria_ = calcolaPalco(monitorNativo(), modo_);
     connect(qApp, &QGuiApplication::screenRemoved, this, [this](QScreen* tolto) {
         if (tolto != monitor_)
@@ -323,9 +343,7 @@ void Palco::impostaMonitor(QScreen* monitor) {
 }
 
 QSize Palco::monitorNativo() const {
-    if (!monitor_)
-        return {};
-    return monitor_->handle() ? monitor_->handle()->geometry().size() : monitor_->geometry().size();
+    return dimensioneNativa(monitor_);
 }
 
 QSize Palco::finestraNativa() const {

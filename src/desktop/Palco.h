@@ -63,6 +63,9 @@ GeometriaPalco calcolaPalco(QSize monitor, ModoScala modo);
 // program is already running on, or its window. Below one where the area is smaller than the
 // screen, whatever the mode but native, which keeps exactly one.
 GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo);
+// The factor the stage starts at, full screen on the monitor under the mouse: known as soon as
+// the application is, before the stage is made.
+double scalaIniziale(ModoScala modo);
 
 // Before QApplication exists: the desktop's own scaling is switched off, so the only factor is
 // the one the stage chooses.
