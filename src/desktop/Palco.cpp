@@ -304,7 +304,18 @@ Palco::Palco(ModoScala modo)
     connect(adattamento_, &QTimer::timeout, this, &Palco::adattaAllaFinestra);
 
     qApp->installEventFilter(this);
+    // Shown at once, so the desktop makes it full screen while the home screen loads; painted
+    // only once a window is shown, so the start-up does not paint and send a black screen that
+    // the home screen covers a moment later.
+    setUpdatesEnabled(false);
     impostaSchermoIntero(true);
+}
+
+void Palco::primaFinestraMostrata() {
+    vuoto_ = false;
+    setUpdatesEnabled(true);
+    // Scaled down the screen is the view's, no longer the stage's child: it is told itself.
+    schermo_->setUpdatesEnabled(true);
 }
 
 void Palco::sopraIPannelli() {
@@ -740,6 +751,11 @@ bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
             attiva(w->isEnabled() ? w : piuAlta());
         break;
     case QEvent::Show:
+        // The screen itself is a window of its own while the view shows it scaled down.
+        if (vuoto_ && oggetto != this && oggetto != schermo_ &&
+            (oggetto == finestraDi(oggetto) ||
+             (oggetto->isWidgetType() && static_cast<QWidget*>(oggetto)->isWindow())))
+            primaFinestraMostrata();
         // A window just shown comes up on top with the keyboard, as on a desktop.
         if (!evento->spontaneous() && oggetto == finestraDi(oggetto)) {
             auto* w = static_cast<QWidget*>(oggetto);
