@@ -83,12 +83,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(messaggioSenzaDisplay()));
         return 1;
     }
-    // The home screen's background is read and drawn on a thread of its own while Qt and the
-    // stage start, which on a large screen is most of the wait for the first picture.
-    anticipo::avvia(scegliPrefisso().cartella);
     scegliBusSessione();
     preparaPalco();
     QApplication app(argc, argv);
+    // The home screen's background is read and drawn on a thread of its own while the stage and
+    // the home screen are made, which on a large screen is most of the wait for the first
+    // picture. Not before the application exists: Qt's image readers look up their plugins
+    // through it, and must not do so while it is being made.
+    anticipo::avvia(scegliPrefisso().cartella);
     const ModoScala modoScala = modoScalaDa(qEnvironmentVariable("HNEMAR_SCALE"));
     anticipo::impostaScala(scalaIniziale(modoScala));
     // No display name: Qt would add it to every window title the desktop shows.
