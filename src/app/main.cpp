@@ -1,4 +1,5 @@
 #include "Accessibilita.h"
+#include "AnticipoSfondo.h"
 #include "BusSessione.h"
 #include "FMed.h"
 #include "FMed1.h"
@@ -31,6 +32,7 @@ namespace {
 [[noreturn]] void fallisci(QtMessageBox& box, const QString& testo) {
     std::fprintf(stderr, "hnemar: %s\n", qUtf8Printable(testo));
     box.show(testo, Stile::OK | Stile::Critico, {});
+    anticipo::ferma();
     std::exit(1);
 }
 
@@ -84,6 +86,13 @@ int main(int argc, char** argv) {
     scegliBusSessione();
     preparaPalco();
     QApplication app(argc, argv);
+    // The home screen's background is read and drawn on a thread of its own while the stage and
+    // the home screen are made, which on a large screen is most of the wait for the first
+    // picture. Not before the application exists: Qt's image readers look up their plugins
+    // through it, and must not do so while it is being made.
+    anticipo::avvia(scegliPrefisso().cartella);
+    const ModoScala modoScala = modoScalaDa(qEnvironmentVariable("HNEMAR_SCALE"));
+    anticipo::impostaScala(scalaIniziale(modoScala));
     // No display name: Qt would add it to every window title the desktop shows.
     QApplication::setApplicationName(QStringLiteral("hnemar"));
     caricaTraduzioniQt();
@@ -99,7 +108,7 @@ int main(int argc, char** argv) {
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;
     // Before any form: the stage chooses the scale the forms' windows are made at.
-    Palco palco(modoScalaDa(qEnvironmentVariable("HNEMAR_SCALE")));
+    Palco palco(modoScala);
     QtScreen screen(&palco);
     QtClipboard clipboard;
     QtFileChooser fileChooser;
@@ -137,5 +146,7 @@ int main(int argc, char** argv) {
         fallisci(messageBox, QStringLiteral("Nieoczekiwany błąd podczas uruchamiania: %1")
                                  .arg(QString::fromUtf8(e.what())));
     }
-    return QApplication::exec();
+    const int esito = QApplication::exec();
+    anticipo::ferma();
+    return esito;
 }

@@ -5,9 +5,14 @@
 #include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "IdentitaFile.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <algorithm>
 
 namespace hn {
 
@@ -25,7 +30,43 @@ QString togliVirgolette(const QString& v) {
     return v;
 }
 
+// A file's bytes with what they were read from: the file's identity and when it was read.
+struct IniLetto {
+    IdentitaFile identita;
+    qint64 letto = 0; // nanoseconds since the epoch
+    QByteArray dati;
+};
+
+// File times move in coarse steps: a file rewritten within the same step as its last change,
+// to the same size, keeps its identity. Bytes read a second or more after the file's last change
+// are safe: any later change carries a later time.
+constexpr qint64 AssestatoNs = 1000000000;
+
+qint64 adessoNs() {
+    return QDateTime::currentMSecsSinceEpoch() * 1000000;
+}
+
 } // namespace
+
+QByteArray leggiFileIni(const QString& percorsoHost) {
+    // Start-up reads some twenty keys, each asking the file anew: it is read once while it stays
+    // the same file.
+    static QMutex guardia;
+    static QHash<QString, IniLetto> letti;
+    const std::optional<IdentitaFile> ora = identitaDi(percorsoHost);
+    QMutexLocker blocco(&guardia);
+    if (const auto it = letti.constFind(percorsoHost);
+        ora && it != letti.constEnd() && it->identita == *ora &&
+        it->letto - std::max(ora->modifica, ora->cambio) >= AssestatoNs)
+        return it->dati;
+    letti.remove(percorsoHost);
+    const qint64 quando = adessoNs();
+    QByteArray dati = leggiFileRegolare(percorsoHost, 16 * 1024 * 1024);
+    // A file whose identity changed while it was read is read again next time.
+    if (ora && identitaDi(percorsoHost) == ora)
+        letti.insert(percorsoHost, {*ora, quando, dati});
+    return dati;
+}
 
 int leggiProfiloPrivato(QByteArrayView ini, const QString& section, const QString& key,
                         const QString& defaultValue, QString& out, int size) {
@@ -75,7 +116,7 @@ int GetPrivateProfileString(const QString& section, const QString& key, const QS
     // Anything but a regular file reads like a missing one; no INI file is this big.
     if (const auto file = host().paths->toHost(windowsFile)) {
         try {
-            dati = leggiFileRegolare(*file, 16 * 1024 * 1024);
+            dati = leggiFileIni(*file);
         } catch (const ErroreVB&) {
             dati.clear();
         }

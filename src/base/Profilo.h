@@ -12,6 +12,10 @@ namespace hn {
 int leggiProfiloPrivato(QByteArrayView ini, const QString& section, const QString& key,
                         const QString& defaultValue, QString& out, int size);
 
+// An INI file's bytes, through the safe reader (regular files only, at most 16 MiB; errors are
+// thrown). Kept while the file stays the same one, so a file asked for key by key is read once.
+QByteArray leggiFileIni(const QString& percorsoHost);
+
 // The same on a file named by a Windows path; a file that is missing, a folder or unreadable
 // reads as empty.
 int GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue,

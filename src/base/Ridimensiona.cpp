@@ -366,7 +366,12 @@ const QImage& CacheNitida::per(const QImage& base, const Rendizioni& rendizioni,
         filtro_ != filtro) {
         // The old picture goes first: two screens' worth never live at once.
         fatta_ = QImage();
-        fatta_ = perIlDispositivo(base, rendizioni, dispositivo, filtro);
+        if (arrivo_.prendi && arrivo_.chiave == base.cacheKey() &&
+            arrivo_.dispositivo == dispositivo && arrivo_.filtro == filtro)
+            fatta_ = arrivo_.prendi();
+        arrivo_ = {};
+        if (fatta_.isNull())
+            fatta_ = perIlDispositivo(base, rendizioni, dispositivo, filtro);
         chiave_ = base.cacheKey();
         dispositivo_ = dispositivo;
         filtro_ = filtro;
@@ -375,7 +380,13 @@ const QImage& CacheNitida::per(const QImage& base, const Rendizioni& rendizioni,
     return fatta_;
 }
 
+void CacheNitida::inArrivo(const QImage& base, QSize dispositivo, Filtro filtro,
+                           std::function<QImage()> arrivo) {
+    arrivo_ = {base.cacheKey(), dispositivo, filtro, std::move(arrivo)};
+}
+
 void CacheNitida::svuota() {
+    arrivo_ = {};
     fatta_ = QImage();
     chiave_ = 0;
     dispositivo_ = {};

@@ -71,6 +71,11 @@ class CacheNitida {
 public:
     const QImage& per(const QImage& base, const Rendizioni& rendizioni, QSize dispositivo,
                       Filtro filtro);
+    // The picture for `dispositivo` and `filtro` is being made elsewhere (on another thread):
+    // the next time that picture is needed at that size, `arrivo` gives it, unless it gives an
+    // empty image. Dropped with the rest by svuota().
+    void inArrivo(const QImage& base, QSize dispositivo, Filtro filtro,
+                  std::function<QImage()> arrivo);
     // The picture or its renditions changed, or the control is out of sight: let it go.
     void svuota();
     bool vuota() const { return fatta_.isNull(); }
@@ -83,6 +88,12 @@ private:
     QSize dispositivo_;
     Filtro filtro_ = Filtro::Nitido;
     int fatte_ = 0;
+    struct Arrivo {
+        qint64 chiave = 0;
+        QSize dispositivo;
+        Filtro filtro = Filtro::Nitido;
+        std::function<QImage()> prendi;
+    } arrivo_;
 };
 
 // Paints `base` over `bersaglio` (the painter's coordinates) with the device pixels it covers

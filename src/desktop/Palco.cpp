@@ -130,6 +130,27 @@ GeometriaPalco calcolaPalco(QSize monitor, ModoScala modo) {
     return adattaPalco(monitor, comE ? monitor : palcoVirtuale, modo);
 }
 
+namespace {
+
+QSize dimensioneNativa(const QScreen* monitor) {
+    if (!monitor)
+        return {};
+    return monitor->handle() ? monitor->handle()->geometry().size() : monitor->geometry().size();
+}
+
+// The monitor the stage starts on.
+QScreen* monitorIniziale() {
+    QScreen* sottoIlMouse = QGuiApplication::screenAt(QCursor::pos());
+    return sottoIlMouse ? sottoIlMouse : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+double scalaIniziale(ModoScala modo) {
+    const QSize monitor = dimensioneNativa(monitorIniziale());
+    return adattaPalco(monitor, calcolaPalco(monitor, modo).schermo, modo).fattore;
+}
+
 void preparaPalco() {
     // The factor is chosen by the stage from real device pixels: the desktop's own scaling
     // would otherwise be multiplied in a second time.
@@ -259,8 +280,7 @@ Palco::Palco(ModoScala modo)
     schermo_->setObjectName(QStringLiteral("schermo"));
     // The program's windows keep their focus among themselves: Tab never leaves the one active.
     schermo_->setFocusPolicy(Qt::NoFocus);
-    QScreen* sottoIlMouse = QGuiApplication::screenAt(QCursor::pos());
-    impostaMonitor(sottoIlMouse ? sottoIlMouse : QGuiApplication::primaryScreen());
+    impostaMonitor(monitorIniziale());
     geometria_ = calcolaPalco(monitorNativo(), modo_);
     connect(qApp, &QGuiApplication::screenRemoved, this, [this](QScreen* tolto) {
         if (tolto != monitor_)
@@ -284,7 +304,18 @@ Palco::Palco(ModoScala modo)
     connect(adattamento_, &QTimer::timeout, this, &Palco::adattaAllaFinestra);
 
     qApp->installEventFilter(this);
+    // Shown at once, so the desktop makes it full screen while the home screen loads; painted
+    // only once a window is shown, so the start-up does not paint and send a black screen that
+    // the home screen covers a moment later.
+    setUpdatesEnabled(false);
     impostaSchermoIntero(true);
+}
+
+void Palco::primaFinestraMostrata() {
+    vuoto_ = false;
+    setUpdatesEnabled(true);
+    // Scaled down the screen is the view's, no longer the stage's child: it is told itself.
+    schermo_->setUpdatesEnabled(true);
 }
 
 void Palco::sopraIPannelli() {
@@ -323,9 +354,7 @@ void Palco::impostaMonitor(QScreen* monitor) {
 }
 
 QSize Palco::monitorNativo() const {
-    if (!monitor_)
-        return {};
-    return monitor_->handle() ? monitor_->handle()->geometry().size() : monitor_->geometry().size();
+    return dimensioneNativa(monitor_);
 }
 
 QSize Palco::finestraNativa() const {
@@ -722,6 +751,11 @@ bool Palco::eventFilter(QObject* oggetto, QEvent* evento) {
             attiva(w->isEnabled() ? w : piuAlta());
         break;
     case QEvent::Show:
+        // The screen itself is a window of its own while the view shows it scaled down.
+        if (vuoto_ && oggetto != this && oggetto != schermo_ &&
+            (oggetto == finestraDi(oggetto) ||
+             (oggetto->isWidgetType() && static_cast<QWidget*>(oggetto)->isWindow())))
+            primaFinestraMostrata();
         // A window just shown comes up on top with the keyboard, as on a desktop.
         if (!evento->spontaneous() && oggetto == finestraDi(oggetto)) {
             auto* w = static_cast<QWidget*>(oggetto);

@@ -63,6 +63,9 @@ GeometriaPalco calcolaPalco(QSize monitor, ModoScala modo);
 // program is already running on, or its window. Below one where the area is smaller than the
 // screen, whatever the mode but native, which keeps exactly one.
 GeometriaPalco adattaPalco(QSize area, QSize schermo, ModoScala modo);
+// The factor the stage starts at, full screen on the monitor under the mouse: known as soon as
+// the application is, before the stage is made.
+double scalaIniziale(ModoScala modo);
 
 // Before QApplication exists: the desktop's own scaling is switched off, so the only factor is
 // the one the stage chooses.
@@ -127,6 +130,8 @@ protected:
 private:
     void monitorCambiato();
     void sopraIPannelli();
+    // The first window shown on the stage or over it: the stage paints from now on.
+    void primaFinestraMostrata();
     // The stage lost the keyboard while the desktop still names it active: takes it back.
     void riprendiTastiera();
     // The monitor the stage covers when full screen; null leaves it as it is.
@@ -171,6 +176,7 @@ private:
     bool inoltrando_ = false; // the stage itself is sending an activation change
     bool riattivare_ = false; // attiva_ is the window to give the activation back to
     bool avviato_ = false;    // shown full screen once
+    bool vuoto_ = true;       // no window has been shown on it or over it yet
     // Wayland: the window asked for on leaving full screen, until the compositor has answered.
     QRect finestraVoluta_;
 };

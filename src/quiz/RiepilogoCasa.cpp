@@ -9,10 +9,12 @@
 #include "MappaSapere.h"
 #include "Pamiec.h"
 
+#include <QDeadlineTimer>
 #include <QEvent>
 #include <QPainter>
 #include <QThread>
 #include <atomic>
+#include <utility>
 
 namespace hn {
 
@@ -87,6 +89,9 @@ private:
 };
 
 // What the worker reads, shared with it so that neither outlives what it uses.
+// How long the home screen's first frame waits for the counts still being read.
+constexpr int AttesaAllaPrimaVista = 150; // milliseconds
+
 struct Lettura {
     atlante::FileAtlante file;
     std::atomic_bool ferma{false};
@@ -134,10 +139,18 @@ QWidget* RiepilogoCasa::etichetta(int sistema) const {
 }
 
 bool RiepilogoCasa::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (oggetto == &home_ && evento->type() == QEvent::Show)
+    if (oggetto == &home_ && evento->type() == QEvent::Show) {
+        // The counts belong to the screen's first frame: a read still going is waited for a
+        // little, rather than the screen drawn once without them and again with them a moment
+        // later. A read that takes longer brings them when it is done.
+        if (lettura_ && lettura_->wait(QDeadlineTimer(AttesaAllaPrimaVista))) {
+            if (const auto concludi = std::exchange(concludi_, nullptr))
+                concludi();
+            return QObject::eventFilter(oggetto, evento);
+        }
         aggiorna();
-    else if (oggetto != &home_ &&
-             (evento->type() == QEvent::Move || evento->type() == QEvent::Resize))
+    } else if (oggetto != &home_ &&
+               (evento->type() == QEvent::Move || evento->type() == QEvent::Resize))
         disponi();
     return QObject::eventFilter(oggetto, evento);
 }
@@ -160,7 +173,13 @@ void RiepilogoCasa::leggiAtlante() {
         }
     });
     connect(t, &QThread::finished, t, &QObject::deleteLater);
-    connect(t, &QThread::finished, this, [this, l] {
+    // Run once: when the thread's end is told, or before that by a wait for it.
+    auto fatto = std::make_shared<bool>(false);
+    const auto concludi = [this, l, fatto] {
+        if (*fatto)
+            return;
+        *fatto = true;
+        concludi_ = nullptr;
         lettura_.clear();
         ferma_.reset();
         if (l->ferma)
@@ -169,7 +188,9 @@ void RiepilogoCasa::leggiAtlante() {
         strutture_ = l->strutture;
         pronto_ = true;
         aggiorna();
-    });
+    };
+    connect(t, &QThread::finished, this, concludi);
+    concludi_ = concludi;
     lettura_ = t;
     t->start(QThread::LowPriority);
 }

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QThread;
@@ -55,6 +56,8 @@ private:
     std::shared_ptr<const atlante::DatiAtlante> dati_; // as last read, to see it change
     QPointer<QThread> lettura_;
     std::shared_ptr<std::atomic_bool> ferma_;
+    // Takes the running read's result; empty when none runs.
+    std::function<void()> concludi_;
     bool pronto_ = false;
 };
 

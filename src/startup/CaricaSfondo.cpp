@@ -1,5 +1,6 @@
 #include "CaricaSfondo.h"
 
+#include "AnticipoSfondo.h"
 #include "CaricaImmagine.h"
 #include "Controllo.h"
 #include "Fileini.h"
@@ -33,9 +34,18 @@ void CaricaSfondo(ControlloConPicture& pittura, const QString& immagine) {
     if (suDisco) {
         eseguiPasso(
             [&] {
-                pittura.ImpostaPicture(LoadPicture(immagine));
-                pittura.ImpostaRendizioni(
-                    rendizioniNellaCartella(immagine, pittura.Picture().size()));
+                // The home screen's picture may have been read already, while the program
+                // started: it is the same picture when it comes from the same files.
+                const std::optional<QString> file = host().paths->toHost(immagine);
+                std::optional<anticipo::Sfondo> pronto =
+                    file ? anticipo::prendi(*file) : std::nullopt;
+                pittura.ImpostaPicture(pronto ? pronto->picture : LoadPicture(immagine));
+                Rendizioni rendizioni = rendizioniNellaCartella(immagine, pittura.Picture().size());
+                const bool stesse = pronto && pronto->fattori == rendizioni.fattori();
+                pittura.ImpostaRendizioni(std::move(rendizioni));
+                if (stesse && pronto->disegno)
+                    pittura.ImpostaNitidaInArrivo(pronto->dispositivo, pronto->filtro,
+                                                  std::move(pronto->disegno));
             },
             gestore);
         return;

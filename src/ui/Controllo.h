@@ -61,6 +61,12 @@ public:
     const Rendizioni& rendizioni() const { return rendizioni_; }
     void ImpostaRendizioni(Rendizioni r);
 
+    // The screen's copy being made elsewhere for `dispositivo` device pixels: the first paint at
+    // that size takes it instead of making its own. Set after the picture and its renditions.
+    void ImpostaNitidaInArrivo(QSize dispositivo, Filtro filtro, std::function<QImage()> arrivo) {
+        nitida_.inArrivo(picture_, dispositivo, filtro, std::move(arrivo));
+    }
+
     // How many times the picture was made for the screen: for tests that a paint reuses it.
     int fatteNitide() const { return nitida_.fatte(); }
     bool nitidaVuota() const { return nitida_.vuota(); }

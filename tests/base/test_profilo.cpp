@@ -1,10 +1,13 @@
 #include "Profilo.h"
 
+#include "ErroreVB.h"
 #include "HostDiProva.h"
 #include "Riga.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace hn;
 using hn::prova::riga;
@@ -94,6 +97,31 @@ private Q_SLOTS:
                      1);
             QCOMPARE(out, QStringLiteral("d"));
         }
+    }
+
+    // Kept between reads, yet never older than the file: a rewrite at once, to the same size,
+    // is read; a file that went away or is no regular file is an error, never an old copy.
+    void fileTenutoFinCheNonCambia() {
+        prova::HostDiProva host;
+        const QString ini = QStringLiteral("C:\\WINDOWS\\b.ini");
+        const QString file = host.percorsoHost(ini);
+        QString out;
+        for (const char* valore : {"1", "2", "3"}) {
+            host.scriviFile(ini, QByteArray("[S]\r\nK=") + valore + "\r\n");
+            QCOMPARE(GetPrivateProfileString(QStringLiteral("S"), QStringLiteral("K"), {}, out, 255,
+                                             ini),
+                     1);
+            QCOMPARE(out, QString::fromLatin1(valore));
+        }
+        QCOMPARE(leggiFileIni(file), QByteArray("[S]\r\nK=3\r\n"));
+        QFile::remove(file);
+        QVERIFY_THROWS_EXCEPTION(ErroreVB, leggiFileIni(file));
+        QCOMPARE(::mkfifo(QFile::encodeName(file), 0600), 0);
+        QVERIFY_THROWS_EXCEPTION(ErroreVB, leggiFileIni(file));
+        QCOMPARE(GetPrivateProfileString(QStringLiteral("S"), QStringLiteral("K"),
+                                         QStringLiteral("d"), out, 255, ini),
+                 1);
+        QCOMPARE(out, QStringLiteral("d"));
     }
 };
 

@@ -411,6 +411,49 @@ private Q_SLOTS:
         QCOMPARE(c.fatte(), 5);
     }
 
+    // A picture made elsewhere is taken for the picture, size and filter it was made for, once;
+    // for anything else, or when it brings nothing, the cache makes its own.
+    void cachePrendeQuelloInArrivo() {
+        const QSize base(20, 10), schermo(28, 14);
+        const QImage uno = tinta(base, coloreDel(1));
+        QList<int> lette;
+        const Rendizioni r = rendizioniDi({2}, base, &lette);
+        const QImage fatto = tinta(schermo, Qt::magenta);
+        int chiesto = 0;
+        const auto arrivo = [&] {
+            ++chiesto;
+            return fatto;
+        };
+        CacheNitida c;
+        c.inArrivo(uno, schermo, Filtro::Nitido, arrivo);
+        QCOMPARE(c.per(uno, r, schermo, Filtro::Nitido).pixelColor(1, 1), QColor(Qt::magenta));
+        c.svuota();
+        QCOMPARE(c.per(uno, r, schermo, Filtro::Nitido).pixelColor(1, 1), coloreDel(2));
+        QCOMPARE(chiesto, 1);
+
+        // Another size, filter or picture first: the arrival is dropped unasked.
+        c.svuota();
+        c.inArrivo(uno, schermo, Filtro::Nitido, arrivo);
+        QCOMPARE(c.per(uno, r, QSize(40, 20), Filtro::Nitido).pixelColor(1, 1), coloreDel(2));
+        QCOMPARE(c.per(uno, r, schermo, Filtro::Nitido).pixelColor(1, 1), coloreDel(2));
+        c.svuota();
+        c.inArrivo(uno, schermo, Filtro::Pixel, arrivo);
+        QCOMPARE(c.per(uno, r, schermo, Filtro::Nitido).pixelColor(1, 1), coloreDel(2));
+        const QImage altra = tinta(base, Qt::yellow);
+        c.svuota();
+        c.inArrivo(altra, schermo, Filtro::Nitido, arrivo);
+        QCOMPARE(c.per(uno, r, schermo, Filtro::Nitido).pixelColor(1, 1), coloreDel(2));
+        // Cleared before it is needed.
+        c.inArrivo(uno, schermo, Filtro::Nitido, arrivo);
+        c.svuota();
+        QCOMPARE(c.per(uno, r, schermo, Filtro::Nitido).pixelColor(1, 1), coloreDel(2));
+        QCOMPARE(chiesto, 1);
+        // Nothing came: made here.
+        c.svuota();
+        c.inArrivo(uno, schermo, Filtro::Nitido, [] { return QImage(); });
+        QCOMPARE(c.per(uno, r, schermo, Filtro::Nitido).pixelColor(1, 1), coloreDel(2));
+    }
+
     // Painted at a fractional device position the picture lands 1:1 on device pixels: every
     // device pixel of the rounded rectangle is the made picture's, none resampled again.
     void disegnoCopiaUnoAUno_data() {

@@ -302,6 +302,29 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("form at ") + comeTesto(forma2)));
     }
 
+    // Shown at once but painted only once a window shows, on it or over it (a message box
+    // before the home screen); a box over the stage paints from the start.
+    void dipintoDallaPrimaFinestra() {
+        {
+            Palco palco(ModoScala::Adatta);
+            QVERIFY(palco.isVisible());
+            QVERIFY(!palco.updatesEnabled());
+            QWidget forma;
+            forma.resize(100, 100);
+            palco.accogli(forma);
+            QVERIFY(!palco.updatesEnabled());
+            forma.show();
+            QVERIFY(palco.updatesEnabled());
+            QVERIFY(forma.updatesEnabled());
+        }
+        Palco palco(ModoScala::Adatta);
+        QWidget scatola(&palco, Qt::Dialog);
+        QVERIFY(scatola.updatesEnabled());
+        scatola.show();
+        QVERIFY(palco.updatesEnabled());
+        QCOMPARE(palco.grab().toImage().pixelColor(5, 5), QColor(Qt::black));
+    }
+
     // A hover frame repaints thin strips of the smoothed picture: all their device pixels, as
     // the whole picture paints them.
     void ridisegniPiccoliComeLaFiguraIntera_data() {

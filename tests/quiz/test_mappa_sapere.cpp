@@ -317,6 +317,19 @@ private Q_SLOTS:
         QCOMPARE(x.mappa().karta().tytul, u"SKREG"_s);
     }
 
+    // The counts are there when the screen first shows, not one frame later: a read still
+    // going then is waited for.
+    void iContiGiaAlPrimoFotogramma() {
+        Sessione x;
+        x.atlante.scrivi();
+        x.home = std::make_unique<FMed>();
+        RiepilogoCasa& r = RiepilogoCasa::aggancia(*x.home);
+        x.home->Show();
+        QVERIFY(r.pronto());
+        QVERIFY(r.etichetta(0)->isVisible());
+        QCOMPARE(r.riepilogo(0), (atlante::Riepilogo{0, 0, 0, 3}));
+    }
+
     void iContiSulleCarteDellaHome() {
         scriviDiario(
             {{u"Kość łokciowa"_s, 30, 20}, {u"Obojczyk"_s, 5, 0}, {u"Kręg szyjny"_s, 3, 2}});

@@ -1,0 +1,144 @@
+// The home screen's background read ahead on its own thread: what start-up takes from it is what
+// it would have loaded itself, and nothing is taken from files that changed since.
+
+#include "AnticipoSfondo.h"
+
+#include "CaricaSfondo.h"
+#include "HostDiProva.h"
+#include "Immagine.h"
+#include "Installazione.h"
+#include "PictureBox.h"
+#include "Rendizioni.h"
+#include "Ridimensiona.h"
+#include "StatoPulito.h"
+#include "StoreDiProva.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTest>
+#include <sys/stat.h>
+
+using namespace hn;
+using namespace hn::prova;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Sfondo = u"D:\\SFONDI\\sistemi.bmp"_s;
+
+// A rendition whose every pixel differs, so a reduction made from other pixels shows.
+QByteArray sfumatura(QSize misura, int spostamento) {
+    QImage img(misura, QImage::Format_RGB32);
+    for (int y = 0; y < misura.height(); ++y)
+        for (int x = 0; x < misura.width(); ++x)
+            img.setPixel(x, y, qRgb((x * 11 + spostamento) % 256, (y * 13) % 256, (x * y) % 256));
+    QByteArray dati;
+    QBuffer b(&dati);
+    img.save(&b, "BMP");
+    return dati;
+}
+
+struct Banco {
+    Banco()
+        : installazione(host) {
+        installazione.scrivi();
+        host.scriviFile(Sfondo, immagineDiProva(16, 12, Qt::red, "BMP"));
+        // Found without regard to case, as the start-up finds it.
+        host.scriviFile(u"D:\\SFONDI\\SISTEMI@2x.bmp"_s, sfumatura(QSize(32, 24), 0));
+    }
+    ~Banco() { anticipo::ferma(); }
+    // Runs the thread to its end at `scala`.
+    void leggi(double scala) const {
+        anticipo::avvia(host.paths->prefix());
+        anticipo::impostaScala(scala);
+        anticipo::ferma();
+    }
+    QString file() const { return host.percorsoHost(Sfondo); }
+    StatoPulito stato;
+    HostDiProva host;
+    Installazione installazione;
+};
+
+} // namespace
+
+class TestAnticipoSfondo : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // The picture and the drawing for the screen are those the control would make from the same
+    // files; given once.
+    void comeLoFarebbeIlControllo() {
+        Banco b;
+        b.leggi(1.5);
+        const std::optional<anticipo::Sfondo> s = anticipo::prendi(b.file());
+        QVERIFY(s);
+        QCOMPARE(s->picture, decodificaImmagine(b.host.leggiFile(Sfondo)));
+        QCOMPARE(s->fattori, QList<int>({1, 2}));
+        QCOMPARE(s->dispositivo, QSize(24, 18));
+        QVERIFY(s->disegno);
+        const QImage atteso = perIlDispositivo(
+            s->picture, rendizioniNellaCartella(Sfondo, QSize(16, 12)), QSize(24, 18), s->filtro);
+        QCOMPARE(s->disegno().convertToFormat(QImage::Format_RGB32),
+                 atteso.convertToFormat(QImage::Format_RGB32));
+        QVERIFY(!anticipo::prendi(b.file()));
+
+        // Through the loader: the same picture and renditions as without it.
+        b.leggi(1.5);
+        PictureBox c;
+        CaricaSfondo(c, Sfondo);
+        QCOMPARE(c.Picture().pixelColor(3, 3), QColor(Qt::red));
+        QCOMPARE(c.rendizioni().fattori(), QList<int>({1, 2}));
+        QVERIFY(!anticipo::prendi(b.file()));
+    }
+
+    // Files changed after the thread read them: a new picture is not taken at all, a new
+    // rendition only leaves the drawing to be made again; another file is not this one.
+    void fileCambiatiNonServono() {
+        Banco b;
+        b.leggi(2);
+        b.host.scriviFile(u"D:\\SFONDI\\SISTEMI@2x.bmp"_s, sfumatura(QSize(32, 24), 7));
+        std::optional<anticipo::Sfondo> s = anticipo::prendi(b.file());
+        QVERIFY(s && s->disegno);
+        QVERIFY(s->disegno().isNull());
+
+        b.leggi(2);
+        b.host.scriviFile(Sfondo, immagineDiProva(16, 12, Qt::blue, "BMP"));
+        QVERIFY(!anticipo::prendi(b.file()));
+
+        b.leggi(2);
+        QVERIFY(!anticipo::prendi(b.host.percorsoHost(u"D:\\SFONDI\\schelet.bmp"_s)));
+    }
+
+    // Where the drawing is not needed, or nothing is where the start-up would look, nothing is
+    // made and start-up loads as always.
+    void senzaNullaDaPrendere() {
+        Banco b;
+        b.leggi(1);
+        std::optional<anticipo::Sfondo> s = anticipo::prendi(b.file());
+        QVERIFY(s);
+        QVERIFY(s->dispositivo.isEmpty());
+        QVERIFY(!s->disegno);
+
+        b.installazione.rimuovi(u"Directory2"_s, u"Sfondi"_s);
+        b.installazione.scrivi();
+        b.leggi(2);
+        QVERIFY(!anticipo::prendi(b.file()));
+
+        b.installazione.scriviKormm = false;
+        QFile::remove(b.host.percorsoHost(u"C:\\WINDOWS\\KORMM.INI"_s));
+        b.installazione.imposta(u"Directory2"_s, u"Sfondi"_s, u"D:\\SFONDI\\"_s);
+        b.installazione.scrivi();
+        b.leggi(2);
+        QVERIFY(!anticipo::prendi(b.file()));
+
+        // A pipe in the picture's place is never waited on.
+        b.installazione.scriviKormm = true;
+        b.installazione.scrivi();
+        QFile::remove(b.file());
+        QCOMPARE(::mkfifo(QFile::encodeName(b.file()), 0600), 0);
+        b.leggi(2);
+        QVERIFY(!anticipo::prendi(b.file()));
+    }
+};
+
+QTEST_MAIN(TestAnticipoSfondo)
+#include "test_anticipo_sfondo.moc"
