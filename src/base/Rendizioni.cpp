@@ -179,15 +179,24 @@ QImage rendizionePiuGrande(const QImage& base, const Rendizioni& rendizioni, int
 }
 
 Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base) {
+    QList<std::pair<int, QString>> trovati;
+    if (base.isEmpty())
+        return {};
+    for (int f : FattoriCercati) {
+        const std::optional<QString> file = host().paths->toHost(nomeRendizione(percorso, f));
+        if (file && QFileInfo(*file).isFile())
+            trovati.append({f, *file});
+    }
+    return rendizioniDaiFile(trovati, base);
+}
+
+Rendizioni rendizioniDaiFile(const QList<std::pair<int, QString>>& file, QSize base) {
     Rendizioni r;
     if (base.isEmpty())
         return r;
-    for (int f : FattoriCercati) {
-        const std::optional<QString> file = host().paths->toHost(nomeRendizione(percorso, f));
-        if (!file || !QFileInfo(*file).isFile())
-            continue;
+    for (const auto& [f, percorso] : file) {
         // Read whole, or reduced as it is read: the same file, the same checks.
-        const auto leggi = [file = *file,
+        const auto leggi = [file = percorso,
                             attesa = base * f](QSize ridotta) -> std::optional<QImage> {
             try {
                 QFile dati;

@@ -120,6 +120,8 @@ QImage immagineDaRisorsa(const QString& percorso);
 // renditions ("C:\\SFONDI\\sistemi@2x.bmp"), found by their existence now and read through the
 // safe file reader only when asked for.
 Rendizioni rendizioniNellaCartella(const QString& percorso, QSize base);
+// The same from host files already found, by factor: for work that resolves the names itself.
+Rendizioni rendizioniDaiFile(const QList<std::pair<int, QString>>& file, QSize base);
 
 // The renditions of a picture compiled into the program (":/art/cursor.png" →
 // ":/art/cursor@2x.png" …), for the factors there are.

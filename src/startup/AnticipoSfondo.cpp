@@ -1,6 +1,5 @@
 #include "AnticipoSfondo.h"
 
-#include "ErroreVB.h"
 #include "FileSicuro.h"
 #include "HostPaths.h"
 #include "IdentitaFile.h"
@@ -8,7 +7,6 @@
 #include "Profilo.h"
 #include "Rendizioni.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <cmath>
 #include <condition_variable>
@@ -115,35 +113,21 @@ std::optional<Trovato> trova(const QString& prefisso) {
     return t;
 }
 
-// The drawing as the control would make it, from the same files; each rendition read is noted
-// with its identity, so a change since can be told.
+// The drawing as the control would make it, from the same files through the same loader; the
+// renditions' identities are taken before they are read, so a change since can be told.
 Disegno disegna(const Trovato& t, double scala) {
     Disegno d;
-    std::mutex letti;
-    Rendizioni r;
+    QList<std::pair<int, QString>> file;
     for (qsizetype i = 0; i < t.rendizioni.size(); ++i) {
-        const int f = t.fattori.at(i + 1);
-        r.aggiungi(f, [&, file = t.rendizioni.at(i), attesa = t.picture.size() * f] {
-            const std::optional<IdentitaFile> prima = identitaDi(file);
-            if (!prima)
-                return QImage();
-            {
-                const std::lock_guard blocco(letti);
-                d.letti.append({file, *prima});
-            }
-            try {
-                QFile dati;
-                apriInLettura(dati, file);
-                if (dati.size() > qint64(256) * 1024 * 1024)
-                    return QImage();
-                return decodificaRendizione(dati, attesa);
-            } catch (const ErroreVB&) {
-                return QImage();
-            }
-        });
+        const QString& percorso = t.rendizioni.at(i);
+        const std::optional<IdentitaFile> prima = identitaDi(percorso);
+        if (!prima)
+            continue;
+        d.letti.append({percorso, *prima});
+        file.append({t.fattori.at(i + 1), percorso});
     }
-    d.immagine = perIlDispositivo(t.picture, r, dispositivoPer(t.picture.size(), scala),
-                                  filtroDelProgramma());
+    d.immagine = perIlDispositivo(t.picture, rendizioniDaiFile(file, t.picture.size()),
+                                  dispositivoPer(t.picture.size(), scala), filtroDelProgramma());
     return d;
 }
 

@@ -63,9 +63,9 @@ const QHash<QString, QString> permessi = {
                         "record at a time"_s},
     {u"Prefisso.cpp"_s, u"copies the bundled demo, files of our own, into a new prefix"_s},
     {u"Atlante.cpp"_s, u"the demo compiler, reading the project's own sources at build time"_s},
-    {u"Rendizioni.cpp"_s, u"reads the larger drawings compiled into the program (\":/\" only)"_s},
-    {u"AnticipoSfondo.cpp"_s, u"opens a rendition through apriInLettura and decodes it as it "
-                              "reads, as the loader of renditions in a folder does"_s},
+    {u"Rendizioni.cpp"_s, u"reads the larger drawings compiled into the program (\":/\"), and "
+                          "rendition files opened through apriInLettura, decoded as they are "
+                          "read"_s},
 };
 
 } // namespace
