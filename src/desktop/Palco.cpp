@@ -483,6 +483,15 @@ void Palco::posaNativo() {
         w->handle()->setGeometry(s);
 }
 
+QPoint Palco::globale(const QWidget& w, QPoint p) const {
+    if (!ridotto() || (&w != schermo_ && !schermo_->isAncestorOf(&w)))
+        return w.mapToGlobal(p);
+    // Through the view, as it draws the screen: Qt's own mapping of a widget inside a view
+    // scales the view's place on the desktop too.
+    const QPointF inScena = delega_->mapToScene(QPointF(w.mapTo(schermo_, p)));
+    return vista_->viewport()->mapToGlobal(vista_->viewportTransform().map(inScena)).toPoint();
+}
+
 void Palco::posaSchermo() {
     const bool ridurre = geometria_.fattore < 1 - 1e-9;
     if (ridurre != ridotto()) {

@@ -113,6 +113,7 @@ public:
     void daiAttivazione(QWidget& finestra) override;
     bool haAttivazione(const QWidget& finestra) const override;
     QWidget* finestraDeiDialoghi() override { return this; }
+    QPoint globale(const QWidget& w, QPoint p) const override;
 
     // Makes a program window one of the stage's: a frameless window on the program's screen,
     // at the same place on it. A window that already has a parent is left alone.

@@ -7,6 +7,7 @@
 #include "Pamiec.h"
 #include "Rendizioni.h"
 #include "Ricerca.h"
+#include "Scena.h"
 
 #include <QAccessible>
 #include <QEvent>
@@ -404,7 +405,7 @@ void MappaSapere::stampaKarta() {
     const KartaPracy k = karta();
     if (k.voci.isEmpty() || k.obraz.isNull()) {
         const QString t = QStringLiteral("Na tej planszy nie ma podpisów do karty pracy.");
-        QToolTip::showText(pulsanteKarta->mapToGlobal(QPoint(0, -2 * pulsanteKarta->height())), t,
+        QToolTip::showText(puntoGlobale(*pulsanteKarta, QPoint(0, -2 * pulsanteKarta->height())), t,
                            pulsanteKarta);
         pulsanteKarta->setAccessibleDescription(t);
         QAccessibleEvent e(pulsanteKarta, QAccessible::Alert);

@@ -12,6 +12,7 @@
 #include "Navigazione.h"
 #include "Pamiec.h"
 #include "Ricerca.h"
+#include "Scena.h"
 #include "SistemaScelto.h"
 #include "Zaslona.h"
 
@@ -221,7 +222,7 @@ Sprawdzian::Sprawdzian(FMed1& v)
             return;
         const QString t = QStringLiteral("Na dziś nie ma nic do powtórki.");
         QToolTip::showText(
-            pulsantePowtorka->mapToGlobal(QPoint(0, -2 * pulsantePowtorka->height())), t,
+            puntoGlobale(*pulsantePowtorka, QPoint(0, -2 * pulsantePowtorka->height())), t,
             pulsantePowtorka);
         pulsantePowtorka->setAccessibleDescription(t);
         QAccessibleEvent e(pulsantePowtorka, QAccessible::Alert);
@@ -349,7 +350,7 @@ void Sprawdzian::agganciaHome(Forma& home, std::function<void(int)> apriSistema)
         const int sistema = n < 0 ? -1 : dati->albero.nodi()[n].sistema;
         if (sistema < 0) {
             const QString t = QStringLiteral("Na dziś nie ma nic do powtórki.");
-            QToolTip::showText(b->mapToGlobal(QPoint(0, b->height() + 4)), t, b);
+            QToolTip::showText(puntoGlobale(*b, QPoint(0, b->height() + 4)), t, b);
             b->setAccessibleDescription(t);
             QAccessibleEvent e(b, QAccessible::Alert);
             QAccessible::updateAccessibility(&e);

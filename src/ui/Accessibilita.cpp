@@ -180,7 +180,7 @@ public:
     QRect rect() const override {
         QWidget* c = etichetta()->Container();
         const QRect r = etichetta()->rettangolo();
-        return c ? QRect(c->mapToGlobal(r.topLeft()), r.size()) : QRect();
+        return c ? rettangoloGlobale(*c, r) : QRect();
     }
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Description)

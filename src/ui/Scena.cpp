@@ -46,4 +46,16 @@ QWidget* finestraPerDialoghi() {
     return QApplication::activeWindow();
 }
 
+QPoint puntoGlobale(const QWidget& w, QPoint p) {
+    if (const Scena* s = Scena::attuale())
+        return s->globale(w, p);
+    return w.mapToGlobal(p);
+}
+
+QRect rettangoloGlobale(const QWidget& w, const QRect& r) {
+    // The far corner mapped too: scaled down, the rectangle is smaller on the desktop.
+    return QRect(puntoGlobale(w, r.topLeft()),
+                 puntoGlobale(w, r.topLeft() + QPoint(r.width(), r.height())) - QPoint(1, 1));
+}
+
 } // namespace hn

@@ -4,6 +4,9 @@
 // (the desktop's `Palco`), which makes itself known here; without one (tests, tools) every form
 // is a top-level window of the desktop, and these answer as the desktop would.
 
+#include <QPoint>
+#include <QRect>
+
 class QWidget;
 
 namespace hn {
@@ -20,6 +23,8 @@ public:
     virtual bool haAttivazione(const QWidget& finestra) const = 0;
     // The window the toolkit's own dialogs (message boxes, the file chooser) belong to.
     virtual QWidget* finestraDeiDialoghi() = 0;
+    // Where a point of a widget lies on the desktop, as the stage shows it.
+    virtual QPoint globale(const QWidget& w, QPoint p) const = 0;
 
 protected:
     Scena();
@@ -35,5 +40,10 @@ void attivaFinestra(QWidget& finestra);
 bool eFinestraAttiva(const QWidget& finestra);
 // The window the toolkit's own dialogs belong to.
 QWidget* finestraPerDialoghi();
+// Where a point or a rectangle of a widget lies on the desktop: for tooltips, pop-ups and
+// assistive tools. Not mapToGlobal, which misses the stage's view when it shows the screen
+// scaled down.
+QPoint puntoGlobale(const QWidget& w, QPoint p);
+QRect rettangoloGlobale(const QWidget& w, const QRect& r);
 
 } // namespace hn

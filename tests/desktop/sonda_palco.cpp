@@ -3,6 +3,7 @@
 
 #include "Host.h"
 #include "Palco.h"
+#include "Scena.h"
 #include "ServiziReali.h"
 
 #include <QApplication>
@@ -80,6 +81,17 @@ int main(int argc, char** argv) {
     std::printf("liscia %d\n", schermo.scalaLiscia() ? 1 : 0);
     stampa("forma", nativa(forma, monitor));
     stampa("palco", nativa(palco, monitor));
+    {
+        // A widget inside the form: where the stage draws it, and where a tooltip or an
+        // assistive tool is told it is on the desktop.
+        QWidget figlio(&forma);
+        figlio.setGeometry(300, 200, 50, 50);
+        figlio.show();
+        QCoreApplication::processEvents();
+        stampa("figlio", nativa(figlio, monitor));
+        const QPoint g = puntoGlobale(figlio, QPoint(50, 50)) - monitor.geometry().topLeft();
+        std::printf("figlioGlobale %d %d\n", g.x(), g.y());
+    }
 
     // Into a window and back: the form must stay on the program's screen all along.
     palco.alterna();

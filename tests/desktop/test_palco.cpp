@@ -262,6 +262,15 @@ private Q_SLOTS:
         const QRectF forma = rettangolo(v.value("forma"));
         QVERIFY2(alSuoPosto(forma, palcoNativo(g), g.fattore),
                  qPrintable(QStringLiteral("form at ") + comeTesto(forma)));
+        // Below one (the GUI at one device pixel per desktop pixel) a widget's far corner is
+        // told to tooltips and assistive tools where the view draws it, within a pixel.
+        if (g.fattore < 1) {
+            const QRectF figlio = rettangolo(v.value("figlio"));
+            const QList<double> globale = v.value("figlioGlobale");
+            QVERIFY2(globale.size() == 2 && std::abs(globale[0] - figlio.right()) <= 1 &&
+                         std::abs(globale[1] - figlio.bottom()) <= 1,
+                     qPrintable(QStringLiteral("child at ") + comeTesto(figlio)));
+        }
         // The stage's window is the monitor to the device pixel, whatever the factor rounds,
         // and the screen in it centred to within a device pixel.
         QCOMPARE(rettangolo(v.value("palco")), QRectF(QPointF(), QSizeF(monitor)));
