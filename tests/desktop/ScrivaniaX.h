@@ -4,6 +4,7 @@
 // answers, keys and clicks sent to it, what its monitor shows, and the program started as a
 // student starts it.
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
@@ -39,6 +40,18 @@ inline QStringList finestreVisibili(qint64 pid) {
         x(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                       QStringLiteral("--pid"), QString::number(pid)});
     return r.isEmpty() ? QStringList() : r.split(u'\n');
+}
+
+// The process's visible windows once it shows one, waiting up to `ms`; empty when none came.
+inline QStringList finestreAttese(qint64 pid, int ms = 30000) {
+    QElapsedTimer tempo;
+    tempo.start();
+    QStringList finestre = finestreVisibili(pid);
+    while (finestre.isEmpty() && tempo.elapsed() < ms) {
+        QTest::qWait(100);
+        finestre = finestreVisibili(pid);
+    }
+    return finestre;
 }
 
 // What the monitor shows now.

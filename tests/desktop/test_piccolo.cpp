@@ -87,8 +87,8 @@ private Q_SLOTS:
         QProcess programma;
         avvia(programma, casa, QStringLiteral(HNEMAR_APP));
         const qint64 pid = programma.processId();
-        QStringList finestre;
-        QTRY_VERIFY_WITH_TIMEOUT(!(finestre = finestreVisibili(pid)).isEmpty(), 30000);
+        QStringList finestre = finestreAttese(pid);
+        QVERIFY(!finestre.isEmpty());
         const QString id = finestre.first();
 
         const QImage casaIntera = ferma();

@@ -282,8 +282,8 @@ private Q_SLOTS:
         QProcess programma;
         avvia(programma, casa, QStringLiteral(HNEMAR_APP));
         const qint64 pid = programma.processId();
-        QStringList finestre;
-        QTRY_VERIFY_WITH_TIMEOUT(!(finestre = finestreVisibili(pid)).isEmpty(), 30000);
+        QStringList finestre = finestreAttese(pid);
+        QVERIFY(!finestre.isEmpty());
         QTest::qWait(500);
         finestre = finestreVisibili(pid);
         QCOMPARE(finestre.size(), 1);
