@@ -135,11 +135,6 @@ QByteArray leggiCoda(const QString& percorso, qint64 n) {
     return leggiFinoA(file, n);
 }
 
-void verificaLettura(const QString& percorso) {
-    QFile file;
-    apriInLettura(file, percorso);
-}
-
 QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo) {
     QFile file;
     apriInLettura(file, percorso);

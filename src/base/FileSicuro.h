@@ -35,9 +35,6 @@ void apriInLettura(QFile& file, const QString& percorso);
 // The last `n` bytes (or fewer) of a regular file, opened as above.
 QByteArray leggiCoda(const QString& percorso, qint64 n);
 
-// Whether a host path could be read as above, without reading it: throws as apriInLettura.
-void verificaLettura(const QString& percorso);
-
 // The whole of a regular file opened as above. A file larger than `massimo` bytes is refused
 // (error 7, out of memory) without being read.
 QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo);

@@ -66,9 +66,11 @@ QString fileIniModulo() {
     CartellaWindows(cfg.PathWindows);
     if (!EsisteFile(cfg.IniModulo))
         throw ErroreVB(Errore::FileNonTrovato);
-    // A file we may not read would otherwise look like one whose keys are all missing.
+    // A file we may not read would otherwise look like one whose keys are all missing. Read
+    // through the INI files' cache, which the key's own read then takes: one open per change
+    // of the file, not one check and one read per key.
     try {
-        verificaLettura(host().paths->toHost(cfg.IniModulo).value_or(QString()));
+        leggiFileIni(host().paths->toHost(cfg.IniModulo).value_or(QString()));
     } catch (const ErroreVB&) {
         throw ErroreVB(Errore::PermessoNegato);
     }

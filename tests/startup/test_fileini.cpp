@@ -1,10 +1,14 @@
+#include "ErroreVB.h"
 #include "Fileini.h"
 #include "Installazione.h"
 #include "Riga.h"
 #include "StatoPulito.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace hn;
 using namespace hn::Fileini;
@@ -270,6 +274,28 @@ private Q_SLOTS:
         QVERIFY(senzaModulo.primoBox().contains(
             senzaModulo.host.percorsoHost("C:\\VELTO\\VELTOMM.INI")));
         QCOMPARE(cfg.PathCd, QString());
+    }
+
+    // The module file read once and then replaced by a FIFO: the next key is refused at once,
+    // as for a file no longer there (no regular file is), not answered from what was read.
+    void moduloSostituitoDaUnaFifoRifiutato() {
+        Avvio a;
+        QVERIFY(a.avvia());
+        const QString modulo = a.host.percorsoHost("C:\\VELTO\\VELTOMM.INI");
+        QVERIFY(QFile::remove(modulo));
+        QCOMPARE(::mkfifo(QFile::encodeName(modulo).constData(), 0600), 0);
+        QElapsedTimer tempo;
+        tempo.start();
+        QString valore;
+        QString sezione = QStringLiteral("GENERAL"), chiave = QStringLiteral("ExeVelto");
+        int errore = 0;
+        try {
+            LeggiIniModulo(valore, sezione, chiave);
+        } catch (const ErroreVB& e) {
+            errore = e.numero();
+        }
+        QCOMPARE(errore, int(Errore::FileNonTrovato));
+        QVERIFY(tempo.elapsed() < 1000);
     }
 
     void aspettaIlSecondoDisco() {
