@@ -1,4 +1,5 @@
 #include "Accessibilita.h"
+#include "AnticipoCaratteri.h"
 #include "AnticipoSfondo.h"
 #include "BusSessione.h"
 #include "FMed.h"
@@ -33,6 +34,7 @@ namespace {
     std::fprintf(stderr, "hnemar: %s\n", qUtf8Printable(testo));
     box.show(testo, Stile::OK | Stile::Critico, {});
     anticipo::ferma();
+    anticipo::fermaCaratteri();
     std::exit(1);
 }
 
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
     // picture. Not before the application exists: Qt's image readers look up their plugins
     // through it, and must not do so while it is being made.
     anticipo::avvia(scegliPrefisso().cartella);
+    anticipo::avviaCaratteri();
     const ModoScala modoScala = modoScalaDa(qEnvironmentVariable("HNEMAR_SCALE"));
     anticipo::impostaScala(scalaIniziale(modoScala));
     // No display name: Qt would add it to every window title the desktop shows.
@@ -148,5 +151,6 @@ int main(int argc, char** argv) {
     }
     const int esito = QApplication::exec();
     anticipo::ferma();
+    anticipo::fermaCaratteri();
     return esito;
 }

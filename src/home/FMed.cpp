@@ -105,8 +105,6 @@ FMed::FMed()
     Navigazione::di(*this).inFondo(&HOTSPOTFISSO(0));
     connect(&FONDO->eventi(), &EventiControllo::MouseMove, this,
             [this](int b, int, float, float) { Mod_Graph::MouseSopra(nullptr, *FONDO, b); });
-    if (aggancioRicerca())
-        aggancioRicerca()(*this, [this](int sistema) { lbl_HotSpot_Click(sistema); });
 }
 
 FMed::~FMed() {
@@ -140,6 +138,12 @@ void FMed::Form_Load() {
         if (auto* e = qobject_cast<Etichetta*>(c); e && e->TypeName() == QLatin1String("Label"))
             e->setBorderStyle(0);
     NumeroCornici = Mod_Graph::PreparaCornici(*this, *FONDO);
+    // Last: the search's button and panel need fonts, which a thread of the start-up is still
+    // reading meanwhile; everything above can go on without them.
+    if (aggancioRicerca() && !agganciata_) {
+        agganciata_ = true;
+        aggancioRicerca()(*this, [this](int sistema) { lbl_HotSpot_Click(sistema); });
+    }
 }
 
 void FMed::Form_Activate() {

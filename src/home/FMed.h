@@ -22,7 +22,7 @@ public:
     using FabbricaVisore = std::function<std::unique_ptr<Forma>()>;
     static void registraVisore(FabbricaVisore fabbrica);
     // The search field lives with the viewer, which it opens at a result; the application hands
-    // it to the home screen, which takes it when it is made and opens a body system through it.
+    // it to the home screen, which takes it when it is loaded and opens a body system through it.
     using AggancioRicerca =
         std::function<void(Forma& home, std::function<void(int sistema)> apriSistema)>;
     static void registraRicerca(AggancioRicerca aggancio);
@@ -62,6 +62,7 @@ protected:
 private:
     void collegaHotspot(Etichetta& e, std::function<void()> clic);
     std::unique_ptr<Forma> FMed1_;
+    bool agganciata_ = false;
 };
 
 } // namespace hn
