@@ -316,6 +316,7 @@ void Palco::primaFinestraMostrata() {
     setUpdatesEnabled(true);
     // Scaled down the screen is the view's, no longer the stage's child: it is told itself.
     schermo_->setUpdatesEnabled(true);
+    Q_EMIT primaFinestra();
 }
 
 void Palco::sopraIPannelli() {

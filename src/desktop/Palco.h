@@ -107,6 +107,8 @@ public:
     void impostaSchermoIntero(bool si);
     void alterna() { impostaSchermoIntero(!schermoIntero_); }
     QScreen* monitor() const { return monitor_; }
+    // No window has been shown on the stage or over it yet.
+    bool vuoto() const { return vuoto_; }
 
     // What the forms ask of the stage.
     void entra(QWidget& finestra) override { accogli(finestra); }
@@ -122,6 +124,10 @@ public:
     QWidget* finestraAttiva() const { return attiva_; }
     // Moves the activation to a window of the stage, raising it, as a window manager would.
     void attiva(QWidget* finestra);
+
+Q_SIGNALS:
+    // The first window is shown: the stage has something on it from now on.
+    void primaFinestra();
 
 protected:
     bool eventFilter(QObject* oggetto, QEvent* evento) override;

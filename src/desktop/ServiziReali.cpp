@@ -123,21 +123,40 @@ bool QtScreen::scalaLiscia() const {
     return palco_ && !palco_->geometria().nitido;
 }
 
+QtScreen::~QtScreen() {
+    QObject::disconnect(attesa_);
+}
+
 void QtScreen::setMousePointer(int pointer) {
     if (pointer == pointer_)
         return;
+    pointer_ = pointer;
+    // Before the stage shows anything there is nothing to point at: the start-up's hourglass
+    // would only cost loading the cursor theme ahead of the first frame. The pointer asked for
+    // last is shown with the first window.
+    if (palco_ && palco_->vuoto()) {
+        if (!attesa_)
+            attesa_ = QObject::connect(palco_, &Palco::primaFinestra, palco_, [this] {
+                QObject::disconnect(attesa_);
+                mostraPuntatore();
+            });
+        return;
+    }
+    mostraPuntatore();
+}
+
+void QtScreen::mostraPuntatore() {
     // Only what this screen pushed is popped: another override belongs to someone else.
     if (pushed_)
         QGuiApplication::restoreOverrideCursor();
     pushed_ = false;
-    pointer_ = pointer;
-    if (pointer == Puntatore::Clessidra || pointer == Puntatore::Personalizzato) {
+    if (pointer_ == Puntatore::Clessidra || pointer_ == Puntatore::Personalizzato) {
         QGuiApplication::setOverrideCursor(
-            QCursor(pointer == Puntatore::Clessidra ? Qt::WaitCursor : Qt::PointingHandCursor));
+            QCursor(pointer_ == Puntatore::Clessidra ? Qt::WaitCursor : Qt::PointingHandCursor));
         pushed_ = true;
         // The hourglass comes before long work that lets no event run: it must reach the display
         // now, or the pointer of the hotspot just clicked stays on screen while the work goes on.
-        if (pointer == Puntatore::Clessidra)
+        if (pointer_ == Puntatore::Clessidra)
             consegnaAlDisplay();
     }
 }

@@ -31,6 +31,7 @@ class QtScreen : public ScreenService {
 public:
     explicit QtScreen(const Palco* palco = nullptr)
         : palco_(palco) {}
+    ~QtScreen() override;
     int widthPixels() const override;
     int heightPixels() const override;
     double twipsPerPixelX() const override { return 15.0; }
@@ -41,9 +42,14 @@ public:
     void doEvents() override;
 
 private:
+    // Puts pointer_ on the display.
+    void mostraPuntatore();
+
     const Palco* palco_;
     int pointer_ = Puntatore::Predefinito;
     bool pushed_ = false; // an override cursor of ours is on the stack
+    // Waiting for the stage's first window to show the pointer on.
+    QMetaObject::Connection attesa_;
 };
 
 // A lock file in a folder; QLockFile sees through a lock left by a crashed instance.

@@ -4,6 +4,7 @@
 #include "Forma.h"
 #include "HostDiProva.h"
 #include "Riga.h"
+#include "ServiziReali.h"
 
 #include <QPainter>
 #include <QProcess>
@@ -332,6 +333,45 @@ private Q_SLOTS:
         scatola.show();
         QVERIFY(palco.updatesEnabled());
         QCOMPARE(palco.grab().toImage().pixelColor(5, 5), QColor(Qt::black));
+    }
+
+    // The start-up's hourglass waits for the stage's first window; what was asked for last is
+    // shown then, and from then on at once. The screen pops only what it pushed itself.
+    void puntatoreDallaPrimaFinestra() {
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QGuiApplication::setOverrideCursor(Qt::CrossCursor); // someone else's
+        {
+            Palco palco(ModoScala::Adatta);
+            QtScreen schermo(&palco);
+            schermo.setMousePointer(Puntatore::Clessidra);
+            schermo.setMousePointer(Puntatore::Predefinito);
+            schermo.setMousePointer(Puntatore::Personalizzato);
+            QCOMPARE(schermo.mousePointer(), int(Puntatore::Personalizzato));
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
+            QWidget forma;
+            forma.resize(100, 100);
+            palco.accogli(forma);
+            forma.show();
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::PointingHandCursor);
+            schermo.setMousePointer(Puntatore::Clessidra);
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            schermo.setMousePointer(Puntatore::Predefinito);
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
+        }
+        {
+            // A screen that ends before the first window leaves nothing behind it.
+            Palco palco(ModoScala::Adatta);
+            {
+                QtScreen schermo(&palco);
+                schermo.setMousePointer(Puntatore::Clessidra);
+            }
+            QWidget forma;
+            palco.accogli(forma);
+            forma.show();
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
+        }
+        QGuiApplication::restoreOverrideCursor();
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     // A hover frame repaints thin strips of the smoothed picture: all their device pixels, as
