@@ -1,5 +1,7 @@
 #include "Conoscenza.h"
 
+#include "IndiceSalvato.h"
+
 #include <QSet>
 #include <algorithm>
 
@@ -45,7 +47,8 @@ Riepilogo riepiloga(const QStringList& chiavi, const ripasso::Diario& diario, qi
     return r;
 }
 
-QList<QStringList> struttureDeiSistemi(const DatiAtlante& dati, const Budget& budget) {
+QList<QStringList> struttureDeiSistemi(const DatiAtlante& dati, const Budget& budget,
+                                       bool* esaurito) {
     const qsizetype sistemi = codiciSistemi().size();
     QList<QStringList> out(sistemi);
     QList<QSet<QString>> viste(sistemi);
@@ -73,7 +76,79 @@ QList<QStringList> struttureDeiSistemi(const DatiAtlante& dati, const Budget& bu
             out[n.sistema].append(*it);
         }
     }
+    if (esaurito)
+        *esaurito = lettura.esaurito();
     return out;
+}
+
+namespace {
+
+constexpr QByteArrayView MagiaStrutture("HNSTRU01");
+constexpr QStringView TipoStrutture = u"strutture";
+// More than the keys of any atlas the program reads (500,000 captions at most).
+constexpr qint64 StruttureMassime = qint64(64) * 1024 * 1024;
+
+// The print of the files the lists were made from, as the saved head holds it.
+QByteArray testaDi(const Impronta& impronta) {
+    indice::Scrittura w;
+    w.u32(quint32(impronta.file.size()));
+    for (const std::optional<IdentitaFile>& f : impronta.file) {
+        w.u32(f ? 1 : 0);
+        w.identita(f.value_or(IdentitaFile{}));
+    }
+    return w.dati();
+}
+
+} // namespace
+
+std::optional<QList<QStringList>> struttureSalvate(const FileAtlante& file,
+                                                   const Impronta& impronta) {
+    const std::optional<indice::IndiceSecchi> x =
+        indice::IndiceSecchi::apri(file.tabella, TipoStrutture, MagiaStrutture, 1);
+    if (!x || x->intestazione() != testaDi(impronta))
+        return std::nullopt;
+    const std::optional<QByteArray> corpo = x->secchio(0, StruttureMassime);
+    if (!corpo)
+        return std::nullopt;
+    indice::Lettura l(*corpo);
+    const quint32 sistemi = l.u32();
+    if (!l.ok() || sistemi != quint32(codiciSistemi().size()))
+        return std::nullopt;
+    QList<QStringList> out(sistemi);
+    for (QStringList& chiavi : out) {
+        const quint32 n = l.u32();
+        // Each key takes at least its length's four bytes.
+        if (!l.ok() || n > quint64(l.resto()) / 4)
+            return std::nullopt;
+        chiavi.reserve(n);
+        for (quint32 i = 0; i < n; ++i) {
+            const quint32 lunghezza = l.u32();
+            const char* testo = l.salta(lunghezza);
+            if (!l.ok())
+                return std::nullopt;
+            chiavi.append(QString::fromUtf8(testo, lunghezza));
+        }
+    }
+    if (l.resto() != 0)
+        return std::nullopt;
+    return out;
+}
+
+void salvaStrutture(const FileAtlante& file, const Impronta& impronta,
+                    const QList<QStringList>& strutture) {
+    indice::salvaIndice(file.tabella, TipoStrutture, [testa = testaDi(impronta), strutture] {
+        indice::Scrittura w;
+        w.u32(quint32(strutture.size()));
+        for (const QStringList& chiavi : strutture) {
+            w.u32(quint32(chiavi.size()));
+            for (const QString& c : chiavi) {
+                const QByteArray b = c.toUtf8();
+                w.u32(quint32(b.size()));
+                w.byte(b);
+            }
+        }
+        return indice::IndiceSecchi::componi(MagiaStrutture, testa, {w.dati()});
+    });
 }
 
 QList<int> ordineDiLettura(const QList<QRectF>& aree) {

@@ -12,6 +12,7 @@
 #include <QRectF>
 #include <QStringList>
 #include <QStringView>
+#include <optional>
 
 namespace hn::atlante {
 
@@ -34,7 +35,19 @@ Riepilogo riepiloga(const QStringList& chiavi, const ripasso::Diario& diario, qi
 // For each body system (by index into codiciSistemi()), the keys of the structures on the plates
 // its tree reaches: captions with a name, each structure once. Links lead to plates and the header
 // is the plate itself, so neither is a structure. Reads the captions within the budget.
-QList<QStringList> struttureDeiSistemi(const DatiAtlante& dati, const Budget& budget = {});
+// `esaurito`, when given, tells whether the budget ran out (some captions were not read).
+QList<QStringList> struttureDeiSistemi(const DatiAtlante& dati, const Budget& budget = {},
+                                       bool* esaurito = nullptr);
+
+// The lists above as saved in the user's cache after a complete read of these very files
+// (`impronta` is their print now); nothing when there are none, they were made from other files, or
+// the saved file is damaged. So a later start shows the home screen's counts without reading a
+// caption.
+std::optional<QList<QStringList>> struttureSalvate(const FileAtlante& file,
+                                                   const Impronta& impronta);
+// Saves them for that, off the calling thread; failures are silent (it only saves time).
+void salvaStrutture(const FileAtlante& file, const Impronta& impronta,
+                    const QList<QStringList>& strutture);
 
 // The order a worksheet numbers labels in: rows from the top, each row left to right. Labels whose
 // vertical middles fall within the first label of a row are on that row. Returns the indices of

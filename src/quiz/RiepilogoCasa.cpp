@@ -94,8 +94,8 @@ constexpr int AttesaAllaPrimaVista = 150; // milliseconds
 
 struct Lettura {
     atlante::FileAtlante file;
+    atlante::Impronta impronta; // taken before reading
     std::atomic_bool ferma{false};
-    std::shared_ptr<const atlante::DatiAtlante> dati;
     QList<QStringList> strutture;
 };
 
@@ -160,14 +160,32 @@ void RiepilogoCasa::leggiAtlante() {
         return;
     auto l = std::make_shared<Lettura>();
     l->file = atlante::FileAtlante::da(*host().paths, Fileini::cfg.PathDati, Fileini::cfg.PathFoto);
+    l->impronta = atlante::improntaDi(l->file.elenco());
+    // What an earlier session read of these very files: no caption to read, no thread to wait
+    // for before the first frame.
+    if (std::optional<QList<QStringList>> salvate =
+            atlante::struttureSalvate(l->file, l->impronta)) {
+        file_ = l->file;
+        impronta_ = l->impronta;
+        strutture_ = std::move(*salvate);
+        pronto_ = true;
+        if (home_.isVisible())
+            aggiorna();
+        return;
+    }
     ferma_ = std::shared_ptr<std::atomic_bool>(l, &l->ferma);
     QThread* t = QThread::create([l] {
         // Nothing may escape a thread: an atlas that cannot be read has no structures.
         try {
-            l->dati = atlante::DatiAtlante::leggi(l->file);
+            const std::shared_ptr<const atlante::DatiAtlante> dati =
+                atlante::DatiAtlante::leggi(l->file);
             atlante::Budget budget;
             budget.ferma = &l->ferma;
-            l->strutture = atlante::struttureDeiSistemi(*l->dati, budget);
+            bool esaurito = false;
+            l->strutture = atlante::struttureDeiSistemi(*dati, budget, &esaurito);
+            // Only a whole read is worth keeping: a cut one is read again next time.
+            if (!esaurito && !l->ferma)
+                atlante::salvaStrutture(l->file, dati->impronta, l->strutture);
         } catch (const std::exception&) {
             l->strutture.clear();
         }
@@ -184,7 +202,8 @@ void RiepilogoCasa::leggiAtlante() {
         ferma_.reset();
         if (l->ferma)
             return;
-        dati_ = l->dati;
+        file_ = l->file;
+        impronta_ = l->impronta;
         strutture_ = l->strutture;
         pronto_ = true;
         aggiorna();
@@ -197,7 +216,7 @@ void RiepilogoCasa::leggiAtlante() {
 
 void RiepilogoCasa::aggiorna() {
     // The atlas is read once, and again only when its files change.
-    if (!pronto_ || (dati_ && !dati_->aggiornato())) {
+    if (!pronto_ || atlante::improntaDi(file_.elenco()) != impronta_) {
         pronto_ = false;
         leggiAtlante();
         return;

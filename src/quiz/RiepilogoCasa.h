@@ -2,8 +2,9 @@
 
 // On the home screen, under each body system's card, what the student knows of it: how many of
 // its structures are known, being learnt (due ones among them) and new, with the map's markers.
-// The structures of each system are read once per atlas on a worker thread; the counts are taken
-// from the review diary each time the home screen shows.
+// The structures of each system are read once per atlas on a worker thread and kept in the user's
+// cache for the next start; the counts are taken from the review diary each time the home screen
+// shows.
 
 #include "Conoscenza.h"
 
@@ -53,7 +54,9 @@ private:
     QList<QPointer<QWidget>> etichette_;
     QList<atlante::Riepilogo> riepiloghi_;
     QList<QStringList> strutture_;
-    std::shared_ptr<const atlante::DatiAtlante> dati_; // as last read, to see it change
+    // The files the structures were read from, and their print then, to see them change.
+    atlante::FileAtlante file_;
+    atlante::Impronta impronta_;
     QPointer<QThread> lettura_;
     std::shared_ptr<std::atomic_bool> ferma_;
     // Takes the running read's result; empty when none runs.

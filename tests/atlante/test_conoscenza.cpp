@@ -4,6 +4,9 @@
 #include "Conoscenza.h"
 
 #include "AtlanteDiProva.h"
+#include "IndiceSalvato.h"
+
+#include <QFile>
 
 #include <QTest>
 
@@ -148,6 +151,62 @@ private Q_SLOTS:
         niente.vociInTutto = 0;
         for (const QStringList& l : struttureDeiSistemi(*a.dati(), niente))
             QVERIFY(l.isEmpty());
+    }
+
+    // Saved after a whole read, the lists come back equal for the same files; a changed table,
+    // a damaged saved file or a cut read give nothing, so the captions are read again.
+    void struttureSalvateSoloPerGliStessiFile() {
+        Atlante a;
+        const auto dati = a.dati();
+        const Impronta impronta = improntaDi(dati->file.elenco());
+        QVERIFY(!struttureSalvate(dati->file, impronta));
+        bool esaurito = true;
+        const QList<QStringList> lette = struttureDeiSistemi(*dati, {}, &esaurito);
+        QVERIFY(!esaurito);
+        salvaStrutture(dati->file, impronta, lette);
+        indice::attendiSalvataggi();
+        QCOMPARE(struttureSalvate(dati->file, impronta), lette);
+        // Polish letters and empty systems survive the round trip.
+        const QList<QStringList> altre = {{u"żebro"_s, u""_s, u"kość"_s}, {}, {u"x"_s}};
+        QList<QStringList> tutte(codiciSistemi().size());
+        std::copy(altre.cbegin(), altre.cend(), tutte.begin());
+        salvaStrutture(dati->file, impronta, tutte);
+        indice::attendiSalvataggi();
+        QCOMPARE(struttureSalvate(dati->file, impronta), tutte);
+
+        // Another print (the table rewritten) is not the saved one.
+        a.atlante.righe.removeLast();
+        a.atlante.scriviTabella();
+        const Impronta nuova = improntaDi(dati->file.elenco());
+        QVERIFY(nuova != impronta);
+        QVERIFY(!struttureSalvate(dati->file, nuova));
+
+        // A flipped byte anywhere in the saved file: refused, never a wrong list.
+        salvaStrutture(dati->file, nuova, lette);
+        indice::attendiSalvataggi();
+        const QString salvato = indice::percorsoIndice(dati->file.tabella, u"strutture");
+        QFile f(salvato);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray buono = f.readAll();
+        f.close();
+        for (qsizetype i = 0; i < buono.size(); i += 7) {
+            QByteArray guasto = buono;
+            guasto[i] = char(guasto[i] ^ 0x20);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(guasto);
+            f.close();
+            QVERIFY2(!struttureSalvate(dati->file, nuova), qPrintable(QString::number(i)));
+        }
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(buono.first(buono.size() - 3));
+        f.close();
+        QVERIFY(!struttureSalvate(dati->file, nuova));
+
+        // A read the budget cut short says so.
+        Budget niente;
+        niente.vociInTutto = 0;
+        struttureDeiSistemi(*a.dati(), niente, &esaurito);
+        QVERIFY(esaurito);
     }
 
     void ordineDiLettura_data() {
