@@ -1,7 +1,6 @@
 #include "AnticipoCaratteri.h"
 
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QThread>
 
@@ -21,13 +20,9 @@ QThread*& filo() {
 void avviaCaratteri() {
     if (filo() || !QGuiApplication::instance())
         return;
-    // Taken here: the thread must not touch the application object.
-    filo() = QThread::create([font = QGuiApplication::font()] {
-        // Lists every family (fontconfig reads its configuration and caches), then matches the
-        // application's font for a text of the program's own, Polish letters included.
-        QFontDatabase::families();
-        QFontMetrics(font).horizontalAdvance(QStringLiteral("Szukaj ąęłóśżź"));
-    });
+    // Populating the database is the shared part: fonts matched and loaded for drawing are
+    // cached per thread, so doing that here would only be done again by the screen's thread.
+    filo() = QThread::create([] { QFontDatabase::families(); });
     filo()->start(QThread::LowPriority);
 }
 

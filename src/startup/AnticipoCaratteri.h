@@ -7,7 +7,7 @@
 
 namespace hn::anticipo {
 
-// After the application exists (the lookup asks it for its font). Does nothing while a lookup
+// After the application exists (Qt's font database belongs to it). Does nothing while a lookup
 // runs.
 void avviaCaratteri();
 
