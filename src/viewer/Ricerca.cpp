@@ -149,15 +149,36 @@ private:
 
 Ricerca::Ricerca(Forma& forma, Apri apri)
     : QFrame(&forma)
-    , campo(new QLineEdit(this))
-    , esito(new QLabel(this))
-    , elenco(new QListWidget(this))
     , pulsante(new QPushButton(QStringLiteral("Szukaj  Ctrl+F"), &forma))
     , apri_(std::move(apri)) {
     setObjectName(QStringLiteral("Ricerca"));
+    for (const QKeySequence& k : {QKeySequence(QKeySequence::Find), QKeySequence(Qt::Key_Slash)}) {
+        auto* s = new QShortcut(k, &forma);
+        connect(s, &QShortcut::activated, this, &Ricerca::apri);
+    }
+    // Shows that search exists and its key; the keyboard has the key itself.
+    pulsante->setObjectName(QStringLiteral("Szukaj"));
+    pulsante->setStyleSheet(aspettoPulsante());
+    pulsante->setCursor(Qt::PointingHandCursor);
+    pulsante->setFocusPolicy(Qt::NoFocus);
+    pulsante->setAccessibleName(QStringLiteral("Szukaj (Ctrl+F)"));
+    connect(pulsante, &QPushButton::clicked, this, &Ricerca::apri);
+    hide();
+    stato().pannelli.append(this);
+}
+
+void Ricerca::prepara() {
+    if (campo)
+        return;
+    campo = new QLineEdit(this);
+    esito = new QLabel(this);
+    elenco = new QListWidget(this);
     setStyleSheet(QString::fromUtf8(Aspetto));
     campo->setPlaceholderText(QStringLiteral("Szukaj struktury lub planszy…"));
     campo->setAccessibleName(QStringLiteral("Szukaj w atlasie"));
+    // Set here, not when the home screen is made: finding the clear icon in the desktop's theme
+    // was a sixth of the processor time before the first frame.
+    campo->setClearButtonEnabled(true);
     elenco->setAccessibleName(QStringLiteral("Wyniki wyszukiwania"));
     elenco->setItemDelegate(new DelegatoRiga(elenco));
     elenco->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -175,19 +196,6 @@ Ricerca::Ricerca(Forma& forma, Apri apri)
     campo->installEventFilter(this);
     connect(campo, &QLineEdit::textChanged, this, &Ricerca::aggiorna);
     connect(elenco, &QListWidget::itemClicked, this, [this] { apriSelezionato(); });
-    for (const QKeySequence& k : {QKeySequence(QKeySequence::Find), QKeySequence(Qt::Key_Slash)}) {
-        auto* s = new QShortcut(k, &forma);
-        connect(s, &QShortcut::activated, this, &Ricerca::apri);
-    }
-    // Shows that search exists and its key; the keyboard has the key itself.
-    pulsante->setObjectName(QStringLiteral("Szukaj"));
-    pulsante->setStyleSheet(aspettoPulsante());
-    pulsante->setCursor(Qt::PointingHandCursor);
-    pulsante->setFocusPolicy(Qt::NoFocus);
-    pulsante->setAccessibleName(QStringLiteral("Szukaj (Ctrl+F)"));
-    connect(pulsante, &QPushButton::clicked, this, &Ricerca::apri);
-    hide();
-    stato().pannelli.append(this);
 }
 
 QString Ricerca::aspettoPulsante() {
@@ -318,10 +326,7 @@ void Ricerca::disponi() {
 void Ricerca::apri() {
     if (!isVisible())
         fuocoPrecedente_ = QApplication::focusWidget();
-    // Set the first time the panel opens, not when the home screen is made: finding the clear
-    // icon in the desktop's theme was a sixth of the processor time before the first frame.
-    if (!campo->isClearButtonEnabled())
-        campo->setClearButtonEnabled(true);
+    prepara();
     indice_ = indice(); // the atlas may have changed since the last time
     aggiorna();
     disponi();
@@ -340,6 +345,8 @@ void Ricerca::chiudi() {
 }
 
 void Ricerca::aggiorna() {
+    if (!campo)
+        return; // never opened: nothing shows results
     const QString domanda = campo->text();
     int totale = 0;
     risultati_ =
@@ -377,7 +384,7 @@ void Ricerca::aggiorna() {
 }
 
 void Ricerca::apriSelezionato() {
-    const int riga = elenco->currentRow();
+    const int riga = elenco ? elenco->currentRow() : -1;
     if (riga < 0 || riga >= risultati_.size())
         return;
     const atlante::Risultato r = risultati_[riga];
@@ -388,7 +395,7 @@ void Ricerca::apriSelezionato() {
 }
 
 bool Ricerca::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (oggetto != campo || evento->type() != QEvent::KeyPress)
+    if (!campo || oggetto != campo || evento->type() != QEvent::KeyPress)
         return QFrame::eventFilter(oggetto, evento);
     const auto* tasto = static_cast<QKeyEvent*>(evento);
     const int n = elenco->count();

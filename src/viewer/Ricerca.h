@@ -51,9 +51,11 @@ public:
     // Opens the selected row, if any.
     void apriSelezionato();
 
-    QLineEdit* const campo;
-    QLabel* const esito;
-    QListWidget* const elenco;
+    // The panel's field, count and list: made the first time it opens (null before), so that
+    // a form that is never searched does not make them before its first frame.
+    QLineEdit* campo = nullptr;
+    QLabel* esito = nullptr;
+    QListWidget* elenco = nullptr;
     QPushButton* const pulsante; // "Szukaj", on the form's background
 
     // The look of the buttons the program adds on the stage's backgrounds.
@@ -64,6 +66,7 @@ protected:
 
 private:
     Ricerca(Forma& forma, Apri apri);
+    void prepara();
     void aggiorna();
     void disponi();
 
