@@ -4,8 +4,60 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
+
+#include <optional>
 
 namespace hn {
+
+namespace {
+
+// The kind of BMP the atlases' backgrounds and plates are: uncompressed 24-bit RGB, rows of
+// blue-green-red bottom-up (or top-down with a negative height). Qt's reader converts it a
+// pixel at a time through a device and first looks for image plugins on disk; this takes the
+// rows straight from the bytes, several times faster on the way to the first frame. Anything
+// else, or anything odd about these (a header that disagrees with the bytes), is left to Qt.
+std::optional<QImage> bmpSemplice(QByteArrayView b) {
+    constexpr qsizetype TestaFile = 14;
+    if (b.size() < TestaFile + 40 || !b.startsWith("BM"))
+        return std::nullopt;
+    const auto u16 = [&](qsizetype i) { return qFromLittleEndian<quint16>(b.data() + i); };
+    const auto u32 = [&](qsizetype i) { return qFromLittleEndian<quint32>(b.data() + i); };
+    const auto i32 = [&](qsizetype i) { return qFromLittleEndian<qint32>(b.data() + i); };
+    const quint32 inizio = u32(10);
+    const quint32 testa = u32(TestaFile);
+    // The Windows 3 header and its later, longer forms; the older OS/2 one is Qt's.
+    if (testa != 40 && testa != 108 && testa != 124)
+        return std::nullopt;
+    const qint32 larghezza = i32(TestaFile + 4);
+    const qint32 altezzaFile = i32(TestaFile + 8);
+    if (u16(TestaFile + 12) != 1 || u16(TestaFile + 14) != 24 || u32(TestaFile + 16) != 0)
+        return std::nullopt;
+    // At most 32,767 pixels a side: no screen or print needs more, and nothing overflows.
+    if (larghezza <= 0 || larghezza > 32767 || altezzaFile == 0 || altezzaFile < -32767 ||
+        altezzaFile > 32767)
+        return std::nullopt;
+    const int w = larghezza, h = altezzaFile < 0 ? -altezzaFile : altezzaFile;
+    const qint64 passo = (qint64(w) * 3 + 3) & ~qint64(3);
+    if (inizio < TestaFile + testa || qint64(inizio) + passo * h > b.size())
+        return std::nullopt;
+    QImage immagine(w, h, QImage::Format_RGB32);
+    if (immagine.isNull())
+        return std::nullopt;
+    const auto* pixel = reinterpret_cast<const uchar*>(b.data()) + inizio;
+    for (int y = 0; y < h; ++y) {
+        const uchar* s = pixel + passo * (altezzaFile < 0 ? y : h - 1 - y);
+        auto* d = reinterpret_cast<QRgb*>(immagine.scanLine(y));
+        for (int x = 0; x < w; ++x, s += 3)
+            d[x] = 0xff000000u | quint32(s[2]) << 16 | quint32(s[1]) << 8 | s[0];
+    }
+    // As Qt's reader keeps them: what printing takes the picture's physical size from.
+    immagine.setDotsPerMeterX(i32(TestaFile + 24));
+    immagine.setDotsPerMeterY(i32(TestaFile + 28));
+    return immagine;
+}
+
+} // namespace
 
 QByteArrayView formatoNoto(QByteArrayView dati) {
     if (dati.startsWith("\x89PNG\r\n\x1a\n"))
@@ -20,6 +72,8 @@ QByteArray formatoDaiByte(QByteArrayView dati) {
 }
 
 QImage decodificaImmagine(const QByteArray& dati) {
+    if (std::optional<QImage> bmp = bmpSemplice(dati))
+        return *std::move(bmp);
     QBuffer buffer;
     buffer.setData(dati);
     buffer.open(QIODevice::ReadOnly);
