@@ -4,6 +4,7 @@
 #include "HostPaths.h"
 #include "IdentitaFile.h"
 #include "Immagine.h"
+#include "IndiceSalvato.h"
 #include "Profilo.h"
 #include "Rendizioni.h"
 
@@ -113,6 +114,83 @@ std::optional<Trovato> trova(const QString& prefisso) {
     return t;
 }
 
+// The drawing is kept in the user's cache folder too: made from a large rendition it takes tens
+// of milliseconds of decoding and averaging (a hundred on a 4K monitor), read back a few. It is
+// taken only for the very files it was made from, at the same size and filter, whole and with
+// its checksum holding.
+constexpr QByteArrayView MagiaDisegno("HNDISE01");
+// The largest drawing kept: a monitor of 8K.
+constexpr qint64 DisegnoMassimo = qint64(7680) * 4320 * 4;
+
+QString tipoDisegno(QSize dispositivo, Filtro filtro) {
+    return QStringLiteral("disegno-%1x%2-%3")
+        .arg(dispositivo.width())
+        .arg(dispositivo.height())
+        .arg(int(filtro));
+}
+
+// What the drawing depends on: the picture, the renditions it was made from, the size and filter.
+QByteArray testaDisegno(const Trovato& t, const QList<FileLetto>& letti, QSize dispositivo,
+                        Filtro filtro) {
+    indice::Scrittura w;
+    w.u32(quint32(dispositivo.width()));
+    w.u32(quint32(dispositivo.height()));
+    w.u32(quint32(filtro));
+    w.identita(t.file.identita);
+    w.u32(quint32(letti.size()));
+    for (qsizetype i = 0; i < letti.size(); ++i) {
+        w.u32(quint32(t.fattori.value(i + 1)));
+        w.identita(letti.at(i).identita);
+    }
+    return w.dati();
+}
+
+// The formats a drawing comes in: opaque, in four bytes or (large ones) three.
+bool formatoDisegno(QImage::Format f) {
+    return f == QImage::Format_RGB32 || f == QImage::Format_RGB888;
+}
+
+std::optional<QImage> disegnoSalvato(const QString& percorso, const QString& tipo,
+                                     const QByteArray& testa, QSize dispositivo) {
+    const std::optional<indice::IndiceSecchi> x =
+        indice::IndiceSecchi::apri(percorso, tipo, MagiaDisegno, 1);
+    if (!x || !x->intestazione().startsWith(testa))
+        return std::nullopt;
+    // After what the drawing depends on, its format and its rows' length.
+    indice::Lettura l(x->intestazione().sliced(testa.size()));
+    const auto formato = QImage::Format(l.u32());
+    const qint64 riga = l.u32();
+    const qint64 minima = qint64(dispositivo.width()) * (formato == QImage::Format_RGB888 ? 3 : 4);
+    if (!l.ok() || l.resto() != 0 || !formatoDisegno(formato) || riga < minima ||
+        riga > minima + 3 || riga % 4 != 0)
+        return std::nullopt;
+    const qint64 byte = riga * dispositivo.height();
+    if (byte <= 0 || byte > DisegnoMassimo)
+        return std::nullopt;
+    std::optional<QByteArray> pixel = x->secchio(0, byte);
+    if (!pixel || pixel->size() != byte)
+        return std::nullopt;
+    // The image is drawn from the bytes as read, not from a copy of them.
+    auto* dati = new QByteArray(*std::move(pixel));
+    return QImage(
+        reinterpret_cast<uchar*>(dati->data()), dispositivo.width(), dispositivo.height(),
+        qsizetype(riga), formato, [](void* d) { delete static_cast<QByteArray*>(d); }, dati);
+}
+
+void salvaDisegno(const QString& percorso, const QString& tipo, const QByteArray& testa,
+                  const QImage& immagine) {
+    indice::Scrittura w;
+    w.byte(testa);
+    w.u32(quint32(immagine.format()));
+    w.u32(quint32(immagine.bytesPerLine()));
+    indice::salvaIndice(percorso, tipo, [testa = w.dati(), immagine] {
+        return indice::IndiceSecchi::componi(
+            MagiaDisegno, testa,
+            {QByteArray::fromRawData(reinterpret_cast<const char*>(immagine.constBits()),
+                                     qsizetype(immagine.sizeInBytes()))});
+    });
+}
+
 // The drawing as the control would make it, from the same files through the same loader; the
 // renditions' identities are taken before they are read, so a change since can be told.
 Disegno disegna(const Trovato& t, double scala) {
@@ -126,8 +204,27 @@ Disegno disegna(const Trovato& t, double scala) {
         d.letti.append({percorso, *prima});
         file.append({t.fattori.at(i + 1), percorso});
     }
-    d.immagine = perIlDispositivo(t.picture, rendizioniDaiFile(file, t.picture.size()),
-                                  dispositivoPer(t.picture.size(), scala), filtroDelProgramma());
+    const QSize dispositivo = dispositivoPer(t.picture.size(), scala);
+    const Filtro filtro = filtroDelProgramma();
+    // Renditions that vanished meanwhile leave holes in the factors: then nothing is kept.
+    const bool tutte = d.letti.size() == t.rendizioni.size();
+    const QString tipo = tipoDisegno(dispositivo, filtro);
+    const QByteArray testa = testaDisegno(t, d.letti, dispositivo, filtro);
+    if (tutte)
+        if (std::optional<QImage> salvato =
+                disegnoSalvato(t.file.percorso, tipo, testa, dispositivo)) {
+            d.immagine = *std::move(salvato);
+            return d;
+        }
+    d.immagine =
+        perIlDispositivo(t.picture, rendizioniDaiFile(file, t.picture.size()), dispositivo, filtro);
+    // Kept only as made from files that stayed the same throughout, and in the formats the
+    // cache holds (a picture with transparency is made again each time).
+    bool stessi = tutte && identitaDi(t.file.percorso) == t.file.identita;
+    for (const FileLetto& f : std::as_const(d.letti))
+        stessi = stessi && identitaDi(f.percorso) == f.identita;
+    if (stessi && formatoDisegno(d.immagine.format()) && d.immagine.size() == dispositivo)
+        salvaDisegno(t.file.percorso, tipo, testa, d.immagine);
     return d;
 }
 

@@ -2,7 +2,8 @@
 
 // The home screen's background made ready on a thread of its own while Qt and the stage start:
 // the picture decoded and, on a screen with more pixels than the picture has, its drawing for
-// those pixels made from the larger rendition. The start-up still runs every step itself in its
+// those pixels made from the larger rendition (or, on a later start with the same files and
+// screen, read back from the user's cache folder). The start-up still runs every step itself in its
 // order; where it loads the background it takes what is ready, if the files it came from are
 // still the same ones, and otherwise loads them as always. Nothing the user sees depends on
 // whether the work was ready, only how soon.

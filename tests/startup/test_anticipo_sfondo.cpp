@@ -6,6 +6,7 @@
 #include "CaricaSfondo.h"
 #include "HostDiProva.h"
 #include "Immagine.h"
+#include "IndiceSalvato.h"
 #include "Installazione.h"
 #include "PictureBox.h"
 #include "Rendizioni.h"
@@ -15,6 +16,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -106,6 +108,63 @@ private Q_SLOTS:
 
         b.leggi(2);
         QVERIFY(!anticipo::prendi(b.host.percorsoHost(u"D:\\SFONDI\\schelet.bmp"_s)));
+    }
+
+    // The drawing is kept in the user's cache for the next start, and taken from there only for
+    // the very same files: a kept drawing of other pixels (its checksums made to hold) shows it
+    // is taken; a rendition rewritten, or a byte of the kept pixels damaged, makes it anew.
+    void disegnoSalvatoPerGliStessiFile() {
+        Banco b;
+        b.leggi(1.5);
+        std::optional<anticipo::Sfondo> s = anticipo::prendi(b.file());
+        QVERIFY(s && s->disegno);
+        const QImage fatto = s->disegno();
+        QVERIFY(!fatto.isNull());
+        indice::attendiSalvataggi();
+        const QString tipo = u"disegno-24x18-%1"_s.arg(int(s->filtro));
+        const QString salvato = indice::percorsoIndice(b.file(), tipo);
+        QVERIFY(QFileInfo(salvato).isFile());
+
+        // Another drawing under the same head, for the same files.
+        const std::optional<indice::IndiceSecchi> x =
+            indice::IndiceSecchi::apri(b.file(), tipo, "HNDISE01", 1);
+        QVERIFY(x);
+        QImage verde(fatto.size(), fatto.format());
+        verde.fill(Qt::green);
+        const auto scrivi = [&](const QByteArray& dati) {
+            QFile f(salvato);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(f.write(dati), dati.size());
+        };
+        const QByteArray pixelVerdi(reinterpret_cast<const char*>(verde.constBits()),
+                                    qsizetype(verde.sizeInBytes()));
+        scrivi(indice::IndiceSecchi::componi("HNDISE01", x->intestazione(), {pixelVerdi}));
+        b.leggi(1.5);
+        s = anticipo::prendi(b.file());
+        QVERIFY(s && s->disegno);
+        QCOMPARE(s->disegno(), verde);
+
+        // One byte of the pixels otherwise: refused, made again.
+        QByteArray guasto =
+            indice::IndiceSecchi::componi("HNDISE01", x->intestazione(), {pixelVerdi});
+        guasto[guasto.size() - 5] = char(guasto[guasto.size() - 5] ^ 1);
+        scrivi(guasto);
+        b.leggi(1.5);
+        s = anticipo::prendi(b.file());
+        QVERIFY(s && s->disegno);
+        QCOMPARE(s->disegno(), fatto);
+
+        // The green drawing again, but the rendition rewritten since: made from the new one.
+        indice::attendiSalvataggi();
+        scrivi(indice::IndiceSecchi::componi("HNDISE01", x->intestazione(), {pixelVerdi}));
+        b.host.scriviFile(u"D:\\SFONDI\\SISTEMI@2x.bmp"_s, sfumatura(QSize(32, 24), 7));
+        b.leggi(1.5);
+        s = anticipo::prendi(b.file());
+        QVERIFY(s && s->disegno);
+        const QImage nuovo = s->disegno();
+        QVERIFY(!nuovo.isNull());
+        QVERIFY(nuovo != verde);
+        QVERIFY(nuovo != fatto);
     }
 
     // Where the drawing is not needed, or nothing is where the start-up would look, nothing is
