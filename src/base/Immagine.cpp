@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QtEndian>
 
+#include <cstring>
 #include <optional>
 
 namespace hn {
@@ -48,7 +49,20 @@ std::optional<QImage> bmpSemplice(QByteArrayView b) {
     for (int y = 0; y < h; ++y) {
         const uchar* s = pixel + passo * (altezzaFile < 0 ? y : h - 1 - y);
         auto* d = reinterpret_cast<QRgb*>(immagine.scanLine(y));
-        for (int x = 0; x < w; ++x, s += 3)
+        int x = 0;
+        // Four pixels from three little-endian words: blue, green, red read as one number are
+        // already the pixel's 0xRRGGBB.
+        for (; x + 4 <= w; x += 4, s += 12) {
+            quint32 p[3];
+            std::memcpy(p, s, 12);
+            const quint32 a = qFromLittleEndian(p[0]), b = qFromLittleEndian(p[1]),
+                          c = qFromLittleEndian(p[2]);
+            d[x] = 0xff000000u | a;
+            d[x + 1] = 0xff000000u | a >> 24 | b << 8;
+            d[x + 2] = 0xff000000u | b >> 16 | c << 16;
+            d[x + 3] = 0xff000000u | c >> 8;
+        }
+        for (; x < w; ++x, s += 3)
             d[x] = 0xff000000u | quint32(s[2]) << 16 | quint32(s[1]) << 8 | s[0];
     }
     // As Qt's reader keeps them: what printing takes the picture's physical size from.
