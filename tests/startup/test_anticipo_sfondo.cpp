@@ -112,16 +112,35 @@ private Q_SLOTS:
 
     // The drawing is kept in the user's cache for the next start, and taken from there only for
     // the very same files: a kept drawing of other pixels (its checksums made to hold) shows it
-    // is taken; a rendition rewritten, or a byte of the kept pixels damaged, makes it anew.
+    // is taken; a rendition rewritten, or a byte of the kept pixels damaged, makes it anew. A
+    // monitor's worth of pixels is kept at three bytes a pixel, a smaller drawing at four.
+    void disegnoSalvatoPerGliStessiFile_data() {
+        QTest::addColumn<QSize>("base");
+        QTest::addColumn<double>("scala");
+        QTest::addColumn<QSize>("dispositivo");
+        QTest::newRow("small") << QSize(16, 12) << 1.5 << QSize(24, 18);
+        QTest::newRow("a monitor's worth") << QSize(1100, 800) << 1.95 << QSize(2145, 1560);
+    }
     void disegnoSalvatoPerGliStessiFile() {
+        QFETCH(QSize, base);
+        QFETCH(double, scala);
+        QFETCH(QSize, dispositivo);
         Banco b;
-        b.leggi(1.5);
+        b.host.scriviFile(Sfondo, immagineDiProva(base.width(), base.height(), Qt::red, "BMP"));
+        b.host.scriviFile(u"D:\\SFONDI\\SISTEMI@2x.bmp"_s, sfumatura(base * 2, 0));
+        b.leggi(scala);
         std::optional<anticipo::Sfondo> s = anticipo::prendi(b.file());
         QVERIFY(s && s->disegno);
         const QImage fatto = s->disegno();
         QVERIFY(!fatto.isNull());
         indice::attendiSalvataggi();
-        const QString tipo = u"disegno-24x18-%1"_s.arg(int(s->filtro));
+        QCOMPARE(fatto.size(), dispositivo);
+        // Both kinds of kept rows are what is tested here.
+        QCOMPARE(fatto.format(),
+                 dispositivo.width() > 1000 ? QImage::Format_RGB888 : QImage::Format_RGB32);
+        const QString tipo = u"disegno-%1x%2-%3"_s.arg(dispositivo.width())
+                                 .arg(dispositivo.height())
+                                 .arg(int(s->filtro));
         const QString salvato = indice::percorsoIndice(b.file(), tipo);
         QVERIFY(QFileInfo(salvato).isFile());
 
@@ -139,7 +158,7 @@ private Q_SLOTS:
         const QByteArray pixelVerdi(reinterpret_cast<const char*>(verde.constBits()),
                                     qsizetype(verde.sizeInBytes()));
         scrivi(indice::IndiceSecchi::componi("HNDISE01", x->intestazione(), {pixelVerdi}));
-        b.leggi(1.5);
+        b.leggi(scala);
         s = anticipo::prendi(b.file());
         QVERIFY(s && s->disegno);
         QCOMPARE(s->disegno(), verde);
@@ -149,7 +168,7 @@ private Q_SLOTS:
             indice::IndiceSecchi::componi("HNDISE01", x->intestazione(), {pixelVerdi});
         guasto[guasto.size() - 5] = char(guasto[guasto.size() - 5] ^ 1);
         scrivi(guasto);
-        b.leggi(1.5);
+        b.leggi(scala);
         s = anticipo::prendi(b.file());
         QVERIFY(s && s->disegno);
         QCOMPARE(s->disegno(), fatto);
@@ -157,8 +176,8 @@ private Q_SLOTS:
         // The green drawing again, but the rendition rewritten since: made from the new one.
         indice::attendiSalvataggi();
         scrivi(indice::IndiceSecchi::componi("HNDISE01", x->intestazione(), {pixelVerdi}));
-        b.host.scriviFile(u"D:\\SFONDI\\SISTEMI@2x.bmp"_s, sfumatura(QSize(32, 24), 7));
-        b.leggi(1.5);
+        b.host.scriviFile(u"D:\\SFONDI\\SISTEMI@2x.bmp"_s, sfumatura(base * 2, 7));
+        b.leggi(scala);
         s = anticipo::prendi(b.file());
         QVERIFY(s && s->disegno);
         const QImage nuovo = s->disegno();
