@@ -88,11 +88,17 @@ int main(int argc, char** argv) {
     scegliBusSessione();
     preparaPalco();
     QApplication app(argc, argv);
+    // The default prefix is filled from the demo first: on a user's first start the read-ahead
+    // below would otherwise find nothing, and the home screen would make its drawing itself,
+    // after everything else. A problem is told once there is a way to show it.
+    const Prefisso prefisso = scegliPrefisso();
+    const QString problemaPrefisso = preparaPrefisso(prefisso, cartellaDemo());
     // The home screen's background is read and drawn on a thread of its own while the stage and
     // the home screen are made, which on a large screen is most of the wait for the first
     // picture. Not before the application exists: Qt's image readers look up their plugins
     // through it, and must not do so while it is being made.
-    anticipo::avvia(scegliPrefisso().cartella);
+    if (problemaPrefisso.isEmpty())
+        anticipo::avvia(prefisso.cartella);
     anticipo::avviaCaratteri();
     const ModoScala modoScala = modoScalaDa(qEnvironmentVariable("HNEMAR_SCALE"));
     anticipo::impostaScala(scalaIniziale(modoScala));
@@ -104,9 +110,8 @@ int main(int argc, char** argv) {
     accessibile::installa();
 
     QtMessageBox messageBox;
-    const Prefisso prefisso = scegliPrefisso();
-    if (const QString problema = preparaPrefisso(prefisso, cartellaDemo()); !problema.isEmpty())
-        fallisci(messageBox, problema);
+    if (!problemaPrefisso.isEmpty())
+        fallisci(messageBox, problemaPrefisso);
 
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;
