@@ -83,6 +83,8 @@ QList<QStringList> struttureDeiSistemi(const DatiAtlante& dati, const Budget& bu
 
 namespace {
 
+// A new number whenever the keys are made otherwise (chiaveStruttura): lists saved by an earlier
+// version are then read again rather than counted under keys the diary no longer uses.
 constexpr QByteArrayView MagiaStrutture("HNSTRU01");
 constexpr QStringView TipoStrutture = u"strutture";
 // More than the keys of any atlas the program reads (500,000 captions at most).
