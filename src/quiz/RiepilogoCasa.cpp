@@ -49,14 +49,21 @@ public:
         hide();
     }
     void imposta(const atlante::Riepilogo& r) {
-        voci_ = {{Stato::Conosciuta, r.conosciute},
-                 {Stato::InApprendimento, r.inApprendimento + r.daRipassare},
-                 {Stato::Nuova, r.nuove}};
+        const std::pair<Stato, int> voci[] = {
+            {Stato::Conosciuta, r.conosciute},
+            {Stato::InApprendimento, r.inApprendimento + r.daRipassare},
+            {Stato::Nuova, r.nuove}};
+        // Measured once here, not at each paint: the home screen's first frame paints them all.
         const QFontMetrics m(f_);
-        int largo = 2 * Margine - Spazio;
-        for (const auto& [stato, n] : voci_)
-            largo += Segno + 3 + m.horizontalAdvance(QString::number(n)) + Spazio;
-        resize(largo, Alto);
+        voci_.clear();
+        int x = Margine;
+        for (const auto& [stato, n] : voci) {
+            Voce v{stato, QString::number(n), x, 0};
+            v.largo = m.horizontalAdvance(v.testo);
+            x += Segno + 3 + v.largo + Spazio;
+            voci_.append(v);
+        }
+        resize(x - Spazio + Margine, Alto);
         update();
     }
 
@@ -69,23 +76,24 @@ protected:
         p.setBrush(QColor(0xfa, 0xf7, 0xf0));
         p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), Alto / 2.0, Alto / 2.0);
         p.setFont(f_);
-        const QFontMetrics m(f_);
-        int x = Margine;
-        for (const auto& [stato, n] : voci_) {
-            mappa::dipingiSegno(p, QPointF(x + Segno / 2.0, Alto / 2.0), Segno, stato);
-            x += Segno + 3;
-            const QString t = QString::number(n);
-            p.setPen(QColor(0x1d, 0x2a, 0x36));
-            p.drawText(QRect(x, 0, m.horizontalAdvance(t), Alto),
-                       int(Qt::AlignLeft | Qt::AlignVCenter), t);
-            x += m.horizontalAdvance(t) + Spazio;
+        p.setPen(QColor(0x1d, 0x2a, 0x36));
+        for (const Voce& v : std::as_const(voci_)) {
+            // The marker leaves the painter as it found it.
+            mappa::dipingiSegno(p, QPointF(v.x + Segno / 2.0, Alto / 2.0), Segno, v.stato);
+            p.drawText(QRect(v.x + Segno + 3, 0, v.largo, Alto),
+                       int(Qt::AlignLeft | Qt::AlignVCenter), v.testo);
         }
     }
 
 private:
     static constexpr int Alto = 14, Margine = 7, Spazio = 8, Segno = 9;
+    struct Voce {
+        Stato stato;
+        QString testo;
+        int x, largo;
+    };
     QFont f_;
-    QList<std::pair<Stato, int>> voci_;
+    QList<Voce> voci_;
 };
 
 // What the worker reads, shared with it so that neither outlives what it uses.
