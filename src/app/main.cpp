@@ -115,6 +115,10 @@ int main(int argc, char** argv) {
 
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;
+    programEnd.primaDellaFine = [] {
+        anticipo::ferma();
+        anticipo::fermaCaratteri();
+    };
     // Before any form: the stage chooses the scale the forms' windows are made at.
     Palco palco(modoScala);
     QtScreen screen(&palco);

@@ -94,6 +94,8 @@ int QtMessageBox::show(const QString& text, int style, const QString& title) {
 }
 
 void ExitProgramEnd::endNow(int exitCode) {
+    if (primaDellaFine)
+        primaDellaFine();
     std::fflush(stdout);
     std::fflush(stderr);
     // Qt's own teardown, without the forms' unload events: it hands what the program put on the

@@ -5,6 +5,7 @@
 #include "Host.h"
 
 #include <QLockFile>
+#include <functional>
 #include <memory>
 
 class QPrinter;
@@ -21,6 +22,8 @@ public:
 class ExitProgramEnd : public ProgramEnd {
 public:
     void endNow(int exitCode) override;
+    // Run first: the start-up's threads are stopped there, before the application they use goes.
+    std::function<void()> primaDellaFine;
 };
 
 class Palco;
