@@ -1,6 +1,7 @@
 #include "Immagine.h"
 
 #include "ErroreVB.h"
+#include "Rendizioni.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -42,7 +43,9 @@ std::optional<QImage> bmpSemplice(QByteArrayView b) {
     const qint64 passo = (qint64(w) * 3 + 3) & ~qint64(3);
     if (inizio < TestaFile + testa || qint64(inizio) + passo * h > b.size())
         return std::nullopt;
-    QImage immagine(w, h, QImage::Format_RGB32);
+    // Within the image reader's own allocation limit, as Qt's reader keeps to it; pixels of our
+    // own, so a reduction can take their place.
+    QImage immagine = immagineInPixelPropri(QSize(w, h), QImage::Format_RGB32);
     if (immagine.isNull())
         return std::nullopt;
     const auto* pixel = reinterpret_cast<const uchar*>(b.data()) + inizio;

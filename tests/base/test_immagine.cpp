@@ -32,7 +32,7 @@ void scrivi32(QByteArray& b, qsizetype i, quint32 v) {
 
 QByteArray bmp(const Bmp& p, quint32 seme) {
     const qint64 passo = (qint64(p.larghezza) * 3 + 3) & ~qint64(3);
-    const qint64 righe = std::min<qint64>(std::abs(qint64(p.altezza)), 64);
+    const qint64 righe = std::min<qint64>(std::abs(qint64(p.altezza)), 1024);
     // The fields of the Windows 3 header are written whatever length the header is said to have.
     QByteArray b(14 + std::max(p.testa, 40u), '\0');
     b[0] = 'B';
@@ -162,6 +162,27 @@ private Q_SLOTS:
             QCOMPARE(letto.dotsPerMeterX(), atteso.dotsPerMeterX());
             QCOMPARE(letto.dotsPerMeterY(), atteso.dotsPerMeterY());
         }
+    }
+
+    // The image reader's allocation limit holds for the plain kind too: what Qt refuses for its
+    // size is refused, not decoded around it.
+    void limiteDiAllocazione() {
+        Bmp p;
+        p.larghezza = 600;
+        p.altezza = 600;
+        const QByteArray dati = bmp(p, 3);
+        const int prima = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(1); // megabytes: 600 × 600 × 4 is over
+        QVERIFY(diQt(dati).isNull());
+        int errore = 0;
+        try {
+            decodificaImmagine(dati);
+        } catch (const ErroreVB& e) {
+            errore = e.numero();
+        }
+        QImageReader::setAllocationLimit(prima);
+        QCOMPARE(errore, int(Errore::ImmagineNonValida));
+        QCOMPARE(decodificaImmagine(dati), diQt(dati));
     }
 };
 
