@@ -172,9 +172,15 @@ std::optional<QImage> disegnoSalvato(const QString& percorso, const QString& tip
         return std::nullopt;
     // The image is drawn from the bytes as read, not from a copy of them.
     auto* dati = new QByteArray(*std::move(pixel));
-    return QImage(
+    QImage immagine(
         reinterpret_cast<uchar*>(dati->data()), dispositivo.width(), dispositivo.height(),
         qsizetype(riga), formato, [](void* d) { delete static_cast<QByteArray*>(d); }, dati);
+    // A picture Qt refused never calls its clean-up.
+    if (immagine.isNull()) {
+        delete dati;
+        return std::nullopt;
+    }
+    return immagine;
 }
 
 void salvaDisegno(const QString& percorso, const QString& tipo, const QByteArray& testa,
