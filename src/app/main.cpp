@@ -30,11 +30,17 @@ using namespace hn;
 
 namespace {
 
+// The start-up's threads stopped and waited for: every way out of the program goes through here
+// before the application goes.
+void fermaAnticipi() {
+    anticipo::ferma();
+    anticipo::fermaCaratteri();
+}
+
 [[noreturn]] void fallisci(QtMessageBox& box, const QString& testo) {
     std::fprintf(stderr, "hnemar: %s\n", qUtf8Printable(testo));
     box.show(testo, Stile::OK | Stile::Critico, {});
-    anticipo::ferma();
-    anticipo::fermaCaratteri();
+    fermaAnticipi();
     std::exit(1);
 }
 
@@ -115,10 +121,7 @@ int main(int argc, char** argv) {
 
     HostPaths paths(prefisso.cartella);
     ExitProgramEnd programEnd;
-    programEnd.primaDellaFine = [] {
-        anticipo::ferma();
-        anticipo::fermaCaratteri();
-    };
+    programEnd.primaDellaFine = fermaAnticipi;
     // Before any form: the stage chooses the scale the forms' windows are made at.
     Palco palco(modoScala);
     QtScreen screen(&palco);
@@ -159,7 +162,6 @@ int main(int argc, char** argv) {
                                  .arg(QString::fromUtf8(e.what())));
     }
     const int esito = QApplication::exec();
-    anticipo::ferma();
-    anticipo::fermaCaratteri();
+    fermaAnticipi();
     return esito;
 }
