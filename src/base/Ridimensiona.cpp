@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace hn {
@@ -360,37 +361,112 @@ QImage perIlDispositivo(const QImage& base, const Rendizioni& rendizioni, QSize 
     return ridimensiona(base, dispositivo, filtro);
 }
 
+bool CacheNitida::tiene(const QImage& base, QSize dispositivo, Filtro filtro) const {
+    return (!fatta_.isNull() || bande_) && chiave_ == base.cacheKey() &&
+           dispositivo_ == dispositivo && filtro_ == filtro;
+}
+
+void CacheNitida::rinnova(const QImage& base, QSize dispositivo, Filtro filtro) {
+    // The old picture goes first: two screens' worth never live at once.
+    fatta_ = QImage();
+    lasciaBande();
+    const Arrivo arrivo = std::exchange(arrivo_, {});
+    if (arrivo.prendi && arrivo.chiave == base.cacheKey() && arrivo.dispositivo == dispositivo &&
+        arrivo.filtro == filtro) {
+        Fatta f = arrivo.prendi();
+        // Bands are painted by their own size: only bands of this one will do.
+        if (f.bande && f.bande->misura() == dispositivo && f.bande->numero() > 0)
+            bande_ = std::move(f.bande);
+        else
+            fatta_ = std::move(f.immagine);
+    }
+    chiave_ = base.cacheKey();
+    dispositivo_ = dispositivo;
+    filtro_ = filtro;
+    if (!fatta_.isNull() || bande_)
+        ++fatte_;
+}
+
 const QImage& CacheNitida::per(const QImage& base, const Rendizioni& rendizioni, QSize dispositivo,
                                Filtro filtro) {
-    if (fatta_.isNull() || chiave_ != base.cacheKey() || dispositivo_ != dispositivo ||
-        filtro_ != filtro) {
-        // The old picture goes first: two screens' worth never live at once.
-        fatta_ = QImage();
-        if (arrivo_.prendi && arrivo_.chiave == base.cacheKey() &&
-            arrivo_.dispositivo == dispositivo && arrivo_.filtro == filtro)
-            fatta_ = arrivo_.prendi();
-        arrivo_ = {};
-        if (fatta_.isNull())
-            fatta_ = perIlDispositivo(base, rendizioni, dispositivo, filtro);
-        chiave_ = base.cacheKey();
-        dispositivo_ = dispositivo;
-        filtro_ = filtro;
+    if (!tiene(base, dispositivo, filtro))
+        rinnova(base, dispositivo, filtro);
+    if (fatta_.isNull()) {
+        lasciaBande();
+        fatta_ = perIlDispositivo(base, rendizioni, dispositivo, filtro);
         ++fatte_;
     }
     return fatta_;
 }
 
+const Bande* CacheNitida::bande(const QImage& base, QSize dispositivo, Filtro filtro) {
+    if (!tiene(base, dispositivo, filtro))
+        rinnova(base, dispositivo, filtro);
+    return bande_.get();
+}
+
+QImage CacheNitida::banda(int i) {
+    if (!bande_)
+        return {};
+    if (numeroLetta_ != i) {
+        // The band read before goes first.
+        bandaLetta_ = QImage();
+        bandaLetta_ = bande_->banda(i);
+        numeroLetta_ = bandaLetta_.isNull() ? -1 : i;
+    }
+    return bandaLetta_;
+}
+
+void CacheNitida::lasciaBande() {
+    bande_.reset();
+    bandaLetta_ = QImage();
+    numeroLetta_ = -1;
+}
+
 void CacheNitida::inArrivo(const QImage& base, QSize dispositivo, Filtro filtro,
-                           std::function<QImage()> arrivo) {
+                           std::function<Fatta()> arrivo) {
     arrivo_ = {base.cacheKey(), dispositivo, filtro, std::move(arrivo)};
 }
 
 void CacheNitida::svuota() {
     arrivo_ = {};
     fatta_ = QImage();
+    lasciaBande();
     chiave_ = 0;
     dispositivo_ = {};
 }
+
+void CacheNitida::riposa() {
+    fatta_ = QImage();
+    bandaLetta_ = QImage();
+    numeroLetta_ = -1;
+    if (!bande_) {
+        chiave_ = 0;
+        dispositivo_ = {};
+    }
+}
+
+namespace {
+
+// Copies `parte` (device pixels, relative to the picture's corner) of the bands onto the painter,
+// which is set to land on device pixels unscaled. False when a band cannot be read.
+bool copiaDalleBande(QPainter& p, CacheNitida& cache, const Bande& bande, const QRect& parte) {
+    const int righe = bande.righe();
+    for (int i = parte.top() / righe; i * righe <= parte.bottom(); ++i) {
+        const QImage banda = cache.banda(i);
+        const int inizio = i * righe;
+        if (banda.width() != bande.misura().width() ||
+            banda.height() != std::min(righe, bande.misura().height() - inizio))
+            return false;
+        const int da = std::max(parte.top(), inizio);
+        const int a = std::min(parte.bottom() + 1, inizio + banda.height());
+        p.drawImage(QPointF(parte.left(), da), banda,
+                    QRectF(parte.left(), da - inizio, parte.width(), a - da));
+    }
+    return true;
+}
+
+} // namespace
 
 void disegnaNitido(QPainter& p, const QRectF& bersaglio, const QImage& base,
                    const Rendizioni& rendizioni, CacheNitida& cache, Filtro filtro,
@@ -406,34 +482,59 @@ void disegnaNitido(QPainter& p, const QRectF& bersaglio, const QImage& base,
         const QSize misura(arrotonda(r.right()) - x0, arrotonda(r.bottom()) - y0);
         if (misura.isEmpty())
             return;
-        const QImage& fatta = cache.per(base, rendizioni, misura, filtro);
-        if (!fatta.isNull()) {
+        const QRect tutta(QPoint(x0, y0), misura);
+        // What is repainted, in device pixels from the picture's corner.
+        QList<QRect> parti;
+        if (regione.isEmpty())
+            parti.append(QRect(QPoint(0, 0), misura));
+        for (const QRect& r : regione) {
+            const QRect parte =
+                dispositivo.mapRect(QRectF(r)).toAlignedRect().intersected(tutta).translated(-x0,
+                                                                                             -y0);
+            if (!parte.isEmpty())
+                parti.append(parte);
+        }
+        // Copies onto device pixels unscaled: the painter copies, it does not resample (and a
+        // smoothing hint would blur a copy at a fractional position).
+        const auto copia = [&](const auto& come) {
             p.save();
-            // A transform that lands on device pixels unscaled: the painter copies, it does not
-            // resample (and a smoothing hint would blur a copy at a fractional position).
             p.setRenderHint(QPainter::SmoothPixmapTransform, false);
             p.setWorldTransform(QTransform::fromTranslate(x0, y0) * dispositivo.inverted() *
                                 p.worldTransform());
-            const QRect tutta(QPoint(x0, y0), misura);
-            if (regione.isEmpty()) {
-                p.drawImage(QPointF(0, 0), fatta);
-            } else {
-                for (const QRect& r : regione) {
-                    const QRect parte = dispositivo.mapRect(QRectF(r))
-                                            .toAlignedRect()
-                                            .intersected(tutta)
-                                            .translated(-x0, -y0);
-                    // Qt hands a copy of about 96 rows or more to its worker threads; for a
-                    // hover frame's thin strips waking them costs more than the copy itself.
-                    constexpr int righe = 64;
+            const bool fatto = come();
+            p.restore();
+            return fatto;
+        };
+        if (const Bande* bande = cache.bande(base, misura, filtro)) {
+            const bool lette = copia([&] {
+                for (const QRect& parte : std::as_const(parti))
+                    if (!copiaDalleBande(p, cache, *bande, parte))
+                        return false;
+                return true;
+            });
+            if (lette)
+                return;
+            // A band that cannot be read: the picture is made here, painted over what they left.
+            cache.lasciaBande();
+        }
+        const QImage& fatta = cache.per(base, rendizioni, misura, filtro);
+        if (!fatta.isNull()) {
+            copia([&] {
+                if (regione.isEmpty()) {
+                    p.drawImage(QPointF(0, 0), fatta);
+                    return true;
+                }
+                // Qt hands a copy of about 96 rows or more to its worker threads; for a hover
+                // frame's thin strips waking them costs more than the copy itself.
+                constexpr int righe = 64;
+                for (const QRect& parte : std::as_const(parti))
                     for (int y = parte.top(); y <= parte.bottom(); y += righe) {
                         const QRect pezzo(parte.left(), y, parte.width(),
                                           std::min(righe, parte.bottom() + 1 - y));
                         p.drawImage(QPointF(pezzo.topLeft()), fatta, QRectF(pezzo));
                     }
-                }
-            }
-            p.restore();
+                return true;
+            });
             return;
         }
     }

@@ -15,7 +15,9 @@
 #include <QRegion>
 #include <QSize>
 #include <QString>
+#include <algorithm>
 #include <functional>
+#include <memory>
 
 class QPainter;
 
@@ -65,25 +67,76 @@ double fattoreNecessario(QSize base, QSize dispositivo);
 QImage perIlDispositivo(const QImage& base, const Rendizioni& rendizioni, QSize dispositivo,
                         Filtro filtro);
 
+// A picture made for the screen and kept outside memory (in the user's cache folder), in bands
+// of whole rows that a paint reads as it covers them. A large monitor's background then costs no
+// memory beside the window's own buffer.
+class Bande {
+public:
+    Bande(QSize misura, int righe)
+        : misura_(misura)
+        , righe_(std::max(righe, 1)) {}
+    virtual ~Bande() = default;
+    QSize misura() const { return misura_; }
+    // Rows per band; the last band may have fewer.
+    int righe() const { return righe_; }
+    int numero() const { return (misura_.height() + righe_ - 1) / righe_; }
+    // Band `i`'s rows as they were kept, or a null image when they cannot be read so.
+    virtual QImage banda(int i) const = 0;
+
+private:
+    QSize misura_;
+    int righe_;
+};
+
+// What was made of a picture for one size: its pixels, or bands of them kept elsewhere.
+struct Fatta {
+    Fatta() = default;
+    Fatta(QImage i)
+        : immagine(std::move(i)) {}
+    Fatta(std::shared_ptr<const Bande> b)
+        : bande(std::move(b)) {}
+    QImage immagine;
+    std::shared_ptr<const Bande> bande;
+};
+
 // What a control keeps of its picture for the screen: the picture made for one device size,
 // made again only when the picture, the size or the filter changes.
 class CacheNitida {
 public:
+    // The picture in memory: made here, unless it arrived so.
     const QImage& per(const QImage& base, const Rendizioni& rendizioni, QSize dispositivo,
                       Filtro filtro);
+    // The bands kept for that picture, size and filter, when that is how it arrived; null
+    // otherwise (then per() makes it).
+    const Bande* bande(const QImage& base, QSize dispositivo, Filtro filtro);
+    // Band `i` of those, the last one read kept for the next strip of the same paint.
+    QImage banda(int i);
+    // A band could not be read: the bands go, and per() makes the picture.
+    void lasciaBande();
     // The picture for `dispositivo` and `filtro` is being made elsewhere (on another thread):
-    // the next time that picture is needed at that size, `arrivo` gives it, unless it gives an
-    // empty image. Dropped with the rest by svuota().
+    // the next time that picture is needed at that size, `arrivo` gives it, unless it gives
+    // nothing. Dropped with the rest by svuota().
     void inArrivo(const QImage& base, QSize dispositivo, Filtro filtro,
-                  std::function<QImage()> arrivo);
-    // The picture or its renditions changed, or the control is out of sight: let it go.
+                  std::function<Fatta()> arrivo);
+    // The picture or its renditions changed: let everything go.
     void svuota();
-    bool vuota() const { return fatta_.isNull(); }
-    // How many times a picture was made: for tests that a paint reuses it.
+    // The control is out of sight: let go of the pixels held in memory. Bands kept elsewhere and
+    // a picture still arriving stay, as they cost nothing here.
+    void riposa();
+    // Whether no picture's pixels are held in memory.
+    bool vuota() const { return fatta_.isNull() && bandaLetta_.isNull(); }
+    // How many times a picture was made or taken: for tests that a paint reuses it.
     int fatte() const { return fatte_; }
 
 private:
+    bool tiene(const QImage& base, QSize dispositivo, Filtro filtro) const;
+    // Lets go of what is held and takes the arrival when it is for this picture.
+    void rinnova(const QImage& base, QSize dispositivo, Filtro filtro);
+
     QImage fatta_;
+    std::shared_ptr<const Bande> bande_;
+    int numeroLetta_ = -1;
+    QImage bandaLetta_;
     qint64 chiave_ = 0;
     QSize dispositivo_;
     Filtro filtro_ = Filtro::Nitido;
@@ -92,7 +145,7 @@ private:
         qint64 chiave = 0;
         QSize dispositivo;
         Filtro filtro = Filtro::Nitido;
-        std::function<QImage()> prendi;
+        std::function<Fatta()> prendi;
     } arrivo_;
 };
 

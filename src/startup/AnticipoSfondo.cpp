@@ -34,7 +34,7 @@ struct Trovato {
 };
 
 struct Disegno {
-    QImage immagine;
+    Fatta fatta;
     QList<FileLetto> letti; // the renditions it was made from
 };
 
@@ -118,9 +118,12 @@ std::optional<Trovato> trova(const QString& prefisso) {
 // of milliseconds of decoding and averaging (a hundred on a 4K monitor), read back a few. It is
 // taken only for the very files it was made from, at the same size and filter, whole and with
 // its checksum holding.
-constexpr QByteArrayView MagiaDisegno("HNDISE01");
+constexpr QByteArrayView MagiaDisegno("HNDISE02");
 // The largest drawing kept: a monitor of 8K.
 constexpr qint64 DisegnoMassimo = qint64(7680) * 4320 * 4;
+// It is kept in bands of rows, each with its checksum, and a paint reads only the bands it
+// covers: at 3840 x 2160 a band is half a megabyte, where the whole drawing would be 19.
+constexpr int RigheBanda = 64;
 
 QString tipoDisegno(QSize dispositivo, Filtro filtro) {
     return QStringLiteral("disegno-%1x%2-%3")
@@ -150,37 +153,61 @@ bool formatoDisegno(QImage::Format f) {
     return f == QImage::Format_RGB32 || f == QImage::Format_RGB888;
 }
 
-std::optional<QImage> disegnoSalvato(const QString& percorso, const QString& tipo,
-                                     const QByteArray& testa, QSize dispositivo) {
-    const std::optional<indice::IndiceSecchi> x =
-        indice::IndiceSecchi::apri(percorso, tipo, MagiaDisegno, 1);
-    if (!x || !x->intestazione().startsWith(testa))
-        return std::nullopt;
-    // After what the drawing depends on, its format and its rows' length.
+// A kept drawing's bands, read from the very file that was opened whenever a paint needs them,
+// and each refused when its checksum fails.
+class BandeSalvate final : public Bande {
+public:
+    BandeSalvate(indice::IndiceSecchi x, QSize misura, QImage::Format formato, qsizetype riga)
+        : Bande(misura, RigheBanda)
+        , x_(std::move(x))
+        , formato_(formato)
+        , riga_(riga) {}
+
+    QImage banda(int i) const override {
+        if (i < 0 || i >= numero())
+            return {};
+        const int righe = std::min(RigheBanda, misura().height() - i * RigheBanda);
+        const qint64 byte = qint64(riga_) * righe;
+        std::optional<QByteArray> pixel = x_.secchio(quint32(i), byte);
+        if (!pixel || pixel->size() != byte)
+            return {};
+        // The image is drawn from the bytes as read, not from a copy of them.
+        auto* dati = new QByteArray(*std::move(pixel));
+        QImage immagine(
+            reinterpret_cast<uchar*>(dati->data()), misura().width(), righe, riga_, formato_,
+            [](void* d) { delete static_cast<QByteArray*>(d); }, dati);
+        // A picture Qt refused never calls its clean-up.
+        if (immagine.isNull())
+            delete dati;
+        return immagine;
+    }
+
+private:
+    indice::IndiceSecchi x_;
+    QImage::Format formato_;
+    qsizetype riga_;
+};
+
+// The kept drawing's bands, when the head says they are of these files, size and filter, in a
+// format and row length a drawing has. Their pixels are checked as they are painted.
+std::shared_ptr<const Bande> disegnoSalvato(const QString& percorso, const QString& tipo,
+                                            const QByteArray& testa, QSize dispositivo) {
+    const qint64 bande = (qint64(dispositivo.height()) + RigheBanda - 1) / RigheBanda;
+    std::optional<indice::IndiceSecchi> x =
+        indice::IndiceSecchi::apri(percorso, tipo, MagiaDisegno, quint32(bande));
+    if (!x || x->numeroSecchi() != bande || !x->intestazione().startsWith(testa))
+        return nullptr;
+    // After what the drawing depends on, its format, its rows' length and rows per band.
     indice::Lettura l(x->intestazione().sliced(testa.size()));
     const auto formato = QImage::Format(l.u32());
     const qint64 riga = l.u32();
+    const quint32 righe = l.u32();
     const qint64 minima = qint64(dispositivo.width()) * (formato == QImage::Format_RGB888 ? 3 : 4);
-    if (!l.ok() || l.resto() != 0 || !formatoDisegno(formato) || riga < minima ||
-        riga > minima + 3 || riga % 4 != 0)
-        return std::nullopt;
-    const qint64 byte = riga * dispositivo.height();
-    if (byte <= 0 || byte > DisegnoMassimo)
-        return std::nullopt;
-    std::optional<QByteArray> pixel = x->secchio(0, byte);
-    if (!pixel || pixel->size() != byte)
-        return std::nullopt;
-    // The image is drawn from the bytes as read, not from a copy of them.
-    auto* dati = new QByteArray(*std::move(pixel));
-    QImage immagine(
-        reinterpret_cast<uchar*>(dati->data()), dispositivo.width(), dispositivo.height(),
-        qsizetype(riga), formato, [](void* d) { delete static_cast<QByteArray*>(d); }, dati);
-    // A picture Qt refused never calls its clean-up.
-    if (immagine.isNull()) {
-        delete dati;
-        return std::nullopt;
-    }
-    return immagine;
+    if (!l.ok() || l.resto() != 0 || righe != RigheBanda || !formatoDisegno(formato) ||
+        riga < minima || riga > minima + 3 || riga % 4 != 0 ||
+        riga * dispositivo.height() > DisegnoMassimo)
+        return nullptr;
+    return std::make_shared<BandeSalvate>(*std::move(x), dispositivo, formato, qsizetype(riga));
 }
 
 void salvaDisegno(const QString& percorso, const QString& tipo, const QByteArray& testa,
@@ -189,11 +216,16 @@ void salvaDisegno(const QString& percorso, const QString& tipo, const QByteArray
     w.byte(testa);
     w.u32(quint32(immagine.format()));
     w.u32(quint32(immagine.bytesPerLine()));
+    w.u32(RigheBanda);
     indice::salvaIndice(percorso, tipo, [testa = w.dati(), immagine] {
-        return indice::IndiceSecchi::componi(
-            MagiaDisegno, testa,
-            {QByteArray::fromRawData(reinterpret_cast<const char*>(immagine.constBits()),
-                                     qsizetype(immagine.sizeInBytes()))});
+        QList<QByteArray> bande;
+        for (int y = 0; y < immagine.height(); y += RigheBanda) {
+            const int righe = std::min(RigheBanda, immagine.height() - y);
+            bande.append(
+                QByteArray::fromRawData(reinterpret_cast<const char*>(immagine.constScanLine(y)),
+                                        qsizetype(immagine.bytesPerLine()) * righe));
+        }
+        return indice::IndiceSecchi::componi(MagiaDisegno, testa, bande);
     });
 }
 
@@ -217,20 +249,21 @@ Disegno disegna(const Trovato& t, double scala) {
     const QString tipo = tipoDisegno(dispositivo, filtro);
     const QByteArray testa = testaDisegno(t, d.letti, dispositivo, filtro);
     if (tutte)
-        if (std::optional<QImage> salvato =
+        if (std::shared_ptr<const Bande> salvato =
                 disegnoSalvato(t.file.percorso, tipo, testa, dispositivo)) {
-            d.immagine = *std::move(salvato);
+            d.fatta = std::move(salvato);
             return d;
         }
-    d.immagine =
+    const QImage immagine =
         perIlDispositivo(t.picture, rendizioniDaiFile(file, t.picture.size()), dispositivo, filtro);
+    d.fatta = immagine;
     // Kept only as made from files that stayed the same throughout, and in the formats the
     // cache holds (a picture with transparency is made again each time).
     bool stessi = tutte && identitaDi(t.file.percorso) == t.file.identita;
     for (const FileLetto& f : std::as_const(d.letti))
         stessi = stessi && identitaDi(f.percorso) == f.identita;
-    if (stessi && formatoDisegno(d.immagine.format()) && d.immagine.size() == dispositivo)
-        salvaDisegno(t.file.percorso, tipo, testa, d.immagine);
+    if (stessi && formatoDisegno(immagine.format()) && immagine.size() == dispositivo)
+        salvaDisegno(t.file.percorso, tipo, testa, immagine);
     return d;
 }
 
@@ -320,8 +353,8 @@ std::optional<Sfondo> prendi(const QString& percorsoHost) {
             const Disegno& d = futuro.get();
             for (const FileLetto& f : d.letti)
                 if (identitaDi(f.percorso) != f.identita)
-                    return QImage();
-            return d.immagine;
+                    return Fatta();
+            return d.fatta;
         };
     }
     return sfondo;

@@ -35,11 +35,12 @@ struct Sfondo {
     QImage picture;
     // The rendition factors found beside it, 1 first.
     QList<int> fattori;
-    // The drawing's device size and filter, with a wait for it that gives an empty image when
-    // it was not made or its rendition changed since. Empty size: no drawing comes.
+    // The drawing's device size and filter, with a wait for it that gives nothing when it was
+    // not made or its rendition changed since: its pixels when made on this start, its bands in
+    // the user's cache folder when made on an earlier one. Empty size: no drawing comes.
     QSize dispositivo;
     Filtro filtro = Filtro::Nitido;
-    std::function<QImage()> disegno;
+    std::function<Fatta()> disegno;
 };
 
 // The ready picture when it is that file's, read while it stayed the same file and still the

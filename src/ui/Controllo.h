@@ -63,7 +63,7 @@ public:
 
     // The screen's copy being made elsewhere for `dispositivo` device pixels: the first paint at
     // that size takes it instead of making its own. Set after the picture and its renditions.
-    void ImpostaNitidaInArrivo(QSize dispositivo, Filtro filtro, std::function<QImage()> arrivo) {
+    void ImpostaNitidaInArrivo(QSize dispositivo, Filtro filtro, std::function<Fatta()> arrivo) {
         nitida_.inArrivo(picture_, dispositivo, filtro, std::move(arrivo));
     }
 
@@ -76,8 +76,9 @@ protected:
     virtual void pictureCambiata() {}
     // The renditions changed, what was made for the screen is already let go.
     virtual void rendizioniCambiate() {}
-    // Out of sight a control need not hold a screen-sized copy: the next paint makes it again.
-    void nascostaLaPicture() { nitida_.svuota(); }
+    // Out of sight a control need not hold a screen-sized copy: the next paint makes it again
+    // (or reads it again, when it is kept in the user's cache folder).
+    void nascostaLaPicture() { nitida_.riposa(); }
     // Paints the picture over `dove` (the painter's coordinates) from the device pixels made for
     // it, limited to `regione`.
     void disegnaPicture(QPainter& pittore, const QRectF& dove, const QRegion& regione);

@@ -93,6 +93,27 @@ QImage dispositivoDi(QSize logico, double scala) {
     return i;
 }
 
+// Bands cut from a picture in memory, counting what is read; band `rotta` cannot be read.
+class BandeDi final : public Bande {
+public:
+    BandeDi(QImage immagine, int righe, int rotta = -1)
+        : Bande(immagine.size(), righe)
+        , immagine_(std::move(immagine))
+        , rotta_(rotta) {}
+    QImage banda(int i) const override {
+        lette.append(i);
+        if (i == rotta_)
+            return {};
+        return immagine_.copy(0, i * righe(), misura().width(),
+                              std::min(righe(), misura().height() - i * righe()));
+    }
+    mutable QList<int> lette;
+
+private:
+    QImage immagine_;
+    int rotta_;
+};
+
 } // namespace
 
 class TestRidimensiona : public QObject {
@@ -452,6 +473,69 @@ private Q_SLOTS:
         c.svuota();
         c.inArrivo(uno, schermo, Filtro::Nitido, [] { return QImage(); });
         QCOMPARE(c.per(uno, r, schermo, Filtro::Nitido).pixelColor(1, 1), coloreDel(2));
+    }
+
+    // Bands kept elsewhere are painted as they are covered, a band read once per strip of it,
+    // with the very pixels a picture in memory would give. Out of sight nothing is held but they
+    // stay; a band that cannot be read gives way to the picture made here. Bands of another size
+    // are not taken.
+    void bandeDipinteComeLaFatta() {
+        const QSize base(40, 30);
+        const double scala = 1.5;
+        const QSize schermo(60, 45);
+        const QImage fatta = rumore(schermo, false);
+        QList<int> lette;
+        const Rendizioni r = rendizioniDi({2}, base, &lette);
+        const QImage uno = tinta(base, coloreDel(1));
+        const auto dipingi = [&](CacheNitida& c, const QRegion& regione) {
+            QImage schermata = dispositivoDi(base, scala);
+            QPainter p(&schermata);
+            disegnaNitido(p, QRectF(QPointF(), base), uno, r, c, Filtro::Nitido, regione);
+            p.end();
+            QImage dipinto = schermata.copy(QRect(QPoint(), schermo));
+            dipinto.setDevicePixelRatio(1);
+            return dipinto;
+        };
+        auto bande = std::make_shared<BandeDi>(fatta, 8);
+        CacheNitida c;
+        c.inArrivo(uno, schermo, Filtro::Nitido, [&] { return Fatta(bande); });
+        QCOMPARE(dipingi(c, {}), fatta);
+        QCOMPARE(bande->lette, QList<int>({0, 1, 2, 3, 4, 5}));
+        QCOMPARE(c.fatte(), 1);
+        QVERIFY(lette.isEmpty());
+
+        // Two strips within band 2 (rows 16 to 23 of the screen, 10.7 to 15.3 of the picture).
+        bande->lette.clear();
+        const QRegion strisce = QRegion(0, 11, 40, 1) + QRegion(0, 14, 40, 1);
+        const QImage parte = dipingi(c, strisce);
+        QCOMPARE(bande->lette, QList<int>({2}));
+        QCOMPARE(parte.copy(0, 17, 60, 1), fatta.copy(0, 17, 60, 1));
+        QCOMPARE(parte.pixel(5, 8), 0xff000000u);
+
+        c.riposa();
+        QVERIFY(c.vuota());
+        bande->lette.clear();
+        QCOMPARE(dipingi(c, {}), fatta);
+        QCOMPARE(bande->lette.size(), 6);
+        QCOMPARE(c.fatte(), 1);
+        c.svuota();
+        QCOMPARE(dipingi(c, {}),
+                 ridimensiona(tinta(base * 2, coloreDel(2)), schermo, Filtro::Nitido));
+
+        // Band 3 unreadable: the picture is made here, and painted whole.
+        CacheNitida rotta;
+        rotta.inArrivo(uno, schermo, Filtro::Nitido,
+                       [&] { return Fatta(std::make_shared<BandeDi>(fatta, 8, 3)); });
+        const QImage fatta2 = dipingi(rotta, {});
+        QCOMPARE(fatta2, ridimensiona(tinta(base * 2, coloreDel(2)), schermo, Filtro::Nitido));
+        QCOMPARE(rotta.fatte(), 2);
+        QCOMPARE(dipingi(rotta, strisce).pixelColor(3, 17), coloreDel(2));
+
+        CacheNitida altra;
+        altra.inArrivo(uno, schermo, Filtro::Nitido, [&] {
+            return Fatta(std::make_shared<BandeDi>(fatta.copy(0, 0, 59, 45), 8));
+        });
+        QCOMPARE(dipingi(altra, {}).pixelColor(3, 17), coloreDel(2));
     }
 
     // Painted at a fractional device position the picture lands 1:1 on device pixels: every

@@ -17,6 +17,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -38,6 +39,34 @@ QByteArray sfumatura(QSize misura, int spostamento) {
     QBuffer b(&dati);
     img.save(&b, "BMP");
     return dati;
+}
+
+// A kept drawing's bands read into one picture; null when a band cannot be read.
+QImage intera(const Fatta& f) {
+    if (!f.bande)
+        return f.immagine;
+    const Bande& b = *f.bande;
+    QImage tutta;
+    for (int i = 0; i < b.numero(); ++i) {
+        const QImage banda = b.banda(i);
+        if (banda.isNull())
+            return {};
+        if (tutta.isNull())
+            tutta = QImage(b.misura(), banda.format());
+        for (int y = 0; y < banda.height(); ++y)
+            memcpy(tutta.scanLine(i * b.righe() + y), banda.constScanLine(y),
+                   size_t(banda.bytesPerLine()));
+    }
+    return tutta;
+}
+
+// The kept file's bytes for a drawing: its rows in bands as they are kept.
+QByteArray comeSalvato(const QByteArrayView testa, const QImage& disegno) {
+    QList<QByteArray> bande;
+    for (int y = 0; y < disegno.height(); y += 64)
+        bande.append(QByteArray(reinterpret_cast<const char*>(disegno.constScanLine(y)),
+                                disegno.bytesPerLine() * std::min(64, disegno.height() - y)));
+    return indice::IndiceSecchi::componi("HNDISE02", testa, bande);
 }
 
 struct Banco {
@@ -79,7 +108,7 @@ private Q_SLOTS:
         QVERIFY(s->disegno);
         const QImage atteso = perIlDispositivo(
             s->picture, rendizioniNellaCartella(Sfondo, QSize(16, 12)), QSize(24, 18), s->filtro);
-        QCOMPARE(s->disegno().convertToFormat(QImage::Format_RGB32),
+        QCOMPARE(s->disegno().immagine.convertToFormat(QImage::Format_RGB32),
                  atteso.convertToFormat(QImage::Format_RGB32));
         QVERIFY(!anticipo::prendi(b.file()));
 
@@ -100,7 +129,8 @@ private Q_SLOTS:
         b.host.scriviFile(u"D:\\SFONDI\\SISTEMI@2x.bmp"_s, sfumatura(QSize(32, 24), 7));
         std::optional<anticipo::Sfondo> s = anticipo::prendi(b.file());
         QVERIFY(s && s->disegno);
-        QVERIFY(s->disegno().isNull());
+        const Fatta f = s->disegno();
+        QVERIFY(f.immagine.isNull() && !f.bande);
 
         b.leggi(2);
         b.host.scriviFile(Sfondo, immagineDiProva(16, 12, Qt::blue, "BMP"));
@@ -110,10 +140,11 @@ private Q_SLOTS:
         QVERIFY(!anticipo::prendi(b.host.percorsoHost(u"D:\\SFONDI\\schelet.bmp"_s)));
     }
 
-    // The drawing is kept in the user's cache for the next start, and taken from there only for
-    // the very same files: a kept drawing of other pixels (its checksums made to hold) shows it
-    // is taken; a rendition rewritten, or a byte of the kept pixels damaged, makes it anew. A
-    // monitor's worth of pixels is kept at three bytes a pixel, a smaller drawing at four.
+    // The drawing is kept in the user's cache for the next start and painted from there in
+    // bands, only for the very same files: a kept drawing of other pixels (its checksums made to
+    // hold) shows it is taken; a rendition rewritten makes it anew; a damaged band gives way to
+    // the drawing made as the control makes it, painted whole. A monitor's worth of pixels is
+    // kept at three bytes a pixel, a smaller drawing at four.
     void disegnoSalvatoPerGliStessiFile_data() {
         QTest::addColumn<QSize>("base");
         QTest::addColumn<double>("scala");
@@ -131,7 +162,7 @@ private Q_SLOTS:
         b.leggi(scala);
         std::optional<anticipo::Sfondo> s = anticipo::prendi(b.file());
         QVERIFY(s && s->disegno);
-        const QImage fatto = s->disegno();
+        const QImage fatto = s->disegno().immagine;
         QVERIFY(!fatto.isNull());
         indice::attendiSalvataggi();
         QCOMPARE(fatto.size(), dispositivo);
@@ -144,9 +175,18 @@ private Q_SLOTS:
         const QString salvato = indice::percorsoIndice(b.file(), tipo);
         QVERIFY(QFileInfo(salvato).isFile());
 
+        // The next start paints it from the kept bands.
+        b.leggi(scala);
+        s = anticipo::prendi(b.file());
+        QVERIFY(s && s->disegno);
+        Fatta f = s->disegno();
+        QVERIFY(f.bande && f.immagine.isNull());
+        QCOMPARE(f.bande->numero(), (dispositivo.height() + 63) / 64);
+        QCOMPARE(intera(f), fatto);
+
         // Another drawing under the same head, for the same files.
         const std::optional<indice::IndiceSecchi> x =
-            indice::IndiceSecchi::apri(b.file(), tipo, "HNDISE01", 1);
+            indice::IndiceSecchi::apri(b.file(), tipo, "HNDISE02", 1000);
         QVERIFY(x);
         QImage verde(fatto.size(), fatto.format());
         verde.fill(Qt::green);
@@ -155,32 +195,47 @@ private Q_SLOTS:
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
             QCOMPARE(f.write(dati), dati.size());
         };
-        const QByteArray pixelVerdi(reinterpret_cast<const char*>(verde.constBits()),
-                                    qsizetype(verde.sizeInBytes()));
-        scrivi(indice::IndiceSecchi::componi("HNDISE01", x->intestazione(), {pixelVerdi}));
+        scrivi(comeSalvato(x->intestazione(), verde));
         b.leggi(scala);
         s = anticipo::prendi(b.file());
         QVERIFY(s && s->disegno);
-        QCOMPARE(s->disegno(), verde);
+        QCOMPARE(intera(s->disegno()), verde);
 
-        // One byte of the pixels otherwise: refused, made again.
-        QByteArray guasto =
-            indice::IndiceSecchi::componi("HNDISE01", x->intestazione(), {pixelVerdi});
+        // One byte of the last band's pixels otherwise: that band is refused, and a paint
+        // through the control's cache shows the drawing made from the files.
+        QByteArray guasto = comeSalvato(x->intestazione(), verde);
         guasto[guasto.size() - 5] = char(guasto[guasto.size() - 5] ^ 1);
         scrivi(guasto);
         b.leggi(scala);
         s = anticipo::prendi(b.file());
         QVERIFY(s && s->disegno);
-        QCOMPARE(s->disegno(), fatto);
+        f = s->disegno();
+        QVERIFY(f.bande);
+        QVERIFY(f.bande->banda(f.bande->numero() - 1).isNull());
+        if (f.bande->numero() > 1)
+            QVERIFY(!f.bande->banda(0).isNull());
+        CacheNitida cache;
+        cache.inArrivo(s->picture, dispositivo, s->filtro, [f] { return f; });
+        QImage schermo(dispositivo, QImage::Format_RGB32);
+        schermo.fill(Qt::black);
+        schermo.setDevicePixelRatio(scala);
+        {
+            QPainter p(&schermo);
+            disegnaNitido(p, QRectF(QPointF(), QSizeF(base)), s->picture,
+                          rendizioniNellaCartella(Sfondo, base), cache, s->filtro);
+        }
+        QImage dipinto = schermo.copy(QRect(QPoint(), dispositivo));
+        dipinto.setDevicePixelRatio(1);
+        QCOMPARE(dipinto, fatto.convertToFormat(QImage::Format_RGB32));
 
         // The green drawing again, but the rendition rewritten since: made from the new one.
         indice::attendiSalvataggi();
-        scrivi(indice::IndiceSecchi::componi("HNDISE01", x->intestazione(), {pixelVerdi}));
+        scrivi(comeSalvato(x->intestazione(), verde));
         b.host.scriviFile(u"D:\\SFONDI\\SISTEMI@2x.bmp"_s, sfumatura(base * 2, 7));
         b.leggi(scala);
         s = anticipo::prendi(b.file());
         QVERIFY(s && s->disegno);
-        const QImage nuovo = s->disegno();
+        const QImage nuovo = s->disegno().immagine;
         QVERIFY(!nuovo.isNull());
         QVERIFY(nuovo != verde);
         QVERIFY(nuovo != fatto);
