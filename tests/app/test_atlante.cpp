@@ -5,11 +5,13 @@
 #include "FileMessaggi.h"
 #include "HsMed.h"
 #include "Normalizza.h"
+#include "PngSenzaFiltri.h"
 #include "Riga.h"
 #include "RtfReader.h"
 #include "TestiAtlante.h"
 
 #include <QDir>
+#include <QtEndian>
 #include <QFile>
 #include <QImage>
 #include <QQueue>
@@ -638,6 +640,39 @@ private Q_SLOTS:
         for (int j = 0; j < 44; ++j)
             QCOMPARE(ridotta.pixel(512 + j, 0), comune(5 * j));
         QVERIFY(psnr > 50 && psnr < 100);
+    }
+
+    // Renditions are PNGs of unfiltered rows, which decode fastest: in full colour and with a
+    // palette, the decoded pixels are the picture's.
+    void rendizioniSenzaFiltri() {
+        QImage piena(37, 23, QImage::Format_RGB32);
+        for (int y = 0; y < 23; ++y)
+            for (int x = 0; x < 37; ++x)
+                piena.setPixel(x, y, qRgb(x * 7, y * 11, (x * y) % 256));
+        QImage tavolozza = demo::conTavolozza(piena.copy(0, 0, 5, 4));
+        QCOMPARE(tavolozza.format(), QImage::Format_Indexed8);
+        for (const auto& [immagine, byte] : {std::pair{piena, 3}, std::pair{tavolozza, 1}}) {
+            const QByteArray png = demo::pngSenzaFiltri(immagine);
+            QCOMPARE(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32),
+                     immagine.convertToFormat(QImage::Format_RGB32));
+            // Every row's filter byte, from the inflated image data.
+            QByteArray dati;
+            for (qsizetype i = 8; i + 12 <= png.size();) {
+                const qsizetype n = qFromBigEndian<quint32>(png.constData() + i);
+                if (png.mid(i + 4, 4) == "IDAT")
+                    dati += png.mid(i + 8, n);
+                i += 12 + n;
+            }
+            const qsizetype riga = 1 + qsizetype(immagine.width()) * byte;
+            QByteArray lunghezza(4, '\0');
+            qToBigEndian<quint32>(quint32(riga * immagine.height()), lunghezza.data());
+            const QByteArray righe = qUncompress(lunghezza + dati);
+            QCOMPARE(righe.size(), riga * immagine.height());
+            for (int y = 0; y < immagine.height(); ++y)
+                QCOMPARE(int(righe[y * riga]), 0);
+        }
+        QVERIFY(demo::pngSenzaFiltri(QImage()).isEmpty());
+        QVERIFY(demo::pngSenzaFiltri(QImage(4, 4, QImage::Format_ARGB32)).isEmpty());
     }
 
     void formatiDelCompilatoreRestanoQuelliFissati() {

@@ -1,6 +1,8 @@
 #include "Atlante.h"
+
 #include "Copertura.h"
 #include "DesAppa.h"
+#include "PngSenzaFiltri.h"
 #include "TabellaRecord.h"
 
 #include "BlobStore.h"
@@ -244,14 +246,7 @@ QByteArray rendizioneDaSvg(QSvgRenderer& svg, int fattore) {
     // palette makes the file less than half as large. Kept in full colour when it would show.
     double psnr = 0;
     const QImage ridotta = conTavolozza(immagine, &psnr);
-    QByteArray png;
-    QBuffer b(&png);
-    b.open(QIODevice::WriteOnly);
-    QImageWriter scrittore(&b, "PNG");
-    scrittore.setQuality(0); // the strongest deflate: written once, read a rendition at a time
-    if (!scrittore.write(psnr >= PsnrTavolozza ? ridotta : immagine))
-        return {};
-    return png;
+    return pngSenzaFiltri(psnr >= PsnrTavolozza ? ridotta : immagine);
 }
 
 namespace {
