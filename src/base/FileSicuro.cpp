@@ -51,6 +51,10 @@ mode_t permessiNuovi() {
 } // namespace
 
 void scriviFileSicuro(const QString& percorso, QByteArrayView dati) {
+    scriviFileSicuro(percorso, QList<QByteArrayView>{dati}, Durata::SulDisco);
+}
+
+void scriviFileSicuro(const QString& percorso, const QList<QByteArrayView>& pezzi, Durata durata) {
     QString meta = percorso;
     mode_t permessi = permessiNuovi();
     struct stat st {};
@@ -71,23 +75,25 @@ void scriviFileSicuro(const QString& percorso, QByteArrayView dati) {
         ::unlink(temporaneo.constData());
         throw erroreDaErrno(e);
     };
-    const char* p = dati.data();
-    qsizetype resta = dati.size();
-    while (resta > 0) {
-        const ssize_t n = ::write(fd, p, size_t(resta));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fallisci(errno);
+    for (const QByteArrayView dati : pezzi) {
+        const char* p = dati.data();
+        qsizetype resta = dati.size();
+        while (resta > 0) {
+            const ssize_t n = ::write(fd, p, size_t(resta));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                fallisci(errno);
+            }
+            // A write that takes nothing and says nothing: no room left.
+            if (n == 0)
+                fallisci(ENOSPC);
+            p += n;
+            resta -= n;
         }
-        // A write that takes nothing and says nothing: no room left.
-        if (n == 0)
-            fallisci(ENOSPC);
-        p += n;
-        resta -= n;
     }
     // Some file systems report a full disk only when the data reach it.
-    if (::fchmod(fd, permessi) != 0 || ::fsync(fd) != 0)
+    if (::fchmod(fd, permessi) != 0 || (durata == Durata::SulDisco && ::fsync(fd) != 0))
         fallisci(errno);
     if (::close(fd) != 0) {
         const int e = errno;
@@ -100,7 +106,8 @@ void scriviFileSicuro(const QString& percorso, QByteArrayView dati) {
         throw erroreDaErrno(e);
     }
     // The rename itself reaches the disk with its folder; a failure here loses nothing.
-    sincronizzaCartella(QFile::encodeName(QFileInfo(meta).path()));
+    if (durata == Durata::SulDisco)
+        sincronizzaCartella(QFile::encodeName(QFileInfo(meta).path()));
 }
 
 void apriInLettura(QFile& file, const QString& percorso) {

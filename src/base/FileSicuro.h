@@ -27,6 +27,14 @@ namespace hn {
 // permissions (0666 less the umask), an existing one keeps its own.
 void scriviFileSicuro(const QString& percorso, QByteArrayView dati);
 
+// How sure a write must be of the disk before it is done.
+enum class Durata {
+    SulDisco, // the user's data: synced to the disk before the rename, and the rename after
+    Cache,    // what the program can make again and checks before use: renamed unsynced
+};
+// The same, for a file given as pieces written one after another.
+void scriviFileSicuro(const QString& percorso, const QList<QByteArrayView>& pezzi, Durata durata);
+
 // Opens a host path for reading when it names a regular file (through a link too); the kind is
 // checked before opening and again on the open file, and the open never waits. Errors: 53 no such
 // file, 75 anything else (not a regular file, no permission).

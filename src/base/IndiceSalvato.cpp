@@ -186,6 +186,14 @@ std::optional<QByteArray> IndiceSecchi::secchio(quint32 b, qint64 massimo) const
 
 QByteArray IndiceSecchi::componi(QByteArrayView magia, QByteArrayView intestazione,
                                  const QList<QByteArray>& secchi) {
+    QByteArray tutto;
+    for (const QByteArray& pezzo : componiAPezzi(magia, intestazione, secchi))
+        tutto += pezzo;
+    return tutto;
+}
+
+QList<QByteArray> IndiceSecchi::componiAPezzi(QByteArrayView magia, QByteArrayView intestazione,
+                                              const QList<QByteArray>& secchi) {
     Scrittura w;
     w.byte(magia);
     w.u32(quint32(intestazione.size()));
@@ -197,10 +205,9 @@ QByteArray IndiceSecchi::componi(QByteArrayView magia, QByteArrayView intestazio
         w.u64(inizio += quint64(s.size()));
     for (const QByteArray& s : secchi)
         w.u64(sommaControllo(s));
-    QByteArray tutto = w.chiudi();
-    for (const QByteArray& s : secchi)
-        tutto += s;
-    return tutto;
+    QList<QByteArray> pezzi{w.chiudi()};
+    pezzi.append(secchi);
+    return pezzi;
 }
 
 namespace {
@@ -218,19 +225,28 @@ QThreadPool& lavoratore() {
 
 void salvaIndice(const QString& percorsoHost, QStringView tipo,
                  std::function<QByteArray()> prepara) {
+    salvaIndice(percorsoHost, tipo, [prepara = std::move(prepara)] {
+        QByteArray dati = prepara();
+        return dati.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{std::move(dati)};
+    });
+}
+
+void salvaIndice(const QString& percorsoHost, QStringView tipo,
+                 std::function<QList<QByteArray>()> prepara) {
     const QString percorso = percorsoIndice(percorsoHost, tipo);
     if (percorso.isEmpty())
         return;
     lavoratore().start([percorso, prepara = std::move(prepara)] {
         try {
-            const QByteArray dati = prepara();
+            const QList<QByteArray> pezzi = prepara();
             const QString cartella = QFileInfo(percorso).path();
-            if (dati.isEmpty() || !QDir().mkpath(cartella))
+            if (pezzi.isEmpty() || !QDir().mkpath(cartella))
                 return;
             // What a run killed while saving left beside an index, once per run.
             static const bool pulita = (pulisciAvanzi(cartella), true);
             Q_UNUSED(pulita);
-            scriviFileSicuro(percorso, dati);
+            scriviFileSicuro(percorso, QList<QByteArrayView>(pezzi.cbegin(), pezzi.cend()),
+                             Durata::Cache);
         } catch (...) {
             // An index not saved costs the next session a walk, nothing more.
         }

@@ -79,6 +79,10 @@ public:
     // Makes an index: the head and the buckets, in order.
     static QByteArray componi(QByteArrayView magia, QByteArrayView intestazione,
                               const QList<QByteArray>& secchi);
+    // The same bytes as pieces, without copying the buckets: the head and its directory first,
+    // then the buckets as given.
+    static QList<QByteArray> componiAPezzi(QByteArrayView magia, QByteArrayView intestazione,
+                                           const QList<QByteArray>& secchi);
 
 private:
     QString percorso_;
@@ -90,10 +94,14 @@ private:
 };
 
 // Saves an index off the calling thread: `prepara` makes its bytes (Scrittura::chiudi) on a
-// worker, which writes them beside the index's place and renames them into it. Failures are
-// silent: an index only saves time.
+// worker, which writes them beside the index's place and renames them into it, unsynced: an index
+// is checked before use, and one a crash cut short is made again. Failures are silent: an index
+// only saves time.
 void salvaIndice(const QString& percorsoHost, QStringView tipo,
                  std::function<QByteArray()> prepara);
+// The same for an index made in pieces (IndiceSecchi::componiAPezzi).
+void salvaIndice(const QString& percorsoHost, QStringView tipo,
+                 std::function<QList<QByteArray>()> prepara);
 
 // Waits until the saves asked for so far are done.
 void attendiSalvataggi();

@@ -225,7 +225,7 @@ void salvaDisegno(const QString& percorso, const QString& tipo, const QByteArray
                 QByteArray::fromRawData(reinterpret_cast<const char*>(immagine.constScanLine(y)),
                                         qsizetype(immagine.bytesPerLine()) * righe));
         }
-        return indice::IndiceSecchi::componi(MagiaDisegno, testa, bande);
+        return indice::IndiceSecchi::componiAPezzi(MagiaDisegno, testa, bande);
     });
 }
 

@@ -142,13 +142,32 @@ private Q_SLOTS:
         QVERIFY(nascosti(d.path()).isEmpty());
     }
 
-    // A replacement refused (a FIFO in the file's place) leaves nothing beside it.
+    // A replacement refused (a FIFO in the file's place) leaves nothing beside it, whether the
+    // file is the user's or a cache's.
     void scritturaRifiutataNonLasciaNulla() {
         QTemporaryDir d;
         const QString fifo = d.filePath(u"sprawdzian.ini"_s);
         QVERIFY(creaFifo(fifo));
         EntroUnSecondo entro;
         QCOMPARE(erroreDi([&] { scriviFileSicuro(fifo, "x"); }), 75);
+        QCOMPARE(erroreDi([&] { scriviFileSicuro(fifo, {"x", "y"}, Durata::Cache); }), 75);
+        QVERIFY(nascosti(d.path()).isEmpty());
+    }
+
+    // A file given in pieces is their bytes in order, empty pieces and all, and replaces the old
+    // one keeping its permissions, synced or not.
+    void scritturaAPezzi() {
+        QTemporaryDir d;
+        const QString file = d.filePath(u"indice"_s);
+        scrivi(file, "the old file, longer than the new one");
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+        const QByteArray grande(300'000, 'g');
+        scriviFileSicuro(file, {"testa|", "", grande, "|coda"}, Durata::Cache);
+        QCOMPARE(leggiFileRegolare(file, 1 << 20), "testa|" + grande + "|coda");
+        QCOMPARE(QFile::permissions(file),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        scriviFileSicuro(file, {"a", "b"}, Durata::SulDisco);
+        QCOMPARE(leggiFileRegolare(file, 100), QByteArray("ab"));
         QVERIFY(nascosti(d.path()).isEmpty());
     }
 
