@@ -1,7 +1,8 @@
 #!/bin/sh
 # Start-up of the atlas against the bare Qt program, as whole processes: from start to the first
 # painted home screen, with peak memory. Runs both in turn on a private 1024 × 768 X display
-# (see SCHERMO below).
+# (see SCHERMO below). After that paint the atlas ends as its Koniec button ends it: what it was
+# saving to its cache folder is finished first, so a first start pays for its saves.
 #   bench/avvio.sh BUILD_FOLDER [RUNS] [first]
 # With "first" every run of the atlas is a user's first start: no HNEMAR_PREFIX and an empty data
 # folder, so the default prefix is filled from the demo before the home screen shows.

@@ -7,6 +7,7 @@
 #include "FinestraGuida.h"
 #include "Host.h"
 #include "HostPaths.h"
+#include "IndiceSalvato.h"
 #include "MappaSapere.h"
 #include "Navigazione.h"
 #include "Opzioni.h"
@@ -31,10 +32,12 @@ using namespace hn;
 namespace {
 
 // The start-up's threads stopped and waited for: every way out of the program goes through here
-// before the application goes.
+// before the application goes. The look-up indexes and drawings being saved are waited for too:
+// the program's end cuts them off otherwise, and the next start would make them again.
 void fermaAnticipi() {
     anticipo::ferma();
     anticipo::fermaCaratteri();
+    indice::attendiSalvataggi();
 }
 
 [[noreturn]] void fallisci(QtMessageBox& box, const QString& testo) {
@@ -44,20 +47,21 @@ void fermaAnticipi() {
     std::exit(1);
 }
 
-// Quits once something in the watched window has painted (the background covers the form, so
-// the form itself may never get a paint event).
+// Ends the program once something in the watched window has painted (the background covers the
+// form, so the form itself may never get a paint event), the way its own end does.
 class UscitaDopoDipinto : public QObject {
 public:
-    UscitaDopoDipinto(QWidget* finestra, QObject* parent)
+    UscitaDopoDipinto(QWidget* finestra, ProgramEnd& fine, QObject* parent)
         : QObject(parent)
-        , finestra_(finestra) {}
+        , finestra_(finestra)
+        , fine_(fine) {}
     bool eventFilter(QObject* oggetto, QEvent* evento) override {
         if (evento->type() == QEvent::Paint && !fatto_) {
             auto* w = qobject_cast<QWidget*>(oggetto);
             // Not window(): on the stage that is the stage for everything in it.
             if (w && (w == finestra_ || finestra_->isAncestorOf(w))) {
                 fatto_ = true;
-                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+                QTimer::singleShot(0, this, [this] { fine_.endNow(0); });
             }
         }
         return QObject::eventFilter(oggetto, evento);
@@ -65,6 +69,7 @@ public:
 
 private:
     QWidget* finestra_;
+    ProgramEnd& fine_;
     bool fatto_ = false;
 };
 const Comando riga{"hnemar", "Użycie: hnemar [--help] [--version]\n",
@@ -151,9 +156,10 @@ int main(int argc, char** argv) {
     };
     FMed fmed;
     RiepilogoCasa::aggancia(fmed);
-    // The start-up benchmark times the way to the first painted home screen, then lets go.
+    // The start-up benchmark times the way to the first painted home screen, then ends the way
+    // the program ends when its user leaves it.
     if (qEnvironmentVariableIsSet("HNEMAR_ESCI_DOPO_DIPINTO"))
-        app.installEventFilter(new UscitaDopoDipinto(&fmed, &app));
+        app.installEventFilter(new UscitaDopoDipinto(&fmed, programEnd, &app));
     try {
         fmed.Show();
     } catch (const std::exception& e) {
