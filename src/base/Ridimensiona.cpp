@@ -3,11 +3,16 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTransform>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace hn {
 
@@ -122,6 +127,75 @@ bool stannoSulPosto(const QImage& sorgente, QSize bersaglio) {
                sorgente.bytesPerLine();
 }
 
+// Two rows of pixels weighed and summed channel by channel, `w0 + w1` being 256: the column pass
+// of a reduction, where each target row takes at most two source rows.
+void dueRighe(const QRgb* r0, const QRgb* r1, quint32 w0, quint32 w1, QRgb* a, size_t n) {
+    size_t x = 0;
+#if defined(__SSE2__)
+    // Eight 16-bit lanes hold two pixels' channels: 255 * 256 + 128 still fits a lane, so the
+    // sums are the same as the 64-bit ones below, four pixels at a time.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i p0 = _mm_set1_epi16(short(w0)), p1 = _mm_set1_epi16(short(w1));
+    const __m128i meta = _mm_set1_epi16(128);
+    const auto somma = [&](__m128i a, __m128i b) {
+        return _mm_srli_epi16(
+            _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(a, p0), _mm_mullo_epi16(b, p1)), meta), 8);
+    };
+    for (; x + 4 <= n; x += 4) {
+        const __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r0 + x));
+        const __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r1 + x));
+        const __m128i basso = somma(_mm_unpacklo_epi8(a0, zero), _mm_unpacklo_epi8(a1, zero));
+        const __m128i alto = somma(_mm_unpackhi_epi8(a0, zero), _mm_unpackhi_epi8(a1, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(a + x), _mm_packus_epi16(basso, alto));
+    }
+#endif
+    for (; x < n; ++x)
+        a[x] = restringi(arrotondamento + allarga(r0[x]) * w0 + allarga(r1[x]) * w1);
+}
+
+// One row's pass where each target pixel takes source pixels `primo` and `secondo` weighed by
+// `p0` and `p1` (four copies of each weight, one per channel, summing to 256).
+void dueColonne(const QRgb* s, const int* primo, const int* secondo, const quint16* p0,
+                const quint16* p1, QRgb* a, size_t n) {
+    size_t x = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i meta = _mm_set1_epi16(128);
+    const auto pixel = [s](int i) { return _mm_cvtsi32_si128(static_cast<int>(s[i])); };
+    for (; x + 2 <= n; x += 2) {
+        const __m128i a0 =
+            _mm_unpacklo_epi8(_mm_unpacklo_epi32(pixel(primo[x]), pixel(primo[x + 1])), zero);
+        const __m128i a1 =
+            _mm_unpacklo_epi8(_mm_unpacklo_epi32(pixel(secondo[x]), pixel(secondo[x + 1])), zero);
+        const __m128i w0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p0 + 4 * x));
+        const __m128i w1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + 4 * x));
+        const __m128i somma = _mm_srli_epi16(
+            _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(a0, w0), _mm_mullo_epi16(a1, w1)), meta),
+            8);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(a + x), _mm_packus_epi16(somma, zero));
+    }
+#endif
+    for (; x < n; ++x)
+        a[x] = restringi(arrotondamento + allarga(s[primo[x]]) * p0[4 * x] +
+                         allarga(s[secondo[x]]) * p1[4 * x]);
+}
+
+// Pixels made in four bytes written in three (red, green, blue), as RGB888 rows hold them.
+void inTreByte(const QRgb* da, uchar* a, size_t n) {
+    if (n == 0)
+        return;
+    // Four bytes a pixel, the fourth overwritten by the next pixel; the last one in three.
+    for (size_t x = 0; x + 1 < n; ++x) {
+        const quint32 v =
+            quint32(qRed(da[x])) | quint32(qGreen(da[x])) << 8 | quint32(qBlue(da[x])) << 16;
+        const quint32 le = qToLittleEndian(v);
+        std::memcpy(a + 3 * x, &le, 4);
+    }
+    a[3 * (n - 1)] = uchar(qRed(da[n - 1]));
+    a[3 * (n - 1) + 1] = uchar(qGreen(da[n - 1]));
+    a[3 * (n - 1) + 2] = uchar(qBlue(da[n - 1]));
+}
+
 // Sharp-bilinear in two passes, the rows and then the columns, keeping only the few rows of the
 // first pass the second needs at a time: no enlarged copy of the whole picture is ever made (at
 // 3840 x 2160 that copy alone was as large as the screen). Premultiplied, so transparent pixels
@@ -158,21 +232,24 @@ QImage nitidaBilineare(QSize misura, bool alfa, const RigaSorgente& riga, QSize 
     // nothing where there is one, from tables made once.
     const bool dueAlPiu = *std::max_element(px.quanti.cbegin(), px.quanti.cend()) <= 2;
     std::vector<int> primo, secondo;
-    std::vector<quint32> peso0, peso1;
+    std::vector<quint16> peso0, peso1; // four copies of each, one per channel
     if (dueAlPiu) {
         primo.resize(larghezza);
         secondo.resize(larghezza);
-        peso0.resize(larghezza);
-        peso1.resize(larghezza);
+        peso0.resize(4 * larghezza);
+        peso1.resize(4 * larghezza);
         for (size_t x = 0; x < larghezza; ++x) {
             const qsizetype i = qsizetype(x);
             const bool due = px.quanti[i] == 2;
             primo[x] = px.primo[i];
             secondo[x] = due ? px.primo[i] + 1 : px.primo[i];
-            peso0[x] = px.peso[px.inizio[i]];
-            peso1[x] = due ? px.peso[px.inizio[i] + 1] : 0;
+            std::fill_n(peso0.begin() + qsizetype(4 * x), 4, quint16(px.peso[px.inizio[i]]));
+            std::fill_n(peso1.begin() + qsizetype(4 * x), 4,
+                        quint16(due ? px.peso[px.inizio[i] + 1] : 0));
         }
     }
+    // Rows made in four bytes before they are written in three.
+    std::vector<QRgb> appoggio(compatta ? larghezza : 0);
     for (int y = 0; y < bersaglio.height(); ++y) {
         const int quante = py.quanti[y];
         for (int i = 0; i < quante; ++i) {
@@ -183,10 +260,8 @@ QImage nitidaBilineare(QSize misura, bool alfa, const RigaSorgente& riga, QSize 
                 if (!sorgente)
                     return {};
                 if (dueAlPiu) {
-                    for (size_t x = 0; x < larghezza; ++x)
-                        fila[x] =
-                            restringi(arrotondamento + allarga(sorgente[primo[x]]) * peso0[x] +
-                                      allarga(sorgente[secondo[x]]) * peso1[x]);
+                    dueColonne(sorgente, primo.data(), secondo.data(), peso0.data(), peso1.data(),
+                               fila, larghezza);
                 } else {
                     for (int x = 0; x < bersaglio.width(); ++x)
                         fila[x] = misto(sorgente + px.primo[x], 1,
@@ -212,8 +287,12 @@ QImage nitidaBilineare(QSize misura, bool alfa, const RigaSorgente& riga, QSize 
             const QRgb* r0 = da[0];
             const QRgb* r1 = da[size_t(quante - 1)];
             const quint32 w0 = pesi[0], w1 = quante == 2 ? pesi[1] : 0;
-            for (size_t x = 0; x < larghezza; ++x)
-                scrivi(x, restringi(arrotondamento + allarga(r0[x]) * w0 + allarga(r1[x]) * w1));
+            if (compatta) {
+                dueRighe(r0, r1, w0, w1, appoggio.data(), larghezza);
+                inTreByte(appoggio.data(), a, larghezza);
+            } else {
+                dueRighe(r0, r1, w0, w1, reinterpret_cast<QRgb*>(a), larghezza);
+            }
             continue;
         }
         std::fill(somme.begin(), somme.end(), arrotondamento);
