@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cerrno>
+#include <unistd.h>
 
 namespace hn {
 
@@ -68,10 +70,31 @@ bool copiaDaDemo(const QString& da, const QString& a, bool sostituisci) {
         !meta.open(QIODevice::WriteOnly | QIODevice::Truncate,
                    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
         return false;
+    // Copied by the kernel where it can (no pass through our memory: a first start copies the
+    // whole demo).
     bool riuscita = true;
-    while (riuscita && !sorgente.atEnd()) {
-        const QByteArray blocco = sorgente.read(1 << 20);
-        riuscita = !blocco.isEmpty() && meta.write(blocco) == blocco.size();
+    qint64 copiati = 0;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(sorgente.handle(), nullptr, meta.handle(), nullptr,
+                                            size_t(1) << 30, 0);
+        if (n > 0) {
+            copiati += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        // The end, where the file ends (some file systems report an end at once).
+        riuscita = n == 0 && copiati == sorgente.size();
+        break;
+    }
+    // Refused before any byte (another file system, an old kernel): read and written a block at
+    // a time.
+    if (!riuscita && copiati == 0) {
+        riuscita = sorgente.seek(0);
+        while (riuscita && !sorgente.atEnd()) {
+            const QByteArray blocco = sorgente.read(1 << 20);
+            riuscita = !blocco.isEmpty() && meta.write(blocco) == blocco.size();
+        }
     }
     meta.close();
     // A file replaced goes just before the new one takes its name: cut short between the two,

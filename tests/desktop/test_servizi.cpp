@@ -116,6 +116,35 @@ private Q_SLOTS:
             !preparaPrefisso({altro, false}, dir.path() + QStringLiteral("/missing")).isEmpty());
     }
 
+    // A demo file is copied whole, whatever its size and whether the kernel can copy between
+    // the two folders' file systems (a demo in memory, a prefix on the disk) or not.
+    void demoCopiataIntera_data() {
+        QTest::addColumn<QString>("radiceDemo");
+        QTest::newRow("same file system") << QString();
+        if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+            QTest::newRow("from another file system") << QStringLiteral("/dev/shm");
+    }
+    void demoCopiataIntera() {
+        QFETCH(QString, radiceDemo);
+        QTemporaryDir dir;
+        QTemporaryDir altrove(radiceDemo.isEmpty() ? QDir::tempPath() + QStringLiteral("/XXXXXX")
+                                                   : radiceDemo + QStringLiteral("/XXXXXX"));
+        QVERIFY(altrove.isValid());
+        const QString demo =
+            (radiceDemo.isEmpty() ? dir.path() : altrove.path()) + QStringLiteral("/demo");
+        const QString prefisso = dir.path() + QStringLiteral("/prefix");
+        QByteArray grande(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+        for (qsizetype i = 0; i < grande.size(); ++i)
+            grande[i] = char(i * 2654435761u >> 24);
+        scrivi(demo + QStringLiteral("/drive_d/DATI/BlobCorp.dat"), grande);
+        scrivi(demo + QStringLiteral("/drive_d/DATI/vuoto.dat"), QByteArray());
+        QString errore;
+        QVERIFY2(completaDaDemo(demo, prefisso, &errore), qPrintable(errore));
+        QCOMPARE(leggi(prefisso + QStringLiteral("/drive_d/DATI/BlobCorp.dat")), grande);
+        QVERIFY(QFileInfo(prefisso + QStringLiteral("/drive_d/DATI/vuoto.dat")).isFile());
+        QCOMPARE(QFileInfo(prefisso + QStringLiteral("/drive_d/DATI/vuoto.dat")).size(), 0);
+    }
+
     void bloccoSopravviveAUnIstanzaCaduta() {
         QTemporaryDir dir;
         const QString lock = dir.path() + QStringLiteral("/hnemar.lock");
