@@ -24,8 +24,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <future>
 
 using namespace hn;
 
@@ -98,12 +100,19 @@ int main(int argc, char** argv) {
     }
     scegliBusSessione();
     preparaPalco();
-    QApplication app(argc, argv);
-    // The default prefix is filled from the demo first: on a user's first start the read-ahead
-    // below would otherwise find nothing, and the home screen would make its drawing itself,
-    // after everything else. A problem is told once there is a way to show it.
+    // The default prefix is filled from the demo while Qt connects to the display: a user's first
+    // start copies the whole demo. It is ready before the read-ahead below, which would otherwise
+    // find nothing (and the home screen would make its drawing itself, after everything else). A
+    // problem is told once there is a way to show it. Qt takes the first thread that asks for
+    // its thread as the main one: this one asks before the other starts.
+    QThread::currentThread();
     const Prefisso prefisso = scegliPrefisso();
-    const QString problemaPrefisso = preparaPrefisso(prefisso, cartellaDemo());
+    std::future<QString> prefissoPronto =
+        std::async(std::launch::async, [&prefisso, programma = cartellaDelProgramma(argv[0])] {
+            return preparaPrefisso(prefisso, cartellaDemo(programma));
+        });
+    QApplication app(argc, argv);
+    const QString problemaPrefisso = prefissoPronto.get();
     // The home screen's background is read and drawn on a thread of its own while the stage and
     // the home screen are made, which on a large screen is most of the wait for the first
     // picture. Not before the application exists: Qt's image readers look up their plugins

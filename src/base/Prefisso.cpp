@@ -3,7 +3,6 @@
 #include "ErroreVB.h"
 #include "FileSicuro.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -25,18 +24,26 @@ Prefisso scegliPrefisso() {
     return {dati + QStringLiteral("/hnemar/prefix"), false};
 }
 
-QString cartellaDemo() {
+QString cartellaDemo(const QString& cartellaProgramma) {
     const QString env = qEnvironmentVariable("HNEMAR_DEMO");
     if (!env.isEmpty())
         return env;
     // Installed: bin/hnemar and share/hnemar/demo; in the build tree: src/app/hnemar and demo.
-    const QString exe = QCoreApplication::applicationDirPath();
+    const QString& exe = cartellaProgramma;
     for (const QString& c :
          {exe + QStringLiteral("/demo"), exe + QStringLiteral("/../share/hnemar/demo"),
           exe + QStringLiteral("/../../demo")})
         if (QFileInfo(c).isDir())
             return QDir::cleanPath(c);
     return {};
+}
+
+QString cartellaDelProgramma(const char* argv0) {
+    // As Qt finds it once its application exists: the kernel's link to the executable.
+    const QString percorso = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    if (!percorso.isEmpty())
+        return percorso;
+    return argv0 ? QFileInfo(QFile::decodeName(argv0)).absolutePath() : QString();
 }
 
 QString preparaPrefisso(const Prefisso& prefisso, const QString& demo) {

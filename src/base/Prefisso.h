@@ -14,9 +14,12 @@ struct Prefisso {
 
 Prefisso scegliPrefisso();
 
-// The bundled demo installation: HNEMAR_DEMO, else found from the executable's own folder (an
-// installed or a build-tree layout); empty when there is none.
-QString cartellaDemo();
+// The bundled demo installation: HNEMAR_DEMO, else found from the executable's folder
+// `cartellaProgramma` (an installed or a build-tree layout); empty when there is none.
+QString cartellaDemo(const QString& cartellaProgramma);
+
+// The folder of the running executable, known before any application object exists.
+QString cartellaDelProgramma(const char* argv0);
 
 // Makes the prefix ready to run on: one named by HNEMAR_PREFIX must exist; the default one gets
 // every file of the demo it lacks. Empty on success, else the user's explanation.

@@ -100,6 +100,9 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("halvo.hlp")});
         QVERIFY(!completaDaDemo(dir.path() + QStringLiteral("/missing"), prefisso, &errore));
         QVERIFY(errore.endsWith(QStringLiteral("/missing")));
+        // The demo is looked for from the program's folder before Qt's application exists: the
+        // folder Qt gives once it does.
+        QCOMPARE(cartellaDelProgramma("elsewhere/hnemar"), QCoreApplication::applicationDirPath());
 
         // Every start refills the default prefix, so a file a user deleted comes back; a prefix
         // named by HNEMAR_PREFIX is the user's own and is never made or filled.
