@@ -11,7 +11,6 @@
 #include "TestiAtlante.h"
 
 #include <QDir>
-#include <QtEndian>
 #include <QFile>
 #include <QImage>
 #include <QQueue>
@@ -21,6 +20,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QtEndian>
 
 using namespace hn;
 using namespace Qt::StringLiterals;
