@@ -184,6 +184,11 @@ std::optional<QByteArray> IndiceSecchi::secchio(quint32 b, qint64 massimo) const
     }
 }
 
+void IndiceSecchi::scarta() const {
+    if (identitaDi(percorso_) == identita_)
+        rimuoviFile(percorso_);
+}
+
 QByteArray IndiceSecchi::componi(QByteArrayView magia, QByteArrayView intestazione,
                                  const QList<QByteArray>& secchi) {
     QByteArray tutto;

@@ -75,6 +75,9 @@ public:
     // Bucket b's bytes, at most `massimo`; nothing when it cannot be read, is larger, its
     // checksum fails or the file is no longer the one opened.
     std::optional<QByteArray> secchio(quint32 b, qint64 massimo) const;
+    // Removes the index's file when it is still the very file opened: for a reader that found a
+    // bucket damaged and will not save a sound index itself, so the next walk does.
+    void scarta() const;
 
     // Makes an index: the head and the buckets, in order.
     static QByteArray componi(QByteArrayView magia, QByteArrayView intestazione,

@@ -154,7 +154,8 @@ bool formatoDisegno(QImage::Format f) {
 }
 
 // A kept drawing's bands, read from the very file that was opened whenever a paint needs them,
-// and each refused when its checksum fails.
+// and each refused when its checksum fails. A damaged file is removed then: the paint makes the
+// drawing itself, and the next start saves a sound one.
 class BandeSalvate final : public Bande {
 public:
     BandeSalvate(indice::IndiceSecchi x, QSize misura, QImage::Format formato, qsizetype riga)
@@ -169,8 +170,10 @@ public:
         const int righe = std::min(RigheBanda, misura().height() - i * RigheBanda);
         const qint64 byte = qint64(riga_) * righe;
         std::optional<QByteArray> pixel = x_.secchio(quint32(i), byte);
-        if (!pixel || pixel->size() != byte)
+        if (!pixel || pixel->size() != byte) {
+            x_.scarta();
             return {};
+        }
         // The image is drawn from the bytes as read, not from a copy of them.
         auto* dati = new QByteArray(*std::move(pixel));
         QImage immagine(

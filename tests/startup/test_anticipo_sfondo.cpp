@@ -202,7 +202,8 @@ private Q_SLOTS:
         QCOMPARE(intera(s->disegno()), verde);
 
         // One byte of the last band's pixels otherwise: that band is refused, and a paint
-        // through the control's cache shows the drawing made from the files.
+        // through the control's cache shows the drawing made from the files. The damaged file is
+        // removed (unless another replaced it meanwhile), so the next start saves a sound one.
         QByteArray guasto = comeSalvato(x->intestazione(), verde);
         guasto[guasto.size() - 5] = char(guasto[guasto.size() - 5] ^ 1);
         scrivi(guasto);
@@ -211,9 +212,20 @@ private Q_SLOTS:
         QVERIFY(s && s->disegno);
         f = s->disegno();
         QVERIFY(f.bande);
-        QVERIFY(f.bande->banda(f.bande->numero() - 1).isNull());
-        if (f.bande->numero() > 1)
+        const int ultima = f.bande->numero() - 1;
+        if (ultima > 0)
             QVERIFY(!f.bande->banda(0).isNull());
+        scrivi(comeSalvato(x->intestazione(), verde));
+        QVERIFY(f.bande->banda(ultima).isNull());
+        QVERIFY(QFileInfo(salvato).isFile());
+        scrivi(guasto);
+        b.leggi(scala);
+        s = anticipo::prendi(b.file());
+        QVERIFY(s && s->disegno);
+        f = s->disegno();
+        QVERIFY(f.bande);
+        QVERIFY(f.bande->banda(ultima).isNull());
+        QVERIFY(!QFileInfo(salvato).exists());
         CacheNitida cache;
         cache.inArrivo(s->picture, dispositivo, s->filtro, [f] { return f; });
         QImage schermo(dispositivo, QImage::Format_RGB32);
@@ -227,6 +239,12 @@ private Q_SLOTS:
         QImage dipinto = schermo.copy(QRect(QPoint(), dispositivo));
         dipinto.setDevicePixelRatio(1);
         QCOMPARE(dipinto, fatto.convertToFormat(QImage::Format_RGB32));
+        b.leggi(scala);
+        indice::attendiSalvataggi();
+        b.leggi(scala);
+        s = anticipo::prendi(b.file());
+        QVERIFY(s && s->disegno);
+        QCOMPARE(intera(s->disegno()), fatto);
 
         // The green drawing again, but the rendition rewritten since: made from the new one.
         indice::attendiSalvataggi();
