@@ -169,14 +169,18 @@ void RiepilogoCasa::leggiAtlante() {
     auto l = std::make_shared<Lettura>();
     l->file = atlante::FileAtlante::da(*host().paths, Fileini::cfg.PathDati, Fileini::cfg.PathFoto);
     l->impronta = atlante::improntaDi(l->file.elenco());
+    // The lists of these files, kept from an earlier session or read now.
+    const auto accogli = [this, l](QList<QStringList> strutture) {
+        file_ = l->file;
+        impronta_ = l->impronta;
+        strutture_ = std::move(strutture);
+        pronto_ = true;
+    };
     // What an earlier session read of these very files: no caption to read, no thread to wait
     // for before the first frame.
     if (std::optional<QList<QStringList>> salvate =
             atlante::struttureSalvate(l->file, l->impronta)) {
-        file_ = l->file;
-        impronta_ = l->impronta;
-        strutture_ = std::move(*salvate);
-        pronto_ = true;
+        accogli(*std::move(salvate));
         if (home_.isVisible())
             aggiorna();
         return;
@@ -201,7 +205,7 @@ void RiepilogoCasa::leggiAtlante() {
     connect(t, &QThread::finished, t, &QObject::deleteLater);
     // Run once: when the thread's end is told, or before that by a wait for it.
     auto fatto = std::make_shared<bool>(false);
-    const auto concludi = [this, l, fatto] {
+    const auto concludi = [this, l, fatto, accogli] {
         if (*fatto)
             return;
         *fatto = true;
@@ -210,10 +214,7 @@ void RiepilogoCasa::leggiAtlante() {
         ferma_.reset();
         if (l->ferma)
             return;
-        file_ = l->file;
-        impronta_ = l->impronta;
-        strutture_ = l->strutture;
-        pronto_ = true;
+        accogli(l->strutture);
         aggiorna();
     };
     connect(t, &QThread::finished, this, concludi);

@@ -395,7 +395,7 @@ void Ricerca::apriSelezionato() {
 }
 
 bool Ricerca::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (!campo || oggetto != campo || evento->type() != QEvent::KeyPress)
+    if (oggetto != campo || evento->type() != QEvent::KeyPress)
         return QFrame::eventFilter(oggetto, evento);
     const auto* tasto = static_cast<QKeyEvent*>(evento);
     const int n = elenco->count();
