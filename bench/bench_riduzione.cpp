@@ -1,9 +1,8 @@
 // bench_riduzione [ROUNDS]: the home screen's drawing on a user's first start, made from the
 // demo's background renditions as the read-ahead makes it (perIlDispositivo): from the 2 x
 // rendition for a 1920 x 1080 monitor (1440 x 1080 pixels) and from the 3 x one for a
-// 3840 x 2160 monitor (2880 x 2160, reduced as its rows are decoded); and the reduction alone,
-// from the rendition decoded beforehand. Medians of the processor time of the whole process (Qt
-// smooths on worker threads).
+// 3840 x 2160 monitor (2880 x 2160), each reduced as its rows are decoded; and the reduction alone,
+// from the rendition decoded beforehand. Medians of the processor time of the whole process.
 
 #include "FileSicuro.h"
 #include "Misura.h"

@@ -45,8 +45,9 @@ QImage ridimensiona(const QImage& sorgente, QSize bersaglio, Filtro filtro);
 QImage ridimensiona(QImage&& sorgente, QSize bersaglio, Filtro filtro);
 
 // Whether `ridimensiona` brings a picture of `sorgente` pixels to `bersaglio` by its own
-// averaging of areas, a row at a time: a large rendition reduced for a large monitor. Such a
-// picture may then be fed to riduciPerRighe as it is decoded, and is never held whole.
+// averaging of areas, a row at a time: a rendition reduced to half its size or more, or any
+// large one for a large monitor. Such a picture may then be fed to riduciPerRighe as it is
+// decoded, and is never held whole.
 bool riduzionePerRighe(QSize sorgente, QSize bersaglio, Filtro filtro);
 
 // Row `r` of a source picture in RGB32, or premultiplied ARGB32 when it has transparency: the
