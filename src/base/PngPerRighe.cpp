@@ -1,5 +1,6 @@
 #include "PngPerRighe.h"
 
+#include "Processore.h"
 #include "Ridimensiona.h"
 
 #include <QtEndian>
@@ -9,10 +10,6 @@
 #include <array>
 #include <csetjmp>
 #include <vector>
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define HN_RGB_SSSE3 1
-#endif
 
 namespace hn {
 
@@ -69,9 +66,9 @@ void daRgb(const png_byte* da, QRgb* a, size_t n) {
         a[x] = qRgb(da[3 * x], da[3 * x + 1], da[3 * x + 2]);
 }
 
-#if defined(HN_RGB_SSSE3)
-// The same, four pixels to a shuffle, on every processor since 2006.
-__attribute__((target("ssse3"))) void daRgbSsse3(const png_byte* da, QRgb* a, size_t n) {
+#if defined(HN_SSSE3)
+// The same, four pixels to a shuffle.
+HN_CON_SSSE3 void daRgbSsse3(const png_byte* da, QRgb* a, size_t n) {
     size_t x = 0;
     // Sixteen bytes loaded, twelve used: the last loads stop where the row's bytes do.
     const __m128i ordine = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
@@ -86,9 +83,8 @@ __attribute__((target("ssse3"))) void daRgbSsse3(const png_byte* da, QRgb* a, si
 #endif
 
 void righeRgb(const png_byte* da, QRgb* a, size_t n) {
-#if defined(HN_RGB_SSSE3)
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
-    if (ssse3)
+#if defined(HN_SSSE3)
+    if (haSsse3())
         return daRgbSsse3(da, a, n);
 #endif
     daRgb(da, a, n);

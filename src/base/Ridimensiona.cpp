@@ -1,5 +1,7 @@
 #include "Ridimensiona.h"
 
+#include "Processore.h"
+
 #include <QPainter>
 #include <QPixmap>
 #include <QTransform>
@@ -227,7 +229,7 @@ template <int N> struct Prese {
 };
 
 // Pixels made in four bytes written in three (red, green, blue), as RGB888 rows hold them.
-void inTreByte(const QRgb* da, uchar* a, size_t n) {
+void inTreByteUnoAUno(const QRgb* da, uchar* a, size_t n) {
     if (n == 0)
         return;
     // Four bytes a pixel, the fourth overwritten by the next pixel; the last one in three.
@@ -240,6 +242,32 @@ void inTreByte(const QRgb* da, uchar* a, size_t n) {
     a[3 * (n - 1)] = uchar(qRed(da[n - 1]));
     a[3 * (n - 1) + 1] = uchar(qGreen(da[n - 1]));
     a[3 * (n - 1) + 2] = uchar(qBlue(da[n - 1]));
+}
+
+#if defined(HN_SSSE3)
+// The same four pixels to a shuffle: a 4K drawing's rows took longer to write than to make.
+HN_CON_SSSE3 void inTreByteSsse3(const QRgb* da, uchar* a, size_t n) {
+    // Blue, green, red and alpha in memory, taken as red, green, blue.
+    const __m128i ordine = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+    size_t x = 0;
+    for (; x + 4 <= n; x += 4) {
+        const __m128i v =
+            _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(da + x)), ordine);
+        // Twelve bytes stored as eight and four: nothing past them is touched.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(a + 3 * x), v);
+        const qint32 coda = _mm_cvtsi128_si32(_mm_srli_si128(v, 8));
+        std::memcpy(a + 3 * x + 8, &coda, 4);
+    }
+    inTreByteUnoAUno(da + x, a + 3 * x, n - x);
+}
+#endif
+
+void inTreByte(const QRgb* da, uchar* a, size_t n) {
+#if defined(HN_SSSE3)
+    if (haSsse3())
+        return inTreByteSsse3(da, a, n);
+#endif
+    inTreByteUnoAUno(da, a, n);
 }
 
 // Sharp-bilinear in two passes, the rows and then the columns, keeping only the few rows of the
