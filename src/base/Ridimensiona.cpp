@@ -301,9 +301,9 @@ QImage nitidaBilineare(QSize misura, bool alfa, const RigaSorgente& riga, QSize 
     std::vector<const QRgb*> da(static_cast<size_t>(finestra));
     const size_t larghezza = size_t(bersaglio.width());
     std::vector<quint64> somme(larghezza);
-    // A target pixel mostly takes one to three source pixels (any reduction to more than a
-    // third, every sharp enlargement): then the row pass runs with two or three fixed taps, from
-    // tables made once.
+    // A target pixel mostly takes one to three source pixels (any reduction to half or more,
+    // every sharp enlargement): then the row pass runs with two or three fixed taps, from tables
+    // made once.
     const int prese = *std::max_element(px.quanti.cbegin(), px.quanti.cend());
     std::optional<Prese<2>> due;
     std::optional<Prese<3>> tre;
