@@ -23,12 +23,15 @@ if [ "$primo" = first ]; then
     unset HNEMAR_PREFIX
     export HNEMAR_DEMO="$build/demo"
 fi
-for n in $(seq 90 99); do [ -e /tmp/.X$n-lock ] || break; done
-Xvfb :$n -screen 0 "${SCHERMO:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
+# A display number the server picks and tells once it answers; kept as it is between runs (no
+# reset when the last client goes, which would refuse or delay the next one meanwhile).
+Xvfb -displayfd 3 -screen 0 "${SCHERMO:-1024x768}x24" -nolisten tcp -noreset \
+    3>"$prefix/display" >/dev/null 2>&1 &
 xpid=$!
 trap 'kill $xpid; rm -rf "$prefix"' EXIT
-export DISPLAY=:$n
-sleep 1
+for _ in $(seq 100); do [ -s "$prefix/display" ] && break; sleep 0.1; done
+[ -s "$prefix/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n 1 "$prefix/display")
 picture="$prefix/drive_d/SFONDI/sistemi.bmp"
 for i in $(seq "$runs"); do
     for way in atlas bare; do
