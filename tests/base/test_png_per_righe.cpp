@@ -250,6 +250,31 @@ private Q_SLOTS:
         }
     }
 
+    // Every chunk's CRC checks the bytes as read; the zlib stream's own sum over what they inflate
+    // to is left unchecked, a third of the decoding. A file whose only fault is that sum (every
+    // CRC right) gives its picture here, where Qt's whole decoding refuses it.
+    void sommaZlibLasciataAiCrc() {
+        const QSize misura(64, 48), bersaglio(40, 30);
+        const QByteArray png = pngDi(misura, Forma{});
+        const qsizetype idat = png.lastIndexOf("IDAT");
+        QVERIFY(idat > 8);
+        const qsizetype lunghezza = numeroA(png, idat - 4);
+        QByteArray guasta = png;
+        guasta[idat + 4 + lunghezza - 1] = char(guasta[idat + 4 + lunghezza - 1] ^ 0x01);
+        const quint32 c = crc32(guasta.mid(idat, 4 + lunghezza));
+        for (int i = 0; i < 4; ++i)
+            guasta[idat + 4 + lunghezza + i] = char(c >> (24 - 8 * i));
+        QVERIFY(decodificaRendizione(guasta, misura).isNull());
+        const std::optional<QImage> sana = ridotta(png, misura, bersaglio);
+        const std::optional<QImage> r = ridotta(guasta, misura, bersaglio);
+        QVERIFY(sana && !sana->isNull() && r);
+        QCOMPARE(*r, *sana);
+        // The CRC is what catches a byte changed on the way.
+        guasta[idat + 4 + lunghezza - 1] = char(guasta[idat + 4 + lunghezza - 1] ^ 0x02);
+        const std::optional<QImage> rotta = ridotta(guasta, misura, bersaglio);
+        QVERIFY(rotta && rotta->isNull());
+    }
+
     // A header claiming a picture far beyond any screen is refused before anything is allocated
     // for it, even when its checksum is right.
     void testataSmisurata() {
