@@ -401,9 +401,10 @@ private Q_SLOTS:
         QVERIFY(immagineInPixelPropri(QSize(40000, 40000), QImage::Format_RGB32).isNull());
     }
 
-    // A large rendition reduced by areas is read already reduced when its reader can; one it
+    // A rendition reduced by areas is read already reduced when its reader can; one it
     // cannot read so is read whole; one that cannot be read at all gives way to the next
-    // smaller. A reduction of another kind never asks for it reduced.
+    // smaller. The 2 x rendition for 1920 x 1080 is asked for reduced too, and read whole when
+    // its reader cannot.
     void rendizioneLettaRidotta_data() {
         QTest::addColumn<QSize>("schermo");
         QTest::addColumn<int>("ridotta"); // what the 3 x reader gives: 0 none, 1 a picture, 2 null
