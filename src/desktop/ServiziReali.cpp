@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHash>
@@ -30,7 +31,11 @@
 #include <QTimer>
 #include <QTranslator>
 #include <QTreeView>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -168,14 +173,34 @@ void QtScreen::doEvents() {
 }
 
 FileInstanceLock::FileInstanceLock(const QString& lockPath)
-    : lock_(lockPath) {
-    lock_.setStaleLockTime(0);
+    : percorso_(lockPath) {}
+
+FileInstanceLock::~FileInstanceLock() {
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 bool FileInstanceLock::acquire() {
-    if (lock_.isLocked())
+    if (fd_ >= 0)
         return true;
-    return lock_.tryLock(0);
+    // Never through a link, and never waiting on whatever else might be in the file's place.
+    const int fd = ::open(QFile::encodeName(percorso_).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0)
+        return true;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return true;
+    }
+    // flock, not fcntl: it is per open file, so a second lock in this process is refused too.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        fd_ = fd;
+        return true;
+    }
+    const bool altro = errno == EWOULDBLOCK;
+    ::close(fd);
+    return !altro;
 }
 
 void QtClipboard::clear() {

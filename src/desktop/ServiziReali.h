@@ -4,7 +4,6 @@
 
 #include "Host.h"
 
-#include <QLockFile>
 #include <functional>
 #include <memory>
 
@@ -55,14 +54,21 @@ private:
     QMetaObject::Connection attesa_;
 };
 
-// A lock file in a folder; QLockFile sees through a lock left by a crashed instance.
+// A lock on a file in a folder, held by the kernel for as long as this process has it open: an
+// instance that ends in any way (its own quick exit, a crash, SIGKILL) leaves no lock behind, and
+// a start has nothing stale to look into. A file that cannot be locked at all (a folder that
+// refuses it, another user's file in a shared /tmp) does not keep the program from starting.
 class FileInstanceLock : public InstanceLock {
 public:
     explicit FileInstanceLock(const QString& lockPath);
+    ~FileInstanceLock() override;
+    FileInstanceLock(const FileInstanceLock&) = delete;
+    FileInstanceLock& operator=(const FileInstanceLock&) = delete;
     bool acquire() override;
 
 private:
-    QLockFile lock_;
+    QString percorso_;
+    int fd_ = -1;
 };
 
 class QtClipboard : public ClipboardService {

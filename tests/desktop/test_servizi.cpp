@@ -19,8 +19,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <csignal>
 #include <cstdio>
 #include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace hn;
 using hn::prova::riga;
@@ -148,16 +151,53 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(prefisso + QStringLiteral("/drive_d/DATI/vuoto.dat")).size(), 0);
     }
 
+    // One instance at a time, and an instance that ended in any way leaves the way open: killed
+    // while holding the lock, or leaving a file of an older kind of lock behind.
     void bloccoSopravviveAUnIstanzaCaduta() {
         QTemporaryDir dir;
         const QString lock = dir.path() + QStringLiteral("/hnemar.lock");
-        // A lock left by a process that no longer runs.
-        scrivi(lock, "2147480000\nhnemar\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        int pronto[2];
+        QVERIFY(::pipe(pronto) == 0);
+        const pid_t figlio = ::fork();
+        if (figlio == 0) {
+            FileInstanceLock suo(lock);
+            const char c = suo.acquire() ? 'y' : 'n';
+            (void)!::write(pronto[1], &c, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        ::close(pronto[1]);
+        char c = 0;
+        QCOMPARE(::read(pronto[0], &c, 1), ssize_t(1));
+        ::close(pronto[0]);
+        QCOMPARE(c, 'y');
         FileInstanceLock primo(lock);
+        QVERIFY(!primo.acquire());
+        ::kill(figlio, SIGKILL);
+        ::waitpid(figlio, nullptr, 0);
         QVERIFY(primo.acquire());
         QVERIFY(primo.acquire()); // asking again keeps it
         FileInstanceLock secondo(lock);
         QVERIFY(!secondo.acquire());
+
+        const QString vecchio = dir.path() + QStringLiteral("/vecchio.lock");
+        scrivi(vecchio, "2147480000\nhnemar\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        FileInstanceLock terzo(vecchio);
+        QVERIFY(terzo.acquire());
+    }
+
+    // Where no lock can be taken the program still starts; a link in the lock's place is not
+    // followed, so nothing appears where it points.
+    void bloccoImpossibileNonFermaIlProgramma() {
+        QTemporaryDir dir;
+        FileInstanceLock senzaCartella(dir.path() + QStringLiteral("/nie ma/hnemar.lock"));
+        QVERIFY(senzaCartella.acquire());
+        const QString bersaglio = dir.path() + QStringLiteral("/bersaglio");
+        const QString link = dir.path() + QStringLiteral("/hnemar.lock");
+        QVERIFY(QFile::link(bersaglio, link));
+        FileInstanceLock attraversoLink(link);
+        QVERIFY(attraversoLink.acquire());
+        QVERIFY(!QFileInfo::exists(bersaglio));
     }
 
     void boxRispondeConIPulsantiPolacchi_data() {
