@@ -37,7 +37,10 @@ QString aParole(const atlante::Riepilogo& r) {
     return t + QStringLiteral(", nowe %1").arg(r.nuove);
 }
 
-// A small pill under a card: the map's markers, each with its count.
+// A small pill under a card: the map's markers, each with its count. Shown from the start and
+// of no size while it has nothing to say: a widget shown once its window is on the screen costs
+// a round trip to the display (Qt asks where the pointer is), one per card before the first
+// frame.
 class Pigula : public QWidget {
 public:
     explicit Pigula(QWidget* genitore)
@@ -46,7 +49,13 @@ public:
         accessibile::nascondi(this); // the card itself says it
         f_.setPixelSize(10);
         f_.setBold(true);
-        hide();
+        resize(0, 0);
+        show();
+    }
+    void svuota() {
+        voci_.clear();
+        resize(0, 0);
+        setToolTip({});
     }
     void imposta(const atlante::Riepilogo& r) {
         const std::pair<Stato, int> voci[] = {
@@ -240,7 +249,7 @@ void RiepilogoCasa::aggiorna() {
         riepiloghi_[i] = atlante::riepiloga(chiavi, diario, oggi);
         Etichetta& carta = home_.lbl_HotSpot(i);
         if (chiavi.isEmpty()) {
-            p->hide();
+            p->svuota();
             carta.setAccessibleDescription({});
             continue;
         }
@@ -248,7 +257,6 @@ void RiepilogoCasa::aggiorna() {
         p->imposta(riepiloghi_[i]);
         p->setToolTip(nomeSistema(home_, i) + QStringLiteral(": ") + parole);
         carta.setAccessibleDescription(parole);
-        p->show();
         p->raise();
     }
     disponi();

@@ -32,7 +32,8 @@ public:
 
     // The counts on card i, by hotspot index; all zero before the atlas has been read.
     atlante::Riepilogo riepilogo(int sistema) const { return riepiloghi_.value(sistema); }
-    // The summary drawn under card i; null when the card has none.
+    // The summary drawn under card i, of no size while it has no counts; null when the card has
+    // none.
     QWidget* etichetta(int sistema) const;
     // True once the structures have been read and the counts shown.
     bool pronto() const { return pronto_; }
