@@ -150,6 +150,57 @@ QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo) {
     return leggiFinoA(file, massimo);
 }
 
+FileInLettura::FileInLettura(const QString& percorso) {
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
+    fd_ = ::open(QFile::encodeName(percorso).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0)
+        throw errno == ENOENT || errno == ENOTDIR || percorso.isEmpty()
+            ? ErroreVB(Errore::FileNonTrovato)
+            : ErroreVB(Errore::AccessoPercorso);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd_);
+        throw ErroreVB(Errore::AccessoPercorso);
+    }
+    identita_ = IdentitaFile::di(st);
+}
+
+FileInLettura::~FileInLettura() {
+    ::close(fd_);
+}
+
+qint64 FileInLettura::leggi(qint64 inizio, char* dove, qint64 n) {
+    if (inizio < 0 || n < 0)
+        throw ErroreVB(Errore::ChiamataNonValida);
+    qint64 fatti = 0;
+    while (fatti < n) {
+        const ssize_t r = ::pread(fd_, dove + fatti, size_t(n - fatti), off_t(inizio + fatti));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            throw ErroreVB(Errore::AccessoPercorso);
+        if (r == 0)
+            break;
+        fatti += r;
+    }
+    return fatti;
+}
+
+QByteArray FileInLettura::tutto(qint64 massimo) {
+    if (dimensione() > massimo)
+        throw ErroreVB(7);
+    QByteArray b(qsizetype(dimensione()), Qt::Uninitialized);
+    b.truncate(qsizetype(leggi(0, b.data(), b.size())));
+    return b;
+}
+
+void FileInLettura::controllaInvariato() const {
+    struct stat ora {};
+    if (::fstat(fd_, &ora) != 0 || !(IdentitaFile::di(ora) == identita_))
+        throw ErroreVB(Errore::AccessoPercorso);
+}
+
 QList<QByteArray> leggiIntervalli(const QString& percorso, const QList<Intervallo>& pezzi,
                                   qint64 massimo, IdentitaFile* identita) {
     qint64 totale = 0;
@@ -160,44 +211,18 @@ QList<QByteArray> leggiIntervalli(const QString& percorso, const QList<Intervall
             throw ErroreVB(7);
         totale += p.lunghezza;
     }
-    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
-    const int fd =
-        ::open(QFile::encodeName(percorso).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw errno == ENOENT || errno == ENOTDIR ? ErroreVB(Errore::FileNonTrovato)
-                                                  : ErroreVB(Errore::AccessoPercorso);
-    struct Chiudi {
-        int fd;
-        ~Chiudi() { ::close(fd); }
-    } chiudi{fd};
-    struct stat prima {};
-    if (::fstat(fd, &prima) != 0 || !S_ISREG(prima.st_mode) ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
-        throw ErroreVB(Errore::AccessoPercorso);
+    FileInLettura file(percorso);
     QList<QByteArray> letti;
     letti.reserve(pezzi.size());
     for (const Intervallo& p : pezzi) {
-        const qint64 n = std::clamp<qint64>(qint64(prima.st_size) - p.inizio, 0, p.lunghezza);
+        const qint64 n = std::clamp<qint64>(file.dimensione() - p.inizio, 0, p.lunghezza);
         QByteArray b(qsizetype(n), Qt::Uninitialized);
-        qint64 fatti = 0;
-        while (fatti < n) {
-            const ssize_t r =
-                ::pread(fd, b.data() + fatti, size_t(n - fatti), off_t(p.inizio + fatti));
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0)
-                break;
-            fatti += r;
-        }
-        b.truncate(qsizetype(fatti));
+        b.truncate(qsizetype(file.leggi(p.inizio, b.data(), n)));
         letti.append(std::move(b));
     }
-    // A file rewritten in place while it was read: its pieces may mix the old and the new.
-    struct stat dopo {};
-    if (::fstat(fd, &dopo) != 0 || !(IdentitaFile::di(prima) == IdentitaFile::di(dopo)))
-        throw ErroreVB(Errore::AccessoPercorso);
+    file.controllaInvariato();
     if (identita)
-        *identita = IdentitaFile::di(prima);
+        *identita = file.identita();
     return letti;
 }
 

@@ -52,6 +52,32 @@ QByteArray leggiFileRegolare(const QString& percorso, qint64 massimo);
 // A read that fails is 75.
 QByteArray leggiFinoA(QIODevice& dispositivo, qint64 massimo);
 
+// A regular file opened as above, read by position into the caller's memory: for a reader that
+// converts as it reads and never holds the whole file.
+class FileInLettura {
+public:
+    explicit FileInLettura(const QString& percorso);
+    ~FileInLettura();
+    FileInLettura(const FileInLettura&) = delete;
+    FileInLettura& operator=(const FileInLettura&) = delete;
+
+    // As it was when opened.
+    const IdentitaFile& identita() const { return identita_; }
+    qint64 dimensione() const { return qint64(identita_.dimensione); }
+    // At most `n` bytes from `inizio` into `dove`; how many were read, fewer only at the file's
+    // end. A read that fails is 75.
+    qint64 leggi(qint64 inizio, char* dove, qint64 n);
+    // The whole file as it was when opened; over `massimo` bytes is error 7, and nothing is read.
+    QByteArray tutto(qint64 massimo);
+    // Error 75 when the file has been rewritten in place since it was opened: what was read of it
+    // may mix the old and the new.
+    void controllaInvariato() const;
+
+private:
+    int fd_ = -1;
+    IdentitaFile identita_;
+};
+
 // Pieces of a regular file, opened as above once for all of them: each from `inizio`, at most
 // `lunghezza` bytes (a piece running past the end comes back short, one past it empty). More than
 // `massimo` bytes asked for in all is error 7, and nothing is read. `identita`, when given,

@@ -1,6 +1,5 @@
 #include "AnticipoSfondo.h"
 
-#include "FileSicuro.h"
 #include "HostPaths.h"
 #include "IdentitaFile.h"
 #include "Immagine.h"
@@ -100,7 +99,7 @@ std::optional<Trovato> trova(const QString& prefisso) {
         return std::nullopt;
     Trovato t;
     t.file = {*file, *prima};
-    t.picture = decodificaImmagine(leggiFileRegolare(*file, qint64(256) * 1024 * 1024));
+    t.picture = leggiImmagine(*file, qint64(256) * 1024 * 1024);
     if (t.picture.isNull() || identitaDi(*file) != prima)
         return std::nullopt;
     t.fattori.append(1);

@@ -1,13 +1,10 @@
 #include "PictureBox.h"
 
 #include "ErroreVB.h"
-#include "FileSicuro.h"
 #include "Host.h"
 #include "HostPaths.h"
 #include "Immagine.h"
 
-#include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 
 namespace hn {
@@ -20,9 +17,7 @@ QImage LoadPicture(const QString& percorso) {
         throw ErroreVB(Errore::FileNonTrovato);
 
     // Larger than any picture a screen shows; a 7 rather than memory running out.
-    QByteArray dati = leggiFileRegolare(*file, qint64(256) * 1024 * 1024);
-
-    return decodificaImmagine(dati);
+    return leggiImmagine(*file, qint64(256) * 1024 * 1024);
 }
 
 } // namespace hn

@@ -1,17 +1,23 @@
 // Pictures decoded from their bytes: the atlases' uncompressed 24-bit BMPs are read without Qt's
 // reader, and must come out exactly as Qt's reader makes them, down to the dots per metre; bytes
-// that are odd in any way give what Qt gives (the same picture, or error 481).
+// that are odd in any way give what Qt gives (the same picture, or error 481). Read from a file,
+// a band of rows at a time, they give the very same.
 
+#include "ErroreDi.h"
 #include "ErroreVB.h"
 #include "Immagine.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <sys/stat.h>
 
 using namespace hn;
+using hn::prova::erroreDi;
 
 namespace {
 
@@ -69,6 +75,23 @@ QImage diQt(const QByteArray& dati) {
     return lettore.read(&i) ? i : QImage();
 }
 
+// The picture and the error number, 0 for none.
+std::pair<QImage, int> esito(const std::function<QImage()>& leggi) {
+    try {
+        return {leggi(), 0};
+    } catch (const ErroreVB& e) {
+        return {QImage(), e.numero()};
+    }
+}
+
+QString inFile(const QTemporaryDir& d, const QByteArray& dati) {
+    const QString nome = d.filePath(QStringLiteral("immagine.bmp"));
+    QFile f(nome);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(dati) != dati.size())
+        return {};
+    return nome;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Bmp)
@@ -107,15 +130,21 @@ private Q_SLOTS:
     void comeQt() {
         QFETCH(Bmp, p);
         QFETCH(bool, intera);
+        QTemporaryDir d;
         for (quint32 seme : {1u, 2u}) {
             const QByteArray dati = bmp(p, seme);
             const QImage atteso = diQt(dati);
-            QImage letto;
-            try {
-                letto = decodificaImmagine(dati);
-            } catch (const ErroreVB& e) {
-                QCOMPARE(e.numero(), int(Errore::ImmagineNonValida));
-            }
+            const auto [letto, errore] = esito([&] { return decodificaImmagine(dati); });
+            QCOMPARE(errore, letto.isNull() ? int(Errore::ImmagineNonValida) : 0);
+            // From a file, as from its bytes.
+            const QString file = inFile(d, dati);
+            QVERIFY(!file.isEmpty());
+            const auto [dalFile, erroreFile] = esito([&] { return leggiImmagine(file, 1 << 30); });
+            QCOMPARE(erroreFile, errore);
+            QCOMPARE(dalFile.size(), letto.size());
+            QCOMPARE(dalFile.format(), letto.format());
+            if (intera)
+                QCOMPARE(dalFile, letto);
             QCOMPARE(letto.isNull(), atteso.isNull());
             if (atteso.isNull())
                 continue;
@@ -147,6 +176,27 @@ private Q_SLOTS:
         QImageReader::setAllocationLimit(prima);
         QCOMPARE(errore, int(Errore::ImmagineNonValida));
         QCOMPARE(decodificaImmagine(dati), diQt(dati));
+    }
+
+    // Rows wider than a band are read a row at a time, and rows that span two bands come out
+    // whole; a file that is not what a picture file can be is refused before it is read.
+    void daFile() {
+        QTemporaryDir d;
+        for (const Bmp& p :
+             {Bmp{.larghezza = 30000, .altezza = 3}, Bmp{.larghezza = 999, .altezza = -70}}) {
+            const QByteArray dati = bmp(p, 5);
+            QCOMPARE(leggiImmagine(inFile(d, dati), 1 << 30), diQt(dati));
+        }
+        const QByteArray dati = bmp(Bmp{}, 6);
+        const QString file = inFile(d, dati);
+        QCOMPARE(erroreDi([&] { leggiImmagine(file, dati.size() - 1); }), 7);
+        QCOMPARE(leggiImmagine(file, dati.size()), diQt(dati));
+        QCOMPARE(erroreDi([&] { leggiImmagine(d.filePath(QStringLiteral("nie ma")), 1000); }),
+                 int(Errore::FileNonTrovato));
+        const QString fifo = d.filePath(QStringLiteral("fifo.bmp"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QCOMPARE(erroreDi([&] { leggiImmagine(fifo, 1000); }), int(Errore::AccessoPercorso));
+        QCOMPARE(erroreDi([&] { leggiImmagine(d.path(), 1000); }), int(Errore::AccessoPercorso));
     }
 };
 
