@@ -32,7 +32,7 @@ constexpr qsizetype TestaFile = 14;
 constexpr qsizetype TestaBmp = TestaFile + 40;
 
 // `testa` holds at least the file's first TestaBmp bytes; `dimensione` is the whole file's.
-std::optional<BmpSemplice> bmpSemplice(QByteArrayView testa, qint64 dimensione) {
+std::optional<BmpSemplice> testaSemplice(QByteArrayView testa, qint64 dimensione) {
     if (testa.size() < TestaBmp || dimensione < TestaBmp || !testa.startsWith("BM"))
         return std::nullopt;
     const auto u16 = [&](qsizetype i) { return qFromLittleEndian<quint16>(testa.data() + i); };
@@ -96,7 +96,7 @@ void rigaDaFile(QImage& immagine, const BmpSemplice& b, int n, const uchar* s) {
 }
 
 std::optional<QImage> bmpSemplice(QByteArrayView dati) {
-    const std::optional<BmpSemplice> b = bmpSemplice(dati, dati.size());
+    const std::optional<BmpSemplice> b = testaSemplice(dati, dati.size());
     if (!b)
         return std::nullopt;
     QImage immagine = immagineDi(*b);
@@ -133,7 +133,7 @@ QImage leggiImmagine(const QString& percorso, qint64 massimo) {
     char testa[TestaBmp];
     const qint64 n = file.leggi(0, testa, TestaBmp);
     if (const std::optional<BmpSemplice> b =
-            bmpSemplice(QByteArrayView(testa, n), file.dimensione())) {
+            testaSemplice(QByteArrayView(testa, n), file.dimensione())) {
         QImage immagine = immagineDi(*b);
         if (!immagine.isNull()) {
             const int righe = int(std::clamp<qint64>(BandaLettura / b->passo, 1, b->altezza));
