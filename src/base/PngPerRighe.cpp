@@ -83,11 +83,7 @@ HN_CON_SSSE3 void daRgbSsse3(const png_byte* da, QRgb* a, size_t n) {
 #endif
 
 void righeRgb(const png_byte* da, QRgb* a, size_t n) {
-#if defined(HN_SSSE3)
-    if (haSsse3())
-        return daRgbSsse3(da, a, n);
-#endif
-    daRgb(da, a, n);
+    HN_SCEGLI_SSSE3(daRgbSsse3, daRgb)(da, a, n);
 }
 
 } // namespace

@@ -16,3 +16,11 @@ inline bool haSsse3() {
 }
 } // namespace hn
 #endif
+
+// The SSSE3 form of a pixel loop where the processor has it, else its plain form; the SSSE3 one
+// need not exist where the build has none.
+#if defined(HN_SSSE3)
+#define HN_SCEGLI_SSSE3(veloce, semplice) (::hn::haSsse3() ? (veloce) : (semplice))
+#else
+#define HN_SCEGLI_SSSE3(veloce, semplice) (semplice)
+#endif

@@ -263,11 +263,7 @@ HN_CON_SSSE3 void inTreByteSsse3(const QRgb* da, uchar* a, size_t n) {
 #endif
 
 void inTreByte(const QRgb* da, uchar* a, size_t n) {
-#if defined(HN_SSSE3)
-    if (haSsse3())
-        return inTreByteSsse3(da, a, n);
-#endif
-    inTreByteUnoAUno(da, a, n);
+    HN_SCEGLI_SSSE3(inTreByteSsse3, inTreByteUnoAUno)(da, a, n);
 }
 
 // Sharp-bilinear in two passes, the rows and then the columns, keeping only the few rows of the
